@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// ADO DataTypeEnum values the engines report.
+enum DataTypeEnum {
+    adEmpty = 0,
+    adSmallInt = 2,
+    adInteger = 3,
+    adSingle = 4,
+    adDouble = 5,
+    adCurrency = 6,
+    adDate = 7,
+    adBoolean = 11,
+    adDecimal = 14,
+    adTinyInt = 16,
+    adBigInt = 20,
+    adBinary = 128,
+    adWChar = 130,
+    adNumeric = 131,
+    adDBTimeStamp = 135,
+    adVarChar = 200,
+    adLongVarChar = 201,
+    adVarWChar = 202,
+    adLongVarWChar = 203,
+    adVarBinary = 204,
+};
+
+// One column of the current row of a Recordset.
+class Field {
+public:
+    Field() = default;
+    Field(QString name, int type, int definedSize) :
+        m_name(std::move(name)), m_type(type), m_definedSize(definedSize) {}
+
+    const QString& Name() const { return m_name; }
+    int Type() const { return m_type; }
+    int DefinedSize() const { return m_definedSize; }
+
+    QVariant Value() const { return m_value; }
+    void setValue(const QVariant& v) { m_value = v; }  // Recordset tracks edits for Update
+    QVariant OriginalValue() const { return m_original; }
+
+private:
+    friend class Recordset;
+    QString m_name;
+    int m_type = adEmpty;
+    int m_definedSize = 0;
+    QVariant m_value;
+    QVariant m_original;
+};
