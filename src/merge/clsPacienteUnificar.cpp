@@ -4,9 +4,9 @@
 #include <QStringList>
 
 #include "data/DE.h"
+#include "data/ErroNumerado.h"
 #include "merge/MostrarMensagem.h"
 #include "patient/clsData.h"
-#include "patient/clsPaciente.h"
 
 namespace {
 
@@ -186,6 +186,34 @@ bool clsPacienteUnificar::PacienteLogJustificativa_Popular() {
     return true;
 }
 
+// A level that failed to open at the database would leave the statements in autocommit,
+// where a failure half-way could no longer be undone: stop before sending anything.
+bool clsPacienteUnificar::AbrirNivel(const QString& procedimento) {
+    if (m_ado.TransaçãoIniciar(m_cn)) {
+        return true;
+    }
+    RegistrarErroBanco(procedimento);
+    m_ado.TransaçãoCancelar(m_cn);
+    return false;
+}
+
+// A commit that fails must not leave the changes pending on the connection, where a later
+// statement could still commit them.
+bool clsPacienteUnificar::FecharNivel(const QString& procedimento) {
+    if (m_ado.TransaçãoFinalizar(m_cn)) {
+        return true;
+    }
+    RegistrarErroBanco(procedimento);
+    if (m_ado.ProfundidadeTransação() == 0) {
+        try {
+            m_cn.RollbackTrans();
+        } catch (const ErroNumerado&) {
+            // nothing was pending
+        }
+    }
+    return false;
+}
+
 bool clsPacienteUnificar::ExecutarUnificacao(const QString& sql) {
     if (m_ado.ExecutarSQL(m_cn, sql)) {
         return true;
@@ -216,20 +244,23 @@ bool clsPacienteUnificar::PacienteUnificar(qint32 fID_PacienteBase, qint32 fID_P
     }
     comandos << " DELETE FROM Paciente WHERE ID_Paciente = " + copia;
 
-    m_ado.TransaçãoIniciar(m_cn);
+    if (!AbrirNivel("PacienteLogAdicionar")) {
+        return false;
+    }
     for (const QString& sql : comandos) {
         if (!ExecutarUnificacao(sql)) {
             m_ado.TransaçãoCancelar(m_cn);
             return false;
         }
     }
-    m_ado.TransaçãoFinalizar(m_cn);
-    return true;
+    return FecharNivel("PacienteLogAdicionar");
 }
 
 bool clsPacienteUnificar::PacienteUnificarCadastros(qint32 fID_PacienteBase,
                                                     const QList<qint32>& fIDs, qint32 fID_Usuario) {
-    m_ado.TransaçãoIniciar(m_cn);
+    if (!AbrirNivel("PacienteUnificarCadastros")) {
+        return false;
+    }
     for (qint32 id : fIDs) {
         if (id == fID_PacienteBase) {
             continue;
@@ -239,6 +270,5 @@ bool clsPacienteUnificar::PacienteUnificarCadastros(qint32 fID_PacienteBase,
             return false;
         }
     }
-    m_ado.TransaçãoFinalizar(m_cn);
-    return true;
+    return FecharNivel("PacienteUnificarCadastros");
 }

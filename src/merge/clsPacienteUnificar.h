@@ -7,8 +7,6 @@
 #include "data/clsADO.h"
 #include "patient/clsError.h"
 
-class clsPaciente;
-
 // The unification engine: merges patient records into a surviving one and owns the five log
 // tables that record every merge, update and no-solution mark.
 //
@@ -43,10 +41,6 @@ class clsPacienteUnificar {
     // Exame and Exame_BK, deletes the copy. A copy already gone merges nothing and succeeds.
     bool PacienteUnificar(qint32 fID_PacienteBase, qint32 fID_PacienteCopia, qint32 fID_Usuario);
 
-    // Logs the stored row of the patient into PacienteLogAtualizar, then overwrites it with the
-    // field values of fNovo (only its fields are read, not its key).
-    bool PacienteAtualizar(qint32 fID_Paciente, qint32 fID_Usuario, const clsPaciente& fNovo);
-
     // The database half of the unify command: one outer transaction level around a merge of
     // every ID of fIDs except the base, in list order. The first failure cancels the level
     // (nothing of the command remains) and stops the walk; Erro then holds that merge's error.
@@ -55,6 +49,8 @@ class clsPacienteUnificar {
 
   private:
     bool CriarTabela(const QString& nome, const QString& sql);
+    bool AbrirNivel(const QString& procedimento);
+    bool FecharNivel(const QString& procedimento);
     bool ExecutarUnificacao(const QString& sql);
     void RegistrarErroBanco(const QString& procedimento);
 

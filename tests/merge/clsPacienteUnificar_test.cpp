@@ -364,6 +364,30 @@ TEST(PacienteUnificar, FalhaEmQualquerComandoDeixaORegistroComoEstava) {
     }
 }
 
+TEST(PacienteUnificar, InicioOuConfirmacaoRecusadosNaoDeixamNadaPendente) {
+    for (const auto kind : {Connection::Event::Begin, Connection::Event::Commit}) {
+        SCOPED_TRACE(kind == Connection::Event::Begin ? "begin" : "commit");
+        RegistroMerge r;
+        PreencherGrupo(r);
+        const QByteArray antes = r.Instantaneo();
+        clsPacienteUnificar motor(r.cn(), r.ado());
+        {
+            Gravador g(r.cn());
+            g.falhar = [kind](const Connection::Event& e) { return e.kind == kind; };
+            EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12}, 3));
+            EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteUnificarCadastros");
+            EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
+            // Without a transaction at the database nothing may be sent at all.
+            EXPECT_EQ(g.Contar(Connection::Event::Execute), kind == Connection::Event::Begin ? 0 : 12);
+        }
+        EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+        EXPECT_EQ(r.Instantaneo(), antes);
+        // The connection holds no transaction any more: a new one starts and a merge commits.
+        EXPECT_TRUE(motor.PacienteUnificarCadastros(10, {11}, 3));
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLog"), 1);
+    }
+}
+
 TEST(PacienteUnificar, FalhasReaisDoBancoDesfazemOComandoInteiro) {
     struct Caso {
         const char* nome;
