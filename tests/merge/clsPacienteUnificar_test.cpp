@@ -378,7 +378,8 @@ TEST(PacienteUnificar, InicioOuConfirmacaoRecusadosNaoDeixamNadaPendente) {
             EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteUnificarCadastros");
             EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
             // Without a transaction at the database nothing may be sent at all.
-            EXPECT_EQ(g.Contar(Connection::Event::Execute), kind == Connection::Event::Begin ? 0 : 12);
+            EXPECT_EQ(g.Contar(Connection::Event::Execute),
+                      kind == Connection::Event::Begin ? 0 : 12);
         }
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
         EXPECT_EQ(r.Instantaneo(), antes);
