@@ -180,8 +180,10 @@ ResultData schemaColumns(const Handle& dbc, const QVariantList& criterios) {
     const QString catalogo = restricao(criterios, 0), esquema = restricao(criterios, 1),
                   tabela = restricao(criterios, 2), coluna = restricao(criterios, 3);
     const ResultData r = chamar(dbc, QStringLiteral("SQLColumns"), [&](SQLHSTMT st) {
+        // The column is matched here, not by the driver: some compare accented letters
+        // case-sensitively.
         return SQLColumnsW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS,
-                           WouNulo(tabela), SQL_NTS, WouNulo(coluna), SQL_NTS);
+                           WouNulo(tabela), SQL_NTS, nullptr, SQL_NTS);
     });
     ResultData saida = rowset({{"TABLE_CATALOG", adVarWChar},
                                {"TABLE_SCHEMA", adVarWChar},

@@ -260,15 +260,15 @@ QList<QPair<QString, QString>> LerParesConexao(const QString& s, SintaxeConexao 
         const qsizetype igual = s.indexOf('=', i);
         const qsizetype pontoVirgula = s.indexOf(';', i);
         if (igual < 0 || (pontoVirgula >= 0 && pontoVirgula < igual)) {
-            // A piece without "=": blanks between ";;" are nothing, anything else is not a
-            // connection string.
+            // A piece without "=": blanks between ";;" are nothing. ODBC leaves the rest to the
+            // driver manager; in an OLE DB string it is a fault, named by the key before it
+            // (the piece itself may be the tail of a password).
             const qsizetype ate = pontoVirgula < 0 ? s.size() : pontoVirgula;
-            const QString resto = s.mid(i, ate - i).trimmed();
-            if (!resto.isEmpty())
+            if (sintaxe == SintaxeConexao::OleDb && !s.mid(i, ate - i).trimmed().isEmpty())
                 falhar(kFormatoInvalido,
-                       QStringLiteral("Cadeia de conexão inválida: \"%1\" não tem a forma "
-                                      "nome=valor.")
-                           .arg(MascararSenhas(resto)));
+                       QStringLiteral("Cadeia de conexão inválida: o trecho depois de \"%1\" "
+                                      "não tem a forma nome=valor.")
+                           .arg(pares.isEmpty() ? QString() : pares.last().first));
             i = ate + 1;
             continue;
         }

@@ -1,6 +1,7 @@
 #include "data/OdbcEngine.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "data/Diagnostico.h"
 #include "data/ErroNumerado.h"
@@ -91,8 +92,13 @@ void OdbcEngine::falharAbertura(const Handle& h) {
                             MascararSenhas(m_conexao.odbc);
     // The driver manager's own states: the driver or the data source is not there. Say which,
     // so that an administrator knows what to install or configure.
-    const QString estado = diagnosticos.isEmpty() ? QString() : diagnosticos[0].estado;
-    if (estado == "IM002" || estado == "IM003" || estado == "IM004") {
+    const bool semDriver = std::any_of(diagnosticos.begin(), diagnosticos.end(), [](const auto& d) {
+        // unixODBC takes an unregistered driver name for a library file and reports the
+        // failed load as a warning state.
+        return d.estado == "IM002" || d.estado == "IM003" || d.estado == "IM004" ||
+               d.texto.contains(QLatin1String("Can't open lib"));
+    });
+    if (semDriver) {
         QString texto;
         if (!m_conexao.driver.isEmpty())
             texto = QStringLiteral(
@@ -238,7 +244,7 @@ QString OdbcEngine::info(SQLUSMALLINT tipo) const {
     SQLSMALLINT bytes = 0;
     if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc.get(), tipo, buffer, sizeof(buffer), &bytes)))
         return QString();
-    return DeW(buffer, qMin<qsizetype>(bytes / 2, 255));
+    return TextoW(buffer, bytes / 2, 256);
 }
 
 QString OdbcEngine::defaultDatabase() const {
@@ -248,7 +254,7 @@ QString OdbcEngine::defaultDatabase() const {
         if (SQL_SUCCEEDED(SQLGetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, buffer,
                                              sizeof(buffer), &bytes)) &&
             bytes > 0)
-            return DeW(buffer, qMin<qsizetype>(bytes / 2, 255));
+            return TextoW(buffer, bytes / 2, 256);
     }
     return m_conexao.banco;
 }

@@ -153,7 +153,7 @@ QString atributoTexto(const Handle& st, SQLUSMALLINT coluna, SQLUSMALLINT campo)
     if (!SQL_SUCCEEDED(
             SQLColAttributeW(st.get(), coluna, campo, buffer, sizeof(buffer), &bytes, nullptr)))
         return QString();
-    return DeW(buffer, qMin<qsizetype>(bytes / 2, 511));
+    return TextoW(buffer, bytes / 2, 512);
 }
 
 }  // namespace
@@ -187,6 +187,13 @@ QString DeW(const SQLWCHAR* texto, qsizetype caracteres) {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(texto), caracteres);
 }
 
+QString TextoW(const SQLWCHAR* buffer, qsizetype informado, qsizetype capacidade) {
+    qsizetype n = 0;
+    const qsizetype limite = qBound<qsizetype>(0, informado, capacidade - 1);
+    while (n < limite && buffer[n] != 0) ++n;
+    return DeW(buffer, n);
+}
+
 QVector<Diagnostico> LerDiagnosticos(const Handle& h) {
     QVector<Diagnostico> lidos;
     if (!h)
@@ -205,8 +212,8 @@ QVector<Diagnostico> LerDiagnosticos(const Handle& h) {
         }
         if (!SQL_SUCCEEDED(rc))
             break;
-        lidos.append({DeW(estado, 5), qint32(nativo),
-                      DeW(texto.data(), qMin<qsizetype>(tamanho, texto.size() - 1))});
+        lidos.append(
+            {TextoW(estado, 5, 6), qint32(nativo), TextoW(texto.data(), tamanho, texto.size())});
     }
     return lidos;
 }
@@ -372,7 +379,7 @@ ResultData LerResultado(const Handle& st, const QString& contexto) {
                                   &anulavel),
                   st, contexto);
         ColumnInfo info;
-        info.name = DeW(nome, qMin<qsizetype>(tamanhoNome, 255));
+        info.name = TextoW(nome, tamanhoNome, 256);
         info.type = TipoAdo(tipoSql);
         info.definedSize = TamanhoAdo(tipoSql, tamanho);
         info.nullable = anulavel != SQL_NO_NULLS;

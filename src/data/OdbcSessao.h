@@ -60,6 +60,9 @@ inline SQLWCHAR* WouNulo(const QString& s) {
     return s.isEmpty() ? nullptr : W(s);
 }
 QString DeW(const SQLWCHAR* texto, qsizetype caracteres);
+// A name or message the driver wrote into a buffer of `capacidade` characters, `informado` long
+// by its own count. Some drivers count UTF-8 bytes there, so the terminator decides as well.
+QString TextoW(const SQLWCHAR* buffer, qsizetype informado, qsizetype capacidade);
 
 struct Diagnostico {
     QString estado;  // SQLSTATE
