@@ -16,15 +16,11 @@ struct Registro {
                                 "[%1]\nDescription=SQLite3 ODBC Driver\nDriver=libsqlite3odbc.so\n"
                                 "Setup=libsqlite3odbc.so\n")
                                 .arg(Driver());
-        const QString dsn =
-            QStringLiteral("[CadunirTeste]\nDriver=%1\nDatabase=%2\n").arg(Driver(), dsnArquivo());
         escrever("odbcinst.ini", ini);
-        escrever("odbc.ini", dsn);
+        escrever("odbc.ini", QString());
         qputenv("ODBCSYSINI", QFile::encodeName(pasta.path()));
         qputenv("ODBCINI", QFile::encodeName(pasta.filePath("odbc.ini")));
     }
-
-    QString dsnArquivo() const { return pasta.filePath("dsn.db"); }
 
     void escrever(const char* nome, const QString& texto) {
         QFile f(pasta.filePath(nome));
@@ -42,10 +38,6 @@ Registro& registro() {
 
 QString Driver() {
     return QStringLiteral("Cadunir SQLite3");
-}
-
-QString ArquivoDoDsn() {
-    return registro().dsnArquivo();
 }
 
 QString NovoBanco(const QString& nome) {

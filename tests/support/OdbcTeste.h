@@ -8,10 +8,8 @@
 // and kept until the test program ends.
 namespace odbcteste {
 
-// The registered driver's name, and a DSN "CadunirTeste" on it whose database is
-// ArquivoDoDsn().
+// The registered driver's name. No DSN is registered (the user's own ~/.odbc.ini is kept out).
 QString Driver();
-QString ArquivoDoDsn();
 // A fresh database file in the temporary folder (an earlier one of the same name is removed).
 QString NovoBanco(const QString& nome);
 // "Driver={…};Database=<file>" for a database file.
