@@ -29,10 +29,10 @@ enum DataTypeEnum {
 
 // One column of the current row of a Recordset.
 class Field {
-public:
+  public:
     Field() = default;
-    Field(QString name, int type, int definedSize) :
-        m_name(std::move(name)), m_type(type), m_definedSize(definedSize) {}
+    Field(QString name, int type, int definedSize)
+        : m_name(std::move(name)), m_type(type), m_definedSize(definedSize) {}
 
     const QString& Name() const { return m_name; }
     int Type() const { return m_type; }
@@ -42,7 +42,7 @@ public:
     void setValue(const QVariant& v) { m_value = v; }  // Recordset tracks edits for Update
     QVariant OriginalValue() const { return m_original; }
 
-private:
+  private:
     friend class Recordset;
     QString m_name;
     int m_type = adEmpty;

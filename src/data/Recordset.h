@@ -11,14 +11,19 @@
 class Connection;
 
 enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
-enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum CursorTypeEnum {
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
 enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
 enum PositionEnum { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
 
 // The ADO-like record set: client-side and static. Open reads every row into memory, so
 // RecordCount and AbsolutePosition (1-based) are exact. Failures throw ErroNumerado.
 class Recordset {
-public:
+  public:
     Recordset();
     ~Recordset();
     Recordset(const Recordset&) = delete;
@@ -36,8 +41,8 @@ public:
     Connection* ActiveConnection() const { return m_connection; }
 
     // -1 for cursorType/lockType keeps the values set before.
-    void Open(const QString& source, Connection& connection, int cursorType = -1,
-              int lockType = -1, long options = -1);
+    void Open(const QString& source, Connection& connection, int cursorType = -1, int lockType = -1,
+              long options = -1);
     void Close();
     void Requery();  // runs Source again on the same connection, back on the first row
 
@@ -69,7 +74,7 @@ public:
     // Called after every change of position or of the rows (open, close, requery, move).
     void setChangeListener(std::function<void()> listener) { m_listener = std::move(listener); }
 
-private:
+  private:
     void loadCurrent();
     void changed();
 

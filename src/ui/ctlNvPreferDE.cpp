@@ -100,14 +100,14 @@ Preferencias lerPreferencias(const QString& caminho) {
     return prefs;
 }
 
-QString chavePadrao(const QString& nome) {
+// The standard field a name stands for (letter case ignored), or null.
+const Padrao* padraoDe(const QString& nome) {
     for (const Padrao& p : kCampos) {
-        const QString chave = QString::fromUtf8(p.chave);
-        if (chave.compare(nome, Qt::CaseInsensitive) == 0) {
-            return chave;
+        if (QString::fromUtf8(p.chave).compare(nome, Qt::CaseInsensitive) == 0) {
+            return &p;
         }
     }
-    return {};
+    return nullptr;
 }
 
 }  // namespace
@@ -134,12 +134,8 @@ const QStringList& ctlNvPreferDE::ChavesPadrao() {
 }
 
 QString ctlNvPreferDE::LegendaPadrao(const QString& chave) {
-    for (const Padrao& p : kCampos) {
-        if (QString::fromUtf8(p.chave).compare(chave, Qt::CaseInsensitive) == 0) {
-            return QString::fromUtf8(p.legenda);
-        }
-    }
-    return {};
+    const Padrao* p = padraoDe(chave);
+    return p ? QString::fromUtf8(p->legenda) : QString();
 }
 
 void ctlNvPreferDE::Init() {
@@ -147,9 +143,9 @@ void ctlNvPreferDE::Init() {
 
     QStringList ordem;
     for (const QString& nome : prefs.ordem) {
-        const QString chave = chavePadrao(nome);
-        if (!chave.isEmpty() && !ordem.contains(chave)) {
-            ordem << chave;
+        const Padrao* p = padraoDe(nome);
+        if (p && !ordem.contains(QString::fromUtf8(p->chave))) {
+            ordem << QString::fromUtf8(p->chave);
         }
     }
     for (const QString& chave : ChavesPadrao()) {

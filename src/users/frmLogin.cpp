@@ -1,5 +1,6 @@
 #include "users/frmLogin.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
@@ -19,6 +20,11 @@ namespace {
 constexpr int kLargura = 245;
 constexpr int kAltura = 127;
 constexpr int kEnter = 13;
+
+// Settings are kept under the program's name (the executable's, unless main sets another).
+QString NomeAplicacao() {
+    return QCoreApplication::applicationName();
+}
 
 // Passwords show one "*" per character, whatever the platform's own mask is.
 class EstiloSenha : public QProxyStyle {

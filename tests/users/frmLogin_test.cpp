@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,11 +43,20 @@ class frmLoginTest : public ::testing::Test {
         idClinica = usuario("CLINICA", "abc", {2, 1});
         idMedico = usuario("MEDICO", "x", {3});
         idAvila = usuario("D''ÁVILA", "o''k", {1});
-        SaveSetting(NomeAplicacao(), frmLogin::kSecao, frmLogin::kChave, "");
+        esquecerUsuario();
         ID_UsuarioLogado = 0;
     }
     void TearDown() override { ADO().FecharConexão(cn()); }
 
+    // Nothing remembered: the store of this test program is a file of its own.
+    static void esquecerUsuario() {
+        const QString app = QCoreApplication::applicationName();
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      "/" + app + "/" + app + ".ini");
+    }
+    static QString lembrado() {
+        return GetSetting(QCoreApplication::applicationName(), "Senha", "Usuário", "");
+    }
     static Connection& cn() { return DE().Conexao; }
     void executar(const QString& sql) {
         ASSERT_TRUE(ADO().ExecutarSQL(cn(), sql)) << sql.toStdString();
@@ -153,7 +165,7 @@ TEST_F(frmLoginTest, WrongPasswordsKeepTheDialogOpenUntilTheRightOne) {
     EXPECT_EQ(ID_UsuarioLogado, idAdmin);
 
     // The name is remembered for the next run.
-    EXPECT_EQ(GetSetting(NomeAplicacao(), "Senha", "Usuário", ""), "ADMIN");
+    EXPECT_EQ(lembrado(), "ADMIN");
     frmLogin seguinte;
     EXPECT_EQ(seguinte.txtUsuário->text(), "ADMIN");
 }
@@ -164,7 +176,7 @@ TEST_F(frmLoginTest, OnlyAdministratorProfilesGetIn) {
     EXPECT_FALSE(entrar(dialogo, "MEDICO", "x"));
     EXPECT_EQ(mensagens.Textos(), QStringList{kSemPerfil});
     EXPECT_EQ(ID_UsuarioLogado, idMedico);  // set before the profile check refuses
-    EXPECT_EQ(GetSetting(NomeAplicacao(), "Senha", "Usuário", ""), "");
+    EXPECT_EQ(lembrado(), "");
 
     mensagens.Limpar();
     frmLogin outro;
