@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -136,6 +137,8 @@ frmPath::frmPath(QWidget* parent) : QDialog(parent) {
                     dirDirs_Change();
                 }
             });
+    // Folders are listed in the background: keep the current one in sight as they arrive.
+    connect(m_modelo, &QFileSystemModel::directoryLoaded, this, [this] { mostrarAtual(); });
     connect(cmdOK, &QPushButton::clicked, this, &frmPath::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPath::cmdCancel_Click);
 
@@ -199,19 +202,32 @@ void frmPath::apontarDir(const QString& caminho) {
         m_modelo->setRootPath(raiz);
         dirDirs->setRootIndex(m_modelo->index(raiz));
     }
-    {
-        const QSignalBlocker bloqueio(dirDirs->selectionModel());
-        const QModelIndex indice = novo == raiz ? QModelIndex() : m_modelo->index(novo);
-        dirDirs->selectionModel()->setCurrentIndex(indice, QItemSelectionModel::ClearAndSelect);
-        if (indice.isValid()) {
-            dirDirs->scrollTo(indice);
-        }
-        dirDirs->viewport()->update();
-    }
-    if (novo != m_dirPath) {
-        m_dirPath = novo;
+    const bool mudou = novo != m_dirPath;
+    m_dirPath = novo;
+    mostrarAtual();
+    if (mudou) {
         dirDirs_Change();
     }
+}
+
+void frmPath::mostrarAtual() {
+    // The dialog's own moves must not look like the user's choice.
+    const QSignalBlocker bloqueio(dirDirs->selectionModel());
+    const QModelIndex indice =
+        m_dirPath == m_modelo->rootPath() ? QModelIndex() : m_modelo->index(m_dirPath);
+    if (dirDirs->currentIndex() != indice) {
+        dirDirs->selectionModel()->setCurrentIndex(indice, QItemSelectionModel::ClearAndSelect);
+    }
+    for (QModelIndex acima = indice.parent(); acima.isValid(); acima = acima.parent()) {
+        dirDirs->expand(acima);
+    }
+    // Scrolled once the view has taken in the expansions (it lays them out later).
+    QTimer::singleShot(0, dirDirs, [this] {
+        if (dirDirs->currentIndex().isValid()) {
+            dirDirs->scrollTo(dirDirs->currentIndex());
+        }
+    });
+    dirDirs->viewport()->update();
 }
 
 void frmPath::setPathInício(const QString& caminho) {
@@ -286,6 +302,11 @@ void frmPath::cmdCancel_Click() {
     m_ok = false;
     setResult(QDialog::Rejected);
     hide();
+}
+
+void frmPath::showEvent(QShowEvent* evento) {
+    QDialog::showEvent(evento);
+    mostrarAtual();  // the tree lays its rows out only once shown
 }
 
 void frmPath::reject() {

@@ -51,10 +51,12 @@ class frmPath : public QDialog {
     void cmdCancel_Click();
 
   protected:
+    void showEvent(QShowEvent* evento) override;
     void reject() override;  // Esc and the close box: the same as Cancel
 
   private:
     void apontarDir(const QString& caminho);
+    void mostrarAtual();
     void selecionarDrive(const QString& unidade);
     QString unidadeDe(const QString& caminho) const;
     QString unidadeDoItem(int indice) const;

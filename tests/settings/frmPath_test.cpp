@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -117,3 +118,4 @@ TEST(frmPath, OkRefusesMissingPathsAndAcceptsExistingOnes) {
     EXPECT_EQ(MostrarModal(dialogo), QDialog::Rejected);
     EXPECT_FALSE(dialogo.OK());
 }
+
