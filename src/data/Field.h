@@ -38,9 +38,11 @@ class Field {
     int Type() const { return m_type; }
     int DefinedSize() const { return m_definedSize; }
 
-    QVariant Value() const { return m_value; }
-    void setValue(const QVariant& v) { m_value = v; }  // Recordset tracks edits for Update
+    // Reading with no current row (BOF or EOF) throws ErroNumerado 3021, as ADO does.
+    QVariant Value() const;
+    void setValue(const QVariant& v);  // Recordset tracks edits for Update
     QVariant OriginalValue() const { return m_original; }
+    bool Changed() const { return m_changed; }
 
   private:
     friend class Recordset;
@@ -49,4 +51,6 @@ class Field {
     int m_definedSize = 0;
     QVariant m_value;
     QVariant m_original;
+    bool m_current = false;  // the record set has a current row
+    bool m_changed = false;
 };

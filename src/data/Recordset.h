@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantList>
 #include <QVector>
 #include <functional>
 #include <memory>
@@ -69,6 +70,9 @@ class Recordset {
     void Update();
     void CancelUpdate();
 
+    // Fills the record set with a schema rowset (Connection::OpenSchema).
+    void OpenSchemaResult(Connection& connection, int kind, const QVariantList& criteria);
+
     // The grid model reads rows without moving the cursor.
     const dados::ResultData& Data() const;
     // Called after every change of position or of the rows (open, close, requery, move).
@@ -77,6 +81,14 @@ class Recordset {
   private:
     void loadCurrent();
     void changed();
+    void attach(Connection& connection, const QString& source, dados::ResultData data);
+    void requireOpen() const;
+    void requireCurrent() const;
+    int indexOf(const QString& name) const;
+    QString baseTable() const;
+    void insertRow(const QString& table);
+    void updateRow(const QString& table);
+    void rereadRow(const QString& table, const QVector<int>& keys, qint32 row);
 
     int m_cursorLocation = adUseServer;
     int m_cursorType = adOpenForwardOnly;
