@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
@@ -229,14 +230,14 @@ bool QueryDef::PassThrough() const {
 // Collections
 
 template <>
-const QVector<TableDef>& DaoColecao<TableDef>::itens() const {
-    m_db.carregar();
+const QVector<TableDef>& DaoColecao<TableDef>::itens(bool verificar) const {
+    m_db.carregar(verificar);
     return m_db.m_tabelas;
 }
 
 template <>
-const QVector<QueryDef>& DaoColecao<QueryDef>::itens() const {
-    m_db.carregar();
+const QVector<QueryDef>& DaoColecao<QueryDef>::itens(bool verificar) const {
+    m_db.carregar(verificar);
     return m_db.m_consultas;
 }
 
@@ -247,7 +248,7 @@ int DaoColecao<T>::Count() const {
 
 template <typename T>
 const T& DaoColecao<T>::Item(int index) const {
-    const QVector<T>& v = itens();
+    const QVector<T>& v = itens(false);
     if (index < 0 || index >= v.size()) {
         LancarErroDao(daoItemNaoEncontrado, kOrigem, QString("índice %1").arg(index));
     }
@@ -311,8 +312,17 @@ void DaoDatabase::abrir(const QString& path, bool criar) {
     Close();
     auto arquivo = std::make_shared<Arquivo>();
     arquivo->cn = AbrirArquivo(path, criar, kOrigem);
-    if (!arquivo->cn.somenteLeitura) {
-        Transacao(arquivo->cn, kOrigem, [&] { ExecutarTexto(arquivo->cn, kCatalogo, kOrigem); });
+    try {
+        if (!arquivo->cn.somenteLeitura) {
+            Transacao(arquivo->cn, kOrigem,
+                      [&] { ExecutarTexto(arquivo->cn, kCatalogo, kOrigem); });
+        }
+    } catch (const ErroNumerado&) {
+        if (criar) {
+            arquivo.reset();
+            QFile::remove(path);  // a new file without its catalogue is no database
+        }
+        throw;
     }
     m_arquivo = std::move(arquivo);
     m_path = path;
@@ -355,8 +365,11 @@ void DaoDatabase::notificar(const QString& connect, const QString& sql) {
 // ---------------------------------------------------------------------------------------------
 // The catalogue
 
-void DaoDatabase::carregar() {
+void DaoDatabase::carregar(bool verificar) {
     exigirAberto();
+    if (!verificar && m_versao != -1) {
+        return;
+    }
     sqlite3* db = m_arquivo->cn.db;
     // schema_version moves with every DDL, data_version with every commit of another
     // connection; our own catalogue writes call invalidar().
