@@ -7,6 +7,7 @@
 #include "data/ErroNumerado.h"
 #include "merge/MostrarMensagem.h"
 #include "patient/clsData.h"
+#include "patient/clsPaciente.h"
 
 namespace {
 
@@ -254,6 +255,67 @@ bool clsPacienteUnificar::PacienteUnificar(qint32 fID_PacienteBase, qint32 fID_P
         }
     }
     return FecharNivel("PacienteLogAdicionar");
+}
+
+bool clsPacienteUnificar::PacienteAtualizar(qint32 fID_Paciente, qint32 fID_Usuario,
+                                            clsPaciente& fNovo) {
+    clsPaciente paciente(m_cn, m_ado);
+    if (!paciente.Localizar(fID_Paciente)) {
+        m_erro.AtualizarErro(-100,
+                             "Paciente id='" + QString::number(fID_Paciente) + "', não localizado.",
+                             "PacienteAtualizar", QString());
+        return false;
+    }
+    const QString agora = AgoraParaSQL();
+    if (!AbrirNivel("PacienteAtualizar")) {
+        return false;
+    }
+    // The stored row is logged before it is overwritten, in the same level: a failed update
+    // takes its log row with it.
+    if (!m_ado.ExecutarSQL(
+            m_cn, " INSERT INTO PacienteLogAtualizar (" + kColunasPaciente +
+                      ", ID_Usuario, Data) " + " SELECT " + kColunasPaciente + ", " +
+                      QString::number(fID_Usuario) + ", '" + agora + "'" +
+                      " FROM Paciente WHERE ID_Paciente = " + QString::number(fID_Paciente))) {
+        RegistrarErroBanco("PacienteAtualizar");
+        m_ado.TransaçãoCancelar(m_cn);
+        return false;
+    }
+    using Campo = clsString& (clsPaciente::*)();
+    static const Campo campos[] = {
+        &clsPaciente::Nome,
+        &clsPaciente::Nome_Meio,
+        &clsPaciente::Nome_Último,
+        &clsPaciente::RG,
+        &clsPaciente::CIC,
+        &clsPaciente::Endereço,
+        &clsPaciente::CEP,
+        &clsPaciente::Bairro,
+        &clsPaciente::Cidade,
+        &clsPaciente::Estado,
+        &clsPaciente::Telefone,
+        &clsPaciente::Sexo,
+        &clsPaciente::Raça,
+        &clsPaciente::Convênio,
+        &clsPaciente::Data_Nascimento,
+        &clsPaciente::Profissão,
+        &clsPaciente::Número_Convênio,
+        &clsPaciente::Peso,
+        &clsPaciente::Altura,
+        &clsPaciente::Email,
+        &clsPaciente::Prontuário,
+        &clsPaciente::ID_Paciente_Externo,
+    };
+    for (Campo campo : campos) {
+        (paciente.*campo)().setValor((fNovo.*campo)().Valor());
+    }
+    if (!paciente.Atualizar(fID_Usuario)) {
+        m_ado.TransaçãoCancelar(m_cn);
+        m_erro.AtualizarErro(paciente.Erro().ErrorNumber(), paciente.Erro().ErrorString(),
+                             "PacienteAtualizar", QString());
+        return false;
+    }
+    return FecharNivel("PacienteAtualizar");
 }
 
 bool clsPacienteUnificar::PacienteUnificarCadastros(qint32 fID_PacienteBase,

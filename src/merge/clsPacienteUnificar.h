@@ -7,6 +7,8 @@
 #include "data/clsADO.h"
 #include "patient/clsError.h"
 
+class clsPaciente;
+
 // The unification engine: merges patient records into a surviving one and owns the five log
 // tables that record every merge, update and no-solution mark.
 //
@@ -40,6 +42,10 @@ class clsPacienteUnificar {
     // Moves the copy into the base: logs the copy's row and its exams, re-points the exams of
     // Exame and Exame_BK, deletes the copy. A copy already gone merges nothing and succeeds.
     bool PacienteUnificar(qint32 fID_PacienteBase, qint32 fID_PacienteCopia, qint32 fID_Usuario);
+
+    // Logs the stored row of the patient into PacienteLogAtualizar, then overwrites it with the
+    // 22 editable fields of fNovo (read as text; its key is not used).
+    bool PacienteAtualizar(qint32 fID_Paciente, qint32 fID_Usuario, clsPaciente& fNovo);
 
     // The database half of the unify command: one outer transaction level around a merge of
     // every ID of fIDs except the base, in list order. The first failure cancels the level

@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "Esquema.h"
 #include "data/Recordset.h"
 #include "merge/clsPacienteUnificar.h"
 
@@ -43,43 +44,11 @@ void Serializar(QByteArray& saida, sqlite3_stmt* st, int coluna) {
 
 }  // namespace
 
-namespace {
-
-// The product tables a merge touches.
-void CriarTabelasProduto(Connection& cn, clsADO& ado) {
-    const QStringList ddl = {
-        "CREATE TABLE [dbo].[Paciente] ("
-        " [ID_Paciente] [int] IDENTITY (1, 1) NOT NULL ,"
-        " [Nome] [nvarchar] (30) NULL , [Nome_Soundex] [nvarchar] (4) NULL ,"
-        " [Nome_Meio] [nvarchar] (50) NULL , [Nome_Meio_Soundex] [nvarchar] (4) NULL ,"
-        " [Nome_Último] [nvarchar] (20) NULL , [Nome_Último_Soundex] [nvarchar] (4) NULL ,"
-        " [RG] [nvarchar] (30) NULL , [CIC] [nvarchar] (30) NULL ,"
-        " [Endereço] [nvarchar] (255) NULL , [CEP] [nvarchar] (10) NULL ,"
-        " [Bairro] [nvarchar] (100) NULL , [Cidade] [nvarchar] (100) NULL ,"
-        " [Estado] [nvarchar] (2) NULL , [Telefone] [nvarchar] (30) NULL ,"
-        " [Sexo] [nvarchar] (1) NULL , [Raça] [nvarchar] (15) NULL ,"
-        " [Convênio] [nvarchar] (30) NULL , [Data_Nascimento] [smalldatetime] NULL ,"
-        " [Profissão] [nvarchar] (50) NULL , [Número_Convênio] [nvarchar] (20) NULL ,"
-        " [Peso] [nvarchar] (6) NULL , [Altura] [nvarchar] (4) NULL ,"
-        " [Email] [nvarchar] (70) NULL , [Prontuário] [nvarchar] (20) NULL ,"
-        " [ID_Paciente_Externo] [nvarchar] (20) NULL , [ID_Convenio_Plano] [int] NULL"
-        " ) ON [PRIMARY]",
-        "CREATE TABLE [dbo].[Exame] ( [ID_Exame] [int] IDENTITY (1, 1) NOT NULL ,"
-        " [Número_Exame] [nvarchar] (20) NOT NULL , [ID_Paciente] [int] NULL ) ON [PRIMARY]",
-        "CREATE TABLE [dbo].[Exame_BK] ( [ID_Exame] [int] NOT NULL ,"
-        " [Número_Exame] [nvarchar] (20) NOT NULL , [ID_Paciente] [int] NULL ) ON [PRIMARY]",
-    };
-    for (const QString& sql : ddl) {
-        ASSERT_TRUE(ado.ExecutarSQL(cn, sql)) << ado.ErrorString().toStdString();
-    }
-}
-
-}  // namespace
-
 RegistroMerge::RegistroMerge(bool criarTabelasLog, int esperaMs) : m_registro(esperaMs) {
     // One transaction: a file sync per statement would make every test slow.
     m_ado.TransaçãoIniciar(cn());
-    CriarTabelasProduto(cn(), m_ado);
+    QString erro;
+    EXPECT_TRUE(registro::CriarEsquema(cn(), m_ado, erro)) << erro.toStdString();
     if (criarTabelasLog) {
         clsPacienteUnificar motor(cn(), m_ado);
         EXPECT_TRUE(motor.CriarTabelas());
@@ -103,9 +72,9 @@ QVariant RegistroMerge::Valor(const QString& sql) {
 
 qint32 RegistroMerge::NovoPaciente(const QString& nome) {
     Executar(
-        "INSERT INTO Paciente (Nome, Nome_Soundex, Nome_Meio, Nome_Último, RG, CIC, "
+        "INSERT INTO Paciente (Nome, Nome_Soundex, Nome_Meio, Nome_Último, RG, CIC, Sexo, "
         "Data_Nascimento, Prontuário) VALUES ('" +
-        nome + "', SOUNDEX('" + nome + "'), NULL, 'SILVA', 'RG " + nome + "', '', " +
+        nome + "', SOUNDEX('" + nome + "'), NULL, 'SILVA', 'RG " + nome + "', '', 'F', " +
         "'1970-03-15 00:00:00', 'PR-" + nome + "')");
     return Valor("SELECT MAX(ID_Paciente) FROM Paciente").toInt();
 }
