@@ -32,7 +32,8 @@ const clsString* clsPacienteCriterio::criterio(int ordem) const {
 QString clsPacienteCriterio::ObterSELECT() const {
     QString lista;
     for (int i = 0; i < kCriterios; ++i) {
-        if (criterio(i)->Obrigatório()) lista += criterio(i)->Nome() + QStringLiteral(", ");
+        if (criterio(i)->Obrigatório())
+            lista += criterio(i)->Nome() + QStringLiteral(", ");
     }
     lista.chop(2);
     return lista;
@@ -42,20 +43,21 @@ QString clsPacienteCriterio::ObterWHERE() const {
     QString condicoes;
     for (int i = 0; i < kCriterios; ++i) {
         const clsString& c = *criterio(i);
-        if (!c.Obrigatório() || c.Valor().isEmpty()) continue;
+        if (!c.Obrigatório() || c.Valor().isEmpty())
+            continue;
         QString valor;
         if (c.Nome().toUpper() == QStringLiteral("DATA_NASCIMENTO")) {
             // The value is the grouping result's short date; anything unreadable goes as the
             // text it is, still quoted safely, and the database decides.
             const QDateTime data = clsData::DataDoTexto(c.Valor());
-            valor = data.isValid() ? data.toString(QStringLiteral("yyyy-MM-dd"))
-                                   : c.TextoParaSQL();
+            valor = data.isValid() ? data.toString(QStringLiteral("yyyy-MM-dd")) : c.TextoParaSQL();
         } else {
             valor = c.TextoParaSQL();
         }
         condicoes += c.Nome() + QStringLiteral(" = '") + valor + QStringLiteral("' AND ");
     }
-    if (condicoes.isEmpty()) return condicoes;
+    if (condicoes.isEmpty())
+        return condicoes;
     condicoes.chop(4);
     return QStringLiteral(" WHERE ") + condicoes;
 }
@@ -67,7 +69,8 @@ QString clsPacienteCriterio::ObterHAVING() const {
 
 QString clsPacienteCriterio::ObterSQLComAgrupamento() const {
     const QString lista = ObterSELECT();
-    if (lista.isEmpty()) return QString();
+    if (lista.isEmpty())
+        return QString();
     return QStringLiteral(" SELECT ") + lista + QStringLiteral(" FROM Paciente ") +
            QStringLiteral(" ") + ObterWHERE() + QStringLiteral(" GROUP BY ") + lista +
            QStringLiteral(" ") + ObterHAVING() + QStringLiteral(" ORDER BY ") + lista;
@@ -75,7 +78,8 @@ QString clsPacienteCriterio::ObterSQLComAgrupamento() const {
 
 QString clsPacienteCriterio::ObterSQLSemAgrupamento() const {
     const QString where = ObterWHERE();
-    if (where.isEmpty()) return QString();
+    if (where.isEmpty())
+        return QString();
     return QStringLiteral(" SELECT ") +
            QStringLiteral(
                "[ID_Paciente] ,[Nome],[Nome_Meio],[Nome_Último],[RG],[CIC],[Data_Nascimento],"

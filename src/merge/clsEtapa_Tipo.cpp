@@ -13,7 +13,8 @@ clsEtapa_Tipo::clsEtapa_Tipo(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(f
 bool clsEtapa_Tipo::Localizar(qint32 fID) {
     return consulta::Localizar(
         m_cn, m_ado,
-        QStringLiteral("Select * From Etapa_Tipo") + " Where ID_Etapa_Tipo = " + QString::number(fID),
+        QStringLiteral("Select * From Etapa_Tipo") +
+            " Where ID_Etapa_Tipo = " + QString::number(fID),
         m_erro, QStringLiteral("Localizar"), [this](Recordset& rs) {
             m_id = ValorSeNulo(rs.Fields(QStringLiteral("ID_Etapa_Tipo")).Value(), 0).toInt();
             m_etapaTipo.setValor(TextoDoValor(rs.Fields(QStringLiteral("Etapa_Tipo")).Value()));

@@ -2,7 +2,8 @@
 
 void clsTabelasExame::setTBTipo(qint32 v) {
     m_tipo = v;
-    if (v != 0 && v != 1) return;
+    if (v != 0 && v != 1)
+        return;
     const QString sufixo = v == 1 ? QStringLiteral("_BK") : QString();
     m_exame = QStringLiteral("Exame") + sufixo;
     m_pagina = QStringLiteral("Exame_Página") + sufixo;

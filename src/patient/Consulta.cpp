@@ -34,7 +34,8 @@ bool Localizar(Connection& cn, clsADO& ado, const QString& sql, clsError& erro,
     }
     try {
         const bool achou = rs.RecordCount() != 0;
-        if (achou) carregar(rs);
+        if (achou)
+            carregar(rs);
         rs.Close();
         return achou;
     } catch (const ErroNumerado& e) {

@@ -19,7 +19,8 @@ PartesNome NomeSepararPartes(const QString& fNomeCompleto) {
         const QStringList pedacos = fNomeCompleto.split(QLatin1Char(' '));
         const qsizetype n = pedacos.size() - 1;
         partes.nome = pedacos[0];
-        if (n >= 1) partes.ultimo = pedacos[n];
+        if (n >= 1)
+            partes.ultimo = pedacos[n];
         if (n >= 2) {
             QString meio;
             for (qsizetype i = 1; i < n; ++i) meio += QLatin1Char(' ') + pedacos[i];
@@ -34,7 +35,9 @@ PartesNome NomeSepararPartes(const QString& fNomeCompleto) {
 
 QString NomeJuntarPartes(const QString& nome, const QString& meio, const QString& ultimo) {
     QString completo = nome;
-    if (!meio.isEmpty()) completo += QLatin1Char(' ') + meio;
-    if (!ultimo.isEmpty()) completo += QLatin1Char(' ') + ultimo;
+    if (!meio.isEmpty())
+        completo += QLatin1Char(' ') + meio;
+    if (!ultimo.isEmpty())
+        completo += QLatin1Char(' ') + ultimo;
     return completo;
 }

@@ -48,7 +48,8 @@ const DefinicaoCampo kDefinicao[clsPaciente::kCampos] = {
 // Numeric as the pt-BR locale writes a plain number, with the comma as the only decimal mark:
 // "70", "70,5", ",5". A dot is refused by the caller before this is asked.
 bool numerico(const QString& texto) {
-    static const QRegularExpression forma(QStringLiteral(R"(^ *[+-]?([0-9]+(,[0-9]*)?|,[0-9]+) *$)"));
+    static const QRegularExpression forma(
+        QStringLiteral(R"(^ *[+-]?([0-9]+(,[0-9]*)?|,[0-9]+) *$)"));
     return forma.match(texto).hasMatch();
 }
 
@@ -66,10 +67,17 @@ clsPaciente::clsPaciente(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO)
 
 bool clsPaciente::Validar() {
     static const Campo ordem[] = {
-        kNome,   kNome_Meio, kNome_Ultimo,    kRG,        kCIC,           kEndereco,
-        kCEP,    kBairro,    kCidade,         kEstado,    kEmail,         kTelefone,
-        kSexo,   kRaca,      kConvenio,       kData_Nascimento, kProfissao, kNumero_Convenio,
-        kPeso,   kAltura,    kProntuario,     kID_Paciente_Externo,
+        kNome,        kNome_Meio,
+        kNome_Ultimo, kRG,
+        kCIC,         kEndereco,
+        kCEP,         kBairro,
+        kCidade,      kEstado,
+        kEmail,       kTelefone,
+        kSexo,        kRaca,
+        kConvenio,    kData_Nascimento,
+        kProfissao,   kNumero_Convenio,
+        kPeso,        kAltura,
+        kProntuario,  kID_Paciente_Externo,
     };
     for (const Campo c : ordem) {
         clsString& campo = m_campo[c];
@@ -80,7 +88,8 @@ bool clsPaciente::Validar() {
         }
         switch (c) {
             case kSexo:
-                if (!Sexo_Validar()) return false;
+                if (!Sexo_Validar())
+                    return false;
                 break;
             case kData_Nascimento: {
                 clsData data;
@@ -94,10 +103,12 @@ bool clsPaciente::Validar() {
                 break;
             }
             case kPeso:
-                if (!campo.Valor().isEmpty() && !Peso_Validar()) return false;
+                if (!campo.Valor().isEmpty() && !Peso_Validar())
+                    return false;
                 break;
             case kAltura:
-                if (!campo.Valor().isEmpty() && !Altura_Validar()) return false;
+                if (!campo.Valor().isEmpty() && !Altura_Validar())
+                    return false;
                 break;
             default:
                 break;
@@ -193,7 +204,8 @@ void clsPaciente::erroDoBanco(const QString& funcao) {
 }
 
 void clsPaciente::Campos_Preencher(Recordset& fRS) {
-    if (fRS.RecordCount() == 0) return;
+    if (fRS.RecordCount() == 0)
+        return;
     m_idPaciente = ValorSeNulo(fRS.Fields(QStringLiteral("ID_Paciente")).Value(), 0).toInt();
     for (int i = 0; i < kCampos; ++i) {
         // Dates arrive as the program's short date text, NULL as the empty text.
@@ -217,8 +229,9 @@ bool clsPaciente::existirPor(const QString& sql, const QString& funcao) {
 }
 
 bool clsPaciente::Localizar(qint32 fID_Paciente) {
-    return localizarPor("Select * From Paciente Where ID_paciente = " + QString::number(fID_Paciente),
-                        QStringLiteral("Localizar"));
+    return localizarPor(
+        "Select * From Paciente Where ID_paciente = " + QString::number(fID_Paciente),
+        QStringLiteral("Localizar"));
 }
 
 bool clsPaciente::Localizar_por_RG(const QString& fRG) {
@@ -277,7 +290,8 @@ bool clsPaciente::Existir_por_Nome_Completo(const QString& fNome, const QString&
 
 QString clsPaciente::dataNascimentoSQL() const {
     const QString& texto = m_campo[kData_Nascimento].Valor();
-    if (texto.isEmpty()) return QString();
+    if (texto.isEmpty())
+        return QString();
     clsData data;
     data.setValor(texto);
     return data.TextoParaSQL();
@@ -285,7 +299,8 @@ QString clsPaciente::dataNascimentoSQL() const {
 
 bool clsPaciente::Adicionar(const clsPaciente& fPaciente, qint32 /*fID_Usuário*/) {
     Campos_Copiar(fPaciente);
-    if (!Validar()) return false;
+    if (!Validar())
+        return false;
 
     // A failed existence query counts as "not found": its error stays in Erro, the insert goes on.
     const QString& rg = m_campo[kRG].Valor();
@@ -346,13 +361,15 @@ bool clsPaciente::Adicionar(const clsPaciente& fPaciente, qint32 /*fID_Usuário*
 
 bool clsPaciente::impedidoPorOutraLinha(Campo campo, const QString& coluna, qint32 codigo) {
     const QString& valor = m_campo[campo].Valor();
-    if (valor.isEmpty()) return false;
+    if (valor.isEmpty())
+        return false;
     const qint64 outras = consulta::Contar(
         m_cn, m_ado,
         QStringLiteral("Select Count(*) From Paciente ") + " Where ID_Paciente <> " +
             QString::number(m_idPaciente) + " AND " + coluna + " = '" + sql(campo) + "'",
         m_erro, QStringLiteral("Atualizar"));
-    if (outras > 0) ErroRegistrar(codigo, QStringLiteral("Atualizar"), valor);
+    if (outras > 0)
+        ErroRegistrar(codigo, QStringLiteral("Atualizar"), valor);
     return outras != 0;
 }
 
@@ -361,7 +378,8 @@ bool clsPaciente::Atualizar(qint32 /*fID_Usuário*/) {
         ErroRegistrar(-4, QStringLiteral("Ataulizar"));
         return false;
     }
-    if (!Validar()) return false;
+    if (!Validar())
+        return false;
     if (impedidoPorOutraLinha(kRG, QStringLiteral("RG"), -1) ||
         impedidoPorOutraLinha(kCIC, QStringLiteral("CIC"), -2) ||
         impedidoPorOutraLinha(kID_Paciente_Externo, QStringLiteral("ID_Paciente_Externo"), -7)) {
@@ -371,15 +389,15 @@ bool clsPaciente::Atualizar(qint32 /*fID_Usuário*/) {
     const QString data = dataNascimentoSQL();
     QString update = QStringLiteral("Update Paciente ") + " Set Nome = '" + sql(kNome) + "', " +
                      " Nome_Soundex = Soundex('" + sql(kNome) + "'), " + " Nome_Meio = '" +
-                     sql(kNome_Meio) + "', " + " Nome_Meio_Soundex = Soundex('" +
-                     sql(kNome_Meio) + "'), " + " Nome_Último = '" + sql(kNome_Ultimo) + "', " +
-                     " Nome_Último_Soundex =  Soundex('" + sql(kNome_Ultimo) + "'), " +
-                     " RG = '" + sql(kRG);
+                     sql(kNome_Meio) + "', " + " Nome_Meio_Soundex = Soundex('" + sql(kNome_Meio) +
+                     "'), " + " Nome_Último = '" + sql(kNome_Ultimo) + "', " +
+                     " Nome_Último_Soundex =  Soundex('" + sql(kNome_Ultimo) + "'), " + " RG = '" +
+                     sql(kRG);
     const std::pair<Campo, const char*> antesDaData[] = {
-        {kCIC, "CIC"},           {kEndereco, "Endereço"}, {kCEP, "CEP"},
-        {kBairro, "Bairro"},     {kCidade, "Cidade"},     {kEstado, "Estado"},
-        {kEmail, "Email"},       {kTelefone, "Telefone"}, {kSexo, "Sexo"},
-        {kRaca, "Raça"},         {kConvenio, "Convênio"},
+        {kCIC, "CIC"},       {kEndereco, "Endereço"}, {kCEP, "CEP"},
+        {kBairro, "Bairro"}, {kCidade, "Cidade"},     {kEstado, "Estado"},
+        {kEmail, "Email"},   {kTelefone, "Telefone"}, {kSexo, "Sexo"},
+        {kRaca, "Raça"},     {kConvenio, "Convênio"},
     };
     for (const auto& [c, coluna] : antesDaData) {
         update += "', " + QStringLiteral(" ") + QString::fromUtf8(coluna) + " = '" + sql(c);
@@ -389,8 +407,11 @@ bool clsPaciente::Atualizar(qint32 /*fID_Usuário*/) {
                              : " Data_Nascimento = '" + data + "', ";
     update += " Profissão = '" + sql(kProfissao);
     const std::pair<Campo, const char*> depoisDaData[] = {
-        {kNumero_Convenio, "Número_Convênio"}, {kPeso, "Peso"}, {kAltura, "Altura"},
-        {kProntuario, "Prontuário"}, {kID_Paciente_Externo, "ID_Paciente_Externo"},
+        {kNumero_Convenio, "Número_Convênio"},
+        {kPeso, "Peso"},
+        {kAltura, "Altura"},
+        {kProntuario, "Prontuário"},
+        {kID_Paciente_Externo, "ID_Paciente_Externo"},
     };
     for (const auto& [c, coluna] : depoisDaData) {
         update += "', " + QStringLiteral(" ") + QString::fromUtf8(coluna) + " = '" + sql(c);
@@ -415,18 +436,27 @@ bool clsPaciente::Exame_Atualizar() {
     const QString data = dataNascimentoSQL();
     // The exam rows keep the full name; the blanks follow the parts that are present.
     QString nomeCompleto = sql(kNome);
-    if (!m_campo[kNome_Meio].Valor().isEmpty()) nomeCompleto += QLatin1Char(' ');
+    if (!m_campo[kNome_Meio].Valor().isEmpty())
+        nomeCompleto += QLatin1Char(' ');
     nomeCompleto += sql(kNome_Meio);
-    if (!m_campo[kNome_Ultimo].Valor().isEmpty()) nomeCompleto += QLatin1Char(' ');
+    if (!m_campo[kNome_Ultimo].Valor().isEmpty())
+        nomeCompleto += QLatin1Char(' ');
     nomeCompleto += sql(kNome_Ultimo);
 
     for (const char* tabela : {"Exame", "Exame_BK"}) {
         QString update = "Update " + QString::fromUtf8(tabela) + " Set Paciente = '" + nomeCompleto;
         const std::pair<Campo, const char*> antesDaData[] = {
-            {kRG, "RG"},         {kCIC, "CIC"},         {kEndereco, "Endereço"},
-            {kCEP, "CEP"},       {kBairro, "Bairro"},   {kCidade, "Cidade"},
-            {kEstado, "Estado"}, {kEmail, "Paciente_Email"}, {kTelefone, "Telefone"},
-            {kSexo, "Sexo"},     {kRaca, "Raça"},
+            {kRG, "RG"},
+            {kCIC, "CIC"},
+            {kEndereco, "Endereço"},
+            {kCEP, "CEP"},
+            {kBairro, "Bairro"},
+            {kCidade, "Cidade"},
+            {kEstado, "Estado"},
+            {kEmail, "Paciente_Email"},
+            {kTelefone, "Telefone"},
+            {kSexo, "Sexo"},
+            {kRaca, "Raça"},
         };
         for (const auto& [c, coluna] : antesDaData) {
             update += "', " + QStringLiteral(" ") + QString::fromUtf8(coluna) + " = '" + sql(c);

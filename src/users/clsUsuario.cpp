@@ -10,7 +10,9 @@ void definir(clsString& campo, const QString& nome, qint32 maximo) {
     campo.setTamanhoMáximo(maximo);
 }
 
-QString bit(bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); }
+QString bit(bool v) {
+    return v ? QStringLiteral("1") : QStringLiteral("0");
+}
 }  // namespace
 
 clsUsuario::clsUsuario(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO) {
@@ -21,17 +23,18 @@ clsUsuario::clsUsuario(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO) {
 
 void clsUsuario::ErroRegistrar(qint32 codigo, const QString& funcao) {
     static const char* const mensagens[] = {
-        "Usuário já cadastrado.",                           // -1
-        "Selecione um usuário.",                            // -2
-        "Escolha um nome para o Usuário",                   // -3
-        "Escolha uma senha para o Usuário",                 // -4
-        "Selecione o Perfil para o usuário.",               // -5
-        "Associe o responsável ao usuário.",                // -6
-        "Responsável já está associado a outro usuário.",   // -7
-        "Usuário e senha já cadastrado.",                   // -8
-        "Nome já cadastrado.",                              // -9
+        "Usuário já cadastrado.",                          // -1
+        "Selecione um usuário.",                           // -2
+        "Escolha um nome para o Usuário",                  // -3
+        "Escolha uma senha para o Usuário",                // -4
+        "Selecione o Perfil para o usuário.",              // -5
+        "Associe o responsável ao usuário.",               // -6
+        "Responsável já está associado a outro usuário.",  // -7
+        "Usuário e senha já cadastrado.",                  // -8
+        "Nome já cadastrado.",                             // -9
     };
-    if (codigo > -1 || codigo < -9) return;
+    if (codigo > -1 || codigo < -9)
+        return;
     m_erro.AtualizarErro(codigo, QString::fromUtf8(mensagens[-codigo - 1]), funcao,
                          codigo == -9 ? QStringLiteral("Nome") : QString());
 }
@@ -65,8 +68,9 @@ bool clsUsuario::localizarPor(const QString& sql, const QString& funcao) {
 }
 
 bool clsUsuario::Existir_por_IdUsuario(qint32 IdUsuario) {
-    return existirPor("Select count(*) From Usuário Where ID_USUÁRIO = " + QString::number(IdUsuario),
-                      QStringLiteral("Existir_por_IdUsuario"));
+    return existirPor(
+        "Select count(*) From Usuário Where ID_USUÁRIO = " + QString::number(IdUsuario),
+        QStringLiteral("Existir_por_IdUsuario"));
 }
 
 bool clsUsuario::Existir_por_Usuario(const QString& Usuario) {
@@ -130,14 +134,16 @@ bool clsUsuario::Localizar_Administrador() {
 // ---- Rules and writes -------------------------------------------------------------------
 
 bool clsUsuario::validarCampo(clsString& campo) {
-    if (campo.Validar()) return true;
+    if (campo.Validar())
+        return true;
     m_erro.AtualizarErro(campo.Erro().ErrorNumber(), campo.Erro().ErrorString(),
                          QStringLiteral("Validar"), campo.Nome());
     return false;
 }
 
 bool clsUsuario::Validar() {
-    if (!validarCampo(m_nome) || !validarCampo(m_usuario) || !validarCampo(m_senha)) return false;
+    if (!validarCampo(m_nome) || !validarCampo(m_usuario) || !validarCampo(m_senha))
+        return false;
     if (m_ePatologista && m_idPatologista == 0) {
         ErroRegistrar(-6, QStringLiteral("Validar"));
         return false;
@@ -156,7 +162,8 @@ bool clsUsuario::Adicionar(const clsUsuario& cmdUsuario) {
     m_ativo = cmdUsuario.m_ativo;
     m_idUsuario = 0;
 
-    if (!Validar()) return false;
+    if (!Validar())
+        return false;
     const QString adicionar = QStringLiteral("Adicionar");
     if (Existir_por_Nome(m_nome.Valor())) {
         ErroRegistrar(-9, adicionar);
@@ -177,7 +184,8 @@ bool clsUsuario::Adicionar(const clsUsuario& cmdUsuario) {
 
     m_ado.TransaçãoIniciar(m_cn);
     const QString insert =
-        QStringLiteral("Insert Into Usuário ( Nome, Usuário, Senha, ÉPatologista, ID_Patologista, Ativo) ") +
+        QStringLiteral(
+            "Insert Into Usuário ( Nome, Usuário, Senha, ÉPatologista, ID_Patologista, Ativo) ") +
         "Values ('" + m_nome.TextoParaSQL() + "', '" + m_usuario.TextoParaSQL() + "', '" +
         m_senha.TextoParaSQL() + "', " + bit(m_ePatologista) + ", " +
         QString::number(m_idPatologista) + ", " + bit(m_ativo) + ")";
@@ -188,7 +196,8 @@ bool clsUsuario::Adicionar(const clsUsuario& cmdUsuario) {
         m_ado.TransaçãoCancelar(m_cn);
         return false;
     }
-    if (!rs.Eof()) m_idUsuario = ValorSeNulo(rs.Fields(0).Value(), 0).toInt();
+    if (!rs.Eof())
+        m_idUsuario = ValorSeNulo(rs.Fields(0).Value(), 0).toInt();
     rs.Close();
 
     const QString id = QString::number(m_idUsuario);
@@ -249,7 +258,8 @@ bool clsUsuario::Atualizar() {
         ErroRegistrar(-2, atualizar);
         return false;
     }
-    if (!Validar()) return false;
+    if (!Validar())
+        return false;
 
     const QString outro = " And ID_Usuário <> " + QString::number(m_idUsuario);
     struct Regra {
@@ -266,24 +276,25 @@ bool clsUsuario::Atualizar() {
          -8},
     };
     if (m_ePatologista) {
-        regras.append({QStringLiteral("Select count(*) FROM Usuário") + " Where ID_Patologista = " +
-                           QString::number(m_idPatologista) + outro,
+        regras.append({QStringLiteral("Select count(*) FROM Usuário") +
+                           " Where ID_Patologista = " + QString::number(m_idPatologista) + outro,
                        -7});
     }
     for (const Regra& regra : regras) {
         const qint64 outros = consulta::Contar(m_cn, m_ado, regra.sql, m_erro, atualizar);
-        if (outros > 0) ErroRegistrar(regra.codigo, atualizar);
-        if (outros != 0) return false;
+        if (outros > 0)
+            ErroRegistrar(regra.codigo, atualizar);
+        if (outros != 0)
+            return false;
     }
 
-    return gravar(QStringLiteral("Update Usuário ") + " Set " + " Nome = '" +
-                      m_nome.TextoParaSQL() + "', " + " Usuário = '" +
-                      m_usuario.TextoParaSQL() + "', " + " Senha = '" + m_senha.TextoParaSQL() +
-                      "', " + " ÉPatologista = " + bit(m_ePatologista) + ", " +
-                      " ID_Patologista = " + QString::number(m_idPatologista) + ", " +
-                      " Ativo = " + bit(m_ativo) + " Where Id_Usuário = " +
-                      QString::number(m_idUsuario),
-                  atualizar);
+    return gravar(
+        QStringLiteral("Update Usuário ") + " Set " + " Nome = '" + m_nome.TextoParaSQL() + "', " +
+            " Usuário = '" + m_usuario.TextoParaSQL() + "', " + " Senha = '" +
+            m_senha.TextoParaSQL() + "', " + " ÉPatologista = " + bit(m_ePatologista) + ", " +
+            " ID_Patologista = " + QString::number(m_idPatologista) + ", " +
+            " Ativo = " + bit(m_ativo) + " Where Id_Usuário = " + QString::number(m_idUsuario),
+        atualizar);
 }
 
 bool clsUsuario::Remover() {

@@ -29,7 +29,8 @@ class clsUsuario {
     // A user who is no pathologist is tied to none.
     void setEPatologista(bool v) {
         m_ePatologista = v;
-        if (!v) m_idPatologista = 0;
+        if (!v)
+            m_idPatologista = 0;
     }
     qint32 ID_Patologista() const { return m_idPatologista; }
     void setID_Patologista(qint32 v) { m_idPatologista = v; }

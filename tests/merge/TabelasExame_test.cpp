@@ -64,9 +64,9 @@ TEST(clsEtapa_Tipo, LocalizarAndExistir) {
 
 TEST(clsDesc_ImpressaoTipo, LocalizarAndExistir) {
     RegistroProduto reg;
-    reg.executar(QString::fromUtf8(
-        "INSERT INTO Descritivo_Impressão_Tipo (Descritivo_Impressão_Tipo, rpt) "
-        "VALUES ('LAUDO PADRÃO', 'Laudo.rpt')"));
+    reg.executar(
+        QString::fromUtf8("INSERT INTO Descritivo_Impressão_Tipo (Descritivo_Impressão_Tipo, rpt) "
+                          "VALUES ('LAUDO PADRÃO', 'Laudo.rpt')"));
     clsDesc_ImpressãoTipo d(reg.cn, reg.ado);
     GravadorSQL sql(reg.cn);
     EXPECT_TRUE(d.Existir(1));

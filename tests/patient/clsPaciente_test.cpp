@@ -93,8 +93,8 @@ TEST_F(clsPacienteBanco, BirthDateIsWrittenAsDateTimeAndReadAsShortDate) {
     clsPaciente p(reg.cn, reg.ado);
     GravadorSQL sql(reg.cn);
     ASSERT_TRUE(p.Localizar(id));
-    EXPECT_EQ(sql.textos(), QStringList({"Select * From Paciente Where ID_paciente = " +
-                                         QString::number(id)}));
+    EXPECT_EQ(sql.textos(),
+              QStringList({"Select * From Paciente Where ID_paciente = " + QString::number(id)}));
     EXPECT_EQ(p.Data_Nascimento().Valor(), "21/06/1970");
     EXPECT_EQ(reg.contar("Paciente WHERE Data_Nascimento = '1970-06-21 00:00:00'"), 1);
 }
@@ -127,7 +127,8 @@ TEST_F(clsPacienteBanco, DuplicateDocumentsAreRefusedAndNothingIsWritten) {
         EXPECT_EQ(p.Erro().ErrorString(), QString::fromUtf8(c.mensagem));
         EXPECT_EQ(p.Erro().ErrorFunction(), "Validar");
         EXPECT_EQ(p.Erro().ErrorCampo(), QString::fromUtf8(c.campo));
-        for (const QString& t : sql.textos()) EXPECT_TRUE(t.startsWith("Select count(*)")) << t.toStdString();
+        for (const QString& t : sql.textos())
+            EXPECT_TRUE(t.startsWith("Select count(*)")) << t.toStdString();
     }
     EXPECT_EQ(reg.contar("Paciente"), 1);
     // Empty documents are not checked at all.
@@ -192,7 +193,8 @@ TEST_F(clsPacienteBanco, LookupsByDocumentAndExistence) {
               }));
 
     // An empty middle name matches '' only, never NULL.
-    reg.executar("INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último) VALUES ('RUI', NULL, 'REIS')");
+    reg.executar(
+        "INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último) VALUES ('RUI', NULL, 'REIS')");
     EXPECT_FALSE(p.Existir_por_Nome_Completo("RUI", "", "REIS"));
     reg.executar("INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último) VALUES ('RUI', '', 'REIS')");
     EXPECT_TRUE(p.Existir_por_Nome_Completo("RUI", "", "REIS"));
@@ -278,10 +280,11 @@ TEST_F(clsPacienteBanco, AtualizarWritesThePatientAndItsExamRows) {
     EXPECT_EQ(reg.valor("SELECT Paciente FROM Exame WHERE ID_Paciente = " + QString::number(outro))
                   .toString(),
               "ANTIGO");
-    EXPECT_EQ(reg.valor("SELECT Nome_Último_Soundex FROM Paciente WHERE ID_Paciente = " + k)
-                  .toString(),
-              "D140");
-    EXPECT_TRUE(reg.valor("SELECT Data_Nascimento FROM Paciente WHERE ID_Paciente = " + k).isNull());
+    EXPECT_EQ(
+        reg.valor("SELECT Nome_Último_Soundex FROM Paciente WHERE ID_Paciente = " + k).toString(),
+        "D140");
+    EXPECT_TRUE(
+        reg.valor("SELECT Data_Nascimento FROM Paciente WHERE ID_Paciente = " + k).isNull());
 
     // The birth date goes to the exam rows as well; the middle part gets its blank.
     p.Nome_Meio().setValor("DA");

@@ -15,11 +15,13 @@ RegistroProduto::RegistroProduto() {
         return;
     }
     QString erro;
-    if (!registro::CriarEsquema(cn, ado, erro)) ADD_FAILURE() << erro.toStdString();
+    if (!registro::CriarEsquema(cn, ado, erro))
+        ADD_FAILURE() << erro.toStdString();
 }
 
 RegistroProduto::~RegistroProduto() {
-    if (cn.State() == adStateOpen) ado.FecharConexão(cn);
+    if (cn.State() == adStateOpen)
+        ado.FecharConexão(cn);
 }
 
 void RegistroProduto::executar(const QString& sql) {
@@ -63,7 +65,9 @@ GravadorSQL::GravadorSQL(Connection& cn) : m_cn(cn) {
     });
 }
 
-GravadorSQL::~GravadorSQL() { m_cn.RemoveObserver(m_id); }
+GravadorSQL::~GravadorSQL() {
+    m_cn.RemoveObserver(m_id);
+}
 
 QStringList GravadorSQL::comandos() const {
     QStringList c;

@@ -29,7 +29,8 @@ TEST(GeradorPacientes, SameSeedSameRegisterAndRealisticFields) {
         ASSERT_EQ(p.nome, q.nome);
         ASSERT_EQ(p.cic, q.cic);
         ASSERT_EQ(p.exames.size(), q.exames.size());
-        if (c.Proximo().nome != p.nome) ++diferentes;
+        if (c.Proximo().nome != p.nome)
+            ++diferentes;
         // Every value fits its column.
         EXPECT_LE(p.nome.size(), 30);
         EXPECT_LE(p.nomeMeio.size(), 50);
@@ -73,7 +74,8 @@ TEST(GeradorPacientes, RepeatedRecordsShowTheirVariant) {
     QMap<int, QVector<PacienteGerado>> grupos;
     for (int i = 0; i < 2000; ++i) {
         const PacienteGerado p = g.Proximo();
-        if (p.grupo > 0) grupos[p.grupo] << p;
+        if (p.grupo > 0)
+            grupos[p.grupo] << p;
     }
     QSet<Variante> vistas;
     for (const auto& membros : grupos) {
@@ -179,7 +181,8 @@ TEST(CadunirRegister, WritesRegisterAndIniAndRefusesToOverwrite) {
     ASSERT_TRUE(comum.Localizar_por_StatusUsuario(LoginComum().usuario, LoginComum().senha));
     EXPECT_EQ(valor("SELECT COUNT(*) FROM Usuario_Perfil INNER JOIN Perfil ON "
                     "Usuario_Perfil.ID_Perfil = Perfil.Id_Perfil WHERE (ID_Perfil_Tipo = 1 OR "
-                    "ID_Perfil_Tipo = 2) AND ID_Usuario = " + QString::number(comum.Id_Usuario()))
+                    "ID_Perfil_Tipo = 2) AND ID_Usuario = " +
+                    QString::number(comum.Id_Usuario()))
                   .toLongLong(),
               0);
 
@@ -192,7 +195,8 @@ TEST(CadunirRegister, WritesRegisterAndIniAndRefusesToOverwrite) {
     ASSERT_TRUE(ado.AbrirRecordset(cn, grupos, criterio.ObterSQLComAgrupamento()));
     EXPECT_GE(grupos.RecordCount(), resumo.grupos / 2);
     criterio.Nome().setValor(grupos.Fields("Nome").Value().toString());
-    criterio.Nome_Último().setValor(grupos.Fields(QString::fromUtf8("Nome_Último")).Value().toString());
+    criterio.Nome_Último().setValor(
+        grupos.Fields(QString::fromUtf8("Nome_Último")).Value().toString());
     Recordset membros;
     ASSERT_TRUE(ado.AbrirRecordset(cn, membros, criterio.ObterSQLSemAgrupamento()));
     EXPECT_GE(membros.RecordCount(), 2);

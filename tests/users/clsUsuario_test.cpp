@@ -73,13 +73,16 @@ TEST_F(clsUsuarioBanco, AdicionarWritesTheUserAndTheNineDefaultRows) {
     EXPECT_EQ(
         sql.textos(),
         QStringList({
-            QString::fromUtf8("SELECT Count(*) FROM USUÁRIO  WHERE Nome = 'ANA D' + CHAR(39) + 'AVILA'"),
-            QString::fromUtf8("SELECT Count(*) FROM USUÁRIO  WHERE Senha = 's3nh' + CHAR(39) + 'a'  AND "
-                              "USUÁRIO = 'ana'"),
+            QString::fromUtf8(
+                "SELECT Count(*) FROM USUÁRIO  WHERE Nome = 'ANA D' + CHAR(39) + 'AVILA'"),
+            QString::fromUtf8(
+                "SELECT Count(*) FROM USUÁRIO  WHERE Senha = 's3nh' + CHAR(39) + 'a'  AND "
+                "USUÁRIO = 'ana'"),
             "BEGIN",
-            QString::fromUtf8("Insert Into Usuário ( Nome, Usuário, Senha, ÉPatologista, ID_Patologista, "
-                              "Ativo) Values ('ANA D' + CHAR(39) + 'AVILA', 'ana', 's3nh' + CHAR(39) + "
-                              "'a', 0, 0, 1)"),
+            QString::fromUtf8(
+                "Insert Into Usuário ( Nome, Usuário, Senha, ÉPatologista, ID_Patologista, "
+                "Ativo) Values ('ANA D' + CHAR(39) + 'AVILA', 'ana', 's3nh' + CHAR(39) + "
+                "'a', 0, 0, 1)"),
             "Select @@Identity as ID",
             QString::fromUtf8(
                 "INSERT INTO Padrão_Permissão (ID_Usuário, Usuário_Cadastrar, Patologista, "
@@ -108,11 +111,13 @@ TEST_F(clsUsuarioBanco, AdicionarWritesTheUserAndTheNineDefaultRows) {
             QString::fromUtf8("INSERT INTO Padrão_Impressão (ID_Usuário) Values (1)"),
             "COMMIT",
         }));
-    EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Usuário = 'ana' AND Senha = 's3nh''a'")), 1);
+    EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Usuário = 'ana' AND Senha = 's3nh''a'")),
+              1);
     EXPECT_EQ(reg.contar("Padrao_Exame_Tipo WHERE ID_Usuario = 1 AND Exibir_lista = 1"), 2);
     for (const char* t : {"Padrão_Permissão", "Padrão_Exame_Único", "Padrão_Bethesda",
                           "Padrão_Internet", "Padrão_Impressão"})
-        EXPECT_EQ(reg.contar(QString::fromUtf8(t) + QString::fromUtf8(" WHERE ID_Usuário = 1")), 1) << t;
+        EXPECT_EQ(reg.contar(QString::fromUtf8(t) + QString::fromUtf8(" WHERE ID_Usuário = 1")), 1)
+            << t;
     for (const char* t : {"Padrao_varios", "Padrao_Audio", "Padrao_Bethesda2006"})
         EXPECT_EQ(reg.contar(QString::fromUtf8(t) + " WHERE ID_Usuario = 1"), 1) << t;
 }
@@ -241,11 +246,12 @@ TEST_F(clsUsuarioBanco, LookupsLoadTheRowOrLeaveTheRecord) {
     sql.limpar();
     ASSERT_TRUE(d.Localizar_Administrador());
     EXPECT_EQ(d.Id_Usuario(), bia);
-    EXPECT_EQ(sql.textos(),
-              QStringList({QString::fromUtf8(
-                  "SELECT Top 1 Usuário.*  FROM Perfil  INNER JOIN Usuario_Perfil ON "
-                  "Perfil.Id_Perfil = Usuario_Perfil.ID_Perfil  INNER JOIN Usuário ON "
-                  "Usuario_Perfil.ID_Usuario = Usuário.ID_Usuário  WHERE Perfil.ID_Perfil_Tipo = 1")}));
+    EXPECT_EQ(
+        sql.textos(),
+        QStringList({QString::fromUtf8(
+            "SELECT Top 1 Usuário.*  FROM Perfil  INNER JOIN Usuario_Perfil ON "
+            "Perfil.Id_Perfil = Usuario_Perfil.ID_Perfil  INNER JOIN Usuário ON "
+            "Usuario_Perfil.ID_Usuario = Usuário.ID_Usuário  WHERE Perfil.ID_Perfil_Tipo = 1")}));
 
     reg.executar(QString::fromUtf8("DROP TABLE Usuário"));
     EXPECT_FALSE(d.Existir_por_IDPatologista(4));
@@ -271,17 +277,25 @@ TEST_F(clsUsuarioBanco, AtualizarAndRemover) {
     GravadorSQL sql(reg.cn);
     ASSERT_TRUE(u.Atualizar()) << u.Erro().ErrorString().toStdString();  // own values are no clash
     const QString k = QString::number(ana);
-    EXPECT_EQ(sql.textos(),
-              QStringList({
-                  QString::fromUtf8("Select count(*) FROM Usuário Where Nome = 'ANA' And ID_Usuário <> ") + k,
-                  QString::fromUtf8("Select count(*) FROM Usuário Where Usuário = 'ana' And Senha = 'pw' "
-                                    "And ID_Usuário <> ") + k,
-                  QString::fromUtf8("Select count(*) FROM Usuário Where ID_Patologista = 4 And ID_Usuário <> ") + k,
-                  "BEGIN",
-                  QString::fromUtf8("Update Usuário  Set  Nome = 'ANA',  Usuário = 'ana',  Senha = 'pw',  "
-                                    "ÉPatologista = 1,  ID_Patologista = 4,  Ativo = 1 Where Id_Usuário = ") + k,
-                  "COMMIT",
-              }));
+    EXPECT_EQ(
+        sql.textos(),
+        QStringList({
+            QString::fromUtf8(
+                "Select count(*) FROM Usuário Where Nome = 'ANA' And ID_Usuário <> ") +
+                k,
+            QString::fromUtf8("Select count(*) FROM Usuário Where Usuário = 'ana' And Senha = 'pw' "
+                              "And ID_Usuário <> ") +
+                k,
+            QString::fromUtf8(
+                "Select count(*) FROM Usuário Where ID_Patologista = 4 And ID_Usuário <> ") +
+                k,
+            "BEGIN",
+            QString::fromUtf8(
+                "Update Usuário  Set  Nome = 'ANA',  Usuário = 'ana',  Senha = 'pw',  "
+                "ÉPatologista = 1,  ID_Patologista = 4,  Ativo = 1 Where Id_Usuário = ") +
+                k,
+            "COMMIT",
+        }));
 
     u.Nome().setValor("BIA");
     EXPECT_FALSE(u.Atualizar());
@@ -300,8 +314,9 @@ TEST_F(clsUsuarioBanco, AtualizarAndRemover) {
     u.setAtivo(false);
     sql.limpar();
     ASSERT_TRUE(u.Remover());
-    EXPECT_EQ(sql.comandos(),
-              QStringList({QString::fromUtf8("UPDATE Usuário SET Ativo = 0 Where Id_Usuário = ") + k}));
+    EXPECT_EQ(
+        sql.comandos(),
+        QStringList({QString::fromUtf8("UPDATE Usuário SET Ativo = 0 Where Id_Usuário = ") + k}));
     EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Ativo = 0")), 1);
     EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Nome = 'ANA' AND Usuário = 'ana'")), 1);
 }

@@ -16,15 +16,18 @@ QStringList EsquemaLotes() {
         const QStringList linhas = QString::fromUtf8(kEsquemaScripts[i][1]).split('\n');
         for (const QString& linha : linhas) {
             const QString limpa = linha.trimmed();
-            if (limpa.startsWith(QLatin1String("--"))) continue;
+            if (limpa.startsWith(QLatin1String("--")))
+                continue;
             if (limpa.compare(QLatin1String("GO"), Qt::CaseInsensitive) == 0) {
-                if (!lote.trimmed().isEmpty()) lotes << lote.trimmed();
+                if (!lote.trimmed().isEmpty())
+                    lotes << lote.trimmed();
                 lote.clear();
             } else {
                 lote += linha + '\n';
             }
         }
-        if (!lote.trimmed().isEmpty()) lotes << lote.trimmed();
+        if (!lote.trimmed().isEmpty())
+            lotes << lote.trimmed();
     }
     return lotes;
 }

@@ -13,9 +13,12 @@ quint64 Sorteio::proximo() {
 
 const QVector<TipoExame>& TiposExame() {
     static const QVector<TipoExame> t = {
-        {"AP", "ANATOMOPATOLÓGICO"},  {"CO", "COLPOCITOLOGIA ONCÓTICA"},
-        {"CT", "CITOLOGIA"},          {"IH", "IMUNO-HISTOQUÍMICA"},
-        {"BC", "BIÓPSIA DE CONGELAÇÃO"}, {"RV", "REVISÃO DE LÂMINAS"},
+        {"AP", "ANATOMOPATOLÓGICO"},
+        {"CO", "COLPOCITOLOGIA ONCÓTICA"},
+        {"CT", "CITOLOGIA"},
+        {"IH", "IMUNO-HISTOQUÍMICA"},
+        {"BC", "BIÓPSIA DE CONGELAÇÃO"},
+        {"RV", "REVISÃO DE LÂMINAS"},
     };
     return t;
 }
@@ -41,13 +44,15 @@ QString RG(quint64 pessoa, bool pontuado) {
     for (int i = 0; i < 8; ++i) soma += d[i].digitValue() * (2 + i);
     const int resto = 11 - soma % 11;
     const QString dv = resto == 10 ? QStringLiteral("X") : QString::number(resto % 11 % 10);
-    if (!pontuado) return d + dv;
+    if (!pontuado)
+        return d + dv;
     return d.left(2) + '.' + d.mid(2, 3) + '.' + d.mid(5, 3) + '-' + dv;
 }
 
 QString CPF(quint64 pessoa, bool pontuado) {
     const QString d = DigitosCPF(embaralhar(pessoa, 7777777, 123456789, 9));
-    if (!pontuado) return d;
+    if (!pontuado)
+        return d;
     return d.left(3) + '.' + d.mid(3, 3) + '.' + d.mid(6, 3) + '-' + d.mid(9, 2);
 }
 
@@ -65,7 +70,8 @@ QString nomesDoMeio(Sorteio& s) {
     QString meio = s.um(NomesDoMeio());
     if (s.chance(25)) {
         const QString outro = s.um(NomesDoMeio());
-        if (outro != meio && meio.size() + 1 + outro.size() <= 50) meio += ' ' + outro;
+        if (outro != meio && meio.size() + 1 + outro.size() <= 50)
+            meio += ' ' + outro;
     }
     return meio;
 }
@@ -100,7 +106,8 @@ QString CaixaMista(const QString& s) {
             p = p.left(1) + p.mid(1).toLower();
             // D'ÁVILA -> D'Ávila
             const qsizetype apostrofo = p.indexOf('\'');
-            if (apostrofo >= 0 && apostrofo + 1 < p.size()) p[apostrofo + 1] = p[apostrofo + 1].toUpper();
+            if (apostrofo >= 0 && apostrofo + 1 < p.size())
+                p[apostrofo + 1] = p[apostrofo + 1].toUpper();
         }
     }
     return palavras.join(' ');
@@ -108,10 +115,11 @@ QString CaixaMista(const QString& s) {
 
 QString OutraGrafia(const QString& nome) {
     const QString semAcento = SemAcentos(nome);
-    if (semAcento != nome) return semAcento;
+    if (semAcento != nome)
+        return semAcento;
     static const std::pair<const char*, const char*> trocas[] = {
-        {"TH", "T"}, {"PH", "F"}, {"Y", "I"}, {"SS", "S"}, {"LL", "L"}, {"Z", "S"},
-        {"OU", "O"}, {"EI", "E"}, {"CH", "X"}, {"W", "V"},
+        {"TH", "T"}, {"PH", "F"}, {"Y", "I"},  {"SS", "S"}, {"LL", "L"},
+        {"Z", "S"},  {"OU", "O"}, {"EI", "E"}, {"CH", "X"}, {"W", "V"},
     };
     for (const auto& [de, para] : trocas) {
         if (nome.contains(QLatin1String(de))) {
@@ -120,7 +128,8 @@ QString OutraGrafia(const QString& nome) {
                              QLatin1String(para));
         }
     }
-    if (nome.endsWith('S')) return nome.chopped(1) + 'Z';
+    if (nome.endsWith('S'))
+        return nome.chopped(1) + 'Z';
     // Otherwise a typing slip: the second letter doubled.
     return nome.size() < 2 ? nome + nome : nome.left(2) + nome.mid(1);
 }
@@ -163,30 +172,37 @@ PacienteGerado GeradorPacientes::novaPessoa() {
     const int meio = s.ate(100);
     p.nomeMeio = meio < 70 ? nomesDoMeio(s) : meio < 92 ? QString() : QString("");
     p.nomeUltimo = s.um(Sobrenomes());
-    if (!s.chance(2)) p.nascimento = diaEntre(s, QDate(1925, 1, 1), QDate(2024, 12, 31));
-    if (s.chance(85)) p.rg = RG(pessoa, s.chance(80));
-    if (s.chance(75)) p.cic = CPF(pessoa, s.chance(80));
+    if (!s.chance(2))
+        p.nascimento = diaEntre(s, QDate(1925, 1, 1), QDate(2024, 12, 31));
+    if (s.chance(85))
+        p.rg = RG(pessoa, s.chance(80));
+    if (s.chance(75))
+        p.cic = CPF(pessoa, s.chance(80));
     const Cidade& c = s.um(Cidades());
     p.cidade = QString::fromUtf8(c.nome);
     p.estado = QString::fromUtf8(c.uf);
     p.bairro = s.um(Bairros());
     p.endereco = s.um(Logradouros()) + ", " + QString::number(1 + s.ate(3000));
-    if (s.chance(20)) p.endereco += ", APTO " + QString::number(11 + s.ate(190));
+    if (s.chance(20))
+        p.endereco += ", APTO " + QString::number(11 + s.ate(190));
     p.cep = QString::fromUtf8(c.cepPrefixo) + digitos(quint64(s.ate(100)), 2) + '-' +
             digitos(quint64(s.ate(1000)), 3);
     p.telefone = QString("(%1) 9%2-%3")
                      .arg(QString::fromUtf8(c.ddd), digitos(quint64(s.ate(10000)), 4),
                           digitos(quint64(s.ate(10000)), 4));
-    if (s.chance(85)) p.raca = s.um(Racas());
+    if (s.chance(85))
+        p.raca = s.um(Racas());
     p.convenio = s.um(Convenios());
     if (p.convenio == "SUS") {
-        p.numeroConvenio = QString("%1 %2 %3 %4")
-                               .arg(QString::number(700 + s.ate(200)), digitos(quint64(s.ate(10000)), 4),
-                                    digitos(quint64(s.ate(10000)), 4), digitos(quint64(s.ate(10000)), 4));
+        p.numeroConvenio =
+            QString("%1 %2 %3 %4")
+                .arg(QString::number(700 + s.ate(200)), digitos(quint64(s.ate(10000)), 4),
+                     digitos(quint64(s.ate(10000)), 4), digitos(quint64(s.ate(10000)), 4));
     } else if (p.convenio != "PARTICULAR") {
         p.numeroConvenio = digitos(s.proximo() % 10000000000000ull, 13);
     }
-    if (s.chance(70)) p.profissao = s.um(Profissoes());
+    if (s.chance(70))
+        p.profissao = s.um(Profissoes());
     const int idade = p.nascimento.isValid() ? p.nascimento.daysTo(QDate(2025, 1, 1)) / 365 : 40;
     if (s.chance(60)) {
         const bool crianca = idade < 12;
@@ -220,7 +236,8 @@ PacienteGerado GeradorPacientes::repetir(PacienteGerado& primeiro, Variante v) {
             break;
         case Variante::Grafia: {
             // The document is what ties the two records together here.
-            if (r.rg.isEmpty() && r.cic.isEmpty()) r.rg = primeiro.rg = RG(quint64(m_pessoas - 1), true);
+            if (r.rg.isEmpty() && r.cic.isEmpty())
+                r.rg = primeiro.rg = RG(quint64(m_pessoas - 1), true);
             if (s.chance(60))
                 r.nome = OutraGrafia(r.nome).left(30);
             else
@@ -229,9 +246,12 @@ PacienteGerado GeradorPacientes::repetir(PacienteGerado& primeiro, Variante v) {
         }
     }
     // Documents are often left out on the second registration.
-    if (v != Variante::Grafia && s.chance(40)) r.rg = QString();
-    if (v != Variante::Grafia && s.chance(40)) r.cic = QString();
-    if (s.chance(30)) r.telefone = QString();
+    if (v != Variante::Grafia && s.chance(40))
+        r.rg = QString();
+    if (v != Variante::Grafia && s.chance(40))
+        r.cic = QString();
+    if (s.chance(30))
+        r.telefone = QString();
     return r;
 }
 
@@ -240,7 +260,8 @@ void GeradorPacientes::registroProprio(PacienteGerado& p) {
     // Every registration gets a chart number of its own, except some that were typed in again.
     if (p.variante != Variante::Identico || m_s.chance(70))
         p.prontuario = digitos(embaralhar(registro, 3571, 1000003, 7), 7);
-    if (m_s.chance(25)) p.externo = "EXT" + digitos(embaralhar(registro, 9973, 55555, 9), 9);
+    if (m_s.chance(25))
+        p.externo = "EXT" + digitos(embaralhar(registro, 9973, 55555, 9), 9);
     p.exames.clear();
     gerarExames(p);
 }
@@ -250,7 +271,8 @@ void GeradorPacientes::gerarExames(PacienteGerado& p) {
     int sorte = m_s.ate(100);
     int total = 0;
     while (sorte >= pesos[total]) sorte -= pesos[total++];
-    const QDate inicio = std::max(QDate(1995, 1, 1), p.nascimento.isValid() ? p.nascimento : QDate());
+    const QDate inicio =
+        std::max(QDate(1995, 1, 1), p.nascimento.isValid() ? p.nascimento : QDate());
     for (int i = 0; i < total; ++i) {
         ExameGerado e;
         e.tipo = QString::fromUtf8(m_s.um(TiposExame()).codigo);

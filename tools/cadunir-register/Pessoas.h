@@ -12,7 +12,7 @@ namespace registro {
 // splitmix64: the same numbers on every compiler and platform (the standard distributions
 // are not portable), so a seed always gives the same register.
 class Sorteio {
-public:
+  public:
     explicit Sorteio(quint64 semente) : m_estado(semente) {}
     quint64 proximo();
     int ate(int n) { return int(proximo() % quint64(n)); }  // 0 .. n-1
@@ -22,7 +22,7 @@ public:
         return l[ate(int(l.size()))];
     }
 
-private:
+  private:
     quint64 m_estado;
 };
 
@@ -44,8 +44,7 @@ struct ExameGerado {
 // One row of Paciente. A null QString is a NULL column; an empty, non-null one is ''.
 struct PacienteGerado {
     QString nome, nomeMeio, nomeUltimo, rg, cic, endereco, cep, bairro, cidade, estado, telefone,
-        sexo, raca, convenio, profissao, numeroConvenio, peso, altura, email, prontuario,
-        externo;
+        sexo, raca, convenio, profissao, numeroConvenio, peso, altura, email, prontuario, externo;
     QDate nascimento;  // invalid = NULL
     int grupo = 0;     // > 0: the planted duplicate group this record belongs to
     Variante variante = Variante::Nenhuma;
@@ -60,7 +59,7 @@ struct TipoExame {
 const QVector<TipoExame>& TiposExame();
 
 class GeradorPacientes {
-public:
+  public:
     // duplicadosPorCento: the share of records (0-90) that belong to a planted group of two
     // or three records of one person.
     GeradorPacientes(quint64 semente, int duplicadosPorCento);
@@ -68,7 +67,7 @@ public:
     PacienteGerado Proximo();
     int Grupos() const { return m_grupos; }
 
-private:
+  private:
     PacienteGerado novaPessoa();
     PacienteGerado repetir(PacienteGerado& primeiro, Variante v);
     void registroProprio(PacienteGerado& p);  // the fields each registration gets anew

@@ -35,8 +35,10 @@ QString data(const QDate& d) {
 
 QString nomeCompleto(const PacienteGerado& p) {
     QString nome = p.nome;
-    if (!p.nomeMeio.isEmpty()) nome += ' ' + p.nomeMeio;
-    if (!p.nomeUltimo.isEmpty()) nome += ' ' + p.nomeUltimo;
+    if (!p.nomeMeio.isEmpty())
+        nome += ' ' + p.nomeMeio;
+    if (!p.nomeUltimo.isEmpty())
+        nome += ' ' + p.nomeUltimo;
     return nome;
 }
 
@@ -46,7 +48,8 @@ class Escritor {
     Escritor(Connection& cn, clsADO& ado, QString& erro) : m_cn(cn), m_ado(ado), m_erro(erro) {}
 
     bool executar(const QString& sql) {
-        if (m_ado.ExecutarSQL(m_cn, sql)) return true;
+        if (m_ado.ExecutarSQL(m_cn, sql))
+            return true;
         m_erro = QString("%1 - %2 (in: %3)")
                      .arg(m_ado.ErrorNumber())
                      .arg(m_ado.ErrorString(), sql.left(160));
@@ -57,7 +60,8 @@ class Escritor {
     bool inserir(const QString& cabecalho, const QStringList& linhas) {
         for (qsizetype i = 0; i < linhas.size(); i += kLinhasPorInsert) {
             const QStringList parte = linhas.mid(i, kLinhasPorInsert);
-            if (!executar(cabecalho + " VALUES " + parte.join(QStringLiteral(", ")))) return false;
+            if (!executar(cabecalho + " VALUES " + parte.join(QStringLiteral(", "))))
+                return false;
         }
         return true;
     }
@@ -88,7 +92,8 @@ class Escritor {
 bool catalogos(Escritor& e) {
     QStringList tipos;
     for (const TipoExame& t : TiposExame())
-        tipos << "(" + texto(QString::fromUtf8(t.codigo)) + ", " + texto(QString::fromUtf8(t.descricao)) + ")";
+        tipos << "(" + texto(QString::fromUtf8(t.codigo)) + ", " +
+                     texto(QString::fromUtf8(t.descricao)) + ")";
     const QStringList etapas = {
         "('RECEPÇÃO', 'Entrada do material e conferência da requisição')",
         "('MACROSCOPIA', 'Descrição e clivagem da peça')",
@@ -143,12 +148,28 @@ bool usuario(Escritor& e, const LoginDemo& login) {
 
 QString linhaPaciente(const PacienteGerado& p) {
     const QString campos[] = {
-        texto(p.nome),     texto(p.nomeMeio),       texto(p.nomeUltimo), texto(p.rg),
-        texto(p.cic),      texto(p.endereco),       texto(p.cep),        texto(p.bairro),
-        texto(p.cidade),   texto(p.estado),         texto(p.telefone),   texto(p.sexo),
-        texto(p.raca),     texto(p.convenio),       data(p.nascimento),  texto(p.profissao),
-        texto(p.numeroConvenio), texto(p.peso),     texto(p.altura),     texto(p.email),
-        texto(p.prontuario), texto(p.externo),
+        texto(p.nome),
+        texto(p.nomeMeio),
+        texto(p.nomeUltimo),
+        texto(p.rg),
+        texto(p.cic),
+        texto(p.endereco),
+        texto(p.cep),
+        texto(p.bairro),
+        texto(p.cidade),
+        texto(p.estado),
+        texto(p.telefone),
+        texto(p.sexo),
+        texto(p.raca),
+        texto(p.convenio),
+        data(p.nascimento),
+        texto(p.profissao),
+        texto(p.numeroConvenio),
+        texto(p.peso),
+        texto(p.altura),
+        texto(p.email),
+        texto(p.prontuario),
+        texto(p.externo),
     };
     QString linha = QStringLiteral("(");
     for (const QString& c : campos) linha += c + ", ";
@@ -158,11 +179,16 @@ QString linhaPaciente(const PacienteGerado& p) {
 
 QString linhaExame(const PacienteGerado& p, const ExameGerado& x, qint64 idPaciente) {
     const QString campos[] = {
-        texto(x.numero),   QString::number(idPaciente), texto(x.tipo),     data(x.data),
-        texto(nomeCompleto(p)), texto(p.rg),            texto(p.cic),      texto(p.endereco),
-        texto(p.cep),      texto(p.bairro),             texto(p.cidade),   texto(p.estado),
-        texto(p.email),    texto(p.telefone),           texto(p.sexo),     texto(p.raca),
-        data(p.nascimento), texto(p.profissao),         texto(p.prontuario),
+        texto(x.numero),        QString::number(idPaciente),
+        texto(x.tipo),          data(x.data),
+        texto(nomeCompleto(p)), texto(p.rg),
+        texto(p.cic),           texto(p.endereco),
+        texto(p.cep),           texto(p.bairro),
+        texto(p.cidade),        texto(p.estado),
+        texto(p.email),         texto(p.telefone),
+        texto(p.sexo),          texto(p.raca),
+        data(p.nascimento),     texto(p.profissao),
+        texto(p.prontuario),
     };
     QString linha = QStringLiteral("(");
     for (const QString& c : campos) linha += c + ", ";
@@ -192,11 +218,13 @@ bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo
             lote << gerador.Proximo();
             linhas << linhaPaciente(lote.back());
         }
-        if (!e.inserir(insertPaciente, linhas)) return false;
+        if (!e.inserir(insertPaciente, linhas))
+            return false;
         // One statement numbers its rows one after another: the last identity gives them all.
         const qint64 ultimo = e.ultimaIdentidade();
         if (ultimo < n) {
-            if (e.erro().isEmpty()) e.erro() = QStringLiteral("no identity after inserting patients");
+            if (e.erro().isEmpty())
+                e.erro() = QStringLiteral("no identity after inserting patients");
             return false;
         }
         QStringList exames;
@@ -204,10 +232,12 @@ bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo
             for (const ExameGerado& x : lote[i].exames)
                 exames << linhaExame(lote[i], x, ultimo - n + 1 + i);
         }
-        if (!e.inserir(insertExame, exames)) return false;
+        if (!e.inserir(insertExame, exames))
+            return false;
         resumo.pacientes += n;
         resumo.exames += exames.size();
-        if (progresso) progresso(resumo.pacientes, opcoes.pacientes);
+        if (progresso)
+            progresso(resumo.pacientes, opcoes.pacientes);
     }
     resumo.grupos = gerador.Grupos();
     // The backup copy under the same keys, and the soundex codes the database computes.
@@ -220,8 +250,12 @@ bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo
 
 }  // namespace
 
-const LoginDemo& LoginAdministrador() { return kAdministrador; }
-const LoginDemo& LoginComum() { return kComum; }
+const LoginDemo& LoginAdministrador() {
+    return kAdministrador;
+}
+const LoginDemo& LoginComum() {
+    return kComum;
+}
 
 QString ArquivoRegistro(const QString& pasta) {
     return QDir(pasta).absoluteFilePath(QStringLiteral("Registro.db"));
@@ -253,7 +287,8 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
                    const Progresso& progresso) {
     const QString pasta = QDir(opcoes.pasta).absolutePath();
     if (pasta.contains(';')) {
-        erro = QStringLiteral("the folder name may not contain ';' (it ends the connection string)");
+        erro =
+            QStringLiteral("the folder name may not contain ';' (it ends the connection string)");
         return false;
     }
     if (!QDir().mkpath(pasta)) {
@@ -265,7 +300,9 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
     const QStringList restos = {arquivo, arquivo + "-journal", arquivo + "-wal", arquivo + "-shm"};
     if (QFile::exists(arquivo) || QFile::exists(ini)) {
         if (!opcoes.substituir) {
-            erro = pasta + " already holds a register (Registro.db or Tessivar.INI); pass --force to replace it";
+            erro = pasta +
+                   " already holds a register (Registro.db or Tessivar.INI); pass --force to "
+                   "replace it";
             return false;
         }
         for (const QString& f : restos) QFile::remove(f);
@@ -278,7 +315,10 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
         Connection cn;
         clsADO ado;
         if (!ado.AbrirConexão(cn, StringDeConexao(arquivo))) {
-            erro = QString("cannot open %1: %2 - %3").arg(arquivo).arg(ado.ErrorNumber()).arg(ado.ErrorString());
+            erro = QString("cannot open %1: %2 - %3")
+                       .arg(arquivo)
+                       .arg(ado.ErrorNumber())
+                       .arg(ado.ErrorString());
             apagar();
             return false;
         }

@@ -15,8 +15,8 @@ struct OpcoesRegistro {
     qint64 pacientes = 20000;
     int duplicadosPorCento = 10;  // share of records in planted duplicate groups
     quint64 semente = 20070621;
-    QString pasta;                // the demo Windows folder
-    bool substituir = false;      // overwrite an existing register
+    QString pasta;            // the demo Windows folder
+    bool substituir = false;  // overwrite an existing register
 };
 
 // The two log-ins the register holds (README.md documents them).

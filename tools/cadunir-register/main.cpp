@@ -36,18 +36,20 @@ int main(int argc, char** argv) {
         "and DIR/Tessivar.INI pointing at it, so that WINDIR=DIR cadunir opens it."));
     cli.addHelpOption();
     const QCommandLineOption oPacientes(
-        QStringLiteral("patients"), QStringLiteral("Number of patient records (default %1).").arg(padrao.pacientes),
+        QStringLiteral("patients"),
+        QStringLiteral("Number of patient records (default %1).").arg(padrao.pacientes),
         QStringLiteral("N"), QString::number(padrao.pacientes));
     const QCommandLineOption oPasta(QStringLiteral("out"),
                                     QStringLiteral("Demo Windows folder to write (required)."),
                                     QStringLiteral("DIR"));
     const QCommandLineOption oDuplicados(
         QStringLiteral("duplicates"),
-        QStringLiteral("Per cent of records in duplicate groups, 0-90 (default %1).").arg(padrao.duplicadosPorCento),
+        QStringLiteral("Per cent of records in duplicate groups, 0-90 (default %1).")
+            .arg(padrao.duplicadosPorCento),
         QStringLiteral("PERCENT"), QString::number(padrao.duplicadosPorCento));
-    const QCommandLineOption oSemente(QStringLiteral("seed"),
-                                      QStringLiteral("Random seed (default %1).").arg(padrao.semente),
-                                      QStringLiteral("S"), QString::number(padrao.semente));
+    const QCommandLineOption oSemente(
+        QStringLiteral("seed"), QStringLiteral("Random seed (default %1).").arg(padrao.semente),
+        QStringLiteral("S"), QString::number(padrao.semente));
     const QCommandLineOption oForcar(QStringLiteral("force"),
                                      QStringLiteral("Replace a register already in DIR."));
     cli.addOptions({oPacientes, oPasta, oDuplicados, oSemente, oForcar});
@@ -86,23 +88,26 @@ int main(int argc, char** argv) {
     relogio.start();
     registro::ResumoRegistro resumo;
     QString erro;
-    const bool criado = registro::CriarRegistro(
-        opcoes, resumo, erro, [&](qint64 feitos, qint64 total) {
+    const bool criado =
+        registro::CriarRegistro(opcoes, resumo, erro, [&](qint64 feitos, qint64 total) {
             const qint64 passo = feitos * 100 / std::max<qint64>(total, 1);
-            if (!mostrar || passo == ultimoPasso) return;
+            if (!mostrar || passo == ultimoPasso)
+                return;
             ultimoPasso = passo;
             escrever(stderr, QStringLiteral("\rpatients: %1 of %2 (%3%)")
                                  .arg(br.toString(feitos), br.toString(total))
                                  .arg(passo));
         });
-    if (mostrar) escrever(stderr, "\n");
+    if (mostrar)
+        escrever(stderr, "\n");
     if (!criado) {
         escrever(stderr, "cadunir-register: " + erro + "\n");
         return 1;
     }
-    escrever(stdout, QStringLiteral("%1: %2 patients (%3 duplicate groups), %4 exams in %5 s\n")
-                         .arg(registro::ArquivoRegistro(opcoes.pasta), br.toString(resumo.pacientes),
-                              br.toString(resumo.grupos), br.toString(resumo.exames),
-                              br.toString(relogio.elapsed() / 1000.0, 'f', 1)));
+    escrever(stdout,
+             QStringLiteral("%1: %2 patients (%3 duplicate groups), %4 exams in %5 s\n")
+                 .arg(registro::ArquivoRegistro(opcoes.pasta), br.toString(resumo.pacientes),
+                      br.toString(resumo.grupos), br.toString(resumo.exames),
+                      br.toString(relogio.elapsed() / 1000.0, 'f', 1)));
     return 0;
 }
