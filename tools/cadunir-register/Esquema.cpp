@@ -33,15 +33,18 @@ QStringList EsquemaLotes() {
 }
 
 bool CriarEsquema(Connection& cn, clsADO& ado, QString& erro) {
+    // One transaction: all tables or none, and one write to disk instead of one per batch.
+    ado.TransaçãoIniciar(cn);
     for (const QString& lote : EsquemaLotes()) {
         if (!ado.ExecutarSQL(cn, lote)) {
             erro = QString("%1 - %2 (in: %3)")
                        .arg(ado.ErrorNumber())
                        .arg(ado.ErrorString(), lote.section('\n', 0, 0));
+            ado.TransaçãoCancelar(cn);
             return false;
         }
     }
-    return true;
+    return ado.TransaçãoFinalizar(cn);
 }
 
 }  // namespace registro

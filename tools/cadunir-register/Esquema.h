@@ -13,8 +13,8 @@ namespace registro {
 // no server takes as a statement), with whole-line comments left out.
 QStringList EsquemaLotes();
 
-// Runs every batch on an open connection; on the first failure fills `erro` (the database
-// error and the batch's first line) and returns false. Callers wrap it in their transaction.
+// Runs every batch on an open connection, in one transaction level; on the first failure it
+// rolls back and fills `erro` (the database error and the batch's first line).
 bool CriarEsquema(Connection& cn, clsADO& ado, QString& erro);
 
 }  // namespace registro

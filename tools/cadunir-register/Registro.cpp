@@ -7,6 +7,7 @@
 
 #include "Esquema.h"
 #include "Pessoas.h"
+#include "data/MotorEmbutido.h"
 #include "data/ValorSeNulo.h"
 #include "data/clsADO.h"
 #include "patient/clsString.h"
@@ -312,6 +313,11 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
     };
 
     {
+        QString motivo;
+        if (!dados::CriarRegistroVazio(arquivo, &motivo)) {
+            erro = "cannot create " + arquivo + ": " + motivo;
+            return false;
+        }
         Connection cn;
         clsADO ado;
         if (!ado.AbrirConexão(cn, StringDeConexao(arquivo))) {
