@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class clsPaciente;
 class ctlNvPreferDE;
 class Recordset;
 struct DataEnvironment;
@@ -22,8 +21,3 @@ void Detalhe_Limpar(ctlNvPreferDE& fControle);
 // First name, then " " + middle names when not empty, then " " + last name when not empty.
 QString NomeCompleto_Montar(const QString& fNome, const QString& fNomeMeio,
                             const QString& fNomeUltimo);
-
-// Shows a patient field by field, in the order of the detail's standard fields.
-void Detalhe_Preencher(ctlNvPreferDE& fControle, clsPaciente& fPaciente);
-// Loads the patient with that ID into the record; its success flag.
-bool Paciente_Localizar(clsPaciente& fPaciente, qint32 fID_Paciente);
