@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include "data/Connection.h"
+#include "data/clsADO.h"
+#include "support/TempRegister.h"
+
+// A small register on a real embedded database file for the merge tests: the product's
+// patient and exam tables, the log tables, and helpers to fill and inspect them.
+class RegistroMerge {
+  public:
+    // Creates the file and the product tables, and the log tables when asked. esperaMs: how
+    // long a locked file is waited for (-1: the engine's default).
+    explicit RegistroMerge(bool criarTabelasLog = true, int esperaMs = -1);
+
+    QString Arquivo() const { return m_registro.path(); }
+    QString StringConexao() const { return m_registro.connectionString(); }
+    Connection& cn() { return m_registro.conn(); }
+    clsADO& ado() { return m_ado; }
+
+    // Runs a statement that must work (a failure fails the test).
+    void Executar(const QString& sql);
+    // The first column of the first row of a query that must work.
+    QVariant Valor(const QString& sql);
+    qint64 Contar(const QString& sql) { return Valor(sql).toLongLong(); }
+
+    // Adds patients with the next identity keys; returns the last key.
+    qint32 NovoPaciente(const QString& nome);
+    // Adds an exam to Exame and its copy to Exame_BK.
+    void NovoExame(qint32 idPaciente, const QString& numero);
+
+    // Every row of every table (and the schema), read straight from the file with SQLite, in
+    // a canonical order: two equal snapshots mean the file holds the same data.
+    QByteArray Instantaneo() const;
+
+    // Runs raw SQLite on the file, outside our engine (triggers, views, locks for faults).
+    void SqliteDireto(const QString& sql) const;
+
+    // Holds the file's write lock from another connection while it lives.
+    class Trava {
+      public:
+        explicit Trava(const QString& arquivo);
+        ~Trava();
+        Trava(const Trava&) = delete;
+        Trava& operator=(const Trava&) = delete;
+
+      private:
+        struct sqlite3* m_db = nullptr;
+    };
+
+  private:
+    TempRegister m_registro;
+    clsADO m_ado;
+};
