@@ -6,14 +6,19 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyle>
 
 #include "data/DE.h"
+#include "data/Diagnostico.h"
 #include "data/ErroNumerado.h"
 #include "data/ErrosADO.h"
 #include "data/ValorSeNulo.h"
+#include "merge/PacienteSemSolucao.h"
 #include "ui/Ampulheta.h"
+#include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
 namespace {
@@ -318,5 +323,77 @@ bool frmSemSolucao::PacienteSemSolucao_Remover(qint32 fID_Paciente) {
         Avisar(LayoutA_ADO(kAoAbrir));
         return false;
     }
+    return true;
+}
+
+namespace {
+
+const QString kDicaMarcado = QStringLiteral("Paciente marcado como sem solução");
+
+// The record number of a patient among the rows of fRS, read without moving its cursor (the
+// record set stays as the list's owner left it); empty when the patient is not there.
+QString ProntuarioNasLinhas(const Recordset& fRS, qint32 fID_Paciente) {
+    if (fRS.State() != adStateOpen) {
+        return QString();
+    }
+    const dados::ResultData& resultado = fRS.Data();
+    int colunaId = -1;
+    int colunaProntuario = -1;
+    for (int i = 0; i < resultado.columns.size(); ++i) {
+        const QString& nome = resultado.columns[i].name;
+        if (nome.compare(QStringLiteral("ID_Paciente"), Qt::CaseInsensitive) == 0) {
+            colunaId = i;
+        } else if (nome.compare(QStringLiteral("Prontuário"), Qt::CaseInsensitive) == 0) {
+            colunaProntuario = i;
+        }
+    }
+    if (colunaId < 0 || colunaProntuario < 0) {
+        return QString();
+    }
+    for (const auto& linha : resultado.rows) {
+        if (linha[colunaId].toInt() == fID_Paciente) {
+            return ValorSeNulo(linha[colunaProntuario], QString()).toString();
+        }
+    }
+    return QString();
+}
+
+}  // namespace
+
+bool SemSolucao_MostrarMarcas(QListWidget& lista) {
+    QList<qint32> ids;
+    for (int i = 0; i < lista.count(); ++i) {
+        ids << lista.item(i)->data(Qt::UserRole).toInt();
+    }
+    QSet<qint32> marcados;
+    const bool lidas = PacienteSemSolucao_Marcados(DE().Conexao, ADO(), ids, marcados);
+    if (!lidas) {
+        dados::RegistrarDiagnostico(QStringLiteral("Marcas de sem solução não lidas: %1 - %2")
+                                        .arg(ADO().ErrorNumber())
+                                        .arg(ADO().ErrorString()));
+    }
+    const QIcon icone = lista.style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int i = 0; i < lista.count(); ++i) {
+        QListWidgetItem* item = lista.item(i);
+        const bool marcado = marcados.contains(ids[i]);
+        item->setIcon(marcado ? icone : QIcon());
+        item->setToolTip(marcado ? kDicaMarcado : QString());
+    }
+    return lidas;
+}
+
+bool SemSolucao_MarcarLinhaAtual(QListWidget& lista, const Recordset& fRS) {
+    const QListWidgetItem* item = lista.currentItem();
+    if (!item) {
+        return false;
+    }
+    const qint32 id = item->data(Qt::UserRole).toInt();
+    frmSemSolucao dialogo(lista.window());
+    dialogo.Iniciar(id, item->text(), ProntuarioNasLinhas(fRS, id));
+    MostrarModal(dialogo);
+    if (!dialogo.OK()) {
+        return false;
+    }
+    SemSolucao_MostrarMarcas(lista);
     return true;
 }

@@ -7,6 +7,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class Ampulheta;
 class Recordset;
@@ -76,3 +77,16 @@ class frmSemSolucao : public QDialog {
     bool m_OK = false;
     bool m_alterado = false;  // the reason or the note was edited since Iniciar ended
 };
+
+// What a patient list offers for marks: a QListWidget whose row data (Qt::UserRole) is the
+// patient ID and whose row text is the full name, filled from a record set with the columns
+// ID_Paciente and Prontuário. A row's text is never touched: a mark is an icon and a tooltip.
+
+// Refreshes the mark of every row. False when the marks could not be read: the rows then show
+// none, and the failure goes to the diagnostics log (the list itself is still right).
+bool SemSolucao_MostrarMarcas(QListWidget& lista);
+
+// Opens the dialog modally for the list's current row (its ID, its full name and its record
+// number from fRS) and refreshes the marks after OK. True when the dialog saved; false when it
+// was cancelled or there is no current row.
+bool SemSolucao_MarcarLinhaAtual(QListWidget& lista, const Recordset& fRS);

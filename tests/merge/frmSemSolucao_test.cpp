@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -391,6 +392,87 @@ TEST_F(frmSemSolucaoTest, RemoverApagaTodasAsMarcasDoPaciente) {
     EXPECT_TRUE(f.PacienteSemSolucao_Remover(12));
     EXPECT_EQ(marcas(12), 0);
     EXPECT_EQ(marcas(13), 1);
+}
+
+TEST_F(frmSemSolucaoTest, ListaDePacientesMostraMarcasEMarcaALinhaAtual) {
+    executar(
+        "CREATE TABLE Semelhante (ID_Paciente int, Prontuário nvarchar(20), "
+        "Nome_Completo nvarchar(100))");
+    executar("INSERT INTO Semelhante VALUES (21, 'HC-21', 'ANA LIMA')");
+    executar("INSERT INTO Semelhante VALUES (22, NULL, 'ANA DE LIMA')");
+    executar("INSERT INTO Semelhante VALUES (23, 'HC-23', 'ANNA LIMA')");
+    marcar(23, 1, "", 7);
+    Recordset rs;
+    ASSERT_TRUE(ADO().AbrirRecordset(cn(), rs, "SELECT * FROM Semelhante ORDER BY ID_Paciente"));
+    QListWidget lista;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        auto* item = new QListWidgetItem(rs.Fields("Nome_Completo").Value().toString(), &lista);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        item->setData(Qt::UserRole, rs.Fields("ID_Paciente").Value());
+    }
+    rs.MoveFirst();
+
+    // Only the marked row gets an icon and a tooltip; no row text changes.
+    EXPECT_TRUE(SemSolucao_MostrarMarcas(lista));
+    const auto marcadas = [&] {
+        QList<bool> r;
+        for (int i = 0; i < lista.count(); ++i) {
+            r << !lista.item(i)->icon().isNull();
+            EXPECT_EQ(lista.item(i)->toolTip().isEmpty(), lista.item(i)->icon().isNull());
+        }
+        return r;
+    };
+    EXPECT_EQ(marcadas(), (QList<bool>{false, false, true}));
+    EXPECT_EQ(lista.item(2)->text(), "ANNA LIMA");
+
+    // No current row: nothing to mark, no dialog.
+    lista.setCurrentRow(-1);
+    EXPECT_FALSE(SemSolucao_MarcarLinhaAtual(lista, rs));
+
+    // The dialog gets the row's patient, name and record number; Cancel changes nothing, OK
+    // marks the row. The record set's cursor is left where it was.
+    lista.setCurrentRow(0);
+    lista.item(0)->setCheckState(Qt::Checked);
+    {
+        RoteiroModal roteiro;
+        roteiro.Entao([](QDialog& d) {
+            auto* f = Como<frmSemSolucao>(d);
+            EXPECT_EQ(f->ID_Paciente(), 21);
+            EXPECT_EQ(f->lblPaciente->text(), "ANA LIMA");
+            EXPECT_EQ(f->lblProntuario->text(), "HC-21");
+            Clicar(f->cmdCancelar);
+        });
+        roteiro.Entao([](QDialog& d) {
+            auto* f = Como<frmSemSolucao>(d);
+            escolher(*f, "Não localizado no SIGH");
+            Clicar(f->cmdOK);
+        });
+        EXPECT_FALSE(SemSolucao_MarcarLinhaAtual(lista, rs));
+        EXPECT_EQ(marcadas(), (QList<bool>{false, false, true}));
+        EXPECT_TRUE(SemSolucao_MarcarLinhaAtual(lista, rs));
+    }
+    EXPECT_EQ(marcadas(), (QList<bool>{true, false, true}));
+    EXPECT_EQ(lista.item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+    EXPECT_EQ(marcas(21), 1);
+
+    // A NULL record number shows empty.
+    lista.setCurrentRow(1);
+    {
+        RoteiroModal roteiro;
+        roteiro.Entao([](QDialog& d) {
+            EXPECT_EQ(Como<frmSemSolucao>(d)->lblProntuario->text(), "");
+            Clicar(Como<frmSemSolucao>(d)->cmdCancelar);
+        });
+        SemSolucao_MarcarLinhaAtual(lista, rs);
+    }
+
+    // Marks that cannot be read leave every row unmarked rather than stale.
+    SqlRecorder rec(cn());
+    rec.failOnSql("SELECT DISTINCT");
+    EXPECT_FALSE(SemSolucao_MostrarMarcas(lista));
+    EXPECT_EQ(marcadas(), (QList<bool>{false, false, false}));
 }
 
 }  // namespace
