@@ -132,6 +132,14 @@ bool frmSemSolucao::Iniciar(qint32 fID_Paciente, const QString& fPaciente,
     return true;
 }
 
+bool frmSemSolucao::AbrirOuAvisar(Recordset& rs, const QString& sql, const QString& frase) {
+    if (ADO().AbrirRecordset(DE().Conexao, rs, sql)) {
+        return true;
+    }
+    Avisar(LayoutA_ADO(frase));
+    return false;
+}
+
 void frmSemSolucao::Avisar(const QString& texto) {
     if (m_ampulheta) {
         m_ampulheta->Restaurar();
@@ -176,11 +184,11 @@ bool frmSemSolucao::PacienteSemSolucao_Existir(qint32 fID_Paciente) {
     const QString frase = QStringLiteral(
         "Ao verificar se o Paciente já está marcado como sem solução, ocorreu o seguinte erro:");
     Recordset rs;
-    if (!ADO().AbrirRecordset(
-            DE().Conexao, rs,
+    if (!AbrirOuAvisar(
+            rs,
             QStringLiteral("SELECT COUNT(*) FROM PacienteLogSemSolucao WHERE ID_Paciente = ") +
-                QString::number(fID_Paciente))) {
-        Avisar(LayoutA_ADO(frase));
+                QString::number(fID_Paciente),
+            frase)) {
         return false;
     }
     try {
@@ -198,11 +206,10 @@ bool frmSemSolucao::PacienteSemSolucao_PosicionarControles(qint32 fID_Paciente) 
         "Ao posicionar os controles do Paciente marcado como sem solução, ocorreu o seguinte "
         "erro:");
     Recordset rs;
-    if (!ADO().AbrirRecordset(
-            DE().Conexao, rs,
-            QStringLiteral("SELECT * FROM PacienteLogSemSolucao WHERE ID_Paciente = ") +
-                QString::number(fID_Paciente))) {
-        Avisar(LayoutA_ADO(frase));
+    if (!AbrirOuAvisar(rs,
+                       QStringLiteral("SELECT * FROM PacienteLogSemSolucao WHERE ID_Paciente = ") +
+                           QString::number(fID_Paciente),
+                       frase)) {
         return false;
     }
     try {
@@ -268,10 +275,9 @@ bool frmSemSolucao::PacienteSemSolucao_Adicionar(qint32 fID_Paciente, qint32 fID
                                                  const QString& fMotivo) {
     // A query that returns no row: only the empty, updatable row set is wanted.
     Recordset rs;
-    if (!ADO().AbrirRecordset(
-            DE().Conexao, rs,
-            QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = -1"))) {
-        Avisar(LayoutA_ADO(kAoAbrir));
+    if (!AbrirOuAvisar(rs,
+                       QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = -1"),
+                       kAoAbrir)) {
         return false;
     }
     try {
@@ -292,11 +298,10 @@ bool frmSemSolucao::PacienteSemSolucao_Adicionar(qint32 fID_Paciente, qint32 fID
 bool frmSemSolucao::PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID_Justificativa,
                                                  const QString& fMotivo) {
     Recordset rs;
-    if (!ADO().AbrirRecordset(
-            DE().Conexao, rs,
-            QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = ") +
-                QString::number(fID_Paciente))) {
-        Avisar(LayoutA_ADO(kAoAbrir));
+    if (!AbrirOuAvisar(rs,
+                       QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = ") +
+                           QString::number(fID_Paciente),
+                       kAoAbrir)) {
         return false;
     }
     try {

@@ -286,31 +286,25 @@ TEST_F(frmSemSolucaoTest, FalhasDeLeituraMostramAsCaixasEDeixamOsControlesVazios
         EXPECT_EQ(msgs.Textos(), QStringList{kSelecione});
         EXPECT_FALSE(f.OK());
     }
-    msgs.Limpar();
-    {
-        // The check for an existing mark fails: layout A, and the mark is not shown.
+    // The check for an existing mark, or the reading of it, fails: layout A, and the mark is
+    // not shown.
+    const std::pair<QString, QString> leituras[] = {
+        {"SELECT COUNT(*) FROM PacienteLogSemSolucao",
+         "Ao verificar se o Paciente já está marcado como sem solução, ocorreu o seguinte erro:"},
+        {"SELECT * FROM PacienteLogSemSolucao WHERE ID_Paciente = 6",
+         "Ao posicionar os controles do Paciente marcado como sem solução, ocorreu o seguinte "
+         "erro:"},
+    };
+    for (const auto& [trecho, frase] : leituras) {
+        msgs.Limpar();
         SqlRecorder rec(cn());
-        rec.failOnSql("SELECT COUNT(*) FROM PacienteLogSemSolucao");
+        rec.failOnSql(trecho);
         frmSemSolucao f;
         f.Iniciar(6, "P", "");
         EXPECT_EQ(msgs.Textos(),
-                  QStringList{"Ao verificar se o Paciente já está marcado como sem solução, "
-                              "ocorreu o seguinte erro:\n\n" +
-                              QString::number(kFalha) + " - " + texto});
+                  QStringList{frase + "\n\n" + QString::number(kFalha) + " - " + texto});
         EXPECT_EQ(f.ID_PacienteLogSemSolucao(), 0);
         EXPECT_EQ(f.txtObs->text(), "");
-    }
-    msgs.Limpar();
-    {
-        SqlRecorder rec(cn());
-        rec.failOnSql("SELECT * FROM PacienteLogSemSolucao WHERE ID_Paciente = 6");
-        frmSemSolucao f;
-        f.Iniciar(6, "P", "");
-        EXPECT_EQ(msgs.Textos(),
-                  QStringList{"Ao posicionar os controles do Paciente marcado como sem solução, "
-                              "ocorreu o seguinte erro:\n\n" +
-                              QString::number(kFalha) + " - " + texto});
-        EXPECT_EQ(f.ID_PacienteLogSemSolucao(), 0);
         EXPECT_EQ(f.dtcboMotivo->currentIndex(), -1);
     }
 }
