@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "data/DaoErros.h"
+#include "data/Diagnostico.h"
 #include "data/ErroNumerado.h"
 
 namespace {
@@ -28,11 +29,11 @@ bool clsDAO::capturando(F&& operacao) {
         return true;
     } catch (const ErroNumerado& e) {
         m_errorNumber = e.Number();
-        m_errorString = TextoErroDao(e.Number());
+        m_errorString = e.Description();
     } catch (const std::exception& e) {
         m_errorNumber = daoErroReservado;
         m_errorString = TextoErroDao(daoErroReservado);
-        qWarning().noquote() << "clsDAO:" << e.what();
+        dados::RegistrarDiagnostico("clsDAO: " + QString::fromUtf8(e.what()));
     }
     return false;
 }

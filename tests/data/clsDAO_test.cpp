@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/OdbcTeste.h"
+
 #include "data/DaoErros.h"
 #include "data/ErroNumerado.h"
 #include "data/clsDAO.h"
@@ -16,6 +18,9 @@ namespace {
 class DesktopDb : public ::testing::Test {
   protected:
     void SetUp() override {
+        // The driver manager reads its ini paths once per program: the test ones, before the
+        // first link tries to reach a source.
+        odbcteste::Conexao(QString());
         ASSERT_TRUE(pasta.isValid());
         caminho = pasta.filePath("Tessivar.mdb");
         db.Create(caminho);
@@ -111,6 +116,10 @@ TEST_F(DesktopDb, FieldListsKeepTheTableOrder) {
     EXPECT_EQ(dao.RetornarListaFieldsDataType(db, "Paciente", dbGUID), "");
     EXPECT_EQ(dao.RetornarListaFieldsDataType(db, "Paciente", dbDate), "[Nascimento]");
     EXPECT_EQ(dao.RetornarListaFieldsDataType(db, "Paciente", dbBoolean), "[Ativo]");
+    const QVector<DaoField> campos = db.TableDefs().Item("Paciente").Fields;
+    EXPECT_EQ(campos[1].Size, 50);
+    EXPECT_EQ(campos[2].Size, 8);
+    EXPECT_EQ(db.TableDefs().Item("Exame").Fields[1].Size, 30);
 
     db.Execute("CREATE TABLE A3 (A INT, B INT, C INT)");
     db.Execute("CREATE TABLE A2 (C INT, a INT)");
