@@ -1,6 +1,8 @@
 #include "main/frmPrincipal.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -11,8 +13,29 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableView>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include "data/DE.h"
+#include "data/ErroNumerado.h"
+#include "data/ValorSeNulo.h"
+#include "main/clsPacienteCriterio.h"
+#include "merge/MostrarMensagem.h"
+#include "merge/clsPacienteUnificar.h"
+#include "merge/frmPacienteBase.h"
+#include "settings/Configuracao.h"
+#include "settings/clsINI.h"
+#include "settings/clsIO.h"
+#include "ui/Ampulheta.h"
+#include "ui/Detalhe.h"
+#include "ui/RecordsetModel.h"
+#include "ui/ListaPacientes.h"
+#include "ui/MostrarModal.h"
+#include "ui/MsgBox.h"
+#include "ui/ctlNvPreferDE.h"
+#include "users/frmLogin.h"
 
 namespace {
 
@@ -51,6 +74,22 @@ W* nomeado(W* widget, const QString& nome) {
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
+    // The grid shows rsLocalizar and its current row is the record set's position; a change of
+    // current cell chosen by the user runs the row event. The window's own re-binding and
+    // re-query do not: they decide themselves when the list is refilled.
+    m_modelo = new RecordsetModel(DE().rsLocalizar, this);
+    LigarGrade(*dbGridCriterio, *m_modelo, [this] {
+        if (!m_religando) {
+            dbGridCriterio_RowColChange(0, 0);
+        }
+    });
+    dbGridCriterio->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
+    connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
+    connect(lstSemelhante, &QListWidget::currentRowChanged, this,
+            [this](int) { lstSemelhante_Click(); });
+    connect(lstSemelhante, &QListWidget::itemChanged, this,
+            &frmPrincipal::lstSemelhante_ItemChanged);
 }
 
 frmPrincipal::~frmPrincipal() = default;
@@ -99,9 +138,6 @@ void frmPrincipal::montarJanela() {
     Frame3 = nomeado(new QGroupBox(QStringLiteral("Resultado do agrupamento")),
                      QStringLiteral("Frame3"));
     dbGridCriterio = nomeado(new QTableView, QStringLiteral("dbGridCriterio"));
-    dbGridCriterio->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbGridCriterio->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbGridCriterio->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbGridCriterio->verticalHeader()->setDefaultSectionSize(20);
     lblCaption1 = nomeado(new QLabel(QStringLiteral("Itens na lista:")),
                           QStringLiteral("lblCaption1"));
@@ -139,8 +175,8 @@ void frmPrincipal::montarJanela() {
     }
 
     Frame1 = nomeado(new QGroupBox(QStringLiteral("Dados do paciente")), QStringLiteral("Frame1"));
-    NvPreferSemelhante = nullptr;
-    new QVBoxLayout(Frame1);
+    NvPreferSemelhante = nomeado(new ctlNvPreferDE, QStringLiteral("NvPreferSemelhante"));
+    (new QVBoxLayout(Frame1))->addWidget(NvPreferSemelhante);
 
     Frame4 = nomeado(new QFrame, QStringLiteral("Frame4"));
     Frame4->setFrameShape(QFrame::StyledPanel);
@@ -204,4 +240,360 @@ bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
 void frmPrincipal::txtCaption_GotFocus(int /*Index*/) {
     // The instructions are display-only: the window takes the focus back.
     setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+namespace {
+
+QString comBarra(const QString& pasta) {
+    const QString barra = QDir::separator();
+    return pasta.endsWith(barra) ? pasta : pasta + barra;
+}
+
+QString numeroETexto(clsADO& ado) {
+    return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
+}
+
+}  // namespace
+
+bool frmPrincipal::Form_Load() {
+    clsIO io;
+    clsADO& ado = ADO();
+    // The merge engine reports a table it cannot create through the program's message box.
+    MostrarMensagem_Definir([](const QString& texto) { MsgBox(texto); });
+
+    m_pastaAplicacao = comBarra(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    m_pastaWindows = io.NvWindowsDir();
+
+    const QString ini = m_pastaWindows + QStringLiteral("Tessivar.INI");
+    if (io.NvDir(ini).isEmpty()) {
+        MsgBox(QStringLiteral("Não foi encontrado o arquivo '") + ini.toUpper() +
+               QStringLiteral(".'"));
+        return false;
+    }
+    bool lido = false;
+    try {
+        lido = Ler_INI(ini);
+    } catch (const ErroNumerado&) {
+        // An INI that cannot be read is as useless as one without the key.
+        lido = false;
+    }
+    if (!lido) {
+        MsgBox(QStringLiteral("Arquivo '") + ini.toUpper() + QStringLiteral("' incorreto."));
+        return false;
+    }
+
+    // One silent retry: a server that is waking up often refuses only the first attempt.
+    if (!ado.AbrirConexão(DE().Conexao, m_connectionString) &&
+        !ado.AbrirConexão(DE().Conexao, m_connectionString)) {
+        MsgBox(QStringLiteral("Ao abrir a conexão com o banco de dados, ocoreu o seguinte erro.") +
+               CRLF + CRLF + QStringLiteral("Erro nº ") + numeroETexto(ado));
+        return false;
+    }
+
+    {
+        frmLogin login(this);
+        MostrarModal(login);
+        if (!login.LoginConfirmado()) {
+            return false;
+        }
+    }
+
+    {
+        clsPacienteUnificar unificar;
+        if (!unificar.CriarTabelas()) {
+            return false;
+        }
+    }
+
+    Detalhe_Configurar(*NvPreferSemelhante, m_pastaAplicacao + QStringLiteral("Paciente.pre"),
+                       &DE(), QStringLiteral("ID_Paciente"), &DE().rsPaciente);
+    Detalhe_Ajustar(*NvPreferSemelhante);
+
+    LerPacienteCriterio();
+    cmdBuscar_Click();
+
+    const Recordset& rs = DE().rsLocalizar;
+    if (rs.State() == adStateOpen && rs.RecordCount() > 0) {
+        dbGridCriterio_RowColChange(0, 0);
+    }
+    return true;
+}
+
+bool frmPrincipal::Ler_INI(const QString& fFullPathINI) {
+    clsINI ini;
+    ini.setFullPathINI(fFullPathINI);
+    m_connectionString =
+        ini.GetValorTexto(QStringLiteral("Tessivar"), QStringLiteral("CONN_SERVER"), QString());
+    return !m_connectionString.isEmpty();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grouping and the result grid
+
+namespace {
+
+const QString kAplicacao = QStringLiteral("Cadunir");
+const QString kSecaoCriterios = QStringLiteral("Criterios");
+
+struct ChaveCriterio {
+    const char* chave;
+    int padrao;
+};
+// Same order as caixasCriterio(); a first run groups on the three names.
+constexpr ChaveCriterio kChaves[7] = {{"Nome", 1}, {"NomeMeio", 1}, {"NomeUltimo", 1}, {"RG", 0},
+                                      {"CIC", 0},  {"Nascimento", 0}, {"Prontuario", 0}};
+
+}  // namespace
+
+void frmPrincipal::cmdBuscar_Click() {
+    Ampulheta ampulheta;
+    Preencher_GridCriterio();
+}
+
+std::unique_ptr<clsPacienteCriterio> frmPrincipal::ObterClassePacienteCriterio() {
+    auto criterio = std::make_unique<clsPacienteCriterio>();
+    const auto marcado = [](QCheckBox* caixa) { return caixa->checkState() != Qt::Unchecked; };
+    criterio->Nome().setObrigatório(marcado(chkNome));
+    criterio->Nome_Meio().setObrigatório(marcado(chkNomeMeio));
+    criterio->Nome_Último().setObrigatório(marcado(chkNomeUltimo));
+    criterio->RG().setObrigatório(marcado(chkRG));
+    criterio->CIC().setObrigatório(marcado(chkCIC));
+    criterio->Data_Nascimento().setObrigatório(marcado(chkNascimento));
+    criterio->Prontuário().setObrigatório(marcado(chkProntuario));
+    criterio->setMasQueUmaOcorrencia(true);
+    return criterio;
+}
+
+void frmPrincipal::Preencher_GridCriterio() {
+    m_criterio = ObterClassePacienteCriterio();
+    const QString sql = m_criterio->ObterSQLComAgrupamento();
+    if (sql.isEmpty()) {
+        MsgBox(QStringLiteral("Selecione ao menos um critério"));
+        return;
+    }
+    clsADO& ado = ADO();
+    {
+        // Opening the result re-binds the grid (new columns and rows) through its model.
+        const QScopedValueRollback<bool> religando(m_religando, true);
+        if (!ado.AbrirRecordset(DE().Conexao, DE().rsLocalizar, sql)) {
+            MsgBox(QStringLiteral("Ao exibir os paciente que obedecem aos critério acima, ocoreu "
+                                  "o seguinte erro:") +
+                   QStringLiteral("\n\n") + numeroETexto(ado));
+            return;
+        }
+        lstSemelhante->clear();
+    }
+    lblItensNaLista_Atualizar();
+    SalvarPacienteCriterio();
+}
+
+void frmPrincipal::dbGridCriterio_RowColChange(const QVariant& /*LastRow*/, qint16 /*LastCol*/) {
+    const Recordset& rs = DE().rsLocalizar;
+    if (rs.State() == adStateOpen && rs.RecordCount() > 0) {
+        Preencher_PacienteSemelhante();
+    }
+}
+
+void frmPrincipal::ReLinkarGrid() {
+    Recordset& rs = DE().rsLocalizar;
+    {
+        const QScopedValueRollback<bool> religando(m_religando, true);
+        const qint32 posicao = rs.AbsolutePosition();
+        lstSemelhante->clear();
+        try {
+            rs.Requery();
+        } catch (const ErroNumerado&) {
+            // What the record set holds now is what the grid shows; the counter tells.
+        }
+        // A merge may have removed groups: stay on the same row number, or the one before it.
+        const auto mover = [&rs](qint32 p) {
+            if (rs.State() != adStateOpen || p < 1 || p > rs.RecordCount()) {
+                return false;
+            }
+            try {
+                rs.setAbsolutePosition(p);
+                return true;
+            } catch (const ErroNumerado&) {
+                return false;
+            }
+        };
+        if (!mover(posicao)) {
+            mover(posicao - 1);
+        }
+    }
+    // The move is the grid's row change: it refills the similar list for the row now current.
+    dbGridCriterio_RowColChange(0, 0);
+    lblItensNaLista_Atualizar();
+}
+
+void frmPrincipal::lblItensNaLista_Atualizar() {
+    const Recordset& rs = DE().rsLocalizar;
+    if (rs.State() != adStateOpen) {
+        return;  // a failure here keeps the previous text
+    }
+    lblItensnaLista->setText(QLocale().toString(rs.RecordCount()));
+}
+
+void frmPrincipal::SalvarPacienteCriterio() {
+    const auto caixas = caixasCriterio();
+    for (int i = 0; i < 7; ++i) {
+        SaveSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave),
+                    QString::number(int(caixas[i]->checkState())));
+    }
+}
+
+void frmPrincipal::LerPacienteCriterio() {
+    const auto caixas = caixasCriterio();
+    for (int i = 0; i < 7; ++i) {
+        const QString lido =
+            GetSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave),
+                       QString::number(kChaves[i].padrao));
+        bool ok = false;
+        int estado = lido.trimmed().toInt(&ok);
+        // The program writes only 0, 1 and 2; anything else is a damaged setting.
+        if (!ok || estado < 0 || estado > 2) {
+            estado = kChaves[i].padrao;
+        }
+        caixas[i]->setCheckState(Qt::CheckState(estado));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Similar-patient list and detail
+
+clsPacienteCriterio& frmPrincipal::ObterClassePaciente() {
+    if (!m_criterio) {
+        m_criterio = std::make_unique<clsPacienteCriterio>();
+    }
+    Recordset& rs = DE().rsLocalizar;
+    clsPacienteCriterio& c = *m_criterio;
+    const std::pair<QString, clsString*> colunas[] = {
+        {QStringLiteral("NOME"), &c.Nome()},
+        {QStringLiteral("NOME_MEIO"), &c.Nome_Meio()},
+        {QStringLiteral("NOME_ÚLTIMO"), &c.Nome_Último()},
+        {QStringLiteral("RG"), &c.RG()},
+        {QStringLiteral("CIC"), &c.CIC()},
+        {QStringLiteral("PRONTUÁRIO"), &c.Prontuário()},
+        {QStringLiteral("DATA_NASCIMENTO"), &c.Data_Nascimento()},
+    };
+    for (int i = 0; i < rs.FieldCount(); ++i) {
+        const QString nome = rs.Fields(i).Name().toUpper();
+        for (const auto& [coluna, criterio] : colunas) {
+            if (nome == coluna) {
+                criterio->setValor(TextoDoValor(rs.Fields(i).Value()));
+                break;
+            }
+        }
+    }
+    return c;
+}
+
+bool frmPrincipal::Preencher_PacienteSemelhante() {
+    const QString membros = ObterClassePaciente().ObterSQLSemAgrupamento();
+    if (membros.isEmpty()) {
+        lstSemelhante->clear();
+        lstSemelhante_Click();
+        return false;
+    }
+    // The member query's FROM and WHERE parts, without its final blank.
+    const qsizetype p = membros.indexOf(QStringLiteral(" FROM "), 0, Qt::CaseInsensitive) + 1;
+    const QString sql =
+        QStringLiteral(
+            " SELECT Paciente.ID_Paciente, Paciente.Prontuário, Paciente.Nome + CASE WHEN "
+            "Nome_Meio IS NULL THEN '' ELSE ' ' + Nome_Meio END + CASE WHEN Nome_Último IS NULL "
+            "THEN '' ELSE ' ' + Nome_Último END AS Nome_Completo ") +
+        QStringLiteral(" ") + membros.mid(p - 1, membros.size() - p);
+
+    clsADO& ado = ADO();
+    Recordset& rs = DE().rsSemelhante;
+    if (!ado.AbrirRecordset(DE().Conexao, rs, sql)) {
+        MsgBox(QStringLiteral("Ao preencher a lista de pacientes, ocorreu o seguinte erro:") +
+               numeroETexto(ado));
+        return false;
+    }
+    {
+        const QSignalBlocker bloqueio(lstSemelhante);
+        lstSemelhante->clear();
+        m_marcadorLista.clear();
+        PreencherListaPacientes(*lstSemelhante, rs);
+        if (lstSemelhante->count() > 0) {
+            lstSemelhante->setCurrentRow(0);
+        }
+    }
+    lstSemelhante_Click();
+    return true;
+}
+
+void frmPrincipal::lstSemelhante_Click() {
+    MostrarPacienteDaLinha(*lstSemelhante, *NvPreferSemelhante);
+}
+
+void frmPrincipal::lstSemelhante_ItemCheck(qint16 /*Item*/) {
+    // Ticks are free. The one rule this list knows (a row standing for the patient found in the
+    // integration database may not be unticked) needs a marker that nothing here ever sets.
+}
+
+bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacientes) {
+    int marcados = 0;
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        const QListWidgetItem* item = lstSemelhante->item(i);
+        if (item->checkState() != Qt::Checked) {
+            continue;
+        }
+        // ReDim Preserve to hold this tick: the caller's first element takes the first one.
+        if (fArPacientes.size() < marcados + 1) {
+            fArPacientes.resize(marcados + 1);
+        }
+        fArPacientes[marcados] = QString::number(item->data(Qt::UserRole).toInt());
+        ++marcados;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Unify command
+
+void frmPrincipal::cmdUnificar_Click() {
+    Ampulheta ampulheta;
+    QStringList semelhantes{QString()};
+    PacientesSemelhantes_ObterSelecionados(semelhantes);
+    if (semelhantes.size() - 1 < 1) {
+        ampulheta.Restaurar();
+        MsgBox(QStringLiteral(
+            "É necessário selecionar no mímino dois pacientes para assim poder unificar o "
+            "cadastro"));
+        return;
+    }
+    cmdUnificar->setEnabled(false);
+    if (PacienteUnificarCadastros(semelhantes)) {
+        ReLinkarGrid();
+    }
+    cmdUnificar->setEnabled(true);
+}
+
+bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
+    qint32 base = 0;
+    {
+        frmPacienteBase escolha;
+        escolha.Iniciar(farSemelhantes);
+        MostrarModal(escolha);
+        base = escolha.ID_PacienteBase();
+    }
+    if (base == 0) {
+        return false;
+    }
+    QList<qint32> copias;
+    for (const QString& id : farSemelhantes) {
+        copias.append(id.toInt());
+    }
+    // One outer transaction level around every merge: all of them happen, or none.
+    clsPacienteUnificar unificar;
+    return unificar.PacienteUnificarCadastros(base, copias, ID_UsuarioLogado);
+}
+
+void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {
+    lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
 }

@@ -17,7 +17,7 @@ class QPushButton;
 class QTableView;
 class ctlNvPreferDE;
 class clsPacienteCriterio;
-class GradeRecordset;
+class RecordsetModel;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
 // carry the administrator's work: tick the grouping fields, group, pick a group, tick the
@@ -96,13 +96,13 @@ protected:
 
 private:
     void montarJanela();
-    void religarGrade();
-    void gradeLinhaAtual(const QModelIndex& atual, const QModelIndex& anterior);
     void lstSemelhante_ItemChanged(QListWidgetItem* item);
 
     std::array<QCheckBox*, 7> caixasCriterio() const;
 
-    GradeRecordset* m_modelo = nullptr;
+    RecordsetModel* m_modelo = nullptr;
+    std::unique_ptr<clsPacienteCriterio> m_criterio;
+    bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
     QString m_pastaWindows;

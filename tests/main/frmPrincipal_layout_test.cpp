@@ -43,7 +43,7 @@ TEST(frmPrincipalJanela, CaptionsAndControlNames) {
     EXPECT_EQ(texto<QLabel>(janela, "lblCaption1"), "Itens na lista:");
     EXPECT_EQ(texto<QLabel>(janela, "lblItensnaLista"), "100.000");
     EXPECT_EQ(texto<QLabel>(janela, "lblCaption"), "Pacientes com dados semelhantes");
-    for (const char* nome : {"dbGridCriterio", "lstSemelhante", "Frame4", "Frame5",
+    for (const char* nome : {"dbGridCriterio", "lstSemelhante", "Frame4", "Frame5", "NvPreferSemelhante",
                              "Line1_0", "Line1_1"}) {
         EXPECT_NE(janela.findChild<QWidget*>(QString::fromUtf8(nome)), nullptr) << nome;
     }
