@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The two encodings the product's text files come in: the Windows ANSI code page
+// (Windows-1252) that its Windows programs write, and UTF-8.
+enum class Codificacao { Utf8, Windows1252 };
+
+// UTF-8 when the bytes are valid UTF-8 (plain ASCII included), else Windows-1252, which
+// decodes any byte.
+Codificacao DetectarCodificacao(const QByteArray& bytes);
+
+QString Decodificar(const QByteArray& bytes, Codificacao codificacao);
+// A character Windows-1252 cannot hold is written as "?", as the Windows ANSI calls do.
+QByteArray Codificar(const QString& texto, Codificacao codificacao);
+
+// What a new file is written in: the ANSI code page on Windows, where the product's own
+// programs read these files, UTF-8 elsewhere.
+Codificacao CodificacaoNativa();

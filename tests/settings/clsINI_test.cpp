@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "data/ErroNumerado.h"
+#include "settings/clsINI.h"
+#include "support/ImprimirQt.h"
+
+namespace {
+
+class clsINITest : public ::testing::Test {
+  protected:
+    QString Caminho(const QString& nome = QStringLiteral("Tessivar.INI")) const {
+        return pasta.filePath(nome);
+    }
+    void Escrever(const QByteArray& bytes) {
+        QFile f(Caminho());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        ini.setFullPathINI(Caminho());
+    }
+    QByteArray Conteudo() const {
+        QFile f(Caminho());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Runs f, which must raise; returns what it raised.
+    template <typename F>
+    ErroNumerado Levantado(F&& f) {
+        try {
+            f();
+        } catch (const ErroNumerado& e) {
+            return e;
+        }
+        ADD_FAILURE() << "nothing was raised";
+        return ErroNumerado(0, {}, {});
+    }
+
+    QTemporaryDir pasta;
+    clsINI ini;
+};
+
+}  // namespace
+
+TEST_F(clsINITest, ReadsLikeThePrivateProfileCalls) {
+    Escrever(
+        "; a comment\r\n"
+        "[Outra]\r\n"
+        "CONN_SERVER=errado\r\n"
+        "\r\n"
+        "  [ tessivar ]  \r\n"
+        "  conn_server   =   Provider=SQLite;Data Source=x.db   \r\n"
+        "CONN_SERVER=segunda\r\n"
+        "Aspas=\"  com aspas  \"\r\n"
+        "Apostrofo='a'\r\n"
+        "Meia=\"sem fim\r\n"
+        "Vazio=\r\n"
+        "[Tessivar]\r\n"
+        "Repetida=não vale\r\n");
+    // Names match whatever their case and blanks; the first key of the first section wins.
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "CONN_SERVER", ""), "Provider=SQLite;Data Source=x.db");
+    EXPECT_EQ(ini.GetValorTexto(" TESSIVAR ", " Conn_Server ", ""),
+              "Provider=SQLite;Data Source=x.db");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Repetida", "padrão"), "padrão");
+    // Matching quotes go; then the blanks inside them are trimmed like any others.
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Aspas", ""), "com aspas");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Apostrofo", ""), "a");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Meia", ""), "\"sem fim");
+    // An empty value, a missing key, a missing section and a missing file look alike.
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Vazio", "x"), "");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Nada", ""), "");
+    EXPECT_EQ(ini.GetValorTexto("Nada", "CONN_SERVER", ""), "");
+    EXPECT_EQ(ini.GetValorTexto("", "", "padrão"), "padrão");
+    ini.setFullPathINI(Caminho("naoexiste.ini"));
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "CONN_SERVER", "  padrão  "), "padrão");
+    EXPECT_EQ(ini.GetValorNumérico("Tessivar", "CONN_SERVER", 9), 9);
+    ini.setFullPathINI(QString());
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "CONN_SERVER", "p"), "p");
+}
+
+TEST_F(clsINITest, ValueIsCutAt255TrimmedThenCutAtNul) {
+    const QByteArray longo(300, 'a');
+    Escrever("[S]\nLongo=" + longo + QByteArrayLiteral("\nNul=ab \0cd\nNulFim=  xy\0  \n") +
+             "BrancoNoCorte=" + QByteArray(254, 'b') + "  c\nTab=\tv\t\n");
+    EXPECT_EQ(ini.GetValorTexto("S", "Longo", ""), QString(255, 'a'));
+    // The blank before the NUL stays: trimming comes first.
+    EXPECT_EQ(ini.GetValorTexto("S", "Nul", ""), "ab ");
+    EXPECT_EQ(ini.GetValorTexto("S", "NulFim", ""), "xy");
+    // The 255th character is a blank: cut, then trimmed.
+    EXPECT_EQ(ini.GetValorTexto("S", "BrancoNoCorte", ""), QString(254, 'b'));
+    EXPECT_EQ(ini.GetValorTexto("S", "Tab", ""), "v");
+    EXPECT_EQ(ini.GetValorTexto("S", "Falta", QString(400, 'd')), QString(255, 'd'));
+}
+
+TEST_F(clsINITest, MalformedLinesAndBinaryFilesGiveDefaults) {
+    Escrever(
+        "[Tessivar\n"
+        "Sem igual\n"
+        "Chave=1\n"
+        "[Certa]\n"
+        "Sem igual\n"
+        "Chave=2\n");
+    // A header without "]" starts nothing: its keys stay unreachable under that name.
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Chave", "padrão"), "padrão");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Sem igual", "padrão"), "padrão");
+    EXPECT_EQ(ini.GetValorTexto("Certa", "Sem igual", "padrão"), "padrão");
+    EXPECT_EQ(ini.GetValorTexto("Certa", "Chave", ""), "2");
+
+    QByteArray binario;
+    for (int i = 0; i < 4096; ++i) {
+        binario.append(char((i * 7919) % 256));
+    }
+    Escrever(binario);
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "CONN_SERVER", "padrão"), "padrão");
+    EXPECT_EQ(ini.GetValorNumérico("Tessivar", "CONN_SERVER", 3), 3);
+    // Keys can still be added to such a file; the bytes before stay as they were.
+    ini.SetValorTexto("Tessivar", "CONN_SERVER", "x");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "CONN_SERVER", ""), "x");
+    EXPECT_TRUE(Conteudo().startsWith(binario));
+}
+
+TEST_F(clsINITest, NumbersReadAsTheIntegerProfileCall) {
+    Escrever("[N]\nA=42\nB= -7 \nC=12abc\nD=abc\nE=\nF=0x1F\nG=4294967297\nH=\"15\"\nI=+3\n");
+    EXPECT_EQ(ini.GetValorNumérico("N", "A", 0), 42);
+    EXPECT_EQ(ini.GetValorNumérico("N", "B", 0), -7);
+    EXPECT_EQ(ini.GetValorNumérico("N", "C", 0), 12);
+    EXPECT_EQ(ini.GetValorNumérico("N", "D", 5), 0);
+    EXPECT_EQ(ini.GetValorNumérico("N", "E", 5), 5);
+    EXPECT_EQ(ini.GetValorNumérico("N", "F", 0), 31);
+    EXPECT_EQ(ini.GetValorNumérico("N", "G", 0), 1);  // 32-bit arithmetic wraps
+    EXPECT_EQ(ini.GetValorNumérico("N", "H", 0), 15);
+    EXPECT_EQ(ini.GetValorNumérico("N", "I", 0), 3);
+    EXPECT_EQ(ini.GetValorNumérico("N", "Falta", -9), -9);
+
+    ini.SetValorNumérico("N", "A", -5);
+    ini.SetValorNumérico("Nova", "Z", 2147483647);
+    EXPECT_EQ(ini.GetValorNumérico("N", "A", 0), -5);
+    EXPECT_EQ(ini.GetValorTexto("Nova", "Z", ""), "2147483647");
+}
+
+TEST_F(clsINITest, ReadsWindows1252AndUtf8AndWritesEachBackInItsOwn) {
+    // "Prontuário" in the Windows ANSI code page: á is the single byte E1.
+    Escrever("[Tessivar]\r\nCampo=Prontu\xE1rio \x80 \x93x\x94\r\n");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Campo", ""), "Prontuário € “x”");
+    ini.SetValorTexto("Tessivar", "Novo", "Ação ☃");
+    EXPECT_EQ(Conteudo(),
+              "[Tessivar]\r\nCampo=Prontu\xE1rio \x80 \x93x\x94\r\nNovo=A\xE7\xE3o ?\r\n");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Campo", ""), "Prontuário € “x”");
+
+    Escrever("\xEF\xBB\xBF[Tessivar]\nCampo=Prontuário\n");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Campo", ""), "Prontuário");
+    ini.SetValorTexto("Tessivar", "Novo", "Ação ☃");
+    EXPECT_EQ(Conteudo(), "\xEF\xBB\xBF[Tessivar]\nCampo=Prontuário\nNovo=Ação ☃\n");
+}
+
+TEST_F(clsINITest, WritesCreateOrReplaceAndKeepTheRest) {
+    ini.setFullPathINI(Caminho());
+    ini.SetValorTexto("Tessivar", "CONN_SERVER", "a");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "CONN_SERVER", ""), "a");
+
+    Escrever(
+        "; manter\n"
+        "[Tessivar]\n"
+        "CONN_SERVER = velho ; nota\n"
+        "Outra=1\n"
+        "\n"
+        "[Fim]\n"
+        "X=1");
+    ini.SetValorTexto("TESSIVAR", "conn_server", "novo");
+    ini.SetValorTexto("Tessivar", "Nova", "2");
+    ini.SetValorTexto("Fim", "Y", "3");
+    ini.SetValorTexto("Seção Nova", "K", "");
+    EXPECT_EQ(Conteudo(),
+              "; manter\n"
+              "[Tessivar]\n"
+              "CONN_SERVER=novo\n"
+              "Outra=1\n"
+              "Nova=2\n"
+              "\n"
+              "[Fim]\n"
+              "X=1\n"
+              "Y=3\n"
+              "\n"
+              "[Seção Nova]\n"
+              "K=\n");
+
+    const QString enorme(100000, u'é');
+    ini.SetValorTexto("Tessivar", "Enorme", enorme);
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Enorme", ""), enorme.left(255));
+    EXPECT_TRUE(Conteudo().contains(enorme.toUtf8()));
+}
+
+TEST_F(clsINITest, FileFailuresRaiseTheNumberedErrors) {
+    ini.setFullPathINI(pasta.path());
+    ErroNumerado e = Levantado([&] { ini.GetValorTexto("Tessivar", "CONN_SERVER", ""); });
+    EXPECT_EQ(e.Number(), -2147220989);
+    EXPECT_EQ(e.Source(), "CSetting.GetSettingStr");
+    EXPECT_EQ(e.Description(), "Erro lendo configuração.(75, Erro de acesso ao caminho/arquivo)");
+    e = Levantado([&] { ini.GetValorNumérico("Tessivar", "N", 0); });
+    EXPECT_EQ(e.Number(), -2147220989);
+    EXPECT_EQ(e.Source(), "CSetting.GetSettingInt");
+    e = Levantado([&] { ini.SetValorNumérico("Tessivar", "N", 1); });
+    EXPECT_EQ(e.Number(), -2147220990);
+    EXPECT_EQ(e.Source(), "CSetting.SaveSettingInt");
+    EXPECT_EQ(e.Description(),
+              "Erro gravando configuração.(75, Erro de acesso ao caminho/arquivo)");
+
+    ini.setFullPathINI(Caminho("falta/Tessivar.INI"));
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "CONN_SERVER", "p"), "p");
+    e = Levantado([&] { ini.SetValorTexto("Tessivar", "CONN_SERVER", "x"); });
+    EXPECT_EQ(e.Number(), -2147220990);
+    EXPECT_EQ(e.Source(), "CSetting.SaveSettingStr");
+    EXPECT_EQ(e.Description(), "Erro gravando configuração.(76, Caminho não encontrado)");
+    EXPECT_FALSE(QFileInfo::exists(Caminho("falta")));
+
+    // A line break could forge a section of its own; nothing is written.
+    Escrever("[Tessivar]\nCONN_SERVER=bom\n");
+    for (const auto& [secao, chave, valor] :
+         {std::tuple<QString, QString, QString>{"Tessivar", "CONN_SERVER", "x\n[Tessivar]"},
+          {"Tessivar\r", "K", "v"},
+          {"Tessivar", "K=J", "v"},
+          {"Tessivar", "[K]", "v"}}) {
+        e = Levantado([&] { ini.SetValorTexto(secao, chave, valor); });
+        EXPECT_EQ(e.Description(),
+                  "Erro gravando configuração.(5, Chamada de procedimento ou argumento inválido)");
+    }
+    EXPECT_EQ(Conteudo(), "[Tessivar]\nCONN_SERVER=bom\n");
+}
