@@ -79,6 +79,24 @@ qint32 NumeroErroExecucao(const std::error_code& erro, const QString& caminho) {
     return ErroExecucao::AcessoCaminhoArquivo;
 }
 
+qint32 NumeroErroGravacao(const QString& caminho) {
+    if (caminho.isEmpty()) {
+        return ErroExecucao::NomeArquivoIncorreto;
+    }
+    const QFileInfo info(caminho);
+    const QFileInfo pasta(info.absolutePath());
+    if (!pasta.isDir()) {
+        return ErroExecucao::CaminhoNaoEncontrado;
+    }
+    if (info.exists() && !info.isFile()) {
+        return ErroExecucao::AcessoCaminhoArquivo;
+    }
+    if (info.exists() ? !info.isWritable() : !pasta.isWritable()) {
+        return ErroExecucao::PermissaoNegada;
+    }
+    return 0;
+}
+
 qint32 NumeroErroArquivo(QFileDevice::FileError erro, const QString& caminho) {
     const QFileInfo info(caminho);
     if (!QFileInfo(info.absolutePath()).isDir()) {

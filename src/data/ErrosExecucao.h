@@ -30,6 +30,10 @@ QString TextoErroExecucao(qint32 numero);
 // A missing entry is "file not found" when its folder exists, else "path not found".
 qint32 NumeroErroExecucao(const std::error_code& erro, const QString& caminho);
 
+// Why a file could not be written at that path (0 when nothing stands in the way): no name,
+// a missing folder, a folder or device in the way, no permission.
+qint32 NumeroErroGravacao(const QString& caminho);
+
 // The run-time number for a QFile failure on the given path: a missing folder, a folder or
 // device where a file was expected, a write the disk refused.
 qint32 NumeroErroArquivo(QFileDevice::FileError erro, const QString& caminho);

@@ -26,18 +26,15 @@ char ByteWindows1252(char16_t c) {
 
 }  // namespace
 
-Codificacao DetectarCodificacao(const QByteArray& bytes) {
+QString Decodificar(const QByteArray& bytes, Codificacao& usada) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString texto = utf8(bytes);
-    (void)texto;
-    return utf8.hasError() ? Codificacao::Windows1252 : Codificacao::Utf8;
-}
-
-QString Decodificar(const QByteArray& bytes, Codificacao codificacao) {
-    if (codificacao == Codificacao::Utf8) {
-        return QString::fromUtf8(bytes);
+    QString texto = utf8(bytes);
+    if (!utf8.hasError()) {
+        usada = Codificacao::Utf8;
+        return texto;
     }
-    QString texto(bytes.size(), Qt::Uninitialized);
+    usada = Codificacao::Windows1252;
+    texto.resize(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         texto[i] = QChar(b >= 0x80 && b < 0xA0 ? kFaixa80[b - 0x80] : char16_t(b));

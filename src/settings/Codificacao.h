@@ -7,11 +7,9 @@
 // (Windows-1252) that its Windows programs write, and UTF-8.
 enum class Codificacao { Utf8, Windows1252 };
 
-// UTF-8 when the bytes are valid UTF-8 (plain ASCII included), else Windows-1252, which
-// decodes any byte.
-Codificacao DetectarCodificacao(const QByteArray& bytes);
-
-QString Decodificar(const QByteArray& bytes, Codificacao codificacao);
+// Decodes as UTF-8 when the bytes are valid UTF-8 (plain ASCII included), else as
+// Windows-1252, which takes any byte; `usada` tells which.
+QString Decodificar(const QByteArray& bytes, Codificacao& usada);
 // A character Windows-1252 cannot hold is written as "?", as the Windows ANSI calls do.
 QByteArray Codificar(const QString& texto, Codificacao codificacao);
 

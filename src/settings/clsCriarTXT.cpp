@@ -1,7 +1,5 @@
 #include "settings/clsCriarTXT.h"
 
-#include <QFileInfo>
-
 #include "data/ErrosExecucao.h"
 #include "data/ValorSeNulo.h"
 #include "settings/Codificacao.h"
@@ -20,17 +18,8 @@ bool clsCriarTXT::Abrir(const QString& fFullPath) {
         m_fullPath = fFullPath;
     }
     Fechar();
-    const QFileInfo info(m_fullPath);
-    if (m_fullPath.isEmpty()) {
-        Capturar(ErroExecucao::NomeArquivoIncorreto);
-        return false;
-    }
-    if (info.isDir()) {
-        Capturar(ErroExecucao::AcessoCaminhoArquivo);
-        return false;
-    }
-    if (info.exists() && !info.isWritable()) {
-        Capturar(ErroExecucao::PermissaoNegada);
+    if (const qint32 numero = NumeroErroGravacao(m_fullPath)) {
+        Capturar(numero);
         return false;
     }
     // Unbuffered, so a full disk shows at the line that did not fit, not at some later close.

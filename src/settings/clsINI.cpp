@@ -157,7 +157,6 @@ ArquivoINI Ler(const QString& caminho) {
         ini.bom = true;
         bytes.remove(0, 3);
     }
-    ini.codificacao = DetectarCodificacao(bytes);
     const QString texto = Decodificar(bytes, ini.codificacao);
     qsizetype inicio = 0;
     for (qsizetype i = 0; i < texto.size(); ++i) {
@@ -182,15 +181,8 @@ ArquivoINI Ler(const QString& caminho) {
 }
 
 void Gravar(const QString& caminho, const ArquivoINI& ini) {
-    const QFileInfo info(caminho);
-    if (caminho.isEmpty()) {
-        throw FalhaExecucao{ErroExecucao::NomeArquivoIncorreto};
-    }
-    if (!QFileInfo(info.absolutePath()).isDir()) {
-        throw FalhaExecucao{ErroExecucao::CaminhoNaoEncontrado};
-    }
-    if (info.exists() && !info.isWritable()) {
-        throw FalhaExecucao{ErroExecucao::PermissaoNegada};
+    if (const qint32 numero = NumeroErroGravacao(caminho)) {
+        throw FalhaExecucao{numero};
     }
     QByteArray bytes = ini.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     QString texto;

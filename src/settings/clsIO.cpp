@@ -13,6 +13,7 @@
 #include "data/ErrosExecucao.h"
 
 #ifdef Q_OS_WIN
+#define NOMINMAX
 #include <windows.h>
 #endif
 
@@ -178,6 +179,11 @@ void clsIO::Capturar(qint32 numero) {
     m_errorString = TextoErroExecucao(numero);
 }
 
+void clsIO::CapturarAusente(const QString& caminho) {
+    Capturar(
+        NumeroErroExecucao(std::make_error_code(std::errc::no_such_file_or_directory), caminho));
+}
+
 QString clsIO::PastaDoSistema(bool windows) {
 #ifdef Q_OS_WIN
     wchar_t buffer[255];
@@ -257,7 +263,8 @@ qint32 clsIO::NvDriveTipo(const QString& fDrive) {
         return 0;
     }
 #ifdef Q_OS_WIN
-    const UINT tipo = GetDriveTypeW(reinterpret_cast<LPCWSTR>(volume->rootPath().utf16()));
+    const UINT tipo =
+        GetDriveTypeW(QDir::toNativeSeparators(volume->rootPath()).toStdWString().c_str());
     return tipo >= DRIVE_REMOVABLE ? qint32(tipo) - 1 : 0;
 #else
     const QByteArray sistema = volume->fileSystemType().toLower();
@@ -293,8 +300,7 @@ qint64 clsIO::NvEspaçoLivre(const QString& fDrive) {
 bool clsIO::NvCopy(const QString& fOrigem, const QString& fDestino) {
     const QFileInfo origem(fOrigem);
     if (!origem.exists()) {
-        Capturar(NumeroErroExecucao(std::make_error_code(std::errc::no_such_file_or_directory),
-                                    fOrigem));
+        CapturarAusente(fOrigem);
         return false;
     }
     if (!origem.isFile() || QFileInfo(fDestino).isDir()) {
@@ -313,8 +319,7 @@ bool clsIO::NvCopy(const QString& fOrigem, const QString& fDestino) {
 
 bool clsIO::NvRename(const QString& fOrigem, const QString& fDestino) {
     if (!Existe(QFileInfo(fOrigem))) {
-        Capturar(NumeroErroExecucao(std::make_error_code(std::errc::no_such_file_or_directory),
-                                    fOrigem));
+        CapturarAusente(fOrigem);
         return false;
     }
     if (Existe(QFileInfo(fDestino))) {
@@ -334,8 +339,7 @@ bool clsIO::NvKill(const QString& fArquivo) {
     QStringList arquivos = Expandir(fArquivo, QDir::Files);
     arquivos.removeIf([](const QString& c) { return QFileInfo(c).isDir(); });
     if (arquivos.isEmpty()) {
-        Capturar(NumeroErroExecucao(std::make_error_code(std::errc::no_such_file_or_directory),
-                                    fArquivo));
+        CapturarAusente(fArquivo);
         return false;
     }
     for (const QString& arquivo : arquivos) {

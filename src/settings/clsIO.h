@@ -57,6 +57,8 @@ class clsIO {
 
   private:
     void Capturar(qint32 numero);
+    // A missing entry: "file not found" when its folder exists, else "path not found".
+    void CapturarAusente(const QString& caminho);
     QString PastaDoSistema(bool windows);
 
     qint32 m_errorNumber = 0;

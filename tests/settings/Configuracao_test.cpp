@@ -8,7 +8,7 @@
 #include "support/ImprimirQt.h"
 
 TEST(Configuracao, SavedSettingsComeBackPerApplicationSectionAndKey) {
-    // Each test program runs with its own configuration folder (see tests/CMakeLists.txt).
+    // Tests run with the configuration folder inside the build folder (tests/CMakeLists.txt).
     const QString app = QStringLiteral("CadunirTesteConfiguracao");
     EXPECT_EQ(GetSetting(app, "Senha", "Usuário", "ninguém"), "ninguém");
     EXPECT_EQ(GetSetting(app, "Senha", "Usuário"), "");

@@ -185,6 +185,11 @@ TEST_F(clsINITest, WritesCreateOrReplaceAndKeepTheRest) {
               "[Seção Nova]\n"
               "K=\n");
 
+    // The file's own line breaks, even a missing last one, and mixed ones stay as they were.
+    Escrever("[A]\r\nX=1\n\rY=2");
+    ini.SetValorTexto("A", "Z", "3");
+    EXPECT_EQ(Conteudo(), "[A]\r\nX=1\n\rY=2\r\nZ=3\r\n");
+
     const QString enorme(100000, u'é');
     ini.SetValorTexto("Tessivar", "Enorme", enorme);
     EXPECT_EQ(ini.GetValorTexto("Tessivar", "Enorme", ""), enorme.left(255));

@@ -1,0 +1,77 @@
+#include "data/DaoErros.h"
+
+#include <QtDebug>
+
+#include "data/ErroNumerado.h"
+
+QString TextoErroDao(qint32 numero) {
+    switch (numero) {
+        case daoArgumentoInvalido:
+            return QStringLiteral("Argumento inválido.");
+        case daoTabelaExiste:
+            return QStringLiteral("A tabela já existe.");
+        case daoObjetoExiste:
+            return QStringLiteral("O objeto já existe.");
+        case daoAtualizacaoSemEdicao:
+            return QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit.");
+        case daoSemRegistroAtual:
+            return QStringLiteral("Nenhum registro atual.");
+        case daoValorDuplicado:
+            return QStringLiteral("Valores duplicados no índice ou na chave primária.");
+        case daoArquivoNaoEncontrado:
+            return QStringLiteral("Não foi possível encontrar o arquivo.");
+        case daoSomenteLeitura:
+            return QStringLiteral("O banco de dados ou o objeto é somente leitura.");
+        case daoErroDisco:
+            return QStringLiteral("Erro de disco ou de rede.");
+        case daoCaminhoInvalido:
+            return QStringLiteral("O caminho não é válido.");
+        case daoArquivoInacessivel:
+            return QStringLiteral("Não foi possível abrir o arquivo.");
+        case daoParametrosInsuficientes:
+            return QStringLiteral("Poucos parâmetros.");
+        case daoConsultaSelecao:
+            return QStringLiteral("Não é possível executar uma consulta seleção.");
+        case daoTabelaNaoEncontrada:
+            return QStringLiteral("Tabela ou consulta de entrada não encontrada.");
+        case daoNomeInvalido:
+            return QStringLiteral("O nome não é válido.");
+        case daoInstrucaoInvalida:
+            return QStringLiteral("Instrução SQL inválida.");
+        case daoCaracteresAposFim:
+            return QStringLiteral("Caracteres encontrados após o final da instrução SQL.");
+        case daoFalhaOdbc:
+            return QStringLiteral("ODBC: falha na chamada.");
+        case daoFalhaConexaoOdbc:
+            return QStringLiteral("ODBC: falha na conexão.");
+        case daoIsamNaoEncontrado:
+            return QStringLiteral("Não foi possível encontrar o ISAM instalável.");
+        case daoConflitoEscrita:
+            return QStringLiteral("Os dados foram alterados por outro usuário.");
+        case daoBancoExiste:
+            return QStringLiteral("O banco de dados já existe.");
+        case daoBloqueado:
+            return QStringLiteral("O registro está bloqueado por outro usuário.");
+        case daoSemCampos:
+            return QStringLiteral("Nenhum campo definido.");
+        case daoItemNaoEncontrado:
+            return QStringLiteral("Item não encontrado nesta coleção.");
+        case daoCampoNulo:
+            return QStringLiteral("O campo não pode conter valor nulo.");
+        case daoViolacaoRegra:
+            return QStringLiteral("Violação de regra de validação.");
+        case daoFormatoNaoReconhecido:
+            return QStringLiteral("Formato de banco de dados não reconhecido.");
+        case daoObjetoInvalido:
+            return QStringLiteral("O objeto é inválido ou não está mais definido.");
+        default:
+            return QStringLiteral("Erro reservado.");
+    }
+}
+
+void LancarErroDao(qint32 numero, const QString& origem, const QString& detalhe) {
+    if (!detalhe.isEmpty()) {
+        qWarning().noquote() << "DAO" << numero << origem + ":" << detalhe;
+    }
+    throw ErroNumerado(numero, origem, TextoErroDao(numero));
+}
