@@ -29,7 +29,7 @@ enum ObjectStateEnum { adStateClosed = 0, adStateOpen = 1 };
 // failure (clsADO traps and records it); the engine behind it is chosen by the connection
 // string when it is opened.
 class Connection {
-public:
+  public:
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
@@ -76,7 +76,7 @@ public:
     dados::Engine& engine();
     void notify(const Event& event);
 
-private:
+  private:
     QString m_connectionString;
     std::unique_ptr<dados::Engine> m_engine;
     std::map<int, Observer> m_observers;

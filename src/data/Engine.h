@@ -17,7 +17,7 @@ struct ColumnInfo {
     int type = 0;         // ADO DataTypeEnum (see Field.h)
     int definedSize = 0;  // characters for text, bytes otherwise
     bool nullable = true;
-    QString baseTable;    // table the column comes from, empty for an expression
+    QString baseTable;  // table the column comes from, empty for an expression
     QString baseColumn;
     bool key = false;            // part of the base table's primary key
     bool autoIncrement = false;  // identity column
@@ -29,7 +29,7 @@ struct ResultData {
 };
 
 class Engine {
-public:
+  public:
     virtual ~Engine() = default;
 
     virtual void open() = 0;

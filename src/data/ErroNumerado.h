@@ -8,7 +8,7 @@
 // raise (the INI reader, the ADO-like objects that clsADO traps, the few helpers that let a
 // failure pass to their caller). Number, source and description, as the program reports them.
 class ErroNumerado : public std::exception {
-public:
+  public:
     ErroNumerado(qint32 number, QString source, QString description);
 
     qint32 Number() const { return m_number; }
@@ -16,7 +16,7 @@ public:
     const QString& Description() const { return m_description; }
     const char* what() const noexcept override { return m_what.constData(); }
 
-private:
+  private:
     qint32 m_number;
     QString m_source;
     QString m_description;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantList>
 #include <QVector>
 #include <functional>
 #include <memory>
@@ -11,14 +12,19 @@
 class Connection;
 
 enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
-enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum CursorTypeEnum {
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
 enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
 enum PositionEnum { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
 
 // The ADO-like record set: client-side and static. Open reads every row into memory, so
 // RecordCount and AbsolutePosition (1-based) are exact. Failures throw ErroNumerado.
 class Recordset {
-public:
+  public:
     Recordset();
     ~Recordset();
     Recordset(const Recordset&) = delete;
@@ -36,8 +42,8 @@ public:
     Connection* ActiveConnection() const { return m_connection; }
 
     // -1 for cursorType/lockType keeps the values set before.
-    void Open(const QString& source, Connection& connection, int cursorType = -1,
-              int lockType = -1, long options = -1);
+    void Open(const QString& source, Connection& connection, int cursorType = -1, int lockType = -1,
+              long options = -1);
     void Close();
     void Requery();  // runs Source again on the same connection, back on the first row
 
@@ -64,14 +70,25 @@ public:
     void Update();
     void CancelUpdate();
 
+    // Fills the record set with a schema rowset (Connection::OpenSchema).
+    void OpenSchemaResult(Connection& connection, int kind, const QVariantList& criteria);
+
     // The grid model reads rows without moving the cursor.
     const dados::ResultData& Data() const;
     // Called after every change of position or of the rows (open, close, requery, move).
     void setChangeListener(std::function<void()> listener) { m_listener = std::move(listener); }
 
-private:
+  private:
     void loadCurrent();
     void changed();
+    void attach(Connection& connection, const QString& source, dados::ResultData data);
+    void requireOpen() const;
+    void requireCurrent() const;
+    int indexOf(const QString& name) const;
+    QString baseTable() const;
+    void insertRow(const QString& table);
+    void updateRow(const QString& table);
+    void rereadRow(const QString& table, const QVector<int>& keys, qint32 row);
 
     int m_cursorLocation = adUseServer;
     int m_cursorType = adOpenForwardOnly;

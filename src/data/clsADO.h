@@ -10,7 +10,7 @@
 // keeps the last one in ErrorNumber/ErrorString (never cleared by a success) and answers
 // False or an empty text; RetornarListaFieldsComuns alone lets a failure (ErroNumerado) pass.
 class clsADO {
-public:
+  public:
     bool AbrirConexão(Connection& fCN, const QString& fConnectionString);
     bool FecharConexão(Connection& fCN);
     // Client-side, static, optimistic; an open fRS is closed first; left closed on failure.
@@ -47,7 +47,7 @@ public:
 
     qint32 ProfundidadeTransação() const { return m_depth; }
 
-private:
+  private:
     void capturar(qint32 number, const QString& text);
 
     qint32 m_depth = 0;

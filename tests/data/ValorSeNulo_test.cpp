@@ -15,8 +15,7 @@ TEST(ValorSeNulo, NullTakesTheDefaultAndAnythingElseStays) {
 
 TEST(ValorSeNulo, TextFormIsTheProgramsShortDate) {
     EXPECT_EQ(TextoDoValor(QDateTime(QDate(2007, 6, 21), QTime(0, 0))), "21/06/2007");
-    EXPECT_EQ(TextoDoValor(QDateTime(QDate(2007, 6, 21), QTime(10, 30, 5))),
-              "21/06/2007 10:30:05");
+    EXPECT_EQ(TextoDoValor(QDateTime(QDate(2007, 6, 21), QTime(10, 30, 5))), "21/06/2007 10:30:05");
     EXPECT_EQ(TextoDoValor(QVariant()), "");
     EXPECT_EQ(TextoDoValor(70.5), "70,5");
     EXPECT_EQ(TextoDoValor(qint64(1234567)), "1234567");
