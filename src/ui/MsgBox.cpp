@@ -1,0 +1,29 @@
+#include "ui/MsgBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+MsgBoxHandler& handlerAtual() {
+    static MsgBoxHandler handler;
+    return handler;
+}
+}  // namespace
+
+MsgBoxHandler DefinirMsgBoxHandler(MsgBoxHandler handler) {
+    return std::exchange(handlerAtual(), std::move(handler));
+}
+
+void MsgBox(const QString& texto) {
+    if (handlerAtual()) {
+        handlerAtual()(texto);
+        return;
+    }
+    QWidget* dono = QApplication::activeModalWidget();
+    if (!dono) {
+        dono = QApplication::activeWindow();
+    }
+    QMessageBox caixa(QMessageBox::NoIcon, QStringLiteral("Atenção!"), texto, QMessageBox::Ok,
+                      dono);
+    caixa.exec();
+}

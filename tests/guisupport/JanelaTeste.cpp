@@ -1,0 +1,60 @@
+#include "guisupport/JanelaTeste.h"
+
+#include <QApplication>
+#include <QTest>
+
+CapturaMensagens::CapturaMensagens() {
+    m_anterior = DefinirMsgBoxHandler([this](const QString& texto) { m_textos << texto; });
+}
+
+CapturaMensagens::~CapturaMensagens() {
+    DefinirMsgBoxHandler(std::move(m_anterior));
+}
+
+RoteiroModal::RoteiroModal() {
+    m_anterior = DefinirModalHandler([this](QDialog& dialogo) {
+        ++m_mostrados;
+        if (m_passos.empty()) {
+            ADD_FAILURE() << "unexpected modal dialog " << dialogo.metaObject()->className();
+            dialogo.reject();
+            return;
+        }
+        Passo passo = std::move(m_passos.front());
+        m_passos.pop_front();
+        passo(dialogo);
+    });
+}
+
+RoteiroModal::~RoteiroModal() {
+    DefinirModalHandler(std::move(m_anterior));
+    EXPECT_TRUE(m_passos.empty()) << m_passos.size() << " scripted dialog(s) never shown";
+}
+
+RoteiroModal& RoteiroModal::Entao(Passo passo) {
+    m_passos.push_back(std::move(passo));
+    return *this;
+}
+
+void Clicar(QWidget* alvo) {
+    ASSERT_NE(alvo, nullptr);
+    QTest::mouseClick(alvo, Qt::LeftButton, Qt::NoModifier, alvo->rect().center());
+}
+
+void Digitar(QWidget* alvo, const QString& texto) {
+    ASSERT_NE(alvo, nullptr);
+    alvo->setFocus(Qt::OtherFocusReason);
+    for (const QChar c : texto) {
+        if (c.unicode() < 128) {
+            QTest::keyClick(alvo, char(c.unicode()));
+        } else {
+            // QTest maps only ASCII to keys; an accented letter arrives as its text alone, as
+            // from a keyboard with dead keys.
+            QTest::sendKeyEvent(QTest::Click, alvo, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+}
+
+void Tecla(QWidget* alvo, Qt::Key tecla, Qt::KeyboardModifiers modificadores) {
+    ASSERT_NE(alvo, nullptr);
+    QTest::keyClick(alvo, tecla, modificadores);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <deque>
+#include <functional>
+
+#include "ui/MostrarModal.h"
+#include "ui/MsgBox.h"
+
+// Helpers for tests that drive the real windows on the offscreen platform, the way a user
+// would: find controls by their object names, click them, type into them, answer message
+// boxes and modal dialogs.
+
+// Records the text of every message box shown while it lives; nothing blocks.
+class CapturaMensagens {
+  public:
+    CapturaMensagens();
+    ~CapturaMensagens();
+    CapturaMensagens(const CapturaMensagens&) = delete;
+    CapturaMensagens& operator=(const CapturaMensagens&) = delete;
+
+    const QStringList& Textos() const { return m_textos; }
+    void Limpar() { m_textos.clear(); }
+
+  private:
+    QStringList m_textos;
+    MsgBoxHandler m_anterior;
+};
+
+// Answers the modal dialogs shown while it lives, one scripted step per dialog, in order. A
+// step receives the real dialog, shown, and acts on it (typically ending with a click on OK or
+// Cancel). A dialog shown with no step left is a test failure and is rejected. Destroying the
+// script with steps unused is a failure too: the dialog the test expected never came.
+class RoteiroModal {
+  public:
+    using Passo = std::function<void(QDialog&)>;
+    RoteiroModal();
+    ~RoteiroModal();
+    RoteiroModal(const RoteiroModal&) = delete;
+    RoteiroModal& operator=(const RoteiroModal&) = delete;
+
+    RoteiroModal& Entao(Passo passo);
+    int Mostrados() const { return m_mostrados; }
+    int Pendentes() const { return int(m_passos.size()); }
+
+  private:
+    std::deque<Passo> m_passos;
+    int m_mostrados = 0;
+    ModalHandler m_anterior;
+};
+
+// The child of `raiz` with that object name (and type); a test failure when there is none.
+template <class T = QWidget>
+T* Achar(const QWidget& raiz, const QString& nome) {
+    T* filho = raiz.findChild<T*>(nome);
+    if (!filho) {
+        ADD_FAILURE() << "no widget named " << nome.toStdString() << " of the expected type";
+    }
+    return filho;
+}
+
+// The dialog as its real class; a test failure when it is another window.
+template <class T>
+T* Como(QDialog& dialogo) {
+    T* real = qobject_cast<T*>(&dialogo);
+    if (!real) {
+        ADD_FAILURE() << "unexpected dialog " << dialogo.metaObject()->className();
+    }
+    return real;
+}
+
+// A left click in the middle of the widget (press and release, as the mouse does).
+void Clicar(QWidget* alvo);
+// Gives the widget the focus and types the text, one key per character.
+void Digitar(QWidget* alvo, const QString& texto);
+// One key press and release on the widget.
+void Tecla(QWidget* alvo, Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier);

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "data/DE.h"
+#include "ui/Detalhe.h"
+#include "ui/ctlNvPreferDE.h"
+
+namespace {
+
+void escrever(const QString& caminho, const QByteArray& conteudo) {
+    QFile arquivo(caminho);
+    ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly));
+    arquivo.write(conteudo);
+}
+
+}  // namespace
+
+TEST(ctlNvPreferDE, WithoutPreferencesShowsEveryFieldInTheStandardOrder) {
+    QTemporaryDir pasta;
+    ctlNvPreferDE controle;
+    EXPECT_EQ(controle.FieldCount(), 0);  // nothing before Init
+
+    Detalhe_Configurar(controle, pasta.filePath("Paciente.pre"), &DE(), "ID_Paciente",
+                       &DE().rsPaciente);
+    EXPECT_EQ(controle.PreferencesPath(), pasta.filePath("Paciente.pre"));
+    EXPECT_EQ(controle.DataSource(), &DE());
+    EXPECT_EQ(controle.DataField(), "ID_Paciente");
+    EXPECT_EQ(controle.ExternalData(), &DE().rsPaciente);
+
+    ASSERT_EQ(controle.FieldCount(), 19);
+    EXPECT_EQ(controle.FieldKey(0), "Nome_Completo");
+    EXPECT_EQ(controle.FieldKey(5), "Raça");
+    EXPECT_EQ(controle.FieldKey(16), "Número_Convênio");
+    EXPECT_EQ(controle.FieldKey(18), "Prontuário");
+    EXPECT_EQ(controle.FieldCaption(4), "Data de nascimento");
+    EXPECT_EQ(controle.FieldKey(19), "");
+    EXPECT_EQ(controle.Posicao("prontuário"), 18);
+    EXPECT_EQ(controle.Posicao("Apelido"), -1);
+}
+
+TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
+    ctlNvPreferDE controle;
+    controle.Init();
+    controle.FieldValue("Nome_Completo", QString("MARIA DA SILVA"));
+    controle.FieldValue("data_nascimento", QDateTime(QDate(1961, 3, 7), QTime(0, 0)));
+    controle.FieldValue(7, 72.5);
+    controle.FieldValue("Apelido", QString("ignored"));
+    controle.FieldValue(-1, QString("ignored"));
+    controle.FieldValue(19, QString("ignored"));
+    controle.FieldValue("RG", QVariant());
+
+    EXPECT_EQ(controle.FieldText(0), "MARIA DA SILVA");
+    EXPECT_EQ(controle.FieldText("Data_Nascimento"), "07/03/1961");
+    EXPECT_EQ(controle.FieldText("Peso"), "72,5");
+    EXPECT_EQ(controle.FieldText("RG"), "");
+    // Shown read-only, under the key as object name.
+    auto* caixa = controle.findChild<QLineEdit*>("Nome_Completo");
+    ASSERT_NE(caixa, nullptr);
+    EXPECT_TRUE(caixa->isReadOnly());
+
+    Detalhe_Limpar(controle);
+    for (int i = 0; i < controle.FieldCount(); ++i) {
+        EXPECT_EQ(controle.FieldText(i), "") << i;
+    }
+}
+
+TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
+    QTemporaryDir pasta;
+    const QString caminho = pasta.filePath("Paciente.pre");
+    escrever(caminho,
+             "; detail of the patient\n"
+             "[CAMPOS]\n"
+             "ordem = Prontuário, nome_completo, Apelido, RG, Prontuário ; first these\n"
+             "[Legendas]\n"
+             "Prontuário=Registro\n"
+             "RG = Identidade\n"
+             "CIC=\n");
+    ctlNvPreferDE controle;
+    Detalhe_Configurar(controle, caminho, nullptr, "ID_Paciente", nullptr);
+
+    ASSERT_EQ(controle.FieldCount(), 19);  // unknown and repeated keys skipped, none lost
+    EXPECT_EQ(controle.FieldKey(0), "Prontuário");
+    EXPECT_EQ(controle.FieldKey(1), "Nome_Completo");
+    EXPECT_EQ(controle.FieldKey(2), "RG");
+    EXPECT_EQ(controle.FieldKey(3), "CIC");  // then the standard order
+    EXPECT_EQ(controle.FieldKey(18), "Convênio");
+    EXPECT_EQ(controle.FieldCaption(0), "Registro");
+    EXPECT_EQ(controle.FieldCaption(2), "Identidade");
+    EXPECT_EQ(controle.FieldCaption(3), "CIC");  // empty caption keeps the standard one
+    EXPECT_EQ(controle.FieldCaption(1), "Nome completo");
+
+    controle.FieldValue("Prontuário", QString("12345"));
+    EXPECT_EQ(controle.FieldText(0), "12345");
+}
+
+TEST(ctlNvPreferDE, LatinOnePreferencesFromWindows) {
+    QTemporaryDir pasta;
+    const QString caminho = pasta.filePath("Paciente.pre");
+    escrever(caminho, QString("[Legendas]\r\nRaça=Cor/raça\r\n").toLatin1());
+    ctlNvPreferDE controle;
+    controle.setPreferencesPath(caminho);
+    controle.Init();
+    EXPECT_EQ(controle.FieldCaption(controle.Posicao("Raça")), "Cor/raça");
+}
+
+TEST(ctlNvPreferDE, AjustarSwitchesEveryFieldButTheFirst) {
+    ctlNvPreferDE vazio;
+    Detalhe_Ajustar(vazio);  // no fields: only the control's switch
+    EXPECT_TRUE(vazio.ControlOption());
+    Detalhe_Limpar(vazio);
+
+    ctlNvPreferDE controle;
+    controle.Init();
+    EXPECT_FALSE(controle.ControlOption());
+    for (int i = 0; i < controle.FieldCount(); ++i) {
+        EXPECT_TRUE(controle.FieldOptionValue(i));
+    }
+    Detalhe_Ajustar(controle);
+    EXPECT_TRUE(controle.ControlOption());
+    EXPECT_TRUE(controle.FieldOptionValue(0));
+    for (int i = 1; i < controle.FieldCount(); ++i) {
+        EXPECT_FALSE(controle.FieldOptionValue(i)) << i;
+    }
+    auto* nome = controle.findChild<QLineEdit*>("Nome_Completo");
+    auto* rg = controle.findChild<QLineEdit*>("RG");
+    EXPECT_TRUE(nome->font().bold());
+    EXPECT_FALSE(rg->font().bold());
+    EXPECT_FALSE(rg->hasFrame());
+}
+
+TEST(Detalhe, NomeCompletoMontar) {
+    EXPECT_EQ(NomeCompleto_Montar("MARIA", "DA", "SILVA"), "MARIA DA SILVA");
+    EXPECT_EQ(NomeCompleto_Montar("MARIA", "", "SILVA"), "MARIA SILVA");
+    EXPECT_EQ(NomeCompleto_Montar("MARIA", "", ""), "MARIA");
+    EXPECT_EQ(NomeCompleto_Montar("", "DA", "SILVA"), " DA SILVA");
+    EXPECT_EQ(NomeCompleto_Montar("", "", ""), "");
+}
