@@ -1,0 +1,23 @@
+#include "merge/MostrarMensagem.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+MostrarMensagemFn& sinkAtual() {
+    static MostrarMensagemFn sink;
+    return sink;
+}
+}  // namespace
+
+void MostrarMensagem(const QString& texto) {
+    if (const MostrarMensagemFn& sink = sinkAtual()) {
+        sink(texto);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
+}
+
+MostrarMensagemFn MostrarMensagem_Definir(MostrarMensagemFn sink) {
+    return std::exchange(sinkAtual(), std::move(sink));
+}

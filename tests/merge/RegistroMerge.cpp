@@ -1,0 +1,178 @@
+#include "RegistroMerge.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QStringList>
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
+#include "data/Recordset.h"
+#include "merge/clsPacienteUnificar.h"
+
+namespace {
+
+struct FecharSqlite {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using SqlitePtr = std::unique_ptr<sqlite3, FecharSqlite>;
+
+SqlitePtr AbrirSqlite(const QString& arquivo, int flags) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(arquivo.toUtf8().constData(), &db, flags, nullptr);
+    SqlitePtr ptr(db);
+    if (rc != SQLITE_OK) {
+        throw std::runtime_error("sqlite3_open_v2: " + std::string(sqlite3_errstr(rc)));
+    }
+    sqlite3_busy_timeout(db, 5000);
+    return ptr;
+}
+
+// One value in a self-delimiting form: type, length, bytes.
+void Serializar(QByteArray& saida, sqlite3_stmt* st, int coluna) {
+    const int tipo = sqlite3_column_type(st, coluna);
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(st, coluna));
+    const int n = sqlite3_column_bytes(st, coluna);
+    saida += char('0' + tipo);
+    saida += QByteArray::number(n) + ':';
+    if (bytes != nullptr) {
+        saida += QByteArray(bytes, n);
+    }
+}
+
+}  // namespace
+
+void CriarArquivoRegistro(const QString& arquivo) {
+    AbrirSqlite(arquivo, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+void CriarTabelasProduto(Connection& cn, clsADO& ado) {
+    const QStringList ddl = {
+        "CREATE TABLE [dbo].[Paciente] ("
+        " [ID_Paciente] [int] IDENTITY (1, 1) NOT NULL ,"
+        " [Nome] [nvarchar] (30) NULL , [Nome_Soundex] [nvarchar] (4) NULL ,"
+        " [Nome_Meio] [nvarchar] (50) NULL , [Nome_Meio_Soundex] [nvarchar] (4) NULL ,"
+        " [Nome_Último] [nvarchar] (20) NULL , [Nome_Último_Soundex] [nvarchar] (4) NULL ,"
+        " [RG] [nvarchar] (30) NULL , [CIC] [nvarchar] (30) NULL ,"
+        " [Endereço] [nvarchar] (255) NULL , [CEP] [nvarchar] (10) NULL ,"
+        " [Bairro] [nvarchar] (100) NULL , [Cidade] [nvarchar] (100) NULL ,"
+        " [Estado] [nvarchar] (2) NULL , [Telefone] [nvarchar] (30) NULL ,"
+        " [Sexo] [nvarchar] (1) NULL , [Raça] [nvarchar] (15) NULL ,"
+        " [Convênio] [nvarchar] (30) NULL , [Data_Nascimento] [smalldatetime] NULL ,"
+        " [Profissão] [nvarchar] (50) NULL , [Número_Convênio] [nvarchar] (20) NULL ,"
+        " [Peso] [nvarchar] (6) NULL , [Altura] [nvarchar] (4) NULL ,"
+        " [Email] [nvarchar] (70) NULL , [Prontuário] [nvarchar] (20) NULL ,"
+        " [ID_Paciente_Externo] [nvarchar] (20) NULL , [ID_Convenio_Plano] [int] NULL"
+        " ) ON [PRIMARY]",
+        "CREATE TABLE [dbo].[Exame] ( [ID_Exame] [int] IDENTITY (1, 1) NOT NULL ,"
+        " [Número_Exame] [nvarchar] (20) NOT NULL , [ID_Paciente] [int] NULL ) ON [PRIMARY]",
+        "CREATE TABLE [dbo].[Exame_BK] ( [ID_Exame] [int] NOT NULL ,"
+        " [Número_Exame] [nvarchar] (20) NOT NULL , [ID_Paciente] [int] NULL ) ON [PRIMARY]",
+    };
+    for (const QString& sql : ddl) {
+        ASSERT_TRUE(ado.ExecutarSQL(cn, sql)) << ado.ErrorString().toStdString();
+    }
+}
+
+RegistroMerge::RegistroMerge(bool criarTabelasLog) {
+    m_arquivo = m_dir.filePath("registro.db");
+    CriarArquivoRegistro(m_arquivo);
+    EXPECT_TRUE(m_ado.AbrirConexão(m_cn, StringConexao())) << m_ado.ErrorString().toStdString();
+    CriarTabelasProduto(m_cn, m_ado);
+    if (criarTabelasLog) {
+        clsPacienteUnificar motor(m_cn, m_ado);
+        EXPECT_TRUE(motor.CriarTabelas());
+    }
+}
+
+RegistroMerge::~RegistroMerge() {
+    if (m_cn.State() == adStateOpen) {
+        m_cn.Close();
+    }
+}
+
+QString RegistroMerge::StringConexao() const {
+    return "Provider=SQLite;Data Source=" + m_arquivo;
+}
+
+void RegistroMerge::Executar(const QString& sql) {
+    EXPECT_TRUE(m_ado.ExecutarSQL(m_cn, sql))
+        << sql.toStdString() << ": " << m_ado.ErrorString().toStdString();
+}
+
+QVariant RegistroMerge::Valor(const QString& sql) {
+    Recordset rs;
+    if (!m_ado.AbrirRecordset(m_cn, rs, sql)) {
+        ADD_FAILURE() << sql.toStdString() << ": " << m_ado.ErrorString().toStdString();
+        return {};
+    }
+    return rs.Fields(0).Value();
+}
+
+qint32 RegistroMerge::NovoPaciente(const QString& nome) {
+    Executar(
+        "INSERT INTO Paciente (Nome, Nome_Soundex, Nome_Meio, Nome_Último, RG, CIC, "
+        "Data_Nascimento, Prontuário) VALUES ('" +
+        nome + "', SOUNDEX('" + nome + "'), NULL, 'SILVA', 'RG " + nome + "', '', " +
+        "'1970-03-15 00:00:00', 'PR-" + nome + "')");
+    return Valor("SELECT MAX(ID_Paciente) FROM Paciente").toInt();
+}
+
+void RegistroMerge::NovoExame(qint32 idPaciente, const QString& numero) {
+    const QString id = QString::number(idPaciente);
+    Executar("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('" + numero + "', " + id + ")");
+    Executar(
+        "INSERT INTO Exame_BK (ID_Exame, Número_Exame, ID_Paciente) "
+        "SELECT MAX(ID_Exame), '" +
+        numero + "', " + id + " FROM Exame");
+}
+
+QByteArray RegistroMerge::Instantaneo() const {
+    SqlitePtr db = AbrirSqlite(m_arquivo, SQLITE_OPEN_READONLY);
+    QByteArray saida;
+    QStringList tabelas;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db.get(), "SELECT type, name, sql FROM sqlite_master ORDER BY type, name",
+                       -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < 3; ++c) {
+            Serializar(saida, st, c);
+        }
+        if (QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) == "table") {
+            tabelas << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        }
+    }
+    sqlite3_finalize(st);
+    for (const QString& tabela : tabelas) {
+        const QByteArray sql = "SELECT * FROM \"" + tabela.toUtf8() + "\"";
+        if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &st, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sqlite3_errmsg(db.get());
+            continue;
+        }
+        QList<QByteArray> linhas;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QByteArray linha;
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                Serializar(linha, st, c);
+            }
+            linhas << linha;
+        }
+        sqlite3_finalize(st);
+        std::sort(linhas.begin(), linhas.end());
+        saida += "\n[" + tabela.toUtf8() + "]\n";
+        for (const QByteArray& linha : linhas) {
+            saida += linha + '\n';
+        }
+    }
+    return saida;
+}
+
+void RegistroMerge::SqliteDireto(const QString& sql) const {
+    SqlitePtr db = AbrirSqlite(m_arquivo, SQLITE_OPEN_READWRITE);
+    char* erro = nullptr;
+    if (sqlite3_exec(db.get(), sql.toUtf8().constData(), nullptr, nullptr, &erro) != SQLITE_OK) {
+        ADD_FAILURE() << sql.toStdString() << ": " << erro;
+        sqlite3_free(erro);
+    }
+}

@@ -1,0 +1,425 @@
+#include "merge/clsPacienteUnificar.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include "RegistroMerge.h"
+#include "data/ErroNumerado.h"
+#include "data/Recordset.h"
+#include "merge/MostrarMensagem.h"
+
+namespace {
+
+// Every call that reaches the connection, as "Kind: text".
+class Gravador {
+  public:
+    explicit Gravador(Connection& cn) : m_cn(cn) {
+        m_id = cn.AddObserver([this](const Connection::Event& e) {
+            eventos << e;
+            if (falhar && falhar(e)) {
+                throw ErroNumerado(-2147217900, "teste", "falha injetada");
+            }
+        });
+    }
+    ~Gravador() { m_cn.RemoveObserver(m_id); }
+
+    QStringList Textos(Connection::Event::Kind kind) const {
+        QStringList textos;
+        for (const auto& e : eventos) {
+            if (e.kind == kind) {
+                textos << e.text;
+            }
+        }
+        return textos;
+    }
+    int Contar(Connection::Event::Kind kind) const { return Textos(kind).size(); }
+
+    QList<Connection::Event> eventos;
+    // When set and true for an event, the call fails as if the database had refused it.
+    std::function<bool(const Connection::Event&)> falhar;
+
+  private:
+    Connection& m_cn;
+    int m_id = 0;
+};
+
+// Collects what would be shown in message boxes.
+class CapturaMensagens {
+  public:
+    CapturaMensagens() {
+        m_anterior = MostrarMensagem_Definir([this](const QString& t) { mensagens << t; });
+    }
+    ~CapturaMensagens() { MostrarMensagem_Definir(m_anterior); }
+    QStringList mensagens;
+
+  private:
+    MostrarMensagemFn m_anterior;
+};
+
+const QString kColunas =
+    "ID_Paciente, Nome , Nome_Soundex, Nome_Meio, Nome_Meio_Soundex, Nome_Último, "
+    "Nome_Último_Soundex, RG, CIC, Endereço, CEP, Bairro, Cidade, Estado, Email, Telefone, "
+    "Sexo, Raça, Convênio, Data_Nascimento, Profissão, Número_Convênio, Peso, Altura, "
+    "Prontuário, ID_Paciente_Externo";
+
+// A time within a few minutes of now (smalldatetime keeps minutes).
+void EsperarAgora(const QVariant& valor) {
+    const QDateTime data = valor.toDateTime();
+    ASSERT_TRUE(data.isValid()) << valor.toString().toStdString();
+    EXPECT_LE(qAbs(data.secsTo(QDateTime::currentDateTime())), 180);
+}
+
+// Patients 1..13 ("P1".."P13"); 11 and 12 have exams, and so has the unrelated 13.
+void PreencherGrupo(RegistroMerge& r) {
+    for (int i = 1; i <= 13; ++i) {
+        ASSERT_EQ(r.NovoPaciente("P" + QString::number(i)), i);
+    }
+    r.NovoExame(10, "E10-1");
+    r.NovoExame(11, "E11-1");
+    r.NovoExame(11, "E11-2");
+    r.NovoExame(12, "E12-1");
+    r.NovoExame(13, "E13-1");
+}
+
+}  // namespace
+
+TEST(CriarTabelas, RegistroNovoRecebeAsCincoTabelasNaOrdemEOCatalogo) {
+    RegistroMerge r(false);
+    CapturaMensagens captura;
+    clsPacienteUnificar motor(r.cn(), r.ado());
+    QStringList comandos;
+    {
+        Gravador g(r.cn());
+        ASSERT_TRUE(motor.CriarTabelas());
+        comandos = g.Textos(Connection::Event::Execute);
+        EXPECT_EQ(g.Contar(Connection::Event::Query), 3);
+    }
+    EXPECT_TRUE(captura.mensagens.isEmpty());
+    ASSERT_EQ(comandos.size(), 8);
+    EXPECT_TRUE(
+        comandos[0].startsWith(" CREATE TABLE [dbo].[PacienteLog] (    [ID_Paciente] "
+                               "[int]  NULL , [Nome] [nvarchar] (30) NULL ,"));
+    EXPECT_TRUE(comandos[0].endsWith(
+        " [ID_Convenio_Plano] [int] NULL,  [ID_PacienteNovo] [int] NULL,  [ID_Usuario] [int] "
+        "NULL,  [Data] [smalldatetime] NULL  ) ON [PRIMARY]"));
+    EXPECT_EQ(comandos[1],
+              " CREATE TABLE [dbo].[PacienteLogExame] ( [ID_Paciente] [int]  NULL , "
+              "[Numero_Exame] [nvarchar] (50) NULL,  [ID_Usuario] [int] NULL,  [Data] "
+              "[smalldatetime] NULL  ) ON [PRIMARY]");
+    EXPECT_TRUE(comandos[2].startsWith(" CREATE TABLE [dbo].[PacienteLogAtualizar] (    [ID_"));
+    EXPECT_TRUE(
+        comandos[2].endsWith(" [ID_Convenio_Plano] [int] NULL,  [ID_Usuario] [int] "
+                             "NULL,  [Data] [smalldatetime] NULL  ) ON [PRIMARY]"));
+    EXPECT_EQ(comandos[3],
+              " CREATE TABLE [dbo].[PacienteLogJustificativa] (          "
+              "[ID_PacienteLogJustificativa] [int] NOT NULL ,          [Justificativa] "
+              "[nvarchar](255) Not NULL      ) ON [PRIMARY]      ALTER TABLE "
+              "[dbo].[PacienteLogJustificativa] WITH NOCHECK ADD          CONSTRAINT "
+              "[PK_PacienteLogJustificativa] PRIMARY KEY  CLUSTERED          (              "
+              "[ID_PacienteLogJustificativa]          )  ON [PRIMARY]");
+    EXPECT_EQ(comandos[4],
+              " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
+              "Justificativa)  VALUES (1, 'Não localizado no SIGH')");
+    EXPECT_EQ(comandos[5],
+              " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
+              "Justificativa)  VALUES (2, 'Localizado no SIGH mas sem RGHC')");
+    EXPECT_EQ(comandos[6],
+              " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
+              "Justificativa)  VALUES (3, 'Outros')");
+    EXPECT_EQ(comandos[7],
+              " CREATE TABLE [dbo].[PacienteLogSemSolucao] (  [ID_PacienteLogSemSolucao] [int] "
+              "IDENTITY (1, 1) NOT NULL ,  [ID_Paciente] [int] NOT NULL ,  "
+              "[ID_PacienteLogJustificativa] [int] NOT NULL ,  [ID_Usuario] [int] NOT NULL ,  "
+              "[Data] [smalldatetime] NULL ,  [Descricao] [nvarchar] (255) NULL  ) ON [PRIMARY]  "
+              "ALTER TABLE [dbo].[PacienteLogSemSolucao] WITH NOCHECK ADD  CONSTRAINT "
+              "[PK_PacienteLogSemSolucao] PRIMARY KEY  CLUSTERED  (  [ID_PacienteLogSemSolucao]  "
+              ")  ON [PRIMARY]  ALTER TABLE [dbo].[PacienteLogSemSolucao] ADD  CONSTRAINT "
+              "[DF_PacienteLogSemSolucao_Data] DEFAULT (getdate()) FOR [Data] ");
+
+    // The tables work as the rest of the program uses them.
+    Recordset rs;
+    ASSERT_TRUE(r.ado().AbrirRecordset(r.cn(), rs, "SELECT * FROM PacienteLog"));
+    ASSERT_EQ(rs.FieldCount(), 30);
+    EXPECT_EQ(rs.Fields(5).Name(), "Nome_Último");
+    EXPECT_EQ(rs.Fields(26).Name(), "ID_Convenio_Plano");
+    EXPECT_EQ(rs.Fields(29).Name(), "Data");
+    ASSERT_TRUE(r.ado().AbrirRecordset(r.cn(), rs, "SELECT * FROM PacienteLogAtualizar"));
+    EXPECT_EQ(rs.FieldCount(), 29);
+    EXPECT_EQ(r.Valor("SELECT Justificativa FROM PacienteLogJustificativa "
+                      "WHERE ID_PacienteLogJustificativa = 1")
+                  .toString(),
+              "Não localizado no SIGH");
+    r.Executar(
+        "INSERT INTO PacienteLogSemSolucao (ID_Paciente, ID_PacienteLogJustificativa, "
+        "ID_Usuario) VALUES (7, 3, 1)");
+    EXPECT_EQ(r.Contar("SELECT MAX(ID_PacienteLogSemSolucao) FROM PacienteLogSemSolucao"), 1);
+    EsperarAgora(r.Valor("SELECT Data FROM PacienteLogSemSolucao"));
+    // The reason key refuses a repeat.
+    EXPECT_FALSE(
+        r.ado().ExecutarSQL(r.cn(), "INSERT INTO PacienteLogJustificativa VALUES (3, 'x')"));
+}
+
+TEST(CriarTabelas, RegistroCompletoSoContaECatalogoIncompletoRecebeSoOQueFalta) {
+    RegistroMerge r;
+    clsPacienteUnificar motor(r.cn(), r.ado());
+    {
+        Gravador g(r.cn());
+        ASSERT_TRUE(motor.CriarTabelas());
+        EXPECT_EQ(g.Contar(Connection::Event::Execute), 0);
+        EXPECT_EQ(g.Textos(Connection::Event::Query),
+                  QStringList({" SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
+                               "ID_PacienteLogJustificativa = 1",
+                               " SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
+                               "ID_PacienteLogJustificativa = 2",
+                               " SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
+                               "ID_PacienteLogJustificativa = 3"}));
+    }
+
+    r.Executar("DELETE FROM PacienteLogJustificativa WHERE ID_PacienteLogJustificativa = 2");
+    r.Executar(
+        "UPDATE PacienteLogJustificativa SET Justificativa = 'Texto do hospital' "
+        "WHERE ID_PacienteLogJustificativa = 1");
+    {
+        Gravador g(r.cn());
+        ASSERT_TRUE(motor.CriarTabelas());
+        EXPECT_EQ(g.Textos(Connection::Event::Execute),
+                  QStringList(" INSERT INTO PacienteLogJustificativa "
+                              "(ID_PacienteLogJustificativa, Justificativa)  VALUES (2, "
+                              "'Localizado no SIGH mas sem RGHC')"));
+    }
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogJustificativa"), 3);
+    EXPECT_EQ(r.Valor("SELECT Justificativa FROM PacienteLogJustificativa "
+                      "WHERE ID_PacienteLogJustificativa = 1")
+                  .toString(),
+              "Texto do hospital");
+}
+
+TEST(CriarTabelas, FalhasParamNaTabelaQueFalhaENoCatalogoSoQuandoAContagemFalha) {
+    {
+        // A view holds the name: it is no table, and no table can take its name.
+        RegistroMerge r(false);
+        r.SqliteDireto("CREATE VIEW PacienteLogExame AS SELECT 1 AS x");
+        CapturaMensagens captura;
+        clsPacienteUnificar motor(r.cn(), r.ado());
+        EXPECT_FALSE(motor.CriarTabelas());
+        ASSERT_EQ(captura.mensagens.size(), 1);
+        EXPECT_EQ(captura.mensagens[0],
+                  "Ao criar a tabela PacienteLogExame, ocorreu o seguinte erro:\n\n" +
+                      QString::number(r.ado().ErrorNumber()) + " - " + r.ado().ErrorString());
+        EXPECT_NE(r.ado().ErrorNumber(), 0);
+        EXPECT_TRUE(r.ado().TableExiste(r.cn(), "PacienteLog"));
+        EXPECT_FALSE(r.ado().TableExiste(r.cn(), "PacienteLogAtualizar"));
+        EXPECT_FALSE(r.ado().TableExiste(r.cn(), "PacienteLogJustificativa"));
+    }
+    {
+        // A failed count ends the start-up without a box of its own.
+        RegistroMerge r(false);
+        CapturaMensagens captura;
+        clsPacienteUnificar motor(r.cn(), r.ado());
+        Gravador g(r.cn());
+        g.falhar = [](const Connection::Event& e) {
+            return e.kind == Connection::Event::Query && e.text.endsWith("= 2");
+        };
+        EXPECT_FALSE(motor.CriarTabelas());
+        EXPECT_TRUE(captura.mensagens.isEmpty());
+        EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
+        EXPECT_EQ(motor.Erro().ErrorString(), r.ado().ErrorString());
+        EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogJustificativa_Popular");
+        EXPECT_EQ(motor.Erro().ErrorCampo(), "");
+        EXPECT_EQ(g.Contar(Connection::Event::Query), 2);
+        EXPECT_FALSE(r.ado().TableExiste(r.cn(), "PacienteLogSemSolucao"));
+    }
+    {
+        // A failed insert is recorded and the start-up goes on.
+        RegistroMerge r(false);
+        CapturaMensagens captura;
+        clsPacienteUnificar motor(r.cn(), r.ado());
+        Gravador g(r.cn());
+        g.falhar = [](const Connection::Event& e) {
+            return e.kind == Connection::Event::Execute && e.text.contains("VALUES (1,");
+        };
+        EXPECT_TRUE(motor.CriarTabelas());
+        EXPECT_TRUE(captura.mensagens.isEmpty());
+        EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogJustificativa_Popular");
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogJustificativa"), 2);
+        EXPECT_TRUE(r.ado().TableExiste(r.cn(), "PacienteLogSemSolucao"));
+    }
+}
+
+TEST(PacienteUnificar, GrupoDeTresTerminaComCopiasRegistradasEExamesNaBase) {
+    RegistroMerge r;
+    PreencherGrupo(r);
+    auto linha = [&](qint32 id) {
+        Recordset rs;
+        EXPECT_TRUE(r.ado().AbrirRecordset(
+            r.cn(), rs,
+            "SELECT " + kColunas + " FROM Paciente WHERE ID_Paciente = " + QString::number(id)));
+        QVariantList valores;
+        for (int c = 0; c < rs.FieldCount(); ++c) {
+            valores << rs.Fields(c).Value();
+        }
+        return valores;
+    };
+    const QVariantList linha11 = linha(11);
+    const QVariantList linha12 = linha(12);
+
+    clsPacienteUnificar motor(r.cn(), r.ado());
+    Gravador g(r.cn());
+    // The base is among the ticked records and is skipped.
+    ASSERT_TRUE(motor.PacienteUnificarCadastros(10, {11, 10, 12}, 3));
+    EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+    EXPECT_EQ(g.Contar(Connection::Event::Begin), 1);
+    EXPECT_EQ(g.Contar(Connection::Event::Commit), 1);
+    EXPECT_EQ(g.Contar(Connection::Event::Rollback), 0);
+
+    QStringList comandos = g.Textos(Connection::Event::Execute);
+    ASSERT_EQ(comandos.size(), 12);
+    static const QRegularExpression hora("'\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d'");
+    EXPECT_TRUE(hora.match(comandos[6]).hasMatch());
+    comandos[6].replace(hora, "'T'");
+    EXPECT_EQ(comandos.mid(6),
+              QStringList({" INSERT INTO PacienteLog (" + kColunas +
+                               ", ID_PacienteNovo, ID_Usuario, Data)  SELECT " + kColunas +
+                               ",10, 3, 'T' FROM Paciente WHERE ID_Paciente = 12",
+                           " INSERT INTO PacienteLogExame (ID_Paciente, Numero_Exame, "
+                           "ID_Usuario, Data) SELECT ID_Paciente, Número_Exame, 3, getdate() "
+                           "FROM Exame WHERE ID_Paciente = 12",
+                           " UPDATE EXAME SET  ID_Paciente = 10 WHERE ID_Paciente = 12",
+                           " INSERT INTO PacienteLogExame (ID_Paciente, Numero_Exame, "
+                           "ID_Usuario, Data) SELECT ID_Paciente, Número_Exame, 3, getdate() "
+                           "FROM Exame_BK WHERE ID_Paciente = 12",
+                           " UPDATE EXAME_BK SET  ID_Paciente = 10 WHERE ID_Paciente = 12",
+                           " DELETE FROM Paciente WHERE ID_Paciente = 12"}));
+
+    // Paciente: the copies are gone, the base and the unrelated record stay.
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente IN (11, 12)"), 0);
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Paciente"), 11);
+    // Exame and Exame_BK: every exam of 11 and 12 now belongs to 10; 13 keeps its own.
+    for (const QString tabela : {"Exame", "Exame_BK"}) {
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM " + tabela + " WHERE ID_Paciente = 10"), 4);
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM " + tabela + " WHERE ID_Paciente = 13"), 1);
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM " + tabela), 5);
+    }
+    // PacienteLog: each copy's row, column by column, with the base, the user and the time.
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLog"), 2);
+    for (const auto& [id, original] : {std::pair{11, linha11}, std::pair{12, linha12}}) {
+        Recordset rs;
+        ASSERT_TRUE(r.ado().AbrirRecordset(
+            r.cn(), rs, "SELECT * FROM PacienteLog WHERE ID_Paciente = " + QString::number(id)));
+        ASSERT_EQ(rs.RecordCount(), 1);
+        for (int c = 0; c < original.size(); ++c) {
+            EXPECT_EQ(rs.Fields(c).Value(), original[c]) << id << " coluna " << c;
+        }
+        EXPECT_TRUE(rs.Fields("ID_Convenio_Plano").Value().isNull());
+        EXPECT_EQ(rs.Fields("ID_PacienteNovo").Value().toInt(), 10);
+        EXPECT_EQ(rs.Fields("ID_Usuario").Value().toInt(), 3);
+        EsperarAgora(rs.Fields("Data").Value());
+    }
+    // PacienteLogExame: one row per exam and table, under the removed record's ID.
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogExame"), 6);
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogExame WHERE ID_Paciente = 11 AND "
+                       "Numero_Exame = 'E11-2' AND ID_Usuario = 3"),
+              2);
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogExame WHERE ID_Paciente = 12 AND "
+                       "Numero_Exame = 'E12-1'"),
+              2);
+    EsperarAgora(r.Valor("SELECT MIN(Data) FROM PacienteLogExame"));
+
+    // A copy another workstation already removed merges nothing and succeeds.
+    const QByteArray antes = r.Instantaneo();
+    EXPECT_TRUE(motor.PacienteUnificar(10, 12, 3));
+    EXPECT_EQ(r.Instantaneo(), antes);
+}
+
+TEST(PacienteUnificar, FalhaEmQualquerComandoDeixaORegistroComoEstava) {
+    // The n-th statement of the first merge, then of the second of three merges.
+    for (int merge : {1, 2}) {
+        for (int comando = 1; comando <= 6; ++comando) {
+            SCOPED_TRACE("merge " + std::to_string(merge) + ", comando " + std::to_string(comando));
+            RegistroMerge r;
+            PreencherGrupo(r);
+            const QByteArray antes = r.Instantaneo();
+            clsPacienteUnificar motor(r.cn(), r.ado());
+            Gravador g(r.cn());
+            const int alvo = (merge - 1) * 6 + comando;
+            int executados = 0;
+            g.falhar = [&](const Connection::Event& e) {
+                return e.kind == Connection::Event::Execute && ++executados == alvo;
+            };
+            const QList<qint32> copias = merge == 1 ? QList<qint32>{11} : QList<qint32>{11, 12, 13};
+            EXPECT_FALSE(motor.PacienteUnificarCadastros(10, copias, 3));
+            EXPECT_EQ(executados, alvo);  // nothing is sent after the failure
+            EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
+            EXPECT_EQ(motor.Erro().ErrorString(), r.ado().ErrorString());
+            EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogAdicionar");
+            EXPECT_EQ(motor.Erro().ErrorCampo(), "");
+            EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+            EXPECT_EQ(g.Contar(Connection::Event::Rollback), 1);
+            EXPECT_EQ(g.Contar(Connection::Event::Commit), 0);
+            EXPECT_EQ(r.Instantaneo(), antes);
+        }
+    }
+}
+
+TEST(PacienteUnificar, InicioOuConfirmacaoRecusadosNaoDeixamNadaPendente) {
+    for (const auto kind : {Connection::Event::Begin, Connection::Event::Commit}) {
+        SCOPED_TRACE(kind == Connection::Event::Begin ? "begin" : "commit");
+        RegistroMerge r;
+        PreencherGrupo(r);
+        const QByteArray antes = r.Instantaneo();
+        clsPacienteUnificar motor(r.cn(), r.ado());
+        {
+            Gravador g(r.cn());
+            g.falhar = [kind](const Connection::Event& e) { return e.kind == kind; };
+            EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12}, 3));
+            EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteUnificarCadastros");
+            EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
+            // Without a transaction at the database nothing may be sent at all.
+            EXPECT_EQ(g.Contar(Connection::Event::Execute),
+                      kind == Connection::Event::Begin ? 0 : 12);
+        }
+        EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+        EXPECT_EQ(r.Instantaneo(), antes);
+        // The connection holds no transaction any more: a new one starts and a merge commits.
+        EXPECT_TRUE(motor.PacienteUnificarCadastros(10, {11}, 3));
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLog"), 1);
+    }
+}
+
+TEST(PacienteUnificar, FalhasReaisDoBancoDesfazemOComandoInteiro) {
+    struct Caso {
+        const char* nome;
+        const char* preparo;  // raw SQLite run on the file before the command
+        int comandosEnviados;
+    };
+    const Caso casos[] = {
+        // The backup table is missing: the first statement on it fails.
+        {"sem Exame_BK", "DROP TABLE Exame_BK", 4},
+        // The database refuses to delete the second copy.
+        {"exclusão recusada",
+         "CREATE TRIGGER recusa BEFORE DELETE ON Paciente WHEN old.ID_Paciente = 12 "
+         "BEGIN SELECT RAISE(ABORT, 'recusado'); END",
+         12},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nome);
+        RegistroMerge r;
+        PreencherGrupo(r);
+        r.cn().Close();  // the file is changed behind the engine's back
+        r.SqliteDireto(caso.preparo);
+        ASSERT_TRUE(r.ado().AbrirConexão(r.cn(), r.StringConexao()));
+        const QByteArray antes = r.Instantaneo();
+        clsPacienteUnificar motor(r.cn(), r.ado());
+        Gravador g(r.cn());
+        EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12, 13}, 3));
+        EXPECT_EQ(g.Contar(Connection::Event::Execute), caso.comandosEnviados);
+        EXPECT_NE(motor.Erro().ErrorNumber(), 0);
+        EXPECT_EQ(motor.Erro().ErrorNumber(), r.ado().ErrorNumber());
+        EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogAdicionar");
+        EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+        EXPECT_EQ(r.Instantaneo(), antes);
+    }
+}
