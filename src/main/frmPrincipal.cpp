@@ -268,7 +268,7 @@ bool frmPrincipal::Form_Load() {
     m_pastaWindows = io.NvWindowsDir();
 
     const QString ini = m_pastaWindows + QStringLiteral("Tessivar.INI");
-    if (io.NvDir(ini).isEmpty()) {
+    if (!io.NvDir(ini)) {
         MsgBox(QStringLiteral("Não foi encontrado o arquivo '") + ini.toUpper() +
                QStringLiteral(".'"));
         return false;
@@ -296,7 +296,7 @@ bool frmPrincipal::Form_Load() {
     {
         frmLogin login(this);
         MostrarModal(login);
-        if (!login.LoginConfirmado()) {
+        if (!login.LoginConfirmado) {
             return false;
         }
     }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "data/DE.h"
+#include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
 #include "ui/ctlNvPreferDE.h"

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include "Esquema.h"
 #include "data/DE.h"
 #include "data/ErroNumerado.h"
+#include "data/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
 #include "merge/frmPacienteBase.h"
@@ -42,15 +44,16 @@ protected:
         arquivo = windir + QStringLiteral("Registro.db");
         conexao = QStringLiteral("Provider=SQLite;Data Source=") + arquivo;
 
-        ASSERT_TRUE(ADO().AbrirConexão(cn, conexao));
         QString erro;
+        ASSERT_TRUE(dados::CriarRegistroVazio(arquivo, &erro)) << erro.toStdString();
+        ASSERT_TRUE(ADO().AbrirConexão(cn, conexao));
         ASSERT_TRUE(registro::CriarEsquema(cn, ADO(), erro)) << erro.toStdString();
         executar("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Adm', 1, 1)");
         executar("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Med', 1, 3)");
         usuario("ADMIN", "segredo", 1);
         usuario("MEDICO", "x", 2);
         usuario("D''ÁVILA", "o''k", 1);
-        EscreverINI("[Tessivar]\nCONN_SERVER=" + conexao + "\n");
+        EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + "\n").toUtf8());
 
         for (const char* chave : kChaves) {
             SaveSetting(QStringLiteral("Cadunir"), QStringLiteral("Criterios"),
@@ -191,9 +194,7 @@ TEST_F(JanelaPrincipal, ConnectionRetriesOnceSilentlyThenReportsAndEnds) {
     const QString ausente = windir + QStringLiteral("Ausente.db");
     EscreverINI(("[Tessivar]\nCONN_SERVER=Provider=SQLite;Data Source=" + ausente + "\n").toUtf8());
     int aberturas = 0;
-    const int observador = DE().Conexao.AddObserver([&](const Connection::Event& e) {
-        aberturas += e.kind == Connection::Event::Open;
-    });
+    Connection::SetOpenHook([&](const QString&) { ++aberturas; });
     {
         frmPrincipal janela;
         EXPECT_FALSE(janela.Form_Load());
@@ -210,17 +211,15 @@ TEST_F(JanelaPrincipal, ConnectionRetriesOnceSilentlyThenReportsAndEnds) {
     mensagens.Limpar();
     EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + "\n").toUtf8());
     aberturas = 0;
-    DE().Conexao.RemoveObserver(observador);
-    const int falhaUmaVez = DE().Conexao.AddObserver([&](const Connection::Event& e) {
-        if (e.kind == Connection::Event::Open && ++aberturas == 1) {
+    Connection::SetOpenHook([&](const QString&) {
+        if (++aberturas == 1) {
             throw ErroNumerado(-2147467259, QStringLiteral("teste"), QStringLiteral("ocupado"));
         }
     });
-    Ticks({"0", "0", "0", "0", "0", "0", "0"});
     frmPrincipal janela;
     roteiro.Entao([](QDialog& d) { Clicar(Achar<QWidget>(d, QStringLiteral("cmdCancel"))); });
     EXPECT_FALSE(janela.Form_Load());  // cancelled at the login, after a good connection
-    DE().Conexao.RemoveObserver(falhaUmaVez);
+    Connection::SetOpenHook({});
     EXPECT_EQ(aberturas, 2);
     EXPECT_TRUE(mensagens.Textos().isEmpty());
     EXPECT_EQ(DE().Conexao.State(), adStateOpen);
