@@ -43,10 +43,9 @@ void Serializar(QByteArray& saida, sqlite3_stmt* st, int coluna) {
 
 }  // namespace
 
-void CriarArquivoRegistro(const QString& arquivo) {
-    AbrirSqlite(arquivo, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-}
+namespace {
 
+// The product tables a merge touches.
 void CriarTabelasProduto(Connection& cn, clsADO& ado) {
     const QStringList ddl = {
         "CREATE TABLE [dbo].[Paciente] ("
@@ -75,35 +74,24 @@ void CriarTabelasProduto(Connection& cn, clsADO& ado) {
     }
 }
 
-RegistroMerge::RegistroMerge(bool criarTabelasLog) {
-    m_arquivo = m_dir.filePath("registro.db");
-    CriarArquivoRegistro(m_arquivo);
-    EXPECT_TRUE(m_ado.AbrirConexão(m_cn, StringConexao())) << m_ado.ErrorString().toStdString();
-    CriarTabelasProduto(m_cn, m_ado);
+}  // namespace
+
+RegistroMerge::RegistroMerge(bool criarTabelasLog, int esperaMs) : m_registro(esperaMs) {
+    CriarTabelasProduto(cn(), m_ado);
     if (criarTabelasLog) {
-        clsPacienteUnificar motor(m_cn, m_ado);
+        clsPacienteUnificar motor(cn(), m_ado);
         EXPECT_TRUE(motor.CriarTabelas());
     }
 }
 
-RegistroMerge::~RegistroMerge() {
-    if (m_cn.State() == adStateOpen) {
-        m_cn.Close();
-    }
-}
-
-QString RegistroMerge::StringConexao() const {
-    return "Provider=SQLite;Data Source=" + m_arquivo;
-}
-
 void RegistroMerge::Executar(const QString& sql) {
-    EXPECT_TRUE(m_ado.ExecutarSQL(m_cn, sql))
+    EXPECT_TRUE(m_ado.ExecutarSQL(cn(), sql))
         << sql.toStdString() << ": " << m_ado.ErrorString().toStdString();
 }
 
 QVariant RegistroMerge::Valor(const QString& sql) {
     Recordset rs;
-    if (!m_ado.AbrirRecordset(m_cn, rs, sql)) {
+    if (!m_ado.AbrirRecordset(cn(), rs, sql)) {
         ADD_FAILURE() << sql.toStdString() << ": " << m_ado.ErrorString().toStdString();
         return {};
     }
@@ -129,7 +117,7 @@ void RegistroMerge::NovoExame(qint32 idPaciente, const QString& numero) {
 }
 
 QByteArray RegistroMerge::Instantaneo() const {
-    SqlitePtr db = AbrirSqlite(m_arquivo, SQLITE_OPEN_READONLY);
+    SqlitePtr db = AbrirSqlite(Arquivo(), SQLITE_OPEN_READONLY);
     QByteArray saida;
     QStringList tabelas;
     sqlite3_stmt* st = nullptr;
@@ -169,10 +157,20 @@ QByteArray RegistroMerge::Instantaneo() const {
 }
 
 void RegistroMerge::SqliteDireto(const QString& sql) const {
-    SqlitePtr db = AbrirSqlite(m_arquivo, SQLITE_OPEN_READWRITE);
+    SqlitePtr db = AbrirSqlite(Arquivo(), SQLITE_OPEN_READWRITE);
     char* erro = nullptr;
     if (sqlite3_exec(db.get(), sql.toUtf8().constData(), nullptr, nullptr, &erro) != SQLITE_OK) {
         ADD_FAILURE() << sql.toStdString() << ": " << erro;
         sqlite3_free(erro);
     }
+}
+
+RegistroMerge::Trava::Trava(const QString& arquivo) {
+    sqlite3_open_v2(arquivo.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    EXPECT_EQ(sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+RegistroMerge::Trava::~Trava() {
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
 }

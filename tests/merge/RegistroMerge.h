@@ -1,25 +1,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
-#include <QTemporaryDir>
 #include <QVariant>
 
 #include "data/Connection.h"
 #include "data/clsADO.h"
+#include "support/TempRegister.h"
 
 // A small register on a real embedded database file for the merge tests: the product's
 // patient and exam tables, the log tables, and helpers to fill and inspect them.
 class RegistroMerge {
   public:
-    // Creates the file and the product tables; the log tables only when pedido.
-    explicit RegistroMerge(bool criarTabelasLog = true);
-    ~RegistroMerge();
+    // Creates the file and the product tables, and the log tables when asked. esperaMs: how
+    // long a locked file is waited for (-1: the engine's default).
+    explicit RegistroMerge(bool criarTabelasLog = true, int esperaMs = -1);
 
-    QString Arquivo() const { return m_arquivo; }
-    QString StringConexao() const;
-    Connection& cn() { return m_cn; }
+    QString Arquivo() const { return m_registro.path(); }
+    QString StringConexao() const { return m_registro.connectionString(); }
+    Connection& cn() { return m_registro.conn(); }
     clsADO& ado() { return m_ado; }
 
     // Runs a statement that must work (a failure fails the test).
@@ -40,14 +39,19 @@ class RegistroMerge {
     // Runs raw SQLite on the file, outside our engine (triggers, views, locks for faults).
     void SqliteDireto(const QString& sql) const;
 
+    // Holds the file's write lock from another connection while it lives.
+    class Trava {
+      public:
+        explicit Trava(const QString& arquivo);
+        ~Trava();
+        Trava(const Trava&) = delete;
+        Trava& operator=(const Trava&) = delete;
+
+      private:
+        struct sqlite3* m_db = nullptr;
+    };
+
   private:
-    QTemporaryDir m_dir;
-    QString m_arquivo;
-    Connection m_cn;
+    TempRegister m_registro;
     clsADO m_ado;
 };
-
-// Creates an empty register file (SQLite) at the path.
-void CriarArquivoRegistro(const QString& arquivo);
-// The product tables a merge touches, through the embedded engine.
-void CriarTabelasProduto(Connection& cn, clsADO& ado);

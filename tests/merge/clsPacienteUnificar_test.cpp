@@ -7,44 +7,14 @@
 #include <QStringList>
 
 #include "RegistroMerge.h"
-#include "data/ErroNumerado.h"
 #include "data/Recordset.h"
 #include "merge/MostrarMensagem.h"
+#include "support/ImprimirQt.h"
+#include "support/SqlRecorder.h"
 
 namespace {
 
-// Every call that reaches the connection, as "Kind: text".
-class Gravador {
-  public:
-    explicit Gravador(Connection& cn) : m_cn(cn) {
-        m_id = cn.AddObserver([this](const Connection::Event& e) {
-            eventos << e;
-            if (falhar && falhar(e)) {
-                throw ErroNumerado(-2147217900, "teste", "falha injetada");
-            }
-        });
-    }
-    ~Gravador() { m_cn.RemoveObserver(m_id); }
-
-    QStringList Textos(Connection::Event::Kind kind) const {
-        QStringList textos;
-        for (const auto& e : eventos) {
-            if (e.kind == kind) {
-                textos << e.text;
-            }
-        }
-        return textos;
-    }
-    int Contar(Connection::Event::Kind kind) const { return Textos(kind).size(); }
-
-    QList<Connection::Event> eventos;
-    // When set and true for an event, the call fails as if the database had refused it.
-    std::function<bool(const Connection::Event&)> falhar;
-
-  private:
-    Connection& m_cn;
-    int m_id = 0;
-};
+constexpr qint32 kFalha = -2147217900;  // what the injected failures answer
 
 // Collects what would be shown in message boxes.
 class CapturaMensagens {
@@ -92,10 +62,10 @@ TEST(CriarTabelas, RegistroNovoRecebeAsCincoTabelasNaOrdemEOCatalogo) {
     clsPacienteUnificar motor(r.cn(), r.ado());
     QStringList comandos;
     {
-        Gravador g(r.cn());
+        SqlRecorder g(r.cn());
         ASSERT_TRUE(motor.CriarTabelas());
-        comandos = g.Textos(Connection::Event::Execute);
-        EXPECT_EQ(g.Contar(Connection::Event::Query), 3);
+        comandos = g.texts(Connection::Event::Execute);
+        EXPECT_EQ(g.count(Connection::Event::Query), 3);
     }
     EXPECT_TRUE(captura.mensagens.isEmpty());
     ASSERT_EQ(comandos.size(), 8);
@@ -166,10 +136,10 @@ TEST(CriarTabelas, RegistroCompletoSoContaECatalogoIncompletoRecebeSoOQueFalta) 
     RegistroMerge r;
     clsPacienteUnificar motor(r.cn(), r.ado());
     {
-        Gravador g(r.cn());
+        SqlRecorder g(r.cn());
         ASSERT_TRUE(motor.CriarTabelas());
-        EXPECT_EQ(g.Contar(Connection::Event::Execute), 0);
-        EXPECT_EQ(g.Textos(Connection::Event::Query),
+        EXPECT_EQ(g.count(Connection::Event::Execute), 0);
+        EXPECT_EQ(g.texts(Connection::Event::Query),
                   QStringList({" SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
                                "ID_PacienteLogJustificativa = 1",
                                " SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
@@ -183,9 +153,9 @@ TEST(CriarTabelas, RegistroCompletoSoContaECatalogoIncompletoRecebeSoOQueFalta) 
         "UPDATE PacienteLogJustificativa SET Justificativa = 'Texto do hospital' "
         "WHERE ID_PacienteLogJustificativa = 1");
     {
-        Gravador g(r.cn());
+        SqlRecorder g(r.cn());
         ASSERT_TRUE(motor.CriarTabelas());
-        EXPECT_EQ(g.Textos(Connection::Event::Execute),
+        EXPECT_EQ(g.texts(Connection::Event::Execute),
                   QStringList(" INSERT INTO PacienteLogJustificativa "
                               "(ID_PacienteLogJustificativa, Justificativa)  VALUES (2, "
                               "'Localizado no SIGH mas sem RGHC')"));
@@ -219,17 +189,19 @@ TEST(CriarTabelas, FalhasParamNaTabelaQueFalhaENoCatalogoSoQuandoAContagemFalha)
         RegistroMerge r(false);
         CapturaMensagens captura;
         clsPacienteUnificar motor(r.cn(), r.ado());
-        Gravador g(r.cn());
-        g.falhar = [](const Connection::Event& e) {
-            return e.kind == Connection::Event::Query && e.text.endsWith("= 2");
-        };
+        SqlRecorder g(r.cn());
+        g.failWhen(
+            [](const Connection::Event& e) {
+                return e.kind == Connection::Event::Query && e.text.endsWith("= 2");
+            },
+            kFalha);
         EXPECT_FALSE(motor.CriarTabelas());
         EXPECT_TRUE(captura.mensagens.isEmpty());
-        EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
+        EXPECT_EQ(motor.Erro().ErrorNumber(), kFalha);
         EXPECT_EQ(motor.Erro().ErrorString(), r.ado().ErrorString());
         EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogJustificativa_Popular");
         EXPECT_EQ(motor.Erro().ErrorCampo(), "");
-        EXPECT_EQ(g.Contar(Connection::Event::Query), 2);
+        EXPECT_EQ(g.count(Connection::Event::Query), 2);
         EXPECT_FALSE(r.ado().TableExiste(r.cn(), "PacienteLogSemSolucao"));
     }
     {
@@ -237,10 +209,12 @@ TEST(CriarTabelas, FalhasParamNaTabelaQueFalhaENoCatalogoSoQuandoAContagemFalha)
         RegistroMerge r(false);
         CapturaMensagens captura;
         clsPacienteUnificar motor(r.cn(), r.ado());
-        Gravador g(r.cn());
-        g.falhar = [](const Connection::Event& e) {
-            return e.kind == Connection::Event::Execute && e.text.contains("VALUES (1,");
-        };
+        SqlRecorder g(r.cn());
+        g.failWhen(
+            [](const Connection::Event& e) {
+                return e.kind == Connection::Event::Execute && e.text.contains("VALUES (1,");
+            },
+            kFalha);
         EXPECT_TRUE(motor.CriarTabelas());
         EXPECT_TRUE(captura.mensagens.isEmpty());
         EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogJustificativa_Popular");
@@ -267,15 +241,15 @@ TEST(PacienteUnificar, GrupoDeTresTerminaComCopiasRegistradasEExamesNaBase) {
     const QVariantList linha12 = linha(12);
 
     clsPacienteUnificar motor(r.cn(), r.ado());
-    Gravador g(r.cn());
+    SqlRecorder g(r.cn());
     // The base is among the ticked records and is skipped.
     ASSERT_TRUE(motor.PacienteUnificarCadastros(10, {11, 10, 12}, 3));
     EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
-    EXPECT_EQ(g.Contar(Connection::Event::Begin), 1);
-    EXPECT_EQ(g.Contar(Connection::Event::Commit), 1);
-    EXPECT_EQ(g.Contar(Connection::Event::Rollback), 0);
+    EXPECT_EQ(g.count(Connection::Event::Begin), 1);
+    EXPECT_EQ(g.count(Connection::Event::Commit), 1);
+    EXPECT_EQ(g.count(Connection::Event::Rollback), 0);
 
-    QStringList comandos = g.Textos(Connection::Event::Execute);
+    QStringList comandos = g.texts(Connection::Event::Execute);
     ASSERT_EQ(comandos.size(), 12);
     static const QRegularExpression hora("'\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d'");
     EXPECT_TRUE(hora.match(comandos[6]).hasMatch());
@@ -307,8 +281,12 @@ TEST(PacienteUnificar, GrupoDeTresTerminaComCopiasRegistradasEExamesNaBase) {
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLog"), 2);
     for (const auto& [id, original] : {std::pair{11, linha11}, std::pair{12, linha12}}) {
         Recordset rs;
-        ASSERT_TRUE(r.ado().AbrirRecordset(
-            r.cn(), rs, "SELECT * FROM PacienteLog WHERE ID_Paciente = " + QString::number(id)));
+        ASSERT_TRUE(
+            r.ado().AbrirRecordset(r.cn(), rs,
+                                   "SELECT " + kColunas +
+                                       ", ID_Convenio_Plano, ID_PacienteNovo, ID_Usuario, Data "
+                                       "FROM PacienteLog WHERE ID_Paciente = " +
+                                       QString::number(id)));
         ASSERT_EQ(rs.RecordCount(), 1);
         for (int c = 0; c < original.size(); ++c) {
             EXPECT_EQ(rs.Fields(c).Value(), original[c]) << id << " coluna " << c;
@@ -343,22 +321,24 @@ TEST(PacienteUnificar, FalhaEmQualquerComandoDeixaORegistroComoEstava) {
             PreencherGrupo(r);
             const QByteArray antes = r.Instantaneo();
             clsPacienteUnificar motor(r.cn(), r.ado());
-            Gravador g(r.cn());
+            SqlRecorder g(r.cn());
             const int alvo = (merge - 1) * 6 + comando;
             int executados = 0;
-            g.falhar = [&](const Connection::Event& e) {
-                return e.kind == Connection::Event::Execute && ++executados == alvo;
-            };
+            g.failWhen(
+                [&](const Connection::Event& e) {
+                    return e.kind == Connection::Event::Execute && ++executados == alvo;
+                },
+                kFalha);
             const QList<qint32> copias = merge == 1 ? QList<qint32>{11} : QList<qint32>{11, 12, 13};
             EXPECT_FALSE(motor.PacienteUnificarCadastros(10, copias, 3));
-            EXPECT_EQ(executados, alvo);  // nothing is sent after the failure
-            EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
+            EXPECT_EQ(g.count(Connection::Event::Execute), alvo);  // nothing is sent after it
+            EXPECT_EQ(motor.Erro().ErrorNumber(), kFalha);
             EXPECT_EQ(motor.Erro().ErrorString(), r.ado().ErrorString());
             EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogAdicionar");
             EXPECT_EQ(motor.Erro().ErrorCampo(), "");
             EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
-            EXPECT_EQ(g.Contar(Connection::Event::Rollback), 1);
-            EXPECT_EQ(g.Contar(Connection::Event::Commit), 0);
+            EXPECT_EQ(g.count(Connection::Event::Rollback), 1);
+            EXPECT_EQ(g.count(Connection::Event::Commit), 0);
             EXPECT_EQ(r.Instantaneo(), antes);
         }
     }
@@ -372,13 +352,13 @@ TEST(PacienteUnificar, InicioOuConfirmacaoRecusadosNaoDeixamNadaPendente) {
         const QByteArray antes = r.Instantaneo();
         clsPacienteUnificar motor(r.cn(), r.ado());
         {
-            Gravador g(r.cn());
-            g.falhar = [kind](const Connection::Event& e) { return e.kind == kind; };
+            SqlRecorder g(r.cn());
+            g.failWhen([kind](const Connection::Event& e) { return e.kind == kind; }, kFalha);
             EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12}, 3));
             EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteUnificarCadastros");
-            EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
+            EXPECT_EQ(motor.Erro().ErrorNumber(), kFalha);
             // Without a transaction at the database nothing may be sent at all.
-            EXPECT_EQ(g.Contar(Connection::Event::Execute),
+            EXPECT_EQ(g.count(Connection::Event::Execute),
                       kind == Connection::Event::Begin ? 0 : 12);
         }
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
@@ -413,13 +393,31 @@ TEST(PacienteUnificar, FalhasReaisDoBancoDesfazemOComandoInteiro) {
         ASSERT_TRUE(r.ado().AbrirConexão(r.cn(), r.StringConexao()));
         const QByteArray antes = r.Instantaneo();
         clsPacienteUnificar motor(r.cn(), r.ado());
-        Gravador g(r.cn());
+        SqlRecorder g(r.cn());
         EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12, 13}, 3));
-        EXPECT_EQ(g.Contar(Connection::Event::Execute), caso.comandosEnviados);
+        EXPECT_EQ(g.count(Connection::Event::Execute), caso.comandosEnviados);
         EXPECT_NE(motor.Erro().ErrorNumber(), 0);
         EXPECT_EQ(motor.Erro().ErrorNumber(), r.ado().ErrorNumber());
         EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogAdicionar");
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
         EXPECT_EQ(r.Instantaneo(), antes);
+    }
+    {
+        SCOPED_TRACE("arquivo travado por outro usuário");
+        RegistroMerge r(true, 200);
+        PreencherGrupo(r);
+        const QByteArray antes = r.Instantaneo();
+        clsPacienteUnificar motor(r.cn(), r.ado());
+        {
+            RegistroMerge::Trava trava(r.Arquivo());
+            EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12, 13}, 3));
+        }
+        // The engine takes the write lock when the transaction begins: nothing is sent.
+        EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteUnificarCadastros");
+        EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+        EXPECT_EQ(r.Instantaneo(), antes);
+        // Once the other user lets go, the same command goes through.
+        EXPECT_TRUE(motor.PacienteUnificarCadastros(10, {11, 12, 13}, 3));
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLog"), 3);
     }
 }

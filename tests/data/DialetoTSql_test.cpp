@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QFile>
+
+#include "EsquemaProduto.h"
+#include "data/Diagnostico.h"
+#include "data/ErrosADO.h"
+#include "data/FuncoesTSql.h"
+#include "data/ValorSeNulo.h"
+#include "data/clsADO.h"
+#include "support/ImprimirQt.h"
+#include "support/TempRegister.h"
+
+// The statements the program sends, run on a register built by the dialect layer, must give
+// SQL Server's results.
+namespace {
+
+class DialetoTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(reg.exec(EsquemaProdutoTeste())); }
+
+    void exec(const QString& sql) {
+        EXPECT_TRUE(ado.ExecutarSQL(reg.conn(), sql))
+            << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
+            << sql.toStdString();
+    }
+    // Every row of a query as "v1|v2|..." (NULL as <NULL>, values as the program shows them).
+    QStringList linhas(const QString& sql) {
+        Recordset rs;
+        QStringList r;
+        if (!ado.AbrirRecordset(reg.conn(), rs, sql)) {
+            ADD_FAILURE() << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
+                          << sql.toStdString();
+            return r;
+        }
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QStringList celulas;
+            for (int i = 0; i < rs.FieldCount(); ++i) {
+                const QVariant v = rs.Fields(i).Value();
+                celulas << (v.isNull() ? QStringLiteral("<NULL>") : TextoDoValor(v));
+            }
+            r << celulas.join(QLatin1Char('|'));
+        }
+        return r;
+    }
+    qint32 falha(const QString& sql) {
+        EXPECT_FALSE(ado.ExecutarSQL(reg.conn(), sql)) << sql.toStdString();
+        return ado.ErrorNumber();
+    }
+    void paciente(const QString& nome, const QString& meio, const QString& ultimo,
+                  const QString& nascimento = QStringLiteral("NULL")) {
+        const auto texto = [](const QString& t) {
+            return t.isNull() ? QStringLiteral("NULL") : "'" + t + "'";
+        };
+        exec("INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, Data_Nascimento) VALUES (" +
+             texto(nome) + ", " + texto(meio) + ", " + texto(ultimo) + ", " + nascimento + ")");
+    }
+
+    TempRegister reg;
+    clsADO ado;
+};
+
+}  // namespace
+
+TEST_F(DialetoTest, ConcatenationPropagatesNullAndNumbersStillAdd) {
+    paciente("MARIA", QString(), "SILVA");
+    paciente("JOSE", "DA", QString());
+    paciente(QString(), "X", "Y");
+    // The similar-patient list's full name (Part of the main window's list query).
+    EXPECT_EQ(linhas("SELECT Nome + CASE WHEN Nome_Meio IS NULL THEN '' ELSE ' ' + Nome_Meio END"
+                     " + CASE WHEN Nome_Último IS NULL THEN '' ELSE ' ' + Nome_Último END AS "
+                     "Nome_Completo FROM Paciente ORDER BY ID_Paciente"),
+              QStringList({"MARIA SILVA", "JOSE DA", "<NULL>"}));
+    EXPECT_EQ(linhas("SELECT Nome + ' ' + Nome_Meio FROM Paciente ORDER BY ID_Paciente"),
+              QStringList({"<NULL>", "JOSE DA", "<NULL>"}));
+    EXPECT_EQ(linhas("SELECT 1 + 2, ID_Paciente + 10, 'a' + 'b', N'ç' + CHAR(39) + CHAR(34) "
+                     "FROM Paciente WHERE ID_Paciente = 1"),
+              QStringList({"3|11|ab|ç'\""}));
+    // A quote built with CHAR(39) and comment markers or semicolons inside literals are data.
+    exec("INSERT INTO Paciente (Nome) VALUES ('D' + CHAR(39) + 'AVILA; -- /* x */')");
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Nome = 'D''AVILA; -- /* x */'"),
+              QStringList({"D'AVILA; -- /* x */"}));
+}
+
+TEST_F(DialetoTest, TextsCompareAndGroupLikeSqlServersCollation) {
+    paciente("MARIA", QString(), "SILVA");
+    paciente("Maria ", QString(), "silva");
+    paciente("MARIÁ", QString(), "SILVA");
+    paciente("ANA", QString(), "SILVA");
+    // " SELECT Nome, Nome_Último FROM Paciente GROUP BY ..." as the criteria object builds it.
+    const QStringList grupos = linhas(
+        " SELECT Nome, Nome_Último FROM Paciente   GROUP BY Nome, Nome_Último  HAVING "
+        "MAX(ID_Paciente) <> MIN(ID_Paciente)  ORDER BY Nome, Nome_Último");
+    ASSERT_EQ(grupos.size(), 1);
+    EXPECT_TRUE(grupos[0].startsWith("MARIA", Qt::CaseInsensitive));
+    EXPECT_EQ(linhas("SELECT COUNT(*) FROM Paciente WHERE Nome = 'maria' AND Nome_Último = "
+                     "'SILVA  '"),
+              QStringList({"2"}));
+    // Accents count; letter case does not, accented capitals included.
+    EXPECT_EQ(linhas("SELECT COUNT(*) FROM Paciente WHERE Nome = 'mariá'"), QStringList({"1"}));
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Nome <> 'MARIA' ORDER BY Nome"),
+              QStringList({"ANA", "MARIÁ"}));
+    EXPECT_EQ(linhas("SELECT COUNT(*) FROM Paciente WHERE 'abc' = 'ABC  '"), QStringList({"4"}));
+    // Sorting puts accented letters next to their base letter.
+    exec("INSERT INTO Paciente (Nome) VALUES ('ÁLVARO')");
+    exec("INSERT INTO Paciente (Nome) VALUES ('BRUNO')");
+    EXPECT_EQ(linhas("SELECT DISTINCT Nome FROM Paciente WHERE Nome < 'C' ORDER BY Nome"),
+              QStringList({"ÁLVARO", "ANA", "BRUNO"}));
+}
+
+TEST_F(DialetoTest, NamesMatchWithoutRegardToCaseAccentsIncluded) {
+    exec(
+        "Insert Into Usuário ( Nome, Usuário, Senha, ÉPatologista, ID_Patologista, Ativo) "
+        "Values ('Admin', 'adm', 's3', 0, 0, 1)");
+    EXPECT_EQ(linhas("SELECT Count(*) FROM USUÁRIO  WHERE Senha = 's3'  AND USUÁRIO = 'ADM'"),
+              QStringList({"1"}));
+    EXPECT_EQ(linhas("SELECT * FROM USUÁRIO WHERE ID_USUÁRIO = 1").size(), 1);
+    exec(
+        "Update Usuário  Set  Nome = 'Novo',  Usuário = 'adm', ÉPATOLOGISTA = 1 Where "
+        "Id_Usuário = 1");
+    EXPECT_EQ(linhas("select [nome], [éPatologista] from [dbo].[usuário]"),
+              QStringList({"Novo|Verdadeiro"}));
+
+    // User defaults: comma join, (((a)=b)) parentheses, AS Expr1, INSERT ... SELECT.
+    exec("INSERT INTO Exame_Tipo (Código_Tipo, Descrição) VALUES (1, 'Biópsia')");
+    exec("INSERT INTO Exame_Tipo (Código_Tipo, Descrição) VALUES (2, 'Citologia')");
+    qint32 n = 0;
+    EXPECT_TRUE(ado.ExecutarSQL(reg.conn(),
+                                "INSERT INTO Padrao_Exame_Tipo ( Tipo_Exame, ID_Usuario, "
+                                "Exibir_lista ) SELECT Exame_Tipo.Código_Tipo, "
+                                "Usuário.ID_Usuário, 1 AS Expr1 From Exame_Tipo, USUÁRIO WHERE "
+                                "(((Usuário.ID_Usuário)=1))",
+                                n));
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(linhas("SELECT Tipo_Exame, ID_Usuario, Exibir_lista FROM Padrao_Exame_Tipo ORDER "
+                     "BY Tipo_Exame"),
+              QStringList({"1|1|1", "2|1|1"}));
+
+    // The administrator profile query of the login.
+    exec("INSERT INTO Perfil (ID_Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES (7, 3, 2)");
+    exec("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (1, 7)");
+    EXPECT_EQ(linhas("SELECT Usuario_Perfil.ID_Usuario, Perfil.ID_Clinica, Perfil.ID_Perfil_Tipo "
+                     "FROM Usuario_Perfil INNER JOIN  Perfil ON Usuario_Perfil.ID_Perfil = "
+                     "Perfil.Id_Perfil Where (Usuario_Perfil.Id_Usuario = 1) AND "
+                     "(Perfil.ID_Perfil_Tipo = 1 or Perfil.ID_Perfil_Tipo = 2) ORDER BY "
+                     "Perfil.ID_Perfil_Tipo"),
+              QStringList({"1|3|2"}));
+    EXPECT_EQ(linhas("SELECT Top 1 Usuário.*  FROM Perfil  INNER JOIN Usuario_Perfil ON "
+                     "Perfil.Id_Perfil = Usuario_Perfil.ID_Perfil  INNER JOIN Usuário ON "
+                     "Usuario_Perfil.ID_Usuario = Usuário.ID_Usuário  WHERE "
+                     "Perfil.ID_Perfil_Tipo = 2")
+                  .size(),
+              1);
+}
+
+TEST_F(DialetoTest, IdentitySoundexTopAndInLists) {
+    exec(
+        "Insert Into Paciente (Nome , Nome_Soundex, Nome_Último, Nome_Último_Soundex) Values "
+        "('D' + CHAR(39) + 'AVILA',  Soundex('D' + CHAR(39) + 'AVILA'), 'Smith', "
+        "Soundex('Smythe'))");
+    EXPECT_EQ(linhas("Select @@Identity as ID"), QStringList({"1"}));
+    exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E1', 1)");
+    // An insert into a table without identity leaves @@IDENTITY alone.
+    EXPECT_EQ(linhas("Select @@Identity as ID"), QStringList({"1"}));
+    EXPECT_EQ(linhas("SELECT Nome_Soundex, Nome_Último_Soundex FROM Paciente"),
+              QStringList({"D000|S530"}));
+    EXPECT_EQ(dados::SoundexTSql("Robert"), "R163");
+    EXPECT_EQ(dados::SoundexTSql("Rupert"), "R163");
+    EXPECT_EQ(dados::SoundexTSql("Ashcraft"), "A261");  // H does not separate S and C
+    EXPECT_EQ(dados::SoundexTSql("Tymczak"), "T522");
+    EXPECT_EQ(dados::SoundexTSql("Pfister"), "P236");
+    EXPECT_EQ(dados::SoundexTSql("Mary Ann"), "M600");
+    EXPECT_EQ(dados::SoundexTSql("Conceição"), "C522");
+    EXPECT_EQ(dados::SoundexTSql(""), "0000");
+    EXPECT_EQ(linhas("SELECT Soundex(NULL)"), QStringList({"<NULL>"}));
+
+    for (int i = 0; i < 5; ++i) {
+        exec("INSERT INTO Paciente (Nome) VALUES ('P" + QString::number(i) + "')");
+    }
+    EXPECT_EQ(linhas(" SELECT TOP 2 ID_Paciente FROM Paciente  WHERE ID_Paciente IN (2,4,6) "
+                     "ORDER BY ID_Paciente DESC"),
+              QStringList({"6", "4"}));
+    EXPECT_EQ(linhas("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente NOT IN (SELECT "
+                     "ID_Paciente FROM Exame)"),
+              QStringList({"5"}));
+    // An explicit identity value is refused, as with IDENTITY_INSERT OFF.
+    EXPECT_EQ(falha("INSERT INTO Paciente (ID_Paciente, Nome) VALUES (50, 'X')"),
+              dados::ErroComando);
+}
+
+TEST_F(DialetoTest, DatesRoundTripAndCompareAsDates) {
+    paciente("A", QString(), QString(), "'1970-06-21 00:00:00'");
+    paciente("B", QString(), QString(), "'1970-06-21'");
+    paciente("C", QString(), QString(), "'2007-06-21 10:30:05'");
+    paciente("D", QString(), QString(), "NULL");
+    Recordset rs;
+    ASSERT_TRUE(ado.AbrirRecordset(reg.conn(), rs, "Select * From Paciente Where ID_paciente = 3"));
+    const QVariant data = rs.Fields("Data_Nascimento").Value();
+    EXPECT_EQ(data.typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(TextoDoValor(data), "21/06/2007 10:30:05");
+    EXPECT_EQ(rs.Fields("Data_Nascimento").Type(), adDBTimeStamp);
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Data_Nascimento = '1970-06-21' ORDER BY "
+                     "Nome"),
+              QStringList({"A", "B"}));
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Data_Nascimento > '2000-01-01 00:00:00'"),
+              QStringList({"C"}));
+    EXPECT_EQ(linhas("SELECT Data_Nascimento FROM Paciente GROUP BY Data_Nascimento ORDER BY "
+                     "Data_Nascimento"),
+              QStringList({"<NULL>", "21/06/1970", "21/06/2007 10:30:05"}));
+    EXPECT_EQ(falha("UPDATE Paciente SET Data_Nascimento = 'ontem'"), dados::ErroConversao);
+    // getdate() is a date and a date column default.
+    const QStringList agora = linhas("SELECT getdate()");
+    ASSERT_EQ(agora.size(), 1);
+    EXPECT_EQ(agora[0].left(10), QDate::currentDate().toString("dd/MM/yyyy"));
+}
+
+TEST_F(DialetoTest, LogTablesOfTheMergeAreCreatedAndUsed) {
+    const QString colunas =
+        "    [ID_Paciente] [int]  NULL , [Nome] [nvarchar] (30) NULL , [Nome_Soundex] "
+        "[nvarchar] (4) NULL , [Nome_Meio] [nvarchar] (50) NULL , [Nome_Meio_Soundex] [nvarchar] "
+        "(4) NULL , [Nome_Último] [nvarchar] (20) NULL , [Nome_Último_Soundex] [nvarchar] (4) "
+        "NULL , [RG] [nvarchar] (30) NULL , [CIC] [nvarchar] (30) NULL , [Endereço] [nvarchar] "
+        "(255) NULL , [CEP] [nvarchar] (10) NULL , [Bairro] [nvarchar] (100) NULL , [Cidade] "
+        "[nvarchar] (100) NULL , [Estado] [nvarchar] (2) NULL , [Telefone] [nvarchar] (30) NULL "
+        ", [Sexo] [nvarchar] (1) NULL , [Raça] [nvarchar] (15) NULL , [Convênio] [nvarchar] (30) "
+        "NULL , [Data_Nascimento] [smalldatetime] NULL , [Profissão] [nvarchar] (50) NULL , "
+        "[Número_Convênio] [nvarchar] (20) NULL , [Peso] [nvarchar] (6) NULL , [Altura] "
+        "[nvarchar] (4) NULL , [Email] [nvarchar] (70) NULL , [Prontuário] [nvarchar] (20) NULL "
+        ", [ID_Paciente_Externo] [nvarchar] (20) NULL , [ID_Convenio_Plano] [int] NULL, ";
+    exec(" CREATE TABLE [dbo].[PacienteLog] (" + colunas +
+         " [ID_PacienteNovo] [int] NULL,  [ID_Usuario] [int] NULL,  [Data] [smalldatetime] NULL "
+         "  ) ON [PRIMARY]");
+    exec(
+        " CREATE TABLE [dbo].[PacienteLogExame] ( [ID_Paciente] [int]  NULL , [Numero_Exame] "
+        "[nvarchar] (50) NULL,  [ID_Usuario] [int] NULL,  [Data] [smalldatetime] NULL   ) ON "
+        "[PRIMARY]");
+    exec(
+        " CREATE TABLE [dbo].[PacienteLogJustificativa] (          "
+        "[ID_PacienteLogJustificativa] [int] NOT NULL ,          [Justificativa] "
+        "[nvarchar](255) Not NULL      ) ON [PRIMARY]      ALTER TABLE "
+        "[dbo].[PacienteLogJustificativa] WITH NOCHECK ADD          CONSTRAINT "
+        "[PK_PacienteLogJustificativa] PRIMARY KEY  CLUSTERED          (              "
+        "[ID_PacienteLogJustificativa]          )  ON [PRIMARY]");
+    exec(
+        " CREATE TABLE [dbo].[PacienteLogSemSolucao] (  [ID_PacienteLogSemSolucao] [int] "
+        "IDENTITY (1, 1) NOT NULL ,  [ID_Paciente] [int] NOT NULL ,  "
+        "[ID_PacienteLogJustificativa] [int] NOT NULL ,  [ID_Usuario] [int] NOT NULL ,  [Data] "
+        "[smalldatetime] NULL ,  [Descricao] [nvarchar] (255) NULL  ) ON [PRIMARY]  ALTER TABLE "
+        "[dbo].[PacienteLogSemSolucao] WITH NOCHECK ADD  CONSTRAINT [PK_PacienteLogSemSolucao] "
+        "PRIMARY KEY  CLUSTERED  (  [ID_PacienteLogSemSolucao]  )  ON [PRIMARY]  ALTER TABLE "
+        "[dbo].[PacienteLogSemSolucao] ADD  CONSTRAINT [DF_PacienteLogSemSolucao_Data] DEFAULT "
+        "(getdate()) FOR [Data] ");
+    EXPECT_TRUE(ado.TableExiste(reg.conn(), "PacienteLogSemSolucao"));
+    EXPECT_TRUE(ado.IndexExiste(reg.conn(), "PK_PacienteLogJustificativa"));
+    EXPECT_TRUE(ado.IndexExiste(reg.conn(), "PK_PacienteLogSemSolucao"));
+
+    exec(
+        " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, Justificativa)  "
+        "VALUES (1, 'Não localizado no SIGH')");
+    EXPECT_EQ(linhas(" SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
+                     "ID_PacienteLogJustificativa = 1"),
+              QStringList({"1"}));
+    EXPECT_EQ(falha(" INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
+                    "Justificativa)  VALUES (1, 'de novo')"),
+              dados::ErroIntegridade);
+    exec(
+        "INSERT INTO PacienteLogSemSolucao (ID_Paciente, ID_PacienteLogJustificativa, "
+        "ID_Usuario) VALUES (5, 1, 1)");
+    EXPECT_EQ(linhas("Select @@Identity"), QStringList({"1"}));
+    EXPECT_EQ(linhas("SELECT COUNT(*) FROM PacienteLogSemSolucao WHERE Data IS NOT NULL"),
+              QStringList({"1"}));
+
+    // One merge: base 10, copy 12, user 3.
+    exec("INSERT INTO Paciente (Nome, Data_Nascimento) VALUES ('BASE', NULL)");
+    for (int i = 2; i <= 12; ++i) {
+        exec("INSERT INTO Paciente (Nome, Data_Nascimento) VALUES ('P" + QString::number(i) +
+             "', '1980-01-02')");
+    }
+    exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E1', 12)");
+    exec("INSERT INTO Exame_BK (Número_Exame, ID_Paciente) VALUES ('E0', 12)");
+    const QString lista =
+        "ID_Paciente, Nome , Nome_Soundex, Nome_Meio, Nome_Meio_Soundex, Nome_Último, "
+        "Nome_Último_Soundex, RG, CIC, Endereço, CEP, Bairro, Cidade, Estado, Email, Telefone, "
+        "Sexo, Raça, Convênio, Data_Nascimento, Profissão, Número_Convênio, Peso, Altura, "
+        "Prontuário, ID_Paciente_Externo";
+    ado.TransaçãoIniciar(reg.conn());
+    exec(" INSERT INTO PacienteLog (" + lista + ", ID_PacienteNovo, ID_Usuario, Data)   SELECT " +
+         lista + ",10, 3, '2026-12-05 14:03:00' FROM Paciente WHERE ID_Paciente = 12");
+    exec(
+        " INSERT INTO PacienteLogExame (ID_Paciente, Numero_Exame, ID_Usuario, Data) SELECT "
+        "ID_Paciente, Número_Exame, 3, getdate() FROM Exame WHERE ID_Paciente = 12");
+    exec(" UPDATE EXAME SET  ID_Paciente = 10 WHERE ID_Paciente = 12");
+    exec(
+        " INSERT INTO PacienteLogExame (ID_Paciente, Numero_Exame, ID_Usuario, Data) SELECT "
+        "ID_Paciente, Número_Exame, 3, getdate() FROM Exame_BK WHERE ID_Paciente = 12");
+    exec(" UPDATE EXAME_BK SET  ID_Paciente = 10 WHERE ID_Paciente = 12");
+    exec(" DELETE FROM Paciente WHERE ID_Paciente = 12");
+    EXPECT_TRUE(ado.TransaçãoFinalizar(reg.conn()));
+    EXPECT_EQ(linhas("SELECT ID_Paciente, Nome, Data_Nascimento, ID_PacienteNovo, ID_Usuario, "
+                     "Data, ID_Convenio_Plano FROM PacienteLog"),
+              QStringList({"12|P12|02/01/1980|10|3|05/12/2026 14:03:00|<NULL>"}));
+    EXPECT_EQ(linhas("SELECT ID_Paciente, Numero_Exame FROM PacienteLogExame ORDER BY "
+                     "Numero_Exame"),
+              QStringList({"12|E0", "12|E1"}));
+    EXPECT_EQ(linhas("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = 12"), QStringList({"0"}));
+    EXPECT_EQ(linhas("SELECT ID_Paciente FROM Exame"), QStringList({"10"}));
+}
+
+TEST_F(DialetoTest, SysobjectsListsUserTablesOnly) {
+    exec("CREATE VIEW vNomes AS SELECT Nome FROM Paciente");
+    const QStringList tabelas = linhas(
+        "Select name From sysobjects Where OBJECTPROPERTY(id, N'IsUserTable') = 1 "
+        "ORDER BY name");
+    EXPECT_TRUE(tabelas.contains("Paciente"));
+    EXPECT_TRUE(tabelas.contains("Usuário"));
+    EXPECT_FALSE(tabelas.contains("vNomes"));
+    EXPECT_FALSE(tabelas.contains("sqlite_sequence"));
+    EXPECT_EQ(tabelas.size(), 8);
+    EXPECT_EQ(linhas("Select * From sysobjects Where name = 'PACIENTE'").size(), 1);
+}
+
+TEST_F(DialetoTest, OutsideTheSubsetFailsNamingTheToken) {
+    QFile::remove(dados::ArquivoDiagnostico());
+    EXPECT_EQ(falha("SELECT Nome FORM Paciente"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT * FROM Paciente WHERE"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT DATEADD(d, 1, getdate())"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT 'aberto"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT @x"), dados::ErroComando);
+    EXPECT_EQ(falha("EXEC sp_who"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT \"Nome\" FROM Paciente WHERE NaoExiste = 1"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT * FROM Tabela_Que_Nao_Existe"), dados::ErroObjetoInexistente);
+    // The long description, with the token, is in the diagnostics log; passwords are not.
+    falha("SELECT * FROM Usuário WHERE Senha = 'segredo1' AND Nome FORM");
+    QFile log(dados::ArquivoDiagnostico());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString texto = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(texto.contains("próxima de 'FORM'"));
+    EXPECT_TRUE(texto.contains("próxima de 'DATEADD'"));
+    EXPECT_FALSE(texto.contains("segredo1"));
+}
+
+TEST(Diagnostico, PasswordsAreMasked) {
+    EXPECT_EQ(dados::MascararSenhas("Provider=SQLOLEDB;User ID=sa;Password=abc;Initial "
+                                    "Catalog=x"),
+              "Provider=SQLOLEDB;User ID=sa;Password=***;Initial Catalog=x");
+    EXPECT_EQ(dados::MascararSenhas("DSN=x;UID=a;PWD={a;b}"), "DSN=x;UID=a;PWD=***");
+    EXPECT_EQ(dados::MascararSenhas("WHERE Senha = 'O' + CHAR(39) + 'k''x' AND USUÁRIO = 'a'"),
+              "WHERE Senha = '***' AND USUÁRIO = 'a'");
+    EXPECT_EQ(dados::MascararSenhas(" Senha = 'x', "), " Senha = '***', ");
+}
+
+TEST(Colacao, OrdersAndEquatesLikeSqlServer) {
+    const auto cmp = [](const char* a, const char* b) {
+        return dados::CompararTextoTSql(a, int(strlen(a)), b, int(strlen(b)));
+    };
+    EXPECT_EQ(cmp("MARIA", "maria   "), 0);
+    EXPECT_LT(cmp("ANA", "BIA"), 0);
+    EXPECT_LT(cmp("JOAO", "JOÃO"), 0);
+    EXPECT_LT(cmp("JOÃO", "JOAQUIM"), 0);
+    EXPECT_EQ(cmp("JOÃO", "joão"), 0);
+    EXPECT_NE(cmp("JOÃO", "JOAO"), 0);
+    EXPECT_LT(cmp("", "A"), 0);
+    const auto data = [](const char* a, const char* b) {
+        return dados::CompararDataTSql(a, int(strlen(a)), b, int(strlen(b)));
+    };
+    EXPECT_EQ(data("2007-06-21", "2007-06-21 00:00:00"), 0);
+    EXPECT_LT(data("2007-06-21", "2007-06-21 00:01:00"), 0);
+    EXPECT_GT(data("2008-01-01", "2007-12-31 23:59:59"), 0);
+}

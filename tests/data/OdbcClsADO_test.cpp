@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "data/Connection.h"
+#include "data/ErrosADO.h"
+#include "data/Recordset.h"
+#include "data/clsADO.h"
+#include "support/OdbcTeste.h"
+#include "support/SqlRecorder.h"
+
+// The gateway the whole program uses, on a connection served by the ODBC engine.
+namespace {
+
+class OdbcClsADOTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        arquivo = odbcteste::NovoBanco(
+            QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            ".db");
+        ASSERT_TRUE(ado.AbrirConexão(cn, odbcteste::Conexao(arquivo)))
+            << ado.ErrorString().toStdString();
+        ASSERT_TRUE(ado.ExecutarSQL(cn,
+                                    "CREATE TABLE Paciente (ID_Paciente integer PRIMARY KEY, "
+                                    "Nome nvarchar(50), Nome_Último nvarchar(50))"));
+    }
+
+    // Rows of Paciente as another connection sees them: only committed work.
+    qint32 linhasVistasDeFora() {
+        Connection outra;
+        Recordset rs;
+        clsADO outro;
+        EXPECT_TRUE(outro.AbrirConexão(outra, odbcteste::Conexao(arquivo)));
+        EXPECT_TRUE(outro.AbrirRecordset(outra, rs, "SELECT * FROM Paciente"));
+        return rs.RecordCount();
+    }
+
+    QString arquivo;
+    Connection cn;
+    clsADO ado;
+};
+
+}  // namespace
+
+TEST_F(OdbcClsADOTest, ReadsAndWritesThroughTheGateway) {
+    qint32 afetadas = -1;
+    ASSERT_TRUE(
+        ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (1, 'Antônio', 'Conceição')", afetadas));
+    EXPECT_EQ(afetadas, 1);
+    ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (2, 'Zé', NULL)"));
+    EXPECT_TRUE(
+        ado.ExecutarSQL(cn, "UPDATE Paciente SET Nome = 'X' WHERE ID_Paciente = 9", afetadas));
+    EXPECT_EQ(afetadas, 0);
+
+    Recordset rs;
+    ASSERT_TRUE(ado.AbrirRecordset(cn, rs, "SELECT * FROM Paciente ORDER BY ID_Paciente"));
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.Fields("NOME_ÚLTIMO").Value().toString(), "Conceição");
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Fields("Nome_Último").Value().isNull());
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof());
+
+    EXPECT_TRUE(ado.TableExiste(cn, "Paciente"));
+    EXPECT_FALSE(ado.TableExiste(cn, "PacienteLog"));
+    EXPECT_EQ(ado.RetornarListaFields(cn, "Paciente", true),
+              "Paciente.[ID_Paciente],Paciente.[Nome],Paciente.[Nome_Último]");
+
+    // A failure is kept until the next failure, whatever succeeds in between.
+    EXPECT_FALSE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (1, 'Dup', NULL)"));
+    const qint32 numero = ado.ErrorNumber();
+    EXPECT_NE(numero, 0);
+    EXPECT_EQ(ado.ErrorString(), dados::TextoDoErro(numero));
+    EXPECT_TRUE(ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente = 2"));
+    EXPECT_EQ(ado.ErrorNumber(), numero);
+}
+
+TEST_F(OdbcClsADOTest, OnlyTheOutermostLevelCommitsOrRollsBack) {
+    SqlRecorder gravador(cn);
+    // Start, start, cancel, finish: the inner cancel sends nothing; the outer finish commits.
+    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
+    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
+    ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (1, 'A', NULL)"));
+    EXPECT_EQ(linhasVistasDeFora(), 0) << "nothing is seen before the commit";
+    ASSERT_TRUE(ado.TransaçãoCancelar(cn));
+    ASSERT_TRUE(ado.TransaçãoFinalizar(cn));
+    EXPECT_EQ(ado.ProfundidadeTransação(), 0);
+    EXPECT_EQ(gravador.count(Connection::Event::Begin), 1);
+    EXPECT_EQ(gravador.count(Connection::Event::Commit), 1);
+    EXPECT_EQ(gravador.count(Connection::Event::Rollback), 0);
+    EXPECT_EQ(linhasVistasDeFora(), 1);
+
+    // A merge that fails half-way: the outer cancel undoes every inner level's work.
+    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
+    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
+    ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (2, 'B', NULL)"));
+    ASSERT_TRUE(ado.TransaçãoFinalizar(cn));
+    ASSERT_TRUE(ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente = 1"));
+    EXPECT_FALSE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (2, 'B de novo', NULL)"));
+    ASSERT_TRUE(ado.TransaçãoCancelar(cn));
+    EXPECT_EQ(gravador.count(Connection::Event::Rollback), 1);
+    Recordset rs;
+    ASSERT_TRUE(ado.AbrirRecordset(cn, rs, "SELECT Nome FROM Paciente"));
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields(0).Value().toString(), "A");
+    EXPECT_EQ(linhasVistasDeFora(), 1);
+}
+
+TEST_F(OdbcClsADOTest, ABadConnectionStringFailsAndTouchesNothing) {
+    Connection outra;
+    clsADO outro;
+    EXPECT_FALSE(outro.AbrirConexão(outra, "Provider=SQLOLEDB;Data Source=\"SRV;User ID=sa"));
+    EXPECT_EQ(outra.State(), adStateClosed);
+    EXPECT_TRUE(outro.ErrorString().contains("aspas")) << outro.ErrorString().toStdString();
+
+    EXPECT_FALSE(outro.AbrirConexão(outra, "Provider=SQLOLEDB;Initial Catalog=Tessivar"));
+    EXPECT_TRUE(outro.ErrorString().contains("servidor")) << outro.ErrorString().toStdString();
+
+    EXPECT_FALSE(outro.AbrirConexão(outra, "Driver={Driver Ausente};Server=SRV"));
+    EXPECT_TRUE(outro.ErrorString().contains("Driver Ausente"));
+    EXPECT_EQ(outra.State(), adStateClosed);
+
+    // The open connection of the fixture is still there and working.
+    EXPECT_EQ(cn.State(), adStateOpen);
+    EXPECT_TRUE(ado.TableExiste(cn, "Paciente"));
+    EXPECT_EQ(cn.Properties("Data Source").toString(), arquivo);
+}

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "data/ErroNumerado.h"
+#include "data/ErrosADO.h"
+#include "data/OdbcConnectionString.h"
+
+using namespace dados;
+
+namespace {
+
+// Sets CADUNIR_ODBC_DRIVER for one scope and puts back what was there.
+class DriverConfigurado {
+  public:
+    explicit DriverConfigurado(const QByteArray& driver)
+        : m_tinha(qEnvironmentVariableIsSet("CADUNIR_ODBC_DRIVER")),
+          m_antes(qgetenv("CADUNIR_ODBC_DRIVER")) {
+        if (driver.isNull())
+            qunsetenv("CADUNIR_ODBC_DRIVER");
+        else
+            qputenv("CADUNIR_ODBC_DRIVER", driver);
+    }
+    ~DriverConfigurado() {
+        if (m_tinha)
+            qputenv("CADUNIR_ODBC_DRIVER", m_antes);
+        else
+            qunsetenv("CADUNIR_ODBC_DRIVER");
+    }
+
+  private:
+    bool m_tinha;
+    QByteArray m_antes;
+};
+
+ErroNumerado falhaDe(const QString& cadeia) {
+    try {
+        InterpretarConexaoOdbc(cadeia);
+    } catch (const ErroNumerado& e) {
+        return e;
+    }
+    ADD_FAILURE() << "accepted: " << cadeia.toStdString();
+    return ErroNumerado(0, QString(), QString());
+}
+
+}  // namespace
+
+TEST(OdbcConnectionString, OleDbStringsBecomeTheSameServerOnTheConfiguredDriver) {
+    struct Caso {
+        const char* driver;
+        const char* oleDb;
+        const char* odbc;
+    } casos[] = {
+        {"FreeTDS",
+         "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=s3nh@;"
+         "Initial Catalog=Tessivar;Data Source=SRVLAUDO",
+         "Driver={FreeTDS};Server=SRVLAUDO;Database=Tessivar;UID=sa;PWD=s3nh@"},
+        // The port becomes FreeTDS's own attribute; Microsoft's drivers read "host,port".
+        {"FreeTDS", "Provider=SQLOLEDB;Data Source=10.0.0.5,1433;Initial Catalog=Laudos;UID=u",
+         "Driver={FreeTDS};Server=10.0.0.5;Port=1433;Database=Laudos;UID=u;PWD="},
+        {"ODBC Driver 18 for SQL Server",
+         "Provider=SQLOLEDB;Data Source=tcp:db.hosp.local,14330;Initial Catalog=X;User ID=a;"
+         "Password=b",
+         "Driver={ODBC Driver 18 for SQL Server};Server=tcp:db.hosp.local,14330;Database=X;"
+         "UID=a;PWD=b"},
+        // A named instance goes as it is; with a port too, the port decides.
+        {"FreeTDS", "Provider=SQLNCLI11;Data Source=SRV\\SQLEXPRESS;Initial Catalog=T;User ID=a",
+         "Driver={FreeTDS};Server=SRV\\SQLEXPRESS;Database=T;UID=a;PWD="},
+        {"FreeTDS", "Provider=MSOLEDBSQL;Server=SRV\\INST,1500;Database=T;User ID=a",
+         "Driver={FreeTDS};Server=SRV;Port=1500;Database=T;UID=a;PWD="},
+        {"FreeTDS", "Provider=SQLOLEDB;Data Source=(local);Initial Catalog=T;User ID=a",
+         "Driver={FreeTDS};Server=localhost;Database=T;UID=a;PWD="},
+        // Windows authentication replaces user and password.
+        {"FreeTDS",
+         "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+         "Initial Catalog=Tessivar;Data Source=SRV;User ID=ignorado",
+         "Driver={FreeTDS};Server=SRV;Database=Tessivar;Trusted_Connection=Yes"},
+        {"SQL Server", "Provider=SQLOLEDB;Trusted_Connection=yes;Data Source=SRV",
+         "Driver={SQL Server};Server=SRV;Trusted_Connection=Yes"},
+        // Quoted values keep their ";" and quotes; the ODBC string braces what needs it.
+        {"FreeTDS", "Provider=SQLOLEDB;Data Source=SRV;User ID='o''brien';Password=\"a;b\"\"c}\"",
+         "Driver={FreeTDS};Server=SRV;UID=o'brien;PWD={a;b\"c}}}"},
+        {"FreeTDS", "  provider = sqloledb ; data source = SRV ; password= ; ",
+         "Driver={FreeTDS};Server=SRV;PWD="},
+        {"FreeTDS",
+         "Provider=SQLOLEDB;Data Source=SRV;Application Name=Cadunir;Workstation ID=PC01",
+         "Driver={FreeTDS};Server=SRV;PWD=;APP=Cadunir;WSID=PC01"},
+        // OLE DB over ODBC: the data source is a DSN.
+        {"FreeTDS", "Provider=MSDASQL.1;Data Source=Laudos;User ID=a;Password=b",
+         "DSN=Laudos;UID=a;PWD=b"},
+        {"FreeTDS", "Provider=MSDASQL;Extended Properties=\"DSN=Laudos;UID=x;PWD=y\"",
+         "DSN=Laudos;UID=x;PWD=y"},
+        // ODBC strings pass unchanged, whatever their quoting.
+        {"FreeTDS", "Driver={FreeTDS};Server=SRV;PWD=\"x", "Driver={FreeTDS};Server=SRV;PWD=\"x"},
+        {"FreeTDS", "DSN=Laudos;UID=a", "DSN=Laudos;UID=a"},
+    };
+    for (const Caso& c : casos) {
+        DriverConfigurado driver(c.driver);
+        EXPECT_EQ(InterpretarConexaoOdbc(QString::fromUtf8(c.oleDb)).odbc,
+                  QString::fromUtf8(c.odbc))
+            << c.oleDb;
+    }
+}
+
+TEST(OdbcConnectionString, PartsAreKeptForTheConnectionProperties) {
+    DriverConfigurado driver{QByteArray()};
+    const ConexaoOdbc c = InterpretarConexaoOdbc(
+        "Provider=SQLOLEDB;Data Source=SRV\\INST;Initial Catalog=Tessivar;User ID=adm;"
+        "Password=\"p;w\";Connect Timeout=30");
+#ifdef Q_OS_WIN
+    EXPECT_EQ(c.driver, "SQL Server");
+#else
+    EXPECT_EQ(c.driver, "FreeTDS");
+#endif
+    EXPECT_EQ(c.servidor, "SRV\\INST");
+    EXPECT_EQ(c.banco, "Tessivar");
+    EXPECT_EQ(c.usuario, "adm");
+    EXPECT_EQ(c.senha, "p;w");
+    EXPECT_EQ(c.tempoLimite, 30);
+    EXPECT_FALSE(c.integrada);
+
+    const ConexaoOdbc odbc = InterpretarConexaoOdbc("DSN=Laudos;UID=u;PWD={a;b};Database=D");
+    EXPECT_EQ(odbc.dsn, "Laudos");
+    EXPECT_TRUE(odbc.driver.isEmpty());
+    EXPECT_EQ(odbc.usuario, "u");
+    EXPECT_EQ(odbc.senha, "a;b");
+    EXPECT_EQ(odbc.banco, "D");
+    EXPECT_EQ(odbc.tempoLimite, 15);
+
+    // A driver named with braces in the variable is not braced twice.
+    DriverConfigurado chaves("{ODBC Driver 17 for SQL Server}");
+    EXPECT_EQ(DriverSqlServerConfigurado(), "ODBC Driver 17 for SQL Server");
+}
+
+TEST(OdbcConnectionString, BadStringsFailWithATextThatNamesTheFault) {
+    DriverConfigurado driver("FreeTDS");
+    ErroNumerado e = falhaDe("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\x.mdb");
+    EXPECT_EQ(e.Number(), ErroProvedor);
+    EXPECT_TRUE(e.Description().contains("Microsoft.Jet.OLEDB.4.0")) << e.what();
+
+    e = falhaDe("Provider=SQLOLEDB;Data Source=SRV;Password=\"abc;User ID=sa");
+    EXPECT_TRUE(e.Description().contains("aspas")) << e.what();
+    EXPECT_TRUE(e.Description().contains("Password")) << e.what();
+    EXPECT_FALSE(e.Description().contains("abc")) << "the password must not be shown";
+
+    e = falhaDe("Driver={FreeTDS;Server=SRV");
+    EXPECT_TRUE(e.Description().contains("chave")) << e.what();
+
+    e = falhaDe("Provider=SQLOLEDB;Data Source='SRV' x;User ID=sa");
+    EXPECT_TRUE(e.Description().contains("Data Source")) << e.what();
+
+    e = falhaDe("Provider=SQLOLEDB;Initial Catalog=Tessivar;User ID=sa;Password=x");
+    EXPECT_TRUE(e.Description().contains("servidor")) << e.what();
+    e = falhaDe("Provider=SQLOLEDB;Data Source=  ;User ID=sa");
+    EXPECT_TRUE(e.Description().contains("servidor")) << e.what();
+
+    e = falhaDe("Provider=SQLOLEDB;Data Source=SRV,14x3");
+    EXPECT_TRUE(e.Description().contains("Porta")) << e.what();
+    e = falhaDe("Provider=SQLOLEDB;Data Source=SRV,70000");
+    EXPECT_TRUE(e.Description().contains("SRV,70000")) << e.what();
+
+    e = falhaDe("Server=SRV;Database=Tessivar");
+    EXPECT_TRUE(e.Description().contains("Driver=")) << e.what();
+    e = falhaDe("Provider=MSDASQL;User ID=a");
+    EXPECT_TRUE(e.Description().contains("Data Source")) << e.what();
+    e = falhaDe("Provider=SQLOLEDB;Data Source=SRV;Connect Timeout=logo");
+    EXPECT_TRUE(e.Description().contains("logo")) << e.what();
+    e = falhaDe("Provider=SQLOLEDB;Data Source=SRV;Password=a;b");
+    EXPECT_TRUE(e.Description().contains("\"Password\"")) << e.what();
+}

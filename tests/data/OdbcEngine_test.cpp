@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QFile>
+
+#include "data/Connection.h"
+#include "data/Diagnostico.h"
+#include "data/ErroNumerado.h"
+#include "data/ErrosADO.h"
+#include "data/Field.h"
+#include "data/OdbcEngine.h"
+#include "data/OdbcSessao.h"
+#include "support/OdbcTeste.h"
+
+using namespace dados;
+
+namespace {
+
+// The whole ODBC path, through unixODBC and the SQLite ODBC driver, on a fresh file per test.
+class OdbcEngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        arquivo = odbcteste::NovoBanco(
+            QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            ".db");
+        engine = abrir(odbcteste::Conexao(arquivo));
+    }
+
+    static std::unique_ptr<Engine> abrir(const QString& conexao) {
+        auto e = CriarEngineOdbc(conexao);
+        e->open();
+        return e;
+    }
+
+    qint64 contar(Engine& e, const QString& tabela) {
+        return e.query("SELECT COUNT(*) FROM " + tabela).rows.at(0).at(0).toLongLong();
+    }
+
+    void criarCadastro() {
+        engine->execute(
+            "CREATE TABLE Paciente (ID_Paciente integer PRIMARY KEY AUTOINCREMENT, Nome "
+            "nvarchar(50) NOT NULL, Nome_Último nvarchar(50), Data_Nascimento datetime)");
+        engine->execute(
+            "CREATE TABLE Exame (Número_Exame integer PRIMARY KEY, ID_Paciente integer "
+            "REFERENCES Paciente (ID_Paciente))");
+        engine->execute("CREATE TABLE Paciente_Log (ID integer PRIMARY KEY, Nome nvarchar(50))");
+        engine->execute("CREATE TABLE PacienteXLog (ID integer)");
+        engine->execute("CREATE VIEW vPaciente AS SELECT Nome FROM Paciente");
+        engine->execute("CREATE INDEX IX_Paciente_Nome ON Paciente (Nome)");
+    }
+
+    QString arquivo;
+    std::unique_ptr<Engine> engine;
+};
+
+ErroNumerado falhaDe(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ErroNumerado& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no failure";
+    return ErroNumerado(0, QString(), QString());
+}
+
+QStringList coluna(const ResultData& r, const char* nome) {
+    int i = 0;
+    while (i < r.columns.size() && r.columns[i].name != QLatin1String(nome)) ++i;
+    QStringList valores;
+    if (i == r.columns.size()) {
+        ADD_FAILURE() << "no column " << nome;
+        return valores;
+    }
+    for (const auto& l : r.rows) valores << l[i].toString();
+    return valores;
+}
+
+QString logAtual() {
+    QFile f(ArquivoDiagnostico());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+}  // namespace
+
+TEST_F(OdbcEngineTest, WritesAndReadsBackTextsNumbersDatesAndNulls) {
+    EXPECT_EQ(engine->execute("CREATE TABLE Pessoa (ID integer PRIMARY KEY AUTOINCREMENT, "
+                              "Nome nvarchar(60) NOT NULL, Sobrenome_Último nvarchar(60), "
+                              "Nascimento datetime, Ativo bit, Peso float, Prontuário bigint, "
+                              "Nota text)"),
+              0);
+    EXPECT_EQ(
+        engine->execute("INSERT INTO Pessoa (Nome, Sobrenome_Último, Nascimento, Ativo, Peso, "
+                        "Prontuário) VALUES ('João Conceição', 'Ñandú Çağ 日本', "
+                        "'2007-06-21 10:30:05', 1, 70.5, 12345678901)"),
+        1);
+    EXPECT_EQ(engine->execute("INSERT INTO Pessoa (Nome, Sobrenome_Último) VALUES ('', NULL)"), 1);
+    // A text longer than one read of the driver comes back whole.
+    const QString longo = QString("Ação ").repeated(3000);
+    engine->execute("INSERT INTO Pessoa (Nome, Nota) VALUES ('Longo', '" + longo + "')");
+
+    const ResultData r = engine->query(
+        "SELECT ID, Nome, Sobrenome_Último, Nascimento, Ativo, Peso, Prontuário, Nota "
+        "FROM Pessoa ORDER BY ID");
+    ASSERT_EQ(r.columns.size(), 8);
+    EXPECT_EQ(r.columns[2].name, "Sobrenome_Último");
+    EXPECT_EQ(r.columns[0].type, adInteger);
+    EXPECT_TRUE(r.columns[0].key);
+    EXPECT_TRUE(r.columns[0].autoIncrement);
+    EXPECT_FALSE(r.columns[1].key);
+    EXPECT_EQ(r.columns[1].baseTable, "Pessoa");
+    EXPECT_EQ(r.columns[1].definedSize, 60);
+    EXPECT_EQ(r.columns[3].type, adDBTimeStamp);
+    EXPECT_EQ(r.columns[4].type, adBoolean);
+    EXPECT_EQ(r.columns[5].type, adDouble);
+    EXPECT_EQ(r.columns[6].type, adBigInt);
+
+    ASSERT_EQ(r.rows.size(), 3);
+    const auto& a = r.rows[0];
+    EXPECT_EQ(a[0].typeId(), QMetaType::Int);
+    EXPECT_EQ(a[1].toString(), "João Conceição");
+    EXPECT_EQ(a[2].toString(), "Ñandú Çağ 日本");
+    EXPECT_EQ(a[3].typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(a[3].toDateTime(), QDateTime(QDate(2007, 6, 21), QTime(10, 30, 5)));
+    EXPECT_EQ(a[4], QVariant(true));
+    EXPECT_DOUBLE_EQ(a[5].toDouble(), 70.5);
+    EXPECT_EQ(a[6].toLongLong(), 12345678901LL);
+    EXPECT_TRUE(a[7].isNull());
+
+    const auto& b = r.rows[1];
+    EXPECT_FALSE(b[1].isNull()) << "an empty text is not NULL";
+    EXPECT_EQ(b[1].toString(), "");
+    for (int i = 2; i < 8; ++i) EXPECT_TRUE(b[i].isNull()) << i;
+    EXPECT_EQ(r.rows[2][7].toString(), longo);
+
+    // No rows still describes the columns; a statement without a rowset gives nothing.
+    const ResultData vazio = engine->query("SELECT Nome FROM Pessoa WHERE ID = -1");
+    EXPECT_EQ(vazio.columns.size(), 1);
+    EXPECT_TRUE(vazio.rows.isEmpty());
+    EXPECT_TRUE(engine->query("UPDATE Pessoa SET Peso = 1 WHERE ID = -1").columns.isEmpty());
+}
+
+TEST_F(OdbcEngineTest, ExecuteCountsTheRowsItChanged) {
+    engine->execute("CREATE TABLE T (ID integer, Grupo integer)");
+    EXPECT_EQ(engine->execute("INSERT INTO T VALUES (1, 1)"), 1);
+    engine->execute("INSERT INTO T VALUES (2, 1)");
+    engine->execute("INSERT INTO T VALUES (3, 2)");
+    EXPECT_EQ(engine->execute("INSERT INTO T SELECT ID + 10, Grupo FROM T"), 3);
+    EXPECT_EQ(engine->execute("UPDATE T SET Grupo = 5 WHERE Grupo = 1"), 4);
+    EXPECT_EQ(engine->execute("UPDATE T SET Grupo = 9 WHERE ID = 999"), 0);
+    EXPECT_EQ(engine->execute("DELETE FROM T WHERE Grupo = 2"), 2);
+    // A SELECT sent to execute runs; its rows are dropped.
+    EXPECT_EQ(engine->execute("SELECT * FROM T"), 0);
+}
+
+TEST_F(OdbcEngineTest, TransactionsCommitAndRollBack) {
+    engine->execute("CREATE TABLE T (ID integer)");
+    engine->begin();
+    engine->execute("INSERT INTO T VALUES (1)");
+    EXPECT_EQ(contar(*engine, "T"), 1);
+    engine->rollback();
+    EXPECT_EQ(contar(*engine, "T"), 0);
+
+    engine->begin();
+    engine->execute("INSERT INTO T VALUES (2)");
+    engine->commit();
+    // Back in autocommit: this one stands alone.
+    engine->execute("INSERT INTO T VALUES (3)");
+    auto outra = abrir(odbcteste::Conexao(arquivo));
+    EXPECT_EQ(contar(*outra, "T"), 2);
+    outra.reset();
+
+    EXPECT_EQ(falhaDe([&] { engine->commit(); }).Number(), ErroSemTransacao);
+    EXPECT_EQ(falhaDe([&] { engine->rollback(); }).Number(), ErroSemTransacao);
+    engine->begin();
+    EXPECT_EQ(falhaDe([&] { engine->begin(); }).Number(), ErroTransacaoExiste);
+
+    // Closing with a transaction open undoes it.
+    engine->execute("INSERT INTO T VALUES (4)");
+    engine->close();
+    engine->open();
+    EXPECT_EQ(contar(*engine, "T"), 2);
+    engine->begin();
+    engine->execute("DELETE FROM T");
+    engine.reset();
+    EXPECT_EQ(contar(*abrir(odbcteste::Conexao(arquivo)), "T"), 2);
+}
+
+TEST_F(OdbcEngineTest, CatalogueAnswersWithOleDbRowsets) {
+    criarCadastro();
+    const QVariant nada;
+
+    ResultData r = engine->schema(adSchemaTables, {nada, nada, nada, "TABLE"});
+    QStringList nomes = coluna(r, "TABLE_NAME");
+    EXPECT_TRUE(nomes.contains("Paciente") && nomes.contains("Exame") &&
+                nomes.contains("Paciente_Log") && nomes.contains("PacienteXLog"));
+    EXPECT_FALSE(nomes.contains("vPaciente")) << "only base tables";
+    EXPECT_EQ(r.columns[3].name, "TABLE_TYPE");
+    // Restrictions are exact names, compared as the server does (case-insensitively): "_" is
+    // not a wildcard.
+    r = engine->schema(adSchemaTables, {nada, nada, "Paciente_Log", "TABLE"});
+    EXPECT_EQ(coluna(r, "TABLE_NAME"), QStringList{"Paciente_Log"});
+    EXPECT_EQ(engine->schema(adSchemaTables, {"", "", "PACIENTE", "TABLE"}).rows.size(), 1);
+    EXPECT_TRUE(engine->schema(adSchemaTables, {nada, nada, "vPaciente", "TABLE"}).rows.isEmpty());
+    EXPECT_EQ(engine->schema(adSchemaTables, {nada, nada, "vPaciente", "VIEW"}).rows.size(), 1);
+
+    r = engine->schema(adSchemaColumns, {nada, nada, "Paciente", nada});
+    EXPECT_EQ(coluna(r, "COLUMN_NAME"),
+              (QStringList{"ID_Paciente", "Nome", "Nome_Último", "Data_Nascimento"}));
+    EXPECT_EQ(coluna(r, "ORDINAL_POSITION"), (QStringList{"1", "2", "3", "4"}));
+    EXPECT_EQ(r.rows[1][11].toInt(), adVarChar);
+    EXPECT_EQ(r.rows[1][13].toInt(), 50);  // CHARACTER_MAXIMUM_LENGTH
+    EXPECT_EQ(r.rows[0][11].toInt(), adInteger);
+    r = engine->schema(adSchemaColumns, {nada, nada, "Paciente", "nome_último"});
+    EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Nome_Último"});
+
+    r = engine->schema(adSchemaIndexes, {nada, nada, "IX_Paciente_Nome", nada, nada});
+    ASSERT_EQ(r.rows.size(), 1);
+    EXPECT_EQ(coluna(r, "TABLE_NAME"), QStringList{"Paciente"});
+    EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Nome"});
+    EXPECT_EQ(coluna(r, "UNIQUE"), QStringList{"false"});
+    EXPECT_EQ(coluna(r, "PRIMARY_KEY"), QStringList{"false"});
+    EXPECT_TRUE(
+        engine->schema(adSchemaIndexes, {nada, nada, "IX_Nenhum", nada, nada}).rows.isEmpty());
+    r = engine->schema(adSchemaIndexes, {nada, nada, nada, nada, "Paciente_Log"});
+    EXPECT_TRUE(coluna(r, "PRIMARY_KEY").contains("true"));
+
+    r = engine->schema(adSchemaPrimaryKeys, {nada, nada, nada});
+    EXPECT_TRUE(coluna(r, "TABLE_NAME").contains("Paciente"));
+    EXPECT_TRUE(coluna(r, "COLUMN_NAME").contains("ID_Paciente"));
+    r = engine->schema(adSchemaPrimaryKeys, {nada, nada, "Exame"});
+    EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Número_Exame"});
+
+    r = engine->schema(adSchemaForeignKeys, QVariantList(6));
+    ASSERT_EQ(r.rows.size(), 1);
+    EXPECT_EQ(coluna(r, "PK_TABLE_NAME"), QStringList{"Paciente"});
+    EXPECT_EQ(coluna(r, "PK_COLUMN_NAME"), QStringList{"ID_Paciente"});
+    EXPECT_EQ(coluna(r, "FK_TABLE_NAME"), QStringList{"Exame"});
+    EXPECT_EQ(coluna(r, "FK_COLUMN_NAME"), QStringList{"ID_Paciente"});
+    EXPECT_EQ(
+        engine->schema(adSchemaForeignKeys, {nada, nada, "Paciente", nada, nada, nada}).rows.size(),
+        1);
+
+    r = engine->schema(adSchemaTableConstraints, QVariantList(7));
+    const QStringList tipos = coluna(r, "CONSTRAINT_TYPE");
+    EXPECT_TRUE(tipos.contains("PRIMARY KEY"));
+    EXPECT_TRUE(tipos.contains("FOREIGN KEY"));
+
+    EXPECT_EQ(falhaDe([&] { engine->schema(99, {}); }).Number(), ErroOperacao);
+}
+
+TEST_F(OdbcEngineTest, AFailingStatementGivesItsNumberAndLogsTheDriversText) {
+    const ErroNumerado e = falhaDe([&] { engine->execute("SELECT * FROM Tabela_Que_Nao_Existe"); });
+    // The SQLite driver says HY000 for everything; SQL Server's drivers give the states below.
+    EXPECT_EQ(e.Number(), ErroNaoEspecificado);
+    EXPECT_EQ(e.Description(), TextoDoErro(ErroNaoEspecificado));
+    const QString log = logAtual();
+    EXPECT_TRUE(log.contains("no such table: Tabela_Que_Nao_Existe"))
+        << log.right(500).toStdString();
+    EXPECT_TRUE(log.contains("SELECT * FROM Tabela_Que_Nao_Existe"));
+
+    // The connection stays usable after a failure, in the middle of a read too.
+    engine->execute("CREATE TABLE T (ID integer PRIMARY KEY)");
+    engine->execute("INSERT INTO T VALUES (1)");
+    falhaDe([&] { engine->execute("INSERT INTO T VALUES (1)"); });
+    EXPECT_EQ(contar(*engine, "T"), 1);
+}
+
+TEST(OdbcEngineErros, SqlStatesAndNativeNumbersMapToAdoNumbers) {
+    struct Caso {
+        const char* estado;
+        qint32 nativo;
+        qint32 numero;
+    } casos[] = {
+        {"42S02", 208, ErroObjetoInexistente},
+        {"S0002", 0, ErroObjetoInexistente},
+        {"23000", 2627, ErroIntegridade},
+        {"23000", 547, ErroIntegridade},
+        {"22001", 8152, ErroDadosLongos},
+        {"22003", 8115, ErroDadosLongos},
+        {"22007", 241, ErroConversao},
+        {"22018", 0, ErroConversao},
+        {"42000", 102, ErroComando},
+        {"37000", 156, ErroComando},
+        {"42S22", 207, ErroComando},
+        {"42000", 229, ErroPermissao},
+        {"HYT00", 0, ErroTempoEsgotado},
+        {"08001", 0, ErroNaoEspecificado},
+        {"08S01", 0, ErroNaoEspecificado},
+        {"28000", 18456, ErroNaoEspecificado},
+        {"40001", 1205, ErroNaoEspecificado},
+        {"HY000", 0, ErroNaoEspecificado},
+        // A driver that gives only a generic state: SQL Server's own number decides.
+        {"HY000", 208, ErroObjetoInexistente},
+        {"HY000", 2601, ErroIntegridade},
+        {"42000", 8152, ErroDadosLongos},
+        {"S1000", 515, ErroIntegridade},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(odbc::NumeroDoErro(c.estado, c.nativo), c.numero) << c.estado << " " << c.nativo;
+    // Warnings ahead of the error do not decide.
+    EXPECT_EQ(odbc::NumeroDoErro({{"01000", 5701, "changed database context"},
+                                  {"42S02", 208, "Invalid object name"}}),
+              ErroObjetoInexistente);
+}
+
+TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
+    ErroNumerado e = falhaDe([] { CriarEngineOdbc("Driver={Driver Ausente};Database=x")->open(); });
+    EXPECT_EQ(e.Number(), ErroNaoEspecificado);
+    EXPECT_TRUE(e.Description().contains("\"Driver Ausente\"")) << e.what();
+
+    e = falhaDe([] { CriarEngineOdbc("DSN=Fonte_Ausente")->open(); });
+    EXPECT_TRUE(e.Description().contains("\"Fonte_Ausente\"")) << e.what();
+
+    // The default SQL Server driver is not registered here: the failure names it, and the
+    // password of the string never reaches the log.
+    qunsetenv("CADUNIR_ODBC_DRIVER");
+    e = falhaDe([] {
+        CriarEngineOdbc("Provider=SQLOLEDB;Data Source=SRV;User ID=sa;Password=Segr3do!")->open();
+    });
+    EXPECT_TRUE(e.Description().contains("\"FreeTDS\"")) << e.what();
+    EXPECT_TRUE(e.Description().contains("CADUNIR_ODBC_DRIVER"));
+    EXPECT_FALSE(logAtual().contains("Segr3do!"));
+
+    // The driver is there but the database cannot be opened.
+    e = falhaDe([] {
+        CriarEngineOdbc(odbcteste::Conexao("/pasta/que/nao/existe/x.db") + ";NoCreat=1")->open();
+    });
+    EXPECT_EQ(e.Number(), ErroNaoEspecificado);
+    EXPECT_EQ(e.Description(), TextoDoErro(ErroNaoEspecificado));
+}
+
+TEST_F(OdbcEngineTest, AProductStringOpensThroughTheConfiguredDriver) {
+    engine->execute("CREATE TABLE Paciente (Nome nvarchar(20))");
+    engine->execute("INSERT INTO Paciente VALUES ('Zé')");
+    engine->close();
+
+    qputenv("CADUNIR_ODBC_DRIVER", odbcteste::Driver().toUtf8());
+    auto e = abrir(
+        "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=adm;"
+        "Password='a;b';Initial Catalog=" +
+        arquivo + ";Data Source=SRVLAUDO,1433");
+    qunsetenv("CADUNIR_ODBC_DRIVER");
+    EXPECT_EQ(e->query("SELECT Nome FROM Paciente").rows.at(0).at(0).toString(), "Zé");
+    EXPECT_EQ(e->property("User ID").toString(), "adm");
+    EXPECT_EQ(e->property("Password").toString(), "a;b");
+    EXPECT_EQ(e->property("Data Source").toString(), "SRVLAUDO,1433");
+    EXPECT_EQ(e->defaultDatabase(), arquivo);
+    EXPECT_TRUE(e->property("Nada Disso").isNull());
+    EXPECT_EQ(e->property("DBMS Name").toString(), "SQLite");
+    e->close();
+    EXPECT_EQ(e->property("User ID").toString(), "adm") << "known from the string when closed";
+}
