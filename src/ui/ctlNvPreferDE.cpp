@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
-#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include "data/ValorSeNulo.h"
+#include "settings/Codificacao.h"
 
 namespace {
 
@@ -46,19 +46,6 @@ struct Preferencias {
     QHash<QString, QString> legendas;  // by key in lower case
 };
 
-QString textoDoArquivo(const QByteArray& bytes) {
-    // Files written on Windows are usually Latin-1; take UTF-8 only when it decodes cleanly.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString texto = utf8(bytes);
-    if (utf8.hasError()) {
-        texto = QString::fromLatin1(bytes);
-    }
-    if (texto.startsWith(QChar(0xFEFF))) {
-        texto.remove(0, 1);
-    }
-    return texto;
-}
-
 Preferencias lerPreferencias(const QString& caminho) {
     Preferencias prefs;
     QFile arquivo(caminho);
@@ -66,7 +53,12 @@ Preferencias lerPreferencias(const QString& caminho) {
         return prefs;
     }
     QString secao;
-    const QStringList linhas = textoDoArquivo(arquivo.readAll()).split(QLatin1Char('\n'));
+    Codificacao usada;
+    QString texto = Decodificar(arquivo.readAll(), usada);
+    if (texto.startsWith(QChar(0xFEFF))) {
+        texto.remove(0, 1);
+    }
+    const QStringList linhas = texto.split(QLatin1Char('\n'));
     for (QString linha : linhas) {
         linha = linha.trimmed();
         if (linha.isEmpty() || linha.startsWith(QLatin1Char(';')) ||

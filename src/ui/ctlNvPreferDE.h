@@ -22,7 +22,7 @@ struct DataEnvironment;
 //
 // Preferences file (PreferencesPath, normally "Paciente.pre" in the program's folder). It is
 // optional: when it is missing or unreadable the control shows every field, in the standard
-// order, with the standard captions. Format (an INI file, UTF-8 or Windows Latin-1; blanks
+// order, with the standard captions. Format (an INI file, UTF-8 or Windows-1252; blanks
 // around names and values are ignored; lines starting with ";" or "#" are comments; section
 // and key names are matched ignoring letter case):
 //

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QTableView>
-#include <QTemporaryDir>
 
 #include "data/Connection.h"
 #include "data/Recordset.h"
+#include "support/TempRegister.h"
 #include "ui/RecordsetModel.h"
 
 namespace {
@@ -13,15 +13,13 @@ namespace {
 class RecordsetModelTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(pasta.isValid());
-        cn.Open("Provider=SQLite;Data Source=" + pasta.filePath("grade.db"));
-        cn.Execute(
+        reg.exec(
             "CREATE TABLE [dbo].[Paciente] ([ID_Paciente] [int] IDENTITY (1, 1) NOT NULL, "
             "[Nome] [nvarchar] (30) NULL, [Data_Nascimento] [smalldatetime] NULL) ON [PRIMARY]");
         cn.Execute(
             "INSERT INTO Paciente (Nome, Data_Nascimento) VALUES ('MARIA', "
             "'1961-03-07')");
-        cn.Execute("INSERT INTO Paciente (Nome, Data_Nascimento) VALUES (NULL, NULL)");
+        reg.exec("INSERT INTO Paciente (Nome, Data_Nascimento) VALUES (NULL, NULL)");
         cn.Execute(
             "INSERT INTO Paciente (Nome, Data_Nascimento) VALUES ('JOSÉ', "
             "'2001-12-31')");
@@ -32,8 +30,8 @@ class RecordsetModelTest : public ::testing::Test {
         rs.Open(sql, cn, adOpenStatic, adLockOptimistic);
     }
 
-    QTemporaryDir pasta;
-    Connection cn;
+    TempRegister reg;
+    Connection& cn = reg.conn();
     Recordset rs;
 };
 
@@ -73,6 +71,8 @@ TEST_F(RecordsetModelTest, GridAndRecordsetShareTheCurrentRow) {
     LigarGrade(grade, modelo, [&] { ++mudancas; });
     grade.show();
     EXPECT_EQ(grade.currentIndex().row(), 0);
+    EXPECT_EQ(mudancas, 1);  // binding puts the grid on the current record: a change
+    mudancas = 0;
 
     // The user picks a row: the record set follows and the change event runs.
     grade.setCurrentIndex(modelo.index(2, 0));

@@ -97,7 +97,7 @@ TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
     EXPECT_EQ(controle.FieldText(0), "12345");
 }
 
-TEST(ctlNvPreferDE, LatinOnePreferencesFromWindows) {
+TEST(ctlNvPreferDE, WindowsCodePagePreferences) {
     QTemporaryDir pasta;
     const QString caminho = pasta.filePath("Paciente.pre");
     escrever(caminho, QString("[Legendas]\r\nRaça=Cor/raça\r\n").toLatin1());
