@@ -4,7 +4,6 @@ CREATE TABLE [dbo].[Exame_Tipo] (
     [Código_Tipo] [nvarchar] (10) NOT NULL ,
     [Descrição] [nvarchar] (50) NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Exame_Tipo] WITH NOCHECK ADD
     CONSTRAINT [PK_Exame_Tipo] PRIMARY KEY CLUSTERED
@@ -18,7 +17,6 @@ CREATE TABLE [dbo].[Etapa_Tipo] (
     [Etapa_Tipo] [nvarchar] (50) NULL ,
     [Descrição] [nvarchar] (255) NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Etapa_Tipo] WITH NOCHECK ADD
     CONSTRAINT [PK_Etapa_Tipo] PRIMARY KEY CLUSTERED
@@ -32,7 +30,6 @@ CREATE TABLE [dbo].[Descritivo_Impressão_Tipo] (
     [Descritivo_Impressão_Tipo] [nvarchar] (50) NULL ,
     [rpt] [nvarchar] (255) NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Descritivo_Impressão_Tipo] WITH NOCHECK ADD
     CONSTRAINT [PK_Descritivo_Impressão_Tipo] PRIMARY KEY CLUSTERED

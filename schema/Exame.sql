@@ -23,7 +23,6 @@ CREATE TABLE [dbo].[Exame] (
     [Profissão] [nvarchar] (50) NULL ,
     [Prontuário] [nvarchar] (20) NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Exame] WITH NOCHECK ADD
     CONSTRAINT [PK_Exame] PRIMARY KEY CLUSTERED
@@ -59,7 +58,6 @@ CREATE TABLE [dbo].[Exame_BK] (
     [Profissão] [nvarchar] (50) NULL ,
     [Prontuário] [nvarchar] (20) NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Exame_BK] WITH NOCHECK ADD
     CONSTRAINT [PK_Exame_BK] PRIMARY KEY CLUSTERED

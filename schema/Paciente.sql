@@ -29,7 +29,6 @@ CREATE TABLE [dbo].[Paciente] (
     [ID_Paciente_Externo] [nvarchar] (20) NULL ,
     [ID_Convenio_Plano] [int] NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Paciente] WITH NOCHECK ADD
     CONSTRAINT [PK_Paciente] PRIMARY KEY CLUSTERED

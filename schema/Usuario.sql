@@ -10,21 +10,17 @@ CREATE TABLE [dbo].[Usuário] (
     [Ativo] [bit] NOT NULL ,
     [Master] [bit] NOT NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Usuário] WITH NOCHECK ADD
     CONSTRAINT [PK_Usuário] PRIMARY KEY CLUSTERED
     (
         [ID_Usuário]
     ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Usuário] ADD
     CONSTRAINT [DF_Usuário_ÉPatologista] DEFAULT (0) FOR [ÉPatologista]
-GO
 ALTER TABLE [dbo].[Usuário] ADD
     CONSTRAINT [DF_Usuário_Ativo] DEFAULT (1) FOR [Ativo]
-GO
 ALTER TABLE [dbo].[Usuário] ADD
     CONSTRAINT [DF_Usuário_Master] DEFAULT (0) FOR [Master]
 GO
@@ -38,7 +34,6 @@ CREATE TABLE [dbo].[Perfil] (
     [ID_Clinica] [int] NULL ,
     [ID_Perfil_Tipo] [int] NOT NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Perfil] WITH NOCHECK ADD
     CONSTRAINT [PK_Perfil] PRIMARY KEY CLUSTERED
@@ -51,7 +46,6 @@ CREATE TABLE [dbo].[Usuario_Perfil] (
     [ID_Usuario] [int] NOT NULL ,
     [ID_Perfil] [int] NOT NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Usuario_Perfil] WITH NOCHECK ADD
     CONSTRAINT [PK_Usuario_Perfil] PRIMARY KEY CLUSTERED
@@ -85,7 +79,6 @@ CREATE TABLE [dbo].[Padrão_Permissão] (
     [Exame] [bit] NULL ,
     [Modelo] [bit] NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Padrão_Permissão] WITH NOCHECK ADD
     CONSTRAINT [PK_Padrão_Permissão] PRIMARY KEY CLUSTERED
@@ -99,7 +92,6 @@ CREATE TABLE [dbo].[Padrao_Exame_Tipo] (
     [ID_Usuario] [int] NOT NULL ,
     [Exibir_lista] [bit] NULL
 ) ON [PRIMARY]
-GO
 
 ALTER TABLE [dbo].[Padrao_Exame_Tipo] WITH NOCHECK ADD
     CONSTRAINT [PK_Padrao_Exame_Tipo] PRIMARY KEY CLUSTERED

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "RegistroProduto.h"
 #include "merge/clsDesc_ImpressaoTipo.h"
 #include "merge/clsEtapa_Tipo.h"
 #include "merge/clsTabelasExame.h"
+#include "support/RegistroProduto.h"
+#include "support/SqlRecorder.h"
 
 TEST(clsTabelasExame, SelectorSwitchesAllNamesAndIgnoresOtherValues) {
     clsTabelasExame t;
@@ -34,10 +35,10 @@ TEST(clsTabelasExame, SelectorSwitchesAllNamesAndIgnoresOtherValues) {
 
 TEST(clsEtapa_Tipo, LocalizarAndExistir) {
     RegistroProduto reg;
-    reg.executar(QString::fromUtf8(
+    reg.exec(QString::fromUtf8(
         "INSERT INTO Etapa_Tipo (Etapa_Tipo, Descrição) VALUES ('MACROSCOPIA', NULL)"));
     clsEtapa_Tipo e(reg.cn, reg.ado);
-    GravadorSQL sql(reg.cn);
+    SqlRecorder sql(reg.cn);
     ASSERT_TRUE(e.Localizar(1));
     EXPECT_EQ(e.ID_Etapa_Tipo(), 1);
     EXPECT_EQ(e.Etapa_Tipo().Valor(), "MACROSCOPIA");
@@ -47,13 +48,13 @@ TEST(clsEtapa_Tipo, LocalizarAndExistir) {
     EXPECT_EQ(e.Etapa_Tipo().Valor(), "MACROSCOPIA");
     EXPECT_TRUE(e.Existir(1));
     EXPECT_FALSE(e.Existir(2));
-    EXPECT_EQ(sql.textos(),
-              QStringList({"Select * From Etapa_Tipo Where ID_Etapa_Tipo = 1",
-                           "Select * From Etapa_Tipo Where ID_Etapa_Tipo = 2",
-                           "Select ID_Etapa_Tipo From Etapa_Tipo Where ID_Etapa_Tipo = 1",
-                           "Select ID_Etapa_Tipo From Etapa_Tipo Where ID_Etapa_Tipo = 2"}));
+    EXPECT_EQ(sql.log(),
+              QStringList({"Query: Select * From Etapa_Tipo Where ID_Etapa_Tipo = 1",
+                           "Query: Select * From Etapa_Tipo Where ID_Etapa_Tipo = 2",
+                           "Query: Select ID_Etapa_Tipo From Etapa_Tipo Where ID_Etapa_Tipo = 1",
+                           "Query: Select ID_Etapa_Tipo From Etapa_Tipo Where ID_Etapa_Tipo = 2"}));
 
-    reg.executar("DROP TABLE Etapa_Tipo");
+    reg.exec("DROP TABLE Etapa_Tipo");
     EXPECT_FALSE(e.Existir(1));
     EXPECT_EQ(e.Erro().ErrorFunction(), "Existir");
     EXPECT_EQ(e.Erro().ErrorNumber(), reg.ado.ErrorNumber());
@@ -64,30 +65,31 @@ TEST(clsEtapa_Tipo, LocalizarAndExistir) {
 
 TEST(clsDesc_ImpressaoTipo, LocalizarAndExistir) {
     RegistroProduto reg;
-    reg.executar(
+    reg.exec(
         QString::fromUtf8("INSERT INTO Descritivo_Impressão_Tipo (Descritivo_Impressão_Tipo, rpt) "
                           "VALUES ('LAUDO PADRÃO', 'Laudo.rpt')"));
     clsDesc_ImpressãoTipo d(reg.cn, reg.ado);
-    GravadorSQL sql(reg.cn);
+    SqlRecorder sql(reg.cn);
     EXPECT_TRUE(d.Existir(1));
     EXPECT_FALSE(d.Existir(7));
     ASSERT_TRUE(d.Localizar(1));
     EXPECT_EQ(d.ID_Descritivo_Impressão_Tipo(), 1);
     EXPECT_EQ(d.Descritivo_Impressão_Tipo().Valor(), QString::fromUtf8("LAUDO PADRÃO"));
     EXPECT_EQ(d.RPT().Valor(), "Laudo.rpt");
-    EXPECT_EQ(sql.textos(),
-              QStringList({QString::fromUtf8("Select count(*) From Descritivo_Impressão_Tipo  "
-                                             "Where ID_Descritivo_Impressão_Tipo = 1 "),
-                           QString::fromUtf8("Select count(*) From Descritivo_Impressão_Tipo  "
-                                             "Where ID_Descritivo_Impressão_Tipo = 7 "),
-                           QString::fromUtf8("Select * From Descritivo_Impressão_Tipo  Where "
-                                             "ID_Descritivo_Impressão_Tipo = 1")}));
+    EXPECT_EQ(
+        sql.log(),
+        QStringList({QString::fromUtf8("Query: Select count(*) From Descritivo_Impressão_Tipo  "
+                                       "Where ID_Descritivo_Impressão_Tipo = 1 "),
+                     QString::fromUtf8("Query: Select count(*) From Descritivo_Impressão_Tipo  "
+                                       "Where ID_Descritivo_Impressão_Tipo = 7 "),
+                     QString::fromUtf8("Query: Select * From Descritivo_Impressão_Tipo  Where "
+                                       "ID_Descritivo_Impressão_Tipo = 1")}));
     clsString outro;
     outro.setValor("Outro.rpt");
     d.setRPT(outro);
     EXPECT_EQ(d.RPT().Valor(), "Outro.rpt");
 
-    reg.executar(QString::fromUtf8("DROP TABLE Descritivo_Impressão_Tipo"));
+    reg.exec(QString::fromUtf8("DROP TABLE Descritivo_Impressão_Tipo"));
     EXPECT_FALSE(d.Localizar(1));
     EXPECT_EQ(d.Erro().ErrorFunction(), "Localizar");
     EXPECT_EQ(d.RPT().Valor(), "Outro.rpt");

@@ -8,10 +8,11 @@
 #include "Esquema.h"
 #include "Pessoas.h"
 #include "Registro.h"
-#include "RegistroProduto.h"
 #include "data/Recordset.h"
 #include "main/clsPacienteCriterio.h"
 #include "patient/clsPaciente.h"
+#include "support/RegistroProduto.h"
+#include "support/SqlRecorder.h"
 #include "users/clsUsuario.h"
 
 using namespace registro;
@@ -42,8 +43,9 @@ TEST(GeradorPacientes, SameSeedSameRegisterAndRealisticFields) {
         EXPECT_LE(p.exames.size(), 5);
         EXPECT_TRUE(p.sexo == "M" || p.sexo == "F");
         EXPECT_FALSE(p.prontuario.isEmpty() && p.variante != Variante::Identico);
-        if (!p.prontuario.isEmpty() && p.variante == Variante::Nenhuma)
+        if (!p.prontuario.isEmpty() && p.variante == Variante::Nenhuma) {
             EXPECT_FALSE(prontuarios.contains(p.prontuario)) << p.prontuario.toStdString();
+        }
         prontuarios << p.prontuario;
         if (!p.externo.isNull()) {
             EXPECT_FALSE(externos.contains(p.externo));

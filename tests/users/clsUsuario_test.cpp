@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "RegistroProduto.h"
+#include "support/RegistroProduto.h"
+#include "support/SqlRecorder.h"
 #include "users/clsUsuario.h"
 
 namespace {
@@ -10,7 +11,7 @@ class clsUsuarioBanco : public ::testing::Test {
     RegistroProduto reg;
 
     void SetUp() override {
-        reg.executar(QString::fromUtf8(
+        reg.exec(QString::fromUtf8(
             "INSERT INTO Exame_Tipo (Código_Tipo, Descrição) VALUES ('AP', 'A'), ('CT', 'C')"));
     }
 
@@ -66,50 +67,55 @@ TEST_F(clsUsuarioBanco, AdicionarWritesTheUserAndTheNineDefaultRows) {
     dados.setAtivo(true);
     dados.setID_Patologista(9);  // ignored: not a pathologist
     clsUsuario u(reg.cn, reg.ado);
-    GravadorSQL sql(reg.cn);
+    SqlRecorder sql(reg.cn);
     ASSERT_TRUE(u.Adicionar(dados)) << u.Erro().ErrorString().toStdString();
     ASSERT_EQ(u.Id_Usuario(), 1);
     EXPECT_EQ(u.ID_Patologista(), 0);
     EXPECT_EQ(
-        sql.textos(),
+        sql.log(),
         QStringList({
             QString::fromUtf8(
-                "SELECT Count(*) FROM USUÁRIO  WHERE Nome = 'ANA D' + CHAR(39) + 'AVILA'"),
+                "Query: SELECT Count(*) FROM USUÁRIO  WHERE Nome = 'ANA D' + CHAR(39) + 'AVILA'"),
             QString::fromUtf8(
-                "SELECT Count(*) FROM USUÁRIO  WHERE Senha = 's3nh' + CHAR(39) + 'a'  AND "
+                "Query: SELECT Count(*) FROM USUÁRIO  WHERE Senha = 's3nh' + CHAR(39) + 'a'  AND "
                 "USUÁRIO = 'ana'"),
-            "BEGIN",
+            "Begin",
             QString::fromUtf8(
-                "Insert Into Usuário ( Nome, Usuário, Senha, ÉPatologista, ID_Patologista, "
+                "Execute: Insert Into Usuário ( Nome, Usuário, Senha, ÉPatologista, "
+                "ID_Patologista, "
                 "Ativo) Values ('ANA D' + CHAR(39) + 'AVILA', 'ana', 's3nh' + CHAR(39) + "
                 "'a', 0, 0, 1)"),
-            "Select @@Identity as ID",
+            "Query: Select @@Identity as ID",
             QString::fromUtf8(
-                "INSERT INTO Padrão_Permissão (ID_Usuário, Usuário_Cadastrar, Patologista, "
+                "Execute: INSERT INTO Padrão_Permissão (ID_Usuário, Usuário_Cadastrar, "
+                "Patologista, "
                 "Requisitante, Sistema, Tipo_Exame_Extra, Procedência, Convênio, Categoria, "
                 "Internet, Atlas_Adicionar, Exame_Remover_Impresso, Laudo_Fotográfico, Captura, "
                 "Padrão_Impressão_Campos, Assina_Laudo, Arquivar_Laudo, Tipo_Exame, "
                 "Backup_Imagem, Backup_BD, Exame, Modelo) Values (1,1 ,1 ,1 ,1 ,1 ,1 ,1 ,1 ,1 ,1 "
                 ",1 ,1 ,1 ,1 ,1 ,1, 1, 1, 1, 1, 1)"),
             QString::fromUtf8(
-                "INSERT INTO Padrao_Exame_Tipo ( Tipo_Exame, ID_Usuario, Exibir_lista ) SELECT "
+                "Execute: INSERT INTO Padrao_Exame_Tipo ( Tipo_Exame, ID_Usuario, Exibir_lista ) "
+                "SELECT "
                 "Exame_Tipo.Código_Tipo, Usuário.ID_Usuário, 1 AS Expr1 From Exame_Tipo, "
                 "USUÁRIO WHERE (((Usuário.ID_Usuário)=1))"),
-            QString::fromUtf8("INSERT INTO Padrão_Exame_Único (ID_Usuário) Values (1)"),
-            "INSERT INTO Padrao_varios (ID_Usuario) Values (1)",
-            "INSERT INTO Padrao_Audio (ID_Usuario, TempoMaximoAudio) Values (1, 5)",
+            QString::fromUtf8("Execute: INSERT INTO Padrão_Exame_Único (ID_Usuário) Values (1)"),
+            "Execute: INSERT INTO Padrao_varios (ID_Usuario) Values (1)",
+            "Execute: INSERT INTO Padrao_Audio (ID_Usuario, TempoMaximoAudio) Values (1, 5)",
             QString::fromUtf8(
-                "INSERT INTO Padrão_Bethesda (ID_Usuário, AvHormonal0, AvHormonal1, AvHormonal2, "
+                "Execute: INSERT INTO Padrão_Bethesda (ID_Usuário, AvHormonal0, AvHormonal1, "
+                "AvHormonal2, "
                 "ParagrafoEntreTitulos, TituloNegrito, TituloSublinhado, DoisPontosApos, "
                 "FontName, FontSize) Values (1, '1111', '1212', '1212', '1', 0, 0, ':', 'Arial', "
                 "'10' )"),
-            "INSERT INTO Padrao_Bethesda2006 (ID_Usuario, ParagrafoEntreTitulos, TituloNegrito, "
+            "Execute: INSERT INTO Padrao_Bethesda2006 (ID_Usuario, ParagrafoEntreTitulos, "
+            "TituloNegrito, "
             "TituloSublinhado, TituloItalico, DoisPontosApos, SubTituloNegrito, "
             "SubTituloSublinhado, SubTituloItalico, ConclusaoImprimir, ConformidadeImprimir ) "
             "Values (1, '1', 1, 1, 0, ':', 1, 1, 0, 1, 1)",
-            QString::fromUtf8("INSERT INTO Padrão_Internet (ID_Usuário) Values (1)"),
-            QString::fromUtf8("INSERT INTO Padrão_Impressão (ID_Usuário) Values (1)"),
-            "COMMIT",
+            QString::fromUtf8("Execute: INSERT INTO Padrão_Internet (ID_Usuário) Values (1)"),
+            QString::fromUtf8("Execute: INSERT INTO Padrão_Impressão (ID_Usuário) Values (1)"),
+            "Commit",
         }));
     EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Usuário = 'ana' AND Senha = 's3nh''a'")),
               1);
@@ -145,13 +151,13 @@ TEST_F(clsUsuarioBanco, AdicionarRefusesTakenNamesLoginsAndPathologists) {
         dados.setEPatologista(c.patologista != 0);
         dados.setID_Patologista(c.patologista);
         clsUsuario u(reg.cn, reg.ado);
-        GravadorSQL sql(reg.cn);
+        SqlRecorder sql(reg.cn);
         EXPECT_FALSE(u.Adicionar(dados));
         EXPECT_EQ(u.Erro().ErrorNumber(), c.codigo);
         EXPECT_EQ(u.Erro().ErrorString(), QString::fromUtf8(c.mensagem));
         EXPECT_EQ(u.Erro().ErrorFunction(), "Adicionar");
         EXPECT_EQ(u.Erro().ErrorCampo(), c.codigo == -9 ? "Nome" : "");
-        EXPECT_FALSE(sql.textos().contains("BEGIN"));
+        EXPECT_FALSE(sql.log().contains("Begin"));
     }
     // The same login with another password is another user.
     EXPECT_GT(adicionar("DORA", "ana", "9"), 0);
@@ -164,10 +170,10 @@ TEST_F(clsUsuarioBanco, AdicionarRefusesTakenNamesLoginsAndPathologists) {
     dados.Senha().setValor("1");
     dados.setEPatologista(true);
     clsUsuario u(reg.cn, reg.ado);
-    GravadorSQL sql(reg.cn);
+    SqlRecorder sql(reg.cn);
     EXPECT_FALSE(u.Adicionar(dados));
     EXPECT_EQ(u.Erro().ErrorNumber(), -6);
-    EXPECT_TRUE(sql.textos().isEmpty());
+    EXPECT_TRUE(sql.events().isEmpty());
 }
 
 TEST_F(clsUsuarioBanco, FailingDefaultRowRollsTheUserBack) {
@@ -176,37 +182,37 @@ TEST_F(clsUsuarioBanco, FailingDefaultRowRollsTheUserBack) {
     dados.Usuario().setValor("ana");
     dados.Senha().setValor("1");
     clsUsuario u(reg.cn, reg.ado);
-    GravadorSQL sql(reg.cn);
-    sql.falharEm(QString::fromUtf8("INSERT INTO Padrão_Permissão"));
+    SqlRecorder sql(reg.cn);
+    sql.failOnSql(QString::fromUtf8("INSERT INTO Padrão_Permissão"));
     EXPECT_FALSE(u.Adicionar(dados));
     EXPECT_EQ(u.Id_Usuario(), 0);
     EXPECT_EQ(u.Erro().ErrorFunction(), "Adicionar");
     EXPECT_EQ(u.Erro().ErrorNumber(), reg.ado.ErrorNumber());
-    EXPECT_EQ(sql.textos().last(), "ROLLBACK");
-    EXPECT_FALSE(sql.textos().join('\n').contains("Padrao_Exame_Tipo"));  // the rest not tried
+    EXPECT_EQ(sql.log().last(), "Rollback");
+    EXPECT_FALSE(sql.texts().join('\n').contains("Padrao_Exame_Tipo"));  // the rest not tried
     EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário")), 0);
     EXPECT_EQ(reg.ado.ProfundidadeTransação(), 0);
 
     // The user insert itself failing: nothing after it is sent.
-    sql.falharEm(QString::fromUtf8("Insert Into Usuário"));
-    sql.limpar();
+    sql.failOnSql(QString::fromUtf8("Insert Into Usuário"));
+    sql.clear();
     EXPECT_FALSE(u.Adicionar(dados));
-    EXPECT_FALSE(sql.textos().contains("Select @@Identity as ID"));
-    EXPECT_EQ(sql.textos().last(), "ROLLBACK");
+    EXPECT_FALSE(sql.texts().contains("Select @@Identity as ID"));
+    EXPECT_EQ(sql.log().last(), "Rollback");
 }
 
 TEST_F(clsUsuarioBanco, LookupsLoadTheRowOrLeaveTheRecord) {
     const qint32 ana = adicionar("ANA", "o'hara", "pw", true, 4);
     const qint32 bia = adicionar("BIA", "bia", "pw2", false);
-    reg.executar(QString::fromUtf8("UPDATE Usuário SET Master = 1 WHERE ID_Usuário = ") +
-                 QString::number(ana));
+    reg.exec(QString::fromUtf8("UPDATE Usuário SET Master = 1 WHERE ID_Usuário = ") +
+             QString::number(ana));
 
     clsUsuario u(reg.cn, reg.ado);
-    GravadorSQL sql(reg.cn);
+    SqlRecorder sql(reg.cn);
     EXPECT_FALSE(u.Localizar_por_Senha("errada", "o'hara"));
     EXPECT_EQ(u.Id_Usuario(), 0);
     ASSERT_TRUE(u.Localizar_por_Senha("pw", "o'hara"));
-    EXPECT_EQ(sql.textos().last(),
+    EXPECT_EQ(sql.texts().last(),
               QString::fromUtf8("SELECT * FROM USUÁRIO WHERE Senha = 'pw' and USUÁRIO = 'o' + "
                                 "CHAR(39) + 'hara'"));
     EXPECT_EQ(u.Id_Usuario(), ana);
@@ -221,9 +227,9 @@ TEST_F(clsUsuarioBanco, LookupsLoadTheRowOrLeaveTheRecord) {
     clsUsuario b(reg.cn, reg.ado);
     EXPECT_TRUE(b.Localizar_por_Senha("pw2", "bia"));
     clsUsuario c(reg.cn, reg.ado);
-    sql.limpar();
+    sql.clear();
     EXPECT_FALSE(c.Localizar_por_StatusUsuario("bia", "pw2"));
-    EXPECT_EQ(sql.textos().last(),
+    EXPECT_EQ(sql.texts().last(),
               QString::fromUtf8("SELECT * FROM USUÁRIO WHERE Senha = 'pw2' and USUÁRIO = 'bia' "
                                 "and Ativo = 1"));
     EXPECT_TRUE(c.Localizar_por_StatusUsuario("o'hara", "pw"));
@@ -240,20 +246,20 @@ TEST_F(clsUsuarioBanco, LookupsLoadTheRowOrLeaveTheRecord) {
 
     // The first user holding a type 1 profile.
     EXPECT_FALSE(d.Localizar_Administrador());
-    reg.executar("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('ADM', 1, 1)");
-    reg.executar("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (" +
-                 QString::number(bia) + ", 1)");
-    sql.limpar();
+    reg.exec("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('ADM', 1, 1)");
+    reg.exec("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (" + QString::number(bia) +
+             ", 1)");
+    sql.clear();
     ASSERT_TRUE(d.Localizar_Administrador());
     EXPECT_EQ(d.Id_Usuario(), bia);
     EXPECT_EQ(
-        sql.textos(),
+        sql.log(),
         QStringList({QString::fromUtf8(
-            "SELECT Top 1 Usuário.*  FROM Perfil  INNER JOIN Usuario_Perfil ON "
+            "Query: SELECT Top 1 Usuário.*  FROM Perfil  INNER JOIN Usuario_Perfil ON "
             "Perfil.Id_Perfil = Usuario_Perfil.ID_Perfil  INNER JOIN Usuário ON "
             "Usuario_Perfil.ID_Usuario = Usuário.ID_Usuário  WHERE Perfil.ID_Perfil_Tipo = 1")}));
 
-    reg.executar(QString::fromUtf8("DROP TABLE Usuário"));
+    reg.exec(QString::fromUtf8("DROP TABLE Usuário"));
     EXPECT_FALSE(d.Existir_por_IDPatologista(4));
     EXPECT_EQ(d.Erro().ErrorFunction(), "Existir_por_IdPatologista");
     EXPECT_EQ(d.Erro().ErrorNumber(), reg.ado.ErrorNumber());
@@ -274,27 +280,28 @@ TEST_F(clsUsuarioBanco, AtualizarAndRemover) {
     ASSERT_TRUE(u.Localizar_por_IdUsuario(ana));
     u.Nome().setValor("ANA");
     u.setAtivo(true);
-    GravadorSQL sql(reg.cn);
+    SqlRecorder sql(reg.cn);
     ASSERT_TRUE(u.Atualizar()) << u.Erro().ErrorString().toStdString();  // own values are no clash
     const QString k = QString::number(ana);
     EXPECT_EQ(
-        sql.textos(),
+        sql.log(),
         QStringList({
             QString::fromUtf8(
-                "Select count(*) FROM Usuário Where Nome = 'ANA' And ID_Usuário <> ") +
-                k,
-            QString::fromUtf8("Select count(*) FROM Usuário Where Usuário = 'ana' And Senha = 'pw' "
-                              "And ID_Usuário <> ") +
+                "Query: Select count(*) FROM Usuário Where Nome = 'ANA' And ID_Usuário <> ") +
                 k,
             QString::fromUtf8(
-                "Select count(*) FROM Usuário Where ID_Patologista = 4 And ID_Usuário <> ") +
+                "Query: Select count(*) FROM Usuário Where Usuário = 'ana' And Senha = 'pw' "
+                "And ID_Usuário <> ") +
                 k,
-            "BEGIN",
             QString::fromUtf8(
-                "Update Usuário  Set  Nome = 'ANA',  Usuário = 'ana',  Senha = 'pw',  "
+                "Query: Select count(*) FROM Usuário Where ID_Patologista = 4 And ID_Usuário <> ") +
+                k,
+            "Begin",
+            QString::fromUtf8(
+                "Execute: Update Usuário  Set  Nome = 'ANA',  Usuário = 'ana',  Senha = 'pw',  "
                 "ÉPatologista = 1,  ID_Patologista = 4,  Ativo = 1 Where Id_Usuário = ") +
                 k,
-            "COMMIT",
+            "Commit",
         }));
 
     u.Nome().setValor("BIA");
@@ -312,10 +319,10 @@ TEST_F(clsUsuarioBanco, AtualizarAndRemover) {
     EXPECT_EQ(u.Erro().ErrorNumber(), -8);
 
     u.setAtivo(false);
-    sql.limpar();
+    sql.clear();
     ASSERT_TRUE(u.Remover());
     EXPECT_EQ(
-        sql.comandos(),
+        sql.texts(),
         QStringList({QString::fromUtf8("UPDATE Usuário SET Ativo = 0 Where Id_Usuário = ") + k}));
     EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Ativo = 0")), 1);
     EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Nome = 'ANA' AND Usuário = 'ana'")), 1);

@@ -7,6 +7,7 @@
 
 #include "Esquema.h"
 #include "Pessoas.h"
+#include "data/MotorEmbutido.h"
 #include "data/ValorSeNulo.h"
 #include "data/clsADO.h"
 #include "patient/clsString.h"
@@ -17,7 +18,7 @@ namespace registro {
 namespace {
 
 // Rows per INSERT: long statements cost the dialect layer one translation for many rows.
-constexpr int kLinhasPorInsert = 200;
+constexpr int kLinhasPorInsert = 50;
 
 const LoginDemo kAdministrador = {"GESTOR DO SISTEMA", "gestor", "cadunir", 1};
 const LoginDemo kComum = {"RECEPÇÃO CENTRAL", "recepcao", "balcao", 3};
@@ -312,6 +313,11 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
     };
 
     {
+        QString motivo;
+        if (!dados::CriarRegistroVazio(arquivo, &motivo)) {
+            erro = "cannot create " + arquivo + ": " + motivo;
+            return false;
+        }
         Connection cn;
         clsADO ado;
         if (!ado.AbrirConexão(cn, StringDeConexao(arquivo))) {
@@ -323,8 +329,9 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
             return false;
         }
         ado.TransaçãoIniciar(cn);
-        const bool ok = CriarEsquema(cn, ado, erro) &&
-                        PreencherRegistro(cn, ado, opcoes, resumo, erro, progresso);
+        const bool ok = CriarEsquema(cn, ado, erro, ParteEsquema::Tabelas) &&
+                        PreencherRegistro(cn, ado, opcoes, resumo, erro, progresso) &&
+                        CriarEsquema(cn, ado, erro, ParteEsquema::Indices);
         if (ok) {
             ado.TransaçãoFinalizar(cn);
         } else {
