@@ -167,7 +167,7 @@ bool clsPacienteUnificar::PacienteLogJustificativa_Popular() {
             RegistrarErroBanco("PacienteLogJustificativa_Popular");
             return false;
         }
-        const qint64 existentes = rs.Fields(0).Value().toLongLong();
+        const qint64 existentes = rs.Eof() ? 0 : rs.Fields(0).Value().toLongLong();
         rs.Close();
         if (existentes != 0) {
             continue;  // an existing reason keeps its text

@@ -77,11 +77,14 @@ void CriarTabelasProduto(Connection& cn, clsADO& ado) {
 }  // namespace
 
 RegistroMerge::RegistroMerge(bool criarTabelasLog, int esperaMs) : m_registro(esperaMs) {
+    // One transaction: a file sync per statement would make every test slow.
+    m_ado.TransaçãoIniciar(cn());
     CriarTabelasProduto(cn(), m_ado);
     if (criarTabelasLog) {
         clsPacienteUnificar motor(cn(), m_ado);
         EXPECT_TRUE(motor.CriarTabelas());
     }
+    m_ado.TransaçãoFinalizar(cn());
 }
 
 void RegistroMerge::Executar(const QString& sql) {

@@ -44,6 +44,7 @@ void EsperarAgora(const QVariant& valor) {
 
 // Patients 1..13 ("P1".."P13"); 11 and 12 have exams, and so has the unrelated 13.
 void PreencherGrupo(RegistroMerge& r) {
+    ASSERT_TRUE(r.ado().TransaçãoIniciar(r.cn()));
     for (int i = 1; i <= 13; ++i) {
         ASSERT_EQ(r.NovoPaciente("P" + QString::number(i)), i);
     }
@@ -52,6 +53,7 @@ void PreencherGrupo(RegistroMerge& r) {
     r.NovoExame(11, "E11-2");
     r.NovoExame(12, "E12-1");
     r.NovoExame(13, "E13-1");
+    ASSERT_TRUE(r.ado().TransaçãoFinalizar(r.cn()));
 }
 
 }  // namespace
