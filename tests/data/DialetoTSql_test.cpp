@@ -389,6 +389,8 @@ TEST(Colacao, OrdersAndEquatesLikeSqlServer) {
     EXPECT_LT(cmp("JOÃO", "JOAQUIM"), 0);
     EXPECT_EQ(cmp("JOÃO", "joão"), 0);
     EXPECT_NE(cmp("JOÃO", "JOAO"), 0);
+    EXPECT_EQ(cmp("ÿß", "Ÿß"), 0);
+    EXPECT_LT(cmp("Ÿ", "z"), 0);
     EXPECT_LT(cmp("", "A"), 0);
     const auto data = [](const char* a, const char* b) {
         return dados::CompararDataTSql(a, int(strlen(a)), b, int(strlen(b)));
