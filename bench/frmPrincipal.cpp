@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     if (base.isEmpty()) {
         base = QDir::current().absoluteFilePath(QStringLiteral("bench-data"));
     }
-    const QString pasta = QDir(base).absoluteFilePath(QStringLiteral("frmPrincipal-%1").arg(pacientes));
+    const QString pasta =
+        QDir(base).absoluteFilePath(QStringLiteral("frmPrincipal-%1").arg(pacientes));
 
     registro::OpcoesRegistro opcoes;
     opcoes.pacientes = pacientes;
@@ -101,8 +102,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot write the register: %s\n", qUtf8Printable(erro));
             return 1;
         }
-        std::printf("register written in %.1f s (%lld patients, %d planted groups)\n",
-                    ms(t) / 1000, resumo.pacientes, resumo.grupos);
+        std::printf("register written in %.1f s (%lld patients, %d planted groups)\n", ms(t) / 1000,
+                    resumo.pacientes, resumo.grupos);
     }
     qputenv("WINDIR", (pasta + QLatin1Char('/')).toUtf8());
 
@@ -149,9 +150,10 @@ int main(int argc, char** argv) {
     }
     const double a = mediana(agrupar);
     const double d = mediana(direto);
-    std::printf("grouping (median of 5): %.1f ms; stepped directly in SQLite: %.1f ms (%lld rows); "
-                "ratio %.2f (target <= 1.3)\n",
-                a, d, linhasDiretas, a / d);
+    std::printf(
+        "grouping (median of 5): %.1f ms; stepped directly in SQLite: %.1f ms (%lld rows); "
+        "ratio %.2f (target <= 1.3)\n",
+        a, d, linhasDiretas, a / d);
 
     std::vector<double> troca;
     const int passos = std::min(grupos, 200);
@@ -162,9 +164,10 @@ int main(int argc, char** argv) {
         troca.push_back(ms(t));
     }
     if (!troca.empty()) {
-        std::printf("grid row change, list filled and first patient shown (median of %zu): %.2f ms, "
-                    "worst %.2f ms (target < 50)\n",
-                    troca.size(), mediana(troca), *std::max_element(troca.begin(), troca.end()));
+        std::printf(
+            "grid row change, list filled and first patient shown (median of %zu): %.2f ms, "
+            "worst %.2f ms (target < 50)\n",
+            troca.size(), mediana(troca), *std::max_element(troca.begin(), troca.end()));
     }
     std::printf("similar list of the last row: %d patients\n", janela.lstSemelhante->count());
     return 0;

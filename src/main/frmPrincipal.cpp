@@ -14,8 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTableView>
 #include <QSignalBlocker>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "data/DE.h"
@@ -30,10 +30,10 @@
 #include "settings/clsIO.h"
 #include "ui/Ampulheta.h"
 #include "ui/Detalhe.h"
-#include "ui/RecordsetModel.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
+#include "ui/RecordsetModel.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
 
@@ -121,8 +121,8 @@ void frmPrincipal::montarJanela() {
         nomeado(new QCheckBox(QStringLiteral("Último nome")), QStringLiteral("chkNomeUltimo"));
     chkRG = nomeado(new QCheckBox(QStringLiteral("RG")), QStringLiteral("chkRG"));
     chkCIC = nomeado(new QCheckBox(QStringLiteral("CIC")), QStringLiteral("chkCIC"));
-    chkNascimento = nomeado(new QCheckBox(QStringLiteral("Data Nascimento")),
-                            QStringLiteral("chkNascimento"));
+    chkNascimento =
+        nomeado(new QCheckBox(QStringLiteral("Data Nascimento")), QStringLiteral("chkNascimento"));
     chkProntuario =
         nomeado(new QCheckBox(QStringLiteral("Prontuário")), QStringLiteral("chkProntuario"));
     cmdBuscar = nomeado(new QPushButton(QStringLiteral("&Agrupar")), QStringLiteral("cmdBuscar"));
@@ -139,10 +139,10 @@ void frmPrincipal::montarJanela() {
                      QStringLiteral("Frame3"));
     dbGridCriterio = nomeado(new QTableView, QStringLiteral("dbGridCriterio"));
     dbGridCriterio->verticalHeader()->setDefaultSectionSize(20);
-    lblCaption1 = nomeado(new QLabel(QStringLiteral("Itens na lista:")),
-                          QStringLiteral("lblCaption1"));
-    lblItensnaLista = nomeado(new QLabel(QStringLiteral("100.000")),
-                              QStringLiteral("lblItensnaLista"));
+    lblCaption1 =
+        nomeado(new QLabel(QStringLiteral("Itens na lista:")), QStringLiteral("lblCaption1"));
+    lblItensnaLista =
+        nomeado(new QLabel(QStringLiteral("100.000")), QStringLiteral("lblItensnaLista"));
     lblCaption = nomeado(new QLabel(QStringLiteral("Pacientes com dados semelhantes")),
                          QStringLiteral("lblCaption"));
     lstSemelhante = nomeado(new QListWidget, QStringLiteral("lstSemelhante"));
@@ -343,8 +343,24 @@ struct ChaveCriterio {
     int padrao;
 };
 // Same order as caixasCriterio(); a first run groups on the three names.
-constexpr ChaveCriterio kChaves[7] = {{"Nome", 1}, {"NomeMeio", 1}, {"NomeUltimo", 1}, {"RG", 0},
+constexpr ChaveCriterio kChaves[7] = {{"Nome", 1}, {"NomeMeio", 1},   {"NomeUltimo", 1}, {"RG", 0},
                                       {"CIC", 0},  {"Nascimento", 0}, {"Prontuario", 0}};
+
+// The stored states are 0 unticked, 1 ticked, 2 greyed.
+int estadoGravado(Qt::CheckState estado) {
+    switch (estado) {
+        case Qt::Checked:
+            return 1;
+        case Qt::PartiallyChecked:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+Qt::CheckState estadoDaCaixa(int gravado) {
+    return gravado == 1 ? Qt::Checked : gravado == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
 
 }  // namespace
 
@@ -441,7 +457,7 @@ void frmPrincipal::SalvarPacienteCriterio() {
     const auto caixas = caixasCriterio();
     for (int i = 0; i < 7; ++i) {
         SaveSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave),
-                    QString::number(int(caixas[i]->checkState())));
+                    QString::number(estadoGravado(caixas[i]->checkState())));
     }
 }
 
@@ -457,7 +473,7 @@ void frmPrincipal::LerPacienteCriterio() {
         if (!ok || estado < 0 || estado > 2) {
             estado = kChaves[i].padrao;
         }
-        caixas[i]->setCheckState(Qt::CheckState(estado));
+        caixas[i]->setCheckState(estadoDaCaixa(estado));
     }
 }
 

@@ -25,7 +25,7 @@ class RecordsetModel;
 class frmPrincipal : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit frmPrincipal(QWidget* parent = nullptr);
     ~frmPrincipal() override;
 
@@ -91,10 +91,10 @@ public:
     std::array<QPlainTextEdit*, 3> txtCaption;
     std::array<QFrame*, 2> Line1;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void montarJanela();
     void lstSemelhante_ItemChanged(QListWidgetItem* item);
 

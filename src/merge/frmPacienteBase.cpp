@@ -65,17 +65,18 @@ void frmPacienteBase::Iniciar(const QStringList& fArPacientes) {
         ids.chop(1);
     }
     const QString sql =
-        QStringLiteral(" SELECT TOP 500 ID_Paciente, Prontuário, Nome + Case When Nome_Meio Is Null "
-                       "Then '' Else ' ' + Nome_Meio End + Case When Nome_Último Is Null Then '' "
-                       "Else ' ' + Nome_Último End as Nome_Completo, ID_Paciente_Externo ") +
+        QStringLiteral(
+            " SELECT TOP 500 ID_Paciente, Prontuário, Nome + Case When Nome_Meio Is Null "
+            "Then '' Else ' ' + Nome_Meio End + Case When Nome_Último Is Null Then '' "
+            "Else ' ' + Nome_Último End as Nome_Completo, ID_Paciente_Externo ") +
         QStringLiteral(" FROM Paciente  ") + QStringLiteral(" WHERE ID_Paciente IN (") + ids +
         QStringLiteral(")");
     clsADO& ado = ADO();
     if (!ado.AbrirRecordset(DE().Conexao, DE().rsSemelhante, sql)) {
         MsgBox(QStringLiteral("Ao preencher a lista de paciente para ser escolhido o paciente "
                               "base, ocorreu o seguinte erro:") +
-               QStringLiteral("\n\n") + QString::number(ado.ErrorNumber()) +
-               QStringLiteral(" - ") + ado.ErrorString());
+               QStringLiteral("\n\n") + QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") +
+               ado.ErrorString());
         return;
     }
     {

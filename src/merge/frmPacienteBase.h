@@ -14,7 +14,7 @@ class ctlNvPreferDE;
 class frmPacienteBase : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmPacienteBase(QWidget* parent = nullptr);
     ~frmPacienteBase() override;
 
@@ -35,7 +35,7 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancelar;
 
-private:
+  private:
     void itemMudou(QListWidgetItem* item);
 
     qint32 m_idPacienteBase = 0;

@@ -27,7 +27,8 @@ QString texto(const frmPrincipal& janela, const char* nome) {
 
 TEST(frmPrincipalJanela, CaptionsAndControlNames) {
     frmPrincipal janela;
-    EXPECT_EQ(janela.windowTitle(), QStringLiteral("Tessivar - Unificação do cadastro de Pacientes"));
+    EXPECT_EQ(janela.windowTitle(),
+              QStringLiteral("Tessivar - Unificação do cadastro de Pacientes"));
     EXPECT_EQ(texto<QGroupBox>(janela, "Frame2"), "Selecione os campos que deseja agrupar");
     EXPECT_EQ(texto<QGroupBox>(janela, "Frame3"), "Resultado do agrupamento");
     EXPECT_EQ(texto<QGroupBox>(janela, "Frame1"), "Dados do paciente");
@@ -43,8 +44,8 @@ TEST(frmPrincipalJanela, CaptionsAndControlNames) {
     EXPECT_EQ(texto<QLabel>(janela, "lblCaption1"), "Itens na lista:");
     EXPECT_EQ(texto<QLabel>(janela, "lblItensnaLista"), "100.000");
     EXPECT_EQ(texto<QLabel>(janela, "lblCaption"), "Pacientes com dados semelhantes");
-    for (const char* nome : {"dbGridCriterio", "lstSemelhante", "Frame4", "Frame5", "NvPreferSemelhante",
-                             "Line1_0", "Line1_1"}) {
+    for (const char* nome : {"dbGridCriterio", "lstSemelhante", "Frame4", "Frame5",
+                             "NvPreferSemelhante", "Line1_0", "Line1_1"}) {
         EXPECT_NE(janela.findChild<QWidget*>(QString::fromUtf8(nome)), nullptr) << nome;
     }
 }
