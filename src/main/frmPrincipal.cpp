@@ -16,6 +16,7 @@
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTableView>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "data/DE.h"
@@ -187,6 +188,9 @@ void frmPrincipal::montarJanela() {
             QString texto = TextoInstrucao(i);
             texto.replace(CRLF, QStringLiteral("\n"));
             caixa->setPlainText(texto);
+            // As tall as its lines: the detail above takes the rest of the column.
+            caixa->setFixedHeight(caixa->fontMetrics().lineSpacing() * int(texto.count('\n')) +
+                                  2 * int(caixa->document()->documentMargin()) + 4);
             caixa->setReadOnly(true);
             caixa->setFrameShape(QFrame::NoFrame);
             caixa->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -212,7 +216,7 @@ void frmPrincipal::montarJanela() {
 
     auto* colunaDireita = new QVBoxLayout;
     colunaDireita->addWidget(Frame1, 1);
-    colunaDireita->addWidget(Frame4);
+    colunaDireita->addWidget(Frame4, 0);
 
     auto* raiz = new QHBoxLayout(centro);
     raiz->addLayout(colunaEsquerda, 3);
