@@ -458,10 +458,15 @@ void frmPrincipal::lblItensNaLista_Atualizar() {
 }
 
 void frmPrincipal::SalvarPacienteCriterio() {
+    // Each write rewrites the settings file; a key that already holds the state is left alone.
     const auto caixas = caixasCriterio();
     for (int i = 0; i < 7; ++i) {
-        SaveSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave),
-                    QString::number(estadoGravado(caixas[i]->checkState())));
+        const int estado = estadoGravado(caixas[i]->checkState());
+        if (estado != m_ticksGravados[i] &&
+            SaveSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave),
+                        QString::number(estado))) {
+            m_ticksGravados[i] = estado;
+        }
     }
 }
 
@@ -469,15 +474,14 @@ void frmPrincipal::LerPacienteCriterio() {
     const auto caixas = caixasCriterio();
     for (int i = 0; i < 7; ++i) {
         const QString lido =
-            GetSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave),
-                       QString::number(kChaves[i].padrao));
+            GetSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave));
         bool ok = false;
-        int estado = lido.trimmed().toInt(&ok);
-        // The program writes only 0, 1 and 2; anything else is a damaged setting.
-        if (!ok || estado < 0 || estado > 2) {
-            estado = kChaves[i].padrao;
-        }
-        caixas[i]->setCheckState(estadoDaCaixa(estado));
+        const int estado = lido.trimmed().toInt(&ok);
+        // A missing key takes its default; the program writes only 0, 1 and 2, so anything
+        // else is a damaged setting and is treated as missing.
+        const bool valido = ok && estado >= 0 && estado <= 2;
+        m_ticksGravados[i] = valido ? estado : -1;
+        caixas[i]->setCheckState(estadoDaCaixa(valido ? estado : kChaves[i].padrao));
     }
 }
 

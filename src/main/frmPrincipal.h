@@ -102,6 +102,7 @@ class frmPrincipal : public QMainWindow {
 
     RecordsetModel* m_modelo = nullptr;
     std::unique_ptr<clsPacienteCriterio> m_criterio;
+    std::array<int, 7> m_ticksGravados{-1, -1, -1, -1, -1, -1, -1};  // as last read or written
     bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
