@@ -404,7 +404,7 @@ void frmPrincipal::Preencher_GridCriterio() {
                    QStringLiteral("\n\n") + numeroETexto(ado));
             return;
         }
-        lstSemelhante->clear();
+        esvaziarLista();
     }
     lblItensNaLista_Atualizar();
     SalvarPacienteCriterio();
@@ -422,7 +422,7 @@ void frmPrincipal::ReLinkarGrid() {
     {
         const QScopedValueRollback<bool> religando(m_religando, true);
         const qint32 posicao = rs.AbsolutePosition();
-        lstSemelhante->clear();
+        esvaziarLista();
         try {
             rs.Requery();
         } catch (const ErroNumerado&) {
@@ -518,7 +518,7 @@ clsPacienteCriterio& frmPrincipal::ObterClassePaciente() {
 bool frmPrincipal::Preencher_PacienteSemelhante() {
     const QString membros = ObterClassePaciente().ObterSQLSemAgrupamento();
     if (membros.isEmpty()) {
-        lstSemelhante->clear();
+        esvaziarLista();
         lstSemelhante_Click();
         return false;
     }
@@ -549,6 +549,12 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
     }
     lstSemelhante_Click();
     return true;
+}
+
+void frmPrincipal::esvaziarLista() {
+    // Emptying the list is not a click: the detail keeps what it shows until the next fill.
+    const QSignalBlocker bloqueio(lstSemelhante);
+    lstSemelhante->clear();
 }
 
 void frmPrincipal::lstSemelhante_Click() {

@@ -97,6 +97,7 @@ class frmPrincipal : public QMainWindow {
   private:
     void montarJanela();
     void lstSemelhante_ItemChanged(QListWidgetItem* item);
+    void esvaziarLista();
 
     std::array<QCheckBox*, 7> caixasCriterio() const;
 

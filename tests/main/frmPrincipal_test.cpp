@@ -552,3 +552,21 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(JanelaPrincipal, AGroupOfNullsListsNobodyAndEmptiesTheDetail) {
+    paciente("ANA", QString(), "LIMA");  // no RG: the two form the NULL group
+    paciente("BIA", QString(), "REIS");
+    Ticks({"0", "0", "0", "1", "0", "0", "0"});
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), QStringList{""});
+    EXPECT_EQ(janela.lstSemelhante->count(), 0);
+    for (int i = 0; i < janela.NvPreferSemelhante->FieldCount(); ++i) {
+        EXPECT_EQ(janela.NvPreferSemelhante->FieldText(i), "");
+    }
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+}
+
+}  // namespace
