@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
@@ -40,6 +41,35 @@ bool tabelaDoCatalogo(const QString& nome) {
            mesmoNome(nome, "MSysQueries");
 }
 
+// The size DAO gives a field of a fixed-size type; 0 for the types sized by their column.
+int tamanhoFixo(int tipoDao) {
+    switch (tipoDao) {
+        case dbBoolean:
+        case dbByte:
+            return 1;
+        case dbInteger:
+            return 2;
+        case dbLong:
+        case dbSingle:
+            return 4;
+        case dbBigInt:
+        case dbCurrency:
+        case dbDouble:
+        case dbDate:
+            return 8;
+        case dbGUID:
+            return 16;
+        case dbDecimal:
+            return 17;
+        default:
+            return 0;
+    }
+}
+
+bool tamanhoVariavel(int tipoDao) {
+    return tipoDao == dbText || tipoDao == dbBinary;
+}
+
 // The DAO type of a local column, from the type name it was declared with (Access's own
 // names and the usual SQL ones), and its size.
 DaoField campoDeclarado(const QString& nome, const QString& declarado) {
@@ -47,42 +77,36 @@ DaoField campoDeclarado(const QString& nome, const QString& declarado) {
     const auto m = forma.match(declarado);
     const QString tipo = m.hasMatch() ? m.captured(1).toUpper() : declarado.toUpper();
     const int tamanho = m.hasMatch() ? m.captured(2).toInt() : 0;
-    struct Tipo {
-        const char* nome;
-        int dao;
-        int tamanho;
+    static const std::pair<const char*, int> tipos[] = {
+        {"BIT", dbBoolean},        {"BOOLEAN", dbBoolean},
+        {"YESNO", dbBoolean},      {"BYTE", dbByte},
+        {"TINYINT", dbByte},       {"SHORT", dbInteger},
+        {"SMALLINT", dbInteger},   {"LONG", dbLong},
+        {"INT", dbLong},           {"INTEGER", dbLong},
+        {"COUNTER", dbLong},       {"AUTOINCREMENT", dbLong},
+        {"BIGINT", dbBigInt},      {"CURRENCY", dbCurrency},
+        {"MONEY", dbCurrency},     {"SINGLE", dbSingle},
+        {"REAL", dbSingle},        {"DOUBLE", dbDouble},
+        {"FLOAT", dbDouble},       {"NUMBER", dbDouble},
+        {"DATETIME", dbDate},      {"DATE", dbDate},
+        {"TIME", dbDate},          {"TIMESTAMP", dbDate},
+        {"SMALLDATETIME", dbDate}, {"MEMO", dbMemo},
+        {"LONGTEXT", dbMemo},      {"NTEXT", dbMemo},
+        {"CLOB", dbMemo},          {"BINARY", dbBinary},
+        {"VARBINARY", dbBinary},   {"LONGBINARY", dbLongBinary},
+        {"BLOB", dbLongBinary},    {"IMAGE", dbLongBinary},
+        {"GUID", dbGUID},          {"UNIQUEIDENTIFIER", dbGUID},
+        {"DECIMAL", dbDecimal},    {"NUMERIC", dbDecimal},
     };
-    static const Tipo tipos[] = {
-        {"BIT", dbBoolean, 1},        {"BOOLEAN", dbBoolean, 1},
-        {"YESNO", dbBoolean, 1},      {"BYTE", dbByte, 1},
-        {"TINYINT", dbByte, 1},       {"SHORT", dbInteger, 2},
-        {"SMALLINT", dbInteger, 2},   {"LONG", dbLong, 4},
-        {"INT", dbLong, 4},           {"INTEGER", dbLong, 4},
-        {"COUNTER", dbLong, 4},       {"AUTOINCREMENT", dbLong, 4},
-        {"BIGINT", dbBigInt, 8},      {"CURRENCY", dbCurrency, 8},
-        {"MONEY", dbCurrency, 8},     {"SINGLE", dbSingle, 4},
-        {"REAL", dbSingle, 4},        {"DOUBLE", dbDouble, 8},
-        {"FLOAT", dbDouble, 8},       {"NUMBER", dbDouble, 8},
-        {"DATETIME", dbDate, 8},      {"DATE", dbDate, 8},
-        {"TIME", dbDate, 8},          {"TIMESTAMP", dbDate, 8},
-        {"SMALLDATETIME", dbDate, 8}, {"MEMO", dbMemo, 0},
-        {"LONGTEXT", dbMemo, 0},      {"NTEXT", dbMemo, 0},
-        {"CLOB", dbMemo, 0},          {"BINARY", dbBinary, 255},
-        {"VARBINARY", dbBinary, 255}, {"LONGBINARY", dbLongBinary, 0},
-        {"BLOB", dbLongBinary, 0},    {"IMAGE", dbLongBinary, 0},
-        {"GUID", dbGUID, 16},         {"UNIQUEIDENTIFIER", dbGUID, 16},
-        {"DECIMAL", dbDecimal, 17},   {"NUMERIC", dbDecimal, 17},
-    };
-    DaoField campo{nome, dbText, tamanho > 0 ? tamanho : 255, 0};
-    for (const Tipo& t : tipos) {
-        if (tipo == QLatin1String(t.nome)) {
-            campo.Type = t.dao;
-            if (t.dao != dbText && t.dao != dbBinary) {
-                campo.Size = t.tamanho;
-            }
+    DaoField campo{nome, dbText, 0, 0};
+    for (const auto& [nomeTipo, dao] : tipos) {
+        if (tipo == QLatin1String(nomeTipo)) {
+            campo.Type = dao;
             break;
         }
     }
+    campo.Size =
+        tamanhoVariavel(campo.Type) ? (tamanho > 0 ? tamanho : 255) : tamanhoFixo(campo.Type);
     return campo;
 }
 
@@ -173,8 +197,8 @@ DaoField campoOdbc(const dados::ColumnInfo& c) {
             f.Type = c.definedSize > 0 && c.definedSize <= 255 ? dbText : dbMemo;
             break;
     }
-    if (f.Type == dbMemo || f.Type == dbLongBinary) {
-        f.Size = 0;
+    if (!tamanhoVariavel(f.Type)) {
+        f.Size = tamanhoFixo(f.Type);
     }
     return f;
 }
@@ -229,14 +253,14 @@ bool QueryDef::PassThrough() const {
 // Collections
 
 template <>
-const QVector<TableDef>& DaoColecao<TableDef>::itens() const {
-    m_db.carregar();
+const QVector<TableDef>& DaoColecao<TableDef>::itens(bool verificar) const {
+    m_db.carregar(verificar);
     return m_db.m_tabelas;
 }
 
 template <>
-const QVector<QueryDef>& DaoColecao<QueryDef>::itens() const {
-    m_db.carregar();
+const QVector<QueryDef>& DaoColecao<QueryDef>::itens(bool verificar) const {
+    m_db.carregar(verificar);
     return m_db.m_consultas;
 }
 
@@ -247,7 +271,7 @@ int DaoColecao<T>::Count() const {
 
 template <typename T>
 const T& DaoColecao<T>::Item(int index) const {
-    const QVector<T>& v = itens();
+    const QVector<T>& v = itens(false);
     if (index < 0 || index >= v.size()) {
         LancarErroDao(daoItemNaoEncontrado, kOrigem, QString("índice %1").arg(index));
     }
@@ -311,8 +335,17 @@ void DaoDatabase::abrir(const QString& path, bool criar) {
     Close();
     auto arquivo = std::make_shared<Arquivo>();
     arquivo->cn = AbrirArquivo(path, criar, kOrigem);
-    if (!arquivo->cn.somenteLeitura) {
-        Transacao(arquivo->cn, kOrigem, [&] { ExecutarTexto(arquivo->cn, kCatalogo, kOrigem); });
+    try {
+        if (!arquivo->cn.somenteLeitura) {
+            Transacao(arquivo->cn, kOrigem,
+                      [&] { ExecutarTexto(arquivo->cn, kCatalogo, kOrigem); });
+        }
+    } catch (const ErroNumerado&) {
+        if (criar) {
+            arquivo.reset();
+            QFile::remove(path);  // a new file without its catalogue is no database
+        }
+        throw;
     }
     m_arquivo = std::move(arquivo);
     m_path = path;
@@ -355,8 +388,11 @@ void DaoDatabase::notificar(const QString& connect, const QString& sql) {
 // ---------------------------------------------------------------------------------------------
 // The catalogue
 
-void DaoDatabase::carregar() {
+void DaoDatabase::carregar(bool verificar) {
     exigirAberto();
+    if (!verificar && m_versao != -1) {
+        return;
+    }
     sqlite3* db = m_arquivo->cn.db;
     // schema_version moves with every DDL, data_version with every commit of another
     // connection; our own catalogue writes call invalidar().

@@ -85,7 +85,9 @@ class DaoColecao {
   private:
     friend class DaoDatabase;
     explicit DaoColecao(DaoDatabase& db) : m_db(db) {}
-    const QVector<T>& itens() const;
+    // `verificar` false trusts the loaded list unless our own change dropped it: the index
+    // walk after a Count() then costs no look at the file.
+    const QVector<T>& itens(bool verificar = true) const;
     DaoDatabase& m_db;
 };
 
@@ -141,7 +143,7 @@ class DaoDatabase {
 
     void abrir(const QString& path, bool criar);
     void exigirAberto() const;
-    void carregar();  // reloads both collections when the file changed
+    void carregar(bool verificar = true);  // reloads both collections when the file changed
     void invalidar() { m_versao = -1; }
     void notificar(const QString& connect, const QString& sql);
     void executarLocal(const QString& sql, const QVariantList& valores = {});

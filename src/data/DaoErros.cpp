@@ -1,7 +1,6 @@
 #include "data/DaoErros.h"
 
-#include <QtDebug>
-
+#include "data/Diagnostico.h"
 #include "data/ErroNumerado.h"
 
 QString TextoErroDao(qint32 numero) {
@@ -71,7 +70,8 @@ QString TextoErroDao(qint32 numero) {
 
 void LancarErroDao(qint32 numero, const QString& origem, const QString& detalhe) {
     if (!detalhe.isEmpty()) {
-        qWarning().noquote() << "DAO" << numero << origem + ":" << detalhe;
+        // The log masks the "pwd=" of connect strings.
+        dados::RegistrarDiagnostico(QString("DAO %1 - %2: %3").arg(numero).arg(origem, detalhe));
     }
     throw ErroNumerado(numero, origem, TextoErroDao(numero));
 }

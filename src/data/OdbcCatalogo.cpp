@@ -7,6 +7,7 @@
 
 #include "data/Connection.h"
 #include "data/ErrosADO.h"
+#include "data/EsquemaOleDb.h"
 #include "data/Field.h"
 #include "data/OdbcSessao.h"
 
@@ -14,39 +15,9 @@ namespace dados::odbc {
 
 namespace {
 
-struct Coluna {
-    const char* nome;
-    int tipo;
-};
-
-int tamanhoDoTipo(int tipo) {
-    switch (tipo) {
-        case adBoolean:
-        case adSmallInt:
-        case adUnsignedSmallInt:
-            return 2;
-        case adInteger:
-        case adUnsignedInt:
-            return 4;
-        case adBigInt:
-        case adDate:
-            return 8;
-        case adGUID:
-            return 16;
-        default:
-            return 128;  // catalogue names are sysname, nvarchar(128)
-    }
-}
-
-ResultData rowset(std::initializer_list<Coluna> colunas) {
+ResultData rowset(int kind) {
     ResultData r;
-    for (const Coluna& c : colunas) {
-        ColumnInfo info;
-        info.name = QLatin1String(c.nome);
-        info.type = c.tipo;
-        info.definedSize = tamanhoDoTipo(c.tipo);
-        r.columns.append(info);
-    }
+    r.columns = ColunasDoRowset(kind);
     return r;
 }
 
@@ -117,15 +88,7 @@ ResultData schemaTables(const Handle& dbc, const QVariantList& criterios) {
         return SQLTablesW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS, WouNulo(nome),
                           SQL_NTS, WouNulo(tipo), SQL_NTS);
     });
-    ResultData saida = rowset({{"TABLE_CATALOG", adVarWChar},
-                               {"TABLE_SCHEMA", adVarWChar},
-                               {"TABLE_NAME", adVarWChar},
-                               {"TABLE_TYPE", adVarWChar},
-                               {"TABLE_GUID", adGUID},
-                               {"DESCRIPTION", adVarWChar},
-                               {"TABLE_PROPID", adUnsignedInt},
-                               {"DATE_CREATED", adDate},
-                               {"DATE_MODIFIED", adDate}});
+    ResultData saida = rowset(adSchemaTables);
     for (const auto& l : r.rows)
         if (confere(catalogo, l[0]) && confere(esquema, l[1]) && confere(nome, l[2]) &&
             confere(tipo, l[3]))
@@ -185,34 +148,7 @@ ResultData schemaColumns(const Handle& dbc, const QVariantList& criterios) {
         return SQLColumnsW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS,
                            WouNulo(tabela), SQL_NTS, nullptr, SQL_NTS);
     });
-    ResultData saida = rowset({{"TABLE_CATALOG", adVarWChar},
-                               {"TABLE_SCHEMA", adVarWChar},
-                               {"TABLE_NAME", adVarWChar},
-                               {"COLUMN_NAME", adVarWChar},
-                               {"COLUMN_GUID", adGUID},
-                               {"COLUMN_PROPID", adUnsignedInt},
-                               {"ORDINAL_POSITION", adUnsignedInt},
-                               {"COLUMN_HASDEFAULT", adBoolean},
-                               {"COLUMN_DEFAULT", adVarWChar},
-                               {"COLUMN_FLAGS", adUnsignedInt},
-                               {"IS_NULLABLE", adBoolean},
-                               {"DATA_TYPE", adUnsignedSmallInt},
-                               {"TYPE_GUID", adGUID},
-                               {"CHARACTER_MAXIMUM_LENGTH", adUnsignedInt},
-                               {"CHARACTER_OCTET_LENGTH", adUnsignedInt},
-                               {"NUMERIC_PRECISION", adUnsignedSmallInt},
-                               {"NUMERIC_SCALE", adSmallInt},
-                               {"DATETIME_PRECISION", adUnsignedInt},
-                               {"CHARACTER_SET_CATALOG", adVarWChar},
-                               {"CHARACTER_SET_SCHEMA", adVarWChar},
-                               {"CHARACTER_SET_NAME", adVarWChar},
-                               {"COLLATION_CATALOG", adVarWChar},
-                               {"COLLATION_SCHEMA", adVarWChar},
-                               {"COLLATION_NAME", adVarWChar},
-                               {"DOMAIN_CATALOG", adVarWChar},
-                               {"DOMAIN_SCHEMA", adVarWChar},
-                               {"DOMAIN_NAME", adVarWChar},
-                               {"DESCRIPTION", adVarWChar}});
+    ResultData saida = rowset(adSchemaColumns);
     for (const auto& l : r.rows) {
         if (!confere(catalogo, l[0]) || !confere(esquema, l[1]) || !confere(tabela, l[2]) ||
             !confere(coluna, l[3]))
@@ -259,31 +195,7 @@ ResultData schemaIndexes(const Handle& dbc, const QVariantList& criterios) {
     const QString catalogo = restricao(criterios, 0), esquema = restricao(criterios, 1),
                   indice = restricao(criterios, 2), tipo = restricao(criterios, 3),
                   tabela = restricao(criterios, 4);
-    ResultData saida = rowset({{"TABLE_CATALOG", adVarWChar},
-                               {"TABLE_SCHEMA", adVarWChar},
-                               {"TABLE_NAME", adVarWChar},
-                               {"INDEX_CATALOG", adVarWChar},
-                               {"INDEX_SCHEMA", adVarWChar},
-                               {"INDEX_NAME", adVarWChar},
-                               {"PRIMARY_KEY", adBoolean},
-                               {"UNIQUE", adBoolean},
-                               {"CLUSTERED", adBoolean},
-                               {"TYPE", adUnsignedSmallInt},
-                               {"FILL_FACTOR", adInteger},
-                               {"INITIAL_SIZE", adInteger},
-                               {"NULLS", adInteger},
-                               {"SORT_BOOKMARKS", adBoolean},
-                               {"AUTO_UPDATE", adBoolean},
-                               {"NULL_COLLATION", adInteger},
-                               {"ORDINAL_POSITION", adUnsignedInt},
-                               {"COLUMN_NAME", adVarWChar},
-                               {"COLUMN_GUID", adGUID},
-                               {"COLUMN_PROPID", adUnsignedInt},
-                               {"COLLATION", adSmallInt},
-                               {"CARDINALITY", adBigInt},
-                               {"PAGES", adInteger},
-                               {"FILTER_CONDITION", adVarWChar},
-                               {"INTEGRATED", adBoolean}});
+    ResultData saida = rowset(adSchemaIndexes);
     for (const Tabela& t : tabelas(dbc, catalogo, esquema, tabela)) {
         QString c, e, n;
         const ResultData r = chamar(dbc, QStringLiteral("SQLStatistics"), [&](SQLHSTMT st) {
@@ -347,14 +259,7 @@ ResultData schemaIndexes(const Handle& dbc, const QVariantList& criterios) {
 }
 
 ResultData schemaPrimaryKeys(const Handle& dbc, const QVariantList& criterios) {
-    ResultData saida = rowset({{"TABLE_CATALOG", adVarWChar},
-                               {"TABLE_SCHEMA", adVarWChar},
-                               {"TABLE_NAME", adVarWChar},
-                               {"COLUMN_NAME", adVarWChar},
-                               {"COLUMN_GUID", adGUID},
-                               {"COLUMN_PROPID", adUnsignedInt},
-                               {"ORDINAL", adUnsignedInt},
-                               {"PK_NAME", adVarWChar}});
+    ResultData saida = rowset(adSchemaPrimaryKeys);
     for (const Tabela& t :
          tabelas(dbc, restricao(criterios, 0), restricao(criterios, 1), restricao(criterios, 2)))
         for (const auto& l : chavesPrimarias(dbc, t).rows)
@@ -385,24 +290,7 @@ QVariant regra(const QVariant& v) {
 }
 
 ResultData schemaForeignKeys(const Handle& dbc, const QVariantList& criterios) {
-    ResultData saida = rowset({{"PK_TABLE_CATALOG", adVarWChar},
-                               {"PK_TABLE_SCHEMA", adVarWChar},
-                               {"PK_TABLE_NAME", adVarWChar},
-                               {"PK_COLUMN_NAME", adVarWChar},
-                               {"PK_COLUMN_GUID", adGUID},
-                               {"PK_COLUMN_PROPID", adUnsignedInt},
-                               {"FK_TABLE_CATALOG", adVarWChar},
-                               {"FK_TABLE_SCHEMA", adVarWChar},
-                               {"FK_TABLE_NAME", adVarWChar},
-                               {"FK_COLUMN_NAME", adVarWChar},
-                               {"FK_COLUMN_GUID", adGUID},
-                               {"FK_COLUMN_PROPID", adUnsignedInt},
-                               {"ORDINAL", adUnsignedInt},
-                               {"UPDATE_RULE", adVarWChar},
-                               {"DELETE_RULE", adVarWChar},
-                               {"PK_NAME", adVarWChar},
-                               {"FK_NAME", adVarWChar},
-                               {"DEFERRABILITY", adSmallInt}});
+    ResultData saida = rowset(adSchemaForeignKeys);
     QStringList r;
     for (int i = 0; i < 6; ++i) r << restricao(criterios, i);
     // ODBC needs one of the two tables; with neither, every table is asked as the referencing
@@ -452,16 +340,7 @@ ResultData schemaForeignKeys(const Handle& dbc, const QVariantList& criterios) {
 ResultData schemaTableConstraints(const Handle& dbc, const QVariantList& criterios) {
     QStringList r;
     for (int i = 0; i < 7; ++i) r << restricao(criterios, i);
-    ResultData saida = rowset({{"CONSTRAINT_CATALOG", adVarWChar},
-                               {"CONSTRAINT_SCHEMA", adVarWChar},
-                               {"CONSTRAINT_NAME", adVarWChar},
-                               {"TABLE_CATALOG", adVarWChar},
-                               {"TABLE_SCHEMA", adVarWChar},
-                               {"TABLE_NAME", adVarWChar},
-                               {"CONSTRAINT_TYPE", adVarWChar},
-                               {"IS_DEFERRABLE", adBoolean},
-                               {"INITIALLY_DEFERRED", adBoolean},
-                               {"DESCRIPTION", adVarWChar}});
+    ResultData saida = rowset(adSchemaTableConstraints);
     const auto acrescentar = [&](const Tabela& t, const QVariant& nome, const QString& tipo) {
         if (confere(r[0], t.catalogo) && confere(r[1], t.esquema) && confere(r[2], nome) &&
             confere(r[6], tipo))
@@ -506,13 +385,7 @@ ResultData schemaTablePrivileges(const Handle& dbc, const QVariantList& criterio
         return SQLTablePrivilegesW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS,
                                    WouNulo(tabela), SQL_NTS);
     });
-    ResultData saida = rowset({{"GRANTOR", adVarWChar},
-                               {"GRANTEE", adVarWChar},
-                               {"TABLE_CATALOG", adVarWChar},
-                               {"TABLE_SCHEMA", adVarWChar},
-                               {"TABLE_NAME", adVarWChar},
-                               {"PRIVILEGE_TYPE", adVarWChar},
-                               {"IS_GRANTABLE", adBoolean}});
+    ResultData saida = rowset(adSchemaTablePrivileges);
     for (const auto& l : r.rows)
         if (confere(catalogo, l[0]) && confere(esquema, l[1]) && confere(tabela, l[2]) &&
             confere(concedente, l[3]) && confere(beneficiario, l[4]))

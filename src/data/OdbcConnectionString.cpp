@@ -74,7 +74,8 @@ bool chaveEm(const QString& chave, std::initializer_list<const char*> nomes) {
     return false;
 }
 
-// The value of the first of `nomes` the pairs hold (the last occurrence wins, as in ADO).
+// The value of the last pair whose key is one of `nomes` (a later key overrides an earlier
+// one, as in ADO).
 QString valorDe(const QList<QPair<QString, QString>>& pares,
                 std::initializer_list<const char*> nomes, bool* presente = nullptr) {
     QString valor;
@@ -115,17 +116,15 @@ bool ehFreeTds(const QString& driver) {
     return driver.contains(QLatin1String("tds"), Qt::CaseInsensitive);
 }
 
-// Provider names of the SQL Server OLE DB providers, without the ".1" version suffix.
-bool ehProvedorSqlServer(QString provedor) {
-    provedor = provedor.trimmed();
-    provedor.remove(QRegularExpression(QStringLiteral("\\.\\d+$")));
-    return chaveEm(provedor,
-                   {"SQLOLEDB", "SQLNCLI", "SQLNCLI10", "SQLNCLI11", "MSOLEDBSQL", "MSOLEDBSQL19"});
+// A provider's name without its version suffix ("SQLOLEDB.1" is SQLOLEDB).
+QString semVersao(const QString& provedor) {
+    static const QRegularExpression versao(QStringLiteral("\\.\\d+$"));
+    return QString(provedor.trimmed()).remove(versao);
 }
 
-bool ehProvedorOdbc(QString provedor) {
-    provedor.remove(QRegularExpression(QStringLiteral("\\.\\d+$")));
-    return chaveEm(provedor.trimmed(), {"MSDASQL"});
+bool ehProvedorSqlServer(const QString& provedor) {
+    return chaveEm(semVersao(provedor),
+                   {"SQLOLEDB", "SQLNCLI", "SQLNCLI10", "SQLNCLI11", "MSOLEDBSQL", "MSOLEDBSQL19"});
 }
 
 // "server", "server,port", "server\instance" (with an optional "tcp:" in front) written for
@@ -294,7 +293,7 @@ ConexaoOdbc InterpretarConexaoOdbc(const QString& connectionString) {
         const QString provedor = valorDe(pares, {"Provider"}).trimmed();
         if (ehProvedorSqlServer(provedor))
             return converterSqlServer(pares);
-        if (ehProvedorOdbc(provedor))
+        if (chaveEm(semVersao(provedor), {"MSDASQL"}))
             return converterMsdasql(pares);
         falhar(kProvedorAusente,
                QStringLiteral("Provedor desconhecido na cadeia de conexão: \"%1\". Use "

@@ -14,22 +14,11 @@
 #include <QVector>
 
 #include "data/Engine.h"
+#include "data/EsquemaOleDb.h"
 
 namespace dados::odbc {
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "SQLWCHAR must be UTF-16");
-
-// ADO type numbers the catalogue and the SQL Server types need beyond Field.h's.
-enum TipoAdoExtra {
-    adUnsignedTinyInt = 17,
-    adUnsignedSmallInt = 18,
-    adUnsignedInt = 19,
-    adGUID = 72,
-    adChar = 129,
-    adDBDate = 133,
-    adDBTime = 134,
-    adLongVarBinary = 205,
-};
 
 // One ODBC handle, freed when it goes.
 class Handle {

@@ -565,8 +565,9 @@ QString Tradutor::referenciaTabela(Escopo& escopo) {
     } else {
         const QString n = nomeQualificado();
         if (n.compare(QLatin1String("sysobjects"), Qt::CaseInsensitive) == 0) {
+            // SQL Server's column order: the name comes first.
             sql = QStringLiteral(
-                "(SELECT rowid AS id, name COLLATE TSQL AS name, "
+                "(SELECT name COLLATE TSQL AS name, rowid AS id, "
                 "CASE type WHEN 'table' THEN 'U' ELSE 'V' END AS xtype, "
                 "CASE type WHEN 'table' THEN 'U' ELSE 'V' END AS type, "
                 "1 AS uid, NULL AS crdate FROM sqlite_master "

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "data/DaoErros.h"
+#include "data/Diagnostico.h"
 #include "data/ErroNumerado.h"
 
 namespace {
@@ -32,7 +33,7 @@ bool clsDAO::capturando(F&& operacao) {
     } catch (const std::exception& e) {
         m_errorNumber = daoErroReservado;
         m_errorString = TextoErroDao(daoErroReservado);
-        qWarning().noquote() << "clsDAO:" << e.what();
+        dados::RegistrarDiagnostico("clsDAO: " + QString::fromUtf8(e.what()));
     }
     return false;
 }

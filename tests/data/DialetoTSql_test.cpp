@@ -347,6 +347,10 @@ TEST_F(DialetoTest, SysobjectsListsUserTablesOnly) {
     EXPECT_FALSE(tabelas.contains("sqlite_sequence"));
     EXPECT_EQ(tabelas.size(), 8);
     EXPECT_EQ(linhas("Select * From sysobjects Where name = 'PACIENTE'").size(), 1);
+    // The name is the first column, as on SQL Server (the table linker reads it there).
+    EXPECT_EQ(
+        linhas("Select * From sysobjects Where name = 'PACIENTE'").value(0).section('|', 0, 0),
+        "Paciente");
 }
 
 TEST_F(DialetoTest, OutsideTheSubsetFailsNamingTheToken) {

@@ -111,6 +111,10 @@ TEST_F(DesktopDb, FieldListsKeepTheTableOrder) {
     EXPECT_EQ(dao.RetornarListaFieldsDataType(db, "Paciente", dbGUID), "");
     EXPECT_EQ(dao.RetornarListaFieldsDataType(db, "Paciente", dbDate), "[Nascimento]");
     EXPECT_EQ(dao.RetornarListaFieldsDataType(db, "Paciente", dbBoolean), "[Ativo]");
+    const QVector<DaoField> campos = db.TableDefs().Item("Paciente").Fields;
+    EXPECT_EQ(campos[1].Size, 50);
+    EXPECT_EQ(campos[2].Size, 8);
+    EXPECT_EQ(db.TableDefs().Item("Exame").Fields[1].Size, 30);
 
     db.Execute("CREATE TABLE A3 (A INT, B INT, C INT)");
     db.Execute("CREATE TABLE A2 (C INT, a INT)");
