@@ -38,6 +38,10 @@ const char* const kChaves[] = {"Nome", "NomeMeio",   "NomeUltimo", "RG",
 class JanelaPrincipal : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Test processes run side by side and every one saves the ticks: each process gets a
+        // settings folder of its own (set before the first settings access of the process).
+        static QTemporaryDir configuracao;
+        qputenv("XDG_CONFIG_HOME", configuracao.path().toUtf8());
         ASSERT_TRUE(pasta.isValid());
         windir = QDir(pasta.path()).absolutePath() + QLatin1Char('/');
         qputenv("WINDIR", windir.toUtf8());
