@@ -1,6 +1,7 @@
 #include "data/Connection.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "data/Diagnostico.h"
 #include "data/Engine.h"
@@ -32,7 +33,16 @@ const char* NomeDoEvento(Connection::Event::Kind kind) {
     return "";
 }
 
+Connection::OpenHook& ganchoAbertura() {
+    static Connection::OpenHook gancho;
+    return gancho;
+}
+
 }  // namespace
+
+Connection::OpenHook Connection::SetOpenHook(OpenHook hook) {
+    return std::exchange(ganchoAbertura(), std::move(hook));
+}
 
 Connection::Connection() = default;
 
@@ -67,6 +77,9 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
     }
     if (!connectionString.isEmpty()) {
         m_connectionString = connectionString;
+    }
+    if (const OpenHook& hook = ganchoAbertura()) {
+        hook(m_connectionString);
     }
     std::unique_ptr<dados::Engine> engine = dados::CriarEngine(m_connectionString);
     engine->open();

@@ -72,6 +72,12 @@ class Connection {
     int AddObserver(Observer observer);
     void RemoveObserver(int id);
 
+    // Opening passes one process-wide hook before the engine opens: a hook that throws
+    // ErroNumerado makes the open fail as if the database had refused it (tests inject a
+    // refused first attempt this way). Empty by default; returns the hook it replaces.
+    using OpenHook = std::function<void(const QString& connectionString)>;
+    static OpenHook SetOpenHook(OpenHook hook);
+
     // For Recordset: the open engine (throws when closed) and the observer pass.
     dados::Engine& engine();
     void notify(const Event& event);

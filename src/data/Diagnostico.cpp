@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <cstdio>
@@ -39,15 +40,31 @@ QString ArquivoDiagnostico() {
     return caminho;
 }
 
+namespace {
+bool g_silencioso = false;
+constexpr qint64 kTamanhoMaximo = 1024 * 1024;
+}  // namespace
+
+void SilenciarDiagnosticoNoTerminal(bool silenciar) {
+    g_silencioso = silenciar;
+}
+
 void RegistrarDiagnostico(const QString& linha) {
     const QString texto = MascararSenhas(linha);
     const QByteArray bytes =
         (QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ")) + texto +
          QLatin1Char('\n'))
             .toUtf8();
-    std::fputs(("cadunir: " + texto + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    if (!g_silencioso) {
+        std::fputs(("cadunir: " + texto + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    }
     const QString arquivo = ArquivoDiagnostico();
     if (!arquivo.isEmpty()) {
+        // One old generation is kept, so the log never grows without bound.
+        if (QFileInfo(arquivo).size() > kTamanhoMaximo) {
+            QFile::remove(arquivo + QStringLiteral(".1"));
+            QFile::rename(arquivo, arquivo + QStringLiteral(".1"));
+        }
         QFile f(arquivo);
         if (f.open(QIODevice::Append | QIODevice::WriteOnly)) {
             f.write(bytes);

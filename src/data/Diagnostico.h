@@ -13,6 +13,10 @@ void RegistrarDiagnostico(const QString& linha);
 // with or assigned to a Senha column.
 QString MascararSenhas(const QString& texto);
 
+// Keeps log lines off stderr (the file still gets them) while a test feeds thousands of bad
+// statements on purpose.
+void SilenciarDiagnosticoNoTerminal(bool silenciar);
+
 // The log file's path (created on first use); empty when the data folder is not writable.
 QString ArquivoDiagnostico();
 

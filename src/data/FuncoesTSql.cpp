@@ -23,11 +23,14 @@ Dobra Dobrar(char32_t c) {
         return {m, m};
     }
     if (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7) {
+        if (c == 0xDF) {
+            return {c, c};  // ß has no capital here and is a letter of its own
+        }
         const char32_t m = (c <= 0xDE) ? c + 32 : c;
-        static const char bases[] = "aaaaaaaceeeeiiiidnooooo ouuuuyts";  // 0xE0..0xFF
+        static const char bases[] = "aaaaaaaceeeeiiiidnooooo ouuuuyty";  // 0xE0..0xFF
         char32_t b = static_cast<unsigned char>(bases[m - 0xE0]);
-        if (m == 0xE6 || m == 0xF0 || m == 0xFE || m == 0xDF || m == 0xF8) {
-            b = m;  // æ ð þ ß ø are letters of their own
+        if (m == 0xE6 || m == 0xF0 || m == 0xFE || m == 0xF8) {
+            b = m;  // æ ð þ ø are letters of their own
         }
         return {m, b};
     }
@@ -179,8 +182,13 @@ void FuncaoSoma(sqlite3_context* ctx, int, sqlite3_value** argv) {
         sqlite3_result_error(ctx, msg.constData(), msg.size());
         return;
     }
+    sqlite3_int64 soma = 0;
     if (inteiroA && inteiroB) {
-        sqlite3_result_int64(ctx, ia + ib);
+        if (__builtin_add_overflow(ia, ib, &soma)) {
+            sqlite3_result_error(ctx, "cadunir_conversao: estouro aritmético", -1);
+            return;
+        }
+        sqlite3_result_int64(ctx, soma);
     } else {
         sqlite3_result_double(ctx, (inteiroA ? double(ia) : da) + (inteiroB ? double(ib) : db));
     }

@@ -183,6 +183,7 @@ void MotorEmbutido::close() {
     m_cache.clear();
     m_catalogoValido = false;
     m_versaoEsquema = -1;
+    m_emTransacao = false;
 }
 
 void MotorEmbutido::falhaSqlite(int rc, const QString& original) {
@@ -234,6 +235,15 @@ void MotorEmbutido::executarInterno(const char* sql) {
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         falhaSqlite(rc, QString::fromUtf8(sql));
+    }
+}
+
+// SQLite ends a transaction by itself after some failures (disk full, I/O error). Running on
+// would commit each later statement alone; the caller's transaction must fail instead.
+void MotorEmbutido::conferirTransacao() {
+    if (m_emTransacao && sqlite3_get_autocommit(m_db)) {
+        Falhar(ErroNaoEspecificado, kOrigem,
+               QStringLiteral("the transaction was rolled back by the database after a failure"));
     }
 }
 
@@ -334,6 +344,14 @@ std::shared_ptr<const Traducao> MotorEmbutido::traduzir(const QString& sql) {
     }
     m_cache.insert(sql, t);
     return t;
+}
+
+const Catalogo& MotorEmbutido::catalogo() {
+    conferirEsquema();
+    if (!m_catalogoValido) {
+        carregarCatalogo();
+    }
+    return m_catalogo;
 }
 
 qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
@@ -484,6 +502,7 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
 
 qint64 MotorEmbutido::execute(const QString& sql) {
     conferirEsquema();
+    conferirTransacao();
     const auto t = traduzir(sql);
     const bool lote = t->comandos.size() > 1;
     if (lote) {
@@ -513,6 +532,7 @@ qint64 MotorEmbutido::execute(const QString& sql) {
 
 ResultData MotorEmbutido::query(const QString& sql) {
     conferirEsquema();
+    conferirTransacao();
     const auto t = traduzir(sql);
     ResultData resultado;
     bool lido = false;
@@ -537,16 +557,20 @@ void MotorEmbutido::begin() {
     // IMMEDIATE takes the write lock now, so a busy register is waited for here and a
     // transaction never dies half-way on a lock upgrade.
     executarInterno("BEGIN IMMEDIATE");
+    m_emTransacao = true;
 }
 
 void MotorEmbutido::commit() {
     if (!m_db || sqlite3_get_autocommit(m_db)) {
+        m_emTransacao = false;
         Falhar(ErroSemTransacao, kOrigem, QStringLiteral("COMMIT without a transaction"));
     }
     executarInterno("COMMIT");
+    m_emTransacao = false;
 }
 
 void MotorEmbutido::rollback() {
+    m_emTransacao = false;
     if (!m_db || sqlite3_get_autocommit(m_db)) {
         Falhar(ErroSemTransacao, kOrigem, QStringLiteral("ROLLBACK without a transaction"));
     }

@@ -46,9 +46,12 @@ class MotorEmbutido : public Engine {
     // The translation of a statement (cached by its text); for tests, tools and benchmarks.
     std::shared_ptr<const Traducao> traduzir(const QString& sql);
     sqlite3* handle() const { return m_db; }
+    // The catalogue the translations are made against (read now if stale).
+    const Catalogo& catalogo();
 
   private:
     void conferirEsquema();
+    void conferirTransacao();
     void carregarCatalogo();
     void executarInterno(const char* sql);
     qint64 rodar(const ComandoTraduzido& c, const QString& original, ResultData* resultado);
@@ -57,6 +60,7 @@ class MotorEmbutido : public Engine {
     QString m_connectionString;
     QString m_arquivo;
     int m_esperaMs = 5000;
+    bool m_emTransacao = false;  // begin() succeeded and no commit/rollback since
     sqlite3* m_db = nullptr;
     EstadoSessao m_estado;
     Catalogo m_catalogo;

@@ -7,6 +7,7 @@
 
 #include "data/Connection.h"
 #include "data/ErrosADO.h"
+#include "data/EsquemaOleDb.h"
 #include "data/Field.h"
 #include "data/MotorEmbutido.h"
 
@@ -16,15 +17,6 @@ namespace {
 
 struct Montagem {
     ResultData r;
-    void colunas(std::initializer_list<std::pair<const char*, int>> cs) {
-        for (const auto& [nome, tipo] : cs) {
-            ColumnInfo c;
-            c.name = QLatin1String(nome);
-            c.type = tipo;
-            c.definedSize = tipo == adVarWChar ? 128 : 4;
-            r.columns.push_back(c);
-        }
-    }
     void linha(QVector<QVariant> valores) {
         valores.resize(r.columns.size());
         r.rows.push_back(std::move(valores));
@@ -126,17 +118,12 @@ ResultData MotorEmbutido::schema(int kind, const QVariantList& criteria) {
         return lista;
     };
 
+    // Kind 14 is served as TABLE_CONSTRAINTS: the seven restrictions callers pass belong to
+    // that rowset.
+    m.r.columns =
+        ColunasDoRowset(kind == adSchemaTablePrivileges ? adSchemaTableConstraints : kind);
     switch (kind) {
         case adSchemaTables: {
-            m.colunas({{"TABLE_CATALOG", adVarWChar},
-                       {"TABLE_SCHEMA", adVarWChar},
-                       {"TABLE_NAME", adVarWChar},
-                       {"TABLE_TYPE", adVarWChar},
-                       {"TABLE_GUID", adVarWChar},
-                       {"DESCRIPTION", adVarWChar},
-                       {"TABLE_PROPID", adInteger},
-                       {"DATE_CREATED", adDBTimeStamp},
-                       {"DATE_MODIFIED", adDBTimeStamp}});
             for (const QString& tipo : {QStringLiteral("TABLE"), QStringLiteral("VIEW")}) {
                 for (const auto* t : tabelas) {
                     if ((tipo == QLatin1String("VIEW")) != t->visao) {
@@ -151,34 +138,6 @@ ResultData MotorEmbutido::schema(int kind, const QVariantList& criteria) {
             break;
         }
         case adSchemaColumns: {
-            m.colunas({{"TABLE_CATALOG", adVarWChar},
-                       {"TABLE_SCHEMA", adVarWChar},
-                       {"TABLE_NAME", adVarWChar},
-                       {"COLUMN_NAME", adVarWChar},
-                       {"COLUMN_GUID", adVarWChar},
-                       {"COLUMN_PROPID", adInteger},
-                       {"ORDINAL_POSITION", adInteger},
-                       {"COLUMN_HASDEFAULT", adBoolean},
-                       {"COLUMN_DEFAULT", adVarWChar},
-                       {"COLUMN_FLAGS", adInteger},
-                       {"IS_NULLABLE", adBoolean},
-                       {"DATA_TYPE", adInteger},
-                       {"TYPE_GUID", adVarWChar},
-                       {"CHARACTER_MAXIMUM_LENGTH", adInteger},
-                       {"CHARACTER_OCTET_LENGTH", adInteger},
-                       {"NUMERIC_PRECISION", adInteger},
-                       {"NUMERIC_SCALE", adInteger},
-                       {"DATETIME_PRECISION", adInteger},
-                       {"CHARACTER_SET_CATALOG", adVarWChar},
-                       {"CHARACTER_SET_SCHEMA", adVarWChar},
-                       {"CHARACTER_SET_NAME", adVarWChar},
-                       {"COLLATION_CATALOG", adVarWChar},
-                       {"COLLATION_SCHEMA", adVarWChar},
-                       {"COLLATION_NAME", adVarWChar},
-                       {"DOMAIN_CATALOG", adVarWChar},
-                       {"DOMAIN_SCHEMA", adVarWChar},
-                       {"DOMAIN_NAME", adVarWChar},
-                       {"DESCRIPTION", adVarWChar}});
             for (const auto* t : tabelas) {
                 if (!(Atende(criteria, 0, banco) && Atende(criteria, 1, esquema) &&
                       Atende(criteria, 2, t->nome))) {
@@ -218,31 +177,6 @@ ResultData MotorEmbutido::schema(int kind, const QVariantList& criteria) {
             break;
         }
         case adSchemaIndexes: {
-            m.colunas({{"TABLE_CATALOG", adVarWChar},
-                       {"TABLE_SCHEMA", adVarWChar},
-                       {"TABLE_NAME", adVarWChar},
-                       {"INDEX_CATALOG", adVarWChar},
-                       {"INDEX_SCHEMA", adVarWChar},
-                       {"INDEX_NAME", adVarWChar},
-                       {"PRIMARY_KEY", adBoolean},
-                       {"UNIQUE", adBoolean},
-                       {"CLUSTERED", adBoolean},
-                       {"TYPE", adSmallInt},
-                       {"FILL_FACTOR", adInteger},
-                       {"INITIAL_SIZE", adInteger},
-                       {"NULLS", adInteger},
-                       {"SORT_BOOKMARKS", adBoolean},
-                       {"AUTO_UPDATE", adBoolean},
-                       {"NULL_COLLATION", adInteger},
-                       {"ORDINAL_POSITION", adInteger},
-                       {"COLUMN_NAME", adVarWChar},
-                       {"COLUMN_GUID", adVarWChar},
-                       {"COLUMN_PROPID", adInteger},
-                       {"COLLATION", adSmallInt},
-                       {"CARDINALITY", adInteger},
-                       {"PAGES", adInteger},
-                       {"FILTER_CONDITION", adVarWChar},
-                       {"INTEGRATED", adBoolean}});
             for (const auto* t : tabelas) {
                 if (t->visao || !Atende(criteria, 4, t->nome)) {
                     continue;
@@ -261,14 +195,6 @@ ResultData MotorEmbutido::schema(int kind, const QVariantList& criteria) {
             break;
         }
         case adSchemaPrimaryKeys: {
-            m.colunas({{"TABLE_CATALOG", adVarWChar},
-                       {"TABLE_SCHEMA", adVarWChar},
-                       {"TABLE_NAME", adVarWChar},
-                       {"COLUMN_NAME", adVarWChar},
-                       {"COLUMN_GUID", adVarWChar},
-                       {"COLUMN_PROPID", adInteger},
-                       {"ORDINAL", adInteger},
-                       {"PK_NAME", adVarWChar}});
             for (const auto* t : tabelas) {
                 if (t->visao || !Atende(criteria, 2, t->nome)) {
                     continue;
@@ -286,24 +212,6 @@ ResultData MotorEmbutido::schema(int kind, const QVariantList& criteria) {
             break;
         }
         case adSchemaForeignKeys: {
-            m.colunas({{"PK_TABLE_CATALOG", adVarWChar},
-                       {"PK_TABLE_SCHEMA", adVarWChar},
-                       {"PK_TABLE_NAME", adVarWChar},
-                       {"PK_COLUMN_NAME", adVarWChar},
-                       {"PK_COLUMN_GUID", adVarWChar},
-                       {"PK_COLUMN_PROPID", adInteger},
-                       {"FK_TABLE_CATALOG", adVarWChar},
-                       {"FK_TABLE_SCHEMA", adVarWChar},
-                       {"FK_TABLE_NAME", adVarWChar},
-                       {"FK_COLUMN_NAME", adVarWChar},
-                       {"FK_COLUMN_GUID", adVarWChar},
-                       {"FK_COLUMN_PROPID", adInteger},
-                       {"ORDINAL", adInteger},
-                       {"UPDATE_RULE", adVarWChar},
-                       {"DELETE_RULE", adVarWChar},
-                       {"PK_NAME", adVarWChar},
-                       {"FK_NAME", adVarWChar},
-                       {"DEFERRABILITY", adSmallInt}});
             for (const auto* t : tabelas) {
                 if (t->visao || !Atende(criteria, 5, t->nome)) {
                     continue;
@@ -356,18 +264,6 @@ ResultData MotorEmbutido::schema(int kind, const QVariantList& criteria) {
         }
         case adSchemaTableConstraints:
         case adSchemaTablePrivileges: {
-            // Kind 14 is served as TABLE_CONSTRAINTS: the seven restrictions callers pass
-            // belong to that rowset.
-            m.colunas({{"CONSTRAINT_CATALOG", adVarWChar},
-                       {"CONSTRAINT_SCHEMA", adVarWChar},
-                       {"CONSTRAINT_NAME", adVarWChar},
-                       {"TABLE_CATALOG", adVarWChar},
-                       {"TABLE_SCHEMA", adVarWChar},
-                       {"TABLE_NAME", adVarWChar},
-                       {"CONSTRAINT_TYPE", adVarWChar},
-                       {"IS_DEFERRABLE", adBoolean},
-                       {"INITIALLY_DEFERRED", adBoolean},
-                       {"DESCRIPTION", adVarWChar}});
             static const QRegularExpression re(QStringLiteral(
                 R"re(CONSTRAINT "((?:[^"]|"")+)" (PRIMARY KEY|UNIQUE|FOREIGN KEY|CHECK))re"));
             for (const auto* t : tabelas) {

@@ -206,6 +206,7 @@ class Tradutor {
     QString listaFrom(Escopo& escopo);
     QString referenciaTabela(Escopo& escopo);
     QString itemSelecao(Escopo& escopo, Selecao& s);
+    QString expandirEstrela(const Escopo& escopo, const QString& qualificador, Selecao& s);
 
     // ---- expressions ----
     Expr expressao(const Escopo& e) { return ou(e); }
@@ -429,18 +430,47 @@ Tradutor::Selecao Tradutor::select(const Escopo* pai) {
     return s;
 }
 
+// `*` or `t.*` written out as the columns of the tables in scope, so that every result
+// column has its known name and type; a subquery in scope keeps the star.
+QString Tradutor::expandirEstrela(const Escopo& escopo, const QString& qualificador, Selecao& s) {
+    QStringList colunas;
+    QVector<QString> nomes;
+    QVector<TipoSql> tipos;
+    bool achou = false;
+    for (const auto& entrada : escopo.entradas) {
+        if (!qualificador.isEmpty() &&
+            Catalogo::dobrar(entrada.apelido) != Catalogo::dobrar(qualificador)) {
+            continue;
+        }
+        achou = true;
+        if (!entrada.tabela) {
+            s.estrela = true;
+            QString escrito;
+            tipoDaColuna(escopo, qualificador, QString(), &escrito);
+            return qualificador.isEmpty() ? QStringLiteral("*") : escrito + QStringLiteral(".*");
+        }
+        for (const auto& c : entrada.tabela->colunas) {
+            colunas << Aspas(entrada.apelido) + QLatin1Char('.') + Aspas(c.nome);
+            nomes << QString();
+            tipos << c.tipo;
+        }
+    }
+    if (!achou) {
+        erro(QStringLiteral("nenhuma tabela para *"));
+    }
+    s.nomes += nomes;
+    s.tipos += tipos;
+    return colunas.join(QStringLiteral(", "));
+}
+
 QString Tradutor::itemSelecao(Escopo& escopo, Selecao& s) {
     if (aceitarSimbolo("*")) {
-        s.estrela = true;
-        return QStringLiteral("*");
+        return expandirEstrela(escopo, QString(), s);
     }
     if (ehNome(atual()) && adiante(1).ehSimbolo(".") && adiante(2).ehSimbolo("*")) {
         const QString q = nome();
         m_p += 2;
-        s.estrela = true;
-        QString escrito;
-        tipoDaColuna(escopo, q, QString(), &escrito);
-        return escrito + QStringLiteral(".*");
+        return expandirEstrela(escopo, q, s);
     }
     QString apelido;
     bool temApelido = false;

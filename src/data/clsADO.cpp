@@ -1,7 +1,6 @@
 #include "data/clsADO.h"
 
 #include <QStringList>
-#include <exception>
 
 #include "data/ErroNumerado.h"
 #include "data/ErrosADO.h"
@@ -16,7 +15,8 @@ bool Tentar(Passo&& passo, Captura&& capturar) {
         return true;
     } catch (const ErroNumerado& e) {
         capturar(e.Number(), e.Description());
-    } catch (const std::exception& e) {
+    } catch (...) {
+        // Nothing else is thrown by design; should it be, it still must not pass.
         capturar(dados::ErroNaoEspecificado, dados::TextoDoErro(dados::ErroNaoEspecificado));
     }
     return false;

@@ -29,7 +29,7 @@ bool clsDAO::capturando(F&& operacao) {
         return true;
     } catch (const ErroNumerado& e) {
         m_errorNumber = e.Number();
-        m_errorString = TextoErroDao(e.Number());
+        m_errorString = e.Description();
     } catch (const std::exception& e) {
         m_errorNumber = daoErroReservado;
         m_errorString = TextoErroDao(daoErroReservado);

@@ -1,7 +1,6 @@
 #include "data/clsLinkarSQLMDB.h"
 
 #include "data/DE.h"
-#include "data/DaoErros.h"
 #include "data/ErroNumerado.h"
 #include "data/Recordset.h"
 #include "data/ValorSeNulo.h"
@@ -40,7 +39,7 @@ bool clsLinkarSQLMDB::RegistrarDatabase(const QString& fRegisterName, const QStr
         return true;
     } catch (const ErroNumerado& e) {
         m_errorNumber = e.Number();
-        m_errorString = TextoErroDao(e.Number());
+        m_errorString = e.Description();
         return false;
     }
 }

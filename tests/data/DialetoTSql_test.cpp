@@ -307,6 +307,35 @@ TEST_F(DialetoTest, LogTablesOfTheMergeAreCreatedAndUsed) {
     EXPECT_EQ(linhas("SELECT ID_Paciente FROM Exame"), QStringList({"10"}));
 }
 
+TEST_F(DialetoTest, PatientInsertAndUpdateAsTheRecordWritesThem) {
+    exec(
+        "Insert Into Paciente (Nome , Nome_Soundex, Nome_Meio, Nome_Meio_Soundex, Nome_Último, "
+        "Nome_Último_Soundex, RG, CIC, Endereço, CEP, Bairro, Cidade, Estado, Email, Telefone, "
+        "Sexo, Raça, Convênio, Data_Nascimento, Profissão, Número_Convênio, Peso, Altura, "
+        "Prontuário, ID_Paciente_Externo) Values ('JOSE',  Soundex('JOSE'), 'DA',  "
+        "Soundex('DA'), 'SILVA',  Soundex('SILVA'), '123', '', '', '', '', '', '', '', '', 'M', "
+        "'', 'SUS',  NULL,  '', '', '70,5', '1,80', 'P1', '' )");
+    EXPECT_EQ(linhas("Select @@Identity as ID"), QStringList({"1"}));
+    EXPECT_EQ(linhas("Select Nome_Soundex, Nome_Meio_Soundex, Nome_Último_Soundex, "
+                     "Data_Nascimento, Peso From Paciente Where ID_paciente = 1"),
+              QStringList({"J200|D000|S410|<NULL>|70,5"}));
+    exec(
+        "Update Paciente  Set Nome = 'D' + CHAR(39) + 'AVILA',  Nome_Soundex = Soundex('D' + "
+        "CHAR(39) + 'AVILA'),  Nome_Meio = '',  Nome_Meio_Soundex = Soundex(''),  Nome_Último = "
+        "'SILVA',  Nome_Último_Soundex =  Soundex('SILVA'),  RG = '123',  CIC = '',  Endereço = "
+        "'',  CEP = '',  Bairro = '',  Cidade = '',  Estado = '',  Email = '',  Telefone = '',  "
+        "Sexo = 'M',  Raça = '',  Convênio = '',  Data_Nascimento = '2007-06-21 00:00:00',  "
+        "Profissão = '',  Número_Convênio = '',  Peso = '',  Altura = '',  Prontuário = 'P1',  "
+        "ID_Paciente_Externo = ''  Where ID_Paciente = 1");
+    EXPECT_EQ(linhas("Select Nome, Nome_Soundex, Nome_Meio_Soundex, Data_Nascimento From "
+                     "Paciente Where ID_paciente = 1"),
+              QStringList({"D'AVILA|D000|0000|21/06/2007"}));
+    EXPECT_EQ(linhas("Select count(*) From Paciente  Where Nome = 'D' + CHAR(39) + 'AVILA' AND "
+                     "Nome_Meio = '' AND Nome_Último = 'SILVA'"),
+              QStringList({"1"}));
+    exec("Update Exame Set Paciente = 'JOSE DA SILVA' Where ID_Paciente = 1");
+}
+
 TEST_F(DialetoTest, SysobjectsListsUserTablesOnly) {
     exec("CREATE VIEW vNomes AS SELECT Nome FROM Paciente");
     const QStringList tabelas = linhas(
@@ -364,6 +393,8 @@ TEST(Colacao, OrdersAndEquatesLikeSqlServer) {
     EXPECT_LT(cmp("JOÃO", "JOAQUIM"), 0);
     EXPECT_EQ(cmp("JOÃO", "joão"), 0);
     EXPECT_NE(cmp("JOÃO", "JOAO"), 0);
+    EXPECT_EQ(cmp("ÿß", "Ÿß"), 0);
+    EXPECT_LT(cmp("Ÿ", "z"), 0);
     EXPECT_LT(cmp("", "A"), 0);
     const auto data = [](const char* a, const char* b) {
         return dados::CompararDataTSql(a, int(strlen(a)), b, int(strlen(b)));

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/OdbcTeste.h"
+
 #include "data/DaoErros.h"
 #include "data/ErroNumerado.h"
 #include "data/clsDAO.h"
@@ -16,6 +18,9 @@ namespace {
 class DesktopDb : public ::testing::Test {
   protected:
     void SetUp() override {
+        // The driver manager reads its ini paths once per program: the test ones, before the
+        // first link tries to reach a source.
+        odbcteste::Conexao(QString());
         ASSERT_TRUE(pasta.isValid());
         caminho = pasta.filePath("Tessivar.mdb");
         db.Create(caminho);

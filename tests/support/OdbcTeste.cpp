@@ -15,7 +15,11 @@ struct Registro {
         const QString ini = QStringLiteral(
                                 "[%1]\nDescription=SQLite3 ODBC Driver\nDriver=libsqlite3odbc.so\n"
                                 "Setup=libsqlite3odbc.so\n")
-                                .arg(Driver());
+                                .arg(Driver()) +
+                            // The name the table linker registers its data sources under.
+                            QStringLiteral(
+                                "[SQL Server]\nDescription=SQLite3 ODBC Driver\n"
+                                "Driver=libsqlite3odbc.so\n");
         escrever("odbcinst.ini", ini);
         escrever("odbc.ini", QString());
         qputenv("ODBCSYSINI", QFile::encodeName(pasta.path()));

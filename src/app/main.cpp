@@ -1,0 +1,88 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "main/frmPrincipal.h"
+
+namespace {
+
+void digitar(QWidget* campo, const QString& texto) {
+    for (const QChar c : texto) {
+        QKeyEvent tecla(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(campo, &tecla);
+    }
+}
+
+// Demo automation (CADUNIR_DEMO_LOGIN=user:password): waits for the real login dialog, types
+// the name and the password into its fields and presses Enter in the password box, which runs
+// the same check as a person would. A message box on the way means the log-in failed: there
+// is nobody to answer it, so the run stops with the message on stderr.
+void automatizarLogin(const QString& credenciais) {
+    const qsizetype dois = credenciais.indexOf(QLatin1Char(':'));
+    const QString usuario = credenciais.left(dois);
+    const QString senha = dois < 0 ? QString() : credenciais.mid(dois + 1);
+    auto* relogio = new QTimer(qApp);
+    QObject::connect(relogio, &QTimer::timeout, relogio, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            return;
+        }
+        if (auto* caixa = qobject_cast<QMessageBox*>(modal)) {
+            std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(caixa->text()));
+            std::exit(1);
+        }
+        auto* nome = modal->findChild<QLineEdit*>(QStringLiteral("txtUsuário"));
+        auto* chave = modal->findChild<QLineEdit*>(QStringLiteral("txtPassword"));
+        if (!nome || !chave || !relogio->property("pendente").isNull()) {
+            return;
+        }
+        relogio->setProperty("pendente", true);
+        nome->selectAll();
+        digitar(nome, usuario);
+        chave->setFocus();
+        digitar(chave, senha);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QCoreApplication::sendEvent(chave, &enter);
+    });
+    relogio->start(100);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Digit grouping "1.234" and dates dd/MM/yyyy whatever the machine's own locale.
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    QApplication app(argc, argv);
+
+    const QString login = qEnvironmentVariable("CADUNIR_DEMO_LOGIN");
+    if (!login.isEmpty()) {
+        automatizarLogin(login);
+    }
+
+    frmPrincipal janela;
+    if (!janela.Form_Load()) {
+        return 0;
+    }
+    janela.show();
+
+    // CADUNIR_SCREENSHOT=file.png: once the window with its first grouping is on screen, save
+    // it and leave (the demo's headless run).
+    const QString foto = qEnvironmentVariable("CADUNIR_SCREENSHOT");
+    if (!foto.isEmpty()) {
+        QTimer::singleShot(500, &janela, [&janela, foto] {
+            if (!janela.grab().save(foto, "PNG")) {
+                std::fprintf(stderr, "cadunir: cannot write %s\n", qUtf8Printable(foto));
+                QApplication::exit(1);
+                return;
+            }
+            std::printf("%s\n", qUtf8Printable(foto));
+            QApplication::quit();
+        });
+    }
+    return app.exec();
+}

@@ -1,0 +1,140 @@
+#include "merge/frmPacienteBase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "data/DE.h"
+#include "ui/Detalhe.h"
+#include "ui/ListaPacientes.h"
+#include "ui/MsgBox.h"
+#include "ui/ctlNvPreferDE.h"
+
+frmPacienteBase::frmPacienteBase(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmPacienteBase"));
+    setWindowTitle(QStringLiteral("Paciente base"));
+
+    Frame3 = new QGroupBox(QStringLiteral("Marque o cadastro que permanecerá"), this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    lstSemelhante = new QListWidget(Frame3);
+    lstSemelhante->setObjectName(QStringLiteral("lstSemelhante"));
+    NvPreferSemelhante = new ctlNvPreferDE(Frame3);
+    NvPreferSemelhante->setObjectName(QStringLiteral("NvPreferSemelhante"));
+    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
+    cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
+
+    auto* quadro = new QHBoxLayout(Frame3);
+    quadro->addWidget(lstSemelhante, 1);
+    quadro->addWidget(NvPreferSemelhante, 1);
+    auto* botoes = new QHBoxLayout;
+    botoes->addStretch();
+    botoes->addWidget(cmdOK);
+    botoes->addWidget(cmdCancelar);
+    auto* raiz = new QVBoxLayout(this);
+    raiz->addWidget(Frame3, 1);
+    raiz->addLayout(botoes);
+    resize(720, 420);
+
+    connect(lstSemelhante, &QListWidget::currentRowChanged, this,
+            [this](int) { lstSemelhante_Click(); });
+    connect(lstSemelhante, &QListWidget::itemChanged, this, &frmPacienteBase::itemMudou);
+    connect(cmdOK, &QPushButton::clicked, this, &frmPacienteBase::cmdOK_Click);
+    connect(cmdCancelar, &QPushButton::clicked, this, &frmPacienteBase::cmdCancelar_Click);
+}
+
+frmPacienteBase::~frmPacienteBase() = default;
+
+void frmPacienteBase::Iniciar(const QStringList& fArPacientes) {
+    QString pasta = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!pasta.endsWith(QDir::separator())) {
+        pasta += QDir::separator();
+    }
+    Detalhe_Configurar(*NvPreferSemelhante, pasta + QStringLiteral("Paciente.pre"), &DE(),
+                       QStringLiteral("ID_Paciente"), &DE().rsPaciente);
+    m_idPacienteBase = 0;
+
+    QString ids = fArPacientes.join(QLatin1Char(','));
+    if (ids.endsWith(QLatin1Char(','))) {
+        ids.chop(1);
+    }
+    const QString sql =
+        QStringLiteral(
+            " SELECT TOP 500 ID_Paciente, Prontuário, Nome + Case When Nome_Meio Is Null "
+            "Then '' Else ' ' + Nome_Meio End + Case When Nome_Último Is Null Then '' "
+            "Else ' ' + Nome_Último End as Nome_Completo, ID_Paciente_Externo ") +
+        QStringLiteral(" FROM Paciente  ") + QStringLiteral(" WHERE ID_Paciente IN (") + ids +
+        QStringLiteral(")");
+    clsADO& ado = ADO();
+    if (!ado.AbrirRecordset(DE().Conexao, DE().rsSemelhante, sql)) {
+        MsgBox(QStringLiteral("Ao preencher a lista de paciente para ser escolhido o paciente "
+                              "base, ocorreu o seguinte erro:") +
+               QStringLiteral("\n\n") + QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") +
+               ado.ErrorString());
+        return;
+    }
+    {
+        const QSignalBlocker bloqueio(lstSemelhante);
+        lstSemelhante->clear();
+        PreencherListaPacientes(*lstSemelhante, DE().rsSemelhante);
+        if (lstSemelhante->count() > 0) {
+            lstSemelhante->setCurrentRow(0);
+        }
+    }
+    lstSemelhante_Click();
+}
+
+void frmPacienteBase::lstSemelhante_Click() {
+    MostrarPacienteDaLinha(*lstSemelhante, *NvPreferSemelhante);
+}
+
+void frmPacienteBase::itemMudou(QListWidgetItem* item) {
+    lstSemelhante_ItemCheck(lstSemelhante->row(item));
+}
+
+void frmPacienteBase::lstSemelhante_ItemCheck(int Item) {
+    if (!m_tag.isEmpty() || Item < 0) {
+        return;
+    }
+    if (lstSemelhante->item(Item)->checkState() != Qt::Checked) {
+        return;
+    }
+    // One survivor only: ticking a line unticks every other one.
+    m_tag = QStringLiteral("NFN");
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        if (i != Item) {
+            lstSemelhante->item(i)->setCheckState(Qt::Unchecked);
+        }
+    }
+    m_tag.clear();
+}
+
+void frmPacienteBase::cmdOK_Click() {
+    int marcados = 0;
+    int primeiro = -1;
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        if (lstSemelhante->item(i)->checkState() == Qt::Checked) {
+            if (primeiro < 0) {
+                primeiro = i;
+            }
+            ++marcados;
+        }
+    }
+    if (marcados != 1) {
+        MsgBox(QStringLiteral("Marque o cadastro que permanecerá."));
+        return;
+    }
+    m_idPacienteBase = lstSemelhante->item(primeiro)->data(Qt::UserRole).toInt();
+    hide();
+}
+
+void frmPacienteBase::cmdCancelar_Click() {
+    m_idPacienteBase = 0;
+    hide();
+}

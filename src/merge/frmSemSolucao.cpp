@@ -1,0 +1,404 @@
+#include "merge/frmSemSolucao.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
+
+#include "data/DE.h"
+#include "data/Diagnostico.h"
+#include "data/ErroNumerado.h"
+#include "data/ErrosADO.h"
+#include "data/ValorSeNulo.h"
+#include "merge/PacienteSemSolucao.h"
+#include "ui/Ampulheta.h"
+#include "ui/MostrarModal.h"
+#include "ui/MsgBox.h"
+
+namespace {
+
+// The catalogue's catch-all reason ("Outros"): it needs a note.
+constexpr qint32 kJustificativaOutros = 3;
+// Descricao is nvarchar(255): longer notes are refused at the keyboard, not by the database.
+constexpr int kTamanhoObs = 255;
+
+// A database failure as the boxes show it: after the sentence either two line feeds (layout A)
+// or nothing at all (layout B), then "number - text".
+QString LayoutA(const QString& frase, qint32 numero, const QString& texto) {
+    return frase + QStringLiteral("\n\n") + QString::number(numero) + QStringLiteral(" - ") + texto;
+}
+QString LayoutB(const QString& frase, qint32 numero, const QString& texto) {
+    return frase + QString::number(numero) + QStringLiteral(" - ") + texto;
+}
+QString LayoutA_ADO(const QString& frase) {
+    return LayoutA(frase, ADO().ErrorNumber(), ADO().ErrorString());
+}
+QString LayoutB_Erro(const QString& frase, const ErroNumerado& erro) {
+    return LayoutB(frase, erro.Number(), dados::TextoDoErro(erro.Number()));
+}
+
+const QString kAoAbrir = QStringLiteral("Ao abrir Paciente sem solução, ocorreu o seguinte erro:");
+
+QString Texto(Recordset& rs, const QString& campo) {
+    return ValorSeNulo(rs.Fields(campo).Value(), QString()).toString();
+}
+qint32 Numero(Recordset& rs, const QString& campo) {
+    return ValorSeNulo(rs.Fields(campo).Value(), 0).toInt();
+}
+
+// The fields every save writes, on the record set's current (or new) row.
+void PreencherMarca(Recordset& rs, qint32 fID_Justificativa, const QString& fMotivo) {
+    rs.Fields(QStringLiteral("ID_PacienteLogJustificativa")).setValue(fID_Justificativa);
+    rs.Fields(QStringLiteral("Descricao")).setValue(fMotivo);
+    rs.Fields(QStringLiteral("ID_Usuario")).setValue(ID_UsuarioLogado);
+}
+
+}  // namespace
+
+frmSemSolucao::frmSemSolucao(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSemSolucao"));
+    setWindowTitle(QStringLiteral("Marcar paciente como sem solução"));
+
+    const QString legendas[] = {QStringLiteral("Paciente:"), QStringLiteral("Prontuário:"),
+                                QStringLiteral("Motivo:"), QStringLiteral("Observação:")};
+    for (int i = 0; i < int(lblCaption.size()); ++i) {
+        lblCaption[i] = new QLabel(legendas[i], this);
+        lblCaption[i]->setObjectName(QStringLiteral("lblCaption_%1").arg(i));
+    }
+    lblPaciente = new QLabel(this);
+    lblPaciente->setObjectName(QStringLiteral("lblPaciente"));
+    lblProntuario = new QLabel(this);
+    lblProntuario->setObjectName(QStringLiteral("lblProntuario"));
+    for (QLabel* valor : {lblPaciente, lblProntuario}) {
+        valor->setFrameShape(QFrame::StyledPanel);
+        valor->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    dtcboMotivo = new QComboBox(this);
+    dtcboMotivo->setObjectName(QStringLiteral("dtcboMotivo"));
+    dtcboMotivo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    txtObs = new QLineEdit(this);
+    txtObs->setObjectName(QStringLiteral("txtObs"));
+    txtObs->setMaxLength(kTamanhoObs);
+    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
+    cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
+    cmdCancelar->setAutoDefault(false);
+
+    auto* grade = new QGridLayout;
+    QWidget* valores[] = {lblPaciente, lblProntuario, dtcboMotivo, txtObs};
+    for (int i = 0; i < int(lblCaption.size()); ++i) {
+        lblCaption[i]->setBuddy(valores[i]);
+        grade->addWidget(lblCaption[i], i, 0, Qt::AlignRight | Qt::AlignVCenter);
+        grade->addWidget(valores[i], i, 1);
+    }
+    grade->setColumnStretch(1, 1);
+    auto* botoes = new QHBoxLayout;
+    botoes->addStretch();
+    botoes->addWidget(cmdOK);
+    botoes->addWidget(cmdCancelar);
+    auto* raiz = new QVBoxLayout(this);
+    raiz->addLayout(grade);
+    raiz->addLayout(botoes);
+    setMinimumWidth(420);
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmSemSolucao::cmdOK_Click);
+    connect(cmdCancelar, &QPushButton::clicked, this, &frmSemSolucao::cmdCancelar_Click);
+    // Programmatic changes count too (as the controls' change events do); Iniciar clears the
+    // flag after filling the controls.
+    connect(txtObs, &QLineEdit::textChanged, this, [this] { m_alterado = true; });
+    connect(dtcboMotivo, &QComboBox::currentIndexChanged, this, [this] { m_alterado = true; });
+}
+
+bool frmSemSolucao::Iniciar(qint32 fID_Paciente, const QString& fPaciente,
+                            const QString& fProntuario) {
+    m_ID_Paciente = fID_Paciente;
+    m_Paciente = fPaciente;
+    m_Prontuario = fProntuario;
+    lblPaciente->setText(fPaciente);
+    lblProntuario->setText(fProntuario);
+    Preencher_Justificativa();
+    if (PacienteSemSolucao_Existir(fID_Paciente)) {
+        PacienteSemSolucao_PosicionarControles(fID_Paciente);
+    }
+    m_alterado = false;
+    return true;
+}
+
+bool frmSemSolucao::AbrirOuAvisar(Recordset& rs, const QString& sql, const QString& frase) {
+    if (ADO().AbrirRecordset(DE().Conexao, rs, sql)) {
+        return true;
+    }
+    Avisar(LayoutA_ADO(frase));
+    return false;
+}
+
+void frmSemSolucao::Avisar(const QString& texto) {
+    if (m_ampulheta) {
+        m_ampulheta->Restaurar();
+    }
+    MsgBox(texto);
+}
+
+bool frmSemSolucao::Preencher_Justificativa() {
+    dtcboMotivo->clear();
+    Recordset& rs = DE().rsGeral;
+    if (!ADO().AbrirRecordset(
+            DE().Conexao, rs,
+            QStringLiteral(" Select * From PacienteLogJustificativa ORDER BY Justificativa"))) {
+        Avisar(LayoutB(
+            QStringLiteral("Ao preencher a lista de justificativas, ocorreu o seguinte erro:"),
+            ADO().ErrorNumber(), ADO().ErrorString()));
+        return false;
+    }
+    try {
+        for (; !rs.Eof(); rs.MoveNext()) {
+            dtcboMotivo->addItem(Texto(rs, QStringLiteral("Justificativa")),
+                                 Numero(rs, QStringLiteral("ID_PacienteLogJustificativa")));
+        }
+        if (rs.RecordCount() > 0) {
+            rs.MoveFirst();
+        }
+    } catch (const ErroNumerado& erro) {
+        // A catalogue without the expected columns: the list stays empty, as after a failed
+        // query, so OK can only ask for a reason.
+        dtcboMotivo->clear();
+        Avisar(LayoutB_Erro(
+            QStringLiteral("Ao preencher a lista de justificativas, ocorreu o seguinte erro:"),
+            erro));
+        return false;
+    }
+    // A combo selects its first item by itself; the dialog starts with no reason chosen.
+    dtcboMotivo->setCurrentIndex(-1);
+    return true;
+}
+
+bool frmSemSolucao::PacienteSemSolucao_Existir(qint32 fID_Paciente) {
+    const QString frase = QStringLiteral(
+        "Ao verificar se o Paciente já está marcado como sem solução, ocorreu o seguinte erro:");
+    Recordset rs;
+    if (!AbrirOuAvisar(
+            rs,
+            QStringLiteral("SELECT COUNT(*) FROM PacienteLogSemSolucao WHERE ID_Paciente = ") +
+                QString::number(fID_Paciente),
+            frase)) {
+        return false;
+    }
+    try {
+        const bool existe = ValorSeNulo(rs.Fields(0).Value(), 0).toInt() > 0;
+        rs.Close();
+        return existe;
+    } catch (const ErroNumerado& erro) {
+        Avisar(LayoutA(frase, erro.Number(), dados::TextoDoErro(erro.Number())));
+        return false;
+    }
+}
+
+bool frmSemSolucao::PacienteSemSolucao_PosicionarControles(qint32 fID_Paciente) {
+    const QString frase = QStringLiteral(
+        "Ao posicionar os controles do Paciente marcado como sem solução, ocorreu o seguinte "
+        "erro:");
+    Recordset rs;
+    if (!AbrirOuAvisar(rs,
+                       QStringLiteral("SELECT * FROM PacienteLogSemSolucao WHERE ID_Paciente = ") +
+                           QString::number(fID_Paciente),
+                       frase)) {
+        return false;
+    }
+    try {
+        if (rs.RecordCount() > 0) {
+            rs.MoveFirst();
+            // A reason missing from the list leaves the combo with no choice.
+            dtcboMotivo->setCurrentIndex(
+                dtcboMotivo->findData(Numero(rs, QStringLiteral("ID_PacienteLogJustificativa"))));
+            txtObs->setText(Texto(rs, QStringLiteral("Descricao")));
+            m_ID_PacienteLogSemSolucao = Numero(rs, QStringLiteral("ID_PacienteLogSemSolucao"));
+        }
+        rs.Close();
+        return true;
+    } catch (const ErroNumerado& erro) {
+        Avisar(LayoutA(frase, erro.Number(), dados::TextoDoErro(erro.Number())));
+        return false;
+    }
+}
+
+void frmSemSolucao::cmdOK_Click() {
+    Ampulheta ampulheta;
+    m_ampulheta = &ampulheta;
+    const auto soltar = qScopeGuard([this] { m_ampulheta = nullptr; });
+
+    if (dtcboMotivo->currentIndex() < 0) {
+        Avisar(QStringLiteral("Selecione um motivo."));
+        dtcboMotivo->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const qint32 motivo = dtcboMotivo->currentData().toInt();
+    const QString obs = txtObs->text();
+    // Only an empty note is refused: a blank is a note the administrator chose to write.
+    if (motivo == kJustificativaOutros && obs.isEmpty()) {
+        Avisar(QStringLiteral(
+            "Escolhendo a opção outros, o campo observação passa a ser obrigatório."));
+        txtObs->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    bool gravado = true;
+    if (m_ID_PacienteLogSemSolucao < 1) {
+        gravado = PacienteSemSolucao_Adicionar(m_ID_Paciente, motivo, obs);
+    } else if (m_alterado) {
+        gravado = PacienteSemSolucao_Atualizar(m_ID_Paciente, motivo, obs);
+    }
+    if (!gravado) {
+        return;
+    }
+    m_OK = true;
+    ampulheta.Restaurar();
+    accept();
+}
+
+void frmSemSolucao::cmdCancelar_Click() {
+    m_OK = false;
+    QDialog::reject();
+}
+
+void frmSemSolucao::reject() {
+    cmdCancelar_Click();
+}
+
+bool frmSemSolucao::PacienteSemSolucao_Adicionar(qint32 fID_Paciente, qint32 fID_Justificativa,
+                                                 const QString& fMotivo) {
+    // A query that returns no row: only the empty, updatable row set is wanted.
+    Recordset rs;
+    if (!AbrirOuAvisar(rs,
+                       QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = -1"),
+                       kAoAbrir)) {
+        return false;
+    }
+    try {
+        rs.AddNew();
+        rs.Fields(QStringLiteral("ID_Paciente")).setValue(fID_Paciente);
+        PreencherMarca(rs, fID_Justificativa, fMotivo);
+        // Data is left alone: the column default stamps the server's time.
+        rs.Update();
+        rs.Close();
+        return true;
+    } catch (const ErroNumerado& erro) {
+        Avisar(LayoutB_Erro(
+            QStringLiteral("Ao adicionar PacienteSemSolucao, ocorreu o seguinte erro:"), erro));
+        return false;
+    }
+}
+
+bool frmSemSolucao::PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID_Justificativa,
+                                                 const QString& fMotivo) {
+    Recordset rs;
+    if (!AbrirOuAvisar(rs,
+                       QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = ") +
+                           QString::number(fID_Paciente),
+                       kAoAbrir)) {
+        return false;
+    }
+    try {
+        // Two workstations may have marked the patient at once: the first row is the mark.
+        if (rs.RecordCount() > 0) {
+            rs.MoveFirst();
+            PreencherMarca(rs, fID_Justificativa, fMotivo);
+            rs.Fields(QStringLiteral("Data")).setValue(QDateTime::currentDateTime());
+            rs.Update();
+        }
+        rs.Close();
+        return true;
+    } catch (const ErroNumerado& erro) {
+        Avisar(LayoutB_Erro(
+            QStringLiteral("Ao atualizar PacienteSemSolucao, ocorreu o seguinte erro:"), erro));
+        return false;
+    }
+}
+
+bool frmSemSolucao::PacienteSemSolucao_Remover(qint32 fID_Paciente) {
+    if (!ADO().ExecutarSQL(
+            DE().Conexao, QStringLiteral("DELETE FROM PacienteLogSemSolucao Where ID_Paciente = ") +
+                              QString::number(fID_Paciente))) {
+        Avisar(LayoutA_ADO(kAoAbrir));
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+const QString kDicaMarcado = QStringLiteral("Paciente marcado como sem solução");
+
+// The record number of a patient among the rows of fRS, read without moving its cursor (the
+// record set stays as the list's owner left it); empty when the patient is not there.
+QString ProntuarioNasLinhas(const Recordset& fRS, qint32 fID_Paciente) {
+    if (fRS.State() != adStateOpen) {
+        return QString();
+    }
+    const dados::ResultData& resultado = fRS.Data();
+    int colunaId = -1;
+    int colunaProntuario = -1;
+    for (int i = 0; i < resultado.columns.size(); ++i) {
+        const QString& nome = resultado.columns[i].name;
+        if (nome.compare(QStringLiteral("ID_Paciente"), Qt::CaseInsensitive) == 0) {
+            colunaId = i;
+        } else if (nome.compare(QStringLiteral("Prontuário"), Qt::CaseInsensitive) == 0) {
+            colunaProntuario = i;
+        }
+    }
+    if (colunaId < 0 || colunaProntuario < 0) {
+        return QString();
+    }
+    for (const auto& linha : resultado.rows) {
+        if (linha[colunaId].toInt() == fID_Paciente) {
+            return ValorSeNulo(linha[colunaProntuario], QString()).toString();
+        }
+    }
+    return QString();
+}
+
+}  // namespace
+
+bool SemSolucao_MostrarMarcas(QListWidget& lista) {
+    QList<qint32> ids;
+    for (int i = 0; i < lista.count(); ++i) {
+        ids << lista.item(i)->data(Qt::UserRole).toInt();
+    }
+    QSet<qint32> marcados;
+    const bool lidas = PacienteSemSolucao_Marcados(DE().Conexao, ADO(), ids, marcados);
+    if (!lidas) {
+        dados::RegistrarDiagnostico(QStringLiteral("Marcas de sem solução não lidas: %1 - %2")
+                                        .arg(ADO().ErrorNumber())
+                                        .arg(ADO().ErrorString()));
+    }
+    const QIcon icone = lista.style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int i = 0; i < lista.count(); ++i) {
+        QListWidgetItem* item = lista.item(i);
+        const bool marcado = marcados.contains(ids[i]);
+        item->setIcon(marcado ? icone : QIcon());
+        item->setToolTip(marcado ? kDicaMarcado : QString());
+    }
+    return lidas;
+}
+
+bool SemSolucao_MarcarLinhaAtual(QListWidget& lista, const Recordset& fRS) {
+    const QListWidgetItem* item = lista.currentItem();
+    if (!item) {
+        return false;
+    }
+    const qint32 id = item->data(Qt::UserRole).toInt();
+    frmSemSolucao dialogo(lista.window());
+    dialogo.Iniciar(id, item->text(), ProntuarioNasLinhas(fRS, id));
+    MostrarModal(dialogo);
+    if (!dialogo.OK()) {
+        return false;
+    }
+    SemSolucao_MostrarMarcas(lista);
+    return true;
+}

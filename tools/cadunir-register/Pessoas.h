@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+#include <deque>
+
+// The synthetic patients of the demo register: a deterministic stream of patient rows, some of
+// which are the same person registered again, the way reception desks do it.
+namespace registro {
+
+// splitmix64: the same numbers on every compiler and platform (the standard distributions
+// are not portable), so a seed always gives the same register.
+class Sorteio {
+  public:
+    explicit Sorteio(quint64 semente) : m_estado(semente) {}
+    quint64 proximo();
+    int ate(int n) { return int(proximo() % quint64(n)); }  // 0 .. n-1
+    bool chance(int porCento) { return ate(100) < porCento; }
+    template <class Lista>
+    const auto& um(const Lista& l) {
+        return l[ate(int(l.size()))];
+    }
+
+  private:
+    quint64 m_estado;
+};
+
+// How a repeated record differs from the person's first record.
+enum class Variante {
+    Nenhuma,        // not a repeated record
+    Identico,       // the same names typed again
+    MeioNuloVazio,  // the first record has a NULL middle name, the repeat an empty one
+    Caixa,          // the names in mixed case
+    Grafia,         // the same RG or CIC, a name spelled differently
+};
+
+struct ExameGerado {
+    QString numero;  // Número_Exame
+    QString tipo;    // Exame_Tipo.Código_Tipo
+    QDate data;
+};
+
+// One row of Paciente. A null QString is a NULL column; an empty, non-null one is ''.
+struct PacienteGerado {
+    QString nome, nomeMeio, nomeUltimo, rg, cic, endereco, cep, bairro, cidade, estado, telefone,
+        sexo, raca, convenio, profissao, numeroConvenio, peso, altura, email, prontuario, externo;
+    QDate nascimento;  // invalid = NULL
+    int grupo = 0;     // > 0: the planted duplicate group this record belongs to
+    Variante variante = Variante::Nenhuma;
+    QVector<ExameGerado> exames;
+};
+
+// The exam types of the register (Exame_Tipo): code and description.
+struct TipoExame {
+    const char* codigo;
+    const char* descricao;
+};
+const QVector<TipoExame>& TiposExame();
+
+class GeradorPacientes {
+  public:
+    // duplicadosPorCento: the share of records (0-90) that belong to a planted group of two
+    // or three records of one person.
+    GeradorPacientes(quint64 semente, int duplicadosPorCento);
+
+    PacienteGerado Proximo();
+    int Grupos() const { return m_grupos; }
+
+  private:
+    PacienteGerado novaPessoa();
+    PacienteGerado repetir(PacienteGerado& primeiro, Variante v);
+    void registroProprio(PacienteGerado& p);  // the fields each registration gets anew
+    void gerarExames(PacienteGerado& p);
+
+    Sorteio m_s;
+    int m_chanceGrupoPorMil;
+    std::deque<PacienteGerado> m_pendentes;
+    qint64 m_pessoas = 0;
+    qint64 m_registros = 0;
+    qint64 m_exames = 0;
+    int m_grupos = 0;
+};
+
+// The variants' spelling helpers, exposed for their tests.
+QString SemAcentos(const QString& s);
+QString CaixaMista(const QString& s);  // "MARIA DE SOUZA" -> "Maria de Souza"
+QString OutraGrafia(const QString& nome);
+QString DigitosCPF(quint64 base9);  // nine digits + the two check digits
+
+}  // namespace registro

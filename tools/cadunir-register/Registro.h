@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class Connection;
+class clsADO;
+
+// The demo register: a SQLite file in a demo Windows folder, with the product tables, the
+// synthetic patients and their exams, the catalogues, an administrator and an ordinary user,
+// and the Tessivar.INI that points the program at it.
+namespace registro {
+
+struct OpcoesRegistro {
+    qint64 pacientes = 20000;
+    int duplicadosPorCento = 10;  // share of records in planted duplicate groups
+    quint64 semente = 20070621;
+    QString pasta;            // the demo Windows folder
+    bool substituir = false;  // overwrite an existing register
+};
+
+// The two log-ins the register holds (README.md documents them).
+struct LoginDemo {
+    const char* nome;
+    const char* usuario;
+    const char* senha;
+    int tipoPerfil;
+};
+const LoginDemo& LoginAdministrador();
+const LoginDemo& LoginComum();
+
+struct ResumoRegistro {
+    qint64 pacientes = 0;
+    qint64 exames = 0;
+    int grupos = 0;  // planted duplicate groups
+};
+
+// Called after every batch of patients (done, total).
+using Progresso = std::function<void(qint64, qint64)>;
+
+QString ArquivoRegistro(const QString& pasta);
+QString StringDeConexao(const QString& arquivo);
+
+// Fills a register that has the schema but no rows, inside one transaction; on failure it
+// rolls back and says why in `erro`.
+bool PreencherRegistro(Connection& cn, clsADO& ado, const OpcoesRegistro& opcoes,
+                       ResumoRegistro& resumo, QString& erro, const Progresso& progresso = {});
+
+// The whole command: refuses to overwrite an existing register unless told to, writes the file
+// (schema and rows), then Tessivar.INI. A failure leaves no half-written register behind.
+bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString& erro,
+                   const Progresso& progresso = {});
+
+}  // namespace registro
