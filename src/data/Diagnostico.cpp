@@ -11,8 +11,10 @@
 namespace dados {
 
 QString MascararSenhas(const QString& texto) {
+    // A value may be braced ({a;b}, with }} inside) or quoted ("a;b", 'a;b'): mask it whole.
     static const QRegularExpression conexao(
-        QStringLiteral(R"re(((?:Password|Pwd)\s*=\s*)(\{[^}]*\}|[^;]*))re"),
+        QStringLiteral(
+            R"re(((?:Password|Pwd)\s*=\s*)(\{(?:[^}]|\}\})*\}|"(?:[^"]|"")*"|'(?:[^']|'')*'|[^;]*))re"),
         QRegularExpression::CaseInsensitiveOption);
     // Senha = '...' with doubled quotes inside the literal, and '..' + CHAR(39) + '..' runs.
     static const QRegularExpression senha(

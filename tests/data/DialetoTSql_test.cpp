@@ -378,6 +378,9 @@ TEST(Diagnostico, PasswordsAreMasked) {
                                     "Catalog=x"),
               "Provider=SQLOLEDB;User ID=sa;Password=***;Initial Catalog=x");
     EXPECT_EQ(dados::MascararSenhas("DSN=x;UID=a;PWD={a;b}"), "DSN=x;UID=a;PWD=***");
+    EXPECT_EQ(dados::MascararSenhas("DSN=x;PWD={a}};b};UID=a"), "DSN=x;PWD=***;UID=a");
+    EXPECT_EQ(dados::MascararSenhas("Password=\"a;b\";User ID=u"), "Password=***;User ID=u");
+    EXPECT_EQ(dados::MascararSenhas("Password='a;''b';User ID=u"), "Password=***;User ID=u");
     EXPECT_EQ(dados::MascararSenhas("WHERE Senha = 'O' + CHAR(39) + 'k''x' AND USUÁRIO = 'a'"),
               "WHERE Senha = '***' AND USUÁRIO = 'a'");
     EXPECT_EQ(dados::MascararSenhas(" Senha = 'x', "), " Senha = '***', ");
