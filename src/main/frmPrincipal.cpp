@@ -26,6 +26,7 @@
 #include "merge/MostrarMensagem.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/frmPacienteBase.h"
+#include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
 #include "settings/clsINI.h"
 #include "settings/clsIO.h"
@@ -87,6 +88,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     dbGridCriterio->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
+    connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
     connect(lstSemelhante, &QListWidget::itemChanged, this,
@@ -151,8 +153,12 @@ void frmPrincipal::montarJanela() {
     Frame5->setFrameShape(QFrame::StyledPanel);
     cmdUnificar = nomeado(new QPushButton(QStringLiteral("Unificar cadastros")),
                           QStringLiteral("cmdUnificar"));
+    cmdSemSolucao =
+        nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
+    cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
     {
         auto* f5 = new QHBoxLayout(Frame5);
+        f5->addWidget(cmdSemSolucao);
         f5->addStretch();
         f5->addWidget(cmdUnificar);
 
@@ -543,6 +549,7 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
         lstSemelhante->clear();
         m_marcadorLista.clear();
         PreencherListaPacientes(*lstSemelhante, rs);
+        SemSolucao_MostrarMarcas(*lstSemelhante);
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);
         }
@@ -585,6 +592,10 @@ bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacien
 
 // ---------------------------------------------------------------------------------------------
 // Unify command
+
+void frmPrincipal::cmdSemSolucao_Click() {
+    SemSolucao_MarcarLinhaAtual(*lstSemelhante, DE().rsSemelhante);
+}
 
 void frmPrincipal::cmdUnificar_Click() {
     Ampulheta ampulheta;

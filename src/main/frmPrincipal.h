@@ -54,6 +54,8 @@ class frmPrincipal : public QMainWindow {
 
     // Unify command.
     void cmdUnificar_Click();
+    // Marks the similar list's current patient as having no solution.
+    void cmdSemSolucao_Click();
     bool PacienteUnificarCadastros(QStringList& farSemelhantes);
 
     void txtCaption_GotFocus(int Index);
@@ -85,6 +87,7 @@ class frmPrincipal : public QMainWindow {
     QListWidget* lstSemelhante;
     QFrame* Frame5;
     QPushButton* cmdUnificar;
+    QPushButton* cmdSemSolucao;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
     QFrame* Frame4;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -18,6 +19,7 @@
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
 #include "merge/frmPacienteBase.h"
+#include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
@@ -574,3 +576,30 @@ TEST_F(JanelaPrincipal, AGroupOfNullsListsNobodyAndEmptiesTheDetail) {
 }
 
 }  // namespace
+
+TEST_F(Unificar, TheCurrentPatientCanBeMarkedWithoutSolutionFromTheList) {
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    janela.lstSemelhante->setCurrentRow(1);
+    EXPECT_TRUE(janela.lstSemelhante->item(1)->icon().isNull());
+
+    roteiro.Entao([&](QDialog& d) {
+        auto* f = Como<frmSemSolucao>(d);
+        EXPECT_EQ(f->lblPaciente->text(), "ANA LIMA");
+        f->dtcboMotivo->setCurrentIndex(f->dtcboMotivo->findText("Outros"));
+        Digitar(f->txtObs, QStringLiteral("Dois prontuários no hospital"));
+        Clicar(f->cmdOK);
+    });
+    Clicar(janela.cmdSemSolucao);
+    EXPECT_EQ(roteiro.Mostrados(), 2);  // the login, then the mark
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM PacienteLogSemSolucao WHERE "
+                                    "ID_Paciente = %1 AND ID_PacienteLogJustificativa = 3")
+                         .arg(ana[1])),
+              1);
+    // The row shows its mark without any change to its text; the others carry none.
+    EXPECT_FALSE(janela.lstSemelhante->item(1)->icon().isNull());
+    EXPECT_TRUE(janela.lstSemelhante->item(0)->icon().isNull());
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
+}
