@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "Esquema.h"
@@ -31,6 +32,10 @@ const QString kSemPerfil =
 class frmLoginTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // ctest runs every test of this program as a process of its own, side by side: each
+        // process gets a settings folder of its own (before its first settings access).
+        static QTemporaryDir configuracao;
+        qputenv("XDG_CONFIG_HOME", configuracao.path().toUtf8());
         ASSERT_TRUE(ADO().AbrirConexão(cn(), reg.connectionString()));
         QString erro;
         ASSERT_TRUE(registro::CriarEsquema(cn(), ADO(), erro)) << erro.toStdString();
