@@ -6,6 +6,7 @@
 #include <QSet>
 #include <algorithm>
 
+#include "data/ErroNumerado.h"
 #include "data/Recordset.h"
 #include "data/TextoSQL.h"
 #include "merge/MostrarMensagem.h"
@@ -655,6 +656,14 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
 
     if (!fADO.TransaçãoFinalizar(fCN)) {
         fErro.AtualizarErro(fADO.ErrorNumber(), fADO.ErrorString(), proc);
+        // A commit that failed must not leave the changes pending for a later statement.
+        if (fADO.ProfundidadeTransação() == 0) {
+            try {
+                fCN.RollbackTrans();
+            } catch (const ErroNumerado&) {
+                // nothing was pending
+            }
+        }
         return false;
     }
     return true;

@@ -513,3 +513,28 @@ TEST(DesfazerInterrompido, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
                 kPares);
     EXPECT_GT(restaurados, 0);
 }
+
+TEST(RegistroUnificacao, FalhaDeUmaMetadeDesfazAsDuas) {
+    Registro r;
+    const QByteArray tudo = r.Instantaneo();
+    {
+        // The record of what the log cannot hold fails: the merge goes too.
+        SqlRecorder gravador(r.cn());
+        gravador.failOnSql("INSERT INTO Cadunir_UnificacaoExtra");
+        EXPECT_FALSE(r.Unificar(10, {11, 12}));
+    }
+    EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+    EXPECT_EQ(r.Instantaneo(), tudo);
+    {
+        // The merge fails half-way: nothing of ours is left either.
+        SqlRecorder gravador(r.cn());
+        gravador.failOnSql(" DELETE FROM Paciente WHERE ID_Paciente = 12");
+        EXPECT_FALSE(r.Unificar(10, {11, 12}));
+    }
+    EXPECT_EQ(r.Instantaneo(), tudo);
+    // A copy already gone is not recorded; the rest is.
+    ASSERT_TRUE(r.Unificar(10, {11, 99}));
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoExtra"), 1);
+    EXPECT_EQ(r.Valor("SELECT ID_Convenio_Plano FROM Cadunir_UnificacaoExtra").toInt(), 42);
+    EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoSobrevivente"), 0);
+}
