@@ -49,7 +49,7 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
     : QDialog(parent), m_cn(fCN), m_ado(fADO), m_usuario(fID_Usuario) {
     setObjectName(QStringLiteral("frmHistorico"));
     setWindowTitle(QStringLiteral("Histórico de unificações"));
-    resize(980, 640);
+    resize(1200, 700);
     EscolherArquivo = [](QWidget* pai) {
         return QFileDialog::getSaveFileName(pai, QStringLiteral("Exportar histórico"),
                                             QStringLiteral("historico.csv"),
@@ -89,6 +89,9 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
                                    QStringLiteral("Exames"), QStringLiteral("Situação")});
     lstHistorico->setRootIsDecorated(true);
     lstHistorico->setUniformRowHeights(true);
+    // The names take the room left; the other columns are as wide as what they show.
+    lstHistorico->header()->setStretchLastSection(false);
+    lstHistorico->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     lstHistorico->header()->setSectionResizeMode(2, QHeaderView::Stretch);
 
     lblComparacao = nomeado(new QLabel, QStringLiteral("lblComparacao"));
@@ -96,6 +99,8 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
     tblComparacao->setHorizontalHeaderLabels(
         {QStringLiteral("Removido (registrado)"), QStringLiteral("Mantido (atual)")});
     tblComparacao->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    tblComparacao->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblComparacao->setWordWrap(false);
     tblComparacao->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     cmdExportar =
@@ -112,7 +117,7 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
     botoes->addWidget(cmdFechar);
 
     auto* corpo = new QHBoxLayout;
-    corpo->addWidget(lstHistorico, 3);
+    corpo->addWidget(lstHistorico, 5);
     auto* detalhe = new QVBoxLayout;
     detalhe->addWidget(lblComparacao);
     detalhe->addWidget(tblComparacao);
