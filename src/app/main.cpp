@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/DE.h"
 #include "main/frmPrincipal.h"
+#include "merge/GrupoComConflito.h"
+#include "merge/frmCompararPacientes.h"
 
 namespace {
 
@@ -52,6 +55,28 @@ void automatizarLogin(const QString& credenciais) {
     relogio->start(100);
 }
 
+// CADUNIR_SCREENSHOT_COMPARACAO=file.png: the comparison of a demo group whose records show a
+// sign of different people, saved like the main window. False when it could not be written.
+bool salvarComparacao(QWidget* janela, const QString& foto) {
+    QList<qint32> ids;
+    if (!GrupoComConflito(DE().Conexao, ADO(), ids)) {
+        std::fprintf(stderr, "cadunir: no demo group with a conflict to compare\n");
+        return false;
+    }
+    frmCompararPacientes comparacao(janela);
+    if (!comparacao.Iniciar(ids)) {
+        return false;
+    }
+    comparacao.show();
+    QCoreApplication::processEvents();
+    if (!comparacao.grab().save(foto, "PNG")) {
+        std::fprintf(stderr, "cadunir: cannot write %s\n", qUtf8Printable(foto));
+        return false;
+    }
+    std::printf("%s\n", qUtf8Printable(foto));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +106,11 @@ int main(int argc, char** argv) {
                 return;
             }
             std::printf("%s\n", qUtf8Printable(foto));
+            const QString comparacao = qEnvironmentVariable("CADUNIR_SCREENSHOT_COMPARACAO");
+            if (!comparacao.isEmpty() && !salvarComparacao(&janela, comparacao)) {
+                QApplication::exit(1);
+                return;
+            }
             QApplication::quit();
         });
     }

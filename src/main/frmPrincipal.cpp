@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -24,7 +25,9 @@
 #include "data/ValorSeNulo.h"
 #include "main/clsPacienteCriterio.h"
 #include "merge/MostrarMensagem.h"
+#include "merge/clsDecisaoPessoas.h"
 #include "merge/clsPacienteUnificar.h"
+#include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
@@ -89,6 +92,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
+    connect(cmdComparar, &QPushButton::clicked, this, &frmPrincipal::cmdComparar_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
     connect(lstSemelhante, &QListWidget::itemChanged, this,
@@ -156,10 +160,18 @@ void frmPrincipal::montarJanela() {
     cmdSemSolucao =
         nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
     cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdComparar =
+        nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
+    cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    cmdComparar->setToolTip(
+        QStringLiteral("Comparar lado a lado os cadastros marcados, ou todos "
+                       "os da lista quando menos de dois estão marcados "
+                       "(Ctrl+K)"));
     {
         auto* f5 = new QHBoxLayout(Frame5);
         f5->addWidget(cmdSemSolucao);
         f5->addStretch();
+        f5->addWidget(cmdComparar);
         f5->addWidget(cmdUnificar);
 
         auto* contador = new QHBoxLayout;
@@ -316,6 +328,9 @@ bool frmPrincipal::Form_Load() {
         if (!unificar.CriarTabelas()) {
             return false;
         }
+    }
+    if (!clsDecisaoPessoas().CriarTabela()) {
+        return false;
     }
 
     Detalhe_Configurar(*NvPreferSemelhante, m_pastaAplicacao + QStringLiteral("Paciente.pre"),
@@ -550,6 +565,7 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
         m_marcadorLista.clear();
         PreencherListaPacientes(*lstSemelhante, rs);
         SemSolucao_MostrarMarcas(*lstSemelhante);
+        Decisao_MostrarMarcas(*lstSemelhante);
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);
         }
@@ -597,6 +613,23 @@ void frmPrincipal::cmdSemSolucao_Click() {
     SemSolucao_MarcarLinhaAtual(*lstSemelhante, DE().rsSemelhante);
 }
 
+void frmPrincipal::cmdComparar_Click() {
+    QList<qint32> marcados;
+    QList<qint32> todos;
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        const QListWidgetItem* item = lstSemelhante->item(i);
+        todos << item->data(Qt::UserRole).toInt();
+        if (item->checkState() == Qt::Checked) {
+            marcados << todos.last();
+        }
+    }
+    CompararPacientes(this, marcados.size() >= 2 ? marcados : todos);
+    // Decisions may have been recorded or removed: the list's marks follow.
+    const QSignalBlocker bloqueio(lstSemelhante);
+    SemSolucao_MostrarMarcas(*lstSemelhante);
+    Decisao_MostrarMarcas(*lstSemelhante);
+}
+
 void frmPrincipal::cmdUnificar_Click() {
     Ampulheta ampulheta;
     QStringList semelhantes{QString()};
@@ -630,9 +663,13 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
     for (const QString& id : farSemelhantes) {
         copias.append(id.toInt());
     }
-    // One outer transaction level around every merge: all of them happen, or none.
-    clsPacienteUnificar unificar;
-    return unificar.PacienteUnificarCadastros(base, copias, ID_UsuarioLogado);
+    // The review, then one transaction around every merge and the base's new values. A record
+    // another workstation removed meanwhile cancels it all and the grid shows the register now.
+    const ResultadoUnificacao resultado = UnificarRevisando(this, copias, base);
+    if (resultado == ResultadoUnificacao::CadastroAusente) {
+        ReLinkarGrid();
+    }
+    return resultado == ResultadoUnificacao::Unificada;
 }
 
 void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {

@@ -56,6 +56,8 @@ class frmPrincipal : public QMainWindow {
     void cmdUnificar_Click();
     // Marks the similar list's current patient as having no solution.
     void cmdSemSolucao_Click();
+    // Compares the ticked records side by side (all listed ones when fewer than two are ticked).
+    void cmdComparar_Click();
     bool PacienteUnificarCadastros(QStringList& farSemelhantes);
 
     void txtCaption_GotFocus(int Index);
@@ -88,6 +90,7 @@ class frmPrincipal : public QMainWindow {
     QFrame* Frame5;
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
+    QPushButton* cmdComparar;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
     QFrame* Frame4;
