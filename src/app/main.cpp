@@ -1,8 +1,11 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +14,7 @@
 #include "main/frmPrincipal.h"
 #include "merge/GrupoComConflito.h"
 #include "merge/frmCompararPacientes.h"
+#include "ui/MsgBox.h"
 
 namespace {
 
@@ -77,6 +81,61 @@ bool salvarComparacao(QWidget* janela, const QString& foto) {
     return true;
 }
 
+// Demo automation (CADUNIR_SCREENSHOT_HISTORICO=file.png): merges the first two records of the
+// similar list through the real unify command (the base chooser keeps the first), then opens
+// the history, saves it as a picture and prints its path. Dialogs are answered from a timer,
+// as a person would answer them.
+bool fotografarHistorico(frmPrincipal& janela, const QString& foto) {
+    if (janela.lstSemelhante->count() < 2) {
+        std::fprintf(stderr, "cadunir: no group to merge for the history picture\n");
+        return false;
+    }
+    bool salva = false;
+    auto* relogio = new QTimer(&janela);
+    QObject::connect(relogio, &QTimer::timeout, relogio, [&salva, foto] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            return;
+        }
+        if (modal->objectName() == QLatin1String("frmPacienteBase")) {
+            auto* lista = modal->findChild<QListWidget*>(QStringLiteral("lstSemelhante"));
+            if (lista && lista->count() > 0) {
+                lista->item(0)->setCheckState(Qt::Checked);
+                modal->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            }
+        } else if (modal->objectName() == QLatin1String("frmCompararPacientes")) {
+            // The review of the merge: conflicts confirmed, values as proposed.
+            auto* confirmar = modal->findChild<QCheckBox*>(QStringLiteral("chkConfirmar"));
+            if (confirmar && confirmar->isVisible()) {
+                confirmar->setChecked(true);
+            }
+            modal->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        } else if (modal->objectName() == QLatin1String("frmHistorico")) {
+            salva = modal->grab().save(foto, "PNG");
+            modal->findChild<QPushButton*>(QStringLiteral("cmdFechar"))->click();
+        }
+    });
+    relogio->start(300);
+    for (int i = 0; i < 2; ++i) {
+        janela.lstSemelhante->item(i)->setCheckState(Qt::Checked);
+    }
+    {
+        // The outcome message goes to the terminal: nobody is there to close a box.
+        const MsgBoxHandler anterior = DefinirMsgBoxHandler(
+            [](const QString& texto) { std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto)); });
+        janela.cmdUnificar_Click();
+        DefinirMsgBoxHandler(anterior);
+    }
+    janela.cmdHistorico_Click();
+    relogio->stop();
+    if (!salva) {
+        std::fprintf(stderr, "cadunir: cannot write %s\n", qUtf8Printable(foto));
+        return false;
+    }
+    std::printf("%s\n", qUtf8Printable(foto));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,6 +167,11 @@ int main(int argc, char** argv) {
             std::printf("%s\n", qUtf8Printable(foto));
             const QString comparacao = qEnvironmentVariable("CADUNIR_SCREENSHOT_COMPARACAO");
             if (!comparacao.isEmpty() && !salvarComparacao(&janela, comparacao)) {
+                QApplication::exit(1);
+                return;
+            }
+            const QString historico = qEnvironmentVariable("CADUNIR_SCREENSHOT_HISTORICO");
+            if (!historico.isEmpty() && !fotografarHistorico(janela, historico)) {
                 QApplication::exit(1);
                 return;
             }

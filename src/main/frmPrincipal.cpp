@@ -27,7 +27,9 @@
 #include "merge/MostrarMensagem.h"
 #include "merge/clsDecisaoPessoas.h"
 #include "merge/clsPacienteUnificar.h"
+#include "merge/clsUnificacaoHistorico.h"
 #include "merge/frmCompararPacientes.h"
+#include "merge/frmHistorico.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
@@ -93,6 +95,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
     connect(cmdComparar, &QPushButton::clicked, this, &frmPrincipal::cmdComparar_Click);
+    connect(cmdHistorico, &QPushButton::clicked, this, &frmPrincipal::cmdHistorico_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
     connect(lstSemelhante, &QListWidget::itemChanged, this,
@@ -167,9 +170,13 @@ void frmPrincipal::montarJanela() {
         QStringLiteral("Comparar lado a lado os cadastros marcados, ou todos "
                        "os da lista quando menos de dois estão marcados "
                        "(Ctrl+K)"));
+    cmdHistorico =
+        nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
+    cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
     {
         auto* f5 = new QHBoxLayout(Frame5);
         f5->addWidget(cmdSemSolucao);
+        f5->addWidget(cmdHistorico);
         f5->addStretch();
         f5->addWidget(cmdComparar);
         f5->addWidget(cmdUnificar);
@@ -326,6 +333,11 @@ bool frmPrincipal::Form_Load() {
     {
         clsPacienteUnificar unificar;
         if (!unificar.CriarTabelas()) {
+            return false;
+        }
+        // The program's own history tables, next to the log tables they complete.
+        clsUnificacaoHistorico historico(DE().Conexao, ado);
+        if (!historico.CriarTabelas()) {
             return false;
         }
     }
@@ -670,6 +682,13 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
         ReLinkarGrid();
     }
     return resultado == ResultadoUnificacao::Unificada;
+}
+
+void frmPrincipal::cmdHistorico_Click() {
+    frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+    MostrarModal(historico);
+    // An undo puts records back: the groups on screen may have changed.
+    ReLinkarGrid();
 }
 
 void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {

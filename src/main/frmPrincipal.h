@@ -59,6 +59,8 @@ class frmPrincipal : public QMainWindow {
     // Compares the ticked records side by side (all listed ones when fewer than two are ticked).
     void cmdComparar_Click();
     bool PacienteUnificarCadastros(QStringList& farSemelhantes);
+    // Opens the merge history, where a merge can be undone.
+    void cmdHistorico_Click();
 
     void txtCaption_GotFocus(int Index);
 
@@ -91,6 +93,7 @@ class frmPrincipal : public QMainWindow {
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
     QPushButton* cmdComparar;
+    QPushButton* cmdHistorico;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
     QFrame* Frame4;

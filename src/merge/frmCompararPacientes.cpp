@@ -22,6 +22,7 @@
 #include "data/DE.h"
 #include "data/Diagnostico.h"
 #include "merge/clsDecisaoPessoas.h"
+#include "merge/clsUnificacaoHistorico.h"
 #include "merge/clsUnificacaoRevisada.h"
 #include "ui/Ampulheta.h"
 #include "ui/MostrarModal.h"
@@ -615,9 +616,27 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
     }
     clsUnificacaoRevisada unificacao;
     bool feito = false;
+    bool executado = false;
+    clsError registro;
     {
         Ampulheta ampulheta;
-        feito = unificacao.Executar(fID_Base, fIDs, ID_UsuarioLogado, &revisao.Valores());
+        // The history's recording shares the transaction: what an undo needs is kept with the
+        // merges, or neither is.
+        feito = PacienteUnificarRegistrado(
+            DE().Conexao, ADO(), fID_Base, fIDs, ID_UsuarioLogado,
+            [&] {
+                executado = unificacao.Executar(fID_Base, fIDs, ID_UsuarioLogado,
+                                                &revisao.Valores());
+                return executado;
+            },
+            registro);
+    }
+    if (!feito && executado) {
+        MsgBox(QStringLiteral("A unificação falhou ao registrar o histórico. Nada foi alterado no "
+                              "cadastro.") +
+               QStringLiteral("\n\n") + QString::number(registro.ErrorNumber()) +
+               QStringLiteral(" - ") + registro.ErrorString());
+        return ResultadoUnificacao::Falhou;
     }
     MsgBox(unificacao.Mensagem());
     if (feito) {
