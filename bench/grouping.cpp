@@ -271,8 +271,8 @@ int EscreverReferencia(qint64 pacientes, const QString& saida) {
         auto* motor = dynamic_cast<dados::MotorEmbutido*>(&cn.engine());
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(motor->handle(),
-                           "SELECT type, sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY "
-                           "rowid",
+                           "SELECT type, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT "
+                           "LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid",
                            -1, &st, nullptr);
         while (sqlite3_step(st) == SQLITE_ROW) {
             const QString tipo = QString::fromUtf8((const char*)sqlite3_column_text(st, 0));

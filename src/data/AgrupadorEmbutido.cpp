@@ -40,6 +40,8 @@ class TabelaTextos {
         return std::string_view(m_bytes).substr(m_inicio[n - 1], m_inicio[n] - m_inicio[n - 1]);
     }
     size_t tamanho() const { return m_inicio.size() - 1; }
+    // Once every text is in, only texto() is needed: the look-up table goes.
+    void fechar() { std::vector<uint32_t>().swap(m_celulas); }
 
   private:
     void crescer() {
@@ -93,6 +95,26 @@ struct AgrupadorEmbutido::Coluna {
     TabelaTextos variantes;
     std::vector<uint32_t> classe;   // per variant, index 0 for NULL
     std::vector<uint32_t> exemplo;  // per class: one of its variants
+    std::vector<uint32_t> posto;    // per class: its place in the collation's order, once known
+
+    int comparar(uint32_t a, uint32_t b) const {
+        const std::string_view ta = variantes.texto(exemplo[a]);
+        const std::string_view tb = variantes.texto(exemplo[b]);
+        return data ? CompararDataTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()))
+                    : CompararTextoTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()));
+    }
+    void ordenar() {
+        std::vector<uint32_t> ordem(exemplo.size() - 1);
+        for (uint32_t i = 0; i < ordem.size(); ++i) {
+            ordem[i] = i + 1;
+        }
+        std::sort(ordem.begin(), ordem.end(),
+                  [this](uint32_t a, uint32_t b) { return comparar(a, b) < 0; });
+        posto.assign(exemplo.size(), 0);
+        for (uint32_t i = 0; i < ordem.size(); ++i) {
+            posto[ordem[i]] = i + 1;
+        }
+    }
 };
 
 std::optional<AgrupadorEmbutido::Pedido> AgrupadorEmbutido::Reconhecer(const QString& sql,
@@ -293,6 +315,7 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
     m_linhas = linhas;
     m_tabela = tabela;
     for (auto& c : novas) {
+        c->variantes.fechar();
         m_colunas.push_back(std::move(c));
     }
     return Carga::Feita;
@@ -393,7 +416,13 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
             grupos.push_back(g);
         }
     }
-    // ORDER BY: NULL first, then the collation of each column.
+    // ORDER BY: NULL first, then the collation of each column. A column with few values
+    // for the groups to sort gets its values put in order once (kept with the column).
+    for (Coluna* c : colunas) {
+        if (c->posto.empty() && c->exemplo.size() <= 4 * grupos.size() + 1024) {
+            c->ordenar();
+        }
+    }
     const auto comparar = [&](uint32_t a, uint32_t b) {
         for (size_t j = 0; j < k; ++j) {
             const uint32_t ca = tuplas[a * k + j], cb = tuplas[b * k + j];
@@ -404,14 +433,10 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
                 return ca == 0;
             }
             const Coluna& c = *colunas[j];
-            const std::string_view ta = c.variantes.texto(c.exemplo[ca]);
-            const std::string_view tb = c.variantes.texto(c.exemplo[cb]);
-            const int r =
-                c.data ? CompararDataTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()))
-                       : CompararTextoTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()));
-            if (r != 0) {
-                return r < 0;
+            if (!c.posto.empty()) {
+                return c.posto[ca] < c.posto[cb];
             }
+            return c.comparar(ca, cb) < 0;
         }
         return false;
     };

@@ -343,6 +343,9 @@ std::shared_ptr<const Traducao> MotorEmbutido::traduzir(const QString& sql) {
         carregarCatalogo();
     }
     auto t = std::make_shared<const Traducao>(TraduzirTSql(sql, m_catalogo));
+    if (sql.size() > 4096) {
+        return t;  // a long text is a one-off (a bulk INSERT): kept, it would only hold memory
+    }
     if (m_cache.size() >= 20000) {
         m_cache.clear();  // statements built with literals would otherwise grow it forever
     }
