@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QStringList>
 
-#include "data/DE.h"
-#include "data/ErroNumerado.h"
+#include "data/ado/DE.h"
+#include "data/base/ErroNumerado.h"
 #include "merge/MostrarMensagem.h"
 #include "patient/clsData.h"
 #include "patient/clsPaciente.h"

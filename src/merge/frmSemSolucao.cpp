@@ -11,11 +11,11 @@
 #include <QScopeGuard>
 #include <QStyle>
 
-#include "data/DE.h"
-#include "data/Diagnostico.h"
-#include "data/ErroNumerado.h"
-#include "data/ErrosADO.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/DE.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
+#include "data/base/ValorSeNulo.h"
 #include "merge/PacienteSemSolucao.h"
 #include "ui/Ampulheta.h"
 #include "ui/MostrarModal.h"

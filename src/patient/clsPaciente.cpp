@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-#include "data/ValorSeNulo.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/Consulta.h"
 #include "patient/NomeCompleto.h"
 #include "patient/clsData.h"

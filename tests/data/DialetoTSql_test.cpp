@@ -4,11 +4,11 @@
 #include <QFile>
 
 #include "EsquemaProduto.h"
-#include "data/Diagnostico.h"
-#include "data/ErrosADO.h"
-#include "data/FuncoesTSql.h"
-#include "data/ValorSeNulo.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/TabelaErros.h"
+#include "data/base/ValorSeNulo.h"
+#include "data/tsql/FuncoesTSql.h"
 #include "support/ImprimirQt.h"
 #include "support/TempRegister.h"
 

@@ -4,7 +4,7 @@
 #include <QRegularExpression>
 
 #include "RegistroMerge.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 #include "merge/clsPacienteUnificar.h"
 #include "patient/clsPaciente.h"
 #include "support/ImprimirQt.h"

@@ -4,8 +4,8 @@
 #include <QString>
 #include <QVariant>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "support/TempRegister.h"
 
 // A small register on a real embedded database file for the merge tests: the product's

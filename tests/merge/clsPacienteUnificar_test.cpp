@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include "RegistroMerge.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 #include "merge/MostrarMensagem.h"
 #include "support/ImprimirQt.h"
 #include "support/SqlRecorder.h"

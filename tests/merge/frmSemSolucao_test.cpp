@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "data/DE.h"
-#include "data/ErrosADO.h"
-#include "data/MotorEmbutido.h"
+#include "data/ado/DE.h"
+#include "data/base/TabelaErros.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/frmSemSolucao.h"

@@ -1,0 +1,347 @@
+#include "data/tsql/FuncoesTSql.h"
+
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <cstring>
+#include <vector>
+
+namespace dados {
+
+namespace {
+
+// Lower case and base letter (accent removed) of a code point. Latin-1 is done by table, the
+// rest through Qt; the register's names are almost all ASCII and Latin-1.
+struct Dobra {
+    char32_t minuscula;
+    char32_t base;
+};
+
+Dobra Dobrar(char32_t c) {
+    if (c < 0x80) {
+        const char32_t m = (c >= 'A' && c <= 'Z') ? c + 32 : c;
+        return {m, m};
+    }
+    if (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7) {
+        if (c == 0xDF) {
+            return {c, c};  // ß has no capital here and is a letter of its own
+        }
+        const char32_t m = (c <= 0xDE) ? c + 32 : c;
+        static const char bases[] = "aaaaaaaceeeeiiiidnooooo ouuuuyty";  // 0xE0..0xFF
+        char32_t b = static_cast<unsigned char>(bases[m - 0xE0]);
+        if (m == 0xE6 || m == 0xF0 || m == 0xFE || m == 0xF8) {
+            b = m;  // æ ð þ ø are letters of their own
+        }
+        return {m, b};
+    }
+    const char32_t m = QChar::toLower(c);
+    const QString d = QChar::decomposition(m);
+    return {m, d.isEmpty() ? m : static_cast<char32_t>(d.at(0).unicode())};
+}
+
+// Decodes UTF-8 (invalid bytes pass as themselves) after dropping trailing blanks.
+void Decodificar(const unsigned char* s, int n, std::vector<char32_t>& saida) {
+    while (n > 0 && s[n - 1] == ' ') {
+        --n;
+    }
+    saida.clear();
+    for (int i = 0; i < n;) {
+        const unsigned char c = s[i];
+        char32_t cp = c;
+        int extra = 0;
+        if (c >= 0xF0 && c < 0xF8) {
+            cp = c & 0x07;
+            extra = 3;
+        } else if (c >= 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if (c >= 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        }
+        if (i + extra > n - 1) {
+            extra = 0;  // a truncated sequence: keep the byte as it is
+            cp = c;
+        }
+        ++i;
+        for (int k = 0; k < extra && i < n; ++k, ++i) {
+            cp = (cp << 6) | (s[i] & 0x3F);
+        }
+        saida.push_back(cp);
+    }
+}
+
+int Sinal(long long d) {
+    return d < 0 ? -1 : (d > 0 ? 1 : 0);
+}
+
+int ColacaoTexto(void*, int na, const void* a, int nb, const void* b) {
+    return CompararTextoTSql(static_cast<const char*>(a), na, static_cast<const char*>(b), nb);
+}
+
+int ColacaoData(void*, int na, const void* a, int nb, const void* b) {
+    return CompararDataTSql(static_cast<const char*>(a), na, static_cast<const char*>(b), nb);
+}
+
+QString TextoDoArgumento(sqlite3_value* v) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                             sqlite3_value_bytes(v));
+}
+
+void ResultadoTexto(sqlite3_context* ctx, const QString& s) {
+    const QByteArray b = s.toUtf8();
+    sqlite3_result_text(ctx, b.constData(), b.size(), SQLITE_TRANSIENT);
+}
+
+void FuncaoSoundex(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    ResultadoTexto(ctx, SoundexTSql(TextoDoArgumento(argv[0])));
+}
+
+void FuncaoChar(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const sqlite3_int64 n = sqlite3_value_int64(argv[0]);
+    // CHAR covers the single-byte code page only; anything else is NULL, as on SQL Server.
+    if (n < 0 || n > 255) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    ResultadoTexto(ctx, QString(QChar(static_cast<char16_t>(n))));
+}
+
+void FuncaoMaiusculas(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    ResultadoTexto(ctx, TextoDoArgumento(argv[0]).toUpper());
+}
+
+void FuncaoMinusculas(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    ResultadoTexto(ctx, TextoDoArgumento(argv[0]).toLower());
+}
+
+bool ComoNumero(sqlite3_value* v, double* d, sqlite3_int64* i, bool* inteiro) {
+    switch (sqlite3_value_type(v)) {
+        case SQLITE_INTEGER:
+            *i = sqlite3_value_int64(v);
+            *inteiro = true;
+            return true;
+        case SQLITE_FLOAT:
+            *d = sqlite3_value_double(v);
+            *inteiro = false;
+            return true;
+        case SQLITE_TEXT: {
+            const QString t = TextoDoArgumento(v).trimmed();
+            bool ok = false;
+            *i = t.toLongLong(&ok);
+            if (ok) {
+                *inteiro = true;
+                return true;
+            }
+            *d = t.toDouble(&ok);
+            *inteiro = false;
+            return ok;
+        }
+        default:
+            return false;
+    }
+}
+
+// '+' whose operand types were unknown when the statement was translated: texts join, numbers
+// add, a text meeting a number converts to a number (or fails), NULL wins.
+void FuncaoSoma(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int ta = sqlite3_value_type(argv[0]);
+    const int tb = sqlite3_value_type(argv[1]);
+    if (ta == SQLITE_NULL || tb == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) {
+        ResultadoTexto(ctx, TextoDoArgumento(argv[0]) + TextoDoArgumento(argv[1]));
+        return;
+    }
+    double da = 0, db = 0;
+    sqlite3_int64 ia = 0, ib = 0;
+    bool inteiroA = false, inteiroB = false;
+    if (!ComoNumero(argv[0], &da, &ia, &inteiroA) || !ComoNumero(argv[1], &db, &ib, &inteiroB)) {
+        const QByteArray msg =
+            QStringLiteral("cadunir_conversao: falha ao converter '%1' ou '%2' em número")
+                .arg(TextoDoArgumento(argv[0]), TextoDoArgumento(argv[1]))
+                .toUtf8();
+        sqlite3_result_error(ctx, msg.constData(), msg.size());
+        return;
+    }
+    sqlite3_int64 soma = 0;
+    if (inteiroA && inteiroB) {
+        if (__builtin_add_overflow(ia, ib, &soma)) {
+            sqlite3_result_error(ctx, "cadunir_conversao: estouro aritmético", -1);
+            return;
+        }
+        sqlite3_result_int64(ctx, soma);
+    } else {
+        sqlite3_result_double(ctx, (inteiroA ? double(ia) : da) + (inteiroB ? double(ib) : db));
+    }
+}
+
+void FuncaoIdentidade(sqlite3_context* ctx, int, sqlite3_value**) {
+    const auto* estado = static_cast<const EstadoSessao*>(sqlite3_user_data(ctx));
+    if (estado->temIdentidade) {
+        sqlite3_result_int64(ctx, estado->identidade);
+    } else {
+        sqlite3_result_null(ctx);
+    }
+}
+
+// 'yyyy-mm-dd[ hh:mm[:ss[.fff]]]' -> 'yyyy-mm-dd hh:mm:ss' in `saida`; false if not a date.
+bool NormalizarData(const char* s, int n, char saida[19]) {
+    while (n > 0 && s[n - 1] == ' ') {
+        --n;
+    }
+    if (n < 10 || s[4] != '-' || s[7] != '-') {
+        return false;
+    }
+    std::memcpy(saida, "0000-00-00 00:00:00", 19);
+    std::memcpy(saida, s, 10);
+    if (n >= 16 && (s[10] == ' ' || s[10] == 'T')) {
+        std::memcpy(saida + 11, s + 11, 5);
+        if (n >= 19) {
+            std::memcpy(saida + 17, s + 17, 2);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int CompararTextoTSql(const char* a, int na, const char* b, int nb) {
+    const auto* ua = reinterpret_cast<const unsigned char*>(a);
+    const auto* ub = reinterpret_cast<const unsigned char*>(b);
+    while (na > 0 && ua[na - 1] == ' ') {
+        --na;
+    }
+    while (nb > 0 && ub[nb - 1] == ' ') {
+        --nb;
+    }
+    bool ascii = true;
+    for (int k = 0; k < na && ascii; ++k) {
+        ascii = !(ua[k] & 0x80);
+    }
+    for (int k = 0; k < nb && ascii; ++k) {
+        ascii = !(ub[k] & 0x80);
+    }
+    if (ascii) {
+        // Case-insensitive byte order.
+        const int n = na < nb ? na : nb;
+        for (int i = 0; i < n; ++i) {
+            unsigned char ca = ua[i], cb = ub[i];
+            if (ca >= 'A' && ca <= 'Z') {
+                ca += 32;
+            }
+            if (cb >= 'A' && cb <= 'Z') {
+                cb += 32;
+            }
+            if (ca != cb) {
+                return ca < cb ? -1 : 1;
+            }
+        }
+        return Sinal(static_cast<long long>(na) - nb);
+    }
+    // Accents present: order by base letters first, then by the letters themselves, so that
+    // "JOAO" < "JOÃO" < "JOAQUIM" and equality stays accent-sensitive.
+    thread_local std::vector<char32_t> da, db;
+    Decodificar(ua, na, da);
+    Decodificar(ub, nb, db);
+    const size_t m = da.size() < db.size() ? da.size() : db.size();
+    int secundaria = 0;
+    for (size_t k = 0; k < m; ++k) {
+        const Dobra fa = Dobrar(da[k]);
+        const Dobra fb = Dobrar(db[k]);
+        if (fa.base != fb.base) {
+            return fa.base < fb.base ? -1 : 1;
+        }
+        if (secundaria == 0 && fa.minuscula != fb.minuscula) {
+            secundaria = fa.minuscula < fb.minuscula ? -1 : 1;
+        }
+    }
+    if (da.size() != db.size()) {
+        return da.size() < db.size() ? -1 : 1;
+    }
+    return secundaria;
+}
+
+int CompararDataTSql(const char* a, int na, const char* b, int nb) {
+    char xa[19], xb[19];
+    const bool okA = NormalizarData(a, na, xa);
+    const bool okB = NormalizarData(b, nb, xb);
+    if (okA && okB) {
+        return Sinal(std::memcmp(xa, xb, 19));
+    }
+    if (okA != okB) {
+        return okA ? -1 : 1;  // dates before anything unreadable
+    }
+    const int r = std::memcmp(a, b, static_cast<size_t>(na < nb ? na : nb));
+    return r != 0 ? Sinal(r) : Sinal(static_cast<long long>(na) - nb);
+}
+
+QString SoundexTSql(const QString& texto) {
+    static const char codigos[] = "01230120022455012623010202";  // A..Z
+    const auto base = [](QChar c) -> char {
+        const Dobra d = Dobrar(c.unicode());
+        const char32_t b = d.base;
+        return (b >= 'a' && b <= 'z') ? static_cast<char>(b - 32) : 0;
+    };
+    if (texto.isEmpty() || !base(texto[0])) {
+        return QStringLiteral("0000");
+    }
+    QString r = texto.left(1).toUpper();
+    char ultimo = codigos[base(texto[0]) - 'A'];
+    // Only the first word counts: the code stops at the first character that is no letter.
+    for (int i = 1; i < texto.size() && r.size() < 4; ++i) {
+        const char letra = base(texto[i]);
+        if (!letra) {
+            break;
+        }
+        if (letra == 'H' || letra == 'W') {
+            continue;  // H and W do not separate letters of the same code
+        }
+        const char codigo = codigos[letra - 'A'];
+        if (codigo == '0') {
+            ultimo = '0';  // vowels (and Y) separate them
+            continue;
+        }
+        if (codigo != ultimo) {
+            r += QLatin1Char(codigo);
+        }
+        ultimo = codigo;
+    }
+    while (r.size() < 4) {
+        r += QLatin1Char('0');
+    }
+    return r;
+}
+
+void RegistrarFuncoesTSql(sqlite3* db, EstadoSessao* estado) {
+    sqlite3_create_collation(db, "TSQL", SQLITE_UTF8, nullptr, ColacaoTexto);
+    sqlite3_create_collation(db, "TSQLDATE", SQLITE_UTF8, nullptr, ColacaoData);
+    const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "tsql_soundex", 1, det, nullptr, FuncaoSoundex, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_char", 1, det, nullptr, FuncaoChar, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_upper", 1, det, nullptr, FuncaoMaiusculas, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_lower", 1, det, nullptr, FuncaoMinusculas, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_soma", 2, det, nullptr, FuncaoSoma, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_identidade", 0, SQLITE_UTF8, estado, FuncaoIdentidade,
+                            nullptr, nullptr);
+}
+
+}  // namespace dados

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <memory>
+
+#include "data/base/Engine.h"
+#include "data/tsql/FuncoesTSql.h"
+#include "data/tsql/TSqlCatalogo.h"
+#include "data/tsql/TSqlTradutor.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dados {
+
+// Owns one prepared statement.
+struct ComandoSqlite {
+    sqlite3_stmt* stmt = nullptr;
+    ComandoSqlite() = default;
+    ComandoSqlite(const ComandoSqlite&) = delete;
+    ComandoSqlite& operator=(const ComandoSqlite&) = delete;
+    ~ComandoSqlite();
+};
+
+// The embedded engine: a SQLite register file behind the T-SQL dialect layer.
+// Connection string: "Provider=SQLite;Data Source=<file>" and optionally "Busy Timeout=<ms>"
+// (how long a register locked by another process is waited for; 5000 by default). The file
+// must exist: opening never creates an empty register by accident (CriarRegistroVazio does).
+class MotorEmbutido : public Engine {
+  public:
+    explicit MotorEmbutido(const QString& connectionString);
+    ~MotorEmbutido() override;
+
+    void open() override;
+    void close() override;
+    qint64 execute(const QString& sql) override;
+    ResultData query(const QString& sql) override;
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+    ResultData schema(int kind, const QVariantList& criteria) override;
+    QString defaultDatabase() const override;
+    QVariant property(const QString& name) const override;
+
+    // The translation of a statement (cached by its text); for tests, tools and benchmarks.
+    std::shared_ptr<const Traducao> traduzir(const QString& sql);
+    sqlite3* handle() const { return m_db; }
+    // The catalogue the translations are made against (read now if stale).
+    const Catalogo& catalogo();
+
+  private:
+    void conferirEsquema();
+    void conferirTransacao();
+    void carregarCatalogo();
+    void executarInterno(const char* sql);
+    qint64 rodar(const ComandoTraduzido& c, const QString& original, ResultData* resultado);
+    [[noreturn]] void falhaSqlite(int rc, const QString& original);
+
+    QString m_connectionString;
+    QString m_arquivo;
+    int m_esperaMs = 5000;
+    bool m_emTransacao = false;  // begin() succeeded and no commit/rollback since
+    sqlite3* m_db = nullptr;
+    EstadoSessao m_estado;
+    Catalogo m_catalogo;
+    bool m_catalogoValido = false;
+    int m_versaoEsquema = -1;
+    sqlite3_stmt* m_versaoStmt = nullptr;
+    QHash<QString, std::shared_ptr<const Traducao>> m_cache;
+};
+
+// Creates an empty register file at `caminho` (fails if it exists). Returns false with a
+// message in `erro` on failure.
+bool CriarRegistroVazio(const QString& caminho, QString* erro = nullptr);
+
+}  // namespace dados
