@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "data/OperadoresTSql.h"
+#include "data/tsql/OperadoresTSql.h"
 
 namespace dados {
 

@@ -1,4 +1,4 @@
-#include "data/OperadoresTSql.h"
+#include "data/tsql/OperadoresTSql.h"
 
 #include <sqlite3.h>
 
