@@ -14,6 +14,7 @@
 #include "data/ado/DE.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/Relogio.h"
 #include "data/base/TabelaErros.h"
 #include "data/base/ValorSeNulo.h"
 #include "merge/PacienteSemSolucao.h"
@@ -309,7 +310,7 @@ bool frmSemSolucao::PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID
         if (rs.RecordCount() > 0) {
             rs.MoveFirst();
             PreencherMarca(rs, fID_Justificativa, fMotivo);
-            rs.Fields(QStringLiteral("Data")).setValue(QDateTime::currentDateTime());
+            rs.Fields(QStringLiteral("Data")).setValue(Relogio::Agora());
             rs.Update();
         }
         rs.Close();

@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "data/base/Relogio.h"
+
 namespace dados {
 
 QString MascararSenhas(const QString& texto) {
@@ -53,10 +55,9 @@ void SilenciarDiagnosticoNoTerminal(bool silenciar) {
 
 void RegistrarDiagnostico(const QString& linha) {
     const QString texto = MascararSenhas(linha);
-    const QByteArray bytes =
-        (QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ")) + texto +
-         QLatin1Char('\n'))
-            .toUtf8();
+    const QByteArray bytes = (Relogio::Agora().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ")) +
+                              texto + QLatin1Char('\n'))
+                                 .toUtf8();
     if (!g_silencioso) {
         std::fputs(("cadunir: " + texto + QLatin1Char('\n')).toUtf8().constData(), stderr);
     }

@@ -1,5 +1,9 @@
 #include "data/base/TabelaErros.h"
 
+#include <sqlite3.h>
+
+#include <QStringList>
+
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 
@@ -44,6 +48,94 @@ QString TextoDoErro(qint32 numero) {
         default:
             return QStringLiteral("Falha não especificada.");
     }
+}
+
+qint32 NumeroAdoDoSqlite(int codigo, int estendido, const QString& mensagem) {
+    qint32 numero = ErroNaoEspecificado;
+    switch (codigo & 0xFF) {
+        case SQLITE_CONSTRAINT:
+            numero = ErroIntegridade;
+            if (estendido == SQLITE_CONSTRAINT_CHECK) {
+                if (mensagem.contains(QLatin1String("cadunir_tamanho_"))) {
+                    numero = ErroDadosLongos;
+                } else if (mensagem.contains(QLatin1String("cadunir_data_"))) {
+                    numero = ErroConversao;
+                }
+            }
+            break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            numero = ErroTempoEsgotado;
+            break;
+        case SQLITE_READONLY:
+            numero = ErroPermissao;
+            break;
+        case SQLITE_MISMATCH:
+            numero = ErroConversao;
+            break;
+        case SQLITE_TOOBIG:
+            numero = ErroDadosLongos;
+            break;
+        case SQLITE_ERROR:
+            if (mensagem.startsWith(QLatin1String("no such table")) ||
+                mensagem.startsWith(QLatin1String("no such view"))) {
+                numero = ErroObjetoInexistente;
+            } else if (mensagem.contains(QLatin1String("cadunir_conversao"))) {
+                numero = ErroConversao;
+            } else if (mensagem.contains(QLatin1String("cadunir_estouro"))) {
+                numero = ErroDadosLongos;
+            } else {
+                numero = ErroComando;
+            }
+            break;
+        default:
+            break;
+    }
+    return numero;
+}
+
+qint32 NumeroAdoDoOdbc(const QString& estado, qint32 nativo) {
+    // Ask the native number when the driver gave only a generic state (FreeTDS and older
+    // drivers often say HY000 or 42000 for everything).
+    static const QStringList genericos = {"", "HY000", "S1000", "42000", "37000", "01000"};
+    if (genericos.contains(estado)) {
+        switch (nativo) {
+            case 208:  // invalid object name
+                return ErroObjetoInexistente;
+            case 515:   // NULL into a NOT NULL column
+            case 547:   // foreign key or check constraint
+            case 2601:  // duplicate key in a unique index
+            case 2627:  // primary key or unique constraint
+                return ErroIntegridade;
+            case 8152:  // string or binary data would be truncated
+            case 2628:
+                return ErroDadosLongos;
+            case 8114:  // error converting data type
+            case 241:   // conversion failed from character string to date
+            case 245:
+                return ErroConversao;
+            case 229:  // permission denied on an object, a column or the database
+            case 230:
+            case 262:
+                return ErroPermissao;
+            default:
+                break;
+        }
+    }
+    const QString classe = estado.left(2);
+    if (estado == "42S02" || estado == "S0002")
+        return ErroObjetoInexistente;
+    if (classe == "23")
+        return ErroIntegridade;
+    if (estado == "22001" || estado == "22003")
+        return ErroDadosLongos;
+    if (estado == "22005" || estado == "22007" || estado == "22008" || estado == "22018")
+        return ErroConversao;
+    if (estado == "HYT00" || estado == "HYT01" || estado == "S1T00")
+        return ErroTempoEsgotado;
+    if (classe == "42" || classe == "37" || estado == "S0022" || estado == "S0001")
+        return ErroComando;
+    return ErroNaoEspecificado;
 }
 
 void Falhar(qint32 numero, const QString& origem, const QString& detalhe) {
@@ -116,6 +208,52 @@ QString TextoErroDao(qint32 numero) {
         default:
             return QStringLiteral("Erro reservado.");
     }
+}
+
+qint32 NumeroDaoDoSqlite(int codigo, const QString& mensagem) {
+    qint32 numero = daoErroReservado;
+    switch (codigo & 0xff) {
+        case SQLITE_CONSTRAINT:
+            numero = (codigo == SQLITE_CONSTRAINT_UNIQUE || codigo == SQLITE_CONSTRAINT_PRIMARYKEY)
+                         ? daoValorDuplicado
+                     : codigo == SQLITE_CONSTRAINT_NOTNULL ? daoCampoNulo
+                                                           : daoViolacaoRegra;
+            break;
+        case SQLITE_READONLY:
+            numero = daoSomenteLeitura;
+            break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            numero = daoBloqueado;
+            break;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            numero = daoFormatoNaoReconhecido;
+            break;
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            numero = daoArquivoInacessivel;
+            break;
+        case SQLITE_IOERR:
+        case SQLITE_FULL:
+            numero = daoErroDisco;
+            break;
+        case SQLITE_ERROR:
+            if (mensagem.startsWith("no such table")) {
+                numero = daoTabelaNaoEncontrada;
+            } else if (mensagem.startsWith("no such column")) {
+                numero = daoParametrosInsuficientes;
+            } else if (mensagem.contains("already exists")) {
+                numero = daoTabelaExiste;
+            } else if (mensagem.contains("syntax error") || mensagem.contains("incomplete input")) {
+                numero = daoInstrucaoInvalida;
+            }
+            break;
+        default:
+            break;
+    }
+    return numero;
 }
 
 void LancarErroDao(qint32 numero, const QString& origem, const QString& detalhe) {

@@ -2,9 +2,11 @@
 
 #include <QString>
 
-// The ADO error numbers the data layer reports, each with one short Portuguese text. The
-// engines map their own codes (SQLite result codes, ODBC SQLSTATEs) onto these numbers; the
-// engine's long description goes to the diagnostics log, never into the short text.
+// The one table of the data layer's error numbers: ADO's (what Connection and Recordset
+// throw) and DAO's (what the desktop-database stand-in throws), each with one short
+// Portuguese text, and the maps from the engines' own codes (SQLite result codes, ODBC
+// SQLSTATEs and SQL Server's native numbers) onto them. The engine's long description goes
+// to the diagnostics log, never into the short text.
 namespace dados {
 
 enum ErroADO : qint32 {
@@ -34,6 +36,15 @@ QString TextoDoErro(qint32 numero);
 // Logs `detalhe` (the engine's long description) and throws ErroNumerado(numero, origem,
 // short text). Every failure of the data layer leaves through here.
 [[noreturn]] void Falhar(qint32 numero, const QString& origem, const QString& detalhe);
+
+// The ADO number for a failed SQLite call: `codigo` the primary result code, `estendido` the
+// extended one, `mensagem` SQLite's text (the embedded engine's check constraints name the
+// column rule that failed).
+qint32 NumeroAdoDoSqlite(int codigo, int estendido, const QString& mensagem);
+
+// The ADO number for an ODBC diagnostic: its SQLSTATE, and the server's native number, which
+// decides when the driver gives only a generic state.
+qint32 NumeroAdoDoOdbc(const QString& estado, qint32 nativo);
 
 }  // namespace dados
 
@@ -75,6 +86,9 @@ enum ErroDao : qint32 {
 };
 
 QString TextoErroDao(qint32 numero);
+
+// The DAO number for a failed SQLite call of the desktop database (`codigo` extended).
+qint32 NumeroDaoDoSqlite(int codigo, const QString& mensagem);
 
 // Writes `detalhe` (with number and source) to the diagnostics log and throws ErroNumerado
 // with the number's short text.

@@ -32,49 +32,8 @@ Conexao::~Conexao() {
 void FalhaSqlite(sqlite3* db, int rc, const char* origem, const QString& sql) {
     const QString mensagem =
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString(sqlite3_errstr(rc));
-    qint32 numero = daoErroReservado;
-    switch (rc & 0xff) {
-        case SQLITE_CONSTRAINT:
-            numero = (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
-                         ? daoValorDuplicado
-                     : rc == SQLITE_CONSTRAINT_NOTNULL ? daoCampoNulo
-                                                       : daoViolacaoRegra;
-            break;
-        case SQLITE_READONLY:
-            numero = daoSomenteLeitura;
-            break;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            numero = daoBloqueado;
-            break;
-        case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-            numero = daoFormatoNaoReconhecido;
-            break;
-        case SQLITE_CANTOPEN:
-        case SQLITE_PERM:
-        case SQLITE_AUTH:
-            numero = daoArquivoInacessivel;
-            break;
-        case SQLITE_IOERR:
-        case SQLITE_FULL:
-            numero = daoErroDisco;
-            break;
-        case SQLITE_ERROR:
-            if (mensagem.startsWith("no such table")) {
-                numero = daoTabelaNaoEncontrada;
-            } else if (mensagem.startsWith("no such column")) {
-                numero = daoParametrosInsuficientes;
-            } else if (mensagem.contains("already exists")) {
-                numero = daoTabelaExiste;
-            } else if (mensagem.contains("syntax error") || mensagem.contains("incomplete input")) {
-                numero = daoInstrucaoInvalida;
-            }
-            break;
-        default:
-            break;
-    }
-    LancarErroDao(numero, origem, sql.isEmpty() ? mensagem : mensagem + " [" + sql + "]");
+    LancarErroDao(NumeroDaoDoSqlite(rc, mensagem), origem,
+                  sql.isEmpty() ? mensagem : mensagem + " [" + sql + "]");
 }
 
 Conexao AbrirArquivo(const QString& path, bool criar, const char* origem) {

@@ -219,47 +219,7 @@ QVector<Diagnostico> LerDiagnosticos(const Handle& h) {
 }
 
 qint32 NumeroDoErro(const QString& estado, qint32 nativo) {
-    // Ask the native number when the driver gave only a generic state (FreeTDS and older
-    // drivers often say HY000 or 42000 for everything).
-    static const QStringList genericos = {"", "HY000", "S1000", "42000", "37000", "01000"};
-    if (genericos.contains(estado)) {
-        switch (nativo) {
-            case 208:  // invalid object name
-                return ErroObjetoInexistente;
-            case 515:   // NULL into a NOT NULL column
-            case 547:   // foreign key or check constraint
-            case 2601:  // duplicate key in a unique index
-            case 2627:  // primary key or unique constraint
-                return ErroIntegridade;
-            case 8152:  // string or binary data would be truncated
-            case 2628:
-                return ErroDadosLongos;
-            case 8114:  // error converting data type
-            case 241:   // conversion failed from character string to date
-            case 245:
-                return ErroConversao;
-            case 229:  // permission denied on an object, a column or the database
-            case 230:
-            case 262:
-                return ErroPermissao;
-            default:
-                break;
-        }
-    }
-    const QString classe = estado.left(2);
-    if (estado == "42S02" || estado == "S0002")
-        return ErroObjetoInexistente;
-    if (classe == "23")
-        return ErroIntegridade;
-    if (estado == "22001" || estado == "22003")
-        return ErroDadosLongos;
-    if (estado == "22005" || estado == "22007" || estado == "22008" || estado == "22018")
-        return ErroConversao;
-    if (estado == "HYT00" || estado == "HYT01" || estado == "S1T00")
-        return ErroTempoEsgotado;
-    if (classe == "42" || classe == "37" || estado == "S0022" || estado == "S0001")
-        return ErroComando;
-    return ErroNaoEspecificado;
+    return NumeroAdoDoOdbc(estado, nativo);
 }
 
 qint32 NumeroDoErro(const QVector<Diagnostico>& diagnosticos) {

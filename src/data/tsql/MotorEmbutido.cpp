@@ -11,6 +11,7 @@
 #include "data/base/CadeiaConexao.h"
 #include "data/base/EnumsADO.h"
 #include "data/base/TabelaErros.h"
+#include "data/tsql/RelogioSqlite.h"
 
 namespace dados {
 
@@ -144,7 +145,7 @@ void MotorEmbutido::open() {
     }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(m_arquivo).constData(), &db,
-                                   SQLITE_OPEN_READWRITE, nullptr);
+                                   SQLITE_OPEN_READWRITE, VfsDoRelogio());
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close_v2(db);
@@ -191,47 +192,7 @@ void MotorEmbutido::close() {
 void MotorEmbutido::falhaSqlite(int rc, const QString& original) {
     const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
     const int estendido = m_db ? sqlite3_extended_errcode(m_db) : rc;
-    qint32 numero = ErroNaoEspecificado;
-    switch (rc & 0xFF) {
-        case SQLITE_CONSTRAINT:
-            numero = ErroIntegridade;
-            if (estendido == SQLITE_CONSTRAINT_CHECK) {
-                if (msg.contains(QLatin1String("cadunir_tamanho_"))) {
-                    numero = ErroDadosLongos;
-                } else if (msg.contains(QLatin1String("cadunir_data_"))) {
-                    numero = ErroConversao;
-                }
-            }
-            break;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            numero = ErroTempoEsgotado;
-            break;
-        case SQLITE_READONLY:
-            numero = ErroPermissao;
-            break;
-        case SQLITE_MISMATCH:
-            numero = ErroConversao;
-            break;
-        case SQLITE_TOOBIG:
-            numero = ErroDadosLongos;
-            break;
-        case SQLITE_ERROR:
-            if (msg.startsWith(QLatin1String("no such table")) ||
-                msg.startsWith(QLatin1String("no such view"))) {
-                numero = ErroObjetoInexistente;
-            } else if (msg.contains(QLatin1String("cadunir_conversao"))) {
-                numero = ErroConversao;
-            } else if (msg.contains(QLatin1String("cadunir_estouro"))) {
-                numero = ErroDadosLongos;
-            } else {
-                numero = ErroComando;
-            }
-            break;
-        default:
-            break;
-    }
-    Falhar(numero, kOrigem,
+    Falhar(NumeroAdoDoSqlite(rc, estendido, msg), kOrigem,
            QStringLiteral("SQLite %1: %2 | SQL: %3").arg(estendido).arg(msg, original));
 }
 
