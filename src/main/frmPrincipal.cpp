@@ -151,12 +151,13 @@ void frmPrincipal::montarJanela() {
         nomeado(new QCheckBox(QStringLiteral("Prontuário")), QStringLiteral("chkProntuario"));
     cmdBuscar = nomeado(new QPushButton(QStringLiteral("&Agrupar")), QStringLiteral("cmdBuscar"));
     {
+        // Three to a row, so the criteria leave room for the detail on a small screen.
         auto* grade = new QGridLayout(Frame2);
         const auto caixas = caixasCriterio();
         for (int i = 0; i < int(caixas.size()); ++i) {
-            grade->addWidget(caixas[i], i / 4, i % 4);
+            grade->addWidget(caixas[i], i / 3, i % 3);
         }
-        grade->addWidget(cmdBuscar, 1, 3);
+        grade->addWidget(cmdBuscar, 2, 2);
     }
 
     Frame3 = nomeado(new QGroupBox(QStringLiteral("Resultado do agrupamento")),
@@ -288,12 +289,12 @@ void frmPrincipal::montarJanela() {
         layout->addWidget(Frame2);
         layout->addWidget(Frame3, 1);
     }
-    // The instructions give way first when the window is short; the detail keeps its rows.
+    // A taller window gives its room to the detail; the instructions scroll when short.
     divisorDetalhe = nomeado(new QSplitter(Qt::Vertical), QStringLiteral("divisorDetalhe"));
     divisorDetalhe->addWidget(Frame1);
     divisorDetalhe->addWidget(Frame4);
-    divisorDetalhe->setStretchFactor(0, 0);
-    divisorDetalhe->setStretchFactor(1, 1);
+    divisorDetalhe->setStretchFactor(0, 1);
+    divisorDetalhe->setStretchFactor(1, 0);
     divisorDetalhe->setCollapsible(0, false);
 
     divisorPrincipal = nomeado(new QSplitter(Qt::Horizontal), QStringLiteral("divisorPrincipal"));
@@ -447,6 +448,15 @@ void frmPrincipal::showEvent(QShowEvent* event) {
     ordenarTabulacao();
     NomearControles(*this);
     caberNaTela();
+    if (!m_geometriaRestaurada && !m_divisoesIniciais) {
+        // First show for this user: the detail takes most of its column (its rows decide the
+        // survivor), and the result column most of the width.
+        m_divisoesIniciais = true;
+        const int largura = divisorPrincipal->width();
+        divisorPrincipal->setSizes({largura * 3 / 5, largura - largura * 3 / 5});
+        const int altura = divisorDetalhe->height();
+        divisorDetalhe->setSizes({altura * 3 / 5, altura - altura * 3 / 5});
+    }
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* event) {

@@ -180,4 +180,5 @@ class frmPrincipal : public QMainWindow {
     QHBoxLayout* m_linhaComandos = nullptr;
     QList<QWidget*> m_cadeiaTab;  // the keyboard's round, as ordenarTabulacao made it
     bool m_geometriaRestaurada = false;
+    bool m_divisoesIniciais = false;
 };
