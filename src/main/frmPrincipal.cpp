@@ -35,6 +35,8 @@
 #include "main/clsPacienteCriterio.h"
 #include "merge/MostrarMensagem.h"
 #include "merge/clsPacienteUnificar.h"
+#include "merge/clsUnificacaoHistorico.h"
+#include "merge/frmHistorico.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
@@ -103,6 +105,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
+    connect(cmdHistorico, &QPushButton::clicked, this, &frmPrincipal::cmdHistorico_Click);
     connect(cmdCancelarAgrupamento, &QPushButton::clicked, this,
             &frmPrincipal::cmdCancelarAgrupamento_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
@@ -202,11 +205,15 @@ void frmPrincipal::montarJanela() {
     cmdSemSolucao =
         nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
     cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdHistorico =
+        nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
+    cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
     {
         // The command row: others add their buttons before "Unificar cadastros"
         // (AdicionarBotaoComando), which stays last, at the right.
         m_linhaComandos = new QHBoxLayout(Frame5);
         m_linhaComandos->addWidget(cmdSemSolucao);
+        m_linhaComandos->addWidget(cmdHistorico);
         m_linhaComandos->addStretch();
         m_linhaComandos->addWidget(cmdUnificar);
 
@@ -602,6 +609,11 @@ bool frmPrincipal::Form_Load() {
     {
         clsPacienteUnificar unificar;
         if (!unificar.CriarTabelas()) {
+            return false;
+        }
+        // The program's own history tables, next to the log tables they complete.
+        clsUnificacaoHistorico historico(DE().Conexao, ado);
+        if (!historico.CriarTabelas()) {
             return false;
         }
     }
@@ -1153,8 +1165,22 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
         copias.append(id.toInt());
     }
     // One outer transaction level around every merge: all of them happen, or none.
+    // The recording wrapper keeps, in the same transaction, what an undo needs and the log
+    // tables cannot hold.
     clsPacienteUnificar unificar;
-    return unificar.PacienteUnificarCadastros(base, copias, ID_UsuarioLogado);
+    clsError registro;
+    return PacienteUnificarRegistrado(
+        DE().Conexao, ADO(), base, copias, ID_UsuarioLogado,
+        [&] { return unificar.PacienteUnificarCadastros(base, copias, ID_UsuarioLogado); },
+        registro);
+}
+
+void frmPrincipal::cmdHistorico_Click() {
+    pararReagrupamento();  // an undo writes; ReLinkarGrid below groups again anyway
+    frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+    MostrarModal(historico);
+    // An undo puts records back: the groups on screen may have changed.
+    ReLinkarGrid();
 }
 
 void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {
