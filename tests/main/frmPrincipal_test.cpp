@@ -30,6 +30,7 @@
 #include "guisupport/JanelaTeste.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
+#include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
@@ -447,12 +448,21 @@ class Unificar : public JanelaPrincipal {
         Ticks({"1", "0", "1", "0", "0", "0", "0"});
     }
 
-    // Answers the base-record chooser: ticks line `linha` and presses OK.
+    // Answers the base-record chooser: ticks line `linha` and presses OK; then confirms the
+    // review of the merge as it stands.
     void Base(int linha) {
         roteiro.Entao([linha](QDialog& d) {
             auto* base = Como<frmPacienteBase>(d);
             base->lstSemelhante->item(linha)->setCheckState(Qt::Checked);
             Clicar(base->cmdOK);
+        });
+        Revisar();
+    }
+    void Revisar() {
+        roteiro.Entao([](QDialog& d) {
+            auto* revisao = Como<frmCompararPacientes>(d);
+            revisao->chkConfirmar->setChecked(true);
+            Clicar(revisao->cmdOK);
         });
     }
 
@@ -477,8 +487,12 @@ TEST_F(Unificar, OneTickIsRefusedThreeTicksMergeIntoTheChosenBase) {
         base->lstSemelhante->item(1)->setCheckState(Qt::Checked);
         Clicar(base->cmdOK);
     });
+    Revisar();
     Clicar(janela.cmdUnificar);
-    EXPECT_EQ(mensagens.Textos(), QStringList{kPoucos});
+    EXPECT_EQ(mensagens.Textos(),
+              (QStringList{kPoucos, QStringLiteral("2 cadastros unificados em %1; 1 exame "
+                                                   "transferido")
+                                        .arg(ana[1])}));
     EXPECT_TRUE(janela.cmdUnificar->isEnabled());
 
     EXPECT_EQ(contar("SELECT COUNT(*) FROM Paciente WHERE Nome = 'ANA'"), 1);
@@ -510,7 +524,8 @@ TEST_F(Unificar, TheLastGroupVanishingLeavesTheNewLastRowCurrent) {
     EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 1);
     EXPECT_EQ(DE().rsLocalizar.AbsolutePosition(), 2);
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
-    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("1 cadastro unificado em ")));
 }
 
 TEST_F(Unificar, CancelledChooserOrAFailingMergeChangesNothing) {
@@ -546,7 +561,12 @@ TEST_F(Unificar, CancelledChooserOrAFailingMergeChangesNothing) {
     EXPECT_EQ(
         contar(QStringLiteral("SELECT COUNT(*) FROM Exame WHERE ID_Paciente = %1").arg(ana[2])), 1);
     EXPECT_EQ(ADO().ProfundidadeTransação(), 0);
-    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    // The failure is told, with the database's error, and that nothing changed.
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(
+        QStringLiteral("A unificação falhou ao unificar o cadastro %1 em %2. Nada foi alterado")
+            .arg(ana[2])
+            .arg(ana[0])));
     EXPECT_TRUE(janela.cmdUnificar->isEnabled());
     // Not refreshed: the list keeps its rows and ticks.
     EXPECT_EQ(janela.lstSemelhante->count(), 3);
@@ -705,19 +725,13 @@ TEST_F(Unificar, TheKeyboardReachesEveryStepInOrder) {
     QTableView* grade = janela.dbGridCriterio;
     grade->setFocus(Qt::OtherFocusReason);
     // Tab leaves the grid for the list, the commands, the criteria, and comes back round.
-    const QList<QWidget*> ordem{janela.lstSemelhante,
-                                janela.cmdSemSolucao,
-                                janela.cmdHistorico,
-                                janela.cmdUnificar,
-                                janela.chkNome,
-                                janela.chkNomeMeio,
-                                janela.chkNomeUltimo,
-                                janela.chkRG,
-                                janela.chkCIC,
-                                janela.chkNascimento,
-                                janela.chkProntuario,
-                                janela.cmdBuscar,
-                                grade};
+    const QList<QWidget*> ordem{janela.lstSemelhante, janela.cmdSemSolucao,
+                                janela.cmdHistorico,  janela.cmdComparar,
+                                janela.cmdUnificar,   janela.chkNome,
+                                janela.chkNomeMeio,   janela.chkNomeUltimo,
+                                janela.chkRG,         janela.chkCIC,
+                                janela.chkNascimento, janela.chkProntuario,
+                                janela.cmdBuscar,     grade};
     for (QWidget* proximo : ordem) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), proximo) << proximo->objectName().toStdString();
@@ -835,7 +849,8 @@ TEST_F(Unificar, AMergeShowsTheNextGroupAtOnceAndTheQuietRegroupingKeepsTheWork)
     EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 0);
     EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
-    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    ASSERT_EQ(mensagens.Textos().size(), 1);  // the merge's outcome, nothing else
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("3 cadastros unificados em ")));
 }
 
 TEST_F(Unificar, AFailedGroupingOrListQueryLeavesNothingStaleOnScreen) {
