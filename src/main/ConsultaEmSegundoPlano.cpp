@@ -3,9 +3,9 @@
 #include <QElapsedTimer>
 #include <QMetaObject>
 
-#include "data/Connection.h"
-#include "data/Recordset.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
 
 namespace {
 

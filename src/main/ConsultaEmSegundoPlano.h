@@ -9,7 +9,7 @@
 #include <thread>
 #include <utility>
 
-#include "data/Engine.h"
+#include "data/base/Engine.h"
 
 class Connection;
 

@@ -28,10 +28,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/DE.h"
-#include "data/Diagnostico.h"
-#include "data/ErroNumerado.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/DE.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/ValorSeNulo.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/clsPacienteCriterio.h"
 #include "merge/MostrarMensagem.h"

@@ -19,8 +19,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "data/DE.h"
-#include "data/Diagnostico.h"
+#include "data/ado/DE.h"
+#include "data/base/Diagnostico.h"
 #include "merge/clsDecisaoPessoas.h"
 #include "merge/clsUnificacaoHistorico.h"
 #include "merge/clsUnificacaoRevisada.h"
@@ -192,6 +192,8 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     lstConflitos->setObjectName(QStringLiteral("lstConflitos"));
     chkConfirmar = new QCheckBox(fraConflitos);
     chkConfirmar->setObjectName(QStringLiteral("chkConfirmar"));
+    // It names every conflict: a long text must not widen the window (the tooltip shows it).
+    chkConfirmar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     {
         auto* v = new QVBoxLayout(fraConflitos);
         v->addWidget(lstConflitos, 1);
@@ -254,7 +256,7 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     botoes->addWidget(cmdCancelar);
     auto* raiz = new QVBoxLayout(this);
     raiz->addWidget(lblResumo);
-    raiz->addWidget(tblComparacao, 3);
+    raiz->addWidget(tblComparacao, 5);
     raiz->addLayout(baixo, 2);
     raiz->addLayout(botoes);
     resize(1000, 720);
@@ -625,8 +627,8 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
         feito = PacienteUnificarRegistrado(
             DE().Conexao, ADO(), fID_Base, fIDs, ID_UsuarioLogado,
             [&] {
-                executado = unificacao.Executar(fID_Base, fIDs, ID_UsuarioLogado,
-                                                &revisao.Valores());
+                executado =
+                    unificacao.Executar(fID_Base, fIDs, ID_UsuarioLogado, &revisao.Valores());
                 return executado;
             },
             registro);

@@ -1,7 +1,7 @@
 #include "patient/ExamesPaciente.h"
 
-#include "data/Recordset.h"
-#include "data/clsADO.h"
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QListWidget>
 
-#include "data/DE.h"
-#include "data/Recordset.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/DE.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/ExamesPaciente.h"
 #include "patient/clsPaciente.h"
 #include "ui/Ampulheta.h"

@@ -23,10 +23,10 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/DE.h"
-#include "data/Diagnostico.h"
-#include "data/ErroNumerado.h"
-#include "data/MotorEmbutido.h"
+#include "data/ado/DE.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/ErroNumerado.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
