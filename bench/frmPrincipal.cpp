@@ -1,4 +1,5 @@
-// The main window on a large demo register: start-up to a filled grid, one grouping (against
+// The main window on a large demo register: log-in to a usable window, start-up to a filled
+// grid (the grouping runs in the background), one grouping (against
 // the same grouping query stepped directly in SQLite), and one grid row change (similar list
 // filled, first patient shown). Prints the figures; never fails a build.
 //
@@ -116,13 +117,16 @@ int main(int argc, char** argv) {
     DefinirMsgBoxHandler(
         [](const QString& texto) { std::fprintf(stderr, "message: %s\n", qUtf8Printable(texto)); });
     const registro::LoginDemo& admin = registro::LoginAdministrador();
-    DefinirModalHandler([&admin](QDialog& d) {
+    // The log-in is timed from the moment OK is pressed: what the administrator waits for.
+    QElapsedTimer desdeLogin;
+    DefinirModalHandler([&admin, &desdeLogin](QDialog& d) {
         auto* login = qobject_cast<frmLogin*>(&d);
         if (!login) {
             return;
         }
         login->txtUsuário->setText(QString::fromUtf8(admin.usuario));
         login->txtPassword->setText(QString::fromUtf8(admin.senha));
+        desdeLogin.start();
         login->cmdOK_Click();
     });
 
@@ -133,10 +137,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "start-up failed\n");
         return 1;
     }
+    janela.show();
+    QCoreApplication::processEvents();
+    const double janelaPronta = ms(desdeLogin);
+    janela.AguardarAgrupamento(600000);
     const double inicio = ms(t);
     const int grupos = janela.dbGridCriterio->model()->rowCount();
     std::printf("patients: %lld, groups: %d\n", pacientes, grupos);
-    std::printf("start-up to a filled grid: %.1f ms\n", inicio);
+    std::printf("login (OK pressed) to a usable window: %.1f ms (target <= 1000)\n", janelaPronta);
+    std::printf("start-up to a filled grid (grouping in the background): %.1f ms\n", inicio);
 
     std::vector<double> agrupar;
     std::vector<double> consulta;
@@ -145,6 +154,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) {
         t.restart();
         janela.cmdBuscar_Click();
+        janela.AguardarAgrupamento(600000);
         agrupar.push_back(ms(t));
         {
             Recordset rs;
@@ -175,7 +185,7 @@ int main(int argc, char** argv) {
     if (!troca.empty()) {
         std::printf(
             "grid row change, list filled and first patient shown (median of %zu): %.2f ms, "
-            "worst %.2f ms (target < 50)\n",
+            "worst %.2f ms (target <= 5)\n",
             troca.size(), mediana(troca), *std::max_element(troca.begin(), troca.end()));
     }
     std::printf("similar list of the last row: %d patients\n", janela.lstSemelhante->count());

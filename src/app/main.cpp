@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     // it and leave (the demo's headless run).
     const QString foto = qEnvironmentVariable("CADUNIR_SCREENSHOT");
     if (!foto.isEmpty()) {
-        QTimer::singleShot(500, &janela, [&janela, foto] {
+        const auto salvar = [&janela, foto] {
             if (!janela.grab().save(foto, "PNG")) {
                 std::fprintf(stderr, "cadunir: cannot write %s\n", qUtf8Printable(foto));
                 QApplication::exit(1);
@@ -177,7 +177,17 @@ int main(int argc, char** argv) {
                 return;
             }
             QApplication::quit();
-        });
+        };
+        // The grouping arrives after the window shows; a short pause lets it paint.
+        const auto depoisDeAgrupar = [&janela, salvar] {
+            QTimer::singleShot(300, &janela, salvar);
+        };
+        if (janela.Agrupando()) {
+            QObject::connect(&janela, &frmPrincipal::agrupamentoConcluido, &janela, depoisDeAgrupar,
+                             Qt::SingleShotConnection);
+        } else {
+            depoisDeAgrupar();
+        }
     }
     return app.exec();
 }

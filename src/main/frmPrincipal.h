@@ -1,27 +1,39 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <array>
 #include <memory>
 
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTableView;
+class QTimer;
 class ctlNvPreferDE;
 class clsPacienteCriterio;
+class ConsultaEmSegundoPlano;
 class RecordsetModel;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
 // carry the administrator's work: tick the grouping fields, group, pick a group, tick the
 // records of one person in the similar list and unify them.
+//
+// The grouping runs off this thread on a connection of its own (ConsultaEmSegundoPlano): the
+// window shows "Agrupando..." with the time elapsed and a Cancel button, holds the input of
+// the grid, the list and the buttons meanwhile (clicks are dropped, not replayed), and does
+// what follows a grouping when the result arrives.
 class frmPrincipal : public QMainWindow {
     Q_OBJECT
 
@@ -30,7 +42,8 @@ class frmPrincipal : public QMainWindow {
     ~frmPrincipal() override;
 
     // The start-up sequence. False means "end the program": the caller stops at once, without
-    // showing the window and without any further message.
+    // showing the window and without any further message. True comes back as soon as the
+    // first grouping has started; it arrives on its own (AguardarAgrupamento waits for it).
     bool Form_Load();
 
     bool Ler_INI(const QString& fFullPathINI);
@@ -64,6 +77,18 @@ class frmPrincipal : public QMainWindow {
 
     void txtCaption_GotFocus(int Index);
 
+    // A grouping (or the quiet re-grouping after a merge) is running.
+    bool Agrupando() const;
+    // Stops the running grouping; the previous result stays as it was.
+    void cmdCancelarAgrupamento_Click();
+    // Runs the event loop until no grouping runs (or the time is up); true when none runs.
+    bool AguardarAgrupamento(int limiteMs = 60000);
+
+    // Adds a button to the row of commands under the grid and the list, just before "Unificar
+    // cadastros"; it takes its place in the tab order and is held with the others while a
+    // grouping runs.
+    void AdicionarBotaoComando(QPushButton* botao);
+
     // The fixed instruction texts, exactly as stored in the boxes (lines joined by CR LF).
     static QString TextoInstrucao(int Index);
     // The text a box holds, with its line breaks as CR LF.
@@ -87,6 +112,7 @@ class frmPrincipal : public QMainWindow {
     QTableView* dbGridCriterio;
     QLabel* lblCaption1;
     QLabel* lblItensnaLista;
+    QPushButton* cmdCancelarAgrupamento;
     QLabel* lblCaption;
     QListWidget* lstSemelhante;
     QFrame* Frame5;
@@ -99,23 +125,66 @@ class frmPrincipal : public QMainWindow {
     QFrame* Frame4;
     std::array<QPlainTextEdit*, 3> txtCaption;
     std::array<QFrame*, 2> Line1;
+    // Between the criteria-and-result column and the detail; between the grid and the list;
+    // between the detail and the instructions.
+    QSplitter* divisorPrincipal;
+    QSplitter* divisorResultado;
+    QSplitter* divisorDetalhe;
+
+  signals:
+    // A grouping's result (or its failure or cancellation) has been taken in.
+    void agrupamentoConcluido();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
+    enum class Agrupamento { Nenhum, Normal, AposUnificar };
+
     void montarJanela();
+    void ordenarTabulacao();
+    void ajustarAlturaLinhas();
+    void ajustarColunas();
+    void caberNaTela();
+    void restaurarGeometria();
+    void gravarGeometria();
     void lstSemelhante_ItemChanged(QListWidgetItem* item);
     void esvaziarLista();
+    void esvaziarTela();
+    void iniciarAgrupamento(const QString& sql, Agrupamento tipo);
+    void segurarEntrada(bool segurar);
+    void mostrarProgresso();
+    void agrupamentoTerminou();
+    void reagrupamentoChegou();
+    bool tirarGrupoAtual();
+    bool pararReagrupamento();
+    QVariantList valoresDaLinha(int linhaRegistro) const;
+    void moverParaLinhaVista(int linha);
 
     std::array<QCheckBox*, 7> caixasCriterio() const;
 
     RecordsetModel* m_modelo = nullptr;
     std::unique_ptr<clsPacienteCriterio> m_criterio;
+    std::unique_ptr<clsPacienteCriterio> m_criterioAnterior;         // back in place after a cancel
     std::array<int, 7> m_ticksGravados{-1, -1, -1, -1, -1, -1, -1};  // as last read or written
     bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
     QString m_pastaWindows;
     QString m_marcadorLista;  // the list's marker text; always empty (no integration source)
+    QString m_sqlLista;       // the list query of the rows the list shows
+
+    std::unique_ptr<ConsultaEmSegundoPlano> m_consulta;
+    Agrupamento m_agrupamento = Agrupamento::Nenhum;
+    QElapsedTimer m_relogio;
+    QTimer* m_progresso = nullptr;
+    QString m_contadorAntes;  // the counter's text before "Agrupando..."
+    QPointer<QWidget> m_focoAntes;
+    QHBoxLayout* m_linhaComandos = nullptr;
+    QList<QWidget*> m_cadeiaTab;  // the keyboard's round, as ordenarTabulacao made it
+    bool m_geometriaRestaurada = false;
+    bool m_divisoesIniciais = false;
 };

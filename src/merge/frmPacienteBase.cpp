@@ -11,6 +11,7 @@
 
 #include "data/ado/DE.h"
 #include "merge/frmCompararPacientes.h"
+#include "ui/Acessibilidade.h"
 #include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
@@ -30,6 +31,7 @@ frmPacienteBase::frmPacienteBase(QWidget* parent) : QDialog(parent) {
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
     cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
+    cmdOK->setDefault(true);  // Enter is OK, from the list too
     cmdComparar = new QPushButton(QStringLiteral("Co&mparar..."), this);
     cmdComparar->setObjectName(QStringLiteral("cmdComparar"));
     cmdComparar->setToolTip(QStringLiteral("Comparar lado a lado os cadastros da lista"));
@@ -46,6 +48,11 @@ frmPacienteBase::frmPacienteBase(QWidget* parent) : QDialog(parent) {
     raiz->addWidget(Frame3, 1);
     raiz->addLayout(botoes);
     resize(720, 420);
+    lstSemelhante->setAccessibleName(QStringLiteral("Marque o cadastro que permanecerá"));
+    lstSemelhante->setAccessibleDescription(
+        QStringLiteral("Espaço marca o cadastro da linha; só um fica marcado."));
+    NvPreferSemelhante->setAccessibleName(QStringLiteral("Dados do paciente"));
+    NomearControles(*this);
 
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
@@ -119,6 +126,11 @@ void frmPacienteBase::lstSemelhante_ItemCheck(int Item) {
         }
     }
     m_tag.clear();
+    // The detail shows the record that will survive, not another one that is merely
+    // highlighted: the highlight follows the tick.
+    if (lstSemelhante->currentRow() != Item) {
+        lstSemelhante->setCurrentRow(Item);
+    }
 }
 
 void frmPacienteBase::cmdOK_Click() {

@@ -2,8 +2,10 @@
 
 #include <QListWidget>
 
+#include "data/ado/DE.h"
 #include "data/ado/Recordset.h"
 #include "data/base/ValorSeNulo.h"
+#include "patient/ExamesPaciente.h"
 #include "patient/clsPaciente.h"
 #include "ui/Ampulheta.h"
 #include "ui/Detalhe.h"
@@ -32,7 +34,14 @@ void MostrarPacienteDaLinha(const QListWidget& lista, ctlNvPreferDE& detalhe) {
     }
     Ampulheta ampulheta;
     clsPaciente paciente;
+    const qint32 id = item->data(Qt::UserRole).toInt();
     // A record that is gone shows the empty values of a fresh one.
-    Paciente_Localizar(paciente, item->data(Qt::UserRole).toInt());
+    Paciente_Localizar(paciente, id);
     Detalhe_Preencher(detalhe, paciente);
+    // The ID and the exams are what tell one record of a person from another.
+    detalhe.FieldValue(QStringLiteral("ID_Paciente"), QString::number(id));
+    ContagemExames exames;
+    detalhe.FieldValue(QStringLiteral("Exames"), ContarExames(DE().Conexao, ADO(), id, exames)
+                                                     ? TextoContagemExames(exames)
+                                                     : QString());
 }

@@ -1,7 +1,11 @@
 #include "ui/RecordsetModel.h"
 
+#include <QCollator>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <algorithm>
+#include <numeric>
 
 #include "data/ado/Recordset.h"
 #include "data/base/ValorSeNulo.h"
@@ -33,7 +37,25 @@ void RecordsetModel::recordsetMudou() {
         m_dados = atuais;
         m_linhas = linhas;
         m_colunas = colunas;
+        QStringList nomes;
+        if (atuais) {
+            for (const auto& c : atuais->columns) {
+                nomes << c.name;
+            }
+        }
+        bool desfeita = false;
+        if (atuais && nomes != m_nomesColunas && m_colunaOrdem >= 0) {
+            m_colunaOrdem = -1;
+            desfeita = true;
+        }
+        if (atuais) {
+            m_nomesColunas = nomes;
+        }
+        ordenar();
         endResetModel();
+        if (desfeita) {
+            emit ordemDesfeita();
+        }
     } else if (m_linhas > 0) {
         // Same rows, possibly edited in place by an Update.
         const int linha = LinhaAtual();
@@ -44,12 +66,26 @@ void RecordsetModel::recordsetMudou() {
     emit linhaAtualMudou(LinhaAtual());
 }
 
+int RecordsetModel::LinhaDoRegistro(int linhaVista) const {
+    if (linhaVista < 0 || linhaVista >= m_linhas) {
+        return -1;
+    }
+    return m_vista.isEmpty() ? linhaVista : m_vista[linhaVista];
+}
+
+int RecordsetModel::LinhaNaVista(int linhaRegistro) const {
+    if (linhaRegistro < 0 || linhaRegistro >= m_linhas) {
+        return -1;
+    }
+    return m_posicao.isEmpty() ? linhaRegistro : m_posicao[linhaRegistro];
+}
+
 int RecordsetModel::LinhaAtual() const {
     if (!m_dados || m_linhas == 0) {
         return -1;
     }
     const qint32 posicao = m_rs.AbsolutePosition();
-    return posicao >= 1 && posicao <= m_linhas ? posicao - 1 : -1;
+    return posicao >= 1 && posicao <= m_linhas ? LinhaNaVista(posicao - 1) : -1;
 }
 
 int RecordsetModel::rowCount(const QModelIndex& parent) const {
@@ -64,9 +100,10 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
     if (!m_dados || !index.isValid() || index.row() >= m_linhas || index.column() >= m_colunas) {
         return {};
     }
-    const QVariant& valor = m_dados->rows[index.row()][index.column()];
+    const QVariant& valor = m_dados->rows[LinhaDoRegistro(index.row())][index.column()];
     switch (role) {
         case Qt::DisplayRole:
+        case Qt::ToolTipRole:
             return TextoDoValor(valor);
         case Qt::TextAlignmentRole: {
             const int tipo = valor.typeId();
@@ -82,7 +119,7 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole) {
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
     if (orientation == Qt::Horizontal) {
@@ -92,11 +129,86 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
     return section + 1;
 }
 
+void RecordsetModel::ordenar() {
+    m_vista.clear();
+    m_posicao.clear();
+    if (!m_dados || m_colunaOrdem < 0 || m_colunaOrdem >= m_colunas || m_linhas < 2) {
+        return;
+    }
+    // Texts compare as a reader expects (accents and case after the letters); NULL first,
+    // numbers and dates by value. Equal values keep the result's order.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    const int coluna = m_colunaOrdem;
+    const auto& linhas = m_dados->rows;
+    QVector<QCollatorSortKey> chaves;
+    chaves.reserve(m_linhas);
+    for (const auto& linha : linhas) {
+        chaves.push_back(collator.sortKey(TextoDoValor(linha[coluna])));
+    }
+    const auto ordemNatural = [&](int a, int b) {
+        const QVariant& va = linhas[a][coluna];
+        const QVariant& vb = linhas[b][coluna];
+        if (va.isNull() || vb.isNull()) {
+            return va.isNull() && !vb.isNull();
+        }
+        const int tipo = va.typeId();
+        if (tipo == vb.typeId() && tipo != QMetaType::QString) {
+            return QVariant::compare(va, vb) == QPartialOrdering::Less;
+        }
+        return chaves[a].compare(chaves[b]) < 0;
+    };
+    m_vista.resize(m_linhas);
+    std::iota(m_vista.begin(), m_vista.end(), 0);
+    if (m_ordem == Qt::AscendingOrder) {
+        std::stable_sort(m_vista.begin(), m_vista.end(), ordemNatural);
+    } else {
+        std::stable_sort(m_vista.begin(), m_vista.end(),
+                         [&](int a, int b) { return ordemNatural(b, a); });
+    }
+    m_posicao.resize(m_linhas);
+    for (int v = 0; v < m_linhas; ++v) {
+        m_posicao[m_vista[v]] = v;
+    }
+}
+
+void RecordsetModel::sort(int column, Qt::SortOrder order) {
+    if (column == m_colunaOrdem && (column < 0 || order == m_ordem)) {
+        return;
+    }
+    // A layout change, not a reset: the current cell stays on the same record, so the grid
+    // does not take a sort for a row chosen by the user.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList antes = persistentIndexList();
+    QVector<int> registros;
+    registros.reserve(antes.size());
+    for (const QModelIndex& i : antes) {
+        registros << LinhaDoRegistro(i.row());
+    }
+    m_colunaOrdem = column;
+    m_ordem = order;
+    ordenar();
+    QModelIndexList depois;
+    depois.reserve(antes.size());
+    for (int i = 0; i < antes.size(); ++i) {
+        depois << index(LinhaNaVista(registros[i]), antes[i].column());
+    }
+    changePersistentIndexList(antes, depois);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 void LigarGrade(QTableView& grade, RecordsetModel& modelo, std::function<void()> aoMudarCelula) {
     grade.setModel(&modelo);
     grade.setSelectionBehavior(QAbstractItemView::SelectRows);
     grade.setSelectionMode(QAbstractItemView::SingleSelection);
     grade.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // No indicator at first: the result's own order until a header is clicked.
+    grade.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    grade.setSortingEnabled(true);
+    QObject::connect(&modelo, &RecordsetModel::ordemDesfeita, &grade, [&grade] {
+        grade.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    });
 
     auto mostrarLinha = [&grade, &modelo](int linha) {
         const QModelIndex atual = grade.currentIndex();
@@ -123,7 +235,7 @@ void LigarGrade(QTableView& grade, RecordsetModel& modelo, std::function<void()>
                          }
                          Recordset& rs = modelo.recordset();
                          if (modelo.LinhaAtual() != atual.row()) {
-                             rs.setAbsolutePosition(atual.row() + 1);
+                             rs.setAbsolutePosition(modelo.LinhaDoRegistro(atual.row()) + 1);
                          }
                          if (aoMudarCelula) {
                              aoMudarCelula();

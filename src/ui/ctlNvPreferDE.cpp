@@ -39,6 +39,9 @@ constexpr Padrao kCampos[] = {
     {"Número_Convênio", "Número do convênio"},
     {"Convênio", "Convênio"},
     {"Prontuário", "Prontuário"},
+    // Not patient fields: what tells records apart when one of them must survive a merge.
+    {"ID_Paciente", "ID do paciente"},
+    {"Exames", "Exames"},
 };
 
 struct Preferencias {
@@ -109,6 +112,7 @@ ctlNvPreferDE::ctlNvPreferDE(QWidget* parent) : QWidget(parent) {
     rolagem->setObjectName(QStringLiteral("rolagem"));
     rolagem->setWidgetResizable(true);
     rolagem->setFrameShape(QFrame::NoFrame);
+    rolagem->setFocusPolicy(Qt::NoFocus);  // the fields are read, not walked with Tab
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(rolagem);
@@ -162,6 +166,7 @@ void ctlNvPreferDE::Init() {
         campo.valor->setReadOnly(true);
         campo.valor->setFocusPolicy(Qt::ClickFocus);  // copyable, never in the tab order
         campo.legenda->setBuddy(campo.valor);
+        campo.valor->setAccessibleName(campo.legenda->text());
         const int linha = int(m_campos.size());
         m_grade->addWidget(campo.legenda, linha, 0);
         m_grade->addWidget(campo.valor, linha, 1);

@@ -81,6 +81,8 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
     txtPassword->setStyle(estilo);
     txtPassword->setEchoMode(QLineEdit::Password);
     setTabOrder(txtUsuário, txtPassword);
+    txtUsuário->setAccessibleName(QStringLiteral("Usuário"));
+    txtPassword->setAccessibleName(QStringLiteral("Senha"));
 
     cmdOK = new BotaoFigura(this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -88,6 +90,8 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
     cmdCancel = new BotaoFigura(this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setGeometry(133, 82, 78, 23);
+    cmdOK->setAccessibleName(QStringLiteral("OK"));
+    cmdCancel->setAccessibleName(QStringLiteral("Cancelar"));
 
     imgOK[0] = DesenharFaceBotao(cmdOK->size(), QStringLiteral("OK"), false);
     imgOK[1] = DesenharFaceBotao(cmdOK->size(), QStringLiteral("OK"), true);
@@ -111,7 +115,9 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
 void frmLogin::Form_Load() {
     cmdOK->setPicture(imgOK[0]);
     cmdCancel->setPicture(imgCancelar[0]);
-    txtUsuário->setText(GetSetting(NomeAplicacao(), kSecao, kChave, kUsuarioPadrao));
+    const QString lembrado = GetSetting(NomeAplicacao(), kSecao, kChave);
+    m_usuarioLembrado = !lembrado.isEmpty();
+    txtUsuário->setText(m_usuarioLembrado ? lembrado : kUsuarioPadrao);
 }
 
 void frmLogin::showEvent(QShowEvent* evento) {
@@ -120,6 +126,13 @@ void frmLogin::showEvent(QShowEvent* evento) {
 }
 
 void frmLogin::Form_Activate() {
+    if (!m_usuarioLembrado && txtUsuário->text() == kUsuarioPadrao) {
+        // First run: "<Gestor>" is a hint, not a name. The user box takes the keys with the
+        // hint selected, so typing the name replaces it (and Enter then goes to the password).
+        txtUsuário->setFocus(Qt::OtherFocusReason);
+        txtUsuário->selectAll();
+        return;
+    }
     if (!txtUsuário->text().isEmpty()) {
         txtPassword->setFocus(Qt::OtherFocusReason);
     } else {

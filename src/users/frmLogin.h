@@ -52,6 +52,7 @@ class frmLogin : public QDialog {
     bool Usuário_Login(const QString& fUsuario, const QString& fSenha);
 
     QPixmap m_fundo;
+    bool m_usuarioLembrado = false;  // a name was stored by an earlier log-in
 };
 
 // The dialog's background picture (245 x 127): a plain panel carrying the two field labels.

@@ -108,6 +108,7 @@ class Revisao : public ::testing::Test {
             Tecla(login->txtPassword, Qt::Key_Return);
         });
         ASSERT_TRUE(janela.Form_Load());
+        ASSERT_TRUE(janela.AguardarAgrupamento());  // the first grouping arrives after the load
         ASSERT_EQ(janela.lstSemelhante->count(), 3);
     }
     static void MarcarTodos(frmPrincipal& janela) {

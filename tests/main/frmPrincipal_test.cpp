@@ -1,27 +1,40 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSemaphore>
+#include <QSplitter>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "Esquema.h"
 #include "data/ado/DE.h"
+#include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
+#include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
+#include "ui/BotaoFigura.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
 
@@ -132,7 +145,12 @@ class JanelaPrincipal : public ::testing::Test {
             Digitar(dialogo->txtPassword, senha);
             Tecla(dialogo->txtPassword, Qt::Key_Return);
         });
-        return janela.Form_Load();
+        if (!janela.Form_Load()) {
+            return false;
+        }
+        // The window is up before the first grouping has arrived.
+        EXPECT_TRUE(janela.AguardarAgrupamento());
+        return true;
     }
 
     static QStringList Linhas(const QListWidget& lista) {
@@ -181,7 +199,10 @@ TEST_F(JanelaPrincipal, MissingOrIncorrectIniEndsTheProgramWithItsMessage) {
         QFile::remove(windir + QStringLiteral("Tessivar.INI"));
         frmPrincipal janela;
         EXPECT_FALSE(janela.Form_Load());
-        EXPECT_EQ(mensagens.Textos(), QStringList{"Não foi encontrado o arquivo '" + ini + ".'"});
+        ASSERT_EQ(mensagens.Textos().size(), 1);
+        // The path as Windows would show it, then the real one (this file system minds case).
+        EXPECT_EQ(mensagens.Textos()[0], "Não foi encontrado o arquivo '" + ini +
+                                             ".'\r\n\r\nCaminho: " + windir + "Tessivar.INI");
     }
     for (const QByteArray& texto :
          {QByteArray("[Outro]\nCONN_SERVER=x\n"), QByteArray("[Tessivar]\nCONN_SERVER=\n"),
@@ -190,7 +211,9 @@ TEST_F(JanelaPrincipal, MissingOrIncorrectIniEndsTheProgramWithItsMessage) {
         EscreverINI(texto);
         frmPrincipal janela;
         EXPECT_FALSE(janela.Form_Load());
-        EXPECT_EQ(mensagens.Textos(), QStringList{"Arquivo '" + ini + "' incorreto."})
+        EXPECT_EQ(mensagens.Textos(),
+                  QStringList{"Arquivo '" + ini + "' incorreto.\r\n\r\nCaminho: " + windir +
+                              "Tessivar.INI"})
             << texto.data();
     }
     EXPECT_EQ(roteiro.Mostrados(), 0);  // no login was offered
@@ -211,6 +234,14 @@ TEST_F(JanelaPrincipal, ConnectionRetriesOnceSilentlyThenReportsAndEnds) {
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral(
         "Ao abrir a conexão com o banco de dados, ocoreu o seguinte erro.\r\n\r\nErro nº ")))
+        << mensagens.Textos()[0].toStdString();
+    // After the short text: the engine's own words and where the whole story is logged.
+    EXPECT_TRUE(mensagens.Textos()[0].contains(QStringLiteral("\r\n\r\nDetalhe: ")) &&
+                mensagens.Textos()[0].contains(QStringLiteral("Ausente.db")))
+        << mensagens.Textos()[0].toStdString();
+    EXPECT_TRUE(
+        mensagens.Textos()[0].endsWith(QStringLiteral("\r\n\r\nRegistro de diagnóstico: ") +
+                                       QDir::toNativeSeparators(dados::ArquivoDiagnostico())))
         << mensagens.Textos()[0].toStdString();
     EXPECT_FALSE(QFile::exists(ausente));
     EXPECT_EQ(roteiro.Mostrados(), 0);
@@ -266,6 +297,7 @@ TEST_F(JanelaPrincipal, OnlyAdministratorsGetInAndAWrongPasswordMayBeRetried) {
         Tecla(login->txtPassword, Qt::Key_Return);
     });
     ASSERT_TRUE(janela.Form_Load());
+    ASSERT_TRUE(janela.AguardarAgrupamento());
     EXPECT_EQ(mensagens.Textos(), (QStringList{kIncorretos, kIncorretos, kIncorretos, kSemPerfil}));
     EXPECT_EQ(ID_UsuarioLogado, 1);
     EXPECT_EQ(janela.lblItensnaLista->text(), "1");
@@ -343,8 +375,11 @@ TEST_F(JanelaPrincipal, FirstRunGroupsOnTheThreeNamesAndSavesTheTicks) {
     janela.chkNomeUltimo->setChecked(false);
     janela.chkRG->setChecked(true);
     Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
     EXPECT_EQ(Grade(*janela.dbGridCriterio), QStringList{"4"});
-    EXPECT_TRUE(janela.lstSemelhante->count() == 0);  // refilled only when a row is chosen
+    // The new first row is current and its group listed: nothing of the old result stays.
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 0);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"JOSE DA COSTA", "JOSE DA COSTA"}));
     const QStringList salvos = {"0", "0", "0", "1", "0", "0", "0"};
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(GetSetting(QStringLiteral("Cadunir"), QStringLiteral("Criterios"),
@@ -368,7 +403,8 @@ TEST_F(JanelaPrincipal, NoTickOrNoDuplicateStartsWithAnEmptyGrid) {
         EXPECT_EQ(mensagens.Textos(), QStringList{"Selecione ao menos um critério"});
         EXPECT_EQ(janela.dbGridCriterio->model()->rowCount(), 0);
         EXPECT_EQ(janela.lstSemelhante->count(), 0);
-        EXPECT_EQ(janela.lblItensnaLista->text(), "100.000");  // design text, never updated
+        // Nothing grouped: the counter says so (not the design text).
+        EXPECT_EQ(janela.lblItensnaLista->text(), "0");
     }
     ADO().FecharConexão(DE().Conexao);
     mensagens.Limpar();
@@ -566,7 +602,11 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     EXPECT_EQ(mensagens.Textos(),
               QStringList{QStringLiteral("Marque o cadastro que permanecerá.")});
     Marcar(*base.lstSemelhante, {1});
+    // The highlight, and so the detail, follows the tick: what is shown is what survives.
+    EXPECT_EQ(base.lstSemelhante->currentRow(), 1);
+    EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "8");
     Marcar(*base.lstSemelhante, {2});
+    EXPECT_EQ(base.lstSemelhante->currentRow(), 2);
     EXPECT_EQ(base.lstSemelhante->item(1)->checkState(), Qt::Unchecked);
     EXPECT_EQ(base.lstSemelhante->item(2)->checkState(), Qt::Checked);
     base.lstSemelhante->item(2)->setCheckState(Qt::Unchecked);  // none ticked is allowed
@@ -622,4 +662,382 @@ TEST_F(Unificar, TheCurrentPatientCanBeMarkedWithoutSolutionFromTheList) {
     EXPECT_FALSE(janela.lstSemelhante->item(1)->icon().isNull());
     EXPECT_TRUE(janela.lstSemelhante->item(0)->icon().isNull());
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
+}
+
+namespace {
+
+// Holds every grouping at its start (on its worker thread) until released, so that a test can
+// act on the window while one runs. Declared after the window, so it lets go first.
+class SegurarAgrupamento {
+  public:
+    SegurarAgrupamento() {
+        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta(
+            [sinal = m_sinal] { sinal->acquire(); });
+    }
+    ~SegurarAgrupamento() {
+        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
+        m_sinal->release(100);
+    }
+    void Soltar() { m_sinal->release(); }
+
+  private:
+    // Shared with the hook: a worker may still be waking up when the test lets go.
+    std::shared_ptr<QSemaphore> m_sinal = std::make_shared<QSemaphore>();
+};
+
+void Mostrar(frmPrincipal& janela) {
+    janela.show();
+    QApplication::setActiveWindow(&janela);
+    QApplication::processEvents();
+}
+
+void ClicarLinha(QTableView* grade, int linha) {
+    const QRect r = grade->visualRect(grade->model()->index(linha, 0));
+    QTest::mouseClick(grade->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+}
+
+// Every control a screen reader stops at has a name to announce.
+void ExigirNomesAcessiveis(const QWidget& raiz) {
+    int vistos = 0;
+    for (QWidget* w : raiz.findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) {
+            continue;
+        }
+        const bool controle =
+            qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+            (qobject_cast<QAbstractItemView*>(w) && !qobject_cast<QHeaderView*>(w)) ||
+            qobject_cast<QPlainTextEdit*>(w) || qobject_cast<BotaoFigura*>(w);
+        if (controle) {
+            ++vistos;
+            EXPECT_FALSE(w->accessibleName().isEmpty())
+                << raiz.objectName().toStdString() << "/" << w->objectName().toStdString();
+        }
+    }
+    EXPECT_GT(vistos, 0);
+}
+
+}  // namespace
+
+TEST_F(Unificar, TheKeyboardReachesEveryStepInOrder) {
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Mostrar(janela);
+    QTableView* grade = janela.dbGridCriterio;
+    grade->setFocus(Qt::OtherFocusReason);
+    // Tab leaves the grid for the list, the commands, the criteria, and comes back round.
+    const QList<QWidget*> ordem{janela.lstSemelhante, janela.cmdSemSolucao,
+                                janela.cmdHistorico,  janela.cmdComparar,
+                                janela.cmdUnificar,   janela.chkNome,
+                                janela.chkNomeMeio,   janela.chkNomeUltimo,
+                                janela.chkRG,         janela.chkCIC,
+                                janela.chkNascimento, janela.chkProntuario,
+                                janela.cmdBuscar,     grade};
+    for (QWidget* proximo : ordem) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), proximo) << proximo->objectName().toStdString();
+    }
+    // Shift+Tab from the first criterion goes back to the commands, never into the
+    // instructions (which would keep the focus).
+    janela.chkNome->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(janela.chkNome, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), janela.cmdUnificar);
+
+    // Ctrl+Tab walks the cells inside the grid; the next row is the next group.
+    grade->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(grade, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(grade->currentIndex(), grade->model()->index(0, 1));
+    QTest::keyClick(grade, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(grade->currentIndex(), grade->model()->index(1, 0));
+    EXPECT_EQ(QApplication::focusWidget(), grade);
+    ASSERT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
+
+    // Space ticks the list's patients; Space on "Unificar cadastros" merges them.
+    QTest::keyClick(grade, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), janela.lstSemelhante);
+    QTest::keyClick(janela.lstSemelhante, Qt::Key_Space);
+    QTest::keyClick(janela.lstSemelhante, Qt::Key_Down);
+    QTest::keyClick(janela.lstSemelhante, Qt::Key_Space);
+    EXPECT_EQ(janela.lstSemelhante->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
+    QTest::keyClick(janela.lstSemelhante, Qt::Key_Tab);
+    while (QApplication::focusWidget() != janela.cmdUnificar &&
+           janela.Frame5->isAncestorOf(QApplication::focusWidget())) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // the row, left to right
+    }
+    ASSERT_EQ(QApplication::focusWidget(), janela.cmdUnificar);
+    Base(0);
+    QTest::keyClick(janela.cmdUnificar, Qt::Key_Space);
+    EXPECT_EQ(contar("SELECT COUNT(*) FROM Paciente WHERE Nome = 'BIA'"), 1);
+    EXPECT_EQ(Grade(*grade), QStringList{"ANA|LIMA"});
+}
+
+TEST_F(Unificar, AGroupingHoldsTheInputAndCanBeCancelledLeavingThePreviousResult) {
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Mostrar(janela);
+    Escolher(janela, 1);
+    ASSERT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
+    Marcar(*janela.lstSemelhante, {0});
+
+    SegurarAgrupamento segurar;
+    janela.chkNome->setChecked(false);  // the last name alone
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.Agrupando());
+    EXPECT_TRUE(janela.lblItensnaLista->text().startsWith(QStringLiteral("Agrupando... ")))
+        << janela.lblItensnaLista->text().toStdString();
+    EXPECT_TRUE(janela.cmdCancelarAgrupamento->isVisible());
+    // What the grouping will replace takes no input: these are dropped, not kept for later.
+    ClicarLinha(janela.dbGridCriterio, 0);
+    Clicar(janela.cmdUnificar);
+    QTest::keyClick(janela.lstSemelhante, Qt::Key_Space);
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 1);
+
+    Clicar(janela.cmdCancelarAgrupamento);
+    segurar.Soltar();
+    ASSERT_TRUE(janela.AguardarAgrupamento());
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"ANA|LIMA", "BIA|REIS"}));
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 1);
+    EXPECT_EQ(janela.lblItensnaLista->text(), "2");
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
+    EXPECT_EQ(janela.lstSemelhante->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    EXPECT_EQ(roteiro.Mostrados(), 1);  // the login only: the dropped click chose nothing
+    EXPECT_FALSE(janela.cmdCancelarAgrupamento->isVisible());
+    EXPECT_TRUE(janela.dbGridCriterio->isEnabled());
+    // The result on screen kept its own criteria: ANA's group is still first and last name.
+    Escolher(janela, 0);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
+
+    // A grouping that runs to its end: a click made meanwhile is not replayed on the result.
+    Clicar(janela.cmdBuscar);
+    ClicarLinha(janela.dbGridCriterio, 1);
+    segurar.Soltar();
+    ASSERT_TRUE(janela.AguardarAgrupamento());
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"LIMA", "REIS"}));
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 0);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
+    EXPECT_EQ(janela.lblItensnaLista->text(), "2");
+}
+
+TEST_F(Unificar, AMergeShowsTheNextGroupAtOnceAndTheQuietRegroupingKeepsTheWork) {
+    paciente("CAIO", QString(), "SOUZA");
+    paciente("CAIO", QString(), "SOUZA");
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Marcar(*janela.lstSemelhante, {0, 1, 2});
+    Base(0);
+    SegurarAgrupamento segurar;  // the grouping run again after the merge waits here
+    Clicar(janela.cmdUnificar);
+    ASSERT_TRUE(janela.Agrupando());
+    // At once: ANA's group is gone, the row at the same position (BIA) is current and listed,
+    // and nothing waits for the grouping.
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"BIA|REIS", "CAIO|SOUZA"}));
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 0);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
+    EXPECT_EQ(janela.lblItensnaLista->text(), "2");
+    EXPECT_TRUE(janela.dbGridCriterio->isEnabled());
+    EXPECT_TRUE(janela.lstSemelhante->isEnabled());
+    EXPECT_TRUE(janela.cmdUnificar->isEnabled());
+    EXPECT_FALSE(janela.cmdCancelarAgrupamento->isVisible());
+
+    // The administrator goes on; the grouping's arrival keeps the row and the tick.
+    Marcar(*janela.lstSemelhante, {1});
+    segurar.Soltar();
+    ASSERT_TRUE(janela.AguardarAgrupamento());
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"BIA|REIS", "CAIO|SOUZA"}));
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 0);
+    EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
+    EXPECT_EQ(janela.lblItensnaLista->text(), "2");
+    ASSERT_EQ(mensagens.Textos().size(), 1);  // the merge's outcome, nothing else
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("2 cadastros unificados em ")));
+}
+
+TEST_F(Unificar, AFailedGroupingOrListQueryLeavesNothingStaleOnScreen) {
+    EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + ";Busy Timeout=100\n").toUtf8());
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Marcar(*janela.lstSemelhante, {0, 1});
+
+    // Another program holds the register while the grouping runs.
+    sqlite3* outro = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(arquivo).constData(), &outro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(outro, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Clicar(janela.cmdBuscar);
+    const bool terminou = janela.AguardarAgrupamento();
+    sqlite3_exec(outro, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(outro);
+    ASSERT_TRUE(terminou);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(
+        QStringLiteral("Ao exibir os paciente que obedecem aos critério acima, ocoreu o seguinte "
+                       "erro:\n\n")))
+        << mensagens.Textos()[0].toStdString();
+    EXPECT_TRUE(mensagens.Textos()[0].contains(QStringLiteral("Registro de diagnóstico: ")));
+    EXPECT_EQ(janela.dbGridCriterio->model()->rowCount(), 0);
+    EXPECT_EQ(janela.lstSemelhante->count(), 0);
+    EXPECT_EQ(janela.lblItensnaLista->text(), "0");
+    EXPECT_EQ(janela.NvPreferSemelhante->FieldText(QStringLiteral("Nome_Completo")), "");
+    // Nothing of the old result can be merged.
+    mensagens.Limpar();
+    Clicar(janela.cmdUnificar);
+    EXPECT_EQ(mensagens.Textos(), QStringList{kPoucos});
+
+    // A list query that fails: the previous group's patients do not stay, mergeable.
+    mensagens.Limpar();
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
+    ASSERT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
+    Marcar(*janela.lstSemelhante, {0, 1});
+    const int falha = DE().Conexao.AddObserver([](const Connection::Event& e) {
+        if (e.kind == Connection::Event::Query &&
+            e.text.contains(QStringLiteral("Nome_Completo"))) {
+            throw ErroNumerado(-2147467259, QStringLiteral("teste"), QStringLiteral("bloqueado"));
+        }
+    });
+    Escolher(janela, 1);
+    DE().Conexao.RemoveObserver(falha);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral(
+        "Ao preencher a lista de pacientes, ocorreu o seguinte erro:-2147467259 - bloqueado")))
+        << mensagens.Textos()[0].toStdString();
+    EXPECT_EQ(janela.lstSemelhante->count(), 0);
+    EXPECT_EQ(janela.NvPreferSemelhante->FieldText(QStringLiteral("Nome_Completo")), "");
+}
+
+TEST_F(JanelaPrincipal, GridColumnsFitTheirHeadersSortAndShowWholeValues) {
+    const QString longo = QStringLiteral("APARECIDA DOS SANTOS NASCIMENTO DE OLIVEIRA");
+    paciente("ANA", longo, "LIMA", "1");
+    paciente("ANA", longo, "LIMA", "1");
+    paciente("ZE", "X", "SOUZA", "2");
+    paciente("ZE", "X", "SOUZA", "2");
+    Ticks({"1", "1", "1", "1", "0", "0", "0"});
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Mostrar(janela);
+    QTableView* grade = janela.dbGridCriterio;
+    QHeaderView* cabecalho = grade->horizontalHeader();
+    ASSERT_EQ(cabecalho->count(), 4);
+    for (int c = 0; c < 3; ++c) {  // the last one also takes what is left of the grid
+        const QString titulo = grade->model()->headerData(c, Qt::Horizontal).toString();
+        EXPECT_GE(cabecalho->sectionSize(c), grade->fontMetrics().horizontalAdvance(titulo))
+            << titulo.toStdString();
+        EXPECT_EQ(cabecalho->sectionResizeMode(c), QHeaderView::Interactive);
+    }
+    EXPECT_EQ(grade->model()->index(0, 1).data(Qt::ToolTipRole).toString(), longo);
+
+    // Sorting by a header changes the grid's order only: the group and its ticks stay.
+    Marcar(*janela.lstSemelhante, {1});
+    const QPoint nome(cabecalho->sectionViewportPosition(0) + 4, cabecalho->height() / 2);
+    QTest::mouseClick(cabecalho->viewport(), Qt::LeftButton, Qt::NoModifier, nome);
+    if (cabecalho->sortIndicatorOrder() == Qt::AscendingOrder) {
+        QTest::mouseClick(cabecalho->viewport(), Qt::LeftButton, Qt::NoModifier, nome);
+    }
+    EXPECT_EQ(cabecalho->sortIndicatorSection(), 0);
+    EXPECT_EQ(Grade(*grade), (QStringList{"ZE|X|SOUZA|2", "ANA|" + longo + "|LIMA|1"}));
+    EXPECT_EQ(grade->currentIndex().row(), 1);
+    EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
+    // Choosing the first row of the sorted grid lists that row's group.
+    Escolher(janela, 0);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ZE X SOUZA", "ZE X SOUZA"}));
+
+    // Rows grow with the font.
+    QFont grande = grade->font();
+    grande.setPointSize(30);
+    grade->setFont(grande);
+    EXPECT_GE(grade->rowHeight(0), QFontMetrics(grande).height());
+}
+
+TEST_F(JanelaPrincipal, TheWindowFitsTheScreenAndRemembersItsLayoutPerUser) {
+    const QRect tela = QGuiApplication::primaryScreen()->availableGeometry();
+    QList<int> divisao;
+    QSize tamanho;
+    {
+        frmPrincipal janela;
+        ASSERT_TRUE(Iniciar(janela));
+        Mostrar(janela);
+        EXPECT_TRUE(tela.contains(janela.frameGeometry()))
+            << janela.frameGeometry().width() << "x" << janela.frameGeometry().height();
+        for (QSplitter* d :
+             {janela.divisorPrincipal, janela.divisorResultado, janela.divisorDetalhe}) {
+            EXPECT_EQ(d->count(), 2);
+        }
+        janela.resize(640, 480);
+        QApplication::processEvents();
+        janela.divisorResultado->setSizes({150, 300});
+        tamanho = janela.size();
+        divisao = janela.divisorResultado->sizes();
+        janela.close();
+    }
+    ADO().FecharConexão(DE().Conexao);
+    {
+        frmPrincipal janela;
+        ASSERT_TRUE(Iniciar(janela));
+        Mostrar(janela);
+        EXPECT_EQ(janela.size(), tamanho);
+        EXPECT_EQ(janela.divisorResultado->sizes(), divisao);
+    }
+    ADO().FecharConexão(DE().Conexao);
+    {
+        // Another administrator on the same workstation has a layout of their own.
+        frmPrincipal janela;
+        ASSERT_TRUE(Iniciar(janela, QStringLiteral("D'ÁVILA"), QStringLiteral("o'k")));
+        Mostrar(janela);
+        EXPECT_NE(janela.size(), tamanho);
+        EXPECT_TRUE(tela.contains(janela.frameGeometry()));
+    }
+}
+
+TEST_F(Unificar, EveryControlHasAnAccessibleName) {
+    frmPrincipal janela;
+    roteiro.Entao([](QDialog& d) {
+        ExigirNomesAcessiveis(d);
+        auto* dialogo = Como<frmLogin>(d);
+        dialogo->txtUsuário->clear();
+        Digitar(dialogo->txtUsuário, QStringLiteral("ADMIN"));
+        Digitar(dialogo->txtPassword, QStringLiteral("segredo"));
+        Tecla(dialogo->txtPassword, Qt::Key_Return);
+    });
+    ASSERT_TRUE(janela.Form_Load());
+    ASSERT_TRUE(janela.AguardarAgrupamento());
+    Mostrar(janela);
+    ExigirNomesAcessiveis(janela);
+    Marcar(*janela.lstSemelhante, {0, 1});
+    roteiro.Entao([](QDialog& d) {
+        ExigirNomesAcessiveis(d);
+        Clicar(Como<frmPacienteBase>(d)->cmdCancelar);
+    });
+    Clicar(janela.cmdUnificar);
+}
+
+TEST_F(Unificar, TheDetailShowsTheIdAndTheExamsOfEachRecord) {
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    EXPECT_EQ(janela.NvPreferSemelhante->FieldText(QStringLiteral("ID_Paciente")),
+              QString::number(ana[0]));
+    EXPECT_EQ(janela.NvPreferSemelhante->FieldText(QStringLiteral("Exames")), "0");
+    janela.lstSemelhante->setCurrentRow(2);
+    EXPECT_EQ(janela.NvPreferSemelhante->FieldText(QStringLiteral("ID_Paciente")),
+              QString::number(ana[2]));
+    EXPECT_EQ(janela.NvPreferSemelhante->FieldText(QStringLiteral("Exames")), "1");
+}
+
+TEST_F(Unificar, NoSolutionAfterACancelledChooserStillKnowsTheRecordNumber) {
+    executar(QStringLiteral("UPDATE Paciente SET Prontuário = 'P-77' WHERE ID_Paciente = %1")
+                 .arg(ana[2]));
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Marcar(*janela.lstSemelhante, {0, 1});
+    roteiro.Entao([](QDialog& d) { Clicar(Como<frmPacienteBase>(d)->cmdCancelar); });
+    Clicar(janela.cmdUnificar);
+    // The chooser read only the two ticked records; the third row's number still shows.
+    janela.lstSemelhante->setCurrentRow(2);
+    QString prontuario;
+    roteiro.Entao([&prontuario](QDialog& d) {
+        auto* f = Como<frmSemSolucao>(d);
+        prontuario = f->lblProntuario->text();
+        Clicar(f->cmdCancelar);
+    });
+    Clicar(janela.cmdSemSolucao);
+    EXPECT_EQ(prontuario, "P-77");
 }

@@ -31,13 +31,15 @@ TEST(ctlNvPreferDE, WithoutPreferencesShowsEveryFieldInTheStandardOrder) {
     EXPECT_EQ(controle.DataField(), "ID_Paciente");
     EXPECT_EQ(controle.ExternalData(), &DE().rsPaciente);
 
-    ASSERT_EQ(controle.FieldCount(), 19);
+    ASSERT_EQ(controle.FieldCount(), 21);
     EXPECT_EQ(controle.FieldKey(0), "Nome_Completo");
     EXPECT_EQ(controle.FieldKey(5), "Raça");
     EXPECT_EQ(controle.FieldKey(16), "Número_Convênio");
     EXPECT_EQ(controle.FieldKey(18), "Prontuário");
     EXPECT_EQ(controle.FieldCaption(4), "Data de nascimento");
-    EXPECT_EQ(controle.FieldKey(19), "");
+    EXPECT_EQ(controle.FieldKey(19), "ID_Paciente");
+    EXPECT_EQ(controle.FieldKey(20), "Exames");
+    EXPECT_EQ(controle.FieldKey(21), "");
     EXPECT_EQ(controle.Posicao("prontuário"), 18);
     EXPECT_EQ(controle.Posicao("Apelido"), -1);
 }
@@ -50,7 +52,7 @@ TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
     controle.FieldValue(7, 72.5);
     controle.FieldValue("Apelido", QString("ignored"));
     controle.FieldValue(-1, QString("ignored"));
-    controle.FieldValue(19, QString("ignored"));
+    controle.FieldValue(21, QString("ignored"));
     controle.FieldValue("RG", QVariant());
 
     EXPECT_EQ(controle.FieldText(0), "MARIA DA SILVA");
@@ -82,7 +84,7 @@ TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
     ctlNvPreferDE controle;
     Detalhe_Configurar(controle, caminho, nullptr, "ID_Paciente", nullptr);
 
-    ASSERT_EQ(controle.FieldCount(), 19);  // unknown and repeated keys skipped, none lost
+    ASSERT_EQ(controle.FieldCount(), 21);  // unknown and repeated keys skipped, none lost
     EXPECT_EQ(controle.FieldKey(0), "Prontuário");
     EXPECT_EQ(controle.FieldKey(1), "Nome_Completo");
     EXPECT_EQ(controle.FieldKey(2), "RG");

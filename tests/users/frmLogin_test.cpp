@@ -106,7 +106,9 @@ TEST_F(frmLoginTest, FirstRunOffersGestorAndCancelEndsQuietly) {
     EXPECT_EQ(dialogo.txtUsuário->text(), "<Gestor>");
     RoteiroModal roteiro;
     roteiro.Entao([&](QDialog& d) {
-        EXPECT_EQ(d.focusWidget(), dialogo.txtPassword);  // a name is there: go to password
+        // Nothing remembered: the hint is selected in the user box, so typing replaces it.
+        EXPECT_EQ(d.focusWidget(), dialogo.txtUsuário);
+        EXPECT_EQ(dialogo.txtUsuário->selectedText(), "<Gestor>");
         Clicar(Achar<BotaoFigura>(d, "cmdCancel"));
     });
     EXPECT_EQ(MostrarModal(dialogo), QDialog::Rejected);
@@ -256,4 +258,36 @@ TEST_F(frmLoginTest, FieldLimitsMaskAndButtonFaces) {
     QTest::mouseRelease(dialogo.cmdCancel, Qt::LeftButton);
     EXPECT_EQ(face(dialogo.cmdCancel), dialogo.imgCancelar[0].toImage());
     EXPECT_FALSE(dialogo.isVisible());  // the click cancelled
+}
+
+TEST_F(frmLoginTest, FirstRunTypingTheNameReplacesTheHintThenTheNameIsRemembered) {
+    CapturaMensagens mensagens;
+    {
+        frmLogin dialogo;
+        RoteiroModal roteiro;
+        roteiro.Entao([&](QDialog& d) {
+            // As a new administrator types it: name, Enter, password, Enter.
+            for (const char c : QByteArray("ADMIN")) {
+                QTest::keyClick(d.focusWidget(), c);
+            }
+            QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+            for (const char c : QByteArray("segredo")) {
+                QTest::keyClick(d.focusWidget(), c);
+            }
+            QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+        });
+        MostrarModal(dialogo);
+        EXPECT_TRUE(dialogo.LoginConfirmado);
+        EXPECT_TRUE(mensagens.Textos().isEmpty());
+    }
+    EXPECT_EQ(lembrado(), "ADMIN");
+    // A remembered name: the password box takes the keys at once.
+    frmLogin dialogo;
+    RoteiroModal roteiro;
+    roteiro.Entao([&](QDialog& d) {
+        EXPECT_EQ(dialogo.txtUsuário->text(), "ADMIN");
+        EXPECT_EQ(d.focusWidget(), dialogo.txtPassword);
+        Clicar(Achar<BotaoFigura>(d, "cmdCancel"));
+    });
+    MostrarModal(dialogo);
 }

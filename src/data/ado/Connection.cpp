@@ -104,6 +104,12 @@ void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
     }
 }
 
+void Connection::Cancel() {
+    if (m_engine) {
+        m_engine->interromper();
+    }
+}
+
 void Connection::BeginTrans() {
     dados::Engine& e = engine();
     notify({Event::Begin, QString()});

@@ -38,6 +38,10 @@ class Connection {
 
     void Execute(const QString& sql, qint32* recordsAffected = nullptr, long options = -1);
 
+    // Stops the statement running on this connection from another thread (ADO's Cancel): it
+    // fails at once. The caller keeps the connection open while it may call this.
+    void Cancel();
+
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();

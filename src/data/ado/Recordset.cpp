@@ -58,6 +58,11 @@ void Recordset::attach(Connection& connection, const QString& source, dados::Res
     changed();
 }
 
+void Recordset::Adotar(Connection& connection, const QString& source, dados::ResultData data) {
+    // One change for the listener: the old rows give way to the new ones at once.
+    attach(connection, source, std::move(data));
+}
+
 void Recordset::Close() {
     requireOpen();
     m_data.reset();

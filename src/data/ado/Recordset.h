@@ -36,6 +36,9 @@ class Recordset {
     void Open(const QString& source, Connection& connection, int cursorType = -1, int lockType = -1,
               long options = -1);
     void Close();
+    // Takes rows read elsewhere (on another connection, on another thread) as if Open had read
+    // them with `source` on `connection`, so Requery and Update then work on that connection.
+    void Adotar(Connection& connection, const QString& source, dados::ResultData data);
     void Requery();  // runs Source again on the same connection, back on the first row
 
     qint32 RecordCount() const;

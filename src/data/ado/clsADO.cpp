@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
 
@@ -31,10 +32,13 @@ QVariantList Criterios(std::initializer_list<QVariant> valores) {
 void clsADO::capturar(qint32 number, const QString& text) {
     m_errorNumber = number;
     m_errorString = text;
+    m_errorDetail = dados::UltimoDiagnostico();
 }
 
-#define CLSADO_TENTAR(corpo) \
-    Tentar([&] { corpo; }, [this](qint32 n, const QString& t) { capturar(n, t); })
+// The diagnostics line of a failure is the one logged during the operation that failed.
+#define CLSADO_TENTAR(corpo)           \
+    (dados::LimparUltimoDiagnostico(), \
+     Tentar([&] { corpo; }, [this](qint32 n, const QString& t) { capturar(n, t); }))
 
 bool clsADO::AbrirConexão(Connection& fCN, const QString& fConnectionString) {
     return CLSADO_TENTAR({

@@ -45,6 +45,10 @@ class clsADO {
     QString ErrorString() const { return m_errorString; }
     void setErrorString(const QString& v) { m_errorString = v; }
 
+    // The driver's or engine's own description of the last failure (as the diagnostics log
+    // has it), for messages that show more than the short text; may be empty.
+    QString DetalheDoErro() const { return m_errorDetail; }
+
     qint32 ProfundidadeTransação() const { return m_depth; }
 
   private:
@@ -53,4 +57,5 @@ class clsADO {
     qint32 m_depth = 0;
     qint32 m_errorNumber = 0;
     QString m_errorString;
+    QString m_errorDetail;
 };

@@ -46,6 +46,7 @@ QString ArquivoDiagnostico() {
 
 namespace {
 bool g_silencioso = false;
+thread_local QString t_ultimo;
 constexpr qint64 kTamanhoMaximo = 1024 * 1024;
 }  // namespace
 
@@ -53,8 +54,17 @@ void SilenciarDiagnosticoNoTerminal(bool silenciar) {
     g_silencioso = silenciar;
 }
 
+QString UltimoDiagnostico() {
+    return t_ultimo;
+}
+
+void LimparUltimoDiagnostico() {
+    t_ultimo.clear();
+}
+
 void RegistrarDiagnostico(const QString& linha) {
     const QString texto = MascararSenhas(linha);
+    t_ultimo = texto;
     const QByteArray bytes = (Relogio::Agora().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ")) +
                               texto + QLatin1Char('\n'))
                                  .toUtf8();

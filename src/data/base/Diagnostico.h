@@ -17,6 +17,12 @@ QString MascararSenhas(const QString& texto);
 // statements on purpose.
 void SilenciarDiagnosticoNoTerminal(bool silenciar);
 
+// The last line this thread logged (passwords masked), so that a failure's own description
+// can be shown beside its short text; cleared before an operation, it belongs to that
+// operation (empty when it logged nothing).
+QString UltimoDiagnostico();
+void LimparUltimoDiagnostico();
+
 // The log file's path (created on first use); empty when the data folder is not writable.
 QString ArquivoDiagnostico();
 

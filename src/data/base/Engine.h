@@ -53,6 +53,11 @@ class Engine {
     virtual QString defaultDatabase() const = 0;
     // "User ID", "Password", "Data Source" and whatever else the engine knows; null if unknown.
     virtual QVariant property(const QString& name) const = 0;
+
+    // Asks the statement now running on this engine, on another thread, to stop: it then fails
+    // at once instead of running to its end. Callable from any thread while the engine stays
+    // open; nothing happens when no statement runs.
+    virtual void interromper() {}
 };
 
 }  // namespace dados

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <mutex>
 
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
@@ -41,6 +42,7 @@ class OdbcEngine final : public Engine {
     }
     QString defaultDatabase() const override;
     QVariant property(const QString& name) const override;
+    void interromper() override;
 
   private:
     const Handle& conexao() const {
@@ -57,6 +59,29 @@ class OdbcEngine final : public Engine {
     Handle m_env;
     Handle m_dbc;
     bool m_emTransacao = false;
+    // The statement a query is running, for SQLCancel from another thread.
+    std::mutex m_emCursoMutex;
+    SQLHSTMT m_emCurso = SQL_NULL_HSTMT;
+};
+
+// Publishes the running statement for interromper() while it lives.
+class EmCurso {
+  public:
+    EmCurso(std::mutex& mutex, SQLHSTMT& emCurso, SQLHSTMT st)
+        : m_mutex(mutex), m_emCurso(emCurso) {
+        const std::lock_guard<std::mutex> trava(m_mutex);
+        m_emCurso = st;
+    }
+    ~EmCurso() {
+        const std::lock_guard<std::mutex> trava(m_mutex);
+        m_emCurso = SQL_NULL_HSTMT;
+    }
+    EmCurso(const EmCurso&) = delete;
+    EmCurso& operator=(const EmCurso&) = delete;
+
+  private:
+    std::mutex& m_mutex;
+    SQLHSTMT& m_emCurso;
 };
 
 void OdbcEngine::open() {
@@ -154,10 +179,18 @@ qint64 OdbcEngine::execute(const QString& sql) {
     return afetadas;
 }
 
+void OdbcEngine::interromper() {
+    const std::lock_guard<std::mutex> trava(m_emCursoMutex);
+    if (m_emCurso != SQL_NULL_HSTMT) {
+        SQLCancel(m_emCurso);  // the one ODBC call meant for another thread
+    }
+}
+
 ResultData OdbcEngine::query(const QString& sql) {
     ResultData dados;
     {
         const Handle st = NovoComando(conexao());
+        const EmCurso emCurso(m_emCursoMutex, m_emCurso, st.get());
         SQLRETURN rc = SQLExecDirectW(st.get(), W(sql), SQL_NTS);
         // Row counts ahead of the first rowset (a batch that changes rows, then selects) are
         // passed over.

@@ -173,6 +173,13 @@ void MotorEmbutido::open() {
     }
 }
 
+void MotorEmbutido::interromper() {
+    // SQLite allows this one call from another thread on an open handle.
+    if (m_db) {
+        sqlite3_interrupt(m_db);
+    }
+}
+
 void MotorEmbutido::close() {
     if (!m_db) {
         return;

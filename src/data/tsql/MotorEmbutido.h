@@ -47,6 +47,7 @@ class MotorEmbutido : public Engine {
     ResultData schema(int kind, const QVariantList& criteria) override;
     QString defaultDatabase() const override;
     QVariant property(const QString& name) const override;
+    void interromper() override;
 
     // The translation of a statement (cached by its text); for tests, tools and benchmarks.
     std::shared_ptr<const Traducao> traduzir(const QString& sql);
