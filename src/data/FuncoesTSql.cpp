@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "data/OperadoresTSql.h"
+
 namespace dados {
 
 namespace {
@@ -101,20 +103,6 @@ void FuncaoSoundex(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ResultadoTexto(ctx, SoundexTSql(TextoDoArgumento(argv[0])));
 }
 
-void FuncaoChar(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    const sqlite3_int64 n = sqlite3_value_int64(argv[0]);
-    // CHAR covers the single-byte code page only; anything else is NULL, as on SQL Server.
-    if (n < 0 || n > 255) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    ResultadoTexto(ctx, QString(QChar(static_cast<char16_t>(n))));
-}
-
 void FuncaoMaiusculas(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -131,69 +119,6 @@ void FuncaoMinusculas(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ResultadoTexto(ctx, TextoDoArgumento(argv[0]).toLower());
 }
 
-bool ComoNumero(sqlite3_value* v, double* d, sqlite3_int64* i, bool* inteiro) {
-    switch (sqlite3_value_type(v)) {
-        case SQLITE_INTEGER:
-            *i = sqlite3_value_int64(v);
-            *inteiro = true;
-            return true;
-        case SQLITE_FLOAT:
-            *d = sqlite3_value_double(v);
-            *inteiro = false;
-            return true;
-        case SQLITE_TEXT: {
-            const QString t = TextoDoArgumento(v).trimmed();
-            bool ok = false;
-            *i = t.toLongLong(&ok);
-            if (ok) {
-                *inteiro = true;
-                return true;
-            }
-            *d = t.toDouble(&ok);
-            *inteiro = false;
-            return ok;
-        }
-        default:
-            return false;
-    }
-}
-
-// '+' whose operand types were unknown when the statement was translated: texts join, numbers
-// add, a text meeting a number converts to a number (or fails), NULL wins.
-void FuncaoSoma(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    const int ta = sqlite3_value_type(argv[0]);
-    const int tb = sqlite3_value_type(argv[1]);
-    if (ta == SQLITE_NULL || tb == SQLITE_NULL) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) {
-        ResultadoTexto(ctx, TextoDoArgumento(argv[0]) + TextoDoArgumento(argv[1]));
-        return;
-    }
-    double da = 0, db = 0;
-    sqlite3_int64 ia = 0, ib = 0;
-    bool inteiroA = false, inteiroB = false;
-    if (!ComoNumero(argv[0], &da, &ia, &inteiroA) || !ComoNumero(argv[1], &db, &ib, &inteiroB)) {
-        const QByteArray msg =
-            QStringLiteral("cadunir_conversao: falha ao converter '%1' ou '%2' em número")
-                .arg(TextoDoArgumento(argv[0]), TextoDoArgumento(argv[1]))
-                .toUtf8();
-        sqlite3_result_error(ctx, msg.constData(), msg.size());
-        return;
-    }
-    sqlite3_int64 soma = 0;
-    if (inteiroA && inteiroB) {
-        if (__builtin_add_overflow(ia, ib, &soma)) {
-            sqlite3_result_error(ctx, "cadunir_conversao: estouro aritmético", -1);
-            return;
-        }
-        sqlite3_result_int64(ctx, soma);
-    } else {
-        sqlite3_result_double(ctx, (inteiroA ? double(ia) : da) + (inteiroB ? double(ib) : db));
-    }
-}
-
 void FuncaoIdentidade(sqlite3_context* ctx, int, sqlite3_value**) {
     const auto* estado = static_cast<const EstadoSessao*>(sqlite3_user_data(ctx));
     if (estado->temIdentidade) {
@@ -201,6 +126,11 @@ void FuncaoIdentidade(sqlite3_context* ctx, int, sqlite3_value**) {
     } else {
         sqlite3_result_null(ctx);
     }
+}
+
+void FuncaoNivelTransacao(sqlite3_context* ctx, int, sqlite3_value**) {
+    const auto* estado = static_cast<const EstadoSessao*>(sqlite3_user_data(ctx));
+    sqlite3_result_int(ctx, estado->nivelTransacao);
 }
 
 // 'yyyy-mm-dd[ hh:mm[:ss[.fff]]]' -> 'yyyy-mm-dd hh:mm:ss' in `saida`; false if not a date.
@@ -336,12 +266,13 @@ void RegistrarFuncoesTSql(sqlite3* db, EstadoSessao* estado) {
     sqlite3_create_collation(db, "TSQLDATE", SQLITE_UTF8, nullptr, ColacaoData);
     const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "tsql_soundex", 1, det, nullptr, FuncaoSoundex, nullptr, nullptr);
-    sqlite3_create_function(db, "tsql_char", 1, det, nullptr, FuncaoChar, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_upper", 1, det, nullptr, FuncaoMaiusculas, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_lower", 1, det, nullptr, FuncaoMinusculas, nullptr, nullptr);
-    sqlite3_create_function(db, "tsql_soma", 2, det, nullptr, FuncaoSoma, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_identidade", 0, SQLITE_UTF8, estado, FuncaoIdentidade,
                             nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_trancount", 0, SQLITE_UTF8, estado, FuncaoNivelTransacao,
+                            nullptr, nullptr);
+    RegistrarOperadoresTSql(db);
 }
 
 }  // namespace dados

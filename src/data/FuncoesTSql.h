@@ -12,6 +12,8 @@ namespace dados {
 struct EstadoSessao {
     bool temIdentidade = false;  // @@IDENTITY is NULL until an identity value is inserted
     qint64 identidade = 0;
+    int nivelTransacao = 0;    // @@TRANCOUNT
+    QString identidadeInsert;  // the table whose IDENTITY_INSERT is ON (empty when none)
 };
 
 // Registers TSQL, TSQLDATE and the tsql_* functions on `db`; `estado` outlives the handle.

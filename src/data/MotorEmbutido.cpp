@@ -183,7 +183,8 @@ void MotorEmbutido::close() {
     m_cache.clear();
     m_catalogoValido = false;
     m_versaoEsquema = -1;
-    m_emTransacao = false;
+    m_estado.nivelTransacao = 0;
+    m_estado.identidadeInsert.clear();
 }
 
 void MotorEmbutido::falhaSqlite(int rc, const QString& original) {
@@ -220,6 +221,8 @@ void MotorEmbutido::falhaSqlite(int rc, const QString& original) {
                 numero = ErroObjetoInexistente;
             } else if (msg.contains(QLatin1String("cadunir_conversao"))) {
                 numero = ErroConversao;
+            } else if (msg.contains(QLatin1String("cadunir_estouro"))) {
+                numero = ErroDadosLongos;
             } else {
                 numero = ErroComando;
             }
@@ -241,7 +244,7 @@ void MotorEmbutido::executarInterno(const char* sql) {
 // SQLite ends a transaction by itself after some failures (disk full, I/O error). Running on
 // would commit each later statement alone; the caller's transaction must fail instead.
 void MotorEmbutido::conferirTransacao() {
-    if (m_emTransacao && sqlite3_get_autocommit(m_db)) {
+    if (m_estado.nivelTransacao > 0 && sqlite3_get_autocommit(m_db)) {
         Falhar(ErroNaoEspecificado, kOrigem,
                QStringLiteral("the transaction was rolled back by the database after a failure"));
     }
@@ -356,6 +359,14 @@ const Catalogo& MotorEmbutido::catalogo() {
 
 qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
                             ResultData* resultado) {
+    if (c.tipo == ComandoTraduzido::Sessao) {
+        rodarSessao(c);
+        return 0;
+    }
+    conferirTransacao();
+    if (c.identidadeNaTabela) {
+        conferirIdentidade(c);
+    }
     ComandoSqlite cmd;
     const QByteArray sql = c.sql.toUtf8();
     int rc = sqlite3_prepare_v2(m_db, sql.constData(), sql.size(), &cmd.stmt, nullptr);
@@ -502,11 +513,19 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
 
 qint64 MotorEmbutido::execute(const QString& sql) {
     conferirEsquema();
-    conferirTransacao();
     const auto t = traduzir(sql);
-    const bool lote = t->comandos.size() > 1;
+    // A batch is one unit: all of it or none of it, whatever transaction holds it. A batch
+    // that opens or ends transactions itself decides that, as on SQL Server.
+    bool lote = t->comandos.size() > 1;
+    for (const auto& c : t->comandos) {
+        if (c.acao == ComandoTraduzido::Acao::IniciarTransacao ||
+            c.acao == ComandoTraduzido::Acao::ConfirmarTransacao ||
+            c.acao == ComandoTraduzido::Acao::DesfazerTransacao) {
+            lote = false;
+        }
+    }
     if (lote) {
-        // The batch is one unit: all of it or none of it, whatever transaction holds it.
+        conferirTransacao();
         executarInterno("SAVEPOINT cadunir_lote");
     }
     qint64 afetados = 0;
@@ -532,7 +551,6 @@ qint64 MotorEmbutido::execute(const QString& sql) {
 
 ResultData MotorEmbutido::query(const QString& sql) {
     conferirEsquema();
-    conferirTransacao();
     const auto t = traduzir(sql);
     ResultData resultado;
     bool lido = false;
@@ -547,34 +565,133 @@ ResultData MotorEmbutido::query(const QString& sql) {
     return resultado;
 }
 
-void MotorEmbutido::begin() {
+void MotorEmbutido::rodarSessao(const ComandoTraduzido& c) {
+    using Acao = ComandoTraduzido::Acao;
+    switch (c.acao) {
+        case Acao::IniciarTransacao:
+            iniciarNivel();
+            break;
+        case Acao::ConfirmarTransacao:
+            confirmarNivel(true);
+            break;
+        case Acao::DesfazerTransacao:
+            if (!c.nomeTransacao.isEmpty() && m_estado.nivelTransacao > 0 &&
+                Catalogo::dobrar(c.nomeTransacao) != Catalogo::dobrar(m_nomeTransacao)) {
+                // Only the outermost transaction's name may be rolled back (no savepoints).
+                Falhar(ErroComando, kOrigem,
+                       QStringLiteral("Msg 6401: Cannot roll back %1. No transaction or savepoint "
+                                      "of that name was found.")
+                           .arg(c.nomeTransacao));
+            }
+            desfazerNiveis(true);
+            break;
+        case Acao::LigarIdentidade:
+            if (!m_estado.identidadeInsert.isEmpty() &&
+                Catalogo::dobrar(m_estado.identidadeInsert) != Catalogo::dobrar(c.tabelaAlvo)) {
+                Falhar(ErroComando, kOrigem,
+                       QStringLiteral("Msg 8107: IDENTITY_INSERT is already ON for table "
+                                      "'%1.dbo.%2'. Cannot perform SET operation for table '%3'.")
+                           .arg(defaultDatabase(), m_estado.identidadeInsert, c.tabelaAlvo));
+            }
+            m_estado.identidadeInsert = c.tabelaAlvo;
+            break;
+        case Acao::DesligarIdentidade:
+            if (Catalogo::dobrar(m_estado.identidadeInsert) == Catalogo::dobrar(c.tabelaAlvo)) {
+                m_estado.identidadeInsert.clear();
+            }
+            break;
+        case Acao::Nenhuma:
+            break;
+    }
+    if (c.acao == Acao::IniciarTransacao && m_estado.nivelTransacao == 1) {
+        m_nomeTransacao = c.nomeTransacao;
+    }
+}
+
+// An explicit identity value only under IDENTITY_INSERT ON for that table, and then always.
+void MotorEmbutido::conferirIdentidade(const ComandoTraduzido& c) {
+    const bool ligada =
+        !m_estado.identidadeInsert.isEmpty() &&
+        Catalogo::dobrar(m_estado.identidadeInsert) == Catalogo::dobrar(c.tabelaAlvo);
+    if (c.identidadeExplicita && !ligada) {
+        Falhar(ErroComando, kOrigem,
+               QStringLiteral("Msg 544: Cannot insert explicit value for identity column in table "
+                              "'%1' when IDENTITY_INSERT is set to OFF.")
+                   .arg(c.tabelaAlvo));
+    }
+    if (ligada && !c.identidadeExplicita) {
+        Falhar(ErroComando, kOrigem,
+               QStringLiteral("Msg 545: Explicit value must be specified for identity column in "
+                              "table '%1' either when IDENTITY_INSERT is set to ON or when a "
+                              "replication user is inserting into a NOT FOR REPLICATION "
+                              "identity column.")
+                   .arg(c.tabelaAlvo));
+    }
+}
+
+void MotorEmbutido::iniciarNivel() {
     if (!m_db) {
         Falhar(ErroObjetoFechado, kOrigem, QStringLiteral("the register is closed"));
     }
-    if (!sqlite3_get_autocommit(m_db)) {
-        Falhar(ErroTransacaoExiste, kOrigem, QStringLiteral("BEGIN inside a transaction"));
+    if (m_estado.nivelTransacao == 0) {
+        if (!sqlite3_get_autocommit(m_db)) {
+            Falhar(ErroTransacaoExiste, kOrigem, QStringLiteral("BEGIN inside a transaction"));
+        }
+        // IMMEDIATE takes the write lock now, so a busy register is waited for here and a
+        // transaction never dies half-way on a lock upgrade.
+        executarInterno("BEGIN IMMEDIATE");
+    } else {
+        conferirTransacao();
     }
-    // IMMEDIATE takes the write lock now, so a busy register is waited for here and a
-    // transaction never dies half-way on a lock upgrade.
-    executarInterno("BEGIN IMMEDIATE");
-    m_emTransacao = true;
+    ++m_estado.nivelTransacao;
+}
+
+void MotorEmbutido::confirmarNivel(bool pedidoEmSql) {
+    if (!m_db || m_estado.nivelTransacao == 0) {
+        if (pedidoEmSql) {
+            Falhar(ErroComando, kOrigem,
+                   QStringLiteral("Msg 3902: The COMMIT TRANSACTION request has no corresponding "
+                                  "BEGIN TRANSACTION."));
+        }
+        Falhar(ErroSemTransacao, kOrigem, QStringLiteral("COMMIT without a transaction"));
+    }
+    if (sqlite3_get_autocommit(m_db)) {
+        // SQLite already rolled it back after a failure: nothing is left to commit.
+        m_estado.nivelTransacao = 0;
+        Falhar(ErroNaoEspecificado, kOrigem,
+               QStringLiteral("the transaction was rolled back by the database after a failure"));
+    }
+    if (m_estado.nivelTransacao == 1) {
+        executarInterno("COMMIT");  // a failed commit keeps the level, as the transaction stays
+    }
+    --m_estado.nivelTransacao;
+}
+
+void MotorEmbutido::desfazerNiveis(bool pedidoEmSql) {
+    if (!m_db || m_estado.nivelTransacao == 0) {
+        if (pedidoEmSql) {
+            Falhar(ErroComando, kOrigem,
+                   QStringLiteral("Msg 3903: The ROLLBACK TRANSACTION request has no "
+                                  "corresponding BEGIN TRANSACTION."));
+        }
+        Falhar(ErroSemTransacao, kOrigem, QStringLiteral("ROLLBACK without a transaction"));
+    }
+    m_estado.nivelTransacao = 0;
+    if (!sqlite3_get_autocommit(m_db)) {
+        executarInterno("ROLLBACK");
+    }
+}
+
+void MotorEmbutido::begin() {
+    iniciarNivel();
 }
 
 void MotorEmbutido::commit() {
-    if (!m_db || sqlite3_get_autocommit(m_db)) {
-        m_emTransacao = false;
-        Falhar(ErroSemTransacao, kOrigem, QStringLiteral("COMMIT without a transaction"));
-    }
-    executarInterno("COMMIT");
-    m_emTransacao = false;
+    confirmarNivel(false);
 }
 
 void MotorEmbutido::rollback() {
-    m_emTransacao = false;
-    if (!m_db || sqlite3_get_autocommit(m_db)) {
-        Falhar(ErroSemTransacao, kOrigem, QStringLiteral("ROLLBACK without a transaction"));
-    }
-    executarInterno("ROLLBACK");
+    desfazerNiveis(false);
 }
 
 QString MotorEmbutido::defaultDatabase() const {

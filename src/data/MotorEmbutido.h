@@ -36,9 +36,13 @@ class MotorEmbutido : public Engine {
     void close() override;
     qint64 execute(const QString& sql) override;
     ResultData query(const QString& sql) override;
+    // ADO's BeginTrans/CommitTrans/RollbackTrans and T-SQL's BEGIN/COMMIT/ROLLBACK TRAN move
+    // the same level count (@@TRANCOUNT): only the outermost begin and commit reach SQLite, a
+    // rollback undoes every level.
     void begin() override;
     void commit() override;
     void rollback() override;
+    int nivelTransacao() const { return m_estado.nivelTransacao; }
     ResultData schema(int kind, const QVariantList& criteria) override;
     QString defaultDatabase() const override;
     QVariant property(const QString& name) const override;
@@ -52,6 +56,11 @@ class MotorEmbutido : public Engine {
   private:
     void conferirEsquema();
     void conferirTransacao();
+    void iniciarNivel();
+    void confirmarNivel(bool pedidoEmSql);
+    void desfazerNiveis(bool pedidoEmSql);
+    void rodarSessao(const ComandoTraduzido& c);
+    void conferirIdentidade(const ComandoTraduzido& c);
     void carregarCatalogo();
     void executarInterno(const char* sql);
     qint64 rodar(const ComandoTraduzido& c, const QString& original, ResultData* resultado);
@@ -60,9 +69,9 @@ class MotorEmbutido : public Engine {
     QString m_connectionString;
     QString m_arquivo;
     int m_esperaMs = 5000;
-    bool m_emTransacao = false;  // begin() succeeded and no commit/rollback since
     sqlite3* m_db = nullptr;
     EstadoSessao m_estado;
+    QString m_nomeTransacao;  // the outermost BEGIN TRAN's name
     Catalogo m_catalogo;
     bool m_catalogoValido = false;
     int m_versaoEsquema = -1;

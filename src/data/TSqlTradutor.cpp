@@ -36,7 +36,8 @@ const QSet<QString>& Reservadas() {
               "DROP",     "VALUES",     "SET",     "INTO",    "TOP",    "DISTINCT",   "EXISTS",
               "ASC",      "DESC",       "WITH",    "PRIMARY", "KEY",    "CONSTRAINT", "DEFAULT",
               "FOR",      "REFERENCES", "FOREIGN", "TABLE",   "VIEW",   "INDEX",      "ALL",
-              "TRUNCATE", "ESCAPE",     "UNIQUE",  "CHECK"}) {
+              "TRUNCATE", "ESCAPE",     "UNIQUE",  "CHECK",   "BEGIN",  "COMMIT",     "ROLLBACK",
+              "TRAN",     "TRANSACTION"}) {
             s.insert(QLatin1String(p));
         }
         return s;
@@ -45,8 +46,8 @@ const QSet<QString>& Reservadas() {
 }
 
 bool InicioDeComando(const Token& t) {
-    for (const char* p :
-         {"SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "ALTER", "DROP", "TRUNCATE"}) {
+    for (const char* p : {"SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "ALTER", "DROP",
+                          "TRUNCATE", "SET", "BEGIN", "COMMIT", "ROLLBACK"}) {
         if (t.ehPalavra(p)) {
             return true;
         }
@@ -194,6 +195,8 @@ class Tradutor {
     void comandoCreate();
     void comandoAlter();
     void comandoDrop();
+    void comandoSet();
+    void comandoTransacao();
     void emitir(ComandoTraduzido::Tipo tipo, const QString& sql, const QString& alvo = QString());
 
     struct Selecao {
@@ -306,6 +309,10 @@ void Tradutor::comando() {
         comandoAlter();
     } else if (t.ehPalavra("DROP")) {
         comandoDrop();
+    } else if (t.ehPalavra("SET")) {
+        comandoSet();
+    } else if (t.ehPalavra("BEGIN") || t.ehPalavra("COMMIT") || t.ehPalavra("ROLLBACK")) {
+        comandoTransacao();
     } else if (t.ehPalavra("TRUNCATE")) {
         ++m_p;
         exigirPalavra("TABLE");
@@ -637,19 +644,28 @@ void Tradutor::comandoInsert() {
     const TabelaCatalogo* tabela = m_cat.tabela(n);
     const QString alvo = tabela ? tabela->nome : n;
     QString sql = QStringLiteral("INSERT INTO ") + Aspas(alvo);
+    ComandoTraduzido c;
+    c.identidadeNaTabela = tabela && tabela->identidade() >= 0;
     if (atual().ehSimbolo("(")) {
+        c.listaDeColunas = true;
         const QStringList colunas = listaDeNomes();
         QStringList escritas;
-        for (const QString& c : colunas) {
-            const ColunaCatalogo* cc = tabela ? tabela->coluna(c) : nullptr;
+        for (const QString& nomeColuna : colunas) {
+            const ColunaCatalogo* cc = tabela ? tabela->coluna(nomeColuna) : nullptr;
             if (cc && cc->identidade) {
-                Falhar(ErroComando, QStringLiteral("TSql"),
-                       QStringLiteral("Não é possível inserir um valor explícito na coluna de "
-                                      "identidade da tabela '%1' quando IDENTITY_INSERT está "
-                                      "OFF.")
-                           .arg(alvo));
+                c.identidadeExplicita = true;  // allowed only under IDENTITY_INSERT ON
             }
-            escritas << (cc ? Aspas(cc->nome) : colunaCanonica(c));
+            escritas << (cc ? Aspas(cc->nome) : colunaCanonica(nomeColuna));
+        }
+        sql += QStringLiteral(" (") + escritas.join(QStringLiteral(", ")) + QLatin1Char(')');
+    } else if (c.identidadeNaTabela && !atual().ehPalavra("DEFAULT")) {
+        // Without a column list SQL Server's values fill every column but the identity one;
+        // SQLite's would include it.
+        QStringList escritas;
+        for (const auto& cc : tabela->colunas) {
+            if (!cc.identidade) {
+                escritas << Aspas(cc.nome);
+            }
         }
         sql += QStringLiteral(" (") + escritas.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
@@ -674,7 +690,11 @@ void Tradutor::comandoInsert() {
     } else {
         erro();
     }
-    emitir(ComandoTraduzido::Alteracao, sql, alvo);
+    c.tipo = ComandoTraduzido::Alteracao;
+    c.sql = sql;
+    c.tabelaAlvo = alvo;
+    m_r.comandos.push_back(c);
+    m_posicaoPendente.push_back(-1);
 }
 
 void Tradutor::comandoUpdate() {
@@ -694,6 +714,10 @@ void Tradutor::comandoUpdate() {
         }
         exigirSimbolo("=");
         const ColunaCatalogo* cc = entrada.tabela ? entrada.tabela->coluna(coluna) : nullptr;
+        if (cc && cc->identidade) {
+            Falhar(ErroComando, QStringLiteral("TSql"),
+                   QStringLiteral("Msg 8102: Cannot update identity column '%1'.").arg(cc->nome));
+        }
         sets << (cc ? Aspas(cc->nome) : colunaCanonica(coluna)) + QStringLiteral(" = ") +
                     expressao(escopo).sql;
     } while (aceitarSimbolo(","));
@@ -719,6 +743,78 @@ void Tradutor::comandoDelete() {
         sql += QStringLiteral(" WHERE ") + expressao(escopo).sql;
     }
     emitir(ComandoTraduzido::Alteracao, sql);
+}
+
+// SET IDENTITY_INSERT <table> ON|OFF. Which table is ON is the session's, so the engine
+// keeps it; the table must exist and have an identity column, which the catalogue answers.
+void Tradutor::comandoSet() {
+    exigirPalavra("SET");
+    if (!atual().ehPalavra("IDENTITY_INSERT")) {
+        erro(QStringLiteral("só SET IDENTITY_INSERT é aceito"));
+    }
+    ++m_p;
+    const QString n = nomeQualificado();
+    ComandoTraduzido c;
+    c.tipo = ComandoTraduzido::Sessao;
+    if (aceitarPalavra("ON")) {
+        c.acao = ComandoTraduzido::Acao::LigarIdentidade;
+    } else if (atual().ehPalavra("OFF")) {
+        ++m_p;
+        c.acao = ComandoTraduzido::Acao::DesligarIdentidade;
+    } else {
+        erro();
+    }
+    const TabelaCatalogo* tabela = m_cat.tabela(n);
+    if (!tabela || tabela->visao) {
+        Falhar(ErroObjetoInexistente, QStringLiteral("TSql"),
+               QStringLiteral("Msg 208: Invalid object name '%1'.").arg(n));
+    }
+    if (tabela->identidade() < 0) {
+        Falhar(ErroComando, QStringLiteral("TSql"),
+               QStringLiteral("Msg 8106: Table '%1' does not have the identity property. Cannot "
+                              "perform SET operation.")
+                   .arg(tabela->nome));
+    }
+    c.tabelaAlvo = tabela->nome;
+    m_r.comandos.push_back(c);
+    m_posicaoPendente.push_back(-1);
+}
+
+// BEGIN TRAN[SACTION] [name], COMMIT [TRAN[SACTION] | WORK] [name],
+// ROLLBACK [TRAN[SACTION] | WORK] [name]: the engine counts the levels (@@TRANCOUNT).
+void Tradutor::comandoTransacao() {
+    ComandoTraduzido c;
+    c.tipo = ComandoTraduzido::Sessao;
+    bool podeTerNome = true;
+    if (aceitarPalavra("BEGIN")) {
+        if (!aceitarPalavra("TRAN") && !aceitarPalavra("TRANSACTION")) {
+            erro(QStringLiteral("só BEGIN TRANSACTION é aceito"));
+        }
+        c.acao = ComandoTraduzido::Acao::IniciarTransacao;
+    } else {
+        if (aceitarPalavra("COMMIT")) {
+            c.acao = ComandoTraduzido::Acao::ConfirmarTransacao;
+        } else {
+            exigirPalavra("ROLLBACK");
+            c.acao = ComandoTraduzido::Acao::DesfazerTransacao;
+        }
+        if (atual().ehPalavra("WORK")) {
+            ++m_p;
+            podeTerNome = false;
+        } else {
+            podeTerNome = aceitarPalavra("TRAN") || aceitarPalavra("TRANSACTION");
+        }
+    }
+    if (podeTerNome &&
+        (atual().tipo == Token::NomeDelimitado ||
+         (atual().tipo == Token::Nome && ehNome(atual()) && !InicioDeComando(atual())))) {
+        c.nomeTransacao = avancar().texto;
+    }
+    if (atual().ehPalavra("WITH")) {
+        erro(QStringLiteral("BEGIN TRANSACTION WITH MARK não é aceito"));
+    }
+    m_r.comandos.push_back(c);
+    m_posicaoPendente.push_back(-1);
 }
 
 // ---------------------------------------------------------------- expressions
@@ -925,6 +1021,10 @@ Expr Tradutor::primaria(const Escopo& e) {
                 ++m_p;
                 return {QStringLiteral("tsql_identidade()"), TipoSql::Numero, false};
             }
+            if (t.texto.compare(QLatin1String("@@TRANCOUNT"), Qt::CaseInsensitive) == 0) {
+                ++m_p;
+                return {QStringLiteral("tsql_trancount()"), TipoSql::Numero, false};
+            }
             erro(QStringLiteral("variáveis não são aceitas"));
         case Token::Simbolo:
             if (t.ehSimbolo("(")) {
@@ -1065,7 +1165,7 @@ Expr Tradutor::funcao(const Escopo& e, const Token& nomeToken) {
     }
     if (f == QLatin1String("LEN")) {
         const auto a = argumentos(1, 1);
-        return {QStringLiteral("length(rtrim(") + a[0].sql + QStringLiteral(", ' '))"),
+        return {QStringLiteral("tsql_tamanho(rtrim(") + a[0].sql + QStringLiteral(", ' '))"),
                 TipoSql::Numero, false};
     }
     if (f == QLatin1String("SUBSTRING")) {
@@ -1410,7 +1510,11 @@ QString Tradutor::escreverTabela(const TabelaDef& t) const {
         if (c.tipo == TipoSql::Texto) {
             d += QStringLiteral(" COLLATE TSQL");
             if (c.tamanho > 0) {
-                d += QStringLiteral(" CONSTRAINT %1 CHECK (length(%2) <= %3)")
+                // SQLite's length() stops at a NUL: the bytes bound the characters, and a text
+                // longer in bytes must hold no NUL for length() to count it whole.
+                d += QStringLiteral(
+                         " CONSTRAINT %1 CHECK (length(CAST(%2 AS BLOB)) <= %3 OR "
+                         "(instr(%2, char(0)) = 0 AND length(%2) <= %3))")
                          .arg(Aspas(QStringLiteral("cadunir_tamanho_") + c.nome), Aspas(c.nome))
                          .arg(c.tamanho);
             }

@@ -13,9 +13,25 @@
 namespace dados {
 
 struct ComandoTraduzido {
-    enum Tipo { Consulta, Alteracao, Definicao } tipo = Consulta;
-    QString sql;         // SQLite text
-    QString tabelaAlvo;  // INSERT: the target table (for @@IDENTITY)
+    // Sessao: run by the engine itself (transaction levels, IDENTITY_INSERT), no SQLite text.
+    enum Tipo { Consulta, Alteracao, Definicao, Sessao } tipo = Consulta;
+    enum class Acao {
+        Nenhuma,
+        IniciarTransacao,
+        ConfirmarTransacao,
+        DesfazerTransacao,
+        LigarIdentidade,
+        DesligarIdentidade
+    } acao = Acao::Nenhuma;
+    QString sql;            // SQLite text
+    QString tabelaAlvo;     // INSERT and IDENTITY_INSERT: the table as declared
+    QString nomeTransacao;  // BEGIN/ROLLBACK TRAN name (empty when none)
+    // INSERT into a table with an identity column: whether the statement gives its value (a
+    // column list naming it) and whether it has a column list at all. Checked when the
+    // statement runs, against the session's IDENTITY_INSERT.
+    bool identidadeNaTabela = false;
+    bool identidadeExplicita = false;
+    bool listaDeColunas = false;
     // Result columns of a query without *: names (a null entry keeps SQLite's name) and types.
     bool temNomes = false;
     QVector<QString> nomes;
