@@ -23,6 +23,7 @@
 #include "data/ErroNumerado.h"
 #include "data/ValorSeNulo.h"
 #include "main/clsPacienteCriterio.h"
+#include "match/ModeloGrupos.h"
 #include "merge/MostrarMensagem.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/frmPacienteBase.h"
@@ -76,6 +77,7 @@ W* nomeado(W* widget, const QString& nome) {
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
+    montarSemelhanca();
     // The grid shows rsLocalizar and its current row is the record set's position; a change of
     // current cell chosen by the user runs the row event. The window's own re-binding and
     // re-query do not: they decide themselves when the list is refilled.
@@ -376,6 +378,10 @@ Qt::CheckState estadoDaCaixa(int gravado) {
 
 void frmPrincipal::cmdBuscar_Click() {
     Ampulheta ampulheta;
+    if (chkSemelhanca && chkSemelhanca->isChecked()) {
+        Preencher_GridSemelhanca();
+        return;
+    }
     Preencher_GridCriterio();
 }
 
@@ -410,6 +416,7 @@ void frmPrincipal::Preencher_GridCriterio() {
                    QStringLiteral("\n\n") + numeroETexto(ado));
             return;
         }
+        sairSemelhanca();
         esvaziarLista();
     }
     lblItensNaLista_Atualizar();
@@ -424,6 +431,10 @@ void frmPrincipal::dbGridCriterio_RowColChange(const QVariant& /*LastRow*/, qint
 }
 
 void frmPrincipal::ReLinkarGrid() {
+    if (m_modoSemelhanca) {
+        ReLinkarSemelhanca();
+        return;
+    }
     Recordset& rs = DE().rsLocalizar;
     {
         const QScopedValueRollback<bool> religando(m_religando, true);
@@ -456,6 +467,10 @@ void frmPrincipal::ReLinkarGrid() {
 }
 
 void frmPrincipal::lblItensNaLista_Atualizar() {
+    if (m_modoSemelhanca) {
+        lblItensnaLista->setText(QLocale().toString(m_grupos->rowCount()));
+        return;
+    }
     const Recordset& rs = DE().rsLocalizar;
     if (rs.State() != adStateOpen) {
         return;  // a failure here keeps the previous text

@@ -17,6 +17,7 @@ class QPushButton;
 class QTableView;
 class ctlNvPreferDE;
 class clsPacienteCriterio;
+class ModeloGrupos;
 class RecordsetModel;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
@@ -58,6 +59,12 @@ class frmPrincipal : public QMainWindow {
     void cmdSemSolucao_Click();
     bool PacienteUnificarCadastros(QStringList& farSemelhantes);
 
+    // Similarity mode (chkSemelhanca ticked): the grid lists candidate groups scored field by
+    // field instead of the exact grouping; choosing one lists exactly its members.
+    void Preencher_GridSemelhanca();
+    bool Preencher_GrupoSemelhante();
+    bool ModoSemelhanca() const { return m_modoSemelhanca; }
+
     void txtCaption_GotFocus(int Index);
 
     // The fixed instruction texts, exactly as stored in the boxes (lines joined by CR LF).
@@ -79,6 +86,7 @@ class frmPrincipal : public QMainWindow {
     QCheckBox* chkNascimento;
     QCheckBox* chkProntuario;
     QPushButton* cmdBuscar;
+    QCheckBox* chkSemelhanca = nullptr;
     QGroupBox* Frame3;
     QTableView* dbGridCriterio;
     QLabel* lblCaption1;
@@ -103,8 +111,13 @@ class frmPrincipal : public QMainWindow {
     void esvaziarLista();
 
     std::array<QCheckBox*, 7> caixasCriterio() const;
+    void montarSemelhanca();
+    void sairSemelhanca();
+    void ReLinkarSemelhanca();
 
     RecordsetModel* m_modelo = nullptr;
+    ModeloGrupos* m_grupos = nullptr;
+    bool m_modoSemelhanca = false;
     std::unique_ptr<clsPacienteCriterio> m_criterio;
     std::array<int, 7> m_ticksGravados{-1, -1, -1, -1, -1, -1, -1};  // as last read or written
     bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
