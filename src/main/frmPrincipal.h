@@ -58,6 +58,8 @@ class frmPrincipal : public QMainWindow {
     // Marks the similar list's current patient as having no solution.
     void cmdSemSolucao_Click();
     bool PacienteUnificarCadastros(QStringList& farSemelhantes);
+    // Opens the merge history, where a merge can be undone.
+    void cmdHistorico_Click();
 
     // Similarity mode (chkSemelhanca ticked): the grid lists candidate groups scored field by
     // field instead of the exact grouping; choosing one lists exactly its members.
@@ -96,6 +98,7 @@ class frmPrincipal : public QMainWindow {
     QFrame* Frame5;
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
+    QPushButton* cmdHistorico;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
     QFrame* Frame4;
