@@ -176,6 +176,7 @@ void MotorEmbutido::close() {
     if (!m_db) {
         return;
     }
+    m_agrupador.reset();
     sqlite3_finalize(m_versaoStmt);
     m_versaoStmt = nullptr;
     sqlite3_close_v2(m_db);  // an open transaction is rolled back
@@ -266,6 +267,9 @@ void MotorEmbutido::conferirEsquema() {
         m_versaoEsquema = versao;
         m_catalogoValido = false;
         m_cache.clear();
+        if (m_agrupador) {
+            m_agrupador->Esquecer();
+        }
     }
 }
 
@@ -342,6 +346,9 @@ std::shared_ptr<const Traducao> MotorEmbutido::traduzir(const QString& sql) {
         carregarCatalogo();
     }
     auto t = std::make_shared<const Traducao>(TraduzirTSql(sql, m_catalogo));
+    if (sql.size() > 4096) {
+        return t;  // a long text is a one-off (a bulk INSERT): kept, it would only hold memory
+    }
     if (m_cache.size() >= 20000) {
         m_cache.clear();  // statements built with literals would otherwise grow it forever
     }
@@ -358,7 +365,8 @@ const Catalogo& MotorEmbutido::catalogo() {
 }
 
 qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
-                            ResultData* resultado) {
+                            ResultData* resultado,
+                            const std::vector<AgrupadorEmbutido::Valor>* agrupado) {
     if (c.tipo == ComandoTraduzido::Sessao) {
         rodarSessao(c);
         return 0;
@@ -426,7 +434,22 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
             }
         }
     }
-    while ((rc = sqlite3_step(cmd.stmt)) == SQLITE_ROW) {
+    if (agrupado && resultado) {
+        // The rows come from the grouping done in memory; the statement gave the columns.
+        for (size_t r = 0; ncol > 0 && r + ncol <= agrupado->size(); r += size_t(ncol)) {
+            QVector<QVariant> linha(ncol);
+            for (int i = 0; i < ncol; ++i) {
+                const AgrupadorEmbutido::Valor& v = (*agrupado)[r + size_t(i)];
+                if (v.texto) {
+                    const QString t = QString::fromUtf8(v.texto, v.tamanho);
+                    linha[i] = leitura[i] == Leitura::Data ? DataDoTexto(t) : QVariant(t);
+                }
+            }
+            resultado->rows.push_back(std::move(linha));
+        }
+        rc = SQLITE_DONE;
+    }
+    while (!agrupado && (rc = sqlite3_step(cmd.stmt)) == SQLITE_ROW) {
         if (!resultado) {
             continue;
         }
@@ -549,10 +572,40 @@ qint64 MotorEmbutido::execute(const QString& sql) {
     return afetados;
 }
 
+// The duplicate search answered from memory when it has the shape for it (see
+// AgrupadorEmbutido); false leaves the statement to SQLite.
+bool MotorEmbutido::agrupar(const QString& sql, const ComandoTraduzido& c, ResultData& resultado) {
+    if (!m_catalogoValido) {
+        carregarCatalogo();
+    }
+    const auto pedido = AgrupadorEmbutido::Reconhecer(sql, m_catalogo);
+    if (!pedido) {
+        return false;
+    }
+    if (!m_agrupador) {
+        m_agrupador = std::make_unique<AgrupadorEmbutido>(m_db);
+    }
+    std::vector<AgrupadorEmbutido::Valor> valores;
+    try {
+        if (!m_agrupador->Agrupar(*pedido, valores)) {
+            return false;
+        }
+    } catch (const AgrupadorEmbutido::FalhaSqlite& f) {
+        m_agrupador->Esquecer();
+        falhaSqlite(f.rc, sql);
+    }
+    rodar(c, sql, &resultado, &valores);
+    return true;
+}
+
 ResultData MotorEmbutido::query(const QString& sql) {
     conferirEsquema();
     const auto t = traduzir(sql);
     ResultData resultado;
+    if (t->comandos.size() == 1 && t->comandos[0].tipo == ComandoTraduzido::Consulta &&
+        agrupar(sql, t->comandos[0], resultado)) {
+        return resultado;
+    }
     bool lido = false;
     for (const auto& c : t->comandos) {
         if (!lido && c.tipo == ComandoTraduzido::Consulta) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "data/AgrupadorEmbutido.h"
 #include "data/Engine.h"
 #include "data/FuncoesTSql.h"
 #include "data/TSqlCatalogo.h"
@@ -63,7 +64,9 @@ class MotorEmbutido : public Engine {
     void conferirIdentidade(const ComandoTraduzido& c);
     void carregarCatalogo();
     void executarInterno(const char* sql);
-    qint64 rodar(const ComandoTraduzido& c, const QString& original, ResultData* resultado);
+    qint64 rodar(const ComandoTraduzido& c, const QString& original, ResultData* resultado,
+                 const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr);
+    bool agrupar(const QString& sql, const ComandoTraduzido& c, ResultData& resultado);
     [[noreturn]] void falhaSqlite(int rc, const QString& original);
 
     QString m_connectionString;
@@ -77,6 +80,7 @@ class MotorEmbutido : public Engine {
     int m_versaoEsquema = -1;
     sqlite3_stmt* m_versaoStmt = nullptr;
     QHash<QString, std::shared_ptr<const Traducao>> m_cache;
+    std::unique_ptr<AgrupadorEmbutido> m_agrupador;  // made by the first grouping
 };
 
 // Creates an empty register file at `caminho` (fails if it exists). Returns false with a
