@@ -15,6 +15,7 @@
 #include "data/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
+#include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "settings/Configuracao.h"
 #include "users/frmLogin.h"
@@ -156,8 +157,14 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
         base->lstSemelhante->item(0)->setCheckState(Qt::Checked);
         Clicar(base->cmdOK);
     });
+    roteiro.Entao([](QDialog& d) {  // the review of the merge, confirmed as it stands
+        auto* revisao = Como<frmCompararPacientes>(d);
+        revisao->chkConfirmar->setChecked(true);
+        Clicar(revisao->cmdOK);
+    });
     Clicar(janela.cmdUnificar);
-    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
+    ASSERT_EQ(mensagens.Textos().size(), 1) << mensagens.Textos().join('\n').toStdString();
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("1 cadastro unificado em ")));
     EXPECT_EQ(
         contar(QStringLiteral("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = %1").arg(rita[1])),
         0);
