@@ -18,9 +18,9 @@
 
 #include "Pessoas.h"
 #include "Registro.h"
-#include "data/Connection.h"
-#include "data/MotorEmbutido.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "merge/clsPacienteUnificar.h"
 
 namespace {

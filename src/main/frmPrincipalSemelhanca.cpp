@@ -10,7 +10,7 @@
 #include <QSignalBlocker>
 #include <QTableView>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "main/frmPrincipal.h"
 #include "match/ModeloGrupos.h"
 #include "merge/frmSemSolucao.h"

@@ -6,8 +6,8 @@
 #include <limits>
 #include <thread>
 
-#include "data/Recordset.h"
-#include "data/clsADO.h"
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
 #include "match/Normalizacao.h"
 
 namespace semelhanca {

@@ -3,8 +3,8 @@
 #include <QLocale>
 #include <QSet>
 
-#include "data/Recordset.h"
-#include "data/clsADO.h"
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
 
 using namespace semelhanca;
 

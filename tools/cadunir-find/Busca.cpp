@@ -6,8 +6,8 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "data/ErroNumerado.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ErroNumerado.h"
 #include "match/LocalizadorSemelhantes.h"
 #include "settings/clsINI.h"
 

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include "data/tsql/TSqlCatalogo.h"
+
+// The T-SQL dialect layer: a statement or batch of the program's T-SQL subset is parsed and
+// written out as SQLite SQL that gives SQL Server's result on a register built by this layer
+// (text columns carry the TSQL collation, dates the TSQLDATE collation, nvarchar lengths are
+// CHECK constraints). Anything outside the subset throws ErroNumerado (command error) with the
+// offending token named in the diagnostics log; it never runs something else.
+namespace dados {
+
+struct ComandoTraduzido {
+    // Sessao: run by the engine itself (transaction levels, IDENTITY_INSERT), no SQLite text.
+    enum Tipo { Consulta, Alteracao, Definicao, Sessao } tipo = Consulta;
+    enum class Acao {
+        Nenhuma,
+        IniciarTransacao,
+        ConfirmarTransacao,
+        DesfazerTransacao,
+        LigarIdentidade,
+        DesligarIdentidade
+    } acao = Acao::Nenhuma;
+    QString sql;            // SQLite text
+    QString tabelaAlvo;     // INSERT and IDENTITY_INSERT: the table as declared
+    QString nomeTransacao;  // BEGIN/ROLLBACK TRAN name (empty when none)
+    // INSERT into a table with an identity column: whether the statement gives its value (a
+    // column list naming it) and whether it has a column list at all. Checked when the
+    // statement runs, against the session's IDENTITY_INSERT.
+    bool identidadeNaTabela = false;
+    bool identidadeExplicita = false;
+    bool listaDeColunas = false;
+    // Result columns of a query without *: names (a null entry keeps SQLite's name) and types.
+    bool temNomes = false;
+    QVector<QString> nomes;
+    QVector<TipoSql> tipos;
+};
+
+struct Traducao {
+    QVector<ComandoTraduzido> comandos;
+    bool alteraEsquema = false;  // DDL: the catalogue and the cached translations go stale
+};
+
+Traducao TraduzirTSql(const QString& sql, const Catalogo& catalogo);
+
+}  // namespace dados
