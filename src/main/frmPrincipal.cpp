@@ -34,6 +34,7 @@
 #include "data/base/ValorSeNulo.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/clsPacienteCriterio.h"
+#include "match/ModeloGrupos.h"
 #include "merge/MostrarMensagem.h"
 #include "merge/clsDecisaoPessoas.h"
 #include "merge/clsPacienteUnificar.h"
@@ -92,6 +93,7 @@ W* nomeado(W* widget, const QString& nome) {
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
+    montarSemelhanca();
     // The grid shows rsLocalizar and its current row is the record set's position; a change of
     // current cell chosen by the user runs the row event. The window's own re-binding and
     // re-query do not: they decide themselves when the list is refilled.
@@ -688,6 +690,11 @@ Qt::CheckState estadoDaCaixa(int gravado) {
 
 void frmPrincipal::cmdBuscar_Click() {
     // No hourglass: the window stays live and shows the grouping's progress instead.
+    if (chkSemelhanca && chkSemelhanca->isChecked()) {
+        Ampulheta ampulheta;
+        Preencher_GridSemelhanca();
+        return;
+    }
     Preencher_GridCriterio();
 }
 
@@ -841,6 +848,7 @@ void frmPrincipal::agrupamentoTerminou() {
         const QScopedValueRollback<bool> religando(m_religando, true);
         DE().rsLocalizar.Adotar(DE().Conexao, r.sql, std::move(r.dados));
         r.dados = {};
+        sairSemelhanca();
         esvaziarLista();
         ajustarColunas();
     }
@@ -902,6 +910,10 @@ bool frmPrincipal::tirarGrupoAtual() {
 }
 
 void frmPrincipal::ReLinkarGrid() {
+    if (m_modoSemelhanca) {
+        ReLinkarSemelhanca();
+        return;
+    }
     // The merged records are gone. Their group is the grid's current row (a record belongs to
     // one group only), so the administrator need not wait for the whole grouping: the row's
     // group is read again now, dropped when fewer than two records are left, and the row at
@@ -975,6 +987,10 @@ void frmPrincipal::reagrupamentoChegou() {
 }
 
 void frmPrincipal::lblItensNaLista_Atualizar() {
+    if (m_modoSemelhanca) {
+        lblItensnaLista->setText(QLocale().toString(m_grupos->rowCount()));
+        return;
+    }
     const Recordset& rs = DE().rsLocalizar;
     if (rs.State() != adStateOpen) {
         return;  // a failure here keeps the previous text

@@ -24,6 +24,7 @@ class QTimer;
 class ctlNvPreferDE;
 class clsPacienteCriterio;
 class ConsultaEmSegundoPlano;
+class ModeloGrupos;
 class RecordsetModel;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
@@ -75,6 +76,12 @@ class frmPrincipal : public QMainWindow {
     // Opens the merge history, where a merge can be undone.
     void cmdHistorico_Click();
 
+    // Similarity mode (chkSemelhanca ticked): the grid lists candidate groups scored field by
+    // field instead of the exact grouping; choosing one lists exactly its members.
+    void Preencher_GridSemelhanca();
+    bool Preencher_GrupoSemelhante();
+    bool ModoSemelhanca() const { return m_modoSemelhanca; }
+
     void txtCaption_GotFocus(int Index);
 
     // A grouping (or the quiet re-grouping after a merge) is running.
@@ -108,6 +115,7 @@ class frmPrincipal : public QMainWindow {
     QCheckBox* chkNascimento;
     QCheckBox* chkProntuario;
     QPushButton* cmdBuscar;
+    QCheckBox* chkSemelhanca = nullptr;
     QGroupBox* Frame3;
     QTableView* dbGridCriterio;
     QLabel* lblCaption1;
@@ -165,8 +173,13 @@ class frmPrincipal : public QMainWindow {
     void moverParaLinhaVista(int linha);
 
     std::array<QCheckBox*, 7> caixasCriterio() const;
+    void montarSemelhanca();
+    void sairSemelhanca();
+    void ReLinkarSemelhanca();
 
     RecordsetModel* m_modelo = nullptr;
+    ModeloGrupos* m_grupos = nullptr;
+    bool m_modoSemelhanca = false;
     std::unique_ptr<clsPacienteCriterio> m_criterio;
     std::unique_ptr<clsPacienteCriterio> m_criterioAnterior;         // back in place after a cancel
     std::array<int, 7> m_ticksGravados{-1, -1, -1, -1, -1, -1, -1};  // as last read or written

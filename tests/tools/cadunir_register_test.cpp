@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
+#include "Dados.h"
 #include "Esquema.h"
 #include "Pessoas.h"
 #include "Registro.h"
@@ -102,12 +105,69 @@ TEST(GeradorPacientes, RepeatedRecordsShowTheirVariant) {
                                 (!r.cic.isEmpty() && r.cic == primeiro.cic));
                     EXPECT_TRUE(r.nome != primeiro.nome || r.nomeUltimo != primeiro.nomeUltimo);
                     break;
+                case Variante::Documentos: {
+                    auto digitos = [](QString d) {
+                        return d.remove(QRegularExpression("[^0-9X]"));
+                    };
+                    EXPECT_EQ(digitos(r.rg), digitos(primeiro.rg));
+                    EXPECT_TRUE(r.rg.isEmpty() || r.rg != primeiro.rg || r.cic != primeiro.cic);
+                    break;
+                }
+                case Variante::DataTrocada:
+                    if (primeiro.nascimento.isValid()) {
+                        EXPECT_NE(r.nascimento, primeiro.nascimento);
+                    }
+                    break;
+                case Variante::Digitacao:
+                case Variante::Fonetica:
+                case Variante::MeioAbreviado:
+                case Variante::SemAcento:
+                    EXPECT_TRUE(r.nome != primeiro.nome || r.nomeMeio != primeiro.nomeMeio ||
+                                r.nomeMeio.isNull() != primeiro.nomeMeio.isNull() ||
+                                r.nomeUltimo != primeiro.nomeUltimo);
+                    break;
                 case Variante::Nenhuma:
                     ADD_FAILURE() << "a repeat without its variant";
             }
+            EXPECT_EQ(r.pessoa, primeiro.pessoa);
         }
     }
-    EXPECT_EQ(vistas.size(), 4);
+    EXPECT_EQ(vistas.size(), kVariantes);
+}
+
+TEST(GeradorPacientes, ReceptionDeskSlipsAndHomonyms) {
+    Sorteio s(5);
+    for (int i = 0; i < 200; ++i) {
+        const QString nome = s.um(Sobrenomes());
+        const QString erro = ErroDeDigitacao(nome, s);
+        EXPECT_NE(erro, nome);
+        EXPECT_LE(std::abs(erro.size() - nome.size()), 1);
+        const QString doc = OutraPontuacao("12.345.678-9", s);
+        EXPECT_NE(doc, "12.345.678-9");
+        EXPECT_EQ(QString(doc).remove(QRegularExpression("[^0-9]")), "123456789");
+    }
+    Sorteio t(9);
+    EXPECT_EQ(GrafiaFonetica("SOUSA", t), "SOUZA");
+    EXPECT_EQ(GrafiaFonetica("PHILIPE", t), "FILIPE");
+    EXPECT_EQ(GrafiaFonetica("BBB", t), "BBB");
+    QSet<QString> abreviados;
+    for (int i = 0; i < 60; ++i) abreviados << MeioAbreviado(QString::fromUtf8("DE FÁTIMA"), t);
+    EXPECT_TRUE(abreviados.contains(QString()));
+    EXPECT_TRUE(abreviados.contains("F") || abreviados.contains("F."));
+    EXPECT_TRUE(abreviados.contains(QString::fromUtf8("FÁTIMA")));
+
+    // Strangers who share a full name: different people, different dates.
+    GeradorPacientes g(3, 0, 20);
+    QHash<QString, PacienteGerado> porNome;
+    int homonimos = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const PacienteGerado p = g.Proximo();
+        const QString nome = p.nome + '|' + p.nomeMeio + '|' + p.nomeUltimo;
+        if (porNome.contains(nome) && porNome[nome].pessoa != p.pessoa)
+            ++homonimos;
+        porNome[nome] = p;
+    }
+    EXPECT_GT(homonimos, 250);
 }
 
 TEST(Esquema, CreatesEveryProductTable) {
@@ -162,6 +222,20 @@ TEST(CadunirRegister, WritesRegisterAndIniAndRefusesToOverwrite) {
         return rs.State() == adStateOpen && !rs.Eof() ? rs.Fields(0).Value() : QVariant();
     };
     EXPECT_EQ(valor("SELECT COUNT(*) FROM Paciente").toLongLong(), 600);
+    // The truth: every patient, with the person behind it.
+    QFile verdade(QDir(o.pasta).filePath("Verdade.tsv"));
+    ASSERT_TRUE(verdade.open(QIODevice::ReadOnly));
+    const QStringList linhas = QString::fromUtf8(verdade.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(linhas.size(), 601);
+    EXPECT_EQ(linhas[0], "ID_Paciente\tperson");
+    QSet<QString> pessoas;
+    for (int i = 1; i <= 600; ++i) {
+        const QStringList c = linhas[i].split('\t');
+        ASSERT_EQ(c.size(), 2);
+        EXPECT_EQ(c[0], QString::number(i));
+        pessoas << c[1];
+    }
+    EXPECT_LE(pessoas.size(), 600 - resumo.grupos);
     EXPECT_EQ(valor("SELECT COUNT(*) FROM Exame").toLongLong(), resumo.exames);
     EXPECT_EQ(valor("SELECT COUNT(*) FROM Exame_BK").toLongLong(), resumo.exames);
     EXPECT_EQ(valor("SELECT COUNT(*) FROM Exame INNER JOIN Paciente ON Exame.ID_Paciente = "

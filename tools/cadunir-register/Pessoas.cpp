@@ -2,6 +2,8 @@
 
 #include "Dados.h"
 
+#include <cstring>
+
 namespace registro {
 
 quint64 Sorteio::proximo() {
@@ -134,7 +136,179 @@ QString OutraGrafia(const QString& nome) {
     return nome.size() < 2 ? nome + nome : nome.left(2) + nome.mid(1);
 }
 
-GeradorPacientes::GeradorPacientes(quint64 semente, int duplicadosPorCento) : m_s(semente) {
+namespace {
+
+// Neighbours on the keyboard, for slips of the finger.
+QString Vizinhas(QChar c) {
+    static const char* const linhas[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    const char b = SemAcentos(QString(c)).at(0).toLatin1();
+    QString r;
+    for (int l = 0; l < 3; ++l) {
+        const char* p = std::strchr(linhas[l], b);
+        if (!b || !p)
+            continue;
+        const int i = int(p - linhas[l]);
+        if (i > 0)
+            r += QLatin1Char(linhas[l][i - 1]);
+        if (linhas[l][i + 1])
+            r += QLatin1Char(linhas[l][i + 1]);
+    }
+    return r.isEmpty() ? QStringLiteral("E") : r;
+}
+
+bool Vogal(QChar c) {
+    return QStringLiteral("AEIOUÁÉÍÓÚÂÊÔÃÕ").contains(c);
+}
+
+bool Particula(const QString& p) {
+    static const QStringList l = {"DE", "DA", "DO", "DAS", "DOS", "E"};
+    return l.contains(p);
+}
+
+}  // namespace
+
+QString ErroDeDigitacao(const QString& nome, Sorteio& s) {
+    QVector<int> letras;
+    for (int i = 0; i < nome.size(); ++i)
+        if (nome[i].isLetter())
+            letras << i;
+    if (letras.isEmpty())
+        return nome + 'A';
+    const int i = letras[s.ate(int(letras.size()))];
+    QString r = nome;
+    switch (s.ate(4)) {
+        case 0: {  // the key next to it
+            const QString v = Vizinhas(nome[i]);
+            r[i] = v[s.ate(int(v.size()))];
+            break;
+        }
+        case 1:  // a letter left out
+            if (letras.size() > 3)
+                r.remove(i, 1);
+            else
+                r.insert(i, nome[i]);
+            break;
+        case 2:  // two letters swapped
+            if (i + 1 < nome.size() && nome[i + 1].isLetter() && nome[i + 1] != nome[i])
+                std::swap(r[i], r[i + 1]);
+            else
+                r.insert(i, nome[i]);
+            break;
+        default:  // a letter typed twice
+            r.insert(i, nome[i]);
+            break;
+    }
+    return r;
+}
+
+QString GrafiaFonetica(const QString& nome, Sorteio& s) {
+    // The spellings Brazilian registers show for one sound, both ways.
+    struct Troca {
+        const char* de;
+        const char* para;
+    };
+    static const Troca trocas[] = {
+        {"PH", "F"}, {"TH", "T"}, {"Y", "I"}, {"W", "V"},  {"V", "W"},  {"LL", "L"},
+        {"NN", "N"}, {"TT", "T"}, {"K", "C"}, {"CH", "X"}, {"X", "CH"}, {"Ç", "SS"},
+        {"SS", "Ç"}, {"Z", "S"},  {"S", "Z"}, {"I", "Y"},  {"T", "TH"}, {"F", "PH"},
+    };
+    struct Lugar {
+        int pos;
+        const Troca* t;
+    };
+    QVector<Lugar> lugares;
+    for (const Troca& t : trocas) {
+        const QString de = QString::fromUtf8(t.de);
+        for (qsizetype p = nome.indexOf(de); p >= 0; p = nome.indexOf(de, p + 1)) {
+            const QChar antes = p > 0 ? nome[p - 1] : QChar();
+            const QChar depois = p + de.size() < nome.size() ? nome[p + de.size()] : QChar();
+            // Only where the sound stays: S and Z between vowels or at the end (SOUSA/SOUZA,
+            // LUIS/LUIZ), I and Y next to a vowel, T and F before a vowel.
+            if ((de == "S" || de == "Z") &&
+                !((Vogal(antes) && Vogal(depois)) || (Vogal(antes) && depois.isNull())))
+                continue;
+            if ((de == "I" || de == "Y") && !Vogal(antes) && !Vogal(depois))
+                continue;
+            if ((de == "T" || de == "F") && !Vogal(depois))
+                continue;
+            if (de == "V" && p != 0)
+                continue;  // WALTER/VALTER: at the start
+            if (de == "SS" && !QStringLiteral("AOU").contains(depois))
+                continue;
+            lugares << Lugar{int(p), &t};
+        }
+    }
+    if (lugares.isEmpty())
+        return nome;
+    const Lugar& l = lugares[s.ate(int(lugares.size()))];
+    QString r = nome;
+    return r.replace(l.pos, qsizetype(QString::fromUtf8(l.t->de).size()),
+                     QString::fromUtf8(l.t->para));
+}
+
+QString MeioAbreviado(const QString& meio, Sorteio& s) {
+    QStringList palavras = meio.split(' ', Qt::SkipEmptyParts);
+    QStringList nomes;
+    for (const QString& p : palavras)
+        if (!Particula(p))
+            nomes << p;
+    switch (s.ate(3)) {
+        case 0:
+            return QString();
+        case 1: {  // initials: APARECIDA -> A, DE FÁTIMA -> F.
+            QStringList iniciais;
+            const bool ponto = s.chance(50);
+            for (const QString& n : nomes) iniciais << SemAcentos(n.left(1)) + (ponto ? "." : "");
+            return iniciais.join(' ');
+        }
+        default:  // one of two names kept, or the particle left out
+            if (nomes.size() > 1)
+                return nomes.first();
+            if (palavras.size() > 1)
+                return nomes.join(' ');
+            return SemAcentos(meio.left(1));
+    }
+}
+
+QString OutraPontuacao(const QString& documento, Sorteio& s) {
+    QString d;
+    for (QChar c : documento)
+        if (c.isDigit() || c == 'X')
+            d += c;
+    if (d.size() < 4)
+        return documento;
+    for (int tentativa = 0; tentativa < 4; ++tentativa) {
+        QString r;
+        switch (s.ate(4)) {
+            case 0:
+                r = d;
+                break;
+            case 1:
+                r = d.chopped(1) + '-' + d.right(1);
+                break;
+            case 2:  // dots every three digits from the left, dash before the check digit(s)
+                for (int i = 0; i < d.size(); ++i) {
+                    if (i > 0 && i % 3 == 0 && i < d.size() - 2)
+                        r += '.';
+                    r += d[i];
+                }
+                break;
+            default:
+                for (int i = 0; i < d.size(); ++i) {
+                    if (i > 0 && i % 3 == 0)
+                        r += ' ';
+                    r += d[i];
+                }
+                break;
+        }
+        if (r != documento)
+            return r;
+    }
+    return d == documento ? d.chopped(1) + '-' + d.right(1) : d;
+}
+
+GeradorPacientes::GeradorPacientes(quint64 semente, int duplicadosPorCento, int homonimosPorCento)
+    : m_s(semente), m_homonimosPorCento(std::clamp(homonimosPorCento, 0, 50)) {
     // A group has 2.25 records on average (three quarters pairs, one quarter triples). For a
     // share s of records in groups, a share q = s / (2.25 - 1.25 s) of persons starts one.
     const double s = std::clamp(duplicadosPorCento, 0, 90) / 100.0;
@@ -155,7 +329,7 @@ PacienteGerado GeradorPacientes::Proximo() {
         p.grupo = ++m_grupos;
         const int repeticoes = m_s.chance(75) ? 1 : 2;
         for (int i = 0; i < repeticoes; ++i) {
-            const auto v = static_cast<Variante>(1 + m_s.ate(4));
+            const auto v = static_cast<Variante>(1 + m_s.ate(kVariantes));
             m_pendentes.push_back(repetir(p, v));
         }
     }
@@ -172,6 +346,19 @@ PacienteGerado GeradorPacientes::novaPessoa() {
     const int meio = s.ate(100);
     p.nomeMeio = meio < 70 ? nomesDoMeio(s) : meio < 92 ? QString() : QString("");
     p.nomeUltimo = s.um(Sobrenomes());
+    p.pessoa = qint64(pessoa);
+    // Someone else of the same full name: common names make strangers look alike.
+    if (!m_recentes.empty() && s.chance(m_homonimosPorCento)) {
+        const Nomes& outro = m_recentes[size_t(s.ate(int(m_recentes.size())))];
+        p.nome = outro.nome;
+        p.nomeMeio = outro.meio;
+        p.nomeUltimo = outro.ultimo;
+        p.sexo = outro.sexo;
+    } else {
+        m_recentes.push_back({p.nome, p.nomeMeio, p.nomeUltimo, p.sexo});
+        if (m_recentes.size() > 500)
+            m_recentes.pop_front();
+    }
     if (!s.chance(2))
         p.nascimento = diaEntre(s, QDate(1925, 1, 1), QDate(2024, 12, 31));
     if (s.chance(85))
@@ -244,15 +431,100 @@ PacienteGerado GeradorPacientes::repetir(PacienteGerado& primeiro, Variante v) {
                 r.nomeUltimo = OutraGrafia(r.nomeUltimo).left(20);
             break;
         }
+        default:
+            errar(r, primeiro, v);
+            // Now and then a second slip on the same record: the date when the first was in a
+            // name, a name when it was not.
+            if (s.chance(25))
+                errar(r, primeiro,
+                      v == Variante::DataTrocada || v == Variante::Documentos
+                          ? Variante::Digitacao
+                          : Variante::DataTrocada);
+            break;
     }
     // Documents are often left out on the second registration.
-    if (v != Variante::Grafia && s.chance(40))
+    const bool documentos = v == Variante::Grafia || v == Variante::Documentos;
+    if (!documentos && s.chance(40))
         r.rg = QString();
-    if (v != Variante::Grafia && s.chance(40))
+    if (!documentos && s.chance(40))
         r.cic = QString();
     if (s.chance(30))
         r.telefone = QString();
     return r;
+}
+
+void GeradorPacientes::errar(PacienteGerado& r, const PacienteGerado& primeiro, Variante v) {
+    Sorteio& s = m_s;
+    // The name a slip falls on: first or last name mostly, the middle names when there are.
+    auto umNome = [&]() -> QString& {
+        const int n = s.ate(10);
+        if (n < 2 && !r.nomeMeio.isEmpty())
+            return r.nomeMeio;
+        return n < 6 ? r.nome : r.nomeUltimo;
+    };
+    switch (v) {
+        case Variante::Fonetica: {
+            QString& nome = umNome();
+            const QString outra = GrafiaFonetica(nome, s);
+            nome = (outra != nome ? outra : ErroDeDigitacao(nome, s));
+            break;
+        }
+        case Variante::MeioAbreviado:
+            if (!r.nomeMeio.isEmpty()) {
+                r.nomeMeio = MeioAbreviado(r.nomeMeio, s);
+                break;
+            }
+            [[fallthrough]];
+        case Variante::SemAcento:
+            if (v == Variante::SemAcento && SemAcentos(r.nome + r.nomeMeio + r.nomeUltimo) !=
+                                                r.nome + r.nomeMeio + r.nomeUltimo) {
+                r.nome = SemAcentos(r.nome);
+                r.nomeMeio = r.nomeMeio.isNull() ? QString() : SemAcentos(r.nomeMeio);
+                r.nomeUltimo = SemAcentos(r.nomeUltimo);
+                break;
+            }
+            [[fallthrough]];
+        case Variante::Digitacao: {
+            QString& nome = umNome();
+            nome = ErroDeDigitacao(nome, s);
+            break;
+        }
+        case Variante::Documentos:
+            if (r.rg.isEmpty() && r.cic.isEmpty())
+                r.cic = primeiro.cic.isEmpty() ? QString() : primeiro.cic;
+            if (!r.rg.isEmpty())
+                r.rg = OutraPontuacao(r.rg, s);
+            if (!r.cic.isEmpty())
+                r.cic = OutraPontuacao(r.cic, s);
+            break;
+        case Variante::DataTrocada: {
+            const QDate d = r.nascimento;
+            if (!d.isValid())
+                break;
+            if (d.day() <= 12 && d.day() != d.month()) {
+                r.nascimento = QDate(d.year(), d.day(), d.month());
+            } else {
+                // One digit of dd/mm/yyyy typed wrong, as long as it still makes a date.
+                r.nascimento = d.addDays(d.day() > 1 ? -1 : 1);  // when no digit will do
+                for (int tentativa = 0; tentativa < 20; ++tentativa) {
+                    QString t = d.toString(QStringLiteral("ddMMyyyy"));
+                    const int pos = s.ate(8);
+                    t[pos] = QChar('0' + s.ate(10));
+                    const QDate e = QDate::fromString(t, QStringLiteral("ddMMyyyy"));
+                    if (e.isValid() && e != d && e.year() >= 1900 && e <= QDate(2025, 6, 30)) {
+                        r.nascimento = e;
+                        break;
+                    }
+                }
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    r.nome = r.nome.left(30);
+    r.nomeMeio = r.nomeMeio.isNull() ? QString() : r.nomeMeio.left(50);
+    r.nomeUltimo = r.nomeUltimo.left(20);
 }
 
 void GeradorPacientes::registroProprio(PacienteGerado& p) {

@@ -230,6 +230,8 @@ bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo
             return false;
         }
         for (int i = 0; i < n; ++i) {
+            if (opcoes.verdade)
+                opcoes.verdade(ultimo - n + 1 + i, lote[i].pessoa);
             for (const ExameGerado& x : lote[i].exames)
                 exames << linhaExame(lote[i], x, ultimo - n + 1 + i);
         }
@@ -305,7 +307,10 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
     }
     const QString arquivo = ArquivoRegistro(pasta);
     const QString ini = QDir(pasta).absoluteFilePath(QStringLiteral("Tessivar.INI"));
-    const QStringList restos = {arquivo, arquivo + "-journal", arquivo + "-wal", arquivo + "-shm"};
+    const QString arquivoVerdade = QDir(pasta).absoluteFilePath(QStringLiteral("Verdade.tsv"));
+    const QStringList restos = {arquivo, arquivo + "-journal", arquivo + "-wal", arquivo + "-shm",
+                                arquivoVerdade};
+    QByteArray verdade = "ID_Paciente\tperson\n";
     if (QFile::exists(arquivo) || QFile::exists(ini)) {
         if (!opcoes.substituir) {
             erro = pasta +
@@ -335,9 +340,15 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
             apagar();
             return false;
         }
+        OpcoesRegistro comVerdade = opcoes;
+        comVerdade.verdade = [&](qint64 id, qint64 pessoa) {
+            if (opcoes.verdade)
+                opcoes.verdade(id, pessoa);
+            verdade += QByteArray::number(id) + '\t' + QByteArray::number(pessoa) + '\n';
+        };
         ado.TransaçãoIniciar(cn);
         const bool ok = CriarEsquema(cn, ado, erro, ParteEsquema::Tabelas) &&
-                        PreencherRegistro(cn, ado, opcoes, resumo, erro, progresso) &&
+                        PreencherRegistro(cn, ado, comVerdade, resumo, erro, progresso) &&
                         CriarEsquema(cn, ado, erro, ParteEsquema::Indices);
         if (ok) {
             ado.TransaçãoFinalizar(cn);
@@ -356,6 +367,13 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
         saida.write(("[Tessivar]\nCONN_SERVER=" + StringDeConexao(arquivo) + "\n").toUtf8()) < 0 ||
         !saida.commit()) {
         erro = "cannot write " + ini + ": " + saida.errorString();
+        apagar();
+        return false;
+    }
+    QSaveFile arquivoPessoas(arquivoVerdade);
+    if (!arquivoPessoas.open(QIODevice::WriteOnly) || arquivoPessoas.write(verdade) < 0 ||
+        !arquivoPessoas.commit()) {
+        erro = "cannot write " + arquivoVerdade + ": " + arquivoPessoas.errorString();
         apagar();
         return false;
     }

@@ -17,6 +17,8 @@ struct OpcoesRegistro {
     quint64 semente = 20070621;
     QString pasta;            // the demo Windows folder
     bool substituir = false;  // overwrite an existing register
+    // Told the ID_Paciente of every patient written and the person it stands for.
+    std::function<void(qint64 idPaciente, qint64 pessoa)> verdade;
 };
 
 // The two log-ins the register holds (README.md documents them).
@@ -47,7 +49,8 @@ bool PreencherRegistro(Connection& cn, clsADO& ado, const OpcoesRegistro& opcoes
                        ResumoRegistro& resumo, QString& erro, const Progresso& progresso = {});
 
 // The whole command: refuses to overwrite an existing register unless told to, writes the file
-// (schema and rows), then Tessivar.INI. A failure leaves no half-written register behind.
+// (schema and rows), then Tessivar.INI and Verdade.tsv (ID_Paciente<TAB>person: the records
+// of one person share the person). A failure leaves no half-written register behind.
 bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString& erro,
                    const Progresso& progresso = {});
 

@@ -1,0 +1,114 @@
+// The main window's similarity mode: a thin layer over ModeloGrupos (src/match), beside the
+// exact grouping, which it leaves untouched.
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListWidget>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QTableView>
+
+#include "data/ado/DE.h"
+#include "main/frmPrincipal.h"
+#include "match/ModeloGrupos.h"
+#include "merge/frmSemSolucao.h"
+#include "ui/ListaPacientes.h"
+#include "ui/MsgBox.h"
+#include "ui/RecordsetModel.h"
+
+void frmPrincipal::montarSemelhanca() {
+    m_grupos = new ModeloGrupos(this);
+    chkSemelhanca = new QCheckBox(QString::fromUtf8("Semelhança"));
+    chkSemelhanca->setObjectName(QStringLiteral("chkSemelhanca"));
+    chkSemelhanca->setToolTip(QString::fromUtf8(
+        "Agrupar por semelhança: compara nomes, documentos e datas campo a campo e lista os "
+        "grupos de cadastros que provavelmente são da mesma pessoa, do mais certo ao menos"));
+    if (auto* grade = qobject_cast<QGridLayout*>(Frame2->layout()))
+        grade->addWidget(chkSemelhanca, grade->rowCount(), 0, 1, 3);
+    else if (Frame2->layout())
+        Frame2->layout()->addWidget(chkSemelhanca);
+}
+
+void frmPrincipal::Preencher_GridSemelhanca() {
+    if (!m_grupos->Calcular(DE().Conexao, ADO())) {
+        MsgBox(m_grupos->Erro());
+        return;
+    }
+    {
+        const QScopedValueRollback<bool> religando(m_religando, true);
+        if (!m_modoSemelhanca) {
+            m_modoSemelhanca = true;
+            dbGridCriterio->setModel(m_grupos);
+            // A new model brings a new selection model: the row change is ours while the mode
+            // lasts.
+            connect(dbGridCriterio->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                    [this](const QModelIndex& atual, const QModelIndex&) {
+                        if (m_modoSemelhanca && !m_religando && atual.isValid())
+                            Preencher_GrupoSemelhante();
+                    });
+        }
+        esvaziarLista();
+    }
+    lblItensNaLista_Atualizar();
+    if (m_grupos->rowCount() > 0)
+        dbGridCriterio->setCurrentIndex(m_grupos->index(0, 0));
+    else
+        lstSemelhante_Click();
+}
+
+void frmPrincipal::sairSemelhanca() {
+    if (!m_modoSemelhanca)
+        return;
+    m_modoSemelhanca = false;
+    LigarGrade(*dbGridCriterio, *m_modelo, [this] {
+        if (!m_religando) {
+            dbGridCriterio_RowColChange(0, 0);
+        }
+    });
+}
+
+bool frmPrincipal::Preencher_GrupoSemelhante() {
+    const QModelIndex atual = dbGridCriterio->currentIndex();
+    const QString sql = m_grupos->ObterSQLMembros(atual.isValid() ? atual.row() : -1);
+    if (sql.isEmpty()) {
+        esvaziarLista();
+        lstSemelhante_Click();
+        return false;
+    }
+    clsADO& ado = ADO();
+    Recordset& rs = DE().rsSemelhante;
+    if (!ado.AbrirRecordset(DE().Conexao, rs, sql)) {
+        MsgBox(QStringLiteral("Ao preencher a lista de pacientes, ocorreu o seguinte erro:") +
+               QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString());
+        return false;
+    }
+    {
+        const QSignalBlocker bloqueio(lstSemelhante);
+        lstSemelhante->clear();
+        m_marcadorLista.clear();
+        PreencherListaPacientes(*lstSemelhante, rs);
+        SemSolucao_MostrarMarcas(*lstSemelhante);
+        if (lstSemelhante->count() > 0)
+            lstSemelhante->setCurrentRow(0);
+    }
+    lstSemelhante_Click();
+    return true;
+}
+
+void frmPrincipal::ReLinkarSemelhanca() {
+    // After a merge: the merged records leave their group (without searching the register
+    // again); the same row, or the one before it when the group is gone, becomes current.
+    const int linha = dbGridCriterio->currentIndex().row();
+    {
+        const QScopedValueRollback<bool> religando(m_religando, true);
+        esvaziarLista();
+        m_grupos->Conferir(DE().Conexao, ADO(), linha);  // a failure keeps the group as it was
+        const int alvo = std::min(linha, m_grupos->rowCount() - 1);
+        if (alvo >= 0)
+            dbGridCriterio->setCurrentIndex(m_grupos->index(alvo, 0));
+    }
+    Preencher_GrupoSemelhante();
+    lblItensNaLista_Atualizar();
+}

@@ -1,0 +1,139 @@
+#include "ModeloGrupos.h"
+
+#include <QLocale>
+#include <QSet>
+
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
+
+using namespace semelhanca;
+
+ModeloGrupos::ModeloGrupos(QObject* parent) : QAbstractTableModel(parent) {}
+
+bool ModeloGrupos::Calcular(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes,
+                            const LocalizadorSemelhantes::Progresso& progresso) {
+    LocalizadorSemelhantes busca(opcoes);
+    if (!busca.Ler(cn, ado, progresso)) {
+        m_erro = busca.Erro();
+        return false;
+    }
+    busca.Comparar(progresso);
+    QVector<Grupo> grupos;
+    for (const GrupoCandidato& g : busca.Agrupar(opcoes.limiar)) {
+        Grupo linha;
+        linha.nome = busca.NomeCompleto(g.membros.first());
+        for (quint32 i : g.membros) linha.ids << busca.Reg(i).id;
+        linha.pontuacao = g.ligacao;
+        linha.menorPar = g.menorPar;
+        linha.conflito = g.conflito;
+        grupos << linha;
+    }
+    Definir(std::move(grupos));
+    return true;
+}
+
+void ModeloGrupos::Definir(QVector<Grupo> grupos) {
+    beginResetModel();
+    m_grupos = std::move(grupos);
+    endResetModel();
+}
+
+QString ModeloGrupos::ObterSQLMembros(int linha) const {
+    if (linha < 0 || linha >= m_grupos.size() || m_grupos[linha].ids.isEmpty())
+        return {};
+    QStringList ids;
+    for (qint32 id : m_grupos[linha].ids) ids << QString::number(id);
+    return QStringLiteral(
+               " SELECT Paciente.ID_Paciente, Paciente.Prontuário, Paciente.Nome + CASE WHEN "
+               "Nome_Meio IS NULL THEN '' ELSE ' ' + Nome_Meio END + CASE WHEN Nome_Último IS "
+               "NULL THEN '' ELSE ' ' + Nome_Último END AS Nome_Completo   FROM Paciente   "
+               "WHERE ID_Paciente IN (") +
+           ids.join(QStringLiteral(", ")) + ')';
+}
+
+bool ModeloGrupos::Conferir(Connection& cn, clsADO& ado, int linha) {
+    if (linha < 0 || linha >= m_grupos.size())
+        return true;
+    QStringList ids;
+    for (qint32 id : m_grupos[linha].ids) ids << QString::number(id);
+    Recordset rs;
+    if (!ado.AbrirRecordset(cn, rs,
+                            " SELECT ID_Paciente FROM Paciente WHERE ID_Paciente IN (" +
+                                ids.join(QStringLiteral(", ")) + ")")) {
+        m_erro = QStringLiteral("%1 - %2").arg(ado.ErrorNumber()).arg(ado.ErrorString());
+        return false;
+    }
+    QSet<qint32> existem;
+    for (const auto& l : rs.Data().rows) existem << l[0].toInt();
+    rs.Close();
+    Grupo& g = m_grupos[linha];
+    QVector<qint32> restam;
+    for (qint32 id : g.ids)
+        if (existem.contains(id))
+            restam << id;
+    if (restam.size() >= 2) {
+        g.ids = restam;
+        emit dataChanged(index(linha, 0), index(linha, Colunas - 1));
+    } else {
+        beginRemoveRows({}, linha, linha);
+        m_grupos.removeAt(linha);
+        endRemoveRows();
+    }
+    return true;
+}
+
+int ModeloGrupos::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_grupos.size());
+}
+
+int ModeloGrupos::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Colunas;
+}
+
+QVariant ModeloGrupos::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_grupos.size())
+        return {};
+    const Grupo& g = m_grupos[index.row()];
+    const QLocale local;
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+            case ColNome:
+                return g.nome;
+            case ColRegistros:
+                return local.toString(g.ids.size());
+            case ColPontuacao:
+                return local.toString(g.pontuacao, 'f', 1);
+            case ColObservacao:
+                return g.conflito ? QStringLiteral("registros que parecem pessoas diferentes")
+                                  : QString();
+            default:
+                return {};
+        }
+    }
+    if (role == Qt::ToolTipRole && g.conflito)
+        return QStringLiteral(
+                   "Dois registros deste grupo parecem ser de pessoas diferentes (pontuação "
+                   "%1): confira antes de unificar.")
+            .arg(local.toString(g.menorPar, 'f', 1));
+    if (role == Qt::TextAlignmentRole && index.column() != ColNome &&
+        index.column() != ColObservacao)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant ModeloGrupos::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+        case ColNome:
+            return QStringLiteral("Nome");
+        case ColRegistros:
+            return QStringLiteral("Registros");
+        case ColPontuacao:
+            return QString::fromUtf8("Pontuação");
+        case ColObservacao:
+            return QString::fromUtf8("Observação");
+        default:
+            return {};
+    }
+}

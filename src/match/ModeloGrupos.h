@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QVector>
+
+#include "match/LocalizadorSemelhantes.h"
+
+class Connection;
+class clsADO;
+
+// The candidate groups of a similarity search as the main window's grid shows them: one row
+// per group, best first, with a readable name, the number of records and the score (the
+// weakest link that holds the group together). A group whose members include two that look
+// like different people says so in its tooltip and status column, so that a chain A~B~C is
+// never merged blindly.
+class ModeloGrupos : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    struct Grupo {
+        QString nome;         // the first member's full name, as typed
+        QVector<qint32> ids;  // ID_Paciente of the members, in register order
+        double pontuacao = 0;
+        double menorPar = 0;
+        bool conflito = false;
+    };
+    enum Coluna { ColNome, ColRegistros, ColPontuacao, ColObservacao, Colunas };
+
+    explicit ModeloGrupos(QObject* parent = nullptr);
+
+    // Reads the register once and finds its candidate groups. False with Erro() when the
+    // read failed; the previous groups are then kept.
+    bool Calcular(Connection& cn, clsADO& ado, const semelhanca::OpcoesBusca& opcoes = {},
+                  const semelhanca::LocalizadorSemelhantes::Progresso& progresso = {});
+    void Definir(QVector<Grupo> grupos);
+    const QVector<Grupo>& Grupos() const { return m_grupos; }
+
+    // The query of the similar-patient list for a group: the same columns and full-name
+    // expression as the exact grouping's list, for exactly the group's members. Empty for a
+    // row that does not exist.
+    QString ObterSQLMembros(int linha) const;
+
+    // After a merge: drops the group's members that are no longer in Paciente. A group left
+    // with fewer than two members disappears. False with Erro() when the check failed.
+    bool Conferir(Connection& cn, clsADO& ado, int linha);
+
+    QString Erro() const { return m_erro; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+  private:
+    QVector<Grupo> m_grupos;
+    QString m_erro;
+};

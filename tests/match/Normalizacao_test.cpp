@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include "match/Normalizacao.h"
+
+using namespace semelhanca;
+
+TEST(Normalizacao, NamesLoseCaseAccentsPunctuationAndExtraBlanks) {
+    EXPECT_EQ(TextoNormalizado(QString::fromUtf8("José")), "JOSE");
+    EXPECT_EQ(TextoNormalizado(QString::fromUtf8("  CONCEIÇÃO   da  Glória ")),
+              "CONCEICAO DA GLORIA");
+    EXPECT_EQ(TextoNormalizado(QString::fromUtf8("D'ÁVILA")), "DAVILA");
+    EXPECT_EQ(TextoNormalizado(QString::fromUtf8("O’CONNOR")), "OCONNOR");
+    EXPECT_EQ(TextoNormalizado(QStringLiteral("SILVA-SANTOS")), "SILVA SANTOS");
+    // NULL and the empty text (and blanks only) are the same: nothing known.
+    EXPECT_EQ(TextoNormalizado(QVariant()), QByteArray());
+    EXPECT_EQ(TextoNormalizado(QVariant(QString())), QByteArray());
+    EXPECT_EQ(TextoNormalizado(QVariant(QStringLiteral("   "))), QByteArray());
+}
+
+TEST(Normalizacao, DocumentsKeepDigitsAndTheCicCheckDigitsAreEvidence) {
+    EXPECT_EQ(Digitos(QStringLiteral("12.345.678-X"), true), "12345678X");
+    EXPECT_EQ(Digitos(QStringLiteral("12.345.678-x"), false), "12345678");
+    EXPECT_EQ(Digitos(QStringLiteral("111 444 777 35")), "11144477735");
+    EXPECT_EQ(Digitos(QVariant()), QByteArray());
+    EXPECT_TRUE(CicValido("11144477735"));
+    EXPECT_FALSE(CicValido("11144477736"));  // one check digit off
+    EXPECT_FALSE(CicValido("11144477753"));  // the check digits swapped
+    EXPECT_FALSE(CicValido("11111111111"));  // valid digits, but a placeholder
+    EXPECT_FALSE(CicValido("1114447773"));
+}
+
+TEST(Normalizacao, BirthDatesFromTheDatabaseAndFromTexts) {
+    EXPECT_EQ(DataNascimento(QDateTime(QDate(1970, 6, 21), QTime(0, 0))), 19700621);
+    EXPECT_EQ(DataNascimento(QStringLiteral("21/06/1970")), 19700621);
+    EXPECT_EQ(DataNascimento(QStringLiteral("1970-06-21 00:00:00")), 19700621);
+    EXPECT_EQ(DataNascimento(QStringLiteral("31/02/1970")), 0);
+    EXPECT_EQ(DataNascimento(QStringLiteral("")), 0);
+    EXPECT_EQ(DataNascimento(QVariant()), 0);
+}
+
+TEST(Normalizacao, SoundexAsSqlServerAndAPortuguesePhoneticKey) {
+    EXPECT_EQ(Soundex("ROBERT"), "R163");
+    EXPECT_EQ(Soundex("ASHCRAFT"), "A261");
+    EXPECT_EQ(Soundex("SOUZA"), Soundex("SOUSA"));
+    EXPECT_EQ(Soundex("MARIA JOSE"), Soundex("MARIA"));
+    EXPECT_EQ(Soundex(""), "0000");
+    const std::pair<const char*, const char*> iguais[] = {
+        {"SOUSA", "SOUZA"},    {"LUIS", "LUIZ"},      {"THIAGO", "TIAGO"},
+        {"PHILIPE", "FILIPE"}, {"YARA", "IARA"},      {"WALTER", "VALTER"},
+        {"MATHEUS", "MATEUS"}, {"ISABEL", "IZABEL"},  {"NASCIMENTO", "NACIMENTO"},
+        {"CAMILA", "CAMILLA"}, {"WILLIAM", "WILIAN"},
+    };
+    for (const auto& [a, b] : iguais) EXPECT_EQ(ChaveFonetica(a), ChaveFonetica(b)) << a << b;
+    EXPECT_NE(ChaveFonetica("MARIA"), ChaveFonetica("MARTA"));
+    EXPECT_NE(ChaveFonetica("SILVA"), ChaveFonetica("SOUZA"));
+}
+
+TEST(Normalizacao, StringDistances) {
+    EXPECT_NEAR(JaroWinkler("MARTHA", 6, "MARHTA", 6), 0.961, 0.001);
+    EXPECT_NEAR(JaroWinkler("DIXON", 5, "DICKSONX", 8), 0.813, 0.001);
+    EXPECT_EQ(JaroWinkler("ANA", 3, "ANA", 3), 1.0);
+    EXPECT_EQ(JaroWinkler("ABC", 3, "XYZ", 3), 0.0);
+    EXPECT_EQ(DistanciaEdicao("19700621", 8, "19700612", 8, 2), 1);  // neighbours swapped
+    EXPECT_EQ(DistanciaEdicao("SILVA", 5, "SILVIA", 6, 2), 1);
+    EXPECT_EQ(DistanciaEdicao("SILVA", 5, "SOUZA", 5, 1), 2);  // capped
+}

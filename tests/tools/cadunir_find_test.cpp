@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "Busca.h"
+#include "Registro.h"
+
+namespace {
+
+struct Execucao {
+    int codigo = 0;
+    QString saida, erros;
+};
+
+Execucao Executar(const QStringList& argumentos) {
+    Execucao e;
+    QTextStream saida(&e.saida), erros(&e.erros);
+    e.codigo = ExecutarBusca(argumentos, saida, erros);
+    saida.flush();
+    erros.flush();
+    return e;
+}
+
+QStringList Linhas(const QString& arquivo) {
+    QFile f(arquivo);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+TEST(CadunirFind, FindsThePlantedDuplicatesOfADemoRegister) {
+    QTemporaryDir dir;
+    registro::OpcoesRegistro o;
+    o.pacientes = 3000;
+    o.duplicadosPorCento = 20;
+    o.pasta = dir.filePath("demo");
+    registro::ResumoRegistro resumo;
+    QString erro;
+    ASSERT_TRUE(registro::CriarRegistro(o, resumo, erro)) << erro.toStdString();
+
+    const QString pares = dir.filePath("pares.tsv"), grupos = dir.filePath("grupos.tsv");
+    const Execucao e = Executar({"--ini", QDir(o.pasta).filePath("Tessivar.INI"), "--pairs", pares,
+                                 "--groups", grupos, "--min-score", "50"});
+    ASSERT_EQ(e.codigo, 0) << e.erros.toStdString();
+    EXPECT_TRUE(e.saida.startsWith("3.000 pacientes,")) << e.saida.toStdString();
+    EXPECT_TRUE(e.erros.contains("comparando")) << e.erros.toStdString();
+
+    // The truth the generator wrote: which records are one person.
+    QHash<QString, QString> pessoa;
+    const QStringList verdade = Linhas(QDir(o.pasta).filePath("Verdade.tsv"));
+    ASSERT_EQ(verdade.size(), 3001);
+    EXPECT_EQ(verdade[0], "ID_Paciente\tperson");
+    QHash<QString, int> tamanho;
+    for (const QString& l : verdade.mid(1)) {
+        const QStringList c = l.split('\t');
+        pessoa[c[0]] = c[1];
+        ++tamanho[c[1]];
+    }
+    qint64 verdadeiros = 0;
+    for (int n : tamanho) verdadeiros += qint64(n) * (n - 1) / 2;
+
+    const QStringList lp = Linhas(pares);
+    ASSERT_FALSE(lp.isEmpty());
+    EXPECT_EQ(lp[0],
+              QString::fromUtf8("ID_A\tID_B\tscore\tNome\tNome_Meio\tNome_Último\tData_Nascimento"
+                                "\tSexo\tCIC\tRG\tProntuário\tCEP\tTelefone"));
+    qint64 certos = 0;
+    double anterior = 101;
+    for (const QString& l : lp.mid(1)) {
+        const QStringList c = l.split('\t');
+        ASSERT_EQ(c.size(), 13) << l.toStdString();
+        const double score = c[2].toDouble();
+        EXPECT_GE(score, 50);
+        EXPECT_LE(score, anterior);  // best first
+        anterior = score;
+        EXPECT_TRUE(c[3].startsWith("igual") || c[3].startsWith("nulo") || c[3].contains(' '));
+        if (pessoa.value(c[0]) == pessoa.value(c[1]))
+            ++certos;
+    }
+    const double precisao = double(certos) / double(lp.size() - 1);
+    const double revocacao = double(certos) / double(verdadeiros);
+    EXPECT_GT(precisao, 0.9);
+    EXPECT_GT(revocacao, 0.85);
+
+    const QStringList lg = Linhas(grupos);
+    ASSERT_GT(lg.size(), 1);
+    EXPECT_EQ(lg[0], "group\tID_Paciente\tscore");
+    QSet<QString> membros;
+    for (const QString& l : lg.mid(1)) {
+        const QStringList c = l.split('\t');
+        ASSERT_EQ(c.size(), 3);
+        EXPECT_TRUE(pessoa.contains(c[1]));
+        EXPECT_FALSE(membros.contains(c[1])) << "a patient in two groups";
+        membros << c[1];
+    }
+}
+
+TEST(CadunirFind, RefusesBadOptionsAndRegistersWithExitCodeOne) {
+    QTemporaryDir dir;
+    const QString inexistente = "Provider=SQLite;Data Source=" + dir.filePath("nada.db");
+    Execucao e = Executar({"--connect", inexistente});
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_TRUE(e.erros.startsWith("cadunir-find: o cadastro não abriu: "))
+        << e.erros.toStdString();
+
+    e = Executar({"--connect", inexistente, "--min-score", "150"});
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_TRUE(e.erros.startsWith("cadunir-find: --min-score recebe um número de 0 a 100"));
+    e = Executar({"--connect", inexistente, "--bogus"});
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_TRUE(e.erros.startsWith("cadunir-find: argumento inválido: --bogus"));
+    e = Executar({"--pairs"});
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_TRUE(e.erros.startsWith("cadunir-find: --pairs precisa de um valor"));
+    e = Executar({});
+    EXPECT_EQ(e.codigo, 1);
+    e = Executar({"--ini", dir.filePath("Tessivar.INI")});
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_TRUE(e.erros.startsWith("cadunir-find: ")) << e.erros.toStdString();
+    e = Executar({"--help"});
+    EXPECT_EQ(e.codigo, 0);
+    EXPECT_TRUE(e.saida.contains("--min-score"));
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+// cadunir-find: the candidate pairs and groups of a register, for administrators and for
+// measuring. Returns the exit code (0 done, 1 bad option or register).
+int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream& erros);
