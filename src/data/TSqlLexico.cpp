@@ -41,6 +41,7 @@ QString Token::comoEscrito() const {
 
 QVector<Token> AnalisarLexico(const QString& sql) {
     QVector<Token> tokens;
+    tokens.reserve(sql.size() / 4 + 8);
     const int n = sql.size();
     int i = 0;
     while (true) {
@@ -191,7 +192,7 @@ QVector<Token> AnalisarLexico(const QString& sql) {
             }
             i += t.texto.size();
         }
-        tokens.push_back(t);
+        tokens.push_back(std::move(t));
     }
     Token fim;
     fim.posicao = n;
