@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
             const QStringList comandos = Comandos(b.base, b.copias[0], 1, agora);
             relogio.restart();
             for (const QString& sql : comandos) {
-                embutido->traduzir(sql);  // the engine's look-up: shape, cache, literals
+                embutido->traducaoParametrizada(sql);  // the engine's look-up: shape, cache
             }
             traducao << relogio.nsecsElapsed() / 1e3;
             // The raw statements: the same SQLite text with its literals written in.

@@ -37,8 +37,13 @@ ALTER TABLE [dbo].[Paciente] WITH NOCHECK ADD
     ) ON [PRIMARY]
 GO
 
--- The columns the administrator groups on and the look-ups by document search by.
-CREATE INDEX [IX_Paciente_Nome] ON [dbo].[Paciente]([Nome]) ON [PRIMARY]
+-- The columns the administrator groups on and the look-ups by document search by. A group's
+-- member look-up on the names (with or without the birth date, with or without the middle
+-- name) is a seek on one of the two composite indexes; they also hand the grouping on the
+-- names its rows already in order. The first name alone is their common prefix.
+CREATE INDEX [IX_Paciente_Nomes] ON [dbo].[Paciente]([Nome], [Nome_Meio], [Nome_Último]) ON [PRIMARY]
+GO
+CREATE INDEX [IX_Paciente_Nomes_Nascimento] ON [dbo].[Paciente]([Nome], [Nome_Último], [Data_Nascimento]) ON [PRIMARY]
 GO
 CREATE INDEX [IX_Paciente_Nome_Meio] ON [dbo].[Paciente]([Nome_Meio]) ON [PRIMARY]
 GO

@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +54,48 @@ void automatizarLogin(const QString& credenciais) {
     relogio->start(100);
 }
 
+// Demo automation (CADUNIR_SCREENSHOT_HISTORICO=file.png): merges the first two records of the
+// similar list through the real unify command (the base chooser keeps the first), then opens
+// the history, saves it as a picture and prints its path. Dialogs are answered from a timer,
+// as a person would answer them.
+bool fotografarHistorico(frmPrincipal& janela, const QString& foto) {
+    if (janela.lstSemelhante->count() < 2) {
+        std::fprintf(stderr, "cadunir: no group to merge for the history picture\n");
+        return false;
+    }
+    bool salva = false;
+    auto* relogio = new QTimer(&janela);
+    QObject::connect(relogio, &QTimer::timeout, relogio, [&salva, foto] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            return;
+        }
+        if (modal->objectName() == QLatin1String("frmPacienteBase")) {
+            auto* lista = modal->findChild<QListWidget*>(QStringLiteral("lstSemelhante"));
+            if (lista && lista->count() > 0) {
+                lista->item(0)->setCheckState(Qt::Checked);
+                modal->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            }
+        } else if (modal->objectName() == QLatin1String("frmHistorico")) {
+            salva = modal->grab().save(foto, "PNG");
+            modal->findChild<QPushButton*>(QStringLiteral("cmdFechar"))->click();
+        }
+    });
+    relogio->start(300);
+    for (int i = 0; i < 2; ++i) {
+        janela.lstSemelhante->item(i)->setCheckState(Qt::Checked);
+    }
+    janela.cmdUnificar_Click();
+    janela.cmdHistorico_Click();
+    relogio->stop();
+    if (!salva) {
+        std::fprintf(stderr, "cadunir: cannot write %s\n", qUtf8Printable(foto));
+        return false;
+    }
+    std::printf("%s\n", qUtf8Printable(foto));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +125,11 @@ int main(int argc, char** argv) {
                 return;
             }
             std::printf("%s\n", qUtf8Printable(foto));
+            const QString historico = qEnvironmentVariable("CADUNIR_SCREENSHOT_HISTORICO");
+            if (!historico.isEmpty() && !fotografarHistorico(janela, historico)) {
+                QApplication::exit(1);
+                return;
+            }
             QApplication::quit();
         });
     }

@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "data/OperadoresTSql.h"
 
@@ -41,36 +41,31 @@ Dobra Dobrar(char32_t c) {
     return {m, d.isEmpty() ? m : static_cast<char32_t>(d.at(0).unicode())};
 }
 
-// Decodes UTF-8 (invalid bytes pass as themselves) after dropping trailing blanks.
-void Decodificar(const unsigned char* s, int n, std::vector<char32_t>& saida) {
-    while (n > 0 && s[n - 1] == ' ') {
-        --n;
+// Next code point of s[0..n) from *i, advancing *i. Invalid bytes pass as themselves, and a
+// sequence cut short by the end keeps its first byte as it is.
+char32_t ProximoCodigo(const unsigned char* s, int n, int* i) {
+    const unsigned char c = s[*i];
+    char32_t cp = c;
+    int extra = 0;
+    if (c >= 0xF0 && c < 0xF8) {
+        cp = c & 0x07;
+        extra = 3;
+    } else if (c >= 0xE0) {
+        cp = c & 0x0F;
+        extra = 2;
+    } else if (c >= 0xC0) {
+        cp = c & 0x1F;
+        extra = 1;
     }
-    saida.clear();
-    for (int i = 0; i < n;) {
-        const unsigned char c = s[i];
-        char32_t cp = c;
-        int extra = 0;
-        if (c >= 0xF0 && c < 0xF8) {
-            cp = c & 0x07;
-            extra = 3;
-        } else if (c >= 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else if (c >= 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        }
-        if (i + extra > n - 1) {
-            extra = 0;  // a truncated sequence: keep the byte as it is
-            cp = c;
-        }
-        ++i;
-        for (int k = 0; k < extra && i < n; ++k, ++i) {
-            cp = (cp << 6) | (s[i] & 0x3F);
-        }
-        saida.push_back(cp);
+    if (*i + extra > n - 1) {
+        extra = 0;
+        cp = c;
     }
+    ++*i;
+    for (int k = 0; k < extra && *i < n; ++k, ++*i) {
+        cp = (cp << 6) | (s[*i] & 0x3F);
+    }
+    return cp;
 }
 
 int Sinal(long long d) {
@@ -163,40 +158,39 @@ int CompararTextoTSql(const char* a, int na, const char* b, int nb) {
     while (nb > 0 && ub[nb - 1] == ' ') {
         --nb;
     }
-    bool ascii = true;
-    for (int k = 0; k < na && ascii; ++k) {
-        ascii = !(ua[k] & 0x80);
-    }
-    for (int k = 0; k < nb && ascii; ++k) {
-        ascii = !(ub[k] & 0x80);
-    }
-    if (ascii) {
-        // Case-insensitive byte order.
-        const int n = na < nb ? na : nb;
-        for (int i = 0; i < n; ++i) {
-            unsigned char ca = ua[i], cb = ub[i];
-            if (ca >= 'A' && ca <= 'Z') {
-                ca += 32;
-            }
-            if (cb >= 'A' && cb <= 'Z') {
-                cb += 32;
-            }
-            if (ca != cb) {
-                return ca < cb ? -1 : 1;
-            }
+    // The register is almost all ASCII: walk the common prefix byte by byte, folding case, and
+    // decode only from the first non-ASCII byte on. An ASCII prefix ends on a character
+    // boundary of both texts and leaves no secondary (case/accent) difference behind it.
+    const int n = na < nb ? na : nb;
+    int i = 0;
+    for (; i < n; ++i) {
+        unsigned char ca = ua[i], cb = ub[i];
+        if ((ca | cb) & 0x80) {
+            break;
         }
+        if (ca == cb) {
+            continue;
+        }
+        if (ca >= 'A' && ca <= 'Z') {
+            ca += 32;
+        }
+        if (cb >= 'A' && cb <= 'Z') {
+            cb += 32;
+        }
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+    }
+    if (i == n) {
         return Sinal(static_cast<long long>(na) - nb);
     }
-    // Accents present: order by base letters first, then by the letters themselves, so that
-    // "JOAO" < "JOÃO" < "JOAQUIM" and equality stays accent-sensitive.
-    thread_local std::vector<char32_t> da, db;
-    Decodificar(ua, na, da);
-    Decodificar(ub, nb, db);
-    const size_t m = da.size() < db.size() ? da.size() : db.size();
+    // Accents ahead: order by base letters first, then by length, then by the letters
+    // themselves, so that "JOAO" < "JOÃO" < "JOAQUIM" and equality stays accent-sensitive.
+    int ia = i, ib = i;
     int secundaria = 0;
-    for (size_t k = 0; k < m; ++k) {
-        const Dobra fa = Dobrar(da[k]);
-        const Dobra fb = Dobrar(db[k]);
+    while (ia < na && ib < nb) {
+        const Dobra fa = Dobrar(ProximoCodigo(ua, na, &ia));
+        const Dobra fb = Dobrar(ProximoCodigo(ub, nb, &ib));
         if (fa.base != fb.base) {
             return fa.base < fb.base ? -1 : 1;
         }
@@ -204,8 +198,8 @@ int CompararTextoTSql(const char* a, int na, const char* b, int nb) {
             secundaria = fa.minuscula < fb.minuscula ? -1 : 1;
         }
     }
-    if (da.size() != db.size()) {
-        return da.size() < db.size() ? -1 : 1;
+    if ((ia < na) != (ib < nb)) {
+        return ia < na ? 1 : -1;  // the one with characters left is longer
     }
     return secundaria;
 }
@@ -222,6 +216,57 @@ int CompararDataTSql(const char* a, int na, const char* b, int nb) {
     }
     const int r = std::memcmp(a, b, static_cast<size_t>(na < nb ? na : nb));
     return r != 0 ? Sinal(r) : Sinal(static_cast<long long>(na) - nb);
+}
+
+namespace {
+
+void AnexarUtf8(char32_t c, std::string& saida) {
+    if (c < 0x80) {
+        saida += static_cast<char>(c);
+    } else if (c < 0x800) {
+        saida += static_cast<char>(0xC0 | (c >> 6));
+        saida += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        saida += static_cast<char>(0xE0 | (c >> 12));
+        saida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        saida += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        saida += static_cast<char>(0xF0 | (c >> 18));
+        saida += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        saida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        saida += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+// The collation calls two texts equal exactly when they have the same length and the same
+// lower-case letters (the base letter follows from the lower-case one), so those letters are
+// the key.
+void ChaveTextoTSql(const char* s, int n, std::string& chave) {
+    const auto* u = reinterpret_cast<const unsigned char*>(s);
+    while (n > 0 && u[n - 1] == ' ') {
+        --n;
+    }
+    chave.clear();
+    int i = 0;
+    for (; i < n && !(u[i] & 0x80); ++i) {
+        const unsigned char c = u[i];
+        chave += static_cast<char>((c >= 'A' && c <= 'Z') ? c + 32 : c);
+    }
+    while (i < n) {
+        AnexarUtf8(Dobrar(ProximoCodigo(u, n, &i)).minuscula, chave);
+    }
+}
+
+void ChaveDataTSql(const char* s, int n, std::string& chave) {
+    char normal[19];
+    if (NormalizarData(s, n, normal)) {
+        chave.assign(normal, 19);
+    } else {
+        chave.assign(1, '\x01');  // unreadable texts compare as bytes, after every date
+        chave.append(s, static_cast<size_t>(n));
+    }
 }
 
 QString SoundexTSql(const QString& texto) {

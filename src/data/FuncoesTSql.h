@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <string>
 
 struct sqlite3;
 
@@ -25,5 +26,10 @@ QString SoundexTSql(const QString& texto);
 // The two collations, exposed for tests: <0, 0, >0 like memcmp.
 int CompararTextoTSql(const char* a, int na, const char* b, int nb);
 int CompararDataTSql(const char* a, int na, const char* b, int nb);
+
+// Keys of the two collations: two values compare equal exactly when their keys are the same
+// bytes (the order of the keys means nothing). For grouping by hashing.
+void ChaveTextoTSql(const char* s, int n, std::string& chave);
+void ChaveDataTSql(const char* s, int n, std::string& chave);
 
 }  // namespace dados

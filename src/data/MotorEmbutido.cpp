@@ -177,6 +177,7 @@ void MotorEmbutido::close() {
         return;
     }
     limparCache();  // its statements must go before the handle
+    m_agrupador.reset();
     sqlite3_finalize(m_versaoStmt);
     m_versaoStmt = nullptr;
     sqlite3_close_v2(m_db);  // an open transaction is rolled back
@@ -266,6 +267,9 @@ void MotorEmbutido::conferirEsquema() {
         m_versaoEsquema = versao;
         m_catalogoValido = false;
         limparCache();
+        if (m_agrupador) {
+            m_agrupador->Esquecer();
+        }
     }
 }
 
@@ -477,9 +481,73 @@ MotorEmbutido::Preparo MotorEmbutido::preparar(const QString& sql) {
     return p;
 }
 
-std::shared_ptr<const Traducao> MotorEmbutido::traduzir(const QString& sql) {
+std::shared_ptr<const Traducao> MotorEmbutido::traducaoParametrizada(const QString& sql) {
     conferirEsquema();
     return preparar(sql).guardada->traducao;
+}
+
+namespace {
+
+// `sql` with each parameter ?N replaced by the literal it stands for, outside quotes.
+QString ComLiterais(const QString& sql, const QVector<int>& parametros,
+                    const QVector<LiteralSql>& literais) {
+    QString r;
+    r.reserve(sql.size() * 2);
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && !(sql[j] == c && (j + 1 >= sql.size() || sql[j + 1] != c))) {
+                j += sql[j] == c ? 2 : 1;
+            }
+            r += QStringView(sql).mid(i, j + 1 - i);
+            i = j + 1;
+        } else if (c == QLatin1Char('?')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && sql[j].isDigit()) {
+                ++j;
+            }
+            const LiteralSql& l = literais[parametros[sql.mid(i + 1, j - i - 1).toInt() - 1]];
+            switch (l.tipo) {
+                case LiteralSql::Texto:
+                    r += QLatin1Char('\'') +
+                         QString(l.texto).replace(QLatin1Char('\''), QStringLiteral("''")) +
+                         QLatin1Char('\'');
+                    break;
+                case LiteralSql::Nulo:
+                    r += QStringLiteral("NULL");
+                    break;
+                default:
+                    r += l.texto;
+                    break;
+            }
+            i = j;
+        } else {
+            r += c;
+            ++i;
+        }
+    }
+    return r;
+}
+
+}  // namespace
+
+std::shared_ptr<const Traducao> MotorEmbutido::traduzir(const QString& sql) {
+    conferirEsquema();
+    const Preparo p = preparar(sql);
+    bool temParametros = false;
+    for (const auto& c : p.guardada->traducao->comandos) {
+        temParametros = temParametros || !c.parametros.isEmpty();
+    }
+    if (!temParametros) {
+        return p.guardada->traducao;
+    }
+    auto t = std::make_shared<Traducao>(*p.guardada->traducao);
+    for (auto& c : t->comandos) {
+        c.sql = ComLiterais(c.sql, c.parametros, p.literais);
+        c.parametros.clear();
+    }
+    return t;
 }
 
 const Catalogo& MotorEmbutido::catalogo() {
@@ -491,7 +559,8 @@ const Catalogo& MotorEmbutido::catalogo() {
 }
 
 qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& original,
-                            ResultData* resultado) {
+                            ResultData* resultado,
+                            const std::vector<AgrupadorEmbutido::Valor>* agrupado) {
     const ComandoTraduzido& c = p.guardada->traducao->comandos[indice];
     if (c.tipo == ComandoTraduzido::Sessao) {
         rodarSessao(c);
@@ -606,7 +675,22 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
             }
         }
     }
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    if (agrupado && resultado) {
+        // The rows come from the grouping done in memory; the statement gave the columns.
+        for (size_t r = 0; ncol > 0 && r + ncol <= agrupado->size(); r += size_t(ncol)) {
+            QVector<QVariant> linha(ncol);
+            for (int i = 0; i < ncol; ++i) {
+                const AgrupadorEmbutido::Valor& v = (*agrupado)[r + size_t(i)];
+                if (v.texto) {
+                    const QString t = QString::fromUtf8(v.texto, v.tamanho);
+                    linha[i] = leitura[i] == Leitura::Data ? DataDoTexto(t) : QVariant(t);
+                }
+            }
+            resultado->rows.push_back(std::move(linha));
+        }
+        rc = SQLITE_DONE;
+    }
+    while (!agrupado && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         if (!resultado) {
             continue;
         }
@@ -729,11 +813,41 @@ qint64 MotorEmbutido::execute(const QString& sql) {
     return afetados;
 }
 
+// The duplicate search answered from memory when it has the shape for it (see
+// AgrupadorEmbutido); false leaves the statement to SQLite.
+bool MotorEmbutido::agrupar(const QString& sql, const Preparo& p, ResultData& resultado) {
+    if (!m_catalogoValido) {
+        carregarCatalogo();
+    }
+    const auto pedido = AgrupadorEmbutido::Reconhecer(sql, m_catalogo);
+    if (!pedido) {
+        return false;
+    }
+    if (!m_agrupador) {
+        m_agrupador = std::make_unique<AgrupadorEmbutido>(m_db);
+    }
+    std::vector<AgrupadorEmbutido::Valor> valores;
+    try {
+        if (!m_agrupador->Agrupar(*pedido, valores)) {
+            return false;
+        }
+    } catch (const AgrupadorEmbutido::FalhaSqlite& f) {
+        m_agrupador->Esquecer();
+        falhaSqlite(f.rc, sql);
+    }
+    rodar(p, 0, sql, &resultado, &valores);
+    return true;
+}
+
 ResultData MotorEmbutido::query(const QString& sql) {
     conferirEsquema();
     const Preparo p = preparar(sql);
     const Traducao* t = p.guardada->traducao.get();
     ResultData resultado;
+    if (t->comandos.size() == 1 && t->comandos[0].tipo == ComandoTraduzido::Consulta &&
+        agrupar(sql, p, resultado)) {
+        return resultado;
+    }
     bool lido = false;
     for (int i = 0; i < t->comandos.size(); ++i) {
         if (!lido && t->comandos[i].tipo == ComandoTraduzido::Consulta) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "data/AgrupadorEmbutido.h"
 #include "data/Engine.h"
 #include "data/FuncoesTSql.h"
 #include "data/TSqlCatalogo.h"
@@ -75,9 +76,12 @@ class MotorEmbutido : public Engine {
     QString defaultDatabase() const override;
     QVariant property(const QString& name) const override;
 
-    // The translation the engine runs for a statement: literals bound as parameters, cached
-    // by the statement's shape. For tests, tools and benchmarks.
+    // The translation the engine runs for a statement (cached by the statement's shape), with
+    // the statement's literals written in: SQLite text to run as it is. For tests, tools and
+    // benchmarks.
     std::shared_ptr<const Traducao> traduzir(const QString& sql);
+    // The same as it is cached: literals as parameters ?N (ComandoTraduzido::parametros).
+    std::shared_ptr<const Traducao> traducaoParametrizada(const QString& sql);
     // Bytes the translation cache holds and its limit (least recently used shapes go first).
     qsizetype bytesEmCache() const { return m_bytesCache; }
     static constexpr qsizetype kLimiteCache = 16 * 1024 * 1024;
@@ -101,7 +105,9 @@ class MotorEmbutido : public Engine {
     };
     Preparo preparar(const QString& sql);
     void limparCache();
-    qint64 rodar(const Preparo& p, int indice, const QString& original, ResultData* resultado);
+    qint64 rodar(const Preparo& p, int indice, const QString& original, ResultData* resultado,
+                 const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr);
+    bool agrupar(const QString& sql, const Preparo& p, ResultData& resultado);
     [[noreturn]] void falhaSqlite(int rc, const QString& original);
 
     QString m_connectionString;
@@ -119,6 +125,7 @@ class MotorEmbutido : public Engine {
     std::list<std::shared_ptr<TraducaoGuardada>> m_cache;
     QMultiHash<QString, std::list<std::shared_ptr<TraducaoGuardada>>::iterator> m_indiceCache;
     qsizetype m_bytesCache = 0;
+    std::unique_ptr<AgrupadorEmbutido> m_agrupador;  // made by the first grouping
 };
 
 // Creates an empty register file at `caminho` (fails if it exists). Returns false with a

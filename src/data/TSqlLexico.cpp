@@ -41,8 +41,9 @@ QString Token::comoEscrito() const {
 
 QVector<Token> AnalisarLexico(const QString& sql) {
     QVector<Token> tokens;
-    tokens.reserve(sql.size() / 4 + 8);
     const int n = sql.size();
+    // A bulk INSERT has thousands of tokens: growing the vector copies every token each time.
+    tokens.reserve(n / 4 + 16);
     int i = 0;
     while (true) {
         while (i < n && sql[i].isSpace()) {

@@ -25,6 +25,8 @@
 #include "main/clsPacienteCriterio.h"
 #include "merge/MostrarMensagem.h"
 #include "merge/clsPacienteUnificar.h"
+#include "merge/clsUnificacaoHistorico.h"
+#include "merge/frmHistorico.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
@@ -89,6 +91,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
+    connect(cmdHistorico, &QPushButton::clicked, this, &frmPrincipal::cmdHistorico_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
     connect(lstSemelhante, &QListWidget::itemChanged, this,
@@ -156,9 +159,13 @@ void frmPrincipal::montarJanela() {
     cmdSemSolucao =
         nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
     cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdHistorico =
+        nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
+    cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
     {
         auto* f5 = new QHBoxLayout(Frame5);
         f5->addWidget(cmdSemSolucao);
+        f5->addWidget(cmdHistorico);
         f5->addStretch();
         f5->addWidget(cmdUnificar);
 
@@ -314,6 +321,11 @@ bool frmPrincipal::Form_Load() {
     {
         clsPacienteUnificar unificar;
         if (!unificar.CriarTabelas()) {
+            return false;
+        }
+        // The program's own history tables, next to the log tables they complete.
+        clsUnificacaoHistorico historico(DE().Conexao, ado);
+        if (!historico.CriarTabelas()) {
             return false;
         }
     }
@@ -631,8 +643,21 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
         copias.append(id.toInt());
     }
     // One outer transaction level around every merge: all of them happen, or none.
+    // The recording wrapper keeps, in the same transaction, what an undo needs and the log
+    // tables cannot hold.
     clsPacienteUnificar unificar;
-    return unificar.PacienteUnificarCadastros(base, copias, ID_UsuarioLogado);
+    clsError registro;
+    return PacienteUnificarRegistrado(
+        DE().Conexao, ADO(), base, copias, ID_UsuarioLogado,
+        [&] { return unificar.PacienteUnificarCadastros(base, copias, ID_UsuarioLogado); },
+        registro);
+}
+
+void frmPrincipal::cmdHistorico_Click() {
+    frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+    MostrarModal(historico);
+    // An undo puts records back: the groups on screen may have changed.
+    ReLinkarGrid();
 }
 
 void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {

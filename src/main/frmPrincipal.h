@@ -57,6 +57,8 @@ class frmPrincipal : public QMainWindow {
     // Marks the similar list's current patient as having no solution.
     void cmdSemSolucao_Click();
     bool PacienteUnificarCadastros(QStringList& farSemelhantes);
+    // Opens the merge history, where a merge can be undone.
+    void cmdHistorico_Click();
 
     void txtCaption_GotFocus(int Index);
 
@@ -88,6 +90,7 @@ class frmPrincipal : public QMainWindow {
     QFrame* Frame5;
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
+    QPushButton* cmdHistorico;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
     QFrame* Frame4;

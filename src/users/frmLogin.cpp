@@ -9,7 +9,7 @@
 #include "settings/Configuracao.h"
 #include "ui/BotaoFigura.h"
 #include "ui/MsgBox.h"
-#include "users/clsUsuario.h"
+#include "users/LoginAdministrador.h"
 
 const QString frmLogin::kSecao = QStringLiteral("Senha");
 const QString frmLogin::kChave = QStringLiteral("Usuário");
@@ -193,41 +193,13 @@ void frmLogin::reject() {
 }
 
 bool frmLogin::Usuário_Login(const QString& fUsuario, const QString& fSenha) {
-    clsUsuario usuario;
-    if (!usuario.Localizar_por_Senha(fSenha, fUsuario)) {
-        MsgBox(QStringLiteral("Usuário ou senha incorretos, tente outra vez."));
-        return false;
+    const ResultadoLogin resultado =
+        VerificarLoginAdministrador(DE().Conexao, ADO(), fUsuario, fSenha);
+    if (resultado.ID_Usuario != 0) {
+        ID_UsuarioLogado = resultado.ID_Usuario;
     }
-    ID_UsuarioLogado = usuario.Id_Usuario();
-
-    clsADO& ado = ADO();
-    Connection& cn = DE().Conexao;
-    if (!ado.TableExiste(cn, QStringLiteral("Usuario_Perfil"))) {
-        return true;  // a database without profiles lets every matching user in
+    if (!resultado.Aceito) {
+        MsgBox(resultado.Mensagem);
     }
-    Recordset rs;
-    const QString sql =
-        QStringLiteral(
-            "SELECT Usuario_Perfil.ID_Usuario, Perfil.ID_Clinica, "
-            "Perfil.ID_Perfil_Tipo") +
-        QStringLiteral(" FROM Usuario_Perfil INNER JOIN ") +
-        QStringLiteral(" Perfil ON Usuario_Perfil.ID_Perfil = Perfil.Id_Perfil") +
-        QStringLiteral(" Where (Usuario_Perfil.Id_Usuario = ") + QString::number(ID_UsuarioLogado) +
-        QStringLiteral(")") +
-        QStringLiteral(" AND (Perfil.ID_Perfil_Tipo = 1 or Perfil.ID_Perfil_Tipo = 2)") +
-        QStringLiteral(" ORDER BY Perfil.ID_Perfil_Tipo");
-    if (!ado.AbrirRecordset(cn, rs, sql)) {
-        MsgBox(QStringLiteral("Ao verificar clínicas do usuário, ocorreu o seguinte erro:") +
-               QStringLiteral("\n\n") + QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") +
-               ado.ErrorString());
-        return false;
-    }
-    const bool administrador = rs.RecordCount() > 0;
-    rs.Close();
-    if (!administrador) {
-        MsgBox(QStringLiteral(
-            "Somente usuários com perfil de administrador podem acessar este programa."));
-        return false;
-    }
-    return true;
+    return resultado.Aceito;
 }

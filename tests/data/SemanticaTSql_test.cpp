@@ -217,12 +217,16 @@ TEST_F(SemanticaTest, DeepNestingIsRefusedAndLongChainsRun) {
 
 TEST_F(SemanticaTest, StatementsOfOneShapeShareATranslation) {
     auto& m = motor();
-    const auto a = m.traduzir("SELECT Nome FROM Paciente WHERE ID_Paciente = 1 AND Nome = 'x'");
-    const auto b = m.traduzir("SELECT Nome FROM Paciente WHERE ID_Paciente = 22 AND Nome = 'y'");
+    const auto a =
+        m.traducaoParametrizada("SELECT Nome FROM Paciente WHERE ID_Paciente = 1 AND Nome = 'x'");
+    const auto b =
+        m.traducaoParametrizada("SELECT Nome FROM Paciente WHERE ID_Paciente = 22 AND Nome = 'y'");
     EXPECT_EQ(a.get(), b.get());
     // The kind of a literal is part of the shape: int, wider integer, decimal, text.
-    EXPECT_NE(m.traduzir("SELECT 2147483647 + 1").get(), m.traduzir("SELECT 2147483648 + 1").get());
-    EXPECT_NE(m.traduzir("SELECT 1 + 1").get(), m.traduzir("SELECT '1' + 1").get());
+    EXPECT_NE(m.traducaoParametrizada("SELECT 2147483647 + 1").get(),
+              m.traducaoParametrizada("SELECT 2147483648 + 1").get());
+    EXPECT_NE(m.traducaoParametrizada("SELECT 1 + 1").get(),
+              m.traducaoParametrizada("SELECT '1' + 1").get());
 
     for (int i = 1; i <= 4; ++i) {
         exec(QStringLiteral("INSERT INTO Paciente (Nome, RG) VALUES ('O''Hara %1', N'%2')")
@@ -246,7 +250,7 @@ TEST_F(SemanticaTest, StatementsOfOneShapeShareATranslation) {
     // Bounded in bytes: one-off shapes push the oldest out.
     const QString longo(2000, QLatin1Char('x'));
     for (int i = 0; i < 3000; ++i) {
-        m.traduzir(QStringLiteral("SELECT 1 AS [%1%2]").arg(longo).arg(i));
+        m.traducaoParametrizada(QStringLiteral("SELECT 1 AS [%1%2]").arg(longo).arg(i));
     }
     EXPECT_LE(m.bytesEmCache(), dados::MotorEmbutido::kLimiteCache);
     EXPECT_GT(m.bytesEmCache(), dados::MotorEmbutido::kLimiteCache / 2);

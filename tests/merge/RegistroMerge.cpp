@@ -88,7 +88,7 @@ void RegistroMerge::NovoExame(qint32 idPaciente, const QString& numero) {
         numero + "', " + id + " FROM Exame");
 }
 
-QByteArray RegistroMerge::Instantaneo() const {
+QByteArray RegistroMerge::Instantaneo(const QStringList& apenas) const {
     SqlitePtr db = AbrirSqlite(Arquivo(), SQLITE_OPEN_READONLY);
     QByteArray saida;
     QStringList tabelas;
@@ -104,6 +104,10 @@ QByteArray RegistroMerge::Instantaneo() const {
         }
     }
     sqlite3_finalize(st);
+    if (!apenas.isEmpty()) {
+        tabelas = apenas;
+        saida.clear();
+    }
     for (const QString& tabela : tabelas) {
         const QByteArray sql = "SELECT * FROM \"" + tabela.toUtf8() + "\"";
         if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &st, nullptr) != SQLITE_OK) {

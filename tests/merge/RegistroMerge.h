@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include "data/Connection.h"
@@ -33,8 +34,9 @@ class RegistroMerge {
     void NovoExame(qint32 idPaciente, const QString& numero);
 
     // Every row of every table (and the schema), read straight from the file with SQLite, in
-    // a canonical order: two equal snapshots mean the file holds the same data.
-    QByteArray Instantaneo() const;
+    // a canonical order: two equal snapshots mean the file holds the same data. With table
+    // names, only those tables' rows.
+    QByteArray Instantaneo(const QStringList& tabelas = {}) const;
 
     // Runs raw SQLite on the file, outside our engine (triggers, views, locks for faults).
     void SqliteDireto(const QString& sql) const;

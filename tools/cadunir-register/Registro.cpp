@@ -211,6 +211,7 @@ bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo
     const QString insertExame = "INSERT INTO Exame (" + QString::fromUtf8(kColunasExame) + ")";
     GeradorPacientes gerador(opcoes.semente, opcoes.duplicadosPorCento);
     QVector<PacienteGerado> lote;
+    QStringList exames;  // exam rows waiting for a whole statement
     while (resumo.pacientes < opcoes.pacientes) {
         const int n = int(std::min<qint64>(kLinhasPorInsert, opcoes.pacientes - resumo.pacientes));
         lote.clear();
@@ -228,18 +229,24 @@ bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo
                 e.erro() = QStringLiteral("no identity after inserting patients");
             return false;
         }
-        QStringList exames;
         for (int i = 0; i < n; ++i) {
             for (const ExameGerado& x : lote[i].exames)
                 exames << linhaExame(lote[i], x, ultimo - n + 1 + i);
         }
-        if (!e.inserir(insertExame, exames))
+        // Whole statements only, so that every exam INSERT has the same shape (and the same
+        // translation); the rest waits for the next patients.
+        const qsizetype inteiras = exames.size() - exames.size() % kLinhasPorInsert;
+        if (!e.inserir(insertExame, exames.mid(0, inteiras)))
             return false;
+        exames.remove(0, inteiras);
         resumo.pacientes += n;
-        resumo.exames += exames.size();
+        resumo.exames += inteiras;
         if (progresso)
             progresso(resumo.pacientes, opcoes.pacientes);
     }
+    if (!e.inserir(insertExame, exames))
+        return false;
+    resumo.exames += exames.size();
     resumo.grupos = gerador.Grupos();
     // The backup copy under the same keys, and the soundex codes the database computes.
     const QString colunas = "ID_Exame, " + QString::fromUtf8(kColunasExame);

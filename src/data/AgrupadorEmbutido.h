@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dados {
+
+class Catalogo;
+
+// The duplicate search of the embedded register without sorting the table: a GROUP BY over
+// plain text and date columns of one table, optionally keeping only groups of two or more
+// identities, answered by hashing the collation keys of the columns. The columns are read
+// once, on first use, and kept until the data change (this connection's writes, another
+// connection's commits, a rollback). SQLite would sort every row with the collation for each
+// combination of columns that no index covers.
+class AgrupadorEmbutido {
+  public:
+    // SELECT a, b FROM T GROUP BY a, b [HAVING MAX(id) <> MIN(id)] [ORDER BY a, b], with the
+    // same columns in the same order in every list and `id` the table's identity.
+    struct Pedido {
+        QString tabela;
+        QVector<QString> colunas;  // declared names
+        QVector<bool> datas;       // date column (else text)
+        bool maisDeUm = false;     // the HAVING
+    };
+    static std::optional<Pedido> Reconhecer(const QString& sql, const Catalogo& catalogo);
+
+    // A SQLite failure while reading the table (the engine reports it as its own).
+    struct FalhaSqlite {
+        int rc;
+    };
+
+    // One value of the result: the bytes of one row of the group, or NULL (texto null).
+    struct Valor {
+        const char* texto = nullptr;
+        int tamanho = 0;
+    };
+
+    explicit AgrupadorEmbutido(sqlite3* db);
+    ~AgrupadorEmbutido();
+    AgrupadorEmbutido(const AgrupadorEmbutido&) = delete;
+    AgrupadorEmbutido& operator=(const AgrupadorEmbutido&) = delete;
+
+    // The groups in the order of ORDER BY, row after row (colunas.size() values per group).
+    // False when a column holds a value that is no text (SQLite would order it apart): the
+    // caller runs the statement itself. SQLite failures throw like the engine's own.
+    bool Agrupar(const Pedido& pedido, std::vector<Valor>& saida);
+
+    // Drops what was read (schema change, close).
+    void Esquecer();
+
+  private:
+    struct Coluna;
+    bool atualizar();
+    enum class Carga { Feita, Refazer, Impossivel };
+    Carga carregar(const QString& tabela, const QVector<QString>& colunas,
+                   const QVector<bool>& datas);
+    void reverter() { m_revertido = true; }
+
+    sqlite3* m_db;
+    sqlite3_stmt* m_versaoDados = nullptr;
+    long long m_versao = -1;
+    long long m_mudancas = -1;
+    bool m_revertido = false;
+    QString m_tabela;
+    long long m_linhas = 0;
+    long long m_base = 0;           // row number of the first place
+    std::vector<uint8_t> m_existe;  // per row number (less m_base): the row is there
+    std::vector<std::unique_ptr<Coluna>> m_colunas;
+};
+
+}  // namespace dados

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QList>
+
+#include "data/Connection.h"
+#include "data/clsADO.h"
+
+// Inside an open transaction: confirms that every patient of fIDs is still in Paciente and keeps
+// those rows from being changed or deleted by another workstation until the transaction ends.
+// On SQL Server the read takes update locks held to the end (UPDLOCK, HOLDLOCK); the embedded
+// register needs none, because its write transaction already excludes every other writer.
+// Answers false when a patient is gone (fAusente holds the first missing ID) or when the read
+// fails (fAusente is 0; fADO's ErrorNumber and ErrorString tell why).
+bool PacientesTravar(Connection& fCN, clsADO& fADO, const QList<qint32>& fIDs, qint32& fAusente);
+
+// True when the connection is served by SQL Server, whose row locks must be asked for.
+bool PedeBloqueioDeLinhas(Connection& fCN);

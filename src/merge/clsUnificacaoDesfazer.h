@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+
+#include "data/Connection.h"
+#include "data/clsADO.h"
+#include "patient/clsError.h"
+
+// Undoes merges from the log tables: the removed patient row goes back under its own
+// ID_Paciente, taken from its newest PacienteLog row (soundex columns included, and the plan
+// and exact birth date when this program recorded them); the exams logged for it in
+// PacienteLogExame go back from the survivor, or from wherever the survivor was merged later;
+// exams added since stay. When the whole command is undone, survivor values the merge changed
+// (PacienteLogAtualizar) come back too, unless something changed them since: then the undo
+// stops and returns the conflicts, and the caller asks and calls again with its decision.
+//
+// Everything of one call is one transaction: it all happens or nothing does. The undo is
+// recorded in Cadunir_UnificacaoDesfeita; the log rows themselves are never changed.
+struct ConflitoValor {
+    qint32 ID_Paciente = 0;  // the survivor
+    QString Campo;
+    QVariant Anterior;  // before the merge: what an undo would restore
+    QVariant Atual;     // in Paciente now
+};
+
+class clsUnificacaoDesfazer {
+  public:
+    // The record's own refusals, in Erro().ErrorNumber().
+    enum Codigo {
+        JaExiste = -1,         // the ID is in Paciente again
+        NaoRegistrada = -2,    // no PacienteLog row for the ID
+        Incompleta = -3,       // the log row lacks what an undo needs
+        JaDesfeita = -4,       // this merge was undone before
+        Inconsistente = -5,    // a referencing table would be left inconsistent
+        ConflitoValores = -6,  // survivor values changed since: see Conflitos()
+        Alterada = -7,         // the rows changed between the check and the undo
+    };
+    enum class Decisao { Perguntar, Restaurar, Manter };
+
+    clsUnificacaoDesfazer(Connection& fCN, clsADO& fADO);
+
+    clsError& Erro() { return m_erro; }
+    const QList<ConflitoValor>& Conflitos() const { return m_conflitos; }
+    int ExamesDevolvidos() const { return m_exames; }
+    QStringList ValoresRestaurados() const { return m_restaurados; }
+
+    // Undoes the newest merge that removed fID_Paciente.
+    bool Desfazer(qint32 fID_Paciente, qint32 fID_Usuario, Decisao fDecisao = Decisao::Perguntar);
+    // Undoes every record of one command that is not undone yet (the IDs of the command's
+    // removed records), all in one transaction.
+    bool Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuario,
+                  Decisao fDecisao = Decisao::Perguntar);
+
+  private:
+    struct Plano;
+    bool Preparar(qint32 id, Plano& plano);
+    bool PrepararSobrevivente(const QList<Plano>& planos, const QList<qint32>& ids, Decisao decisao,
+                              QStringList& comandos);
+    bool Executar(const QString& sql, qint32* afetados = nullptr);
+    bool Recusar(qint32 codigo, const QString& texto);
+    bool FalhaBanco();
+    // The rows of a query as lists of values; false (Erro filled) when it fails.
+    bool Ler(const QString& sql, QList<QVariantList>& linhas);
+    bool Contar(const QString& sql, qint64& n);
+
+    Connection& m_cn;
+    clsADO& m_ado;
+    clsError m_erro;
+    QList<ConflitoValor> m_conflitos;
+    QStringList m_restaurados;
+    int m_exames = 0;
+};

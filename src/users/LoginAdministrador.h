@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include "data/Connection.h"
+#include "data/clsADO.h"
+
+// The log-in's check of a user name and password, shared by the login dialog and the
+// administrators' command-line tools, so that both let in exactly the same people: a row of
+// Usuário with that name and password, holding a profile of type 1 or 2 (any such row when the
+// database has no profile table).
+struct ResultadoLogin {
+    bool Aceito = false;
+    // The matching user's ID, set as soon as name and password match, even when the profile
+    // check then refuses (the dialog keeps it as the log-in always did); 0 when nothing matched.
+    qint32 ID_Usuario = 0;
+    QString Mensagem;  // why it was refused, in the dialog's words; empty when accepted
+};
+
+ResultadoLogin VerificarLoginAdministrador(Connection& fCN, clsADO& fADO, const QString& fUsuario,
+                                           const QString& fSenha);

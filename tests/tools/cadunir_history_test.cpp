@@ -1,0 +1,143 @@
+// cadunir-history on a real register file: listing with filters, and the undo behind the same
+// administrator check as the login dialog.
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include "FerramentaHistorico.h"
+#include "merge/clsPacienteUnificar.h"
+#include "merge/clsUnificacaoHistorico.h"
+#include "support/RegistroProduto.h"
+
+namespace {
+
+// Patients 1..4 with an exam each; 2 and 3 merged into 1 by the administrator "gestor" (7 is
+// not an administrator: only a type 3 profile).
+class RegistroHistorico : public RegistroProduto {
+  public:
+    RegistroHistorico() {
+        clsPacienteUnificar motor(cn, ado);
+        clsUnificacaoHistorico historico(cn, ado);
+        EXPECT_TRUE(motor.CriarTabelas());
+        EXPECT_TRUE(historico.CriarTabelas());
+        for (int i = 1; i <= 4; ++i) {
+            exec("INSERT INTO Paciente (Nome, Nome_Último, Sexo, Prontuário) VALUES ('P" +
+                 QString::number(i) + "', 'SOUZA', 'M', 'PR" + QString::number(i) + "')");
+            exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E" + QString::number(i) +
+                 "', " + QString::number(i) + ")");
+            exec("INSERT INTO Exame_BK (ID_Exame, Número_Exame, ID_Paciente) VALUES (" +
+                 QString::number(i) + ", 'E" + QString::number(i) + "', " + QString::number(i) +
+                 ")");
+        }
+        exec(
+            "INSERT INTO Usuário (Nome, Usuário, Senha, ÉPatologista, Ativo, Master) VALUES "
+            "('GESTORA', 'gestor', 'segredo', 0, 1, 0)");
+        exec(
+            "INSERT INTO Usuário (Nome, Usuário, Senha, ÉPatologista, Ativo, Master) VALUES "
+            "('AUXILIAR', 'aux', 'segredo', 0, 1, 0)");
+        exec("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Adm', 1, 1)");
+        exec("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Aux', 1, 3)");
+        exec("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (1, 1)");
+        exec("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (2, 2)");
+        clsError erro;
+        EXPECT_TRUE(PacienteUnificarRegistrado(
+            cn, ado, 1, {2, 3}, 1,
+            [&] {
+                return motor.PacienteUnificarCadastros(1, {2, 3}, 1);
+            },
+            erro));
+        // An older merge by someone else.
+        exec(
+            "INSERT INTO PacienteLog (ID_Paciente, Nome, Nome_Último, ID_PacienteNovo, "
+            "ID_Usuario, Data) VALUES (90, 'ANTIGO', 'SOUZA', 4, 2, '2019-05-01 10:00:00')");
+    }
+};
+
+struct Resultado {
+    int codigo = 0;
+    QString saida;
+    QString erros;
+    int senhasPedidas = 0;
+};
+
+Resultado Rodar(const QStringList& argumentos, const QString& senhaDigitada = QString()) {
+    Resultado r;
+    QTextStream saida(&r.saida);
+    QTextStream erros(&r.erros);
+    r.codigo = ExecutarFerramentaHistorico(argumentos, saida, erros, [&] {
+        ++r.senhasPedidas;
+        return senhaDigitada;
+    });
+    saida.flush();
+    erros.flush();
+    return r;
+}
+
+}  // namespace
+
+TEST(CadunirHistory, ListaLinhasSeparadasPorTabulacaoComFiltros) {
+    RegistroHistorico reg;
+    const QStringList base = {"--connect", reg.connectionString()};
+    Resultado r = Rodar(base);
+    ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
+    QStringList linhas = r.saida.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(linhas.size(), 3);
+    // Newest first: the two removed records of today's command, then the 2019 merge.
+    QStringList campos = linhas[0].split('\t');
+    ASSERT_EQ(campos.size(), 11);
+    EXPECT_EQ(campos[1], "1");
+    EXPECT_EQ(campos[2], "GESTORA");
+    EXPECT_EQ(campos[3], "1");
+    EXPECT_EQ(campos[4], "P1 SOUZA");
+    EXPECT_EQ(campos[9], "1");
+    EXPECT_EQ(campos[10], "N");
+    EXPECT_TRUE(linhas[2].startsWith("2019-05-01 10:00:00\t2\tAUXILIAR\t4\tP4 SOUZA\t90\t"));
+
+    r = Rodar(base + QStringList{"--until", "2019-05-01"});
+    EXPECT_EQ(r.saida.count('\n'), 1);
+    r = Rodar(base + QStringList{"--since", "2019-05-01 10:01"});
+    EXPECT_EQ(r.saida.count('\n'), 2);
+    r = Rodar(base + QStringList{"--patient", "3"});
+    EXPECT_EQ(r.saida.count('\n'), 2);  // the whole command that removed 3
+
+    EXPECT_EQ(Rodar(base + QStringList{"--since", "ontem"}).codigo, 2);
+    EXPECT_EQ(Rodar(base + QStringList{"--patient", "x"}).codigo, 2);
+    EXPECT_EQ(Rodar({"--patient", "3"}).codigo, 2);
+    EXPECT_EQ(Rodar(base + QStringList{"--undo", "3"}).codigo, 2);  // no --user
+    r = Rodar({"--connect", "Provider=SQLite;Data Source=" + reg.path() + ".nao"});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_FALSE(r.erros.isEmpty());
+}
+
+TEST(CadunirHistory, DesfazSoParaAdministradorComSenhaEUmaVezSo) {
+    RegistroHistorico reg;
+    const QStringList desfazer = {"--connect", reg.connectionString(), "--undo", "3", "--user"};
+    qunsetenv("CADUNIR_PASSWORD");
+
+    Resultado r = Rodar(desfazer + QStringList{"gestor"}, "errada");
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.senhasPedidas, 1);
+    EXPECT_TRUE(r.erros.contains("Usuário ou senha incorretos, tente outra vez."));
+
+    r = Rodar(desfazer + QStringList{"aux"}, "segredo");
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_TRUE(r.erros.contains(
+        "Somente usuários com perfil de administrador podem acessar este programa."));
+    EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 3"), 0);
+
+    qputenv("CADUNIR_PASSWORD", "segredo");
+    r = Rodar(desfazer + QStringList{"gestor"});
+    EXPECT_EQ(r.codigo, 0) << r.erros.toStdString();
+    EXPECT_EQ(r.senhasPedidas, 0);
+    EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 3"), 1);
+    EXPECT_EQ(reg.contar("Exame WHERE ID_Paciente = 3 AND Número_Exame = 'E3'"), 1);
+    EXPECT_EQ(reg.contar("Cadunir_UnificacaoDesfeita WHERE ID_Paciente = 3 AND ID_Usuario = 1"), 1);
+
+    r = Rodar(desfazer + QStringList{"gestor"});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_TRUE(r.erros.contains("3")) << r.erros.toStdString();
+    r = Rodar({"--connect", reg.connectionString()});
+    EXPECT_TRUE(r.saida.contains("\t3\tP3 SOUZA\tPR3\t\t1\tS\n")) << r.saida.toStdString();
+    qunsetenv("CADUNIR_PASSWORD");
+}
