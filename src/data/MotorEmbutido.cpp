@@ -431,11 +431,13 @@ MotorEmbutido::Preparo MotorEmbutido::preparar(const QString& sql) {
         TraduzirTSqlParametrizado(sql, std::move(tokens), m_catalogo));
     const Traducao& t = *guardada->traducao;
     guardada->comandos.resize(t.comandos.size(), nullptr);
-    const int limite = sqlite3_limit(m_db, SQLITE_LIMIT_VARIABLE_NUMBER, -1);
+    // SQLite looks each numbered parameter up in a list of those before it: beyond a few
+    // thousand the text with its literals written in prepares faster.
+    const int limite = std::min(4096, sqlite3_limit(m_db, SQLITE_LIMIT_VARIABLE_NUMBER, -1));
     bool guardar = !t.alteraEsquema;  // DDL runs once; it also empties the cache
     for (const auto& c : t.comandos) {
         if (c.parametros.size() > limite) {
-            // More literals than SQLite binds: this one statement runs with them written in.
+            // This one statement runs with its literals written in.
             guardada->traducao = std::make_shared<const Traducao>(TraduzirTSql(sql, m_catalogo));
             guardar = false;
             break;

@@ -228,6 +228,12 @@ TEST_F(SemanticaTest, StatementsOfOneShapeShareATranslation) {
     EXPECT_NE(m.traducaoParametrizada("SELECT 1 + 1").get(),
               m.traducaoParametrizada("SELECT '1' + 1").get());
 
+    // For running elsewhere, the text comes with its literals written back in.
+    EXPECT_EQ(m.traduzir("SELECT Nome FROM Paciente WHERE RG = N'a?1''b' OR ID_Paciente = 7")
+                  ->comandos[0]
+                  .sql,
+              "SELECT \"Nome\" FROM \"Paciente\" WHERE ((\"RG\" = 'a?1''b') OR "
+              "(\"ID_Paciente\" = 7))");
     for (int i = 1; i <= 4; ++i) {
         exec(QStringLiteral("INSERT INTO Paciente (Nome, RG) VALUES ('O''Hara %1', N'%2')")
                  .arg(i)
