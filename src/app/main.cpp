@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,7 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/DE.h"
 #include "main/frmPrincipal.h"
+#include "merge/GrupoComConflito.h"
+#include "merge/frmCompararPacientes.h"
+#include "ui/MsgBox.h"
 
 namespace {
 
@@ -54,6 +59,28 @@ void automatizarLogin(const QString& credenciais) {
     relogio->start(100);
 }
 
+// CADUNIR_SCREENSHOT_COMPARACAO=file.png: the comparison of a demo group whose records show a
+// sign of different people, saved like the main window. False when it could not be written.
+bool salvarComparacao(QWidget* janela, const QString& foto) {
+    QList<qint32> ids;
+    if (!GrupoComConflito(DE().Conexao, ADO(), ids)) {
+        std::fprintf(stderr, "cadunir: no demo group with a conflict to compare\n");
+        return false;
+    }
+    frmCompararPacientes comparacao(janela);
+    if (!comparacao.Iniciar(ids)) {
+        return false;
+    }
+    comparacao.show();
+    QCoreApplication::processEvents();
+    if (!comparacao.grab().save(foto, "PNG")) {
+        std::fprintf(stderr, "cadunir: cannot write %s\n", qUtf8Printable(foto));
+        return false;
+    }
+    std::printf("%s\n", qUtf8Printable(foto));
+    return true;
+}
+
 // Demo automation (CADUNIR_SCREENSHOT_HISTORICO=file.png): merges the first two records of the
 // similar list through the real unify command (the base chooser keeps the first), then opens
 // the history, saves it as a picture and prints its path. Dialogs are answered from a timer,
@@ -76,6 +103,13 @@ bool fotografarHistorico(frmPrincipal& janela, const QString& foto) {
                 lista->item(0)->setCheckState(Qt::Checked);
                 modal->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
             }
+        } else if (modal->objectName() == QLatin1String("frmCompararPacientes")) {
+            // The review of the merge: conflicts confirmed, values as proposed.
+            auto* confirmar = modal->findChild<QCheckBox*>(QStringLiteral("chkConfirmar"));
+            if (confirmar && confirmar->isVisible()) {
+                confirmar->setChecked(true);
+            }
+            modal->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         } else if (modal->objectName() == QLatin1String("frmHistorico")) {
             salva = modal->grab().save(foto, "PNG");
             modal->findChild<QPushButton*>(QStringLiteral("cmdFechar"))->click();
@@ -85,7 +119,13 @@ bool fotografarHistorico(frmPrincipal& janela, const QString& foto) {
     for (int i = 0; i < 2; ++i) {
         janela.lstSemelhante->item(i)->setCheckState(Qt::Checked);
     }
-    janela.cmdUnificar_Click();
+    {
+        // The outcome message goes to the terminal: nobody is there to close a box.
+        const MsgBoxHandler anterior = DefinirMsgBoxHandler(
+            [](const QString& texto) { std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto)); });
+        janela.cmdUnificar_Click();
+        DefinirMsgBoxHandler(anterior);
+    }
     janela.cmdHistorico_Click();
     relogio->stop();
     if (!salva) {
@@ -125,6 +165,11 @@ int main(int argc, char** argv) {
                 return;
             }
             std::printf("%s\n", qUtf8Printable(foto));
+            const QString comparacao = qEnvironmentVariable("CADUNIR_SCREENSHOT_COMPARACAO");
+            if (!comparacao.isEmpty() && !salvarComparacao(&janela, comparacao)) {
+                QApplication::exit(1);
+                return;
+            }
             const QString historico = qEnvironmentVariable("CADUNIR_SCREENSHOT_HISTORICO");
             if (!historico.isEmpty() && !fotografarHistorico(janela, historico)) {
                 QApplication::exit(1);

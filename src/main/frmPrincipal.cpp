@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -24,8 +25,10 @@
 #include "data/ValorSeNulo.h"
 #include "main/clsPacienteCriterio.h"
 #include "merge/MostrarMensagem.h"
+#include "merge/clsDecisaoPessoas.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoHistorico.h"
+#include "merge/frmCompararPacientes.h"
 #include "merge/frmHistorico.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
@@ -91,6 +94,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
+    connect(cmdComparar, &QPushButton::clicked, this, &frmPrincipal::cmdComparar_Click);
     connect(cmdHistorico, &QPushButton::clicked, this, &frmPrincipal::cmdHistorico_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
@@ -159,6 +163,13 @@ void frmPrincipal::montarJanela() {
     cmdSemSolucao =
         nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
     cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdComparar =
+        nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
+    cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    cmdComparar->setToolTip(
+        QStringLiteral("Comparar lado a lado os cadastros marcados, ou todos "
+                       "os da lista quando menos de dois estão marcados "
+                       "(Ctrl+K)"));
     cmdHistorico =
         nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
     cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
@@ -167,6 +178,7 @@ void frmPrincipal::montarJanela() {
         f5->addWidget(cmdSemSolucao);
         f5->addWidget(cmdHistorico);
         f5->addStretch();
+        f5->addWidget(cmdComparar);
         f5->addWidget(cmdUnificar);
 
         auto* contador = new QHBoxLayout;
@@ -328,6 +340,9 @@ bool frmPrincipal::Form_Load() {
         if (!historico.CriarTabelas()) {
             return false;
         }
+    }
+    if (!clsDecisaoPessoas().CriarTabela()) {
+        return false;
     }
 
     Detalhe_Configurar(*NvPreferSemelhante, m_pastaAplicacao + QStringLiteral("Paciente.pre"),
@@ -562,6 +577,7 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
         m_marcadorLista.clear();
         PreencherListaPacientes(*lstSemelhante, rs);
         SemSolucao_MostrarMarcas(*lstSemelhante);
+        Decisao_MostrarMarcas(*lstSemelhante);
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);
         }
@@ -609,6 +625,23 @@ void frmPrincipal::cmdSemSolucao_Click() {
     SemSolucao_MarcarLinhaAtual(*lstSemelhante, DE().rsSemelhante);
 }
 
+void frmPrincipal::cmdComparar_Click() {
+    QList<qint32> marcados;
+    QList<qint32> todos;
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        const QListWidgetItem* item = lstSemelhante->item(i);
+        todos << item->data(Qt::UserRole).toInt();
+        if (item->checkState() == Qt::Checked) {
+            marcados << todos.last();
+        }
+    }
+    CompararPacientes(this, marcados.size() >= 2 ? marcados : todos);
+    // Decisions may have been recorded or removed: the list's marks follow.
+    const QSignalBlocker bloqueio(lstSemelhante);
+    SemSolucao_MostrarMarcas(*lstSemelhante);
+    Decisao_MostrarMarcas(*lstSemelhante);
+}
+
 void frmPrincipal::cmdUnificar_Click() {
     Ampulheta ampulheta;
     QStringList semelhantes{QString()};
@@ -642,15 +675,13 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
     for (const QString& id : farSemelhantes) {
         copias.append(id.toInt());
     }
-    // One outer transaction level around every merge: all of them happen, or none.
-    // The recording wrapper keeps, in the same transaction, what an undo needs and the log
-    // tables cannot hold.
-    clsPacienteUnificar unificar;
-    clsError registro;
-    return PacienteUnificarRegistrado(
-        DE().Conexao, ADO(), base, copias, ID_UsuarioLogado,
-        [&] { return unificar.PacienteUnificarCadastros(base, copias, ID_UsuarioLogado); },
-        registro);
+    // The review, then one transaction around every merge and the base's new values. A record
+    // another workstation removed meanwhile cancels it all and the grid shows the register now.
+    const ResultadoUnificacao resultado = UnificarRevisando(this, copias, base);
+    if (resultado == ResultadoUnificacao::CadastroAusente) {
+        ReLinkarGrid();
+    }
+    return resultado == ResultadoUnificacao::Unificada;
 }
 
 void frmPrincipal::cmdHistorico_Click() {

@@ -56,6 +56,8 @@ class frmPrincipal : public QMainWindow {
     void cmdUnificar_Click();
     // Marks the similar list's current patient as having no solution.
     void cmdSemSolucao_Click();
+    // Compares the ticked records side by side (all listed ones when fewer than two are ticked).
+    void cmdComparar_Click();
     bool PacienteUnificarCadastros(QStringList& farSemelhantes);
     // Opens the merge history, where a merge can be undone.
     void cmdHistorico_Click();
@@ -90,6 +92,7 @@ class frmPrincipal : public QMainWindow {
     QFrame* Frame5;
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
+    QPushButton* cmdComparar;
     QPushButton* cmdHistorico;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;

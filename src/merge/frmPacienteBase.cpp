@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "data/DE.h"
+#include "merge/frmCompararPacientes.h"
 #include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
@@ -29,11 +30,15 @@ frmPacienteBase::frmPacienteBase(QWidget* parent) : QDialog(parent) {
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
     cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
+    cmdComparar = new QPushButton(QStringLiteral("Co&mparar..."), this);
+    cmdComparar->setObjectName(QStringLiteral("cmdComparar"));
+    cmdComparar->setToolTip(QStringLiteral("Comparar lado a lado os cadastros da lista"));
 
     auto* quadro = new QHBoxLayout(Frame3);
     quadro->addWidget(lstSemelhante, 1);
     quadro->addWidget(NvPreferSemelhante, 1);
     auto* botoes = new QHBoxLayout;
+    botoes->addWidget(cmdComparar);
     botoes->addStretch();
     botoes->addWidget(cmdOK);
     botoes->addWidget(cmdCancelar);
@@ -47,6 +52,7 @@ frmPacienteBase::frmPacienteBase(QWidget* parent) : QDialog(parent) {
     connect(lstSemelhante, &QListWidget::itemChanged, this, &frmPacienteBase::itemMudou);
     connect(cmdOK, &QPushButton::clicked, this, &frmPacienteBase::cmdOK_Click);
     connect(cmdCancelar, &QPushButton::clicked, this, &frmPacienteBase::cmdCancelar_Click);
+    connect(cmdComparar, &QPushButton::clicked, this, &frmPacienteBase::cmdComparar_Click);
 }
 
 frmPacienteBase::~frmPacienteBase() = default;
@@ -137,4 +143,12 @@ void frmPacienteBase::cmdOK_Click() {
 void frmPacienteBase::cmdCancelar_Click() {
     m_idPacienteBase = 0;
     hide();
+}
+
+void frmPacienteBase::cmdComparar_Click() {
+    QList<qint32> ids;
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        ids << lstSemelhante->item(i)->data(Qt::UserRole).toInt();
+    }
+    CompararPacientes(this, ids);
 }

@@ -28,12 +28,15 @@ class frmPacienteBase : public QDialog {
     void lstSemelhante_ItemCheck(int Item);
     void cmdOK_Click();
     void cmdCancelar_Click();
+    // Opens the side-by-side comparison of the listed records.
+    void cmdComparar_Click();
 
     QGroupBox* Frame3;
     QListWidget* lstSemelhante;
     ctlNvPreferDE* NvPreferSemelhante;
     QPushButton* cmdOK;
     QPushButton* cmdCancelar;
+    QPushButton* cmdComparar;
 
   private:
     void itemMudou(QListWidgetItem* item);

@@ -18,6 +18,7 @@
 #include "data/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
+#include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
@@ -411,12 +412,21 @@ class Unificar : public JanelaPrincipal {
         Ticks({"1", "0", "1", "0", "0", "0", "0"});
     }
 
-    // Answers the base-record chooser: ticks line `linha` and presses OK.
+    // Answers the base-record chooser: ticks line `linha` and presses OK; then confirms the
+    // review of the merge as it stands.
     void Base(int linha) {
         roteiro.Entao([linha](QDialog& d) {
             auto* base = Como<frmPacienteBase>(d);
             base->lstSemelhante->item(linha)->setCheckState(Qt::Checked);
             Clicar(base->cmdOK);
+        });
+        Revisar();
+    }
+    void Revisar() {
+        roteiro.Entao([](QDialog& d) {
+            auto* revisao = Como<frmCompararPacientes>(d);
+            revisao->chkConfirmar->setChecked(true);
+            Clicar(revisao->cmdOK);
         });
     }
 
@@ -441,8 +451,12 @@ TEST_F(Unificar, OneTickIsRefusedThreeTicksMergeIntoTheChosenBase) {
         base->lstSemelhante->item(1)->setCheckState(Qt::Checked);
         Clicar(base->cmdOK);
     });
+    Revisar();
     Clicar(janela.cmdUnificar);
-    EXPECT_EQ(mensagens.Textos(), QStringList{kPoucos});
+    EXPECT_EQ(mensagens.Textos(),
+              (QStringList{kPoucos, QStringLiteral("2 cadastros unificados em %1; 1 exame "
+                                                   "transferido")
+                                        .arg(ana[1])}));
     EXPECT_TRUE(janela.cmdUnificar->isEnabled());
 
     EXPECT_EQ(contar("SELECT COUNT(*) FROM Paciente WHERE Nome = 'ANA'"), 1);
@@ -474,7 +488,8 @@ TEST_F(Unificar, TheLastGroupVanishingLeavesTheNewLastRowCurrent) {
     EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 1);
     EXPECT_EQ(DE().rsLocalizar.AbsolutePosition(), 2);
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
-    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("1 cadastro unificado em ")));
 }
 
 TEST_F(Unificar, CancelledChooserOrAFailingMergeChangesNothing) {
@@ -510,7 +525,12 @@ TEST_F(Unificar, CancelledChooserOrAFailingMergeChangesNothing) {
     EXPECT_EQ(
         contar(QStringLiteral("SELECT COUNT(*) FROM Exame WHERE ID_Paciente = %1").arg(ana[2])), 1);
     EXPECT_EQ(ADO().ProfundidadeTransação(), 0);
-    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    // The failure is told, with the database's error, and that nothing changed.
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(
+        QStringLiteral("A unificação falhou ao unificar o cadastro %1 em %2. Nada foi alterado")
+            .arg(ana[2])
+            .arg(ana[0])));
     EXPECT_TRUE(janela.cmdUnificar->isEnabled());
     // Not refreshed: the list keeps its rows and ticks.
     EXPECT_EQ(janela.lstSemelhante->count(), 3);

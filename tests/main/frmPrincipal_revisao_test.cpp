@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Esquema.h"
+#include "data/DE.h"
+#include "data/ErroNumerado.h"
+#include "data/MotorEmbutido.h"
+#include "data/Recordset.h"
+#include "guisupport/JanelaTeste.h"
+#include "main/frmPrincipal.h"
+#include "merge/clsComparacaoPacientes.h"
+#include "merge/clsUnificacaoRevisada.h"
+#include "merge/frmCompararPacientes.h"
+#include "merge/frmPacienteBase.h"
+#include "settings/Configuracao.h"
+#include "users/frmLogin.h"
+
+namespace {
+
+// The program started on a register in a demo Windows folder, logged in as ADMIN (user 1).
+// Group "ANA LIMA": 1 has a telephone, 2 none but an exam, 3 another sex and an exam.
+class Revisao : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static QTemporaryDir configuracao;
+        qputenv("XDG_CONFIG_HOME", configuracao.path().toUtf8());
+        ASSERT_TRUE(pasta.isValid());
+        const QString windir = QDir(pasta.path()).absolutePath() + QLatin1Char('/');
+        qputenv("WINDIR", windir.toUtf8());
+        conexao = "Provider=SQLite;Data Source=" + windir + "Registro.db";
+        QString erro;
+        ASSERT_TRUE(dados::CriarRegistroVazio(windir + "Registro.db", &erro));
+        ASSERT_TRUE(ado.AbrirConexão(cn, conexao));
+        ASSERT_TRUE(registro::CriarEsquema(cn, ado, erro)) << erro.toStdString();
+        executar("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Adm', 1, 1)");
+        executar("INSERT INTO Usuário (Nome, Usuário, Senha) VALUES ('ADMIN', 'ADMIN', 's')");
+        executar("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (1, 1)");
+        QFile ini(windir + "Tessivar.INI");
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(("[Tessivar]\nCONN_SERVER=" + conexao + "\n").toUtf8());
+        ini.close();
+        const char* chaves[] = {"Nome", "NomeMeio",   "NomeUltimo", "RG",
+                                "CIC",  "Nascimento", "Prontuario"};
+        const char* ticks[] = {"1", "0", "1", "0", "0", "0", "0"};
+        for (int i = 0; i < 7; ++i) {
+            SaveSetting("Cadunir", "Criterios", chaves[i], ticks[i]);
+        }
+        executar(
+            "INSERT INTO Paciente (Nome, Nome_Último, Sexo, Telefone) VALUES ('ANA', "
+            "'LIMA', 'F', '1111')");
+        executar("INSERT INTO Paciente (Nome, Nome_Último, Sexo) VALUES ('ANA', 'LIMA', 'F')");
+        executar("INSERT INTO Paciente (Nome, Nome_Último, Sexo) VALUES ('ANA', 'LIMA', 'M')");
+        executar("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E2', 2)");
+        executar("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E3', 3)");
+    }
+    void TearDown() override {
+        for (Recordset* rs : {&DE().rsLocalizar, &DE().rsSemelhante, &DE().rsPaciente}) {
+            if (rs->State() == adStateOpen) {
+                rs->Close();
+            }
+        }
+        ADO().FecharConexão(DE().Conexao);
+        ado.FecharConexão(cn);
+        qunsetenv("WINDIR");
+    }
+
+    void executar(const QString& sql) {
+        ASSERT_TRUE(ado.ExecutarSQL(cn, sql)) << sql.toStdString();
+    }
+    QString consultar(const QString& sql) {
+        Recordset rs;
+        EXPECT_TRUE(ado.AbrirRecordset(cn, rs, sql)) << sql.toStdString();
+        QStringList linhas;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QStringList celulas;
+            for (int c = 0; c < rs.FieldCount(); ++c) {
+                celulas << rs.Fields(c).Value().toString();
+            }
+            linhas << celulas.join('|');
+        }
+        return linhas.join('\n');
+    }
+    // What a merge would touch, read on the test's own connection.
+    QString registro() {
+        return consultar("SELECT * FROM Paciente ORDER BY ID_Paciente") + "\n" +
+               consultar("SELECT Número_Exame, ID_Paciente FROM Exame ORDER BY Número_Exame") +
+               "\n" + consultar("SELECT COUNT(*) FROM PacienteLog") +
+               consultar("SELECT COUNT(*) FROM PacienteLogExame") +
+               consultar("SELECT COUNT(*) FROM PacienteLogAtualizar");
+    }
+
+    void Iniciar(frmPrincipal& janela) {
+        roteiro.Entao([](QDialog& d) {
+            auto* login = Como<frmLogin>(d);
+            login->txtUsuário->clear();
+            Digitar(login->txtUsuário, "ADMIN");
+            Digitar(login->txtPassword, "s");
+            Tecla(login->txtPassword, Qt::Key_Return);
+        });
+        ASSERT_TRUE(janela.Form_Load());
+        ASSERT_EQ(janela.lstSemelhante->count(), 3);
+    }
+    static void MarcarTodos(frmPrincipal& janela) {
+        for (int i = 0; i < janela.lstSemelhante->count(); ++i) {
+            janela.lstSemelhante->item(i)->setCheckState(Qt::Checked);
+        }
+    }
+    // The chooser: ticks the record `id` and presses OK; `antes` runs while it is open.
+    void Base(qint32 id, std::function<void()> antes = {}) {
+        roteiro.Entao([id, antes](QDialog& d) {
+            auto* base = Como<frmPacienteBase>(d);
+            if (antes) {
+                antes();
+            }
+            for (int i = 0; i < base->lstSemelhante->count(); ++i) {
+                if (base->lstSemelhante->item(i)->data(Qt::UserRole).toInt() == id) {
+                    base->lstSemelhante->item(i)->setCheckState(Qt::Checked);
+                }
+            }
+            Clicar(base->cmdOK);
+        });
+    }
+    // Another administrator on a connection of its own merges `copia` into `base`.
+    void OutraEstacaoUnifica(qint32 base, qint32 copia) {
+        clsUnificacaoRevisada outra(cn, ado);
+        ASSERT_TRUE(outra.Executar(base, {base, copia}, 9)) << outra.Mensagem().toStdString();
+    }
+
+    QTemporaryDir pasta;
+    QString conexao;
+    Connection cn;  // the other workstation's connection
+    clsADO ado;
+    CapturaMensagens mensagens;
+    RoteiroModal roteiro;
+};
+
+TEST_F(Revisao, CompararAbreOsMarcadosOuTodosPorBotaoOuTecla) {
+    frmPrincipal janela;
+    Iniciar(janela);
+    janela.show();
+    janela.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&janela));
+    roteiro.Entao([](QDialog& d) {
+        auto* f = Como<frmCompararPacientes>(d);
+        EXPECT_EQ(f->Comparacao().Ids(), (QList<qint32>{1, 2, 3}));
+        EXPECT_TRUE(f->lstConflitos->item(0)->text().startsWith("Sexo diferente"));
+        Clicar(f->cmdCancelar);
+    });
+    janela.lstSemelhante->item(2)->setCheckState(Qt::Checked);  // one tick: all are compared
+    Clicar(janela.cmdComparar);
+    janela.lstSemelhante->item(0)->setCheckState(Qt::Checked);
+    roteiro.Entao([](QDialog& d) {
+        EXPECT_EQ(Como<frmCompararPacientes>(d)->Comparacao().Ids(), (QList<qint32>{1, 3}));
+    });
+    janela.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&janela));
+    janela.lstSemelhante->setFocus();
+    QTest::keyClick(janela.lstSemelhante, Qt::Key_K, Qt::ControlModifier);
+    // A button's shortcut clicks it after a short animation.
+    for (int i = 0; i < 100 && roteiro.Mostrados() < 3; ++i) {
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(roteiro.Mostrados(), 3);
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+}
+
+TEST_F(Revisao, ValoresEscolhidosPreviaConfirmacaoEMensagemDoResultado) {
+    frmPrincipal janela;
+    Iniciar(janela);
+    MarcarTodos(janela);
+    Base(2);
+    roteiro.Entao([](QDialog& d) {
+        auto* f = Como<frmCompararPacientes>(d);
+        // The base's empty telephone comes from record 1; the sex is taken from record 3.
+        EXPECT_EQ(f->Valores().Valor("Telefone"), "1111");
+        EXPECT_TRUE(
+            f->EscolherValor(clsComparacaoPacientes::LinhaDoCampo("Sexo"), f->ColunaDoId(3)));
+        EXPECT_TRUE(f->txtPrevia->toPlainText().contains("Sexo: F → M"));
+        f->chkConfirmar->setChecked(true);
+        Clicar(f->cmdOK);
+    });
+    Clicar(janela.cmdUnificar);
+    EXPECT_EQ(mensagens.Textos(),
+              QStringList{"2 cadastros unificados em 2; 1 exame transferido; 2 campos "
+                          "atualizados no cadastro 2"});
+    EXPECT_EQ(consultar("SELECT ID_Paciente, Sexo, Telefone FROM Paciente"), "2|M|1111");
+    EXPECT_EQ(consultar("SELECT ID_Paciente, Sexo, Telefone, ID_Usuario FROM "
+                        "PacienteLogAtualizar"),
+              "2|F||1");
+    EXPECT_EQ(consultar("SELECT COUNT(*) FROM Exame WHERE ID_Paciente = 2"), "2");
+    EXPECT_EQ(janela.dbGridCriterio->model()->rowCount(), 0);  // the group is gone
+}
+
+TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
+    frmPrincipal janela;
+    Iniciar(janela);
+    MarcarTodos(janela);
+    const QString antes = registro();
+    int apagados = 0;
+    const int falha = DE().Conexao.AddObserver([&](const Connection::Event& e) {
+        if (e.kind == Connection::Event::Execute && e.text.startsWith(" DELETE FROM Paciente") &&
+            ++apagados == 2) {
+            throw ErroNumerado(-2147217873, "teste", "recusado");
+        }
+    });
+    Base(1);
+    roteiro.Entao([](QDialog& d) {
+        auto* f = Como<frmCompararPacientes>(d);
+        f->chkConfirmar->setChecked(true);
+        Clicar(f->cmdOK);
+    });
+    Clicar(janela.cmdUnificar);
+    DE().Conexao.RemoveObserver(falha);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(
+        "A unificação falhou ao unificar o cadastro 3 em 1. Nada foi alterado no cadastro.\n\n"
+        "-2147217873 - "));
+    EXPECT_EQ(registro(), antes);
+    EXPECT_EQ(ADO().ProfundidadeTransação(), 0);
+    EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);  // not refreshed
+}
+
+TEST_F(Revisao, BaseUnificadaPorOutraEstacaoCancelaTudoEAtualizaAGrade) {
+    frmPrincipal janela;
+    Iniciar(janela);
+    MarcarTodos(janela);
+    // While the review is open, the other workstation merges 2 (our base) into 1.
+    Base(2);
+    roteiro.Entao([this](QDialog& d) {
+        auto* f = Como<frmCompararPacientes>(d);
+        OutraEstacaoUnifica(1, 2);
+        f->chkConfirmar->setChecked(true);
+        Clicar(f->cmdOK);
+    });
+    Clicar(janela.cmdUnificar);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith("O cadastro base 2 não existe mais"));
+    EXPECT_EQ(consultar("SELECT ID_Paciente FROM Paciente ORDER BY ID_Paciente"), "1\n3");
+    EXPECT_EQ(consultar("SELECT ID_Usuario FROM PacienteLog"), "9");  // only the other's merge
+    // The grid was refreshed: the list shows the two records left, unticked.
+    ASSERT_EQ(janela.lstSemelhante->count(), 2);
+    EXPECT_EQ(janela.lstSemelhante->item(0)->checkState(), Qt::Unchecked);
+
+    // Now interleaved at the chooser: 3 is merged away before the review opens.
+    mensagens.Limpar();
+    MarcarTodos(janela);
+    Base(1, [this] { OutraEstacaoUnifica(1, 3); });
+    Clicar(janela.cmdUnificar);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith("O cadastro 3 não existe mais"));
+    EXPECT_EQ(consultar("SELECT ID_Paciente FROM Paciente"), "1");
+    EXPECT_EQ(janela.dbGridCriterio->model()->rowCount(), 0);
+}
+
+}  // namespace
