@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "data/OdbcEngine.h"
+#include "data/odbc/OdbcEngine.h"
 
 namespace {
 

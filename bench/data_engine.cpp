@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <functional>
 
-#include "data/MotorEmbutido.h"
-#include "data/TSqlTradutor.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/tsql/MotorEmbutido.h"
+#include "data/tsql/TSqlTradutor.h"
 
 namespace {
 

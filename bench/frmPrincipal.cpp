@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "Registro.h"
-#include "data/DE.h"
-#include "data/FuncoesTSql.h"
+#include "data/ado/DE.h"
+#include "data/tsql/FuncoesTSql.h"
 #include "main/frmPrincipal.h"
 #include "settings/Configuracao.h"
 #include "ui/MostrarModal.h"

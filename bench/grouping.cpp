@@ -21,11 +21,11 @@
 #include "Esquema.h"
 #include "Pessoas.h"
 #include "Registro.h"
-#include "data/FuncoesTSql.h"
-#include "data/MotorEmbutido.h"
-#include "data/Recordset.h"
-#include "data/ValorSeNulo.h"
-#include "data/clsADO.h"
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ValorSeNulo.h"
+#include "data/tsql/FuncoesTSql.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "main/clsPacienteCriterio.h"
 
 namespace {

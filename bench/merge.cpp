@@ -18,10 +18,10 @@
 
 #include "Pessoas.h"
 #include "Registro.h"
-#include "data/Connection.h"
-#include "data/MotorEmbutido.h"
-#include "data/TSqlTradutor.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
+#include "data/tsql/MotorEmbutido.h"
+#include "data/tsql/TSqlTradutor.h"
 #include "merge/clsPacienteUnificar.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "main/frmPrincipal.h"
 #include "merge/GrupoComConflito.h"
 #include "merge/frmCompararPacientes.h"
@@ -121,8 +121,9 @@ bool fotografarHistorico(frmPrincipal& janela, const QString& foto) {
     }
     {
         // The outcome message goes to the terminal: nobody is there to close a box.
-        const MsgBoxHandler anterior = DefinirMsgBoxHandler(
-            [](const QString& texto) { std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto)); });
+        const MsgBoxHandler anterior = DefinirMsgBoxHandler([](const QString& texto) {
+            std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto));
+        });
         janela.cmdUnificar_Click();
         DefinirMsgBoxHandler(anterior);
     }

@@ -20,9 +20,9 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "data/DE.h"
-#include "data/ErroNumerado.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/DE.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/ValorSeNulo.h"
 #include "main/clsPacienteCriterio.h"
 #include "merge/MostrarMensagem.h"
 #include "merge/clsDecisaoPessoas.h"

@@ -1,7 +1,7 @@
 #include "merge/GrupoComConflito.h"
 
-#include "data/Recordset.h"
-#include "data/TextoSQL.h"
+#include "data/ado/Recordset.h"
+#include "data/base/TextoSQL.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsVerificacaoSeguranca.h"
 

@@ -2,8 +2,8 @@
 
 #include <QList>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 
 // A group of records with the same first and last name whose comparison shows at least one sign
 // of different people (the demo shows one). Looks at up to fLimite groups; false when none was

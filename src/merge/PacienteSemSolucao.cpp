@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "data/ErroNumerado.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
 
 bool PacienteSemSolucao_Marcados(Connection& fCN, clsADO& fADO, const QList<qint32>& fIDs,
                                  QSet<qint32>& fMarcados) {

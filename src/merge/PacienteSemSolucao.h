@@ -3,8 +3,8 @@
 #include <QList>
 #include <QSet>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 
 // Which of the given patients carry at least one no-solution mark, in one query. False when
 // the query fails (fADO's ErrorNumber and ErrorString tell why); fMarcados is then empty. An

@@ -3,7 +3,7 @@
 #include <QSet>
 #include <QStringList>
 
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 
 bool PedeBloqueioDeLinhas(Connection& fCN) {
     return fCN.Properties(QStringLiteral("DBMS Name"))

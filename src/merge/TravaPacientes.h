@@ -2,8 +2,8 @@
 
 #include <QList>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 
 // Inside an open transaction: confirms that every patient of fIDs is still in Paciente and keeps
 // those rows from being changed or deleted by another workstation until the transaction ends.

@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "data/Recordset.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ValorSeNulo.h"
 
 namespace {
 

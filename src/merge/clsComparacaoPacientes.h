@@ -7,7 +7,7 @@
 #include <QString>
 #include <QVector>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "patient/clsError.h"
 
 // The records of one person side by side: one column per record, one row per patient field,

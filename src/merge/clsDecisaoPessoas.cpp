@@ -3,9 +3,9 @@
 #include <QCryptographicHash>
 #include <algorithm>
 
-#include "data/Recordset.h"
-#include "data/TextoSQL.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/Recordset.h"
+#include "data/base/TextoSQL.h"
+#include "data/base/ValorSeNulo.h"
 #include "merge/MostrarMensagem.h"
 #include "merge/RelogioEstacao.h"
 #include "merge/clsComparacaoPacientes.h"

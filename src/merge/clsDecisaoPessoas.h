@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "patient/clsError.h"
 
 // "Não são a mesma pessoa": the administrator's word that two records which look alike belong

@@ -1,6 +1,6 @@
 #include "merge/clsDesc_ImpressaoTipo.h"
 
-#include "data/ValorSeNulo.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/Consulta.h"
 
 clsDesc_ImpressãoTipo::clsDesc_ImpressãoTipo(Connection& fCN, clsADO& fADO)

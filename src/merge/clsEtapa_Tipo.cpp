@@ -1,6 +1,6 @@
 #include "merge/clsEtapa_Tipo.h"
 
-#include "data/ValorSeNulo.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/Consulta.h"
 
 clsEtapa_Tipo::clsEtapa_Tipo(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "patient/clsError.h"
 #include "patient/clsString.h"
 

@@ -3,8 +3,9 @@
 #include <QDateTime>
 #include <QStringList>
 
-#include "data/DE.h"
-#include "data/ErroNumerado.h"
+#include "data/ado/DE.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/Relogio.h"
 #include "merge/MostrarMensagem.h"
 #include "patient/clsData.h"
 #include "patient/clsPaciente.h"
@@ -115,7 +116,7 @@ QString SqlPacienteLogSemSolucao() {
 // every row an operation logs carries the same time.
 QString AgoraParaSQL() {
     clsData agora;
-    agora.setValor(QDateTime::currentDateTime());
+    agora.setValor(Relogio::Agora());
     return agora.TextoParaSQL();
 }
 

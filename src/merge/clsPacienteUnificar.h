@@ -3,8 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 
 class clsPaciente;

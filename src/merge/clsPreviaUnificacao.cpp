@@ -2,9 +2,9 @@
 
 #include <QSet>
 
-#include "data/Recordset.h"
-#include "data/TextoSQL.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/Recordset.h"
+#include "data/base/TextoSQL.h"
+#include "data/base/ValorSeNulo.h"
 
 namespace {
 

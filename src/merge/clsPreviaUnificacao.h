@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsValoresSobreviventes.h"
 #include "patient/clsError.h"

@@ -7,8 +7,8 @@
 #include <QVariant>
 #include <functional>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 
 // Undoes merges from the log tables: the removed patient row goes back under its own

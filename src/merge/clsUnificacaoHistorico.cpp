@@ -6,9 +6,9 @@
 #include <QSet>
 #include <algorithm>
 
-#include "data/ErroNumerado.h"
-#include "data/Recordset.h"
-#include "data/TextoSQL.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TextoSQL.h"
 #include "merge/MostrarMensagem.h"
 #include "patient/NomeCompleto.h"
 

@@ -7,8 +7,8 @@
 #include <QVariant>
 #include <functional>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 
 // The history of merges, read from the log tables themselves, so that merges written by

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "data/ErroNumerado.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
 #include "merge/TravaPacientes.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsValoresSobreviventes.h"

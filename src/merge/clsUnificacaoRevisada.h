@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "patient/clsError.h"
 
 class clsValoresSobreviventes;

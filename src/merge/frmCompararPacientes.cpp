@@ -19,8 +19,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "data/DE.h"
-#include "data/Diagnostico.h"
+#include "data/ado/DE.h"
+#include "data/base/Diagnostico.h"
 #include "merge/clsDecisaoPessoas.h"
 #include "merge/clsUnificacaoHistorico.h"
 #include "merge/clsUnificacaoRevisada.h"

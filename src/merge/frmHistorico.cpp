@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/ValorSeNulo.h"
+#include "data/base/ValorSeNulo.h"
 #include "ui/Ampulheta.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"

@@ -4,8 +4,8 @@
 #include <QList>
 #include <functional>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "merge/clsUnificacaoDesfazer.h"
 #include "merge/clsUnificacaoHistorico.h"
 

@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "merge/frmCompararPacientes.h"
 #include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"

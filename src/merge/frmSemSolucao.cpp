@@ -11,11 +11,12 @@
 #include <QScopeGuard>
 #include <QStyle>
 
-#include "data/DE.h"
-#include "data/Diagnostico.h"
-#include "data/ErroNumerado.h"
-#include "data/ErrosADO.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/DE.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/Relogio.h"
+#include "data/base/TabelaErros.h"
+#include "data/base/ValorSeNulo.h"
 #include "merge/PacienteSemSolucao.h"
 #include "ui/Ampulheta.h"
 #include "ui/MostrarModal.h"
@@ -309,7 +310,7 @@ bool frmSemSolucao::PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID
         if (rs.RecordCount() > 0) {
             rs.MoveFirst();
             PreencherMarca(rs, fID_Justificativa, fMotivo);
-            rs.Fields(QStringLiteral("Data")).setValue(QDateTime::currentDateTime());
+            rs.Fields(QStringLiteral("Data")).setValue(Relogio::Agora());
             rs.Update();
         }
         rs.Close();

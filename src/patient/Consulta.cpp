@@ -1,8 +1,8 @@
 #include "patient/Consulta.h"
 
-#include "data/ErroNumerado.h"
-#include "data/ValorSeNulo.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/clsError.h"
 
 namespace consulta {

@@ -2,7 +2,8 @@
 
 #include <QRegularExpression>
 
-#include "data/ValorSeNulo.h"
+#include "data/base/Relogio.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/Consulta.h"
 #include "patient/NomeCompleto.h"
 #include "patient/clsData.h"
@@ -93,7 +94,7 @@ bool clsPaciente::Validar() {
                 break;
             case kData_Nascimento: {
                 clsData data;
-                data.setDataMáxima(QDateTime(QDate::currentDate(), QTime(0, 0), Qt::UTC));
+                data.setDataMáxima(QDateTime(Relogio::Agora().date(), QTime(0, 0), Qt::UTC));
                 if (!data.Validar(campo.Valor())) {
                     m_erro.AtualizarErro(data.Erro().ErrorNumber(), data.Erro().ErrorString(),
                                          QStringLiteral("Validar"),

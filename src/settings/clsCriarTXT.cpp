@@ -1,7 +1,7 @@
 #include "settings/clsCriarTXT.h"
 
-#include "data/ErrosExecucao.h"
-#include "data/ValorSeNulo.h"
+#include "data/base/ErrosExecucao.h"
+#include "data/base/ValorSeNulo.h"
 #include "settings/Codificacao.h"
 
 clsCriarTXT::~clsCriarTXT() {

@@ -7,8 +7,8 @@
 #include <new>
 #include <optional>
 
-#include "data/ErroNumerado.h"
-#include "data/ErrosExecucao.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/ErrosExecucao.h"
 #include "settings/Codificacao.h"
 
 namespace {

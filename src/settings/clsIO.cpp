@@ -10,7 +10,7 @@
 #include <optional>
 #include <system_error>
 
-#include "data/ErrosExecucao.h"
+#include "data/base/ErrosExecucao.h"
 
 #ifdef Q_OS_WIN
 #define NOMINMAX

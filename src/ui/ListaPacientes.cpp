@@ -2,8 +2,8 @@
 
 #include <QListWidget>
 
-#include "data/Recordset.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/clsPaciente.h"
 #include "ui/Ampulheta.h"
 #include "ui/Detalhe.h"

@@ -3,8 +3,8 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
-#include "data/Recordset.h"
-#include "data/ValorSeNulo.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ValorSeNulo.h"
 
 RecordsetModel::RecordsetModel(Recordset& rs, QObject* parent)
     : QAbstractTableModel(parent), m_rs(rs) {

@@ -8,7 +8,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "data/ValorSeNulo.h"
+#include "data/base/ValorSeNulo.h"
 #include "settings/Codificacao.h"
 
 namespace {

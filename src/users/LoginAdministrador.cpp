@@ -1,6 +1,6 @@
 #include "users/LoginAdministrador.h"
 
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 #include "users/clsUsuario.h"
 
 ResultadoLogin VerificarLoginAdministrador(Connection& fCN, clsADO& fADO, const QString& fUsuario,

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 
 // The log-in's check of a user name and password, shared by the login dialog and the
 // administrators' command-line tools, so that both let in exactly the same people: a row of

@@ -1,6 +1,6 @@
 #include "users/clsUsuario.h"
 
-#include "data/ValorSeNulo.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/Consulta.h"
 
 namespace {

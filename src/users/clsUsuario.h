@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "patient/clsError.h"
 #include "patient/clsString.h"
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 
-#include "data/DE.h"
+#include "data/ado/DE.h"
 #include "settings/Configuracao.h"
 #include "ui/BotaoFigura.h"
 #include "ui/MsgBox.h"

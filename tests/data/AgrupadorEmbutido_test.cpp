@@ -8,9 +8,9 @@
 #include <map>
 
 #include "Registro.h"
-#include "data/FuncoesTSql.h"
-#include "data/Recordset.h"
-#include "data/clsADO.h"
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
+#include "data/tsql/FuncoesTSql.h"
 #include "main/clsPacienteCriterio.h"
 #include "support/RegistroProduto.h"
 

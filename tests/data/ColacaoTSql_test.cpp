@@ -7,7 +7,7 @@
 #include <QString>
 #include <cstring>
 
-#include "data/FuncoesTSql.h"
+#include "data/tsql/FuncoesTSql.h"
 
 namespace {
 

@@ -4,11 +4,12 @@
 #include <QFile>
 
 #include "EsquemaProduto.h"
-#include "data/Diagnostico.h"
-#include "data/ErrosADO.h"
-#include "data/FuncoesTSql.h"
-#include "data/ValorSeNulo.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/Relogio.h"
+#include "data/base/TabelaErros.h"
+#include "data/base/ValorSeNulo.h"
+#include "data/tsql/FuncoesTSql.h"
 #include "support/ImprimirQt.h"
 #include "support/TempRegister.h"
 
@@ -210,9 +211,8 @@ TEST_F(DialetoTest, DatesRoundTripAndCompareAsDates) {
               QStringList({"<NULL>", "21/06/1970", "21/06/2007 10:30:05"}));
     EXPECT_EQ(falha("UPDATE Paciente SET Data_Nascimento = 'ontem'"), dados::ErroConversao);
     // getdate() is a date and a date column default.
-    const QStringList agora = linhas("SELECT getdate()");
-    ASSERT_EQ(agora.size(), 1);
-    EXPECT_EQ(agora[0].left(10), QDate::currentDate().toString("dd/MM/yyyy"));
+    RelogioFixo relogio(QDateTime(QDate(2031, 2, 3), QTime(4, 5, 6)));
+    EXPECT_EQ(linhas("SELECT getdate()"), QStringList{"03/02/2031 04:05:06"});
 }
 
 TEST_F(DialetoTest, LogTablesOfTheMergeAreCreatedAndUsed) {

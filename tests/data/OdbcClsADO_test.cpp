@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "data/Connection.h"
-#include "data/ErrosADO.h"
-#include "data/Recordset.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
+#include "data/base/TabelaErros.h"
 #include "support/OdbcTeste.h"
 #include "support/SqlRecorder.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "data/ErroNumerado.h"
-#include "data/ErrosADO.h"
-#include "data/OdbcConnectionString.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
+#include "data/odbc/OdbcConnectionString.h"
 
 using namespace dados;
 

@@ -3,13 +3,13 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "data/Connection.h"
-#include "data/Diagnostico.h"
-#include "data/ErroNumerado.h"
-#include "data/ErrosADO.h"
-#include "data/Field.h"
-#include "data/OdbcEngine.h"
-#include "data/OdbcSessao.h"
+#include "data/ado/Connection.h"
+#include "data/ado/Field.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
+#include "data/odbc/OdbcEngine.h"
+#include "data/odbc/OdbcSessao.h"
 #include "support/OdbcTeste.h"
 
 using namespace dados;

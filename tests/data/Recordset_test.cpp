@@ -2,9 +2,9 @@
 
 #include <QDateTime>
 
-#include "data/ErroNumerado.h"
-#include "data/ErrosADO.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
 #include "support/ImprimirQt.h"
 #include "support/SqlRecorder.h"
 #include "support/TempRegister.h"

@@ -3,11 +3,11 @@
 #include <QRandomGenerator>
 
 #include "EsquemaProduto.h"
-#include "data/Diagnostico.h"
-#include "data/ErroNumerado.h"
-#include "data/MotorEmbutido.h"
-#include "data/TSqlTradutor.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/ErroNumerado.h"
+#include "data/tsql/MotorEmbutido.h"
+#include "data/tsql/TSqlTradutor.h"
 #include "support/TempRegister.h"
 
 // Random and mutated statements must give a result or a numbered error, never a crash, a hang

@@ -6,12 +6,12 @@
 #include <functional>
 
 #include "EsquemaProduto.h"
-#include "data/Diagnostico.h"
-#include "data/ErrosADO.h"
-#include "data/MotorEmbutido.h"
-#include "data/OperadoresTSql.h"
-#include "data/ValorSeNulo.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/TabelaErros.h"
+#include "data/base/ValorSeNulo.h"
+#include "data/tsql/MotorEmbutido.h"
+#include "data/tsql/OperadoresTSql.h"
 #include "support/ImprimirQt.h"
 #include "support/TempRegister.h"
 

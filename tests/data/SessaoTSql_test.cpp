@@ -3,9 +3,9 @@
 #include <QFile>
 
 #include "EsquemaProduto.h"
-#include "data/Diagnostico.h"
-#include "data/ErrosADO.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/TabelaErros.h"
 #include "support/TempRegister.h"
 
 // Session state of the embedded engine that SQL Server keeps per connection: IDENTITY_INSERT

@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 
-#include "data/ValorSeNulo.h"
+#include "data/base/ValorSeNulo.h"
 
 TEST(ValorSeNulo, NullTakesTheDefaultAndAnythingElseStays) {
     EXPECT_EQ(ValorSeNulo(QVariant(), QString("")).toString(), "");

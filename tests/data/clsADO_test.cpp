@@ -4,10 +4,10 @@
 #include <QFile>
 
 #include "EsquemaProduto.h"
-#include "data/ErroNumerado.h"
-#include "data/ErrosADO.h"
-#include "data/ValorSeNulo.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
+#include "data/base/ValorSeNulo.h"
 #include "support/SqlRecorder.h"
 #include "support/TempRegister.h"
 

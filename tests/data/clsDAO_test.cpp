@@ -6,9 +6,9 @@
 
 #include "support/OdbcTeste.h"
 
-#include "data/DaoErros.h"
-#include "data/ErroNumerado.h"
-#include "data/clsDAO.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
+#include "data/dao/clsDAO.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "data/Connection.h"
-#include "data/DE.h"
-#include "data/DaoErros.h"
-#include "data/ErroNumerado.h"
-#include "data/MotorEmbutido.h"
-#include "data/clsADO.h"
-#include "data/clsDAO.h"
-#include "data/clsLinkarSQLMDB.h"
+#include "data/ado/Connection.h"
+#include "data/ado/DE.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
+#include "data/dao/clsDAO.h"
+#include "data/dao/clsLinkarSQLMDB.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "support/OdbcTeste.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/DE.h"
-#include "data/ErroNumerado.h"
-#include "data/MotorEmbutido.h"
-#include "data/Recordset.h"
+#include "data/ado/DE.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
 #include "merge/clsComparacaoPacientes.h"

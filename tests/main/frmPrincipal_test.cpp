@@ -13,9 +13,9 @@
 #include <QTemporaryDir>
 
 #include "Esquema.h"
-#include "data/DE.h"
-#include "data/ErroNumerado.h"
-#include "data/MotorEmbutido.h"
+#include "data/ado/DE.h"
+#include "data/base/ErroNumerado.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
 #include "merge/frmCompararPacientes.h"

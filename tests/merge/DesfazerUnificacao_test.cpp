@@ -15,8 +15,8 @@
 #include <cstdio>
 
 #include "RegistroMerge.h"
-#include "data/ErroNumerado.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoDesfazer.h"
 #include "merge/clsUnificacaoHistorico.h"

@@ -4,13 +4,17 @@
 #include <QRegularExpression>
 
 #include "RegistroMerge.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
+#include "data/base/Relogio.h"
 #include "merge/clsPacienteUnificar.h"
 #include "patient/clsPaciente.h"
 #include "support/ImprimirQt.h"
 #include "support/SqlRecorder.h"
 
 TEST(PacienteAtualizar, RegistraALinhaAntigaEGravaOsNovosValores) {
+    // The log row carries the workstation's time, fixed here.
+    const QDateTime agora(QDate(2031, 2, 3), QTime(4, 5));
+    RelogioFixo relogio(agora);
     RegistroMerge r;
     for (int i = 1; i <= 5; ++i) {
         r.NovoPaciente("P" + QString::number(i));
@@ -50,10 +54,7 @@ TEST(PacienteAtualizar, RegistraALinhaAntigaEGravaOsNovosValores) {
     EXPECT_EQ(r.Valor("SELECT Nome FROM PacienteLogAtualizar WHERE ID_Paciente = 5").toString(),
               "P5");
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogAtualizar WHERE ID_Usuario = 3"), 1);
-    EXPECT_LE(qAbs(r.Valor("SELECT Data FROM PacienteLogAtualizar")
-                       .toDateTime()
-                       .secsTo(QDateTime::currentDateTime())),
-              180);
+    EXPECT_EQ(r.Valor("SELECT Data FROM PacienteLogAtualizar").toDateTime(), agora);
     EXPECT_EQ(r.Valor("SELECT Nome_Meio FROM Paciente WHERE ID_Paciente = 5").toString(), "D'ARC");
     EXPECT_EQ(r.Valor("SELECT Email FROM Paciente WHERE ID_Paciente = 5").toString(),
               "joana@example.com");

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "Esquema.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 #include "merge/clsPacienteUnificar.h"
 
 namespace {

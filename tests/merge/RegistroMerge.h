@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "data/Connection.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "support/TempRegister.h"
 
 // A small register on a real embedded database file for the merge tests: the product's

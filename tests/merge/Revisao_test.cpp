@@ -3,7 +3,7 @@
 #include <QDateTime>
 
 #include "RegistroMerge.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 #include "merge/RelogioEstacao.h"
 #include "merge/TravaPacientes.h"
 #include "merge/clsComparacaoPacientes.h"

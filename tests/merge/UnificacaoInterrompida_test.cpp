@@ -16,7 +16,7 @@
 #include <cstdio>
 
 #include "RegistroMerge.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 #include "merge/clsPacienteUnificar.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/DE.h"
-#include "data/MotorEmbutido.h"
-#include "data/Recordset.h"
+#include "data/ado/DE.h"
+#include "data/ado/Recordset.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsDecisaoPessoas.h"

@@ -2,6 +2,7 @@
 
 #include <QDate>
 
+#include "data/base/Relogio.h"
 #include "patient/clsPaciente.h"
 
 namespace {
@@ -104,12 +105,14 @@ TEST(clsPacienteValidar, BirthDateMustBeARealPastDate) {
     EXPECT_EQ(f.campo, "Data_Nascimento");
     EXPECT_EQ(f.funcao, "Validar");
 
-    const QDate amanha = QDate::currentDate().addDays(1);
-    p.Data_Nascimento().setValor(amanha.toString("dd/MM/yyyy"));
-    f = falha(p);
-    EXPECT_EQ(f.numero, -3);
-    EXPECT_EQ(f.texto, "Data especificada maior que a data máxima " +
-                           QDate::currentDate().toString("dd/MM/yyyy") + ".");
+    {
+        // Today is the workstation's date: tomorrow is refused, naming today.
+        RelogioFixo relogio(QDateTime(QDate(2031, 2, 3), QTime(23, 59)));
+        p.Data_Nascimento().setValor("04/02/2031");
+        f = falha(p);
+        EXPECT_EQ(f.numero, -3);
+        EXPECT_EQ(f.texto, "Data especificada maior que a data máxima 03/02/2031.");
+    }
 
     p.Data_Nascimento().setValor("31/12/1899");
     f = falha(p);

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "data/ErroNumerado.h"
+#include "data/base/ErroNumerado.h"
 #include "settings/clsINI.h"
 #include "support/ImprimirQt.h"
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "data/clsADO.h"
 #include "TempRegister.h"
+#include "data/ado/clsADO.h"
 
 // A fresh register with the product tables (schema/*.sql, created the way the demo generator
 // creates them), with a clsADO for the code under test:

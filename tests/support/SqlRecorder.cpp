@@ -1,7 +1,7 @@
 #include "SqlRecorder.h"
 
-#include "data/ErroNumerado.h"
-#include "data/ErrosADO.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
 
 SqlRecorder::SqlRecorder(Connection& connection) : m_connection(connection) {
     m_id = m_connection.AddObserver([this](const Connection::Event& e) {

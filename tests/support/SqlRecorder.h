@@ -5,7 +5,7 @@
 #include <QVector>
 #include <functional>
 
-#include "data/Connection.h"
+#include "data/ado/Connection.h"
 
 // Records every event a Connection sends to its observers while the recorder lives:
 //     SqlRecorder rec(reg.conn());

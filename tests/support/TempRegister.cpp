@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "data/ErroNumerado.h"
-#include "data/MotorEmbutido.h"
+#include "data/base/ErroNumerado.h"
+#include "data/tsql/MotorEmbutido.h"
 
 TempRegister::TempRegister(int busyTimeoutMs) : m_conn(std::make_unique<Connection>()) {
     m_path = m_dir.filePath(QStringLiteral("registro.db"));

@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "data/Connection.h"
-#include "data/Recordset.h"
+#include "data/ado/Connection.h"
+#include "data/ado/Recordset.h"
 
 // A fresh, empty register file in a temporary folder, removed with the object, and one open
 // Connection on it:

@@ -8,7 +8,7 @@
 #include "Esquema.h"
 #include "Pessoas.h"
 #include "Registro.h"
-#include "data/Recordset.h"
+#include "data/ado/Recordset.h"
 #include "main/clsPacienteCriterio.h"
 #include "patient/clsPaciente.h"
 #include "support/RegistroProduto.h"

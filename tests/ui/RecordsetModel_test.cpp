@@ -2,8 +2,8 @@
 
 #include <QTableView>
 
-#include "data/Connection.h"
-#include "data/Recordset.h"
+#include "data/ado/Connection.h"
+#include "data/ado/Recordset.h"
 #include "support/TempRegister.h"
 #include "ui/RecordsetModel.h"
 

@@ -9,8 +9,8 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/DE.h"
-#include "data/ErroNumerado.h"
+#include "data/ado/DE.h"
+#include "data/base/ErroNumerado.h"
 #include "guisupport/JanelaTeste.h"
 #include "settings/Configuracao.h"
 #include "support/TempRegister.h"

@@ -3,9 +3,9 @@
 #include <QDateTime>
 #include <QProcessEnvironment>
 
-#include "data/Connection.h"
-#include "data/ErroNumerado.h"
-#include "data/clsADO.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ErroNumerado.h"
 #include "merge/clsUnificacaoDesfazer.h"
 #include "merge/clsUnificacaoHistorico.h"
 #include "settings/clsINI.h"

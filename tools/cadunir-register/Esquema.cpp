@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
 
 extern const char* const kEsquemaScripts[][2];
 extern const std::size_t kEsquemaScriptsTotal;

@@ -7,9 +7,9 @@
 
 #include "Esquema.h"
 #include "Pessoas.h"
-#include "data/MotorEmbutido.h"
-#include "data/ValorSeNulo.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ValorSeNulo.h"
+#include "data/tsql/MotorEmbutido.h"
 #include "patient/clsString.h"
 #include "users/clsUsuario.h"
 

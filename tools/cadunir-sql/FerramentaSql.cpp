@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
-#include "data/ErroNumerado.h"
-#include "data/clsADO.h"
+#include "data/ado/clsADO.h"
+#include "data/base/ErroNumerado.h"
 #include "settings/clsINI.h"
 
 namespace {

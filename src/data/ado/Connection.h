@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "data/base/EnumsADO.h"
+
+namespace dados {
+class Engine;
+}
+class Recordset;
+
+// The ADO-like connection. Every method that talks to the database throws ErroNumerado on
+// failure (clsADO traps and records it); the engine behind it is chosen by the connection
+// string when it is opened.
+class Connection {
+  public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QString ConnectionString() const;
+    // Refused (throws) while the connection is open, as ADO does.
+    void setConnectionString(const QString& cs);
+
+    int State() const;  // adStateClosed / adStateOpen
+
+    // Opens with the given string (or the one set before). user/password/options are
+    // accepted for ADO's shape; the string carries the credentials.
+    void Open(const QString& connectionString = QString(), const QString& user = QString(),
+              const QString& password = QString(), long options = -1);
+    void Close();
+
+    void Execute(const QString& sql, qint32* recordsAffected = nullptr, long options = -1);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    // Fills `into` (closed first if open) with the schema rowset.
+    void OpenSchema(SchemaEnum kind, const QVariantList& criteria, Recordset& into);
+
+    QString DefaultDatabase() const;
+    // "User ID", "Password", "Data Source", ...; a null QVariant when unknown.
+    QVariant Properties(const QString& name) const;
+
+    // Every statement, query, transaction call and schema call passes the observers before it
+    // reaches the engine. Tests assert exact texts through them; CADUNIR_SQL_TRACE=1 prints
+    // them. An observer may throw ErroNumerado: the call then fails as if the database had
+    // refused it (tests inject faults this way).
+    struct Event {
+        enum Kind { Execute, Query, Begin, Commit, Rollback, Schema } kind;
+        QString text;  // the SQL text; for Schema the kind number; empty for transactions
+    };
+    using Observer = std::function<void(const Event&)>;
+    int AddObserver(Observer observer);
+    void RemoveObserver(int id);
+
+    // Opening passes one process-wide hook before the engine opens: a hook that throws
+    // ErroNumerado makes the open fail as if the database had refused it (tests inject a
+    // refused first attempt this way). Empty by default; returns the hook it replaces.
+    using OpenHook = std::function<void(const QString& connectionString)>;
+    static OpenHook SetOpenHook(OpenHook hook);
+
+    // For Recordset: the open engine (throws when closed) and the observer pass.
+    dados::Engine& engine();
+    void notify(const Event& event);
+
+  private:
+    QString m_connectionString;
+    std::unique_ptr<dados::Engine> m_engine;
+    std::map<int, Observer> m_observers;
+    int m_nextObserver = 1;
+};

@@ -1,0 +1,13 @@
+#include "data/ado/DE.h"
+
+DataEnvironment& DE() {
+    static DataEnvironment ambiente;
+    return ambiente;
+}
+
+clsADO& ADO() {
+    static clsADO ado;
+    return ado;
+}
+
+qint32 ID_UsuarioLogado = 0;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include "data/ado/Connection.h"
+#include "data/ado/Recordset.h"
+
+// The one gateway to the database. It holds no connection: every operation takes the
+// connection (and, for reads, the caller's record set). Every operation traps its failures,
+// keeps the last one in ErrorNumber/ErrorString (never cleared by a success) and answers
+// False or an empty text; RetornarListaFieldsComuns alone lets a failure (ErroNumerado) pass.
+class clsADO {
+  public:
+    bool AbrirConexão(Connection& fCN, const QString& fConnectionString);
+    bool FecharConexão(Connection& fCN);
+    // Client-side, static, optimistic; an open fRS is closed first; left closed on failure.
+    bool AbrirRecordset(Connection& fCN, Recordset& fRS, const QString& SQL);
+    bool ExecutarSQL(Connection& fCN, const QString& SQL, qint32& RecordsAfetados);
+    bool ExecutarSQL(Connection& fCN, const QString& SQL) {
+        qint32 ignorados = 0;
+        return ExecutarSQL(fCN, SQL, ignorados);
+    }
+
+    // Counted levels: only the outermost begin, commit and rollback reach the database.
+    bool TransaçãoIniciar(Connection& fCN);
+    bool TransaçãoFinalizar(Connection& fCN);
+    bool TransaçãoCancelar(Connection& fCN);
+
+    bool TableExiste(Connection& fCN, const QString& fNomeTable);
+    bool IndexExiste(Connection& fCN, const QString& fNomeINDEX);
+    bool RSFields(Connection& fCN, Recordset& fRS, const QString& fTableName,
+                  const QString& fFieldName = QString());
+    bool RSTables(Connection& fCN, Recordset& fRS);
+    bool RSPrimaryKey(Connection& fCN, Recordset& fRS);
+    bool RSConstrains(Connection& fCN, Recordset& fRS);
+    bool RSIndexes(Connection& fCN, Recordset& fRS);
+    bool RSForeingKey(Connection& fCN, Recordset& fRS);
+    QString RetornarListaFields(Connection& fCN, const QString& fNomeTable,
+                                bool comNomeTable = false);
+    QString RetornarListaFieldsComuns(Connection& fCN, const QString& fNomeTable,
+                                      const QString& fNomeTable1);
+
+    qint32 ErrorNumber() const { return m_errorNumber; }
+    void setErrorNumber(qint32 v) { m_errorNumber = v; }
+    QString ErrorString() const { return m_errorString; }
+    void setErrorString(const QString& v) { m_errorString = v; }
+
+    qint32 ProfundidadeTransação() const { return m_depth; }
+
+  private:
+    void capturar(qint32 number, const QString& text);
+
+    qint32 m_depth = 0;
+    qint32 m_errorNumber = 0;
+    QString m_errorString;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+// What a database engine gives the ADO-like objects. Two engines exist: the embedded one (a
+// SQLite file behind our T-SQL dialect layer) and ODBC (a real SQL Server, statements sent
+// unchanged). Connection picks one from the connection string (CriarEngine); nothing above
+// Connection and Recordset ever sees an engine. Every failure is thrown as ErroNumerado with
+// the ADO number and the short text of the error table; the engine's long description goes
+// to the log.
+namespace dados {
+
+struct ColumnInfo {
+    QString name;         // as the statement names it (alias included)
+    int type = 0;         // ADO DataTypeEnum (EnumsADO.h)
+    int definedSize = 0;  // characters for text, bytes otherwise
+    bool nullable = true;
+    QString baseTable;  // table the column comes from, empty for an expression
+    QString baseColumn;
+    bool key = false;            // part of the base table's primary key
+    bool autoIncrement = false;  // identity column
+};
+
+struct ResultData {
+    QVector<ColumnInfo> columns;
+    QVector<QVector<QVariant>> rows;  // NULL is a null QVariant; dates are QDateTime
+};
+
+class Engine {
+  public:
+    virtual ~Engine() = default;
+
+    virtual void open() = 0;
+    virtual void close() = 0;
+
+    // Runs a statement or a batch; rows it returns are discarded. Returns the rows affected
+    // by the last statement that changes rows (0 when none did).
+    virtual qint64 execute(const QString& sql) = 0;
+    // Runs a statement and reads every row it returns (the static, client-side cursor).
+    virtual ResultData query(const QString& sql) = 0;
+
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+
+    // OLE DB schema rowsets (kind = SchemaEnum of EnumsADO.h), with the OLE DB column names
+    // and restrictions: one criteria entry per restriction column, a null/empty entry = none.
+    virtual ResultData schema(int kind, const QVariantList& criteria) = 0;
+
+    virtual QString defaultDatabase() const = 0;
+    // "User ID", "Password", "Data Source" and whatever else the engine knows; null if unknown.
+    virtual QVariant property(const QString& name) const = 0;
+};
+
+}  // namespace dados

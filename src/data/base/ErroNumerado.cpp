@@ -1,0 +1,8 @@
+#include "data/base/ErroNumerado.h"
+
+#include <utility>
+
+ErroNumerado::ErroNumerado(qint32 number, QString source, QString description)
+    : m_number(number), m_source(std::move(source)), m_description(std::move(description)) {
+    m_what = (QString::number(m_number) + " - " + m_source + ": " + m_description).toUtf8();
+}

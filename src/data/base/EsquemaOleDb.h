@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QVector>
+
+#include "data/base/Engine.h"
+
+// The OLE DB vocabulary an engine answers in: ADO type numbers beyond EnumsADO.h's, and the
+// columns of each schema rowset in the order and with the names SQLOLEDB gives them.
+namespace dados {
+
+enum TipoAdoExtra {
+    adUnsignedTinyInt = 17,
+    adUnsignedSmallInt = 18,
+    adUnsignedInt = 19,
+    adGUID = 72,
+    adChar = 129,
+    adDBDate = 133,
+    adDBTime = 134,
+    adLongVarBinary = 205,
+};
+
+// The columns of the rowset of `kind` (SchemaEnum of EnumsADO.h); empty for another kind.
+QVector<ColumnInfo> ColunasDoRowset(int kind);
+
+}  // namespace dados

@@ -1,0 +1,298 @@
+#include "data/odbc/OdbcEngine.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "data/base/Diagnostico.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
+#include "data/odbc/OdbcConnectionString.h"
+#include "data/odbc/OdbcSessao.h"
+
+namespace dados {
+
+namespace {
+
+using namespace odbc;
+
+const QString kOrigem = QStringLiteral("ODBC");
+
+// A SQL Server behind ODBC. Statements reach the driver exactly as the program wrote them.
+class OdbcEngine final : public Engine {
+  public:
+    explicit OdbcEngine(ConexaoOdbc conexao) : m_conexao(std::move(conexao)) {}
+    ~OdbcEngine() override {
+        try {
+            close();
+        } catch (const ErroNumerado&) {
+            // Already logged; a destructor has no one to tell.
+        }
+    }
+
+    void open() override;
+    void close() override;
+    qint64 execute(const QString& sql) override;
+    ResultData query(const QString& sql) override;
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+    ResultData schema(int kind, const QVariantList& criteria) override {
+        return Catalogo(conexao(), kind, criteria);
+    }
+    QString defaultDatabase() const override;
+    QVariant property(const QString& name) const override;
+
+  private:
+    const Handle& conexao() const {
+        if (!m_dbc)
+            Falhar(ErroObjetoFechado, kOrigem, QStringLiteral("a conexão ODBC está fechada"));
+        return m_dbc;
+    }
+    void terminarTransacao(SQLSMALLINT como, const QString& nome);
+    void marcarChave(ResultData& dados) const;
+    QString info(SQLUSMALLINT tipo) const;
+    [[noreturn]] void falharAbertura(const Handle& h);
+
+    ConexaoOdbc m_conexao;
+    Handle m_env;
+    Handle m_dbc;
+    bool m_emTransacao = false;
+};
+
+void OdbcEngine::open() {
+    if (m_dbc)
+        close();
+    Handle env(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+    if (!env)
+        Falhar(ErroNaoEspecificado, kOrigem,
+               QStringLiteral("o gerenciador de drivers ODBC não pôde ser iniciado"));
+    Verificar(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION,
+                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+              env, QStringLiteral("SQLSetEnvAttr"));
+    Handle dbc(SQL_HANDLE_DBC, env.get());
+    if (!dbc)
+        FalharOdbc(env, QStringLiteral("SQLAllocHandle(DBC)"));
+    // Drivers that cannot limit the log-in time just ignore it.
+    SQLSetConnectAttrW(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(SQLULEN(m_conexao.tempoLimite)), 0);
+    SQLWCHAR completa[1024];
+    SQLSMALLINT tamanho = 0;
+    const SQLRETURN rc = SQLDriverConnectW(dbc.get(), nullptr, W(m_conexao.odbc), SQL_NTS, completa,
+                                           1024, &tamanho, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc))
+        falharAbertura(dbc);
+    m_env = std::move(env);
+    m_dbc = std::move(dbc);
+    m_emTransacao = false;
+}
+
+void OdbcEngine::falharAbertura(const Handle& h) {
+    const QVector<Diagnostico> diagnosticos = LerDiagnosticos(h);
+    const QString detalhe = DescreverDiagnosticos(diagnosticos) + QStringLiteral(" ; ao abrir: ") +
+                            MascararSenhas(m_conexao.odbc);
+    // The driver manager's own states: the driver or the data source is not there. Say which,
+    // so that an administrator knows what to install or configure.
+    const bool semDriver = std::any_of(diagnosticos.begin(), diagnosticos.end(), [](const auto& d) {
+        // unixODBC takes an unregistered driver name for a library file and reports the
+        // failed load as a warning state.
+        return d.estado == "IM002" || d.estado == "IM003" || d.estado == "IM004" ||
+               d.texto.contains(QLatin1String("Can't open lib"));
+    });
+    if (semDriver) {
+        QString texto;
+        if (!m_conexao.driver.isEmpty())
+            texto = QStringLiteral(
+                        "O driver ODBC \"%1\" não está instalado ou não pôde ser "
+                        "carregado. Instale-o ou indique outro driver em "
+                        "CADUNIR_ODBC_DRIVER.")
+                        .arg(m_conexao.driver);
+        else
+            texto = QStringLiteral("A fonte de dados ODBC \"%1\" não está configurada.")
+                        .arg(m_conexao.dsn);
+        RegistrarDiagnostico(
+            QStringLiteral("%1 - %2: %3 %4").arg(ErroNaoEspecificado).arg(kOrigem, texto, detalhe));
+        throw ErroNumerado(ErroNaoEspecificado, kOrigem, texto);
+    }
+    Falhar(NumeroDoErro(diagnosticos), kOrigem, detalhe);
+}
+
+void OdbcEngine::close() {
+    if (!m_dbc)
+        return;
+    Handle dbc = std::move(m_dbc);
+    Handle env = std::move(m_env);
+    // Work left open is undone, never committed by the disconnect.
+    if (m_emTransacao) {
+        m_emTransacao = false;
+        SQLEndTran(SQL_HANDLE_DBC, dbc.get(), SQL_ROLLBACK);
+    }
+    if (!SQL_SUCCEEDED(SQLDisconnect(dbc.get())))
+        FalharOdbc(dbc, QStringLiteral("SQLDisconnect"));
+}
+
+qint64 OdbcEngine::execute(const QString& sql) {
+    const Handle st = NovoComando(conexao());
+    SQLRETURN rc = SQLExecDirectW(st.get(), W(sql), SQL_NTS);
+    qint64 afetadas = 0;
+    // Each statement of a batch is one result: a row count, a rowset or (an UPDATE or DELETE
+    // that matched nothing) no data.
+    for (;;) {
+        if (rc == SQL_NO_DATA) {
+            afetadas = 0;
+        } else {
+            Verificar(rc, st, sql);
+            SQLSMALLINT colunas = 0;
+            SQLLEN linhas = -1;
+            if (SQL_SUCCEEDED(SQLNumResultCols(st.get(), &colunas)) && colunas == 0 &&
+                SQL_SUCCEEDED(SQLRowCount(st.get(), &linhas)) && linhas >= 0)
+                afetadas = linhas;
+        }
+        rc = SQLMoreResults(st.get());
+        if (rc == SQL_NO_DATA)
+            break;
+    }
+    return afetadas;
+}
+
+ResultData OdbcEngine::query(const QString& sql) {
+    ResultData dados;
+    {
+        const Handle st = NovoComando(conexao());
+        SQLRETURN rc = SQLExecDirectW(st.get(), W(sql), SQL_NTS);
+        // Row counts ahead of the first rowset (a batch that changes rows, then selects) are
+        // passed over.
+        for (;;) {
+            if (rc != SQL_NO_DATA) {
+                Verificar(rc, st, sql);
+                SQLSMALLINT colunas = 0;
+                Verificar(SQLNumResultCols(st.get(), &colunas), st, sql);
+                if (colunas > 0)
+                    break;
+            }
+            rc = SQLMoreResults(st.get());
+            if (rc == SQL_NO_DATA)
+                return dados;
+        }
+        dados = LerResultado(st, sql);
+    }
+    marcarChave(dados);
+    return dados;
+}
+
+// Rows of one base table can be written back (Recordset::Update) only when their key is known;
+// the driver tells the base table but not the key, which the catalogue does.
+void OdbcEngine::marcarChave(ResultData& dados) const {
+    QString tabela;
+    for (const ColumnInfo& c : dados.columns) {
+        if (c.baseTable.isEmpty())
+            continue;
+        if (!tabela.isEmpty() && c.baseTable.compare(tabela, Qt::CaseInsensitive) != 0)
+            return;
+        tabela = c.baseTable;
+    }
+    if (tabela.isEmpty())
+        return;
+    const QStringList chave = ColunasDaChave(m_dbc, tabela);
+    for (ColumnInfo& c : dados.columns)
+        c.key = !c.baseColumn.isEmpty() && chave.contains(c.baseColumn, Qt::CaseInsensitive);
+}
+
+void OdbcEngine::begin() {
+    const Handle& dbc = conexao();
+    if (m_emTransacao)
+        Falhar(ErroTransacaoExiste, kOrigem, QStringLiteral("BeginTrans com transação aberta"));
+    Verificar(SQLSetConnectAttrW(dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                 reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER),
+              dbc, QStringLiteral("BeginTrans"));
+    m_emTransacao = true;
+}
+
+void OdbcEngine::commit() {
+    terminarTransacao(SQL_COMMIT, QStringLiteral("CommitTrans"));
+}
+
+void OdbcEngine::rollback() {
+    terminarTransacao(SQL_ROLLBACK, QStringLiteral("RollbackTrans"));
+}
+
+void OdbcEngine::terminarTransacao(SQLSMALLINT como, const QString& nome) {
+    const Handle& dbc = conexao();
+    if (!m_emTransacao)
+        Falhar(ErroSemTransacao, kOrigem, nome + QStringLiteral(" sem transação aberta"));
+    m_emTransacao = false;
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc.get(), como);
+    QVector<Diagnostico> falha;
+    if (!SQL_SUCCEEDED(rc)) {
+        falha = LerDiagnosticos(dbc);
+        // A commit that failed must not leave the work half-done: undo what is left of it.
+        if (como == SQL_COMMIT)
+            SQLEndTran(SQL_HANDLE_DBC, dbc.get(), SQL_ROLLBACK);
+    }
+    // Back to autocommit, so that statements outside a transaction stand alone again.
+    const SQLRETURN rcAuto =
+        SQLSetConnectAttrW(dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                           reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+    if (!SQL_SUCCEEDED(rc))
+        Falhar(NumeroDoErro(falha), kOrigem, DescreverDiagnosticos(falha) + " ; em: " + nome);
+    Verificar(rcAuto, dbc, nome);
+}
+
+QString OdbcEngine::info(SQLUSMALLINT tipo) const {
+    if (!m_dbc)
+        return QString();
+    SQLWCHAR buffer[256];
+    SQLSMALLINT bytes = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc.get(), tipo, buffer, sizeof(buffer), &bytes)))
+        return QString();
+    return TextoW(buffer, bytes / 2, 256);
+}
+
+QString OdbcEngine::defaultDatabase() const {
+    if (m_dbc) {
+        SQLWCHAR buffer[256];
+        SQLINTEGER bytes = 0;
+        if (SQL_SUCCEEDED(SQLGetConnectAttrW(m_dbc.get(), SQL_ATTR_CURRENT_CATALOG, buffer,
+                                             sizeof(buffer), &bytes)) &&
+            bytes > 0)
+            return TextoW(buffer, bytes / 2, 256);
+    }
+    return m_conexao.banco;
+}
+
+QVariant OdbcEngine::property(const QString& name) const {
+    const auto valor = [](const QString& v) { return v.isEmpty() ? QVariant() : QVariant(v); };
+    const auto e = [&name](const char* nome) {
+        return name.compare(QLatin1String(nome), Qt::CaseInsensitive) == 0;
+    };
+    if (e("User ID"))
+        return valor(m_conexao.usuario.isEmpty() ? info(SQL_USER_NAME) : m_conexao.usuario);
+    if (e("Password"))
+        return valor(m_conexao.senha);
+    if (e("Data Source")) {
+        if (!m_conexao.servidor.isEmpty())
+            return m_conexao.servidor;
+        const QString servidor = info(SQL_SERVER_NAME);
+        return valor(servidor.isEmpty() ? m_conexao.dsn : servidor);
+    }
+    if (e("Initial Catalog"))
+        return valor(defaultDatabase());
+    if (e("Integrated Security"))
+        return m_conexao.integrada ? QVariant(QStringLiteral("SSPI")) : QVariant();
+    if (e("Extended Properties"))
+        return valor(MascararSenhas(m_conexao.odbc));
+    if (e("DBMS Name"))
+        return valor(info(SQL_DBMS_NAME));
+    if (e("DBMS Version"))
+        return valor(info(SQL_DBMS_VER));
+    if (e("Driver Name"))
+        return valor(info(SQL_DRIVER_NAME));
+    return QVariant();
+}
+
+}  // namespace
+
+std::unique_ptr<Engine> CriarEngineOdbc(const QString& connectionString) {
+    return std::make_unique<OdbcEngine>(InterpretarConexaoOdbc(connectionString));
+}
+
+}  // namespace dados
