@@ -184,12 +184,12 @@ void MotorEmbutido::close() {
     if (!m_db) {
         return;
     }
+    limparCache();  // its statements must go before the handle
     m_agrupador.reset();
     sqlite3_finalize(m_versaoStmt);
     m_versaoStmt = nullptr;
     sqlite3_close_v2(m_db);  // an open transaction is rolled back
     m_db = nullptr;
-    m_cache.clear();
     m_catalogoValido = false;
     m_versaoEsquema = -1;
     m_estado.nivelTransacao = 0;
@@ -234,7 +234,7 @@ void MotorEmbutido::conferirEsquema() {
         // Someone (this connection's DDL or another process) changed the schema.
         m_versaoEsquema = versao;
         m_catalogoValido = false;
-        m_cache.clear();
+        limparCache();
         if (m_agrupador) {
             m_agrupador->Esquecer();
         }
@@ -305,22 +305,218 @@ void MotorEmbutido::carregarCatalogo() {
     m_catalogoValido = true;
 }
 
-std::shared_ptr<const Traducao> MotorEmbutido::traduzir(const QString& sql) {
-    const auto it = m_cache.constFind(sql);
-    if (it != m_cache.constEnd()) {
-        return *it;
+TraducaoGuardada::~TraducaoGuardada() {
+    for (sqlite3_stmt* st : comandos) {
+        sqlite3_finalize(st);
+    }
+}
+
+namespace {
+
+// The shape of a statement: its tokens with each literal (text, number, NULL) replaced by a
+// mark. Appends the literals, with their kinds, to `literais`.
+QString ChaveDaForma(const QVector<Token>& tokens, QVector<LiteralSql>& literais) {
+    QString chave;
+    chave.reserve(tokens.size() * 8);
+    for (const Token& t : tokens) {
+        if (t.tipo == Token::Texto || t.tipo == Token::Numero || t.ehPalavra("NULL")) {
+            LiteralSql l;
+            l.texto = t.texto;
+            if (t.tipo == Token::Texto) {
+                l.classe = t.nacional ? 'N' : 'T';
+            } else if (t.tipo == Token::Nome) {
+                l.tipo = LiteralSql::Nulo;
+                l.classe = '0';
+            } else {
+                // The kinds the translation tells apart: int, wider integer, decimal, float.
+                bool ok = false;
+                if (!t.texto.contains(QLatin1Char('.')) && !t.texto.contains(QLatin1Char('e')) &&
+                    !t.texto.contains(QLatin1Char('E'))) {
+                    l.inteiro = t.texto.toLongLong(&ok);
+                }
+                if (ok) {
+                    l.tipo = LiteralSql::Inteiro;
+                    l.classe = l.inteiro <= INT32_MAX ? 'i' : 'g';
+                } else {
+                    l.tipo = LiteralSql::Real;
+                    l.real = t.texto.toDouble();
+                    l.classe = t.texto.contains(QLatin1Char('.')) ? 'd' : 'e';
+                }
+            }
+            literais.push_back(l);
+            chave += QLatin1Char('\x01');
+        } else if (t.tipo == Token::NomeDelimitado) {
+            // Its length first, so that no character inside it can pass for a separator.
+            chave += QLatin1Char('[');
+            chave += QString::number(t.texto.size());
+            chave += QLatin1Char(':');
+            chave += t.texto;
+        } else {
+            chave += t.texto;
+        }
+        chave += QLatin1Char('\x1f');
+    }
+    return chave;
+}
+
+}  // namespace
+
+void MotorEmbutido::limparCache() {
+    m_indiceCache.clear();
+    m_cache.clear();
+    m_bytesCache = 0;
+}
+
+MotorEmbutido::Preparo MotorEmbutido::preparar(const QString& sql) {
+    Preparo p;
+    QVector<Token> tokens = AnalisarLexico(sql);
+    const QString chave = ChaveDaForma(tokens, p.literais);
+    for (auto it = m_indiceCache.constFind(chave);
+         it != m_indiceCache.constEnd() && it.key() == chave; ++it) {
+        const auto& guardada = **it;
+        const Traducao& t = *guardada->traducao;
+        bool igual = true;
+        for (int k = 0; k < t.literaisNoTexto.size() && igual; ++k) {
+            const LiteralSql& l = p.literais[t.literaisNoTexto[k]];
+            igual = l.classe == guardada->classes[k] &&
+                    (l.tipo == LiteralSql::Nulo || l.texto == guardada->noTexto[k]);
+        }
+        const int n = t.literaisNoTexto.size();
+        for (int k = 0; k < t.literaisComTipo.size() && igual; ++k) {
+            igual = p.literais[t.literaisComTipo[k]].classe == guardada->classes[n + k];
+        }
+        if (igual) {
+            m_cache.splice(m_cache.begin(), m_cache, *it);  // now the most recently used
+            p.guardada = guardada;
+            return p;
+        }
     }
     if (!m_catalogoValido) {
         carregarCatalogo();
     }
-    auto t = std::make_shared<const Traducao>(TraduzirTSql(sql, m_catalogo));
-    if (sql.size() > 4096) {
-        return t;  // a long text is a one-off (a bulk INSERT): kept, it would only hold memory
+    auto guardada = std::make_shared<TraducaoGuardada>();
+    guardada->traducao = std::make_shared<const Traducao>(
+        TraduzirTSqlParametrizado(sql, std::move(tokens), m_catalogo));
+    const Traducao& t = *guardada->traducao;
+    guardada->comandos.resize(t.comandos.size(), nullptr);
+    // SQLite looks each numbered parameter up in a list of those before it: beyond a few
+    // thousand the text with its literals written in prepares faster.
+    const int limite = std::min(4096, sqlite3_limit(m_db, SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+    bool guardar = !t.alteraEsquema;  // DDL runs once; it also empties the cache
+    for (const auto& c : t.comandos) {
+        if (c.parametros.size() > limite) {
+            // This one statement runs with its literals written in.
+            guardada->traducao = std::make_shared<const Traducao>(TraduzirTSql(sql, m_catalogo));
+            guardar = false;
+            break;
+        }
     }
-    if (m_cache.size() >= 20000) {
-        m_cache.clear();  // statements built with literals would otherwise grow it forever
+    if (!guardar) {
+        p.guardada = guardada;
+        return p;
     }
-    m_cache.insert(sql, t);
+    guardada->chave = chave;
+    qsizetype bytes = 512 + chave.size() * 2;
+    for (const int k : t.literaisNoTexto) {
+        guardada->noTexto.push_back(p.literais[k].texto);
+        guardada->classes.push_back(p.literais[k].classe);
+        bytes += p.literais[k].texto.size() * 2 + 32;
+    }
+    for (const int k : t.literaisComTipo) {
+        guardada->classes.push_back(p.literais[k].classe);
+    }
+    bytes += guardada->classes.size();
+    for (const auto& c : t.comandos) {
+        // The text, and about as much again for SQLite's prepared program.
+        bytes += c.sql.size() * 6 + c.parametros.size() * 4 + 1024;
+    }
+    guardada->bytes = bytes;
+    m_cache.push_front(guardada);
+    m_indiceCache.insert(chave, m_cache.begin());
+    m_bytesCache += bytes;
+    while (m_bytesCache > kLimiteCache && m_cache.size() > 1) {
+        const auto ultima = std::prev(m_cache.end());
+        m_bytesCache -= (*ultima)->bytes;
+        const QString& chaveUltima = (*ultima)->chave;
+        for (auto it = m_indiceCache.find(chaveUltima);
+             it != m_indiceCache.end() && it.key() == chaveUltima; ++it) {
+            if (*it == ultima) {
+                m_indiceCache.erase(it);
+                break;
+            }
+        }
+        m_cache.erase(ultima);
+    }
+    p.guardada = guardada;
+    return p;
+}
+
+std::shared_ptr<const Traducao> MotorEmbutido::traducaoParametrizada(const QString& sql) {
+    conferirEsquema();
+    return preparar(sql).guardada->traducao;
+}
+
+namespace {
+
+// `sql` with each parameter ?N replaced by the literal it stands for, outside quotes.
+QString ComLiterais(const QString& sql, const QVector<int>& parametros,
+                    const QVector<LiteralSql>& literais) {
+    QString r;
+    r.reserve(sql.size() * 2);
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && !(sql[j] == c && (j + 1 >= sql.size() || sql[j + 1] != c))) {
+                j += sql[j] == c ? 2 : 1;
+            }
+            r += QStringView(sql).mid(i, j + 1 - i);
+            i = j + 1;
+        } else if (c == QLatin1Char('?')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && sql[j].isDigit()) {
+                ++j;
+            }
+            const LiteralSql& l = literais[parametros[sql.mid(i + 1, j - i - 1).toInt() - 1]];
+            switch (l.tipo) {
+                case LiteralSql::Texto:
+                    r += QLatin1Char('\'') +
+                         QString(l.texto).replace(QLatin1Char('\''), QStringLiteral("''")) +
+                         QLatin1Char('\'');
+                    break;
+                case LiteralSql::Nulo:
+                    r += QStringLiteral("NULL");
+                    break;
+                default:
+                    r += l.texto;
+                    break;
+            }
+            i = j;
+        } else {
+            r += c;
+            ++i;
+        }
+    }
+    return r;
+}
+
+}  // namespace
+
+std::shared_ptr<const Traducao> MotorEmbutido::traduzir(const QString& sql) {
+    conferirEsquema();
+    const Preparo p = preparar(sql);
+    bool temParametros = false;
+    for (const auto& c : p.guardada->traducao->comandos) {
+        temParametros = temParametros || !c.parametros.isEmpty();
+    }
+    if (!temParametros) {
+        return p.guardada->traducao;
+    }
+    auto t = std::make_shared<Traducao>(*p.guardada->traducao);
+    for (auto& c : t->comandos) {
+        c.sql = ComLiterais(c.sql, c.parametros, p.literais);
+        c.parametros.clear();
+    }
     return t;
 }
 
@@ -332,9 +528,10 @@ const Catalogo& MotorEmbutido::catalogo() {
     return m_catalogo;
 }
 
-qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
+qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& original,
                             ResultData* resultado,
                             const std::vector<AgrupadorEmbutido::Valor>* agrupado) {
+    const ComandoTraduzido& c = p.guardada->traducao->comandos[indice];
     if (c.tipo == ComandoTraduzido::Sessao) {
         rodarSessao(c);
         return 0;
@@ -343,13 +540,60 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
     if (c.identidadeNaTabela) {
         conferirIdentidade(c);
     }
-    ComandoSqlite cmd;
-    const QByteArray sql = c.sql.toUtf8();
-    int rc = sqlite3_prepare_v2(m_db, sql.constData(), sql.size(), &cmd.stmt, nullptr);
-    if (rc != SQLITE_OK) {
-        falhaSqlite(rc, original);
+    sqlite3_stmt*& preparado = p.guardada->comandos[indice];
+    int rc = SQLITE_OK;
+    if (!preparado) {
+        const QByteArray sql = c.sql.toUtf8();
+        // SQLite compares each constant it computes once with every earlier one: with
+        // thousands of terms that optimisation is left out (the mask is read when preparing).
+        constexpr int kCalcularConstantesUmaVez = 0x0008;  // SQLITE_FactorOutConst
+        if (c.muitosTermos) {
+            sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, m_db, kCalcularConstantesUmaVez);
+        }
+        rc = sqlite3_prepare_v3(m_db, sql.constData(), sql.size(), SQLITE_PREPARE_PERSISTENT,
+                                &preparado, nullptr);
+        if (c.muitosTermos) {
+            sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, m_db, 0);
+        }
+        if (rc != SQLITE_OK) {
+            sqlite3_finalize(preparado);
+            preparado = nullptr;
+            falhaSqlite(rc, original);
+        }
     }
-    const int ncol = resultado ? sqlite3_column_count(cmd.stmt) : 0;
+    // Reset however this ends, so that a read statement holds no lock after it.
+    struct Reinicio {
+        sqlite3_stmt* st;
+        ~Reinicio() {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        }
+    } const reinicio{preparado};
+    sqlite3_stmt* const st = preparado;
+    for (int i = 0; i < c.parametros.size(); ++i) {
+        const LiteralSql& l = p.literais[c.parametros[i]];
+        switch (l.tipo) {
+            case LiteralSql::Texto: {
+                const QByteArray texto = l.texto.toUtf8();
+                rc =
+                    sqlite3_bind_text(st, i + 1, texto.constData(), texto.size(), SQLITE_TRANSIENT);
+                break;
+            }
+            case LiteralSql::Inteiro:
+                rc = sqlite3_bind_int64(st, i + 1, l.inteiro);
+                break;
+            case LiteralSql::Real:
+                rc = sqlite3_bind_double(st, i + 1, l.real);
+                break;
+            case LiteralSql::Nulo:
+                rc = sqlite3_bind_null(st, i + 1);
+                break;
+        }
+        if (rc != SQLITE_OK) {
+            falhaSqlite(rc, original);
+        }
+    }
+    const int ncol = resultado ? sqlite3_column_count(st) : 0;
     QVector<Leitura> leitura(ncol, Leitura::Normal);
     if (resultado) {
         if (!m_catalogoValido) {
@@ -359,11 +603,10 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
         for (int i = 0; i < ncol; ++i) {
             ColumnInfo& ci = resultado->columns[i];
             const bool nomeProprio = c.temNomes && i < c.nomes.size() && !c.nomes[i].isNull();
-            ci.name =
-                nomeProprio ? c.nomes[i] : QString::fromUtf8(sqlite3_column_name(cmd.stmt, i));
-            const char* declarado = sqlite3_column_decltype(cmd.stmt, i);
-            const char* tabela = sqlite3_column_table_name(cmd.stmt, i);
-            const char* origem = sqlite3_column_origin_name(cmd.stmt, i);
+            ci.name = nomeProprio ? c.nomes[i] : QString::fromUtf8(sqlite3_column_name(st, i));
+            const char* declarado = sqlite3_column_decltype(st, i);
+            const char* tabela = sqlite3_column_table_name(st, i);
+            const char* origem = sqlite3_column_origin_name(st, i);
             TipoAdo tipo{adEmpty, 0};
             if (declarado) {
                 tipo = TipoAdoDeclarado(QString::fromUtf8(declarado));
@@ -417,17 +660,17 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
         }
         rc = SQLITE_DONE;
     }
-    while (!agrupado && (rc = sqlite3_step(cmd.stmt)) == SQLITE_ROW) {
+    while (!agrupado && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         if (!resultado) {
             continue;
         }
         QVector<QVariant> linha(ncol);
         for (int i = 0; i < ncol; ++i) {
-            switch (sqlite3_column_type(cmd.stmt, i)) {
+            switch (sqlite3_column_type(st, i)) {
                 case SQLITE_NULL:
                     break;
                 case SQLITE_INTEGER: {
-                    const sqlite3_int64 v = sqlite3_column_int64(cmd.stmt, i);
+                    const sqlite3_int64 v = sqlite3_column_int64(st, i);
                     if (leitura[i] == Leitura::Logico) {
                         linha[i] = v != 0;
                     } else if (leitura[i] == Leitura::Inteiro64 || v < INT32_MIN || v > INT32_MAX) {
@@ -438,16 +681,15 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
                     break;
                 }
                 case SQLITE_FLOAT:
-                    linha[i] = sqlite3_column_double(cmd.stmt, i);
+                    linha[i] = sqlite3_column_double(st, i);
                     break;
                 case SQLITE_TEXT:
-                    linha[i] = leitura[i] == Leitura::Data ? DataDoTexto(TextoDaColuna(cmd.stmt, i))
-                                                           : QVariant(TextoDaColuna(cmd.stmt, i));
+                    linha[i] = leitura[i] == Leitura::Data ? DataDoTexto(TextoDaColuna(st, i))
+                                                           : QVariant(TextoDaColuna(st, i));
                     break;
                 default:
-                    linha[i] =
-                        QByteArray(static_cast<const char*>(sqlite3_column_blob(cmd.stmt, i)),
-                                   sqlite3_column_bytes(cmd.stmt, i));
+                    linha[i] = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
+                                          sqlite3_column_bytes(st, i));
                     break;
             }
         }
@@ -504,7 +746,8 @@ qint64 MotorEmbutido::rodar(const ComandoTraduzido& c, const QString& original,
 
 qint64 MotorEmbutido::execute(const QString& sql) {
     conferirEsquema();
-    const auto t = traduzir(sql);
+    const Preparo p = preparar(sql);
+    const Traducao* t = p.guardada->traducao.get();
     // A batch is one unit: all of it or none of it, whatever transaction holds it. A batch
     // that opens or ends transactions itself decides that, as on SQL Server.
     bool lote = t->comandos.size() > 1;
@@ -521,9 +764,9 @@ qint64 MotorEmbutido::execute(const QString& sql) {
     }
     qint64 afetados = 0;
     try {
-        for (const auto& c : t->comandos) {
-            const qint64 n = rodar(c, sql, nullptr);
-            if (c.tipo == ComandoTraduzido::Alteracao) {
+        for (int i = 0; i < t->comandos.size(); ++i) {
+            const qint64 n = rodar(p, i, sql, nullptr);
+            if (t->comandos[i].tipo == ComandoTraduzido::Alteracao) {
                 afetados = n;
             }
         }
@@ -542,7 +785,7 @@ qint64 MotorEmbutido::execute(const QString& sql) {
 
 // The duplicate search answered from memory when it has the shape for it (see
 // AgrupadorEmbutido); false leaves the statement to SQLite.
-bool MotorEmbutido::agrupar(const QString& sql, const ComandoTraduzido& c, ResultData& resultado) {
+bool MotorEmbutido::agrupar(const QString& sql, const Preparo& p, ResultData& resultado) {
     if (!m_catalogoValido) {
         carregarCatalogo();
     }
@@ -562,25 +805,26 @@ bool MotorEmbutido::agrupar(const QString& sql, const ComandoTraduzido& c, Resul
         m_agrupador->Esquecer();
         falhaSqlite(f.rc, sql);
     }
-    rodar(c, sql, &resultado, &valores);
+    rodar(p, 0, sql, &resultado, &valores);
     return true;
 }
 
 ResultData MotorEmbutido::query(const QString& sql) {
     conferirEsquema();
-    const auto t = traduzir(sql);
+    const Preparo p = preparar(sql);
+    const Traducao* t = p.guardada->traducao.get();
     ResultData resultado;
     if (t->comandos.size() == 1 && t->comandos[0].tipo == ComandoTraduzido::Consulta &&
-        agrupar(sql, t->comandos[0], resultado)) {
+        agrupar(sql, p, resultado)) {
         return resultado;
     }
     bool lido = false;
-    for (const auto& c : t->comandos) {
-        if (!lido && c.tipo == ComandoTraduzido::Consulta) {
-            rodar(c, sql, &resultado);
+    for (int i = 0; i < t->comandos.size(); ++i) {
+        if (!lido && t->comandos[i].tipo == ComandoTraduzido::Consulta) {
+            rodar(p, i, sql, &resultado);
             lido = true;
         } else {
-            rodar(c, sql, nullptr);
+            rodar(p, i, sql, nullptr);
         }
     }
     return resultado;

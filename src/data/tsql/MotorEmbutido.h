@@ -2,7 +2,9 @@
 
 #include <QHash>
 #include <QString>
+#include <list>
 #include <memory>
+#include <vector>
 
 #include "data/tsql/AgrupadorEmbutido.h"
 #include "data/base/Engine.h"
@@ -22,6 +24,32 @@ struct ComandoSqlite {
     ComandoSqlite(const ComandoSqlite&) = delete;
     ComandoSqlite& operator=(const ComandoSqlite&) = delete;
     ~ComandoSqlite();
+};
+
+// A literal of a statement, as it is bound in place of the literal.
+struct LiteralSql {
+    enum Tipo { Texto, Inteiro, Real, Nulo } tipo = Texto;
+    char classe = 'T';  // the kind the translation may depend on
+    QString texto;      // as written (a text's content unescaped)
+    qint64 inteiro = 0;
+    double real = 0;
+};
+
+// A translation kept for every statement of one shape (the statement with its literals taken
+// out), with its SQLite statements prepared on first use.
+struct TraducaoGuardada {
+    QString chave;
+    std::shared_ptr<const Traducao> traducao;
+    // The values of traducao->literaisNoTexto it was made with, and the kinds of those and of
+    // traducao->literaisComTipo, in that order.
+    QVector<QString> noTexto;
+    QVector<char> classes;
+    std::vector<sqlite3_stmt*> comandos;
+    qsizetype bytes = 0;
+    TraducaoGuardada() = default;
+    TraducaoGuardada(const TraducaoGuardada&) = delete;
+    TraducaoGuardada& operator=(const TraducaoGuardada&) = delete;
+    ~TraducaoGuardada();
 };
 
 // The embedded engine: a SQLite register file behind the T-SQL dialect layer.
@@ -49,8 +77,15 @@ class MotorEmbutido : public Engine {
     QVariant property(const QString& name) const override;
     void interromper() override;
 
-    // The translation of a statement (cached by its text); for tests, tools and benchmarks.
+    // The translation the engine runs for a statement (cached by the statement's shape), with
+    // the statement's literals written in: SQLite text to run as it is. For tests, tools and
+    // benchmarks.
     std::shared_ptr<const Traducao> traduzir(const QString& sql);
+    // The same as it is cached: literals as parameters ?N (ComandoTraduzido::parametros).
+    std::shared_ptr<const Traducao> traducaoParametrizada(const QString& sql);
+    // Bytes the translation cache holds and its limit (least recently used shapes go first).
+    qsizetype bytesEmCache() const { return m_bytesCache; }
+    static constexpr qsizetype kLimiteCache = 16 * 1024 * 1024;
     sqlite3* handle() const { return m_db; }
     // The catalogue the translations are made against (read now if stale).
     const Catalogo& catalogo();
@@ -65,9 +100,15 @@ class MotorEmbutido : public Engine {
     void conferirIdentidade(const ComandoTraduzido& c);
     void carregarCatalogo();
     void executarInterno(const char* sql);
-    qint64 rodar(const ComandoTraduzido& c, const QString& original, ResultData* resultado,
+    struct Preparo {
+        std::shared_ptr<TraducaoGuardada> guardada;
+        QVector<LiteralSql> literais;
+    };
+    Preparo preparar(const QString& sql);
+    void limparCache();
+    qint64 rodar(const Preparo& p, int indice, const QString& original, ResultData* resultado,
                  const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr);
-    bool agrupar(const QString& sql, const ComandoTraduzido& c, ResultData& resultado);
+    bool agrupar(const QString& sql, const Preparo& p, ResultData& resultado);
     [[noreturn]] void falhaSqlite(int rc, const QString& original);
 
     QString m_connectionString;
@@ -80,7 +121,11 @@ class MotorEmbutido : public Engine {
     bool m_catalogoValido = false;
     int m_versaoEsquema = -1;
     sqlite3_stmt* m_versaoStmt = nullptr;
-    QHash<QString, std::shared_ptr<const Traducao>> m_cache;
+    // Most recently used first; the index finds a shape's entries (more than one when literals
+    // written into the text differ).
+    std::list<std::shared_ptr<TraducaoGuardada>> m_cache;
+    QMultiHash<QString, std::list<std::shared_ptr<TraducaoGuardada>>::iterator> m_indiceCache;
+    qsizetype m_bytesCache = 0;
     std::unique_ptr<AgrupadorEmbutido> m_agrupador;  // made by the first grouping
 };
 

@@ -243,8 +243,26 @@ void FuncaoLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_int(ctx, CasarLikeTSql(Texto(argv[0]), Texto(argv[1]), escape) ? 1 : 0);
 }
 
+// 'yyyy-mm-dd hh:mm:ss' already, as the program writes its dates.
+bool DataCanonica(const unsigned char* s, int n) {
+    static const char modelo[] = "9999-99-99 99:99:99";
+    if (n != 19) {
+        return false;
+    }
+    for (int i = 0; i < 19; ++i) {
+        const bool digito = s[i] >= '0' && s[i] <= '9';
+        if (modelo[i] == '9' ? !digito : s[i] != static_cast<unsigned char>(modelo[i])) {
+            return false;
+        }
+    }
+    const int mes = (s[5] - '0') * 10 + (s[6] - '0');
+    const int dia = (s[8] - '0') * 10 + (s[9] - '0');
+    return mes >= 1 && mes <= 12 && dia >= 1 && dia <= 28;
+}
+
 void FuncaoData(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT ||
+        DataCanonica(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]))) {
         sqlite3_result_value(ctx, argv[0]);
         return;
     }

@@ -193,7 +193,7 @@ QVector<Token> AnalisarLexico(const QString& sql) {
             }
             i += t.texto.size();
         }
-        tokens.push_back(t);
+        tokens.push_back(std::move(t));
     }
     Token fim;
     fim.posicao = n;

@@ -23,6 +23,11 @@ QString Literal(const QString& texto) {
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
+// Tokens a statement's shape abstracts from: texts, numbers and NULL.
+bool EhLiteral(const Token& t) {
+    return t.tipo == Token::Texto || t.tipo == Token::Numero || t.ehPalavra("NULL");
+}
+
 // Words that end an expression or a name list; they are never taken as an alias.
 const QSet<QString>& Reservadas() {
     static const QSet<QString> palavras = [] {
@@ -55,11 +60,78 @@ bool InicioDeComando(const Token& t) {
     return false;
 }
 
+// SQL Server's numeric types, as far as the translation knows them: int arithmetic must
+// fail on overflow, integer division truncates, decimals keep their fraction.
+enum class Num { Nenhum, Int, Grande, Exato, Real };
+
+Num NumDeclarado(const QString& tipoDeclarado) {
+    const QString base = tipoDeclarado.section(QLatin1Char('('), 0, 0).trimmed();
+    if (base == QLatin1String("INT") || base == QLatin1String("INTEGER") ||
+        base == QLatin1String("SMALLINT") || base == QLatin1String("TINYINT") ||
+        base == QLatin1String("BIT")) {
+        return Num::Int;
+    }
+    if (base == QLatin1String("BIGINT")) {
+        return Num::Grande;
+    }
+    if (base == QLatin1String("DECIMAL") || base == QLatin1String("NUMERIC") ||
+        base == QLatin1String("MONEY")) {
+        return Num::Exato;
+    }
+    if (base == QLatin1String("FLOAT") || base == QLatin1String("REAL")) {
+        return Num::Real;
+    }
+    return Num::Nenhum;
+}
+
+// An integer literal that fits int is int; a larger one or one with a point is numeric.
+Num NumDoLiteral(const QString& t) {
+    if (t.contains(QLatin1Char('e')) || t.contains(QLatin1Char('E'))) {
+        return Num::Real;
+    }
+    if (t.contains(QLatin1Char('.'))) {
+        return Num::Exato;
+    }
+    bool ok = false;
+    const qlonglong v = t.toLongLong(&ok);
+    return ok && v <= INT32_MAX ? Num::Int : Num::Exato;
+}
+
 struct Expr {
     QString sql;
     TipoSql tipo = TipoSql::Desconhecido;
     bool coluna = false;
+    Num num = Num::Nenhum;
 };
+
+// Nesting deeper than this is refused with SQL Server's message instead of exhausting the
+// stack (each level costs about ten frames of the descent, more under the sanitizers) or
+// SQLite's parser stack.
+constexpr int kProfundidadeMaxima = 64;
+
+// A text literal meeting a date is read as a date, as SQL Server converts it ('19700621').
+QString ComoData(const Expr& x, const Expr& outro) {
+    if (outro.tipo == TipoSql::Data && x.tipo == TipoSql::Texto && !x.coluna) {
+        return QStringLiteral("tsql_data(") + x.sql + QLatin1Char(')');
+    }
+    return x.sql;
+}
+
+// Operands of an AND or OR chain written as a balanced tree: SQLite limits the depth of an
+// expression tree, and the chain is associative.
+void EscreverEquilibrado(QString& saida, const QVector<QString>& partes, int de, int ate,
+                         QLatin1String operador) {
+    if (ate - de == 1) {
+        saida += partes[de];
+        return;
+    }
+    const int meio = de + (ate - de) / 2;
+    saida += QLatin1Char('(');
+    EscreverEquilibrado(saida, partes, de, meio, operador);
+    saida += operador;
+    EscreverEquilibrado(saida, partes, meio, ate, operador);
+    saida += QLatin1Char(')');
+}
 
 struct Escopo {
     struct Entrada {
@@ -102,8 +174,24 @@ struct TabelaDef {
 
 class Tradutor {
   public:
-    Tradutor(const QString& sql, const Catalogo& catalogo)
-        : m_sql(sql), m_cat(catalogo), m_t(AnalisarLexico(sql)) {}
+    Tradutor(const QString& sql, QVector<Token> tokens, const Catalogo& catalogo, bool parametrizar)
+        : m_sql(sql), m_cat(catalogo), m_t(std::move(tokens)), m_parametrizar(parametrizar) {
+        m_ordinal.resize(m_t.size());
+        int n = 0;
+        for (int i = 0; i < m_t.size(); ++i) {
+            m_ordinal[i] = EhLiteral(m_t[i]) ? n++ : -1;
+        }
+        m_uso.fill(UsoNoTexto, n);
+        m_fecha.fill(-1, m_t.size());
+        QVector<int> abertos;
+        for (int i = 0; i < m_t.size(); ++i) {
+            if (m_t[i].ehSimbolo("(")) {
+                abertos.push_back(i);
+            } else if (m_t[i].ehSimbolo(")") && !abertos.isEmpty()) {
+                m_fecha[abertos.takeLast()] = i;
+            }
+        }
+    }
 
     Traducao traduzir();
 
@@ -183,6 +271,34 @@ class Tradutor {
             nome();
         }
     }
+    // Counts one level of nesting for as long as it lives.
+    struct Nivel {
+        explicit Nivel(Tradutor& t) : m_tradutor(t) {
+            if (++t.m_nivel > kProfundidadeMaxima) {
+                Falhar(ErroComando, QStringLiteral("TSql"),
+                       QStringLiteral("Msg 191: Some part of your SQL statement is nested too "
+                                      "deeply. Rewrite the query or break it up into smaller "
+                                      "queries. (posição %1)")
+                           .arg(t.atual().posicao + 1));
+            }
+        }
+        ~Nivel() { --m_tradutor.m_nivel; }
+        Nivel(const Nivel&) = delete;
+        Nivel& operator=(const Nivel&) = delete;
+        Tradutor& m_tradutor;
+    };
+    // Literals read while it lives stay in the text (DDL, ORDER BY positions).
+    struct SemParametros {
+        explicit SemParametros(Tradutor& t) : m_tradutor(t) { ++t.m_semParametros; }
+        ~SemParametros() { --m_tradutor.m_semParametros; }
+        SemParametros(const SemParametros&) = delete;
+        SemParametros& operator=(const SemParametros&) = delete;
+        Tradutor& m_tradutor;
+    };
+    Expr literal();
+    QString valorSimples(TipoSql destino);
+    void adicionar(ComandoTraduzido c);
+
     QString colunaCanonica(const QString& n) const { return Aspas(m_cat.canonico(n)); }
     QString tabelaCanonica(const QString& n) const { return Aspas(m_cat.canonico(n)); }
 
@@ -205,20 +321,22 @@ class Tradutor {
         QVector<QString> nomes;
         QVector<TipoSql> tipos;
     };
-    Selecao select(const Escopo* pai);
+    Selecao select(const Escopo* pai, bool membroDeUniao = false);
     QString listaFrom(Escopo& escopo);
     QString referenciaTabela(Escopo& escopo);
     QString itemSelecao(Escopo& escopo, Selecao& s);
     QString expandirEstrela(const Escopo& escopo, const QString& qualificador, Selecao& s);
 
     // ---- expressions ----
-    Expr expressao(const Escopo& e) { return ou(e); }
+    Expr expressao(const Escopo& e) {
+        const Nivel nivel(*this);
+        return ou(e);
+    }
     Expr ou(const Escopo& e);
     Expr e_(const Escopo& e);
     Expr nao(const Escopo& e);
     Expr predicado(const Escopo& e);
     Expr aditiva(const Escopo& e);
-    Expr multiplicativa(const Escopo& e);
     Expr unaria(const Escopo& e);
     Expr primaria(const Escopo& e);
     Expr funcao(const Escopo& e, const Token& nome);
@@ -227,7 +345,14 @@ class Tradutor {
     QString comparacao(const Expr& a, const QString& op, const Expr& b) const;
     QString ordenacao(const Escopo& e, bool comDirecao);
     TipoSql tipoDaColuna(const Escopo& e, const QString& qualificador, const QString& coluna,
-                         QString* apelidoEscrito) const;
+                         QString* apelidoEscrito, Num* num = nullptr) const;
+    struct Passo {
+        QString prefixo, meio, sufixo;
+        TipoSql tipo;
+        Num num;
+    };
+    static Passo passoAritmetico(QChar op, TipoSql ta, Num na, const Expr& b);
+    Expr cadeiaAritmetica(const Escopo& e, bool somas);
 
     // ---- DDL ----
     ColunaDef definicaoColuna();
@@ -241,6 +366,17 @@ class Tradutor {
     QVector<Token> m_t;
     int m_p = 0;
     Traducao m_r;
+    int m_nivel = 0;
+    // Literals become bound parameters (?1, ?2... per command), so that statements that differ
+    // only in their literals share one translation; m_ordinal numbers the literal tokens.
+    bool m_parametrizar = false;
+    int m_semParametros = 0;
+    QVector<int> m_ordinal;
+    enum Uso : char { UsoNoTexto, UsoComTipo, UsoQualquer };
+    QVector<Uso> m_uso;
+    QVector<int> m_parametros;
+    QVector<int> m_fecha;  // index of the ")" that closes the "(" at each index (or -1)
+    int m_termos = 0;      // operands of AND/OR chains, IN lists and CASE in this command
     // CREATE TABLEs of this batch are written at its end, so that the ALTER TABLE ... ADD
     // CONSTRAINT statements that follow them in the batch become part of their definition.
     std::vector<std::unique_ptr<TabelaDef>> m_pendentes;
@@ -259,6 +395,14 @@ Traducao Tradutor::traduzir() {
     }
     if (m_r.comandos.isEmpty()) {
         erro(QStringLiteral("comando vazio"));
+    }
+    m_r.literais = m_uso.size();
+    for (int i = 0; i < m_uso.size(); ++i) {
+        if (m_uso[i] == UsoNoTexto) {
+            m_r.literaisNoTexto.push_back(i);
+        } else if (m_uso[i] == UsoComTipo) {
+            m_r.literaisComTipo.push_back(i);
+        }
     }
     for (int i = 0; i < m_r.comandos.size(); ++i) {
         if (m_posicaoPendente.value(i, -1) >= 0) {
@@ -289,8 +433,52 @@ void Tradutor::emitir(ComandoTraduzido::Tipo tipo, const QString& sql, const QSt
     if (tipo == ComandoTraduzido::Definicao) {
         m_r.alteraEsquema = true;
     }
-    m_r.comandos.push_back(c);
+    adicionar(std::move(c));
+}
+
+void Tradutor::adicionar(ComandoTraduzido c) {
+    c.parametros = m_parametros;
+    m_parametros.clear();
+    c.muitosTermos = m_termos > 1000;
+    m_termos = 0;
+    m_r.comandos.push_back(std::move(c));
     m_posicaoPendente.push_back(-1);
+}
+
+// A value of INSERT ... VALUES that is one literal (or NULL): its translation is the same
+// whatever its kind, so rows with NULLs in other places share one translation. Empty when the
+// next value is something else.
+QString Tradutor::valorSimples(TipoSql destino) {
+    const bool sozinho = adiante(1).ehSimbolo(",") || adiante(1).ehSimbolo(")");
+    if (!m_parametrizar || m_semParametros > 0 || !EhLiteral(atual()) || !sozinho) {
+        return QString();
+    }
+    const int ordinal = m_ordinal[m_p++];
+    m_uso[ordinal] = UsoQualquer;
+    m_parametros.push_back(ordinal);
+    const QString p = QLatin1Char('?') + QString::number(m_parametros.size());
+    // A date column reads a text as SQL Server does; NULL and numbers pass as they are.
+    return destino == TipoSql::Data ? QStringLiteral("tsql_data(") + p + QLatin1Char(')') : p;
+}
+
+Expr Tradutor::literal() {
+    const Token& t = avancar();
+    Expr r;
+    if (t.tipo == Token::Texto) {
+        r.tipo = TipoSql::Texto;
+    } else {
+        r.tipo = TipoSql::Numero;
+        r.num = NumDoLiteral(t.texto);
+    }
+    const int ordinal = m_ordinal[m_p - 1];
+    if (m_parametrizar && m_semParametros == 0 && ordinal >= 0) {
+        m_uso[ordinal] = UsoComTipo;  // the translation depends on the literal's kind
+        m_parametros.push_back(ordinal);
+        r.sql = QLatin1Char('?') + QString::number(m_parametros.size());
+    } else {
+        r.sql = t.tipo == Token::Texto ? Literal(t.texto) : t.texto;
+    }
+    return r;
 }
 
 void Tradutor::comando() {
@@ -333,11 +521,11 @@ void Tradutor::comandoSelect() {
     c.temNomes = !s.estrela;
     c.nomes = s.nomes;
     c.tipos = s.tipos;
-    m_r.comandos.push_back(c);
-    m_posicaoPendente.push_back(-1);
+    adicionar(std::move(c));
 }
 
-Tradutor::Selecao Tradutor::select(const Escopo* pai) {
+Tradutor::Selecao Tradutor::select(const Escopo* pai, bool membroDeUniao) {
+    const Nivel nivel(*this);
     exigirPalavra("SELECT");
     Selecao s;
     QString cabeca = QStringLiteral("SELECT ");
@@ -359,23 +547,28 @@ Tradutor::Selecao Tradutor::select(const Escopo* pai) {
         if (atual().ehPalavra("PERCENT")) {
             erro(QStringLiteral("TOP PERCENT não é aceito"));
         }
+        if (membroDeUniao) {
+            // SQL Server limits only that member; SQLite's LIMIT would cut the whole union.
+            erro(QStringLiteral("TOP num membro de UNION não é aceito"));
+        }
     }
 
-    // The select list may name columns of tables listed after it: read FROM first.
+    // The select list may name columns of tables listed after it: read FROM first. The look
+    // ahead steps over parenthesised parts, so that nested queries are not read again by
+    // every query around them.
     const int inicioLista = m_p;
     int posFrom = -1;
-    for (int i = m_p, nivel = 0; i < m_t.size(); ++i) {
+    for (int i = m_p; i < m_t.size(); ++i) {
         const Token& t = m_t[i];
-        if (t.tipo == Token::Fim || (nivel == 0 && t.ehSimbolo(";"))) {
+        if (t.tipo == Token::Fim || t.ehSimbolo(";") || t.ehSimbolo(")")) {
             break;
         }
         if (t.ehSimbolo("(")) {
-            ++nivel;
-        } else if (t.ehSimbolo(")")) {
-            if (--nivel < 0) {
+            if (m_fecha[i] < 0) {
                 break;
             }
-        } else if (nivel == 0 && t.tipo == Token::Nome) {
+            i = m_fecha[i];
+        } else if (t.tipo == Token::Nome) {
             if (t.ehPalavra("FROM")) {
                 posFrom = i;
                 break;
@@ -421,9 +614,15 @@ Tradutor::Selecao Tradutor::select(const Escopo* pai) {
     if (aceitarPalavra("HAVING")) {
         sql += QStringLiteral(" HAVING ") + expressao(escopo).sql;
     }
-    while (aceitarPalavra("UNION")) {
+    // Members are read here one after another, not each inside the one before (which would
+    // nest as deep as the union is long).
+    while (!membroDeUniao && atual().ehPalavra("UNION")) {
+        if (!limite.isEmpty()) {
+            erro(QStringLiteral("TOP num membro de UNION não é aceito"));
+        }
+        ++m_p;
         sql += aceitarPalavra("ALL") ? QStringLiteral(" UNION ALL ") : QStringLiteral(" UNION ");
-        sql += select(pai).sql;
+        sql += select(pai, true).sql;
     }
     if (atual().ehPalavra("ORDER")) {
         ++m_p;
@@ -502,14 +701,22 @@ QString Tradutor::itemSelecao(Escopo& escopo, Selecao& s) {
         }
     }
     s.tipos.push_back(e.tipo);
+    // An expression's text compares as the register's texts do (UNION, DISTINCT, and the
+    // outer query of a derived table); a column brings its own collation.
+    QString sql = e.sql;
+    if (!e.coluna && e.tipo == TipoSql::Texto) {
+        sql += QStringLiteral(" COLLATE TSQL");
+    } else if (!e.coluna && e.tipo == TipoSql::Data) {
+        sql += QStringLiteral(" COLLATE TSQLDATE");
+    }
     if (temApelido) {
         s.nomes.push_back(apelido);
         escopo.apelidosSelecao.insert(Catalogo::dobrar(apelido), e.tipo);
-        return e.sql + QStringLiteral(" AS ") + Aspas(apelido);
+        return sql + QStringLiteral(" AS ") + Aspas(apelido);
     }
     // SQL Server leaves an expression without alias unnamed; a column keeps its name.
     s.nomes.push_back(e.coluna ? QString() : QStringLiteral(""));
-    return e.sql;
+    return sql;
 }
 
 QString Tradutor::listaFrom(Escopo& escopo) {
@@ -564,6 +771,7 @@ QString Tradutor::referenciaTabela(Escopo& escopo) {
             }
         } else {
             // A parenthesised join: (A INNER JOIN B ON ...) INNER JOIN C ...
+            const Nivel nivel(*this);
             ++m_p;
             sql = QLatin1Char('(') + listaFrom(escopo) + QLatin1Char(')');
             exigirSimbolo(")");
@@ -604,6 +812,8 @@ QString Tradutor::referenciaTabela(Escopo& escopo) {
 }
 
 QString Tradutor::ordenacao(const Escopo& e, bool comDirecao) {
+    // ORDER BY 1 names a column by position; a bound 1 would be a constant.
+    const SemParametros semParametros(*this);
     QStringList itens;
     do {
         Expr x;
@@ -646,12 +856,14 @@ void Tradutor::comandoInsert() {
     QString sql = QStringLiteral("INSERT INTO ") + Aspas(alvo);
     ComandoTraduzido c;
     c.identidadeNaTabela = tabela && tabela->identidade() >= 0;
+    QVector<TipoSql> destino;  // the type of each value's column, where known
     if (atual().ehSimbolo("(")) {
         c.listaDeColunas = true;
         const QStringList colunas = listaDeNomes();
         QStringList escritas;
         for (const QString& nomeColuna : colunas) {
             const ColunaCatalogo* cc = tabela ? tabela->coluna(nomeColuna) : nullptr;
+            destino << (cc ? cc->tipo : TipoSql::Desconhecido);
             if (cc && cc->identidade) {
                 c.identidadeExplicita = true;  // allowed only under IDENTITY_INSERT ON
             }
@@ -665,6 +877,7 @@ void Tradutor::comandoInsert() {
         for (const auto& cc : tabela->colunas) {
             if (!cc.identidade) {
                 escritas << Aspas(cc.nome);
+                destino << cc.tipo;
             }
         }
         sql += QStringLiteral(" (") + escritas.join(QStringLiteral(", ")) + QLatin1Char(')');
@@ -676,7 +889,10 @@ void Tradutor::comandoInsert() {
             exigirSimbolo("(");
             QStringList valores;
             do {
-                valores << expressao(vazio).sql;
+                Expr coluna;
+                coluna.tipo = destino.value(valores.size(), TipoSql::Desconhecido);
+                const QString simples = valorSimples(coluna.tipo);
+                valores << (simples.isEmpty() ? ComoData(expressao(vazio), coluna) : simples);
             } while (aceitarSimbolo(","));
             exigirSimbolo(")");
             linhas << QLatin1Char('(') + valores.join(QStringLiteral(", ")) + QLatin1Char(')');
@@ -693,8 +909,7 @@ void Tradutor::comandoInsert() {
     c.tipo = ComandoTraduzido::Alteracao;
     c.sql = sql;
     c.tabelaAlvo = alvo;
-    m_r.comandos.push_back(c);
-    m_posicaoPendente.push_back(-1);
+    adicionar(std::move(c));
 }
 
 void Tradutor::comandoUpdate() {
@@ -718,8 +933,10 @@ void Tradutor::comandoUpdate() {
             Falhar(ErroComando, QStringLiteral("TSql"),
                    QStringLiteral("Msg 8102: Cannot update identity column '%1'.").arg(cc->nome));
         }
+        Expr destino;
+        destino.tipo = cc ? cc->tipo : TipoSql::Desconhecido;
         sets << (cc ? Aspas(cc->nome) : colunaCanonica(coluna)) + QStringLiteral(" = ") +
-                    expressao(escopo).sql;
+                    ComoData(expressao(escopo), destino);
     } while (aceitarSimbolo(","));
     QString sql = QStringLiteral("UPDATE ") + tabelaCanonica(n) + QStringLiteral(" SET ") +
                   sets.join(QStringLiteral(", "));
@@ -776,8 +993,7 @@ void Tradutor::comandoSet() {
                    .arg(tabela->nome));
     }
     c.tabelaAlvo = tabela->nome;
-    m_r.comandos.push_back(c);
-    m_posicaoPendente.push_back(-1);
+    adicionar(std::move(c));
 }
 
 // BEGIN TRAN[SACTION] [name], COMMIT [TRAN[SACTION] | WORK] [name],
@@ -813,47 +1029,60 @@ void Tradutor::comandoTransacao() {
     if (atual().ehPalavra("WITH")) {
         erro(QStringLiteral("BEGIN TRANSACTION WITH MARK não é aceito"));
     }
-    m_r.comandos.push_back(c);
-    m_posicaoPendente.push_back(-1);
+    adicionar(std::move(c));
 }
 
 // ---------------------------------------------------------------- expressions
 
 Expr Tradutor::ou(const Escopo& e) {
     Expr a = e_(e);
-    while (aceitarPalavra("OR")) {
-        const Expr b = e_(e);
-        a.sql = QLatin1Char('(') + a.sql + QStringLiteral(" OR ") + b.sql + QLatin1Char(')');
-        a.tipo = TipoSql::Numero;
-        a.coluna = false;
+    if (!atual().ehPalavra("OR")) {
+        return a;
     }
-    return a;
+    // Operands are kept apart and written once: appending to the text so far would copy it
+    // on every OR.
+    QVector<QString> partes{std::move(a.sql)};
+    while (aceitarPalavra("OR")) {
+        partes.push_back(e_(e).sql);
+    }
+    m_termos += partes.size();
+    Expr r;
+    r.tipo = TipoSql::Numero;
+    EscreverEquilibrado(r.sql, partes, 0, partes.size(), QLatin1String(" OR "));
+    return r;
 }
 
 Expr Tradutor::e_(const Escopo& e) {
     Expr a = nao(e);
-    while (aceitarPalavra("AND")) {
-        const Expr b = nao(e);
-        a.sql = QLatin1Char('(') + a.sql + QStringLiteral(" AND ") + b.sql + QLatin1Char(')');
-        a.tipo = TipoSql::Numero;
-        a.coluna = false;
+    if (!atual().ehPalavra("AND")) {
+        return a;
     }
-    return a;
+    QVector<QString> partes{std::move(a.sql)};
+    while (aceitarPalavra("AND")) {
+        partes.push_back(nao(e).sql);
+    }
+    m_termos += partes.size();
+    Expr r;
+    r.tipo = TipoSql::Numero;
+    EscreverEquilibrado(r.sql, partes, 0, partes.size(), QLatin1String(" AND "));
+    return r;
 }
 
 Expr Tradutor::nao(const Escopo& e) {
     if (aceitarPalavra("NOT")) {
+        const Nivel nivel(*this);
         Expr a = nao(e);
         a.sql = QStringLiteral("(NOT ") + a.sql + QLatin1Char(')');
         a.tipo = TipoSql::Numero;
         a.coluna = false;
+        a.num = Num::Nenhum;
         return a;
     }
     return predicado(e);
 }
 
 QString Tradutor::comparacao(const Expr& a, const QString& op, const Expr& b) const {
-    QString esquerda = a.sql;
+    QString esquerda = ComoData(a, b);
     // A column brings its own collation; two expressions compare as SQL Server's texts do.
     if (!a.coluna && !b.coluna) {
         if (a.tipo == TipoSql::Data || b.tipo == TipoSql::Data) {
@@ -862,7 +1091,7 @@ QString Tradutor::comparacao(const Expr& a, const QString& op, const Expr& b) co
             esquerda += QStringLiteral(" COLLATE TSQL");
         }
     }
-    return QLatin1Char('(') + esquerda + QLatin1Char(' ') + op + QLatin1Char(' ') + b.sql +
+    return QLatin1Char('(') + esquerda + QLatin1Char(' ') + op + QLatin1Char(' ') + ComoData(b, a) +
            QLatin1Char(')');
 }
 
@@ -912,8 +1141,9 @@ Expr Tradutor::predicado(const Escopo& e) {
         } else {
             QStringList itens;
             do {
-                itens << aditiva(e).sql;
+                itens << ComoData(aditiva(e), a);
             } while (aceitarSimbolo(","));
+            m_termos += itens.size();
             lista = itens.join(QStringLiteral(", "));
         }
         exigirSimbolo(")");
@@ -930,19 +1160,21 @@ Expr Tradutor::predicado(const Escopo& e) {
         const Expr b = aditiva(e);
         exigirPalavra("AND");
         const Expr c = aditiva(e);
-        r.sql = QStringLiteral("(") + (negado ? QStringLiteral("NOT ") : QString()) +
+        // NOT applies to the whole range test.
+        r.sql = (negado ? QStringLiteral("(NOT (") : QStringLiteral("((")) +
                 comparacao(a, QStringLiteral(">="), b) + QStringLiteral(" AND ") +
-                comparacao(a, QStringLiteral("<="), c) + QLatin1Char(')');
+                comparacao(a, QStringLiteral("<="), c) + QStringLiteral("))");
         return r;
     }
     if (aceitarPalavra("LIKE")) {
+        // SQLite's LIKE ignores case for ASCII letters only and knows no [sets].
         const Expr b = aditiva(e);
-        QString sql = QLatin1Char('(') + a.sql +
-                      (negado ? QStringLiteral(" NOT LIKE ") : QStringLiteral(" LIKE ")) + b.sql;
+        QString sql = (negado ? QStringLiteral("(NOT tsql_like(") : QStringLiteral("(tsql_like(")) +
+                      a.sql + QStringLiteral(", ") + b.sql;
         if (aceitarPalavra("ESCAPE")) {
-            sql += QStringLiteral(" ESCAPE ") + aditiva(e).sql;
+            sql += QStringLiteral(", ") + aditiva(e).sql;
         }
-        r.sql = sql + QLatin1Char(')');
+        r.sql = sql + QStringLiteral("))");
         return r;
     }
     if (negado) {
@@ -951,58 +1183,114 @@ Expr Tradutor::predicado(const Escopo& e) {
     return a;
 }
 
-Expr Tradutor::aditiva(const Escopo& e) {
-    Expr a = multiplicativa(e);
-    while (atual().ehSimbolo("+") || atual().ehSimbolo("-")) {
-        const bool soma = avancar().texto == QLatin1String("+");
-        const Expr b = multiplicativa(e);
-        Expr r;
-        if (!soma) {
-            r.sql = QLatin1Char('(') + a.sql + QStringLiteral(" - ") + b.sql + QLatin1Char(')');
-            r.tipo = TipoSql::Numero;
-        } else if ((a.tipo == TipoSql::Texto || a.tipo == TipoSql::Nulo) &&
-                   (b.tipo == TipoSql::Texto || b.tipo == TipoSql::Nulo)) {
-            // Text + text joins; SQLite's || gives NULL for a NULL operand, as SQL Server does.
-            r.sql = QLatin1Char('(') + a.sql + QStringLiteral(" || ") + b.sql + QLatin1Char(')');
-            r.tipo = TipoSql::Texto;
-        } else if (a.tipo == TipoSql::Numero && b.tipo == TipoSql::Numero) {
-            r.sql = QLatin1Char('(') + a.sql + QStringLiteral(" + ") + b.sql + QLatin1Char(')');
-            r.tipo = TipoSql::Numero;
-        } else {
-            // Types known only when the row is read: decide then, as SQL Server would.
-            r.sql = QStringLiteral("tsql_soma(") + a.sql + QStringLiteral(", ") + b.sql +
-                    QLatin1Char(')');
-            r.tipo = (a.tipo == TipoSql::Texto || b.tipo == TipoSql::Texto) ? TipoSql::Texto
-                                                                            : TipoSql::Desconhecido;
-        }
-        a = r;
+// One step of an arithmetic chain: how `left op b` is written around the left operand's text
+// (prefix before it, then middle, b, suffix) and the type it gives.
+Tradutor::Passo Tradutor::passoAritmetico(QChar op, TipoSql ta, Num na, const Expr& b) {
+    const QLatin1String funcoes[] = {QLatin1String("tsql_soma("), QLatin1String("tsql_sub("),
+                                     QLatin1String("tsql_mul("), QLatin1String("tsql_div("),
+                                     QLatin1String("tsql_mod(")};
+    const int indice = op == QLatin1Char('+')   ? 0
+                       : op == QLatin1Char('-') ? 1
+                       : op == QLatin1Char('*') ? 2
+                       : op == QLatin1Char('/') ? 3
+                                                : 4;
+    const bool divisao = indice >= 3;
+    const QString meio = QLatin1Char(' ') + op + QLatin1Char(' ');
+    const TipoSql tb = b.tipo;
+    if (indice == 0 && (ta == TipoSql::Texto || ta == TipoSql::Nulo) &&
+        (tb == TipoSql::Texto || tb == TipoSql::Nulo)) {
+        // Text + text joins; SQLite's || gives NULL for a NULL operand, as SQL Server does.
+        return {QStringLiteral("("), QStringLiteral(" || "), QStringLiteral(")"), TipoSql::Texto,
+                Num::Nenhum};
     }
-    return a;
+    const Num nb = b.num;
+    const bool numericos =
+        ta == TipoSql::Numero && tb == TipoSql::Numero && na != Num::Nenhum && nb != Num::Nenhum;
+    if (numericos && na == Num::Int && nb == Num::Int) {
+        // int op int is an int on SQL Server: a result outside int is an overflow error.
+        if (divisao) {
+            return {QStringLiteral("tsql_int(") + funcoes[indice], QStringLiteral(", "),
+                    QStringLiteral("))"), TipoSql::Numero, Num::Int};
+        }
+        return {QStringLiteral("tsql_int("), meio, QStringLiteral(")"), TipoSql::Numero, Num::Int};
+    }
+    if (numericos && (na == Num::Exato || na == Num::Real || nb == Num::Exato || nb == Num::Real)) {
+        const Num r = (na == Num::Real || nb == Num::Real) ? Num::Real : Num::Exato;
+        if (divisao) {
+            return {QString(funcoes[indice]), QStringLiteral(", "), QStringLiteral(")"),
+                    TipoSql::Numero, r};
+        }
+        return {QStringLiteral("("), meio, QStringLiteral(")"), TipoSql::Numero, r};
+    }
+    // Types known only when the row is read (or bigint, whose overflow SQLite would turn
+    // into a float): decide then, as SQL Server would.
+    TipoSql tipo = TipoSql::Numero;
+    Num num = numericos ? Num::Grande : Num::Nenhum;
+    if (indice == 0 && !(ta == TipoSql::Numero || tb == TipoSql::Numero)) {
+        tipo =
+            (ta == TipoSql::Texto || tb == TipoSql::Texto) ? TipoSql::Texto : TipoSql::Desconhecido;
+    }
+    return {QString(funcoes[indice]), QStringLiteral(", "), QStringLiteral(")"), tipo, num};
 }
 
-Expr Tradutor::multiplicativa(const Escopo& e) {
-    Expr a = unaria(e);
-    while (atual().ehSimbolo("*") || atual().ehSimbolo("/") || atual().ehSimbolo("%")) {
-        const QString op = avancar().texto;
-        const Expr b = unaria(e);
-        a.sql = QLatin1Char('(') + a.sql + QLatin1Char(' ') + op + QLatin1Char(' ') + b.sql +
-                QLatin1Char(')');
-        a.tipo = TipoSql::Numero;
-        a.coluna = false;
+// A chain of + - (or * / %) written left-associatively in time linear in its length: each
+// step's prefix goes in a list written once at the end, its middle and suffix are appended.
+Expr Tradutor::cadeiaAritmetica(const Escopo& e, bool somas) {
+    const auto operador = [this, somas]() {
+        return somas ? (atual().ehSimbolo("+") || atual().ehSimbolo("-"))
+                     : (atual().ehSimbolo("*") || atual().ehSimbolo("/") || atual().ehSimbolo("%"));
+    };
+    Expr a = somas ? cadeiaAritmetica(e, false) : unaria(e);
+    if (!operador()) {
+        return a;
     }
-    return a;
+    QVector<QString> prefixos;
+    QString corpo = std::move(a.sql);
+    TipoSql tipo = a.tipo;
+    Num num = a.num;
+    while (operador()) {
+        const QChar op = avancar().texto.at(0);
+        const Expr b = somas ? cadeiaAritmetica(e, false) : unaria(e);
+        const Passo p = passoAritmetico(op, tipo, num, b);
+        prefixos.push_back(p.prefixo);
+        corpo += p.meio;
+        corpo += b.sql;
+        corpo += p.sufixo;
+        tipo = p.tipo;
+        num = p.num;
+    }
+    Expr r;
+    r.tipo = tipo;
+    r.num = num;
+    for (auto i = prefixos.size(); i-- > 0;) {
+        r.sql += prefixos[i];
+    }
+    r.sql += corpo;
+    return r;
+}
+
+Expr Tradutor::aditiva(const Escopo& e) {
+    return cadeiaAritmetica(e, true);
 }
 
 Expr Tradutor::unaria(const Escopo& e) {
-    if (aceitarSimbolo("-")) {
+    if (atual().ehSimbolo("-") || atual().ehSimbolo("+")) {
+        const bool menos = avancar().texto == QLatin1String("-");
+        const Nivel nivel(*this);
         Expr a = unaria(e);
-        a.sql = QStringLiteral("(-") + a.sql + QLatin1Char(')');
+        if (!menos) {
+            return a;
+        }
+        if (a.tipo == TipoSql::Texto) {
+            // SQLite would make a number of any text; SQL Server converts or refuses.
+            a.sql = QStringLiteral("tsql_sub(0, ") + a.sql + QLatin1Char(')');
+            a.num = Num::Nenhum;
+        } else {
+            a.sql = QStringLiteral("(-") + a.sql + QLatin1Char(')');
+        }
         a.tipo = TipoSql::Numero;
         a.coluna = false;
         return a;
-    }
-    if (aceitarSimbolo("+")) {
-        return unaria(e);
     }
     return primaria(e);
 }
@@ -1011,19 +1299,17 @@ Expr Tradutor::primaria(const Escopo& e) {
     const Token& t = atual();
     switch (t.tipo) {
         case Token::Texto:
-            ++m_p;
-            return {Literal(t.texto), TipoSql::Texto, false};
         case Token::Numero:
-            ++m_p;
-            return {t.texto, TipoSql::Numero, false};
+            return literal();
         case Token::Variavel:
             if (t.texto.compare(QLatin1String("@@IDENTITY"), Qt::CaseInsensitive) == 0) {
                 ++m_p;
-                return {QStringLiteral("tsql_identidade()"), TipoSql::Numero, false};
+                // numeric(38,0) on SQL Server
+                return {QStringLiteral("tsql_identidade()"), TipoSql::Numero, false, Num::Exato};
             }
             if (t.texto.compare(QLatin1String("@@TRANCOUNT"), Qt::CaseInsensitive) == 0) {
                 ++m_p;
-                return {QStringLiteral("tsql_trancount()"), TipoSql::Numero, false};
+                return {QStringLiteral("tsql_trancount()"), TipoSql::Numero, false, Num::Int};
             }
             erro(QStringLiteral("variáveis não são aceitas"));
         case Token::Simbolo:
@@ -1090,6 +1376,7 @@ Expr Tradutor::caso(const Escopo& e) {
         erro();
     }
     while (aceitarPalavra("WHEN")) {
+        ++m_termos;
         sql += QStringLiteral(" WHEN ") + expressao(e).sql;
         exigirPalavra("THEN");
         const Expr r = expressao(e);
@@ -1132,7 +1419,7 @@ Expr Tradutor::funcao(const Escopo& e, const Token& nomeToken) {
         f == QLatin1String("SUM") || f == QLatin1String("AVG")) {
         if (f == QLatin1String("COUNT") && aceitarSimbolo("*")) {
             exigirSimbolo(")");
-            return {QStringLiteral("count(*)"), TipoSql::Numero, false};
+            return {QStringLiteral("count(*)"), TipoSql::Numero, false, Num::Int};
         }
         QString distinto;
         if (aceitarPalavra("DISTINCT")) {
@@ -1142,15 +1429,33 @@ Expr Tradutor::funcao(const Escopo& e, const Token& nomeToken) {
         }
         const Expr a = expressao(e);
         exigirSimbolo(")");
-        const TipoSql tipo =
-            (f == QLatin1String("MAX") || f == QLatin1String("MIN")) ? a.tipo : TipoSql::Numero;
-        return {f.toLower() + QLatin1Char('(') + distinto + a.sql + QLatin1Char(')'), tipo, false};
+        const QString argumento = distinto + a.sql + QLatin1Char(')');
+        if (f == QLatin1String("MAX") || f == QLatin1String("MIN")) {
+            return {f.toLower() + QLatin1Char('(') + argumento, a.tipo, false, a.num};
+        }
+        if (f == QLatin1String("COUNT")) {
+            return {QStringLiteral("count(") + argumento, TipoSql::Numero, false, Num::Int};
+        }
+        const bool inteiro = a.num == Num::Int || a.num == Num::Grande;
+        if (f == QLatin1String("AVG") && inteiro) {
+            // The average of integers is an integer on SQL Server, truncated toward zero.
+            return {QStringLiteral("(sum(") + argumento + QStringLiteral(" / count(") + argumento +
+                        QLatin1Char(')'),
+                    TipoSql::Numero, false, a.num};
+        }
+        if (f == QLatin1String("SUM") && a.num == Num::Int) {
+            return {QStringLiteral("tsql_int(sum(") + argumento + QLatin1Char(')'), TipoSql::Numero,
+                    false, Num::Int};
+        }
+        return {f.toLower() + QLatin1Char('(') + argumento, TipoSql::Numero, false,
+                inteiro ? a.num : Num::Nenhum};
     }
     if (f == QLatin1String("SOUNDEX")) {
         return {chamada(QStringLiteral("tsql_soundex"), argumentos(1, 1)), TipoSql::Texto, false};
     }
     if (f == QLatin1String("CHAR") || f == QLatin1String("NCHAR")) {
-        return {chamada(QStringLiteral("tsql_char"), argumentos(1, 1)), TipoSql::Texto, false};
+        return {chamada(QStringLiteral("tsql_") + f.toLower(), argumentos(1, 1)), TipoSql::Texto,
+                false};
     }
     if (f == QLatin1String("GETDATE") || f == QLatin1String("CURRENT_TIMESTAMP")) {
         argumentos(0, 0);
@@ -1166,7 +1471,7 @@ Expr Tradutor::funcao(const Escopo& e, const Token& nomeToken) {
     if (f == QLatin1String("LEN")) {
         const auto a = argumentos(1, 1);
         return {QStringLiteral("tsql_tamanho(rtrim(") + a[0].sql + QStringLiteral(", ' '))"),
-                TipoSql::Numero, false};
+                TipoSql::Numero, false, Num::Int};
     }
     if (f == QLatin1String("SUBSTRING")) {
         return {chamada(QStringLiteral("substr"), argumentos(3, 3)), TipoSql::Texto, false};
@@ -1177,10 +1482,11 @@ Expr Tradutor::funcao(const Escopo& e, const Token& nomeToken) {
     }
     if (f == QLatin1String("ISNULL") || f == QLatin1String("COALESCE")) {
         const auto a = argumentos(2, f == QLatin1String("ISNULL") ? 2 : 64);
-        return {chamada(QStringLiteral("coalesce"), a), a[0].tipo, false};
+        return {chamada(QStringLiteral("coalesce"), a), a[0].tipo, false, a[0].num};
     }
     if (f == QLatin1String("ABS") || f == QLatin1String("ROUND")) {
-        return {chamada(f.toLower(), argumentos(1, 2)), TipoSql::Numero, false};
+        const auto a = argumentos(1, 2);
+        return {chamada(f.toLower(), a), TipoSql::Numero, false, a[0].num};
     }
     if (f == QLatin1String("YEAR") || f == QLatin1String("MONTH") || f == QLatin1String("DAY")) {
         const auto a = argumentos(1, 1);
@@ -1189,7 +1495,7 @@ Expr Tradutor::funcao(const Escopo& e, const Token& nomeToken) {
                                                             : "%d";
         return {QStringLiteral("CAST(strftime('%1', %2) AS INTEGER)")
                     .arg(QLatin1String(formato), a[0].sql),
-                TipoSql::Numero, false};
+                TipoSql::Numero, false, Num::Int};
     }
     if (f == QLatin1String("OBJECTPROPERTY")) {
         const Expr id = expressao(e);
@@ -1218,7 +1524,7 @@ Expr Tradutor::funcao(const Escopo& e, const Token& nomeToken) {
 }
 
 TipoSql Tradutor::tipoDaColuna(const Escopo& e, const QString& qualificador, const QString& coluna,
-                               QString* apelidoEscrito) const {
+                               QString* apelidoEscrito, Num* num) const {
     const QString q = Catalogo::dobrar(qualificador);
     const QString c = Catalogo::dobrar(coluna);
     for (const Escopo* s = &e; s; s = s->pai) {
@@ -1234,6 +1540,9 @@ TipoSql Tradutor::tipoDaColuna(const Escopo& e, const QString& qualificador, con
             }
             if (entrada.tabela) {
                 if (const ColunaCatalogo* cc = entrada.tabela->coluna(coluna)) {
+                    if (num) {
+                        *num = NumDeclarado(cc->tipoDeclarado);
+                    }
                     return cc->tipo;
                 }
             } else if (entrada.colunasDerivadas.contains(c)) {
@@ -1262,7 +1571,8 @@ Expr Tradutor::referenciaColuna(const Escopo& e) {
     Expr r;
     r.coluna = true;
     QString escrito;
-    r.tipo = tipoDaColuna(e, qualificador, coluna, qualificador.isEmpty() ? nullptr : &escrito);
+    r.tipo =
+        tipoDaColuna(e, qualificador, coluna, qualificador.isEmpty() ? nullptr : &escrito, &r.num);
     r.sql =
         (qualificador.isEmpty() ? QString() : escrito + QLatin1Char('.')) + colunaCanonica(coluna);
     return r;
@@ -1564,6 +1874,7 @@ TabelaDef* Tradutor::pendente(const QString& nome) {
 }
 
 void Tradutor::comandoCreate() {
+    const SemParametros semParametros(*this);  // SQLite takes no parameters in DDL
     exigirPalavra("CREATE");
     if (aceitarPalavra("TABLE")) {
         auto t = std::make_unique<TabelaDef>();
@@ -1619,6 +1930,7 @@ void Tradutor::comandoCreate() {
 }
 
 void Tradutor::comandoAlter() {
+    const SemParametros semParametros(*this);
     exigirPalavra("ALTER");
     exigirPalavra("TABLE");
     const QString n = nomeQualificado();
@@ -1699,7 +2011,12 @@ void Tradutor::comandoDrop() {
 }  // namespace
 
 Traducao TraduzirTSql(const QString& sql, const Catalogo& catalogo) {
-    return Tradutor(sql, catalogo).traduzir();
+    return Tradutor(sql, AnalisarLexico(sql), catalogo, false).traduzir();
+}
+
+Traducao TraduzirTSqlParametrizado(const QString& sql, QVector<Token> tokens,
+                                   const Catalogo& catalogo) {
+    return Tradutor(sql, std::move(tokens), catalogo, true).traduzir();
 }
 
 }  // namespace dados

@@ -4,6 +4,7 @@
 #include <QVector>
 
 #include "data/tsql/TSqlCatalogo.h"
+#include "data/tsql/TSqlLexico.h"
 
 // The T-SQL dialect layer: a statement or batch of the program's T-SQL subset is parsed and
 // written out as SQLite SQL that gives SQL Server's result on a register built by this layer
@@ -32,6 +33,12 @@ struct ComandoTraduzido {
     bool identidadeNaTabela = false;
     bool identidadeExplicita = false;
     bool listaDeColunas = false;
+    // Parameter ?i of `sql` is the statement's literal number parametros[i-1] (literals counted
+    // in the order they are written, from 0).
+    QVector<int> parametros;
+    // Thousands of terms (AND/OR chains, IN lists, CASE branches): SQLite's search for equal
+    // constants to compute once is quadratic in them, so it is not asked for.
+    bool muitosTermos = false;
     // Result columns of a query without *: names (a null entry keeps SQLite's name) and types.
     bool temNomes = false;
     QVector<QString> nomes;
@@ -41,8 +48,20 @@ struct ComandoTraduzido {
 struct Traducao {
     QVector<ComandoTraduzido> comandos;
     bool alteraEsquema = false;  // DDL: the catalogue and the cached translations go stale
+    // Literals (texts, numbers, NULL) of the statement, numbered from 0 as written. Those
+    // written into the text (TOP n, aliases, DDL, ORDER BY 1) must be equal, and those whose
+    // kind decided the translation (int, numeric, text...) of the same kind, for a statement
+    // of the same shape to share this translation.
+    int literais = 0;
+    QVector<int> literaisNoTexto;
+    QVector<int> literaisComTipo;
 };
 
+// The SQLite text with every literal written in it.
 Traducao TraduzirTSql(const QString& sql, const Catalogo& catalogo);
+// The same with literals bound as parameters where SQLite takes them (`tokens` are the
+// statement's, from AnalisarLexico).
+Traducao TraduzirTSqlParametrizado(const QString& sql, QVector<Token> tokens,
+                                   const Catalogo& catalogo);
 
 }  // namespace dados

@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <functional>
+
+#include "EsquemaProduto.h"
+#include "data/ado/clsADO.h"
+#include "data/base/Diagnostico.h"
+#include "data/base/TabelaErros.h"
+#include "data/base/ValorSeNulo.h"
+#include "data/tsql/MotorEmbutido.h"
+#include "data/tsql/OperadoresTSql.h"
+#include "support/ImprimirQt.h"
+#include "support/TempRegister.h"
+
+// Statements whose plain SQLite reading differs from SQL Server's: each gives SQL Server's
+// result or a clear refusal. Also the nesting limit, long chains and the translation cache.
+namespace {
+
+class SemanticaTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(reg.exec(EsquemaProdutoTeste()));
+        QFile::remove(dados::ArquivoDiagnostico());
+    }
+
+    void exec(const QString& sql) {
+        EXPECT_TRUE(ado.ExecutarSQL(reg.conn(), sql))
+            << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
+            << sql.left(200).toStdString();
+    }
+    QStringList linhas(const QString& sql) {
+        Recordset rs;
+        QStringList r;
+        if (!ado.AbrirRecordset(reg.conn(), rs, sql)) {
+            ADD_FAILURE() << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
+                          << sql.left(200).toStdString();
+            return r;
+        }
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QStringList celulas;
+            for (int i = 0; i < rs.FieldCount(); ++i) {
+                const QVariant v = rs.Fields(i).Value();
+                celulas << (v.isNull() ? QStringLiteral("<NULL>") : TextoDoValor(v));
+            }
+            r << celulas.join(QLatin1Char('|'));
+        }
+        return r;
+    }
+    QString um(const QString& sql) { return linhas(sql).value(0); }
+    qint32 falha(const QString& sql) {
+        Recordset rs;
+        EXPECT_FALSE(ado.AbrirRecordset(reg.conn(), rs, sql)) << sql.left(200).toStdString();
+        return ado.ErrorNumber();
+    }
+    static QString log() {
+        QFile f(dados::ArquivoDiagnostico());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    dados::MotorEmbutido& motor() {
+        return dynamic_cast<dados::MotorEmbutido&>(reg.conn().engine());
+    }
+
+    TempRegister reg;
+    clsADO ado;
+};
+
+}  // namespace
+
+TEST_F(SemanticaTest, RangesAndUnionsKeepSqlServerMeaning) {
+    for (int i = 1; i <= 5; ++i) {
+        exec(QStringLiteral("INSERT INTO Paciente (Nome) VALUES ('P%1')").arg(i));
+    }
+    EXPECT_EQ(linhas("SELECT ID_Paciente FROM Paciente WHERE ID_Paciente NOT BETWEEN 2 AND 4 "
+                     "ORDER BY ID_Paciente"),
+              QStringList({"1", "5"}));
+    EXPECT_EQ(linhas("SELECT ID_Paciente FROM Paciente WHERE NOT ID_Paciente BETWEEN 2 AND 4 "
+                     "AND ID_Paciente > 1"),
+              QStringList({"5"}));
+    // SQL Server would limit only the first member; SQLite would limit the union.
+    EXPECT_EQ(falha("SELECT TOP 1 Nome FROM Paciente UNION SELECT Nome FROM Paciente"),
+              dados::ErroComando);
+    EXPECT_EQ(falha("SELECT Nome FROM Paciente UNION ALL SELECT TOP 1 Nome FROM Paciente"),
+              dados::ErroComando);
+    EXPECT_EQ(linhas("SELECT TOP 2 ID_Paciente FROM Paciente ORDER BY ID_Paciente DESC"),
+              QStringList({"5", "4"}));
+    // The case-insensitive collation decides what is a duplicate, for literals too.
+    EXPECT_EQ(linhas("SELECT 'a' UNION SELECT 'A'").size(), 1);
+    EXPECT_EQ(linhas("SELECT DISTINCT Nome + '' FROM Paciente WHERE ID_Paciente < 3 UNION "
+                     "SELECT 'p1'")
+                  .size(),
+              2);
+}
+
+TEST_F(SemanticaTest, ArithmeticFailsWhereSqlServerFails) {
+    EXPECT_EQ(falha("SELECT 1/0"), dados::ErroComando);
+    EXPECT_TRUE(log().contains("Divide by zero error encountered."));
+    EXPECT_EQ(falha("SELECT 7 % 0"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT 1.5 / 0"), dados::ErroComando);
+    EXPECT_EQ(falha("SELECT 2147483647+1"), dados::ErroDadosLongos);
+    EXPECT_TRUE(
+        log().contains("Arithmetic overflow error converting expression to data type "
+                       "int."));
+    EXPECT_EQ(falha("SELECT 65536 * 65536"), dados::ErroDadosLongos);
+    EXPECT_EQ(falha("SELECT '1.5'+1"), dados::ErroConversao);
+    EXPECT_TRUE(
+        log().contains("Conversion failed when converting the nvarchar value '1.5' to "
+                       "data type int."));
+    EXPECT_EQ(falha("SELECT 'abc' - 1"), dados::ErroConversao);
+    EXPECT_EQ(falha("SELECT 'a' * 'b'"), dados::ErroComando);
+    // What SQL Server computes.
+    EXPECT_EQ(um("SELECT 2147483647 + 1.0"), "2147483648");
+    EXPECT_EQ(um("SELECT 2147483648 + 1"), "2147483649");
+    EXPECT_EQ(um("SELECT '1' + 1, ' 2 ' * 3, '1.5' + 1.0"), "2|6|2,5");
+    EXPECT_EQ(um("SELECT 7.5 % 2, 7 % 2, -7 % 2, 7 / 2, -7 / 2, 7.0 / 2"), "1,5|1|-1|3|-3|3,5");
+    EXPECT_EQ(um("SELECT 1 + 2 * 3 - 4 / 2, (1 + 2) * 3"), "5|9");
+    exec("INSERT INTO Paciente (Nome, ID_Convenio_Plano) VALUES ('A', 1)");
+    exec("INSERT INTO Paciente (Nome, ID_Convenio_Plano) VALUES ('B', 2)");
+    exec("INSERT INTO Paciente (Nome, ID_Convenio_Plano) VALUES ('C', -4)");
+    EXPECT_EQ(um("SELECT AVG(ID_Convenio_Plano) FROM Paciente WHERE ID_Convenio_Plano > 0"), "1");
+    EXPECT_EQ(um("SELECT AVG(ID_Convenio_Plano) FROM Paciente WHERE ID_Convenio_Plano < 2"), "-1");
+    EXPECT_EQ(um("SELECT AVG(ID_Convenio_Plano * 1.0) FROM Paciente WHERE "
+                 "ID_Convenio_Plano > 0"),
+              "1,5");
+    EXPECT_EQ(um("SELECT SUM(ID_Paciente), COUNT(ID_Paciente) + 1 FROM Paciente"), "6|4");
+    EXPECT_EQ(falha("SELECT ID_Convenio_Plano * 2147483647 FROM Paciente"), dados::ErroDadosLongos);
+    EXPECT_EQ(um("SELECT Nome + 'x' FROM Paciente WHERE ID_Paciente = 1 + 0"), "Ax");
+}
+
+TEST_F(SemanticaTest, TextsComparesAndConvertsAsSqlServer) {
+    exec(
+        "INSERT INTO Paciente (Nome, Cidade, Data_Nascimento) VALUES ('ÁGUA', 'São Paulo', "
+        "'19700621')");
+    exec("INSERT INTO Paciente (Nome, Data_Nascimento) VALUES ('agua', '1970-06-22 10:30')");
+    // LIKE ignores case for every letter, not accents; [sets] and ESCAPE work.
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Nome LIKE 'água'"), QStringList({"ÁGUA"}));
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Nome NOT LIKE 'Á%'"), QStringList({"agua"}));
+    EXPECT_EQ(linhas("SELECT Cidade FROM Paciente WHERE Cidade LIKE 'S[aã]o %'").size(), 1);
+    EXPECT_TRUE(dados::CasarLikeTSql("50%", "50!%", QLatin1Char('!')));
+    EXPECT_FALSE(dados::CasarLikeTSql("500", "50!%", QLatin1Char('!')));
+    EXPECT_TRUE(dados::CasarLikeTSql("b", "[^a]"));
+    EXPECT_TRUE(dados::CasarLikeTSql("AXYZB", "a%%_b"));
+    EXPECT_FALSE(dados::CasarLikeTSql("ab", "a_b"));
+    EXPECT_TRUE(dados::CasarLikeTSql(QString(5000, 'a'), "%a%a%a%b%") == false);
+
+    // Date literals in SQL Server's unseparated form are dates.
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Data_Nascimento = '19700621'"),
+              QStringList({"ÁGUA"}));
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Data_Nascimento BETWEEN '19700621' AND "
+                     "'1970-06-22 23:00' ORDER BY Nome")
+                  .size(),
+              2);
+    EXPECT_EQ(linhas("SELECT Nome FROM Paciente WHERE Data_Nascimento IN ('19700621', "
+                     "'20000101')")
+                  .size(),
+              1);
+    EXPECT_EQ(falha("SELECT Nome FROM Paciente WHERE Data_Nascimento = '19701321'"),
+              dados::ErroConversao);
+    exec("UPDATE Paciente SET Data_Nascimento = '20010203' WHERE Nome = 'agua'");
+    EXPECT_EQ(um("SELECT YEAR(Data_Nascimento) FROM Paciente WHERE Nome = 'agua'"), "2001");
+    EXPECT_EQ(dados::DataDoLiteralTSql("20010203 08:15:30.250"), "2001-02-03 08:15:30.250");
+    EXPECT_TRUE(dados::DataDoLiteralTSql("03/02/2001").isNull());  // depends on DATEFORMAT
+
+    // CHAR is Windows-1252; NCHAR is the code point.
+    EXPECT_EQ(um("SELECT CHAR(128), CHAR(65), NCHAR(8364), CHAR(300)"), "€|A|€|<NULL>");
+    // A NUL inside a text neither hides characters from the length check nor from LEN.
+    EXPECT_EQ(um("SELECT LEN('a' + CHAR(0) + 'bc ')"), "4");
+    EXPECT_FALSE(ado.ExecutarSQL(reg.conn(),
+                                 "INSERT INTO Paciente (Estado) VALUES ('A' + "
+                                 "CHAR(0) + 'BC')"));
+    EXPECT_EQ(ado.ErrorNumber(), dados::ErroDadosLongos);
+    exec("INSERT INTO Paciente (Estado) VALUES ('A' + CHAR(0))");
+    EXPECT_EQ(um("SELECT LEN(Estado) FROM Paciente WHERE Estado IS NOT NULL"), "2");
+}
+
+TEST_F(SemanticaTest, DeepNestingIsRefusedAndLongChainsRun) {
+    const auto aninhado = [](int n, const QString& abre, const QString& meio,
+                             const QString& fecha) {
+        QString s = QStringLiteral("SELECT ");
+        for (int i = 0; i < n; ++i) {
+            s += abre;
+        }
+        s += meio;
+        for (int i = 0; i < n; ++i) {
+            s += fecha;
+        }
+        return s;
+    };
+    EXPECT_EQ(um(aninhado(40, "(", "1", ")")), "1");
+    dados::SilenciarDiagnosticoNoTerminal(true);
+    for (const QString& sql :
+         {aninhado(100000, "(", "1", ")"), aninhado(100000, "(SELECT ", "1", ")"),
+          aninhado(100000, "NOT ", "1 = 1", ""), aninhado(100000, "-", "1", ""),
+          aninhado(100000, "CASE WHEN 1 = 1 THEN ", "1", " END"),
+          aninhado(100000, "ABS(", "1", ")"), aninhado(100000, "(", "1", "")}) {
+        EXPECT_EQ(falha(sql), dados::ErroComando);
+    }
+    dados::SilenciarDiagnosticoNoTerminal(false);
+    EXPECT_TRUE(log().contains("nested too deeply"));
+
+    // 100,000-term chains translate in linear time and run.
+    QStringList termos;
+    for (int i = 0; i < 100000; ++i) {
+        termos << QStringLiteral("%1 = %1").arg(i % 7);
+    }
+    EXPECT_EQ(um("SELECT COUNT(*) WHERE " + termos.join(" AND ")), "1");
+    EXPECT_EQ(um("SELECT COUNT(*) WHERE 1 = 2 OR " + termos.join(" OR ")), "1");
+    QStringList parcelas(100000, QStringLiteral("1"));
+    Recordset rs;
+    // Too deep for SQLite's expression tree or a result: never a crash.
+    if (ado.AbrirRecordset(reg.conn(), rs, "SELECT " + parcelas.join(" + "))) {
+        EXPECT_EQ(rs.Fields(0).Value().toInt(), 100000);
+    }
+}
+
+TEST_F(SemanticaTest, StatementsOfOneShapeShareATranslation) {
+    auto& m = motor();
+    const auto a =
+        m.traducaoParametrizada("SELECT Nome FROM Paciente WHERE ID_Paciente = 1 AND Nome = 'x'");
+    const auto b =
+        m.traducaoParametrizada("SELECT Nome FROM Paciente WHERE ID_Paciente = 22 AND Nome = 'y'");
+    EXPECT_EQ(a.get(), b.get());
+    // The kind of a literal is part of the shape: int, wider integer, decimal, text.
+    EXPECT_NE(m.traducaoParametrizada("SELECT 2147483647 + 1").get(),
+              m.traducaoParametrizada("SELECT 2147483648 + 1").get());
+    EXPECT_NE(m.traducaoParametrizada("SELECT 1 + 1").get(),
+              m.traducaoParametrizada("SELECT '1' + 1").get());
+
+    // For running elsewhere, the text comes with its literals written back in.
+    EXPECT_EQ(m.traduzir("SELECT Nome FROM Paciente WHERE RG = N'a?1''b' OR ID_Paciente = 7")
+                  ->comandos[0]
+                  .sql,
+              "SELECT \"Nome\" FROM \"Paciente\" WHERE ((\"RG\" = 'a?1''b') OR "
+              "(\"ID_Paciente\" = 7))");
+    for (int i = 1; i <= 4; ++i) {
+        exec(QStringLiteral("INSERT INTO Paciente (Nome, RG) VALUES ('O''Hara %1', N'%2')")
+                 .arg(i)
+                 .arg(i * 11));
+    }
+    EXPECT_EQ(um("SELECT Nome FROM Paciente WHERE RG = '33'"), "O'Hara 3");
+    EXPECT_EQ(um("SELECT Nome FROM Paciente WHERE RG = '44'"), "O'Hara 4");
+    // Literals that shape the text stay in it: TOP, ORDER BY positions, aliases.
+    EXPECT_EQ(linhas("SELECT TOP 1 ID_Paciente FROM Paciente ORDER BY 1 DESC"), QStringList({"4"}));
+    EXPECT_EQ(linhas("SELECT TOP 2 ID_Paciente FROM Paciente ORDER BY 1 DESC"),
+              QStringList({"4", "3"}));
+    EXPECT_EQ(linhas("SELECT TOP 1 ID_Paciente, Nome FROM Paciente ORDER BY 2"),
+              QStringList({"1|O'Hara 1"}));
+    Recordset rs;
+    ASSERT_TRUE(ado.AbrirRecordset(reg.conn(), rs, "SELECT 1 AS 'um', 2 AS 'dois'"));
+    EXPECT_EQ(rs.Fields(1).Name(), "dois");
+    ASSERT_TRUE(ado.AbrirRecordset(reg.conn(), rs, "SELECT 1 AS 'tres', 2 AS 'quatro'"));
+    EXPECT_EQ(rs.Fields(1).Name(), "quatro");
+
+    // Bounded in bytes: one-off shapes push the oldest out.
+    const QString longo(2000, QLatin1Char('x'));
+    for (int i = 0; i < 3000; ++i) {
+        m.traducaoParametrizada(QStringLiteral("SELECT 1 AS [%1%2]").arg(longo).arg(i));
+    }
+    EXPECT_LE(m.bytesEmCache(), dados::MotorEmbutido::kLimiteCache);
+    EXPECT_GT(m.bytesEmCache(), dados::MotorEmbutido::kLimiteCache / 2);
+    EXPECT_EQ(um("SELECT Nome FROM Paciente WHERE RG = '22'"), "O'Hara 2");
+}
+
+// Statements that SQLite and SQL Server read alike (integers without overflow or division,
+// comparisons, NULLs, AND/OR/NOT, ranges, lists, CASE) give the same rows through the dialect
+// layer as on plain SQLite.
+TEST(DiferencialTSql, SameRowsAsPlainSqlite) {
+    TempRegister reg;
+    ASSERT_TRUE(
+        reg.exec("CREATE TABLE [dbo].[T] ([a] [int] NULL, [b] [int] NULL, [c] [int] NULL)"));
+    sqlite3* puro = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &puro), SQLITE_OK);
+    sqlite3_exec(puro, "CREATE TABLE T (a INT, b INT, c INT)", nullptr, nullptr, nullptr);
+    QRandomGenerator r(6211970);
+    const auto valor = [&r]() -> QString {
+        const int v = r.bounded(9);
+        return v == 8 ? QStringLiteral("NULL") : QString::number(v - 3);
+    };
+    for (int i = 0; i < 60; ++i) {
+        const QString ins = QStringLiteral("INSERT INTO T (a, b, c) VALUES (%1, %2, %3)")
+                                .arg(valor(), valor(), valor());
+        ASSERT_TRUE(reg.exec(ins));
+        sqlite3_exec(puro, ins.toUtf8().constData(), nullptr, nullptr, nullptr);
+    }
+    const char* const colunas[] = {"a", "b", "c"};
+    std::function<QString(int)> termo = [&](int d) -> QString {
+        const int k = r.bounded(d > 2 ? 2 : 5);
+        if (k == 0) {
+            return QString::fromLatin1(colunas[r.bounded(3)]);
+        }
+        if (k == 1) {
+            return QString::number(r.bounded(7) - 3);
+        }
+        if (k == 2) {
+            static const char* const ops[] = {" + ", " - ", " * "};
+            return "(" + termo(d + 1) + ops[r.bounded(3)] + termo(d + 1) + ")";
+        }
+        if (k == 3) {
+            return "CASE WHEN " + termo(d + 1) + " > " + termo(d + 1) + " THEN " + termo(d + 1) +
+                   " ELSE " + termo(d + 1) + " END";
+        }
+        return "-(" + termo(d + 1) + ")";
+    };
+    std::function<QString(int)> predicado = [&](int d) -> QString {
+        switch (r.bounded(d > 2 ? 5 : 8)) {
+            case 0: {
+                static const char* const ops[] = {" = ", " <> ", " < ", " > ", " <= ", " >= "};
+                return termo(d) + ops[r.bounded(6)] + termo(d);
+            }
+            case 1:
+                return termo(d) + (r.bounded(2) ? " NOT" : "") + " BETWEEN " + termo(d) + " AND " +
+                       termo(d);
+            case 2:
+                return termo(d) + (r.bounded(2) ? " NOT" : "") + " IN (" + termo(d) + ", " +
+                       termo(d) + ")";
+            case 3:
+                return termo(d) + (r.bounded(2) ? " IS NOT NULL" : " IS NULL");
+            case 4:
+                return "NOT " + predicado(d + 1);
+            case 5:
+                return "(" + predicado(d + 1) + " AND " + predicado(d + 1) + ")";
+            case 6:
+                return "(" + predicado(d + 1) + " OR " + predicado(d + 1) + ")";
+            default:
+                return predicado(d + 1) + " AND " + predicado(d + 1) + " OR " + predicado(d + 1);
+        }
+    };
+    const auto linhasPuras = [&](const QString& sql) {
+        QStringList r;
+        sqlite3_stmt* st = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(puro, sql.toUtf8().constData(), -1, &st, nullptr), SQLITE_OK)
+            << sql.toStdString();
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList c;
+            for (int i = 0; i < 3; ++i) {
+                c << (sqlite3_column_type(st, i) == SQLITE_NULL
+                          ? QStringLiteral("NULL")
+                          : QString::number(sqlite3_column_int64(st, i)));
+            }
+            r << c.join('|');
+        }
+        sqlite3_finalize(st);
+        return r;
+    };
+    for (int i = 0; i < 400; ++i) {
+        const QString sql = "SELECT a, b, c FROM T WHERE " + predicado(0) + " ORDER BY a, b, c";
+        Recordset rs;
+        rs.Open(sql, reg.conn());
+        QStringList nossas;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QStringList c;
+            for (int k = 0; k < 3; ++k) {
+                const QVariant v = rs.Fields(k).Value();
+                c << (v.isNull() ? QStringLiteral("NULL") : QString::number(v.toLongLong()));
+            }
+            nossas << c.join('|');
+        }
+        ASSERT_EQ(nossas, linhasPuras(sql)) << sql.toStdString();
+    }
+    sqlite3_close(puro);
+}
