@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "data/Diagnostico.h"
+#include "data/base/Diagnostico.h"
 
 namespace {
 MostrarMensagemFn& sinkAtual() {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "data/Diagnostico.h"
+#include "data/base/Diagnostico.h"
 
 namespace {
 MsgBoxHandler& handlerAtual() {

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "data/Diagnostico.h"
+#include "data/base/Diagnostico.h"
 #include "support/ImprimirQt.h"
 
 namespace {
