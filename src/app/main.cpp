@@ -14,6 +14,7 @@
 #include "main/frmPrincipal.h"
 #include "merge/GrupoComConflito.h"
 #include "merge/frmCompararPacientes.h"
+#include "settings/Configuracao.h"
 #include "ui/MsgBox.h"
 
 namespace {
@@ -143,6 +144,13 @@ int main(int argc, char** argv) {
     // Digit grouping "1.234" and dates dd/MM/yyyy whatever the machine's own locale.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     QApplication app(argc, argv);
+    // One settings store, "Cadunir", whatever the executable is called; the lower-case store
+    // that earlier versions took from the executable's name is folded into it once.
+    QCoreApplication::setOrganizationName(kAplicacaoCadunir);
+    QCoreApplication::setApplicationName(kAplicacaoCadunir);
+    if (!MigrarConfiguracaoAntiga()) {
+        std::fprintf(stderr, "cadunir: the old settings could not be copied; kept for next time\n");
+    }
 
     const QString login = qEnvironmentVariable("CADUNIR_DEMO_LOGIN");
     if (!login.isEmpty()) {

@@ -659,7 +659,7 @@ bool frmPrincipal::Ler_INI(const QString& fFullPathINI) {
 
 namespace {
 
-const QString kAplicacao = QStringLiteral("Cadunir");
+const QString& kAplicacao = kAplicacaoCadunir;
 const QString kSecaoCriterios = QStringLiteral("Criterios");
 
 struct ChaveCriterio {

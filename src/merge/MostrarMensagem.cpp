@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "data/base/Diagnostico.h"
+
 namespace {
 MostrarMensagemFn& sinkAtual() {
     static MostrarMensagemFn sink;
@@ -10,7 +12,8 @@ MostrarMensagemFn& sinkAtual() {
 }
 }  // namespace
 
-void MostrarMensagem(const QString& texto) {
+void MostrarMensagem(const QString& mensagem) {
+    const QString texto = dados::MascararSenhas(mensagem);
     if (const MostrarMensagemFn& sink = sinkAtual()) {
         sink(texto);
         return;

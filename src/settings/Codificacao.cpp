@@ -26,6 +26,24 @@ char ByteWindows1252(char16_t c) {
 
 }  // namespace
 
+bool SoAscii(const QByteArray& bytes) {
+    for (const char b : bytes) {
+        if (static_cast<unsigned char>(b) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Utf8Valido(const QByteArray& bytes) {
+    if (SoAscii(bytes)) {
+        return true;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString texto = utf8.decode(bytes);  // the decoder works only when its result is taken
+    return !utf8.hasError();
+}
+
 QString Decodificar(const QByteArray& bytes, Codificacao& usada) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString texto = utf8(bytes);

@@ -10,6 +10,11 @@ enum class Codificacao { Utf8, Windows1252 };
 // Decodes as UTF-8 when the bytes are valid UTF-8 (plain ASCII included), else as
 // Windows-1252, which takes any byte; `usada` tells which.
 QString Decodificar(const QByteArray& bytes, Codificacao& usada);
+// True when every byte is below 0x80: both encodings read such bytes alike, so they say
+// nothing about which one the file is in.
+bool SoAscii(const QByteArray& bytes);
+// True when the bytes read as valid UTF-8 (what Decodificar would take them for).
+bool Utf8Valido(const QByteArray& bytes);
 // A character Windows-1252 cannot hold is written as "?", as the Windows ANSI calls do.
 QByteArray Codificar(const QString& texto, Codificacao codificacao);
 

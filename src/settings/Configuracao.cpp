@@ -1,8 +1,12 @@
 #include "settings/Configuracao.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <memory>
+
+const QString kAplicacaoCadunir = QStringLiteral("Cadunir");
 
 namespace {
 
@@ -52,4 +56,44 @@ bool SaveSetting(const QString& fAppName, const QString& fSection, const QString
     armazem->setValue(Chave(fSection, fKey), fSetting);
     armazem->sync();
     return armazem->status() == QSettings::NoError;
+}
+
+bool MigrarConfiguracaoAntiga(const QString& fAppName, const QString& fAppNameAntigo) {
+    if (fAppName.isEmpty() || fAppNameAntigo.isEmpty() || fAppName == fAppNameAntigo) {
+        return true;
+    }
+#ifdef Q_OS_WIN
+    if (fAppName.compare(fAppNameAntigo, Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+#endif
+    const auto antigo = Armazem(fAppNameAntigo);
+    const QString arquivoAntigo = antigo->fileName();
+    if (antigo->format() == QSettings::IniFormat && !QFileInfo::exists(arquivoAntigo)) {
+        return true;
+    }
+    const auto novo = Armazem(fAppName);
+    if (QFileInfo(novo->fileName()) == QFileInfo(arquivoAntigo)) {
+        return true;  // a case-insensitive file system: one file already
+    }
+    const QStringList chaves = antigo->allKeys();
+    for (const QString& chave : chaves) {
+        if (!novo->contains(chave)) {
+            novo->setValue(chave, antigo->value(chave));
+        }
+    }
+    novo->sync();
+    if (novo->status() != QSettings::NoError) {
+        return false;
+    }
+#ifdef Q_OS_WIN
+    antigo->clear();
+    antigo->sync();
+    return true;
+#else
+    // Renamed, not deleted: nothing of the old file is lost should the copy be questioned.
+    const QString migrado = arquivoAntigo + QStringLiteral(".migrado");
+    QFile::remove(migrado);
+    return QFile::rename(arquivoAntigo, migrado);
+#endif
 }

@@ -40,6 +40,9 @@ bool MesmoNome(QStringView a, QStringView b) {
     return Aparar(a).compare(Aparar(b), Qt::CaseInsensitive) == 0;
 }
 
+// Keeps a Windows-1252 file from being read as UTF-8 (see BytesNaCodificacao).
+const QString kMarcaWindows1252 = QStringLiteral("; Codificação: Windows-1252");
+
 // One line of the file, as the reader sees it.
 struct Linha {
     enum Tipo { Outra, Secao, Chave } tipo = Outra;
@@ -73,6 +76,9 @@ struct ArquivoINI {
     QStringList linhas;
     QStringList fins;
     Codificacao codificacao = CodificacaoNativa();
+    // False while the file holds nothing but ASCII: then its bytes have not chosen an
+    // encoding yet, and the first other character is written in the native one.
+    bool decidida = false;
     bool bom = false;
     QString fimDeLinha;  // the file's own, for the lines we add
 
@@ -157,7 +163,12 @@ ArquivoINI Ler(const QString& caminho) {
         ini.bom = true;
         bytes.remove(0, 3);
     }
-    const QString texto = Decodificar(bytes, ini.codificacao);
+    ini.decidida = ini.bom || !SoAscii(bytes);
+    Codificacao lida = Codificacao::Utf8;
+    const QString texto = Decodificar(bytes, lida);
+    if (ini.decidida) {
+        ini.codificacao = lida;
+    }
     qsizetype inicio = 0;
     for (qsizetype i = 0; i < texto.size(); ++i) {
         if (texto[i] != u'\r' && texto[i] != u'\n') {
@@ -180,16 +191,49 @@ ArquivoINI Ler(const QString& caminho) {
     return ini;
 }
 
-void Gravar(const QString& caminho, const ArquivoINI& ini) {
-    if (const qint32 numero = NumeroErroGravacao(caminho)) {
-        throw FalhaExecucao{numero};
-    }
-    QByteArray bytes = ini.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+QByteArray Bytes(const ArquivoINI& ini) {
     QString texto;
     for (qsizetype i = 0; i < ini.linhas.size(); ++i) {
         texto += ini.linhas[i] + ini.fins[i];
     }
-    bytes += Codificar(texto, ini.codificacao);
+    return Codificar(texto, ini.codificacao);
+}
+
+bool EMarca(const QString& linha) {
+    return Aparar(linha) == kMarcaWindows1252;
+}
+
+// The file's encoding is told by its bytes alone (valid UTF-8 or not), so a Windows-1252 file
+// whose rewritten bytes happen to be valid UTF-8 (its only other bytes sat on the line just
+// replaced, or what is left reads as UTF-8 sequences by chance) would be taken for UTF-8 next
+// time, and its other values would change. Such a file gets the marker line at its top: a
+// comment that both readers skip and whose "çã" is no valid UTF-8 in Windows-1252.
+QByteArray BytesNaCodificacao(ArquivoINI& ini) {
+    if (ini.codificacao == Codificacao::Utf8) {
+        // An editor re-saved a marked file as UTF-8: the marker no longer tells the truth.
+        for (qsizetype i = ini.linhas.size() - 1; i >= 0; --i) {
+            if (EMarca(ini.linhas[i])) {
+                ini.linhas.removeAt(i);
+                ini.fins.removeAt(i);
+            }
+        }
+        return Bytes(ini);
+    }
+    QByteArray bytes = Bytes(ini);
+    if ((ini.decidida || !SoAscii(bytes)) && Utf8Valido(bytes)) {
+        ini.linhas.prepend(kMarcaWindows1252);
+        ini.fins.prepend(ini.fimDeLinha);
+        bytes = Bytes(ini);
+    }
+    return bytes;
+}
+
+void Gravar(const QString& caminho, ArquivoINI& ini) {
+    if (const qint32 numero = NumeroErroGravacao(caminho)) {
+        throw FalhaExecucao{numero};
+    }
+    QByteArray bytes = ini.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    bytes += BytesNaCodificacao(ini);
     // Written beside and renamed over the old file, so a failure half-way never leaves the
     // connection string half-written.
     QSaveFile arquivo(caminho);

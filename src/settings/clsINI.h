@@ -6,7 +6,9 @@
 // the Windows private-profile calls do: section and key names match without regard to case,
 // the first of repeated sections or keys wins, blanks around names and values are ignored
 // and a value in matching quotes loses them. A file may be in UTF-8 or in the Windows ANSI
-// code page; each is read correctly and written back in its own encoding.
+// code page; each is read correctly and written back in its own encoding. Once a file holds
+// anything but ASCII its encoding is fixed for good: a Windows-1252 file whose bytes would
+// otherwise pass for UTF-8 gets a comment line at its top that keeps it Windows-1252.
 //
 // A missing file, section or key is no failure: the reads give the default. A failure of the
 // file itself (a folder as path, no permission, a full disk, a line break in a name or value)

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "data/base/Diagnostico.h"
+
 namespace {
 MsgBoxHandler& handlerAtual() {
     static MsgBoxHandler handler;
@@ -14,7 +16,9 @@ MsgBoxHandler DefinirMsgBoxHandler(MsgBoxHandler handler) {
     return std::exchange(handlerAtual(), std::move(handler));
 }
 
-void MsgBox(const QString& texto) {
+void MsgBox(const QString& mensagem) {
+    // A message may carry a driver's text or a piece of a connection string.
+    const QString texto = dados::MascararSenhas(mensagem);
     if (handlerAtual()) {
         handlerAtual()(texto);
         return;

@@ -21,9 +21,9 @@ constexpr int kLargura = 245;
 constexpr int kAltura = 127;
 constexpr int kEnter = 13;
 
-// Settings are kept under the program's name (the executable's, unless main sets another).
-QString NomeAplicacao() {
-    return QCoreApplication::applicationName();
+// The program's one settings store, the same as the grouping ticks'.
+const QString& NomeAplicacao() {
+    return kAplicacaoCadunir;
 }
 
 // Passwords show one "*" per character, whatever the platform's own mask is.

@@ -135,6 +135,10 @@ TEST(OdbcConnectionString, BadStringsFailWithATextThatNamesTheFault) {
     ErroNumerado e = falhaDe("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\x.mdb");
     EXPECT_EQ(e.Number(), ErroProvedor);
     EXPECT_TRUE(e.Description().contains("Microsoft.Jet.OLEDB.4.0")) << e.what();
+    // A mis-braced provider swallows the password: its value is no name and is not repeated.
+    e = falhaDe("Provider={SQLOLEDB;Password=S3gr3d0;User ID=sa};Data Source=SRV");
+    EXPECT_EQ(e.Number(), ErroProvedor);
+    EXPECT_FALSE(e.Description().contains("S3gr3d0")) << e.what();
 
     e = falhaDe("Provider=SQLOLEDB;Data Source=SRV;Password=\"abc;User ID=sa");
     EXPECT_TRUE(e.Description().contains("aspas")) << e.what();

@@ -311,6 +311,15 @@ TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
     e = falhaDe([] { CriarEngineOdbc("DSN=Fonte_Ausente")->open(); });
     EXPECT_TRUE(e.Description().contains("\"Fonte_Ausente\"")) << e.what();
 
+    // A brace that swallows the password into the driver's or the source's name: the message
+    // leaves the name out.
+    for (const char* cadeia :
+         {"Driver={Ausente;PWD=Segr3do!};UID=sa", "DSN={Ausente;Pwd=Segr3do!}"}) {
+        e = falhaDe([cadeia] { CriarEngineOdbc(cadeia)->open(); });
+        EXPECT_EQ(e.Number(), ErroNaoEspecificado) << cadeia;
+        EXPECT_FALSE(e.Description().contains("Segr3do")) << e.what();
+    }
+
     // The default SQL Server driver is not registered here: the failure names it, and the
     // password of the string never reaches the log.
     qunsetenv("CADUNIR_ODBC_DRIVER");

@@ -264,6 +264,38 @@ TEST_F(JanelaPrincipal, ConnectionRetriesOnceSilentlyThenReportsAndEnds) {
     EXPECT_EQ(DE().Conexao.State(), adStateOpen);
 }
 
+TEST_F(JanelaPrincipal, ABadConnectionStringNeverShowsOrLogsItsPassword) {
+    const QString log = dados::ArquivoDiagnostico();
+    QFile antes(log);
+    const qint64 inicio = antes.exists() ? antes.size() : 0;
+    const QStringList cadeias = {
+        // The brace swallows the password into the provider's value.
+        "Provider={SQLOLEDB;Password=S3grXq9w;User ID=sa};Data Source=SRV",
+        "Provider=SQLOLEDB;User ID=sa;Password=S3grXq9w",  // no server
+        "Provider=SQLOLEDB;Data Source=SRV,porta;Password=S3grXq9w",
+        // A no-break space before "=": still the password.
+        "Driver={Driver Que Nao Existe};Server=SRV;UID=sa;PWD\u00A0={S3gr;Xq9w}",
+        "Provider=Nada;Pwd=S3grXq9w",
+        "Data Source=SRV;Password=\"S3gr;Xq9w",
+    };
+    for (const QString& cadeia : cadeias) {
+        mensagens.Limpar();
+        EscreverINI(("[Tessivar]\nCONN_SERVER=" + cadeia + "\n").toUtf8());
+        frmPrincipal janela;
+        EXPECT_FALSE(janela.Form_Load());
+        ASSERT_EQ(mensagens.Textos().size(), 1) << cadeia.toStdString();
+        EXPECT_FALSE(mensagens.Textos()[0].contains("S3gr")) << mensagens.Textos()[0].toStdString();
+        EXPECT_FALSE(mensagens.Textos()[0].contains("Xq9w")) << mensagens.Textos()[0].toStdString();
+    }
+    QFile depois(log);
+    ASSERT_TRUE(depois.open(QIODevice::ReadOnly));
+    depois.seek(inicio);
+    const QByteArray registrado = depois.readAll();
+    EXPECT_FALSE(registrado.isEmpty());
+    EXPECT_FALSE(registrado.contains("S3gr")) << registrado.toStdString();
+    EXPECT_FALSE(registrado.contains("Xq9w")) << registrado.toStdString();
+}
+
 TEST_F(JanelaPrincipal, OnlyAdministratorsGetInAndAWrongPasswordMayBeRetried) {
     paciente("ANA", QString(), "LIMA");
     paciente("ANA", QString(), "LIMA");

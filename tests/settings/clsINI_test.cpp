@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "data/base/ErroNumerado.h"
+#include "settings/Codificacao.h"
 #include "settings/clsINI.h"
 #include "support/ImprimirQt.h"
 
@@ -152,6 +153,52 @@ TEST_F(clsINITest, ReadsWindows1252AndUtf8AndWritesEachBackInItsOwn) {
     EXPECT_EQ(ini.GetValorTexto("Tessivar", "Campo", ""), "Prontuário");
     ini.SetValorTexto("Tessivar", "Novo", "Ação ☃");
     EXPECT_EQ(Conteudo(), "\xEF\xBB\xBF[Tessivar]\nCampo=Prontuário\nNovo=Ação ☃\n");
+}
+
+TEST_F(clsINITest, AWindows1252FileStaysWindows1252WhateverIsWritten) {
+    // "Ã©" in Windows-1252 is C3 A9, which UTF-8 reads as "é"; the only bytes that are no
+    // UTF-8 (the E3 of "João") sit on the line that is rewritten.
+    Escrever("[Tessivar]\r\nNome=Jo\xE3o\r\nSobrenome=\xC3\xA9vora\r\n");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Sobrenome", ""), "Ã©vora");
+    ini.SetValorTexto("Tessivar", "Nome", "Joao");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Sobrenome", ""), "Ã©vora");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Nome", ""), "Joao");
+
+    // Nothing but ASCII left: the next non-ASCII value still goes in Windows-1252, whatever
+    // the native encoding for new files is.
+    ini.SetValorTexto("Tessivar", "Sobrenome", "Evora");
+    ini.SetValorTexto("Tessivar", "Nome", "João");
+    ini.SetValorTexto("Tessivar", "Outro", "Ã©");
+    const QByteArray bytes = Conteudo();
+    EXPECT_TRUE(
+        bytes.endsWith("[Tessivar]\r\nNome=Jo\xE3o\r\nSobrenome=Evora\r\n"
+                       "Outro=\xC3\xA9\r\n"))
+        << bytes.toStdString();
+    EXPECT_TRUE(bytes.startsWith("; Codifica\xE7\xE3o: Windows-1252\r\n[Tessivar]"));
+    EXPECT_EQ(bytes.count("; Codifica"), 1);
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Nome", ""), "João");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Outro", ""), "Ã©");
+    // The marker is a comment: no key of any section, and it moves no section.
+    Escrever(bytes + "[Outra]\r\nK=1\r\n");
+    EXPECT_EQ(ini.GetValorTexto("Outra", "K", ""), "1");
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "Sobrenome", ""), "Evora");
+
+    // The same file re-saved as UTF-8 by an editor is UTF-8 from then on; the stale marker goes.
+    Escrever(QString::fromLatin1(bytes).toUtf8());
+    ini.SetValorTexto("Tessivar", "Nome", "Zé");
+    EXPECT_EQ(Conteudo(), "[Tessivar]\r\nNome=Zé\r\nSobrenome=Evora\r\nOutro=\xC3\x83\xC2\xA9\r\n");
+}
+
+TEST_F(clsINITest, AnAsciiFileTakesTheNativeEncodingAtItsFirstOtherCharacter) {
+    Escrever("[Tessivar]\nA=1\n");
+    ini.SetValorTexto("Tessivar", "B", "Ã©");
+    const QByteArray esperado = CodificacaoNativa() == Codificacao::Utf8
+                                    ? QByteArray("[Tessivar]\nA=1\nB=\xC3\x83\xC2\xA9\n")
+                                    : QByteArray(
+                                          "; Codifica\xE7\xE3o: Windows-1252\n"
+                                          "[Tessivar]\nA=1\nB=\xC3\xA9\n");
+    EXPECT_EQ(Conteudo(), esperado);
+    EXPECT_EQ(ini.GetValorTexto("Tessivar", "B", ""), "Ã©");
 }
 
 TEST_F(clsINITest, WritesCreateOrReplaceAndKeepTheRest) {

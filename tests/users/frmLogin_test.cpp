@@ -51,15 +51,13 @@ class frmLoginTest : public ::testing::Test {
     }
     void TearDown() override { ADO().FecharConexão(cn()); }
 
-    // Nothing remembered: the store of this test program is a file of its own.
+    // Nothing remembered: the program's one store, in this test process's own folder.
     static void esquecerUsuario() {
-        const QString app = QCoreApplication::applicationName();
+        const QString app = kAplicacaoCadunir;
         QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                       "/" + app + "/" + app + ".ini");
     }
-    static QString lembrado() {
-        return GetSetting(QCoreApplication::applicationName(), "Senha", "Usuário", "");
-    }
+    static QString lembrado() { return GetSetting(kAplicacaoCadunir, "Senha", "Usuário", ""); }
     static Connection& cn() { return DE().Conexao; }
     void executar(const QString& sql) {
         ASSERT_TRUE(ADO().ExecutarSQL(cn(), sql)) << sql.toStdString();

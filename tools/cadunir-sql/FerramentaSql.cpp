@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include "data/ado/clsADO.h"
+#include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "settings/clsINI.h"
 
@@ -99,7 +100,7 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
                 cadeia = ini.GetValorTexto(QStringLiteral("Tessivar"),
                                            QStringLiteral("CONN_SERVER"), QString());
             } catch (const ErroNumerado& e) {
-                erros << e.Number() << " - " << e.Description() << "\n";
+                erros << e.Number() << " - " << dados::MascararSenhas(e.Description()) << "\n";
                 return 1;
             }
             if (cadeia.isEmpty()) {
@@ -130,7 +131,7 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
     clsADO ado;
     Connection conexao;
     const auto falha = [&]() {
-        erros << ado.ErrorNumber() << " - " << ado.ErrorString() << "\n";
+        erros << ado.ErrorNumber() << " - " << dados::MascararSenhas(ado.ErrorString()) << "\n";
         erros.flush();
         return 1;
     };
@@ -140,7 +141,7 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
     if (rastrear) {
         conexao.AddObserver([&erros](const Connection::Event& e) {
             if (e.kind == Connection::Event::Execute || e.kind == Connection::Event::Query) {
-                erros << "-- " << e.text.trimmed() << "\n";
+                erros << "-- " << dados::MascararSenhas(e.text.trimmed()) << "\n";
                 erros.flush();
             }
         });

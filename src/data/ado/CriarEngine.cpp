@@ -1,11 +1,25 @@
 #include "data/ado/CriarEngine.h"
 
+#include <QStringList>
+
 #include "data/base/CadeiaConexao.h"
 #include "data/base/TabelaErros.h"
 #include "data/odbc/OdbcEngine.h"
 #include "data/tsql/MotorEmbutido.h"
 
 namespace dados {
+
+namespace {
+
+QString NomesDasChaves(const CadeiaConexao& cadeia) {
+    QStringList nomes;
+    for (const ParConexao& p : cadeia.Pares()) {
+        nomes << p.chave;
+    }
+    return nomes.join(QStringLiteral(", "));
+}
+
+}  // namespace
 
 std::unique_ptr<Engine> CriarEngine(const QString& connectionString) {
     const CadeiaConexao cadeia(connectionString);
@@ -19,11 +33,15 @@ std::unique_ptr<Engine> CriarEngine(const QString& connectionString) {
         provedor.startsWith(QLatin1String("MSOLEDBSQL"), Qt::CaseInsensitive)) {
         return CriarEngineOdbc(connectionString);
     }
+    // Neither the string nor the provider's value is repeated: a mis-braced value may hold the
+    // rest of the string, password and all.
     Falhar(ErroProvedor, QStringLiteral("Connection"),
            provedor.isEmpty()
-               ? QStringLiteral("connection string names no provider, driver or DSN: %1")
-                     .arg(connectionString)
-               : QStringLiteral("unknown provider '%1' in: %2").arg(provedor, connectionString));
+               ? QStringLiteral("connection string names no provider, driver or DSN (keys: %1)")
+                     .arg(NomesDasChaves(cadeia))
+               : QStringLiteral("unknown provider (%1 characters) in a string with keys: %2")
+                     .arg(provedor.size())
+                     .arg(NomesDasChaves(cadeia)));
 }
 
 }  // namespace dados

@@ -9,8 +9,13 @@ namespace dados {
 
 void RegistrarDiagnostico(const QString& linha);
 
-// Masks the password parts of connection strings (Password=, Pwd=) and the literals compared
-// with or assigned to a Senha column.
+// The one masking rule for secrets, applied to everything that is logged, traced or shown
+// (this log, the statement trace, stderr, message boxes). It hides the value of every
+// password key of a connection string (Password, Pwd; any blanks, Unicode ones included,
+// around the key and "="; braced or quoted values whole, an unclosed one to the end), the
+// values given to a column whose name says password (Senha, Password, Pwd...) in INSERT
+// column lists, SET and comparisons, every value of an INSERT into a user table without a
+// column list, and the value SQL Server echoes when it would truncate such a column.
 QString MascararSenhas(const QString& texto);
 
 // Keeps log lines off stderr (the file still gets them) while a test feeds thousands of bad

@@ -24,6 +24,13 @@ const QString kOrigem = QStringLiteral("ADODB.Connection");
     throw ErroNumerado(numero, kOrigem, texto);
 }
 
+// A value is repeated in a message only when it is plainly a name: a mis-braced value
+// ({SQLOLEDB;Password=...}) may have swallowed the rest of the string, password included.
+QString NomeParaMensagem(const QString& valor) {
+    static const QRegularExpression nome(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9_.\- ]{0,63}$)"));
+    return nome.match(valor).hasMatch() ? QStringLiteral(": \"%1\"").arg(valor) : QString();
+}
+
 // Reads one value starting at `i` (just after "="), leaving `i` on the ";" that ends it.
 QString lerValor(const QString& s, qsizetype& i, SintaxeConexao sintaxe, const QString& chave) {
     while (i < s.size() && s[i].isSpace()) ++i;
@@ -295,10 +302,9 @@ ConexaoOdbc InterpretarConexaoOdbc(const QString& connectionString) {
             return converterSqlServer(pares);
         if (chaveEm(semVersao(provedor), {"MSDASQL"}))
             return converterMsdasql(pares);
-        falhar(kProvedorAusente,
-               QStringLiteral("Provedor desconhecido na cadeia de conexão: \"%1\". Use "
-                              "Provider=SQLOLEDB, Driver= ou DSN=.")
-                   .arg(provedor));
+        falhar(kProvedorAusente, QStringLiteral("Provedor desconhecido na cadeia de conexão%1. Use "
+                                                "Provider=SQLOLEDB, Driver= ou DSN=.")
+                                     .arg(NomeParaMensagem(provedor)));
     }
     ConexaoOdbc c;
     c.odbc = connectionString;

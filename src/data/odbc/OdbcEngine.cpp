@@ -1,5 +1,6 @@
 #include "data/odbc/OdbcEngine.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <mutex>
@@ -124,16 +125,22 @@ void OdbcEngine::falharAbertura(const Handle& h) {
                d.texto.contains(QLatin1String("Can't open lib"));
     });
     if (semDriver) {
+        // The name is shown only when it is plainly one: a mis-braced value may hold the rest
+        // of the string, password and all.
+        const auto nome = [](const QString& valor) {
+            static const QRegularExpression sintaxe(QStringLiteral(R"([;={}"'])"));
+            return valor.contains(sintaxe) ? QString() : QStringLiteral(" \"%1\"").arg(valor);
+        };
         QString texto;
         if (!m_conexao.driver.isEmpty())
             texto = QStringLiteral(
-                        "O driver ODBC \"%1\" não está instalado ou não pôde ser "
+                        "O driver ODBC%1 não está instalado ou não pôde ser "
                         "carregado. Instale-o ou indique outro driver em "
                         "CADUNIR_ODBC_DRIVER.")
-                        .arg(m_conexao.driver);
+                        .arg(nome(m_conexao.driver));
         else
-            texto = QStringLiteral("A fonte de dados ODBC \"%1\" não está configurada.")
-                        .arg(m_conexao.dsn);
+            texto = QStringLiteral("A fonte de dados ODBC%1 não está configurada.")
+                        .arg(nome(m_conexao.dsn));
         RegistrarDiagnostico(
             QStringLiteral("%1 - %2: %3 %4").arg(ErroNaoEspecificado).arg(kOrigem, texto, detalhe));
         throw ErroNumerado(ErroNaoEspecificado, kOrigem, texto);
