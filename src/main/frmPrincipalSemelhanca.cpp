@@ -14,6 +14,7 @@
 #include "main/frmPrincipal.h"
 #include "match/ModeloGrupos.h"
 #include "merge/frmSemSolucao.h"
+#include "ui/Acessibilidade.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
 #include "ui/RecordsetModel.h"
@@ -29,6 +30,9 @@ void frmPrincipal::montarSemelhanca() {
         grade->addWidget(chkSemelhanca, grade->rowCount(), 0, 1, 3);
     else if (Frame2->layout())
         Frame2->layout()->addWidget(chkSemelhanca);
+    // The new box joins the keyboard route among the criteria, named for screen readers.
+    ordenarTabulacao();
+    NomearControles(*this);
 }
 
 void frmPrincipal::Preencher_GridSemelhanca() {

@@ -96,7 +96,8 @@ class JanelaSemelhanca : public ::testing::Test {
             Digitar(dialogo->txtPassword, "x");
             Tecla(dialogo->txtPassword, Qt::Key_Return);
         });
-        return janela.Form_Load();
+        // The first grouping arrives from its own thread; the test starts from its result.
+        return janela.Form_Load() && janela.AguardarAgrupamento();
     }
 
     static QStringList Linhas(const QListWidget& lista) {
@@ -177,6 +178,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     // Back to the check boxes: the exact grouping, as it always was.
     janela.chkSemelhanca->setChecked(false);
     Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
     EXPECT_FALSE(janela.ModoSemelhanca());
     EXPECT_EQ(janela.dbGridCriterio->model(), exato);
     EXPECT_EQ(janela.dbGridCriterio->model()->headerData(0, Qt::Horizontal).toString(), "Nome");
