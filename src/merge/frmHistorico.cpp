@@ -271,6 +271,16 @@ void frmHistorico::cmdDesfazer_Click() {
     if (ids.isEmpty()) {
         return;
     }
+    // An undo puts records and exams back into the live register: never on a stray click.
+    QStringList lista;
+    for (const qint32 id : ids) {
+        lista << QString::number(id);
+    }
+    if (!Confirmar("Desfazer a unificação do(s) cadastro(s) " + lista.join(QStringLiteral(", ")) +
+                   " no cadastro " + QString::number(m_comandos[comando].ID_PacienteNovo) +
+                   "? Os cadastros voltam ao registro com os seus exames.")) {
+        return;
+    }
     clsUnificacaoDesfazer desfazer(m_cn, m_ado);
     bool feito = false;
     {

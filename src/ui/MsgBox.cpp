@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "data/base/Diagnostico.h"
 
@@ -9,6 +10,16 @@ namespace {
 MsgBoxHandler& handlerAtual() {
     static MsgBoxHandler handler;
     return handler;
+}
+
+ConfirmarHandler& confirmarAtual() {
+    static ConfirmarHandler handler;
+    return handler;
+}
+
+QWidget* donoDaCaixa() {
+    QWidget* dono = QApplication::activeModalWidget();
+    return dono ? dono : QApplication::activeWindow();
 }
 }  // namespace
 
@@ -23,11 +34,26 @@ void MsgBox(const QString& mensagem) {
         handlerAtual()(texto);
         return;
     }
-    QWidget* dono = QApplication::activeModalWidget();
-    if (!dono) {
-        dono = QApplication::activeWindow();
-    }
     QMessageBox caixa(QMessageBox::NoIcon, QStringLiteral("Atenção!"), texto, QMessageBox::Ok,
-                      dono);
+                      donoDaCaixa());
     caixa.exec();
+}
+
+ConfirmarHandler DefinirConfirmarHandler(ConfirmarHandler handler) {
+    return std::exchange(confirmarAtual(), std::move(handler));
+}
+
+bool Confirmar(const QString& pergunta) {
+    const QString texto = dados::MascararSenhas(pergunta);
+    if (confirmarAtual()) {
+        return confirmarAtual()(texto);
+    }
+    QMessageBox caixa(QMessageBox::NoIcon, QStringLiteral("Atenção!"), texto, QMessageBox::NoButton,
+                      donoDaCaixa());
+    QPushButton* sim = caixa.addButton(QStringLiteral("&Sim"), QMessageBox::YesRole);
+    QPushButton* nao = caixa.addButton(QStringLiteral("&Não"), QMessageBox::NoRole);
+    caixa.setDefaultButton(nao);
+    caixa.setEscapeButton(nao);
+    caixa.exec();
+    return caixa.clickedButton() == sim;
 }

@@ -12,3 +12,12 @@ void MsgBox(const QString& texto);
 // was installed before, so that captures nest.
 using MsgBoxHandler = std::function<void(const QString& texto)>;
 MsgBoxHandler DefinirMsgBoxHandler(MsgBoxHandler handler);
+
+// A question before an action that changes the register: "Sim" and "Não" under the same title,
+// "Não" the default, so that a stray Enter never runs it. True only for "Sim".
+bool Confirmar(const QString& texto);
+
+// Tests answer the questions as they answer the boxes: while a handler is installed, Confirmar
+// hands it the text and returns its answer. Returns the handler installed before.
+using ConfirmarHandler = std::function<bool(const QString& texto)>;
+ConfirmarHandler DefinirConfirmarHandler(ConfirmarHandler handler);

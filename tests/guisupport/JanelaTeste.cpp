@@ -5,10 +5,15 @@
 
 CapturaMensagens::CapturaMensagens() {
     m_anterior = DefinirMsgBoxHandler([this](const QString& texto) { m_textos << texto; });
+    m_anteriorConfirmar = DefinirConfirmarHandler([this](const QString& texto) {
+        m_perguntas << texto;
+        return m_resposta;
+    });
 }
 
 CapturaMensagens::~CapturaMensagens() {
     DefinirMsgBoxHandler(std::move(m_anterior));
+    DefinirConfirmarHandler(std::move(m_anteriorConfirmar));
 }
 
 RoteiroModal::RoteiroModal() {

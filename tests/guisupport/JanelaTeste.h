@@ -26,10 +26,16 @@ class CapturaMensagens {
 
     const QStringList& Textos() const { return m_textos; }
     void Limpar() { m_textos.clear(); }
+    // The questions asked while it lives, and the answer it gives them ("Sim" unless told).
+    const QStringList& Perguntas() const { return m_perguntas; }
+    void Responder(bool sim) { m_resposta = sim; }
 
   private:
     QStringList m_textos;
+    QStringList m_perguntas;
+    bool m_resposta = true;
     MsgBoxHandler m_anterior;
+    ConfirmarHandler m_anteriorConfirmar;
 };
 
 // Answers the modal dialogs shown while it lives, one scripted step per dialog, in order. A

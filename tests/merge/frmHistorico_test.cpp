@@ -126,8 +126,17 @@ TEST(frmHistorico, DesfazerPerguntaPorValoresAlteradosDepois) {
     f.show();
     CapturaMensagens mensagens;
 
-    // Undoing one record of the command leaves the survivor's values alone: no question.
+    // The undo asks first; "Não" changes nothing.
     f.lstHistorico->setCurrentItem(Removido(f, 2));
+    mensagens.Responder(false);
+    Clicar(f.cmdDesfazer);
+    ASSERT_EQ(mensagens.Perguntas().size(), 1);
+    EXPECT_TRUE(mensagens.Perguntas()[0].startsWith("Desfazer a unificação do(s) cadastro(s) 2 "));
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 2"), 0);
+    mensagens.Responder(true);
+
+    // Undoing one record of the command leaves the survivor's values alone: no question.
     Clicar(f.cmdDesfazer);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].startsWith("Unificação desfeita: 1 cadastro(s)"));
