@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 
+#include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/ErrosExecucao.h"
 #include "settings/Codificacao.h"
@@ -390,4 +391,22 @@ void clsINI::SetValorTexto(const QString& fSeção, const QString& fChave, const
 void clsINI::SetValorNumérico(const QString& fSeção, const QString& fChave, qint32 fValor) {
     Executar(ErroGravacao, "CSetting.SaveSettingInt", "Erro gravando configuração.",
              [&] { Escrever(m_fullPathINI, fSeção, fChave, QString::number(fValor)); });
+}
+
+bool LerConexaoTessivar(const QString& fArquivo, QString& fCadeia, QString& fMotivo) {
+    clsINI ini;
+    ini.setFullPathINI(fArquivo);
+    try {
+        fCadeia =
+            ini.GetValorTexto(QStringLiteral("Tessivar"), QStringLiteral("CONN_SERVER"), QString());
+    } catch (const ErroNumerado& e) {
+        fMotivo = fArquivo + QStringLiteral(": ") + QString::number(e.Number()) +
+                  QStringLiteral(" - ") + dados::MascararSenhas(e.Description());
+        return false;
+    }
+    if (fCadeia.isEmpty()) {
+        fMotivo = QStringLiteral("CONN_SERVER da seção Tessivar não encontrada em ") + fArquivo;
+        return false;
+    }
+    return true;
 }

@@ -36,3 +36,8 @@ class clsINI {
   private:
     QString m_fullPathINI;
 };
+
+// The connection string that an INI of the product names (section Tessivar, key CONN_SERVER),
+// as the command-line tools take it from --ini. False, with a one-line reason naming the file
+// (passwords masked), when the file cannot be read or names no connection.
+bool LerConexaoTessivar(const QString& fArquivo, QString& fCadeia, QString& fMotivo);

@@ -69,19 +69,9 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         } else if (a == QLatin1String("--connect") && temValor) {
             cadeia = argumentos[++i];
         } else if (a == QLatin1String("--ini") && temValor) {
-            clsINI ini;
-            ini.setFullPathINI(argumentos[++i]);
-            try {
-                cadeia = ini.GetValorTexto(QStringLiteral("Tessivar"),
-                                           QStringLiteral("CONN_SERVER"), QString());
-            } catch (const ErroNumerado& e) {
-                erros << "cadunir-find: " << argumentos[i] << ": " << e.Number() << " - "
-                      << e.Description() << "\n";
-                return 1;
-            }
-            if (cadeia.isEmpty()) {
-                erros << "cadunir-find: CONN_SERVER da seção Tessivar não encontrada em "
-                      << argumentos[i] << "\n";
+            QString motivo;
+            if (!LerConexaoTessivar(argumentos[++i], cadeia, motivo)) {
+                erros << "cadunir-find: " << motivo << "\n";
                 return 1;
             }
         } else if (a == QLatin1String("--pairs") && temValor) {

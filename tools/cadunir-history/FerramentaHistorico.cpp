@@ -77,18 +77,9 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         } else if (a == QLatin1String("--connect") && temValor) {
             cadeia = argumentos[++i];
         } else if (a == QLatin1String("--ini") && temValor) {
-            clsINI ini;
-            ini.setFullPathINI(argumentos[++i]);
-            try {
-                cadeia = ini.GetValorTexto(QStringLiteral("Tessivar"),
-                                           QStringLiteral("CONN_SERVER"), QString());
-            } catch (const ErroNumerado& e) {
-                erros << e.Number() << " - " << e.Description() << "\n";
-                return 1;
-            }
-            if (cadeia.isEmpty()) {
-                erros << "CONN_SERVER da seção Tessivar não encontrada em " << argumentos[i]
-                      << "\n";
+            QString motivo;
+            if (!LerConexaoTessivar(argumentos[++i], cadeia, motivo)) {
+                erros << motivo << "\n";
                 return 1;
             }
         } else if ((a == QLatin1String("--since") || a == QLatin1String("--until")) && temValor) {

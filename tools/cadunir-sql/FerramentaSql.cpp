@@ -94,18 +94,9 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
         } else if (a == QLatin1String("--connect") && temValor) {
             cadeia = argumentos[++i];
         } else if (a == QLatin1String("--ini") && temValor) {
-            clsINI ini;
-            ini.setFullPathINI(argumentos[++i]);
-            try {
-                cadeia = ini.GetValorTexto(QStringLiteral("Tessivar"),
-                                           QStringLiteral("CONN_SERVER"), QString());
-            } catch (const ErroNumerado& e) {
-                erros << e.Number() << " - " << dados::MascararSenhas(e.Description()) << "\n";
-                return 1;
-            }
-            if (cadeia.isEmpty()) {
-                erros << "CONN_SERVER da seção Tessivar não encontrada em " << argumentos[i]
-                      << "\n";
+            QString motivo;
+            if (!LerConexaoTessivar(argumentos[++i], cadeia, motivo)) {
+                erros << motivo << "\n";
                 return 1;
             }
         } else if (a == QLatin1String("-e") && temValor) {
