@@ -28,7 +28,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/ado/DE.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/ValorSeNulo.h"
@@ -48,6 +47,7 @@
 #include "settings/clsIO.h"
 #include "ui/Acessibilidade.h"
 #include "ui/Ampulheta.h"
+#include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MostrarModal.h"
@@ -621,7 +621,7 @@ bool frmPrincipal::Form_Load() {
     restaurarGeometria();
 
     {
-        clsPacienteUnificar unificar;
+        clsPacienteUnificar unificar(DE().Conexao, ado);
         if (!unificar.CriarTabelas()) {
             return false;
         }
@@ -631,7 +631,7 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
     }
-    if (!clsDecisaoPessoas().CriarTabela()) {
+    if (!clsDecisaoPessoas(DE().Conexao, ado).CriarTabela()) {
         return false;
     }
 

@@ -9,9 +9,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "data/ado/DE.h"
 #include "merge/frmCompararPacientes.h"
 #include "ui/Acessibilidade.h"
+#include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"

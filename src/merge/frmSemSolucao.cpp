@@ -11,7 +11,6 @@
 #include <QScopeGuard>
 #include <QStyle>
 
-#include "data/ado/DE.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/Relogio.h"
@@ -19,6 +18,7 @@
 #include "data/base/ValorSeNulo.h"
 #include "merge/PacienteSemSolucao.h"
 #include "ui/Ampulheta.h"
+#include "ui/DE.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 

@@ -23,7 +23,6 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/ado/DE.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/tsql/MotorEmbutido.h"
@@ -35,6 +34,7 @@
 #include "merge/frmSemSolucao.h"
 #include "settings/Configuracao.h"
 #include "ui/BotaoFigura.h"
+#include "ui/DE.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
 
