@@ -92,7 +92,7 @@ void ConsultaEmSegundoPlano::rodar(const QString& sql, quint64 geracao) {
         Recordset rs;
         if (ado.AbrirRecordset(*m_cn, rs, sql)) {
             desfecho->ok = true;
-            desfecho->dados = rs.Data();
+            desfecho->dados = rs.Dados();
             rs.Close();
         }
     }

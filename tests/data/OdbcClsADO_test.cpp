@@ -83,9 +83,9 @@ TEST_F(OdbcClsADOTest, OnlyTheOutermostLevelCommitsOrRollsBack) {
     ASSERT_TRUE(ado.TransaçãoCancelar(cn));
     ASSERT_TRUE(ado.TransaçãoFinalizar(cn));
     EXPECT_EQ(ado.ProfundidadeTransação(), 0);
-    EXPECT_EQ(gravador.count(Connection::Event::Begin), 1);
-    EXPECT_EQ(gravador.count(Connection::Event::Commit), 1);
-    EXPECT_EQ(gravador.count(Connection::Event::Rollback), 0);
+    EXPECT_EQ(gravador.count(Connection::Evento::Inicio), 1);
+    EXPECT_EQ(gravador.count(Connection::Evento::Confirmacao), 1);
+    EXPECT_EQ(gravador.count(Connection::Evento::Reversao), 0);
     EXPECT_EQ(linhasVistasDeFora(), 1);
 
     // A merge that fails half-way: the outer cancel undoes every inner level's work.
@@ -96,7 +96,7 @@ TEST_F(OdbcClsADOTest, OnlyTheOutermostLevelCommitsOrRollsBack) {
     ASSERT_TRUE(ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente = 1"));
     EXPECT_FALSE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (2, 'B de novo', NULL)"));
     ASSERT_TRUE(ado.TransaçãoCancelar(cn));
-    EXPECT_EQ(gravador.count(Connection::Event::Rollback), 1);
+    EXPECT_EQ(gravador.count(Connection::Evento::Reversao), 1);
     Recordset rs;
     ASSERT_TRUE(ado.AbrirRecordset(cn, rs, "SELECT Nome FROM Paciente"));
     ASSERT_EQ(rs.RecordCount(), 1);

@@ -60,7 +60,7 @@ class SemanticaTest : public ::testing::Test {
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
     dados::MotorEmbutido& motor() {
-        return dynamic_cast<dados::MotorEmbutido&>(reg.conn().engine());
+        return dynamic_cast<dados::MotorEmbutido&>(reg.conn().motor());
     }
 
     TempRegister reg;

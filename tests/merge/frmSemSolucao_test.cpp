@@ -132,7 +132,7 @@ TEST_F(frmSemSolucaoTest, PacienteSemMarcaInsereUmaLinhaComDataDoServidor) {
     EXPECT_EQ(f.ID_PacienteLogSemSolucao(), 0);
 
     // One insert, without Data: the column default stamps it.
-    const QStringList insercoes = rec.texts(Connection::Event::Execute);
+    const QStringList insercoes = rec.texts(Connection::Evento::Execucao);
     ASSERT_EQ(insercoes.size(), 1);
     EXPECT_TRUE(insercoes[0].startsWith("INSERT INTO")) << insercoes[0].toStdString();
     EXPECT_FALSE(insercoes[0].contains("Data")) << insercoes[0].toStdString();
@@ -184,7 +184,7 @@ TEST_F(frmSemSolucaoTest, MarcaExistenteAparecePodeSerConfirmadaSemGravarOuAlter
         SqlRecorder rec(cn());
         mostrar(f, [](frmSemSolucao& d) { Clicar(d.cmdOK); });
         EXPECT_TRUE(f.OK());
-        EXPECT_EQ(rec.count(Connection::Event::Execute), 0);
+        EXPECT_EQ(rec.count(Connection::Evento::Execucao), 0);
     }
 
     // An edited note updates the first row only, with this user and the workstation's time.
@@ -251,7 +251,7 @@ TEST_F(frmSemSolucaoTest, CancelarEEscNaoGravamNada) {
             EXPECT_FALSE(f.isVisible());
         }
     }
-    EXPECT_EQ(rec.count(Connection::Event::Execute), 0);
+    EXPECT_EQ(rec.count(Connection::Evento::Execucao), 0);
     EXPECT_EQ(valor("SELECT Descricao FROM PacienteLogSemSolucao WHERE ID_Paciente = 3"), "antes");
     EXPECT_EQ(marcas(4), 0);
 }

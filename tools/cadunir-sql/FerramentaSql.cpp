@@ -130,9 +130,9 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
         return falha();
     }
     if (rastrear) {
-        conexao.AddObserver([&erros](const Connection::Event& e) {
-            if (e.kind == Connection::Event::Execute || e.kind == Connection::Event::Query) {
-                erros << "-- " << dados::MascararSenhas(e.text.trimmed()) << "\n";
+        conexao.AdicionarObservador([&erros](const Connection::Evento& e) {
+            if (e.tipo == Connection::Evento::Execucao || e.tipo == Connection::Evento::Consulta) {
+                erros << "-- " << dados::MascararSenhas(e.texto.trimmed()) << "\n";
                 erros.flush();
             }
         });
@@ -143,7 +143,7 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
             if (!ado.AbrirRecordset(conexao, rs, lote)) {
                 return falha();
             }
-            const dados::ResultData& dados = rs.Data();
+            const dados::ResultData& dados = rs.Dados();
             QStringList cabecalho;
             for (const auto& c : dados.columns) {
                 cabecalho << c.name;
