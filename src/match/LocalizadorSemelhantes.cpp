@@ -1,6 +1,7 @@
 #include "LocalizadorSemelhantes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -13,6 +14,8 @@
 namespace semelhanca {
 
 namespace {
+
+const QString kInterrompida = QStringLiteral("A busca por semelhança foi interrompida.");
 
 quint64 Misturar(quint64 z) {
     z += 0x9E3779B97F4A7C15ull;
@@ -182,6 +185,8 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
     m_registros.reserve(size_t(total));
     qint64 ultimo = std::numeric_limits<qint32>::min();
     for (;;) {
+        if (parado())
+            return false;
         // One page per statement, by key: the table is read once, in key order, whatever its
         // size, and only one page is ever held as database values.
         const QString sql =
@@ -212,6 +217,13 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         if (lidas < m_opcoes.linhasPorPagina)
             break;
     }
+    return true;
+}
+
+bool LocalizadorSemelhantes::parado() {
+    if (!m_opcoes.parar || !m_opcoes.parar())
+        return false;
+    m_erro = kInterrompida;
     return true;
 }
 
@@ -313,6 +325,8 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
             pares.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
     };
     for (int tipo = 1; tipo <= kTiposChave; ++tipo) {
+        if (m_opcoes.parar && m_opcoes.parar())
+            return;
         if (progresso)
             progresso(QStringLiteral("blocando"), tipo - 1, kTiposChave);
         entradas.clear();
@@ -570,19 +584,24 @@ void LocalizadorSemelhantes::medirU() {
     m_modelo.MedirU(contagens);
 }
 
-void LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
+bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     m_pares.clear();
     m_comparados = 0;
     if (m_registros.size() < 2)
-        return;
+        return !parado();
     contarFrequencias();
     m_prior = ModeloPontuacao::PriorLog2(Registros(), m_opcoes.duplicados);
     if (progresso)
         progresso(QStringLiteral("medindo"), 0, 1);
     medirU();
+    if (parado())
+        return false;
     std::vector<quint64> candidatos;
     gerarPares(candidatos, progresso);
+    if (parado())
+        return false;
     m_comparados = qint64(candidatos.size());
+    std::atomic<bool> interrompida{false};
 
     const int nThreads = std::max(1, std::min(m_opcoes.threads, 16));
     std::vector<std::vector<ParCandidato>> saidas(static_cast<size_t>(nThreads));
@@ -595,6 +614,10 @@ void LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
         std::array<quint8, kCampos> nv{};
         auto& saida = saidas[size_t(t)];
         for (size_t k = de; k < ate; ++k) {
+            if ((k & 0xFFFF) == 0 && m_opcoes.parar && (interrompida || m_opcoes.parar())) {
+                interrompida = true;
+                return;
+            }
             const quint32 a = quint32(candidatos[k] >> 32), b = quint32(candidatos[k]);
             const Registro& ra = m_registros[a];
             const Registro& rb = m_registros[b];
@@ -616,12 +639,17 @@ void LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     trabalhar(0);
     for (auto& t : trabalhos) t.join();
     std::vector<quint64>().swap(candidatos);
+    if (interrompida) {
+        m_erro = kInterrompida;
+        return false;
+    }
     size_t guardados = 0;
     for (const auto& s : saidas) guardados += s.size();
     m_pares.reserve(guardados);
     for (auto& s : saidas) m_pares.insert(m_pares.end(), s.begin(), s.end());
     if (progresso)
         progresso(QStringLiteral("comparando"), qint64(total), qint64(total));
+    return true;
 }
 
 double LocalizadorSemelhantes::Pontuar(quint32 a, quint32 b,
