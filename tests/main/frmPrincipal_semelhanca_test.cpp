@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 
 #include "Esquema.h"
-#include "data/ado/DE.h"
 #include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/ConsultaEmSegundoPlano.h"
@@ -20,6 +19,7 @@
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "settings/Configuracao.h"
+#include "ui/DE.h"
 #include "users/frmLogin.h"
 
 namespace {
