@@ -4,7 +4,7 @@
 
 #include "RegistroMerge.h"
 #include "data/ado/Recordset.h"
-#include "merge/RelogioEstacao.h"
+#include "data/base/Relogio.h"
 #include "merge/TravaPacientes.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsDecisaoPessoas.h"
@@ -189,9 +189,10 @@ TEST(Decisoes, UmParDecididoSaiDosGruposEVoltaQuandoUmCadastroMuda) {
     ASSERT_TRUE(decisoes.CriarTabela());  // a second start-up leaves it alone
 
     const QDateTime quando(QDate(2024, 5, 6), QTime(7, 8, 9));
-    const RelogioEstacao anterior = DefinirRelogioEstacao([quando] { return quando; });
-    ASSERT_TRUE(decisoes.Registrar({3, 1, 2}, 1, "nota", 7));
-    DefinirRelogioEstacao(anterior);
+    {
+        const RelogioFixo relogio(quando);
+        ASSERT_TRUE(decisoes.Registrar({3, 1, 2}, 1, "nota", 7));
+    }
     ASSERT_TRUE(ParesNaoMesmaPessoa(g.r.cn(), g.r.ado(), pares));
     EXPECT_EQ(pares, (QSet<QPair<qint32, qint32>>{{1, 2}, {1, 3}, {2, 3}}));
 
