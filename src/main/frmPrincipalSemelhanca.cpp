@@ -10,11 +10,11 @@
 #include <QSignalBlocker>
 #include <QTableView>
 
-#include "data/ado/DE.h"
 #include "main/frmPrincipal.h"
 #include "match/ModeloGrupos.h"
 #include "merge/frmSemSolucao.h"
 #include "ui/Acessibilidade.h"
+#include "ui/DE.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
 #include "ui/RecordsetModel.h"

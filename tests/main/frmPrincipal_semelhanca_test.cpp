@@ -11,13 +11,13 @@
 #include <QTemporaryDir>
 
 #include "Esquema.h"
-#include "data/ado/DE.h"
 #include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "settings/Configuracao.h"
+#include "ui/DE.h"
 #include "users/frmLogin.h"
 
 namespace {

@@ -114,7 +114,9 @@ TEST(Comparacao, CadaCelulaEIgualDiferenteOuVaziaEOsExamesSaoContados) {
 }
 
 TEST(Seguranca, DocumentosSexoENascimento) {
-    clsComparacaoPacientes c;
+    Connection cn;  // the records are set, not read: never opened
+    clsADO ado;
+    clsComparacaoPacientes c(cn, ado);
     const QDate d(1946, 3, 12);
     c.Definir({
         Registro(1, {{"CIC", "123.456.789-09"}, {"RG", "12.345.678-9"}, {"Sexo", "F"}}, d),
