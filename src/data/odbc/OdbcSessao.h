@@ -80,8 +80,7 @@ int TamanhoAdo(SQLSMALLINT tipoSql, SQLULEN tamanhoColuna);
 
 // Reads the current result of `comando`: its columns and every row.
 ResultData LerLinhas(const Handle& comando, const QString& contexto);
-// The same, then discards any further
-// results, failing on an error they carry.
+// The same, then discards any further results, failing on an error they carry.
 ResultData LerResultado(const Handle& comando, const QString& contexto);
 
 // A new statement on the open connection `dbc`.
