@@ -692,7 +692,6 @@ Qt::CheckState estadoDaCaixa(int gravado) {
 void frmPrincipal::cmdBuscar_Click() {
     // No hourglass: the window stays live and shows the grouping's progress instead.
     if (chkSemelhanca && chkSemelhanca->isChecked()) {
-        Ampulheta ampulheta;
         Preencher_GridSemelhanca();
         return;
     }
@@ -741,7 +740,7 @@ bool frmPrincipal::AguardarAgrupamento(int limiteMs) {
     return !Agrupando();
 }
 
-void frmPrincipal::iniciarAgrupamento(const QString& sql, Agrupamento tipo) {
+ConsultaEmSegundoPlano& frmPrincipal::consulta() {
     if (!m_consulta) {
         const QString cs =
             m_connectionString.isEmpty() ? DE().Conexao.ConnectionString() : m_connectionString;
@@ -749,10 +748,20 @@ void frmPrincipal::iniciarAgrupamento(const QString& sql, Agrupamento tipo) {
         connect(m_consulta.get(), &ConsultaEmSegundoPlano::terminou, this,
                 &frmPrincipal::agrupamentoTerminou);
     }
-    const bool segurando = m_agrupamento == Agrupamento::Normal;
+    return *m_consulta;
+}
+
+void frmPrincipal::iniciarAgrupamento(const QString& sql, Agrupamento tipo) {
+    consulta().Iniciar(sql);
+    iniciarEspera(tipo);
+}
+
+void frmPrincipal::iniciarEspera(Agrupamento tipo) {
+    // A grouping started while another held the window keeps the hold and its clock.
+    const bool segurando =
+        m_agrupamento == Agrupamento::Normal || m_agrupamento == Agrupamento::Semelhanca;
     m_agrupamento = tipo;
-    m_consulta->Iniciar(sql);
-    if (tipo == Agrupamento::Normal && !segurando) {
+    if (tipo != Agrupamento::AposUnificar && !segurando) {
         m_contadorAntes = lblItensnaLista->text();
         m_relogio.start();
         segurarEntrada(true);
@@ -789,11 +798,13 @@ void frmPrincipal::segurarEntrada(bool segurar) {
 void frmPrincipal::mostrarProgresso() {
     lblItensnaLista->setText(
         QStringLiteral("Agrupando... %1 s")
-            .arg(QLocale().toString(double(m_relogio.elapsed()) / 1000.0, 'f', 1)));
+            .arg(QLocale().toString(double(m_relogio.elapsed()) / 1000.0, 'f', 1)) +
+        etapaSemelhanca());
 }
 
 void frmPrincipal::cmdCancelarAgrupamento_Click() {
-    if (m_consulta && m_agrupamento == Agrupamento::Normal) {
+    if (m_consulta &&
+        (m_agrupamento == Agrupamento::Normal || m_agrupamento == Agrupamento::Semelhanca)) {
         m_consulta->Cancelar();
     }
 }
@@ -817,6 +828,11 @@ void frmPrincipal::agrupamentoTerminou() {
     const Agrupamento tipo = std::exchange(m_agrupamento, Agrupamento::Nenhum);
     if (tipo == Agrupamento::AposUnificar) {
         reagrupamentoChegou();
+        emit agrupamentoConcluido();
+        return;
+    }
+    if (tipo == Agrupamento::Semelhanca) {
+        semelhancaChegou();
         emit agrupamentoConcluido();
         return;
     }

@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
 
 #include "Esquema.h"
 #include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
+#include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
@@ -132,6 +134,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
 
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
     ASSERT_TRUE(janela.ModoSemelhanca());
     const QTableView& grade = *janela.dbGridCriterio;
     EXPECT_NE(grade.model(), exato);
@@ -140,6 +143,12 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     EXPECT_EQ(grade.model()->index(0, 0).data().toString(),
               QString::fromUtf8("JOSÉ DE SOUZA LIMA"));
     EXPECT_GE(grade.model()->index(1, 2).data().toString().replace(',', '.').toDouble(), 50);
+    // Hovering a group tells why: its weakest pair of records, field by field.
+    const QString porque = grade.model()->index(0, 2).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(porque.startsWith(QStringLiteral("ID %1 e ID %2: ").arg(jose[0]).arg(jose[1])))
+        << porque.toStdString();
+    EXPECT_TRUE(porque.contains("\nNome_Meio: abreviado ou parte (+")) << porque.toStdString();
+    EXPECT_TRUE(porque.contains("\nCIC: nulo\n")) << porque.toStdString();
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
     // The first group is current and the list holds exactly its members.
     EXPECT_EQ(grade.currentIndex().row(), 0);
@@ -187,5 +196,38 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     EXPECT_EQ(janela.lblItensnaLista->text(), "1");
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
     EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), QStringList{"3"});
+}
+
+// The search reads and scores the whole register: it runs off the window's thread, holds the
+// window like a grouping, and "Cancelar" keeps the result that was on screen.
+TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScreen) {
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    const QAbstractItemModel* exato = janela.dbGridCriterio->model();
+    const QString contador = janela.lblItensnaLista->text();
+    {
+        auto sinal = std::make_shared<QSemaphore>();
+        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta([sinal] { sinal->acquire(); });
+        janela.chkSemelhanca->setChecked(true);
+        Clicar(janela.cmdBuscar);
+        EXPECT_TRUE(janela.Agrupando());
+        EXPECT_FALSE(janela.dbGridCriterio->isEnabled());
+        EXPECT_TRUE(janela.lblItensnaLista->text().startsWith("Agrupando..."));
+        Clicar(janela.cmdCancelarAgrupamento);
+        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
+        sinal->release();
+        ASSERT_TRUE(janela.AguardarAgrupamento());
+    }
+    EXPECT_FALSE(janela.ModoSemelhanca());
+    EXPECT_EQ(janela.dbGridCriterio->model(), exato);
+    EXPECT_EQ(janela.lblItensnaLista->text(), contador);
+    EXPECT_TRUE(janela.dbGridCriterio->isEnabled());
+    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
+
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
+    EXPECT_TRUE(janela.ModoSemelhanca());
+    EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), (QStringList{"3", "2"}));
 }
