@@ -104,6 +104,12 @@ void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
     }
 }
 
+dados::ResultadoLote Connection::executarLote(const QString& sql) {
+    dados::Engine& e = motor();
+    notificar({Evento::Execucao, sql});
+    return e.executarLote(sql);
+}
+
 void Connection::Cancel() {
     if (m_motor) {
         m_motor->interromper();
