@@ -313,7 +313,8 @@ IdSelect Analisador::select(bool membroDeUniao) {
         m.select = select(true);
         s.unioes.push_back(m);
     }
-    if (atual().ehPalavra("ORDER")) {
+    // ORDER BY after a union sorts the whole union by the first member's columns.
+    if (!membroDeUniao && atual().ehPalavra("ORDER")) {
         ++m_p;
         exigirPalavra("BY");
         s.ordem = ordenacao(true, apelidos);
