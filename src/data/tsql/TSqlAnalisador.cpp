@@ -50,6 +50,9 @@ class Analisador {
   public:
     Analisador(const QString& sql, QVector<Token> tokens) : m_sql(sql) {
         m_a.tokens = std::move(tokens);
+        // Every node takes at least one token of its own; most statements make about one node
+        // for every two tokens.
+        m_a.expressoes.reserve(static_cast<size_t>(m_a.tokens.size() / 2));
     }
 
     Arvore analisar();
