@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "Registro.h"
-#include "data/ado/DE.h"
 #include "data/tsql/FuncoesTSql.h"
 #include "main/frmPrincipal.h"
 #include "settings/Configuracao.h"
+#include "ui/DE.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 #include "users/frmLogin.h"

@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "data/ado/DE.h"
 #include "main/frmPrincipal.h"
 #include "merge/GrupoComConflito.h"
 #include "merge/frmCompararPacientes.h"
 #include "settings/Configuracao.h"
+#include "ui/DE.h"
 #include "ui/MsgBox.h"
 
 namespace {

@@ -54,6 +54,19 @@ void ConsultaEmSegundoPlano::esperarAnterior() {
 }
 
 void ConsultaEmSegundoPlano::Iniciar(const QString& sql) {
+    IniciarTarefa([sql](Connection& cn, clsADO& ado, const Cancelada&, Desfecho& d) {
+        d.sql = sql;
+        Recordset rs;
+        if (!ado.AbrirRecordset(cn, rs, sql)) {
+            return false;
+        }
+        d.dados = rs.Data();
+        rs.Close();
+        return true;
+    });
+}
+
+void ConsultaEmSegundoPlano::IniciarTarefa(Tarefa tarefa) {
     if (m_ocupada) {
         Cancelar();
     }
@@ -62,12 +75,12 @@ void ConsultaEmSegundoPlano::Iniciar(const QString& sql) {
     m_ocupada = true;
     const quint64 geracao = ++m_geracao;
     m_iniciada = geracao;
-    m_trabalho = std::thread([this, sql, geracao] { rodar(sql, geracao); });
+    m_trabalho = std::thread(
+        [this, tarefa = std::move(tarefa), geracao] { rodar(tarefa, geracao); });
 }
 
-void ConsultaEmSegundoPlano::rodar(const QString& sql, quint64 geracao) {
+void ConsultaEmSegundoPlano::rodar(const Tarefa& tarefa, quint64 geracao) {
     auto desfecho = std::make_shared<Desfecho>();
-    desfecho->sql = sql;
     QElapsedTimer relogio;
     relogio.start();
     clsADO ado;  // its error record is this thread's own
@@ -89,14 +102,10 @@ void ConsultaEmSegundoPlano::rodar(const QString& sql, quint64 geracao) {
         }
     }
     if (aberta && m_geracao == geracao) {
-        Recordset rs;
-        if (ado.AbrirRecordset(*m_cn, rs, sql)) {
-            desfecho->ok = true;
-            desfecho->dados = rs.Data();
-            rs.Close();
-        }
+        const Cancelada cancelada = [this, geracao] { return m_geracao != geracao; };
+        desfecho->ok = tarefa(*m_cn, ado, cancelada, *desfecho);
     }
-    if (!desfecho->ok) {
+    if (!desfecho->ok && desfecho->texto.isEmpty()) {
         desfecho->numero = ado.ErrorNumber();
         desfecho->texto = ado.ErrorString();
         desfecho->detalhe = ado.DetalheDoErro();

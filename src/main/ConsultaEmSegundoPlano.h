@@ -12,6 +12,7 @@
 #include "data/base/Engine.h"
 
 class Connection;
+class clsADO;
 
 // Runs one query at a time off the user-interface thread, on a connection of its own to the
 // same register (a second SQLite connection, or a second ODBC connection to SQL Server: the
@@ -41,6 +42,14 @@ class ConsultaEmSegundoPlano : public QObject {
 
     // Starts the query; a query still running is cancelled first (its outcome is dropped).
     void Iniciar(const QString& sql);
+    // Work longer than one query (the similarity search reads the register and then scores
+    // it) runs the same way: on the worker's connection, cancelled like a query. The task
+    // asks `cancelada` between its steps, keeps its own output, and returns false with the
+    // error written into the outcome.
+    using Cancelada = std::function<bool()>;
+    using Tarefa =
+        std::function<bool(Connection& cn, clsADO& ado, const Cancelada& cancelada, Desfecho& d)>;
+    void IniciarTarefa(Tarefa tarefa);
     void Cancelar();
     bool Ocupada() const { return m_ocupada; }
     // The outcome of the last query that ended; its rows may be moved out.
@@ -56,7 +65,7 @@ class ConsultaEmSegundoPlano : public QObject {
 
   private:
     void esperarAnterior();
-    void rodar(const QString& sql, quint64 geracao);
+    void rodar(const Tarefa& tarefa, quint64 geracao);
 
     QString m_connectionString;
     std::unique_ptr<Connection> m_cn;  // used only on the worker thread, Cancel aside

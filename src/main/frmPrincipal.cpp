@@ -28,11 +28,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/ado/DE.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/ValorSeNulo.h"
 #include "main/ConsultaEmSegundoPlano.h"
+#include "main/ListaSemelhantes.h"
 #include "main/clsPacienteCriterio.h"
 #include "match/ModeloGrupos.h"
 #include "merge/MostrarMensagem.h"
@@ -48,6 +48,7 @@
 #include "settings/clsIO.h"
 #include "ui/Acessibilidade.h"
 #include "ui/Ampulheta.h"
+#include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MostrarModal.h"
@@ -621,7 +622,7 @@ bool frmPrincipal::Form_Load() {
     restaurarGeometria();
 
     {
-        clsPacienteUnificar unificar;
+        clsPacienteUnificar unificar(DE().Conexao, ado);
         if (!unificar.CriarTabelas()) {
             return false;
         }
@@ -631,7 +632,7 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
     }
-    if (!clsDecisaoPessoas().CriarTabela()) {
+    if (!clsDecisaoPessoas(DE().Conexao, ado).CriarTabela()) {
         return false;
     }
 
@@ -691,7 +692,6 @@ Qt::CheckState estadoDaCaixa(int gravado) {
 void frmPrincipal::cmdBuscar_Click() {
     // No hourglass: the window stays live and shows the grouping's progress instead.
     if (chkSemelhanca && chkSemelhanca->isChecked()) {
-        Ampulheta ampulheta;
         Preencher_GridSemelhanca();
         return;
     }
@@ -740,7 +740,7 @@ bool frmPrincipal::AguardarAgrupamento(int limiteMs) {
     return !Agrupando();
 }
 
-void frmPrincipal::iniciarAgrupamento(const QString& sql, Agrupamento tipo) {
+ConsultaEmSegundoPlano& frmPrincipal::consulta() {
     if (!m_consulta) {
         const QString cs =
             m_connectionString.isEmpty() ? DE().Conexao.ConnectionString() : m_connectionString;
@@ -748,10 +748,20 @@ void frmPrincipal::iniciarAgrupamento(const QString& sql, Agrupamento tipo) {
         connect(m_consulta.get(), &ConsultaEmSegundoPlano::terminou, this,
                 &frmPrincipal::agrupamentoTerminou);
     }
-    const bool segurando = m_agrupamento == Agrupamento::Normal;
+    return *m_consulta;
+}
+
+void frmPrincipal::iniciarAgrupamento(const QString& sql, Agrupamento tipo) {
+    consulta().Iniciar(sql);
+    iniciarEspera(tipo);
+}
+
+void frmPrincipal::iniciarEspera(Agrupamento tipo) {
+    // A grouping started while another held the window keeps the hold and its clock.
+    const bool segurando =
+        m_agrupamento == Agrupamento::Normal || m_agrupamento == Agrupamento::Semelhanca;
     m_agrupamento = tipo;
-    m_consulta->Iniciar(sql);
-    if (tipo == Agrupamento::Normal && !segurando) {
+    if (tipo != Agrupamento::AposUnificar && !segurando) {
         m_contadorAntes = lblItensnaLista->text();
         m_relogio.start();
         segurarEntrada(true);
@@ -788,11 +798,13 @@ void frmPrincipal::segurarEntrada(bool segurar) {
 void frmPrincipal::mostrarProgresso() {
     lblItensnaLista->setText(
         QStringLiteral("Agrupando... %1 s")
-            .arg(QLocale().toString(double(m_relogio.elapsed()) / 1000.0, 'f', 1)));
+            .arg(QLocale().toString(double(m_relogio.elapsed()) / 1000.0, 'f', 1)) +
+        etapaSemelhanca());
 }
 
 void frmPrincipal::cmdCancelarAgrupamento_Click() {
-    if (m_consulta && m_agrupamento == Agrupamento::Normal) {
+    if (m_consulta &&
+        (m_agrupamento == Agrupamento::Normal || m_agrupamento == Agrupamento::Semelhanca)) {
         m_consulta->Cancelar();
     }
 }
@@ -816,6 +828,11 @@ void frmPrincipal::agrupamentoTerminou() {
     const Agrupamento tipo = std::exchange(m_agrupamento, Agrupamento::Nenhum);
     if (tipo == Agrupamento::AposUnificar) {
         reagrupamentoChegou();
+        emit agrupamentoConcluido();
+        return;
+    }
+    if (tipo == Agrupamento::Semelhanca) {
+        semelhancaChegou();
         emit agrupamentoConcluido();
         return;
     }
@@ -1064,18 +1081,10 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
         lstSemelhante_Click();
         return false;
     }
-    // The member query's FROM and WHERE parts, without its final blank.
-    const qsizetype p = membros.indexOf(QStringLiteral(" FROM "), 0, Qt::CaseInsensitive) + 1;
-    const QString sql =
-        QStringLiteral(
-            " SELECT Paciente.ID_Paciente, Paciente.Prontuário, Paciente.Nome + CASE WHEN "
-            "Nome_Meio IS NULL THEN '' ELSE ' ' + Nome_Meio END + CASE WHEN Nome_Último IS NULL "
-            "THEN '' ELSE ' ' + Nome_Último END AS Nome_Completo ") +
-        QStringLiteral(" ") + membros.mid(p - 1, membros.size() - p);
-
+    const QString sql = ListaSemelhantes_SQL(membros);
     clsADO& ado = ADO();
     Recordset& rs = DE().rsSemelhante;
-    if (!ado.AbrirRecordset(DE().Conexao, rs, sql)) {
+    if (!ListaSemelhantes_Abrir(DE().Conexao, ado, rs, sql)) {
         MsgBox(QStringLiteral("Ao preencher a lista de pacientes, ocorreu o seguinte erro:") +
                numeroETexto(ado) + detalheEDiagnostico(ado.DetalheDoErro()));
         // The rows of the previous group must not stay on screen, mergeable, under this one.
@@ -1151,7 +1160,7 @@ void frmPrincipal::cmdSemSolucao_Click() {
     // the dialog gets this patient's record number.
     Recordset& rs = DE().rsSemelhante;
     if (!m_sqlLista.isEmpty() && (rs.State() != adStateOpen || rs.Source() != m_sqlLista)) {
-        ADO().AbrirRecordset(DE().Conexao, rs, m_sqlLista);
+        ListaSemelhantes_Abrir(DE().Conexao, ADO(), rs, m_sqlLista);
     }
     const bool reagrupava = pararReagrupamento();
     SemSolucao_MarcarLinhaAtual(*lstSemelhante, rs);

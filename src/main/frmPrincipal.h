@@ -150,7 +150,8 @@ class frmPrincipal : public QMainWindow {
     bool focusNextPrevChild(bool next) override;
 
   private:
-    enum class Agrupamento { Nenhum, Normal, AposUnificar };
+    // Normal and Semelhanca hold the window while they run; AposUnificar runs quietly.
+    enum class Agrupamento { Nenhum, Normal, Semelhanca, AposUnificar };
 
     void montarJanela();
     void ordenarTabulacao();
@@ -165,6 +166,7 @@ class frmPrincipal : public QMainWindow {
     void iniciarAgrupamento(const QString& sql, Agrupamento tipo);
     void segurarEntrada(bool segurar);
     void mostrarProgresso();
+    QString etapaSemelhanca() const;
     void agrupamentoTerminou();
     void reagrupamentoChegou();
     bool tirarGrupoAtual();
@@ -175,11 +177,17 @@ class frmPrincipal : public QMainWindow {
     std::array<QCheckBox*, 7> caixasCriterio() const;
     void montarSemelhanca();
     void sairSemelhanca();
+    void semelhancaChegou();
+    void iniciarEspera(Agrupamento tipo);
+    ConsultaEmSegundoPlano& consulta();
     void ReLinkarSemelhanca();
 
     RecordsetModel* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
     bool m_modoSemelhanca = false;
+    // The similarity search's output and stage, written by its worker thread.
+    struct BuscaSemelhanca;
+    std::shared_ptr<BuscaSemelhanca> m_busca;
     std::unique_ptr<clsPacienteCriterio> m_criterio;
     std::unique_ptr<clsPacienteCriterio> m_criterioAnterior;         // back in place after a cancel
     std::array<int, 7> m_ticksGravados{-1, -1, -1, -1, -1, -1, -1};  // as last read or written

@@ -9,12 +9,15 @@
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTableView>
+#include <QTimer>
+#include <mutex>
 
-#include "data/ado/DE.h"
+#include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "match/ModeloGrupos.h"
 #include "merge/frmSemSolucao.h"
 #include "ui/Acessibilidade.h"
+#include "ui/DE.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
 #include "ui/RecordsetModel.h"
@@ -35,13 +38,63 @@ void frmPrincipal::montarSemelhanca() {
     NomearControles(*this);
 }
 
+struct frmPrincipal::BuscaSemelhanca {
+    QVector<ModeloGrupos::Grupo> grupos;
+    mutable std::mutex mutex;  // guards the stage, read by the window's progress timer
+    QString etapa;
+    int porcento = -1;
+};
+
 void frmPrincipal::Preencher_GridSemelhanca() {
-    if (!m_grupos->Calcular(DE().Conexao, ADO())) {
-        MsgBox(m_grupos->Erro());
+    // A million records take tens of seconds: the search runs on the grouping's worker and
+    // connection, shows its stage under the grid and stops with "Cancelar" like a grouping.
+    auto busca = std::make_shared<BuscaSemelhanca>();
+    m_busca = busca;
+    consulta().IniciarTarefa([busca](Connection& cn, clsADO& ado,
+                                     const ConsultaEmSegundoPlano::Cancelada& cancelada,
+                                     ConsultaEmSegundoPlano::Desfecho& desfecho) {
+        semelhanca::OpcoesBusca opcoes;
+        opcoes.parar = cancelada;
+        const auto progresso = [&busca](const QString& etapa, qint64 feito, qint64 total) {
+            const std::lock_guard<std::mutex> trava(busca->mutex);
+            busca->etapa = etapa;
+            busca->porcento = total > 0 ? int(feito * 100 / total) : -1;
+        };
+        return ModeloGrupos::Buscar(cn, ado, opcoes, busca->grupos, desfecho.texto, progresso);
+    });
+    iniciarEspera(Agrupamento::Semelhanca);
+}
+
+QString frmPrincipal::etapaSemelhanca() const {
+    if (m_agrupamento != Agrupamento::Semelhanca || !m_busca)
+        return {};
+    const std::lock_guard<std::mutex> trava(m_busca->mutex);
+    if (m_busca->etapa.isEmpty())
+        return {};
+    return QStringLiteral(" (") + m_busca->etapa +
+           (m_busca->porcento >= 0 ? QStringLiteral(" %1%").arg(m_busca->porcento) : QString()) +
+           QLatin1Char(')');
+}
+
+void frmPrincipal::semelhancaChegou() {
+    m_progresso->stop();
+    const ConsultaEmSegundoPlano::Desfecho& r = m_consulta->Resultado();
+    const std::shared_ptr<BuscaSemelhanca> busca = std::exchange(m_busca, nullptr);
+    if (r.cancelada || !r.ok || !busca) {
+        // The result on screen, whichever mode it is in, stays as it was.
+        lblItensnaLista->setText(m_contadorAntes);
+        segurarEntrada(false);
+        if (!r.cancelada && !r.ok)  // numbered when the worker's connection did not open
+            MsgBox(r.numero ? QStringLiteral("Ao ler os pacientes, ocorreu o seguinte erro:\n\n"
+                                             "%1 - %2")
+                                  .arg(r.numero)
+                                  .arg(r.texto)
+                            : r.texto);
         return;
     }
     {
         const QScopedValueRollback<bool> religando(m_religando, true);
+        m_grupos->Definir(std::move(busca->grupos));
         if (!m_modoSemelhanca) {
             m_modoSemelhanca = true;
             dbGridCriterio->setModel(m_grupos);
@@ -56,6 +109,7 @@ void frmPrincipal::Preencher_GridSemelhanca() {
         esvaziarLista();
     }
     lblItensNaLista_Atualizar();
+    segurarEntrada(false);
     if (m_grupos->rowCount() > 0)
         dbGridCriterio->setCurrentIndex(m_grupos->index(0, 0));
     else

@@ -32,6 +32,9 @@ struct OpcoesBusca {
     double duplicados = 0.10;
     int linhasPorPagina = 20000;
     int threads = 2;
+    // Asked between pages and every few thousand pairs (from any thread): true stops the
+    // search, which then fails with Erro() saying so.
+    std::function<bool()> parar;
 };
 
 // One field's verdict on a pair: its level and the weight it added.
@@ -91,7 +94,8 @@ class LocalizadorSemelhantes {
                    const QVariant& sdxMeio = {}, const QVariant& sdxUltimo = {});
 
     // Blocks, measures u, scores every candidate pair once and keeps those >= limiar.
-    void Comparar(const Progresso& progresso = {});
+    // False (no pairs) when `parar` stopped it.
+    bool Comparar(const Progresso& progresso = {});
     // Candidate groups of the kept pairs at `limiar` (>= the search's), best first.
     QVector<GrupoCandidato> Agrupar(double limiar) const;
 
@@ -133,6 +137,7 @@ class LocalizadorSemelhantes {
     void gerarPares(std::vector<quint64>& pares, const Progresso& progresso);
     quint64 ordemVizinhanca(const Registro& r) const;
     void contarFrequencias();
+    bool parado();
 
     OpcoesBusca m_opcoes;
     ModeloPontuacao m_modelo;

@@ -10,15 +10,15 @@ using namespace semelhanca;
 
 ModeloGrupos::ModeloGrupos(QObject* parent) : QAbstractTableModel(parent) {}
 
-bool ModeloGrupos::Calcular(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes,
-                            const LocalizadorSemelhantes::Progresso& progresso) {
+bool ModeloGrupos::Buscar(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes,
+                          QVector<Grupo>& grupos, QString& erro,
+                          const LocalizadorSemelhantes::Progresso& progresso) {
     LocalizadorSemelhantes busca(opcoes);
-    if (!busca.Ler(cn, ado, progresso)) {
-        m_erro = busca.Erro();
+    if (!busca.Ler(cn, ado, progresso) || !busca.Comparar(progresso)) {
+        erro = busca.Erro();
         return false;
     }
-    busca.Comparar(progresso);
-    QVector<Grupo> grupos;
+    grupos.clear();
     for (const GrupoCandidato& g : busca.Agrupar(opcoes.limiar)) {
         Grupo linha;
         linha.nome = busca.NomeCompleto(g.membros.first());
@@ -28,6 +28,14 @@ bool ModeloGrupos::Calcular(Connection& cn, clsADO& ado, const OpcoesBusca& opco
         linha.conflito = g.conflito;
         grupos << linha;
     }
+    return true;
+}
+
+bool ModeloGrupos::Calcular(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes,
+                            const LocalizadorSemelhantes::Progresso& progresso) {
+    QVector<Grupo> grupos;
+    if (!Buscar(cn, ado, opcoes, grupos, m_erro, progresso))
+        return false;
     Definir(std::move(grupos));
     return true;
 }

@@ -29,8 +29,13 @@ class ModeloGrupos : public QAbstractTableModel {
 
     explicit ModeloGrupos(QObject* parent = nullptr);
 
-    // Reads the register once and finds its candidate groups. False with Erro() when the
-    // read failed; the previous groups are then kept.
+    // Reads the register once and finds its candidate groups, touching no model: the window
+    // runs it on a worker thread. False with `erro` when the read failed or was stopped.
+    static bool Buscar(Connection& cn, clsADO& ado, const semelhanca::OpcoesBusca& opcoes,
+                       QVector<Grupo>& grupos, QString& erro,
+                       const semelhanca::LocalizadorSemelhantes::Progresso& progresso = {});
+    // The same, shown at once. False with Erro() when the read failed; the previous groups
+    // are then kept.
     bool Calcular(Connection& cn, clsADO& ado, const semelhanca::OpcoesBusca& opcoes = {},
                   const semelhanca::LocalizadorSemelhantes::Progresso& progresso = {});
     void Definir(QVector<Grupo> grupos);

@@ -227,11 +227,39 @@ QByteArray ChaveFonetica(const QByteArray& s) {
     return r;
 }
 
+namespace {
+
+// Distance 0, 1 or more (2) in one pass, for the limit the matcher asks almost every time:
+// one character typed wrong, missing, added, or two neighbours swapped.
+int DistanciaAteUm(const char* a, int na, const char* b, int nb) {
+    if (na > nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    int i = 0;
+    while (i < na && a[i] == b[i]) ++i;
+    if (i == na)
+        return nb - na;
+    const size_t resto = size_t(na - i - 1);
+    if (na < nb)  // b has one character more: skip it
+        return std::memcmp(a + i, b + i + 1, resto + 1) == 0 ? 1 : 2;
+    if (std::memcmp(a + i + 1, b + i + 1, resto) == 0)
+        return 1;
+    return resto > 0 && a[i] == b[i + 1] && a[i + 1] == b[i] &&
+                   std::memcmp(a + i + 2, b + i + 2, resto - 1) == 0
+               ? 1
+               : 2;
+}
+
+}  // namespace
+
 int DistanciaEdicao(const char* a, int na, const char* b, int nb, int limite) {
     if (std::abs(na - nb) > limite)
         return limite + 1;
     if (na > 63 || nb > 63)
         return limite + 1;
+    if (limite == 1)
+        return DistanciaAteUm(a, na, b, nb);
     int linhas[3][64];
     int* anterior2 = linhas[0];
     int* anterior = linhas[1];

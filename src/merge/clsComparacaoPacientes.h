@@ -7,7 +7,8 @@
 #include <QString>
 #include <QVector>
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 
 // The records of one person side by side: one column per record, one row per patient field,
@@ -33,7 +34,7 @@ class clsComparacaoPacientes {
         QDateTime ultimoExame;  // null without exams
     };
 
-    explicit clsComparacaoPacientes(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsComparacaoPacientes(Connection& fCN, clsADO& fADO);
 
     // Reads the records in the order of fIDs; IDs that Paciente no longer holds are left out
     // and listed by Ausentes(). False when a query fails (Erro holds the database's error).

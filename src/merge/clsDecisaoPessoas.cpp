@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "data/ado/Recordset.h"
+#include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
 #include "data/base/ValorSeNulo.h"
 #include "merge/MostrarMensagem.h"
-#include "merge/RelogioEstacao.h"
 #include "merge/clsComparacaoPacientes.h"
 
 namespace {
@@ -173,7 +173,7 @@ bool clsDecisaoPessoas::Registrar(const QList<qint32>& fIDs, int fMotivo,
     if (!Assinaturas(fIDs, assinaturas)) {
         return false;
     }
-    const QString data = dados::LiteralTSql(AgoraEstacao());
+    const QString data = dados::LiteralTSql(Relogio::Agora());
     if (!m_ado.TransaçãoIniciar(m_cn)) {
         ErroDoBanco(procedimento);
         m_ado.TransaçãoCancelar(m_cn);

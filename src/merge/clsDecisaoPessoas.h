@@ -8,7 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 
 // "Não são a mesma pessoa": the administrator's word that two records which look alike belong
@@ -30,7 +31,7 @@ class clsDecisaoPessoas {
         bool rever = false;  // a compared field of either record changed since
     };
 
-    explicit clsDecisaoPessoas(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsDecisaoPessoas(Connection& fCN, clsADO& fADO);
 
     // The fixed reasons; the last one ("Outros") needs a note.
     static const QStringList& Motivos();

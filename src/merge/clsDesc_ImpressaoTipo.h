@@ -1,6 +1,7 @@
 #pragma once
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 #include "patient/clsString.h"
 
@@ -8,7 +9,7 @@
 // (rpt) that prints it.
 class clsDesc_ImpressãoTipo {
   public:
-    explicit clsDesc_ImpressãoTipo(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsDesc_ImpressãoTipo(Connection& fCN, clsADO& fADO);
     clsDesc_ImpressãoTipo(const clsDesc_ImpressãoTipo&) = delete;
     clsDesc_ImpressãoTipo& operator=(const clsDesc_ImpressãoTipo&) = delete;
 

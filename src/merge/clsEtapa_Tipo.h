@@ -1,13 +1,14 @@
 #pragma once
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 #include "patient/clsString.h"
 
 // One row of Etapa_Tipo, the reporting system's exam stage types.
 class clsEtapa_Tipo {
   public:
-    explicit clsEtapa_Tipo(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsEtapa_Tipo(Connection& fCN, clsADO& fADO);
     clsEtapa_Tipo(const clsEtapa_Tipo&) = delete;
     clsEtapa_Tipo& operator=(const clsEtapa_Tipo&) = delete;
 

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QStringList>
 
-#include "data/ado/DE.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/Relogio.h"
 #include "merge/MostrarMensagem.h"
@@ -123,8 +122,6 @@ QString AgoraParaSQL() {
 }  // namespace
 
 clsPacienteUnificar::clsPacienteUnificar(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO) {}
-
-clsPacienteUnificar::clsPacienteUnificar() : clsPacienteUnificar(DE().Conexao, ADO()) {}
 
 void clsPacienteUnificar::RegistrarErroBanco(const QString& procedimento) {
     m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(), procedimento, QString());

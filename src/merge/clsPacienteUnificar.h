@@ -27,8 +27,6 @@ class clsPaciente;
 class clsPacienteUnificar {
   public:
     explicit clsPacienteUnificar(Connection& fCN, clsADO& fADO);
-    // The program's shared connection and clsADO instance.
-    clsPacienteUnificar();
 
     clsError& Erro() { return m_erro; }
     const clsError& Erro() const { return m_erro; }

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsValoresSobreviventes.h"
 #include "patient/clsError.h"
@@ -22,7 +23,7 @@ class clsPreviaUnificacao {
         qint64 linhas = 0;
     };
 
-    explicit clsPreviaUnificacao(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsPreviaUnificacao(Connection& fCN, clsADO& fADO);
 
     // False when the register cannot be read (Erro holds the database's error).
     bool Calcular(const clsComparacaoPacientes& fComparacao,

@@ -3,7 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 
 class clsValoresSobreviventes;
@@ -16,7 +17,7 @@ class clsValoresSobreviventes;
 // back, and Mensagem() says what was done or what failed.
 class clsUnificacaoRevisada {
   public:
-    explicit clsUnificacaoRevisada(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsUnificacaoRevisada(Connection& fCN, clsADO& fADO);
 
     // Merges every ID of fIDs except the base into fID_Base, in list order, then writes the
     // surviving values when fValores (optional) changes any field of the base.

@@ -17,7 +17,7 @@ class clsVerificacaoSeguranca {
         QString texto;      // one line naming them and the values
     };
 
-    explicit clsVerificacaoSeguranca(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsVerificacaoSeguranca(Connection& fCN, clsADO& fADO);
 
     // Compares every pair of records of the comparison and reads their no-solution marks and
     // "not the same person" decisions. False when the register cannot be read (Erro).

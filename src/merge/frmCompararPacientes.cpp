@@ -19,12 +19,12 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "data/ado/DE.h"
 #include "data/base/Diagnostico.h"
 #include "merge/clsDecisaoPessoas.h"
 #include "merge/clsUnificacaoHistorico.h"
 #include "merge/clsUnificacaoRevisada.h"
 #include "ui/Ampulheta.h"
+#include "ui/DE.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -163,7 +163,7 @@ class ModeloComparacao : public QAbstractTableModel {
 };
 
 frmCompararPacientes::frmCompararPacientes(QWidget* parent)
-    : QDialog(parent), m_comparacao(std::make_unique<clsComparacaoPacientes>()) {
+    : QDialog(parent), m_comparacao(std::make_unique<clsComparacaoPacientes>(DE().Conexao, ADO())) {
     setObjectName(QStringLiteral("frmCompararPacientes"));
     setWindowTitle(QStringLiteral("Comparar cadastros"));
 
@@ -404,7 +404,7 @@ bool frmCompararPacientes::EscolherValor(int linha, int coluna) {
 }
 
 void frmCompararPacientes::MostrarConflitos() {
-    clsVerificacaoSeguranca verificacao;
+    clsVerificacaoSeguranca verificacao(DE().Conexao, ADO());
     if (!verificacao.Verificar(*m_comparacao, m_conflitos)) {
         // The comparison itself is still worth showing; the values' own checks still run.
         dados::RegistrarDiagnostico(QStringLiteral("Marcas e decisões não lidas: %1 - %2")
@@ -435,7 +435,7 @@ void frmCompararPacientes::MostrarDecisoes() {
     if (!ADO().TableExiste(DE().Conexao, QStringLiteral("Cadunir_Decisao"))) {
         return;
     }
-    clsDecisaoPessoas decisoes;
+    clsDecisaoPessoas decisoes(DE().Conexao, ADO());
     QList<clsDecisaoPessoas::Decisao> lista;
     if (!decisoes.Listar(m_comparacao->Ids(), lista)) {
         MsgBox(MensagemDeErro(
@@ -470,7 +470,7 @@ void frmCompararPacientes::MostrarDecisoes() {
 }
 
 void frmCompararPacientes::AtualizarPrevia() {
-    m_previa = std::make_unique<clsPreviaUnificacao>();
+    m_previa = std::make_unique<clsPreviaUnificacao>(DE().Conexao, ADO());
     m_previaLida = m_previa->Calcular(*m_comparacao, m_valores);
     if (!m_previaLida) {
         txtPrevia->setPlainText(MensagemDeErro(
@@ -521,7 +521,7 @@ void frmCompararPacientes::cmdNaoMesmaPessoa_Click() {
                            "pessoas diferentes."));
         return;
     }
-    clsDecisaoPessoas decisoes;
+    clsDecisaoPessoas decisoes(DE().Conexao, ADO());
     if (!decisoes.CriarTabela() ||
         !decisoes.Registrar(ids, cboMotivo->currentIndex() + 1, txtObs->text(), ID_UsuarioLogado)) {
         const clsError& erro = decisoes.Erro();
@@ -545,7 +545,7 @@ void frmCompararPacientes::cmdRemoverDecisao_Click() {
         return;
     }
     const QVariantList par = item->data(Qt::UserRole).toList();
-    clsDecisaoPessoas decisoes;
+    clsDecisaoPessoas decisoes(DE().Conexao, ADO());
     if (!decisoes.Remover({par.value(0).toInt(), par.value(1).toInt()})) {
         MsgBox(MensagemDeErro(QStringLiteral("Ao remover a decisão, ocorreu o seguinte erro:"),
                               decisoes.Erro()));
@@ -563,7 +563,7 @@ bool Decisao_MostrarMarcas(QListWidget& lista) {
     if (ids.size() < 2 || !ADO().TableExiste(DE().Conexao, QStringLiteral("Cadunir_Decisao"))) {
         return true;
     }
-    clsDecisaoPessoas decisoes;
+    clsDecisaoPessoas decisoes(DE().Conexao, ADO());
     QList<clsDecisaoPessoas::Decisao> lista2;
     if (!decisoes.Listar(ids, lista2)) {
         dados::RegistrarDiagnostico(QStringLiteral("Decisões não lidas: %1 - %2")
@@ -616,7 +616,7 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
     if (!revisao.Confirmado()) {
         return ResultadoUnificacao::Cancelada;
     }
-    clsUnificacaoRevisada unificacao;
+    clsUnificacaoRevisada unificacao(DE().Conexao, ADO());
     bool feito = false;
     bool executado = false;
     clsError registro;

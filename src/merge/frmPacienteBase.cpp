@@ -9,9 +9,10 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "data/ado/DE.h"
+#include "merge/ListaPacienteBase.h"
 #include "merge/frmCompararPacientes.h"
 #include "ui/Acessibilidade.h"
+#include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
@@ -73,19 +74,8 @@ void frmPacienteBase::Iniciar(const QStringList& fArPacientes) {
                        QStringLiteral("ID_Paciente"), &DE().rsPaciente);
     m_idPacienteBase = 0;
 
-    QString ids = fArPacientes.join(QLatin1Char(','));
-    if (ids.endsWith(QLatin1Char(','))) {
-        ids.chop(1);
-    }
-    const QString sql =
-        QStringLiteral(
-            " SELECT TOP 500 ID_Paciente, Prontuário, Nome + Case When Nome_Meio Is Null "
-            "Then '' Else ' ' + Nome_Meio End + Case When Nome_Último Is Null Then '' "
-            "Else ' ' + Nome_Último End as Nome_Completo, ID_Paciente_Externo ") +
-        QStringLiteral(" FROM Paciente  ") + QStringLiteral(" WHERE ID_Paciente IN (") + ids +
-        QStringLiteral(")");
     clsADO& ado = ADO();
-    if (!ado.AbrirRecordset(DE().Conexao, DE().rsSemelhante, sql)) {
+    if (!ListaPacienteBase_Abrir(DE().Conexao, ado, DE().rsSemelhante, fArPacientes)) {
         MsgBox(QStringLiteral("Ao preencher a lista de paciente para ser escolhido o paciente "
                               "base, ocorreu o seguinte erro:") +
                QStringLiteral("\n\n") + QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") +

@@ -1,7 +1,6 @@
 #include "merge/frmSemSolucao.h"
 
 #include <QComboBox>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,14 +10,12 @@
 #include <QScopeGuard>
 #include <QStyle>
 
-#include "data/ado/DE.h"
 #include "data/base/Diagnostico.h"
-#include "data/base/ErroNumerado.h"
-#include "data/base/Relogio.h"
-#include "data/base/TabelaErros.h"
 #include "data/base/ValorSeNulo.h"
 #include "merge/PacienteSemSolucao.h"
+#include "merge/clsPacienteSemSolucao.h"
 #include "ui/Ampulheta.h"
+#include "ui/DE.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -31,33 +28,18 @@ constexpr int kTamanhoObs = 255;
 
 // A database failure as the boxes show it: after the sentence either two line feeds (layout A)
 // or nothing at all (layout B), then "number - text".
-QString LayoutA(const QString& frase, qint32 numero, const QString& texto) {
-    return frase + QStringLiteral("\n\n") + QString::number(numero) + QStringLiteral(" - ") + texto;
+QString LayoutA(const QString& frase, const clsError& erro) {
+    return frase + QStringLiteral("\n\n") + QString::number(erro.ErrorNumber()) +
+           QStringLiteral(" - ") + erro.ErrorString();
 }
-QString LayoutB(const QString& frase, qint32 numero, const QString& texto) {
-    return frase + QString::number(numero) + QStringLiteral(" - ") + texto;
-}
-QString LayoutA_ADO(const QString& frase) {
-    return LayoutA(frase, ADO().ErrorNumber(), ADO().ErrorString());
-}
-QString LayoutB_Erro(const QString& frase, const ErroNumerado& erro) {
-    return LayoutB(frase, erro.Number(), dados::TextoDoErro(erro.Number()));
+QString LayoutB(const QString& frase, const clsError& erro) {
+    return frase + QString::number(erro.ErrorNumber()) + QStringLiteral(" - ") + erro.ErrorString();
 }
 
 const QString kAoAbrir = QStringLiteral("Ao abrir Paciente sem solução, ocorreu o seguinte erro:");
 
-QString Texto(Recordset& rs, const QString& campo) {
-    return ValorSeNulo(rs.Fields(campo).Value(), QString()).toString();
-}
-qint32 Numero(Recordset& rs, const QString& campo) {
-    return ValorSeNulo(rs.Fields(campo).Value(), 0).toInt();
-}
-
-// The fields every save writes, on the record set's current (or new) row.
-void PreencherMarca(Recordset& rs, qint32 fID_Justificativa, const QString& fMotivo) {
-    rs.Fields(QStringLiteral("ID_PacienteLogJustificativa")).setValue(fID_Justificativa);
-    rs.Fields(QStringLiteral("Descricao")).setValue(fMotivo);
-    rs.Fields(QStringLiteral("ID_Usuario")).setValue(ID_UsuarioLogado);
+clsPacienteSemSolucao Marcas() {
+    return clsPacienteSemSolucao(DE().Conexao, ADO());
 }
 
 }  // namespace
@@ -133,14 +115,6 @@ bool frmSemSolucao::Iniciar(qint32 fID_Paciente, const QString& fPaciente,
     return true;
 }
 
-bool frmSemSolucao::AbrirOuAvisar(Recordset& rs, const QString& sql, const QString& frase) {
-    if (ADO().AbrirRecordset(DE().Conexao, rs, sql)) {
-        return true;
-    }
-    Avisar(LayoutA_ADO(frase));
-    return false;
-}
-
 void frmSemSolucao::Avisar(const QString& texto) {
     if (m_ampulheta) {
         m_ampulheta->Restaurar();
@@ -150,31 +124,17 @@ void frmSemSolucao::Avisar(const QString& texto) {
 
 bool frmSemSolucao::Preencher_Justificativa() {
     dtcboMotivo->clear();
-    Recordset& rs = DE().rsGeral;
-    if (!ADO().AbrirRecordset(
-            DE().Conexao, rs,
-            QStringLiteral(" Select * From PacienteLogJustificativa ORDER BY Justificativa"))) {
+    clsPacienteSemSolucao marcas = Marcas();
+    QList<clsPacienteSemSolucao::Justificativa> lista;
+    if (!marcas.Justificativas(DE().rsGeral, lista)) {
+        // The list stays empty, so OK can only ask for a reason.
         Avisar(LayoutB(
             QStringLiteral("Ao preencher a lista de justificativas, ocorreu o seguinte erro:"),
-            ADO().ErrorNumber(), ADO().ErrorString()));
+            marcas.Erro()));
         return false;
     }
-    try {
-        for (; !rs.Eof(); rs.MoveNext()) {
-            dtcboMotivo->addItem(Texto(rs, QStringLiteral("Justificativa")),
-                                 Numero(rs, QStringLiteral("ID_PacienteLogJustificativa")));
-        }
-        if (rs.RecordCount() > 0) {
-            rs.MoveFirst();
-        }
-    } catch (const ErroNumerado& erro) {
-        // A catalogue without the expected columns: the list stays empty, as after a failed
-        // query, so OK can only ask for a reason.
-        dtcboMotivo->clear();
-        Avisar(LayoutB_Erro(
-            QStringLiteral("Ao preencher a lista de justificativas, ocorreu o seguinte erro:"),
-            erro));
-        return false;
+    for (const auto& j : lista) {
+        dtcboMotivo->addItem(j.Texto, j.ID_PacienteLogJustificativa);
     }
     // A combo selects its first item by itself; the dialog starts with no reason chosen.
     dtcboMotivo->setCurrentIndex(-1);
@@ -182,52 +142,32 @@ bool frmSemSolucao::Preencher_Justificativa() {
 }
 
 bool frmSemSolucao::PacienteSemSolucao_Existir(qint32 fID_Paciente) {
-    const QString frase = QStringLiteral(
-        "Ao verificar se o Paciente já está marcado como sem solução, ocorreu o seguinte erro:");
-    Recordset rs;
-    if (!AbrirOuAvisar(
-            rs,
-            QStringLiteral("SELECT COUNT(*) FROM PacienteLogSemSolucao WHERE ID_Paciente = ") +
-                QString::number(fID_Paciente),
-            frase)) {
-        return false;
+    clsPacienteSemSolucao marcas = Marcas();
+    bool existe = false;
+    if (!marcas.Existir(fID_Paciente, existe)) {
+        Avisar(LayoutA(QStringLiteral("Ao verificar se o Paciente já está marcado como sem "
+                                      "solução, ocorreu o seguinte erro:"),
+                       marcas.Erro()));
     }
-    try {
-        const bool existe = ValorSeNulo(rs.Fields(0).Value(), 0).toInt() > 0;
-        rs.Close();
-        return existe;
-    } catch (const ErroNumerado& erro) {
-        Avisar(LayoutA(frase, erro.Number(), dados::TextoDoErro(erro.Number())));
-        return false;
-    }
+    return existe;
 }
 
 bool frmSemSolucao::PacienteSemSolucao_PosicionarControles(qint32 fID_Paciente) {
-    const QString frase = QStringLiteral(
-        "Ao posicionar os controles do Paciente marcado como sem solução, ocorreu o seguinte "
-        "erro:");
-    Recordset rs;
-    if (!AbrirOuAvisar(rs,
-                       QStringLiteral("SELECT * FROM PacienteLogSemSolucao WHERE ID_Paciente = ") +
-                           QString::number(fID_Paciente),
-                       frase)) {
+    clsPacienteSemSolucao marcas = Marcas();
+    clsPacienteSemSolucao::Marca marca;
+    if (!marcas.Ler(fID_Paciente, marca)) {
+        Avisar(LayoutA(QStringLiteral("Ao posicionar os controles do Paciente marcado como sem "
+                                      "solução, ocorreu o seguinte erro:"),
+                       marcas.Erro()));
         return false;
     }
-    try {
-        if (rs.RecordCount() > 0) {
-            rs.MoveFirst();
-            // A reason missing from the list leaves the combo with no choice.
-            dtcboMotivo->setCurrentIndex(
-                dtcboMotivo->findData(Numero(rs, QStringLiteral("ID_PacienteLogJustificativa"))));
-            txtObs->setText(Texto(rs, QStringLiteral("Descricao")));
-            m_ID_PacienteLogSemSolucao = Numero(rs, QStringLiteral("ID_PacienteLogSemSolucao"));
-        }
-        rs.Close();
-        return true;
-    } catch (const ErroNumerado& erro) {
-        Avisar(LayoutA(frase, erro.Number(), dados::TextoDoErro(erro.Number())));
-        return false;
+    if (marca.ID_PacienteLogSemSolucao != 0) {
+        // A reason missing from the list leaves the combo with no choice.
+        dtcboMotivo->setCurrentIndex(dtcboMotivo->findData(marca.ID_PacienteLogJustificativa));
+        txtObs->setText(marca.Descricao);
+        m_ID_PacienteLogSemSolucao = marca.ID_PacienteLogSemSolucao;
     }
+    return true;
 }
 
 void frmSemSolucao::cmdOK_Click() {
@@ -274,62 +214,39 @@ void frmSemSolucao::reject() {
 
 bool frmSemSolucao::PacienteSemSolucao_Adicionar(qint32 fID_Paciente, qint32 fID_Justificativa,
                                                  const QString& fMotivo) {
-    // A query that returns no row: only the empty, updatable row set is wanted.
-    Recordset rs;
-    if (!AbrirOuAvisar(rs,
-                       QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = -1"),
-                       kAoAbrir)) {
-        return false;
-    }
-    try {
-        rs.AddNew();
-        rs.Fields(QStringLiteral("ID_Paciente")).setValue(fID_Paciente);
-        PreencherMarca(rs, fID_Justificativa, fMotivo);
-        // Data is left alone: the column default stamps the server's time.
-        rs.Update();
-        rs.Close();
+    clsPacienteSemSolucao marcas = Marcas();
+    if (marcas.Adicionar(fID_Paciente, fID_Justificativa, fMotivo, ID_UsuarioLogado)) {
         return true;
-    } catch (const ErroNumerado& erro) {
-        Avisar(LayoutB_Erro(
-            QStringLiteral("Ao adicionar PacienteSemSolucao, ocorreu o seguinte erro:"), erro));
-        return false;
     }
+    Avisar(
+        marcas.FalhouNaConsulta()
+            ? LayoutA(kAoAbrir, marcas.Erro())
+            : LayoutB(QStringLiteral("Ao adicionar PacienteSemSolucao, ocorreu o seguinte erro:"),
+                      marcas.Erro()));
+    return false;
 }
 
 bool frmSemSolucao::PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID_Justificativa,
                                                  const QString& fMotivo) {
-    Recordset rs;
-    if (!AbrirOuAvisar(rs,
-                       QStringLiteral("Select * FROM PacienteLogSemSolucao Where ID_Paciente = ") +
-                           QString::number(fID_Paciente),
-                       kAoAbrir)) {
-        return false;
-    }
-    try {
-        // Two workstations may have marked the patient at once: the first row is the mark.
-        if (rs.RecordCount() > 0) {
-            rs.MoveFirst();
-            PreencherMarca(rs, fID_Justificativa, fMotivo);
-            rs.Fields(QStringLiteral("Data")).setValue(Relogio::Agora());
-            rs.Update();
-        }
-        rs.Close();
+    clsPacienteSemSolucao marcas = Marcas();
+    if (marcas.Atualizar(fID_Paciente, fID_Justificativa, fMotivo, ID_UsuarioLogado)) {
         return true;
-    } catch (const ErroNumerado& erro) {
-        Avisar(LayoutB_Erro(
-            QStringLiteral("Ao atualizar PacienteSemSolucao, ocorreu o seguinte erro:"), erro));
-        return false;
     }
+    Avisar(
+        marcas.FalhouNaConsulta()
+            ? LayoutA(kAoAbrir, marcas.Erro())
+            : LayoutB(QStringLiteral("Ao atualizar PacienteSemSolucao, ocorreu o seguinte erro:"),
+                      marcas.Erro()));
+    return false;
 }
 
 bool frmSemSolucao::PacienteSemSolucao_Remover(qint32 fID_Paciente) {
-    if (!ADO().ExecutarSQL(
-            DE().Conexao, QStringLiteral("DELETE FROM PacienteLogSemSolucao Where ID_Paciente = ") +
-                              QString::number(fID_Paciente))) {
-        Avisar(LayoutA_ADO(kAoAbrir));
-        return false;
+    clsPacienteSemSolucao marcas = Marcas();
+    if (marcas.Remover(fID_Paciente)) {
+        return true;
     }
-    return true;
+    Avisar(LayoutA(kAoAbrir, marcas.Erro()));
+    return false;
 }
 
 namespace {

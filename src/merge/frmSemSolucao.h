@@ -65,8 +65,6 @@ class frmSemSolucao : public QDialog {
                                       const QString& fMotivo);
     bool PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID_Justificativa,
                                       const QString& fMotivo);
-    // Opens a fresh record set on the shared connection; a failure is shown in layout A.
-    bool AbrirOuAvisar(Recordset& rs, const QString& sql, const QString& frase);
     // Every message of the dialog: the hourglass of a running OK is put away first.
     void Avisar(const QString& texto);
 

@@ -2,16 +2,17 @@
 
 #include <QString>
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 #include "patient/clsString.h"
 
 // One row of Paciente in memory: twenty-five text fields with their display names and limits,
-// the key, and the record's last failure. It reads and writes its row on the connection it was
-// given (the program's shared one unless a caller hands another), always through clsADO.
+// the key, and the record's last failure. It reads and writes its row on the connection its
+// caller hands it, always through the clsADO instance handed with it.
 class clsPaciente {
   public:
-    explicit clsPaciente(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsPaciente(Connection& fCN, clsADO& fADO);
     clsPaciente(const clsPaciente&) = delete;
     clsPaciente& operator=(const clsPaciente&) = delete;
 

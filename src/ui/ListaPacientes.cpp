@@ -2,12 +2,12 @@
 
 #include <QListWidget>
 
-#include "data/ado/DE.h"
 #include "data/ado/Recordset.h"
 #include "data/base/ValorSeNulo.h"
 #include "patient/ExamesPaciente.h"
 #include "patient/clsPaciente.h"
 #include "ui/Ampulheta.h"
+#include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/DetalhePaciente.h"
 #include "ui/ctlNvPreferDE.h"
@@ -33,7 +33,7 @@ void MostrarPacienteDaLinha(const QListWidget& lista, ctlNvPreferDE& detalhe) {
         return;
     }
     Ampulheta ampulheta;
-    clsPaciente paciente;
+    clsPaciente paciente(DE().Conexao, ADO());
     const qint32 id = item->data(Qt::UserRole).toInt();
     // A record that is gone shows the empty values of a fresh one.
     Paciente_Localizar(paciente, id);

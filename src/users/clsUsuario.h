@@ -2,7 +2,8 @@
 
 #include <QString>
 
-#include "data/ado/DE.h"
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "patient/clsError.h"
 #include "patient/clsString.h"
 
@@ -11,7 +12,7 @@
 // of the nine per-user default tables, all in one transaction.
 class clsUsuario {
   public:
-    explicit clsUsuario(Connection& fCN = DE().Conexao, clsADO& fADO = ADO());
+    explicit clsUsuario(Connection& fCN, clsADO& fADO);
     clsUsuario(const clsUsuario&) = delete;
     clsUsuario& operator=(const clsUsuario&) = delete;
 

@@ -5,9 +5,9 @@
 #include <QPainter>
 #include <QProxyStyle>
 
-#include "data/ado/DE.h"
 #include "settings/Configuracao.h"
 #include "ui/BotaoFigura.h"
+#include "ui/DE.h"
 #include "ui/MsgBox.h"
 #include "users/LoginAdministrador.h"
 

@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 
 #include "data/ado/Connection.h"
-#include "data/ado/DE.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
@@ -35,27 +34,27 @@ class Linker : public ::testing::Test {
         QDir::setCurrent(pasta.path());
         const QString registro = pasta.filePath("Tessivar");
         ASSERT_TRUE(dados::CriarRegistroVazio(registro));
-        ASSERT_TRUE(ADO().AbrirConexão(cn, "Provider=SQLite;Data Source=" + registro));
+        ASSERT_TRUE(ado.AbrirConexão(cn, "Provider=SQLite;Data Source=" + registro));
         mdb.Create(pasta.filePath("Links.mdb"));
     }
 
     void TearDown() override {
         mdb.Close();
-        ADO().FecharConexão(cn);
+        ado.FecharConexão(cn);
         QDir::setCurrent(pastaAnterior);
     }
 
     void criarTabelas() {
-        ASSERT_TRUE(ADO().ExecutarSQL(
+        ASSERT_TRUE(ado.ExecutarSQL(
             cn,
             "CREATE TABLE [dbo].[Exame] ([ID_Exame] [int] NOT NULL, [Nome] [nvarchar] (30) "
             "NULL) ON [PRIMARY]"));
         ASSERT_TRUE(
-            ADO().ExecutarSQL(cn,
-                              "CREATE TABLE [dbo].[Paciente] ([ID] [int] IDENTITY (1, 1) NOT NULL, "
-                              "[Nome] [nvarchar] (50) NULL) ON [PRIMARY]"));
-        ASSERT_TRUE(ADO().ExecutarSQL(cn, "INSERT INTO Exame (ID_Exame, Nome) VALUES (1, N'RX')"));
-        ASSERT_TRUE(ADO().ExecutarSQL(cn, "INSERT INTO Exame (ID_Exame, Nome) VALUES (2, N'US')"));
+            ado.ExecutarSQL(cn,
+                            "CREATE TABLE [dbo].[Paciente] ([ID] [int] IDENTITY (1, 1) NOT NULL, "
+                            "[Nome] [nvarchar] (50) NULL) ON [PRIMARY]"));
+        ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Exame (ID_Exame, Nome) VALUES (1, N'RX')"));
+        ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Exame (ID_Exame, Nome) VALUES (2, N'US')"));
     }
 
     QStringList tabelasDoMdb() {
@@ -70,11 +69,13 @@ class Linker : public ::testing::Test {
     QString pastaAnterior;
     Connection cn;
     DaoDatabase mdb;
-    clsLinkarSQLMDB linker;
+    clsADO ado;
+    clsLinkarSQLMDB linker{ado};
 };
 
 TEST(clsLinkarSQLMDB, FixedCodesReadAsTheirTexts) {
-    clsLinkarSQLMDB linker;
+    clsADO ado;
+    clsLinkarSQLMDB linker{ado};
     linker.setErrorString("texto");
     EXPECT_EQ(linker.ErrorString(), "texto");
     linker.setErrorNumber(-3);
@@ -181,8 +182,8 @@ TEST_F(Linker, FailuresAreCapturedOrPassedOnWithoutLosingLinks) {
         }
     });
     EXPECT_FALSE(linker.LinkarTabela("CadunirLink", mdb, cn));
-    EXPECT_EQ(linker.ErrorNumber(), ADO().ErrorNumber());
-    EXPECT_EQ(linker.ErrorString(), ADO().ErrorString());
+    EXPECT_EQ(linker.ErrorNumber(), ado.ErrorNumber());
+    EXPECT_EQ(linker.ErrorString(), ado.ErrorString());
     EXPECT_EQ(mdb.TableDefs().Count(), 0);
     cn.RemoveObserver(id);
 

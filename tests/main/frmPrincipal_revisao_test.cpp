@@ -12,7 +12,6 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/ado/DE.h"
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
 #include "data/tsql/MotorEmbutido.h"
@@ -23,6 +22,7 @@
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "settings/Configuracao.h"
+#include "ui/DE.h"
 #include "users/frmLogin.h"
 
 namespace {

@@ -7,17 +7,19 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
 
 #include "Esquema.h"
-#include "data/ado/DE.h"
 #include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
+#include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "settings/Configuracao.h"
+#include "ui/DE.h"
 #include "users/frmLogin.h"
 
 namespace {
@@ -132,6 +134,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
 
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
     ASSERT_TRUE(janela.ModoSemelhanca());
     const QTableView& grade = *janela.dbGridCriterio;
     EXPECT_NE(grade.model(), exato);
@@ -187,5 +190,38 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     EXPECT_EQ(janela.lblItensnaLista->text(), "1");
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
     EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), QStringList{"3"});
+}
+
+// The search reads and scores the whole register: it runs off the window's thread, holds the
+// window like a grouping, and "Cancelar" keeps the result that was on screen.
+TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScreen) {
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    const QAbstractItemModel* exato = janela.dbGridCriterio->model();
+    const QString contador = janela.lblItensnaLista->text();
+    {
+        auto sinal = std::make_shared<QSemaphore>();
+        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta([sinal] { sinal->acquire(); });
+        janela.chkSemelhanca->setChecked(true);
+        Clicar(janela.cmdBuscar);
+        EXPECT_TRUE(janela.Agrupando());
+        EXPECT_FALSE(janela.dbGridCriterio->isEnabled());
+        EXPECT_TRUE(janela.lblItensnaLista->text().startsWith("Agrupando..."));
+        Clicar(janela.cmdCancelarAgrupamento);
+        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
+        sinal->release();
+        ASSERT_TRUE(janela.AguardarAgrupamento());
+    }
+    EXPECT_FALSE(janela.ModoSemelhanca());
+    EXPECT_EQ(janela.dbGridCriterio->model(), exato);
+    EXPECT_EQ(janela.lblItensnaLista->text(), contador);
+    EXPECT_TRUE(janela.dbGridCriterio->isEnabled());
+    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
+
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento());
+    EXPECT_TRUE(janela.ModoSemelhanca());
+    EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), (QStringList{"3", "2"}));
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include <QDateTime>
 
 #include "match/Normalizacao.h"
@@ -65,4 +68,16 @@ TEST(Normalizacao, StringDistances) {
     EXPECT_EQ(DistanciaEdicao("19700621", 8, "19700612", 8, 2), 1);  // neighbours swapped
     EXPECT_EQ(DistanciaEdicao("SILVA", 5, "SILVIA", 6, 2), 1);
     EXPECT_EQ(DistanciaEdicao("SILVA", 5, "SOUZA", 5, 1), 2);  // capped
+    // Limit 1 takes a one-pass path: it must agree with the full table on every pair of
+    // short words over a small alphabet (swaps, repeats, ends included).
+    std::vector<std::string> palavras{""};
+    for (size_t k = 0; k < palavras.size() && palavras[k].size() < 4; ++k)
+        for (char c : {'A', 'B', 'C'}) palavras.push_back(palavras[k] + c);
+    for (const std::string& x : palavras)
+        for (const std::string& y : palavras) {
+            const int cheia = std::min(
+                DistanciaEdicao(x.data(), int(x.size()), y.data(), int(y.size()), 4), 2);
+            ASSERT_EQ(DistanciaEdicao(x.data(), int(x.size()), y.data(), int(y.size()), 1), cheia)
+                << x << " / " << y;
+        }
 }

@@ -270,3 +270,20 @@ TEST(Agrupamento, AChainWhoseEndsDisagreeIsFlagged) {
     EXPECT_FALSE(par->conflito);
     EXPECT_EQ(par->pontuacaoMembro[0], par->pontuacaoMembro[1]);
 }
+
+// The window stops a long search: asked between steps and while scoring, `parar` ends it
+// with nothing half-kept and a reason.
+TEST(Agrupamento, AStoppedSearchKeepsNoPairsAndSaysSo) {
+    for (int permitidas : {0, 3, 6}) {
+        OpcoesBusca o = TodosOsPares();
+        int perguntas = 0;
+        o.parar = [&perguntas, permitidas] { return ++perguntas > permitidas; };
+        Cadastro c(o);
+        EXPECT_FALSE(c.busca.Comparar()) << permitidas;
+        EXPECT_TRUE(c.busca.Pares().empty()) << permitidas;
+        EXPECT_TRUE(c.busca.Erro().contains("interrompida")) << permitidas;
+    }
+    Cadastro c(TodosOsPares());
+    EXPECT_TRUE(c.busca.Comparar());
+    EXPECT_FALSE(c.busca.Pares().empty());
+}

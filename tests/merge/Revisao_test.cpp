@@ -4,7 +4,7 @@
 
 #include "RegistroMerge.h"
 #include "data/ado/Recordset.h"
-#include "merge/RelogioEstacao.h"
+#include "data/base/Relogio.h"
 #include "merge/TravaPacientes.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsDecisaoPessoas.h"
@@ -13,6 +13,7 @@
 #include "merge/clsValoresSobreviventes.h"
 #include "merge/clsVerificacaoSeguranca.h"
 #include "support/ImprimirQt.h"
+#include "support/OdbcTeste.h"
 #include "support/SqlRecorder.h"
 
 namespace {
@@ -114,7 +115,9 @@ TEST(Comparacao, CadaCelulaEIgualDiferenteOuVaziaEOsExamesSaoContados) {
 }
 
 TEST(Seguranca, DocumentosSexoENascimento) {
-    clsComparacaoPacientes c;
+    Connection cn;  // the records are set, not read: never opened
+    clsADO ado;
+    clsComparacaoPacientes c(cn, ado);
     const QDate d(1946, 3, 12);
     c.Definir({
         Registro(1, {{"CIC", "123.456.789-09"}, {"RG", "12.345.678-9"}, {"Sexo", "F"}}, d),
@@ -187,9 +190,10 @@ TEST(Decisoes, UmParDecididoSaiDosGruposEVoltaQuandoUmCadastroMuda) {
     ASSERT_TRUE(decisoes.CriarTabela());  // a second start-up leaves it alone
 
     const QDateTime quando(QDate(2024, 5, 6), QTime(7, 8, 9));
-    const RelogioEstacao anterior = DefinirRelogioEstacao([quando] { return quando; });
-    ASSERT_TRUE(decisoes.Registrar({3, 1, 2}, 1, "nota", 7));
-    DefinirRelogioEstacao(anterior);
+    {
+        const RelogioFixo relogio(quando);
+        ASSERT_TRUE(decisoes.Registrar({3, 1, 2}, 1, "nota", 7));
+    }
     ASSERT_TRUE(ParesNaoMesmaPessoa(g.r.cn(), g.r.ado(), pares));
     EXPECT_EQ(pares, (QSet<QPair<qint32, qint32>>{{1, 2}, {1, 3}, {2, 3}}));
 
@@ -430,4 +434,57 @@ TEST(Previa, ContaExamesCamposETabelasQueApontamParaOsRemovidos) {
     achadas.sort();
     EXPECT_EQ(achadas, (QStringList{"Agenda.Paciente_Ref=1", "Laudo_Anexo.ID_Paciente=2"}));
     EXPECT_TRUE(previa.MensagemRecusa().contains("Laudo_Anexo (ID_Paciente): 2 linha(s)"));
+}
+
+// SQL Server is reached through ODBC: the catalogue search for tables that point at a patient
+// and the locking read must work on that path too (the real driver manager and the SQLite ODBC
+// driver, on a register made through that connection).
+TEST(Previa, CatalogoETravaPeloCaminhoOdbc) {
+    Connection odbc;
+    clsADO ado;
+    ASSERT_TRUE(ado.AbrirConexão(odbc, odbcteste::Conexao(odbcteste::NovoBanco("Previa.db"))))
+        << ado.ErrorString().toStdString();
+    const auto executar = [&](const QString& sql) {
+        ASSERT_TRUE(ado.ExecutarSQL(odbc, sql)) << sql.toStdString();
+    };
+    QString colunas;
+    for (const auto& campo : clsComparacaoPacientes::Campos())
+        if (campo.comparado)
+            colunas += ", " + campo.chave + " varchar(60)";
+    executar("CREATE TABLE Paciente (ID_Paciente integer PRIMARY KEY" + colunas + ")");
+    for (const char* tabela : {"Exame", "Exame_BK"})
+        executar(QString("CREATE TABLE %1 (ID_Exame integer, ID_Paciente integer, "
+                         "Data_Exame datetime)")
+                     .arg(tabela));
+    executar("CREATE TABLE Laudo_Anexo (ID_Anexo int, ID_Paciente int)");
+    executar(
+        "CREATE TABLE Agenda (ID_Agenda int, Paciente_Ref int REFERENCES Paciente (ID_Paciente))");
+    for (int id : {1, 2, 3})
+        executar(QString("INSERT INTO Paciente (ID_Paciente, Nome) VALUES (%1, 'ANA')").arg(id));
+    executar("INSERT INTO Exame VALUES (1, 2, '2021-06-01 10:00:00')");
+    executar("INSERT INTO Laudo_Anexo VALUES (1, 2)");
+    executar("INSERT INTO Laudo_Anexo VALUES (2, 1)");  // the base's own row counts for nothing
+    executar("INSERT INTO Agenda VALUES (1, 3)");
+
+    clsComparacaoPacientes c(odbc, ado);
+    ASSERT_TRUE(c.Carregar({1, 2, 3})) << c.Erro().ErrorString().toStdString();
+    clsValoresSobreviventes v;
+    v.Iniciar(c, 1);
+    clsPreviaUnificacao previa(odbc, ado);
+    ASSERT_TRUE(previa.Calcular(c, v)) << previa.Erro().ErrorString().toStdString();
+    EXPECT_EQ(previa.ExamesExame(), 1);
+    QStringList achadas;
+    for (const auto& ref : previa.Referencias())
+        achadas << ref.tabela + "." + ref.coluna + "=" + QString::number(ref.linhas);
+    achadas.sort();
+    EXPECT_EQ(achadas, (QStringList{"Agenda.Paciente_Ref=1", "Laudo_Anexo.ID_Paciente=1"}));
+
+    EXPECT_FALSE(PedeBloqueioDeLinhas(odbc));  // not SQL Server: no table hints
+    qint32 ausente = -1;
+    ASSERT_TRUE(PacientesTravar(odbc, ado, {1, 2}, ausente));
+    EXPECT_EQ(ausente, 0);
+    executar("DELETE FROM Paciente WHERE ID_Paciente = 1");
+    EXPECT_FALSE(PacientesTravar(odbc, ado, {2, 1}, ausente));
+    EXPECT_EQ(ausente, 1);
+    ado.FecharConexão(odbc);
 }

@@ -15,7 +15,6 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/ado/DE.h"
 #include "data/ado/Recordset.h"
 #include "data/tsql/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
@@ -25,6 +24,7 @@
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "support/ImprimirQt.h"
+#include "ui/DE.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ class Comparar : public ::testing::Test {
         ASSERT_TRUE(ADO().AbrirConexão(cn(), "Provider=SQLite;Data Source=" + arquivo));
         ASSERT_TRUE(registro::CriarEsquema(cn(), ADO(), erro)) << erro.toStdString();
         ASSERT_TRUE(clsPacienteUnificar(cn(), ADO()).CriarTabelas());
-        ASSERT_TRUE(clsDecisaoPessoas().CriarTabela());
+        ASSERT_TRUE(clsDecisaoPessoas(cn(), ADO()).CriarTabela());
         ID_UsuarioLogado = 42;
         paciente("'123.456.789-09'", "'1980-05-04'", "'RUA A, 1'");
         paciente("'12345678909'", "'1980-05-04'", "NULL");

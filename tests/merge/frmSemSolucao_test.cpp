@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "data/ado/DE.h"
 #include "data/base/Relogio.h"
 #include "data/base/TabelaErros.h"
 #include "data/tsql/MotorEmbutido.h"
@@ -17,6 +16,7 @@
 #include "merge/clsPacienteUnificar.h"
 #include "merge/frmSemSolucao.h"
 #include "support/SqlRecorder.h"
+#include "ui/DE.h"
 #include "ui/MostrarModal.h"
 
 namespace {

@@ -31,10 +31,17 @@ Falha falha(clsPaciente& p) {
             p.Erro().ErrorCampo()};
 }
 
+// Validation reads nothing: a connection that is never opened is enough.
+class clsPacienteValidar : public ::testing::Test {
+  protected:
+    Connection cn;
+    clsADO ado;
+    clsPaciente p{cn, ado};
+};
+
 }  // namespace
 
-TEST(clsPacienteValidar, FieldsCarryTheirDisplayNamesAndLimits) {
-    clsPaciente p;
+TEST_F(clsPacienteValidar, FieldsCarryTheirDisplayNamesAndLimits) {
     EXPECT_EQ(p.ID_Paciente(), 0);
     EXPECT_EQ(p.Cidade().Nome(), "CIDADE");
     EXPECT_EQ(p.Email().Nome(), "EMail");
@@ -47,8 +54,7 @@ TEST(clsPacienteValidar, FieldsCarryTheirDisplayNamesAndLimits) {
     EXPECT_TRUE(p.Validar());
 }
 
-TEST(clsPacienteValidar, FirstFailingFieldDecidesWithItsMessage) {
-    clsPaciente p;
+TEST_F(clsPacienteValidar, FirstFailingFieldDecidesWithItsMessage) {
     p.Sexo().setValor("X");
     Falha f = falha(p);  // Nome is empty and is checked first
     EXPECT_EQ(f.numero, -1);
@@ -71,8 +77,7 @@ TEST(clsPacienteValidar, FirstFailingFieldDecidesWithItsMessage) {
     EXPECT_EQ(f.campo, "CIDADE");
 }
 
-TEST(clsPacienteValidar, SexIsMOrFAndStoredUpperCase) {
-    clsPaciente p;
+TEST_F(clsPacienteValidar, SexIsMOrFAndStoredUpperCase) {
     preencher(p);
     p.Sexo().setValor("f");
     EXPECT_TRUE(p.Validar());
@@ -92,8 +97,7 @@ TEST(clsPacienteValidar, SexIsMOrFAndStoredUpperCase) {
     EXPECT_EQ(p.Erro().ErrorFunction(), "Validar");
 }
 
-TEST(clsPacienteValidar, BirthDateMustBeARealPastDate) {
-    clsPaciente p;
+TEST_F(clsPacienteValidar, BirthDateMustBeARealPastDate) {
     preencher(p);
     p.Data_Nascimento().setValor("");
     EXPECT_TRUE(p.Validar());
@@ -120,8 +124,7 @@ TEST(clsPacienteValidar, BirthDateMustBeARealPastDate) {
     EXPECT_EQ(f.texto, "Data especificada menor que a data mínima 01/01/1900.");
 }
 
-TEST(clsPacienteValidar, WeightAndHeightUseTheDecimalComma) {
-    clsPaciente p;
+TEST_F(clsPacienteValidar, WeightAndHeightUseTheDecimalComma) {
     preencher(p);
     for (const char* bom : {"70,5", "70", ",5", ""}) {
         p.Peso().setValor(bom);
@@ -147,8 +150,7 @@ TEST(clsPacienteValidar, WeightAndHeightUseTheDecimalComma) {
     EXPECT_EQ(f.campo, "Altura");
 }
 
-TEST(clsPacienteValidar, UnusualTextsPassWhenTheyFit) {
-    clsPaciente p;
+TEST_F(clsPacienteValidar, UnusualTextsPassWhenTheyFit) {
     preencher(p);
     p.Nome().setValor("D'AVILA");
     p.Nome_Meio().setValor("a\"b \x01\t");

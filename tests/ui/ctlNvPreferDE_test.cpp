@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include "data/ado/DE.h"
+#include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/ctlNvPreferDE.h"
 

@@ -33,7 +33,9 @@ class clsUsuarioBanco : public ::testing::Test {
 }  // namespace
 
 TEST(clsUsuarioValidar, RequiredFieldsLimitsAndPathologist) {
-    clsUsuario u;
+    Connection cn;  // validation reads nothing: never opened
+    clsADO ado;
+    clsUsuario u(cn, ado);
     EXPECT_FALSE(u.Validar());
     EXPECT_EQ(u.Erro().ErrorString(), "O preenchimento do campo Nome é obrigatório.");
     EXPECT_EQ(u.Erro().ErrorCampo(), "Nome");

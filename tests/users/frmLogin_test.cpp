@@ -9,12 +9,12 @@
 #include <QTest>
 
 #include "Esquema.h"
-#include "data/ado/DE.h"
 #include "data/base/ErroNumerado.h"
 #include "guisupport/JanelaTeste.h"
 #include "settings/Configuracao.h"
 #include "support/TempRegister.h"
 #include "ui/BotaoFigura.h"
+#include "ui/DE.h"
 #include "ui/MostrarModal.h"
 #include "users/frmLogin.h"
 

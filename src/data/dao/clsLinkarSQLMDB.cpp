@@ -1,6 +1,5 @@
 #include "data/dao/clsLinkarSQLMDB.h"
 
-#include "data/ado/DE.h"
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
@@ -59,13 +58,12 @@ bool clsLinkarSQLMDB::LinkarTabela(const QString& fRegisterName, DaoDatabase& fD
         return false;
     }
 
-    clsADO& ado = ADO();
     Recordset tabelas;
-    if (!ado.AbrirRecordset(
+    if (!m_ado.AbrirRecordset(
             fCN, tabelas,
             "Select * From sysobjects Where OBJECTPROPERTY(id, N'IsUserTable') = 1")) {
-        m_errorNumber = ado.ErrorNumber();
-        m_errorString = ado.ErrorString();
+        m_errorNumber = m_ado.ErrorNumber();
+        m_errorString = m_ado.ErrorString();
         return false;
     }
     clsDAO dao;

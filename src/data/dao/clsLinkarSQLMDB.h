@@ -3,12 +3,16 @@
 #include <QString>
 
 #include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
 #include "data/dao/DaoDatabase.h"
 
 // Links every user table of the SQL Server database behind an open connection into a desktop
 // database as "dbo_" + name, through an ODBC data source it registers for that server.
 class clsLinkarSQLMDB {
   public:
+    // The table list is read through fADO, whose failure this instance then copies.
+    explicit clsLinkarSQLMDB(clsADO& fADO) : m_ado(fADO) {}
+
     // Registers the user data source `fRegisterName` for the driver "SQL Server" with the
     // attribute list `fAttributes` ("key=value" entries separated by CR). Failures are
     // captured.
@@ -25,6 +29,7 @@ class clsLinkarSQLMDB {
     void setErrorString(const QString& v) { m_errorString = v; }
 
   private:
+    clsADO& m_ado;
     qint32 m_errorNumber = 0;
     QString m_errorString;
 };

@@ -6,8 +6,9 @@
 
 // The process-wide objects, alive from start-up to the end of the run: the data environment
 // (the one connection and the four result sets the windows bind to), the one clsADO
-// instance, and the ID of the administrator who logged in. Record classes take the
-// connection from here unless a caller hands them another one (tests do).
+// instance, and the ID of the administrator who logged in. Only the start-up and the windows
+// reach them; the record classes and the merge engine below get the connection and clsADO
+// from their caller, so they never depend on which one is the program's.
 struct DataEnvironment {
     Connection Conexao;
     Recordset rsLocalizar;   // grouping result (main grid)

@@ -1,4 +1,4 @@
-#include "data/ado/DE.h"
+#include "ui/DE.h"
 
 DataEnvironment& DE() {
     static DataEnvironment ambiente;
