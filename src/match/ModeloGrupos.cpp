@@ -2,11 +2,54 @@
 
 #include <QLocale>
 #include <QSet>
+#include <algorithm>
+#include <array>
 
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
 
 using namespace semelhanca;
+
+namespace {
+
+// The weakest pair of a group's members, scored field by field. A large group (a chain held
+// by many links) is explained by its first members only, to keep the cost bounded.
+QString Explicar(const LocalizadorSemelhantes& busca, const GrupoCandidato& g) {
+    constexpr int kMaximo = 12;
+    const int n = std::min<int>(int(g.membros.size()), kMaximo);
+    int x = 0, y = 1;
+    double menor = 101;
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) {
+            const double p = busca.Pontuar(g.membros[i], g.membros[j]);
+            if (p < menor) {
+                menor = p;
+                x = i;
+                y = j;
+            }
+        }
+    if (n < 2)
+        return {};
+    std::array<Veredito, kCampos> vereditos;
+    const double pontos = busca.Pontuar(g.membros[x], g.membros[y], &vereditos);
+    const QLocale local;
+    QString texto = QStringLiteral("ID %1 e ID %2: %3")
+                        .arg(busca.Reg(g.membros[x]).id)
+                        .arg(busca.Reg(g.membros[y]).id)
+                        .arg(local.toString(pontos, 'f', 1));
+    for (int c = 0; c < kCampos; ++c) {
+        const Veredito& v = vereditos[size_t(c)];
+        texto += QLatin1Char('\n') + QString::fromUtf8(Definicoes()[size_t(c)].coluna) +
+                 QStringLiteral(": ") + LocalizadorSemelhantes::Rotulo(c, v.nivel);
+        if (v.nivel)
+            texto += QStringLiteral(" (%1%2)")
+                         .arg(v.peso >= 0 ? QStringLiteral("+") : QString())
+                         .arg(local.toString(v.peso, 'f', 1));
+    }
+    return texto;
+}
+
+}  // namespace
 
 ModeloGrupos::ModeloGrupos(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -26,6 +69,7 @@ bool ModeloGrupos::Buscar(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes
         linha.pontuacao = g.ligacao;
         linha.menorPar = g.menorPar;
         linha.conflito = g.conflito;
+        linha.explicacao = Explicar(busca, g);
         grupos << linha;
     }
     return true;
@@ -118,11 +162,17 @@ QVariant ModeloGrupos::data(const QModelIndex& index, int role) const {
                 return {};
         }
     }
-    if (role == Qt::ToolTipRole && g.conflito)
-        return QStringLiteral(
-                   "Dois registros deste grupo parecem ser de pessoas diferentes (pontuação "
-                   "%1): confira antes de unificar.")
-            .arg(local.toString(g.menorPar, 'f', 1));
+    if (role == Qt::ToolTipRole) {
+        // The verdicts behind the score, beneath the warning when there is one.
+        QString dica = g.explicacao;
+        if (g.conflito)
+            dica = QStringLiteral(
+                       "Dois registros deste grupo parecem ser de pessoas diferentes (pontuação "
+                       "%1): confira antes de unificar.\n\n")
+                       .arg(local.toString(g.menorPar, 'f', 1)) +
+                   dica;
+        return dica.isEmpty() ? QVariant() : QVariant(dica);
+    }
     if (role == Qt::TextAlignmentRole && index.column() != ColNome &&
         index.column() != ColObservacao)
         return int(Qt::AlignRight | Qt::AlignVCenter);

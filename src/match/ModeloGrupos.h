@@ -24,6 +24,9 @@ class ModeloGrupos : public QAbstractTableModel {
         double pontuacao = 0;
         double menorPar = 0;
         bool conflito = false;
+        // Why: the field-by-field verdicts and weights of the group's weakest pair of members
+        // (the one a reviewer most needs to see), one line per field.
+        QString explicacao;
     };
     enum Coluna { ColNome, ColRegistros, ColPontuacao, ColObservacao, Colunas };
 

@@ -44,7 +44,7 @@ TEST(FerramentaSql, RunsBatchesAndPrintsTablesCountsAndFailures) {
                              "Nome, D ORDER BY ID\n");
     EXPECT_EQ(e.codigo, 0) << e.erros.toStdString();
     EXPECT_EQ(e.saida,
-              "(0 rows affected)\n(1 rows affected)\n"
+              "(1 rows affected)\n(1 rows affected)\n"
               "ID\tNome\tD\tN\n1\tAna\t2007-06-21 00:00:00\t1\n2\tNULL\tNULL\t1\n");
 
     const Execucao falha = Rodar({"--connect", cadeia, "-e",
@@ -59,6 +59,55 @@ TEST(FerramentaSql, RunsBatchesAndPrintsTablesCountsAndFailures) {
     const Execucao rastro = Rodar({"--trace", "--connect", cadeia, "-e", "SELECT COUNT(*) FROM T"});
     EXPECT_EQ(rastro.saida, "\n2\n");  // an expression without alias has no name
     EXPECT_TRUE(rastro.erros.contains("-- SELECT COUNT(*) FROM T"));
+}
+
+// Each statement of a batch prints its own result, in order, as SQL Server's console does.
+TEST(FerramentaSql, EveryStatementOfABatchPrintsItsResultInOrder) {
+    TempRegister reg;
+    const QString cadeia = reg.connectionString();
+    ASSERT_TRUE(reg.exec("CREATE TABLE P (ID int IDENTITY (1, 1) NOT NULL, Nome nvarchar (10))"));
+    Execucao e = Rodar({"--connect", cadeia, "-e",
+                        "Insert Into P (Nome) Values ('Ana')\nSelect @@Identity as ID"});
+    EXPECT_EQ(e.codigo, 0) << e.erros.toStdString();
+    EXPECT_EQ(e.saida, "(1 rows affected)\nID\n1\n");
+
+    QString insercoes;
+    for (int i = 0; i < 500; ++i) {
+        insercoes += QStringLiteral("INSERT INTO P (Nome) VALUES ('n%1')\n").arg(i);
+    }
+    e = Rodar({"--connect", cadeia}, insercoes);
+    EXPECT_EQ(e.saida, QStringLiteral("(1 rows affected)\n").repeated(500));
+    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM P").toInt(), 501);
+
+    // A failure in the middle: what ran before it is printed and stays; nothing after it runs,
+    // not even the next batch.
+    e = Rodar({"--connect", cadeia},
+              "DELETE FROM P WHERE ID > 1\n"
+              "INSERT INTO P (Nome) VALUES ('nome longo demais')\n"
+              "INSERT INTO P (Nome) VALUES ('Bia')\n"
+              "GO\n"
+              "INSERT INTO P (Nome) VALUES ('Caio')\n");
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_EQ(e.saida, "(500 rows affected)\n");
+    EXPECT_TRUE(
+        e.erros.endsWith("-2147217833 - Os dados seriam truncados: valor longo demais "
+                         "para o campo.\n"))
+        << e.erros.toStdString();
+    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM P").toInt(), 1);
+
+    // A transaction in the batch decides: rolled back by the batch, or left open by a failure
+    // and undone when the tool ends.
+    e = Rodar({"--connect", cadeia},
+              "BEGIN TRAN\nINSERT INTO P (Nome) VALUES ('Dora')\n"
+              "SELECT @@TRANCOUNT AS N\nROLLBACK\n");
+    EXPECT_EQ(e.codigo, 0) << e.erros.toStdString();
+    EXPECT_EQ(e.saida, "(1 rows affected)\nN\n1\n");
+    e = Rodar({"--connect", cadeia},
+              "BEGIN TRANSACTION\nINSERT INTO P (Nome) VALUES ('Eva')\n"
+              "INSERT INTO P (ID, Nome) VALUES (9, 'Fábio')\nCOMMIT\n");
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_EQ(e.saida, "(1 rows affected)\n");
+    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM P").toInt(), 1);
 }
 
 TEST(FerramentaSql, ConnectionFromTheIniFileAndUsageErrors) {

@@ -359,3 +359,25 @@ TEST_F(OdbcEngineTest, AProductStringOpensThroughTheConfiguredDriver) {
     e->close();
     EXPECT_EQ(e->property("User ID").toString(), "adm") << "known from the string when closed";
 }
+
+// The SQLite ODBC driver takes one statement per SQLExecDirect ("only one SQL statement
+// allowed"), so a batch here is one statement; SQL Server's drivers return one result each.
+TEST_F(OdbcEngineTest, ABatchReturnsItsResultOrItsFailure) {
+    engine->execute("CREATE TABLE L (ID integer PRIMARY KEY)");
+    ResultadoLote lote = engine->executarLote("INSERT INTO L VALUES (1)");
+    ASSERT_FALSE(lote.falha);
+    ASSERT_EQ(lote.resultados.size(), 1);
+    EXPECT_FALSE(lote.resultados[0].temLinhas);
+    EXPECT_EQ(lote.resultados[0].afetadas, 1);
+
+    lote = engine->executarLote("SELECT ID FROM L");
+    ASSERT_EQ(lote.resultados.size(), 1);
+    EXPECT_TRUE(lote.resultados[0].temLinhas);
+    EXPECT_EQ(coluna(lote.resultados[0].dados, "ID"), QStringList{"1"});
+
+    lote = engine->executarLote("INSERT INTO L VALUES (1)");
+    EXPECT_TRUE(lote.resultados.isEmpty());
+    ASSERT_TRUE(lote.falha);
+    EXPECT_EQ(lote.falha->Number(), ErroNaoEspecificado);
+    EXPECT_EQ(contar(*engine, "L"), 1);
+}

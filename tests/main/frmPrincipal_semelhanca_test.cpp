@@ -143,6 +143,12 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     EXPECT_EQ(grade.model()->index(0, 0).data().toString(),
               QString::fromUtf8("JOSÉ DE SOUZA LIMA"));
     EXPECT_GE(grade.model()->index(1, 2).data().toString().replace(',', '.').toDouble(), 50);
+    // Hovering a group tells why: its weakest pair of records, field by field.
+    const QString porque = grade.model()->index(0, 2).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(porque.startsWith(QStringLiteral("ID %1 e ID %2: ").arg(jose[0]).arg(jose[1])))
+        << porque.toStdString();
+    EXPECT_TRUE(porque.contains("\nNome_Meio: abreviado ou parte (+")) << porque.toStdString();
+    EXPECT_TRUE(porque.contains("\nCIC: nulo\n")) << porque.toStdString();
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
     // The first group is current and the list holds exactly its members.
     EXPECT_EQ(grade.currentIndex().row(), 0);

@@ -1,10 +1,10 @@
 #include "FerramentaSql.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 
 #include "data/ado/clsADO.h"
 #include "data/base/Diagnostico.h"
+#include "data/base/Engine.h"
 #include "data/base/ErroNumerado.h"
 #include "settings/clsINI.h"
 
@@ -23,10 +23,11 @@ const char* const kAjuda =
     "  --trace           mostra cada comando enviado (na saída de erros)\n"
     "  --help            mostra esta ajuda\n"
     "\n"
-    "Lotes são separados por linhas que contêm apenas GO. Um SELECT imprime uma linha de\n"
-    "cabeçalho e as linhas do resultado separadas por tabulação (NULL como NULL, datas como\n"
-    "yyyy-mm-dd hh:mm:ss); outro comando imprime (N rows affected). Numa falha imprime\n"
-    "\"número - texto\" na saída de erros e termina com código 1.\n";
+    "Lotes são separados por linhas que contêm apenas GO. Cada comando de um lote imprime o\n"
+    "seu resultado, na ordem: um SELECT, uma linha de cabeçalho e as linhas separadas por\n"
+    "tabulação (NULL como NULL, datas como yyyy-mm-dd hh:mm:ss); INSERT, UPDATE e DELETE,\n"
+    "(N rows affected). Numa falha imprime o que rodou antes dela e \"número - texto\" na\n"
+    "saída de erros e termina com código 1; o que rodou fica feito, como no SQL Server.\n";
 
 QString Celula(const QVariant& v) {
     if (v.isNull()) {
@@ -47,14 +48,6 @@ QString Celula(const QVariant& v) {
             return t;
         }
     }
-}
-
-// A batch that starts (after comments) with SELECT gives rows; anything else is a command.
-bool DevolveLinhas(const QString& lote) {
-    static const QRegularExpression inicio(
-        QStringLiteral(R"re(^(?:\s+|--[^\n]*\n|/\*.*?\*/)*\(?\s*SELECT\b)re"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    return inicio.match(lote).hasMatch();
 }
 
 }  // namespace
@@ -138,32 +131,30 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
         });
     }
     for (const QString& lote : lotes) {
-        if (DevolveLinhas(lote)) {
-            Recordset rs;
-            if (!ado.AbrirRecordset(conexao, rs, lote)) {
-                return falha();
+        QVector<dados::ResultadoComando> resultados;
+        const bool ok = ado.ExecutarLote(conexao, lote, resultados);
+        for (const dados::ResultadoComando& r : resultados) {
+            if (!r.temLinhas) {
+                saida << "(" << r.afetadas << " rows affected)\n";
+                continue;
             }
-            const dados::ResultData& dados = rs.Data();
             QStringList cabecalho;
-            for (const auto& c : dados.columns) {
+            for (const auto& c : r.dados.columns) {
                 cabecalho << c.name;
             }
             saida << cabecalho.join(QLatin1Char('\t')) << "\n";
-            for (const auto& linha : dados.rows) {
+            for (const auto& linha : r.dados.rows) {
                 QStringList celulas;
                 for (const QVariant& v : linha) {
                     celulas << Celula(v);
                 }
                 saida << celulas.join(QLatin1Char('\t')) << "\n";
             }
-        } else {
-            qint32 afetados = 0;
-            if (!ado.ExecutarSQL(conexao, lote, afetados)) {
-                return falha();
-            }
-            saida << "(" << afetados << " rows affected)\n";
         }
         saida.flush();
+        if (!ok) {
+            return falha();
+        }
     }
     ado.FecharConexão(conexao);
     return 0;

@@ -104,6 +104,12 @@ void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
     }
 }
 
+dados::ResultadoLote Connection::executarLote(const QString& sql) {
+    dados::Engine& e = engine();
+    notify({Event::Execute, sql});
+    return e.executarLote(sql);
+}
+
 void Connection::Cancel() {
     if (m_engine) {
         m_engine->interromper();

@@ -11,7 +11,8 @@
 
 namespace dados {
 class Engine;
-}
+struct ResultadoLote;
+}  // namespace dados
 class Recordset;
 
 // The ADO-like connection. Every method that talks to the database throws ErroNumerado on
@@ -37,6 +38,10 @@ class Connection {
     void Close();
 
     void Execute(const QString& sql, qint32* recordsAffected = nullptr, long options = -1);
+    // Runs a batch keeping each statement's row count or rows (see dados::ResultadoLote): a
+    // failing statement is returned with what ran before it, not thrown. The observers see
+    // the batch as one Execute.
+    dados::ResultadoLote executarLote(const QString& sql);
 
     // Stops the statement running on this connection from another thread (ADO's Cancel): it
     // fails at once. The caller keeps the connection open while it may call this.

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "data/base/Diagnostico.h"
+#include "data/base/Engine.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
 
@@ -68,6 +69,18 @@ bool clsADO::AbrirRecordset(Connection& fCN, Recordset& fRS, const QString& SQL)
 
 bool clsADO::ExecutarSQL(Connection& fCN, const QString& SQL, qint32& RecordsAfetados) {
     return CLSADO_TENTAR(fCN.Execute(SQL, &RecordsAfetados, -1));
+}
+
+bool clsADO::ExecutarLote(Connection& fCN, const QString& SQL,
+                          QVector<dados::ResultadoComando>& Resultados) {
+    Resultados.clear();
+    return CLSADO_TENTAR({
+        dados::ResultadoLote lote = fCN.executarLote(SQL);
+        Resultados = std::move(lote.resultados);
+        if (lote.falha) {
+            throw *lote.falha;
+        }
+    });
 }
 
 bool clsADO::TransaçãoIniciar(Connection& fCN) {

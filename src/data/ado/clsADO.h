@@ -5,6 +5,10 @@
 #include "data/ado/Connection.h"
 #include "data/ado/Recordset.h"
 
+namespace dados {
+struct ResultadoComando;
+}
+
 // The one gateway to the database. It holds no connection: every operation takes the
 // connection (and, for reads, the caller's record set). Every operation traps its failures,
 // keeps the last one in ErrorNumber/ErrorString (never cleared by a success) and answers
@@ -20,6 +24,10 @@ class clsADO {
         qint32 ignorados = 0;
         return ExecutarSQL(fCN, SQL, ignorados);
     }
+    // Runs a batch statement by statement, each one's row count or rows in Resultados; on a
+    // failure Resultados holds the statements that ran before it (they stay done).
+    bool ExecutarLote(Connection& fCN, const QString& SQL,
+                      QVector<dados::ResultadoComando>& Resultados);
 
     // Counted levels: only the outermost begin, commit and rollback reach the database.
     bool TransaçãoIniciar(Connection& fCN);

@@ -4,6 +4,9 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <optional>
+
+#include "data/base/ErroNumerado.h"
 
 // What a database engine gives the ADO-like objects. Two engines exist: the embedded one (a
 // SQLite file behind our T-SQL dialect layer) and ODBC (a real SQL Server, statements sent
@@ -29,6 +32,22 @@ struct ResultData {
     QVector<QVector<QVariant>> rows;  // NULL is a null QVariant; dates are QDateTime
 };
 
+// One statement of a batch: the rows it read (a result set, perhaps empty) or the rows it
+// changed. Statements that neither read nor change rows (DDL, SET, BEGIN TRAN) give none.
+struct ResultadoComando {
+    bool temLinhas = false;
+    qint64 afetadas = 0;
+    ResultData dados;
+};
+
+// A batch run statement by statement, as SQL Server's console shows it: the results of the
+// statements that ran, in order, and the failure that stopped it. What ran before a failure
+// stays done, as on SQL Server outside a transaction.
+struct ResultadoLote {
+    QVector<ResultadoComando> resultados;
+    std::optional<ErroNumerado> falha;
+};
+
 class Engine {
   public:
     virtual ~Engine() = default;
@@ -41,6 +60,8 @@ class Engine {
     virtual qint64 execute(const QString& sql) = 0;
     // Runs a statement and reads every row it returns (the static, client-side cursor).
     virtual ResultData query(const QString& sql) = 0;
+    // Runs a batch and keeps every statement's result; a failure is returned, not thrown.
+    virtual ResultadoLote executarLote(const QString& sql) = 0;
 
     virtual void begin() = 0;
     virtual void commit() = 0;

@@ -35,6 +35,7 @@ class OdbcEngine final : public Engine {
     void close() override;
     qint64 execute(const QString& sql) override;
     ResultData query(const QString& sql) override;
+    ResultadoLote executarLote(const QString& sql) override;
     void begin() override;
     void commit() override;
     void rollback() override;
@@ -217,6 +218,43 @@ ResultData OdbcEngine::query(const QString& sql) {
     }
     marcarChave(dados);
     return dados;
+}
+
+ResultadoLote OdbcEngine::executarLote(const QString& sql) {
+    ResultadoLote lote;
+    try {
+        const Handle st = NovoComando(conexao());
+        const EmCurso emCurso(m_emCursoMutex, m_emCurso, st.get());
+        SQLRETURN rc = SQLExecDirectW(st.get(), W(sql), SQL_NTS);
+        // One result per statement, as in execute(); a failing statement ends the batch's
+        // results with its error (SQL Server reports it when its result is reached).
+        for (;;) {
+            ResultadoComando r;
+            bool temResultado = true;  // SQL_NO_DATA: an UPDATE or DELETE that matched nothing
+            if (rc != SQL_NO_DATA) {
+                Verificar(rc, st, sql);
+                SQLSMALLINT colunas = 0;
+                Verificar(SQLNumResultCols(st.get(), &colunas), st, sql);
+                r.temLinhas = colunas > 0;
+                SQLLEN linhas = -1;
+                if (r.temLinhas) {
+                    r.dados = LerLinhas(st, sql);
+                } else if (SQL_SUCCEEDED(SQLRowCount(st.get(), &linhas)) && linhas >= 0) {
+                    r.afetadas = linhas;
+                } else {
+                    temResultado = false;  // DDL and SET count no rows
+                }
+            }
+            if (temResultado)
+                lote.resultados.push_back(std::move(r));
+            rc = SQLMoreResults(st.get());
+            if (rc == SQL_NO_DATA)
+                break;
+        }
+    } catch (const ErroNumerado& e) {
+        lote.falha = e;
+    }
+    return lote;
 }
 
 // Rows of one base table can be written back (Recordset::Update) only when their key is known;

@@ -325,7 +325,7 @@ int TamanhoAdo(SQLSMALLINT tipoSql, SQLULEN tamanhoColuna) {
     }
 }
 
-ResultData LerResultado(const Handle& st, const QString& contexto) {
+ResultData LerLinhas(const Handle& st, const QString& contexto) {
     ResultData dados;
     SQLSMALLINT colunas = 0;
     Verificar(SQLNumResultCols(st.get(), &colunas), st, contexto);
@@ -366,6 +366,11 @@ ResultData LerResultado(const Handle& st, const QString& contexto) {
             dados.rows.append(std::move(linha));
         }
     }
+    return dados;
+}
+
+ResultData LerResultado(const Handle& st, const QString& contexto) {
+    ResultData dados = LerLinhas(st, contexto);
     // Later results of a batch are not read, but an error among them is not let pass.
     for (;;) {
         const SQLRETURN rc = SQLMoreResults(st.get());

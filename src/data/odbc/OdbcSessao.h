@@ -78,8 +78,9 @@ inline void Verificar(SQLRETURN rc, const Handle& h, const QString& contexto) {
 int TipoAdo(SQLSMALLINT tipoSql);
 int TamanhoAdo(SQLSMALLINT tipoSql, SQLULEN tamanhoColuna);
 
-// Reads the current result of `comando` (its columns and every row), then discards any further
-// results, failing on an error they carry.
+// Reads the current result of `comando`: its columns and every row.
+ResultData LerLinhas(const Handle& comando, const QString& contexto);
+// The same, then discards any further results, failing on an error they carry.
 ResultData LerResultado(const Handle& comando, const QString& contexto);
 
 // A new statement on the open connection `dbc`.

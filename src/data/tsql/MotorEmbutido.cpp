@@ -744,20 +744,29 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
     return afetados;
 }
 
+namespace {
+
+// A batch of several statements runs under a savepoint of ours, unless it opens or ends
+// transactions itself: then it decides, as on SQL Server.
+bool PedeSavepoint(const Traducao& t) {
+    if (t.comandos.size() < 2) {
+        return false;
+    }
+    return std::none_of(t.comandos.begin(), t.comandos.end(), [](const ComandoTraduzido& c) {
+        return c.acao == ComandoTraduzido::Acao::IniciarTransacao ||
+               c.acao == ComandoTraduzido::Acao::ConfirmarTransacao ||
+               c.acao == ComandoTraduzido::Acao::DesfazerTransacao;
+    });
+}
+
+}  // namespace
+
 qint64 MotorEmbutido::execute(const QString& sql) {
     conferirEsquema();
     const Preparo p = preparar(sql);
     const Traducao* t = p.guardada->traducao.get();
-    // A batch is one unit: all of it or none of it, whatever transaction holds it. A batch
-    // that opens or ends transactions itself decides that, as on SQL Server.
-    bool lote = t->comandos.size() > 1;
-    for (const auto& c : t->comandos) {
-        if (c.acao == ComandoTraduzido::Acao::IniciarTransacao ||
-            c.acao == ComandoTraduzido::Acao::ConfirmarTransacao ||
-            c.acao == ComandoTraduzido::Acao::DesfazerTransacao) {
-            lote = false;
-        }
-    }
+    // A batch is one unit: all of it or none of it, whatever transaction holds it.
+    const bool lote = PedeSavepoint(*t);
     if (lote) {
         conferirTransacao();
         executarInterno("SAVEPOINT cadunir_lote");
@@ -781,6 +790,51 @@ qint64 MotorEmbutido::execute(const QString& sql) {
         executarInterno("RELEASE cadunir_lote");
     }
     return afetados;
+}
+
+ResultadoLote MotorEmbutido::executarLote(const QString& sql) {
+    ResultadoLote lote;
+    bool savepoint = false;
+    try {
+        conferirEsquema();
+        const Preparo p = preparar(sql);  // a batch that does not translate runs nothing
+        const Traducao* t = p.guardada->traducao.get();
+        // Statement by statement, keeping what ran before a failure (as SQL Server does); the
+        // savepoint only spares a commit per statement.
+        if (PedeSavepoint(*t)) {
+            conferirTransacao();
+            executarInterno("SAVEPOINT cadunir_lote");
+            savepoint = true;
+        }
+        for (int i = 0; i < t->comandos.size(); ++i) {
+            const ComandoTraduzido::Tipo tipo = t->comandos[i].tipo;
+            ResultadoComando r;
+            r.temLinhas = tipo == ComandoTraduzido::Consulta;
+            r.afetadas = rodar(p, i, sql, r.temLinhas ? &r.dados : nullptr);
+            if (tipo == ComandoTraduzido::Consulta || tipo == ComandoTraduzido::Alteracao) {
+                lote.resultados.push_back(std::move(r));
+            }
+        }
+    } catch (const ErroNumerado& e) {
+        lote.falha = e;
+    }
+    if (savepoint &&
+        sqlite3_exec(m_db, "RELEASE cadunir_lote", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        // What ran could not be kept (SQLite dropped the transaction, or the commit failed):
+        // nothing of the batch is left, and that is the failure to report.
+        const int rc = sqlite3_errcode(m_db);
+        sqlite3_exec(m_db, "ROLLBACK TO cadunir_lote; RELEASE cadunir_lote", nullptr, nullptr,
+                     nullptr);
+        lote.resultados.clear();
+        if (!lote.falha) {
+            try {
+                falhaSqlite(rc, sql);
+            } catch (const ErroNumerado& e) {
+                lote.falha = e;
+            }
+        }
+    }
+    return lote;
 }
 
 // The duplicate search answered from memory when it has the shape for it (see

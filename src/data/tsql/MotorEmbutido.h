@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "data/tsql/AgrupadorEmbutido.h"
 #include "data/base/Engine.h"
+#include "data/tsql/AgrupadorEmbutido.h"
 #include "data/tsql/FuncoesTSql.h"
 #include "data/tsql/TSqlCatalogo.h"
 #include "data/tsql/TSqlTradutor.h"
@@ -65,6 +65,7 @@ class MotorEmbutido : public Engine {
     void close() override;
     qint64 execute(const QString& sql) override;
     ResultData query(const QString& sql) override;
+    ResultadoLote executarLote(const QString& sql) override;
     // ADO's BeginTrans/CommitTrans/RollbackTrans and T-SQL's BEGIN/COMMIT/ROLLBACK TRAN move
     // the same level count (@@TRANCOUNT): only the outermost begin and commit reach SQLite, a
     // rollback undoes every level.
