@@ -111,3 +111,17 @@ TEST(MascararSenhas, TextWithoutSecretsPassesUnchanged) {
         EXPECT_EQ(dados::MascararSenhas(t), t);
     }
 }
+
+// A long value must not outrun the matcher: a failed match would log the secret in clear.
+TEST(MascararSenhas, ValuesOfAnyLengthAreMasked) {
+    const QString longo(1000000, QLatin1Char('a'));
+    for (const QString& t :
+         {QStringLiteral("UPDATE Usuário SET Senha = '") + longo + "SEGREDO' WHERE Id_Usuario = 1",
+          QStringLiteral("INSERT INTO Usuário (Nome, Senha) VALUES ('") + longo + "', 'SEGREDO')",
+          QStringLiteral("INSERT INTO Usuário (Nome, Senha) VALUES ('x', '") + longo + "SEGREDO')",
+          QStringLiteral("Driver={x};PWD={") + longo + "SEGREDO}",
+          QStringLiteral("Driver={x};PWD=\"") + longo + "SEGREDO\"",
+          QStringLiteral("SELECT * FROM Usuário WHERE Senha = '") + longo + "SEGREDO'"}) {
+        EXPECT_FALSE(dados::MascararSenhas(t).contains("SEGREDO")) << t.left(60).toStdString();
+    }
+}

@@ -109,9 +109,12 @@ TEST(CadunirFind, RefusesBadOptionsAndRegistersWithExitCodeOne) {
     EXPECT_TRUE(e.erros.startsWith("cadunir-find: o cadastro não abriu: "))
         << e.erros.toStdString();
 
-    e = Executar({"--connect", inexistente, "--min-score", "150"});
-    EXPECT_EQ(e.codigo, 1);
-    EXPECT_TRUE(e.erros.startsWith("cadunir-find: --min-score recebe um número de 0 a 100"));
+    for (const char* limiar : {"150", "-1", "nan", "inf", "5x"}) {
+        e = Executar({"--connect", inexistente, "--min-score", limiar});
+        EXPECT_EQ(e.codigo, 1) << limiar;
+        EXPECT_TRUE(e.erros.startsWith("cadunir-find: --min-score recebe um número de 0 a 100"))
+            << limiar;
+    }
     e = Executar({"--connect", inexistente, "--bogus"});
     EXPECT_EQ(e.codigo, 1);
     EXPECT_TRUE(e.erros.startsWith("cadunir-find: argumento inválido: --bogus"));

@@ -81,7 +81,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         } else if (a == QLatin1String("--min-score") && temValor) {
             bool ok = false;
             opcoes.limiar = argumentos[++i].toDouble(&ok);
-            if (!ok || opcoes.limiar < 0 || opcoes.limiar > 100)
+            if (!ok || !(opcoes.limiar >= 0 && opcoes.limiar <= 100))  // NaN too
                 return recusar(QStringLiteral("--min-score recebe um número de 0 a 100"));
         } else if (a == QLatin1String("--threads") && temValor) {
             bool ok = false;

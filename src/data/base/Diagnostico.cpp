@@ -22,8 +22,10 @@ namespace {
 // One column name, bare, [bracketed] or "quoted".
 #define NOME R"re((?:\[[^\]]*\]|"[^"]*"|[\w$#@]+))re"
 // A text literal and what the program's SQL form of a text joins to it ('a' + CHAR(39) + 'b');
-// a literal cut short by the end of the text runs to that end.
-#define LITERAL R"re(N?'(?:[^']|'')*(?:'|$))re"
+// a literal cut short by the end of the text runs to that end. The repeats are possessive: a
+// value of any length is matched run by run without backtracking frames (a plain repeat ran out
+// of the matcher's stack on a long value and the match failed, leaving the secret unmasked).
+#define LITERAL R"re(N?'(?:[^']++|'')*+(?:'|$))re"
 #define CADEIA_LITERAL                                                                \
     LITERAL "(?:" BRANCO "*\\+" BRANCO "*(?:CHAR" BRANCO "*\\(" BRANCO "*\\d+" BRANCO \
             "*\\)|" LITERAL "))*"
@@ -224,7 +226,7 @@ QString MascararSenhas(const QString& texto) {
     static const QRegularExpression conexao(
         QStringLiteral(
             R"re(((?:Password|Passwd|Pwd))re" BRANCO "*=" BRANCO
-            R"re(*)(?:\{(?:[^}]|\}\})*(?:\}|$)|"(?:[^"]|"")*(?:"|$)|'(?:[^']|'')*(?:'|$)|[^;]*))re"),
+            R"re(*)(?:\{(?:[^}]++|\}\})*+(?:\}|$)|"(?:[^"]++|"")*+(?:"|$)|'(?:[^']++|'')*+(?:'|$)|[^;]*))re"),
         kOpcoes);
     QString r = MascararInsercoes(texto);
     r.replace(comparacao, QStringLiteral("\\1'***'"));

@@ -6,11 +6,12 @@
 #include "data/tsql/TSqlCatalogo.h"
 #include "data/tsql/TSqlLexico.h"
 
-// The T-SQL dialect layer: a statement or batch of the program's T-SQL subset is parsed and
-// written out as SQLite SQL that gives SQL Server's result on a register built by this layer
-// (text columns carry the TSQL collation, dates the TSQLDATE collation, nvarchar lengths are
-// CHECK constraints). Anything outside the subset throws ErroNumerado (command error) with the
-// offending token named in the diagnostics log; it never runs something else.
+// The T-SQL dialect layer: a statement or batch of the program's T-SQL subset is parsed into
+// a syntax tree (TSqlAnalisador) and written out (TSqlEscritor) as SQLite SQL that gives SQL
+// Server's result on a register built by this layer (text columns carry the TSQL collation,
+// dates the TSQLDATE collation, nvarchar lengths are CHECK constraints). Anything outside the
+// subset throws ErroNumerado (command error) with the offending token named in the diagnostics log;
+// it never runs something else.
 namespace dados {
 
 struct ComandoTraduzido {
