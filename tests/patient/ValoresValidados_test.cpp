@@ -3,7 +3,6 @@
 #include <QDateTime>
 
 #include "patient/clsData.h"
-#include "patient/clsError.h"
 #include "patient/clsNumber.h"
 #include "patient/clsString.h"
 
@@ -17,19 +16,6 @@ void EsperarErro(const clsError& erro, qint32 numero, const QString& texto) {
 }
 
 }  // namespace
-
-TEST(clsError, AtualizarErroSetsAllFourAndAnOmittedFieldEmptiesIt) {
-    clsError erro;
-    EXPECT_EQ(erro.ErrorNumber(), 0);
-    EXPECT_TRUE(erro.ErrorString().isEmpty());
-    erro.AtualizarErro(-7, "x", "Gravar", "RG");
-    EXPECT_EQ(erro.ErrorCampo(), "RG");
-    erro.AtualizarErro(-8, "y", "Excluir");
-    EXPECT_EQ(erro.ErrorNumber(), -8);
-    EXPECT_EQ(erro.ErrorString(), "y");
-    EXPECT_EQ(erro.ErrorFunction(), "Excluir");
-    EXPECT_EQ(erro.ErrorCampo(), "");
-}
 
 TEST(clsString, ChecksRequiredThenMinimumThenMaximumWithExactMessages) {
     clsString rg;
@@ -96,10 +82,6 @@ TEST(clsString, TextoParaSQLTurnsQuotesIntoCharCalls) {
 
 TEST(clsData, DefaultsAndSQLText) {
     clsData d;
-    EXPECT_EQ(d.Valor().date(), QDate(1899, 12, 30));
-    EXPECT_EQ(d.Valor().time(), QTime(0, 0));
-    EXPECT_EQ(d.DataMínima().date(), QDate(1900, 1, 1));
-    EXPECT_EQ(d.DataMáxima().date(), QDate(2076, 6, 6));
     EXPECT_EQ(d.TextoParaSQL(), "1899-12-30 00:00:00");
 
     d.setValor(QDateTime(QDate(2007, 6, 21), QTime(0, 0)));
@@ -186,5 +168,4 @@ TEST(clsNumber, ValidarChecksNumericThenBounds) {
     EXPECT_FALSE(peso.Validar("1000,5"));
     peso.setValor(1000);
     EXPECT_TRUE(peso.Validar());
-    EXPECT_EQ(clsNumber().ValorMáximo(), 2147483647);
 }

@@ -41,19 +41,6 @@ class clsPacienteValidar : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(clsPacienteValidar, FieldsCarryTheirDisplayNamesAndLimits) {
-    EXPECT_EQ(p.ID_Paciente(), 0);
-    EXPECT_EQ(p.Cidade().Nome(), "CIDADE");
-    EXPECT_EQ(p.Email().Nome(), "EMail");
-    EXPECT_EQ(p.Endereço().TamanhoMáximo(), 255);
-    EXPECT_TRUE(p.Sexo().Obrigatório());
-    EXPECT_FALSE(p.RG().Obrigatório());
-    EXPECT_EQ(p.Nome_Soudex().TamanhoMáximo(), 4);
-    EXPECT_EQ(p.Nome_Último().TamanhoMáximo(), 20);
-    preencher(p);
-    EXPECT_TRUE(p.Validar());
-}
-
 TEST_F(clsPacienteValidar, FirstFailingFieldDecidesWithItsMessage) {
     p.Sexo().setValor("X");
     Falha f = falha(p);  // Nome is empty and is checked first

@@ -122,12 +122,6 @@ TEST_F(clsUsuarioBanco, AdicionarWritesTheUserAndTheNineDefaultRows) {
     EXPECT_EQ(reg.contar(QString::fromUtf8("Usuário WHERE Usuário = 'ana' AND Senha = 's3nh''a'")),
               1);
     EXPECT_EQ(reg.contar("Padrao_Exame_Tipo WHERE ID_Usuario = 1 AND Exibir_lista = 1"), 2);
-    for (const char* t : {"Padrão_Permissão", "Padrão_Exame_Único", "Padrão_Bethesda",
-                          "Padrão_Internet", "Padrão_Impressão"})
-        EXPECT_EQ(reg.contar(QString::fromUtf8(t) + QString::fromUtf8(" WHERE ID_Usuário = 1")), 1)
-            << t;
-    for (const char* t : {"Padrao_varios", "Padrao_Audio", "Padrao_Bethesda2006"})
-        EXPECT_EQ(reg.contar(QString::fromUtf8(t) + " WHERE ID_Usuario = 1"), 1) << t;
 }
 
 TEST_F(clsUsuarioBanco, AdicionarRefusesTakenNamesLoginsAndPathologists) {
