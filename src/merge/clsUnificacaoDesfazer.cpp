@@ -6,6 +6,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
 #include "merge/clsUnificacaoHistorico.h"
 
@@ -491,7 +492,7 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
             return cancelar();
         }
     }
-    const QString agora = Literal(AgoraHistorico());
+    const QString agora = Literal(Relogio::Agora());
     const QString restaurados = m_restaurados.join(QStringLiteral(", ")).left(255);
     for (const Plano& p : planos) {
         if (!Executar("INSERT INTO Cadunir_UnificacaoDesfeita (ID_Paciente, ID_PacienteNovo, "

@@ -20,11 +20,6 @@ constexpr qint64 kToleranciaComandoSeg = 60;
 // Longest IN list sent at once; SQL Server takes far more, but short texts trace better.
 constexpr int kLoteIN = 300;
 
-std::function<QDateTime()>& Relogio() {
-    static std::function<QDateTime()> relogio;
-    return relogio;
-}
-
 QString Literal(const QVariant& v) {
     return dados::LiteralTSql(v);
 }
@@ -187,17 +182,6 @@ const QStringList& ColunasPacienteLogadas() {
         QStringLiteral("ID_Convenio_Plano"),
     };
     return colunas;
-}
-
-QDateTime AgoraHistorico() {
-    const auto& relogio = Relogio();
-    return relogio ? relogio() : QDateTime::currentDateTime();
-}
-
-std::function<QDateTime()> AgoraHistorico_Definir(std::function<QDateTime()> relogio) {
-    std::function<QDateTime()> anterior = Relogio();
-    Relogio() = std::move(relogio);
-    return anterior;
 }
 
 int UnificacaoComando::Exames() const {

@@ -22,11 +22,6 @@
 // The 27 patient columns the log tables share with Paciente, in the log's order.
 const QStringList& ColunasPacienteLogadas();
 
-// The workstation's time for the marks this code writes, from one place tests can set.
-QDateTime AgoraHistorico();
-// Installs a clock (an empty function restores the system clock); returns the previous one.
-std::function<QDateTime()> AgoraHistorico_Definir(std::function<QDateTime()> relogio);
-
 struct UnificacaoRemovido {
     qint32 ID_Paciente = 0;
     QString Nome;  // the logged full name

@@ -17,6 +17,7 @@
 #include "RegistroMerge.h"
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/Relogio.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoDesfazer.h"
 #include "merge/clsUnificacaoHistorico.h"
@@ -289,8 +290,7 @@ TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
 
 TEST(HistoricoUnificacao, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
     Registro r;
-    std::function<QDateTime()> anterior =
-        AgoraHistorico_Definir([] { return QDateTime(QDate(2026, 12, 5), QTime(10, 0)); });
+    const RelogioFixo relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
     ASSERT_TRUE(r.Unificar(10, {11, 12}));
     ASSERT_TRUE(r.UnificarAntigo(13, {9}, kOutroAdmin));
     // An older merge, a day back: written straight into the log.
@@ -353,7 +353,6 @@ TEST(HistoricoUnificacao, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
     f = {};
     f.ID_Paciente = 13;  // the survivor of two merges
     EXPECT_EQ(ids(f).size(), 2);
-    AgoraHistorico_Definir(anterior);
 }
 
 TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
