@@ -29,32 +29,32 @@ std::unique_ptr<dados::Engine> abrir() {
         return nullptr;
     auto e =
         dados::CriarEngineOdbc("Driver={Bench SQLite3};Database=" + pasta().filePath("bench.db"));
-    e->open();
+    e->abrir();
     return e;
 }
 
 void preencher(dados::Engine& e, int linhas) {
-    e.execute("DROP TABLE IF EXISTS Paciente");
-    e.execute(
+    e.executar("DROP TABLE IF EXISTS Paciente");
+    e.executar(
         "CREATE TABLE Paciente (ID_Paciente integer PRIMARY KEY, Nome nvarchar(50), "
         "Nome_Meio nvarchar(50), Nome_Último nvarchar(50), RG nvarchar(20), "
         "Data_Nascimento datetime)");
-    e.begin();
+    e.iniciar();
     for (int i = 0; i < linhas; ++i)
-        e.execute(QStringLiteral("INSERT INTO Paciente VALUES (%1, 'José', 'da Conceição', "
-                                 "'Araújo %2', '%3', '1970-01-%4 00:00:00')")
-                      .arg(i)
-                      .arg(i % 977)
-                      .arg(1000000 + i)
-                      .arg(1 + i % 28, 2, 10, QChar('0')));
-    e.commit();
+        e.executar(QStringLiteral("INSERT INTO Paciente VALUES (%1, 'José', 'da Conceição', "
+                                  "'Araújo %2', '%3', '1970-01-%4 00:00:00')")
+                       .arg(i)
+                       .arg(i % 977)
+                       .arg(1000000 + i)
+                       .arg(1 + i % 28, 2, 10, QChar('0')));
+    e.confirmar();
 }
 
 void BM_LerTodasAsLinhas(benchmark::State& state) {
     auto e = abrir();
     preencher(*e, int(state.range(0)));
     for (auto _ : state) {
-        const auto r = e->query("SELECT * FROM Paciente");
+        const auto r = e->consultar("SELECT * FROM Paciente");
         benchmark::DoNotOptimize(r.rows.size());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -65,11 +65,11 @@ void BM_InsercaoUmaLinha(benchmark::State& state) {
     auto e = abrir();
     preencher(*e, 0);
     int i = 0;
-    e->begin();
+    e->iniciar();
     for (auto _ : state)
-        benchmark::DoNotOptimize(e->execute(
+        benchmark::DoNotOptimize(e->executar(
             QStringLiteral("INSERT INTO Paciente (ID_Paciente, Nome) VALUES (%1, 'Zé')").arg(++i)));
-    e->commit();
+    e->confirmar();
 }
 BENCHMARK(BM_InsercaoUmaLinha)->Unit(benchmark::kMicrosecond);
 

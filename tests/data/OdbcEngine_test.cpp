@@ -28,25 +28,25 @@ class OdbcEngineTest : public ::testing::Test {
 
     static std::unique_ptr<Engine> abrir(const QString& conexao) {
         auto e = CriarEngineOdbc(conexao);
-        e->open();
+        e->abrir();
         return e;
     }
 
     qint64 contar(Engine& e, const QString& tabela) {
-        return e.query("SELECT COUNT(*) FROM " + tabela).rows.at(0).at(0).toLongLong();
+        return e.consultar("SELECT COUNT(*) FROM " + tabela).rows.at(0).at(0).toLongLong();
     }
 
     void criarCadastro() {
-        engine->execute(
+        engine->executar(
             "CREATE TABLE Paciente (ID_Paciente integer PRIMARY KEY AUTOINCREMENT, Nome "
             "nvarchar(50) NOT NULL, Nome_Último nvarchar(50), Data_Nascimento datetime)");
-        engine->execute(
+        engine->executar(
             "CREATE TABLE Exame (Número_Exame integer PRIMARY KEY, ID_Paciente integer "
             "REFERENCES Paciente (ID_Paciente))");
-        engine->execute("CREATE TABLE Paciente_Log (ID integer PRIMARY KEY, Nome nvarchar(50))");
-        engine->execute("CREATE TABLE PacienteXLog (ID integer)");
-        engine->execute("CREATE VIEW vPaciente AS SELECT Nome FROM Paciente");
-        engine->execute("CREATE INDEX IX_Paciente_Nome ON Paciente (Nome)");
+        engine->executar("CREATE TABLE Paciente_Log (ID integer PRIMARY KEY, Nome nvarchar(50))");
+        engine->executar("CREATE TABLE PacienteXLog (ID integer)");
+        engine->executar("CREATE VIEW vPaciente AS SELECT Nome FROM Paciente");
+        engine->executar("CREATE INDEX IX_Paciente_Nome ON Paciente (Nome)");
     }
 
     QString arquivo;
@@ -83,22 +83,22 @@ QString logAtual() {
 }  // namespace
 
 TEST_F(OdbcEngineTest, WritesAndReadsBackTextsNumbersDatesAndNulls) {
-    EXPECT_EQ(engine->execute("CREATE TABLE Pessoa (ID integer PRIMARY KEY AUTOINCREMENT, "
-                              "Nome nvarchar(60) NOT NULL, Sobrenome_Último nvarchar(60), "
-                              "Nascimento datetime, Ativo bit, Peso float, Prontuário bigint, "
-                              "Nota text)"),
+    EXPECT_EQ(engine->executar("CREATE TABLE Pessoa (ID integer PRIMARY KEY AUTOINCREMENT, "
+                               "Nome nvarchar(60) NOT NULL, Sobrenome_Último nvarchar(60), "
+                               "Nascimento datetime, Ativo bit, Peso float, Prontuário bigint, "
+                               "Nota text)"),
               0);
     EXPECT_EQ(
-        engine->execute("INSERT INTO Pessoa (Nome, Sobrenome_Último, Nascimento, Ativo, Peso, "
-                        "Prontuário) VALUES ('João Conceição', 'Ñandú Çağ 日本', "
-                        "'2007-06-21 10:30:05', 1, 70.5, 12345678901)"),
+        engine->executar("INSERT INTO Pessoa (Nome, Sobrenome_Último, Nascimento, Ativo, Peso, "
+                         "Prontuário) VALUES ('João Conceição', 'Ñandú Çağ 日本', "
+                         "'2007-06-21 10:30:05', 1, 70.5, 12345678901)"),
         1);
-    EXPECT_EQ(engine->execute("INSERT INTO Pessoa (Nome, Sobrenome_Último) VALUES ('', NULL)"), 1);
+    EXPECT_EQ(engine->executar("INSERT INTO Pessoa (Nome, Sobrenome_Último) VALUES ('', NULL)"), 1);
     // A text longer than one read of the driver comes back whole.
     const QString longo = QString("Ação ").repeated(3000);
-    engine->execute("INSERT INTO Pessoa (Nome, Nota) VALUES ('Longo', '" + longo + "')");
+    engine->executar("INSERT INTO Pessoa (Nome, Nota) VALUES ('Longo', '" + longo + "')");
 
-    const ResultData r = engine->query(
+    const ResultData r = engine->consultar(
         "SELECT ID, Nome, Sobrenome_Último, Nascimento, Ativo, Peso, Prontuário, Nota "
         "FROM Pessoa ORDER BY ID");
     ASSERT_EQ(r.columns.size(), 8);
@@ -133,54 +133,54 @@ TEST_F(OdbcEngineTest, WritesAndReadsBackTextsNumbersDatesAndNulls) {
     EXPECT_EQ(r.rows[2][7].toString(), longo);
 
     // No rows still describes the columns; a statement without a rowset gives nothing.
-    const ResultData vazio = engine->query("SELECT Nome FROM Pessoa WHERE ID = -1");
+    const ResultData vazio = engine->consultar("SELECT Nome FROM Pessoa WHERE ID = -1");
     EXPECT_EQ(vazio.columns.size(), 1);
     EXPECT_TRUE(vazio.rows.isEmpty());
-    EXPECT_TRUE(engine->query("UPDATE Pessoa SET Peso = 1 WHERE ID = -1").columns.isEmpty());
+    EXPECT_TRUE(engine->consultar("UPDATE Pessoa SET Peso = 1 WHERE ID = -1").columns.isEmpty());
 }
 
 TEST_F(OdbcEngineTest, ExecuteCountsTheRowsItChanged) {
-    engine->execute("CREATE TABLE T (ID integer, Grupo integer)");
-    EXPECT_EQ(engine->execute("INSERT INTO T VALUES (1, 1)"), 1);
-    engine->execute("INSERT INTO T VALUES (2, 1)");
-    engine->execute("INSERT INTO T VALUES (3, 2)");
-    EXPECT_EQ(engine->execute("INSERT INTO T SELECT ID + 10, Grupo FROM T"), 3);
-    EXPECT_EQ(engine->execute("UPDATE T SET Grupo = 5 WHERE Grupo = 1"), 4);
-    EXPECT_EQ(engine->execute("UPDATE T SET Grupo = 9 WHERE ID = 999"), 0);
-    EXPECT_EQ(engine->execute("DELETE FROM T WHERE Grupo = 2"), 2);
+    engine->executar("CREATE TABLE T (ID integer, Grupo integer)");
+    EXPECT_EQ(engine->executar("INSERT INTO T VALUES (1, 1)"), 1);
+    engine->executar("INSERT INTO T VALUES (2, 1)");
+    engine->executar("INSERT INTO T VALUES (3, 2)");
+    EXPECT_EQ(engine->executar("INSERT INTO T SELECT ID + 10, Grupo FROM T"), 3);
+    EXPECT_EQ(engine->executar("UPDATE T SET Grupo = 5 WHERE Grupo = 1"), 4);
+    EXPECT_EQ(engine->executar("UPDATE T SET Grupo = 9 WHERE ID = 999"), 0);
+    EXPECT_EQ(engine->executar("DELETE FROM T WHERE Grupo = 2"), 2);
     // A SELECT sent to execute runs; its rows are dropped.
-    EXPECT_EQ(engine->execute("SELECT * FROM T"), 0);
+    EXPECT_EQ(engine->executar("SELECT * FROM T"), 0);
 }
 
 TEST_F(OdbcEngineTest, TransactionsCommitAndRollBack) {
-    engine->execute("CREATE TABLE T (ID integer)");
-    engine->begin();
-    engine->execute("INSERT INTO T VALUES (1)");
+    engine->executar("CREATE TABLE T (ID integer)");
+    engine->iniciar();
+    engine->executar("INSERT INTO T VALUES (1)");
     EXPECT_EQ(contar(*engine, "T"), 1);
-    engine->rollback();
+    engine->desfazer();
     EXPECT_EQ(contar(*engine, "T"), 0);
 
-    engine->begin();
-    engine->execute("INSERT INTO T VALUES (2)");
-    engine->commit();
+    engine->iniciar();
+    engine->executar("INSERT INTO T VALUES (2)");
+    engine->confirmar();
     // Back in autocommit: this one stands alone.
-    engine->execute("INSERT INTO T VALUES (3)");
+    engine->executar("INSERT INTO T VALUES (3)");
     auto outra = abrir(odbcteste::Conexao(arquivo));
     EXPECT_EQ(contar(*outra, "T"), 2);
     outra.reset();
 
-    EXPECT_EQ(falhaDe([&] { engine->commit(); }).Number(), ErroSemTransacao);
-    EXPECT_EQ(falhaDe([&] { engine->rollback(); }).Number(), ErroSemTransacao);
-    engine->begin();
-    EXPECT_EQ(falhaDe([&] { engine->begin(); }).Number(), ErroTransacaoExiste);
+    EXPECT_EQ(falhaDe([&] { engine->confirmar(); }).Number(), ErroSemTransacao);
+    EXPECT_EQ(falhaDe([&] { engine->desfazer(); }).Number(), ErroSemTransacao);
+    engine->iniciar();
+    EXPECT_EQ(falhaDe([&] { engine->iniciar(); }).Number(), ErroTransacaoExiste);
 
     // Closing with a transaction open undoes it.
-    engine->execute("INSERT INTO T VALUES (4)");
-    engine->close();
-    engine->open();
+    engine->executar("INSERT INTO T VALUES (4)");
+    engine->fechar();
+    engine->abrir();
     EXPECT_EQ(contar(*engine, "T"), 2);
-    engine->begin();
-    engine->execute("DELETE FROM T");
+    engine->iniciar();
+    engine->executar("DELETE FROM T");
     engine.reset();
     EXPECT_EQ(contar(*abrir(odbcteste::Conexao(arquivo)), "T"), 2);
 }
@@ -189,7 +189,7 @@ TEST_F(OdbcEngineTest, CatalogueAnswersWithOleDbRowsets) {
     criarCadastro();
     const QVariant nada;
 
-    ResultData r = engine->schema(adSchemaTables, {nada, nada, nada, "TABLE"});
+    ResultData r = engine->esquema(adSchemaTables, {nada, nada, nada, "TABLE"});
     QStringList nomes = coluna(r, "TABLE_NAME");
     EXPECT_TRUE(nomes.contains("Paciente") && nomes.contains("Exame") &&
                 nomes.contains("Paciente_Log") && nomes.contains("PacienteXLog"));
@@ -197,59 +197,60 @@ TEST_F(OdbcEngineTest, CatalogueAnswersWithOleDbRowsets) {
     EXPECT_EQ(r.columns[3].name, "TABLE_TYPE");
     // Restrictions are exact names, compared as the server does (case-insensitively): "_" is
     // not a wildcard.
-    r = engine->schema(adSchemaTables, {nada, nada, "Paciente_Log", "TABLE"});
+    r = engine->esquema(adSchemaTables, {nada, nada, "Paciente_Log", "TABLE"});
     EXPECT_EQ(coluna(r, "TABLE_NAME"), QStringList{"Paciente_Log"});
-    EXPECT_EQ(engine->schema(adSchemaTables, {"", "", "PACIENTE", "TABLE"}).rows.size(), 1);
-    EXPECT_TRUE(engine->schema(adSchemaTables, {nada, nada, "vPaciente", "TABLE"}).rows.isEmpty());
-    EXPECT_EQ(engine->schema(adSchemaTables, {nada, nada, "vPaciente", "VIEW"}).rows.size(), 1);
+    EXPECT_EQ(engine->esquema(adSchemaTables, {"", "", "PACIENTE", "TABLE"}).rows.size(), 1);
+    EXPECT_TRUE(engine->esquema(adSchemaTables, {nada, nada, "vPaciente", "TABLE"}).rows.isEmpty());
+    EXPECT_EQ(engine->esquema(adSchemaTables, {nada, nada, "vPaciente", "VIEW"}).rows.size(), 1);
 
-    r = engine->schema(adSchemaColumns, {nada, nada, "Paciente", nada});
+    r = engine->esquema(adSchemaColumns, {nada, nada, "Paciente", nada});
     EXPECT_EQ(coluna(r, "COLUMN_NAME"),
               (QStringList{"ID_Paciente", "Nome", "Nome_Último", "Data_Nascimento"}));
     EXPECT_EQ(coluna(r, "ORDINAL_POSITION"), (QStringList{"1", "2", "3", "4"}));
     EXPECT_EQ(r.rows[1][11].toInt(), adVarChar);
     EXPECT_EQ(r.rows[1][13].toInt(), 50);  // CHARACTER_MAXIMUM_LENGTH
     EXPECT_EQ(r.rows[0][11].toInt(), adInteger);
-    r = engine->schema(adSchemaColumns, {nada, nada, "Paciente", "nome_último"});
+    r = engine->esquema(adSchemaColumns, {nada, nada, "Paciente", "nome_último"});
     EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Nome_Último"});
 
-    r = engine->schema(adSchemaIndexes, {nada, nada, "IX_Paciente_Nome", nada, nada});
+    r = engine->esquema(adSchemaIndexes, {nada, nada, "IX_Paciente_Nome", nada, nada});
     ASSERT_EQ(r.rows.size(), 1);
     EXPECT_EQ(coluna(r, "TABLE_NAME"), QStringList{"Paciente"});
     EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Nome"});
     EXPECT_EQ(coluna(r, "UNIQUE"), QStringList{"false"});
     EXPECT_EQ(coluna(r, "PRIMARY_KEY"), QStringList{"false"});
     EXPECT_TRUE(
-        engine->schema(adSchemaIndexes, {nada, nada, "IX_Nenhum", nada, nada}).rows.isEmpty());
-    r = engine->schema(adSchemaIndexes, {nada, nada, nada, nada, "Paciente_Log"});
+        engine->esquema(adSchemaIndexes, {nada, nada, "IX_Nenhum", nada, nada}).rows.isEmpty());
+    r = engine->esquema(adSchemaIndexes, {nada, nada, nada, nada, "Paciente_Log"});
     EXPECT_TRUE(coluna(r, "PRIMARY_KEY").contains("true"));
 
-    r = engine->schema(adSchemaPrimaryKeys, {nada, nada, nada});
+    r = engine->esquema(adSchemaPrimaryKeys, {nada, nada, nada});
     EXPECT_TRUE(coluna(r, "TABLE_NAME").contains("Paciente"));
     EXPECT_TRUE(coluna(r, "COLUMN_NAME").contains("ID_Paciente"));
-    r = engine->schema(adSchemaPrimaryKeys, {nada, nada, "Exame"});
+    r = engine->esquema(adSchemaPrimaryKeys, {nada, nada, "Exame"});
     EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Número_Exame"});
 
-    r = engine->schema(adSchemaForeignKeys, QVariantList(6));
+    r = engine->esquema(adSchemaForeignKeys, QVariantList(6));
     ASSERT_EQ(r.rows.size(), 1);
     EXPECT_EQ(coluna(r, "PK_TABLE_NAME"), QStringList{"Paciente"});
     EXPECT_EQ(coluna(r, "PK_COLUMN_NAME"), QStringList{"ID_Paciente"});
     EXPECT_EQ(coluna(r, "FK_TABLE_NAME"), QStringList{"Exame"});
     EXPECT_EQ(coluna(r, "FK_COLUMN_NAME"), QStringList{"ID_Paciente"});
-    EXPECT_EQ(
-        engine->schema(adSchemaForeignKeys, {nada, nada, "Paciente", nada, nada, nada}).rows.size(),
-        1);
+    EXPECT_EQ(engine->esquema(adSchemaForeignKeys, {nada, nada, "Paciente", nada, nada, nada})
+                  .rows.size(),
+              1);
 
-    r = engine->schema(adSchemaTableConstraints, QVariantList(7));
+    r = engine->esquema(adSchemaTableConstraints, QVariantList(7));
     const QStringList tipos = coluna(r, "CONSTRAINT_TYPE");
     EXPECT_TRUE(tipos.contains("PRIMARY KEY"));
     EXPECT_TRUE(tipos.contains("FOREIGN KEY"));
 
-    EXPECT_EQ(falhaDe([&] { engine->schema(99, {}); }).Number(), ErroOperacao);
+    EXPECT_EQ(falhaDe([&] { engine->esquema(99, {}); }).Number(), ErroOperacao);
 }
 
 TEST_F(OdbcEngineTest, AFailingStatementGivesItsNumberAndLogsTheDriversText) {
-    const ErroNumerado e = falhaDe([&] { engine->execute("SELECT * FROM Tabela_Que_Nao_Existe"); });
+    const ErroNumerado e =
+        falhaDe([&] { engine->executar("SELECT * FROM Tabela_Que_Nao_Existe"); });
     // The SQLite driver says HY000 for everything; SQL Server's drivers give the states below.
     EXPECT_EQ(e.Number(), ErroNaoEspecificado);
     EXPECT_EQ(e.Description(), TextoDoErro(ErroNaoEspecificado));
@@ -259,9 +260,9 @@ TEST_F(OdbcEngineTest, AFailingStatementGivesItsNumberAndLogsTheDriversText) {
     EXPECT_TRUE(log.contains("SELECT * FROM Tabela_Que_Nao_Existe"));
 
     // The connection stays usable after a failure, in the middle of a read too.
-    engine->execute("CREATE TABLE T (ID integer PRIMARY KEY)");
-    engine->execute("INSERT INTO T VALUES (1)");
-    falhaDe([&] { engine->execute("INSERT INTO T VALUES (1)"); });
+    engine->executar("CREATE TABLE T (ID integer PRIMARY KEY)");
+    engine->executar("INSERT INTO T VALUES (1)");
+    falhaDe([&] { engine->executar("INSERT INTO T VALUES (1)"); });
     EXPECT_EQ(contar(*engine, "T"), 1);
 }
 
@@ -304,18 +305,18 @@ TEST(OdbcEngineErros, SqlStatesAndNativeNumbersMapToAdoNumbers) {
 }
 
 TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
-    ErroNumerado e = falhaDe([] { CriarEngineOdbc("Driver={Driver Ausente};Database=x")->open(); });
+    ErroNumerado e = falhaDe([] { CriarEngineOdbc("Driver={Driver Ausente};Database=x")->abrir(); });
     EXPECT_EQ(e.Number(), ErroNaoEspecificado);
     EXPECT_TRUE(e.Description().contains("\"Driver Ausente\"")) << e.what();
 
-    e = falhaDe([] { CriarEngineOdbc("DSN=Fonte_Ausente")->open(); });
+    e = falhaDe([] { CriarEngineOdbc("DSN=Fonte_Ausente")->abrir(); });
     EXPECT_TRUE(e.Description().contains("\"Fonte_Ausente\"")) << e.what();
 
     // A brace that swallows the password into the driver's or the source's name: the message
     // leaves the name out.
     for (const char* cadeia :
          {"Driver={Ausente;PWD=Segr3do!};UID=sa", "DSN={Ausente;Pwd=Segr3do!}"}) {
-        e = falhaDe([cadeia] { CriarEngineOdbc(cadeia)->open(); });
+        e = falhaDe([cadeia] { CriarEngineOdbc(cadeia)->abrir(); });
         EXPECT_EQ(e.Number(), ErroNaoEspecificado) << cadeia;
         EXPECT_FALSE(e.Description().contains("Segr3do")) << e.what();
     }
@@ -324,7 +325,7 @@ TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
     // password of the string never reaches the log.
     qunsetenv("CADUNIR_ODBC_DRIVER");
     e = falhaDe([] {
-        CriarEngineOdbc("Provider=SQLOLEDB;Data Source=SRV;User ID=sa;Password=Segr3do!")->open();
+        CriarEngineOdbc("Provider=SQLOLEDB;Data Source=SRV;User ID=sa;Password=Segr3do!")->abrir();
     });
     EXPECT_TRUE(e.Description().contains("\"FreeTDS\"")) << e.what();
     EXPECT_TRUE(e.Description().contains("CADUNIR_ODBC_DRIVER"));
@@ -332,16 +333,16 @@ TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
 
     // The driver is there but the database cannot be opened.
     e = falhaDe([] {
-        CriarEngineOdbc(odbcteste::Conexao("/pasta/que/nao/existe/x.db") + ";NoCreat=1")->open();
+        CriarEngineOdbc(odbcteste::Conexao("/pasta/que/nao/existe/x.db") + ";NoCreat=1")->abrir();
     });
     EXPECT_EQ(e.Number(), ErroNaoEspecificado);
     EXPECT_EQ(e.Description(), TextoDoErro(ErroNaoEspecificado));
 }
 
 TEST_F(OdbcEngineTest, AProductStringOpensThroughTheConfiguredDriver) {
-    engine->execute("CREATE TABLE Paciente (Nome nvarchar(20))");
-    engine->execute("INSERT INTO Paciente VALUES ('Zé')");
-    engine->close();
+    engine->executar("CREATE TABLE Paciente (Nome nvarchar(20))");
+    engine->executar("INSERT INTO Paciente VALUES ('Zé')");
+    engine->fechar();
 
     qputenv("CADUNIR_ODBC_DRIVER", odbcteste::Driver().toUtf8());
     auto e = abrir(
@@ -349,21 +350,21 @@ TEST_F(OdbcEngineTest, AProductStringOpensThroughTheConfiguredDriver) {
         "Password='a;b';Initial Catalog=" +
         arquivo + ";Data Source=SRVLAUDO,1433");
     qunsetenv("CADUNIR_ODBC_DRIVER");
-    EXPECT_EQ(e->query("SELECT Nome FROM Paciente").rows.at(0).at(0).toString(), "Zé");
-    EXPECT_EQ(e->property("User ID").toString(), "adm");
-    EXPECT_EQ(e->property("Password").toString(), "a;b");
-    EXPECT_EQ(e->property("Data Source").toString(), "SRVLAUDO,1433");
-    EXPECT_EQ(e->defaultDatabase(), arquivo);
-    EXPECT_TRUE(e->property("Nada Disso").isNull());
-    EXPECT_EQ(e->property("DBMS Name").toString(), "SQLite");
-    e->close();
-    EXPECT_EQ(e->property("User ID").toString(), "adm") << "known from the string when closed";
+    EXPECT_EQ(e->consultar("SELECT Nome FROM Paciente").rows.at(0).at(0).toString(), "Zé");
+    EXPECT_EQ(e->propriedade("User ID").toString(), "adm");
+    EXPECT_EQ(e->propriedade("Password").toString(), "a;b");
+    EXPECT_EQ(e->propriedade("Data Source").toString(), "SRVLAUDO,1433");
+    EXPECT_EQ(e->bancoPadrao(), arquivo);
+    EXPECT_TRUE(e->propriedade("Nada Disso").isNull());
+    EXPECT_EQ(e->propriedade("DBMS Name").toString(), "SQLite");
+    e->fechar();
+    EXPECT_EQ(e->propriedade("User ID").toString(), "adm") << "known from the string when closed";
 }
 
 // The SQLite ODBC driver takes one statement per SQLExecDirect ("only one SQL statement
 // allowed"), so a batch here is one statement; SQL Server's drivers return one result each.
 TEST_F(OdbcEngineTest, ABatchReturnsItsResultOrItsFailure) {
-    engine->execute("CREATE TABLE L (ID integer PRIMARY KEY)");
+    engine->executar("CREATE TABLE L (ID integer PRIMARY KEY)");
     ResultadoLote lote = engine->executarLote("INSERT INTO L VALUES (1)");
     ASSERT_FALSE(lote.falha);
     ASSERT_EQ(lote.resultados.size(), 1);

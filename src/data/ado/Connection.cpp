@@ -82,7 +82,7 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
         gancho(m_connectionString);
     }
     std::unique_ptr<dados::Engine> engine = dados::CriarEngine(m_connectionString);
-    engine->open();
+    engine->abrir();
     m_motor = std::move(engine);
 }
 
@@ -92,13 +92,13 @@ void Connection::Close() {
     }
     // The engine goes away even when its close fails, so the connection reads closed.
     std::unique_ptr<dados::Engine> engine = std::move(m_motor);
-    engine->close();
+    engine->fechar();
 }
 
 void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
     dados::Engine& e = motor();
     notificar({Evento::Execucao, sql});
-    const qint64 n = e.execute(sql);
+    const qint64 n = e.executar(sql);
     if (recordsAffected) {
         *recordsAffected = static_cast<qint32>(n);
     }
@@ -119,19 +119,19 @@ void Connection::Cancel() {
 void Connection::BeginTrans() {
     dados::Engine& e = motor();
     notificar({Evento::Inicio, QString()});
-    e.begin();
+    e.iniciar();
 }
 
 void Connection::CommitTrans() {
     dados::Engine& e = motor();
     notificar({Evento::Confirmacao, QString()});
-    e.commit();
+    e.confirmar();
 }
 
 void Connection::RollbackTrans() {
     dados::Engine& e = motor();
     notificar({Evento::Reversao, QString()});
-    e.rollback();
+    e.desfazer();
 }
 
 void Connection::OpenSchema(SchemaEnum kind, const QVariantList& criteria, Recordset& into) {
@@ -139,11 +139,11 @@ void Connection::OpenSchema(SchemaEnum kind, const QVariantList& criteria, Recor
 }
 
 QString Connection::DefaultDatabase() const {
-    return m_motor ? m_motor->defaultDatabase() : QString();
+    return m_motor ? m_motor->bancoPadrao() : QString();
 }
 
 QVariant Connection::Properties(const QString& name) const {
-    return m_motor ? m_motor->property(name) : QVariant();
+    return m_motor ? m_motor->propriedade(name) : QVariant();
 }
 
 int Connection::AdicionarObservador(Observador observador) {

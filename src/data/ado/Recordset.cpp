@@ -31,7 +31,7 @@ void Recordset::Open(const QString& source, Connection& connection, int cursorTy
     }
     dados::Engine& engine = connection.motor();
     connection.notificar({Connection::Evento::Consulta, source});
-    anexar(connection, source, engine.query(source));
+    anexar(connection, source, engine.consultar(source));
 }
 
 void Recordset::AbrirResultadoEsquema(Connection& connection, int kind,
@@ -41,7 +41,7 @@ void Recordset::AbrirResultadoEsquema(Connection& connection, int kind,
     }
     dados::Engine& engine = connection.motor();
     connection.notificar({Connection::Evento::Esquema, QString::number(kind)});
-    anexar(connection, QString(), engine.schema(kind, criteria));
+    anexar(connection, QString(), engine.esquema(kind, criteria));
 }
 
 void Recordset::anexar(Connection& connection, const QString& source, dados::ResultData data) {
@@ -78,7 +78,7 @@ void Recordset::Requery() {
     Connection& connection = *m_connection;
     dados::Engine& engine = connection.motor();
     connection.notificar({Connection::Evento::Consulta, m_source});
-    dados::ResultData data = engine.query(m_source);
+    dados::ResultData data = engine.consultar(m_source);
     anexar(connection, m_source, std::move(data));
 }
 

@@ -52,28 +52,28 @@ class Engine {
   public:
     virtual ~Engine() = default;
 
-    virtual void open() = 0;
-    virtual void close() = 0;
+    virtual void abrir() = 0;
+    virtual void fechar() = 0;
 
     // Runs a statement or a batch; rows it returns are discarded. Returns the rows affected
     // by the last statement that changes rows (0 when none did).
-    virtual qint64 execute(const QString& sql) = 0;
+    virtual qint64 executar(const QString& sql) = 0;
     // Runs a statement and reads every row it returns (the static, client-side cursor).
-    virtual ResultData query(const QString& sql) = 0;
+    virtual ResultData consultar(const QString& sql) = 0;
     // Runs a batch and keeps every statement's result; a failure is returned, not thrown.
     virtual ResultadoLote executarLote(const QString& sql) = 0;
 
-    virtual void begin() = 0;
-    virtual void commit() = 0;
-    virtual void rollback() = 0;
+    virtual void iniciar() = 0;
+    virtual void confirmar() = 0;
+    virtual void desfazer() = 0;
 
     // OLE DB schema rowsets (kind = SchemaEnum of EnumsADO.h), with the OLE DB column names
     // and restrictions: one criteria entry per restriction column, a null/empty entry = none.
-    virtual ResultData schema(int kind, const QVariantList& criteria) = 0;
+    virtual ResultData esquema(int kind, const QVariantList& criteria) = 0;
 
-    virtual QString defaultDatabase() const = 0;
+    virtual QString bancoPadrao() const = 0;
     // "User ID", "Password", "Data Source" and whatever else the engine knows; null if unknown.
-    virtual QVariant property(const QString& name) const = 0;
+    virtual QVariant propriedade(const QString& name) const = 0;
 
     // Asks the statement now running on this engine, on another thread, to stop: it then fails
     // at once instead of running to its end. Callable from any thread while the engine stays

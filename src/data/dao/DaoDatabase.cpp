@@ -235,7 +235,7 @@ std::unique_ptr<dados::Engine> abrirOdbc(const QString& connect) {
     const QString odbc = odbcDoConnect(connect);
     try {
         auto engine = dados::CriarEngineOdbc(odbc);
-        engine->open();
+        engine->abrir();
         return engine;
     } catch (const ErroNumerado& e) {
         LancarErroDao(daoFalhaConexaoOdbc, kOrigem,
@@ -574,7 +574,7 @@ QVector<DaoField> DaoDatabase::camposDaOrigem(const TableDef& td) {
     auto engine = abrirOdbc(td.Connect);
     dados::ResultData r;
     try {
-        r = engine->query(sql);
+        r = engine->consultar(sql);
     } catch (const ErroNumerado& e) {
         LancarErroDao(daoFalhaOdbc, kOrigem,
                       QString("%1 - %2").arg(e.Number()).arg(e.Description()));
@@ -629,7 +629,7 @@ void DaoDatabase::executarPassThrough(const QueryDef& qd) {
     notificar(qd.Connect, qd.SQL);
     auto engine = abrirOdbc(qd.Connect);
     try {
-        m_recordsAffected = static_cast<qint32>(engine->execute(qd.SQL));
+        m_recordsAffected = static_cast<qint32>(engine->executar(qd.SQL));
     } catch (const ErroNumerado& e) {
         LancarErroDao(daoFalhaOdbc, kOrigem,
                       QString("%1 - %2 (%3)").arg(e.Number()).arg(e.Description(), qd.SQL));
@@ -699,7 +699,7 @@ DaoLinhas DaoDatabase::lerPassThrough(const QString& connect, const QString& sql
     auto engine = abrirOdbc(connect);
     dados::ResultData dados;
     try {
-        dados = engine->query(sql);
+        dados = engine->consultar(sql);
     } catch (const ErroNumerado& e) {
         LancarErroDao(daoFalhaOdbc, kOrigem,
                       QString("%1 - %2 (%3)").arg(e.Number()).arg(e.Description(), sql));

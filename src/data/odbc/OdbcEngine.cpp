@@ -25,25 +25,25 @@ class OdbcEngine final : public Engine {
     explicit OdbcEngine(ConexaoOdbc conexao) : m_conexao(std::move(conexao)) {}
     ~OdbcEngine() override {
         try {
-            close();
+            fechar();
         } catch (const ErroNumerado&) {
             // Already logged; a destructor has no one to tell.
         }
     }
 
-    void open() override;
-    void close() override;
-    qint64 execute(const QString& sql) override;
-    ResultData query(const QString& sql) override;
+    void abrir() override;
+    void fechar() override;
+    qint64 executar(const QString& sql) override;
+    ResultData consultar(const QString& sql) override;
     ResultadoLote executarLote(const QString& sql) override;
-    void begin() override;
-    void commit() override;
-    void rollback() override;
-    ResultData schema(int kind, const QVariantList& criteria) override {
+    void iniciar() override;
+    void confirmar() override;
+    void desfazer() override;
+    ResultData esquema(int kind, const QVariantList& criteria) override {
         return Catalogo(conexao(), kind, criteria);
     }
-    QString defaultDatabase() const override;
-    QVariant property(const QString& name) const override;
+    QString bancoPadrao() const override;
+    QVariant propriedade(const QString& name) const override;
     void interromper() override;
 
   private:
@@ -86,9 +86,9 @@ class EmCurso {
     SQLHSTMT& m_emCurso;
 };
 
-void OdbcEngine::open() {
+void OdbcEngine::abrir() {
     if (m_dbc)
-        close();
+        fechar();
     Handle env(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
     if (!env)
         Falhar(ErroNaoEspecificado, kOrigem,
@@ -149,7 +149,7 @@ void OdbcEngine::falharAbertura(const Handle& h) {
     Falhar(NumeroDoErro(diagnosticos), kOrigem, detalhe);
 }
 
-void OdbcEngine::close() {
+void OdbcEngine::fechar() {
     if (!m_dbc)
         return;
     Handle dbc = std::move(m_dbc);
@@ -163,7 +163,7 @@ void OdbcEngine::close() {
         FalharOdbc(dbc, QStringLiteral("SQLDisconnect"));
 }
 
-qint64 OdbcEngine::execute(const QString& sql) {
+qint64 OdbcEngine::executar(const QString& sql) {
     const Handle st = NovoComando(conexao());
     SQLRETURN rc = SQLExecDirectW(st.get(), W(sql), SQL_NTS);
     qint64 afetadas = 0;
@@ -194,7 +194,7 @@ void OdbcEngine::interromper() {
     }
 }
 
-ResultData OdbcEngine::query(const QString& sql) {
+ResultData OdbcEngine::consultar(const QString& sql) {
     ResultData dados;
     {
         const Handle st = NovoComando(conexao());
@@ -226,7 +226,7 @@ ResultadoLote OdbcEngine::executarLote(const QString& sql) {
         const Handle st = NovoComando(conexao());
         const EmCurso emCurso(m_emCursoMutex, m_emCurso, st.get());
         SQLRETURN rc = SQLExecDirectW(st.get(), W(sql), SQL_NTS);
-        // One result per statement, as in execute(); a failing statement ends the batch's
+        // One result per statement, as in executar(); a failing statement ends the batch's
         // results with its error (SQL Server reports it when its result is reached).
         for (;;) {
             ResultadoComando r;
@@ -275,7 +275,7 @@ void OdbcEngine::marcarChave(ResultData& dados) const {
         c.key = !c.baseColumn.isEmpty() && chave.contains(c.baseColumn, Qt::CaseInsensitive);
 }
 
-void OdbcEngine::begin() {
+void OdbcEngine::iniciar() {
     const Handle& dbc = conexao();
     if (m_emTransacao)
         Falhar(ErroTransacaoExiste, kOrigem, QStringLiteral("BeginTrans com transação aberta"));
@@ -285,11 +285,11 @@ void OdbcEngine::begin() {
     m_emTransacao = true;
 }
 
-void OdbcEngine::commit() {
+void OdbcEngine::confirmar() {
     terminarTransacao(SQL_COMMIT, QStringLiteral("CommitTrans"));
 }
 
-void OdbcEngine::rollback() {
+void OdbcEngine::desfazer() {
     terminarTransacao(SQL_ROLLBACK, QStringLiteral("RollbackTrans"));
 }
 
@@ -325,7 +325,7 @@ QString OdbcEngine::info(SQLUSMALLINT tipo) const {
     return TextoW(buffer, bytes / 2, 256);
 }
 
-QString OdbcEngine::defaultDatabase() const {
+QString OdbcEngine::bancoPadrao() const {
     if (m_dbc) {
         SQLWCHAR buffer[256];
         SQLINTEGER bytes = 0;
@@ -337,7 +337,7 @@ QString OdbcEngine::defaultDatabase() const {
     return m_conexao.banco;
 }
 
-QVariant OdbcEngine::property(const QString& name) const {
+QVariant OdbcEngine::propriedade(const QString& name) const {
     const auto valor = [](const QString& v) { return v.isEmpty() ? QVariant() : QVariant(v); };
     const auto e = [&name](const char* nome) {
         return name.compare(QLatin1String(nome), Qt::CaseInsensitive) == 0;
@@ -353,7 +353,7 @@ QVariant OdbcEngine::property(const QString& name) const {
         return valor(servidor.isEmpty() ? m_conexao.dsn : servidor);
     }
     if (e("Initial Catalog"))
-        return valor(defaultDatabase());
+        return valor(bancoPadrao());
     if (e("Integrated Security"))
         return m_conexao.integrada ? QVariant(QStringLiteral("SSPI")) : QVariant();
     if (e("Extended Properties"))

@@ -129,10 +129,10 @@ MotorEmbutido::MotorEmbutido(const QString& connectionString)
 }
 
 MotorEmbutido::~MotorEmbutido() {
-    close();
+    fechar();
 }
 
-void MotorEmbutido::open() {
+void MotorEmbutido::abrir() {
     if (m_arquivo.isEmpty()) {
         Falhar(ErroNaoEspecificado, kOrigem,
                QStringLiteral("the connection string names no Data Source"));
@@ -168,7 +168,7 @@ void MotorEmbutido::open() {
             falhaSqlite(sqlite3_errcode(m_db), QStringLiteral("PRAGMA schema_version"));
         }
     } catch (...) {
-        close();
+        fechar();
         throw;
     }
 }
@@ -180,7 +180,7 @@ void MotorEmbutido::interromper() {
     }
 }
 
-void MotorEmbutido::close() {
+void MotorEmbutido::fechar() {
     if (!m_db) {
         return;
     }
@@ -761,7 +761,7 @@ bool PedeSavepoint(const Traducao& t) {
 
 }  // namespace
 
-qint64 MotorEmbutido::execute(const QString& sql) {
+qint64 MotorEmbutido::executar(const QString& sql) {
     conferirEsquema();
     const Preparo p = preparar(sql);
     const Traducao* t = p.guardada->traducao.get();
@@ -863,7 +863,7 @@ bool MotorEmbutido::agrupar(const QString& sql, const Preparo& p, ResultData& re
     return true;
 }
 
-ResultData MotorEmbutido::query(const QString& sql) {
+ResultData MotorEmbutido::consultar(const QString& sql) {
     conferirEsquema();
     const Preparo p = preparar(sql);
     const Traducao* t = p.guardada->traducao.get();
@@ -910,7 +910,7 @@ void MotorEmbutido::rodarSessao(const ComandoTraduzido& c) {
                 Falhar(ErroComando, kOrigem,
                        QStringLiteral("Msg 8107: IDENTITY_INSERT is already ON for table "
                                       "'%1.dbo.%2'. Cannot perform SET operation for table '%3'.")
-                           .arg(defaultDatabase(), m_estado.identidadeInsert, c.tabelaAlvo));
+                           .arg(bancoPadrao(), m_estado.identidadeInsert, c.tabelaAlvo));
             }
             m_estado.identidadeInsert = c.tabelaAlvo;
             break;
@@ -1001,23 +1001,23 @@ void MotorEmbutido::desfazerNiveis(bool pedidoEmSql) {
     }
 }
 
-void MotorEmbutido::begin() {
+void MotorEmbutido::iniciar() {
     iniciarNivel();
 }
 
-void MotorEmbutido::commit() {
+void MotorEmbutido::confirmar() {
     confirmarNivel(false);
 }
 
-void MotorEmbutido::rollback() {
+void MotorEmbutido::desfazer() {
     desfazerNiveis(false);
 }
 
-QString MotorEmbutido::defaultDatabase() const {
+QString MotorEmbutido::bancoPadrao() const {
     return QFileInfo(m_arquivo).completeBaseName();
 }
 
-QVariant MotorEmbutido::property(const QString& name) const {
+QVariant MotorEmbutido::propriedade(const QString& name) const {
     const CadeiaConexao cadeia(m_connectionString);
     if (name.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0) {
         return m_arquivo;

@@ -61,21 +61,21 @@ class MotorEmbutido : public Engine {
     explicit MotorEmbutido(const QString& connectionString);
     ~MotorEmbutido() override;
 
-    void open() override;
-    void close() override;
-    qint64 execute(const QString& sql) override;
-    ResultData query(const QString& sql) override;
+    void abrir() override;
+    void fechar() override;
+    qint64 executar(const QString& sql) override;
+    ResultData consultar(const QString& sql) override;
     ResultadoLote executarLote(const QString& sql) override;
     // ADO's BeginTrans/CommitTrans/RollbackTrans and T-SQL's BEGIN/COMMIT/ROLLBACK TRAN move
     // the same level count (@@TRANCOUNT): only the outermost begin and commit reach SQLite, a
     // rollback undoes every level.
-    void begin() override;
-    void commit() override;
-    void rollback() override;
+    void iniciar() override;
+    void confirmar() override;
+    void desfazer() override;
     int nivelTransacao() const { return m_estado.nivelTransacao; }
-    ResultData schema(int kind, const QVariantList& criteria) override;
-    QString defaultDatabase() const override;
-    QVariant property(const QString& name) const override;
+    ResultData esquema(int kind, const QVariantList& criteria) override;
+    QString bancoPadrao() const override;
+    QVariant propriedade(const QString& name) const override;
     void interromper() override;
 
     // The translation the engine runs for a statement (cached by the statement's shape), with

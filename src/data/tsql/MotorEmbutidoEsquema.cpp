@@ -44,12 +44,12 @@ struct Indice {
 
 }  // namespace
 
-ResultData MotorEmbutido::schema(int kind, const QVariantList& criteria) {
+ResultData MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
     conferirEsquema();
     if (!m_catalogoValido) {
         carregarCatalogo();
     }
-    const QString banco = defaultDatabase();
+    const QString banco = bancoPadrao();
     const QString esquema = QStringLiteral("dbo");
     Montagem m;
 
