@@ -3,52 +3,19 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "EsquemaProduto.h"
-#include "data/ado/clsADO.h"
+#include "RegistroSqlTeste.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/Relogio.h"
 #include "data/base/TabelaErros.h"
-#include "data/base/ValorSeNulo.h"
 #include "data/tsql/FuncoesTSql.h"
 #include "support/ImprimirQt.h"
-#include "support/TempRegister.h"
 
 // The statements the program sends, run on a register built by the dialect layer, must give
 // SQL Server's results.
 namespace {
 
-class DialetoTest : public ::testing::Test {
+class DialetoTest : public RegistroSqlTeste {
   protected:
-    void SetUp() override { ASSERT_TRUE(reg.exec(EsquemaProdutoTeste())); }
-
-    void exec(const QString& sql) {
-        EXPECT_TRUE(ado.ExecutarSQL(reg.conn(), sql))
-            << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-            << sql.toStdString();
-    }
-    // Every row of a query as "v1|v2|..." (NULL as <NULL>, values as the program shows them).
-    QStringList linhas(const QString& sql) {
-        Recordset rs;
-        QStringList r;
-        if (!ado.AbrirRecordset(reg.conn(), rs, sql)) {
-            ADD_FAILURE() << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-                          << sql.toStdString();
-            return r;
-        }
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QStringList celulas;
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                const QVariant v = rs.Fields(i).Value();
-                celulas << (v.isNull() ? QStringLiteral("<NULL>") : TextoDoValor(v));
-            }
-            r << celulas.join(QLatin1Char('|'));
-        }
-        return r;
-    }
-    qint32 falha(const QString& sql) {
-        EXPECT_FALSE(ado.ExecutarSQL(reg.conn(), sql)) << sql.toStdString();
-        return ado.ErrorNumber();
-    }
     void paciente(const QString& nome, const QString& meio, const QString& ultimo,
                   const QString& nascimento = QStringLiteral("NULL")) {
         const auto texto = [](const QString& t) {
@@ -57,9 +24,6 @@ class DialetoTest : public ::testing::Test {
         exec("INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, Data_Nascimento) VALUES (" +
              texto(nome) + ", " + texto(meio) + ", " + texto(ultimo) + ", " + nascimento + ")");
     }
-
-    TempRegister reg;
-    clsADO ado;
 };
 
 }  // namespace

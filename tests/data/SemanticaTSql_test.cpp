@@ -5,66 +5,22 @@
 #include <QRandomGenerator>
 #include <functional>
 
-#include "EsquemaProduto.h"
-#include "data/ado/clsADO.h"
+#include "RegistroSqlTeste.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/TabelaErros.h"
-#include "data/base/ValorSeNulo.h"
 #include "data/tsql/MotorEmbutido.h"
 #include "data/tsql/OperadoresTSql.h"
 #include "support/ImprimirQt.h"
-#include "support/TempRegister.h"
 
 // Statements whose plain SQLite reading differs from SQL Server's: each gives SQL Server's
 // result or a clear refusal. Also the nesting limit, long chains and the translation cache.
 namespace {
 
-class SemanticaTest : public ::testing::Test {
+class SemanticaTest : public RegistroSqlTeste {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(reg.exec(EsquemaProdutoTeste()));
-        QFile::remove(dados::ArquivoDiagnostico());
-    }
-
-    void exec(const QString& sql) {
-        EXPECT_TRUE(ado.ExecutarSQL(reg.conn(), sql))
-            << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-            << sql.left(200).toStdString();
-    }
-    QStringList linhas(const QString& sql) {
-        Recordset rs;
-        QStringList r;
-        if (!ado.AbrirRecordset(reg.conn(), rs, sql)) {
-            ADD_FAILURE() << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-                          << sql.left(200).toStdString();
-            return r;
-        }
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QStringList celulas;
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                const QVariant v = rs.Fields(i).Value();
-                celulas << (v.isNull() ? QStringLiteral("<NULL>") : TextoDoValor(v));
-            }
-            r << celulas.join(QLatin1Char('|'));
-        }
-        return r;
-    }
-    QString um(const QString& sql) { return linhas(sql).value(0); }
-    qint32 falha(const QString& sql) {
-        Recordset rs;
-        EXPECT_FALSE(ado.AbrirRecordset(reg.conn(), rs, sql)) << sql.left(200).toStdString();
-        return ado.ErrorNumber();
-    }
-    static QString log() {
-        QFile f(dados::ArquivoDiagnostico());
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
     dados::MotorEmbutido& motor() {
         return dynamic_cast<dados::MotorEmbutido&>(reg.conn().engine());
     }
-
-    TempRegister reg;
-    clsADO ado;
 };
 
 }  // namespace
@@ -80,9 +36,9 @@ TEST_F(SemanticaTest, RangesAndUnionsKeepSqlServerMeaning) {
                      "AND ID_Paciente > 1"),
               QStringList({"5"}));
     // SQL Server would limit only the first member; SQLite would limit the union.
-    EXPECT_EQ(falha("SELECT TOP 1 Nome FROM Paciente UNION SELECT Nome FROM Paciente"),
+    EXPECT_EQ(falhaConsulta("SELECT TOP 1 Nome FROM Paciente UNION SELECT Nome FROM Paciente"),
               dados::ErroComando);
-    EXPECT_EQ(falha("SELECT Nome FROM Paciente UNION ALL SELECT TOP 1 Nome FROM Paciente"),
+    EXPECT_EQ(falhaConsulta("SELECT Nome FROM Paciente UNION ALL SELECT TOP 1 Nome FROM Paciente"),
               dados::ErroComando);
     EXPECT_EQ(linhas("SELECT TOP 2 ID_Paciente FROM Paciente ORDER BY ID_Paciente DESC"),
               QStringList({"5", "4"}));
@@ -95,21 +51,21 @@ TEST_F(SemanticaTest, RangesAndUnionsKeepSqlServerMeaning) {
 }
 
 TEST_F(SemanticaTest, ArithmeticFailsWhereSqlServerFails) {
-    EXPECT_EQ(falha("SELECT 1/0"), dados::ErroComando);
+    EXPECT_EQ(falhaConsulta("SELECT 1/0"), dados::ErroComando);
     EXPECT_TRUE(log().contains("Divide by zero error encountered."));
-    EXPECT_EQ(falha("SELECT 7 % 0"), dados::ErroComando);
-    EXPECT_EQ(falha("SELECT 1.5 / 0"), dados::ErroComando);
-    EXPECT_EQ(falha("SELECT 2147483647+1"), dados::ErroDadosLongos);
+    EXPECT_EQ(falhaConsulta("SELECT 7 % 0"), dados::ErroComando);
+    EXPECT_EQ(falhaConsulta("SELECT 1.5 / 0"), dados::ErroComando);
+    EXPECT_EQ(falhaConsulta("SELECT 2147483647+1"), dados::ErroDadosLongos);
     EXPECT_TRUE(
         log().contains("Arithmetic overflow error converting expression to data type "
                        "int."));
-    EXPECT_EQ(falha("SELECT 65536 * 65536"), dados::ErroDadosLongos);
-    EXPECT_EQ(falha("SELECT '1.5'+1"), dados::ErroConversao);
+    EXPECT_EQ(falhaConsulta("SELECT 65536 * 65536"), dados::ErroDadosLongos);
+    EXPECT_EQ(falhaConsulta("SELECT '1.5'+1"), dados::ErroConversao);
     EXPECT_TRUE(
         log().contains("Conversion failed when converting the nvarchar value '1.5' to "
                        "data type int."));
-    EXPECT_EQ(falha("SELECT 'abc' - 1"), dados::ErroConversao);
-    EXPECT_EQ(falha("SELECT 'a' * 'b'"), dados::ErroComando);
+    EXPECT_EQ(falhaConsulta("SELECT 'abc' - 1"), dados::ErroConversao);
+    EXPECT_EQ(falhaConsulta("SELECT 'a' * 'b'"), dados::ErroComando);
     // What SQL Server computes.
     EXPECT_EQ(um("SELECT 2147483647 + 1.0"), "2147483648");
     EXPECT_EQ(um("SELECT 2147483648 + 1"), "2147483649");
@@ -125,7 +81,8 @@ TEST_F(SemanticaTest, ArithmeticFailsWhereSqlServerFails) {
                  "ID_Convenio_Plano > 0"),
               "1,5");
     EXPECT_EQ(um("SELECT SUM(ID_Paciente), COUNT(ID_Paciente) + 1 FROM Paciente"), "6|4");
-    EXPECT_EQ(falha("SELECT ID_Convenio_Plano * 2147483647 FROM Paciente"), dados::ErroDadosLongos);
+    EXPECT_EQ(falhaConsulta("SELECT ID_Convenio_Plano * 2147483647 FROM Paciente"),
+              dados::ErroDadosLongos);
     EXPECT_EQ(um("SELECT Nome + 'x' FROM Paciente WHERE ID_Paciente = 1 + 0"), "Ax");
 }
 
@@ -156,7 +113,7 @@ TEST_F(SemanticaTest, TextsComparesAndConvertsAsSqlServer) {
                      "'20000101')")
                   .size(),
               1);
-    EXPECT_EQ(falha("SELECT Nome FROM Paciente WHERE Data_Nascimento = '19701321'"),
+    EXPECT_EQ(falhaConsulta("SELECT Nome FROM Paciente WHERE Data_Nascimento = '19701321'"),
               dados::ErroConversao);
     exec("UPDATE Paciente SET Data_Nascimento = '20010203' WHERE Nome = 'agua'");
     EXPECT_EQ(um("SELECT YEAR(Data_Nascimento) FROM Paciente WHERE Nome = 'agua'"), "2001");
@@ -195,7 +152,7 @@ TEST_F(SemanticaTest, DeepNestingIsRefusedAndLongChainsRun) {
           aninhado(100000, "NOT ", "1 = 1", ""), aninhado(100000, "-", "1", ""),
           aninhado(100000, "CASE WHEN 1 = 1 THEN ", "1", " END"),
           aninhado(100000, "ABS(", "1", ")"), aninhado(100000, "(", "1", "")}) {
-        EXPECT_EQ(falha(sql), dados::ErroComando);
+        EXPECT_EQ(falhaConsulta(sql), dados::ErroComando);
     }
     dados::SilenciarDiagnosticoNoTerminal(false);
     EXPECT_TRUE(log().contains("nested too deeply"));
