@@ -135,15 +135,7 @@ TEST_F(SemanticaTest, TextsComparesAndConvertsAsSqlServer) {
 TEST_F(SemanticaTest, DeepNestingIsRefusedAndLongChainsRun) {
     const auto aninhado = [](int n, const QString& abre, const QString& meio,
                              const QString& fecha) {
-        QString s = QStringLiteral("SELECT ");
-        for (int i = 0; i < n; ++i) {
-            s += abre;
-        }
-        s += meio;
-        for (int i = 0; i < n; ++i) {
-            s += fecha;
-        }
-        return s;
+        return "SELECT " + abre.repeated(n) + meio + fecha.repeated(n);
     };
     EXPECT_EQ(um(aninhado(40, "(", "1", ")")), "1");
     dados::SilenciarDiagnosticoNoTerminal(true);
