@@ -129,15 +129,15 @@ void frmPrincipal::sairSemelhanca() {
 
 bool frmPrincipal::Preencher_GrupoSemelhante() {
     const QModelIndex atual = dbGridCriterio->currentIndex();
-    const QString sql = m_grupos->ObterSQLMembros(atual.isValid() ? atual.row() : -1);
-    if (sql.isEmpty()) {
+    const int linha = atual.isValid() ? atual.row() : -1;
+    if (linha < 0 || linha >= m_grupos->rowCount()) {
         esvaziarLista();
         lstSemelhante_Click();
         return false;
     }
     clsADO& ado = ADO();
     Recordset& rs = DE().rsSemelhante;
-    if (!ado.AbrirRecordset(DE().Conexao, rs, sql)) {
+    if (!m_grupos->AbrirMembros(DE().Conexao, ado, rs, linha)) {
         MsgBox(QStringLiteral("Ao preencher a lista de pacientes, ocorreu o seguinte erro:") +
                QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString());
         return false;

@@ -103,6 +103,11 @@ QString ModeloGrupos::ObterSQLMembros(int linha) const {
            ids.join(QStringLiteral(", ")) + ')';
 }
 
+bool ModeloGrupos::AbrirMembros(Connection& fCN, clsADO& fADO, Recordset& fRS, int linha) const {
+    const QString sql = ObterSQLMembros(linha);
+    return !sql.isEmpty() && fADO.AbrirRecordset(fCN, fRS, sql);
+}
+
 bool ModeloGrupos::Conferir(Connection& cn, clsADO& ado, int linha) {
     if (linha < 0 || linha >= m_grupos.size())
         return true;

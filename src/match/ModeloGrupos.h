@@ -7,6 +7,7 @@
 #include "match/LocalizadorSemelhantes.h"
 
 class Connection;
+class Recordset;
 class clsADO;
 
 // The candidate groups of a similarity search as the main window's grid shows them: one row
@@ -48,6 +49,9 @@ class ModeloGrupos : public QAbstractTableModel {
     // expression as the exact grouping's list, for exactly the group's members. Empty for a
     // row that does not exist.
     QString ObterSQLMembros(int linha) const;
+    // Opens that query in fRS (the window's list record set). False with fADO's failure, or
+    // when the row does not exist (fRS is then left as it was).
+    bool AbrirMembros(Connection& fCN, clsADO& fADO, Recordset& fRS, int linha) const;
 
     // After a merge: drops the group's members that are no longer in Paciente. A group left
     // with fewer than two members disappears. False with Erro() when the check failed.

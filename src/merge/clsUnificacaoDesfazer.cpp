@@ -6,6 +6,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
 #include "merge/clsUnificacaoHistorico.h"
 
@@ -64,6 +65,8 @@ struct clsUnificacaoDesfazer::Plano {
     QList<qint32> cadeia;  // the survivor, then whatever it was merged into later
     QList<qint32> exames;
     QList<qint32> examesBK;
+    // Table, ID_Exame and ColunasCopiaExame() of its exam rows when it was merged.
+    QList<QVariantList> copias;
 };
 
 clsUnificacaoDesfazer::clsUnificacaoDesfazer(Connection& fCN, clsADO& fADO)
@@ -192,6 +195,12 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
     if (!linhas.isEmpty()) {
         p.valores[colunas.indexOf(QStringLiteral("ID_Convenio_Plano"))] = linhas[0].value(0);
         p.valores[colunas.indexOf(QStringLiteral("Data_Nascimento"))] = linhas[0].value(1);
+    }
+
+    if (!Ler("SELECT Tabela, ID_Exame, " + ColunasCopiaExame().join(QStringLiteral(", ")) +
+                 " FROM Cadunir_UnificacaoExame" + chave,
+             p.copias)) {
+        return false;
     }
 
     // The survivor, then each record it was merged into later, up to one still in Paciente.
@@ -485,13 +494,34 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
             }
         }
         m_exames += p.exames.size();
+        // An exam back on its record carries that record's data again, as it did before the
+        // merge (an update of the survivor since may have rewritten it).
+        for (const QVariantList& copia : p.copias) {
+            const bool bk = copia.value(0).toString() == QLatin1String("Exame_BK");
+            if (!bk && copia.value(0).toString() != QLatin1String("Exame")) {
+                continue;
+            }
+            if (!(bk ? p.examesBK : p.exames).contains(copia.value(1).toInt())) {
+                continue;  // not on the chain any more: it stays where it is, as it is
+            }
+            QStringList atribuicoes;
+            for (int c = 0; c < ColunasCopiaExame().size(); ++c) {
+                atribuicoes << ColunasCopiaExame()[c] + " = " + Literal(copia.value(c + 2));
+            }
+            if (!Executar(QStringLiteral("UPDATE ") + (bk ? "Exame_BK" : "Exame") + " SET " +
+                          atribuicoes.join(QStringLiteral(", ")) +
+                          " WHERE ID_Exame = " + Numero(copia.value(1).toInt()) +
+                          " AND ID_Paciente = " + Numero(p.id))) {
+                return cancelar();
+            }
+        }
     }
     for (const QString& sql : restauracoes) {
         if (!Executar(sql)) {
             return cancelar();
         }
     }
-    const QString agora = Literal(AgoraHistorico());
+    const QString agora = Literal(Relogio::Agora());
     const QString restaurados = m_restaurados.join(QStringLiteral(", ")).left(255);
     for (const Plano& p : planos) {
         if (!Executar("INSERT INTO Cadunir_UnificacaoDesfeita (ID_Paciente, ID_PacienteNovo, "

@@ -20,11 +20,6 @@ constexpr qint64 kToleranciaComandoSeg = 60;
 // Longest IN list sent at once; SQL Server takes far more, but short texts trace better.
 constexpr int kLoteIN = 300;
 
-std::function<QDateTime()>& Relogio() {
-    static std::function<QDateTime()> relogio;
-    return relogio;
-}
-
 QString Literal(const QVariant& v) {
     return dados::LiteralTSql(v);
 }
@@ -129,6 +124,33 @@ QString SqlSobrevivente() {
         " ) ON [PRIMARY]");
 }
 
+QString SqlExame() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_UnificacaoExame] ("
+        " [ID_Paciente] [int] NOT NULL ,"
+        " [ID_PacienteNovo] [int] NOT NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data] [smalldatetime] NOT NULL ,"
+        " [Tabela] [nvarchar] (10) NOT NULL ,"
+        " [ID_Exame] [int] NOT NULL ,"
+        " [Paciente] [nvarchar] (150) NULL ,"
+        " [RG] [nvarchar] (30) NULL ,"
+        " [CIC] [nvarchar] (30) NULL ,"
+        " [Endereço] [nvarchar] (255) NULL ,"
+        " [CEP] [nvarchar] (10) NULL ,"
+        " [Bairro] [nvarchar] (100) NULL ,"
+        " [Cidade] [nvarchar] (100) NULL ,"
+        " [Estado] [nvarchar] (2) NULL ,"
+        " [Paciente_Email] [nvarchar] (70) NULL ,"
+        " [Telefone] [nvarchar] (30) NULL ,"
+        " [Sexo] [nvarchar] (1) NULL ,"
+        " [Raça] [nvarchar] (15) NULL ,"
+        " [Data_Nascimento] [datetime] NULL ,"
+        " [Profissão] [nvarchar] (50) NULL ,"
+        " [Prontuário] [nvarchar] (20) NULL "
+        " ) ON [PRIMARY]");
+}
+
 QString SqlDesfeita() {
     return QStringLiteral(
         " CREATE TABLE [dbo].[Cadunir_UnificacaoDesfeita] ("
@@ -189,15 +211,18 @@ const QStringList& ColunasPacienteLogadas() {
     return colunas;
 }
 
-QDateTime AgoraHistorico() {
-    const auto& relogio = Relogio();
-    return relogio ? relogio() : QDateTime::currentDateTime();
-}
-
-std::function<QDateTime()> AgoraHistorico_Definir(std::function<QDateTime()> relogio) {
-    std::function<QDateTime()> anterior = Relogio();
-    Relogio() = std::move(relogio);
-    return anterior;
+const QStringList& ColunasCopiaExame() {
+    static const QStringList colunas = {
+        QStringLiteral("Paciente"),  QStringLiteral("RG"),
+        QStringLiteral("CIC"),       QStringLiteral("Endereço"),
+        QStringLiteral("CEP"),       QStringLiteral("Bairro"),
+        QStringLiteral("Cidade"),    QStringLiteral("Estado"),
+        QStringLiteral("Paciente_Email"), QStringLiteral("Telefone"),
+        QStringLiteral("Sexo"),      QStringLiteral("Raça"),
+        QStringLiteral("Data_Nascimento"), QStringLiteral("Profissão"),
+        QStringLiteral("Prontuário"),
+    };
+    return colunas;
 }
 
 int UnificacaoComando::Exames() const {
@@ -226,6 +251,7 @@ bool clsUnificacaoHistorico::CriarTabelas() {
         {QStringLiteral("Cadunir_UnificacaoExtra"), SqlExtra()},
         {QStringLiteral("Cadunir_UnificacaoSobrevivente"), SqlSobrevivente()},
         {QStringLiteral("Cadunir_UnificacaoDesfeita"), SqlDesfeita()},
+        {QStringLiteral("Cadunir_UnificacaoExame"), SqlExame()},
     };
     for (const auto& [nome, sql] : tabelas) {
         if (m_ado.TableExiste(m_cn, nome)) {
@@ -579,6 +605,9 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
         qint32 id;
         QVariant plano;
         QVariant nascimento;
+        // Its exam rows' copy of the patient data, per table: a later update of the survivor
+        // rewrites the copies of every exam it holds, and an undo gives these back.
+        QList<QPair<QString, QVariantList>> copias;
     };
     QList<Perdido> perdidos;
     QSet<qint32> vistos;
@@ -594,9 +623,29 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
                                      QString::number(id))) {
             return falhar();
         }
-        if (!rs.Eof()) {
-            perdidos << Perdido{id, rs.Fields(0).Value(), rs.Fields(1).Value()};
+        if (rs.Eof()) {
+            continue;
         }
+        Perdido perdido{id, rs.Fields(0).Value(), rs.Fields(1).Value(), {}};
+        rs.Close();
+        for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
+            if (!fADO.AbrirRecordset(fCN, rs,
+                                     "SELECT ID_Exame, " +
+                                         ColunasCopiaExame().join(QStringLiteral(", ")) +
+                                         " FROM " + tabela +
+                                         " WHERE ID_Paciente = " + QString::number(id))) {
+                return falhar();
+            }
+            for (; !rs.Eof(); rs.MoveNext()) {
+                QVariantList linha;
+                for (int c = 0; c <= ColunasCopiaExame().size(); ++c) {
+                    linha << rs.Fields(c).Value();
+                }
+                perdido.copias.append({tabela, linha});
+            }
+            rs.Close();
+        }
+        perdidos << perdido;
     }
     QVariant atualizacoesAntes;
     if (!contar("SELECT COUNT(*) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base,
@@ -627,6 +676,21 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
                                   Literal(data.toDateTime()) + ", " + Literal(p.plano) + ", " +
                                   Literal(p.nascimento) + ")")) {
             return falhar();
+        }
+        const QString chave = QString::number(p.id) + ", " + base + ", " + usuario + ", " +
+                              Literal(data.toDateTime()) + ", ";
+        for (const auto& [tabela, linha] : p.copias) {
+            QStringList valores;
+            for (const QVariant& v : linha) {
+                valores << Literal(v);
+            }
+            if (!fADO.ExecutarSQL(fCN, "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
+                                       "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
+                                           ColunasCopiaExame().join(QStringLiteral(", ")) +
+                                           ") VALUES (" + chave + Literal(tabela) + ", " +
+                                           valores.join(QStringLiteral(", ")) + ")")) {
+                return falhar();
+            }
         }
     }
 

@@ -16,16 +16,14 @@
 //
 // A merge command is the set of PacienteLog rows that share the surviving record, the user and
 // the time. The program's own tables (Cadunir_...) add what the log cannot hold: the removed
-// record's plan and exact birth date, the survivor's values right after the merge, and which
-// merges were undone, by whom and when. Log rows are only ever read.
+// record's plan and exact birth date, its exam rows' copy of its data, the survivor's values
+// right after the merge, and which merges were undone, by whom and when. Log rows are only ever
+// read.
 
 // The 27 patient columns the log tables share with Paciente, in the log's order.
 const QStringList& ColunasPacienteLogadas();
-
-// The workstation's time for the marks this code writes, from one place tests can set.
-QDateTime AgoraHistorico();
-// Installs a clock (an empty function restores the system clock); returns the previous one.
-std::function<QDateTime()> AgoraHistorico_Definir(std::function<QDateTime()> relogio);
+// The columns in which Exame and Exame_BK keep a copy of their patient's data.
+const QStringList& ColunasCopiaExame();
 
 struct UnificacaoRemovido {
     qint32 ID_Paciente = 0;

@@ -13,6 +13,7 @@
 #include "RegistroMerge.h"
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/Relogio.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoDesfazer.h"
 #include "merge/clsUnificacaoHistorico.h"
@@ -285,8 +286,7 @@ TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
 
 TEST(HistoricoUnificacao, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
     Registro r;
-    std::function<QDateTime()> anterior =
-        AgoraHistorico_Definir([] { return QDateTime(QDate(2026, 12, 5), QTime(10, 0)); });
+    const RelogioFixo relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
     ASSERT_TRUE(r.Unificar(10, {11, 12}));
     ASSERT_TRUE(r.UnificarAntigo(13, {9}, kOutroAdmin));
     // An older merge, a day back: written straight into the log.
@@ -345,7 +345,6 @@ TEST(HistoricoUnificacao, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
     EXPECT_EQ(ids(dois), QList<qint32>{9});
     EXPECT_EQ(ids(nome).size(), 1);
     EXPECT_EQ(ids(sobrevivente).size(), 2);
-    AgoraHistorico_Definir(anterior);
 }
 
 TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
@@ -497,4 +496,45 @@ TEST(RegistroUnificacao, FalhaDeUmaMetadeDesfazAsDuas) {
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoExtra"), 1);
     EXPECT_EQ(r.Valor("SELECT ID_Convenio_Plano FROM Cadunir_UnificacaoExtra").toInt(), 42);
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoSobrevivente"), 0);
+}
+
+// An update of the survivor after the merge rewrites the patient data copied into every exam it
+// holds, the moved ones too; an undo gives those exams their own record's copy back.
+TEST(DesfazerUnificacao, ExamesDevolvidosVoltamComACopiaDosSeusDados) {
+    Registro r;
+    for (const char* tabela : {"Exame", "Exame_BK"})
+        r.Executar(QString("UPDATE %1 SET Paciente = 'P11 D''AVILA', Endereço = 'RUA ONZE', "
+                           "Data_Nascimento = '1980-01-02' WHERE ID_Paciente = 11")
+                       .arg(tabela));
+    const auto copias = [&r] {
+        Recordset rs;
+        EXPECT_TRUE(r.ado().AbrirRecordset(
+            r.cn(), rs,
+            "SELECT ID_Paciente, " + ColunasCopiaExame().join(", ") +
+                " FROM Exame WHERE Número_Exame LIKE 'E11-%' UNION ALL SELECT ID_Paciente, " +
+                ColunasCopiaExame().join(", ") +
+                " FROM Exame_BK WHERE Número_Exame LIKE 'E11-%' ORDER BY 1"));
+        QStringList linhas;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QStringList valores;
+            for (int c = 0; c < rs.FieldCount(); ++c) valores << rs.Fields(c).Value().toString();
+            linhas << valores.join('|');
+        }
+        return linhas;
+    };
+    const QStringList antes = copias();
+    ASSERT_EQ(antes.size(), 4);
+    ASSERT_TRUE(r.Unificar(10, {11}));
+
+    clsPaciente sobrevivente(r.cn(), r.ado());
+    ASSERT_TRUE(sobrevivente.Localizar(10));
+    sobrevivente.Endereço().setValor("RUA NOVA, 10");
+    ASSERT_TRUE(sobrevivente.Atualizar(kAdmin));
+    ASSERT_NE(copias(), antes);  // the moved exams now carry the survivor's data
+
+    clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+    ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
+    EXPECT_EQ(copias(), antes);
+    EXPECT_EQ(r.Valor("SELECT Endereço FROM Exame WHERE Número_Exame = 'E10-1'").toString(),
+              "RUA NOVA, 10");  // the survivor's own exam keeps its record's data
 }
