@@ -358,22 +358,6 @@ TEST_F(Unificar, TheLastGroupVanishingLeavesTheNewLastRowCurrent) {
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("1 cadastro unificado em ")));
 }
 
-TEST_F(Unificar, ACancelledChooserChangesNothing) {
-    frmPrincipal janela;
-    ASSERT_TRUE(Iniciar(janela));
-    Marcar(*janela.lstSemelhante, {0, 1, 2});
-
-    // Cancelled, after a tick: nothing happens and the ticks stay.
-    roteiro.Entao([](QDialog& d) {
-        auto* base = Como<frmPacienteBase>(d);
-        base->lstSemelhante->item(0)->setCheckState(Qt::Checked);
-        Clicar(base->cmdCancelar);
-    });
-    Clicar(janela.cmdUnificar);
-    EXPECT_EQ(contar("SELECT COUNT(*) FROM Paciente"), 5);
-    EXPECT_EQ(janela.lstSemelhante->item(2)->checkState(), Qt::Checked);
-}
-
 class Escolha : public JanelaPrincipal {};
 
 TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
@@ -739,14 +723,21 @@ TEST_F(Unificar, TheDetailShowsTheIdAndTheExamsOfEachRecord) {
     EXPECT_EQ(Detalhe(janela, "Exames"), "1");
 }
 
-TEST_F(Unificar, NoSolutionAfterACancelledChooserStillKnowsTheRecordNumber) {
+TEST_F(Unificar, ACancelledChooserChangesNothingAndNoSolutionStillKnowsTheRecordNumber) {
     executar(QStringLiteral("UPDATE Paciente SET Prontuário = 'P-77' WHERE ID_Paciente = %1")
                  .arg(ana[2]));
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     Marcar(*janela.lstSemelhante, {0, 1});
-    roteiro.Entao([](QDialog& d) { Clicar(Como<frmPacienteBase>(d)->cmdCancelar); });
+    // Cancelled, after a tick: nothing happens and the ticks stay.
+    roteiro.Entao([](QDialog& d) {
+        auto* base = Como<frmPacienteBase>(d);
+        base->lstSemelhante->item(0)->setCheckState(Qt::Checked);
+        Clicar(base->cmdCancelar);
+    });
     Clicar(janela.cmdUnificar);
+    EXPECT_EQ(contar("SELECT COUNT(*) FROM Paciente"), 5);
+    EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
     // The chooser read only the two ticked records; the third row's number still shows.
     janela.lstSemelhante->setCurrentRow(2);
     QString prontuario;
