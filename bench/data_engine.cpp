@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
                     "PRIMARY KEY, [Nome] [nvarchar] (30) NULL , [Nome_Meio] [nvarchar] (50) NULL ,"
                     " [Nome_Último] [nvarchar] (20) NULL , [RG] [nvarchar] (30) NULL , "
                     "[Data_Nascimento] [smalldatetime] NULL ) ON [PRIMARY]");
-    auto& motor = dynamic_cast<dados::MotorEmbutido&>(cn.engine());
+    auto& motor = dynamic_cast<dados::MotorEmbutido&>(cn.motor());
     const int linhas = 100000;
     {
         // Filled with the C API: the load is not what is measured.

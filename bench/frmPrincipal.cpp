@@ -114,12 +114,12 @@ int main(int argc, char** argv) {
         SaveSetting(QStringLiteral("Cadunir"), QStringLiteral("Criterios"),
                     QString::fromLatin1(chave), QString());
     }
-    DefinirMsgBoxHandler(
+    DefinirTratadorMsgBox(
         [](const QString& texto) { std::fprintf(stderr, "message: %s\n", qUtf8Printable(texto)); });
     const registro::LoginDemo& admin = registro::LoginAdministrador();
     // The log-in is timed from the moment OK is pressed: what the administrator waits for.
     QElapsedTimer desdeLogin;
-    DefinirModalHandler([&admin, &desdeLogin](QDialog& d) {
+    DefinirTratadorModal([&admin, &desdeLogin](QDialog& d) {
         auto* login = qobject_cast<frmLogin*>(&d);
         if (!login) {
             return;

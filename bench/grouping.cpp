@@ -92,7 +92,7 @@ struct Sessao {
                          qPrintable(sql));
             std::exit(1);
         }
-        return rs.Data().rows.size();
+        return rs.Dados().rows.size();
     }
 };
 
@@ -148,7 +148,7 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv) {
         const QString sql = Criterio(mascara).ObterSQLComAgrupamento();
         const double t = Segundos([&] { grupos = s.abrir(rs, sql); });
         const double p = pandas.value(Combinacao(mascara), -1);
-        auto* motor = dynamic_cast<dados::MotorEmbutido*>(&s.cn.engine());
+        auto* motor = dynamic_cast<dados::MotorEmbutido*>(&s.cn.motor());
         qsizetype linhas = 0;
         const double r =
             motor ? SqliteSozinho(arquivo, motor->traduzir(sql)->comandos[0].sql, &linhas) : -1;
@@ -192,11 +192,11 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv) {
         const QString sql = Criterio(mascara).ObterSQLComAgrupamento();
         Recordset rs;
         const double t = Segundos([&] { s.abrir(rs, sql); });
-        auto* motor = dynamic_cast<dados::MotorEmbutido*>(&s.cn.engine());
+        auto* motor = dynamic_cast<dados::MotorEmbutido*>(&s.cn.motor());
         qsizetype linhas = 0;
         const double r = SqliteSozinho(arquivo, motor->traduzir(sql)->comandos[0].sql, &linhas);
         std::printf("%-44s %10.3f %10.3f %8.1fx%s\n", qPrintable(Combinacao(mascara)), t, r, r / t,
-                    linhas == rs.Data().rows.size() ? "" : "  (SQLite DIFFERS)");
+                    linhas == rs.Dados().rows.size() ? "" : "  (SQLite DIFFERS)");
     }
 
     // The grid's row change: the member query the window builds from the current row.
@@ -206,10 +206,10 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv) {
         clsPacienteCriterio c = Criterio(mascara);
         Recordset grupos;
         s.abrir(grupos, c.ObterSQLComAgrupamento());
-        const qsizetype n = grupos.Data().rows.size();
+        const qsizetype n = grupos.Dados().rows.size();
         QVector<double> programa, sqlite;
         for (int k = 0; k < 300 && n > 0; ++k) {
-            const auto& linha = grupos.Data().rows[qsizetype(k * (n / 300.0))];
+            const auto& linha = grupos.Dados().rows[qsizetype(k * (n / 300.0))];
             clsString* campos[] = {&c.Nome(), &c.Nome_Meio(),  &c.Nome_Último(),    &c.RG(),
                                    &c.CIC(),  &c.Prontuário(), &c.Data_Nascimento()};
             int j = 0;
@@ -230,7 +230,7 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv) {
             Recordset rs;
             qsizetype membrosLidos = 0;
             programa << 1000 * Segundos([&] { membrosLidos = s.abrir(rs, sql); });
-            auto* motor = dynamic_cast<dados::MotorEmbutido*>(&s.cn.engine());
+            auto* motor = dynamic_cast<dados::MotorEmbutido*>(&s.cn.motor());
             sqlite3_stmt* st = nullptr;
             const QByteArray traduzido = motor->traduzir(sql)->comandos[0].sql.toUtf8();
             sqlite << 1000 * Segundos([&] {
@@ -268,7 +268,7 @@ int EscreverReferencia(qint64 pacientes, const QString& saida) {
         }
         Recordset rs;
         ado.AbrirRecordset(cn, rs, QStringLiteral("SELECT 1"));
-        auto* motor = dynamic_cast<dados::MotorEmbutido*>(&cn.engine());
+        auto* motor = dynamic_cast<dados::MotorEmbutido*>(&cn.motor());
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(motor->handle(),
                            "SELECT type, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT "

@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
 
     // 2. One merge: through the engine, against the same statements straight on SQLite.
     //    Taken alternately on fresh groups, so both see the same file and cache state.
-    auto* embutido = dynamic_cast<dados::MotorEmbutido*>(&cn.engine());
+    auto* embutido = dynamic_cast<dados::MotorEmbutido*>(&cn.motor());
     sqlite3* direto = nullptr;
     sqlite3_open_v2(qPrintable(registro::ArquivoRegistro(pasta.path())), &direto,
                     SQLITE_OPEN_READWRITE, nullptr);

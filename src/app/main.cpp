@@ -122,11 +122,11 @@ bool fotografarHistorico(frmPrincipal& janela, const QString& foto) {
     }
     {
         // The outcome message goes to the terminal: nobody is there to close a box.
-        const MsgBoxHandler anterior = DefinirMsgBoxHandler([](const QString& texto) {
+        const TratadorMsgBox anterior = DefinirTratadorMsgBox([](const QString& texto) {
             std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto));
         });
         janela.cmdUnificar_Click();
-        DefinirMsgBoxHandler(anterior);
+        DefinirTratadorMsgBox(anterior);
     }
     janela.cmdHistorico_Click();
     relogio->stop();

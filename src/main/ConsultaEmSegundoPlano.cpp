@@ -60,7 +60,7 @@ void ConsultaEmSegundoPlano::Iniciar(const QString& sql) {
         if (!ado.AbrirRecordset(cn, rs, sql)) {
             return false;
         }
-        d.dados = rs.Data();
+        d.dados = rs.Dados();
         rs.Close();
         return true;
     });

@@ -909,7 +909,7 @@ QVariantList frmPrincipal::valoresDaLinha(int linhaRegistro) const {
     if (rs.State() != adStateOpen || linhaRegistro < 0 || linhaRegistro >= rs.RecordCount()) {
         return {};
     }
-    const auto& linha = rs.Data().rows[linhaRegistro];
+    const auto& linha = rs.Dados().rows[linhaRegistro];
     return QVariantList(linha.begin(), linha.end());
 }
 
@@ -919,7 +919,7 @@ bool frmPrincipal::tirarGrupoAtual() {
     if (posicao < 1 || posicao > rs.RecordCount()) {
         return false;
     }
-    dados::ResultData restante = rs.Data();
+    dados::ResultData restante = rs.Dados();
     restante.rows.removeAt(posicao - 1);
     const QScopedValueRollback<bool> religando(m_religando, true);
     rs.Adotar(DE().Conexao, rs.Source(), std::move(restante));

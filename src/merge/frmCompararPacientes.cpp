@@ -276,7 +276,11 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
             &frmCompararPacientes::cmdRemoverDecisao_Click);
 }
 
-frmCompararPacientes::~frmCompararPacientes() = default;
+frmCompararPacientes::~frmCompararPacientes() {
+    // The model reads the comparison, which goes with the members before QDialog hides the
+    // table (and the table asks its header for sizes): the table lets go of the model first.
+    tblComparacao->setModel(nullptr);
+}
 
 bool frmCompararPacientes::Carregar(const QList<qint32>& fIDs) {
     Ampulheta ampulheta;

@@ -3,26 +3,26 @@
 #include <QCoreApplication>
 
 namespace {
-ModalHandler& handlerAtual() {
-    static ModalHandler handler;
-    return handler;
+TratadorModal& tratadorAtual() {
+    static TratadorModal tratador;
+    return tratador;
 }
 }  // namespace
 
-ModalHandler DefinirModalHandler(ModalHandler handler) {
-    return std::exchange(handlerAtual(), std::move(handler));
+TratadorModal DefinirTratadorModal(TratadorModal tratador) {
+    return std::exchange(tratadorAtual(), std::move(tratador));
 }
 
 int MostrarModal(QDialog& dialogo) {
-    if (!handlerAtual()) {
+    if (!tratadorAtual()) {
         return dialogo.exec();
     }
     // Copied: the script may install another handler (a dialog that opens a dialog).
-    ModalHandler handler = handlerAtual();
+    TratadorModal tratador = tratadorAtual();
     dialogo.setResult(QDialog::Rejected);
     dialogo.show();
     QCoreApplication::processEvents();
-    handler(dialogo);
+    tratador(dialogo);
     if (dialogo.isVisible()) {
         dialogo.setResult(QDialog::Rejected);
         dialogo.hide();

@@ -11,5 +11,5 @@ int MostrarModal(QDialog& dialogo);
 // shows the real dialog without a modal loop, hands it to the handler (which acts on its
 // widgets and closes it) and returns its result. A dialog the handler leaves open is hidden
 // and counts as rejected. Returns the handler installed before.
-using ModalHandler = std::function<void(QDialog& dialogo)>;
-ModalHandler DefinirModalHandler(ModalHandler handler);
+using TratadorModal = std::function<void(QDialog& dialogo)>;
+TratadorModal DefinirTratadorModal(TratadorModal tratador);

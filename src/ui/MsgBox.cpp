@@ -7,14 +7,14 @@
 #include "data/base/Diagnostico.h"
 
 namespace {
-MsgBoxHandler& handlerAtual() {
-    static MsgBoxHandler handler;
-    return handler;
+TratadorMsgBox& tratadorAtual() {
+    static TratadorMsgBox tratador;
+    return tratador;
 }
 
-ConfirmarHandler& confirmarAtual() {
-    static ConfirmarHandler handler;
-    return handler;
+TratadorConfirmar& confirmarAtual() {
+    static TratadorConfirmar tratador;
+    return tratador;
 }
 
 QWidget* donoDaCaixa() {
@@ -23,15 +23,15 @@ QWidget* donoDaCaixa() {
 }
 }  // namespace
 
-MsgBoxHandler DefinirMsgBoxHandler(MsgBoxHandler handler) {
-    return std::exchange(handlerAtual(), std::move(handler));
+TratadorMsgBox DefinirTratadorMsgBox(TratadorMsgBox tratador) {
+    return std::exchange(tratadorAtual(), std::move(tratador));
 }
 
 void MsgBox(const QString& mensagem) {
     // A message may carry a driver's text or a piece of a connection string.
     const QString texto = dados::MascararSenhas(mensagem);
-    if (handlerAtual()) {
-        handlerAtual()(texto);
+    if (tratadorAtual()) {
+        tratadorAtual()(texto);
         return;
     }
     QMessageBox caixa(QMessageBox::NoIcon, QStringLiteral("Atenção!"), texto, QMessageBox::Ok,
@@ -39,8 +39,8 @@ void MsgBox(const QString& mensagem) {
     caixa.exec();
 }
 
-ConfirmarHandler DefinirConfirmarHandler(ConfirmarHandler handler) {
-    return std::exchange(confirmarAtual(), std::move(handler));
+TratadorConfirmar DefinirTratadorConfirmar(TratadorConfirmar tratador) {
+    return std::exchange(confirmarAtual(), std::move(tratador));
 }
 
 bool Confirmar(const QString& pergunta) {

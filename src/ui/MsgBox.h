@@ -10,8 +10,8 @@ void MsgBox(const QString& texto);
 // Tests answer the boxes instead of a person: while a handler is installed, MsgBox hands it the
 // text and shows nothing. An empty handler brings the real box back. Returns the handler that
 // was installed before, so that captures nest.
-using MsgBoxHandler = std::function<void(const QString& texto)>;
-MsgBoxHandler DefinirMsgBoxHandler(MsgBoxHandler handler);
+using TratadorMsgBox = std::function<void(const QString& texto)>;
+TratadorMsgBox DefinirTratadorMsgBox(TratadorMsgBox tratador);
 
 // A question before an action that changes the register: "Sim" and "Não" under the same title,
 // "Não" the default, so that a stray Enter never runs it. True only for "Sim".
@@ -19,5 +19,5 @@ bool Confirmar(const QString& texto);
 
 // Tests answer the questions as they answer the boxes: while a handler is installed, Confirmar
 // hands it the text and returns its answer. Returns the handler installed before.
-using ConfirmarHandler = std::function<bool(const QString& texto)>;
-ConfirmarHandler DefinirConfirmarHandler(ConfirmarHandler handler);
+using TratadorConfirmar = std::function<bool(const QString& texto)>;
+TratadorConfirmar DefinirTratadorConfirmar(TratadorConfirmar tratador);

@@ -15,15 +15,15 @@ RecordsetModel::RecordsetModel(Recordset& rs, QObject* parent)
     m_dados = dados();
     m_linhas = m_dados ? int(m_dados->rows.size()) : 0;
     m_colunas = m_dados ? int(m_dados->columns.size()) : 0;
-    m_rs.setChangeListener([this] { recordsetMudou(); });
+    m_rs.setOuvinte([this] { recordsetMudou(); });
 }
 
 RecordsetModel::~RecordsetModel() {
-    m_rs.setChangeListener({});
+    m_rs.setOuvinte({});
 }
 
 const dados::ResultData* RecordsetModel::dados() const {
-    return m_rs.State() == 1 ? &m_rs.Data() : nullptr;
+    return m_rs.State() == 1 ? &m_rs.Dados() : nullptr;
 }
 
 void RecordsetModel::recordsetMudou() {

@@ -41,8 +41,8 @@ TEST(RecordsetEdicao, AddNewWritesTheRowWithItsIdentityAndDefaults) {
     EXPECT_EQ(rs.Fields("ID_PacienteLogSemSolucao").Value().toInt(), 1);
     // Data was not set: the column default put the time in, and it reads back as a date.
     EXPECT_EQ(rs.Fields("Data").Value().typeId(), QMetaType::QDateTime);
-    EXPECT_EQ(rec.texts(Connection::Event::Execute).size(), 1);
-    EXPECT_FALSE(rec.texts(Connection::Event::Execute)[0].contains("Data"));
+    EXPECT_EQ(rec.texts(Connection::Evento::Execucao).size(), 1);
+    EXPECT_FALSE(rec.texts(Connection::Evento::Execucao)[0].contains("Data"));
     rs.Close();
 
     // Editing the row the set holds: only the changed columns are written, by key.
@@ -106,7 +106,7 @@ TEST(RecordsetEdicao, ReadOnlyAndMultiTableSetsRefuseEdits) {
     EXPECT_THROW(rs.Fields("nada"), ErroNumerado);
     // Requery sees new rows.
     int avisos = 0;
-    rs.setChangeListener([&avisos] { ++avisos; });
+    rs.setOuvinte([&avisos] { ++avisos; });
     ASSERT_TRUE(reg.exec("INSERT INTO A (ID, X) VALUES (2, 'c')"));
     rs.Requery();
     EXPECT_EQ(rs.RecordCount(), 2);

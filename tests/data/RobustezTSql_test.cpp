@@ -70,7 +70,7 @@ QString Mutar(QString s, QRandomGenerator& r) {
 TEST(RobustezTSql, MutatedAndRandomStatementsNeverCrash) {
     TempRegister reg;
     ASSERT_TRUE(reg.exec(EsquemaProdutoTeste()));
-    auto& motor = dynamic_cast<dados::MotorEmbutido&>(reg.conn().engine());
+    auto& motor = dynamic_cast<dados::MotorEmbutido&>(reg.conn().motor());
     const dados::Catalogo catalogo = motor.catalogo();
     QRandomGenerator r(20071970);
     clsADO ado;

@@ -19,7 +19,7 @@ namespace {
 class SemanticaTest : public RegistroSqlTeste {
   protected:
     dados::MotorEmbutido& motor() {
-        return dynamic_cast<dados::MotorEmbutido&>(reg.conn().engine());
+        return dynamic_cast<dados::MotorEmbutido&>(reg.conn().motor());
     }
 };
 

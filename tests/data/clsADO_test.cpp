@@ -127,8 +127,8 @@ TEST_F(ClsAdoTest, TransactionLevelsReachTheDatabaseOnlyAtTheOutermost) {
     EXPECT_TRUE(ado.TransaçãoFinalizar(reg.conn()));
     EXPECT_TRUE(ado.TransaçãoFinalizar(reg.conn()));
     EXPECT_EQ(ado.ProfundidadeTransação(), 0);
-    EXPECT_EQ(rec.count(Connection::Event::Begin), 1);
-    EXPECT_EQ(rec.count(Connection::Event::Commit), 1);
+    EXPECT_EQ(rec.count(Connection::Evento::Inicio), 1);
+    EXPECT_EQ(rec.count(Connection::Evento::Confirmacao), 1);
     EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM Paciente").toInt(), 1);
 
     // start, start, cancel, finish: the inner cancel sends nothing, the outer finish commits.
@@ -147,16 +147,17 @@ TEST_F(ClsAdoTest, TransactionLevelsReachTheDatabaseOnlyAtTheOutermost) {
     ado.TransaçãoIniciar(reg.conn());
     exec("INSERT INTO Paciente (Nome) VALUES ('C')");
     EXPECT_TRUE(ado.TransaçãoCancelar(reg.conn()));
-    EXPECT_EQ(rec.count(Connection::Event::Rollback), 1);
+    EXPECT_EQ(rec.count(Connection::Evento::Reversao), 1);
     EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM Paciente").toInt(), 2);
 
     // A failed begin still counts a level; "transaction exists" counts as success.
-    rec.failWhen([](const Connection::Event& e) { return e.kind == Connection::Event::Begin; },
+    rec.failWhen([](const Connection::Evento& e) { return e.tipo == Connection::Evento::Inicio; },
                  dados::ErroTransacaoExiste);
     EXPECT_TRUE(ado.TransaçãoIniciar(reg.conn()));
     EXPECT_EQ(ado.ProfundidadeTransação(), 1);
-    rec.failWhen([](const Connection::Event& e) { return e.kind == Connection::Event::Commit; },
-                 dados::ErroNaoEspecificado);
+    rec.failWhen(
+        [](const Connection::Evento& e) { return e.tipo == Connection::Evento::Confirmacao; },
+        dados::ErroNaoEspecificado);
     EXPECT_FALSE(ado.TransaçãoFinalizar(reg.conn()));
     EXPECT_EQ(ado.ProfundidadeTransação(), 0);
 }

@@ -34,7 +34,7 @@ class DesktopDb : public ::testing::Test {
         db.QueryDefs().Append(
             QueryDef{"Ativos", "SELECT Nome FROM Paciente WHERE Ativo = 1", "", true});
         db.TableDefs().Append(linkPaciente("dbo_Paciente"));
-        db.AddObserver([this](const DaoEvento& e) { enviados << e.connect + "|" + e.sql; });
+        db.AdicionarObservador([this](const DaoEvento& e) { enviados << e.connect + "|" + e.sql; });
     }
 
     static TableDef linkPaciente(const QString& nome) {

@@ -176,8 +176,8 @@ TEST_F(Linker, FailuresAreCapturedOrPassedOnWithoutLosingLinks) {
     EXPECT_EQ(mdb.TableDefs().Count(), 0);
 
     // The table list refused by the server: clsADO's failure, copied.
-    const int id = cn.AddObserver([](const Connection::Event& e) {
-        if (e.text.contains("sysobjects")) {
+    const int id = cn.AdicionarObservador([](const Connection::Evento& e) {
+        if (e.texto.contains("sysobjects")) {
             throw ErroNumerado(-2147217865, "teste", "recusado");
         }
     });
@@ -185,7 +185,7 @@ TEST_F(Linker, FailuresAreCapturedOrPassedOnWithoutLosingLinks) {
     EXPECT_EQ(linker.ErrorNumber(), ado.ErrorNumber());
     EXPECT_EQ(linker.ErrorString(), ado.ErrorString());
     EXPECT_EQ(mdb.TableDefs().Count(), 0);
-    cn.RemoveObserver(id);
+    cn.RemoverObservador(id);
 
     // A name already taken by a saved query stops the run; the link made before it stays.
     mdb.QueryDefs().Append(QueryDef{"dbo_Paciente", "SELECT 1", "", true});

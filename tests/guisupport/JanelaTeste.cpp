@@ -4,20 +4,20 @@
 #include <QTest>
 
 CapturaMensagens::CapturaMensagens() {
-    m_anterior = DefinirMsgBoxHandler([this](const QString& texto) { m_textos << texto; });
-    m_anteriorConfirmar = DefinirConfirmarHandler([this](const QString& texto) {
+    m_anterior = DefinirTratadorMsgBox([this](const QString& texto) { m_textos << texto; });
+    m_anteriorConfirmar = DefinirTratadorConfirmar([this](const QString& texto) {
         m_perguntas << texto;
         return m_resposta;
     });
 }
 
 CapturaMensagens::~CapturaMensagens() {
-    DefinirMsgBoxHandler(std::move(m_anterior));
-    DefinirConfirmarHandler(std::move(m_anteriorConfirmar));
+    DefinirTratadorMsgBox(std::move(m_anterior));
+    DefinirTratadorConfirmar(std::move(m_anteriorConfirmar));
 }
 
 RoteiroModal::RoteiroModal() {
-    m_anterior = DefinirModalHandler([this](QDialog& dialogo) {
+    m_anterior = DefinirTratadorModal([this](QDialog& dialogo) {
         ++m_mostrados;
         if (m_passos.empty()) {
             ADD_FAILURE() << "unexpected modal dialog " << dialogo.metaObject()->className();
@@ -31,7 +31,7 @@ RoteiroModal::RoteiroModal() {
 }
 
 RoteiroModal::~RoteiroModal() {
-    DefinirModalHandler(std::move(m_anterior));
+    DefinirTratadorModal(std::move(m_anterior));
     EXPECT_TRUE(m_passos.empty()) << m_passos.size() << " scripted dialog(s) never shown";
 }
 

@@ -34,8 +34,8 @@ class CapturaMensagens {
     QStringList m_textos;
     QStringList m_perguntas;
     bool m_resposta = true;
-    MsgBoxHandler m_anterior;
-    ConfirmarHandler m_anteriorConfirmar;
+    TratadorMsgBox m_anterior;
+    TratadorConfirmar m_anteriorConfirmar;
 };
 
 // Answers the modal dialogs shown while it lives, one scripted step per dialog, in order. A
@@ -57,7 +57,7 @@ class RoteiroModal {
   private:
     std::deque<Passo> m_passos;
     int m_mostrados = 0;
-    ModalHandler m_anterior;
+    TratadorModal m_anterior;
 };
 
 // The child of `raiz` with that object name (and type); a test failure when there is none.

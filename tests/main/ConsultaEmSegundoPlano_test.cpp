@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "support/TempRegister.h"
 #include "main/ConsultaEmSegundoPlano.h"
+#include "support/TempRegister.h"
 
 namespace {
 
@@ -49,11 +49,11 @@ TEST_F(ConsultaEmSegundoPlanoTest, DeliversTheRowsOnItsOwnConnection) {
     int entregas = 0;
     QObject::connect(&consulta, &ConsultaEmSegundoPlano::terminou, [&] { ++entregas; });
     int vistas = 0;
-    const int obs =
-        reg.conn().AddObserver([&](const Connection::Event&) { ++vistas; });  // not its way
+    const int obs = reg.conn().AdicionarObservador(
+        [&](const Connection::Evento&) { ++vistas; });  // not its way
     consulta.Iniciar(" SELECT Nome FROM Paciente   GROUP BY Nome  ORDER BY Nome");
     ASSERT_TRUE(Esperar(consulta, entregas));
-    reg.conn().RemoveObserver(obs);
+    reg.conn().RemoverObservador(obs);
     const auto& r = consulta.Resultado();
     EXPECT_TRUE(r.ok);
     EXPECT_FALSE(r.cancelada);

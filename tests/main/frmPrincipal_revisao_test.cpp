@@ -140,8 +140,8 @@ TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
     MarcarTodos(janela);
     const QString antes = registro();
     int apagados = 0;
-    const int falha = DE().Conexao.AddObserver([&](const Connection::Event& e) {
-        if (e.kind == Connection::Event::Execute && e.text.startsWith(" DELETE FROM Paciente") &&
+    const int falha = DE().Conexao.AdicionarObservador([&](const Connection::Evento& e) {
+        if (e.tipo == Connection::Evento::Execucao && e.texto.startsWith(" DELETE FROM Paciente") &&
             ++apagados == 2) {
             throw ErroNumerado(-2147217873, "teste", "recusado");
         }
@@ -153,7 +153,7 @@ TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
         Clicar(f->cmdOK);
     });
     Clicar(janela.cmdUnificar);
-    DE().Conexao.RemoveObserver(falha);
+    DE().Conexao.RemoverObservador(falha);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(
         "A unificação falhou ao unificar o cadastro 3 em 1. Nada foi alterado no cadastro.\n\n"

@@ -60,7 +60,7 @@ TEST_F(JanelaPrincipal, ConnectionRetriesOnceSilentlyThenReportsAndEnds) {
     const QString ausente = windir + QStringLiteral("Ausente.db");
     EscreverINI(("[Tessivar]\nCONN_SERVER=Provider=SQLite;Data Source=" + ausente + "\n").toUtf8());
     int aberturas = 0;
-    Connection::SetOpenHook([&](const QString&) { ++aberturas; });
+    Connection::DefinirGanchoAbertura([&](const QString&) { ++aberturas; });
     {
         frmPrincipal janela;
         EXPECT_FALSE(janela.Form_Load());
@@ -85,7 +85,7 @@ TEST_F(JanelaPrincipal, ConnectionRetriesOnceSilentlyThenReportsAndEnds) {
     mensagens.Limpar();
     EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + "\n").toUtf8());
     aberturas = 0;
-    Connection::SetOpenHook([&](const QString&) {
+    Connection::DefinirGanchoAbertura([&](const QString&) {
         if (++aberturas == 1) {
             throw ErroNumerado(-2147467259, QStringLiteral("teste"), QStringLiteral("ocupado"));
         }
@@ -93,7 +93,7 @@ TEST_F(JanelaPrincipal, ConnectionRetriesOnceSilentlyThenReportsAndEnds) {
     frmPrincipal janela;
     roteiro.Entao([](QDialog& d) { Clicar(Achar<QWidget>(d, QStringLiteral("cmdCancel"))); });
     EXPECT_FALSE(janela.Form_Load());  // cancelled at the login, after a good connection
-    Connection::SetOpenHook({});
+    Connection::DefinirGanchoAbertura({});
     EXPECT_EQ(aberturas, 2);
     EXPECT_TRUE(mensagens.Textos().isEmpty());
     EXPECT_EQ(DE().Conexao.State(), adStateOpen);
@@ -601,14 +601,14 @@ TEST_F(Unificar, AFailedGroupingOrListQueryLeavesNothingStaleOnScreen) {
     ASSERT_TRUE(janela.AguardarAgrupamento());
     ASSERT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
     Marcar(*janela.lstSemelhante, {0, 1});
-    const int falha = DE().Conexao.AddObserver([](const Connection::Event& e) {
-        if (e.kind == Connection::Event::Query &&
-            e.text.contains(QStringLiteral("Nome_Completo"))) {
+    const int falha = DE().Conexao.AdicionarObservador([](const Connection::Evento& e) {
+        if (e.tipo == Connection::Evento::Consulta &&
+            e.texto.contains(QStringLiteral("Nome_Completo"))) {
             throw ErroNumerado(-2147467259, QStringLiteral("teste"), QStringLiteral("bloqueado"));
         }
     });
     Escolher(janela, 1);
-    DE().Conexao.RemoveObserver(falha);
+    DE().Conexao.RemoverObservador(falha);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral(
         "Ao preencher a lista de pacientes, ocorreu o seguinte erro:-2147467259 - bloqueado")))

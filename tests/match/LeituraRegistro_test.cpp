@@ -31,7 +31,7 @@ TEST(LeituraRegistro, ReadsThePatientTableOncePageByPageAndFindsTheDuplicates) {
     SqlRecorder sql(reg.cn);
     ASSERT_TRUE(busca.Ler(reg.cn, reg.ado));
     // A count for the progress, then three pages (2 + 2 + 1) by key.
-    const QStringList consultas = sql.texts(Connection::Event::Query);
+    const QStringList consultas = sql.texts(Connection::Evento::Consulta);
     ASSERT_EQ(consultas.size(), 4);
     EXPECT_TRUE(consultas[1].contains("WHERE ID_Paciente > -2147483648 ORDER BY ID_Paciente"));
     EXPECT_TRUE(consultas[2].contains("WHERE ID_Paciente > 2 ORDER BY"));

@@ -207,15 +207,15 @@ TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
         clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
         int vistos = 0;
         bool falhou = false;
-        const int obs = r.cn().AddObserver([&](const Connection::Event& e) {
-            if (e.kind == Connection::Event::Execute && !e.text.contains("IDENTITY_INSERT") &&
+        const int obs = r.cn().AdicionarObservador([&](const Connection::Evento& e) {
+            if (e.tipo == Connection::Evento::Execucao && !e.texto.contains("IDENTITY_INSERT") &&
                 ++vistos == alvo) {
                 falhou = true;
                 throw ErroNumerado(-2147467259, "teste", "falha injetada");
             }
         });
         const bool feito = desfazer.Desfazer({11, 12}, kAdmin);
-        r.cn().RemoveObserver(obs);
+        r.cn().RemoverObservador(obs);
         if (!falhou) {
             EXPECT_TRUE(feito);
             EXPECT_GT(alvo, 4);  // two inserts, four exam moves, two undo records at least

@@ -33,7 +33,7 @@ TEST(PacienteAtualizar, RegistraALinhaAntigaEGravaOsNovosValores) {
         SqlRecorder g(r.cn());
         ASSERT_TRUE(motor.PacienteAtualizar(5, 3, novo))
             << motor.Erro().ErrorString().toStdString();
-        QStringList comandos = g.texts(Connection::Event::Execute);
+        QStringList comandos = g.texts(Connection::Evento::Execucao);
         ASSERT_GE(comandos.size(), 2);
         static const QRegularExpression hora("'\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d'");
         comandos[0].replace(hora, "'T'");
@@ -47,8 +47,8 @@ TEST(PacienteAtualizar, RegistraALinhaAntigaEGravaOsNovosValores) {
                   "RG, CIC, Endereço, CEP, Bairro, Cidade, Estado, Email, Telefone, Sexo, Raça, "
                   "Convênio, Data_Nascimento, Profissão, Número_Convênio, Peso, Altura, "
                   "Prontuário, ID_Paciente_Externo, 3, 'T' FROM Paciente WHERE ID_Paciente = 5");
-        EXPECT_EQ(g.count(Connection::Event::Begin), 1);
-        EXPECT_EQ(g.count(Connection::Event::Commit), 1);
+        EXPECT_EQ(g.count(Connection::Evento::Inicio), 1);
+        EXPECT_EQ(g.count(Connection::Evento::Confirmacao), 1);
     }
     // The log holds the row as it was; the register the new values, exams included.
     EXPECT_EQ(r.Valor("SELECT Nome FROM PacienteLogAtualizar WHERE ID_Paciente = 5").toString(),
@@ -79,8 +79,8 @@ TEST(PacienteAtualizar, FalhasNaoDeixamLogNemAlteracao) {
         EXPECT_EQ(motor.Erro().ErrorString(), "Paciente id='99', não localizado.");
         EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteAtualizar");
         EXPECT_EQ(motor.Erro().ErrorCampo(), "");
-        EXPECT_EQ(g.count(Connection::Event::Execute), 0);
-        EXPECT_EQ(g.count(Connection::Event::Begin), 0);
+        EXPECT_EQ(g.count(Connection::Evento::Execucao), 0);
+        EXPECT_EQ(g.count(Connection::Evento::Inicio), 0);
     }
     {
         // The update is refused (the RG of another patient): its log row goes too.
@@ -100,7 +100,7 @@ TEST(PacienteAtualizar, FalhasNaoDeixamLogNemAlteracao) {
         EXPECT_FALSE(motor.PacienteAtualizar(5, 3, novo));
         EXPECT_EQ(motor.Erro().ErrorNumber(), -2147217900);
         EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteAtualizar");
-        EXPECT_EQ(g.count(Connection::Event::Execute), 1);
+        EXPECT_EQ(g.count(Connection::Evento::Execucao), 1);
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
         EXPECT_EQ(r.Instantaneo(), antes);
     }

@@ -280,8 +280,8 @@ TEST(UnificacaoRevisada, ValoresEscolhidosSaoGravadosERegistradosNaMesmaTransaca
     clsUnificacaoRevisada unificacao(g.r.cn(), g.r.ado());
     SqlRecorder rec(g.r.cn());
     ASSERT_TRUE(unificacao.Executar(2, {1, 2, 3}, 7, &v)) << unificacao.Mensagem().toStdString();
-    EXPECT_EQ(rec.count(Connection::Event::Begin), 1);
-    EXPECT_EQ(rec.count(Connection::Event::Commit), 1);
+    EXPECT_EQ(rec.count(Connection::Evento::Inicio), 1);
+    EXPECT_EQ(rec.count(Connection::Evento::Confirmacao), 1);
     EXPECT_EQ(unificacao.Mensagem(),
               "2 cadastros unificados em 2; 1 exame transferido; 4 campos atualizados no "
               "cadastro 2");

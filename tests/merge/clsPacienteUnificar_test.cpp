@@ -69,8 +69,8 @@ TEST(CriarTabelas, RegistroNovoRecebeAsCincoTabelasNaOrdemEOCatalogo) {
     {
         SqlRecorder g(r.cn());
         ASSERT_TRUE(motor.CriarTabelas());
-        comandos = g.texts(Connection::Event::Execute);
-        EXPECT_EQ(g.count(Connection::Event::Query), 3);
+        comandos = g.texts(Connection::Evento::Execucao);
+        EXPECT_EQ(g.count(Connection::Evento::Consulta), 3);
     }
     EXPECT_TRUE(captura.mensagens.isEmpty());
     ASSERT_EQ(comandos.size(), 8);
@@ -142,8 +142,8 @@ TEST(CriarTabelas, RegistroCompletoSoContaECatalogoIncompletoRecebeSoOQueFalta) 
     {
         SqlRecorder g(r.cn());
         ASSERT_TRUE(motor.CriarTabelas());
-        EXPECT_EQ(g.count(Connection::Event::Execute), 0);
-        EXPECT_EQ(g.texts(Connection::Event::Query),
+        EXPECT_EQ(g.count(Connection::Evento::Execucao), 0);
+        EXPECT_EQ(g.texts(Connection::Evento::Consulta),
                   QStringList({" SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
                                "ID_PacienteLogJustificativa = 1",
                                " SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
@@ -159,7 +159,7 @@ TEST(CriarTabelas, RegistroCompletoSoContaECatalogoIncompletoRecebeSoOQueFalta) 
     {
         SqlRecorder g(r.cn());
         ASSERT_TRUE(motor.CriarTabelas());
-        EXPECT_EQ(g.texts(Connection::Event::Execute),
+        EXPECT_EQ(g.texts(Connection::Evento::Execucao),
                   QStringList(" INSERT INTO PacienteLogJustificativa "
                               "(ID_PacienteLogJustificativa, Justificativa)  VALUES (2, "
                               "'Localizado no SIGH mas sem RGHC')"));
@@ -196,10 +196,10 @@ TEST(CriarTabelas, FalhasParamNaTabelaQueFalhaENoCatalogoSoQuandoAContagemFalha)
         clsPacienteUnificar motor(r.cn(), r.ado());
         SqlRecorder g(r.cn());
         g.failWhen(
-            [contagem](const Connection::Event& e) {
-                return contagem
-                           ? e.kind == Connection::Event::Query && e.text.endsWith("= 2")
-                           : e.kind == Connection::Event::Execute && e.text.contains("VALUES (1,");
+            [contagem](const Connection::Evento& e) {
+                return contagem ? e.tipo == Connection::Evento::Consulta && e.texto.endsWith("= 2")
+                                : e.tipo == Connection::Evento::Execucao &&
+                                      e.texto.contains("VALUES (1,");
             },
             kFalha);
         EXPECT_EQ(motor.CriarTabelas(), !contagem);
@@ -236,11 +236,11 @@ TEST(PacienteUnificar, GrupoDeTresTerminaComCopiasRegistradasEExamesNaBase) {
     // The base is among the ticked records and is skipped.
     ASSERT_TRUE(motor.PacienteUnificarCadastros(10, {11, 10, 12}, 3));
     EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
-    EXPECT_EQ(g.count(Connection::Event::Begin), 1);
-    EXPECT_EQ(g.count(Connection::Event::Commit), 1);
-    EXPECT_EQ(g.count(Connection::Event::Rollback), 0);
+    EXPECT_EQ(g.count(Connection::Evento::Inicio), 1);
+    EXPECT_EQ(g.count(Connection::Evento::Confirmacao), 1);
+    EXPECT_EQ(g.count(Connection::Evento::Reversao), 0);
 
-    QStringList comandos = g.texts(Connection::Event::Execute);
+    QStringList comandos = g.texts(Connection::Evento::Execucao);
     ASSERT_EQ(comandos.size(), 12);
     static const QRegularExpression hora("'\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d'");
     EXPECT_TRUE(hora.match(comandos[6]).hasMatch());
@@ -316,41 +316,41 @@ TEST(PacienteUnificar, FalhaEmQualquerComandoDeixaORegistroComoEstava) {
             const int alvo = (merge - 1) * 6 + comando;
             int executados = 0;
             g.failWhen(
-                [&](const Connection::Event& e) {
-                    return e.kind == Connection::Event::Execute && ++executados == alvo;
+                [&](const Connection::Evento& e) {
+                    return e.tipo == Connection::Evento::Execucao && ++executados == alvo;
                 },
                 kFalha);
             const QList<qint32> copias = merge == 1 ? QList<qint32>{11} : QList<qint32>{11, 12, 13};
             EXPECT_FALSE(motor.PacienteUnificarCadastros(10, copias, 3));
-            EXPECT_EQ(g.count(Connection::Event::Execute), alvo);  // nothing is sent after it
+            EXPECT_EQ(g.count(Connection::Evento::Execucao), alvo);  // nothing is sent after it
             EXPECT_EQ(motor.Erro().ErrorNumber(), kFalha);
             EXPECT_EQ(motor.Erro().ErrorString(), r.ado().ErrorString());
             EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogAdicionar");
             EXPECT_EQ(motor.Erro().ErrorCampo(), "");
             EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
-            EXPECT_EQ(g.count(Connection::Event::Rollback), 1);
-            EXPECT_EQ(g.count(Connection::Event::Commit), 0);
+            EXPECT_EQ(g.count(Connection::Evento::Reversao), 1);
+            EXPECT_EQ(g.count(Connection::Evento::Confirmacao), 0);
             EXPECT_EQ(r.Instantaneo(), antes);
         }
     }
 }
 
 TEST(PacienteUnificar, InicioOuConfirmacaoRecusadosNaoDeixamNadaPendente) {
-    for (const auto kind : {Connection::Event::Begin, Connection::Event::Commit}) {
-        SCOPED_TRACE(kind == Connection::Event::Begin ? "begin" : "commit");
+    for (const auto kind : {Connection::Evento::Inicio, Connection::Evento::Confirmacao}) {
+        SCOPED_TRACE(kind == Connection::Evento::Inicio ? "begin" : "commit");
         RegistroMerge r;
         PreencherGrupo(r);
         const QByteArray antes = r.Instantaneo();
         clsPacienteUnificar motor(r.cn(), r.ado());
         {
             SqlRecorder g(r.cn());
-            g.failWhen([kind](const Connection::Event& e) { return e.kind == kind; }, kFalha);
+            g.failWhen([kind](const Connection::Evento& e) { return e.tipo == kind; }, kFalha);
             EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12}, 3));
             EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteUnificarCadastros");
             EXPECT_EQ(motor.Erro().ErrorNumber(), kFalha);
             // Without a transaction at the database nothing may be sent at all.
-            EXPECT_EQ(g.count(Connection::Event::Execute),
-                      kind == Connection::Event::Begin ? 0 : 12);
+            EXPECT_EQ(g.count(Connection::Evento::Execucao),
+                      kind == Connection::Evento::Inicio ? 0 : 12);
         }
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
         EXPECT_EQ(r.Instantaneo(), antes);
@@ -386,7 +386,7 @@ TEST(PacienteUnificar, FalhasReaisDoBancoDesfazemOComandoInteiro) {
         clsPacienteUnificar motor(r.cn(), r.ado());
         SqlRecorder g(r.cn());
         EXPECT_FALSE(motor.PacienteUnificarCadastros(10, {11, 12, 13}, 3));
-        EXPECT_EQ(g.count(Connection::Event::Execute), caso.comandosEnviados);
+        EXPECT_EQ(g.count(Connection::Evento::Execucao), caso.comandosEnviados);
         EXPECT_NE(motor.Erro().ErrorNumber(), 0);
         EXPECT_EQ(motor.Erro().ErrorNumber(), r.ado().ErrorNumber());
         EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogAdicionar");

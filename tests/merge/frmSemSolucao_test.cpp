@@ -80,7 +80,7 @@ TEST_F(frmSemSolucaoTest, PacienteSemMarcaInsereUmaLinhaComDataDoServidor) {
     EXPECT_EQ(resultado, QDialog::Accepted);
     EXPECT_TRUE(f.OK());
     // One insert, without Data: the column default stamps it.
-    const QStringList insercoes = rec.texts(Connection::Event::Execute);
+    const QStringList insercoes = rec.texts(Connection::Evento::Execucao);
     ASSERT_EQ(insercoes.size(), 1);
     EXPECT_FALSE(insercoes[0].contains("Data")) << insercoes[0].toStdString();
     EXPECT_EQ(valor("SELECT ID_Usuario FROM PacienteLogSemSolucao WHERE ID_Paciente = 5 AND "
@@ -125,7 +125,7 @@ TEST_F(frmSemSolucaoTest, MarcaExistenteAparecePodeSerConfirmadaSemGravarOuAlter
         SqlRecorder rec(cn());
         mostrar(f, [](frmSemSolucao& d) { Clicar(d.cmdOK); });
         EXPECT_TRUE(f.OK());
-        EXPECT_EQ(rec.count(Connection::Event::Execute), 0);
+        EXPECT_EQ(rec.count(Connection::Evento::Execucao), 0);
     }
 
     // An edited note updates the first row only, with this user.
@@ -186,7 +186,7 @@ TEST_F(frmSemSolucaoTest, CancelarEEscNaoGravamNada) {
             EXPECT_FALSE(f.isVisible());
         }
     }
-    EXPECT_EQ(rec.count(Connection::Event::Execute), 0);
+    EXPECT_EQ(rec.count(Connection::Evento::Execucao), 0);
     EXPECT_EQ(valor("SELECT Descricao FROM PacienteLogSemSolucao WHERE ID_Paciente = 3"), "antes");
     EXPECT_EQ(marcas(4), 0);
 }

@@ -4,7 +4,7 @@
 #include "data/base/TabelaErros.h"
 
 SqlRecorder::SqlRecorder(Connection& connection) : m_connection(connection) {
-    m_id = m_connection.AddObserver([this](const Connection::Event& e) {
+    m_id = m_connection.AdicionarObservador([this](const Connection::Evento& e) {
         m_events.push_back(e);
         if (m_fail && m_fail(e)) {
             if (!m_failRepeat) {
@@ -17,33 +17,33 @@ SqlRecorder::SqlRecorder(Connection& connection) : m_connection(connection) {
 }
 
 SqlRecorder::~SqlRecorder() {
-    m_connection.RemoveObserver(m_id);
+    m_connection.RemoverObservador(m_id);
 }
 
 QStringList SqlRecorder::texts() const {
     QStringList r;
     for (const auto& e : m_events) {
-        if (e.kind == Connection::Event::Execute || e.kind == Connection::Event::Query) {
-            r << e.text;
+        if (e.tipo == Connection::Evento::Execucao || e.tipo == Connection::Evento::Consulta) {
+            r << e.texto;
         }
     }
     return r;
 }
 
-QStringList SqlRecorder::texts(Connection::Event::Kind kind) const {
+QStringList SqlRecorder::texts(Connection::Evento::Tipo kind) const {
     QStringList r;
     for (const auto& e : m_events) {
-        if (e.kind == kind) {
-            r << e.text;
+        if (e.tipo == kind) {
+            r << e.texto;
         }
     }
     return r;
 }
 
-int SqlRecorder::count(Connection::Event::Kind kind) const {
+int SqlRecorder::count(Connection::Evento::Tipo kind) const {
     int n = 0;
     for (const auto& e : m_events) {
-        n += e.kind == kind ? 1 : 0;
+        n += e.tipo == kind ? 1 : 0;
     }
     return n;
 }
@@ -51,31 +51,31 @@ int SqlRecorder::count(Connection::Event::Kind kind) const {
 QStringList SqlRecorder::log() const {
     QStringList r;
     for (const auto& e : m_events) {
-        switch (e.kind) {
-            case Connection::Event::Begin:
+        switch (e.tipo) {
+            case Connection::Evento::Inicio:
                 r << QStringLiteral("Begin");
                 break;
-            case Connection::Event::Commit:
+            case Connection::Evento::Confirmacao:
                 r << QStringLiteral("Commit");
                 break;
-            case Connection::Event::Rollback:
+            case Connection::Evento::Reversao:
                 r << QStringLiteral("Rollback");
                 break;
-            case Connection::Event::Execute:
-                r << QStringLiteral("Execute: ") + e.text;
+            case Connection::Evento::Execucao:
+                r << QStringLiteral("Execute: ") + e.texto;
                 break;
-            case Connection::Event::Query:
-                r << QStringLiteral("Query: ") + e.text;
+            case Connection::Evento::Consulta:
+                r << QStringLiteral("Query: ") + e.texto;
                 break;
-            case Connection::Event::Schema:
-                r << QStringLiteral("Schema: ") + e.text;
+            case Connection::Evento::Esquema:
+                r << QStringLiteral("Schema: ") + e.texto;
                 break;
         }
     }
     return r;
 }
 
-void SqlRecorder::failWhen(std::function<bool(const Connection::Event&)> predicate, qint32 number,
+void SqlRecorder::failWhen(std::function<bool(const Connection::Evento&)> predicate, qint32 number,
                            bool repeat) {
     m_fail = std::move(predicate);
     m_failNumber = number;
@@ -84,9 +84,10 @@ void SqlRecorder::failWhen(std::function<bool(const Connection::Event&)> predica
 
 void SqlRecorder::failOnSql(const QString& fragment, qint32 number) {
     failWhen(
-        [fragment](const Connection::Event& e) {
-            return (e.kind == Connection::Event::Execute || e.kind == Connection::Event::Query) &&
-                   e.text.contains(fragment);
+        [fragment](const Connection::Evento& e) {
+            return (e.tipo == Connection::Evento::Execucao ||
+                    e.tipo == Connection::Evento::Consulta) &&
+                   e.texto.contains(fragment);
         },
         number);
 }

@@ -10,8 +10,8 @@
 // Records every event a Connection sends to its observers while the recorder lives:
 //     SqlRecorder rec(reg.conn());
 //     ...;
-//     EXPECT_EQ(rec.texts(Connection::Event::Execute), QStringList{"DELETE ..."});
-//     EXPECT_EQ(rec.count(Connection::Event::Begin), 1);
+//     EXPECT_EQ(rec.texts(Connection::Evento::Execucao), QStringList{"DELETE ..."});
+//     EXPECT_EQ(rec.count(Connection::Evento::Inicio), 1);
 // failWhen() injects a database failure: the first matching event throws ErroNumerado with
 // the given number, as if the database had refused the call.
 class SqlRecorder {
@@ -21,17 +21,17 @@ class SqlRecorder {
     SqlRecorder(const SqlRecorder&) = delete;
     SqlRecorder& operator=(const SqlRecorder&) = delete;
 
-    const QVector<Connection::Event>& events() const { return m_events; }
+    const QVector<Connection::Evento>& events() const { return m_events; }
     // SQL texts of Execute and Query events (all of them, or of one kind), in order.
     QStringList texts() const;
-    QStringList texts(Connection::Event::Kind kind) const;
-    int count(Connection::Event::Kind kind) const;
+    QStringList texts(Connection::Evento::Tipo kind) const;
+    int count(Connection::Evento::Tipo kind) const;
     // "Begin", "Commit", "Rollback", "Execute: <sql>", "Query: <sql>", "Schema: <n>".
     QStringList log() const;
     void clear() { m_events.clear(); }
 
     // Every later event for which `predicate` holds fails (once, unless `repeat`).
-    void failWhen(std::function<bool(const Connection::Event&)> predicate,
+    void failWhen(std::function<bool(const Connection::Evento&)> predicate,
                   qint32 number = -2147467259, bool repeat = false);
     // Shorthand: fail the next Execute/Query whose text contains `fragment`.
     void failOnSql(const QString& fragment, qint32 number = -2147467259);
@@ -39,8 +39,8 @@ class SqlRecorder {
   private:
     Connection& m_connection;
     int m_id;
-    QVector<Connection::Event> m_events;
-    std::function<bool(const Connection::Event&)> m_fail;
+    QVector<Connection::Evento> m_events;
+    std::function<bool(const Connection::Evento&)> m_fail;
     qint32 m_failNumber = 0;
     bool m_failRepeat = false;
 };

@@ -204,14 +204,14 @@ TEST_F(frmLoginTest, DatabaseWithoutProfilesAdmitsAnyMatchingUser) {
 
 TEST_F(frmLoginTest, FailingProfileQueryShowsTheDatabaseError) {
     CapturaMensagens mensagens;
-    const int observador = cn().AddObserver([](const Connection::Event& e) {
-        if (e.text.contains("Perfil.ID_Perfil_Tipo = 1 or")) {
+    const int observador = cn().AdicionarObservador([](const Connection::Evento& e) {
+        if (e.texto.contains("Perfil.ID_Perfil_Tipo = 1 or")) {
             throw ErroNumerado(-2147217865, "teste", "perfil indisponível");
         }
     });
     frmLogin dialogo;
     EXPECT_FALSE(entrar(dialogo, "ADMIN", "segredo"));
-    cn().RemoveObserver(observador);
+    cn().RemoverObservador(observador);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_EQ(mensagens.Textos()[0],
               "Ao verificar clínicas do usuário, ocorreu o seguinte erro:\n\n-2147217865 - " +

@@ -123,9 +123,9 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
         return falha();
     }
     if (rastrear) {
-        conexao.AddObserver([&erros](const Connection::Event& e) {
-            if (e.kind == Connection::Event::Execute || e.kind == Connection::Event::Query) {
-                erros << "-- " << dados::MascararSenhas(e.text.trimmed()) << "\n";
+        conexao.AdicionarObservador([&erros](const Connection::Evento& e) {
+            if (e.tipo == Connection::Evento::Execucao || e.tipo == Connection::Evento::Consulta) {
+                erros << "-- " << dados::MascararSenhas(e.texto.trimmed()) << "\n";
                 erros.flush();
             }
         });

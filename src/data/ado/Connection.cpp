@@ -15,33 +15,33 @@ bool TraceLigado() {
     return ligado;
 }
 
-const char* NomeDoEvento(Connection::Event::Kind kind) {
-    switch (kind) {
-        case Connection::Event::Execute:
+const char* NomeDoEvento(Connection::Evento::Tipo tipo) {
+    switch (tipo) {
+        case Connection::Evento::Execucao:
             return "Execute";
-        case Connection::Event::Query:
+        case Connection::Evento::Consulta:
             return "Query";
-        case Connection::Event::Begin:
+        case Connection::Evento::Inicio:
             return "BeginTrans";
-        case Connection::Event::Commit:
+        case Connection::Evento::Confirmacao:
             return "CommitTrans";
-        case Connection::Event::Rollback:
+        case Connection::Evento::Reversao:
             return "RollbackTrans";
-        case Connection::Event::Schema:
+        case Connection::Evento::Esquema:
             return "OpenSchema";
     }
     return "";
 }
 
-Connection::OpenHook& ganchoAbertura() {
-    static Connection::OpenHook gancho;
+Connection::GanchoAbertura& ganchoAbertura() {
+    static Connection::GanchoAbertura gancho;
     return gancho;
 }
 
 }  // namespace
 
-Connection::OpenHook Connection::SetOpenHook(OpenHook hook) {
-    return std::exchange(ganchoAbertura(), std::move(hook));
+Connection::GanchoAbertura Connection::DefinirGanchoAbertura(GanchoAbertura gancho) {
+    return std::exchange(ganchoAbertura(), std::move(gancho));
 }
 
 Connection::Connection() = default;
@@ -67,7 +67,7 @@ void Connection::setConnectionString(const QString& cs) {
 }
 
 int Connection::State() const {
-    return m_engine ? adStateOpen : adStateClosed;
+    return m_motor ? adStateOpen : adStateClosed;
 }
 
 void Connection::Open(const QString& connectionString, const QString&, const QString&, long) {
@@ -78,26 +78,26 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
     if (!connectionString.isEmpty()) {
         m_connectionString = connectionString;
     }
-    if (const OpenHook& hook = ganchoAbertura()) {
-        hook(m_connectionString);
+    if (const GanchoAbertura& gancho = ganchoAbertura()) {
+        gancho(m_connectionString);
     }
     std::unique_ptr<dados::Engine> engine = dados::CriarEngine(m_connectionString);
     engine->open();
-    m_engine = std::move(engine);
+    m_motor = std::move(engine);
 }
 
 void Connection::Close() {
-    if (!m_engine) {
+    if (!m_motor) {
         return;
     }
     // The engine goes away even when its close fails, so the connection reads closed.
-    std::unique_ptr<dados::Engine> engine = std::move(m_engine);
+    std::unique_ptr<dados::Engine> engine = std::move(m_motor);
     engine->close();
 }
 
 void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
-    dados::Engine& e = engine();
-    notify({Event::Execute, sql});
+    dados::Engine& e = motor();
+    notificar({Evento::Execucao, sql});
     const qint64 n = e.execute(sql);
     if (recordsAffected) {
         *recordsAffected = static_cast<qint32>(n);
@@ -105,73 +105,74 @@ void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
 }
 
 dados::ResultadoLote Connection::executarLote(const QString& sql) {
-    dados::Engine& e = engine();
-    notify({Event::Execute, sql});
+    dados::Engine& e = motor();
+    notificar({Evento::Execucao, sql});
     return e.executarLote(sql);
 }
 
 void Connection::Cancel() {
-    if (m_engine) {
-        m_engine->interromper();
+    if (m_motor) {
+        m_motor->interromper();
     }
 }
 
 void Connection::BeginTrans() {
-    dados::Engine& e = engine();
-    notify({Event::Begin, QString()});
+    dados::Engine& e = motor();
+    notificar({Evento::Inicio, QString()});
     e.begin();
 }
 
 void Connection::CommitTrans() {
-    dados::Engine& e = engine();
-    notify({Event::Commit, QString()});
+    dados::Engine& e = motor();
+    notificar({Evento::Confirmacao, QString()});
     e.commit();
 }
 
 void Connection::RollbackTrans() {
-    dados::Engine& e = engine();
-    notify({Event::Rollback, QString()});
+    dados::Engine& e = motor();
+    notificar({Evento::Reversao, QString()});
     e.rollback();
 }
 
 void Connection::OpenSchema(SchemaEnum kind, const QVariantList& criteria, Recordset& into) {
-    into.OpenSchemaResult(*this, kind, criteria);
+    into.AbrirResultadoEsquema(*this, kind, criteria);
 }
 
 QString Connection::DefaultDatabase() const {
-    return m_engine ? m_engine->defaultDatabase() : QString();
+    return m_motor ? m_motor->defaultDatabase() : QString();
 }
 
 QVariant Connection::Properties(const QString& name) const {
-    return m_engine ? m_engine->property(name) : QVariant();
+    return m_motor ? m_motor->property(name) : QVariant();
 }
 
-int Connection::AddObserver(Observer observer) {
-    const int id = m_nextObserver++;
-    m_observers.emplace(id, std::move(observer));
+int Connection::AdicionarObservador(Observador observador) {
+    const int id = m_proximoObservador++;
+    m_observadores.emplace(id, std::move(observador));
     return id;
 }
 
-void Connection::RemoveObserver(int id) {
-    m_observers.erase(id);
+void Connection::RemoverObservador(int id) {
+    m_observadores.erase(id);
 }
 
-dados::Engine& Connection::engine() {
-    if (!m_engine) {
+dados::Engine& Connection::motor() {
+    if (!m_motor) {
         dados::Falhar(dados::ErroObjetoFechado, QStringLiteral("Connection"),
                       QStringLiteral("operation on a closed connection"));
     }
-    return *m_engine;
+    return *m_motor;
 }
 
-void Connection::notify(const Event& event) {
+void Connection::notificar(const Evento& evento) {
     if (TraceLigado()) {
         dados::RegistrarDiagnostico(
-            QStringLiteral("SQL %1: %2").arg(QLatin1String(NomeDoEvento(event.kind)), event.text));
+            QStringLiteral("SQL %1: %2")
+                .arg(QLatin1String(NomeDoEvento(evento.tipo)), evento.texto));
     }
     // A copy, so that an observer may remove itself (or another) while being called.
-    const auto observers = m_observers;
-    for (const auto& [id, observer] : observers) {
-        observer(event);
+    const auto observadores = m_observadores;
+    for (const auto& [id, observador] : observadores) {
+        observador(evento);
     }
 }

@@ -62,27 +62,27 @@ class Connection {
     // reaches the engine. Tests assert exact texts through them; CADUNIR_SQL_TRACE=1 prints
     // them. An observer may throw ErroNumerado: the call then fails as if the database had
     // refused it (tests inject faults this way).
-    struct Event {
-        enum Kind { Execute, Query, Begin, Commit, Rollback, Schema } kind;
-        QString text;  // the SQL text; for Schema the kind number; empty for transactions
+    struct Evento {
+        enum Tipo { Execucao, Consulta, Inicio, Confirmacao, Reversao, Esquema } tipo;
+        QString texto;  // the SQL text; for Schema the kind number; empty for transactions
     };
-    using Observer = std::function<void(const Event&)>;
-    int AddObserver(Observer observer);
-    void RemoveObserver(int id);
+    using Observador = std::function<void(const Evento&)>;
+    int AdicionarObservador(Observador observador);
+    void RemoverObservador(int id);
 
     // Opening passes one process-wide hook before the engine opens: a hook that throws
     // ErroNumerado makes the open fail as if the database had refused it (tests inject a
     // refused first attempt this way). Empty by default; returns the hook it replaces.
-    using OpenHook = std::function<void(const QString& connectionString)>;
-    static OpenHook SetOpenHook(OpenHook hook);
+    using GanchoAbertura = std::function<void(const QString& connectionString)>;
+    static GanchoAbertura DefinirGanchoAbertura(GanchoAbertura gancho);
 
     // For Recordset: the open engine (throws when closed) and the observer pass.
-    dados::Engine& engine();
-    void notify(const Event& event);
+    dados::Engine& motor();
+    void notificar(const Evento& evento);
 
   private:
     QString m_connectionString;
-    std::unique_ptr<dados::Engine> m_engine;
-    std::map<int, Observer> m_observers;
-    int m_nextObserver = 1;
+    std::unique_ptr<dados::Engine> m_motor;
+    std::map<int, Observador> m_observadores;
+    int m_proximoObservador = 1;
 };

@@ -3,7 +3,7 @@
 #include "data/base/TabelaErros.h"
 
 QVariant Field::Value() const {
-    if (!m_current) {
+    if (!m_temLinha) {
         dados::Falhar(dados::ErroBofEof, QStringLiteral("Field"),
                       QStringLiteral("read of %1 with no current row").arg(m_name));
     }
@@ -11,10 +11,10 @@ QVariant Field::Value() const {
 }
 
 void Field::setValue(const QVariant& v) {
-    if (!m_current) {
+    if (!m_temLinha) {
         dados::Falhar(dados::ErroBofEof, QStringLiteral("Field"),
                       QStringLiteral("write of %1 with no current row").arg(m_name));
     }
     m_value = v;
-    m_changed = true;
+    m_alterado = true;
 }

@@ -20,7 +20,7 @@ class Field {
     QVariant Value() const;
     void setValue(const QVariant& v);  // Recordset tracks edits for Update
     QVariant OriginalValue() const { return m_original; }
-    bool Changed() const { return m_changed; }
+    bool Alterado() const { return m_alterado; }
 
   private:
     friend class Recordset;
@@ -29,6 +29,6 @@ class Field {
     int m_definedSize = 0;
     QVariant m_value;
     QVariant m_original;
-    bool m_current = false;  // the record set has a current row
-    bool m_changed = false;
+    bool m_temLinha = false;  // the record set has a current row
+    bool m_alterado = false;
 };

@@ -14,12 +14,12 @@ Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
 
 int Recordset::State() const {
-    return m_data ? adStateOpen : adStateClosed;
+    return m_dados ? adStateOpen : adStateClosed;
 }
 
 void Recordset::Open(const QString& source, Connection& connection, int cursorType, int lockType,
                      long) {
-    if (m_data) {
+    if (m_dados) {
         dados::Falhar(dados::ErroObjetoAberto, kOrigem,
                       QStringLiteral("Open called on an open record set"));
     }
@@ -29,78 +29,79 @@ void Recordset::Open(const QString& source, Connection& connection, int cursorTy
     if (lockType != -1) {
         m_lockType = lockType;
     }
-    dados::Engine& engine = connection.engine();
-    connection.notify({Connection::Event::Query, source});
-    attach(connection, source, engine.query(source));
+    dados::Engine& engine = connection.motor();
+    connection.notificar({Connection::Evento::Consulta, source});
+    anexar(connection, source, engine.query(source));
 }
 
-void Recordset::OpenSchemaResult(Connection& connection, int kind, const QVariantList& criteria) {
-    if (m_data) {
+void Recordset::AbrirResultadoEsquema(Connection& connection, int kind,
+                                      const QVariantList& criteria) {
+    if (m_dados) {
         Close();
     }
-    dados::Engine& engine = connection.engine();
-    connection.notify({Connection::Event::Schema, QString::number(kind)});
-    attach(connection, QString(), engine.schema(kind, criteria));
+    dados::Engine& engine = connection.motor();
+    connection.notificar({Connection::Evento::Esquema, QString::number(kind)});
+    anexar(connection, QString(), engine.schema(kind, criteria));
 }
 
-void Recordset::attach(Connection& connection, const QString& source, dados::ResultData data) {
-    m_data = std::make_shared<dados::ResultData>(std::move(data));
+void Recordset::anexar(Connection& connection, const QString& source, dados::ResultData data) {
+    m_dados = std::make_shared<dados::ResultData>(std::move(data));
     m_connection = &connection;
     m_source = source;
-    m_adding = false;
-    m_fields.clear();
-    m_fields.reserve(m_data->columns.size());
-    for (const auto& c : m_data->columns) {
-        m_fields.push_back(Field(c.name, c.type, c.definedSize));
+    m_incluindo = false;
+    m_campos.clear();
+    m_campos.reserve(m_dados->columns.size());
+    for (const auto& c : m_dados->columns) {
+        m_campos.push_back(Field(c.name, c.type, c.definedSize));
     }
-    m_position = 0;
-    loadCurrent();
-    changed();
+    m_posicao = 0;
+    carregarAtual();
+    mudou();
 }
 
 void Recordset::Adotar(Connection& connection, const QString& source, dados::ResultData data) {
     // One change for the listener: the old rows give way to the new ones at once.
-    attach(connection, source, std::move(data));
+    anexar(connection, source, std::move(data));
 }
 
 void Recordset::Close() {
-    requireOpen();
-    m_data.reset();
-    m_fields.clear();
-    m_position = 0;
-    m_adding = false;
-    changed();
+    exigirAberto();
+    m_dados.reset();
+    m_campos.clear();
+    m_posicao = 0;
+    m_incluindo = false;
+    mudou();
 }
 
 void Recordset::Requery() {
-    requireOpen();
+    exigirAberto();
     Connection& connection = *m_connection;
-    dados::Engine& engine = connection.engine();
-    connection.notify({Connection::Event::Query, m_source});
+    dados::Engine& engine = connection.motor();
+    connection.notificar({Connection::Evento::Consulta, m_source});
     dados::ResultData data = engine.query(m_source);
-    attach(connection, m_source, std::move(data));
+    anexar(connection, m_source, std::move(data));
 }
 
-void Recordset::requireOpen() const {
-    if (!m_data) {
+void Recordset::exigirAberto() const {
+    if (!m_dados) {
         dados::Falhar(dados::ErroObjetoFechado, kOrigem,
                       QStringLiteral("operation on a closed record set"));
     }
 }
 
-void Recordset::requireCurrent() const {
-    requireOpen();
-    if (!m_adding && (m_position < 0 || m_position >= m_data->rows.size())) {
+void Recordset::exigirLinha() const {
+    exigirAberto();
+    if (!m_incluindo && (m_posicao < 0 || m_posicao >= m_dados->rows.size())) {
         dados::Falhar(dados::ErroBofEof, kOrigem, QStringLiteral("no current row"));
     }
 }
 
 qint32 Recordset::RecordCount() const {
-    return m_data ? static_cast<qint32>(m_data->rows.size()) : -1;
+    return m_dados ? static_cast<qint32>(m_dados->rows.size()) : -1;
 }
 
 qint32 Recordset::AbsolutePosition() const {
-    if (!m_data) {
+    if (!m_dados) {
         return adPosUnknown;
     }
     if (Bof()) {
@@ -109,76 +110,76 @@ qint32 Recordset::AbsolutePosition() const {
     if (Eof()) {
         return adPosEOF;
     }
-    return m_position + 1;
+    return m_posicao + 1;
 }
 
 void Recordset::setAbsolutePosition(qint32 position) {
-    requireOpen();
-    if (position < 1 || position > m_data->rows.size()) {
+    exigirAberto();
+    if (position < 1 || position > m_dados->rows.size()) {
         dados::Falhar(dados::ErroArgumento, kOrigem,
                       QStringLiteral("AbsolutePosition %1 outside 1..%2")
                           .arg(position)
-                          .arg(m_data->rows.size()));
+                          .arg(m_dados->rows.size()));
     }
-    m_adding = false;
-    m_position = position - 1;
-    loadCurrent();
-    changed();
+    m_incluindo = false;
+    m_posicao = position - 1;
+    carregarAtual();
+    mudou();
 }
 
 bool Recordset::Eof() const {
-    return m_data && (m_data->rows.isEmpty() || m_position >= m_data->rows.size());
+    return m_dados && (m_dados->rows.isEmpty() || m_posicao >= m_dados->rows.size());
 }
 
 bool Recordset::Bof() const {
-    return m_data && (m_data->rows.isEmpty() || m_position < 0);
+    return m_dados && (m_dados->rows.isEmpty() || m_posicao < 0);
 }
 
 void Recordset::MoveFirst() {
-    requireOpen();
-    m_adding = false;
-    m_position = 0;
-    loadCurrent();
-    changed();
+    exigirAberto();
+    m_incluindo = false;
+    m_posicao = 0;
+    carregarAtual();
+    mudou();
 }
 
 void Recordset::MoveLast() {
-    requireOpen();
-    m_adding = false;
-    m_position = m_data->rows.isEmpty() ? 0 : static_cast<qint32>(m_data->rows.size() - 1);
-    loadCurrent();
-    changed();
+    exigirAberto();
+    m_incluindo = false;
+    m_posicao = m_dados->rows.isEmpty() ? 0 : static_cast<qint32>(m_dados->rows.size() - 1);
+    carregarAtual();
+    mudou();
 }
 
 void Recordset::MoveNext() {
-    requireOpen();
+    exigirAberto();
     if (Eof()) {
         dados::Falhar(dados::ErroBofEof, kOrigem, QStringLiteral("MoveNext at EOF"));
     }
-    m_adding = false;
-    ++m_position;
-    loadCurrent();
-    changed();
+    m_incluindo = false;
+    ++m_posicao;
+    carregarAtual();
+    mudou();
 }
 
 void Recordset::MovePrevious() {
-    requireOpen();
+    exigirAberto();
     if (Bof()) {
         dados::Falhar(dados::ErroBofEof, kOrigem, QStringLiteral("MovePrevious at BOF"));
     }
-    m_adding = false;
-    --m_position;
-    loadCurrent();
-    changed();
+    m_incluindo = false;
+    --m_posicao;
+    carregarAtual();
+    mudou();
 }
 
 int Recordset::FieldCount() const {
-    return m_fields.size();
+    return m_campos.size();
 }
 
-int Recordset::indexOf(const QString& name) const {
-    for (int i = 0; i < m_fields.size(); ++i) {
-        if (m_fields[i].m_name.compare(name, Qt::CaseInsensitive) == 0) {
+int Recordset::indice(const QString& nome) const {
+    for (int i = 0; i < m_campos.size(); ++i) {
+        if (m_campos[i].m_name.compare(nome, Qt::CaseInsensitive) == 0) {
             return i;
         }
     }
@@ -186,71 +187,71 @@ int Recordset::indexOf(const QString& name) const {
 }
 
 Field& Recordset::Fields(int index) {
-    requireOpen();
-    if (index < 0 || index >= m_fields.size()) {
+    exigirAberto();
+    if (index < 0 || index >= m_campos.size()) {
         dados::Falhar(dados::ErroItemNaoEncontrado, kOrigem,
                       QStringLiteral("no field at index %1").arg(index));
     }
-    return m_fields[index];
+    return m_campos[index];
 }
 
 Field& Recordset::Fields(const QString& name) {
-    requireOpen();
-    const int i = indexOf(name);
+    exigirAberto();
+    const int i = indice(name);
     if (i < 0) {
         dados::Falhar(dados::ErroItemNaoEncontrado, kOrigem,
                       QStringLiteral("no field named %1").arg(name));
     }
-    return m_fields[i];
+    return m_campos[i];
 }
 
-const dados::ResultData& Recordset::Data() const {
+const dados::ResultData& Recordset::Dados() const {
     static const dados::ResultData vazio;
-    return m_data ? *m_data : vazio;
+    return m_dados ? *m_dados : vazio;
 }
 
-void Recordset::loadCurrent() {
-    const bool current = m_data && m_position >= 0 && m_position < m_data->rows.size();
-    for (int i = 0; i < m_fields.size(); ++i) {
-        Field& f = m_fields[i];
-        f.m_current = current;
-        f.m_changed = false;
-        f.m_value = current ? m_data->rows[m_position][i] : QVariant();
+void Recordset::carregarAtual() {
+    const bool current = m_dados && m_posicao >= 0 && m_posicao < m_dados->rows.size();
+    for (int i = 0; i < m_campos.size(); ++i) {
+        Field& f = m_campos[i];
+        f.m_temLinha = current;
+        f.m_alterado = false;
+        f.m_value = current ? m_dados->rows[m_posicao][i] : QVariant();
         f.m_original = f.m_value;
     }
 }
 
-void Recordset::changed() {
-    if (m_listener) {
-        m_listener();
+void Recordset::mudou() {
+    if (m_ouvinte) {
+        m_ouvinte();
     }
 }
 
 // ---- optimistic editing ----
 
 void Recordset::AddNew() {
-    requireOpen();
+    exigirAberto();
     if (m_lockType == adLockReadOnly) {
         dados::Falhar(dados::ErroOperacao, kOrigem, QStringLiteral("AddNew on a read-only set"));
     }
-    m_adding = true;
-    for (Field& f : m_fields) {
-        f.m_current = true;
-        f.m_changed = false;
+    m_incluindo = true;
+    for (Field& f : m_campos) {
+        f.m_temLinha = true;
+        f.m_alterado = false;
         f.m_value = QVariant();
         f.m_original = QVariant();
     }
 }
 
 void Recordset::CancelUpdate() {
-    requireOpen();
-    m_adding = false;
-    loadCurrent();
+    exigirAberto();
+    m_incluindo = false;
+    carregarAtual();
 }
 
-QString Recordset::baseTable() const {
+QString Recordset::tabelaBase() const {
     QString tabela;
-    for (const auto& c : m_data->columns) {
+    for (const auto& c : m_dados->columns) {
         if (c.baseTable.isEmpty()) {
             continue;
         }
@@ -270,26 +271,26 @@ QString Recordset::baseTable() const {
 }
 
 void Recordset::Update() {
-    requireCurrent();
+    exigirLinha();
     if (m_lockType == adLockReadOnly) {
         dados::Falhar(dados::ErroOperacao, kOrigem, QStringLiteral("Update on a read-only set"));
     }
-    const QString tabela = baseTable();
-    if (m_adding) {
-        insertRow(tabela);
+    const QString tabela = tabelaBase();
+    if (m_incluindo) {
+        inserirLinha(tabela);
     } else {
-        updateRow(tabela);
+        atualizarLinha(tabela);
     }
-    changed();
+    mudou();
 }
 
-void Recordset::insertRow(const QString& tabela) {
+void Recordset::inserirLinha(const QString& tabela) {
     QStringList colunas;
     QStringList valores;
     int identidade = -1;
     QVector<int> chaves;
-    for (int i = 0; i < m_fields.size(); ++i) {
-        const auto& c = m_data->columns[i];
+    for (int i = 0; i < m_campos.size(); ++i) {
+        const auto& c = m_dados->columns[i];
         if (c.autoIncrement) {
             identidade = i;
         }
@@ -297,9 +298,9 @@ void Recordset::insertRow(const QString& tabela) {
             chaves.push_back(i);
         }
         // Unset columns are left out so that the table's defaults apply.
-        if (m_fields[i].m_changed && !c.baseColumn.isEmpty()) {
+        if (m_campos[i].m_alterado && !c.baseColumn.isEmpty()) {
             colunas << dados::NomeTSql(c.baseColumn);
-            valores << dados::LiteralTSql(m_fields[i].m_value);
+            valores << dados::LiteralTSql(m_campos[i].m_value);
         }
     }
     const QString sql =
@@ -312,37 +313,37 @@ void Recordset::insertRow(const QString& tabela) {
     if (identidade >= 0) {
         Recordset id;
         id.Open(QStringLiteral("SELECT @@IDENTITY"), *m_connection);
-        m_fields[identidade].m_value = id.m_data->rows.value(0).value(0);
+        m_campos[identidade].m_value = id.m_dados->rows.value(0).value(0);
         chaves = {identidade};
     }
     // The new row joins the set at its end and becomes the current row.
-    m_data->rows.push_back(QVector<QVariant>(m_fields.size()));
-    const qint32 linha = static_cast<qint32>(m_data->rows.size() - 1);
-    for (int i = 0; i < m_fields.size(); ++i) {
-        m_data->rows[linha][i] = m_fields[i].m_value;
+    m_dados->rows.push_back(QVector<QVariant>(m_campos.size()));
+    const qint32 linha = static_cast<qint32>(m_dados->rows.size() - 1);
+    for (int i = 0; i < m_campos.size(); ++i) {
+        m_dados->rows[linha][i] = m_campos[i].m_value;
     }
-    m_adding = false;
-    m_position = linha;
-    rereadRow(tabela, chaves, linha);
-    loadCurrent();
+    m_incluindo = false;
+    m_posicao = linha;
+    relerLinha(tabela, chaves, linha);
+    carregarAtual();
 }
 
-void Recordset::updateRow(const QString& tabela) {
+void Recordset::atualizarLinha(const QString& tabela) {
     QStringList sets;
     QStringList onde;
     QVector<int> chaves;
-    for (int i = 0; i < m_fields.size(); ++i) {
-        const auto& c = m_data->columns[i];
+    for (int i = 0; i < m_campos.size(); ++i) {
+        const auto& c = m_dados->columns[i];
         if (c.baseColumn.isEmpty()) {
             continue;
         }
-        const Field& f = m_fields[i];
-        if (f.m_changed) {
+        const Field& f = m_campos[i];
+        if (f.m_alterado) {
             sets << dados::NomeTSql(c.baseColumn) + QStringLiteral(" = ") +
                         dados::LiteralTSql(f.m_value);
         }
         // Optimistic: the row must still hold its key and the old values of what changes.
-        if (c.key || f.m_changed) {
+        if (c.key || f.m_alterado) {
             onde << (f.m_original.isNull()
                          ? dados::NomeTSql(c.baseColumn) + QStringLiteral(" IS NULL")
                          : dados::NomeTSql(c.baseColumn) + QStringLiteral(" = ") +
@@ -365,38 +366,38 @@ void Recordset::updateRow(const QString& tabela) {
             dados::ErroLinhaNaoLocalizada, kOrigem,
             QStringLiteral("optimistic update matched %1 rows: %2").arg(afetados).arg(sql));
     }
-    for (int i = 0; i < m_fields.size(); ++i) {
-        m_data->rows[m_position][i] = m_fields[i].m_value;
+    for (int i = 0; i < m_campos.size(); ++i) {
+        m_dados->rows[m_posicao][i] = m_campos[i].m_value;
     }
-    rereadRow(tabela, chaves, m_position);
-    loadCurrent();
+    relerLinha(tabela, chaves, m_posicao);
+    carregarAtual();
 }
 
 // Reads the written row back by its key, so that defaults and computed values show.
-void Recordset::rereadRow(const QString& tabela, const QVector<int>& chaves, qint32 linha) {
+void Recordset::relerLinha(const QString& tabela, const QVector<int>& chaves, qint32 linha) {
     if (chaves.isEmpty()) {
         return;
     }
     QStringList colunas;
-    for (const auto& c : m_data->columns) {
+    for (const auto& c : m_dados->columns) {
         colunas << (c.baseColumn.isEmpty() ? QStringLiteral("NULL")
                                            : dados::NomeTSql(c.baseColumn));
     }
     QStringList onde;
     for (int i : chaves) {
-        onde << dados::NomeTSql(m_data->columns[i].baseColumn) + QStringLiteral(" = ") +
-                    dados::LiteralTSql(m_data->rows[linha][i]);
+        onde << dados::NomeTSql(m_dados->columns[i].baseColumn) + QStringLiteral(" = ") +
+                    dados::LiteralTSql(m_dados->rows[linha][i]);
     }
     Recordset r;
     r.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
                .arg(colunas.join(QStringLiteral(", ")), dados::NomeTSql(tabela),
                     onde.join(QStringLiteral(" AND "))),
            *m_connection);
-    if (r.m_data->rows.size() == 1) {
-        const auto& lida = r.m_data->rows[0];
-        for (int i = 0; i < m_fields.size(); ++i) {
-            if (!m_data->columns[i].baseColumn.isEmpty()) {
-                m_data->rows[linha][i] = lida[i];
+    if (r.m_dados->rows.size() == 1) {
+        const auto& lida = r.m_dados->rows[0];
+        for (int i = 0; i < m_campos.size(); ++i) {
+            if (!m_dados->columns[i].baseColumn.isEmpty()) {
+                m_dados->rows[linha][i] = lida[i];
             }
         }
     }

@@ -65,33 +65,33 @@ class Recordset {
     void CancelUpdate();
 
     // Fills the record set with a schema rowset (Connection::OpenSchema).
-    void OpenSchemaResult(Connection& connection, int kind, const QVariantList& criteria);
+    void AbrirResultadoEsquema(Connection& connection, int kind, const QVariantList& criteria);
 
     // The grid model reads rows without moving the cursor.
-    const dados::ResultData& Data() const;
+    const dados::ResultData& Dados() const;
     // Called after every change of position or of the rows (open, close, requery, move).
-    void setChangeListener(std::function<void()> listener) { m_listener = std::move(listener); }
+    void setOuvinte(std::function<void()> listener) { m_ouvinte = std::move(listener); }
 
   private:
-    void loadCurrent();
-    void changed();
-    void attach(Connection& connection, const QString& source, dados::ResultData data);
-    void requireOpen() const;
-    void requireCurrent() const;
-    int indexOf(const QString& name) const;
-    QString baseTable() const;
-    void insertRow(const QString& table);
-    void updateRow(const QString& table);
-    void rereadRow(const QString& table, const QVector<int>& keys, qint32 row);
+    void carregarAtual();
+    void mudou();
+    void anexar(Connection& connection, const QString& source, dados::ResultData data);
+    void exigirAberto() const;
+    void exigirLinha() const;
+    int indice(const QString& nome) const;
+    QString tabelaBase() const;
+    void inserirLinha(const QString& table);
+    void atualizarLinha(const QString& table);
+    void relerLinha(const QString& table, const QVector<int>& keys, qint32 row);
 
     int m_cursorLocation = adUseServer;
     int m_cursorType = adOpenForwardOnly;
     int m_lockType = adLockReadOnly;
     QString m_source;
     Connection* m_connection = nullptr;
-    std::shared_ptr<dados::ResultData> m_data;
-    qint32 m_position = 0;  // 0-based row index; -1 BOF, size() EOF
-    QVector<Field> m_fields;
-    bool m_adding = false;
-    std::function<void()> m_listener;
+    std::shared_ptr<dados::ResultData> m_dados;
+    qint32 m_posicao = 0;  // 0-based row index; -1 BOF, size() EOF
+    QVector<Field> m_campos;
+    bool m_incluindo = false;
+    std::function<void()> m_ouvinte;
 };

@@ -370,17 +370,17 @@ void DaoDatabase::exigirAberto() const {
     }
 }
 
-int DaoDatabase::AddObserver(Observer observer) {
-    m_observers[m_nextObserver] = std::move(observer);
-    return m_nextObserver++;
+int DaoDatabase::AdicionarObservador(Observador observer) {
+    m_observadores[m_proximoObservador] = std::move(observer);
+    return m_proximoObservador++;
 }
 
-void DaoDatabase::RemoveObserver(int id) {
-    m_observers.erase(id);
+void DaoDatabase::RemoverObservador(int id) {
+    m_observadores.erase(id);
 }
 
 void DaoDatabase::notificar(const QString& connect, const QString& sql) {
-    for (const auto& [id, observer] : m_observers) {
+    for (const auto& [id, observer] : m_observadores) {
         observer(DaoEvento{connect, sql});
     }
 }

@@ -131,9 +131,9 @@ class DaoDatabase {
 
     // Every statement read or run passes the observers first (tests check the exact texts).
     // An observer may throw ErroNumerado: the statement then fails before it runs.
-    using Observer = std::function<void(const DaoEvento&)>;
-    int AddObserver(Observer observer);
-    void RemoveObserver(int id);
+    using Observador = std::function<void(const DaoEvento&)>;
+    int AdicionarObservador(Observador observer);
+    void RemoverObservador(int id);
 
   private:
     template <typename T>
@@ -171,8 +171,8 @@ class DaoDatabase {
     DaoColecao<TableDef> m_tableDefs{*this};
     DaoColecao<QueryDef> m_queryDefs{*this};
     qint32 m_recordsAffected = 0;
-    std::map<int, Observer> m_observers;
-    int m_nextObserver = 1;
+    std::map<int, Observador> m_observadores;
+    int m_proximoObservador = 1;
 };
 
 // DAO's engine-level operations.
