@@ -164,6 +164,12 @@ bool MatarFilhoAoAcaso(const char* teste, const QString& valor, int comandos,
         return false;
     }
     const pid_t filho = fork();
+    if (filho < 0) {
+        close(canal[0]);
+        close(canal[1]);
+        ADD_FAILURE() << "fork";
+        return false;
+    }
     if (filho == 0) {
         close(canal[0]);
         const int nulo = open("/dev/null", O_WRONLY);
@@ -178,17 +184,14 @@ bool MatarFilhoAoAcaso(const char* teste, const QString& valor, int comandos,
     }
     close(canal[1]);
     char byte;
-    for (int i = 0; filho > 0 && i < comandos && read(canal[0], &byte, 1) == 1; ++i) {
+    for (int i = 0; i < comandos && read(canal[0], &byte, 1) == 1; ++i) {
     }
     usleep(acaso.bounded(3000));
+    kill(filho, SIGKILL);
     int status = 0;
-    if (filho > 0) {
-        kill(filho, SIGKILL);
-        waitpid(filho, &status, 0);
-    }
+    waitpid(filho, &status, 0);
     close(canal[0]);
-    const bool morto =
-        filho > 0 && (WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+    const bool morto = WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_TRUE(morto) << "child failed on its own, status " << status;
     return morto;
 }

@@ -5,11 +5,11 @@
 #include <QStringList>
 #include <QVariant>
 
-class QRandomGenerator;
-
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
 #include "support/TempRegister.h"
+
+class QRandomGenerator;
 
 // A small register on a real embedded database file for the merge tests: the product's
 // patient and exam tables, the log tables, and helpers to fill and inspect them.
