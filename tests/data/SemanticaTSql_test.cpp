@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QFile>
-#include <QRandomGenerator>
-#include <functional>
 
 #include "RegistroSqlTeste.h"
 #include "data/base/Diagnostico.h"
@@ -210,103 +207,4 @@ TEST_F(SemanticaTest, StatementsOfOneShapeShareATranslation) {
     EXPECT_LE(m.bytesEmCache(), dados::MotorEmbutido::kLimiteCache);
     EXPECT_GT(m.bytesEmCache(), dados::MotorEmbutido::kLimiteCache / 2);
     EXPECT_EQ(um("SELECT Nome FROM Paciente WHERE RG = '22'"), "O'Hara 2");
-}
-
-// Statements that SQLite and SQL Server read alike (integers without overflow or division,
-// comparisons, NULLs, AND/OR/NOT, ranges, lists, CASE) give the same rows through the dialect
-// layer as on plain SQLite.
-TEST(DiferencialTSql, SameRowsAsPlainSqlite) {
-    TempRegister reg;
-    ASSERT_TRUE(
-        reg.exec("CREATE TABLE [dbo].[T] ([a] [int] NULL, [b] [int] NULL, [c] [int] NULL)"));
-    sqlite3* puro = nullptr;
-    ASSERT_EQ(sqlite3_open(":memory:", &puro), SQLITE_OK);
-    sqlite3_exec(puro, "CREATE TABLE T (a INT, b INT, c INT)", nullptr, nullptr, nullptr);
-    QRandomGenerator r(6211970);
-    const auto valor = [&r]() -> QString {
-        const int v = r.bounded(9);
-        return v == 8 ? QStringLiteral("NULL") : QString::number(v - 3);
-    };
-    for (int i = 0; i < 60; ++i) {
-        const QString ins = QStringLiteral("INSERT INTO T (a, b, c) VALUES (%1, %2, %3)")
-                                .arg(valor(), valor(), valor());
-        ASSERT_TRUE(reg.exec(ins));
-        sqlite3_exec(puro, ins.toUtf8().constData(), nullptr, nullptr, nullptr);
-    }
-    const char* const colunas[] = {"a", "b", "c"};
-    std::function<QString(int)> termo = [&](int d) -> QString {
-        const int k = r.bounded(d > 2 ? 2 : 5);
-        if (k == 0) {
-            return QString::fromLatin1(colunas[r.bounded(3)]);
-        }
-        if (k == 1) {
-            return QString::number(r.bounded(7) - 3);
-        }
-        if (k == 2) {
-            static const char* const ops[] = {" + ", " - ", " * "};
-            return "(" + termo(d + 1) + ops[r.bounded(3)] + termo(d + 1) + ")";
-        }
-        if (k == 3) {
-            return "CASE WHEN " + termo(d + 1) + " > " + termo(d + 1) + " THEN " + termo(d + 1) +
-                   " ELSE " + termo(d + 1) + " END";
-        }
-        return "-(" + termo(d + 1) + ")";
-    };
-    std::function<QString(int)> predicado = [&](int d) -> QString {
-        switch (r.bounded(d > 2 ? 5 : 8)) {
-            case 0: {
-                static const char* const ops[] = {" = ", " <> ", " < ", " > ", " <= ", " >= "};
-                return termo(d) + ops[r.bounded(6)] + termo(d);
-            }
-            case 1:
-                return termo(d) + (r.bounded(2) ? " NOT" : "") + " BETWEEN " + termo(d) + " AND " +
-                       termo(d);
-            case 2:
-                return termo(d) + (r.bounded(2) ? " NOT" : "") + " IN (" + termo(d) + ", " +
-                       termo(d) + ")";
-            case 3:
-                return termo(d) + (r.bounded(2) ? " IS NOT NULL" : " IS NULL");
-            case 4:
-                return "NOT " + predicado(d + 1);
-            case 5:
-                return "(" + predicado(d + 1) + " AND " + predicado(d + 1) + ")";
-            case 6:
-                return "(" + predicado(d + 1) + " OR " + predicado(d + 1) + ")";
-            default:
-                return predicado(d + 1) + " AND " + predicado(d + 1) + " OR " + predicado(d + 1);
-        }
-    };
-    const auto linhasPuras = [&](const QString& sql) {
-        QStringList r;
-        sqlite3_stmt* st = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(puro, sql.toUtf8().constData(), -1, &st, nullptr), SQLITE_OK)
-            << sql.toStdString();
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList c;
-            for (int i = 0; i < 3; ++i) {
-                c << (sqlite3_column_type(st, i) == SQLITE_NULL
-                          ? QStringLiteral("NULL")
-                          : QString::number(sqlite3_column_int64(st, i)));
-            }
-            r << c.join('|');
-        }
-        sqlite3_finalize(st);
-        return r;
-    };
-    for (int i = 0; i < 400; ++i) {
-        const QString sql = "SELECT a, b, c FROM T WHERE " + predicado(0) + " ORDER BY a, b, c";
-        Recordset rs;
-        rs.Open(sql, reg.conn());
-        QStringList nossas;
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QStringList c;
-            for (int k = 0; k < 3; ++k) {
-                const QVariant v = rs.Fields(k).Value();
-                c << (v.isNull() ? QStringLiteral("NULL") : QString::number(v.toLongLong()));
-            }
-            nossas << c.join('|');
-        }
-        ASSERT_EQ(nossas, linhasPuras(sql)) << sql.toStdString();
-    }
-    sqlite3_close(puro);
 }
