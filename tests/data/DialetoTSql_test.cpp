@@ -3,52 +3,19 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "EsquemaProduto.h"
-#include "data/ado/clsADO.h"
+#include "RegistroSqlTeste.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/Relogio.h"
 #include "data/base/TabelaErros.h"
-#include "data/base/ValorSeNulo.h"
 #include "data/tsql/FuncoesTSql.h"
 #include "support/ImprimirQt.h"
-#include "support/TempRegister.h"
 
 // The statements the program sends, run on a register built by the dialect layer, must give
 // SQL Server's results.
 namespace {
 
-class DialetoTest : public ::testing::Test {
+class DialetoTest : public RegistroSqlTeste {
   protected:
-    void SetUp() override { ASSERT_TRUE(reg.exec(EsquemaProdutoTeste())); }
-
-    void exec(const QString& sql) {
-        EXPECT_TRUE(ado.ExecutarSQL(reg.conn(), sql))
-            << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-            << sql.toStdString();
-    }
-    // Every row of a query as "v1|v2|..." (NULL as <NULL>, values as the program shows them).
-    QStringList linhas(const QString& sql) {
-        Recordset rs;
-        QStringList r;
-        if (!ado.AbrirRecordset(reg.conn(), rs, sql)) {
-            ADD_FAILURE() << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-                          << sql.toStdString();
-            return r;
-        }
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QStringList celulas;
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                const QVariant v = rs.Fields(i).Value();
-                celulas << (v.isNull() ? QStringLiteral("<NULL>") : TextoDoValor(v));
-            }
-            r << celulas.join(QLatin1Char('|'));
-        }
-        return r;
-    }
-    qint32 falha(const QString& sql) {
-        EXPECT_FALSE(ado.ExecutarSQL(reg.conn(), sql)) << sql.toStdString();
-        return ado.ErrorNumber();
-    }
     void paciente(const QString& nome, const QString& meio, const QString& ultimo,
                   const QString& nascimento = QStringLiteral("NULL")) {
         const auto texto = [](const QString& t) {
@@ -57,9 +24,6 @@ class DialetoTest : public ::testing::Test {
         exec("INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, Data_Nascimento) VALUES (" +
              texto(nome) + ", " + texto(meio) + ", " + texto(ultimo) + ", " + nascimento + ")");
     }
-
-    TempRegister reg;
-    clsADO ado;
 };
 
 }  // namespace
@@ -166,14 +130,13 @@ TEST_F(DialetoTest, IdentitySoundexTopAndInLists) {
     EXPECT_EQ(linhas("Select @@Identity as ID"), QStringList({"1"}));
     EXPECT_EQ(linhas("SELECT Nome_Soundex, Nome_Último_Soundex FROM Paciente"),
               QStringList({"D000|S530"}));
-    EXPECT_EQ(dados::SoundexTSql("Robert"), "R163");
-    EXPECT_EQ(dados::SoundexTSql("Rupert"), "R163");
-    EXPECT_EQ(dados::SoundexTSql("Ashcraft"), "A261");  // H does not separate S and C
-    EXPECT_EQ(dados::SoundexTSql("Tymczak"), "T522");
-    EXPECT_EQ(dados::SoundexTSql("Pfister"), "P236");
-    EXPECT_EQ(dados::SoundexTSql("Mary Ann"), "M600");
-    EXPECT_EQ(dados::SoundexTSql("Conceição"), "C522");
-    EXPECT_EQ(dados::SoundexTSql(""), "0000");
+    // H does not separate S and C in Ashcraft.
+    const std::pair<const char*, const char*> soundex[] = {
+        {"Robert", "R163"},  {"Rupert", "R163"},   {"Ashcraft", "A261"},  {"Tymczak", "T522"},
+        {"Pfister", "P236"}, {"Mary Ann", "M600"}, {"Conceição", "C522"}, {"", "0000"}};
+    for (const auto& [nome, codigo] : soundex) {
+        EXPECT_EQ(dados::SoundexTSql(nome), codigo) << nome;
+    }
     EXPECT_EQ(linhas("SELECT Soundex(NULL)"), QStringList({"<NULL>"}));
 
     for (int i = 0; i < 5; ++i) {
@@ -213,98 +176,6 @@ TEST_F(DialetoTest, DatesRoundTripAndCompareAsDates) {
     // getdate() is a date and a date column default.
     RelogioFixo relogio(QDateTime(QDate(2031, 2, 3), QTime(4, 5, 6)));
     EXPECT_EQ(linhas("SELECT getdate()"), QStringList{"03/02/2031 04:05:06"});
-}
-
-TEST_F(DialetoTest, LogTablesOfTheMergeAreCreatedAndUsed) {
-    const QString colunas =
-        "    [ID_Paciente] [int]  NULL , [Nome] [nvarchar] (30) NULL , [Nome_Soundex] "
-        "[nvarchar] (4) NULL , [Nome_Meio] [nvarchar] (50) NULL , [Nome_Meio_Soundex] [nvarchar] "
-        "(4) NULL , [Nome_Último] [nvarchar] (20) NULL , [Nome_Último_Soundex] [nvarchar] (4) "
-        "NULL , [RG] [nvarchar] (30) NULL , [CIC] [nvarchar] (30) NULL , [Endereço] [nvarchar] "
-        "(255) NULL , [CEP] [nvarchar] (10) NULL , [Bairro] [nvarchar] (100) NULL , [Cidade] "
-        "[nvarchar] (100) NULL , [Estado] [nvarchar] (2) NULL , [Telefone] [nvarchar] (30) NULL "
-        ", [Sexo] [nvarchar] (1) NULL , [Raça] [nvarchar] (15) NULL , [Convênio] [nvarchar] (30) "
-        "NULL , [Data_Nascimento] [smalldatetime] NULL , [Profissão] [nvarchar] (50) NULL , "
-        "[Número_Convênio] [nvarchar] (20) NULL , [Peso] [nvarchar] (6) NULL , [Altura] "
-        "[nvarchar] (4) NULL , [Email] [nvarchar] (70) NULL , [Prontuário] [nvarchar] (20) NULL "
-        ", [ID_Paciente_Externo] [nvarchar] (20) NULL , [ID_Convenio_Plano] [int] NULL, ";
-    exec(" CREATE TABLE [dbo].[PacienteLog] (" + colunas +
-         " [ID_PacienteNovo] [int] NULL,  [ID_Usuario] [int] NULL,  [Data] [smalldatetime] NULL "
-         "  ) ON [PRIMARY]");
-    exec(
-        " CREATE TABLE [dbo].[PacienteLogExame] ( [ID_Paciente] [int]  NULL , [Numero_Exame] "
-        "[nvarchar] (50) NULL,  [ID_Usuario] [int] NULL,  [Data] [smalldatetime] NULL   ) ON "
-        "[PRIMARY]");
-    exec(
-        " CREATE TABLE [dbo].[PacienteLogJustificativa] (          "
-        "[ID_PacienteLogJustificativa] [int] NOT NULL ,          [Justificativa] "
-        "[nvarchar](255) Not NULL      ) ON [PRIMARY]      ALTER TABLE "
-        "[dbo].[PacienteLogJustificativa] WITH NOCHECK ADD          CONSTRAINT "
-        "[PK_PacienteLogJustificativa] PRIMARY KEY  CLUSTERED          (              "
-        "[ID_PacienteLogJustificativa]          )  ON [PRIMARY]");
-    exec(
-        " CREATE TABLE [dbo].[PacienteLogSemSolucao] (  [ID_PacienteLogSemSolucao] [int] "
-        "IDENTITY (1, 1) NOT NULL ,  [ID_Paciente] [int] NOT NULL ,  "
-        "[ID_PacienteLogJustificativa] [int] NOT NULL ,  [ID_Usuario] [int] NOT NULL ,  [Data] "
-        "[smalldatetime] NULL ,  [Descricao] [nvarchar] (255) NULL  ) ON [PRIMARY]  ALTER TABLE "
-        "[dbo].[PacienteLogSemSolucao] WITH NOCHECK ADD  CONSTRAINT [PK_PacienteLogSemSolucao] "
-        "PRIMARY KEY  CLUSTERED  (  [ID_PacienteLogSemSolucao]  )  ON [PRIMARY]  ALTER TABLE "
-        "[dbo].[PacienteLogSemSolucao] ADD  CONSTRAINT [DF_PacienteLogSemSolucao_Data] DEFAULT "
-        "(getdate()) FOR [Data] ");
-    EXPECT_TRUE(ado.TableExiste(reg.conn(), "PacienteLogSemSolucao"));
-    EXPECT_TRUE(ado.IndexExiste(reg.conn(), "PK_PacienteLogJustificativa"));
-    EXPECT_TRUE(ado.IndexExiste(reg.conn(), "PK_PacienteLogSemSolucao"));
-
-    exec(
-        " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, Justificativa)  "
-        "VALUES (1, 'Não localizado no SIGH')");
-    EXPECT_EQ(linhas(" SELECT COUNT(*)  FROM PacienteLogJustificativa  WHERE "
-                     "ID_PacienteLogJustificativa = 1"),
-              QStringList({"1"}));
-    EXPECT_EQ(falha(" INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
-                    "Justificativa)  VALUES (1, 'de novo')"),
-              dados::ErroIntegridade);
-    exec(
-        "INSERT INTO PacienteLogSemSolucao (ID_Paciente, ID_PacienteLogJustificativa, "
-        "ID_Usuario) VALUES (5, 1, 1)");
-    EXPECT_EQ(linhas("Select @@Identity"), QStringList({"1"}));
-    EXPECT_EQ(linhas("SELECT COUNT(*) FROM PacienteLogSemSolucao WHERE Data IS NOT NULL"),
-              QStringList({"1"}));
-
-    // One merge: base 10, copy 12, user 3.
-    exec("INSERT INTO Paciente (Nome, Data_Nascimento) VALUES ('BASE', NULL)");
-    for (int i = 2; i <= 12; ++i) {
-        exec("INSERT INTO Paciente (Nome, Data_Nascimento) VALUES ('P" + QString::number(i) +
-             "', '1980-01-02')");
-    }
-    exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E1', 12)");
-    exec("INSERT INTO Exame_BK (Número_Exame, ID_Paciente) VALUES ('E0', 12)");
-    const QString lista =
-        "ID_Paciente, Nome , Nome_Soundex, Nome_Meio, Nome_Meio_Soundex, Nome_Último, "
-        "Nome_Último_Soundex, RG, CIC, Endereço, CEP, Bairro, Cidade, Estado, Email, Telefone, "
-        "Sexo, Raça, Convênio, Data_Nascimento, Profissão, Número_Convênio, Peso, Altura, "
-        "Prontuário, ID_Paciente_Externo";
-    ado.TransaçãoIniciar(reg.conn());
-    exec(" INSERT INTO PacienteLog (" + lista + ", ID_PacienteNovo, ID_Usuario, Data)   SELECT " +
-         lista + ",10, 3, '2026-12-05 14:03:00' FROM Paciente WHERE ID_Paciente = 12");
-    exec(
-        " INSERT INTO PacienteLogExame (ID_Paciente, Numero_Exame, ID_Usuario, Data) SELECT "
-        "ID_Paciente, Número_Exame, 3, getdate() FROM Exame WHERE ID_Paciente = 12");
-    exec(" UPDATE EXAME SET  ID_Paciente = 10 WHERE ID_Paciente = 12");
-    exec(
-        " INSERT INTO PacienteLogExame (ID_Paciente, Numero_Exame, ID_Usuario, Data) SELECT "
-        "ID_Paciente, Número_Exame, 3, getdate() FROM Exame_BK WHERE ID_Paciente = 12");
-    exec(" UPDATE EXAME_BK SET  ID_Paciente = 10 WHERE ID_Paciente = 12");
-    exec(" DELETE FROM Paciente WHERE ID_Paciente = 12");
-    EXPECT_TRUE(ado.TransaçãoFinalizar(reg.conn()));
-    EXPECT_EQ(linhas("SELECT ID_Paciente, Nome, Data_Nascimento, ID_PacienteNovo, ID_Usuario, "
-                     "Data, ID_Convenio_Plano FROM PacienteLog"),
-              QStringList({"12|P12|02/01/1980|10|3|05/12/2026 14:03:00|<NULL>"}));
-    EXPECT_EQ(linhas("SELECT ID_Paciente, Numero_Exame FROM PacienteLogExame ORDER BY "
-                     "Numero_Exame"),
-              QStringList({"12|E0", "12|E1"}));
-    EXPECT_EQ(linhas("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = 12"), QStringList({"0"}));
-    EXPECT_EQ(linhas("SELECT ID_Paciente FROM Exame"), QStringList({"10"}));
 }
 
 TEST_F(DialetoTest, PatientInsertAndUpdateAsTheRecordWritesThem) {
@@ -355,13 +226,11 @@ TEST_F(DialetoTest, SysobjectsListsUserTablesOnly) {
 
 TEST_F(DialetoTest, OutsideTheSubsetFailsNamingTheToken) {
     QFile::remove(dados::ArquivoDiagnostico());
-    EXPECT_EQ(falha("SELECT Nome FORM Paciente"), dados::ErroComando);
-    EXPECT_EQ(falha("SELECT * FROM Paciente WHERE"), dados::ErroComando);
-    EXPECT_EQ(falha("SELECT DATEADD(d, 1, getdate())"), dados::ErroComando);
-    EXPECT_EQ(falha("SELECT 'aberto"), dados::ErroComando);
-    EXPECT_EQ(falha("SELECT @x"), dados::ErroComando);
-    EXPECT_EQ(falha("EXEC sp_who"), dados::ErroComando);
-    EXPECT_EQ(falha("SELECT \"Nome\" FROM Paciente WHERE NaoExiste = 1"), dados::ErroComando);
+    for (const char* sql : {"SELECT Nome FORM Paciente", "SELECT * FROM Paciente WHERE",
+                            "SELECT DATEADD(d, 1, getdate())", "SELECT 'aberto", "SELECT @x",
+                            "EXEC sp_who", "SELECT \"Nome\" FROM Paciente WHERE NaoExiste = 1"}) {
+        EXPECT_EQ(falha(sql), dados::ErroComando) << sql;
+    }
     EXPECT_EQ(falha("SELECT * FROM Tabela_Que_Nao_Existe"), dados::ErroObjetoInexistente);
     // The long description, with the token, is in the diagnostics log; passwords are not.
     falha("SELECT * FROM Usuário WHERE Senha = 'segredo1' AND Nome FORM");
@@ -386,19 +255,8 @@ TEST(Diagnostico, PasswordsAreMasked) {
     EXPECT_EQ(dados::MascararSenhas(" Senha = 'x', "), " Senha = '***', ");
 }
 
-TEST(Colacao, OrdersAndEquatesLikeSqlServer) {
-    const auto cmp = [](const char* a, const char* b) {
-        return dados::CompararTextoTSql(a, int(strlen(a)), b, int(strlen(b)));
-    };
-    EXPECT_EQ(cmp("MARIA", "maria   "), 0);
-    EXPECT_LT(cmp("ANA", "BIA"), 0);
-    EXPECT_LT(cmp("JOAO", "JOÃO"), 0);
-    EXPECT_LT(cmp("JOÃO", "JOAQUIM"), 0);
-    EXPECT_EQ(cmp("JOÃO", "joão"), 0);
-    EXPECT_NE(cmp("JOÃO", "JOAO"), 0);
-    EXPECT_EQ(cmp("ÿß", "Ÿß"), 0);
-    EXPECT_LT(cmp("Ÿ", "z"), 0);
-    EXPECT_LT(cmp("", "A"), 0);
+// Texts are ColacaoTSql's; dates compare as dates, whatever their spelling.
+TEST(Colacao, DatesCompareAsDates) {
     const auto data = [](const char* a, const char* b) {
         return dados::CompararDataTSql(a, int(strlen(a)), b, int(strlen(b)));
     };

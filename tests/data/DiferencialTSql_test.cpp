@@ -8,8 +8,10 @@
 #include "support/TempRegister.h"
 
 // Queries of every clause the writer handles (joins, derived tables, subqueries, EXISTS,
-// GROUP BY with HAVING and aggregates, DISTINCT, UNION, ORDER BY), in a form SQLite and SQL
-// Server read alike, give the same rows through the dialect layer as on plain SQLite.
+// GROUP BY with HAVING and aggregates, DISTINCT, UNION, ORDER BY) and the expressions inside
+// them (integers without overflow or division, NULLs, AND/OR/NOT, ranges, lists, CASE), in a
+// form SQLite and SQL Server read alike, give the same rows through the dialect layer as on
+// plain SQLite.
 namespace {
 
 class Consultas {
@@ -32,11 +34,25 @@ class Consultas {
         const bool u = t == QLatin1String("u") || t == QLatin1String("x");
         return t + (u ? (um(2) ? ".a" : ".d") : QStringList{".a", ".b", ".c"}[m_r.bounded(3)]);
     }
-    QString valor(const QString& t) {
-        return um(3) ? QString::number(m_r.bounded(7) - 3) : coluna(t);
+    // Small integers, columns, and the expressions both read alike: +, -, *, minus, CASE.
+    QString valor(const QString& t, int d = 0) {
+        switch (m_r.bounded(d > 1 ? 3 : 6)) {
+            case 0:
+                return QString::number(m_r.bounded(7) - 3);
+            case 3:
+                return "(" + valor(t, d + 1) + QStringList{" + ", " - ", " * "}[m_r.bounded(3)] +
+                       valor(t, d + 1) + ")";
+            case 4:
+                return "CASE WHEN " + valor(t, d + 1) + " > " + valor(t, d + 1) + " THEN " +
+                       valor(t, d + 1) + " ELSE " + valor(t, d + 1) + " END";
+            case 5:
+                return "-(" + valor(t, d + 1) + ")";
+            default:
+                return coluna(t);
+        }
     }
     QString predicado(const QString& t, int d = 0) {
-        switch (m_r.bounded(d > 1 ? 5 : 8)) {
+        switch (m_r.bounded(d > 1 ? 5 : 9)) {
             case 0:
                 return valor(t) + QStringList{" = ", " <> ", " < ", " >= "}[m_r.bounded(4)] +
                        valor(t);
@@ -46,7 +62,8 @@ class Consultas {
             case 2:
                 return coluna(t) + (um(2) ? " IS NULL" : " IS NOT NULL");
             case 3:
-                return coluna(t) + " BETWEEN " + valor(t) + " AND " + valor(t);
+                return coluna(t) + (um(2) ? " NOT" : "") + " BETWEEN " + valor(t) + " AND " +
+                       valor(t);
             case 4:
                 return "NOT " + predicado(t, d + 1);
             case 5:
@@ -54,6 +71,9 @@ class Consultas {
             case 6:
                 return (um(2) ? "NOT " : "") +
                        QStringLiteral("EXISTS (SELECT 1 FROM U x WHERE x.a = ") + coluna(t) + ")";
+            case 7:  // AND binds before OR
+                return predicado(t, d + 1) + " AND " + predicado(t, d + 1) + " OR " +
+                       predicado(t, d + 1);
             default:
                 return "(" + predicado(t, d + 1) + (um(2) ? " AND " : " OR ") +
                        predicado(t, d + 1) + ")";

@@ -134,25 +134,3 @@ TEST(FerramentaSql, ConnectionFromTheIniFileAndUsageErrors) {
     EXPECT_EQ(faltando.codigo, 1);
     EXPECT_FALSE(QFile::exists(pasta.filePath("nada.db")));
 }
-
-// The shell survives what no statement of the program sends: 100,000 nested parentheses are
-// refused with SQL Server's message, a 100,000-term AND chain runs.
-TEST(FerramentaSql, DeepNestingIsRefusedAndLongChainsRun) {
-    TempRegister reg;
-    const QString fundo =
-        "SELECT " + QString("(").repeated(100000) + "1" + QString(")").repeated(100000);
-    const Execucao recusada = Rodar({"--connect", reg.connectionString(), "-e", fundo});
-    EXPECT_EQ(recusada.codigo, 1);
-    EXPECT_TRUE(recusada.erros.startsWith("-2147217900 - ")) << recusada.erros.toStdString();
-    EXPECT_TRUE(
-        dados::UltimoDiagnostico().contains("Msg 191: Some part of your SQL statement is "
-                                            "nested too deeply"));
-    QStringList termos;
-    for (int i = 0; i < 100000; ++i) {
-        termos << QStringLiteral("%1 = %1").arg(i);
-    }
-    const Execucao longa = Rodar({"--connect", reg.connectionString(), "-e",
-                                  "SELECT COUNT(*) WHERE " + termos.join(" AND ")});
-    EXPECT_EQ(longa.codigo, 0) << longa.erros.left(300).toStdString();
-    EXPECT_EQ(longa.saida, "\n1\n");
-}

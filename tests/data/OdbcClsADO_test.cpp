@@ -5,7 +5,6 @@
 #include "data/ado/clsADO.h"
 #include "data/base/TabelaErros.h"
 #include "support/OdbcTeste.h"
-#include "support/SqlRecorder.h"
 
 // The gateway the whole program uses, on a connection served by the ODBC engine.
 namespace {
@@ -21,16 +20,6 @@ class OdbcClsADOTest : public ::testing::Test {
         ASSERT_TRUE(ado.ExecutarSQL(cn,
                                     "CREATE TABLE Paciente (ID_Paciente integer PRIMARY KEY, "
                                     "Nome nvarchar(50), Nome_Último nvarchar(50))"));
-    }
-
-    // Rows of Paciente as another connection sees them: only committed work.
-    qint32 linhasVistasDeFora() {
-        Connection outra;
-        Recordset rs;
-        clsADO outro;
-        EXPECT_TRUE(outro.AbrirConexão(outra, odbcteste::Conexao(arquivo)));
-        EXPECT_TRUE(outro.AbrirRecordset(outra, rs, "SELECT * FROM Paciente"));
-        return rs.RecordCount();
     }
 
     QString arquivo;
@@ -71,37 +60,6 @@ TEST_F(OdbcClsADOTest, ReadsAndWritesThroughTheGateway) {
     EXPECT_EQ(ado.ErrorString(), dados::TextoDoErro(numero));
     EXPECT_TRUE(ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente = 2"));
     EXPECT_EQ(ado.ErrorNumber(), numero);
-}
-
-TEST_F(OdbcClsADOTest, OnlyTheOutermostLevelCommitsOrRollsBack) {
-    SqlRecorder gravador(cn);
-    // Start, start, cancel, finish: the inner cancel sends nothing; the outer finish commits.
-    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
-    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
-    ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (1, 'A', NULL)"));
-    EXPECT_EQ(linhasVistasDeFora(), 0) << "nothing is seen before the commit";
-    ASSERT_TRUE(ado.TransaçãoCancelar(cn));
-    ASSERT_TRUE(ado.TransaçãoFinalizar(cn));
-    EXPECT_EQ(ado.ProfundidadeTransação(), 0);
-    EXPECT_EQ(gravador.count(Connection::Evento::Inicio), 1);
-    EXPECT_EQ(gravador.count(Connection::Evento::Confirmacao), 1);
-    EXPECT_EQ(gravador.count(Connection::Evento::Reversao), 0);
-    EXPECT_EQ(linhasVistasDeFora(), 1);
-
-    // A merge that fails half-way: the outer cancel undoes every inner level's work.
-    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
-    ASSERT_TRUE(ado.TransaçãoIniciar(cn));
-    ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (2, 'B', NULL)"));
-    ASSERT_TRUE(ado.TransaçãoFinalizar(cn));
-    ASSERT_TRUE(ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente = 1"));
-    EXPECT_FALSE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (2, 'B de novo', NULL)"));
-    ASSERT_TRUE(ado.TransaçãoCancelar(cn));
-    EXPECT_EQ(gravador.count(Connection::Evento::Reversao), 1);
-    Recordset rs;
-    ASSERT_TRUE(ado.AbrirRecordset(cn, rs, "SELECT Nome FROM Paciente"));
-    ASSERT_EQ(rs.RecordCount(), 1);
-    EXPECT_EQ(rs.Fields(0).Value().toString(), "A");
-    EXPECT_EQ(linhasVistasDeFora(), 1);
 }
 
 TEST_F(OdbcClsADOTest, ABadConnectionStringFailsAndTouchesNothing) {

@@ -2,54 +2,26 @@
 
 #include <QFile>
 
-#include "EsquemaProduto.h"
-#include "data/ado/clsADO.h"
+#include "RegistroSqlTeste.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/TabelaErros.h"
-#include "support/TempRegister.h"
 
 // Session state of the embedded engine that SQL Server keeps per connection: IDENTITY_INSERT
 // and the transaction level count (@@TRANCOUNT), shared with clsADO's begin/commit/rollback.
 namespace {
 
-class SessaoTest : public ::testing::Test {
+class SessaoTest : public RegistroSqlTeste {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(reg.exec(EsquemaProdutoTeste()));
-        QFile::remove(dados::ArquivoDiagnostico());
+        RegistroSqlTeste::SetUp();
         outra.setConnectionString(reg.connectionString());
         outra.Open();
     }
-
-    void exec(const QString& sql) {
-        EXPECT_TRUE(ado.ExecutarSQL(reg.conn(), sql))
-            << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-            << sql.toStdString();
-    }
-    qint32 falha(const QString& sql, Connection* c = nullptr) {
-        EXPECT_FALSE(ado.ExecutarSQL(c ? *c : reg.conn(), sql)) << sql.toStdString();
-        return ado.ErrorNumber();
-    }
-    // A number read on the test's connection or another one.
-    qint64 numero(const QString& sql, Connection* c = nullptr) {
-        Recordset rs;
-        if (!ado.AbrirRecordset(c ? *c : reg.conn(), rs, sql)) {
-            ADD_FAILURE() << ado.ErrorString().toStdString() << " " << sql.toStdString();
-            return -1;
-        }
-        return rs.Fields(0).Value().toLongLong();
-    }
+    qint64 numero(const QString& sql, Connection* c = nullptr) { return um(sql, c).toLongLong(); }
     qint64 nivel() { return numero("SELECT @@TRANCOUNT"); }
     // Patients as another connection sees them (committed rows only).
     qint64 pacientesVistosDeFora() { return numero("SELECT COUNT(*) FROM Paciente", &outra); }
-    static QString log() {
-        QFile f(dados::ArquivoDiagnostico());
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
-
-    TempRegister reg;
     Connection outra;
-    clsADO ado;
 };
 
 }  // namespace

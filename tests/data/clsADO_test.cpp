@@ -3,40 +3,16 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "EsquemaProduto.h"
+#include "RegistroSqlTeste.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
 #include "data/base/ValorSeNulo.h"
 #include "support/SqlRecorder.h"
-#include "support/TempRegister.h"
 
 namespace {
 
-class ClsAdoTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(reg.exec(EsquemaProdutoTeste())); }
-
-    bool exec(const QString& sql) {
-        const bool ok = ado.ExecutarSQL(reg.conn(), sql);
-        EXPECT_TRUE(ok) << ado.ErrorNumber() << " " << ado.ErrorString().toStdString() << "\n"
-                        << sql.toStdString();
-        return ok;
-    }
-    QStringList coluna(const QString& sql, const QString& campo) {
-        Recordset rs;
-        QStringList r;
-        EXPECT_TRUE(ado.AbrirRecordset(reg.conn(), rs, sql)) << ado.ErrorString().toStdString();
-        while (rs.State() == adStateOpen && !rs.Eof()) {
-            r << TextoDoValor(rs.Fields(campo).Value());
-            rs.MoveNext();
-        }
-        return r;
-    }
-
-    TempRegister reg;
-    clsADO ado;
-};
+class ClsAdoTest : public RegistroSqlTeste {};
 
 }  // namespace
 

@@ -1,60 +1,22 @@
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "Esquema.h"
-#include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
-#include "data/tsql/MotorEmbutido.h"
-#include "guisupport/JanelaTeste.h"
-#include "main/frmPrincipal.h"
+#include "frmPrincipalTeste.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsUnificacaoRevisada.h"
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
-#include "settings/Configuracao.h"
-#include "ui/DE.h"
-#include "users/frmLogin.h"
 
 namespace {
 
 // The program started on a register in a demo Windows folder, logged in as ADMIN (user 1).
 // Group "ANA LIMA": 1 has a telephone, 2 none but an exam, 3 another sex and an exam.
-class Revisao : public ::testing::Test {
+class Revisao : public JanelaPrincipal {
   protected:
     void SetUp() override {
-        static QTemporaryDir configuracao;
-        qputenv("XDG_CONFIG_HOME", configuracao.path().toUtf8());
-        ASSERT_TRUE(pasta.isValid());
-        const QString windir = QDir(pasta.path()).absolutePath() + QLatin1Char('/');
-        qputenv("WINDIR", windir.toUtf8());
-        conexao = "Provider=SQLite;Data Source=" + windir + "Registro.db";
-        QString erro;
-        ASSERT_TRUE(dados::CriarRegistroVazio(windir + "Registro.db", &erro));
-        ASSERT_TRUE(ado.AbrirConexão(cn, conexao));
-        ASSERT_TRUE(registro::CriarEsquema(cn, ado, erro)) << erro.toStdString();
-        executar("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Adm', 1, 1)");
-        executar("INSERT INTO Usuário (Nome, Usuário, Senha) VALUES ('ADMIN', 'ADMIN', 's')");
-        executar("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (1, 1)");
-        QFile ini(windir + "Tessivar.INI");
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(("[Tessivar]\nCONN_SERVER=" + conexao + "\n").toUtf8());
-        ini.close();
-        const char* chaves[] = {"Nome", "NomeMeio",   "NomeUltimo", "RG",
-                                "CIC",  "Nascimento", "Prontuario"};
-        const char* ticks[] = {"1", "0", "1", "0", "0", "0", "0"};
-        for (int i = 0; i < 7; ++i) {
-            SaveSetting("Cadunir", "Criterios", chaves[i], ticks[i]);
-        }
+        JanelaPrincipal::SetUp();
+        Ticks({"1", "0", "1", "0", "0", "0", "0"});
         executar(
             "INSERT INTO Paciente (Nome, Nome_Último, Sexo, Telefone) VALUES ('ANA', "
             "'LIMA', 'F', '1111')");
@@ -63,20 +25,7 @@ class Revisao : public ::testing::Test {
         executar("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E2', 2)");
         executar("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E3', 3)");
     }
-    void TearDown() override {
-        for (Recordset* rs : {&DE().rsLocalizar, &DE().rsSemelhante, &DE().rsPaciente}) {
-            if (rs->State() == adStateOpen) {
-                rs->Close();
-            }
-        }
-        ADO().FecharConexão(DE().Conexao);
-        ado.FecharConexão(cn);
-        qunsetenv("WINDIR");
-    }
 
-    void executar(const QString& sql) {
-        ASSERT_TRUE(ado.ExecutarSQL(cn, sql)) << sql.toStdString();
-    }
     QString consultar(const QString& sql) {
         Recordset rs;
         EXPECT_TRUE(ado.AbrirRecordset(cn, rs, sql)) << sql.toStdString();
@@ -99,18 +48,6 @@ class Revisao : public ::testing::Test {
                consultar("SELECT COUNT(*) FROM PacienteLogAtualizar");
     }
 
-    void Iniciar(frmPrincipal& janela) {
-        roteiro.Entao([](QDialog& d) {
-            auto* login = Como<frmLogin>(d);
-            login->txtUsuário->clear();
-            Digitar(login->txtUsuário, "ADMIN");
-            Digitar(login->txtPassword, "s");
-            Tecla(login->txtPassword, Qt::Key_Return);
-        });
-        ASSERT_TRUE(janela.Form_Load());
-        ASSERT_TRUE(janela.AguardarAgrupamento());  // the first grouping arrives after the load
-        ASSERT_EQ(janela.lstSemelhante->count(), 3);
-    }
     static void MarcarTodos(frmPrincipal& janela) {
         for (int i = 0; i < janela.lstSemelhante->count(); ++i) {
             janela.lstSemelhante->item(i)->setCheckState(Qt::Checked);
@@ -137,17 +74,12 @@ class Revisao : public ::testing::Test {
         ASSERT_TRUE(outra.Executar(base, {base, copia}, 9)) << outra.Mensagem().toStdString();
     }
 
-    QTemporaryDir pasta;
-    QString conexao;
-    Connection cn;  // the other workstation's connection
-    clsADO ado;
-    CapturaMensagens mensagens;
-    RoteiroModal roteiro;
+    clsADO ado;  // the other workstation's, on the test's connection
 };
 
 TEST_F(Revisao, CompararAbreOsMarcadosOuTodosPorBotaoOuTecla) {
     frmPrincipal janela;
-    Iniciar(janela);
+    ASSERT_TRUE(Iniciar(janela));
     janela.show();
     janela.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&janela));
@@ -177,7 +109,7 @@ TEST_F(Revisao, CompararAbreOsMarcadosOuTodosPorBotaoOuTecla) {
 
 TEST_F(Revisao, ValoresEscolhidosPreviaConfirmacaoEMensagemDoResultado) {
     frmPrincipal janela;
-    Iniciar(janela);
+    ASSERT_TRUE(Iniciar(janela));
     MarcarTodos(janela);
     Base(2);
     roteiro.Entao([](QDialog& d) {
@@ -204,7 +136,7 @@ TEST_F(Revisao, ValoresEscolhidosPreviaConfirmacaoEMensagemDoResultado) {
 
 TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
     frmPrincipal janela;
-    Iniciar(janela);
+    ASSERT_TRUE(Iniciar(janela));
     MarcarTodos(janela);
     const QString antes = registro();
     int apagados = 0;
@@ -233,7 +165,7 @@ TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
 
 TEST_F(Revisao, BaseUnificadaPorOutraEstacaoCancelaTudoEAtualizaAGrade) {
     frmPrincipal janela;
-    Iniciar(janela);
+    ASSERT_TRUE(Iniciar(janela));
     MarcarTodos(janela);
     // While the review is open, the other workstation merges 2 (our base) into 1.
     Base(2);

@@ -1,11 +1,7 @@
 // Undoing merges on a real register file: the program's own merges and merges written with the
 // bare log statements (as an earlier program wrote them) must come back row for row.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QDateTime>
 #include <QFile>
@@ -148,11 +144,11 @@ TEST(DesfazerUnificacao, ExamesNovosDoSobreviventeFicam) {
     r.NovoExame(10, "E10-NOVO");
     clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
     ASSERT_TRUE(desfazer.Desfazer(11, kAdmin));
-    EXPECT_EQ(DonoExameDe(r, "Exame", "E10-NOVO"), 10);
-    EXPECT_EQ(DonoExameDe(r, "Exame_BK", "E10-NOVO"), 10);
-    EXPECT_EQ(DonoExameDe(r, "Exame", "E10-1"), 10);
-    EXPECT_EQ(DonoExameDe(r, "Exame", "E11-2"), 11);
-    EXPECT_EQ(DonoExameDe(r, "Exame_BK", "E11-2"), 11);
+    const std::pair<const char*, qint32> donos[] = {{"E10-NOVO", 10}, {"E10-1", 10}, {"E11-2", 11}};
+    for (const auto& [exame, dono] : donos) {
+        EXPECT_EQ(DonoExameDe(r, "Exame", exame), dono) << exame;
+        EXPECT_EQ(DonoExameDe(r, "Exame_BK", exame), dono) << exame;
+    }
 }
 
 TEST(DesfazerUnificacao, RecusasNaoMudamNada) {
@@ -336,23 +332,19 @@ TEST(HistoricoUnificacao, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
         }
         return saida;
     };
-    FiltroHistorico f;
-    f.Ate = QDateTime(QDate(2021, 1, 1), QTime(0, 0));
-    EXPECT_EQ(ids(f), QList<qint32>{50});
-    f = {};
-    f.Desde = QDateTime(QDate(2021, 1, 1), QTime(0, 0));
-    EXPECT_EQ(ids(f).size(), 2);
-    f = {};
-    f.Administrador = "ana";
-    EXPECT_EQ(ids(f).size(), 2);  // ours and the old one, both by user 1
-    f.Administrador = "2";
-    EXPECT_EQ(ids(f), QList<qint32>{9});
-    f = {};
-    f.Nome = "d'avila";
-    EXPECT_EQ(ids(f).size(), 1);
-    f = {};
-    f.ID_Paciente = 13;  // the survivor of two merges
-    EXPECT_EQ(ids(f).size(), 2);
+    FiltroHistorico ate, desde, ana, dois, nome, sobrevivente;
+    ate.Ate = QDateTime(QDate(2021, 1, 1), QTime(0, 0));
+    desde.Desde = ate.Ate;
+    ana.Administrador = "ana";  // ours and the old one, both by user 1
+    dois.Administrador = "2";
+    nome.Nome = "d'avila";
+    sobrevivente.ID_Paciente = 13;  // the survivor of two merges
+    EXPECT_EQ(ids(ate), QList<qint32>{50});
+    EXPECT_EQ(ids(desde).size(), 2);
+    EXPECT_EQ(ids(ana).size(), 2);
+    EXPECT_EQ(ids(dois), QList<qint32>{9});
+    EXPECT_EQ(ids(nome).size(), 1);
+    EXPECT_EQ(ids(sobrevivente).size(), 2);
 }
 
 TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
@@ -391,9 +383,8 @@ TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
 // The child's side of the kill test: undo every merge still in place, one byte per undo on the
 // descriptor the parent gave. Run only by the test below.
 TEST(DesfazerInterrompido, DISABLED_Filho) {
-    const QString arquivo = qEnvironmentVariable("CADUNIR_DESFAZER_FILHO");
-    const int fd = qEnvironmentVariableIntValue("CADUNIR_DESFAZER_FILHO_FD");
-    if (arquivo.isEmpty() || fd <= 0) {
+    const QString arquivo = qEnvironmentVariable("CADUNIR_FILHO");
+    if (arquivo.isEmpty()) {
         GTEST_SKIP() << "run by DesfazerInterrompido.SerieMortaAoAcasoNuncaDeixaMeioDesfeito";
     }
     Connection cn;
@@ -413,7 +404,7 @@ TEST(DesfazerInterrompido, DISABLED_Filho) {
         if (contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " + id) == 0) {
             ASSERT_TRUE(desfazer.Desfazer(copia, kAdmin))
                 << desfazer.Erro().ErrorString().toStdString();
-            ASSERT_EQ(write(fd, "+", 1), 1);
+            ASSERT_TRUE(FilhoAvancou());
         }
     }
 }
@@ -448,60 +439,29 @@ TEST(DesfazerInterrompido, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
     }
     ASSERT_TRUE(r.ado().TransaçãoFinalizar(r.cn()));
 
+    const auto linhas = [&](const char* tabela, qint32 id) {
+        return r.Contar(
+            QString("SELECT COUNT(*) FROM %1 WHERE ID_Paciente = %2").arg(tabela).arg(id));
+    };
     int restaurados = 0;
     for (int rodada = 0; rodada < kInterrupcoes; ++rodada) {
         SCOPED_TRACE("interrupção " + std::to_string(rodada + 1));
         r.cn().Close();
-        int canal[2];
-        ASSERT_EQ(pipe(canal), 0);
-        const pid_t filho = fork();
-        ASSERT_GE(filho, 0);
-        if (filho == 0) {
-            close(canal[0]);
-            const int nulo = open("/dev/null", O_WRONLY);
-            dup2(nulo, STDOUT_FILENO);
-            dup2(nulo, STDERR_FILENO);
-            setenv("CADUNIR_DESFAZER_FILHO", r.Arquivo().toUtf8().constData(), 1);
-            setenv("CADUNIR_DESFAZER_FILHO_FD", std::to_string(canal[1]).c_str(), 1);
-            execl("/proc/self/exe", "test_merge", "--gtest_also_run_disabled_tests",
-                  "--gtest_filter=DesfazerInterrompido.DISABLED_Filho", nullptr);
-            _exit(127);
-        }
-        close(canal[1]);
-        const int esperar = int(acaso.bounded(8));
-        char byte;
-        for (int i = 0; i < esperar && read(canal[0], &byte, 1) == 1; ++i) {
-        }
-        usleep(acaso.bounded(3000));
-        kill(filho, SIGKILL);
-        int status = 0;
-        waitpid(filho, &status, 0);
-        close(canal[0]);
-        ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
-            << "child failed on its own, status " << status;
-
+        ASSERT_TRUE(MatarFilhoAoAcaso("DesfazerInterrompido.DISABLED_Filho", r.Arquivo(),
+                                      acaso.bounded(8), acaso));
         ASSERT_TRUE(r.ado().AbrirConexão(r.cn(), r.StringConexao()));
         restaurados = 0;
         for (qint32 copia = 2; copia <= 2 * kPares; copia += 2) {
-            const bool voltou = r.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " +
-                                         QString::number(copia)) == 1;
+            const bool voltou = linhas("Paciente", copia) == 1;
             restaurados += voltou;
             // One undo, one outcome: the row, its exams and its undo record together.
-            ASSERT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoDesfeita WHERE "
-                               "ID_Paciente = " +
-                               QString::number(copia)),
-                      voltou ? 1 : 0)
-                << copia;
-            ASSERT_EQ(r.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " +
-                               QString::number(copia - 1)),
-                      1);
+            ASSERT_EQ(linhas("Cadunir_UnificacaoDesfeita", copia), voltou ? 1 : 0) << copia;
+            ASSERT_EQ(linhas("Paciente", copia - 1), 1);
         }
         for (auto it = donoOriginal.cbegin(); it != donoOriginal.cend(); ++it) {
             const qint32 dono = it.value();
-            const bool voltou =
-                dono % 2 == 1 || r.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " +
-                                          QString::number(dono)) == 1;
-            const qint32 esperado = voltou ? dono : dono - 1;
+            const qint32 esperado =
+                dono % 2 == 1 || linhas("Paciente", dono) == 1 ? dono : dono - 1;
             ASSERT_EQ(DonoExameDe(r, "Exame", it.key()), esperado) << it.key().toStdString();
             ASSERT_EQ(DonoExameDe(r, "Exame_BK", it.key()), esperado) << it.key().toStdString();
         }

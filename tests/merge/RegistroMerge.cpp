@@ -1,8 +1,13 @@
 #include "RegistroMerge.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QRandomGenerator>
 #include <QStringList>
 #include <algorithm>
 #include <memory>
@@ -149,4 +154,48 @@ RegistroMerge::Trava::Trava(const QString& arquivo) {
 RegistroMerge::Trava::~Trava() {
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(m_db);
+}
+
+bool MatarFilhoAoAcaso(const char* teste, const QString& valor, int comandos,
+                       QRandomGenerator& acaso) {
+    int canal[2];
+    if (pipe(canal) != 0) {
+        ADD_FAILURE() << "pipe";
+        return false;
+    }
+    const pid_t filho = fork();
+    if (filho < 0) {
+        close(canal[0]);
+        close(canal[1]);
+        ADD_FAILURE() << "fork";
+        return false;
+    }
+    if (filho == 0) {
+        close(canal[0]);
+        const int nulo = open("/dev/null", O_WRONLY);
+        dup2(nulo, STDOUT_FILENO);
+        dup2(nulo, STDERR_FILENO);
+        setenv("CADUNIR_FILHO", valor.toUtf8().constData(), 1);
+        setenv("CADUNIR_FILHO_FD", std::to_string(canal[1]).c_str(), 1);
+        const std::string filtro = std::string("--gtest_filter=") + teste;
+        execl("/proc/self/exe", "test_merge", "--gtest_also_run_disabled_tests", filtro.c_str(),
+              nullptr);
+        _exit(127);
+    }
+    close(canal[1]);
+    char byte;
+    for (int i = 0; i < comandos && read(canal[0], &byte, 1) == 1; ++i) {
+    }
+    usleep(acaso.bounded(3000));
+    kill(filho, SIGKILL);
+    int status = 0;
+    waitpid(filho, &status, 0);
+    close(canal[0]);
+    const bool morto = WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(morto) << "child failed on its own, status " << status;
+    return morto;
+}
+
+bool FilhoAvancou() {
+    return write(qEnvironmentVariableIntValue("CADUNIR_FILHO_FD"), "+", 1) == 1;
 }

@@ -9,6 +9,8 @@
 #include "data/ado/clsADO.h"
 #include "support/TempRegister.h"
 
+class QRandomGenerator;
+
 // A small register on a real embedded database file for the merge tests: the product's
 // patient and exam tables, the log tables, and helpers to fill and inspect them.
 class RegistroMerge {
@@ -57,3 +59,11 @@ class RegistroMerge {
     TempRegister m_registro;
     clsADO m_ado;
 };
+
+// The kill-at-random harness. The parent runs this test program again in a child that runs only
+// the DISABLED_ test `teste` with CADUNIR_FILHO=valor; the child reports each finished command
+// (FilhoAvancou), and the parent lets up to `comandos` of them finish, kills the child with
+// SIGKILL a random moment later, and returns false when the child had failed on its own.
+bool MatarFilhoAoAcaso(const char* teste, const QString& valor, int comandos,
+                       QRandomGenerator& acaso);
+bool FilhoAvancou();

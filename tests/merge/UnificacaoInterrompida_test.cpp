@@ -2,17 +2,12 @@
 // untouched. A child process runs a long series of commands on a real register file and is
 // killed with SIGKILL at random points; after each kill the register is checked as a whole.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QTextStream>
 #include <cstdio>
 
 #include "RegistroMerge.h"
@@ -29,36 +24,29 @@ struct Grupo {
 };
 
 QList<Grupo> LerGrupos(const QString& arquivo) {
-    QList<Grupo> grupos;
     QFile f(arquivo);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return grupos;
-    }
-    QTextStream in(&f);
-    while (!in.atEnd()) {
-        const QStringList ids = in.readLine().split(' ', Qt::SkipEmptyParts);
-        if (ids.size() < 2) {
-            continue;
+    QList<Grupo> grupos;
+    if (f.open(QIODevice::ReadOnly)) {
+        for (const QString& linha :
+             QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts)) {
+            Grupo& g = grupos.emplaceBack();
+            for (const QString& id : linha.split(' ')) {
+                (g.base == 0 ? g.base : g.copias.emplaceBack()) = id.toInt();
+            }
         }
-        Grupo g;
-        g.base = ids[0].toInt();
-        for (int i = 1; i < ids.size(); ++i) {
-            g.copias << ids[i].toInt();
-        }
-        grupos << g;
     }
     return grupos;
 }
 
-// Column 0 and 1 of every row of a query.
-QList<QPair<qint32, qint32>> Pares(RegistroMerge& r, const QString& sql) {
-    QList<QPair<qint32, qint32>> pares;
+// Column 0 -> column 1 of every row of a query.
+QHash<qint32, qint32> Mapa(RegistroMerge& r, const QString& sql) {
+    QHash<qint32, qint32> mapa;
     Recordset rs;
     EXPECT_TRUE(r.ado().AbrirRecordset(r.cn(), rs, sql)) << sql.toStdString();
     for (; rs.State() == adStateOpen && !rs.Eof(); rs.MoveNext()) {
-        pares << qMakePair(rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toInt());
+        mapa.insert(rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toInt());
     }
-    return pares;
+    return mapa;
 }
 
 }  // namespace
@@ -66,9 +54,8 @@ QList<QPair<qint32, qint32>> Pares(RegistroMerge& r, const QString& sql) {
 // The child's side: merge every group whose copies are still there, reporting one byte per
 // finished command on the descriptor the parent gave. Run only by the test below.
 TEST(UnificacaoInterrompida, DISABLED_Filho) {
-    const QString pasta = qEnvironmentVariable("CADUNIR_MERGE_FILHO");
-    const int fd = qEnvironmentVariableIntValue("CADUNIR_MERGE_FILHO_FD");
-    if (pasta.isEmpty() || fd <= 0) {
+    const QString pasta = qEnvironmentVariable("CADUNIR_FILHO");
+    if (pasta.isEmpty()) {
         GTEST_SKIP() << "run by UnificacaoInterrompida.SerieMortaAoAcasoNuncaDeixaMeioMerge";
     }
     Connection cn;
@@ -85,7 +72,7 @@ TEST(UnificacaoInterrompida, DISABLED_Filho) {
         }
         rs.Close();
         ASSERT_TRUE(motor.PacienteUnificarCadastros(g.base, g.copias, kUsuario));
-        ASSERT_EQ(write(fd, "+", 1), 1);
+        ASSERT_TRUE(FilhoAvancou());
     }
 }
 
@@ -98,6 +85,7 @@ TEST(UnificacaoInterrompida, SerieMortaAoAcasoNuncaDeixaMeioMerge) {
     QList<Grupo> grupos;
     QHash<qint32, qint32> donoOriginal;  // ID_Exame -> ID_Paciente
     QHash<qint32, int> examesDe;         // ID_Paciente -> number of exams
+    QByteArray listaGrupos;              // for the child: "base copy..." a line
     int numeroExame = 0;
     ASSERT_TRUE(r.ado().TransaçãoIniciar(r.cn()));
     for (int i = 0; i < kGrupos; ++i) {
@@ -106,6 +94,7 @@ TEST(UnificacaoInterrompida, SerieMortaAoAcasoNuncaDeixaMeioMerge) {
         for (int k = 0; k < tamanho; ++k) {
             const qint32 id = r.NovoPaciente("G" + QString::number(i) + "K" + QString::number(k));
             (k == 0 ? g.base : g.copias.emplaceBack()) = id;
+            listaGrupos += QByteArray::number(id) + (k + 1 < tamanho ? ' ' : '\n');
             const int exames = acaso.bounded(6);
             for (int e = 0; e < exames; ++e) {
                 r.NovoExame(id, "N" + QString::number(++numeroExame));
@@ -116,52 +105,18 @@ TEST(UnificacaoInterrompida, SerieMortaAoAcasoNuncaDeixaMeioMerge) {
         grupos << g;
     }
     ASSERT_TRUE(r.ado().TransaçãoFinalizar(r.cn()));
-    {
-        QFile f(QFileInfo(r.Arquivo()).dir().filePath("grupos.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QTextStream out(&f);
-        for (const Grupo& g : grupos) {
-            out << g.base;
-            for (qint32 c : g.copias) {
-                out << ' ' << c;
-            }
-            out << '\n';
-        }
-    }
+    QFile f(QFileInfo(r.Arquivo()).dir().filePath("grupos.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(listaGrupos) == listaGrupos.size());
+    f.close();
 
     int interrompidosNoMeio = 0;
     int gruposUnificados = 0;
     for (int rodada = 0; rodada < kInterrupcoes; ++rodada) {
         SCOPED_TRACE("interrupção " + std::to_string(rodada + 1));
         r.cn().Close();
-        int canal[2];
-        ASSERT_EQ(pipe(canal), 0);
-        const pid_t filho = fork();
-        ASSERT_GE(filho, 0);
-        if (filho == 0) {
-            close(canal[0]);
-            const int nulo = open("/dev/null", O_WRONLY);
-            dup2(nulo, STDOUT_FILENO);
-            dup2(nulo, STDERR_FILENO);
-            setenv("CADUNIR_MERGE_FILHO", QFileInfo(r.Arquivo()).path().toUtf8().constData(), 1);
-            setenv("CADUNIR_MERGE_FILHO_FD", std::to_string(canal[1]).c_str(), 1);
-            execl("/proc/self/exe", "test_merge", "--gtest_also_run_disabled_tests",
-                  "--gtest_filter=UnificacaoInterrompida.DISABLED_Filho", nullptr);
-            _exit(127);
-        }
-        close(canal[1]);
         // Let a random number of commands finish, then kill at a random moment of the next.
-        const int esperar = acaso.bounded(12);
-        char byte;
-        for (int i = 0; i < esperar && read(canal[0], &byte, 1) == 1; ++i) {
-        }
-        usleep(acaso.bounded(3000));
-        kill(filho, SIGKILL);
-        int status = 0;
-        waitpid(filho, &status, 0);
-        close(canal[0]);
-        ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
-            << "child failed on its own, status " << status;
+        ASSERT_TRUE(MatarFilhoAoAcaso("UnificacaoInterrompida.DISABLED_Filho",
+                                      QFileInfo(r.Arquivo()).path(), acaso.bounded(12), acaso));
         for (const char* sufixo : {"-journal", "-wal"}) {
             if (QFileInfo(r.Arquivo() + sufixo).size() > 0) {
                 ++interrompidosNoMeio;
@@ -172,29 +127,15 @@ TEST(UnificacaoInterrompida, SerieMortaAoAcasoNuncaDeixaMeioMerge) {
         // Reopening recovers whatever the kill left; then the register must be whole.
         ASSERT_TRUE(r.ado().AbrirConexão(r.cn(), r.StringConexao()))
             << r.ado().ErrorString().toStdString();
-        QSet<qint32> pacientes;
-        for (const auto& [id, _] : Pares(r, "SELECT ID_Paciente, 0 FROM Paciente")) {
-            pacientes.insert(id);
-        }
-        QHash<qint32, qint32> logPara;  // removed ID -> surviving ID
-        for (const auto& [id, novo] :
-             Pares(r, "SELECT ID_Paciente, ID_PacienteNovo FROM PacienteLog")) {
-            ASSERT_FALSE(logPara.contains(id)) << "copy " << id << " logged twice";
-            logPara.insert(id, novo);
-        }
-        QHash<qint32, int> logExames;
-        for (const auto& [id, n] : Pares(r,
-                                         "SELECT ID_Paciente, COUNT(*) FROM PacienteLogExame "
-                                         "GROUP BY ID_Paciente")) {
-            logExames.insert(id, n);
-        }
-        QHash<qint32, qint32> dono, donoBK;
-        for (const auto& [exame, id] : Pares(r, "SELECT ID_Exame, ID_Paciente FROM Exame")) {
-            dono.insert(exame, id);
-        }
-        for (const auto& [exame, id] : Pares(r, "SELECT ID_Exame, ID_Paciente FROM Exame_BK")) {
-            donoBK.insert(exame, id);
-        }
+        const QHash<qint32, qint32> pacientes = Mapa(r, "SELECT ID_Paciente, 0 FROM Paciente");
+        // removed ID -> surviving ID; each copy logged once
+        const QHash<qint32, qint32> logPara =
+            Mapa(r, "SELECT ID_Paciente, ID_PacienteNovo FROM PacienteLog");
+        ASSERT_EQ(logPara.size(), r.Contar("SELECT COUNT(*) FROM PacienteLog"));
+        const QHash<qint32, qint32> logExames =
+            Mapa(r, "SELECT ID_Paciente, COUNT(*) FROM PacienteLogExame GROUP BY ID_Paciente");
+        const QHash<qint32, qint32> dono = Mapa(r, "SELECT ID_Exame, ID_Paciente FROM Exame");
+        const QHash<qint32, qint32> donoBK = Mapa(r, "SELECT ID_Exame, ID_Paciente FROM Exame_BK");
         // Exams are conserved: none lost, none duplicated, in both tables.
         ASSERT_EQ(dono.size(), donoOriginal.size());
         ASSERT_EQ(donoBK.size(), donoOriginal.size());

@@ -95,15 +95,14 @@ TEST(CriarTabelas, RegistroNovoRecebeAsCincoTabelasNaOrdemEOCatalogo) {
               "[dbo].[PacienteLogJustificativa] WITH NOCHECK ADD          CONSTRAINT "
               "[PK_PacienteLogJustificativa] PRIMARY KEY  CLUSTERED          (              "
               "[ID_PacienteLogJustificativa]          )  ON [PRIMARY]");
-    EXPECT_EQ(comandos[4],
-              " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
-              "Justificativa)  VALUES (1, 'Não localizado no SIGH')");
-    EXPECT_EQ(comandos[5],
-              " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
-              "Justificativa)  VALUES (2, 'Localizado no SIGH mas sem RGHC')");
-    EXPECT_EQ(comandos[6],
-              " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
-              "Justificativa)  VALUES (3, 'Outros')");
+    const QStringList motivos = {"1, 'Não localizado no SIGH'",
+                                 "2, 'Localizado no SIGH mas sem RGHC'", "3, 'Outros'"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(comandos[4 + i],
+                  " INSERT INTO PacienteLogJustificativa (ID_PacienteLogJustificativa, "
+                  "Justificativa)  VALUES (" +
+                      motivos[i] + ")");
+    }
     EXPECT_EQ(comandos[7],
               " CREATE TABLE [dbo].[PacienteLogSemSolucao] (  [ID_PacienteLogSemSolucao] [int] "
               "IDENTITY (1, 1) NOT NULL ,  [ID_Paciente] [int] NOT NULL ,  "
@@ -189,42 +188,28 @@ TEST(CriarTabelas, FalhasParamNaTabelaQueFalhaENoCatalogoSoQuandoAContagemFalha)
         EXPECT_FALSE(r.ado().TableExiste(r.cn(), "PacienteLogAtualizar"));
         EXPECT_FALSE(r.ado().TableExiste(r.cn(), "PacienteLogJustificativa"));
     }
-    {
-        // A failed count ends the start-up without a box of its own.
+    // A failed count ends the start-up without a box of its own; a failed insert is recorded
+    // and the start-up goes on.
+    for (const bool contagem : {true, false}) {
         RegistroMerge r(false);
         CapturaMensagens captura;
         clsPacienteUnificar motor(r.cn(), r.ado());
         SqlRecorder g(r.cn());
         g.failWhen(
-            [](const Connection::Evento& e) {
-                return e.tipo == Connection::Evento::Consulta && e.texto.endsWith("= 2");
+            [contagem](const Connection::Evento& e) {
+                return contagem ? e.tipo == Connection::Evento::Consulta && e.texto.endsWith("= 2")
+                                : e.tipo == Connection::Evento::Execucao &&
+                                      e.texto.contains("VALUES (1,");
             },
             kFalha);
-        EXPECT_FALSE(motor.CriarTabelas());
+        EXPECT_EQ(motor.CriarTabelas(), !contagem);
         EXPECT_TRUE(captura.mensagens.isEmpty());
         EXPECT_EQ(motor.Erro().ErrorNumber(), kFalha);
         EXPECT_EQ(motor.Erro().ErrorString(), r.ado().ErrorString());
         EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogJustificativa_Popular");
         EXPECT_EQ(motor.Erro().ErrorCampo(), "");
-        EXPECT_EQ(g.count(Connection::Evento::Consulta), 2);
-        EXPECT_FALSE(r.ado().TableExiste(r.cn(), "PacienteLogSemSolucao"));
-    }
-    {
-        // A failed insert is recorded and the start-up goes on.
-        RegistroMerge r(false);
-        CapturaMensagens captura;
-        clsPacienteUnificar motor(r.cn(), r.ado());
-        SqlRecorder g(r.cn());
-        g.failWhen(
-            [](const Connection::Evento& e) {
-                return e.tipo == Connection::Evento::Execucao && e.texto.contains("VALUES (1,");
-            },
-            kFalha);
-        EXPECT_TRUE(motor.CriarTabelas());
-        EXPECT_TRUE(captura.mensagens.isEmpty());
-        EXPECT_EQ(motor.Erro().ErrorFunction(), "PacienteLogJustificativa_Popular");
-        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogJustificativa"), 2);
-        EXPECT_TRUE(r.ado().TableExiste(r.cn(), "PacienteLogSemSolucao"));
+        EXPECT_EQ(r.ado().TableExiste(r.cn(), "PacienteLogSemSolucao"), !contagem);
+        EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM PacienteLogJustificativa"), contagem ? 1 : 2);
     }
 }
 

@@ -11,20 +11,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "Esquema.h"
-#include "data/ado/Recordset.h"
-#include "data/tsql/MotorEmbutido.h"
-#include "guisupport/JanelaTeste.h"
+#include "frmRegistroTeste.h"
 #include "merge/clsComparacaoPacientes.h"
 #include "merge/clsDecisaoPessoas.h"
-#include "merge/clsPacienteUnificar.h"
 #include "merge/frmCompararPacientes.h"
 #include "merge/frmPacienteBase.h"
 #include "support/ImprimirQt.h"
-#include "ui/DE.h"
 
 namespace {
 
@@ -34,38 +28,17 @@ constexpr int kEstadoRole = Qt::UserRole + 1;
 // The product register with the log tables and the decisions table, opened as the program's
 // shared connection, user 42; three records of "MARIA SOUZA": 1 and 2 agree, 3 was born
 // another year, has another CIC and a long address.
-class Comparar : public ::testing::Test {
+class Comparar : public RegistroJanelaMerge {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(pasta.isValid());
-        const QString arquivo = pasta.filePath("comparar.db");
-        QString erro;
-        ASSERT_TRUE(dados::CriarRegistroVazio(arquivo, &erro)) << erro.toStdString();
-        ASSERT_TRUE(ADO().AbrirConexão(cn(), "Provider=SQLite;Data Source=" + arquivo));
-        ASSERT_TRUE(registro::CriarEsquema(cn(), ADO(), erro)) << erro.toStdString();
-        ASSERT_TRUE(clsPacienteUnificar(cn(), ADO()).CriarTabelas());
+        RegistroJanelaMerge::SetUp();
         ASSERT_TRUE(clsDecisaoPessoas(cn(), ADO()).CriarTabela());
-        ID_UsuarioLogado = 42;
         paciente("'123.456.789-09'", "'1980-05-04'", "'RUA A, 1'");
         paciente("'12345678909'", "'1980-05-04'", "NULL");
         paciente("'987.654.321-00'", "'1999-01-02'", "'" + kEndereco + "'");
         executar(
             "INSERT INTO Exame (Número_Exame, ID_Paciente, Data_Exame) VALUES ('E1', 3, "
             "'2022-01-02')");
-    }
-    void TearDown() override {
-        ADO().FecharConexão(cn());
-        ID_UsuarioLogado = 0;
-    }
-
-    static Connection& cn() { return DE().Conexao; }
-    static void executar(const QString& sql) {
-        ASSERT_TRUE(ADO().ExecutarSQL(cn(), sql)) << sql.toStdString();
-    }
-    static qint64 contar(const QString& sql) {
-        Recordset rs;
-        EXPECT_TRUE(ADO().AbrirRecordset(cn(), rs, sql)) << sql.toStdString();
-        return rs.RecordCount() > 0 ? rs.Fields(0).Value().toLongLong() : -1;
     }
     static void paciente(const QString& cic, const QString& nascimento, const QString& endereco) {
         executar(
@@ -87,7 +60,6 @@ class Comparar : public ::testing::Test {
 
     const QString kEndereco = QStringLiteral(
         "AVENIDA PRESIDENTE JUSCELINO KUBITSCHEK DE OLIVEIRA, 1234, BLOCO B, APARTAMENTO 56");
-    QTemporaryDir pasta;
     CapturaMensagens mensagens;
     RoteiroModal roteiro;
 };
@@ -184,7 +156,7 @@ TEST_F(Comparar, NaoSaoAMesmaPessoaSaiDosGruposEVoltaQuandoUmCadastroMuda) {
     // Removed, it is gone from the table and from the checks.
     Clicar(outra.cmdRemoverDecisao);
     EXPECT_EQ(outra.lstDecisoes->count(), 0);
-    EXPECT_EQ(contar("SELECT COUNT(*) FROM Cadunir_Decisao"), 0);
+    EXPECT_EQ(valor("SELECT COUNT(*) FROM Cadunir_Decisao").toInt(), 0);
 }
 
 TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolhidos) {

@@ -16,49 +16,9 @@
 #include <QTreeWidget>
 
 #include "guisupport/JanelaTeste.h"
-#include "merge/clsPacienteUnificar.h"
-#include "merge/clsUnificacaoHistorico.h"
-#include "patient/clsPaciente.h"
-#include "support/RegistroProduto.h"
+#include "support/RegistroHistorico.h"
 
 namespace {
-
-// Patients 1..4 with one exam each; the administrator 1 merged 2 and 3 into 1 and, in the same
-// command, changed 1's RG; an older program merged 90 into 4 in 2019.
-class RegistroJanela : public RegistroProduto {
-  public:
-    RegistroJanela() {
-        clsPacienteUnificar motor(cn, ado);
-        clsUnificacaoHistorico historico(cn, ado);
-        EXPECT_TRUE(motor.CriarTabelas());
-        EXPECT_TRUE(historico.CriarTabelas());
-        for (int i = 1; i <= 4; ++i) {
-            const QString n = QString::number(i);
-            exec("INSERT INTO Paciente (Nome, Nome_Último, Sexo, RG) VALUES ('P" + n +
-                 "', 'SOUZA', 'M', 'RG" + n + "')");
-            exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E" + n + "', " + n + ")");
-            exec("INSERT INTO Exame_BK (ID_Exame, Número_Exame, ID_Paciente) VALUES (" + n +
-                 ", 'E" + n + "', " + n + ")");
-        }
-        exec(
-            "INSERT INTO Usuário (Nome, Usuário, Senha, ÉPatologista, Ativo, Master) VALUES "
-            "('GESTORA', 'gestor', 'x', 0, 1, 0)");
-        clsError erro;
-        EXPECT_TRUE(PacienteUnificarRegistrado(
-            cn, ado, 1, {2, 3}, 1,
-            [&] {
-                clsPaciente novo(cn, ado);
-                EXPECT_TRUE(novo.Localizar(1));
-                novo.RG().setValor("RG NOVO");
-                return motor.PacienteAtualizar(1, 1, novo) &&
-                       motor.PacienteUnificarCadastros(1, {2, 3}, 1);
-            },
-            erro));
-        exec(
-            "INSERT INTO PacienteLog (ID_Paciente, Nome, Nome_Último, ID_PacienteNovo, "
-            "ID_Usuario, Data) VALUES (90, 'ANTIGO', 'LIMA', 4, 1, '2019-05-01 10:00:00')");
-    }
-};
 
 QTreeWidgetItem* Removido(frmHistorico& f, qint32 id) {
     for (int i = 0; i < f.lstHistorico->topLevelItemCount(); ++i) {
@@ -76,7 +36,7 @@ QTreeWidgetItem* Removido(frmHistorico& f, qint32 id) {
 }  // namespace
 
 TEST(frmHistorico, ListaFiltraComparaEExporta) {
-    RegistroJanela reg;
+    RegistroHistorico reg;
     frmHistorico f(reg.cn, reg.ado, 1);
     f.show();
     ASSERT_EQ(f.lstHistorico->topLevelItemCount(), 2);
@@ -120,7 +80,7 @@ TEST(frmHistorico, ListaFiltraComparaEExporta) {
 }
 
 TEST(frmHistorico, DesfazerPerguntaPorValoresAlteradosDepois) {
-    RegistroJanela reg;
+    RegistroHistorico reg;
     reg.exec("UPDATE Paciente SET RG = 'RG OUTRO' WHERE ID_Paciente = 1");
     frmHistorico f(reg.cn, reg.ado, 1);
     f.show();

@@ -6,15 +6,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include "data/base/TabelaErros.h"
-#include "data/tsql/MotorEmbutido.h"
-#include "guisupport/JanelaTeste.h"
-#include "merge/clsPacienteUnificar.h"
+#include "frmRegistroTeste.h"
 #include "merge/frmSemSolucao.h"
 #include "support/SqlRecorder.h"
-#include "ui/DE.h"
 #include "ui/MostrarModal.h"
 
 namespace {
@@ -23,36 +19,9 @@ const QString kSelecione = "Selecione um motivo.";
 const QString kOutros = "Escolhendo a opção outros, o campo observação passa a ser obrigatório.";
 constexpr qint32 kFalha = dados::ErroNaoEspecificado;
 
-// A register with the log tables and the reason catalogue, as start-up leaves it, opened as
-// the program's shared connection; the logged-in user is 42.
-class frmSemSolucaoTest : public ::testing::Test {
+// The reason catalogue as start-up leaves it.
+class frmSemSolucaoTest : public RegistroJanelaMerge {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(pasta.isValid());
-        const QString arquivo = pasta.filePath("semsolucao.db");
-        QString erro;
-        ASSERT_TRUE(dados::CriarRegistroVazio(arquivo, &erro)) << erro.toStdString();
-        ASSERT_TRUE(ADO().AbrirConexão(cn(), "Provider=SQLite;Data Source=" + arquivo));
-        ASSERT_TRUE(clsPacienteUnificar(cn(), ADO()).CriarTabelas());
-        ID_UsuarioLogado = 42;
-    }
-    void TearDown() override {
-        if (DE().rsGeral.State() == adStateOpen) {
-            DE().rsGeral.Close();
-        }
-        ADO().FecharConexão(cn());
-        ID_UsuarioLogado = 0;
-    }
-
-    static Connection& cn() { return DE().Conexao; }
-    static void executar(const QString& sql) {
-        ASSERT_TRUE(ADO().ExecutarSQL(cn(), sql)) << sql.toStdString();
-    }
-    static QVariant valor(const QString& sql) {
-        Recordset rs;
-        EXPECT_TRUE(ADO().AbrirRecordset(cn(), rs, sql)) << sql.toStdString();
-        return rs.RecordCount() > 0 ? rs.Fields(0).Value() : QVariant();
-    }
     static qint64 marcas(qint32 paciente) {
         return valor(QString("SELECT COUNT(*) FROM PacienteLogSemSolucao WHERE ID_Paciente = %1")
                          .arg(paciente))
@@ -86,8 +55,6 @@ class frmSemSolucaoTest : public ::testing::Test {
         });
         return MostrarModal(dialogo);
     }
-
-    QTemporaryDir pasta;
 };
 
 // The statements themselves are the core class's (clsPacienteSemSolucao_test); here, what the

@@ -23,6 +23,11 @@ struct Falha {
     QString texto;
     QString funcao;
     QString campo;
+    bool operator==(const Falha&) const = default;
+    friend void PrintTo(const Falha& f, std::ostream* os) {
+        *os << f.numero << " " << f.texto.toStdString() << " (" << f.funcao.toStdString() << ", "
+            << f.campo.toStdString() << ")";
+    }
 };
 
 Falha falha(clsPaciente& p) {
@@ -42,26 +47,18 @@ class clsPacienteValidar : public ::testing::Test {
 }  // namespace
 
 TEST_F(clsPacienteValidar, FirstFailingFieldDecidesWithItsMessage) {
-    p.Sexo().setValor("X");
-    Falha f = falha(p);  // Nome is empty and is checked first
-    EXPECT_EQ(f.numero, -1);
-    EXPECT_EQ(f.texto, "O preenchimento do campo Nome é obrigatório.");
-    EXPECT_EQ(f.funcao, "Validar");
-    EXPECT_EQ(f.campo, "Nome");
-
+    p.Sexo().setValor("X");  // Nome is empty and is checked first
+    EXPECT_EQ(falha(p),
+              (Falha{-1, "O preenchimento do campo Nome é obrigatório.", "Validar", "Nome"}));
     p.NomeSeparar("MARIA");
-    f = falha(p);
-    EXPECT_EQ(f.texto, "O preenchimento do campo Nome_Último é obrigatório.");
-    EXPECT_EQ(f.campo, "Nome_Último");
-
+    EXPECT_EQ(falha(p), (Falha{-1, "O preenchimento do campo Nome_Último é obrigatório.", "Validar",
+                               "Nome_Último"}));
     preencher(p);
     p.Cidade().setValor(QString(10000, 'C'));
-    f = falha(p);
-    EXPECT_EQ(f.numero, -3);
-    EXPECT_EQ(f.texto,
-              "O tamanho máximo do campo CIDADE é de 100 caracteres,  ele está com 10000. "
-              "Tamanho foi excedido.");
-    EXPECT_EQ(f.campo, "CIDADE");
+    EXPECT_EQ(falha(p), (Falha{-3,
+                               "O tamanho máximo do campo CIDADE é de 100 caracteres,  ele está "
+                               "com 10000. Tamanho foi excedido.",
+                               "Validar", "CIDADE"}));
 }
 
 TEST_F(clsPacienteValidar, SexIsMOrFAndStoredUpperCase) {
@@ -69,14 +66,9 @@ TEST_F(clsPacienteValidar, SexIsMOrFAndStoredUpperCase) {
     p.Sexo().setValor("f");
     EXPECT_TRUE(p.Validar());
     EXPECT_EQ(p.Sexo().Valor(), "F");
-
     p.Sexo().setValor("X");
-    const Falha f = falha(p);
-    EXPECT_EQ(f.numero, -3);
-    EXPECT_EQ(f.texto, "No campo sexo somente os valores M ou F são aceitos.");
-    EXPECT_EQ(f.funcao, "Sexo_Validar");
-    EXPECT_EQ(f.campo, "Sexo");
-
+    EXPECT_EQ(falha(p), (Falha{-3, "No campo sexo somente os valores M ou F são aceitos.",
+                               "Sexo_Validar", "Sexo"}));
     p.Sexo().setValor("");
     EXPECT_EQ(falha(p).texto, "O preenchimento do campo Sexo é obrigatório.");
     p.Sexo().setValor("MF");
@@ -88,27 +80,19 @@ TEST_F(clsPacienteValidar, BirthDateMustBeARealPastDate) {
     preencher(p);
     p.Data_Nascimento().setValor("");
     EXPECT_TRUE(p.Validar());
-
     p.Data_Nascimento().setValor("29/02/2001");
-    Falha f = falha(p);
-    EXPECT_EQ(f.numero, -2);
-    EXPECT_EQ(f.texto, "Data inválida, digite no formato 'dd/mm/yyyy'.");
-    EXPECT_EQ(f.campo, "Data_Nascimento");
-    EXPECT_EQ(f.funcao, "Validar");
-
+    EXPECT_EQ(falha(p), (Falha{-2, "Data inválida, digite no formato 'dd/mm/yyyy'.", "Validar",
+                               "Data_Nascimento"}));
     {
         // Today is the workstation's date: tomorrow is refused, naming today.
         RelogioFixo relogio(QDateTime(QDate(2031, 2, 3), QTime(23, 59)));
         p.Data_Nascimento().setValor("04/02/2031");
-        f = falha(p);
-        EXPECT_EQ(f.numero, -3);
-        EXPECT_EQ(f.texto, "Data especificada maior que a data máxima 03/02/2031.");
+        EXPECT_EQ(falha(p).texto, "Data especificada maior que a data máxima 03/02/2031.");
+        EXPECT_EQ(p.Erro().ErrorNumber(), -3);
     }
-
     p.Data_Nascimento().setValor("31/12/1899");
-    f = falha(p);
-    EXPECT_EQ(f.numero, -4);
-    EXPECT_EQ(f.texto, "Data especificada menor que a data mínima 01/01/1900.");
+    EXPECT_EQ(falha(p).texto, "Data especificada menor que a data mínima 01/01/1900.");
+    EXPECT_EQ(p.Erro().ErrorNumber(), -4);
 }
 
 TEST_F(clsPacienteValidar, WeightAndHeightUseTheDecimalComma) {
@@ -119,22 +103,14 @@ TEST_F(clsPacienteValidar, WeightAndHeightUseTheDecimalComma) {
     }
     for (const char* ruim : {"70.5", "abc", "7,0,5", "1e3"}) {
         p.Peso().setValor(ruim);
-        const Falha f = falha(p);
-        EXPECT_EQ(f.numero, -5) << ruim;
-        EXPECT_EQ(f.texto, "Peso inválido.");
-        EXPECT_EQ(f.funcao, "Peso_Validar");
-        EXPECT_EQ(f.campo, "Peso");
+        EXPECT_EQ(falha(p), (Falha{-5, "Peso inválido.", "Peso_Validar", "Peso"})) << ruim;
     }
     p.Peso().setValor("70,5");
     p.Altura().setValor("1.75");
-    Falha f = falha(p);
-    EXPECT_EQ(f.numero, -6);
-    EXPECT_EQ(f.texto, "Altura inválida.");
-    EXPECT_EQ(f.campo, "Altura");
+    EXPECT_EQ(falha(p), (Falha{-6, "Altura inválida.", "Altura_Validar", "Altura"}));
     p.Altura().setValor("1,755");  // five characters: the length check answers first
-    f = falha(p);
-    EXPECT_EQ(f.numero, -3);
-    EXPECT_EQ(f.campo, "Altura");
+    EXPECT_EQ(falha(p).numero, -3);
+    EXPECT_EQ(p.Erro().ErrorCampo(), "Altura");
 }
 
 TEST_F(clsPacienteValidar, UnusualTextsPassWhenTheyFit) {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include "settings/clsArquivo.h"
@@ -30,9 +31,17 @@ class clsIOTest : public ::testing::Test {
         QFile f(P(relativo));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ausente>");
     }
-    void EsperarErro(qint32 numero, const QString& texto) const {
+    // A refused operation and the run-time error it left, with its text.
+    void Recusa(bool feito, qint32 numero) const {
+        static const QHash<qint32, QString> textos = {{53, "Arquivo não encontrado"},
+                                                      {58, "O arquivo já existe"},
+                                                      {68, "Dispositivo não disponível"},
+                                                      {70, "Permissão negada"},
+                                                      {75, "Erro de acesso ao caminho/arquivo"},
+                                                      {76, "Caminho não encontrado"}};
+        EXPECT_FALSE(feito);
         EXPECT_EQ(io.ErrorNumber(), numero);
-        EXPECT_EQ(io.ErrorString(), texto);
+        EXPECT_EQ(io.ErrorString(), textos.value(numero));
     }
 
     QTemporaryDir pasta;
@@ -57,39 +66,29 @@ class Ambiente {
 }  // namespace
 
 TEST_F(clsIOTest, WindowsFolderComesFromWINDIROrEtcWithItsCaseKept) {
-    {
-        const QByteArray valor = "  /srv/Tessivar/Win  ";
-        Ambiente a("WINDIR", &valor);
-        EXPECT_EQ(io.NvWindowsDir(), "/srv/Tessivar/Win/");
-    }
-    {
-        const QByteArray valor = "/srv/Win/";
-        Ambiente a("WINDIR", &valor);
-        EXPECT_EQ(io.NvWindowsDir(), "/srv/Win/");
-    }
-    {
-        Ambiente a("WINDIR", nullptr);
-        EXPECT_EQ(io.NvWindowsDir(), "/etc/");
+    const std::pair<const char*, QString> casos[] = {
+        {"  /srv/Tessivar/Win  ", "/srv/Tessivar/Win/"},
+        {"/srv/Win/", "/srv/Win/"},
+        {nullptr, "/etc/"}};
+    for (const auto& [valor, pasta] : casos) {
+        const QByteArray texto(valor);
+        Ambiente a("WINDIR", valor ? &texto : nullptr);
+        EXPECT_EQ(io.NvWindowsDir(), pasta) << (valor ? valor : "unset");
     }
     EXPECT_TRUE(io.NvSystemDir().endsWith('/'));
     EXPECT_FALSE(io.NvComputadorNome().isEmpty());
 }
 
 TEST_F(clsIOTest, NvDirFindsFilesFoldersRootsAndPatterns) {
-    EXPECT_TRUE(io.NvDir(P("Dados/a.txt")));
-    EXPECT_TRUE(io.NvDir(P("Dados")));
-    EXPECT_TRUE(io.NvDir(P("Dados/")));
-    EXPECT_TRUE(io.NvDir("/"));
-    EXPECT_TRUE(io.NvDir(P("Dados/*.txt")));
-    EXPECT_TRUE(io.NvDir(P("Dados/?.log")));
-    EXPECT_FALSE(io.NvDir(P("Dados/*.xyz")));
-    EXPECT_FALSE(io.NvDir(P("Dados/A.TXT")));  // these file systems tell case apart
-    EXPECT_FALSE(io.NvDir(P("*/a.txt")));      // wildcards only in the last part
-    EXPECT_FALSE(io.NvDir(""));
-    EXPECT_FALSE(io.NvDir("\\"));
-    EXPECT_FALSE(io.NvDir(P("Falta")));
-    EXPECT_FALSE(io.NvDir(P("Falta/")));
-    EXPECT_FALSE(io.NvDir(P("Dados/Falta/a.txt")));
+    for (const QString& achado : {P("Dados/a.txt"), P("Dados"), P("Dados/"), QString("/"),
+                                  P("Dados/*.txt"), P("Dados/?.log")}) {
+        EXPECT_TRUE(io.NvDir(achado)) << achado.toStdString();
+    }
+    // These file systems tell case apart; wildcards only in the last part.
+    for (const QString& nada : {P("Dados/*.xyz"), P("Dados/A.TXT"), P("*/a.txt"), QString(),
+                                QString("\\"), P("Falta"), P("Falta/"), P("Dados/Falta/a.txt")}) {
+        EXPECT_FALSE(io.NvDir(nada)) << nada.toStdString();
+    }
     EXPECT_EQ(io.ErrorNumber(), 0);
 }
 
@@ -118,41 +117,31 @@ TEST_F(clsIOTest, NvDirFirstNextEndWalkASearch) {
 TEST_F(clsIOTest, FileOperationsReportTheRunTimeNumbers) {
     EXPECT_TRUE(io.NvCopy(P("Dados/a.txt"), P("Dados/b.txt")));
     EXPECT_EQ(Ler("Dados/b.txt"), "Dados/a.txt");
-    EXPECT_FALSE(io.NvCopy(P("Dados/falta.txt"), P("x.txt")));
-    EsperarErro(53, "Arquivo não encontrado");
-    EXPECT_FALSE(io.NvCopy(P("Falta/a.txt"), P("x.txt")));
-    EsperarErro(76, "Caminho não encontrado");
-    EXPECT_FALSE(io.NvCopy(P("Dados/a.txt"), P("Falta/x.txt")));
-    EsperarErro(76, "Caminho não encontrado");
-    EXPECT_FALSE(io.NvCopy(P("Dados"), P("x")));
-    EsperarErro(75, "Erro de acesso ao caminho/arquivo");
+    Recusa(io.NvCopy(P("Dados/falta.txt"), P("x.txt")), 53);
+    Recusa(io.NvCopy(P("Falta/a.txt"), P("x.txt")), 76);
+    Recusa(io.NvCopy(P("Dados/a.txt"), P("Falta/x.txt")), 76);
+    Recusa(io.NvCopy(P("Dados"), P("x")), 75);
 
-    EXPECT_FALSE(io.NvRename(P("Dados/a.txt"), P("Dados/b.txt")));
-    EsperarErro(58, "O arquivo já existe");
+    Recusa(io.NvRename(P("Dados/a.txt"), P("Dados/b.txt")), 58);
     EXPECT_EQ(Ler("Dados/b.txt"), "Dados/a.txt");
     EXPECT_TRUE(io.NvRename(P("Dados/a.txt"), P("Dados/Sub/z.txt")));
     EXPECT_EQ(Ler("Dados/Sub/z.txt"), "Dados/a.txt");
-    EXPECT_FALSE(io.NvRename(P("Dados/a.txt"), P("y.txt")));
-    EsperarErro(53, "Arquivo não encontrado");
+    Recusa(io.NvRename(P("Dados/a.txt"), P("y.txt")), 53);
 
     // Wildcards delete every matching file and no folder.
     Criar("Dados/Sub.txt.d", "");
     EXPECT_TRUE(io.NvKill(P("Dados/*")));
     EXPECT_EQ(QDir(P("Dados")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"Sub"});
-    EXPECT_FALSE(io.NvKill(P("Dados/*.txt")));
-    EsperarErro(53, "Arquivo não encontrado");
-    EXPECT_FALSE(io.NvKill(P("Dados/Sub")));
-    EsperarErro(53, "Arquivo não encontrado");
+    Recusa(io.NvKill(P("Dados/*.txt")), 53);
+    Recusa(io.NvKill(P("Dados/Sub")), 53);
     EXPECT_TRUE(QFileInfo(P("Dados/Sub/d.txt")).exists());
 }
 
 TEST_F(clsIOTest, FolderOperations) {
     EXPECT_TRUE(io.NvCriarDiretório(P("Nova")));
-    EXPECT_FALSE(io.NvCriarDiretório(P("Nova/")));
-    EsperarErro(75, "Erro de acesso ao caminho/arquivo");
-    EXPECT_FALSE(io.NvCriarDiretório(P("Falta/Nova")));
-    EsperarErro(76, "Caminho não encontrado");
+    Recusa(io.NvCriarDiretório(P("Nova/")), 75);
+    Recusa(io.NvCriarDiretório(P("Falta/Nova")), 76);
 
     // Into a folder given with a final separator; as the named folder otherwise, overwriting.
     EXPECT_TRUE(io.NvCopyDiretório(P("Dados"), P("Nova/")));
@@ -163,23 +152,18 @@ TEST_F(clsIOTest, FolderOperations) {
     Criar("Dados/a.txt", "novo");
     EXPECT_TRUE(io.NvCopyDiretório(P("Dados"), P("Copia")));
     EXPECT_EQ(Ler("Copia/a.txt"), "novo");
-    EXPECT_FALSE(io.NvCopyDiretório(P("Falta"), P("Outra")));
-    EsperarErro(76, "Caminho não encontrado");
-    EXPECT_FALSE(io.NvCopyDiretório(P("Dados"), P("Dados/Sub/Dentro")));
-    EsperarErro(75, "Erro de acesso ao caminho/arquivo");
+    Recusa(io.NvCopyDiretório(P("Falta"), P("Outra")), 76);
+    Recusa(io.NvCopyDiretório(P("Dados"), P("Dados/Sub/Dentro")), 75);
     EXPECT_FALSE(QFileInfo::exists(P("Dados/Sub/Dentro")));
 
     QFile::setPermissions(P("Copia/a.txt"), QFileDevice::ReadOwner);
     EXPECT_TRUE(io.NvKillDiretório(P("Copia/")));
     EXPECT_FALSE(QFileInfo::exists(P("Copia")));
-    EXPECT_FALSE(io.NvKillDiretório(P("Copia")));
-    EsperarErro(76, "Caminho não encontrado");
-    EXPECT_FALSE(io.NvKillDiretório(P("Copia.txt")));
-    EsperarErro(76, "Caminho não encontrado");
+    Recusa(io.NvKillDiretório(P("Copia")), 76);
+    Recusa(io.NvKillDiretório(P("Copia.txt")), 76);
     EXPECT_TRUE(QFileInfo::exists(P("Copia.txt")));
     // A root is never deleted.
-    EXPECT_FALSE(io.NvKillDiretório("/"));
-    EsperarErro(70, "Permissão negada");
+    Recusa(io.NvKillDiretório("/"), 70);
     EXPECT_FALSE(io.NvKillDiretório(""));
 }
 
@@ -193,37 +177,25 @@ TEST_F(clsIOTest, DriveQuestionsAnswerForTheVolumeOfAFolder) {
 
     EXPECT_EQ(io.NvDriveTipo(P("Falta")), 0);
     EXPECT_EQ(io.NvDriveTipo(P("Dados/a.txt")), 0);
-    EXPECT_FALSE(io.NvDrivePronto(P("Falta")));
     EXPECT_EQ(io.NvEspaçoLivre(P("Falta")), 0);
-    EsperarErro(68, "Dispositivo não disponível");
+    Recusa(io.NvDrivePronto(P("Falta")), 68);
 }
 
 TEST(clsArquivo, SplitsAFullName) {
-    clsArquivo a;
-    a.setArquivo("C:\\Meus Dados\\Exame.final.txt");
-    EXPECT_EQ(a.Arquivo(), "C:\\Meus Dados\\Exame.final.txt");
-    EXPECT_EQ(a.Caminho(), "C:\\Meus Dados\\");
-    EXPECT_EQ(a.Nome(), "Exame.final.txt");
-    EXPECT_EQ(a.Extensão(), "txt");
-    EXPECT_EQ(a.NomeSemExtensão(), "Examefinal");
-    EXPECT_EQ(a.Drive(), "C:");
-    EXPECT_EQ(a.ArquivoInternet(), "file://C:/Meus%20Dados/Exame.final.txt");
-
-    a.setArquivo("/home/meus dados/LEIAME");
-    EXPECT_EQ(a.Caminho(), "/home/meus dados/");
-    EXPECT_EQ(a.Nome(), "LEIAME");
-    EXPECT_EQ(a.Extensão(), "LEIAME");
-    EXPECT_EQ(a.NomeSemExtensão(), "");
-    EXPECT_EQ(a.Drive(), "/home/meus dados/LEIAME:");
-    EXPECT_EQ(a.ArquivoInternet(), "file:///home/meus%20dados/LEIAME");
-
-    a.setArquivo("");
-    EXPECT_EQ(a.Caminho(), "");
-    EXPECT_EQ(a.Nome(), "");
-    EXPECT_EQ(a.Extensão(), "");
-    EXPECT_EQ(a.Drive(), ":");
-    EXPECT_EQ(a.ArquivoInternet(), "file://");
-
+    // Full name, then its path, name, extension, name without extension, drive, URL.
+    const QStringList casos[] = {
+        {"C:\\Meus Dados\\Exame.final.txt", "C:\\Meus Dados\\", "Exame.final.txt", "txt",
+         "Examefinal", "C:", "file://C:/Meus%20Dados/Exame.final.txt"},
+        {"/home/meus dados/LEIAME", "/home/meus dados/", "LEIAME", "LEIAME", "",
+         "/home/meus dados/LEIAME:", "file:///home/meus%20dados/LEIAME"},
+        {"", "", "", "", "", ":", "file://"}};
+    for (const QStringList& c : casos) {
+        clsArquivo a;
+        a.setArquivo(c[0]);
+        EXPECT_EQ((QStringList{a.Arquivo(), a.Caminho(), a.Nome(), a.Extensão(),
+                               a.NomeSemExtensão(), a.Drive(), a.ArquivoInternet()}),
+                  c);
+    }
     EXPECT_EQ(clsArquivo::GetNome("D:\\a.b.txt"), "a.b.txt");
     EXPECT_EQ(clsArquivo::GetNomeSemExtensão("D:\\a.b.txt"), "ab");
     EXPECT_EQ(clsArquivo::GetCaminho("a.txt"), "");

@@ -6,53 +6,9 @@
 #include <QDateTime>
 
 #include "FerramentaHistorico.h"
-#include "merge/clsPacienteUnificar.h"
-#include "merge/clsUnificacaoHistorico.h"
-#include "support/RegistroProduto.h"
+#include "support/RegistroHistorico.h"
 
 namespace {
-
-// Patients 1..4 with an exam each; 2 and 3 merged into 1 by the administrator "gestor" (7 is
-// not an administrator: only a type 3 profile).
-class RegistroHistorico : public RegistroProduto {
-  public:
-    RegistroHistorico() {
-        clsPacienteUnificar motor(cn, ado);
-        clsUnificacaoHistorico historico(cn, ado);
-        EXPECT_TRUE(motor.CriarTabelas());
-        EXPECT_TRUE(historico.CriarTabelas());
-        for (int i = 1; i <= 4; ++i) {
-            exec("INSERT INTO Paciente (Nome, Nome_Último, Sexo, Prontuário) VALUES ('P" +
-                 QString::number(i) + "', 'SOUZA', 'M', 'PR" + QString::number(i) + "')");
-            exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E" + QString::number(i) +
-                 "', " + QString::number(i) + ")");
-            exec("INSERT INTO Exame_BK (ID_Exame, Número_Exame, ID_Paciente) VALUES (" +
-                 QString::number(i) + ", 'E" + QString::number(i) + "', " + QString::number(i) +
-                 ")");
-        }
-        exec(
-            "INSERT INTO Usuário (Nome, Usuário, Senha, ÉPatologista, Ativo, Master) VALUES "
-            "('GESTORA', 'gestor', 'segredo', 0, 1, 0)");
-        exec(
-            "INSERT INTO Usuário (Nome, Usuário, Senha, ÉPatologista, Ativo, Master) VALUES "
-            "('AUXILIAR', 'aux', 'segredo', 0, 1, 0)");
-        exec("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Adm', 1, 1)");
-        exec("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Aux', 1, 3)");
-        exec("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (1, 1)");
-        exec("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (2, 2)");
-        clsError erro;
-        EXPECT_TRUE(PacienteUnificarRegistrado(
-            cn, ado, 1, {2, 3}, 1,
-            [&] {
-                return motor.PacienteUnificarCadastros(1, {2, 3}, 1);
-            },
-            erro));
-        // An older merge by someone else.
-        exec(
-            "INSERT INTO PacienteLog (ID_Paciente, Nome, Nome_Último, ID_PacienteNovo, "
-            "ID_Usuario, Data) VALUES (90, 'ANTIGO', 'SOUZA', 4, 2, '2019-05-01 10:00:00')");
-    }
-};
 
 struct Resultado {
     int codigo = 0;

@@ -15,15 +15,21 @@ class clsUsuarioBanco : public ::testing::Test {
             "INSERT INTO Exame_Tipo (Código_Tipo, Descrição) VALUES ('AP', 'A'), ('CT', 'C')"));
     }
 
-    qint32 adicionar(const QString& nome, const QString& usuario, const QString& senha,
-                     bool ativo = true, qint32 patologista = 0) {
-        clsUsuario dados(reg.cn, reg.ado);
+    // The values typed for a new user; a pathologist when tied to one.
+    static void preencher(clsUsuario& dados, const QString& nome, const QString& usuario,
+                          const QString& senha, qint32 patologista = 0, bool ePatologista = false) {
         dados.Nome().setValor(nome);
         dados.Usuario().setValor(usuario);
         dados.Senha().setValor(senha);
-        dados.setAtivo(ativo);
-        dados.setEPatologista(patologista != 0);
+        dados.setEPatologista(ePatologista || patologista != 0);
         dados.setID_Patologista(patologista);
+    }
+
+    qint32 adicionar(const QString& nome, const QString& usuario, const QString& senha,
+                     bool ativo = true, qint32 patologista = 0) {
+        clsUsuario dados(reg.cn, reg.ado);
+        preencher(dados, nome, usuario, senha, patologista);
+        dados.setAtivo(ativo);
         clsUsuario novo(reg.cn, reg.ado);
         EXPECT_TRUE(novo.Adicionar(dados)) << novo.Erro().ErrorString().toStdString();
         return novo.Id_Usuario();
@@ -141,11 +147,8 @@ TEST_F(clsUsuarioBanco, AdicionarRefusesTakenNamesLoginsAndPathologists) {
     };
     for (const Caso& c : casos) {
         clsUsuario dados(reg.cn, reg.ado);
-        dados.Nome().setValor(QString::fromUtf8(c.nome));
-        dados.Usuario().setValor(QString::fromUtf8(c.usuario));
-        dados.Senha().setValor(QString::fromUtf8(c.senha));
-        dados.setEPatologista(c.patologista != 0);
-        dados.setID_Patologista(c.patologista);
+        preencher(dados, QString::fromUtf8(c.nome), QString::fromUtf8(c.usuario),
+                  QString::fromUtf8(c.senha), c.patologista);
         clsUsuario u(reg.cn, reg.ado);
         SqlRecorder sql(reg.cn);
         EXPECT_FALSE(u.Adicionar(dados));
@@ -161,10 +164,7 @@ TEST_F(clsUsuarioBanco, AdicionarRefusesTakenNamesLoginsAndPathologists) {
 
     // A pathologist without a responsible person fails before any database access.
     clsUsuario dados(reg.cn, reg.ado);
-    dados.Nome().setValor("EVA");
-    dados.Usuario().setValor("eva");
-    dados.Senha().setValor("1");
-    dados.setEPatologista(true);
+    preencher(dados, "EVA", "eva", "1", 0, true);
     clsUsuario u(reg.cn, reg.ado);
     SqlRecorder sql(reg.cn);
     EXPECT_FALSE(u.Adicionar(dados));
@@ -174,9 +174,7 @@ TEST_F(clsUsuarioBanco, AdicionarRefusesTakenNamesLoginsAndPathologists) {
 
 TEST_F(clsUsuarioBanco, FailingDefaultRowRollsTheUserBack) {
     clsUsuario dados(reg.cn, reg.ado);
-    dados.Nome().setValor("ANA");
-    dados.Usuario().setValor("ana");
-    dados.Senha().setValor("1");
+    preencher(dados, "ANA", "ana", "1");
     clsUsuario u(reg.cn, reg.ado);
     SqlRecorder sql(reg.cn);
     sql.failOnSql(QString::fromUtf8("INSERT INTO Padrão_Permissão"));

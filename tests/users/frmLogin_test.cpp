@@ -91,13 +91,13 @@ class frmLoginTest : public ::testing::Test {
     }
 
     TempRegister reg;
+    CapturaMensagens mensagens;
     qint32 idAdmin = 0, idClinica = 0, idMedico = 0, idAvila = 0;
 };
 
 }  // namespace
 
 TEST_F(frmLoginTest, FirstRunOffersGestorAndCancelEndsQuietly) {
-    CapturaMensagens mensagens;
     frmLogin dialogo;
     EXPECT_EQ(dialogo.txtUsuário->text(), "<Gestor>");
     RoteiroModal roteiro;
@@ -120,7 +120,6 @@ TEST_F(frmLoginTest, FirstRunOffersGestorAndCancelEndsQuietly) {
 }
 
 TEST_F(frmLoginTest, EnterKeysMoveBetweenBoxesWithoutChecking) {
-    CapturaMensagens mensagens;
     frmLogin dialogo;
     RoteiroModal roteiro;
     roteiro.Entao([&](QDialog& d) {
@@ -143,7 +142,6 @@ TEST_F(frmLoginTest, EnterKeysMoveBetweenBoxesWithoutChecking) {
 }
 
 TEST_F(frmLoginTest, WrongPasswordsKeepTheDialogOpenUntilTheRightOne) {
-    CapturaMensagens mensagens;
     frmLogin dialogo;
     RoteiroModal roteiro;
     roteiro.Entao([&](QDialog& d) {
@@ -172,7 +170,6 @@ TEST_F(frmLoginTest, WrongPasswordsKeepTheDialogOpenUntilTheRightOne) {
 }
 
 TEST_F(frmLoginTest, OnlyAdministratorProfilesGetIn) {
-    CapturaMensagens mensagens;
     frmLogin dialogo;
     EXPECT_FALSE(entrar(dialogo, "MEDICO", "x"));
     EXPECT_EQ(mensagens.Textos(), QStringList{kSemPerfil});
@@ -192,7 +189,6 @@ TEST_F(frmLoginTest, OnlyAdministratorProfilesGetIn) {
 }
 
 TEST_F(frmLoginTest, DatabaseWithoutProfilesAdmitsAnyMatchingUser) {
-    CapturaMensagens mensagens;
     executar("DROP TABLE Usuario_Perfil");
     frmLogin dialogo;
     EXPECT_TRUE(entrar(dialogo, "MEDICO", "x"));
@@ -203,7 +199,6 @@ TEST_F(frmLoginTest, DatabaseWithoutProfilesAdmitsAnyMatchingUser) {
 }
 
 TEST_F(frmLoginTest, FailingProfileQueryShowsTheDatabaseError) {
-    CapturaMensagens mensagens;
     const int observador = cn().AdicionarObservador([](const Connection::Evento& e) {
         if (e.texto.contains("Perfil.ID_Perfil_Tipo = 1 or")) {
             throw ErroNumerado(-2147217865, "teste", "perfil indisponível");
@@ -250,7 +245,6 @@ TEST_F(frmLoginTest, FieldLimitsMaskAndButtonFaces) {
 }
 
 TEST_F(frmLoginTest, FirstRunTypingTheNameReplacesTheHintThenTheNameIsRemembered) {
-    CapturaMensagens mensagens;
     {
         frmLogin dialogo;
         RoteiroModal roteiro;
