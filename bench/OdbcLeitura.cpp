@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "data/odbc/OdbcEngine.h"
+#include "data/odbc/MotorOdbc.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ QTemporaryDir& pasta() {
     return p;
 }
 
-std::unique_ptr<dados::Engine> abrir() {
+std::unique_ptr<dados::Motor> abrir() {
     static const bool registrado = [] {
         QFile ini(pasta().filePath("odbcinst.ini"));
         if (!ini.open(QIODevice::WriteOnly))
@@ -28,12 +28,12 @@ std::unique_ptr<dados::Engine> abrir() {
     if (!registrado)
         return nullptr;
     auto e =
-        dados::CriarEngineOdbc("Driver={Bench SQLite3};Database=" + pasta().filePath("bench.db"));
+        dados::CriarMotorOdbc("Driver={Bench SQLite3};Database=" + pasta().filePath("bench.db"));
     e->abrir();
     return e;
 }
 
-void preencher(dados::Engine& e, int linhas) {
+void preencher(dados::Motor& e, int linhas) {
     e.executar("DROP TABLE IF EXISTS Paciente");
     e.executar(
         "CREATE TABLE Paciente (ID_Paciente integer PRIMARY KEY, Nome nvarchar(50), "

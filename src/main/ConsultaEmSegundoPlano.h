@@ -9,7 +9,7 @@
 #include <thread>
 #include <utility>
 
-#include "data/base/Engine.h"
+#include "data/base/Motor.h"
 
 class Connection;
 class clsADO;
@@ -33,7 +33,7 @@ class ConsultaEmSegundoPlano : public QObject {
         QString texto;
         QString detalhe;
         QString sql;
-        dados::ResultData dados;
+        dados::DadosConsulta dados;
         qint64 milissegundos = 0;
     };
 

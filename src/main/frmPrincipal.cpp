@@ -919,7 +919,7 @@ bool frmPrincipal::tirarGrupoAtual() {
     if (posicao < 1 || posicao > rs.RecordCount()) {
         return false;
     }
-    dados::ResultData restante = rs.Dados();
+    dados::DadosConsulta restante = rs.Dados();
     restante.rows.removeAt(posicao - 1);
     const QScopedValueRollback<bool> religando(m_religando, true);
     rs.Adotar(DE().Conexao, rs.Source(), std::move(restante));

@@ -259,7 +259,7 @@ QString ProntuarioNasLinhas(const Recordset& fRS, qint32 fID_Paciente) {
     if (fRS.State() != adStateOpen) {
         return QString();
     }
-    const dados::ResultData& resultado = fRS.Dados();
+    const dados::DadosConsulta& resultado = fRS.Dados();
     int colunaId = -1;
     int colunaProntuario = -1;
     for (int i = 0; i < resultado.columns.size(); ++i) {

@@ -22,12 +22,12 @@ RecordsetModel::~RecordsetModel() {
     m_rs.setOuvinte({});
 }
 
-const dados::ResultData* RecordsetModel::dados() const {
+const dados::DadosConsulta* RecordsetModel::dados() const {
     return m_rs.State() == 1 ? &m_rs.Dados() : nullptr;
 }
 
 void RecordsetModel::recordsetMudou() {
-    const dados::ResultData* atuais = dados();
+    const dados::DadosConsulta* atuais = dados();
     const int linhas = atuais ? int(atuais->rows.size()) : 0;
     const int colunas = atuais ? int(atuais->columns.size()) : 0;
     if (atuais != m_dados || linhas != m_linhas || colunas != m_colunas) {

@@ -8,7 +8,7 @@
 class QTableView;
 class Recordset;
 namespace dados {
-struct ResultData;
+struct DadosConsulta;
 }
 
 // The grid's view of a Recordset: its columns and rows, read straight from the rows the record
@@ -55,11 +55,11 @@ class RecordsetModel : public QAbstractTableModel {
 
   private:
     void recordsetMudou();
-    const dados::ResultData* dados() const;
+    const dados::DadosConsulta* dados() const;
     void ordenar();  // fills m_vista/m_posicao from m_colunaOrdem and m_ordem
 
     Recordset& m_rs;
-    const dados::ResultData* m_dados = nullptr;  // what the view was last told about
+    const dados::DadosConsulta* m_dados = nullptr;  // what the view was last told about
     int m_linhas = 0;
     int m_colunas = 0;
     QStringList m_nomesColunas;

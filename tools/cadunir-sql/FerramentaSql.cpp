@@ -4,8 +4,8 @@
 
 #include "data/ado/clsADO.h"
 #include "data/base/Diagnostico.h"
-#include "data/base/Engine.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/Motor.h"
 #include "settings/clsINI.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "data/ado/CriarEngine.h"
+#include "data/ado/CriarMotor.h"
 #include "data/ado/Recordset.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/TabelaErros.h"
@@ -81,7 +81,7 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
     if (const GanchoAbertura& gancho = ganchoAbertura()) {
         gancho(m_connectionString);
     }
-    std::unique_ptr<dados::Engine> engine = dados::CriarEngine(m_connectionString);
+    std::unique_ptr<dados::Motor> engine = dados::CriarMotor(m_connectionString);
     engine->abrir();
     m_motor = std::move(engine);
 }
@@ -91,12 +91,12 @@ void Connection::Close() {
         return;
     }
     // The engine goes away even when its close fails, so the connection reads closed.
-    std::unique_ptr<dados::Engine> engine = std::move(m_motor);
+    std::unique_ptr<dados::Motor> engine = std::move(m_motor);
     engine->fechar();
 }
 
 void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
-    dados::Engine& e = motor();
+    dados::Motor& e = motor();
     notificar({Evento::Execucao, sql});
     const qint64 n = e.executar(sql);
     if (recordsAffected) {
@@ -105,7 +105,7 @@ void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
 }
 
 dados::ResultadoLote Connection::executarLote(const QString& sql) {
-    dados::Engine& e = motor();
+    dados::Motor& e = motor();
     notificar({Evento::Execucao, sql});
     return e.executarLote(sql);
 }
@@ -117,19 +117,19 @@ void Connection::Cancel() {
 }
 
 void Connection::BeginTrans() {
-    dados::Engine& e = motor();
+    dados::Motor& e = motor();
     notificar({Evento::Inicio, QString()});
     e.iniciar();
 }
 
 void Connection::CommitTrans() {
-    dados::Engine& e = motor();
+    dados::Motor& e = motor();
     notificar({Evento::Confirmacao, QString()});
     e.confirmar();
 }
 
 void Connection::RollbackTrans() {
-    dados::Engine& e = motor();
+    dados::Motor& e = motor();
     notificar({Evento::Reversao, QString()});
     e.desfazer();
 }
@@ -156,7 +156,7 @@ void Connection::RemoverObservador(int id) {
     m_observadores.erase(id);
 }
 
-dados::Engine& Connection::motor() {
+dados::Motor& Connection::motor() {
     if (!m_motor) {
         dados::Falhar(dados::ErroObjetoFechado, QStringLiteral("Connection"),
                       QStringLiteral("operation on a closed connection"));

@@ -10,7 +10,7 @@
 #include "data/base/EnumsADO.h"
 
 namespace dados {
-class Engine;
+class Motor;
 struct ResultadoLote;
 }  // namespace dados
 class Recordset;
@@ -77,12 +77,12 @@ class Connection {
     static GanchoAbertura DefinirGanchoAbertura(GanchoAbertura gancho);
 
     // For Recordset: the open engine (throws when closed) and the observer pass.
-    dados::Engine& motor();
+    dados::Motor& motor();
     void notificar(const Evento& evento);
 
   private:
     QString m_connectionString;
-    std::unique_ptr<dados::Engine> m_motor;
+    std::unique_ptr<dados::Motor> m_motor;
     std::map<int, Observador> m_observadores;
     int m_proximoObservador = 1;
 };

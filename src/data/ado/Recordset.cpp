@@ -29,7 +29,7 @@ void Recordset::Open(const QString& source, Connection& connection, int cursorTy
     if (lockType != -1) {
         m_lockType = lockType;
     }
-    dados::Engine& engine = connection.motor();
+    dados::Motor& engine = connection.motor();
     connection.notificar({Connection::Evento::Consulta, source});
     anexar(connection, source, engine.consultar(source));
 }
@@ -39,13 +39,13 @@ void Recordset::AbrirResultadoEsquema(Connection& connection, int kind,
     if (m_dados) {
         Close();
     }
-    dados::Engine& engine = connection.motor();
+    dados::Motor& engine = connection.motor();
     connection.notificar({Connection::Evento::Esquema, QString::number(kind)});
     anexar(connection, QString(), engine.esquema(kind, criteria));
 }
 
-void Recordset::anexar(Connection& connection, const QString& source, dados::ResultData data) {
-    m_dados = std::make_shared<dados::ResultData>(std::move(data));
+void Recordset::anexar(Connection& connection, const QString& source, dados::DadosConsulta data) {
+    m_dados = std::make_shared<dados::DadosConsulta>(std::move(data));
     m_connection = &connection;
     m_source = source;
     m_incluindo = false;
@@ -59,7 +59,7 @@ void Recordset::anexar(Connection& connection, const QString& source, dados::Res
     mudou();
 }
 
-void Recordset::Adotar(Connection& connection, const QString& source, dados::ResultData data) {
+void Recordset::Adotar(Connection& connection, const QString& source, dados::DadosConsulta data) {
     // One change for the listener: the old rows give way to the new ones at once.
     anexar(connection, source, std::move(data));
 }
@@ -76,9 +76,9 @@ void Recordset::Close() {
 void Recordset::Requery() {
     exigirAberto();
     Connection& connection = *m_connection;
-    dados::Engine& engine = connection.motor();
+    dados::Motor& engine = connection.motor();
     connection.notificar({Connection::Evento::Consulta, m_source});
-    dados::ResultData data = engine.consultar(m_source);
+    dados::DadosConsulta data = engine.consultar(m_source);
     anexar(connection, m_source, std::move(data));
 }
 
@@ -205,8 +205,8 @@ Field& Recordset::Fields(const QString& name) {
     return m_campos[i];
 }
 
-const dados::ResultData& Recordset::Dados() const {
-    static const dados::ResultData vazio;
+const dados::DadosConsulta& Recordset::Dados() const {
+    static const dados::DadosConsulta vazio;
     return m_dados ? *m_dados : vazio;
 }
 

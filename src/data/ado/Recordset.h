@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "data/ado/Field.h"
-#include "data/base/Engine.h"
 #include "data/base/EnumsADO.h"
+#include "data/base/Motor.h"
 
 class Connection;
 
@@ -38,7 +38,7 @@ class Recordset {
     void Close();
     // Takes rows read elsewhere (on another connection, on another thread) as if Open had read
     // them with `source` on `connection`, so Requery and Update then work on that connection.
-    void Adotar(Connection& connection, const QString& source, dados::ResultData data);
+    void Adotar(Connection& connection, const QString& source, dados::DadosConsulta data);
     void Requery();  // runs Source again on the same connection, back on the first row
 
     qint32 RecordCount() const;
@@ -68,14 +68,14 @@ class Recordset {
     void AbrirResultadoEsquema(Connection& connection, int kind, const QVariantList& criteria);
 
     // The grid model reads rows without moving the cursor.
-    const dados::ResultData& Dados() const;
+    const dados::DadosConsulta& Dados() const;
     // Called after every change of position or of the rows (open, close, requery, move).
     void setOuvinte(std::function<void()> listener) { m_ouvinte = std::move(listener); }
 
   private:
     void carregarAtual();
     void mudou();
-    void anexar(Connection& connection, const QString& source, dados::ResultData data);
+    void anexar(Connection& connection, const QString& source, dados::DadosConsulta data);
     void exigirAberto() const;
     void exigirLinha() const;
     int indice(const QString& nome) const;
@@ -89,7 +89,7 @@ class Recordset {
     int m_lockType = adLockReadOnly;
     QString m_source;
     Connection* m_connection = nullptr;
-    std::shared_ptr<dados::ResultData> m_dados;
+    std::shared_ptr<dados::DadosConsulta> m_dados;
     qint32 m_posicao = 0;  // 0-based row index; -1 BOF, size() EOF
     QVector<Field> m_campos;
     bool m_incluindo = false;

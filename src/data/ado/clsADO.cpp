@@ -3,8 +3,8 @@
 #include <QStringList>
 
 #include "data/base/Diagnostico.h"
-#include "data/base/Engine.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/Motor.h"
 #include "data/base/TabelaErros.h"
 
 namespace {

@@ -30,10 +30,10 @@ int tamanhoDoTipo(int tipo) {
     }
 }
 
-QVector<ColumnInfo> colunas(std::initializer_list<Coluna> lista) {
-    QVector<ColumnInfo> r;
+QVector<InfoColuna> colunas(std::initializer_list<Coluna> lista) {
+    QVector<InfoColuna> r;
     for (const Coluna& c : lista) {
-        ColumnInfo info;
+        InfoColuna info;
         info.name = QLatin1String(c.nome);
         info.type = c.tipo;
         info.definedSize = tamanhoDoTipo(c.tipo);
@@ -44,7 +44,7 @@ QVector<ColumnInfo> colunas(std::initializer_list<Coluna> lista) {
 
 }  // namespace
 
-QVector<ColumnInfo> ColunasDoRowset(int kind) {
+QVector<InfoColuna> ColunasDoRowset(int kind) {
     switch (kind) {
         case adSchemaTables:
             return colunas({{"TABLE_CATALOG", adVarWChar},

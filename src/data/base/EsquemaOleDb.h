@@ -2,7 +2,7 @@
 
 #include <QVector>
 
-#include "data/base/Engine.h"
+#include "data/base/Motor.h"
 
 // The OLE DB vocabulary an engine answers in: ADO type numbers beyond EnumsADO.h's, and the
 // columns of each schema rowset in the order and with the names SQLOLEDB gives them.
@@ -20,6 +20,6 @@ enum TipoAdoExtra {
 };
 
 // The columns of the rowset of `kind` (SchemaEnum of EnumsADO.h); empty for another kind.
-QVector<ColumnInfo> ColunasDoRowset(int kind);
+QVector<InfoColuna> ColunasDoRowset(int kind);
 
 }  // namespace dados

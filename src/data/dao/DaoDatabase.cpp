@@ -13,7 +13,7 @@
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
 #include "data/dao/DaoSqlite.h"
-#include "data/odbc/OdbcEngine.h"
+#include "data/odbc/MotorOdbc.h"
 
 using namespace daosqlite;
 
@@ -150,7 +150,7 @@ QString tipoDeclarado(const DaoField& f) {
 }
 
 // The DAO type of a column that an ODBC source reports with its ADO type.
-DaoField campoOdbc(const dados::ColumnInfo& c) {
+DaoField campoOdbc(const dados::InfoColuna& c) {
     DaoField f{c.name, dbText, c.definedSize, c.autoIncrement ? dbAutoIncrField : 0};
     switch (c.type) {
         case adBoolean:
@@ -231,10 +231,10 @@ QString odbcDoConnect(const QString& connect) {
 }
 
 // Opens the ODBC source of a connect string; 3151 when it cannot be reached.
-std::unique_ptr<dados::Engine> abrirOdbc(const QString& connect) {
+std::unique_ptr<dados::Motor> abrirOdbc(const QString& connect) {
     const QString odbc = odbcDoConnect(connect);
     try {
-        auto engine = dados::CriarEngineOdbc(odbc);
+        auto engine = dados::CriarMotorOdbc(odbc);
         engine->abrir();
         return engine;
     } catch (const ErroNumerado& e) {
@@ -572,7 +572,7 @@ QVector<DaoField> DaoDatabase::camposDaOrigem(const TableDef& td) {
     const QString sql = "SELECT * FROM " + nomeServidor(td.SourceTableName) + " WHERE 1 = 0";
     notificar(td.Connect, sql);
     auto engine = abrirOdbc(td.Connect);
-    dados::ResultData r;
+    dados::DadosConsulta r;
     try {
         r = engine->consultar(sql);
     } catch (const ErroNumerado& e) {
@@ -580,7 +580,7 @@ QVector<DaoField> DaoDatabase::camposDaOrigem(const TableDef& td) {
                       QString("%1 - %2").arg(e.Number()).arg(e.Description()));
     }
     QVector<DaoField> campos;
-    for (const dados::ColumnInfo& c : r.columns) {
+    for (const dados::InfoColuna& c : r.columns) {
         campos.push_back(campoOdbc(c));
     }
     return campos;
@@ -697,7 +697,7 @@ DaoLinhas DaoDatabase::lerLocal(const QString& sql, const QVariantList& valores,
 DaoLinhas DaoDatabase::lerPassThrough(const QString& connect, const QString& sql) {
     notificar(connect, sql);
     auto engine = abrirOdbc(connect);
-    dados::ResultData dados;
+    dados::DadosConsulta dados;
     try {
         dados = engine->consultar(sql);
     } catch (const ErroNumerado& e) {
@@ -705,7 +705,7 @@ DaoLinhas DaoDatabase::lerPassThrough(const QString& connect, const QString& sql
                       QString("%1 - %2 (%3)").arg(e.Number()).arg(e.Description(), sql));
     }
     DaoLinhas r;
-    for (const dados::ColumnInfo& c : dados.columns) {
+    for (const dados::InfoColuna& c : dados.columns) {
         r.campos.push_back(campoOdbc(c));
         r.colunasBase.push_back(c.baseColumn);
     }

@@ -14,15 +14,15 @@ namespace dados::odbc {
 
 namespace {
 
-ResultData rowset(int kind) {
-    ResultData r;
+DadosConsulta rowset(int kind) {
+    DadosConsulta r;
     r.columns = ColunasDoRowset(kind);
     return r;
 }
 
 // One catalogue function on a fresh statement; its rows come back with ODBC's column order.
-ResultData chamar(const Handle& dbc, const QString& nome,
-                  const std::function<SQLRETURN(SQLHSTMT)>& funcao) {
+DadosConsulta chamar(const Handle& dbc, const QString& nome,
+                     const std::function<SQLRETURN(SQLHSTMT)>& funcao) {
     const Handle st = NovoComando(dbc);
     Verificar(funcao(st.get()), st, nome);
     return LerResultado(st, nome);
@@ -55,7 +55,7 @@ struct Tabela {
 QVector<Tabela> tabelas(const Handle& dbc, const QString& catalogo, const QString& esquema,
                         const QString& nome) {
     const QString tipo = QStringLiteral("TABLE");
-    const ResultData r = chamar(dbc, QStringLiteral("SQLTables"), [&](SQLHSTMT st) {
+    const DadosConsulta r = chamar(dbc, QStringLiteral("SQLTables"), [&](SQLHSTMT st) {
         return SQLTablesW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS, WouNulo(nome),
                           SQL_NTS, W(tipo), SQL_NTS);
     });
@@ -72,7 +72,7 @@ SQLWCHAR* argumento(const QVariant& v, QString& guarda) {
     return v.isNull() ? nullptr : W(guarda);
 }
 
-ResultData chavesPrimarias(const Handle& dbc, const Tabela& t) {
+DadosConsulta chavesPrimarias(const Handle& dbc, const Tabela& t) {
     QString c, e, n;
     return chamar(dbc, QStringLiteral("SQLPrimaryKeys"), [&](SQLHSTMT st) {
         return SQLPrimaryKeysW(st, argumento(t.catalogo, c), SQL_NTS, argumento(t.esquema, e),
@@ -80,14 +80,14 @@ ResultData chavesPrimarias(const Handle& dbc, const Tabela& t) {
     });
 }
 
-ResultData schemaTables(const Handle& dbc, const QVariantList& criterios) {
+DadosConsulta schemaTables(const Handle& dbc, const QVariantList& criterios) {
     const QString catalogo = restricao(criterios, 0), esquema = restricao(criterios, 1),
                   nome = restricao(criterios, 2), tipo = restricao(criterios, 3);
-    const ResultData r = chamar(dbc, QStringLiteral("SQLTables"), [&](SQLHSTMT st) {
+    const DadosConsulta r = chamar(dbc, QStringLiteral("SQLTables"), [&](SQLHSTMT st) {
         return SQLTablesW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS, WouNulo(nome),
                           SQL_NTS, WouNulo(tipo), SQL_NTS);
     });
-    ResultData saida = rowset(adSchemaTables);
+    DadosConsulta saida = rowset(adSchemaTables);
     for (const auto& l : r.rows)
         if (confere(catalogo, l[0]) && confere(esquema, l[1]) && confere(nome, l[2]) &&
             confere(tipo, l[3]))
@@ -138,16 +138,16 @@ bool tipoDeTexto(int tipoAdo) {
     }
 }
 
-ResultData schemaColumns(const Handle& dbc, const QVariantList& criterios) {
+DadosConsulta schemaColumns(const Handle& dbc, const QVariantList& criterios) {
     const QString catalogo = restricao(criterios, 0), esquema = restricao(criterios, 1),
                   tabela = restricao(criterios, 2), coluna = restricao(criterios, 3);
-    const ResultData r = chamar(dbc, QStringLiteral("SQLColumns"), [&](SQLHSTMT st) {
+    const DadosConsulta r = chamar(dbc, QStringLiteral("SQLColumns"), [&](SQLHSTMT st) {
         // The column is matched here, not by the driver: some compare accented letters
         // case-sensitively.
         return SQLColumnsW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS,
                            WouNulo(tabela), SQL_NTS, nullptr, SQL_NTS);
     });
-    ResultData saida = rowset(adSchemaColumns);
+    DadosConsulta saida = rowset(adSchemaColumns);
     for (const auto& l : r.rows) {
         if (!confere(catalogo, l[0]) || !confere(esquema, l[1]) || !confere(tabela, l[2]) ||
             !confere(coluna, l[3]))
@@ -190,19 +190,19 @@ ResultData schemaColumns(const Handle& dbc, const QVariantList& criterios) {
     return saida;
 }
 
-ResultData schemaIndexes(const Handle& dbc, const QVariantList& criterios) {
+DadosConsulta schemaIndexes(const Handle& dbc, const QVariantList& criterios) {
     const QString catalogo = restricao(criterios, 0), esquema = restricao(criterios, 1),
                   indice = restricao(criterios, 2), tipo = restricao(criterios, 3),
                   tabela = restricao(criterios, 4);
-    ResultData saida = rowset(adSchemaIndexes);
+    DadosConsulta saida = rowset(adSchemaIndexes);
     for (const Tabela& t : tabelas(dbc, catalogo, esquema, tabela)) {
         QString c, e, n;
-        const ResultData r = chamar(dbc, QStringLiteral("SQLStatistics"), [&](SQLHSTMT st) {
+        const DadosConsulta r = chamar(dbc, QStringLiteral("SQLStatistics"), [&](SQLHSTMT st) {
             return SQLStatisticsW(st, argumento(t.catalogo, c), SQL_NTS, argumento(t.esquema, e),
                                   SQL_NTS, argumento(t.nome, n), SQL_NTS, SQL_INDEX_ALL, SQL_QUICK);
         });
         // The primary key's index carries the key's name (SQL Server), or at least its columns.
-        const ResultData pk = chavesPrimarias(dbc, t);
+        const DadosConsulta pk = chavesPrimarias(dbc, t);
         QString nomePk;
         QSet<QString> colunasPk;
         for (const auto& l : pk.rows) {
@@ -257,8 +257,8 @@ ResultData schemaIndexes(const Handle& dbc, const QVariantList& criterios) {
     return saida;
 }
 
-ResultData schemaPrimaryKeys(const Handle& dbc, const QVariantList& criterios) {
-    ResultData saida = rowset(adSchemaPrimaryKeys);
+DadosConsulta schemaPrimaryKeys(const Handle& dbc, const QVariantList& criterios) {
+    DadosConsulta saida = rowset(adSchemaPrimaryKeys);
     for (const Tabela& t :
          tabelas(dbc, restricao(criterios, 0), restricao(criterios, 1), restricao(criterios, 2)))
         for (const auto& l : chavesPrimarias(dbc, t).rows)
@@ -288,8 +288,8 @@ QVariant regra(const QVariant& v) {
     }
 }
 
-ResultData schemaForeignKeys(const Handle& dbc, const QVariantList& criterios) {
-    ResultData saida = rowset(adSchemaForeignKeys);
+DadosConsulta schemaForeignKeys(const Handle& dbc, const QVariantList& criterios) {
+    DadosConsulta saida = rowset(adSchemaForeignKeys);
     QStringList r;
     for (int i = 0; i < 6; ++i) r << restricao(criterios, i);
     // ODBC needs one of the two tables; with neither, every table is asked as the referencing
@@ -302,7 +302,7 @@ ResultData schemaForeignKeys(const Handle& dbc, const QVariantList& criterios) {
                            r[5].isEmpty() ? QVariant() : r[5]});
     for (const Tabela& t : referentes) {
         QString c, e, n;
-        const ResultData res = chamar(dbc, QStringLiteral("SQLForeignKeys"), [&](SQLHSTMT st) {
+        const DadosConsulta res = chamar(dbc, QStringLiteral("SQLForeignKeys"), [&](SQLHSTMT st) {
             return SQLForeignKeysW(st, WouNulo(r[0]), SQL_NTS, WouNulo(r[1]), SQL_NTS,
                                    WouNulo(r[2]), SQL_NTS, argumento(t.catalogo, c), SQL_NTS,
                                    argumento(t.esquema, e), SQL_NTS, argumento(t.nome, n), SQL_NTS);
@@ -336,10 +336,10 @@ ResultData schemaForeignKeys(const Handle& dbc, const QVariantList& criterios) {
 
 // What ODBC can tell of a table's constraints: its primary key, its unique indexes and its
 // foreign keys (CHECK constraints have no catalogue function).
-ResultData schemaTableConstraints(const Handle& dbc, const QVariantList& criterios) {
+DadosConsulta schemaTableConstraints(const Handle& dbc, const QVariantList& criterios) {
     QStringList r;
     for (int i = 0; i < 7; ++i) r << restricao(criterios, i);
-    ResultData saida = rowset(adSchemaTableConstraints);
+    DadosConsulta saida = rowset(adSchemaTableConstraints);
     const auto acrescentar = [&](const Tabela& t, const QVariant& nome, const QString& tipo) {
         if (confere(r[0], t.catalogo) && confere(r[1], t.esquema) && confere(r[2], nome) &&
             confere(r[6], tipo))
@@ -376,15 +376,15 @@ ResultData schemaTableConstraints(const Handle& dbc, const QVariantList& criteri
     return saida;
 }
 
-ResultData schemaTablePrivileges(const Handle& dbc, const QVariantList& criterios) {
+DadosConsulta schemaTablePrivileges(const Handle& dbc, const QVariantList& criterios) {
     const QString catalogo = restricao(criterios, 0), esquema = restricao(criterios, 1),
                   tabela = restricao(criterios, 2), concedente = restricao(criterios, 3),
                   beneficiario = restricao(criterios, 4);
-    const ResultData r = chamar(dbc, QStringLiteral("SQLTablePrivileges"), [&](SQLHSTMT st) {
+    const DadosConsulta r = chamar(dbc, QStringLiteral("SQLTablePrivileges"), [&](SQLHSTMT st) {
         return SQLTablePrivilegesW(st, WouNulo(catalogo), SQL_NTS, WouNulo(esquema), SQL_NTS,
                                    WouNulo(tabela), SQL_NTS);
     });
-    ResultData saida = rowset(adSchemaTablePrivileges);
+    DadosConsulta saida = rowset(adSchemaTablePrivileges);
     for (const auto& l : r.rows)
         if (confere(catalogo, l[0]) && confere(esquema, l[1]) && confere(tabela, l[2]) &&
             confere(concedente, l[3]) && confere(beneficiario, l[4]))
@@ -403,7 +403,7 @@ Handle NovoComando(const Handle& dbc) {
     return st;
 }
 
-ResultData Catalogo(const Handle& dbc, int kind, const QVariantList& criterios) {
+DadosConsulta Catalogo(const Handle& dbc, int kind, const QVariantList& criterios) {
     switch (kind) {
         case adSchemaTables:
             return schemaTables(dbc, criterios);

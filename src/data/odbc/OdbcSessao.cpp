@@ -325,8 +325,8 @@ int TamanhoAdo(SQLSMALLINT tipoSql, SQLULEN tamanhoColuna) {
     }
 }
 
-ResultData LerLinhas(const Handle& st, const QString& contexto) {
-    ResultData dados;
+DadosConsulta LerLinhas(const Handle& st, const QString& contexto) {
+    DadosConsulta dados;
     SQLSMALLINT colunas = 0;
     Verificar(SQLNumResultCols(st.get(), &colunas), st, contexto);
     QVector<Leitura> leituras;
@@ -338,7 +338,7 @@ ResultData LerLinhas(const Handle& st, const QString& contexto) {
         Verificar(SQLDescribeColW(st.get(), c, nome, 256, &tamanhoNome, &tipoSql, &tamanho, &escala,
                                   &anulavel),
                   st, contexto);
-        ColumnInfo info;
+        InfoColuna info;
         info.name = TextoW(nome, tamanhoNome, 256);
         info.type = TipoAdo(tipoSql);
         info.definedSize = TamanhoAdo(tipoSql, tamanho);
@@ -369,8 +369,8 @@ ResultData LerLinhas(const Handle& st, const QString& contexto) {
     return dados;
 }
 
-ResultData LerResultado(const Handle& st, const QString& contexto) {
-    ResultData dados = LerLinhas(st, contexto);
+DadosConsulta LerResultado(const Handle& st, const QString& contexto) {
+    DadosConsulta dados = LerLinhas(st, contexto);
     // Later results of a batch are not read, but an error among them is not let pass.
     for (;;) {
         const SQLRETURN rc = SQLMoreResults(st.get());

@@ -13,8 +13,8 @@
 #include <QString>
 #include <QVector>
 
-#include "data/base/Engine.h"
 #include "data/base/EsquemaOleDb.h"
+#include "data/base/Motor.h"
 
 namespace dados::odbc {
 
@@ -79,15 +79,15 @@ int TipoAdo(SQLSMALLINT tipoSql);
 int TamanhoAdo(SQLSMALLINT tipoSql, SQLULEN tamanhoColuna);
 
 // Reads the current result of `comando`: its columns and every row.
-ResultData LerLinhas(const Handle& comando, const QString& contexto);
+DadosConsulta LerLinhas(const Handle& comando, const QString& contexto);
 // The same, then discards any further results, failing on an error they carry.
-ResultData LerResultado(const Handle& comando, const QString& contexto);
+DadosConsulta LerResultado(const Handle& comando, const QString& contexto);
 
 // A new statement on the open connection `dbc`.
 Handle NovoComando(const Handle& dbc);
 
 // The OLE DB schema rowset `kind` (SchemaEnum) answered with the ODBC catalogue functions.
-ResultData Catalogo(const Handle& dbc, int kind, const QVariantList& criteria);
+DadosConsulta Catalogo(const Handle& dbc, int kind, const QVariantList& criteria);
 // The columns of the table's primary key, in key order.
 QStringList ColunasDaChave(const Handle& dbc, const QString& tabela);
 

@@ -529,7 +529,7 @@ const Catalogo& MotorEmbutido::catalogo() {
 }
 
 qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& original,
-                            ResultData* resultado,
+                            DadosConsulta* resultado,
                             const std::vector<AgrupadorEmbutido::Valor>* agrupado) {
     const ComandoTraduzido& c = p.guardada->traducao->comandos[indice];
     if (c.tipo == ComandoTraduzido::Sessao) {
@@ -601,7 +601,7 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
         }
         resultado->columns.resize(ncol);
         for (int i = 0; i < ncol; ++i) {
-            ColumnInfo& ci = resultado->columns[i];
+            InfoColuna& ci = resultado->columns[i];
             const bool nomeProprio = c.temNomes && i < c.nomes.size() && !c.nomes[i].isNull();
             ci.name = nomeProprio ? c.nomes[i] : QString::fromUtf8(sqlite3_column_name(st, i));
             const char* declarado = sqlite3_column_decltype(st, i);
@@ -701,7 +701,7 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
     if (resultado) {
         // Expressions without a declared type take the type of their first value.
         for (int i = 0; i < ncol; ++i) {
-            ColumnInfo& ci = resultado->columns[i];
+            InfoColuna& ci = resultado->columns[i];
             if (ci.type != adEmpty) {
                 continue;
             }
@@ -839,7 +839,7 @@ ResultadoLote MotorEmbutido::executarLote(const QString& sql) {
 
 // The duplicate search answered from memory when it has the shape for it (see
 // AgrupadorEmbutido); false leaves the statement to SQLite.
-bool MotorEmbutido::agrupar(const QString& sql, const Preparo& p, ResultData& resultado) {
+bool MotorEmbutido::agrupar(const QString& sql, const Preparo& p, DadosConsulta& resultado) {
     if (!m_catalogoValido) {
         carregarCatalogo();
     }
@@ -863,11 +863,11 @@ bool MotorEmbutido::agrupar(const QString& sql, const Preparo& p, ResultData& re
     return true;
 }
 
-ResultData MotorEmbutido::consultar(const QString& sql) {
+DadosConsulta MotorEmbutido::consultar(const QString& sql) {
     conferirEsquema();
     const Preparo p = preparar(sql);
     const Traducao* t = p.guardada->traducao.get();
-    ResultData resultado;
+    DadosConsulta resultado;
     if (t->comandos.size() == 1 && t->comandos[0].tipo == ComandoTraduzido::Consulta &&
         agrupar(sql, p, resultado)) {
         return resultado;

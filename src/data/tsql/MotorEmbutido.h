@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/base/Engine.h"
+#include "data/base/Motor.h"
 #include "data/tsql/AgrupadorEmbutido.h"
 #include "data/tsql/FuncoesTSql.h"
 #include "data/tsql/TSqlCatalogo.h"
@@ -56,7 +56,7 @@ struct TraducaoGuardada {
 // Connection string: "Provider=SQLite;Data Source=<file>" and optionally "Busy Timeout=<ms>"
 // (how long a register locked by another process is waited for; 5000 by default). The file
 // must exist: opening never creates an empty register by accident (CriarRegistroVazio does).
-class MotorEmbutido : public Engine {
+class MotorEmbutido : public Motor {
   public:
     explicit MotorEmbutido(const QString& connectionString);
     ~MotorEmbutido() override;
@@ -64,7 +64,7 @@ class MotorEmbutido : public Engine {
     void abrir() override;
     void fechar() override;
     qint64 executar(const QString& sql) override;
-    ResultData consultar(const QString& sql) override;
+    DadosConsulta consultar(const QString& sql) override;
     ResultadoLote executarLote(const QString& sql) override;
     // ADO's BeginTrans/CommitTrans/RollbackTrans and T-SQL's BEGIN/COMMIT/ROLLBACK TRAN move
     // the same level count (@@TRANCOUNT): only the outermost begin and commit reach SQLite, a
@@ -73,7 +73,7 @@ class MotorEmbutido : public Engine {
     void confirmar() override;
     void desfazer() override;
     int nivelTransacao() const { return m_estado.nivelTransacao; }
-    ResultData esquema(int kind, const QVariantList& criteria) override;
+    DadosConsulta esquema(int kind, const QVariantList& criteria) override;
     QString bancoPadrao() const override;
     QVariant propriedade(const QString& name) const override;
     void interromper() override;
@@ -107,9 +107,9 @@ class MotorEmbutido : public Engine {
     };
     Preparo preparar(const QString& sql);
     void limparCache();
-    qint64 rodar(const Preparo& p, int indice, const QString& original, ResultData* resultado,
+    qint64 rodar(const Preparo& p, int indice, const QString& original, DadosConsulta* resultado,
                  const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr);
-    bool agrupar(const QString& sql, const Preparo& p, ResultData& resultado);
+    bool agrupar(const QString& sql, const Preparo& p, DadosConsulta& resultado);
     [[noreturn]] void falhaSqlite(int rc, const QString& original);
 
     QString m_connectionString;

@@ -15,7 +15,7 @@ namespace dados {
 namespace {
 
 struct Montagem {
-    ResultData r;
+    DadosConsulta r;
     void linha(QVector<QVariant> valores) {
         valores.resize(r.columns.size());
         r.rows.push_back(std::move(valores));
@@ -44,7 +44,7 @@ struct Indice {
 
 }  // namespace
 
-ResultData MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
+DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
     conferirEsquema();
     if (!m_catalogoValido) {
         carregarCatalogo();

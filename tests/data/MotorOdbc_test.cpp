@@ -8,7 +8,7 @@
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
-#include "data/odbc/OdbcEngine.h"
+#include "data/odbc/MotorOdbc.h"
 #include "data/odbc/OdbcSessao.h"
 #include "support/OdbcTeste.h"
 
@@ -26,13 +26,13 @@ class OdbcEngineTest : public ::testing::Test {
         engine = abrir(odbcteste::Conexao(arquivo));
     }
 
-    static std::unique_ptr<Engine> abrir(const QString& conexao) {
-        auto e = CriarEngineOdbc(conexao);
+    static std::unique_ptr<Motor> abrir(const QString& conexao) {
+        auto e = CriarMotorOdbc(conexao);
         e->abrir();
         return e;
     }
 
-    qint64 contar(Engine& e, const QString& tabela) {
+    qint64 contar(Motor& e, const QString& tabela) {
         return e.consultar("SELECT COUNT(*) FROM " + tabela).rows.at(0).at(0).toLongLong();
     }
 
@@ -50,7 +50,7 @@ class OdbcEngineTest : public ::testing::Test {
     }
 
     QString arquivo;
-    std::unique_ptr<Engine> engine;
+    std::unique_ptr<Motor> engine;
 };
 
 ErroNumerado falhaDe(const std::function<void()>& f) {
@@ -63,7 +63,7 @@ ErroNumerado falhaDe(const std::function<void()>& f) {
     return ErroNumerado(0, QString(), QString());
 }
 
-QStringList coluna(const ResultData& r, const char* nome) {
+QStringList coluna(const DadosConsulta& r, const char* nome) {
     int i = 0;
     while (i < r.columns.size() && r.columns[i].name != QLatin1String(nome)) ++i;
     QStringList valores;
@@ -98,7 +98,7 @@ TEST_F(OdbcEngineTest, WritesAndReadsBackTextsNumbersDatesAndNulls) {
     const QString longo = QString("Ação ").repeated(3000);
     engine->executar("INSERT INTO Pessoa (Nome, Nota) VALUES ('Longo', '" + longo + "')");
 
-    const ResultData r = engine->consultar(
+    const DadosConsulta r = engine->consultar(
         "SELECT ID, Nome, Sobrenome_Último, Nascimento, Ativo, Peso, Prontuário, Nota "
         "FROM Pessoa ORDER BY ID");
     ASSERT_EQ(r.columns.size(), 8);
@@ -133,7 +133,7 @@ TEST_F(OdbcEngineTest, WritesAndReadsBackTextsNumbersDatesAndNulls) {
     EXPECT_EQ(r.rows[2][7].toString(), longo);
 
     // No rows still describes the columns; a statement without a rowset gives nothing.
-    const ResultData vazio = engine->consultar("SELECT Nome FROM Pessoa WHERE ID = -1");
+    const DadosConsulta vazio = engine->consultar("SELECT Nome FROM Pessoa WHERE ID = -1");
     EXPECT_EQ(vazio.columns.size(), 1);
     EXPECT_TRUE(vazio.rows.isEmpty());
     EXPECT_TRUE(engine->consultar("UPDATE Pessoa SET Peso = 1 WHERE ID = -1").columns.isEmpty());
@@ -189,7 +189,7 @@ TEST_F(OdbcEngineTest, CatalogueAnswersWithOleDbRowsets) {
     criarCadastro();
     const QVariant nada;
 
-    ResultData r = engine->esquema(adSchemaTables, {nada, nada, nada, "TABLE"});
+    DadosConsulta r = engine->esquema(adSchemaTables, {nada, nada, nada, "TABLE"});
     QStringList nomes = coluna(r, "TABLE_NAME");
     EXPECT_TRUE(nomes.contains("Paciente") && nomes.contains("Exame") &&
                 nomes.contains("Paciente_Log") && nomes.contains("PacienteXLog"));
@@ -305,18 +305,18 @@ TEST(OdbcEngineErros, SqlStatesAndNativeNumbersMapToAdoNumbers) {
 }
 
 TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
-    ErroNumerado e = falhaDe([] { CriarEngineOdbc("Driver={Driver Ausente};Database=x")->abrir(); });
+    ErroNumerado e = falhaDe([] { CriarMotorOdbc("Driver={Driver Ausente};Database=x")->abrir(); });
     EXPECT_EQ(e.Number(), ErroNaoEspecificado);
     EXPECT_TRUE(e.Description().contains("\"Driver Ausente\"")) << e.what();
 
-    e = falhaDe([] { CriarEngineOdbc("DSN=Fonte_Ausente")->abrir(); });
+    e = falhaDe([] { CriarMotorOdbc("DSN=Fonte_Ausente")->abrir(); });
     EXPECT_TRUE(e.Description().contains("\"Fonte_Ausente\"")) << e.what();
 
     // A brace that swallows the password into the driver's or the source's name: the message
     // leaves the name out.
     for (const char* cadeia :
          {"Driver={Ausente;PWD=Segr3do!};UID=sa", "DSN={Ausente;Pwd=Segr3do!}"}) {
-        e = falhaDe([cadeia] { CriarEngineOdbc(cadeia)->abrir(); });
+        e = falhaDe([cadeia] { CriarMotorOdbc(cadeia)->abrir(); });
         EXPECT_EQ(e.Number(), ErroNaoEspecificado) << cadeia;
         EXPECT_FALSE(e.Description().contains("Segr3do")) << e.what();
     }
@@ -325,7 +325,7 @@ TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
     // password of the string never reaches the log.
     qunsetenv("CADUNIR_ODBC_DRIVER");
     e = falhaDe([] {
-        CriarEngineOdbc("Provider=SQLOLEDB;Data Source=SRV;User ID=sa;Password=Segr3do!")->abrir();
+        CriarMotorOdbc("Provider=SQLOLEDB;Data Source=SRV;User ID=sa;Password=Segr3do!")->abrir();
     });
     EXPECT_TRUE(e.Description().contains("\"FreeTDS\"")) << e.what();
     EXPECT_TRUE(e.Description().contains("CADUNIR_ODBC_DRIVER"));
@@ -333,7 +333,7 @@ TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {
 
     // The driver is there but the database cannot be opened.
     e = falhaDe([] {
-        CriarEngineOdbc(odbcteste::Conexao("/pasta/que/nao/existe/x.db") + ";NoCreat=1")->abrir();
+        CriarMotorOdbc(odbcteste::Conexao("/pasta/que/nao/existe/x.db") + ";NoCreat=1")->abrir();
     });
     EXPECT_EQ(e.Number(), ErroNaoEspecificado);
     EXPECT_EQ(e.Description(), TextoDoErro(ErroNaoEspecificado));

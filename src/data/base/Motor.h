@@ -10,13 +10,13 @@
 
 // What a database engine gives the ADO-like objects. Two engines exist: the embedded one (a
 // SQLite file behind our T-SQL dialect layer) and ODBC (a real SQL Server, statements sent
-// unchanged). Connection picks one from the connection string (CriarEngine); nothing above
+// unchanged). Connection picks one from the connection string (CriarMotor); nothing above
 // Connection and Recordset ever sees an engine. Every failure is thrown as ErroNumerado with
 // the ADO number and the short text of the error table; the engine's long description goes
 // to the log.
 namespace dados {
 
-struct ColumnInfo {
+struct InfoColuna {
     QString name;         // as the statement names it (alias included)
     int type = 0;         // ADO DataTypeEnum (EnumsADO.h)
     int definedSize = 0;  // characters for text, bytes otherwise
@@ -27,8 +27,8 @@ struct ColumnInfo {
     bool autoIncrement = false;  // identity column
 };
 
-struct ResultData {
-    QVector<ColumnInfo> columns;
+struct DadosConsulta {
+    QVector<InfoColuna> columns;
     QVector<QVector<QVariant>> rows;  // NULL is a null QVariant; dates are QDateTime
 };
 
@@ -37,7 +37,7 @@ struct ResultData {
 struct ResultadoComando {
     bool temLinhas = false;
     qint64 afetadas = 0;
-    ResultData dados;
+    DadosConsulta dados;
 };
 
 // A batch run statement by statement, as SQL Server's console shows it: the results of the
@@ -48,9 +48,9 @@ struct ResultadoLote {
     std::optional<ErroNumerado> falha;
 };
 
-class Engine {
+class Motor {
   public:
-    virtual ~Engine() = default;
+    virtual ~Motor() = default;
 
     virtual void abrir() = 0;
     virtual void fechar() = 0;
@@ -59,7 +59,7 @@ class Engine {
     // by the last statement that changes rows (0 when none did).
     virtual qint64 executar(const QString& sql) = 0;
     // Runs a statement and reads every row it returns (the static, client-side cursor).
-    virtual ResultData consultar(const QString& sql) = 0;
+    virtual DadosConsulta consultar(const QString& sql) = 0;
     // Runs a batch and keeps every statement's result; a failure is returned, not thrown.
     virtual ResultadoLote executarLote(const QString& sql) = 0;
 
@@ -69,7 +69,7 @@ class Engine {
 
     // OLE DB schema rowsets (kind = SchemaEnum of EnumsADO.h), with the OLE DB column names
     // and restrictions: one criteria entry per restriction column, a null/empty entry = none.
-    virtual ResultData esquema(int kind, const QVariantList& criteria) = 0;
+    virtual DadosConsulta esquema(int kind, const QVariantList& criteria) = 0;
 
     virtual QString bancoPadrao() const = 0;
     // "User ID", "Password", "Data Source" and whatever else the engine knows; null if unknown.

@@ -1,4 +1,4 @@
-#include "data/odbc/OdbcEngine.h"
+#include "data/odbc/MotorOdbc.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -20,10 +20,10 @@ using namespace odbc;
 const QString kOrigem = QStringLiteral("ODBC");
 
 // A SQL Server behind ODBC. Statements reach the driver exactly as the program wrote them.
-class OdbcEngine final : public Engine {
+class MotorOdbc final : public Motor {
   public:
-    explicit OdbcEngine(ConexaoOdbc conexao) : m_conexao(std::move(conexao)) {}
-    ~OdbcEngine() override {
+    explicit MotorOdbc(ConexaoOdbc conexao) : m_conexao(std::move(conexao)) {}
+    ~MotorOdbc() override {
         try {
             fechar();
         } catch (const ErroNumerado&) {
@@ -34,12 +34,12 @@ class OdbcEngine final : public Engine {
     void abrir() override;
     void fechar() override;
     qint64 executar(const QString& sql) override;
-    ResultData consultar(const QString& sql) override;
+    DadosConsulta consultar(const QString& sql) override;
     ResultadoLote executarLote(const QString& sql) override;
     void iniciar() override;
     void confirmar() override;
     void desfazer() override;
-    ResultData esquema(int kind, const QVariantList& criteria) override {
+    DadosConsulta esquema(int kind, const QVariantList& criteria) override {
         return Catalogo(conexao(), kind, criteria);
     }
     QString bancoPadrao() const override;
@@ -53,7 +53,7 @@ class OdbcEngine final : public Engine {
         return m_dbc;
     }
     void terminarTransacao(SQLSMALLINT como, const QString& nome);
-    void marcarChave(ResultData& dados) const;
+    void marcarChave(DadosConsulta& dados) const;
     QString info(SQLUSMALLINT tipo) const;
     [[noreturn]] void falharAbertura(const Handle& h);
 
@@ -86,7 +86,7 @@ class EmCurso {
     SQLHSTMT& m_emCurso;
 };
 
-void OdbcEngine::abrir() {
+void MotorOdbc::abrir() {
     if (m_dbc)
         fechar();
     Handle env(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
@@ -113,7 +113,7 @@ void OdbcEngine::abrir() {
     m_emTransacao = false;
 }
 
-void OdbcEngine::falharAbertura(const Handle& h) {
+void MotorOdbc::falharAbertura(const Handle& h) {
     const QVector<Diagnostico> diagnosticos = LerDiagnosticos(h);
     const QString detalhe = DescreverDiagnosticos(diagnosticos) + QStringLiteral(" ; ao abrir: ") +
                             MascararSenhas(m_conexao.odbc);
@@ -149,7 +149,7 @@ void OdbcEngine::falharAbertura(const Handle& h) {
     Falhar(NumeroDoErro(diagnosticos), kOrigem, detalhe);
 }
 
-void OdbcEngine::fechar() {
+void MotorOdbc::fechar() {
     if (!m_dbc)
         return;
     Handle dbc = std::move(m_dbc);
@@ -163,7 +163,7 @@ void OdbcEngine::fechar() {
         FalharOdbc(dbc, QStringLiteral("SQLDisconnect"));
 }
 
-qint64 OdbcEngine::executar(const QString& sql) {
+qint64 MotorOdbc::executar(const QString& sql) {
     const Handle st = NovoComando(conexao());
     SQLRETURN rc = SQLExecDirectW(st.get(), W(sql), SQL_NTS);
     qint64 afetadas = 0;
@@ -187,15 +187,15 @@ qint64 OdbcEngine::executar(const QString& sql) {
     return afetadas;
 }
 
-void OdbcEngine::interromper() {
+void MotorOdbc::interromper() {
     const std::lock_guard<std::mutex> trava(m_emCursoMutex);
     if (m_emCurso != SQL_NULL_HSTMT) {
         SQLCancel(m_emCurso);  // the one ODBC call meant for another thread
     }
 }
 
-ResultData OdbcEngine::consultar(const QString& sql) {
-    ResultData dados;
+DadosConsulta MotorOdbc::consultar(const QString& sql) {
+    DadosConsulta dados;
     {
         const Handle st = NovoComando(conexao());
         const EmCurso emCurso(m_emCursoMutex, m_emCurso, st.get());
@@ -220,7 +220,7 @@ ResultData OdbcEngine::consultar(const QString& sql) {
     return dados;
 }
 
-ResultadoLote OdbcEngine::executarLote(const QString& sql) {
+ResultadoLote MotorOdbc::executarLote(const QString& sql) {
     ResultadoLote lote;
     try {
         const Handle st = NovoComando(conexao());
@@ -259,9 +259,9 @@ ResultadoLote OdbcEngine::executarLote(const QString& sql) {
 
 // Rows of one base table can be written back (Recordset::Update) only when their key is known;
 // the driver tells the base table but not the key, which the catalogue does.
-void OdbcEngine::marcarChave(ResultData& dados) const {
+void MotorOdbc::marcarChave(DadosConsulta& dados) const {
     QString tabela;
-    for (const ColumnInfo& c : dados.columns) {
+    for (const InfoColuna& c : dados.columns) {
         if (c.baseTable.isEmpty())
             continue;
         if (!tabela.isEmpty() && c.baseTable.compare(tabela, Qt::CaseInsensitive) != 0)
@@ -271,11 +271,11 @@ void OdbcEngine::marcarChave(ResultData& dados) const {
     if (tabela.isEmpty())
         return;
     const QStringList chave = ColunasDaChave(m_dbc, tabela);
-    for (ColumnInfo& c : dados.columns)
+    for (InfoColuna& c : dados.columns)
         c.key = !c.baseColumn.isEmpty() && chave.contains(c.baseColumn, Qt::CaseInsensitive);
 }
 
-void OdbcEngine::iniciar() {
+void MotorOdbc::iniciar() {
     const Handle& dbc = conexao();
     if (m_emTransacao)
         Falhar(ErroTransacaoExiste, kOrigem, QStringLiteral("BeginTrans com transação aberta"));
@@ -285,15 +285,15 @@ void OdbcEngine::iniciar() {
     m_emTransacao = true;
 }
 
-void OdbcEngine::confirmar() {
+void MotorOdbc::confirmar() {
     terminarTransacao(SQL_COMMIT, QStringLiteral("CommitTrans"));
 }
 
-void OdbcEngine::desfazer() {
+void MotorOdbc::desfazer() {
     terminarTransacao(SQL_ROLLBACK, QStringLiteral("RollbackTrans"));
 }
 
-void OdbcEngine::terminarTransacao(SQLSMALLINT como, const QString& nome) {
+void MotorOdbc::terminarTransacao(SQLSMALLINT como, const QString& nome) {
     const Handle& dbc = conexao();
     if (!m_emTransacao)
         Falhar(ErroSemTransacao, kOrigem, nome + QStringLiteral(" sem transação aberta"));
@@ -315,7 +315,7 @@ void OdbcEngine::terminarTransacao(SQLSMALLINT como, const QString& nome) {
     Verificar(rcAuto, dbc, nome);
 }
 
-QString OdbcEngine::info(SQLUSMALLINT tipo) const {
+QString MotorOdbc::info(SQLUSMALLINT tipo) const {
     if (!m_dbc)
         return QString();
     SQLWCHAR buffer[256];
@@ -325,7 +325,7 @@ QString OdbcEngine::info(SQLUSMALLINT tipo) const {
     return TextoW(buffer, bytes / 2, 256);
 }
 
-QString OdbcEngine::bancoPadrao() const {
+QString MotorOdbc::bancoPadrao() const {
     if (m_dbc) {
         SQLWCHAR buffer[256];
         SQLINTEGER bytes = 0;
@@ -337,7 +337,7 @@ QString OdbcEngine::bancoPadrao() const {
     return m_conexao.banco;
 }
 
-QVariant OdbcEngine::propriedade(const QString& name) const {
+QVariant MotorOdbc::propriedade(const QString& name) const {
     const auto valor = [](const QString& v) { return v.isEmpty() ? QVariant() : QVariant(v); };
     const auto e = [&name](const char* nome) {
         return name.compare(QLatin1String(nome), Qt::CaseInsensitive) == 0;
@@ -369,8 +369,8 @@ QVariant OdbcEngine::propriedade(const QString& name) const {
 
 }  // namespace
 
-std::unique_ptr<Engine> CriarEngineOdbc(const QString& connectionString) {
-    return std::make_unique<OdbcEngine>(InterpretarConexaoOdbc(connectionString));
+std::unique_ptr<Motor> CriarMotorOdbc(const QString& connectionString) {
+    return std::make_unique<MotorOdbc>(InterpretarConexaoOdbc(connectionString));
 }
 
 }  // namespace dados

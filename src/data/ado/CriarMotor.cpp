@@ -1,10 +1,10 @@
-#include "data/ado/CriarEngine.h"
+#include "data/ado/CriarMotor.h"
 
 #include <QStringList>
 
 #include "data/base/CadeiaConexao.h"
 #include "data/base/TabelaErros.h"
-#include "data/odbc/OdbcEngine.h"
+#include "data/odbc/MotorOdbc.h"
 #include "data/tsql/MotorEmbutido.h"
 
 namespace dados {
@@ -21,7 +21,7 @@ QString NomesDasChaves(const CadeiaConexao& cadeia) {
 
 }  // namespace
 
-std::unique_ptr<Engine> CriarEngine(const QString& connectionString) {
+std::unique_ptr<Motor> CriarMotor(const QString& connectionString) {
     const CadeiaConexao cadeia(connectionString);
     const QString provedor = cadeia.Valor(QStringLiteral("Provider"));
     if (provedor.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
@@ -31,7 +31,7 @@ std::unique_ptr<Engine> CriarEngine(const QString& connectionString) {
         provedor.startsWith(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive) ||
         provedor.startsWith(QLatin1String("SQLNCLI"), Qt::CaseInsensitive) ||
         provedor.startsWith(QLatin1String("MSOLEDBSQL"), Qt::CaseInsensitive)) {
-        return CriarEngineOdbc(connectionString);
+        return CriarMotorOdbc(connectionString);
     }
     // Neither the string nor the provider's value is repeated: a mis-braced value may hold the
     // rest of the string, password and all.
