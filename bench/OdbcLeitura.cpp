@@ -55,7 +55,7 @@ void BM_LerTodasAsLinhas(benchmark::State& state) {
     preencher(*e, int(state.range(0)));
     for (auto _ : state) {
         const auto r = e->consultar("SELECT * FROM Paciente");
-        benchmark::DoNotOptimize(r.rows.size());
+        benchmark::DoNotOptimize(r.linhas.size());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

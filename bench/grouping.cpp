@@ -92,7 +92,7 @@ struct Sessao {
                          qPrintable(sql));
             std::exit(1);
         }
-        return rs.Dados().rows.size();
+        return rs.Dados().linhas.size();
     }
 };
 
@@ -196,7 +196,7 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv) {
         qsizetype linhas = 0;
         const double r = SqliteSozinho(arquivo, motor->traduzir(sql)->comandos[0].sql, &linhas);
         std::printf("%-44s %10.3f %10.3f %8.1fx%s\n", qPrintable(Combinacao(mascara)), t, r, r / t,
-                    linhas == rs.Dados().rows.size() ? "" : "  (SQLite DIFFERS)");
+                    linhas == rs.Dados().linhas.size() ? "" : "  (SQLite DIFFERS)");
     }
 
     // The grid's row change: the member query the window builds from the current row.
@@ -206,10 +206,10 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv) {
         clsPacienteCriterio c = Criterio(mascara);
         Recordset grupos;
         s.abrir(grupos, c.ObterSQLComAgrupamento());
-        const qsizetype n = grupos.Dados().rows.size();
+        const qsizetype n = grupos.Dados().linhas.size();
         QVector<double> programa, sqlite;
         for (int k = 0; k < 300 && n > 0; ++k) {
-            const auto& linha = grupos.Dados().rows[qsizetype(k * (n / 300.0))];
+            const auto& linha = grupos.Dados().linhas[qsizetype(k * (n / 300.0))];
             clsString* campos[] = {&c.Nome(), &c.Nome_Meio(),  &c.Nome_Último(),    &c.RG(),
                                    &c.CIC(),  &c.Prontuário(), &c.Data_Nascimento()};
             int j = 0;

@@ -909,7 +909,7 @@ QVariantList frmPrincipal::valoresDaLinha(int linhaRegistro) const {
     if (rs.State() != adStateOpen || linhaRegistro < 0 || linhaRegistro >= rs.RecordCount()) {
         return {};
     }
-    const auto& linha = rs.Dados().rows[linhaRegistro];
+    const auto& linha = rs.Dados().linhas[linhaRegistro];
     return QVariantList(linha.begin(), linha.end());
 }
 
@@ -920,7 +920,7 @@ bool frmPrincipal::tirarGrupoAtual() {
         return false;
     }
     dados::DadosConsulta restante = rs.Dados();
-    restante.rows.removeAt(posicao - 1);
+    restante.linhas.removeAt(posicao - 1);
     const QScopedValueRollback<bool> religando(m_religando, true);
     rs.Adotar(DE().Conexao, rs.Source(), std::move(restante));
     return true;
@@ -973,8 +973,8 @@ void frmPrincipal::reagrupamentoChegou() {
         linha >= 0 ? valoresDaLinha(m_modelo->LinhaDoRegistro(linha)) : QVariantList();
     int achado = -1;
     if (!atual.isEmpty()) {
-        for (int i = 0; i < r.dados.rows.size(); ++i) {
-            const auto& l = r.dados.rows[i];
+        for (int i = 0; i < r.dados.linhas.size(); ++i) {
+            const auto& l = r.dados.linhas[i];
             if (QVariantList(l.begin(), l.end()) == atual) {
                 achado = i;
                 break;

@@ -219,7 +219,7 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
                          .arg(ado.ErrorString());
             return false;
         }
-        const auto& linhas = rs.Dados().rows;
+        const auto& linhas = rs.Dados().linhas;
         for (const QVector<QVariant>& l : linhas) {
             Adicionar(l[0].toInt(), l[1], l[2], l[3], l[7], l[8], l[9], l[10], l[11], l[12], l[13],
                       l[4], l[5], l[6]);

@@ -121,7 +121,7 @@ bool ModeloGrupos::Conferir(Connection& cn, clsADO& ado, int linha) {
         return false;
     }
     QSet<qint32> existem;
-    for (const auto& l : rs.Dados().rows) existem << l[0].toInt();
+    for (const auto& l : rs.Dados().linhas) existem << l[0].toInt();
     rs.Close();
     Grupo& g = m_grupos[linha];
     QVector<qint32> restam;

@@ -262,8 +262,8 @@ QString ProntuarioNasLinhas(const Recordset& fRS, qint32 fID_Paciente) {
     const dados::DadosConsulta& resultado = fRS.Dados();
     int colunaId = -1;
     int colunaProntuario = -1;
-    for (int i = 0; i < resultado.columns.size(); ++i) {
-        const QString& nome = resultado.columns[i].name;
+    for (int i = 0; i < resultado.colunas.size(); ++i) {
+        const QString& nome = resultado.colunas[i].nome;
         if (nome.compare(QStringLiteral("ID_Paciente"), Qt::CaseInsensitive) == 0) {
             colunaId = i;
         } else if (nome.compare(QStringLiteral("Prontuário"), Qt::CaseInsensitive) == 0) {
@@ -273,7 +273,7 @@ QString ProntuarioNasLinhas(const Recordset& fRS, qint32 fID_Paciente) {
     if (colunaId < 0 || colunaProntuario < 0) {
         return QString();
     }
-    for (const auto& linha : resultado.rows) {
+    for (const auto& linha : resultado.linhas) {
         if (linha[colunaId].toInt() == fID_Paciente) {
             return ValorSeNulo(linha[colunaProntuario], QString()).toString();
         }

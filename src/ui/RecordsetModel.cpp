@@ -13,8 +13,8 @@
 RecordsetModel::RecordsetModel(Recordset& rs, QObject* parent)
     : QAbstractTableModel(parent), m_rs(rs) {
     m_dados = dados();
-    m_linhas = m_dados ? int(m_dados->rows.size()) : 0;
-    m_colunas = m_dados ? int(m_dados->columns.size()) : 0;
+    m_linhas = m_dados ? int(m_dados->linhas.size()) : 0;
+    m_colunas = m_dados ? int(m_dados->colunas.size()) : 0;
     m_rs.setOuvinte([this] { recordsetMudou(); });
 }
 
@@ -28,8 +28,8 @@ const dados::DadosConsulta* RecordsetModel::dados() const {
 
 void RecordsetModel::recordsetMudou() {
     const dados::DadosConsulta* atuais = dados();
-    const int linhas = atuais ? int(atuais->rows.size()) : 0;
-    const int colunas = atuais ? int(atuais->columns.size()) : 0;
+    const int linhas = atuais ? int(atuais->linhas.size()) : 0;
+    const int colunas = atuais ? int(atuais->colunas.size()) : 0;
     if (atuais != m_dados || linhas != m_linhas || colunas != m_colunas) {
         // The rows are already replaced when the record set tells us; the view reads nothing
         // in between (one thread), so the reset may follow the change.
@@ -39,8 +39,8 @@ void RecordsetModel::recordsetMudou() {
         m_colunas = colunas;
         QStringList nomes;
         if (atuais) {
-            for (const auto& c : atuais->columns) {
-                nomes << c.name;
+            for (const auto& c : atuais->colunas) {
+                nomes << c.nome;
             }
         }
         bool desfeita = false;
@@ -100,7 +100,7 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
     if (!m_dados || !index.isValid() || index.row() >= m_linhas || index.column() >= m_colunas) {
         return {};
     }
-    const QVariant& valor = m_dados->rows[LinhaDoRegistro(index.row())][index.column()];
+    const QVariant& valor = m_dados->linhas[LinhaDoRegistro(index.row())][index.column()];
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
@@ -123,7 +123,7 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     }
     if (orientation == Qt::Horizontal) {
-        return m_dados && section >= 0 && section < m_colunas ? m_dados->columns[section].name
+        return m_dados && section >= 0 && section < m_colunas ? m_dados->colunas[section].nome
                                                               : QVariant();
     }
     return section + 1;
@@ -141,7 +141,7 @@ void RecordsetModel::ordenar() {
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
     const int coluna = m_colunaOrdem;
-    const auto& linhas = m_dados->rows;
+    const auto& linhas = m_dados->linhas;
     QVector<QCollatorSortKey> chaves;
     chaves.reserve(m_linhas);
     for (const auto& linha : linhas) {

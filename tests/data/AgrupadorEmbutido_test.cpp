@@ -24,7 +24,7 @@ Linhas Ler(clsADO& ado, Connection& cn, const QString& sql) {
         ADD_FAILURE() << ado.ErrorString().toStdString() << " | " << sql.toStdString();
         return {};
     }
-    return rs.Dados().rows;
+    return rs.Dados().linhas;
 }
 
 // SQL Server's order of one grouped value: NULL first, then dates, then texts by collation.

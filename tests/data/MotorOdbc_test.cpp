@@ -33,7 +33,7 @@ class OdbcEngineTest : public ::testing::Test {
     }
 
     qint64 contar(Motor& e, const QString& tabela) {
-        return e.consultar("SELECT COUNT(*) FROM " + tabela).rows.at(0).at(0).toLongLong();
+        return e.consultar("SELECT COUNT(*) FROM " + tabela).linhas.at(0).at(0).toLongLong();
     }
 
     void criarCadastro() {
@@ -65,13 +65,13 @@ ErroNumerado falhaDe(const std::function<void()>& f) {
 
 QStringList coluna(const DadosConsulta& r, const char* nome) {
     int i = 0;
-    while (i < r.columns.size() && r.columns[i].name != QLatin1String(nome)) ++i;
+    while (i < r.colunas.size() && r.colunas[i].nome != QLatin1String(nome)) ++i;
     QStringList valores;
-    if (i == r.columns.size()) {
+    if (i == r.colunas.size()) {
         ADD_FAILURE() << "no column " << nome;
         return valores;
     }
-    for (const auto& l : r.rows) valores << l[i].toString();
+    for (const auto& l : r.linhas) valores << l[i].toString();
     return valores;
 }
 
@@ -101,21 +101,21 @@ TEST_F(OdbcEngineTest, WritesAndReadsBackTextsNumbersDatesAndNulls) {
     const DadosConsulta r = engine->consultar(
         "SELECT ID, Nome, Sobrenome_Último, Nascimento, Ativo, Peso, Prontuário, Nota "
         "FROM Pessoa ORDER BY ID");
-    ASSERT_EQ(r.columns.size(), 8);
-    EXPECT_EQ(r.columns[2].name, "Sobrenome_Último");
-    EXPECT_EQ(r.columns[0].type, adInteger);
-    EXPECT_TRUE(r.columns[0].key);
-    EXPECT_TRUE(r.columns[0].autoIncrement);
-    EXPECT_FALSE(r.columns[1].key);
-    EXPECT_EQ(r.columns[1].baseTable, "Pessoa");
-    EXPECT_EQ(r.columns[1].definedSize, 60);
-    EXPECT_EQ(r.columns[3].type, adDBTimeStamp);
-    EXPECT_EQ(r.columns[4].type, adBoolean);
-    EXPECT_EQ(r.columns[5].type, adDouble);
-    EXPECT_EQ(r.columns[6].type, adBigInt);
+    ASSERT_EQ(r.colunas.size(), 8);
+    EXPECT_EQ(r.colunas[2].nome, "Sobrenome_Último");
+    EXPECT_EQ(r.colunas[0].tipo, adInteger);
+    EXPECT_TRUE(r.colunas[0].chave);
+    EXPECT_TRUE(r.colunas[0].autoIncremento);
+    EXPECT_FALSE(r.colunas[1].chave);
+    EXPECT_EQ(r.colunas[1].tabelaBase, "Pessoa");
+    EXPECT_EQ(r.colunas[1].tamanhoDefinido, 60);
+    EXPECT_EQ(r.colunas[3].tipo, adDBTimeStamp);
+    EXPECT_EQ(r.colunas[4].tipo, adBoolean);
+    EXPECT_EQ(r.colunas[5].tipo, adDouble);
+    EXPECT_EQ(r.colunas[6].tipo, adBigInt);
 
-    ASSERT_EQ(r.rows.size(), 3);
-    const auto& a = r.rows[0];
+    ASSERT_EQ(r.linhas.size(), 3);
+    const auto& a = r.linhas[0];
     EXPECT_EQ(a[0].typeId(), QMetaType::Int);
     EXPECT_EQ(a[1].toString(), "João Conceição");
     EXPECT_EQ(a[2].toString(), "Ñandú Çağ 日本");
@@ -126,17 +126,17 @@ TEST_F(OdbcEngineTest, WritesAndReadsBackTextsNumbersDatesAndNulls) {
     EXPECT_EQ(a[6].toLongLong(), 12345678901LL);
     EXPECT_TRUE(a[7].isNull());
 
-    const auto& b = r.rows[1];
+    const auto& b = r.linhas[1];
     EXPECT_FALSE(b[1].isNull()) << "an empty text is not NULL";
     EXPECT_EQ(b[1].toString(), "");
     for (int i = 2; i < 8; ++i) EXPECT_TRUE(b[i].isNull()) << i;
-    EXPECT_EQ(r.rows[2][7].toString(), longo);
+    EXPECT_EQ(r.linhas[2][7].toString(), longo);
 
     // No rows still describes the columns; a statement without a rowset gives nothing.
     const DadosConsulta vazio = engine->consultar("SELECT Nome FROM Pessoa WHERE ID = -1");
-    EXPECT_EQ(vazio.columns.size(), 1);
-    EXPECT_TRUE(vazio.rows.isEmpty());
-    EXPECT_TRUE(engine->consultar("UPDATE Pessoa SET Peso = 1 WHERE ID = -1").columns.isEmpty());
+    EXPECT_EQ(vazio.colunas.size(), 1);
+    EXPECT_TRUE(vazio.linhas.isEmpty());
+    EXPECT_TRUE(engine->consultar("UPDATE Pessoa SET Peso = 1 WHERE ID = -1").colunas.isEmpty());
 }
 
 TEST_F(OdbcEngineTest, ExecuteCountsTheRowsItChanged) {
@@ -194,33 +194,34 @@ TEST_F(OdbcEngineTest, CatalogueAnswersWithOleDbRowsets) {
     EXPECT_TRUE(nomes.contains("Paciente") && nomes.contains("Exame") &&
                 nomes.contains("Paciente_Log") && nomes.contains("PacienteXLog"));
     EXPECT_FALSE(nomes.contains("vPaciente")) << "only base tables";
-    EXPECT_EQ(r.columns[3].name, "TABLE_TYPE");
+    EXPECT_EQ(r.colunas[3].nome, "TABLE_TYPE");
     // Restrictions are exact names, compared as the server does (case-insensitively): "_" is
     // not a wildcard.
     r = engine->esquema(adSchemaTables, {nada, nada, "Paciente_Log", "TABLE"});
     EXPECT_EQ(coluna(r, "TABLE_NAME"), QStringList{"Paciente_Log"});
-    EXPECT_EQ(engine->esquema(adSchemaTables, {"", "", "PACIENTE", "TABLE"}).rows.size(), 1);
-    EXPECT_TRUE(engine->esquema(adSchemaTables, {nada, nada, "vPaciente", "TABLE"}).rows.isEmpty());
-    EXPECT_EQ(engine->esquema(adSchemaTables, {nada, nada, "vPaciente", "VIEW"}).rows.size(), 1);
+    EXPECT_EQ(engine->esquema(adSchemaTables, {"", "", "PACIENTE", "TABLE"}).linhas.size(), 1);
+    EXPECT_TRUE(
+        engine->esquema(adSchemaTables, {nada, nada, "vPaciente", "TABLE"}).linhas.isEmpty());
+    EXPECT_EQ(engine->esquema(adSchemaTables, {nada, nada, "vPaciente", "VIEW"}).linhas.size(), 1);
 
     r = engine->esquema(adSchemaColumns, {nada, nada, "Paciente", nada});
     EXPECT_EQ(coluna(r, "COLUMN_NAME"),
               (QStringList{"ID_Paciente", "Nome", "Nome_Último", "Data_Nascimento"}));
     EXPECT_EQ(coluna(r, "ORDINAL_POSITION"), (QStringList{"1", "2", "3", "4"}));
-    EXPECT_EQ(r.rows[1][11].toInt(), adVarChar);
-    EXPECT_EQ(r.rows[1][13].toInt(), 50);  // CHARACTER_MAXIMUM_LENGTH
-    EXPECT_EQ(r.rows[0][11].toInt(), adInteger);
+    EXPECT_EQ(r.linhas[1][11].toInt(), adVarChar);
+    EXPECT_EQ(r.linhas[1][13].toInt(), 50);  // CHARACTER_MAXIMUM_LENGTH
+    EXPECT_EQ(r.linhas[0][11].toInt(), adInteger);
     r = engine->esquema(adSchemaColumns, {nada, nada, "Paciente", "nome_último"});
     EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Nome_Último"});
 
     r = engine->esquema(adSchemaIndexes, {nada, nada, "IX_Paciente_Nome", nada, nada});
-    ASSERT_EQ(r.rows.size(), 1);
+    ASSERT_EQ(r.linhas.size(), 1);
     EXPECT_EQ(coluna(r, "TABLE_NAME"), QStringList{"Paciente"});
     EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Nome"});
     EXPECT_EQ(coluna(r, "UNIQUE"), QStringList{"false"});
     EXPECT_EQ(coluna(r, "PRIMARY_KEY"), QStringList{"false"});
     EXPECT_TRUE(
-        engine->esquema(adSchemaIndexes, {nada, nada, "IX_Nenhum", nada, nada}).rows.isEmpty());
+        engine->esquema(adSchemaIndexes, {nada, nada, "IX_Nenhum", nada, nada}).linhas.isEmpty());
     r = engine->esquema(adSchemaIndexes, {nada, nada, nada, nada, "Paciente_Log"});
     EXPECT_TRUE(coluna(r, "PRIMARY_KEY").contains("true"));
 
@@ -231,13 +232,13 @@ TEST_F(OdbcEngineTest, CatalogueAnswersWithOleDbRowsets) {
     EXPECT_EQ(coluna(r, "COLUMN_NAME"), QStringList{"Número_Exame"});
 
     r = engine->esquema(adSchemaForeignKeys, QVariantList(6));
-    ASSERT_EQ(r.rows.size(), 1);
+    ASSERT_EQ(r.linhas.size(), 1);
     EXPECT_EQ(coluna(r, "PK_TABLE_NAME"), QStringList{"Paciente"});
     EXPECT_EQ(coluna(r, "PK_COLUMN_NAME"), QStringList{"ID_Paciente"});
     EXPECT_EQ(coluna(r, "FK_TABLE_NAME"), QStringList{"Exame"});
     EXPECT_EQ(coluna(r, "FK_COLUMN_NAME"), QStringList{"ID_Paciente"});
     EXPECT_EQ(engine->esquema(adSchemaForeignKeys, {nada, nada, "Paciente", nada, nada, nada})
-                  .rows.size(),
+                  .linhas.size(),
               1);
 
     r = engine->esquema(adSchemaTableConstraints, QVariantList(7));
@@ -350,7 +351,7 @@ TEST_F(OdbcEngineTest, AProductStringOpensThroughTheConfiguredDriver) {
         "Password='a;b';Initial Catalog=" +
         arquivo + ";Data Source=SRVLAUDO,1433");
     qunsetenv("CADUNIR_ODBC_DRIVER");
-    EXPECT_EQ(e->consultar("SELECT Nome FROM Paciente").rows.at(0).at(0).toString(), "Zé");
+    EXPECT_EQ(e->consultar("SELECT Nome FROM Paciente").linhas.at(0).at(0).toString(), "Zé");
     EXPECT_EQ(e->propriedade("User ID").toString(), "adm");
     EXPECT_EQ(e->propriedade("Password").toString(), "a;b");
     EXPECT_EQ(e->propriedade("Data Source").toString(), "SRVLAUDO,1433");

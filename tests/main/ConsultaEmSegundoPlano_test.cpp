@@ -57,8 +57,8 @@ TEST_F(ConsultaEmSegundoPlanoTest, DeliversTheRowsOnItsOwnConnection) {
     const auto& r = consulta.Resultado();
     EXPECT_TRUE(r.ok);
     EXPECT_FALSE(r.cancelada);
-    ASSERT_EQ(r.dados.rows.size(), 7);
-    EXPECT_EQ(r.dados.rows[0][0].toString(), "P0");
+    ASSERT_EQ(r.dados.linhas.size(), 7);
+    EXPECT_EQ(r.dados.linhas[0][0].toString(), "P0");
     EXPECT_EQ(entregas, 1);
     EXPECT_EQ(vistas, 0);
 
@@ -91,14 +91,14 @@ TEST_F(ConsultaEmSegundoPlanoTest, CancelInterruptsTheRunningStatement) {
     ASSERT_TRUE(Esperar(consulta, entregas));
     EXPECT_TRUE(consulta.Resultado().cancelada);
     EXPECT_FALSE(consulta.Resultado().ok);
-    EXPECT_TRUE(consulta.Resultado().dados.rows.isEmpty());
+    EXPECT_TRUE(consulta.Resultado().dados.linhas.isEmpty());
     EXPECT_EQ(entregas, 1);
 
     // The connection is still good for the next query.
     consulta.Iniciar("SELECT COUNT(*) FROM Paciente");
     ASSERT_TRUE(Esperar(consulta, entregas));
     ASSERT_TRUE(consulta.Resultado().ok);
-    EXPECT_EQ(consulta.Resultado().dados.rows[0][0].toInt(), 500);
+    EXPECT_EQ(consulta.Resultado().dados.linhas[0][0].toInt(), 500);
 }
 
 TEST_F(ConsultaEmSegundoPlanoTest, ANewQueryReplacesTheRunningOneAndOnlyItArrives) {

@@ -139,11 +139,11 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
                 continue;
             }
             QStringList cabecalho;
-            for (const auto& c : r.dados.columns) {
-                cabecalho << c.name;
+            for (const auto& c : r.dados.colunas) {
+                cabecalho << c.nome;
             }
             saida << cabecalho.join(QLatin1Char('\t')) << "\n";
-            for (const auto& linha : r.dados.rows) {
+            for (const auto& linha : r.dados.linhas) {
                 QStringList celulas;
                 for (const QVariant& v : linha) {
                     celulas << Celula(v);

@@ -50,9 +50,9 @@ void Recordset::anexar(Connection& connection, const QString& source, dados::Dad
     m_source = source;
     m_incluindo = false;
     m_campos.clear();
-    m_campos.reserve(m_dados->columns.size());
-    for (const auto& c : m_dados->columns) {
-        m_campos.push_back(Field(c.name, c.type, c.definedSize));
+    m_campos.reserve(m_dados->colunas.size());
+    for (const auto& c : m_dados->colunas) {
+        m_campos.push_back(Field(c.nome, c.tipo, c.tamanhoDefinido));
     }
     m_posicao = 0;
     carregarAtual();
@@ -91,13 +91,13 @@ void Recordset::exigirAberto() const {
 
 void Recordset::exigirLinha() const {
     exigirAberto();
-    if (!m_incluindo && (m_posicao < 0 || m_posicao >= m_dados->rows.size())) {
+    if (!m_incluindo && (m_posicao < 0 || m_posicao >= m_dados->linhas.size())) {
         dados::Falhar(dados::ErroBofEof, kOrigem, QStringLiteral("no current row"));
     }
 }
 
 qint32 Recordset::RecordCount() const {
-    return m_dados ? static_cast<qint32>(m_dados->rows.size()) : -1;
+    return m_dados ? static_cast<qint32>(m_dados->linhas.size()) : -1;
 }
 
 qint32 Recordset::AbsolutePosition() const {
@@ -115,11 +115,11 @@ qint32 Recordset::AbsolutePosition() const {
 
 void Recordset::setAbsolutePosition(qint32 position) {
     exigirAberto();
-    if (position < 1 || position > m_dados->rows.size()) {
+    if (position < 1 || position > m_dados->linhas.size()) {
         dados::Falhar(dados::ErroArgumento, kOrigem,
                       QStringLiteral("AbsolutePosition %1 outside 1..%2")
                           .arg(position)
-                          .arg(m_dados->rows.size()));
+                          .arg(m_dados->linhas.size()));
     }
     m_incluindo = false;
     m_posicao = position - 1;
@@ -128,11 +128,11 @@ void Recordset::setAbsolutePosition(qint32 position) {
 }
 
 bool Recordset::Eof() const {
-    return m_dados && (m_dados->rows.isEmpty() || m_posicao >= m_dados->rows.size());
+    return m_dados && (m_dados->linhas.isEmpty() || m_posicao >= m_dados->linhas.size());
 }
 
 bool Recordset::Bof() const {
-    return m_dados && (m_dados->rows.isEmpty() || m_posicao < 0);
+    return m_dados && (m_dados->linhas.isEmpty() || m_posicao < 0);
 }
 
 void Recordset::MoveFirst() {
@@ -146,7 +146,7 @@ void Recordset::MoveFirst() {
 void Recordset::MoveLast() {
     exigirAberto();
     m_incluindo = false;
-    m_posicao = m_dados->rows.isEmpty() ? 0 : static_cast<qint32>(m_dados->rows.size() - 1);
+    m_posicao = m_dados->linhas.isEmpty() ? 0 : static_cast<qint32>(m_dados->linhas.size() - 1);
     carregarAtual();
     mudou();
 }
@@ -211,12 +211,12 @@ const dados::DadosConsulta& Recordset::Dados() const {
 }
 
 void Recordset::carregarAtual() {
-    const bool current = m_dados && m_posicao >= 0 && m_posicao < m_dados->rows.size();
+    const bool current = m_dados && m_posicao >= 0 && m_posicao < m_dados->linhas.size();
     for (int i = 0; i < m_campos.size(); ++i) {
         Field& f = m_campos[i];
         f.m_temLinha = current;
         f.m_alterado = false;
-        f.m_value = current ? m_dados->rows[m_posicao][i] : QVariant();
+        f.m_value = current ? m_dados->linhas[m_posicao][i] : QVariant();
         f.m_original = f.m_value;
     }
 }
@@ -251,16 +251,16 @@ void Recordset::CancelUpdate() {
 
 QString Recordset::tabelaBase() const {
     QString tabela;
-    for (const auto& c : m_dados->columns) {
-        if (c.baseTable.isEmpty()) {
+    for (const auto& c : m_dados->colunas) {
+        if (c.tabelaBase.isEmpty()) {
             continue;
         }
         if (tabela.isEmpty()) {
-            tabela = c.baseTable;
-        } else if (tabela.compare(c.baseTable, Qt::CaseInsensitive) != 0) {
+            tabela = c.tabelaBase;
+        } else if (tabela.compare(c.tabelaBase, Qt::CaseInsensitive) != 0) {
             dados::Falhar(dados::ErroOperacao, kOrigem,
                           QStringLiteral("rows of more than one table (%1, %2) cannot be updated")
-                              .arg(tabela, c.baseTable));
+                              .arg(tabela, c.tabelaBase));
         }
     }
     if (tabela.isEmpty()) {
@@ -290,16 +290,16 @@ void Recordset::inserirLinha(const QString& tabela) {
     int identidade = -1;
     QVector<int> chaves;
     for (int i = 0; i < m_campos.size(); ++i) {
-        const auto& c = m_dados->columns[i];
-        if (c.autoIncrement) {
+        const auto& c = m_dados->colunas[i];
+        if (c.autoIncremento) {
             identidade = i;
         }
-        if (c.key) {
+        if (c.chave) {
             chaves.push_back(i);
         }
         // Unset columns are left out so that the table's defaults apply.
-        if (m_campos[i].m_alterado && !c.baseColumn.isEmpty()) {
-            colunas << dados::NomeTSql(c.baseColumn);
+        if (m_campos[i].m_alterado && !c.colunaBase.isEmpty()) {
+            colunas << dados::NomeTSql(c.colunaBase);
             valores << dados::LiteralTSql(m_campos[i].m_value);
         }
     }
@@ -313,14 +313,14 @@ void Recordset::inserirLinha(const QString& tabela) {
     if (identidade >= 0) {
         Recordset id;
         id.Open(QStringLiteral("SELECT @@IDENTITY"), *m_connection);
-        m_campos[identidade].m_value = id.m_dados->rows.value(0).value(0);
+        m_campos[identidade].m_value = id.m_dados->linhas.value(0).value(0);
         chaves = {identidade};
     }
     // The new row joins the set at its end and becomes the current row.
-    m_dados->rows.push_back(QVector<QVariant>(m_campos.size()));
-    const qint32 linha = static_cast<qint32>(m_dados->rows.size() - 1);
+    m_dados->linhas.push_back(QVector<QVariant>(m_campos.size()));
+    const qint32 linha = static_cast<qint32>(m_dados->linhas.size() - 1);
     for (int i = 0; i < m_campos.size(); ++i) {
-        m_dados->rows[linha][i] = m_campos[i].m_value;
+        m_dados->linhas[linha][i] = m_campos[i].m_value;
     }
     m_incluindo = false;
     m_posicao = linha;
@@ -333,23 +333,23 @@ void Recordset::atualizarLinha(const QString& tabela) {
     QStringList onde;
     QVector<int> chaves;
     for (int i = 0; i < m_campos.size(); ++i) {
-        const auto& c = m_dados->columns[i];
-        if (c.baseColumn.isEmpty()) {
+        const auto& c = m_dados->colunas[i];
+        if (c.colunaBase.isEmpty()) {
             continue;
         }
         const Field& f = m_campos[i];
         if (f.m_alterado) {
-            sets << dados::NomeTSql(c.baseColumn) + QStringLiteral(" = ") +
+            sets << dados::NomeTSql(c.colunaBase) + QStringLiteral(" = ") +
                         dados::LiteralTSql(f.m_value);
         }
         // Optimistic: the row must still hold its key and the old values of what changes.
-        if (c.key || f.m_alterado) {
+        if (c.chave || f.m_alterado) {
             onde << (f.m_original.isNull()
-                         ? dados::NomeTSql(c.baseColumn) + QStringLiteral(" IS NULL")
-                         : dados::NomeTSql(c.baseColumn) + QStringLiteral(" = ") +
+                         ? dados::NomeTSql(c.colunaBase) + QStringLiteral(" IS NULL")
+                         : dados::NomeTSql(c.colunaBase) + QStringLiteral(" = ") +
                                dados::LiteralTSql(f.m_original));
         }
-        if (c.key) {
+        if (c.chave) {
             chaves.push_back(i);
         }
     }
@@ -367,7 +367,7 @@ void Recordset::atualizarLinha(const QString& tabela) {
             QStringLiteral("optimistic update matched %1 rows: %2").arg(afetados).arg(sql));
     }
     for (int i = 0; i < m_campos.size(); ++i) {
-        m_dados->rows[m_posicao][i] = m_campos[i].m_value;
+        m_dados->linhas[m_posicao][i] = m_campos[i].m_value;
     }
     relerLinha(tabela, chaves, m_posicao);
     carregarAtual();
@@ -379,25 +379,25 @@ void Recordset::relerLinha(const QString& tabela, const QVector<int>& chaves, qi
         return;
     }
     QStringList colunas;
-    for (const auto& c : m_dados->columns) {
-        colunas << (c.baseColumn.isEmpty() ? QStringLiteral("NULL")
-                                           : dados::NomeTSql(c.baseColumn));
+    for (const auto& c : m_dados->colunas) {
+        colunas << (c.colunaBase.isEmpty() ? QStringLiteral("NULL")
+                                           : dados::NomeTSql(c.colunaBase));
     }
     QStringList onde;
     for (int i : chaves) {
-        onde << dados::NomeTSql(m_dados->columns[i].baseColumn) + QStringLiteral(" = ") +
-                    dados::LiteralTSql(m_dados->rows[linha][i]);
+        onde << dados::NomeTSql(m_dados->colunas[i].colunaBase) + QStringLiteral(" = ") +
+                    dados::LiteralTSql(m_dados->linhas[linha][i]);
     }
     Recordset r;
     r.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
                .arg(colunas.join(QStringLiteral(", ")), dados::NomeTSql(tabela),
                     onde.join(QStringLiteral(" AND "))),
            *m_connection);
-    if (r.m_dados->rows.size() == 1) {
-        const auto& lida = r.m_dados->rows[0];
+    if (r.m_dados->linhas.size() == 1) {
+        const auto& lida = r.m_dados->linhas[0];
         for (int i = 0; i < m_campos.size(); ++i) {
-            if (!m_dados->columns[i].baseColumn.isEmpty()) {
-                m_dados->rows[linha][i] = lida[i];
+            if (!m_dados->colunas[i].colunaBase.isEmpty()) {
+                m_dados->linhas[linha][i] = lida[i];
             }
         }
     }

@@ -34,9 +34,9 @@ QVector<InfoColuna> colunas(std::initializer_list<Coluna> lista) {
     QVector<InfoColuna> r;
     for (const Coluna& c : lista) {
         InfoColuna info;
-        info.name = QLatin1String(c.nome);
-        info.type = c.tipo;
-        info.definedSize = tamanhoDoTipo(c.tipo);
+        info.nome = QLatin1String(c.nome);
+        info.tipo = c.tipo;
+        info.tamanhoDefinido = tamanhoDoTipo(c.tipo);
         r.append(info);
     }
     return r;

@@ -17,19 +17,19 @@
 namespace dados {
 
 struct InfoColuna {
-    QString name;         // as the statement names it (alias included)
-    int type = 0;         // ADO DataTypeEnum (EnumsADO.h)
-    int definedSize = 0;  // characters for text, bytes otherwise
-    bool nullable = true;
-    QString baseTable;  // table the column comes from, empty for an expression
-    QString baseColumn;
-    bool key = false;            // part of the base table's primary key
-    bool autoIncrement = false;  // identity column
+    QString nome;             // as the statement names it (alias included)
+    int tipo = 0;             // ADO DataTypeEnum (EnumsADO.h)
+    int tamanhoDefinido = 0;  // characters for text, bytes otherwise
+    bool aceitaNulo = true;
+    QString tabelaBase;  // table the column comes from, empty for an expression
+    QString colunaBase;
+    bool chave = false;           // part of the base table's primary key
+    bool autoIncremento = false;  // identity column
 };
 
 struct DadosConsulta {
-    QVector<InfoColuna> columns;
-    QVector<QVector<QVariant>> rows;  // NULL is a null QVariant; dates are QDateTime
+    QVector<InfoColuna> colunas;
+    QVector<QVector<QVariant>> linhas;  // NULL is a null QVariant; dates are QDateTime
 };
 
 // One statement of a batch: the rows it read (a result set, perhaps empty) or the rows it

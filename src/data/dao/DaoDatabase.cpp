@@ -151,8 +151,8 @@ QString tipoDeclarado(const DaoField& f) {
 
 // The DAO type of a column that an ODBC source reports with its ADO type.
 DaoField campoOdbc(const dados::InfoColuna& c) {
-    DaoField f{c.name, dbText, c.definedSize, c.autoIncrement ? dbAutoIncrField : 0};
-    switch (c.type) {
+    DaoField f{c.nome, dbText, c.tamanhoDefinido, c.autoIncremento ? dbAutoIncrField : 0};
+    switch (c.tipo) {
         case adBoolean:
             f.Type = dbBoolean;
             break;
@@ -187,14 +187,14 @@ DaoField campoOdbc(const dados::InfoColuna& c) {
             break;
         case adBinary:
         case adVarBinary:
-            f.Type = c.definedSize > 0 && c.definedSize <= 255 ? dbBinary : dbLongBinary;
+            f.Type = c.tamanhoDefinido > 0 && c.tamanhoDefinido <= 255 ? dbBinary : dbLongBinary;
             break;
         case adLongVarChar:
         case adLongVarWChar:
             f.Type = dbMemo;
             break;
         default:  // the character types
-            f.Type = c.definedSize > 0 && c.definedSize <= 255 ? dbText : dbMemo;
+            f.Type = c.tamanhoDefinido > 0 && c.tamanhoDefinido <= 255 ? dbText : dbMemo;
             break;
     }
     if (!tamanhoVariavel(f.Type)) {
@@ -580,7 +580,7 @@ QVector<DaoField> DaoDatabase::camposDaOrigem(const TableDef& td) {
                       QString("%1 - %2").arg(e.Number()).arg(e.Description()));
     }
     QVector<DaoField> campos;
-    for (const dados::InfoColuna& c : r.columns) {
+    for (const dados::InfoColuna& c : r.colunas) {
         campos.push_back(campoOdbc(c));
     }
     return campos;
@@ -705,11 +705,11 @@ DaoLinhas DaoDatabase::lerPassThrough(const QString& connect, const QString& sql
                       QString("%1 - %2 (%3)").arg(e.Number()).arg(e.Description(), sql));
     }
     DaoLinhas r;
-    for (const dados::InfoColuna& c : dados.columns) {
+    for (const dados::InfoColuna& c : dados.colunas) {
         r.campos.push_back(campoOdbc(c));
-        r.colunasBase.push_back(c.baseColumn);
+        r.colunasBase.push_back(c.colunaBase);
     }
-    r.linhas = std::move(dados.rows);
+    r.linhas = std::move(dados.linhas);
     return r;
 }
 

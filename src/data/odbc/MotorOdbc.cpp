@@ -261,18 +261,18 @@ ResultadoLote MotorOdbc::executarLote(const QString& sql) {
 // the driver tells the base table but not the key, which the catalogue does.
 void MotorOdbc::marcarChave(DadosConsulta& dados) const {
     QString tabela;
-    for (const InfoColuna& c : dados.columns) {
-        if (c.baseTable.isEmpty())
+    for (const InfoColuna& c : dados.colunas) {
+        if (c.tabelaBase.isEmpty())
             continue;
-        if (!tabela.isEmpty() && c.baseTable.compare(tabela, Qt::CaseInsensitive) != 0)
+        if (!tabela.isEmpty() && c.tabelaBase.compare(tabela, Qt::CaseInsensitive) != 0)
             return;
-        tabela = c.baseTable;
+        tabela = c.tabelaBase;
     }
     if (tabela.isEmpty())
         return;
     const QStringList chave = ColunasDaChave(m_dbc, tabela);
-    for (InfoColuna& c : dados.columns)
-        c.key = !c.baseColumn.isEmpty() && chave.contains(c.baseColumn, Qt::CaseInsensitive);
+    for (InfoColuna& c : dados.colunas)
+        c.chave = !c.colunaBase.isEmpty() && chave.contains(c.colunaBase, Qt::CaseInsensitive);
 }
 
 void MotorOdbc::iniciar() {

@@ -16,7 +16,7 @@ namespace {
 
 DadosConsulta rowset(int kind) {
     DadosConsulta r;
-    r.columns = ColunasDoRowset(kind);
+    r.colunas = ColunasDoRowset(kind);
     return r;
 }
 
@@ -60,7 +60,7 @@ QVector<Tabela> tabelas(const Handle& dbc, const QString& catalogo, const QStrin
                           SQL_NTS, W(tipo), SQL_NTS);
     });
     QVector<Tabela> lista;
-    for (const auto& l : r.rows)
+    for (const auto& l : r.linhas)
         if (confere(catalogo, l[0]) && confere(esquema, l[1]) && confere(nome, l[2]) &&
             confere(tipo, l[3]))
             lista.append({l[0], l[1], l[2]});
@@ -88,18 +88,18 @@ DadosConsulta schemaTables(const Handle& dbc, const QVariantList& criterios) {
                           SQL_NTS, WouNulo(tipo), SQL_NTS);
     });
     DadosConsulta saida = rowset(adSchemaTables);
-    for (const auto& l : r.rows)
+    for (const auto& l : r.linhas)
         if (confere(catalogo, l[0]) && confere(esquema, l[1]) && confere(nome, l[2]) &&
             confere(tipo, l[3]))
-            saida.rows.append({texto(l[0]),
-                               texto(l[1]),
-                               texto(l[2]),
-                               texto(l[3]),
-                               {},
-                               texto(l.value(4)),
-                               {},
-                               {},
-                               {}});
+            saida.linhas.append({texto(l[0]),
+                                 texto(l[1]),
+                                 texto(l[2]),
+                                 texto(l[3]),
+                                 {},
+                                 texto(l.value(4)),
+                                 {},
+                                 {},
+                                 {}});
     return saida;
 }
 
@@ -148,7 +148,7 @@ DadosConsulta schemaColumns(const Handle& dbc, const QVariantList& criterios) {
                            WouNulo(tabela), SQL_NTS, nullptr, SQL_NTS);
     });
     DadosConsulta saida = rowset(adSchemaColumns);
-    for (const auto& l : r.rows) {
+    for (const auto& l : r.linhas) {
         if (!confere(catalogo, l[0]) || !confere(esquema, l[1]) || !confere(tabela, l[2]) ||
             !confere(coluna, l[3]))
             continue;
@@ -158,34 +158,34 @@ DadosConsulta schemaColumns(const Handle& dbc, const QVariantList& criterios) {
         const int flags = 0x8 | (tipoDeTamanhoFixo(tipo) ? 0x10 : 0) | (anulavel ? 0x60 : 0);
         const bool ehTexto = tipoDeTexto(tipo);
         const bool ehData = tipo == adDBTimeStamp || tipo == adDBDate || tipo == adDBTime;
-        saida.rows.append({texto(l[0]),
-                           texto(l[1]),
-                           texto(l[2]),
-                           texto(l[3]),
-                           {},
-                           {},
-                           inteiro(l.value(16)),
-                           !l.value(12).isNull(),
-                           texto(l.value(12)),
-                           flags,
-                           anulavel,
-                           tipo,
-                           {},
-                           ehTexto ? inteiro(l[6]) : QVariant(),
-                           ehTexto ? inteiro(l.value(15)) : QVariant(),
-                           !ehTexto && !ehData ? inteiro(l[6]) : QVariant(),
-                           tipo == adNumeric ? inteiro(l[8]) : QVariant(),
-                           ehData ? inteiro(l[8]) : QVariant(),
-                           {},
-                           {},
-                           {},
-                           {},
-                           {},
-                           {},
-                           {},
-                           {},
-                           {},
-                           texto(l.value(11))});
+        saida.linhas.append({texto(l[0]),
+                             texto(l[1]),
+                             texto(l[2]),
+                             texto(l[3]),
+                             {},
+                             {},
+                             inteiro(l.value(16)),
+                             !l.value(12).isNull(),
+                             texto(l.value(12)),
+                             flags,
+                             anulavel,
+                             tipo,
+                             {},
+                             ehTexto ? inteiro(l[6]) : QVariant(),
+                             ehTexto ? inteiro(l.value(15)) : QVariant(),
+                             !ehTexto && !ehData ? inteiro(l[6]) : QVariant(),
+                             tipo == adNumeric ? inteiro(l[8]) : QVariant(),
+                             ehData ? inteiro(l[8]) : QVariant(),
+                             {},
+                             {},
+                             {},
+                             {},
+                             {},
+                             {},
+                             {},
+                             {},
+                             {},
+                             texto(l.value(11))});
     }
     return saida;
 }
@@ -205,15 +205,15 @@ DadosConsulta schemaIndexes(const Handle& dbc, const QVariantList& criterios) {
         const DadosConsulta pk = chavesPrimarias(dbc, t);
         QString nomePk;
         QSet<QString> colunasPk;
-        for (const auto& l : pk.rows) {
+        for (const auto& l : pk.linhas) {
             nomePk = l.value(5).toString();
             colunasPk.insert(l[3].toString().toLower());
         }
         QHash<QString, QSet<QString>> colunasDoIndice;
-        for (const auto& l : r.rows)
+        for (const auto& l : r.linhas)
             if (l[7].toInt() != SQL_TABLE_STAT)
                 colunasDoIndice[l[5].toString()].insert(l[8].toString().toLower());
-        for (const auto& l : r.rows) {
+        for (const auto& l : r.linhas) {
             const int tipoOdbc = l[6].toInt();
             if (tipoOdbc == SQL_TABLE_STAT || l[5].isNull() || !confere(indice, l[5]))
                 continue;
@@ -227,31 +227,31 @@ DadosConsulta schemaIndexes(const Handle& dbc, const QVariantList& criterios) {
                 (nome.compare(nomePk, Qt::CaseInsensitive) == 0 ||
                  (unico && nomePk.isEmpty() && colunasDoIndice.value(nome) == colunasPk));
             const QString ordem = l.value(9).toString();
-            saida.rows.append({texto(t.catalogo),
-                               texto(t.esquema),
-                               texto(t.nome),
-                               texto(t.catalogo),
-                               l[4].isNull() ? texto(t.esquema) : texto(l[4]),
-                               nome,
-                               primaria,
-                               unico,
-                               tipoOdbc == SQL_INDEX_CLUSTERED,
-                               tipoOleDb,
-                               {},
-                               {},
-                               {},
-                               false,
-                               true,
-                               {},
-                               inteiro(l[7]),
-                               texto(l[8]),
-                               {},
-                               {},
-                               ordem == "D" ? 2 : (ordem == "A" ? 1 : QVariant()),
-                               l.value(10).isNull() ? QVariant() : QVariant(l[10].toLongLong()),
-                               inteiro(l.value(11)),
-                               texto(l.value(12)),
-                               tipoOdbc == SQL_INDEX_CLUSTERED});
+            saida.linhas.append({texto(t.catalogo),
+                                 texto(t.esquema),
+                                 texto(t.nome),
+                                 texto(t.catalogo),
+                                 l[4].isNull() ? texto(t.esquema) : texto(l[4]),
+                                 nome,
+                                 primaria,
+                                 unico,
+                                 tipoOdbc == SQL_INDEX_CLUSTERED,
+                                 tipoOleDb,
+                                 {},
+                                 {},
+                                 {},
+                                 false,
+                                 true,
+                                 {},
+                                 inteiro(l[7]),
+                                 texto(l[8]),
+                                 {},
+                                 {},
+                                 ordem == "D" ? 2 : (ordem == "A" ? 1 : QVariant()),
+                                 l.value(10).isNull() ? QVariant() : QVariant(l[10].toLongLong()),
+                                 inteiro(l.value(11)),
+                                 texto(l.value(12)),
+                                 tipoOdbc == SQL_INDEX_CLUSTERED});
         }
     }
     return saida;
@@ -261,15 +261,15 @@ DadosConsulta schemaPrimaryKeys(const Handle& dbc, const QVariantList& criterios
     DadosConsulta saida = rowset(adSchemaPrimaryKeys);
     for (const Tabela& t :
          tabelas(dbc, restricao(criterios, 0), restricao(criterios, 1), restricao(criterios, 2)))
-        for (const auto& l : chavesPrimarias(dbc, t).rows)
-            saida.rows.append({texto(t.catalogo),
-                               texto(t.esquema),
-                               texto(t.nome),
-                               texto(l[3]),
-                               {},
-                               {},
-                               inteiro(l[4]),
-                               texto(l.value(5))});
+        for (const auto& l : chavesPrimarias(dbc, t).linhas)
+            saida.linhas.append({texto(t.catalogo),
+                                 texto(t.esquema),
+                                 texto(t.nome),
+                                 texto(l[3]),
+                                 {},
+                                 {},
+                                 inteiro(l[4]),
+                                 texto(l.value(5))});
     return saida;
 }
 
@@ -307,28 +307,28 @@ DadosConsulta schemaForeignKeys(const Handle& dbc, const QVariantList& criterios
                                    WouNulo(r[2]), SQL_NTS, argumento(t.catalogo, c), SQL_NTS,
                                    argumento(t.esquema, e), SQL_NTS, argumento(t.nome, n), SQL_NTS);
         });
-        for (const auto& l : res.rows) {
+        for (const auto& l : res.linhas) {
             if (!confere(r[0], l[0]) || !confere(r[1], l[1]) || !confere(r[2], l[2]) ||
                 !confere(r[3], l[4]) || !confere(r[4], l[5]) || !confere(r[5], l[6]))
                 continue;
-            saida.rows.append({texto(l[0]),
-                               texto(l[1]),
-                               texto(l[2]),
-                               texto(l[3]),
-                               {},
-                               {},
-                               texto(l[4]),
-                               texto(l[5]),
-                               texto(l[6]),
-                               texto(l[7]),
-                               {},
-                               {},
-                               inteiro(l[8]),
-                               regra(l[9]),
-                               regra(l[10]),
-                               texto(l.value(12)),
-                               texto(l.value(11)),
-                               inteiro(l.value(13))});
+            saida.linhas.append({texto(l[0]),
+                                 texto(l[1]),
+                                 texto(l[2]),
+                                 texto(l[3]),
+                                 {},
+                                 {},
+                                 texto(l[4]),
+                                 texto(l[5]),
+                                 texto(l[6]),
+                                 texto(l[7]),
+                                 {},
+                                 {},
+                                 inteiro(l[8]),
+                                 regra(l[9]),
+                                 regra(l[10]),
+                                 texto(l.value(12)),
+                                 texto(l.value(11)),
+                                 inteiro(l.value(13))});
         }
     }
     return saida;
@@ -343,21 +343,21 @@ DadosConsulta schemaTableConstraints(const Handle& dbc, const QVariantList& crit
     const auto acrescentar = [&](const Tabela& t, const QVariant& nome, const QString& tipo) {
         if (confere(r[0], t.catalogo) && confere(r[1], t.esquema) && confere(r[2], nome) &&
             confere(r[6], tipo))
-            saida.rows.append({texto(t.catalogo),
-                               texto(t.esquema),
-                               texto(nome),
-                               texto(t.catalogo),
-                               texto(t.esquema),
-                               texto(t.nome),
-                               tipo,
-                               false,
-                               false,
-                               {}});
+            saida.linhas.append({texto(t.catalogo),
+                                 texto(t.esquema),
+                                 texto(nome),
+                                 texto(t.catalogo),
+                                 texto(t.esquema),
+                                 texto(t.nome),
+                                 tipo,
+                                 false,
+                                 false,
+                                 {}});
     };
     for (const Tabela& t : tabelas(dbc, r[3], r[4], r[5])) {
         const QVariantList daTabela{t.catalogo, t.esquema, QVariant(), QVariant(), t.nome};
         QSet<QString> vistos;
-        for (const auto& l : schemaIndexes(dbc, daTabela).rows) {
+        for (const auto& l : schemaIndexes(dbc, daTabela).linhas) {
             const QString nome = l[5].toString();
             if (!l[7].toBool() || vistos.contains(nome))
                 continue;
@@ -365,7 +365,7 @@ DadosConsulta schemaTableConstraints(const Handle& dbc, const QVariantList& crit
             acrescentar(t, nome, l[6].toBool() ? "PRIMARY KEY" : "UNIQUE");
         }
         const QVariantList referente{{}, {}, {}, t.catalogo, t.esquema, t.nome};
-        for (const auto& l : schemaForeignKeys(dbc, referente).rows) {
+        for (const auto& l : schemaForeignKeys(dbc, referente).linhas) {
             const QString nome = l[16].toString();
             if (!vistos.contains(QLatin1String("fk:") + nome)) {
                 vistos.insert(QLatin1String("fk:") + nome);
@@ -385,12 +385,12 @@ DadosConsulta schemaTablePrivileges(const Handle& dbc, const QVariantList& crite
                                    WouNulo(tabela), SQL_NTS);
     });
     DadosConsulta saida = rowset(adSchemaTablePrivileges);
-    for (const auto& l : r.rows)
+    for (const auto& l : r.linhas)
         if (confere(catalogo, l[0]) && confere(esquema, l[1]) && confere(tabela, l[2]) &&
             confere(concedente, l[3]) && confere(beneficiario, l[4]))
-            saida.rows.append({texto(l[3]), texto(l[4]), texto(l[0]), texto(l[1]), texto(l[2]),
-                               texto(l[5]),
-                               l.value(6).toString().compare("YES", Qt::CaseInsensitive) == 0});
+            saida.linhas.append({texto(l[3]), texto(l[4]), texto(l[0]), texto(l[1]), texto(l[2]),
+                                 texto(l[5]),
+                                 l.value(6).toString().compare("YES", Qt::CaseInsensitive) == 0});
     return saida;
 }
 
@@ -427,7 +427,7 @@ DadosConsulta Catalogo(const Handle& dbc, int kind, const QVariantList& criterio
 
 QStringList ColunasDaChave(const Handle& dbc, const QString& tabela) {
     QStringList colunas;
-    for (const auto& l : chavesPrimarias(dbc, {QVariant(), QVariant(), tabela}).rows)
+    for (const auto& l : chavesPrimarias(dbc, {QVariant(), QVariant(), tabela}).linhas)
         colunas << l[3].toString();
     return colunas;
 }

@@ -339,17 +339,17 @@ DadosConsulta LerLinhas(const Handle& st, const QString& contexto) {
                                   &anulavel),
                   st, contexto);
         InfoColuna info;
-        info.name = TextoW(nome, tamanhoNome, 256);
-        info.type = TipoAdo(tipoSql);
-        info.definedSize = TamanhoAdo(tipoSql, tamanho);
-        info.nullable = anulavel != SQL_NO_NULLS;
-        info.baseTable = atributoTexto(st, c, SQL_DESC_BASE_TABLE_NAME);
-        info.baseColumn = atributoTexto(st, c, SQL_DESC_BASE_COLUMN_NAME);
+        info.nome = TextoW(nome, tamanhoNome, 256);
+        info.tipo = TipoAdo(tipoSql);
+        info.tamanhoDefinido = TamanhoAdo(tipoSql, tamanho);
+        info.aceitaNulo = anulavel != SQL_NO_NULLS;
+        info.tabelaBase = atributoTexto(st, c, SQL_DESC_BASE_TABLE_NAME);
+        info.colunaBase = atributoTexto(st, c, SQL_DESC_BASE_COLUMN_NAME);
         SQLLEN unico = SQL_FALSE;
         if (SQL_SUCCEEDED(SQLColAttributeW(st.get(), c, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0,
                                            nullptr, &unico)))
-            info.autoIncrement = unico == SQL_TRUE;
-        dados.columns.append(info);
+            info.autoIncremento = unico == SQL_TRUE;
+        dados.colunas.append(info);
         leituras.append(leituraDe(tipoSql));
         escalas.append(escala);
     }
@@ -363,7 +363,7 @@ DadosConsulta LerLinhas(const Handle& st, const QString& contexto) {
             linha.reserve(colunas);
             for (SQLUSMALLINT c = 1; c <= colunas; ++c)
                 linha.append(lerValor(st, c, leituras[c - 1], escalas[c - 1], contexto));
-            dados.rows.append(std::move(linha));
+            dados.linhas.append(std::move(linha));
         }
     }
     return dados;

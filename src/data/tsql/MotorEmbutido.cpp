@@ -599,11 +599,11 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
         if (!m_catalogoValido) {
             carregarCatalogo();
         }
-        resultado->columns.resize(ncol);
+        resultado->colunas.resize(ncol);
         for (int i = 0; i < ncol; ++i) {
-            InfoColuna& ci = resultado->columns[i];
+            InfoColuna& ci = resultado->colunas[i];
             const bool nomeProprio = c.temNomes && i < c.nomes.size() && !c.nomes[i].isNull();
-            ci.name = nomeProprio ? c.nomes[i] : QString::fromUtf8(sqlite3_column_name(st, i));
+            ci.nome = nomeProprio ? c.nomes[i] : QString::fromUtf8(sqlite3_column_name(st, i));
             const char* declarado = sqlite3_column_decltype(st, i);
             const char* tabela = sqlite3_column_table_name(st, i);
             const char* origem = sqlite3_column_origin_name(st, i);
@@ -622,8 +622,8 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
                         break;
                 }
             }
-            ci.type = tipo.tipo;
-            ci.definedSize = tipo.tamanho;
+            ci.tipo = tipo.tipo;
+            ci.tamanhoDefinido = tipo.tamanho;
             if (tipo.tipo == adDBTimeStamp) {
                 leitura[i] = Leitura::Data;
             } else if (tipo.tipo == adBoolean) {
@@ -633,13 +633,13 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
             }
             if (tabela && origem) {
                 const TabelaCatalogo* t = m_catalogo.tabela(QString::fromUtf8(tabela));
-                ci.baseTable = t ? t->nome : QString::fromUtf8(tabela);
-                ci.baseColumn = QString::fromUtf8(origem);
+                ci.tabelaBase = t ? t->nome : QString::fromUtf8(tabela);
+                ci.colunaBase = QString::fromUtf8(origem);
                 if (t) {
-                    if (const ColunaCatalogo* cc = t->coluna(ci.baseColumn)) {
-                        ci.key = cc->ordemChave > 0;
-                        ci.autoIncrement = cc->identidade;
-                        ci.nullable = !cc->notNull;
+                    if (const ColunaCatalogo* cc = t->coluna(ci.colunaBase)) {
+                        ci.chave = cc->ordemChave > 0;
+                        ci.autoIncremento = cc->identidade;
+                        ci.aceitaNulo = !cc->notNull;
                     }
                 }
             }
@@ -656,7 +656,7 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
                     linha[i] = leitura[i] == Leitura::Data ? DataDoTexto(t) : QVariant(t);
                 }
             }
-            resultado->rows.push_back(std::move(linha));
+            resultado->linhas.push_back(std::move(linha));
         }
         rc = SQLITE_DONE;
     }
@@ -693,7 +693,7 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
                     break;
             }
         }
-        resultado->rows.push_back(std::move(linha));
+        resultado->linhas.push_back(std::move(linha));
     }
     if (rc != SQLITE_DONE) {
         falhaSqlite(rc, original);
@@ -701,26 +701,26 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
     if (resultado) {
         // Expressions without a declared type take the type of their first value.
         for (int i = 0; i < ncol; ++i) {
-            InfoColuna& ci = resultado->columns[i];
-            if (ci.type != adEmpty) {
+            InfoColuna& ci = resultado->colunas[i];
+            if (ci.tipo != adEmpty) {
                 continue;
             }
-            ci.type = adInteger;
-            ci.definedSize = 4;
-            for (const auto& linha : resultado->rows) {
+            ci.tipo = adInteger;
+            ci.tamanhoDefinido = 4;
+            for (const auto& linha : resultado->linhas) {
                 const QVariant& v = linha[i];
                 if (v.isNull()) {
                     continue;
                 }
                 if (v.typeId() == QMetaType::QString) {
-                    ci.type = adVarWChar;
-                    ci.definedSize = 4000;
+                    ci.tipo = adVarWChar;
+                    ci.tamanhoDefinido = 4000;
                 } else if (v.typeId() == QMetaType::Double) {
-                    ci.type = adDouble;
-                    ci.definedSize = 8;
+                    ci.tipo = adDouble;
+                    ci.tamanhoDefinido = 8;
                 } else if (v.typeId() == QMetaType::LongLong) {
-                    ci.type = adBigInt;
-                    ci.definedSize = 8;
+                    ci.tipo = adBigInt;
+                    ci.tamanhoDefinido = 8;
                 }
                 break;
             }

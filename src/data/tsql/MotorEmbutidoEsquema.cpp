@@ -17,8 +17,8 @@ namespace {
 struct Montagem {
     DadosConsulta r;
     void linha(QVector<QVariant> valores) {
-        valores.resize(r.columns.size());
-        r.rows.push_back(std::move(valores));
+        valores.resize(r.colunas.size());
+        r.linhas.push_back(std::move(valores));
     }
 };
 
@@ -119,7 +119,7 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
 
     // Kind 14 is served as TABLE_CONSTRAINTS: the seven restrictions callers pass belong to
     // that rowset.
-    m.r.columns =
+    m.r.colunas =
         ColunasDoRowset(kind == adSchemaTablePrivileges ? adSchemaTableConstraints : kind);
     switch (kind) {
         case adSchemaTables: {
