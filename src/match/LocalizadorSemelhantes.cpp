@@ -738,16 +738,24 @@ QVector<GrupoCandidato> LocalizadorSemelhantes::Agrupar(double limiar) const {
         const int n = int(g.membros.size());
         g.pontuacaoMembro.fill(100.0f, n);
         g.menorPar = g.ligacao;
+        g.fracoA = g.membros[0];
+        g.fracoB = g.membros[1];
         if (n <= kDireto) {
-            g.menorPar = 100;
+            g.menorPar = 101;
             for (int i = 0; i < n; ++i)
                 for (int j = i + 1; j < n; ++j) {
                     const float p = float(Pontuar(g.membros[i], g.membros[j]));
                     g.pontuacaoMembro[i] = std::min(g.pontuacaoMembro[i], p);
                     g.pontuacaoMembro[j] = std::min(g.pontuacaoMembro[j], p);
-                    g.menorPar = std::min(g.menorPar, p);
+                    if (p < g.menorPar) {
+                        g.menorPar = p;
+                        g.fracoA = g.membros[i];
+                        g.fracoB = g.membros[j];
+                    }
                 }
         } else {
+            // Too many members to score every pair: the weakest link stands for them.
+            float fraco = 101;
             std::unordered_map<quint32, int> pos;
             for (int i = 0; i < n; ++i) pos.emplace(g.membros[i], i);
             for (int i = 0; i < n; ++i) g.pontuacaoMembro[i] = 0;
@@ -756,6 +764,11 @@ QVector<GrupoCandidato> LocalizadorSemelhantes::Agrupar(double limiar) const {
                 if (ia == pos.end())
                     continue;
                 auto ib = pos.find(e->b);
+                if (e->pontuacao < fraco) {
+                    fraco = e->pontuacao;
+                    g.fracoA = e->a;
+                    g.fracoB = e->b;
+                }
                 g.pontuacaoMembro[ia->second] =
                     std::max(g.pontuacaoMembro[ia->second], e->pontuacao);
                 g.pontuacaoMembro[ib->second] =

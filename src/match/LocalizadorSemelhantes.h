@@ -54,6 +54,7 @@ struct GrupoCandidato {
     QVector<float> pontuacaoMembro;  // each member's weakest score against the others
     float ligacao = 0;               // the weakest of the links that hold the group together
     float menorPar = 0;              // the weakest pair of members scored directly
+    quint32 fracoA = 0, fracoB = 0;  // that pair (record indices): what the reviewer should see
     bool conflito = false;           // two members look like two people: check before merging
 };
 

@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <QSet>
-#include <algorithm>
 #include <array>
 
 #include "data/ado/Recordset.h"
@@ -12,30 +11,14 @@ using namespace semelhanca;
 
 namespace {
 
-// The weakest pair of a group's members, scored field by field. A large group (a chain held
-// by many links) is explained by its first members only, to keep the cost bounded.
+// The verdicts of the group's weakest pair of members, field by field.
 QString Explicar(const LocalizadorSemelhantes& busca, const GrupoCandidato& g) {
-    constexpr int kMaximo = 12;
-    const int n = std::min<int>(int(g.membros.size()), kMaximo);
-    int x = 0, y = 1;
-    double menor = 101;
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j) {
-            const double p = busca.Pontuar(g.membros[i], g.membros[j]);
-            if (p < menor) {
-                menor = p;
-                x = i;
-                y = j;
-            }
-        }
-    if (n < 2)
-        return {};
     std::array<Veredito, kCampos> vereditos;
-    const double pontos = busca.Pontuar(g.membros[x], g.membros[y], &vereditos);
+    const double pontos = busca.Pontuar(g.fracoA, g.fracoB, &vereditos);
     const QLocale local;
     QString texto = QStringLiteral("ID %1 e ID %2: %3")
-                        .arg(busca.Reg(g.membros[x]).id)
-                        .arg(busca.Reg(g.membros[y]).id)
+                        .arg(busca.Reg(g.fracoA).id)
+                        .arg(busca.Reg(g.fracoB).id)
                         .arg(local.toString(pontos, 'f', 1));
     for (int c = 0; c < kCampos; ++c) {
         const Veredito& v = vereditos[size_t(c)];
@@ -72,15 +55,6 @@ bool ModeloGrupos::Buscar(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes
         linha.explicacao = Explicar(busca, g);
         grupos << linha;
     }
-    return true;
-}
-
-bool ModeloGrupos::Calcular(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes,
-                            const LocalizadorSemelhantes::Progresso& progresso) {
-    QVector<Grupo> grupos;
-    if (!Buscar(cn, ado, opcoes, grupos, m_erro, progresso))
-        return false;
-    Definir(std::move(grupos));
     return true;
 }
 

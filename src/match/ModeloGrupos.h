@@ -38,10 +38,6 @@ class ModeloGrupos : public QAbstractTableModel {
     static bool Buscar(Connection& cn, clsADO& ado, const semelhanca::OpcoesBusca& opcoes,
                        QVector<Grupo>& grupos, QString& erro,
                        const semelhanca::LocalizadorSemelhantes::Progresso& progresso = {});
-    // The same, shown at once. False with Erro() when the read failed; the previous groups
-    // are then kept.
-    bool Calcular(Connection& cn, clsADO& ado, const semelhanca::OpcoesBusca& opcoes = {},
-                  const semelhanca::LocalizadorSemelhantes::Progresso& progresso = {});
     void Definir(QVector<Grupo> grupos);
     const QVector<Grupo>& Grupos() const { return m_grupos; }
 

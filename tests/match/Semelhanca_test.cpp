@@ -263,6 +263,7 @@ TEST(Agrupamento, AChainWhoseEndsDisagreeIsFlagged) {
     EXPECT_EQ(cadeia->membros, (QVector<quint32>{a, b, d}));
     EXPECT_TRUE(cadeia->conflito);
     EXPECT_LT(cadeia->menorPar, o.limiarRevisao);
+    EXPECT_EQ(std::pair(cadeia->fracoA, cadeia->fracoB), std::pair(a, d));  // the pair to show
     EXPECT_GE(cadeia->ligacao, 50);
     EXPECT_LT(cadeia->pontuacaoMembro[0], o.limiarRevisao);  // A and C disagree...
     EXPECT_LT(cadeia->pontuacaoMembro[2], o.limiarRevisao);
