@@ -341,7 +341,7 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
             pares.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
     };
     for (int tipo = 1; tipo <= kTiposChave; ++tipo) {
-        if (m_opcoes.parar && m_opcoes.parar())
+        if (parado())
             return;
         if (progresso)
             progresso(QStringLiteral("blocando"), tipo - 1, kTiposChave);
