@@ -213,13 +213,20 @@ const QStringList& ColunasPacienteLogadas() {
 
 const QStringList& ColunasCopiaExame() {
     static const QStringList colunas = {
-        QStringLiteral("Paciente"),  QStringLiteral("RG"),
-        QStringLiteral("CIC"),       QStringLiteral("Endereço"),
-        QStringLiteral("CEP"),       QStringLiteral("Bairro"),
-        QStringLiteral("Cidade"),    QStringLiteral("Estado"),
-        QStringLiteral("Paciente_Email"), QStringLiteral("Telefone"),
-        QStringLiteral("Sexo"),      QStringLiteral("Raça"),
-        QStringLiteral("Data_Nascimento"), QStringLiteral("Profissão"),
+        QStringLiteral("Paciente"),
+        QStringLiteral("RG"),
+        QStringLiteral("CIC"),
+        QStringLiteral("Endereço"),
+        QStringLiteral("CEP"),
+        QStringLiteral("Bairro"),
+        QStringLiteral("Cidade"),
+        QStringLiteral("Estado"),
+        QStringLiteral("Paciente_Email"),
+        QStringLiteral("Telefone"),
+        QStringLiteral("Sexo"),
+        QStringLiteral("Raça"),
+        QStringLiteral("Data_Nascimento"),
+        QStringLiteral("Profissão"),
         QStringLiteral("Prontuário"),
     };
     return colunas;
@@ -276,6 +283,21 @@ bool clsUnificacaoHistorico::Abrir(Recordset& rs, const QString& sql, const QStr
     return false;
 }
 
+bool clsUnificacaoHistorico::LerEmLotes(const QList<qint32>& ids, const QString& antes,
+                                        const QString& depois, const QString& procedimento,
+                                        const std::function<void(Recordset&)>& porLinha) {
+    for (const QString& lote : Lotes(ids)) {
+        Recordset rs;
+        if (!Abrir(rs, antes + lote + ")" + depois, procedimento)) {
+            return false;
+        }
+        for (; !rs.Eof(); rs.MoveNext()) {
+            porLinha(rs);
+        }
+    }
+    return true;
+}
+
 bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
                                        QList<UnificacaoComando>& fComandos) {
     const QString proc = QStringLiteral("Consultar");
@@ -326,89 +348,70 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
     for (int i = 0; i < linhas.size(); ++i) {
         linhasDe[linhas[i].id] << i;
     }
-    for (const QString& lote : Lotes(removidos)) {
-        Recordset rs;
-        if (!Abrir(rs,
-                   "SELECT ID_Paciente, Numero_Exame, Data FROM PacienteLogExame "
-                   "WHERE ID_Paciente IN (" +
-                       lote + ")",
-                   proc)) {
-            return false;
-        }
-        for (; !rs.Eof(); rs.MoveNext()) {
-            const QList<int> candidatas = linhasDe.value(Inteiro(rs, "ID_Paciente"));
-            if (candidatas.isEmpty()) {
-                continue;
-            }
-            const QDateTime quando = rs.Fields(QStringLiteral("Data")).Value().toDateTime();
-            int melhor = candidatas.first();
-            for (int i : candidatas) {
-                if (quando.isValid() && qAbs(linhas[i].data.secsTo(quando)) <
-                                            qAbs(linhas[melhor].data.secsTo(quando))) {
-                    melhor = i;
+    if (!LerEmLotes(
+            removidos,
+            "SELECT ID_Paciente, Numero_Exame, Data FROM PacienteLogExame WHERE ID_Paciente IN (",
+            "", proc, [&](Recordset& rs) {
+                const QList<int> candidatas = linhasDe.value(Inteiro(rs, "ID_Paciente"));
+                if (candidatas.isEmpty()) {
+                    return;
                 }
-            }
-            linhas[melhor].exames.insert(Texto(rs, "Numero_Exame"));
-        }
+                const QDateTime quando = rs.Fields(QStringLiteral("Data")).Value().toDateTime();
+                int melhor = candidatas.first();
+                for (int i : candidatas) {
+                    if (quando.isValid() && qAbs(linhas[i].data.secsTo(quando)) <
+                                                qAbs(linhas[melhor].data.secsTo(quando))) {
+                        melhor = i;
+                    }
+                }
+                linhas[melhor].exames.insert(Texto(rs, "Numero_Exame"));
+            })) {
+        return false;
     }
 
     QHash<qint32, QString> nomesAtuais;
-    for (const QString& lote : Lotes(sobreviventes)) {
-        Recordset rs;
-        if (!Abrir(rs,
-                   "SELECT ID_Paciente, Nome, Nome_Meio, Nome_Último FROM Paciente "
-                   "WHERE ID_Paciente IN (" +
-                       lote + ")",
-                   proc)) {
-            return false;
-        }
-        for (; !rs.Eof(); rs.MoveNext()) {
-            nomesAtuais.insert(Inteiro(rs, "ID_Paciente"),
-                               NomeJuntarPartes(Texto(rs, "Nome"), Texto(rs, "Nome_Meio"),
-                                                Texto(rs, "Nome_Último")));
-        }
+    if (!LerEmLotes(
+            sobreviventes,
+            "SELECT ID_Paciente, Nome, Nome_Meio, Nome_Último FROM Paciente WHERE ID_Paciente IN (",
+            "", proc, [&](Recordset& rs) {
+                nomesAtuais.insert(Inteiro(rs, "ID_Paciente"),
+                                   NomeJuntarPartes(Texto(rs, "Nome"), Texto(rs, "Nome_Meio"),
+                                                    Texto(rs, "Nome_Último")));
+            })) {
+        return false;
     }
 
     // Undo records, matched to log rows by the log row's own values; one record per row.
     QHash<QString, QList<QPair<qint32, QDateTime>>> desfeitas;
     if (!linhas.isEmpty() &&
         m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_UnificacaoDesfeita"))) {
-        for (const QString& lote : Lotes(removidos)) {
-            Recordset rs;
-            if (!Abrir(rs,
-                       "SELECT ID_Paciente, ID_PacienteNovo, ID_Usuario_Unificacao, "
-                       "Data_Unificacao, ID_Usuario, Data FROM Cadunir_UnificacaoDesfeita "
-                       "WHERE ID_Paciente IN (" +
-                           lote + ") ORDER BY Data",
-                       proc)) {
-                return false;
-            }
-            for (; !rs.Eof(); rs.MoveNext()) {
-                const qint32 quem = Inteiro(rs, "ID_Usuario");
-                usuarios << quem;
-                desfeitas[Chave(Inteiro(rs, "ID_Paciente"), Inteiro(rs, "ID_PacienteNovo"),
-                                Inteiro(rs, "ID_Usuario_Unificacao"),
-                                rs.Fields(QStringLiteral("Data_Unificacao")).Value().toDateTime())]
-                    << qMakePair(quem, rs.Fields(QStringLiteral("Data")).Value().toDateTime());
-            }
+        if (!LerEmLotes(
+                removidos,
+                "SELECT ID_Paciente, ID_PacienteNovo, ID_Usuario_Unificacao, Data_Unificacao, "
+                "ID_Usuario, Data FROM Cadunir_UnificacaoDesfeita WHERE ID_Paciente IN (",
+                " ORDER BY Data", proc, [&](Recordset& rs) {
+                    const qint32 quem = Inteiro(rs, "ID_Usuario");
+                    usuarios << quem;
+                    desfeitas[Chave(
+                        Inteiro(rs, "ID_Paciente"), Inteiro(rs, "ID_PacienteNovo"),
+                        Inteiro(rs, "ID_Usuario_Unificacao"),
+                        rs.Fields(QStringLiteral("Data_Unificacao")).Value().toDateTime())]
+                        << qMakePair(quem, rs.Fields(QStringLiteral("Data")).Value().toDateTime());
+                })) {
+            return false;
         }
     }
 
     // Administrators by name; a database without the user table still lists its merges.
     QHash<qint32, QPair<QString, QString>> pessoas;  // ID -> (name, login)
     if (!usuarios.isEmpty() && m_ado.TableExiste(m_cn, QStringLiteral("Usuário"))) {
-        for (const QString& lote : Lotes(usuarios)) {
-            Recordset rs;
-            if (!Abrir(rs,
-                       "SELECT ID_Usuário, Nome, Usuário FROM Usuário WHERE ID_Usuário IN (" +
-                           lote + ")",
-                       proc)) {
-                return false;
-            }
-            for (; !rs.Eof(); rs.MoveNext()) {
-                pessoas.insert(Inteiro(rs, "ID_Usuário"),
-                               qMakePair(Texto(rs, "Nome"), Texto(rs, "Usuário")));
-            }
+        if (!LerEmLotes(usuarios,
+                        "SELECT ID_Usuário, Nome, Usuário FROM Usuário WHERE ID_Usuário IN (", "",
+                        proc, [&](Recordset& rs) {
+                            pessoas.insert(Inteiro(rs, "ID_Usuário"),
+                                           qMakePair(Texto(rs, "Nome"), Texto(rs, "Usuário")));
+                        })) {
+            return false;
         }
     }
 
@@ -631,9 +634,8 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
         for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
             if (!fADO.AbrirRecordset(fCN, rs,
                                      "SELECT ID_Exame, " +
-                                         ColunasCopiaExame().join(QStringLiteral(", ")) +
-                                         " FROM " + tabela +
-                                         " WHERE ID_Paciente = " + QString::number(id))) {
+                                         ColunasCopiaExame().join(QStringLiteral(", ")) + " FROM " +
+                                         tabela + " WHERE ID_Paciente = " + QString::number(id))) {
                 return falhar();
             }
             for (; !rs.Eof(); rs.MoveNext()) {
@@ -684,11 +686,12 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
             for (const QVariant& v : linha) {
                 valores << Literal(v);
             }
-            if (!fADO.ExecutarSQL(fCN, "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
-                                       "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
-                                           ColunasCopiaExame().join(QStringLiteral(", ")) +
-                                           ") VALUES (" + chave + Literal(tabela) + ", " +
-                                           valores.join(QStringLiteral(", ")) + ")")) {
+            if (!fADO.ExecutarSQL(fCN,
+                                  "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
+                                  "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
+                                      ColunasCopiaExame().join(QStringLiteral(", ")) +
+                                      ") VALUES (" + chave + Literal(tabela) + ", " +
+                                      valores.join(QStringLiteral(", ")) + ")")) {
                 return falhar();
             }
         }

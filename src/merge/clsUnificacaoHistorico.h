@@ -85,6 +85,10 @@ class clsUnificacaoHistorico {
 
   private:
     bool Abrir(Recordset& rs, const QString& sql, const QString& procedimento);
+    // Runs `antes` + a batch of the IDs + ")" + `depois` for every batch of ids (IN lists kept
+    // short), handing each row to porLinha.
+    bool LerEmLotes(const QList<qint32>& ids, const QString& antes, const QString& depois,
+                    const QString& procedimento, const std::function<void(Recordset&)>& porLinha);
 
     Connection& m_cn;
     clsADO& m_ado;
