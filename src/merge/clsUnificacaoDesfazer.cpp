@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <tuple>
 
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
@@ -192,7 +193,8 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
              linhas)) {
         return false;
     }
-    if (!linhas.isEmpty()) {
+    const bool doPrograma = !linhas.isEmpty();
+    if (doPrograma) {
         p.valores[colunas.indexOf(QStringLiteral("ID_Convenio_Plano"))] = linhas[0].value(0);
         p.valores[colunas.indexOf(QStringLiteral("Data_Nascimento"))] = linhas[0].value(1);
     }
@@ -224,20 +226,32 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
         atual = linhas[0].value(0).toInt();
     }
 
-    // The exams logged for it that are still on that chain; exams added since are not logged.
-    const QString logados =
-        "Número_Exame IN (SELECT Numero_Exame FROM PacienteLogExame WHERE ID_Paciente = " + ident +
-        ")";
-    for (const auto& [tabela, destino] : {qMakePair(QStringLiteral("Exame"), &p.exames),
-                                          qMakePair(QStringLiteral("Exame_BK"), &p.examesBK)}) {
-        if (!Ler("SELECT ID_Exame FROM " + tabela + " WHERE ID_Paciente IN (" + Lista(p.cadeia) +
-                     ") AND " + logados + " ORDER BY ID_Exame",
-                 linhas)) {
-            return false;
+    // The exams to give back, still on that chain (exams added since stay where they are).
+    if (doPrograma) {
+        // This program recorded the moved rows by ID_Exame: exam numbers are not unique, and
+        // the survivor may hold one with the same number.
+        QList<qint32> movidos, movidosBK;
+        for (const QVariantList& c : p.copias) {
+            (c.value(0).toString() == QLatin1String("Exame_BK") ? movidosBK : movidos)
+                << c.value(1).toInt();
         }
-        for (const QVariantList& l : linhas) {
-            *destino << l.value(0).toInt();
+        for (const auto& [tabela, movidosDe, destino] :
+             {std::tuple{QStringLiteral("Exame"), &movidos, &p.exames},
+              std::tuple{QStringLiteral("Exame_BK"), &movidosBK, &p.examesBK}}) {
+            if (movidosDe->isEmpty()) {
+                continue;
+            }
+            if (!Ler("SELECT ID_Exame FROM " + tabela + " WHERE ID_Exame IN (" + Lista(*movidosDe) +
+                         ") AND ID_Paciente IN (" + Lista(p.cadeia) + ") ORDER BY ID_Exame",
+                     linhas)) {
+                return false;
+            }
+            for (const QVariantList& l : linhas) {
+                *destino << l.value(0).toInt();
+            }
         }
+    } else if (!PrepararExamesPorNumero(p)) {
+        return false;
     }
     // Exame_BK is the same rows under the same keys: moving one copy without the other would
     // leave the two tables naming different patients for one exam.
@@ -260,6 +274,94 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
                                ", mas não na outra tabela: desfazer a unificação do paciente " +
                                ident + " deixaria Exame e Exame_BK em desacordo.");
         }
+    }
+    return true;
+}
+
+// A merge written before this program kept only the exam numbers (PacienteLogExame, one row
+// per Exame and Exame_BK row moved). A row on the chain with a logged number is taken back only
+// while the chain holds no more rows with that number than were logged: one more means the
+// survivor (or a later merge) brought an exam with the same number, and no rule can tell which
+// is whose, so the undo refuses and names them instead of guessing.
+bool clsUnificacaoDesfazer::PrepararExamesPorNumero(Plano& p) {
+    const QString ident = Numero(p.id);
+    // Numbers logged since this record's previous merge (a record merged, restored and merged
+    // again logs its exams again). PacienteLogExame has the server's time and PacienteLog the
+    // workstation's, so the bound lies half-way between the two merges, clear of clock skew.
+    QList<QVariantList> linhas;
+    if (!Ler("SELECT MAX(Data) FROM PacienteLog WHERE ID_Paciente = " + ident + " AND Data < " +
+                 Literal(p.data),
+             linhas)) {
+        return false;
+    }
+    QString desde;
+    if (!linhas.isEmpty() && !linhas[0].value(0).isNull()) {
+        const QDateTime anterior = linhas[0].value(0).toDateTime();
+        desde =
+            " AND Data > " + Literal(anterior.addSecs(anterior.secsTo(p.data.toDateTime()) / 2));
+    }
+    const QString logados =
+        "SELECT Numero_Exame FROM PacienteLogExame WHERE ID_Paciente = " + ident +
+        " AND ID_Usuario = " + Literal(p.usuario) + desde;
+    if (!Ler("SELECT Numero_Exame, COUNT(*) FROM PacienteLogExame WHERE ID_Paciente = " + ident +
+                 " AND ID_Usuario = " + Literal(p.usuario) + desde + " GROUP BY Numero_Exame",
+             linhas)) {
+        return false;
+    }
+    // The default collation's equality: case and trailing blanks do not count.
+    auto chave = [](const QVariant& v) {
+        QString t = v.toString().toUpper();
+        while (t.endsWith(QLatin1Char(' '))) {
+            t.chop(1);
+        }
+        return t;
+    };
+    QHash<QString, qint64> registradas;
+    for (const QVariantList& l : linhas) {
+        registradas[chave(l.value(0))] += l.value(1).toLongLong();
+    }
+
+    struct Linha {
+        QString tabela;
+        qint32 exame;
+        qint32 paciente;
+        QString numero;
+    };
+    QHash<QString, QList<Linha>> naCadeia;
+    for (const auto& [tabela, destino] : {qMakePair(QStringLiteral("Exame"), &p.exames),
+                                          qMakePair(QStringLiteral("Exame_BK"), &p.examesBK)}) {
+        if (!Ler("SELECT ID_Exame, ID_Paciente, Número_Exame FROM " + tabela +
+                     " WHERE ID_Paciente IN (" + Lista(p.cadeia) + ") AND Número_Exame IN (" +
+                     logados + ") ORDER BY ID_Exame",
+                 linhas)) {
+            return false;
+        }
+        for (const QVariantList& l : linhas) {
+            *destino << l.value(0).toInt();
+            naCadeia[chave(l.value(2))]
+                << Linha{tabela, l.value(0).toInt(), l.value(1).toInt(), l.value(2).toString()};
+        }
+    }
+    QStringList duvidosos;
+    for (auto it = naCadeia.cbegin(); it != naCadeia.cend(); ++it) {
+        if (it.value().size() <= registradas.value(it.key())) {
+            continue;
+        }
+        QStringList onde;
+        for (const Linha& l : it.value()) {
+            onde << l.tabela + " " + Numero(l.exame) + " no paciente " + Numero(l.paciente);
+        }
+        duvidosos << "nº " + it.value().first().numero + " (" + onde.join(QStringLiteral(", ")) +
+                         ")";
+    }
+    if (!duvidosos.isEmpty()) {
+        duvidosos.sort();
+        return Recusar(ExamesAmbiguos,
+                       "A unificação do paciente " + ident +
+                           " registrou só os números dos exames, e o mesmo número está em "
+                           "mais exames do que ele levou: " +
+                           duvidosos.join(QStringLiteral("; ")) +
+                           ". Não é possível saber quais são dele; nada foi alterado.");
     }
     return true;
 }
@@ -509,9 +611,8 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
                 atribuicoes << ColunasCopiaExame()[c] + " = " + Literal(copia.value(c + 2));
             }
             if (!Executar(QStringLiteral("UPDATE ") + (bk ? "Exame_BK" : "Exame") + " SET " +
-                          atribuicoes.join(QStringLiteral(", ")) +
-                          " WHERE ID_Exame = " + Numero(copia.value(1).toInt()) +
-                          " AND ID_Paciente = " + Numero(p.id))) {
+                          atribuicoes.join(QStringLiteral(", ")) + " WHERE ID_Exame = " +
+                          Numero(copia.value(1).toInt()) + " AND ID_Paciente = " + Numero(p.id))) {
                 return cancelar();
             }
         }

@@ -13,11 +13,13 @@
 
 // Undoes merges from the log tables: the removed patient row goes back under its own
 // ID_Paciente, taken from its newest PacienteLog row (soundex columns included, and the plan
-// and exact birth date when this program recorded them); the exams logged for it in
-// PacienteLogExame go back from the survivor, or from wherever the survivor was merged later;
-// exams added since stay. When the whole command is undone, survivor values the merge changed
-// (PacienteLogAtualizar) come back too, unless something changed them since: then the undo
-// stops and returns the conflicts, and the caller asks and calls again with its decision.
+// and exact birth date when this program recorded them); the exam rows the merge moved go back
+// from the survivor, or from wherever the survivor was merged later, found by the ID_Exame this
+// program recorded (or, for earlier programs' merges, by the numbers in PacienteLogExame, and
+// refused when a number cannot tell whose a row is); exams added since stay. When the whole command
+// is undone, survivor values the merge changed (PacienteLogAtualizar) come back too, unless
+// something changed them since: then the undo stops and returns the conflicts, and the caller asks
+// and calls again with its decision.
 //
 // Everything of one call is one transaction: it all happens or nothing does. The undo is
 // recorded in Cadunir_UnificacaoDesfeita; the log rows themselves are never changed.
@@ -39,6 +41,7 @@ class clsUnificacaoDesfazer {
         Inconsistente = -5,    // a referencing table would be left inconsistent
         ConflitoValores = -6,  // survivor values changed since: see Conflitos()
         Alterada = -7,         // the rows changed between the check and the undo
+        ExamesAmbiguos = -8,   // only numbers logged, and one is on more exams than it took
     };
     enum class Decisao { Perguntar, Restaurar, Manter };
 
@@ -59,6 +62,7 @@ class clsUnificacaoDesfazer {
   private:
     struct Plano;
     bool Preparar(qint32 id, Plano& plano);
+    bool PrepararExamesPorNumero(Plano& plano);
     bool PrepararSobrevivente(const QList<Plano>& planos, const QList<qint32>& ids, Decisao decisao,
                               QStringList& comandos);
     bool Executar(const QString& sql, qint32* afetados = nullptr);

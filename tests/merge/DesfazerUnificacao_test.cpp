@@ -151,6 +151,59 @@ TEST(DesfazerUnificacao, ExamesNovosDoSobreviventeFicam) {
     }
 }
 
+// Exam numbers are not unique: the survivor may hold an exam numbered like one it received.
+TEST(DesfazerUnificacao, NumeroDeExameRepetidoNoSobreviventeNaoMudaDeDono) {
+    {
+        SCOPED_TRACE("this program's merge: the moved rows' IDs were recorded");
+        Registro r;
+        r.NovoExame(10, "E11-1");
+        const QByteArray antes = r.Produto();
+        ASSERT_TRUE(r.Unificar(10, {11}));
+        clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+        ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
+        EXPECT_EQ(desfazer.ExamesDevolvidos(), 2);
+        EXPECT_EQ(r.Produto(), antes);
+    }
+    for (const char* tabela : {"Exame", "Exame_BK"}) {
+        SCOPED_TRACE(std::string("an earlier program's merge, the twin number in ") + tabela);
+        Registro r;
+        r.NovoExame(10, "E11-1");
+        if (QString(tabela) == "Exame") {
+            r.Executar("DELETE FROM Exame_BK WHERE ID_Paciente = 10 AND Número_Exame = 'E11-1'");
+        } else {
+            r.Executar(
+                "UPDATE Exame SET Número_Exame = 'X' WHERE ID_Paciente = 10 AND "
+                "Número_Exame = 'E11-1'");
+        }
+        ASSERT_TRUE(r.UnificarAntigo(10, {11}));
+        const QByteArray tudo = r.Instantaneo();
+        clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+        EXPECT_FALSE(desfazer.Desfazer(11, kAdmin));
+        EXPECT_EQ(desfazer.Erro().ErrorNumber(), clsUnificacaoDesfazer::ExamesAmbiguos);
+        const QString texto = desfazer.Erro().ErrorString();
+        EXPECT_TRUE(texto.contains("nº E11-1 (")) << texto.toStdString();
+        EXPECT_FALSE(texto.contains("E11-2")) << texto.toStdString();
+        EXPECT_TRUE(texto.contains("nada foi alterado")) << texto.toStdString();
+        EXPECT_EQ(r.Instantaneo(), tudo);
+    }
+    {
+        SCOPED_TRACE("an earlier program's merge, merged again after an undo");
+        Registro r;
+        const QDateTime t0(QDate(2026, 3, 2), QTime(10, 0, 0));
+        {
+            RelogioFixo relogio(t0);
+            ASSERT_TRUE(r.UnificarAntigo(10, {11}));
+        }
+        clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+        ASSERT_TRUE(desfazer.Desfazer(11, kAdmin));
+        r.NovoExame(10, "E11-1");  // the survivor gets a twin only after the first merge
+        RelogioFixo relogio(t0.addDays(1));
+        ASSERT_TRUE(r.UnificarAntigo(10, {11}));
+        EXPECT_FALSE(desfazer.Desfazer(11, kAdmin));
+        EXPECT_EQ(desfazer.Erro().ErrorNumber(), clsUnificacaoDesfazer::ExamesAmbiguos);
+    }
+}
+
 TEST(DesfazerUnificacao, RecusasNaoMudamNada) {
     Registro r;
     ASSERT_TRUE(r.Unificar(10, {11, 12}));
