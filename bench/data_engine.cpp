@@ -12,7 +12,7 @@
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "data/tsql/TSqlTradutor.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "Registro.h"
-#include "data/tsql/FuncoesTSql.h"
+#include "data/sqlite/FuncoesTSql.h"
 #include "main/frmPrincipal.h"
 #include "settings/Configuracao.h"
 #include "ui/DE.h"

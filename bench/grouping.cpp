@@ -24,8 +24,8 @@
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ValorSeNulo.h"
-#include "data/tsql/FuncoesTSql.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/FuncoesTSql.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "main/clsPacienteCriterio.h"
 
 namespace {

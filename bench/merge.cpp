@@ -20,7 +20,7 @@
 #include "Registro.h"
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "data/tsql/TSqlTradutor.h"
 #include "merge/clsPacienteUnificar.h"
 

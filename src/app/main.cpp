@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 #include "main/frmPrincipal.h"
-#include "merge/GrupoComConflito.h"
-#include "merge/frmCompararPacientes.h"
+#include "review/GrupoComConflito.h"
+#include "review/frmCompararPacientes.h"
 #include "settings/Configuracao.h"
 #include "ui/DE.h"
 #include "ui/MsgBox.h"

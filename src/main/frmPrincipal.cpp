@@ -30,19 +30,19 @@
 
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/MostrarMensagem.h"
 #include "data/base/ValorSeNulo.h"
+#include "decisions/clsDecisaoPessoas.h"
+#include "decisions/frmSemSolucao.h"
+#include "history/frmHistorico.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/ListaSemelhantes.h"
 #include "main/clsPacienteCriterio.h"
 #include "match/ModeloGrupos.h"
-#include "merge/MostrarMensagem.h"
-#include "merge/clsDecisaoPessoas.h"
 #include "merge/clsPacienteUnificar.h"
-#include "merge/clsUnificacaoHistorico.h"
-#include "merge/frmCompararPacientes.h"
-#include "merge/frmHistorico.h"
-#include "merge/frmPacienteBase.h"
-#include "merge/frmSemSolucao.h"
+#include "merge/clsUnificacaoRegistro.h"
+#include "review/frmCompararPacientes.h"
+#include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
 #include "settings/clsINI.h"
 #include "settings/clsIO.h"
@@ -627,8 +627,8 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
         // The program's own history tables, next to the log tables they complete.
-        clsUnificacaoHistorico historico(DE().Conexao, ado);
-        if (!historico.CriarTabelas()) {
+        clsUnificacaoRegistro registro(DE().Conexao, ado);
+        if (!registro.CriarTabelas()) {
             return false;
         }
     }

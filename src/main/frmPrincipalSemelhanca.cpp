@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <mutex>
 
+#include "decisions/frmSemSolucao.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "match/ModeloGrupos.h"
-#include "merge/frmSemSolucao.h"
 #include "ui/Acessibilidade.h"
 #include "ui/DE.h"
 #include "ui/ListaPacientes.h"

@@ -4,8 +4,8 @@
 #include <QStringList>
 
 #include "data/base/ErroNumerado.h"
+#include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
-#include "merge/MostrarMensagem.h"
 #include "patient/clsData.h"
 #include "patient/clsPaciente.h"
 

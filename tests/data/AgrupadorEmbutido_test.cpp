@@ -10,7 +10,7 @@
 #include "Registro.h"
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
-#include "data/tsql/FuncoesTSql.h"
+#include "data/sqlite/FuncoesTSql.h"
 #include "main/clsPacienteCriterio.h"
 #include "support/RegistroProduto.h"
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <cstring>
 
-#include "data/tsql/FuncoesTSql.h"
+#include "data/sqlite/FuncoesTSql.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "data/base/Diagnostico.h"
 #include "data/base/Relogio.h"
 #include "data/base/TabelaErros.h"
-#include "data/tsql/FuncoesTSql.h"
+#include "data/sqlite/FuncoesTSql.h"
 #include "support/ImprimirQt.h"
 
 // The statements the program sends, run on a register built by the dialect layer, must give

@@ -6,7 +6,7 @@
 #include "data/ado/clsADO.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "data/tsql/TSqlTradutor.h"
 #include "support/TempRegister.h"
 

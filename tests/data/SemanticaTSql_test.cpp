@@ -5,8 +5,8 @@
 #include "RegistroSqlTeste.h"
 #include "data/base/Diagnostico.h"
 #include "data/base/TabelaErros.h"
-#include "data/tsql/MotorEmbutido.h"
-#include "data/tsql/OperadoresTSql.h"
+#include "data/sqlite/MotorEmbutido.h"
+#include "data/sqlite/OperadoresTSql.h"
 #include "support/ImprimirQt.h"
 
 // Statements whose plain SQLite reading differs from SQL Server's: each gives SQL Server's

@@ -10,7 +10,7 @@
 #include "data/base/TabelaErros.h"
 #include "data/dao/clsDAO.h"
 #include "data/dao/clsLinkarSQLMDB.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "support/OdbcTeste.h"
 
 namespace {

@@ -18,7 +18,7 @@
 
 #include "Esquema.h"
 #include "data/ado/Recordset.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"

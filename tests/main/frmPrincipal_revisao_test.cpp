@@ -3,10 +3,10 @@
 
 #include "data/base/ErroNumerado.h"
 #include "frmPrincipalTeste.h"
-#include "merge/clsComparacaoPacientes.h"
-#include "merge/clsUnificacaoRevisada.h"
-#include "merge/frmCompararPacientes.h"
-#include "merge/frmPacienteBase.h"
+#include "review/clsComparacaoPacientes.h"
+#include "review/clsUnificacaoRevisada.h"
+#include "review/frmCompararPacientes.h"
+#include "review/frmPacienteBase.h"
 
 namespace {
 

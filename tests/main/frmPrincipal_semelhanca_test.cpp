@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 
 #include "Esquema.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
-#include "merge/frmCompararPacientes.h"
-#include "merge/frmPacienteBase.h"
+#include "review/frmCompararPacientes.h"
+#include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
 #include "ui/DE.h"
 #include "users/frmLogin.h"

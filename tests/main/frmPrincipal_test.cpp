@@ -10,10 +10,10 @@
 
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
+#include "decisions/frmSemSolucao.h"
 #include "frmPrincipalTeste.h"
-#include "merge/frmCompararPacientes.h"
-#include "merge/frmPacienteBase.h"
-#include "merge/frmSemSolucao.h"
+#include "review/frmCompararPacientes.h"
+#include "review/frmPacienteBase.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
-#include "RegistroMerge.h"
 #include "data/ado/Recordset.h"
 #include "data/base/Relogio.h"
 #include "merge/clsPacienteUnificar.h"
 #include "patient/clsPaciente.h"
 #include "support/ImprimirQt.h"
+#include "support/RegistroMerge.h"
 #include "support/SqlRecorder.h"
 
 TEST(PacienteAtualizar, RegistraALinhaAntigaEGravaOsNovosValores) {

@@ -10,9 +10,9 @@
 #include <QRandomGenerator>
 #include <cstdio>
 
-#include "RegistroMerge.h"
 #include "data/ado/Recordset.h"
 #include "merge/clsPacienteUnificar.h"
+#include "support/RegistroMerge.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "RegistroMerge.h"
 #include "data/ado/Recordset.h"
+#include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
-#include "merge/MostrarMensagem.h"
 #include "support/ImprimirQt.h"
+#include "support/RegistroMerge.h"
 #include "support/SqlRecorder.h"
 
 namespace {

@@ -2,14 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "history/clsUnificacaoHistorico.h"
 #include "merge/clsPacienteUnificar.h"
-#include "merge/clsUnificacaoHistorico.h"
+#include "merge/clsUnificacaoRegistro.h"
 #include "patient/clsPaciente.h"
 
 RegistroHistorico::RegistroHistorico() {
     clsPacienteUnificar motor(cn, ado);
     EXPECT_TRUE(motor.CriarTabelas());
-    EXPECT_TRUE(clsUnificacaoHistorico(cn, ado).CriarTabelas());
+    EXPECT_TRUE(clsUnificacaoRegistro(cn, ado).CriarTabelas());
     for (int i = 1; i <= 4; ++i) {
         const QString n = QString::number(i);
         exec("INSERT INTO Paciente (Nome, Nome_Último, Sexo, RG, Prontuário) VALUES ('P" + n +

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/base/ErroNumerado.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 
 TempRegister::TempRegister(int busyTimeoutMs) : m_conn(std::make_unique<Connection>()) {
     m_path = m_dir.filePath(QStringLiteral("registro.db"));

@@ -6,8 +6,9 @@
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
-#include "merge/clsUnificacaoDesfazer.h"
-#include "merge/clsUnificacaoHistorico.h"
+#include "history/clsUnificacaoDesfazer.h"
+#include "history/clsUnificacaoHistorico.h"
+#include "merge/clsUnificacaoRegistro.h"
 #include "settings/clsINI.h"
 #include "users/LoginAdministrador.h"
 
@@ -157,9 +158,9 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         return 1;
     }
     // The undo records go into the program's own tables, made here as at the program's start.
-    clsUnificacaoHistorico historico(cn, ado);
-    if (!historico.CriarTabelas()) {
-        erros << historico.Erro().ErrorNumber() << " - " << historico.Erro().ErrorString() << "\n";
+    clsUnificacaoRegistro registro(cn, ado);
+    if (!registro.CriarTabelas()) {
+        erros << registro.Erro().ErrorNumber() << " - " << registro.Erro().ErrorString() << "\n";
         return 1;
     }
     clsUnificacaoDesfazer desfazedor(cn, ado);

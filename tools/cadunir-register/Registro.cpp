@@ -9,7 +9,7 @@
 #include "Pessoas.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ValorSeNulo.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 #include "patient/clsString.h"
 #include "users/clsUsuario.h"
 

@@ -5,7 +5,7 @@
 #include "data/base/CadeiaConexao.h"
 #include "data/base/TabelaErros.h"
 #include "data/odbc/MotorOdbc.h"
-#include "data/tsql/MotorEmbutido.h"
+#include "data/sqlite/MotorEmbutido.h"
 
 namespace dados {
 

@@ -1,0 +1,357 @@
+#include "history/frmHistorico.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "data/base/ValorSeNulo.h"
+#include "ui/Ampulheta.h"
+#include "ui/MostrarModal.h"
+#include "ui/MsgBox.h"
+
+namespace {
+
+template <class T>
+T* nomeado(T* w, const QString& nome) {
+    w->setObjectName(nome);
+    return w;
+}
+
+QString DataHora(const QDateTime& d) {
+    return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy HH:mm")) : QString();
+}
+
+QString Situacao(const UnificacaoComando& c) {
+    if (c.Desfeito()) {
+        return QStringLiteral("Desfeita");
+    }
+    return c.ParcialDesfeito() ? QStringLiteral("Desfeita em parte") : QString();
+}
+
+QString Pessoa(const QString& nome, qint32 id) {
+    return nome.isEmpty() ? QStringLiteral("(usuário ") + QString::number(id) + ')' : nome;
+}
+
+}  // namespace
+
+frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QWidget* parent)
+    : QDialog(parent), m_cn(fCN), m_ado(fADO), m_usuario(fID_Usuario) {
+    setObjectName(QStringLiteral("frmHistorico"));
+    setWindowTitle(QStringLiteral("Histórico de unificações"));
+    resize(1200, 700);
+    EscolherArquivo = [](QWidget* pai) {
+        return QFileDialog::getSaveFileName(pai, QStringLiteral("Exportar histórico"),
+                                            QStringLiteral("historico.csv"),
+                                            QStringLiteral("CSV (*.csv)"));
+    };
+
+    chkPeriodo = nomeado(new QCheckBox(QStringLiteral("Período de")), QStringLiteral("chkPeriodo"));
+    dtDesde = nomeado(new QDateEdit(QDate::currentDate().addMonths(-1)), QStringLiteral("dtDesde"));
+    dtAte = nomeado(new QDateEdit(QDate::currentDate()), QStringLiteral("dtAte"));
+    for (QDateEdit* d : {dtDesde, dtAte}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    }
+    txtAdministrador = nomeado(new QLineEdit, QStringLiteral("txtAdministrador"));
+    txtNome = nomeado(new QLineEdit, QStringLiteral("txtNome"));
+    txtID = nomeado(new QLineEdit, QStringLiteral("txtID"));
+    txtID->setValidator(new QIntValidator(1, 2147483647, txtID));
+    cmdFiltrar = nomeado(new QPushButton(QStringLiteral("&Filtrar")), QStringLiteral("cmdFiltrar"));
+
+    auto* filtros = new QGridLayout;
+    filtros->addWidget(chkPeriodo, 0, 0);
+    filtros->addWidget(dtDesde, 0, 1);
+    filtros->addWidget(new QLabel(QStringLiteral("até")), 0, 2);
+    filtros->addWidget(dtAte, 0, 3);
+    filtros->addWidget(new QLabel(QStringLiteral("Administrador")), 0, 4);
+    filtros->addWidget(txtAdministrador, 0, 5);
+    filtros->addWidget(new QLabel(QStringLiteral("Nome")), 1, 0);
+    filtros->addWidget(txtNome, 1, 1, 1, 3);
+    filtros->addWidget(new QLabel(QStringLiteral("ID do paciente")), 1, 4);
+    filtros->addWidget(txtID, 1, 5);
+    filtros->addWidget(cmdFiltrar, 0, 6, 2, 1);
+
+    lstHistorico = nomeado(new QTreeWidget, QStringLiteral("lstHistorico"));
+    lstHistorico->setHeaderLabels({QStringLiteral("Data"), QStringLiteral("Administrador"),
+                                   QStringLiteral("Cadastro mantido / removido"),
+                                   QStringLiteral("Prontuário"), QStringLiteral("Nascimento"),
+                                   QStringLiteral("Exames"), QStringLiteral("Situação")});
+    lstHistorico->setRootIsDecorated(true);
+    lstHistorico->setUniformRowHeights(true);
+    // The names take the room left; the other columns are as wide as what they show.
+    lstHistorico->header()->setStretchLastSection(false);
+    lstHistorico->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    lstHistorico->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+
+    lblComparacao = nomeado(new QLabel, QStringLiteral("lblComparacao"));
+    tblComparacao = nomeado(new QTableWidget(0, 2), QStringLiteral("tblComparacao"));
+    tblComparacao->setHorizontalHeaderLabels(
+        {QStringLiteral("Removido (registrado)"), QStringLiteral("Mantido (atual)")});
+    tblComparacao->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    tblComparacao->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblComparacao->setWordWrap(false);
+    tblComparacao->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    cmdExportar =
+        nomeado(new QPushButton(QStringLiteral("&Exportar...")), QStringLiteral("cmdExportar"));
+    cmdDesfazer = nomeado(new QPushButton(QStringLiteral("Desfazer unificação")),
+                          QStringLiteral("cmdDesfazer"));
+    cmdFechar = nomeado(new QPushButton(QStringLiteral("Fechar")), QStringLiteral("cmdFechar"));
+    cmdDesfazer->setEnabled(false);
+
+    auto* botoes = new QHBoxLayout;
+    botoes->addWidget(cmdExportar);
+    botoes->addStretch();
+    botoes->addWidget(cmdDesfazer);
+    botoes->addWidget(cmdFechar);
+
+    auto* corpo = new QHBoxLayout;
+    corpo->addWidget(lstHistorico, 5);
+    auto* detalhe = new QVBoxLayout;
+    detalhe->addWidget(lblComparacao);
+    detalhe->addWidget(tblComparacao);
+    corpo->addLayout(detalhe, 2);
+
+    auto* raiz = new QVBoxLayout(this);
+    raiz->addLayout(filtros);
+    raiz->addLayout(corpo, 1);
+    raiz->addLayout(botoes);
+
+    connect(cmdFiltrar, &QPushButton::clicked, this, &frmHistorico::cmdFiltrar_Click);
+    connect(cmdExportar, &QPushButton::clicked, this, &frmHistorico::cmdExportar_Click);
+    connect(cmdDesfazer, &QPushButton::clicked, this, &frmHistorico::cmdDesfazer_Click);
+    connect(cmdFechar, &QPushButton::clicked, this, &QDialog::reject);
+    connect(lstHistorico, &QTreeWidget::currentItemChanged, this,
+            &frmHistorico::lstHistorico_CurrentChanged);
+
+    cmdFiltrar_Click();
+}
+
+void frmHistorico::cmdFiltrar_Click() {
+    Ampulheta ampulheta;
+    FiltroHistorico filtro;
+    if (chkPeriodo->isChecked()) {
+        filtro.Desde = QDateTime(dtDesde->date(), QTime(0, 0));
+        filtro.Ate = QDateTime(dtAte->date(), QTime(23, 59, 59));
+    }
+    filtro.Administrador = txtAdministrador->text().trimmed();
+    filtro.Nome = txtNome->text().trimmed();
+    filtro.ID_Paciente = txtID->text().toInt();
+    clsUnificacaoHistorico historico(m_cn, m_ado);
+    QList<UnificacaoComando> comandos;
+    if (!historico.Consultar(filtro, comandos)) {
+        ampulheta.Restaurar();
+        MsgBox("Ao ler o histórico de unificações, ocorreu o seguinte erro:\n\n" +
+               QString::number(historico.Erro().ErrorNumber()) + " - " +
+               historico.Erro().ErrorString());
+        return;
+    }
+    m_comandos = comandos;
+    lstHistorico->clear();
+    for (int i = 0; i < m_comandos.size(); ++i) {
+        const UnificacaoComando& c = m_comandos[i];
+        auto* item = new QTreeWidgetItem(
+            {DataHora(c.Data), Pessoa(c.NomeAdministrador, c.ID_Usuario),
+             QString::number(c.ID_PacienteNovo) + " - " +
+                 (c.SobreviventeExiste ? c.NomeSobrevivente
+                                       : QStringLiteral("(não está mais no cadastro)")),
+             QString(), QString(), QString::number(c.Exames()), Situacao(c)});
+        item->setData(0, Qt::UserRole, i);
+        item->setData(0, Qt::UserRole + 1, 0);
+        for (const UnificacaoRemovido& r : c.Removidos) {
+            auto* filho = new QTreeWidgetItem(
+                {QString(), QString(), QString::number(r.ID_Paciente) + " - " + r.Nome,
+                 r.Prontuario, TextoDoValor(r.Data_Nascimento).left(10), QString::number(r.Exames),
+                 r.Desfeito ? "Desfeita por " + Pessoa(r.NomeUsuarioDesfez, r.ID_UsuarioDesfez) +
+                                  " em " + DataHora(r.DataDesfeito)
+                            : QString()});
+            filho->setData(0, Qt::UserRole, i);
+            filho->setData(0, Qt::UserRole + 1, r.ID_Paciente);
+            item->addChild(filho);
+        }
+        lstHistorico->addTopLevelItem(item);
+    }
+    lstHistorico->expandAll();
+    if (lstHistorico->topLevelItemCount() > 0) {
+        lstHistorico->setCurrentItem(lstHistorico->topLevelItem(0));
+    } else {
+        lstHistorico_CurrentChanged();
+    }
+}
+
+bool frmHistorico::Selecionado(int& comando, qint32& removido) const {
+    const QTreeWidgetItem* item = lstHistorico->currentItem();
+    if (item == nullptr) {
+        return false;
+    }
+    comando = item->data(0, Qt::UserRole).toInt();
+    removido = item->data(0, Qt::UserRole + 1).toInt();
+    return comando >= 0 && comando < m_comandos.size();
+}
+
+void frmHistorico::lstHistorico_CurrentChanged() {
+    tblComparacao->setRowCount(0);
+    lblComparacao->clear();
+    int comando = 0;
+    qint32 removido = 0;
+    if (!Selecionado(comando, removido)) {
+        cmdDesfazer->setEnabled(false);
+        return;
+    }
+    const UnificacaoComando& c = m_comandos[comando];
+    cmdDesfazer->setEnabled(
+        removido == 0 ? !c.Desfeito()
+                      : std::any_of(c.Removidos.begin(), c.Removidos.end(), [&](const auto& r) {
+                            return r.ID_Paciente == removido && !r.Desfeito;
+                        }));
+    // A command row compares its first removed record.
+    const qint32 comparado = removido != 0 ? removido : c.Removidos.value(0).ID_Paciente;
+    clsUnificacaoHistorico historico(m_cn, m_ado);
+    QVariantList registrados, atuais;
+    if (!historico.LerComparacao(c, comparado, registrados, atuais)) {
+        lblComparacao->setText(historico.Erro().ErrorString());
+        return;
+    }
+    lblComparacao->setText(QStringLiteral("Removido ") + QString::number(comparado) +
+                           QStringLiteral(" e mantido ") + QString::number(c.ID_PacienteNovo));
+    const QStringList& colunas = ColunasPacienteLogadas();
+    tblComparacao->setRowCount(colunas.size());
+    tblComparacao->setVerticalHeaderLabels(colunas);
+    for (int i = 0; i < colunas.size(); ++i) {
+        const QString registrado = TextoDoValor(registrados.value(i));
+        const QString atual = atuais.isEmpty() ? QString() : TextoDoValor(atuais.value(i));
+        auto* a = new QTableWidgetItem(registrado);
+        auto* b = new QTableWidgetItem(atual);
+        if (!atuais.isEmpty() && registrado != atual) {
+            QFont negrito = a->font();
+            negrito.setBold(true);
+            a->setFont(negrito);
+            b->setFont(negrito);
+        }
+        tblComparacao->setItem(i, 0, a);
+        tblComparacao->setItem(i, 1, b);
+    }
+}
+
+void frmHistorico::cmdExportar_Click() {
+    const QString arquivo = EscolherArquivo ? EscolherArquivo(this) : QString();
+    if (arquivo.isEmpty()) {
+        return;
+    }
+    clsUnificacaoHistorico historico(m_cn, m_ado);
+    if (!historico.ExportarCSV(m_comandos, arquivo)) {
+        MsgBox("Ao exportar o histórico, ocorreu o seguinte erro:\n\n" +
+               historico.Erro().ErrorString());
+    }
+}
+
+void frmHistorico::cmdDesfazer_Click() {
+    int comando = 0;
+    qint32 removido = 0;
+    if (!Selecionado(comando, removido)) {
+        return;
+    }
+    QList<qint32> ids;
+    for (const UnificacaoRemovido& r : m_comandos[comando].Removidos) {
+        if ((removido == 0 || r.ID_Paciente == removido) && !r.Desfeito) {
+            ids << r.ID_Paciente;
+        }
+    }
+    if (ids.isEmpty()) {
+        return;
+    }
+    // An undo puts records and exams back into the live register: never on a stray click.
+    QStringList lista;
+    for (const qint32 id : ids) {
+        lista << QString::number(id);
+    }
+    if (!Confirmar("Desfazer a unificação do(s) cadastro(s) " + lista.join(QStringLiteral(", ")) +
+                   " no cadastro " + QString::number(m_comandos[comando].ID_PacienteNovo) +
+                   "? Os cadastros voltam ao registro com os seus exames.")) {
+        return;
+    }
+    clsUnificacaoDesfazer desfazer(m_cn, m_ado);
+    bool feito = false;
+    {
+        Ampulheta ampulheta;
+        feito = desfazer.Desfazer(ids, m_usuario);
+    }
+    if (!feito && desfazer.Erro().ErrorNumber() == clsUnificacaoDesfazer::ConflitoValores) {
+        frmConflitoValores pergunta(desfazer.Conflitos(), this);
+        MostrarModal(pergunta);
+        if (pergunta.Decisao() == clsUnificacaoDesfazer::Decisao::Perguntar) {
+            return;  // cancelled: nothing was changed
+        }
+        Ampulheta ampulheta;
+        feito = desfazer.Desfazer(ids, m_usuario, pergunta.Decisao());
+    }
+    if (!feito) {
+        MsgBox("Não foi possível desfazer a unificação:\n\n" + desfazer.Erro().ErrorString());
+        return;
+    }
+    QString texto = "Unificação desfeita: " + QString::number(ids.size()) +
+                    " cadastro(s) restaurado(s) com " +
+                    QString::number(desfazer.ExamesDevolvidos()) + " exame(s).";
+    if (!desfazer.ValoresRestaurados().isEmpty()) {
+        texto += "\nValores restaurados no cadastro mantido: " +
+                 desfazer.ValoresRestaurados().join(QStringLiteral(", ")) + ".";
+    }
+    MsgBox(texto);
+    cmdFiltrar_Click();
+}
+
+frmConflitoValores::frmConflitoValores(const QList<ConflitoValor>& fConflitos, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmConflitoValores"));
+    setWindowTitle(QStringLiteral("Atenção!"));
+    auto* texto = new QLabel(QStringLiteral(
+        "Estes dados do cadastro mantido foram alterados depois da unificação. Restaurar os "
+        "valores de antes da unificação ou manter os atuais?"));
+    texto->setWordWrap(true);
+    tblConflitos =
+        nomeado(new QTableWidget(int(fConflitos.size()), 3), QStringLiteral("tblConflitos"));
+    tblConflitos->setHorizontalHeaderLabels(
+        {QStringLiteral("Campo"), QStringLiteral("Antes da unificação"), QStringLiteral("Atual")});
+    tblConflitos->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblConflitos->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    for (int i = 0; i < fConflitos.size(); ++i) {
+        tblConflitos->setItem(i, 0, new QTableWidgetItem(fConflitos[i].Campo));
+        tblConflitos->setItem(i, 1, new QTableWidgetItem(TextoDoValor(fConflitos[i].Anterior)));
+        tblConflitos->setItem(i, 2, new QTableWidgetItem(TextoDoValor(fConflitos[i].Atual)));
+    }
+    cmdRestaurar = nomeado(new QPushButton(QStringLiteral("Restaurar valores anteriores")),
+                           QStringLiteral("cmdRestaurar"));
+    cmdManter = nomeado(new QPushButton(QStringLiteral("Manter valores atuais")),
+                        QStringLiteral("cmdManter"));
+    cmdCancelar =
+        nomeado(new QPushButton(QStringLiteral("Cancelar")), QStringLiteral("cmdCancelar"));
+    auto* botoes = new QHBoxLayout;
+    botoes->addStretch();
+    botoes->addWidget(cmdRestaurar);
+    botoes->addWidget(cmdManter);
+    botoes->addWidget(cmdCancelar);
+    auto* raiz = new QVBoxLayout(this);
+    raiz->addWidget(texto);
+    raiz->addWidget(tblConflitos);
+    raiz->addLayout(botoes);
+    connect(cmdRestaurar, &QPushButton::clicked, this, [this] {
+        m_decisao = clsUnificacaoDesfazer::Decisao::Restaurar;
+        accept();
+    });
+    connect(cmdManter, &QPushButton::clicked, this, [this] {
+        m_decisao = clsUnificacaoDesfazer::Decisao::Manter;
+        accept();
+    });
+    connect(cmdCancelar, &QPushButton::clicked, this, &QDialog::reject);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <functional>
+
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
+#include "history/clsUnificacaoDesfazer.h"
+#include "history/clsUnificacaoHistorico.h"
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The merge history: filters, the list of merge commands (each with its removed records), the
+// chosen removed record's logged values beside the survivor's current ones, export to CSV and
+// "Desfazer unificação". The work is done by clsUnificacaoHistorico and clsUnificacaoDesfazer.
+class frmHistorico : public QDialog {
+    Q_OBJECT
+
+  public:
+    frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QWidget* parent = nullptr);
+
+    // Asks where to save the export; tests replace it. An empty answer cancels.
+    std::function<QString(QWidget*)> EscolherArquivo;
+
+    void cmdFiltrar_Click();
+    void cmdExportar_Click();
+    void cmdDesfazer_Click();
+    void lstHistorico_CurrentChanged();
+
+    const QList<UnificacaoComando>& Comandos() const { return m_comandos; }
+
+    QCheckBox* chkPeriodo;
+    QDateEdit* dtDesde;
+    QDateEdit* dtAte;
+    QLineEdit* txtAdministrador;
+    QLineEdit* txtNome;
+    QLineEdit* txtID;
+    QPushButton* cmdFiltrar;
+    QTreeWidget* lstHistorico;
+    QLabel* lblComparacao;
+    QTableWidget* tblComparacao;
+    QPushButton* cmdExportar;
+    QPushButton* cmdDesfazer;
+    QPushButton* cmdFechar;
+
+  private:
+    // The command and the removed record (0: the whole command) of the current row.
+    bool Selecionado(int& comando, qint32& removido) const;
+
+    Connection& m_cn;
+    clsADO& m_ado;
+    qint32 m_usuario;
+    QList<UnificacaoComando> m_comandos;
+};
+
+// Asks what to do with survivor values that changed after the merge: restore the values from
+// before the merge, keep the current ones, or give up the undo.
+class frmConflitoValores : public QDialog {
+    Q_OBJECT
+
+  public:
+    frmConflitoValores(const QList<ConflitoValor>& fConflitos, QWidget* parent = nullptr);
+
+    clsUnificacaoDesfazer::Decisao Decisao() const { return m_decisao; }
+
+    QTableWidget* tblConflitos;
+    QPushButton* cmdRestaurar;
+    QPushButton* cmdManter;
+    QPushButton* cmdCancelar;
+
+  private:
+    clsUnificacaoDesfazer::Decisao m_decisao = clsUnificacaoDesfazer::Decisao::Perguntar;
+};

@@ -1,0 +1,339 @@
+#include "merge/clsUnificacaoRegistro.h"
+
+#include <QSet>
+
+#include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
+#include "data/base/MostrarMensagem.h"
+#include "data/base/TextoSQL.h"
+
+namespace {
+
+QString Literal(const QVariant& v) {
+    return dados::LiteralTSql(v);
+}
+
+QString SqlExtra() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_UnificacaoExtra] ("
+        " [ID_Paciente] [int] NOT NULL ,"
+        " [ID_PacienteNovo] [int] NOT NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data] [smalldatetime] NOT NULL ,"
+        " [ID_Convenio_Plano] [int] NULL ,"
+        " [Data_Nascimento] [datetime] NULL "
+        " ) ON [PRIMARY]");
+}
+
+QString SqlSobrevivente() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_UnificacaoSobrevivente] ("
+        " [ID_Paciente] [int] NOT NULL ,"
+        " [Nome] [nvarchar] (30) NULL ,"
+        " [Nome_Soundex] [nvarchar] (4) NULL ,"
+        " [Nome_Meio] [nvarchar] (50) NULL ,"
+        " [Nome_Meio_Soundex] [nvarchar] (4) NULL ,"
+        " [Nome_Último] [nvarchar] (20) NULL ,"
+        " [Nome_Último_Soundex] [nvarchar] (4) NULL ,"
+        " [RG] [nvarchar] (30) NULL ,"
+        " [CIC] [nvarchar] (30) NULL ,"
+        " [Endereço] [nvarchar] (255) NULL ,"
+        " [CEP] [nvarchar] (10) NULL ,"
+        " [Bairro] [nvarchar] (100) NULL ,"
+        " [Cidade] [nvarchar] (100) NULL ,"
+        " [Estado] [nvarchar] (2) NULL ,"
+        " [Telefone] [nvarchar] (30) NULL ,"
+        " [Sexo] [nvarchar] (1) NULL ,"
+        " [Raça] [nvarchar] (15) NULL ,"
+        " [Convênio] [nvarchar] (30) NULL ,"
+        " [Data_Nascimento] [datetime] NULL ,"
+        " [Profissão] [nvarchar] (50) NULL ,"
+        " [Número_Convênio] [nvarchar] (20) NULL ,"
+        " [Peso] [nvarchar] (6) NULL ,"
+        " [Altura] [nvarchar] (4) NULL ,"
+        " [Email] [nvarchar] (70) NULL ,"
+        " [Prontuário] [nvarchar] (20) NULL ,"
+        " [ID_Paciente_Externo] [nvarchar] (20) NULL ,"
+        " [ID_Convenio_Plano] [int] NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data_Atualizar] [smalldatetime] NOT NULL "
+        " ) ON [PRIMARY]");
+}
+
+QString SqlExame() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_UnificacaoExame] ("
+        " [ID_Paciente] [int] NOT NULL ,"
+        " [ID_PacienteNovo] [int] NOT NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data] [smalldatetime] NOT NULL ,"
+        " [Tabela] [nvarchar] (10) NOT NULL ,"
+        " [ID_Exame] [int] NOT NULL ,"
+        " [Paciente] [nvarchar] (150) NULL ,"
+        " [RG] [nvarchar] (30) NULL ,"
+        " [CIC] [nvarchar] (30) NULL ,"
+        " [Endereço] [nvarchar] (255) NULL ,"
+        " [CEP] [nvarchar] (10) NULL ,"
+        " [Bairro] [nvarchar] (100) NULL ,"
+        " [Cidade] [nvarchar] (100) NULL ,"
+        " [Estado] [nvarchar] (2) NULL ,"
+        " [Paciente_Email] [nvarchar] (70) NULL ,"
+        " [Telefone] [nvarchar] (30) NULL ,"
+        " [Sexo] [nvarchar] (1) NULL ,"
+        " [Raça] [nvarchar] (15) NULL ,"
+        " [Data_Nascimento] [datetime] NULL ,"
+        " [Profissão] [nvarchar] (50) NULL ,"
+        " [Prontuário] [nvarchar] (20) NULL "
+        " ) ON [PRIMARY]");
+}
+
+QString SqlDesfeita() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_UnificacaoDesfeita] ("
+        " [ID_Paciente] [int] NOT NULL ,"
+        " [ID_PacienteNovo] [int] NOT NULL ,"
+        " [ID_Usuario_Unificacao] [int] NOT NULL ,"
+        " [Data_Unificacao] [smalldatetime] NOT NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data] [datetime] NOT NULL ,"
+        " [Exames] [int] NULL ,"
+        " [Valores] [nvarchar] (255) NULL "
+        " ) ON [PRIMARY]");
+}
+
+}  // namespace
+
+const QStringList& ColunasPacienteLogadas() {
+    static const QStringList colunas = {
+        QStringLiteral("ID_Paciente"),
+        QStringLiteral("Nome"),
+        QStringLiteral("Nome_Soundex"),
+        QStringLiteral("Nome_Meio"),
+        QStringLiteral("Nome_Meio_Soundex"),
+        QStringLiteral("Nome_Último"),
+        QStringLiteral("Nome_Último_Soundex"),
+        QStringLiteral("RG"),
+        QStringLiteral("CIC"),
+        QStringLiteral("Endereço"),
+        QStringLiteral("CEP"),
+        QStringLiteral("Bairro"),
+        QStringLiteral("Cidade"),
+        QStringLiteral("Estado"),
+        QStringLiteral("Telefone"),
+        QStringLiteral("Sexo"),
+        QStringLiteral("Raça"),
+        QStringLiteral("Convênio"),
+        QStringLiteral("Data_Nascimento"),
+        QStringLiteral("Profissão"),
+        QStringLiteral("Número_Convênio"),
+        QStringLiteral("Peso"),
+        QStringLiteral("Altura"),
+        QStringLiteral("Email"),
+        QStringLiteral("Prontuário"),
+        QStringLiteral("ID_Paciente_Externo"),
+        QStringLiteral("ID_Convenio_Plano"),
+    };
+    return colunas;
+}
+
+const QStringList& ColunasCopiaExame() {
+    static const QStringList colunas = {
+        QStringLiteral("Paciente"),
+        QStringLiteral("RG"),
+        QStringLiteral("CIC"),
+        QStringLiteral("Endereço"),
+        QStringLiteral("CEP"),
+        QStringLiteral("Bairro"),
+        QStringLiteral("Cidade"),
+        QStringLiteral("Estado"),
+        QStringLiteral("Paciente_Email"),
+        QStringLiteral("Telefone"),
+        QStringLiteral("Sexo"),
+        QStringLiteral("Raça"),
+        QStringLiteral("Data_Nascimento"),
+        QStringLiteral("Profissão"),
+        QStringLiteral("Prontuário"),
+    };
+    return colunas;
+}
+
+clsUnificacaoRegistro::clsUnificacaoRegistro(Connection& fCN, clsADO& fADO)
+    : m_cn(fCN), m_ado(fADO) {}
+
+bool clsUnificacaoRegistro::CriarTabelas() {
+    const QList<QPair<QString, QString>> tabelas = {
+        {QStringLiteral("Cadunir_UnificacaoExtra"), SqlExtra()},
+        {QStringLiteral("Cadunir_UnificacaoSobrevivente"), SqlSobrevivente()},
+        {QStringLiteral("Cadunir_UnificacaoDesfeita"), SqlDesfeita()},
+        {QStringLiteral("Cadunir_UnificacaoExame"), SqlExame()},
+    };
+    for (const auto& [nome, sql] : tabelas) {
+        if (m_ado.TableExiste(m_cn, nome)) {
+            continue;
+        }
+        if (!m_ado.ExecutarSQL(m_cn, sql)) {
+            m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(),
+                                 QStringLiteral("CriarTabelas"));
+            MostrarMensagem("Ao criar a tabela " + nome + ", ocorreu o seguinte erro:" + "\n\n" +
+                            QString::number(m_ado.ErrorNumber()) + " - " + m_ado.ErrorString());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_PacienteBase,
+                                const QList<qint32>& fIDs, qint32 fID_Usuario,
+                                const std::function<bool()>& fComando, clsError& fErro) {
+    const QString proc = QStringLiteral("PacienteUnificarRegistrado");
+    const QString base = QString::number(fID_PacienteBase);
+    const QString usuario = QString::number(fID_Usuario);
+    auto falhar = [&]() {
+        fErro.AtualizarErro(fADO.ErrorNumber(), fADO.ErrorString(), proc);
+        fADO.TransaçãoCancelar(fCN);
+        return false;
+    };
+    auto contar = [&](const QString& sql, QVariant& valor) {
+        Recordset rs;
+        if (!fADO.AbrirRecordset(fCN, rs, sql)) {
+            return false;
+        }
+        valor = rs.Eof() ? QVariant() : rs.Fields(0).Value();
+        return true;
+    };
+
+    if (!fADO.TransaçãoIniciar(fCN)) {
+        return falhar();
+    }
+    // What the log rows will not carry, read before the rows are deleted.
+    struct Perdido {
+        qint32 id;
+        QVariant plano;
+        QVariant nascimento;
+        // Its exam rows' copy of the patient data, per table: a later update of the survivor
+        // rewrites the copies of every exam it holds, and an undo gives these back.
+        QList<QPair<QString, QVariantList>> copias;
+    };
+    QList<Perdido> perdidos;
+    QSet<qint32> vistos;
+    for (qint32 id : fIDs) {
+        if (id == fID_PacienteBase || vistos.contains(id)) {
+            continue;
+        }
+        vistos.insert(id);
+        Recordset rs;
+        if (!fADO.AbrirRecordset(fCN, rs,
+                                 "SELECT ID_Convenio_Plano, Data_Nascimento FROM Paciente "
+                                 "WHERE ID_Paciente = " +
+                                     QString::number(id))) {
+            return falhar();
+        }
+        if (rs.Eof()) {
+            continue;
+        }
+        Perdido perdido{id, rs.Fields(0).Value(), rs.Fields(1).Value(), {}};
+        rs.Close();
+        for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
+            if (!fADO.AbrirRecordset(fCN, rs,
+                                     "SELECT ID_Exame, " +
+                                         ColunasCopiaExame().join(QStringLiteral(", ")) + " FROM " +
+                                         tabela + " WHERE ID_Paciente = " + QString::number(id))) {
+                return falhar();
+            }
+            for (; !rs.Eof(); rs.MoveNext()) {
+                QVariantList linha;
+                for (int c = 0; c <= ColunasCopiaExame().size(); ++c) {
+                    linha << rs.Fields(c).Value();
+                }
+                perdido.copias.append({tabela, linha});
+            }
+            rs.Close();
+        }
+        perdidos << perdido;
+    }
+    QVariant atualizacoesAntes;
+    if (!contar("SELECT COUNT(*) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base,
+                atualizacoesAntes)) {
+        return falhar();
+    }
+
+    if (!fComando()) {
+        fADO.TransaçãoCancelar(fCN);
+        return false;
+    }
+
+    for (const Perdido& p : perdidos) {
+        QVariant data;
+        if (!contar(
+                "SELECT MAX(Data) FROM PacienteLog WHERE ID_Paciente = " + QString::number(p.id) +
+                    " AND ID_PacienteNovo = " + base + " AND ID_Usuario = " + usuario,
+                data)) {
+            return falhar();
+        }
+        if (data.isNull()) {
+            continue;  // the command did not remove this one
+        }
+        if (!fADO.ExecutarSQL(fCN,
+                              "INSERT INTO Cadunir_UnificacaoExtra (ID_Paciente, ID_PacienteNovo, "
+                              "ID_Usuario, Data, ID_Convenio_Plano, Data_Nascimento) VALUES (" +
+                                  QString::number(p.id) + ", " + base + ", " + usuario + ", " +
+                                  Literal(data.toDateTime()) + ", " + Literal(p.plano) + ", " +
+                                  Literal(p.nascimento) + ")")) {
+            return falhar();
+        }
+        const QString chave = QString::number(p.id) + ", " + base + ", " + usuario + ", " +
+                              Literal(data.toDateTime()) + ", ";
+        for (const auto& [tabela, linha] : p.copias) {
+            QStringList valores;
+            for (const QVariant& v : linha) {
+                valores << Literal(v);
+            }
+            if (!fADO.ExecutarSQL(fCN,
+                                  "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
+                                  "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
+                                      ColunasCopiaExame().join(QStringLiteral(", ")) +
+                                      ") VALUES (" + chave + Literal(tabela) + ", " +
+                                      valores.join(QStringLiteral(", ")) + ")")) {
+                return falhar();
+            }
+        }
+    }
+
+    // The survivor's values after the merge, when the command changed them: an undo restores
+    // the earlier values only where nothing changed them since.
+    QVariant atualizacoesDepois;
+    if (!contar("SELECT COUNT(*) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base,
+                atualizacoesDepois)) {
+        return falhar();
+    }
+    if (atualizacoesDepois.toLongLong() > atualizacoesAntes.toLongLong()) {
+        QVariant data;
+        if (!contar("SELECT MAX(Data) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base +
+                        " AND ID_Usuario = " + usuario,
+                    data)) {
+            return falhar();
+        }
+        const QString colunas = ColunasPacienteLogadas().join(QStringLiteral(", "));
+        if (!data.isNull() &&
+            !fADO.ExecutarSQL(fCN, "INSERT INTO Cadunir_UnificacaoSobrevivente (" + colunas +
+                                       ", ID_Usuario, Data_Atualizar) SELECT " + colunas + ", " +
+                                       usuario + ", " + Literal(data.toDateTime()) +
+                                       " FROM Paciente WHERE ID_Paciente = " + base)) {
+            return falhar();
+        }
+    }
+
+    if (!fADO.TransaçãoFinalizar(fCN)) {
+        fErro.AtualizarErro(fADO.ErrorNumber(), fADO.ErrorString(), proc);
+        // A commit that failed must not leave the changes pending for a later statement.
+        if (fADO.ProfundidadeTransação() == 0) {
+            try {
+                fCN.RollbackTrans();
+            } catch (const ErroNumerado&) {
+                // nothing was pending
+            }
+        }
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "patient/Normalizado.h"
+
+QString Normalizado(const QString& valor) {
+    return valor.trimmed().toCaseFolded();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include "decisions/clsDecisaoPessoas.h"
+#include "review/clsComparacaoPacientes.h"
+
+// The signs that records compared side by side belong to different people. None of them
+// forbids the merge; each must be named to the administrator and confirmed before it.
+class clsVerificacaoSeguranca {
+  public:
+    struct Conflito {
+        enum Tipo { CIC, RG, Sexo, Nascimento, SemSolucao, PessoasDiferentes } tipo;
+        QList<qint32> ids;  // the records concerned
+        QString texto;      // one line naming them and the values
+    };
+
+    explicit clsVerificacaoSeguranca(Connection& fCN, clsADO& fADO);
+
+    // Compares every pair of records of the comparison and reads their no-solution marks and
+    // "not the same person" decisions. False when the register cannot be read (Erro).
+    bool Verificar(const clsComparacaoPacientes& fComparacao, QList<Conflito>& fConflitos);
+
+    // The checks on values alone, given the marks and decisions already read.
+    static QList<Conflito> Conflitos(const clsComparacaoPacientes& fComparacao,
+                                     const QSet<qint32>& fSemSolucao,
+                                     const QList<clsDecisaoPessoas::Decisao>& fDecisoes);
+
+    // A document number as compared: letters and digits only, upper case.
+    static QString SemPontuacao(const QString& documento);
+    // True when two birth dates can be one date typed badly: equal, day and month swapped,
+    // one digit wrong, or two neighbouring digits swapped (in the dd/mm/yyyy digits).
+    static bool DatasCompativeis(const QDate& a, const QDate& b);
+
+    clsError& Erro() { return m_erro; }
+
+  private:
+    Connection& m_cn;
+    clsADO& m_ado;
+    clsError m_erro;
+};

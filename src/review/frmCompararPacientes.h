@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <memory>
+
+#include "review/clsComparacaoPacientes.h"
+#include "review/clsPreviaUnificacao.h"
+#include "review/clsValoresSobreviventes.h"
+#include "review/clsVerificacaoSeguranca.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QListWidgetItem;
+class ModeloComparacao;
+
+// The records of one person side by side, before anything is merged. Opened for review (from
+// the main window or the base-record chooser) it shows the differences, the signs of different
+// people, and the "not the same person" decisions, which it can record and remove. Opened for a
+// merge (after the base is chosen) it also lets the administrator take any field from another
+// record for the base, shows what the merge will do, and asks for the conflicts to be confirmed.
+class frmCompararPacientes : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit frmCompararPacientes(QWidget* parent = nullptr);
+    ~frmCompararPacientes() override;
+
+    // Review: false when the records cannot be read (the message was shown).
+    bool Iniciar(const QList<qint32>& fIDs);
+    // Merge of fIDs into fID_Base: the survivor column, the preview and the confirmation.
+    bool IniciarUnificacao(const QList<qint32>& fIDs, qint32 fID_Base);
+
+    // True once the merge was confirmed with OK (merge mode).
+    bool Confirmado() const { return m_confirmado; }
+    const clsValoresSobreviventes& Valores() const { return m_valores; }
+    const clsComparacaoPacientes& Comparacao() const { return *m_comparacao; }
+    const QList<clsVerificacaoSeguranca::Conflito>& Conflitos() const { return m_conflitos; }
+
+    // Takes the field of row `linha` from the record of column `coluna` (merge mode); what a
+    // double click on that cell does.
+    bool EscolherValor(int linha, int coluna);
+    // The menu of the columns' header: one checkable entry per record, to hide and show it.
+    QMenu* MenuColunas();
+    // The record of a model column (merge mode has the survivor column first: 0 there).
+    qint32 IdDaColuna(int coluna) const;
+    int ColunaDoId(qint32 id) const;
+
+    void cmdOK_Click();
+    void cmdCancelar_Click();
+    void cmdNaoMesmaPessoa_Click();
+    void cmdRemoverDecisao_Click();
+
+    QLabel* lblResumo;
+    QTableView* tblComparacao;
+    QGroupBox* fraConflitos;
+    QListWidget* lstConflitos;
+    QGroupBox* fraDecisao;
+    QListWidget* lstDecisoes;
+    QComboBox* cboMotivo;
+    QLineEdit* txtObs;
+    QPushButton* cmdNaoMesmaPessoa;
+    QPushButton* cmdRemoverDecisao;
+    QGroupBox* fraPrevia;
+    QPlainTextEdit* txtPrevia;
+    QCheckBox* chkConfirmar;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancelar;
+
+  private:
+    bool Carregar(const QList<qint32>& fIDs);
+    void MostrarConflitos();
+    void MostrarDecisoes();
+    void AtualizarPrevia();
+    QList<qint32> IdsVisiveis() const;
+
+    std::unique_ptr<clsComparacaoPacientes> m_comparacao;
+    clsValoresSobreviventes m_valores;
+    std::unique_ptr<clsPreviaUnificacao> m_previa;
+    QList<clsVerificacaoSeguranca::Conflito> m_conflitos;
+    ModeloComparacao* m_modelo = nullptr;
+    QMenu* m_menuColunas = nullptr;
+    bool m_unificacao = false;
+    bool m_confirmado = false;
+    bool m_previaLida = false;
+};
+
+// The main window's similar list: rows that belong to a pair decided "not the same person"
+// with another listed row get a tooltip saying so (and an icon when they have none).
+bool Decisao_MostrarMarcas(QListWidget& lista);
+
+// Opens the comparison for review, modal over `pai`; fewer than two IDs show a message instead.
+void CompararPacientes(QWidget* pai, const QList<qint32>& fIDs);
+
+// The rest of a unify command once the base is chosen: the review (surviving values, what the
+// merge will do, the conflicts to confirm), then every merge and the base's new values in one
+// transaction, and the outcome message.
+enum class ResultadoUnificacao { Cancelada, Unificada, Falhou, CadastroAusente };
+ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, qint32 fID_Base);

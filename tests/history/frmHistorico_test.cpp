@@ -1,0 +1,138 @@
+// The history window on the offscreen platform over a real register: list, filter, compare,
+// export, and undo with and without the question about survivor values changed since.
+
+#include "history/frmHistorico.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "guisupport/JanelaTeste.h"
+#include "support/RegistroHistorico.h"
+
+namespace {
+
+QTreeWidgetItem* Removido(frmHistorico& f, qint32 id) {
+    for (int i = 0; i < f.lstHistorico->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* comando = f.lstHistorico->topLevelItem(i);
+        for (int k = 0; k < comando->childCount(); ++k) {
+            if (comando->child(k)->text(2).startsWith(QString::number(id) + " - ")) {
+                return comando->child(k);
+            }
+        }
+    }
+    ADD_FAILURE() << "removed record " << id << " not listed";
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(frmHistorico, ListaFiltraComparaEExporta) {
+    RegistroHistorico reg;
+    frmHistorico f(reg.cn, reg.ado, 1);
+    f.show();
+    ASSERT_EQ(f.lstHistorico->topLevelItemCount(), 2);
+    QTreeWidgetItem* nosso = f.lstHistorico->topLevelItem(0);
+    EXPECT_EQ(nosso->text(1), "GESTORA");
+    EXPECT_EQ(nosso->text(2), "1 - P1 SOUZA");
+    EXPECT_EQ(nosso->text(5), "2");
+    EXPECT_EQ(nosso->childCount(), 2);
+    EXPECT_EQ(f.lstHistorico->topLevelItem(1)->text(0), "01/05/2019 10:00");
+
+    // The removed record's logged values beside the survivor's current ones.
+    f.lstHistorico->setCurrentItem(Removido(f, 3));
+    ASSERT_EQ(f.tblComparacao->rowCount(), ColunasPacienteLogadas().size());
+    const int rg = ColunasPacienteLogadas().indexOf("RG");
+    EXPECT_EQ(f.tblComparacao->item(rg, 0)->text(), "RG3");
+    EXPECT_EQ(f.tblComparacao->item(rg, 1)->text(), "RG NOVO");
+    EXPECT_TRUE(f.tblComparacao->item(rg, 0)->font().bold());
+    EXPECT_TRUE(f.cmdDesfazer->isEnabled());
+
+    Digitar(f.txtNome, "antigo");
+    Clicar(f.cmdFiltrar);
+    ASSERT_EQ(f.lstHistorico->topLevelItemCount(), 1);
+    EXPECT_EQ(f.lstHistorico->topLevelItem(0)->text(2), "4 - P4 SOUZA");
+    f.txtNome->clear();
+    f.chkPeriodo->setChecked(true);
+    f.dtDesde->setDate(QDate(2019, 1, 1));
+    f.dtAte->setDate(QDate(2019, 12, 31));
+    Clicar(f.cmdFiltrar);
+    EXPECT_EQ(f.lstHistorico->topLevelItemCount(), 1);
+
+    QTemporaryDir pasta;
+    const QString arquivo = pasta.filePath("historico.csv");
+    f.EscolherArquivo = [&](QWidget*) { return arquivo; };
+    Clicar(f.cmdExportar);
+    QFile csv(arquivo);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray conteudo = csv.readAll();
+    EXPECT_TRUE(conteudo.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(conteudo.count('\n'), 2);  // header and the one filtered row
+    EXPECT_TRUE(conteudo.contains(";90;ANTIGO LIMA;"));
+}
+
+TEST(frmHistorico, DesfazerPerguntaPorValoresAlteradosDepois) {
+    RegistroHistorico reg;
+    reg.exec("UPDATE Paciente SET RG = 'RG OUTRO' WHERE ID_Paciente = 1");
+    frmHistorico f(reg.cn, reg.ado, 1);
+    f.show();
+    CapturaMensagens mensagens;
+
+    // The undo asks first; "Não" changes nothing.
+    f.lstHistorico->setCurrentItem(Removido(f, 2));
+    mensagens.Responder(false);
+    Clicar(f.cmdDesfazer);
+    ASSERT_EQ(mensagens.Perguntas().size(), 1);
+    EXPECT_TRUE(mensagens.Perguntas()[0].startsWith("Desfazer a unificação do(s) cadastro(s) 2 "));
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 2"), 0);
+    mensagens.Responder(true);
+
+    // Undoing one record of the command leaves the survivor's values alone: no question.
+    Clicar(f.cmdDesfazer);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith("Unificação desfeita: 1 cadastro(s)"));
+    EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 2"), 1);
+    ASSERT_NE(Removido(f, 2), nullptr);
+    EXPECT_TRUE(Removido(f, 2)->text(6).startsWith("Desfeita por GESTORA em "));
+    f.lstHistorico->setCurrentItem(Removido(f, 2));
+    EXPECT_FALSE(f.cmdDesfazer->isEnabled());
+
+    // The last one brings the question; cancelling changes nothing.
+    mensagens.Limpar();
+    {
+        RoteiroModal roteiro;
+        roteiro.Entao([](QDialog& d) {
+            auto* pergunta = Como<frmConflitoValores>(d);
+            ASSERT_EQ(pergunta->tblConflitos->rowCount(), 1);
+            EXPECT_EQ(pergunta->tblConflitos->item(0, 0)->text(), "RG");
+            EXPECT_EQ(pergunta->tblConflitos->item(0, 1)->text(), "RG1");
+            EXPECT_EQ(pergunta->tblConflitos->item(0, 2)->text(), "RG OUTRO");
+            Clicar(pergunta->cmdCancelar);
+        });
+        f.lstHistorico->setCurrentItem(f.lstHistorico->topLevelItem(0));
+        Clicar(f.cmdDesfazer);
+    }
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 3"), 0);
+
+    {
+        RoteiroModal roteiro;
+        roteiro.Entao([](QDialog& d) { Clicar(Como<frmConflitoValores>(d)->cmdRestaurar); });
+        f.lstHistorico->setCurrentItem(f.lstHistorico->topLevelItem(0));
+        Clicar(f.cmdDesfazer);
+    }
+    EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 3"), 1);
+    EXPECT_EQ(reg.scalar("SELECT RG FROM Paciente WHERE ID_Paciente = 1").toString(), "RG1");
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].contains("Valores restaurados no cadastro mantido: "));
+    EXPECT_EQ(f.lstHistorico->topLevelItem(0)->text(6), "Desfeita");
+}

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "decisions/clsDecisaoPessoas.h"
+#include "guisupport/frmRegistroTeste.h"
+#include "review/clsComparacaoPacientes.h"
+#include "review/frmCompararPacientes.h"
+#include "review/frmPacienteBase.h"
+#include "support/ImprimirQt.h"
+
+namespace {
+
+using Estado = clsComparacaoPacientes::Estado;
+constexpr int kEstadoRole = Qt::UserRole + 1;
+
+// The product register with the log tables and the decisions table, opened as the program's
+// shared connection, user 42; three records of "MARIA SOUZA": 1 and 2 agree, 3 was born
+// another year, has another CIC and a long address.
+class Comparar : public RegistroJanelaMerge {
+  protected:
+    void SetUp() override {
+        RegistroJanelaMerge::SetUp();
+        ASSERT_TRUE(clsDecisaoPessoas(cn(), ADO()).CriarTabela());
+        paciente("'123.456.789-09'", "'1980-05-04'", "'RUA A, 1'");
+        paciente("'12345678909'", "'1980-05-04'", "NULL");
+        paciente("'987.654.321-00'", "'1999-01-02'", "'" + kEndereco + "'");
+        executar(
+            "INSERT INTO Exame (Número_Exame, ID_Paciente, Data_Exame) VALUES ('E1', 3, "
+            "'2022-01-02')");
+    }
+    static void paciente(const QString& cic, const QString& nascimento, const QString& endereco) {
+        executar(
+            "INSERT INTO Paciente (Nome, Nome_Último, CIC, Sexo, Data_Nascimento, Endereço) "
+            "VALUES ('MARIA', 'SOUZA', " +
+            cic + ", 'F', " + nascimento + ", " + endereco + ")");
+    }
+    static QVariant celula(frmCompararPacientes& f, const QString& campo, int coluna, int papel) {
+        const QAbstractItemModel* m = f.tblComparacao->model();
+        return m->index(clsComparacaoPacientes::LinhaDoCampo(campo), coluna).data(papel);
+    }
+    static QStringList linhas(const QListWidget& lista) {
+        QStringList textos;
+        for (int i = 0; i < lista.count(); ++i) {
+            textos << lista.item(i)->text();
+        }
+        return textos;
+    }
+
+    const QString kEndereco = QStringLiteral(
+        "AVENIDA PRESIDENTE JUSCELINO KUBITSCHEK DE OLIVEIRA, 1234, BLOCO B, APARTAMENTO 56");
+    CapturaMensagens mensagens;
+    RoteiroModal roteiro;
+};
+
+TEST_F(Comparar, DiferencasEmDestaqueVaziosVisiveisEColunasQueSeMovemESeOcultam) {
+    frmCompararPacientes f;
+    ASSERT_TRUE(f.Iniciar({1, 2, 3}));
+    f.show();
+    EXPECT_FALSE(f.cmdOK->isVisible());
+    const QAbstractItemModel* m = f.tblComparacao->model();
+    ASSERT_EQ(m->columnCount(), 3);
+    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "Cadastro 3");
+    EXPECT_EQ(
+        m->headerData(clsComparacaoPacientes::LinhaDoCampo("Endereço"), Qt::Vertical).toString(),
+        "Endereço");
+
+    // The birth date of 3 differs and is highlighted, in bold; the name is plain.
+    for (int c : {0, 2}) {
+        EXPECT_EQ(celula(f, "Data_Nascimento", c, kEstadoRole).toInt(), int(Estado::Diferente));
+        EXPECT_EQ(celula(f, "Data_Nascimento", c, Qt::BackgroundRole).value<QBrush>().style(),
+                  Qt::SolidPattern);
+        EXPECT_TRUE(celula(f, "Data_Nascimento", c, Qt::FontRole).value<QFont>().bold());
+    }
+    EXPECT_FALSE(celula(f, "Nome", 0, Qt::BackgroundRole).isValid());
+    EXPECT_EQ(celula(f, "Nome", 0, kEstadoRole).toInt(), int(Estado::Igual));
+    // An empty value is hatched and says so on hover; a long one shows whole.
+    EXPECT_EQ(celula(f, "Endereço", 1, kEstadoRole).toInt(), int(Estado::Vazio));
+    EXPECT_EQ(celula(f, "Endereço", 1, Qt::BackgroundRole).value<QBrush>().style(),
+              Qt::BDiagPattern);
+    EXPECT_EQ(celula(f, "Endereço", 1, Qt::ToolTipRole).toString(), "(vazio)");
+    EXPECT_EQ(celula(f, "Endereço", 2, Qt::ToolTipRole).toString(), kEndereco);
+    EXPECT_EQ(celula(f, "Exames", 2, Qt::DisplayRole).toString(), "1");
+    EXPECT_EQ(celula(f, "Ultimo_Exame", 2, Qt::DisplayRole).toString(), "02/01/2022");
+
+    // The signs of different people are listed (their rules are clsVerificacaoSeguranca's).
+    EXPECT_EQ(f.lstConflitos->count(), 4);
+
+    QHeaderView* cabecalho = f.tblComparacao->horizontalHeader();
+    EXPECT_TRUE(cabecalho->sectionsMovable());
+    cabecalho->moveSection(2, 0);
+    EXPECT_EQ(cabecalho->logicalIndex(0), 2);
+    QMenu* menu = f.MenuColunas();
+    ASSERT_EQ(menu->actions().size(), 3);
+    menu->actions()[1]->trigger();  // hides record 2
+    EXPECT_TRUE(cabecalho->isSectionHidden(1));
+    f.MenuColunas()->actions()[1]->trigger();
+    EXPECT_FALSE(cabecalho->isSectionHidden(1));
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+}
+
+TEST_F(Comparar, NaoSaoAMesmaPessoaSaiDosGruposEVoltaQuandoUmCadastroMuda) {
+    frmCompararPacientes f;
+    ASSERT_TRUE(f.Iniciar({1, 2, 3}));
+    f.show();
+    // Only the visible records are decided on: record 1 is hidden.
+    f.MenuColunas()->actions()[0]->trigger();
+    Clicar(f.cmdNaoMesmaPessoa);
+    EXPECT_EQ(mensagens.Textos(), QStringList{"Selecione um motivo."});
+    f.cboMotivo->setCurrentIndex(int(clsDecisaoPessoas::Motivos().indexOf("Outros")));
+    Clicar(f.cmdNaoMesmaPessoa);
+    EXPECT_EQ(mensagens.Textos().last(),
+              "Escolhendo o motivo Outros, o campo observação passa a ser obrigatório.");
+    Digitar(f.txtObs, "mae e filha");
+    Clicar(f.cmdNaoMesmaPessoa);
+    EXPECT_EQ(mensagens.Textos().size(), 2);
+    ASSERT_EQ(f.lstDecisoes->count(), 1);
+    EXPECT_TRUE(f.lstDecisoes->item(0)->text().startsWith("2 e 3: Outros (mae e filha), por 42"))
+        << f.lstDecisoes->item(0)->text().toStdString();
+    EXPECT_TRUE(
+        linhas(*f.lstConflitos)
+            .contains("Os cadastros 2 e 3 foram marcados como pessoas diferentes (Outros)"));
+
+    // The similar list of an exact group flags both records.
+    QListWidget lista;
+    for (int id : {1, 2, 3}) {
+        auto* item = new QListWidgetItem("MARIA SOUZA", &lista);
+        item->setData(Qt::UserRole, id);
+    }
+    ASSERT_TRUE(Decisao_MostrarMarcas(lista));
+    EXPECT_EQ(lista.item(0)->toolTip(), "");
+    EXPECT_EQ(lista.item(1)->toolTip(), "Não é a mesma pessoa que o cadastro 3");
+    EXPECT_FALSE(lista.item(2)->icon().isNull());
+
+    // A compared field of 3 changes: the decision asks for a new look.
+    executar("UPDATE Paciente SET CIC = '12345678909' WHERE ID_Paciente = 3");
+    frmCompararPacientes outra;
+    ASSERT_TRUE(outra.Iniciar({1, 2, 3}));
+    outra.show();
+    ASSERT_EQ(outra.lstDecisoes->count(), 1);
+    EXPECT_TRUE(
+        outra.lstDecisoes->item(0)->text().endsWith("precisa de nova análise: os dados mudaram"));
+    EXPECT_TRUE(linhas(*outra.lstConflitos).last().endsWith("a decisão precisa ser revista"));
+
+    // Removed, it is gone from the table and from the checks.
+    Clicar(outra.cmdRemoverDecisao);
+    EXPECT_EQ(outra.lstDecisoes->count(), 0);
+    EXPECT_EQ(valor("SELECT COUNT(*) FROM Cadunir_Decisao").toInt(), 0);
+}
+
+TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolhidos) {
+    frmCompararPacientes f;
+    ASSERT_TRUE(f.IniciarUnificacao({1, 2, 3}, 2));
+    f.show();
+    QAbstractItemModel* m = f.tblComparacao->model();
+    ASSERT_EQ(m->columnCount(), 4);
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "Resultado");
+    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "Cadastro 2 (base)");
+    // The base's empty address is filled from the newest record by default.
+    EXPECT_EQ(celula(f, "Endereço", 0, Qt::DisplayRole).toString(), kEndereco);
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Cadastros que serão removidos (2)"));
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Exames transferidos: 1 em Exame"));
+
+    // A double click on record 1's address takes it instead.
+    const QModelIndex alvo =
+        m->index(clsComparacaoPacientes::LinhaDoCampo("Endereço"), f.ColunaDoId(1));
+    f.tblComparacao->scrollTo(alvo);
+    const QRect r = f.tblComparacao->visualRect(alvo);
+    QTest::mouseClick(f.tblComparacao->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    QTest::mouseDClick(f.tblComparacao->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    EXPECT_EQ(f.Valores().Valor("Endereço"), "RUA A, 1");
+    EXPECT_EQ(celula(f, "Endereço", 0, Qt::DisplayRole).toString(), "RUA A, 1");
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Endereço: (vazio) → RUA A, 1"));
+
+    ASSERT_TRUE(f.chkConfirmar->isVisible());
+    EXPECT_TRUE(f.chkConfirmar->text().contains("CIC diferente entre os cadastros 1 e 3"));
+    Clicar(f.cmdOK);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith(
+        "Estes cadastros podem ser de pessoas diferentes:\nCIC diferente entre os cadastros 1 "
+        "e 3"));
+    EXPECT_FALSE(f.Confirmado());
+    EXPECT_TRUE(f.isVisible());
+    f.chkConfirmar->setChecked(true);
+    Clicar(f.cmdOK);
+    EXPECT_TRUE(f.Confirmado());
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(Comparar, UmaTabelaQueApontaParaUmCadastroRemovidoRecusaAUnificacao) {
+    executar("CREATE TABLE Laudo_Anexo (ID_Anexo int, ID_Paciente int)");
+    executar("INSERT INTO Laudo_Anexo (ID_Anexo, ID_Paciente) VALUES (1, 2)");
+    executar("INSERT INTO Laudo_Anexo (ID_Anexo, ID_Paciente) VALUES (2, 2)");
+    frmCompararPacientes f;
+    ASSERT_TRUE(f.IniciarUnificacao({1, 2}, 1));
+    f.show();
+    EXPECT_FALSE(f.chkConfirmar->isVisible());  // 1 and 2 show no conflict
+    Clicar(f.cmdOK);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].endsWith("Laudo_Anexo (ID_Paciente): 2 linha(s)"));
+    EXPECT_FALSE(f.Confirmado());
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Laudo_Anexo (ID_Paciente): 2 linha(s)"));
+}
+
+TEST_F(Comparar, OEscolhedorDaBaseAbreAComparacao) {
+    frmPacienteBase base;
+    base.Iniciar({"1", "3"});
+    roteiro.Entao([](QDialog& d) {
+        auto* f = Como<frmCompararPacientes>(d);
+        EXPECT_EQ(f->tblComparacao->model()->columnCount(), 2);
+        Clicar(f->cmdCancelar);
+    });
+    Clicar(base.cmdComparar);
+    EXPECT_EQ(roteiro.Mostrados(), 1);
+}
+
+}  // namespace
