@@ -9,6 +9,7 @@
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
 #include "match/LocalizadorSemelhantes.h"
+#include "settings/CelulaPlanilha.h"
 #include "settings/OpcoesFerramenta.h"
 
 using namespace semelhanca;
@@ -126,22 +127,24 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
             return std::pair(busca.Reg(x->a).id, busca.Reg(x->b).id) <
                    std::pair(busca.Reg(y->a).id, busca.Reg(y->b).id);
         });
-        QString texto = QStringLiteral("ID_A\tID_B\tscore");
-        for (const auto& d : Definicoes()) texto += '\t' + QString::fromUtf8(d.coluna);
-        texto += '\n';
+        QStringList cabecalho = {QStringLiteral("ID_A"), QStringLiteral("ID_B"),
+                                 QStringLiteral("score")};
+        for (const auto& d : Definicoes()) cabecalho << QString::fromUtf8(d.coluna);
+        QString texto = LinhaTSV(cabecalho) + '\n';
         std::array<Veredito, kCampos> v;
         for (const ParCandidato* p : pares) {
             const double pontos = busca.Pontuar(p->a, p->b, &v);
-            texto += QString::number(busca.Reg(p->a).id) + '\t' +
-                     QString::number(busca.Reg(p->b).id) + '\t' + Num(pontos);
+            QStringList celulas = {QString::number(busca.Reg(p->a).id),
+                                   QString::number(busca.Reg(p->b).id), Num(pontos)};
             for (int c = 0; c < kCampos; ++c) {
-                texto += '\t' + LocalizadorSemelhantes::Rotulo(c, v[size_t(c)].nivel);
+                QString celula = LocalizadorSemelhantes::Rotulo(c, v[size_t(c)].nivel);
                 if (v[size_t(c)].nivel)
-                    texto += QStringLiteral(" %1%2")
-                                 .arg(v[size_t(c)].peso >= 0 ? "+" : "")
-                                 .arg(Num(v[size_t(c)].peso));
+                    celula += QStringLiteral(" %1%2")
+                                  .arg(v[size_t(c)].peso >= 0 ? "+" : "")
+                                  .arg(Num(v[size_t(c)].peso));
+                celulas << celula;
             }
-            texto += '\n';
+            texto += LinhaTSV(celulas) + '\n';
         }
         if (!Gravar(arquivoPares, texto, erros))
             return SaidaFalha;
@@ -153,9 +156,10 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         for (int g = 0; g < grupos.size(); ++g) {
             const GrupoCandidato& grupo = grupos[g];
             for (int i = 0; i < grupo.membros.size(); ++i)
-                texto += QString::number(g + 1) + '\t' +
-                         QString::number(busca.Reg(grupo.membros[i]).id) + '\t' +
-                         Num(grupo.pontuacaoMembro[i]) + '\n';
+                texto += LinhaTSV({QString::number(g + 1),
+                                   QString::number(busca.Reg(grupo.membros[i]).id),
+                                   Num(grupo.pontuacaoMembro[i])}) +
+                         '\n';
         }
         if (!Gravar(arquivoGrupos, texto, erros))
             return SaidaFalha;

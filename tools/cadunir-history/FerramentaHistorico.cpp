@@ -9,6 +9,7 @@
 #include "history/clsUnificacaoDesfazer.h"
 #include "history/clsUnificacaoHistorico.h"
 #include "merge/clsUnificacaoRegistro.h"
+#include "settings/CelulaPlanilha.h"
 #include "settings/OpcoesFerramenta.h"
 #include "users/LoginAdministrador.h"
 
@@ -38,12 +39,6 @@ QDateTime LerData(const QString& texto, bool fimDoDia) {
         return {};
     }
     return fimDoDia ? QDateTime(dia, QTime(23, 59, 59)) : QDateTime(dia, QTime(0, 0));
-}
-
-QString Limpo(QString texto) {
-    // A tab or line break inside a value would split the line.
-    texto.replace('\t', ' ').replace('\n', ' ').replace('\r', ' ');
-    return texto;
 }
 
 }  // namespace
@@ -137,15 +132,22 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         for (const UnificacaoComando& c : comandos) {
             for (const UnificacaoRemovido& r : c.Removidos) {
                 const QDateTime nascimento = r.Data_Nascimento.toDateTime();
-                saida << c.Data.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << '\t'
-                      << c.ID_Usuario << '\t' << Limpo(c.NomeAdministrador) << '\t'
-                      << c.ID_PacienteNovo << '\t' << Limpo(c.NomeSobrevivente) << '\t'
-                      << r.ID_Paciente << '\t' << Limpo(r.Nome) << '\t' << Limpo(r.Prontuario)
-                      << '\t'
-                      << (nascimento.isValid()
-                              ? nascimento.date().toString(QStringLiteral("yyyy-MM-dd"))
-                              : QString())
-                      << '\t' << r.Exames << '\t' << (r.Desfeito ? 'S' : 'N') << '\n';
+                saida << LinhaTSV({
+                             c.Data.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                             QString::number(c.ID_Usuario),
+                             c.NomeAdministrador,
+                             QString::number(c.ID_PacienteNovo),
+                             c.NomeSobrevivente,
+                             QString::number(r.ID_Paciente),
+                             r.Nome,
+                             r.Prontuario,
+                             nascimento.isValid()
+                                 ? nascimento.date().toString(QStringLiteral("yyyy-MM-dd"))
+                                 : QString(),
+                             QString::number(r.Exames),
+                             r.Desfeito ? QStringLiteral("S") : QStringLiteral("N"),
+                         })
+                      << '\n';
             }
         }
         return SaidaFeito;

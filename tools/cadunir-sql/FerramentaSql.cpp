@@ -6,6 +6,7 @@
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/Motor.h"
+#include "settings/CelulaPlanilha.h"
 #include "settings/OpcoesFerramenta.h"
 
 namespace {
@@ -24,6 +25,7 @@ const char* const kDescricao =
     "(N rows affected). Numa falha imprime o que rodou antes dela e \"número - texto\" na\n"
     "saída de erros e termina com código 1; o que rodou fica feito, como no SQL Server.";
 
+// One value as the console shows it; LinhaTSV makes it safe for a spreadsheet.
 QString Celula(const QVariant& v) {
     if (v.isNull()) {
         return QStringLiteral("NULL");
@@ -35,13 +37,8 @@ QString Celula(const QVariant& v) {
             return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
         case QMetaType::Double:
             return QString::number(v.toDouble(), 'g', 15);
-        default: {
-            // A tab or line break inside a value would break the table's shape.
-            QString t = v.toString();
-            t.replace(QLatin1Char('\t'), QLatin1Char(' '))
-                .replace(QLatin1Char('\n'), QLatin1Char(' '));
-            return t;
-        }
+        default:
+            return v.toString();
     }
 }
 
@@ -122,13 +119,13 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
             for (const auto& c : r.dados.colunas) {
                 cabecalho << c.nome;
             }
-            saida << cabecalho.join(QLatin1Char('\t')) << "\n";
+            saida << LinhaTSV(cabecalho) << "\n";
             for (const auto& linha : r.dados.linhas) {
                 QStringList celulas;
                 for (const QVariant& v : linha) {
                     celulas << Celula(v);
                 }
-                saida << celulas.join(QLatin1Char('\t')) << "\n";
+                saida << LinhaTSV(celulas) << "\n";
             }
         }
         saida.flush();
