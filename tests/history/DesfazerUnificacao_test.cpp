@@ -138,6 +138,32 @@ TEST(DesfazerUnificacao, CadeiaDesfeitaEmQualquerOrdem) {
     }
 }
 
+// A record merged, restored and merged again has two log rows: the undo takes the newest, so
+// the record comes back as it was at the second merge, from the second survivor.
+TEST(DesfazerUnificacao, MesclaDesfeitaERefeitaVoltaDaSegunda) {
+    for (bool doPrograma : {true, false}) {
+        SCOPED_TRACE(doPrograma ? "this program's merges" : "an earlier program's merges");
+        Registro r;
+        const auto unificar = [&](qint32 base) {
+            return doPrograma ? r.Unificar(base, {11}) : r.UnificarAntigo(base, {11});
+        };
+        const QDateTime t0(QDate(2026, 3, 2), QTime(10, 0, 0));
+        clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+        {
+            RelogioFixo relogio(t0);
+            ASSERT_TRUE(unificar(10));
+            ASSERT_TRUE(desfazer.Desfazer(11, kAdmin));
+        }
+        r.Executar("UPDATE Paciente SET CIC = '999' WHERE ID_Paciente = 11");
+        const QByteArray antes = r.Produto();
+        RelogioFixo relogio(t0.addDays(1));
+        ASSERT_TRUE(unificar(12));
+        ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
+        EXPECT_EQ(desfazer.ExamesDevolvidos(), 2);
+        EXPECT_EQ(r.Produto(), antes);
+    }
+}
+
 TEST(DesfazerUnificacao, ExamesNovosDoSobreviventeFicam) {
     Registro r;
     ASSERT_TRUE(r.Unificar(10, {11}));
@@ -277,10 +303,11 @@ TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
         EXPECT_FALSE(feito);
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
         EXPECT_EQ(r.Instantaneo(), tudo);
-        // The connection is usable afterwards, identity insert off again included.
+        // The connection is usable afterwards: identity insert is off again before anything
+        // else runs (an undo would turn it on and off and hide it), then the undo goes through.
+        r.Executar("INSERT INTO Paciente (Nome) VALUES ('DEPOIS')");
         ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin))
             << desfazer.Erro().ErrorString().toStdString();
-        r.Executar("INSERT INTO Paciente (Nome) VALUES ('DEPOIS')");
     }
 }
 
