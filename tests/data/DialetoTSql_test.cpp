@@ -153,6 +153,23 @@ TEST_F(DialetoTest, IdentitySoundexTopAndInLists) {
               dados::ErroComando);
 }
 
+TEST_F(DialetoTest, LockHintsAreReadAndDroppedOthersRefused) {
+    paciente("ANA", "", "SILVA");
+    paciente("BIA", "", "SOUZA");
+    exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E1', 2)");
+    EXPECT_EQ(linhas("SELECT COUNT(*) FROM Paciente WITH (UPDLOCK, HOLDLOCK) WHERE "
+                     "ID_Paciente IN (1, 2)"),
+              QStringList({"2"}));
+    EXPECT_EQ(linhas("SELECT P.Nome FROM Paciente AS P WITH (nolock) INNER JOIN Exame E "
+                     "WITH (ROWLOCK, REPEATABLEREAD) ON E.ID_Paciente = P.ID_Paciente"),
+              QStringList({"BIA"}));
+    for (const char* sql :
+         {"SELECT * FROM Paciente WITH (READPAST)", "SELECT * FROM Paciente WITH (INDEX(1))",
+          "SELECT * FROM Paciente WITH (UPDLOCK,)"}) {
+        EXPECT_EQ(falha(sql), dados::ErroComando) << sql;
+    }
+}
+
 TEST_F(DialetoTest, DatesRoundTripAndCompareAsDates) {
     paciente("A", QString(), QString(), "'1970-06-21 00:00:00'");
     paciente("B", QString(), QString(), "'1970-06-21'");

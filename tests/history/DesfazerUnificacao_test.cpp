@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -15,6 +16,7 @@
 #include "data/base/Relogio.h"
 #include "history/clsUnificacaoDesfazer.h"
 #include "history/clsUnificacaoHistorico.h"
+#include "merge/TravaPacientes.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "patient/clsPaciente.h"
@@ -309,6 +311,59 @@ TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
         ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin))
             << desfazer.Erro().ErrorString().toStdString();
     }
+}
+
+// On SQL Server the undo locks what a merge would move under it. The embedded register reads
+// SQL Server's statements and drops the hints, so the whole undo runs here as it runs there.
+TEST(DesfazerUnificacao, NoSqlServerTravaOsCadastrosEOsExamesQueDevolve) {
+    static const QRegularExpression semTrava(
+        R"(FROM (Paciente|Exame|Exame_BK)\b(?! WITH \(UPDLOCK, HOLDLOCK\)))");
+    const QString trava = " WITH (UPDLOCK, HOLDLOCK) ";
+    for (bool doPrograma : {true, false}) {
+        SCOPED_TRACE(doPrograma ? "this program's merge" : "an earlier program's merge");
+        Registro r;
+        // What an earlier program's merge cannot give back; and an exam without its backup
+        // row, which the undo checks is nowhere else in Exame_BK.
+        r.Executar(
+            "UPDATE Paciente SET ID_Convenio_Plano = NULL, "
+            "Data_Nascimento = '1980-01-02 00:00:00' WHERE ID_Paciente = 11");
+        r.Executar("DELETE FROM Exame_BK WHERE Número_Exame = 'E12-1'");
+        const QByteArray antes = r.Produto();
+        ASSERT_TRUE(doPrograma ? r.Unificar(10, {11, 12}) : r.UnificarAntigo(10, {11, 12}));
+        QStringList lidas;
+        {
+            const BloqueioDeLinhasSimulado sqlServer;
+            SqlRecorder rec(r.cn());
+            clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+            ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin))
+                << desfazer.Erro().ErrorString().toStdString();
+            lidas = rec.texts(Connection::Evento::Consulta);
+        }
+        EXPECT_EQ(r.Produto(), antes);
+        for (const QString& sql : lidas) {
+            EXPECT_FALSE(semTrava.match(sql).hasMatch()) << sql.toStdString();
+        }
+        // The restored ID first, then the survivor, then the exams going back.
+        const QStringList travadas = lidas.filter(trava);
+        ASSERT_GE(travadas.size(), 3);
+        EXPECT_EQ(travadas[0], "SELECT COUNT(*) FROM Paciente" + trava + "WHERE ID_Paciente = 11");
+        EXPECT_EQ(travadas[1], "SELECT COUNT(*) FROM Paciente" + trava + "WHERE ID_Paciente = 10");
+        EXPECT_EQ(travadas[2],
+                  doPrograma ? "SELECT ID_Exame FROM Exame" + trava +
+                                   "WHERE ID_Exame IN (2, 3) AND ID_Paciente IN (10) ORDER BY "
+                                   "ID_Exame"
+                             : "SELECT ID_Exame, ID_Paciente, Número_Exame FROM Exame" + trava +
+                                   "WHERE ID_Paciente IN (10) AND Número_Exame IN (SELECT "
+                                   "Numero_Exame FROM PacienteLogExame WHERE ID_Paciente = 11 AND "
+                                   "ID_Usuario = 1) ORDER BY ID_Exame");
+    }
+    // Anywhere else no hint is sent.
+    Registro r;
+    ASSERT_TRUE(r.Unificar(10, {11, 12}));
+    SqlRecorder rec(r.cn());
+    clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+    ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin));
+    EXPECT_TRUE(rec.texts().filter("WITH (").isEmpty());
 }
 
 TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
