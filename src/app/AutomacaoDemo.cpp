@@ -37,7 +37,7 @@ bool salvarImagem(QWidget& janela, const QString& arquivo) {
 
 template <class T>
 T* filho(QWidget& raiz, const char* nome) {
-    return raiz.findChild<T*>(QString::fromLatin1(nome));
+    return raiz.findChild<T*>(QString::fromUtf8(nome));
 }
 
 }  // namespace
