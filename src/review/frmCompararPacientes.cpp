@@ -24,7 +24,9 @@
 #include "merge/clsUnificacaoRegistro.h"
 #include "review/clsUnificacaoRevisada.h"
 #include "ui/Ampulheta.h"
+#include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -181,6 +183,11 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     tblComparacao->verticalHeader()->setDefaultSectionSize(20);
     tblComparacao->horizontalHeader()->setSectionsMovable(true);
     tblComparacao->horizontalHeader()->setDefaultSectionSize(170);
+    tblComparacao->setAccessibleName(QStringLiteral("Cadastros lado a lado"));
+    // Each record's column as wide as its values, up to a quarter of the table: the values are
+    // what is compared.
+    ColunasLembradas::Acompanhar(
+        *tblComparacao, [] { return QStringLiteral("frmCompararPacientes/cadastros"); }, -1);
     tblComparacao->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     tblComparacao->horizontalHeader()->setToolTip(
         QStringLiteral("Arraste um cadastro para reordenar; clique com o botão direito para "
@@ -274,6 +281,7 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
             &frmCompararPacientes::cmdNaoMesmaPessoa_Click);
     connect(cmdRemoverDecisao, &QPushButton::clicked, this,
             &frmCompararPacientes::cmdRemoverDecisao_Click);
+    PrepararJanela(*this);
 }
 
 frmCompararPacientes::~frmCompararPacientes() {

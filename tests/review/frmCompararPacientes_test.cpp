@@ -170,7 +170,7 @@ TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolh
     // The base's empty address is filled from the newest record by default.
     EXPECT_EQ(celula(f, "Endereço", 0, Qt::DisplayRole).toString(), kEndereco);
     EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Cadastros que serão removidos (2)"));
-    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Exames transferidos: 1 em Exame"));
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Exames transferidos: 1 ("));
 
     // A double click on record 1's address takes it instead.
     const QModelIndex alvo =
