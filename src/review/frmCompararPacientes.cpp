@@ -652,10 +652,11 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
                QStringLiteral(" - ") + registro.ErrorString());
         return ResultadoUnificacao::Falhou;
     }
-    MsgBox(unificacao.Mensagem());
     if (feito) {
+        MsgBoxSucesso(QStringLiteral("Unificação concluída"), unificacao.Mensagem());
         return ResultadoUnificacao::Unificada;
     }
+    MsgBox(unificacao.Mensagem());
     return unificacao.CadastroAusente() != 0 ? ResultadoUnificacao::CadastroAusente
                                              : ResultadoUnificacao::Falhou;
 }
