@@ -33,6 +33,7 @@
 #include "data/base/MostrarMensagem.h"
 #include "data/base/ValorSeNulo.h"
 #include "decisions/clsDecisaoPessoas.h"
+#include "decisions/clsPacienteSemSolucao.h"
 #include "decisions/frmSemSolucao.h"
 #include "history/frmHistorico.h"
 #include "main/ConsultaEmSegundoPlano.h"
@@ -56,6 +57,7 @@
 #include "ui/RecordsetModel.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
+#include "worklist/ListaTrabalho.h"
 
 namespace {
 
@@ -632,7 +634,15 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
     }
-    if (!clsDecisaoPessoas(DE().Conexao, ado).CriarTabela()) {
+    if (!clsDecisaoPessoas(DE().Conexao, ado).CriarTabela() ||
+        !ListaTrabalho::CriarTabela(DE().Conexao, ado)) {
+        return false;
+    }
+    if (clsPacienteSemSolucao marcas(DE().Conexao, ado); !marcas.CriarTabelaRastro()) {
+        MsgBox(QStringLiteral("Ao criar a tabela Cadunir_SemSolucaoRemovida, ocorreu o seguinte "
+                              "erro:\n\n") +
+               QString::number(marcas.Erro().ErrorNumber()) + QStringLiteral(" - ") +
+               marcas.Erro().ErrorString());
         return false;
     }
 
