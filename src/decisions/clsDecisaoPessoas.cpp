@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <algorithm>
 
+#include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/NivelTransacao.h"
 #include "data/ado/Recordset.h"
 #include "data/base/MostrarMensagem.h"
@@ -127,7 +128,7 @@ bool clsDecisaoPessoas::CriarTabela() {
     const QPair<QString, QString> tabelas[] = {{kTabela, SqlCriarTabela()},
                                                {kTabelaRemovidas, SqlCriarTabelaRemovidas()}};
     for (const auto& [nome, sql] : tabelas) {
-        if (m_ado.TableExiste(m_cn, nome) || m_ado.ExecutarSQL(m_cn, sql)) {
+        if (CriarTabelaSeAusente(m_cn, m_ado, nome, sql)) {
             continue;
         }
         ErroDoBanco(QStringLiteral("CriarTabela"));

@@ -1,5 +1,6 @@
 #include "decisions/clsPacienteSemSolucao.h"
 
+#include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/NivelTransacao.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/Relogio.h"
@@ -176,8 +177,8 @@ bool clsPacienteSemSolucao::Atualizar(qint32 fID_Paciente, qint32 fID_Justificat
 }
 
 bool clsPacienteSemSolucao::CriarTabelaRastro() {
-    return m_ado.TableExiste(m_cn, kTabelaRastro) ||
-           m_ado.ExecutarSQL(m_cn, SqlCriarTabelaRastro()) || falhaNaConsulta();
+    return CriarTabelaSeAusente(m_cn, m_ado, kTabelaRastro, SqlCriarTabelaRastro()) ||
+           falhaNaConsulta();
 }
 
 bool clsPacienteSemSolucao::RemoverComRastro(qint32 fID_Paciente, qint32 fID_Usuario) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/NivelTransacao.h"
 #include "data/ado/Recordset.h"
 #include "data/base/Diagnostico.h"
@@ -98,7 +99,7 @@ ListaTrabalho::~ListaTrabalho() {
 }
 
 bool ListaTrabalho::CriarTabela(Connection& fCN, clsADO& fADO) {
-    if (fADO.TableExiste(fCN, kTabela) || fADO.ExecutarSQL(fCN, SqlCriarTabela())) {
+    if (CriarTabelaSeAusente(fCN, fADO, kTabela, SqlCriarTabela())) {
         return true;
     }
     MostrarMensagem(QStringLiteral("Ao criar a tabela Cadunir_ListaTrabalho, ocorreu o seguinte "

@@ -413,14 +413,24 @@ TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
     rem.Data_Nascimento = QDateTime(QDate(1980, 1, 2), QTime(0, 0));
     rem.Exames = 2;
     c.Removidos << rem;
+    // Names and record numbers are typed at a reception desk: none may run in a spreadsheet.
+    rem.ID_Paciente = 12;
+    rem.Nome = "=HYPERLINK(\"http://x\")\vX";
+    rem.Prontuario = "@SUM(1)";
+    rem.Data_Nascimento = QVariant();
+    c.Removidos << rem;
     const QByteArray csv = clsUnificacaoHistorico::ParaCSV({c});
     ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
     const QStringList linhas = QString::fromUtf8(csv.mid(3)).split("\r\n");
-    ASSERT_EQ(linhas.size(), 3);
+    ASSERT_EQ(linhas.size(), 4);
     EXPECT_EQ(linhas[0].count(';'), 11);
     EXPECT_EQ(linhas[1],
               "05/12/2026 09:30:05;ANA;10;\"JOSÉ; \"\"ZÉ\"\"\";11;JOSE;;02/01/1980;2;Não;;");
-    EXPECT_TRUE(linhas[2].isEmpty());
+    EXPECT_EQ(
+        linhas[2],
+        "05/12/2026 09:30:05;ANA;10;\"JOSÉ; \"\"ZÉ\"\"\";12;\"'=HYPERLINK(\"\"http://x\"\") X\";"
+        "\"'@SUM(1)\";;2;Não;;");
+    EXPECT_TRUE(linhas[3].isEmpty());
 
     QTemporaryDir pasta;
     Registro r;
