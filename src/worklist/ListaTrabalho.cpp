@@ -152,7 +152,8 @@ bool ListaTrabalho::Construir(const QVector<GrupoTrabalho>& fGrupos) {
         if (g.pontuacaoMembro.size() != g.membros.size()) {
             item.grupo.pontuacaoMembro.clear();
         }
-        chaves.insert(ChaveGrupo(item.grupo.membros));
+        item.chaveGrupo = ChaveGrupo(item.grupo.membros);
+        chaves.insert(item.chaveGrupo);
         m_itens << item;
     }
     // The merges of the log tables that the grouping cannot show any more (their records are
@@ -162,13 +163,15 @@ bool ListaTrabalho::Construir(const QVector<GrupoTrabalho>& fGrupos) {
         item.doLog = true;
         item.grupo.membros = MembrosOrdenados(c.removidos + QVector<qint32>{c.novo});
         item.grupo.nome = c.nome;
-        if (!chaves.contains(ChaveGrupo(item.grupo.membros))) {
+        item.chaveGrupo = ChaveGrupo(item.grupo.membros);
+        if (!chaves.contains(item.chaveGrupo)) {
             m_itens << item;
         }
     }
+    m_porMembro.reserve(m_itens.size() * 2);
     for (int i = 0; i < m_itens.size(); ++i) {
         for (const qint32 id : m_itens[i].grupo.membros) {
-            m_porMembro[id] << i;
+            m_porMembro.insert(id, i);
         }
     }
     avaliarTudo();
@@ -197,8 +200,13 @@ static void MembrosAtuais(ListaTrabalho::Item& item, const VereditosRegistro& re
             presentes << id;
         }
     }
-    item.membros = presentes.size() >= 2 ? presentes : item.grupo.membros;
-    item.chave = ChaveGrupo(item.membros);
+    if (presentes.size() < 2 || presentes.size() == item.grupo.membros.size()) {
+        item.membros = item.grupo.membros;
+        item.chave = item.chaveGrupo;
+    } else {
+        item.membros = presentes;
+        item.chave = ChaveGrupo(presentes);
+    }
 }
 
 void ListaTrabalho::avaliarTudo() {
@@ -218,8 +226,9 @@ void ListaTrabalho::avaliarTocados() {
     const QSet<QString> chaves = m_registro.TomarChavesTocadas();
     QSet<int> itens;
     for (const qint32 id : ids) {
-        for (const int i : m_porMembro.value(id)) {
-            itens.insert(i);
+        for (auto i = m_porMembro.constFind(id); i != m_porMembro.constEnd() && i.key() == id;
+             ++i) {
+            itens.insert(*i);
         }
     }
     for (const QString& chave : chaves) {
@@ -609,16 +618,22 @@ ListaTrabalho::Reserva ListaTrabalho::reservar(int fItem) {
 
 bool ListaTrabalho::Abrir(int fItem) {
     m_mensagem.clear();
-    Fechar();
-    if (fItem < 0 || fItem >= m_itens.size()) {
+    // Every action shows first what the other administrators did.
+    if (fItem < 0 || fItem >= m_itens.size() || !Atualizar()) {
+        Fechar();
         return false;
     }
-    // Every action shows first what the other administrators did.
-    if (!Atualizar()) {
-        return false;
+    NivelTransacao nivel(m_cn, m_ado);
+    m_aberto = -1;
+    if (!nivel.Abrir() || !soltar()) {
+        return falhaBanco(QStringLiteral("abrir o grupo"));
     }
     if (reservar(fItem) != Reserva::Obtida) {
+        nivel.Confirmar();  // the previous group is let go all the same
         return false;
+    }
+    if (!nivel.Confirmar()) {
+        return falhaBanco(QStringLiteral("abrir o grupo"));
     }
     m_aberto = fItem;
     return true;
@@ -636,15 +651,20 @@ bool ListaTrabalho::Renovar() {
     return false;
 }
 
+bool ListaTrabalho::soltar() {
+    return executar(
+        QStringLiteral("DELETE FROM Cadunir_ListaTrabalho WHERE Tipo = %1 AND Sessao = '")
+            .arg(int(VereditosRegistro::Reserva)) +
+        m_sessao + QLatin1Char('\''));
+}
+
 void ListaTrabalho::Fechar() {
     if (m_aberto < 0) {
         return;
     }
     m_aberto = -1;
     // A lease that cannot be let go lapses by itself.
-    if (!executar(QStringLiteral("DELETE FROM Cadunir_ListaTrabalho WHERE Tipo = %1 AND Sessao = '")
-                      .arg(int(VereditosRegistro::Reserva)) +
-                  m_sessao + QLatin1Char('\''))) {
+    if (!soltar()) {
         dados::RegistrarDiagnostico(
             QStringLiteral("Lista de trabalho: reserva não liberada: %1 - %2")
                 .arg(m_ado.ErrorNumber())
@@ -654,8 +674,15 @@ void ListaTrabalho::Fechar() {
 
 int ListaTrabalho::AbrirProximo(const QVector<int>& fOrdem, int fDepois) {
     m_mensagem.clear();
-    Fechar();
     if (!Atualizar()) {
+        Fechar();
+        return -1;
+    }
+    // Letting the current group go and taking the next are one commit.
+    NivelTransacao nivel(m_cn, m_ado);
+    m_aberto = -1;
+    if (!nivel.Abrir() || !soltar()) {
+        falhaBanco(QStringLiteral("abrir o próximo grupo"));
         return -1;
     }
     const int n = int(fOrdem.size());
@@ -665,14 +692,19 @@ int ListaTrabalho::AbrirProximo(const QVector<int>& fOrdem, int fDepois) {
             continue;
         }
         const Reserva reserva = reservar(i);
-        if (reserva == Reserva::Obtida) {
-            m_aberto = i;
-            return i;
-        }
         if (reserva == Reserva::Falhou) {
             return -1;  // Mensagem() says how the database failed
         }
+        if (reserva == Reserva::Obtida) {
+            if (!nivel.Confirmar()) {
+                falhaBanco(QStringLiteral("abrir o próximo grupo"));
+                return -1;
+            }
+            m_aberto = i;
+            return i;
+        }
     }
+    nivel.Confirmar();
     m_mensagem = QStringLiteral("Não há mais grupos pendentes.");
     return -1;
 }
@@ -734,12 +766,12 @@ bool ListaTrabalho::veredito(int fEstadosAceitos, const std::function<bool()>& f
         if (!conferir(fEstadosAceitos) || !fAcao()) {
             return false;
         }
-        if (!nivel.Confirmar()) {
+        // The group has its verdict: it is let go, in the same commit, for whoever looks next.
+        if (!soltar() || !nivel.Confirmar()) {
             return falhaBanco(QStringLiteral("confirmar a transação"));
         }
+        m_aberto = -1;
     }
-    // The group has its verdict: it is let go for whoever looks at it next.
-    Fechar();
     Atualizar();
     return true;
 }

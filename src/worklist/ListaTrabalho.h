@@ -39,6 +39,7 @@ class ListaTrabalho {
         GrupoTrabalho grupo;      // as the grouping found it (a merge from the logs: all records)
         QVector<qint32> membros;  // those still in the register (a merged group keeps them all)
         QString chave;            // ChaveGrupo(membros)
+        QString chaveGrupo;       // ChaveGrupo(grupo.membros), worked out once
         bool doLog = false;       // a merge read from the log tables, not a group of the grouping
         EstadoGrupo estado = EstadoGrupo::Pendente;
         Autoria autoria;  // who set the state and when (the verdict behind a pending reason)
@@ -122,6 +123,7 @@ class ListaTrabalho {
 
     bool veredito(int fEstadosAceitos, const std::function<bool()>& fAcao);
     Reserva reservar(int fItem);
+    bool soltar();  // lets every lease of this program go
     bool conferir(int fEstadosAceitos);
     bool falhaBanco(const QString& etapa);
     void avaliar(int fItem);
@@ -138,7 +140,7 @@ class ListaTrabalho {
     QString m_sessao;
     VereditosRegistro m_registro;
     QVector<Item> m_itens;
-    QHash<qint32, QVector<int>> m_porMembro;  // record -> items that hold it
+    QMultiHash<qint32, int> m_porMembro;  // record -> items that hold it
     QHash<QString, int> m_porChave;
     // Put-offs whose members no longer form any group of the list, by member: how a group tells
     // that its members changed since it was put off.

@@ -7,7 +7,6 @@
 #include "data/ado/Recordset.h"
 #include "data/base/ValorSeNulo.h"
 #include "patient/NomeCompleto.h"
-#include "review/clsComparacaoPacientes.h"
 #include "review/clsVerificacaoSeguranca.h"
 
 namespace {
@@ -24,28 +23,31 @@ const QStringList kColunasLidas = {QStringLiteral("Nome"),
                                    QStringLiteral("Data_Nascimento"),
                                    QStringLiteral("Sexo")};
 
-// One value as the register compares it. Texts: trailing blanks and letter case do not count;
-// dates: the moment; NULL: apart from every text, the empty one included.
-QString Chave(const QVariant& valor) {
+// One value, appended to a group's key as the register compares it. Texts: trailing blanks
+// and letter case do not count; dates: the moment; NULL: apart from every text, the empty one
+// included. Most of a register is plain ASCII, folded here without Qt's tables.
+void AnexarChave(const QVariant& valor, QString& chave) {
     if (valor.isNull()) {
-        return QStringLiteral("\x01");
+        chave += QChar(0x01);
+    } else if (valor.typeId() == QMetaType::QDateTime || valor.typeId() == QMetaType::QDate) {
+        chave += QString::number(valor.toDateTime().toMSecsSinceEpoch());
+    } else {
+        const QString texto = valor.toString();
+        qsizetype n = texto.size();
+        while (n > 0 && texto[n - 1] == QLatin1Char(' ')) {
+            --n;
+        }
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = texto[i].unicode();
+            chave += c < 0x80 ? QChar(c >= u'A' && c <= u'Z' ? c + 32 : c) : QChar(c).toLower();
+        }
     }
-    if (valor.typeId() == QMetaType::QDateTime || valor.typeId() == QMetaType::QDate) {
-        return valor.toDateTime().toString(Qt::ISODateWithMs);
-    }
-    QString texto = valor.toString();
-    qsizetype n = texto.size();
-    while (n > 0 && texto[n - 1] == QLatin1Char(' ')) {
-        --n;
-    }
-    texto.truncate(n);
-    return texto.toLower();
+    chave += QChar(0x1f);
 }
 
 struct Membro {
     qint32 id = 0;
-    QString nome;
-    clsComparacaoPacientes::Registro dados;
+    clsVerificacaoSeguranca::Identificacao identificacao;
 };
 
 }  // namespace
@@ -65,19 +67,18 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
         }
         indices << int(i - kColunasLidas.begin()) + 1;
     }
-    const auto chaveDe = [&](auto valor) {
-        QString chave;
-        for (int c = 0; c < indices.size(); ++c) {
-            chave += Chave(valor(c)) + QChar(0x1f);
-        }
-        return chave;
-    };
+    QString chave;
     QHash<QString, int> grupoDaChave;
     grupoDaChave.reserve(fLinhas.size());
     for (int i = 0; i < fLinhas.size(); ++i) {
-        grupoDaChave.insert(chaveDe([&](int c) { return fLinhas[i].value(c); }), i);
+        chave.clear();
+        for (int c = 0; c < indices.size(); ++c) {
+            AnexarChave(fLinhas[i].value(c), chave);
+        }
+        grupoDaChave.insert(chave, i);
     }
     QVector<QVector<Membro>> membros(fLinhas.size());
+    QVector<QString> nomes(fLinhas.size());
 
     qint64 ultimo = std::numeric_limits<qint32>::min();
     Recordset rs;
@@ -99,19 +100,21 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
         }
         const auto& linhas = rs.Dados().linhas;
         for (const QVector<QVariant>& l : linhas) {
-            const auto g = grupoDaChave.constFind(chaveDe([&](int c) { return l[indices[c]]; }));
+            chave.clear();
+            for (const int c : indices) {
+                AnexarChave(l[c], chave);
+            }
+            const auto g = grupoDaChave.constFind(chave);
             if (g == grupoDaChave.constEnd()) {
                 continue;
             }
-            Membro m;
-            m.id = l[0].toInt();
-            m.nome = NomeJuntarPartes(TextoDoValor(l[1]), TextoDoValor(l[2]), TextoDoValor(l[3]));
-            m.dados.id = m.id;
-            m.dados.valores.insert(QStringLiteral("RG"), TextoDoValor(l[4]));
-            m.dados.valores.insert(QStringLiteral("CIC"), TextoDoValor(l[5]));
-            m.dados.valores.insert(QStringLiteral("Sexo"), TextoDoValor(l[8]));
-            m.dados.nascimento = l[7].toDate();
-            membros[*g] << m;
+            if (membros[*g].isEmpty()) {
+                nomes[*g] =
+                    NomeJuntarPartes(TextoDoValor(l[1]), TextoDoValor(l[2]), TextoDoValor(l[3]));
+            }
+            membros[*g].append(
+                {l[0].toInt(),
+                 {TextoDoValor(l[5]), TextoDoValor(l[4]), TextoDoValor(l[8]), l[7].toDate()}});
         }
         const qsizetype lidas = linhas.size();
         if (lidas > 0) {
@@ -123,22 +126,23 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
         }
     }
 
-    // The signs are the review's own checks on the values read.
-    clsComparacaoPacientes comparacao(fCN, fADO);
     fGrupos.reserve(membros.size());
-    for (const QVector<Membro>& grupo : membros) {
+    for (int i = 0; i < membros.size(); ++i) {
+        const QVector<Membro>& grupo = membros[i];
         if (grupo.size() < 2) {
             continue;  // the register changed since the grouping
         }
         GrupoTrabalho g;
-        g.nome = grupo.first().nome;
-        QVector<clsComparacaoPacientes::Registro> registros;
-        for (const Membro& m : grupo) {
-            g.membros << m.id;
-            registros << m.dados;
+        g.nome = nomes[i];
+        for (int a = 0; a < grupo.size(); ++a) {
+            g.membros << grupo[a].id;
+            // The review's own checks on the values read.
+            for (int b = a + 1; b < grupo.size() && !g.sinal; ++b) {
+                g.sinal = !clsVerificacaoSeguranca::SinaisEntre(grupo[a].identificacao,
+                                                                grupo[b].identificacao)
+                               .isEmpty();
+            }
         }
-        comparacao.Definir(registros);
-        g.sinal = !clsVerificacaoSeguranca::Conflitos(comparacao, {}, {}).isEmpty();
         fGrupos << g;
     }
     return true;
