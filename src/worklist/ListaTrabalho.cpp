@@ -179,7 +179,7 @@ bool ListaTrabalho::Construir(const QVector<GrupoTrabalho>& fGrupos) {
     return true;
 }
 
-bool ListaTrabalho::Atualizar() {
+bool ListaTrabalho::lerMudancas() {
     if (!m_registro.LerMudancas()) {
         m_mensagem =
             QStringLiteral("Ao ler as mudanças do cadastro, ocorreu o seguinte erro:\n\n") +
@@ -187,6 +187,13 @@ bool ListaTrabalho::Atualizar() {
         return false;
     }
     avaliarTocados();
+    return true;
+}
+
+bool ListaTrabalho::Atualizar() {
+    if (!lerMudancas()) {
+        return false;
+    }
     gravarMotivos();
     return true;
 }
@@ -710,13 +717,9 @@ int ListaTrabalho::AbrirProximo(const QVector<int>& fOrdem, int fDepois) {
 }
 
 bool ListaTrabalho::conferir(int fEstadosAceitos) {
-    if (!m_registro.LerMudancas()) {
-        m_mensagem =
-            QStringLiteral("Ao ler as mudanças do cadastro, ocorreu o seguinte erro:\n\n") +
-            m_registro.Erro();
+    if (!lerMudancas()) {
         return false;
     }
-    avaliarTocados();
     Item& item = m_itens[m_aberto];
     // A record deleted outside any merge leaves no trace in the logs: ask the register.
     Recordset rs;

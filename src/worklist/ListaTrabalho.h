@@ -125,6 +125,7 @@ class ListaTrabalho {
     Reserva reservar(int fItem);
     bool soltar();  // lets every lease of this program go
     bool conferir(int fEstadosAceitos);
+    bool lerMudancas();
     bool falhaBanco(const QString& etapa);
     void avaliar(int fItem);
     void avaliarTudo();
