@@ -35,7 +35,7 @@ TEST(CriarTabelas, DoisProgramasAbrindoUmRegistroNovoAoMesmoTempo) {
              clsDecisaoPessoas(cn, ado).CriarTabela();
         ado.FecharConexão(cn);
     };
-    for (int rodada = 0; rodada < 25; ++rodada) {
+    for (int rodada = 0; rodada < 20; ++rodada) {
         TempRegister reg;
         std::latch largada(2);
         bool a = false, b = false;
@@ -45,10 +45,6 @@ TEST(CriarTabelas, DoisProgramasAbrindoUmRegistroNovoAoMesmoTempo) {
         pb.join();
         ASSERT_TRUE(a && b) << "round " << rodada << ": " << mensagens.join("\n").toStdString();
         EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM PacienteLogJustificativa").toInt(), 3);
-        for (const char* tabela : {"PacienteLogSemSolucao", "Cadunir_UnificacaoExame",
-                                   "Cadunir_UnificacaoDesfeita", "Cadunir_Decisao"}) {
-            EXPECT_EQ(reg.scalar(QString("SELECT COUNT(*) FROM ") + tabela).toInt(), 0);
-        }
     }
     MostrarMensagem_Definir(anterior);
     dados::SilenciarDiagnosticoNoTerminal(false);

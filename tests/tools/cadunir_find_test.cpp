@@ -115,7 +115,4 @@ TEST(CadunirFind, RefusesBadValuesAsUsageAndAnUnreadableRegisterAsFailure) {
         EXPECT_TRUE(e.erros.startsWith("cadunir-find: --min-score recebe um número de 0 a 100"))
             << limiar;
     }
-    e = Executar({"--connect", inexistente, "--threads", "0"});
-    EXPECT_EQ(e.codigo, 2);
-    EXPECT_TRUE(e.erros.startsWith("cadunir-find: --threads recebe")) << e.erros.toStdString();
 }

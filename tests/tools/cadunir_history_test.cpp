@@ -59,7 +59,6 @@ TEST(CadunirHistory, ListaLinhasSeparadasPorTabulacaoComFiltros) {
 
     EXPECT_EQ(Rodar(base + QStringList{"--since", "ontem"}).codigo, 2);
     EXPECT_EQ(Rodar(base + QStringList{"--patient", "x"}).codigo, 2);
-    EXPECT_EQ(Rodar({"--patient", "3"}).codigo, 2);
     EXPECT_EQ(Rodar(base + QStringList{"--undo", "3"}).codigo, 2);  // no --user
     r = Rodar({"--connect", "Provider=SQLite;Data Source=" + reg.path() + ".nao"});
     EXPECT_EQ(r.codigo, 1);
