@@ -260,6 +260,7 @@ void ListaTrabalho::avaliarTocados() {
     for (const int i : itens) {
         avaliar(i);
     }
+    m_mudados.unite(itens);
 }
 
 void ListaTrabalho::indexarAdiados() {
@@ -631,7 +632,7 @@ bool ListaTrabalho::Abrir(int fItem) {
         return false;
     }
     NivelTransacao nivel(m_cn, m_ado);
-    m_aberto = -1;
+    mudarAberto(-1);
     if (!nivel.Abrir() || !soltar()) {
         return falhaBanco(QStringLiteral("abrir o grupo"));
     }
@@ -642,7 +643,7 @@ bool ListaTrabalho::Abrir(int fItem) {
     if (!nivel.Confirmar()) {
         return falhaBanco(QStringLiteral("abrir o grupo"));
     }
-    m_aberto = fItem;
+    mudarAberto(fItem);
     return true;
 }
 
@@ -654,8 +655,15 @@ bool ListaTrabalho::Renovar() {
     if (reservar(m_aberto) == Reserva::Obtida) {
         return true;
     }
-    m_aberto = -1;
+    mudarAberto(-1);
     return false;
+}
+
+void ListaTrabalho::mudarAberto(int fItem) {
+    // A view keeps the open group in sight: both rows are to be looked at again.
+    m_mudados << m_aberto << fItem;
+    m_mudados.remove(-1);
+    m_aberto = fItem;
 }
 
 bool ListaTrabalho::soltar() {
@@ -669,7 +677,7 @@ void ListaTrabalho::Fechar() {
     if (m_aberto < 0) {
         return;
     }
-    m_aberto = -1;
+    mudarAberto(-1);
     // A lease that cannot be let go lapses by itself.
     if (!soltar()) {
         dados::RegistrarDiagnostico(
@@ -687,7 +695,7 @@ int ListaTrabalho::AbrirProximo(const QVector<int>& fOrdem, int fDepois) {
     }
     // Letting the current group go and taking the next are one commit.
     NivelTransacao nivel(m_cn, m_ado);
-    m_aberto = -1;
+    mudarAberto(-1);
     if (!nivel.Abrir() || !soltar()) {
         falhaBanco(QStringLiteral("abrir o próximo grupo"));
         return -1;
@@ -707,7 +715,7 @@ int ListaTrabalho::AbrirProximo(const QVector<int>& fOrdem, int fDepois) {
                 falhaBanco(QStringLiteral("abrir o próximo grupo"));
                 return -1;
             }
-            m_aberto = i;
+            mudarAberto(i);
             return i;
         }
     }
@@ -750,7 +758,8 @@ bool ListaTrabalho::conferir(int fEstadosAceitos) {
     return true;
 }
 
-bool ListaTrabalho::veredito(int fEstadosAceitos, const std::function<bool()>& fAcao) {
+bool ListaTrabalho::veredito(int fEstadosAceitos, const std::function<bool()>& fAcao,
+                             bool fSoltar) {
     m_mensagem.clear();
     if (m_aberto < 0) {
         m_mensagem = QStringLiteral("Nenhum grupo está aberto.");
@@ -763,17 +772,19 @@ bool ListaTrabalho::veredito(int fEstadosAceitos, const std::function<bool()>& f
         }
         // The lease first: while this transaction holds it, no other program gives a verdict.
         if (reservar(m_aberto) != Reserva::Obtida) {
-            m_aberto = -1;
+            mudarAberto(-1);
             return false;
         }
         if (!conferir(fEstadosAceitos) || !fAcao()) {
             return false;
         }
         // The group has its verdict: it is let go, in the same commit, for whoever looks next.
-        if (!soltar() || !nivel.Confirmar()) {
+        if ((fSoltar && !soltar()) || !nivel.Confirmar()) {
             return falhaBanco(QStringLiteral("confirmar a transação"));
         }
-        m_aberto = -1;
+        if (fSoltar) {
+            mudarAberto(-1);
+        }
     }
     Atualizar();
     return true;
@@ -823,7 +834,8 @@ bool ListaTrabalho::Unificar(const std::function<bool(const QVector<qint32>&)>& 
 }
 
 bool ListaTrabalho::ConferirAntesDeMarcar() {
-    return veredito(Bit(EstadoGrupo::Pendente) | Bit(EstadoGrupo::Adiado), [] { return true; });
+    return veredito(
+        Bit(EstadoGrupo::Pendente) | Bit(EstadoGrupo::Adiado), [] { return true; }, false);
 }
 
 bool ListaTrabalho::RemoverDecisao() {

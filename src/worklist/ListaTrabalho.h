@@ -79,6 +79,9 @@ class ListaTrabalho {
     bool Atualizar();
 
     const QVector<Item>& Itens() const { return m_itens; }
+    // The items looked at again since the last call (after Atualizar, an opening, a verdict):
+    // the rows a view has to show anew.
+    QSet<int> TomarMudados() { return std::exchange(m_mudados, {}); }
     const VereditosRegistro& Registro() const { return m_registro; }
     Contagem Contar() const;
     bool Passa(int fItem, const Filtro& fFiltro) const;
@@ -108,8 +111,8 @@ class ListaTrabalho {
     // Runs a merge of the open group (fUnificar, the merge command over its members) inside
     // the verdict's transaction; fUnificar sets its own outcome and answers its success.
     bool Unificar(const std::function<bool(const QVector<qint32>&)>& fUnificar);
-    // Before a no-solution mark is written by its dialog: the lease is renewed and the group is
-    // still pending or put off. The mark itself stays the dialog's; Atualizar afterwards.
+    // Before a dialog that writes on its own (the no-solution mark, the review's merge): the
+    // lease is renewed and kept, and the group is still pending or put off. Atualizar after.
     bool ConferirAntesDeMarcar();
     // On a decided group: removes its decisions (with their trail).
     bool RemoverDecisao();
@@ -121,9 +124,10 @@ class ListaTrabalho {
   private:
     enum class Reserva { Obtida, DeOutro, Falhou };
 
-    bool veredito(int fEstadosAceitos, const std::function<bool()>& fAcao);
+    bool veredito(int fEstadosAceitos, const std::function<bool()>& fAcao, bool fSoltar = true);
     Reserva reservar(int fItem);
     bool soltar();  // lets every lease of this program go
+    void mudarAberto(int fItem);
     bool conferir(int fEstadosAceitos);
     bool lerMudancas();
     bool falhaBanco(const QString& etapa);
@@ -147,6 +151,7 @@ class ListaTrabalho {
     // that its members changed since it was put off.
     QHash<qint32, QVector<QString>> m_adiadosPorMembro;
     QSet<int> m_motivosAGravar;
+    QSet<int> m_mudados;
     int m_aberto = -1;
     QString m_mensagem;
 };

@@ -15,6 +15,7 @@
 #include "support/ImprimirQt.h"
 #include "support/RegistroMerge.h"
 #include "worklist/ListaTrabalho.h"
+#include "worklist/ModeloListaTrabalho.h"
 
 namespace {
 
@@ -342,4 +343,30 @@ TEST(ListaTrabalho, ReservaCaducaDepoisQueOProgramaQueATinhaMorre) {
     const RelogioFixo depois(
         QDateTime::currentDateTime().addSecs(ListaTrabalho::kReservaSegundos + 5));
     EXPECT_TRUE(a.lista->Abrir(0)) << a.lista->Mensagem().toStdString();
+}
+
+TEST(ListaTrabalho, AVistaEscondeOsDecididosMasNaoOGrupoAbertoENaoSeReordena) {
+    Cadastro c;
+    Administrador a(c.r.StringConexao(), 7);
+    ASSERT_TRUE(a.lista->Construir(c.grupos()));
+    ModeloListaTrabalho modelo(*a.lista);
+    FiltroListaTrabalho filtro(*a.lista);
+    filtro.setSourceModel(&modelo);
+    filtro.sort(ModeloListaTrabalho::ColCadastros);
+    EXPECT_EQ(filtro.Ordem(), (QVector<int>{0, 1, 2, 3, 4, 5}));
+
+    ASSERT_TRUE(a.lista->Abrir(1));
+    ASSERT_TRUE(a.lista->ConferirAntesDeMarcar());  // keeps the group open
+    c.r.Executar(
+        "INSERT INTO PacienteLogSemSolucao (ID_Paciente, ID_PacienteLogJustificativa, ID_Usuario, "
+        "Descricao) VALUES (3, 1, 7, '')");
+    ASSERT_TRUE(a.lista->Atualizar());
+    modelo.Mudaram(a.lista->TomarMudados());
+    EXPECT_EQ(a.lista->Aberto(), 1);
+    EXPECT_EQ(filtro.Ordem(), (QVector<int>{0, 1, 2, 3, 4, 5}));  // open: still in sight
+    ASSERT_EQ(a.lista->AbrirProximo(filtro.Ordem(), 1), 2);
+    modelo.Mudaram(a.lista->TomarMudados());
+    EXPECT_EQ(filtro.Ordem(), (QVector<int>{0, 2, 3, 4, 5}));
+    EXPECT_EQ(modelo.data(modelo.index(1, ModeloListaTrabalho::ColEstado)).toString(),
+              a.lista->Descricao(1));
 }
