@@ -3,6 +3,7 @@
 #include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/NivelTransacao.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
 #include "data/base/TabelaErros.h"
 #include "data/base/ValorSeNulo.h"
@@ -176,13 +177,24 @@ bool clsPacienteSemSolucao::Atualizar(qint32 fID_Paciente, qint32 fID_Justificat
     }
 }
 
-bool clsPacienteSemSolucao::CriarTabelaRastro() {
+bool clsPacienteSemSolucao::criarRastro() {
     return CriarTabelaSeAusente(m_cn, m_ado, kTabelaRastro, SqlCriarTabelaRastro()) ||
            falhaNaConsulta();
 }
 
+bool clsPacienteSemSolucao::CriarTabelaRastro() {
+    if (criarRastro()) {
+        return true;
+    }
+    MostrarMensagem(QStringLiteral("Ao criar a tabela Cadunir_SemSolucaoRemovida, ocorreu o "
+                                   "seguinte erro:\n\n") +
+                    QString::number(m_erro.ErrorNumber()) + QStringLiteral(" - ") +
+                    m_erro.ErrorString());
+    return false;
+}
+
 bool clsPacienteSemSolucao::RemoverComRastro(qint32 fID_Paciente, qint32 fID_Usuario) {
-    if (!CriarTabelaRastro()) {
+    if (!criarRastro()) {
         return false;
     }
     NivelTransacao nivel(m_cn, m_ado);
