@@ -2,81 +2,95 @@
 
 #include <sqlite3.h>
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
 #include "data/sqlite/FuncoesTSql.h"
+#include "data/tsql/TSqlArvore.h"
 #include "data/tsql/TSqlCatalogo.h"
 
 namespace dados {
 
 namespace {
 
-// Distinct byte strings, numbered from 1 in order of arrival (open addressing over one buffer).
+// Distinct byte strings numbered from 1, either appended as they come or looked up first.
+// Each cell of the look-up table keeps 32 bits of its text's hash beside the number: a
+// column of a million distinct documents misses the caches on every probe, and comparing the
+// hashes first leaves one visit to the text for the probe that finds it.
 class TabelaTextos {
   public:
     uint32_t numero(std::string_view s) {
         if ((m_inicio.size() + 1) * 2 > m_celulas.size()) {
             crescer();
         }
+        const uint32_t marca = Marca(s);
         const size_t mascara = m_celulas.size() - 1;
-        for (size_t i = std::hash<std::string_view>{}(s)&mascara;; i = (i + 1) & mascara) {
-            const uint32_t n = m_celulas[i];
-            if (n == 0) {
-                m_bytes.append(s);
-                m_inicio.push_back(m_bytes.size());
-                m_celulas[i] = static_cast<uint32_t>(m_inicio.size() - 1);
-                return m_celulas[i];
+        for (size_t i = marca & mascara;; i = (i + 1) & mascara) {
+            Celula& c = m_celulas[i];
+            if (c.numero == 0) {
+                c = {marca, acrescentar(s)};
+                return c.numero;
             }
-            if (texto(n) == s) {
-                return n;
+            if (c.marca == marca && texto(c.numero) == s) {
+                return c.numero;
             }
         }
+    }
+    // Without looking it up: the caller knows it is new.
+    uint32_t acrescentar(std::string_view s) {
+        m_bytes.append(s);
+        m_inicio.push_back(m_bytes.size());
+        return static_cast<uint32_t>(m_inicio.size() - 1);
     }
     std::string_view texto(uint32_t n) const {
         return std::string_view(m_bytes).substr(m_inicio[n - 1], m_inicio[n] - m_inicio[n - 1]);
     }
     size_t tamanho() const { return m_inicio.size() - 1; }
     // Once every text is in, only texto() is needed: the look-up table goes.
-    void fechar() { std::vector<uint32_t>().swap(m_celulas); }
+    void fechar() { std::vector<Celula>().swap(m_celulas); }
 
   private:
+    struct Celula {
+        uint32_t marca = 0;
+        uint32_t numero = 0;
+    };
+    static uint32_t Marca(std::string_view s) {
+        const size_t h = std::hash<std::string_view>{}(s);
+        return static_cast<uint32_t>(h ^ (h >> 32));
+    }
     void crescer() {
-        std::vector<uint32_t> celulas(std::max<size_t>(1024, m_celulas.size() * 2), 0);
+        std::vector<Celula> celulas(std::max<size_t>(1024, m_celulas.size() * 2));
         const size_t mascara = celulas.size() - 1;
-        for (uint32_t n = 1; n <= tamanho(); ++n) {
-            size_t i = std::hash<std::string_view>{}(texto(n)) & mascara;
-            while (celulas[i] != 0) {
-                i = (i + 1) & mascara;
+        for (const Celula& c : m_celulas) {
+            if (c.numero != 0) {
+                size_t i = c.marca & mascara;
+                while (celulas[i].numero != 0) {
+                    i = (i + 1) & mascara;
+                }
+                celulas[i] = c;
             }
-            celulas[i] = n;
+        }
+        if (m_celulas.empty()) {
+            // Texts appended before the first look-up.
+            for (uint32_t n = 1; n <= tamanho(); ++n) {
+                const uint32_t marca = Marca(texto(n));
+                size_t i = marca & mascara;
+                while (celulas[i].numero != 0) {
+                    i = (i + 1) & mascara;
+                }
+                celulas[i] = {marca, n};
+            }
         }
         m_celulas.swap(celulas);
     }
 
     std::string m_bytes;
     std::vector<size_t> m_inicio{0};
-    std::vector<uint32_t> m_celulas;
+    std::vector<Celula> m_celulas;
 };
-
-QString SemColchetes(QString nome) {
-    nome = nome.trimmed();
-    if (nome.startsWith(QLatin1Char('[')) && nome.endsWith(QLatin1Char(']'))) {
-        nome = nome.mid(1, nome.size() - 2);
-    }
-    return nome;
-}
-
-QStringList Lista(const QString& texto) {
-    QStringList nomes;
-    for (const QString& n : texto.split(QLatin1Char(','))) {
-        nomes << Catalogo::dobrar(SemColchetes(n));
-    }
-    return nomes;
-}
 
 QByteArray Aspas(const QString& nome) {
     QString n = nome;
@@ -84,22 +98,49 @@ QByteArray Aspas(const QString& nome) {
     return ('"' + n + '"').toUtf8();
 }
 
+// A column named bare, or qualified by the table it is read from.
+const NoExpr* ColunaDaTabela(const Arvore& a, IdExpr id, const QString& tabela) {
+    const NoExpr& n = a.expr(id);
+    if (n.tipo != NoExpr::Coluna ||
+        (!n.qualificador.isEmpty() && Catalogo::dobrar(n.qualificador) != tabela)) {
+        return nullptr;
+    }
+    return &n;
+}
+
+// MAX(coluna) or MIN(coluna), by the column's folded name; empty when it is something else.
+QString Agregado(const Arvore& a, IdExpr id, const char* funcao, const QString& tabela) {
+    const NoExpr& n = a.expr(id);
+    if (n.tipo != NoExpr::Funcao || n.nome != QLatin1String(funcao) || n.distinto || n.estrela ||
+        n.filhos.size() != 1) {
+        return QString();
+    }
+    const NoExpr* c = ColunaDaTabela(a, n.filhos[0], tabela);
+    return c ? Catalogo::dobrar(c->nome) : QString();
+}
+
 }  // namespace
 
-// One column of the table, row by row: each row's exact text (a variant) and the class of
-// texts the collation calls equal to it. Number 0 is NULL in both.
+// One column of the table, row by row: the class of texts the collation calls equal that
+// each row holds (0 for NULL), and the exact texts (variants) the classes were seen with.
 struct AgrupadorEmbutido::Coluna {
     QString nome;
     bool data = false;
-    std::vector<uint32_t> variante;  // per row number (less the first)
-    TabelaTextos variantes;
-    std::vector<uint32_t> classe;   // per variant, index 0 for NULL
-    std::vector<uint32_t> exemplo;  // per class: one of its variants
-    std::vector<uint32_t> posto;    // per class: its place in the collation's order, once known
+    std::vector<uint32_t> classe;    // per place
+    TabelaTextos textos;             // the variants, from 1
+    std::vector<uint32_t> exemplo;   // per class: its first variant (index 0: NULL)
+    std::vector<uint32_t> variante;  // per place, only when a class has several variants
+    bool emOrdem = false;            // classes numbered in the collation's order
+    std::vector<uint32_t> posto;     // otherwise, per class its place in that order, once known
 
+    uint32_t varianteEm(size_t lugar) const {
+        return variante.empty() ? exemplo[classe[lugar]] : variante[lugar];
+    }
+    bool ordenada() const { return emOrdem || !posto.empty(); }
+    uint32_t ordem(uint32_t c) const { return emOrdem ? c : posto[c]; }
     int comparar(uint32_t a, uint32_t b) const {
-        const std::string_view ta = variantes.texto(exemplo[a]);
-        const std::string_view tb = variantes.texto(exemplo[b]);
+        const std::string_view ta = textos.texto(exemplo[a]);
+        const std::string_view tb = textos.texto(exemplo[b]);
         return data ? CompararDataTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()))
                     : CompararTextoTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()));
     }
@@ -115,31 +156,154 @@ struct AgrupadorEmbutido::Coluna {
             posto[ordem[i]] = i + 1;
         }
     }
+    // From now on each place keeps its own variant (so far each held its class's first).
+    void variantesPorLugar() {
+        variante.resize(classe.size());
+        for (size_t i = 0; i < classe.size(); ++i) {
+            variante[i] = exemplo[classe[i]];
+        }
+    }
 };
 
-std::optional<AgrupadorEmbutido::Pedido> AgrupadorEmbutido::Reconhecer(const QString& sql,
+// What one statement's rows put into the columns it reads: the first column of a read in
+// the collation's order takes its classes from neighbours, the others by hashing their keys.
+class AgrupadorEmbutido::Leitura {
+  public:
+    Leitura(std::vector<Coluna*> colunas, bool emOrdem)
+        : m_colunas(std::move(colunas)),
+          m_chaves(m_colunas.size()),
+          m_classes(m_colunas.size()),
+          m_variantes(m_colunas.size(), false) {
+        for (size_t i = 0; i < m_colunas.size(); ++i) {
+            m_classes[i].push_back(0);
+            if (i > 0 || !emOrdem) {
+                m_colunas[i]->variante.assign(m_colunas[i]->classe.size(), 0);
+            }
+        }
+        m_colunas[0]->emOrdem = emOrdem;
+    }
+    size_t quantas() const { return m_colunas.size(); }
+
+    void texto(size_t i, size_t lugar, const char* s, int n) {
+        Coluna& c = *m_colunas[i];
+        const std::string_view t(s, size_t(n));
+        if (c.emOrdem) {
+            emOrdem(c, lugar, t);
+            return;
+        }
+        const uint32_t v = c.textos.numero(t);
+        std::vector<uint32_t>& classes = m_classes[i];
+        if (v == classes.size()) {
+            // A text not seen before: its class by the collation's key.
+            c.data ? ChaveDataTSql(s, n, m_chave) : ChaveTextoTSql(s, n, m_chave);
+            const uint32_t k = m_chaves[i].numero(m_chave);
+            if (k == c.exemplo.size()) {
+                c.exemplo.push_back(v);
+            } else {
+                m_variantes[i] = true;
+            }
+            classes.push_back(k);
+        }
+        c.classe[lugar] = classes[v];
+        c.variante[lugar] = v;
+    }
+
+    void terminar() {
+        for (size_t i = 0; i < m_colunas.size(); ++i) {
+            Coluna& c = *m_colunas[i];
+            if (!c.emOrdem && !m_variantes[i]) {
+                std::vector<uint32_t>().swap(c.variante);  // each class has one text
+            }
+            c.textos.fechar();
+        }
+    }
+
+  private:
+    // Equal values are neighbours: a text is its predecessor's class when the collation says
+    // so, and a new class otherwise. Variants of one class come in row order, mixed.
+    void emOrdem(Coluna& c, size_t lugar, std::string_view t) {
+        if (m_anterior != 0 && c.textos.texto(m_anterior) == t) {
+            c.classe[lugar] = uint32_t(c.exemplo.size() - 1);
+        } else if (m_anterior != 0 &&
+                   (c.data ? CompararDataTSql : CompararTextoTSql)(
+                       c.textos.texto(m_anterior).data(), int(c.textos.texto(m_anterior).size()),
+                       t.data(), int(t.size())) == 0) {
+            c.classe[lugar] = uint32_t(c.exemplo.size() - 1);
+            m_anterior = 0;
+            for (const uint32_t v : m_daClasse) {
+                if (c.textos.texto(v) == t) {
+                    m_anterior = v;
+                }
+            }
+            if (m_anterior == 0) {
+                if (c.variante.empty()) {
+                    c.variantesPorLugar();
+                }
+                m_anterior = c.textos.acrescentar(t);
+                m_daClasse.push_back(m_anterior);
+            }
+        } else {
+            m_anterior = c.textos.acrescentar(t);
+            m_daClasse.assign(1, m_anterior);
+            c.classe[lugar] = uint32_t(c.exemplo.size());
+            c.exemplo.push_back(m_anterior);
+        }
+        if (!c.variante.empty()) {
+            c.variante[lugar] = m_anterior;
+        }
+    }
+
+    std::vector<Coluna*> m_colunas;
+    std::vector<TabelaTextos> m_chaves;
+    std::vector<std::vector<uint32_t>> m_classes;  // per column: per variant, its class
+    std::string m_chave;
+    std::vector<bool> m_variantes;  // per column: a class was seen with two texts
+    uint32_t m_anterior = 0;        // the ordered column's previous variant
+    std::vector<uint32_t> m_daClasse;
+};
+
+std::optional<AgrupadorEmbutido::Pedido> AgrupadorEmbutido::Reconhecer(const Arvore& a,
                                                                        const Catalogo& catalogo) {
-    static const QString nome = QStringLiteral(R"((?:\[[^\]]+\]|[\p{L}_][\p{L}\p{N}_@#$]*))");
-    static const QString lista = nome + QStringLiteral(R"((?:\s*,\s*)") + nome + ")*";
-    static const QRegularExpression forma(
-        QStringLiteral(R"(^\s*SELECT\s+()") + lista + QStringLiteral(R"()\s+FROM\s+()") + nome +
-            QStringLiteral(R"()\s+GROUP\s+BY\s+()") + lista +
-            QStringLiteral(R"()\s*(?:HAVING\s+MAX\s*\(\s*()") + nome +
-            QStringLiteral(R"()\s*\)\s*<>\s*MIN\s*\(\s*()") + nome +
-            QStringLiteral(R"()\s*\)\s*)?(?:ORDER\s+BY\s+()") + lista +
-            QStringLiteral(R"()\s*)?;?\s*$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    const auto m = forma.match(sql);
-    if (!m.hasMatch()) {
+    if (a.comandos.size() != 1 || a.comandos[0].tipo != NoComando::Select) {
         return std::nullopt;
     }
-    const TabelaCatalogo* t = catalogo.tabela(SemColchetes(m.captured(2)));
+    const NoSelect& s = a.sel(a.comandos[0].select);
+    if (s.distinto || s.tokenTop >= 0 || s.from < 0 || s.onde >= 0 || !s.unioes.isEmpty() ||
+        s.itens.isEmpty()) {
+        return std::nullopt;
+    }
+    const ListaFrom& from = a.from(s.from);
+    if (from.fontes.size() != 1 || from.fontes[0].tipo != Fonte::Tabela ||
+        from.fontes[0].temApelido) {
+        return std::nullopt;
+    }
+    const TabelaCatalogo* t = catalogo.tabela(from.fontes[0].nome);
     if (!t || t->visao) {
         return std::nullopt;
     }
-    const QStringList selecao = Lista(m.captured(1));
-    if (Lista(m.captured(3)) != selecao ||
-        (m.capturedLength(6) > 0 && Lista(m.captured(6)) != selecao)) {
+    const QString tabela = Catalogo::dobrar(from.fontes[0].nome);
+    // The same columns, in the same order, in the select list, GROUP BY and ORDER BY.
+    QVector<QString> selecao;
+    for (const ItemSelecao& i : s.itens) {
+        const NoExpr* c = i.estrela || i.temApelido ? nullptr : ColunaDaTabela(a, i.expr, tabela);
+        if (!c) {
+            return std::nullopt;
+        }
+        selecao << Catalogo::dobrar(c->nome);
+    }
+    const auto mesmaLista = [&](const QVector<ItemOrdem>& itens) {
+        if (itens.size() != selecao.size()) {
+            return false;
+        }
+        for (int i = 0; i < itens.size(); ++i) {
+            const NoExpr* c = ColunaDaTabela(a, itens[i].expr, tabela);
+            if (itens[i].desc || !c || Catalogo::dobrar(c->nome) != selecao[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!mesmaLista(s.grupo) || (!s.ordem.isEmpty() && !mesmaLista(s.ordem))) {
         return std::nullopt;
     }
     Pedido p;
@@ -153,12 +317,16 @@ std::optional<AgrupadorEmbutido::Pedido> AgrupadorEmbutido::Reconhecer(const QSt
         p.colunas << c->nome;
         p.datas << (c->tipo == TipoSql::Data);
     }
-    if (m.capturedLength(4) > 0) {
+    if (s.tendo >= 0) {
+        const NoExpr& h = a.expr(s.tendo);
         const int id = t->identidade();
-        const QString a = Catalogo::dobrar(SemColchetes(m.captured(4)));
-        const QString b = Catalogo::dobrar(SemColchetes(m.captured(5)));
+        if (h.tipo != NoExpr::Comparacao || h.nome != QLatin1String("<>") || id < 0) {
+            return std::nullopt;
+        }
+        const QString maximo = Agregado(a, h.filhos[0], "MAX", tabela);
         // The identity is the row number: unique, so "two IDs" is "two rows".
-        if (id < 0 || a != b || a != Catalogo::dobrar(t->colunas[id].nome)) {
+        if (maximo != Catalogo::dobrar(t->colunas[id].nome) ||
+            Agregado(a, h.filhos[1], "MIN", tabela) != maximo) {
             return std::nullopt;
         }
         p.maisDeUm = true;
@@ -208,102 +376,98 @@ bool AgrupadorEmbutido::atualizar() {
     return false;
 }
 
-// Reads `colunas` for every row in one pass. Rows are placed by row number, so that SQLite may
-// read them from the smallest index that holds them (in that index's order) instead of
-// walking the whole table; a pass after the first must find the same row numbers.
-AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
-                                                     const QVector<QString>& colunas,
-                                                     const QVector<bool>& datas) {
-    const QByteArray nomeTabela = tabela.toUtf8();
-    std::vector<std::unique_ptr<Coluna>> novas;
-    for (int i = 0; i < colunas.size(); ++i) {
-        // Only columns under the dialect's own collations group like SQL Server.
-        const char* colacao = nullptr;
-        if (sqlite3_table_column_metadata(m_db, nullptr, nomeTabela.constData(),
-                                          colunas[i].toUtf8().constData(), nullptr, &colacao,
-                                          nullptr, nullptr, nullptr) != SQLITE_OK ||
-            !colacao || qstricmp(colacao, datas[i] ? "TSQLDATE" : "TSQL") != 0) {
-            return Carga::Impossivel;
-        }
-        auto c = std::make_unique<Coluna>();
-        c->nome = colunas[i];
-        c->data = datas[i];
-        c->classe.push_back(0);
-        c->exemplo.push_back(0);
-        novas.push_back(std::move(c));
-    }
-    const bool primeira = m_colunas.empty();
-    if (primeira) {
-        const QByteArray sql = "SELECT min(rowid), max(rowid) FROM " + Aspas(tabela);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) !=
-            SQLITE_OK) {
-            sqlite3_finalize(stmt);
-            return Carga::Impossivel;  // no row numbers: SQLite does the grouping
-        }
-        const int rc = sqlite3_step(stmt);
-        m_base = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
-        const long long ultimo = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 1) : -1;
+// The smallest whole index (no WHERE) whose first column is `coluna` under the column's own
+// collation: read in its order, equal values come together. Empty when there is none.
+QByteArray AgrupadorEmbutido::indiceDe(const QString& tabela, const QString& coluna,
+                                       const char* colacao) {
+    static const char* const kSql =
+        "SELECT l.name, x.name, x.coll, (SELECT count(*) FROM pragma_index_info(l.name)) "
+        "FROM pragma_index_list(?1) AS l, pragma_index_xinfo(l.name) AS x "
+        "WHERE x.seqno = 0 AND NOT l.partial";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, kSql, -1, &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
-        if (rc != SQLITE_ROW) {
-            throw FalhaSqlite{rc};
+        return QByteArray();  // an older SQLite: the table is read instead
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> dono(stmt, sqlite3_finalize);
+    const QByteArray nomeTabela = tabela.toUtf8();
+    sqlite3_bind_text(stmt, 1, nomeTabela.constData(), int(nomeTabela.size()), SQLITE_STATIC);
+    QByteArray melhor;
+    int colunasMelhor = 0;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto texto = [stmt](int i) {
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+        };
+        const int colunas = sqlite3_column_int(stmt, 3);
+        if (Catalogo::dobrar(texto(1)) == Catalogo::dobrar(coluna) &&
+            texto(2).compare(QLatin1String(colacao), Qt::CaseInsensitive) == 0 &&
+            (melhor.isEmpty() || colunas < colunasMelhor)) {
+            melhor = texto(0).toUtf8();
+            colunasMelhor = colunas;
         }
-        if (ultimo - m_base >= (1LL << 26)) {
-            return Carga::Impossivel;  // row numbers too far apart to place rows by them
-        }
-        m_existe.assign(size_t(ultimo - m_base + 1), 0);
-        m_linhas = 0;
     }
-    for (auto& c : novas) {
-        c->variante.assign(m_existe.size(), 0);
+    if (rc != SQLITE_DONE) {
+        throw FalhaSqlite{rc};
     }
-    QByteArray sql = "SELECT rowid";
-    for (const QString& c : colunas) {
-        sql += ", " + Aspas(c);
+    return melhor;
+}
+
+// The row numbers' range, so that a row's place is its number less the first. The places
+// that hold a row are marked by the first read.
+AgrupadorEmbutido::Carga AgrupadorEmbutido::lugares(const QString& tabela) {
+    const QByteArray sql = "SELECT min(rowid), max(rowid) FROM " + Aspas(tabela);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return Carga::Impossivel;  // no row numbers: SQLite does the grouping
     }
-    sql += " FROM " + Aspas(tabela);
+    const int rc = sqlite3_step(stmt);
+    m_base = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+    const long long ultimo = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 1) : -1;
+    const bool vazia = rc == SQLITE_ROW && sqlite3_column_type(stmt, 0) == SQLITE_NULL;
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW) {
+        throw FalhaSqlite{rc};
+    }
+    if (!vazia && ultimo - m_base >= (1LL << 26)) {
+        return Carga::Impossivel;  // row numbers too far apart to place rows by them
+    }
+    m_existe.assign(vazia ? 0 : size_t(ultimo - m_base + 1), 0);
+    m_linhas = -1;
+    return Carga::Feita;
+}
+
+// One statement's rows (row number, then the columns) into `leitura`. The first read of the
+// table marks the places of its rows; every later one must find the same rows.
+AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArray& sql) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
         return Carga::Impossivel;
     }
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> dono(stmt, sqlite3_finalize);
-    std::vector<TabelaTextos> chaves(size_t(colunas.size()));
-    std::string chave;
+    const bool primeira = m_linhas < 0;
+    const long long lugares = (long long)m_existe.size();
     long long linhas = 0;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const long long lugar = sqlite3_column_int64(stmt, 0) - m_base;
-        if (lugar < 0 || lugar >= (long long)m_existe.size() ||
-            (!primeira && !m_existe[size_t(lugar)])) {
-            return Carga::Refazer;  // rows came or went since the first pass
+        if (lugar < 0 || lugar >= lugares || (!primeira && !m_existe[size_t(lugar)])) {
+            return Carga::Refazer;  // rows came or went since the first read
         }
-        if (primeira) {
-            m_existe[size_t(lugar)] = 1;
-        }
+        m_existe[size_t(lugar)] = 1;
         ++linhas;
-        for (int i = 0; i < colunas.size(); ++i) {
-            Coluna& c = *novas[size_t(i)];
-            const int tipo = sqlite3_column_type(stmt, i + 1);
+        for (size_t i = 0; i < leitura.quantas(); ++i) {
+            const int tipo = sqlite3_column_type(stmt, int(i) + 1);
             if (tipo == SQLITE_NULL) {
                 continue;
             }
             if (tipo != SQLITE_TEXT) {
                 return Carga::Impossivel;  // numbers sort before texts in SQLite: its job
             }
-            const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i + 1));
-            const int n = sqlite3_column_bytes(stmt, i + 1);
-            const uint32_t v = c.variantes.numero(std::string_view(s, size_t(n)));
-            if (v == c.classe.size()) {
-                // A text not seen before: its class by the collation's key.
-                c.data ? ChaveDataTSql(s, n, chave) : ChaveTextoTSql(s, n, chave);
-                const uint32_t k = chaves[size_t(i)].numero(chave);
-                c.classe.push_back(k);
-                if (k == c.exemplo.size()) {
-                    c.exemplo.push_back(v);
-                }
-            }
-            c.variante[size_t(lugar)] = v;
+            const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, int(i) + 1));
+            leitura.texto(i, size_t(lugar), s, sqlite3_column_bytes(stmt, int(i) + 1));
         }
     }
     if (rc != SQLITE_DONE) {
@@ -313,9 +477,70 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
         return Carga::Refazer;
     }
     m_linhas = linhas;
+    leitura.terminar();
+    return Carga::Feita;
+}
+
+// Reads `colunas`: each one that an index starts with from that index, in its order; the
+// others together from the table.
+AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
+                                                     const QVector<QString>& colunas,
+                                                     const QVector<bool>& datas) {
+    const QByteArray nomeTabela = tabela.toUtf8();
+    std::vector<std::unique_ptr<Coluna>> novas;
+    QVector<QByteArray> indices;
+    for (int i = 0; i < colunas.size(); ++i) {
+        // Only columns under the dialect's own collations group like SQL Server.
+        const char* colacao = nullptr;
+        const char* propria = datas[i] ? "TSQLDATE" : "TSQL";
+        if (sqlite3_table_column_metadata(m_db, nullptr, nomeTabela.constData(),
+                                          colunas[i].toUtf8().constData(), nullptr, &colacao,
+                                          nullptr, nullptr, nullptr) != SQLITE_OK ||
+            !colacao || qstricmp(colacao, propria) != 0) {
+            return Carga::Impossivel;
+        }
+        indices << indiceDe(tabela, colunas[i], propria);
+        auto c = std::make_unique<Coluna>();
+        c->nome = colunas[i];
+        c->data = datas[i];
+        c->exemplo.push_back(0);
+        novas.push_back(std::move(c));
+    }
+    if (m_colunas.empty()) {
+        const Carga c = lugares(tabela);
+        if (c != Carga::Feita) {
+            return c;
+        }
+    }
+    for (auto& c : novas) {
+        c->classe.assign(m_existe.size(), 0);
+    }
+    std::vector<Coluna*> daTabela;
+    QByteArray sqlTabela = "SELECT rowid";
+    for (int i = 0; i < colunas.size(); ++i) {
+        if (indices[i].isEmpty()) {
+            daTabela.push_back(novas[size_t(i)].get());
+            sqlTabela += ", " + Aspas(colunas[i]);
+            continue;
+        }
+        const QByteArray coluna = Aspas(colunas[i]);
+        Leitura leitura({novas[size_t(i)].get()}, true);
+        const Carga c =
+            ler(leitura, "SELECT rowid, " + coluna + " FROM " + Aspas(tabela) + " INDEXED BY " +
+                             Aspas(QString::fromUtf8(indices[i])) + " ORDER BY " + coluna);
+        if (c != Carga::Feita) {
+            return c;
+        }
+    }
+    if (!daTabela.empty()) {
+        Leitura leitura(daTabela, false);
+        const Carga c = ler(leitura, sqlTabela + " FROM " + Aspas(tabela));
+        if (c != Carga::Feita) {
+            return c;
+        }
+    }
     m_tabela = tabela;
     for (auto& c : novas) {
-        c->variantes.fechar();
         m_colunas.push_back(std::move(c));
     }
     return Carga::Feita;
@@ -330,7 +555,7 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         Esquecer();
     }
     // A column read later must come from the same data as those read before: if anything
-    // was committed meanwhile, everything is read again in one pass.
+    // was committed meanwhile, everything is read again.
     std::vector<Coluna*> colunas;
     for (int tentativa = 0; tentativa < 3 && colunas.empty(); ++tentativa) {
         atualizar();
@@ -388,8 +613,7 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         }
         uint64_t h = 0x9E3779B97F4A7C15ull;
         for (size_t j = 0; j < k; ++j) {
-            const Coluna& c = *colunas[j];
-            tupla[j] = c.classe[c.variante[r]];
+            tupla[j] = colunas[j]->classe[r];
             h = (h ^ tupla[j]) * 0xFF51AFD7ED558CCDull;
             h ^= h >> 29;
         }
@@ -416,10 +640,10 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
             grupos.push_back(g);
         }
     }
-    // ORDER BY: NULL first, then the collation of each column. A column with few values
-    // for the groups to sort gets its values put in order once (kept with the column).
+    // ORDER BY: NULL first, then the collation of each column. A column read from the table
+    // with few values for the groups to sort gets its values put in order once (kept).
     for (Coluna* c : colunas) {
-        if (c->posto.empty() && c->exemplo.size() <= 4 * grupos.size() + 1024) {
+        if (!c->ordenada() && c->exemplo.size() <= 4 * grupos.size() + 1024) {
             c->ordenar();
         }
     }
@@ -433,8 +657,8 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
                 return ca == 0;
             }
             const Coluna& c = *colunas[j];
-            if (!c.posto.empty()) {
-                return c.posto[ca] < c.posto[cb];
+            if (c.ordenada()) {
+                return c.ordem(ca) < c.ordem(cb);
             }
             return c.comparar(ca, cb) < 0;
         }
@@ -447,10 +671,10 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
     for (const uint32_t g : grupos) {
         for (size_t j = 0; j < k; ++j) {
             const Coluna& c = *colunas[j];
-            const uint32_t v = c.variante[primeira[g]];
+            const uint32_t v = c.varianteEm(primeira[g]);
             Valor valor;
             if (v != 0) {
-                const std::string_view t = c.variantes.texto(v);
+                const std::string_view t = c.textos.texto(v);
                 valor.texto = t.data();
                 valor.tamanho = int(t.size());
             }

@@ -14,13 +14,16 @@ struct sqlite3_stmt;
 namespace dados {
 
 class Catalogo;
+struct Arvore;
 
 // The duplicate search of the embedded register without sorting the table: a GROUP BY over
 // plain text and date columns of one table, optionally keeping only groups of two or more
-// identities, answered by hashing the collation keys of the columns. The columns are read
-// once, on first use, and kept until the data change (this connection's writes, another
-// connection's commits, a rollback). SQLite would sort every row with the collation for each
-// combination of columns that no index covers.
+// identities, answered from each column's classes of equal values (the collation's). A
+// column is read once, on first use, and kept until the data change (this connection's
+// writes, another connection's commits, a rollback): from an index that starts with it when
+// there is one (the values then come in the collation's order, so equal ones are neighbours
+// and the classes are numbered in order), else from the table, by hashing. SQLite would sort
+// every row with the collation for each combination of columns that no index covers.
 class AgrupadorEmbutido {
   public:
     // SELECT a, b FROM T GROUP BY a, b [HAVING MAX(id) <> MIN(id)] [ORDER BY a, b], with the
@@ -31,7 +34,8 @@ class AgrupadorEmbutido {
         QVector<bool> datas;       // date column (else text)
         bool maisDeUm = false;     // the HAVING
     };
-    static std::optional<Pedido> Reconhecer(const QString& sql, const Catalogo& catalogo);
+    // The request a parsed statement makes, if it is of that shape.
+    static std::optional<Pedido> Reconhecer(const Arvore& arvore, const Catalogo& catalogo);
 
     // A SQLite failure while reading the table (the engine reports it as its own).
     struct FalhaSqlite {
@@ -59,10 +63,14 @@ class AgrupadorEmbutido {
 
   private:
     struct Coluna;
+    class Leitura;
     bool atualizar();
     enum class Carga { Feita, Refazer, Impossivel };
     Carga carregar(const QString& tabela, const QVector<QString>& colunas,
                    const QVector<bool>& datas);
+    Carga lugares(const QString& tabela);
+    Carga ler(Leitura& leitura, const QByteArray& sql);
+    QByteArray indiceDe(const QString& tabela, const QString& coluna, const char* colacao);
     void reverter() { m_revertido = true; }
 
     sqlite3* m_db;
