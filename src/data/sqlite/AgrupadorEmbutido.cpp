@@ -17,24 +17,26 @@ namespace dados {
 namespace {
 
 // Distinct byte strings numbered from 1, either appended as they come or looked up first.
-// Each cell of the look-up table keeps 32 bits of its text's hash beside the number: a
-// column of a million distinct documents misses the caches on every probe, and comparing the
-// hashes first leaves one visit to the text for the probe that finds it.
+// A cell of the look-up table holds the first 24 bytes of its text (all of a name, a date or
+// a document), so that a probe compares three words instead of visiting the text: a column
+// of a million distinct documents would miss the caches on every visit.
 class TabelaTextos {
   public:
     uint32_t numero(std::string_view s) {
         if ((m_inicio.size() + 1) * 2 > m_celulas.size()) {
             crescer();
         }
-        const uint32_t marca = Marca(s);
+        const Celula chave = Chave(s);
         const size_t mascara = m_celulas.size() - 1;
-        for (size_t i = marca & mascara;; i = (i + 1) & mascara) {
+        for (size_t i = Posicao(chave, s) & mascara;; i = (i + 1) & mascara) {
             Celula& c = m_celulas[i];
             if (c.numero == 0) {
-                c = {marca, acrescentar(s)};
+                c = chave;
+                c.numero = acrescentar(s);
                 return c.numero;
             }
-            if (c.marca == marca && texto(c.numero) == s) {
+            if (c.tamanho == chave.tamanho && c.a == chave.a && c.b == chave.b && c.c == chave.c &&
+                (s.size() <= kDentro || texto(c.numero) == s)) {
                 return c.numero;
             }
         }
@@ -53,35 +55,52 @@ class TabelaTextos {
     void fechar() { std::vector<Celula>().swap(m_celulas); }
 
   private:
+    static constexpr size_t kDentro = 24;
     struct Celula {
-        uint32_t marca = 0;
+        uint64_t a = 0, b = 0, c = 0;  // the first bytes, zero after the text
+        uint32_t tamanho = 0;
         uint32_t numero = 0;
     };
-    static uint32_t Marca(std::string_view s) {
-        const size_t h = std::hash<std::string_view>{}(s);
-        return static_cast<uint32_t>(h ^ (h >> 32));
+    static Celula Chave(std::string_view s) {
+        char bytes[kDentro] = {};
+        std::memcpy(bytes, s.data(), std::min(s.size(), kDentro));
+        Celula c;
+        std::memcpy(&c.a, bytes, 8);
+        std::memcpy(&c.b, bytes + 8, 8);
+        std::memcpy(&c.c, bytes + 16, 8);
+        c.tamanho = static_cast<uint32_t>(s.size());
+        return c;
+    }
+    static size_t Posicao(const Celula& c, std::string_view s) {
+        if (s.size() > kDentro) {
+            return std::hash<std::string_view>{}(s);
+        }
+        uint64_t h = (c.a ^ c.tamanho) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ (h >> 29) ^ c.b) * 0xBF58476D1CE4E5B9ull;
+        h = (h ^ (h >> 32) ^ c.c) * 0x94D049BB133111EBull;
+        return size_t(h ^ (h >> 31));
     }
     void crescer() {
         std::vector<Celula> celulas(std::max<size_t>(1024, m_celulas.size() * 2));
         const size_t mascara = celulas.size() - 1;
+        const auto colocar = [&](const Celula& c) {
+            size_t i = Posicao(c, texto(c.numero)) & mascara;
+            while (celulas[i].numero != 0) {
+                i = (i + 1) & mascara;
+            }
+            celulas[i] = c;
+        };
         for (const Celula& c : m_celulas) {
             if (c.numero != 0) {
-                size_t i = c.marca & mascara;
-                while (celulas[i].numero != 0) {
-                    i = (i + 1) & mascara;
-                }
-                celulas[i] = c;
+                colocar(c);
             }
         }
         if (m_celulas.empty()) {
             // Texts appended before the first look-up.
             for (uint32_t n = 1; n <= tamanho(); ++n) {
-                const uint32_t marca = Marca(texto(n));
-                size_t i = marca & mascara;
-                while (celulas[i].numero != 0) {
-                    i = (i + 1) & mascara;
-                }
-                celulas[i] = {marca, n};
+                Celula c = Chave(texto(n));
+                c.numero = n;
+                colocar(c);
             }
         }
         m_celulas.swap(celulas);
@@ -123,18 +142,28 @@ QString Agregado(const Arvore& a, IdExpr id, const char* funcao, const QString& 
 
 // One column of the table, row by row: the class of texts the collation calls equal that
 // each row holds (0 for NULL), and the exact texts (variants) the classes were seen with.
+// Rows are read in an index's order, so their places come at random: a row's variant is
+// kept apart only when it is not its class's first, which few are.
 struct AgrupadorEmbutido::Coluna {
     QString nome;
     bool data = false;
-    std::vector<uint32_t> classe;    // per place
-    TabelaTextos textos;             // the variants, from 1
-    std::vector<uint32_t> exemplo;   // per class: its first variant (index 0: NULL)
-    std::vector<uint32_t> variante;  // per place, only when a class has several variants
-    bool emOrdem = false;            // classes numbered in the collation's order
-    std::vector<uint32_t> posto;     // otherwise, per class its place in that order, once known
+    std::vector<uint32_t> classe;   // per place
+    TabelaTextos textos;            // the variants, from 1
+    std::vector<uint32_t> exemplo;  // per class: its first variant (index 0: NULL)
+    std::vector<std::pair<uint32_t, uint32_t>> outras;  // (place, variant), sorted by place
+    bool emOrdem = false;                               // classes numbered in the collation's order
+    std::vector<uint32_t> posto;  // otherwise, per class its place in that order, once known
 
-    uint32_t varianteEm(size_t lugar) const {
-        return variante.empty() ? exemplo[classe[lugar]] : variante[lugar];
+    uint32_t varianteEm(uint32_t lugar) const {
+        const auto o =
+            std::lower_bound(outras.begin(), outras.end(), std::make_pair(lugar, uint32_t(0)));
+        return o != outras.end() && o->first == lugar ? o->second : exemplo[classe[lugar]];
+    }
+    void guardar(uint32_t lugar, uint32_t k, uint32_t v) {
+        classe[lugar] = k;
+        if (v != exemplo[k]) {
+            outras.emplace_back(lugar, v);
+        }
     }
     bool ordenada() const { return emOrdem || !posto.empty(); }
     uint32_t ordem(uint32_t c) const { return emOrdem ? c : posto[c]; }
@@ -156,14 +185,40 @@ struct AgrupadorEmbutido::Coluna {
             posto[ordem[i]] = i + 1;
         }
     }
-    // From now on each place keeps its own variant (so far each held its class's first).
-    void variantesPorLugar() {
-        variante.resize(classe.size());
-        for (size_t i = 0; i < classe.size(); ++i) {
-            variante[i] = exemplo[classe[i]];
+};
+
+namespace {
+
+// Days of 1850 to 2149 written "yyyy-mm-dd 00:00:00", each its own number (a month counts 31
+// days); -1 for any other text.
+constexpr size_t kDias = 300 * 12 * 31;
+int DiaComum(std::string_view t) {
+    static constexpr char kForma[] = "dddd-dd-dd 00:00:00";
+    if (t.size() != sizeof(kForma) - 1) {
+        return -1;
+    }
+    int digitos[8];
+    int n = 0;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (kForma[i] == 'd') {
+            if (t[i] < '0' || t[i] > '9') {
+                return -1;
+            }
+            digitos[n++] = t[i] - '0';
+        } else if (t[i] != kForma[i]) {
+            return -1;
         }
     }
-};
+    const int ano = digitos[0] * 1000 + digitos[1] * 100 + digitos[2] * 10 + digitos[3];
+    const int mes = digitos[4] * 10 + digitos[5];
+    const int dia = digitos[6] * 10 + digitos[7];
+    if (ano < 1850 || ano >= 2150 || mes < 1 || mes > 12 || dia < 1 || dia > 31) {
+        return -1;
+    }
+    return ((ano - 1850) * 12 + mes - 1) * 31 + dia - 1;
+}
+
+}  // namespace
 
 // What one statement's rows put into the columns it reads: the first column of a read in
 // the collation's order takes its classes from neighbours, the others by hashing their keys.
@@ -172,26 +227,34 @@ class AgrupadorEmbutido::Leitura {
     Leitura(std::vector<Coluna*> colunas, bool emOrdem)
         : m_colunas(std::move(colunas)),
           m_chaves(m_colunas.size()),
-          m_classes(m_colunas.size()),
-          m_variantes(m_colunas.size(), false) {
-        for (size_t i = 0; i < m_colunas.size(); ++i) {
-            m_classes[i].push_back(0);
-            if (i > 0 || !emOrdem) {
-                m_colunas[i]->variante.assign(m_colunas[i]->classe.size(), 0);
-            }
-        }
+          m_classes(m_colunas.size(), std::vector<uint32_t>(1, 0)),
+          m_dias(m_colunas.size()) {
         m_colunas[0]->emOrdem = emOrdem;
     }
     size_t quantas() const { return m_colunas.size(); }
 
-    void texto(size_t i, size_t lugar, const char* s, int n) {
+    void texto(size_t i, uint32_t lugar, const char* s, int n) {
         Coluna& c = *m_colunas[i];
         const std::string_view t(s, size_t(n));
         if (c.emOrdem) {
             emOrdem(c, lugar, t);
             return;
         }
-        const uint32_t v = c.textos.numero(t);
+        // A date as the dialect writes it has its own slot: no hashing, and a small table.
+        const int dia = c.data ? DiaComum(t) : -1;
+        uint32_t v;
+        if (dia >= 0) {
+            std::vector<uint32_t>& dias = m_dias[i];
+            if (dias.empty()) {
+                dias.assign(kDias, 0);
+            }
+            v = dias[size_t(dia)];
+            if (v == 0) {
+                v = dias[size_t(dia)] = c.textos.numero(t);
+            }
+        } else {
+            v = c.textos.numero(t);
+        }
         std::vector<uint32_t>& classes = m_classes[i];
         if (v == classes.size()) {
             // A text not seen before: its class by the collation's key.
@@ -199,36 +262,31 @@ class AgrupadorEmbutido::Leitura {
             const uint32_t k = m_chaves[i].numero(m_chave);
             if (k == c.exemplo.size()) {
                 c.exemplo.push_back(v);
-            } else {
-                m_variantes[i] = true;
             }
             classes.push_back(k);
         }
-        c.classe[lugar] = classes[v];
-        c.variante[lugar] = v;
+        c.guardar(lugar, classes[v], v);
     }
 
     void terminar() {
-        for (size_t i = 0; i < m_colunas.size(); ++i) {
-            Coluna& c = *m_colunas[i];
-            if (!c.emOrdem && !m_variantes[i]) {
-                std::vector<uint32_t>().swap(c.variante);  // each class has one text
-            }
-            c.textos.fechar();
+        for (Coluna* c : m_colunas) {
+            std::sort(c->outras.begin(), c->outras.end());
+            c->textos.fechar();
         }
     }
 
   private:
     // Equal values are neighbours: a text is its predecessor's class when the collation says
     // so, and a new class otherwise. Variants of one class come in row order, mixed.
-    void emOrdem(Coluna& c, size_t lugar, std::string_view t) {
+    void emOrdem(Coluna& c, uint32_t lugar, std::string_view t) {
+        const uint32_t atual = uint32_t(c.exemplo.size() - 1);
         if (m_anterior != 0 && c.textos.texto(m_anterior) == t) {
-            c.classe[lugar] = uint32_t(c.exemplo.size() - 1);
-        } else if (m_anterior != 0 &&
-                   (c.data ? CompararDataTSql : CompararTextoTSql)(
-                       c.textos.texto(m_anterior).data(), int(c.textos.texto(m_anterior).size()),
-                       t.data(), int(t.size())) == 0) {
-            c.classe[lugar] = uint32_t(c.exemplo.size() - 1);
+            c.guardar(lugar, atual, m_anterior);
+            return;
+        }
+        const std::string_view antes = m_anterior != 0 ? c.textos.texto(m_anterior) : t;
+        if (m_anterior != 0 && (c.data ? CompararDataTSql : CompararTextoTSql)(
+                                   antes.data(), int(antes.size()), t.data(), int(t.size())) == 0) {
             m_anterior = 0;
             for (const uint32_t v : m_daClasse) {
                 if (c.textos.texto(v) == t) {
@@ -236,29 +294,24 @@ class AgrupadorEmbutido::Leitura {
                 }
             }
             if (m_anterior == 0) {
-                if (c.variante.empty()) {
-                    c.variantesPorLugar();
-                }
                 m_anterior = c.textos.acrescentar(t);
                 m_daClasse.push_back(m_anterior);
             }
-        } else {
-            m_anterior = c.textos.acrescentar(t);
-            m_daClasse.assign(1, m_anterior);
-            c.classe[lugar] = uint32_t(c.exemplo.size());
-            c.exemplo.push_back(m_anterior);
+            c.guardar(lugar, atual, m_anterior);
+            return;
         }
-        if (!c.variante.empty()) {
-            c.variante[lugar] = m_anterior;
-        }
+        m_anterior = c.textos.acrescentar(t);
+        m_daClasse.assign(1, m_anterior);
+        c.exemplo.push_back(m_anterior);
+        c.guardar(lugar, atual + 1, m_anterior);
     }
 
     std::vector<Coluna*> m_colunas;
     std::vector<TabelaTextos> m_chaves;
     std::vector<std::vector<uint32_t>> m_classes;  // per column: per variant, its class
     std::string m_chave;
-    std::vector<bool> m_variantes;  // per column: a class was seen with two texts
-    uint32_t m_anterior = 0;        // the ordered column's previous variant
+    std::vector<std::vector<uint32_t>> m_dias;  // per date column: per day, its variant
+    uint32_t m_anterior = 0;                    // the ordered column's previous variant
     std::vector<uint32_t> m_daClasse;
 };
 
@@ -376,47 +429,44 @@ bool AgrupadorEmbutido::atualizar() {
     return false;
 }
 
-// The smallest whole index (no WHERE) whose first column is `coluna` under the column's own
-// collation: read in its order, equal values come together. Empty when there is none.
-QByteArray AgrupadorEmbutido::indiceDe(const QString& tabela, const QString& coluna,
-                                       const char* colacao) {
+// The register's whole indexes (no WHERE) on `tabela`: their key columns in order (folded
+// names; an expression's is empty) and the collation of the first.
+std::vector<AgrupadorEmbutido::Indice> AgrupadorEmbutido::indices(const QString& tabela) {
     static const char* const kSql =
-        "SELECT l.name, x.name, x.coll, (SELECT count(*) FROM pragma_index_info(l.name)) "
-        "FROM pragma_index_list(?1) AS l, pragma_index_xinfo(l.name) AS x "
-        "WHERE x.seqno = 0 AND NOT l.partial";
+        "SELECT l.name, x.name, x.coll FROM pragma_index_list(?1) AS l, "
+        "pragma_index_xinfo(l.name) AS x WHERE NOT l.partial AND x.key ORDER BY l.name, x.seqno";
+    std::vector<Indice> lista;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, kSql, -1, &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
-        return QByteArray();  // an older SQLite: the table is read instead
+        return lista;  // an older SQLite: the table is read instead
     }
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> dono(stmt, sqlite3_finalize);
     const QByteArray nomeTabela = tabela.toUtf8();
     sqlite3_bind_text(stmt, 1, nomeTabela.constData(), int(nomeTabela.size()), SQLITE_STATIC);
-    QByteArray melhor;
-    int colunasMelhor = 0;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const auto texto = [stmt](int i) {
             return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
         };
-        const int colunas = sqlite3_column_int(stmt, 3);
-        if (Catalogo::dobrar(texto(1)) == Catalogo::dobrar(coluna) &&
-            texto(2).compare(QLatin1String(colacao), Qt::CaseInsensitive) == 0 &&
-            (melhor.isEmpty() || colunas < colunasMelhor)) {
-            melhor = texto(0).toUtf8();
-            colunasMelhor = colunas;
+        const QString nome = texto(0);
+        if (lista.empty() || lista.back().nome != nome) {
+            lista.push_back({nome, {}, texto(2)});
         }
+        lista.back().colunas << Catalogo::dobrar(texto(1));
     }
     if (rc != SQLITE_DONE) {
         throw FalhaSqlite{rc};
     }
-    return melhor;
+    return lista;
 }
 
 // The row numbers' range, so that a row's place is its number less the first. The places
 // that hold a row are marked by the first read.
 AgrupadorEmbutido::Carga AgrupadorEmbutido::lugares(const QString& tabela) {
-    const QByteArray sql = "SELECT min(rowid), max(rowid) FROM " + Aspas(tabela);
+    // Apart, each min() or max() is one step down the table's tree; together, a whole scan.
+    const QByteArray sql = "SELECT (SELECT min(rowid) FROM " + Aspas(tabela) +
+                           "), (SELECT max(rowid) FROM " + Aspas(tabela) + ")";
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
@@ -456,7 +506,9 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArr
         if (lugar < 0 || lugar >= lugares || (!primeira && !m_existe[size_t(lugar)])) {
             return Carga::Refazer;  // rows came or went since the first read
         }
-        m_existe[size_t(lugar)] = 1;
+        if (primeira) {
+            m_existe[size_t(lugar)] = 1;
+        }
         ++linhas;
         for (size_t i = 0; i < leitura.quantas(); ++i) {
             const int tipo = sqlite3_column_type(stmt, int(i) + 1);
@@ -467,7 +519,7 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArr
                 return Carga::Impossivel;  // numbers sort before texts in SQLite: its job
             }
             const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, int(i) + 1));
-            leitura.texto(i, size_t(lugar), s, sqlite3_column_bytes(stmt, int(i) + 1));
+            leitura.texto(i, uint32_t(lugar), s, sqlite3_column_bytes(stmt, int(i) + 1));
         }
     }
     if (rc != SQLITE_DONE) {
@@ -481,25 +533,23 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArr
     return Carga::Feita;
 }
 
-// Reads `colunas`: each one that an index starts with from that index, in its order; the
-// others together from the table.
+// Reads `colunas` in as few passes as the indexes allow: each pass reads the index that holds
+// the most columns still missing (an index is smaller than the table's rows), in the order of
+// its first column when that is one of them; what no index holds comes from the table.
 AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
                                                      const QVector<QString>& colunas,
                                                      const QVector<bool>& datas) {
     const QByteArray nomeTabela = tabela.toUtf8();
     std::vector<std::unique_ptr<Coluna>> novas;
-    QVector<QByteArray> indices;
     for (int i = 0; i < colunas.size(); ++i) {
         // Only columns under the dialect's own collations group like SQL Server.
         const char* colacao = nullptr;
-        const char* propria = datas[i] ? "TSQLDATE" : "TSQL";
         if (sqlite3_table_column_metadata(m_db, nullptr, nomeTabela.constData(),
                                           colunas[i].toUtf8().constData(), nullptr, &colacao,
                                           nullptr, nullptr, nullptr) != SQLITE_OK ||
-            !colacao || qstricmp(colacao, propria) != 0) {
+            !colacao || qstricmp(colacao, datas[i] ? "TSQLDATE" : "TSQL") != 0) {
             return Carga::Impossivel;
         }
-        indices << indiceDe(tabela, colunas[i], propria);
         auto c = std::make_unique<Coluna>();
         c->nome = colunas[i];
         c->data = datas[i];
@@ -515,28 +565,65 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
     for (auto& c : novas) {
         c->classe.assign(m_existe.size(), 0);
     }
-    std::vector<Coluna*> daTabela;
-    QByteArray sqlTabela = "SELECT rowid";
-    for (int i = 0; i < colunas.size(); ++i) {
-        if (indices[i].isEmpty()) {
-            daTabela.push_back(novas[size_t(i)].get());
-            sqlTabela += ", " + Aspas(colunas[i]);
-            continue;
+    const auto passada = [&](std::vector<Coluna*> lidas, bool emOrdem, const QByteArray& de) {
+        QByteArray sql = "SELECT rowid";
+        for (const Coluna* c : lidas) {
+            sql += ", " + Aspas(c->nome);
         }
-        const QByteArray coluna = Aspas(colunas[i]);
-        Leitura leitura({novas[size_t(i)].get()}, true);
-        const Carga c =
-            ler(leitura, "SELECT rowid, " + coluna + " FROM " + Aspas(tabela) + " INDEXED BY " +
-                             Aspas(QString::fromUtf8(indices[i])) + " ORDER BY " + coluna);
-        if (c != Carga::Feita) {
-            return c;
+        sql += " FROM " + Aspas(tabela) + de;
+        if (emOrdem) {
+            sql += " ORDER BY " + Aspas(lidas[0]->nome);
         }
+        Leitura leitura(std::move(lidas), emOrdem);
+        return ler(leitura, sql);
+    };
+    std::vector<Coluna*> faltam;
+    for (auto& c : novas) {
+        faltam.push_back(c.get());
     }
-    if (!daTabela.empty()) {
-        Leitura leitura(daTabela, false);
-        const Carga c = ler(leitura, sqlTabela + " FROM " + Aspas(tabela));
+    const std::vector<Indice> todos = indices(tabela);
+    while (!faltam.empty()) {
+        const Indice* melhor = nullptr;
+        std::vector<Coluna*> lidas;
+        bool emOrdem = false;
+        for (const Indice& x : todos) {
+            std::vector<Coluna*> daqui;
+            for (Coluna* c : faltam) {
+                if (x.colunas.contains(Catalogo::dobrar(c->nome))) {
+                    daqui.push_back(c);
+                }
+            }
+            const auto primeira = std::find_if(daqui.begin(), daqui.end(), [&](Coluna* c) {
+                return Catalogo::dobrar(c->nome) == x.colunas[0] &&
+                       x.colacao.compare(QLatin1String(c->data ? "TSQLDATE" : "TSQL"),
+                                         Qt::CaseInsensitive) == 0;
+            });
+            const bool ordena = primeira != daqui.end();
+            if (daqui.empty() ||
+                (melhor &&
+                 (daqui.size() < lidas.size() ||
+                  (daqui.size() == lidas.size() &&
+                   (ordena < emOrdem ||
+                    (ordena == emOrdem && x.colunas.size() >= melhor->colunas.size())))))) {
+                continue;
+            }
+            if (ordena) {
+                std::rotate(daqui.begin(), primeira, primeira + 1);  // the ordered one first
+            }
+            melhor = &x;
+            lidas = std::move(daqui);
+            emOrdem = ordena;
+        }
+        if (!melhor) {
+            lidas = faltam;  // the rest from the table
+        }
+        const Carga c =
+            passada(lidas, emOrdem, melhor ? " INDEXED BY " + Aspas(melhor->nome) : QByteArray());
         if (c != Carga::Feita) {
             return c;
+        }
+        for (Coluna* l : lidas) {
+            faltam.erase(std::find(faltam.begin(), faltam.end(), l));
         }
     }
     m_tabela = tabela;
@@ -594,87 +681,109 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         return false;
     }
 
-    // Rows into groups by the classes of their values (open addressing over the tuples).
-    const size_t k = colunas.size();
-    const size_t lugares = m_existe.size();
-    std::vector<uint32_t> tuplas;  // k classes per group
-    std::vector<uint32_t> contagem;
-    std::vector<uint32_t> primeira;  // first row of each group
-    size_t capacidade = 1024;
-    while (capacidade < size_t(m_linhas) * 2) {
-        capacidade *= 2;
-    }
-    std::vector<uint32_t> celulas(capacidade, 0);
-    const size_t mascara = capacidade - 1;
-    std::vector<uint32_t> tupla(k);
-    for (size_t r = 0; r < lugares; ++r) {
-        if (!m_existe[r]) {
-            continue;
-        }
-        uint64_t h = 0x9E3779B97F4A7C15ull;
-        for (size_t j = 0; j < k; ++j) {
-            tupla[j] = colunas[j]->classe[r];
-            h = (h ^ tupla[j]) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 29;
-        }
-        for (size_t i = h & mascara;; i = (i + 1) & mascara) {
-            const uint32_t g = celulas[i];
-            if (g == 0) {
-                tuplas.insert(tuplas.end(), tupla.begin(), tupla.end());
-                contagem.push_back(1);
-                primeira.push_back(uint32_t(r));
-                celulas[i] = uint32_t(contagem.size());
-                break;
-            }
-            if (std::equal(tupla.begin(), tupla.end(), tuplas.begin() + (g - 1) * k)) {
-                ++contagem[g - 1];
-                break;
-            }
-        }
-    }
-    std::vector<uint32_t>().swap(celulas);
-
-    std::vector<uint32_t> grupos;
-    for (uint32_t g = 0; g < contagem.size(); ++g) {
-        if (!pedido.maisDeUm || contagem[g] > 1) {
-            grupos.push_back(g);
-        }
-    }
     // ORDER BY: NULL first, then the collation of each column. A column read from the table
-    // with few values for the groups to sort gets its values put in order once (kept).
+    // gets its classes put in order once (kept) unless they are too many to be worth it.
+    const size_t k = colunas.size();
     for (Coluna* c : colunas) {
-        if (!c->ordenada() && c->exemplo.size() <= 4 * grupos.size() + 1024) {
+        if (!c->ordenada() &&
+            c->exemplo.size() <= std::max<size_t>(size_t(1) << 16, size_t(m_linhas) / 16)) {
             c->ordenar();
         }
     }
-    const auto comparar = [&](uint32_t a, uint32_t b) {
-        for (size_t j = 0; j < k; ++j) {
-            const uint32_t ca = tuplas[a * k + j], cb = tuplas[b * k + j];
-            if (ca == cb) {
-                continue;
-            }
-            if (ca == 0 || cb == 0) {
-                return ca == 0;
-            }
-            const Coluna& c = *colunas[j];
-            if (c.ordenada()) {
-                return c.ordem(ca) < c.ordem(cb);
-            }
-            return c.comparar(ca, cb) < 0;
+    // The rows sorted by their classes, one column at a time from the last, each a stable
+    // counting sort: rows of equal values become neighbours, first row first, and with the
+    // classes in the collation's order the groups come out in the order of ORDER BY.
+    std::vector<uint32_t> ordem;
+    ordem.reserve(size_t(m_linhas));
+    for (size_t r = 0; r < m_existe.size(); ++r) {
+        if (m_existe[r]) {
+            ordem.push_back(uint32_t(r));
         }
-        return false;
+    }
+    if (pedido.maisDeUm) {
+        // A row whose value in some column no other row shares is in no group kept: those
+        // rows (nearly all, where a document is grouped on) leave before the sorting, the
+        // columns of most values first.
+        std::vector<Coluna*> porClasses = colunas;
+        std::sort(porClasses.begin(), porClasses.end(), [](const Coluna* a, const Coluna* b) {
+            return a->exemplo.size() > b->exemplo.size();
+        });
+        std::vector<uint8_t> vistas;
+        for (const Coluna* c : porClasses) {
+            vistas.assign(c->exemplo.size(), 0);
+            for (const uint32_t r : ordem) {
+                uint8_t& v = vistas[c->classe[r]];
+                v = v < 2 ? v + 1 : 2;
+            }
+            ordem.erase(std::remove_if(ordem.begin(), ordem.end(),
+                                       [&](uint32_t r) { return vistas[c->classe[r]] < 2; }),
+                        ordem.end());
+        }
+    }
+    std::vector<uint32_t> aux(ordem.size());
+    std::vector<uint32_t> inicio;
+    for (size_t j = k; j-- > 0;) {
+        const Coluna& c = *colunas[j];
+        const bool porOrdem = c.ordenada();
+        const auto digito = [&c, porOrdem](uint32_t r) {
+            return porOrdem ? c.ordem(c.classe[r]) : c.classe[r];
+        };
+        inicio.assign(c.exemplo.size() + 1, 0);
+        for (const uint32_t r : ordem) {
+            ++inicio[digito(r) + 1];
+        }
+        for (size_t d = 1; d < inicio.size(); ++d) {
+            inicio[d] += inicio[d - 1];
+        }
+        for (const uint32_t r : ordem) {
+            aux[inicio[digito(r)]++] = r;
+        }
+        ordem.swap(aux);
+    }
+    std::vector<uint32_t>().swap(aux);
+    const auto iguais = [&](uint32_t a, uint32_t b) {
+        for (const Coluna* c : colunas) {
+            if (c->classe[a] != c->classe[b]) {
+                return false;
+            }
+        }
+        return true;
     };
-    std::sort(grupos.begin(), grupos.end(), comparar);
+    std::vector<uint32_t> primeiras;  // the first row of each group kept
+    for (size_t i = 0; i < ordem.size();) {
+        size_t fim = i + 1;
+        while (fim < ordem.size() && iguais(ordem[i], ordem[fim])) {
+            ++fim;
+        }
+        if (!pedido.maisDeUm || fim - i > 1) {
+            primeiras.push_back(ordem[i]);
+        }
+        i = fim;
+    }
+    if (!std::all_of(colunas.begin(), colunas.end(), [](Coluna* c) { return c->ordenada(); })) {
+        std::sort(primeiras.begin(), primeiras.end(), [&](uint32_t a, uint32_t b) {
+            for (const Coluna* c : colunas) {
+                const uint32_t ca = c->classe[a], cb = c->classe[b];
+                if (ca == cb) {
+                    continue;
+                }
+                if (ca == 0 || cb == 0) {
+                    return ca == 0;
+                }
+                return c->ordenada() ? c->ordem(ca) < c->ordem(cb) : c->comparar(ca, cb) < 0;
+            }
+            return false;
+        });
+    }
 
     // Each group shows the texts of its first row, as they are written there.
-    saida.reserve(grupos.size() * k);
-    for (const uint32_t g : grupos) {
-        for (size_t j = 0; j < k; ++j) {
-            const Coluna& c = *colunas[j];
-            const uint32_t v = c.varianteEm(primeira[g]);
+    saida.reserve(primeiras.size() * k);
+    for (const uint32_t r : primeiras) {
+        for (const Coluna* c : colunas) {
+            const uint32_t v = c->varianteEm(r);
             Valor valor;
             if (v != 0) {
-                const std::string_view t = c.textos.texto(v);
+                const std::string_view t = c->textos.texto(v);
                 valor.texto = t.data();
                 valor.tamanho = int(t.size());
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <cstdint>
 #include <memory>
@@ -70,7 +71,12 @@ class AgrupadorEmbutido {
                    const QVector<bool>& datas);
     Carga lugares(const QString& tabela);
     Carga ler(Leitura& leitura, const QByteArray& sql);
-    QByteArray indiceDe(const QString& tabela, const QString& coluna, const char* colacao);
+    struct Indice {
+        QString nome;
+        QStringList colunas;
+        QString colacao;
+    };
+    std::vector<Indice> indices(const QString& tabela);
     void reverter() { m_revertido = true; }
 
     sqlite3* m_db;

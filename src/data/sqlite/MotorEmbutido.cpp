@@ -146,8 +146,10 @@ void MotorEmbutido::abrir() {
                QStringLiteral("register file not found: %1").arg(m_arquivo));
     }
     sqlite3* db = nullptr;
+    // One thread at a time uses a connection (the grouping's worker has its own), so SQLite's
+    // lock around every call, a tenth of the time of a read, is left out.
     const int rc = sqlite3_open_v2(QFile::encodeName(m_arquivo).constData(), &db,
-                                   SQLITE_OPEN_READWRITE, VfsDoRelogio());
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, VfsDoRelogio());
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close_v2(db);
