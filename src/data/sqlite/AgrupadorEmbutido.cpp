@@ -111,6 +111,28 @@ class TabelaTextos {
     std::vector<Celula> m_celulas;
 };
 
+// destino[place] = class for every (place << 32 | class) of `pares`. Read in an index's order,
+// places come at random, and writing each where it goes would miss the caches every time:
+// the pairs go first to buckets of neighbouring places (a few hundred streams), then each
+// bucket into a stretch of `destino` that stays in the cache.
+void Espalhar(const std::vector<uint64_t>& pares, std::vector<uint32_t>& destino) {
+    constexpr int kBits = 13;
+    std::vector<size_t> inicio((destino.size() >> kBits) + 2, 0);
+    for (const uint64_t p : pares) {
+        ++inicio[(p >> (32 + kBits)) + 1];
+    }
+    for (size_t b = 1; b < inicio.size(); ++b) {
+        inicio[b] += inicio[b - 1];
+    }
+    std::vector<uint64_t> baldes(pares.size());
+    for (const uint64_t p : pares) {
+        baldes[inicio[p >> (32 + kBits)]++] = p;
+    }
+    for (const uint64_t p : baldes) {
+        destino[p >> 32] = uint32_t(p);
+    }
+}
+
 QByteArray Aspas(const QString& nome) {
     QString n = nome;
     n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -151,7 +173,8 @@ struct AgrupadorEmbutido::Coluna {
     TabelaTextos textos;            // the variants, from 1
     std::vector<uint32_t> exemplo;  // per class: its first variant (index 0: NULL)
     std::vector<std::pair<uint32_t, uint32_t>> outras;  // (place, variant), sorted by place
-    bool emOrdem = false;                               // classes numbered in the collation's order
+    std::vector<uint64_t> lidos;  // while reading: place << 32 | class, in the order read
+    bool emOrdem = false;         // classes numbered in the collation's order
     std::vector<uint32_t> posto;  // otherwise, per class its place in that order, once known
 
     uint32_t varianteEm(uint32_t lugar) const {
@@ -160,7 +183,7 @@ struct AgrupadorEmbutido::Coluna {
         return o != outras.end() && o->first == lugar ? o->second : exemplo[classe[lugar]];
     }
     void guardar(uint32_t lugar, uint32_t k, uint32_t v) {
-        classe[lugar] = k;
+        lidos.push_back(uint64_t(lugar) << 32 | k);
         if (v != exemplo[k]) {
             outras.emplace_back(lugar, v);
         }
@@ -272,6 +295,8 @@ class AgrupadorEmbutido::Leitura {
         for (Coluna* c : m_colunas) {
             std::sort(c->outras.begin(), c->outras.end());
             c->textos.fechar();
+            Espalhar(c->lidos, c->classe);
+            std::vector<uint64_t>().swap(c->lidos);
         }
     }
 
@@ -511,15 +536,20 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArr
         }
         ++linhas;
         for (size_t i = 0; i < leitura.quantas(); ++i) {
-            const int tipo = sqlite3_column_type(stmt, int(i) + 1);
+            // One call for the column, then the value's own accessors (no per-call checks).
+            sqlite3_value* v = sqlite3_column_value(stmt, int(i) + 1);
+            const int tipo = sqlite3_value_type(v);
             if (tipo == SQLITE_NULL) {
                 continue;
             }
             if (tipo != SQLITE_TEXT) {
                 return Carga::Impossivel;  // numbers sort before texts in SQLite: its job
             }
-            const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, int(i) + 1));
-            leitura.texto(i, uint32_t(lugar), s, sqlite3_column_bytes(stmt, int(i) + 1));
+            const char* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            if (!s) {
+                throw FalhaSqlite{SQLITE_NOMEM};
+            }
+            leitura.texto(i, uint32_t(lugar), s, sqlite3_value_bytes(v));
         }
     }
     if (rc != SQLITE_DONE) {
@@ -564,6 +594,7 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
     }
     for (auto& c : novas) {
         c->classe.assign(m_existe.size(), 0);
+        c->lidos.reserve(m_linhas > 0 ? size_t(m_linhas) : m_existe.size());
     }
     const auto passada = [&](std::vector<Coluna*> lidas, bool emOrdem, const QByteArray& de) {
         QByteArray sql = "SELECT rowid";
