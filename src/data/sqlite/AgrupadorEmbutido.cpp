@@ -177,10 +177,10 @@ struct AgrupadorEmbutido::Coluna {
     bool emOrdem = false;         // classes numbered in the collation's order
     std::vector<uint32_t> posto;  // otherwise, per class its place in that order, once known
 
-    uint32_t varianteEm(uint32_t lugar) const {
+    uint32_t varianteEm(uint32_t lugar, uint32_t classeDoLugar) const {
         const auto o =
             std::lower_bound(outras.begin(), outras.end(), std::make_pair(lugar, uint32_t(0)));
-        return o != outras.end() && o->first == lugar ? o->second : exemplo[classe[lugar]];
+        return o != outras.end() && o->first == lugar ? o->second : exemplo[classeDoLugar];
     }
     void guardar(uint32_t lugar, uint32_t k, uint32_t v) {
         lidos.push_back(uint64_t(lugar) << 32 | k);
@@ -772,49 +772,62 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         ordem.swap(aux);
     }
     std::vector<uint32_t>().swap(aux);
-    const auto iguais = [&](uint32_t a, uint32_t b) {
-        for (const Coluna* c : colunas) {
-            if (c->classe[a] != c->classe[b]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    std::vector<uint32_t> primeiras;  // the first row of each group kept
+    // Runs of equal classes are the groups; each keeps its classes and its first row.
+    std::vector<uint32_t> tuplas;     // k classes per group kept
+    std::vector<uint32_t> primeiras;  // per group kept
+    std::vector<uint32_t> tupla(k);
     for (size_t i = 0; i < ordem.size();) {
+        for (size_t j = 0; j < k; ++j) {
+            tupla[j] = colunas[j]->classe[ordem[i]];
+        }
+        const auto igual = [&](uint32_t r) {
+            for (size_t j = 0; j < k; ++j) {
+                if (colunas[j]->classe[r] != tupla[j]) {
+                    return false;
+                }
+            }
+            return true;
+        };
         size_t fim = i + 1;
-        while (fim < ordem.size() && iguais(ordem[i], ordem[fim])) {
+        while (fim < ordem.size() && igual(ordem[fim])) {
             ++fim;
         }
         if (!pedido.maisDeUm || fim - i > 1) {
+            tuplas.insert(tuplas.end(), tupla.begin(), tupla.end());
             primeiras.push_back(ordem[i]);
         }
         i = fim;
     }
+    std::vector<uint32_t> grupos(primeiras.size());
+    for (uint32_t g = 0; g < grupos.size(); ++g) {
+        grupos[g] = g;
+    }
     if (!std::all_of(colunas.begin(), colunas.end(), [](Coluna* c) { return c->ordenada(); })) {
-        std::sort(primeiras.begin(), primeiras.end(), [&](uint32_t a, uint32_t b) {
-            for (const Coluna* c : colunas) {
-                const uint32_t ca = c->classe[a], cb = c->classe[b];
+        std::sort(grupos.begin(), grupos.end(), [&](uint32_t a, uint32_t b) {
+            for (size_t j = 0; j < k; ++j) {
+                const Coluna& c = *colunas[j];
+                const uint32_t ca = tuplas[a * k + j], cb = tuplas[b * k + j];
                 if (ca == cb) {
                     continue;
                 }
                 if (ca == 0 || cb == 0) {
                     return ca == 0;
                 }
-                return c->ordenada() ? c->ordem(ca) < c->ordem(cb) : c->comparar(ca, cb) < 0;
+                return c.ordenada() ? c.ordem(ca) < c.ordem(cb) : c.comparar(ca, cb) < 0;
             }
             return false;
         });
     }
 
     // Each group shows the texts of its first row, as they are written there.
-    saida.reserve(primeiras.size() * k);
-    for (const uint32_t r : primeiras) {
-        for (const Coluna* c : colunas) {
-            const uint32_t v = c->varianteEm(r);
+    saida.reserve(grupos.size() * k);
+    for (const uint32_t g : grupos) {
+        for (size_t j = 0; j < k; ++j) {
+            const Coluna& c = *colunas[j];
+            const uint32_t v = c.varianteEm(primeiras[g], tuplas[g * k + j]);
             Valor valor;
             if (v != 0) {
-                const std::string_view t = c->textos.texto(v);
+                const std::string_view t = c.textos.texto(v);
                 valor.texto = t.data();
                 valor.tamanho = int(t.size());
             }
