@@ -20,7 +20,7 @@
 #include <functional>
 
 #include "Esquema.h"
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "Registro.h"
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"

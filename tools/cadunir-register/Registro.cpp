@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "Esquema.h"
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ValorSeNulo.h"
 #include "data/sqlite/MotorEmbutido.h"
@@ -282,7 +282,7 @@ bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo
     }
     if (!ok || !examesOk || !filaPacientes.esvaziar() || !examesOk || !filaExames.esvaziar())
         return false;
-    if (progresso)
+    if (progresso && resumo.pacientes % kLinhasPorInsert != 0)
         progresso(resumo.pacientes, opcoes.pacientes);
     resumo.grupos = gerador.Grupos();
     // The backup copy under the same keys, and the soundex codes the database computes.
