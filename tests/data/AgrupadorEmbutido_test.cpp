@@ -118,13 +118,25 @@ TEST(AgrupadorEmbutido, EveryCriteriaCombinationMatchesThePlainGrouping) {
         "('JOSÉ ', NULL, 'silva', '12', '1901-02-03'), "
         "('josé', NULL, 'SILVA  ', '12 ', '1901-02-03 00:00:00'), "
         "('JOSE', NULL, 'Silva', NULL, '1901-02-03'), "
-        "(NULL, NULL, NULL, NULL, NULL), (NULL, NULL, NULL, NULL, NULL)"));
+        "(NULL, NULL, NULL, NULL, NULL), (NULL, NULL, NULL, NULL, NULL), "
+        // The first of these sorts after the second in an index on the three names.
+        "('MARTA ', 'B', 'X', NULL, NULL), ('marta', 'A', 'X', NULL, NULL)"));
     // Holes in the row numbers, as merges leave them.
     ASSERT_TRUE(
         ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente IN (1, 2, 3, 500, 1999)"));
     const Linhas todas = Ler(ado, cn, kTodas);
-    ASSERT_EQ(todas.size(), 2500);
+    ASSERT_EQ(todas.size(), 2502);
     const auto conferir = [&] {
+        // First on its connection: read straight from an index, where MARTA's first row
+        // comes second.
+        int marta = 0;
+        for (const auto& l : Ler(ado, cn, Criterio(1, true).ObterSQLComAgrupamento())) {
+            if (Comparar(l[0], "MARTA") == 0) {
+                ++marta;
+                EXPECT_EQ(l[0].toString(), "MARTA ");
+            }
+        }
+        EXPECT_EQ(marta, 1);
         for (int mascara = 1; mascara < 128; ++mascara) {
             const QString sql = Criterio(mascara, true).ObterSQLComAgrupamento();
             ConferirIguais(Ler(ado, cn, sql), Referencia(todas, mascara, true), sql);

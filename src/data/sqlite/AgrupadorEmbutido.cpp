@@ -423,6 +423,7 @@ AgrupadorEmbutido::~AgrupadorEmbutido() {
 }
 
 void AgrupadorEmbutido::Esquecer() {
+    m_direto.reset();
     m_colunas.clear();
     m_tabela.clear();
     m_linhas = 0;
@@ -458,7 +459,7 @@ bool AgrupadorEmbutido::atualizar() {
 // names; an expression's is empty) and the collation of the first.
 std::vector<AgrupadorEmbutido::Indice> AgrupadorEmbutido::indices(const QString& tabela) {
     static const char* const kSql =
-        "SELECT l.name, x.name, x.coll FROM pragma_index_list(?1) AS l, "
+        "SELECT l.name, x.name, x.coll, x.desc FROM pragma_index_list(?1) AS l, "
         "pragma_index_xinfo(l.name) AS x WHERE NOT l.partial AND x.key ORDER BY l.name, x.seqno";
     std::vector<Indice> lista;
     sqlite3_stmt* stmt = nullptr;
@@ -476,14 +477,20 @@ std::vector<AgrupadorEmbutido::Indice> AgrupadorEmbutido::indices(const QString&
         };
         const QString nome = texto(0);
         if (lista.empty() || lista.back().nome != nome) {
-            lista.push_back({nome, {}, texto(2)});
+            lista.push_back({nome, {}, {}});
         }
         lista.back().colunas << Catalogo::dobrar(texto(1));
+        lista.back().colacoes << (sqlite3_column_int(stmt, 3) ? QString() : texto(2));
     }
     if (rc != SQLITE_DONE) {
         throw FalhaSqlite{rc};
     }
     return lista;
+}
+
+bool AgrupadorEmbutido::Indice::ordena(int j, const QString& coluna, bool data) const {
+    return j < colunas.size() && colunas[j] == Catalogo::dobrar(coluna) &&
+           colacoes[j].compare(QLatin1String(data ? "TSQLDATE" : "TSQL"), Qt::CaseInsensitive) == 0;
 }
 
 // The row numbers' range, so that a row's place is its number less the first. The places
@@ -625,9 +632,7 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
                 }
             }
             const auto primeira = std::find_if(daqui.begin(), daqui.end(), [&](Coluna* c) {
-                return Catalogo::dobrar(c->nome) == x.colunas[0] &&
-                       x.colacao.compare(QLatin1String(c->data ? "TSQLDATE" : "TSQL"),
-                                         Qt::CaseInsensitive) == 0;
+                return x.ordena(0, c->nome, c->data);
             });
             const bool ordena = primeira != daqui.end();
             if (daqui.empty() ||
@@ -664,6 +669,122 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
     return Carga::Feita;
 }
 
+// When an index begins with the request's columns, in their order and collations, its rows
+// come in the order of ORDER BY with each group's rows together, as SQLite's own plan reads
+// them: the groups are the runs of equal values, with no column kept. That is the cheapest
+// first grouping; the columns are read (below) once a request meets no such index, and from
+// then on answer every combination. The texts shown are those of each group's first row.
+bool AgrupadorEmbutido::direto(const Pedido& pedido, std::vector<Valor>& saida) {
+    const int k = pedido.colunas.size();
+    const Indice* melhor = nullptr;
+    const std::vector<Indice> todos = indices(pedido.tabela);
+    for (const Indice& x : todos) {
+        bool serve = x.colunas.size() >= k;
+        for (int j = 0; j < k && serve; ++j) {
+            serve = x.ordena(j, pedido.colunas[j], pedido.datas[j]);
+        }
+        if (serve && (!melhor || x.colunas.size() < melhor->colunas.size())) {
+            melhor = &x;
+        }
+    }
+    if (!melhor) {
+        return false;
+    }
+    QByteArray lista;
+    for (const QString& c : pedido.colunas) {
+        lista += (lista.isEmpty() ? "" : ", ") + Aspas(c);
+    }
+    const QByteArray sql = "SELECT rowid, " + lista + " FROM " + Aspas(pedido.tabela) +
+                           " INDEXED BY " + Aspas(melhor->nome) + " ORDER BY " + lista;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> dono(stmt, sqlite3_finalize);
+    Direto d;
+    d.colunas = pedido.colunas;
+    d.maisDeUm = pedido.maisDeUm;
+    // The run so far: its first row's texts (-1: NULL), its row count.
+    std::vector<std::string> textos(static_cast<size_t>(k));
+    std::vector<char> nulos(static_cast<size_t>(k), 1);
+    std::vector<std::pair<size_t, int>> lugares;  // of each value in d.bytes; -1: NULL
+    long long menor = 0, linhas = 0;
+    const auto fechar = [&] {
+        if (linhas > 0 && (!pedido.maisDeUm || linhas > 1)) {
+            for (int j = 0; j < k; ++j) {
+                lugares.emplace_back(d.bytes.size(), nulos[j] ? -1 : int(textos[j].size()));
+                d.bytes += textos[j];
+            }
+        }
+    };
+    std::vector<sqlite3_value*> valores(static_cast<size_t>(k));
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const long long id = sqlite3_column_int64(stmt, 0);
+        bool mesmo = linhas > 0;
+        for (int j = 0; j < k; ++j) {
+            sqlite3_value* v = valores[size_t(j)] = sqlite3_column_value(stmt, j + 1);
+            const int tipo = sqlite3_value_type(v);
+            if (tipo != SQLITE_NULL && tipo != SQLITE_TEXT) {
+                return false;  // numbers sort before texts in SQLite: its job
+            }
+            if (!mesmo) {
+                continue;
+            }
+            if (tipo == SQLITE_NULL || nulos[size_t(j)]) {
+                mesmo = tipo == SQLITE_NULL && nulos[size_t(j)];
+                continue;
+            }
+            const std::string& t = textos[size_t(j)];
+            const char* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const int n = sqlite3_value_bytes(v);
+            mesmo = (size_t(n) == t.size() && std::memcmp(s, t.data(), t.size()) == 0) ||
+                    (pedido.datas[j] ? CompararDataTSql : CompararTextoTSql)(s, n, t.data(),
+                                                                             int(t.size())) == 0;
+        }
+        if (mesmo) {
+            ++linhas;
+            if (id >= menor) {
+                continue;
+            }
+        } else {
+            fechar();
+            linhas = 1;
+        }
+        menor = id;  // the group's first row so far: its texts are shown
+        for (int j = 0; j < k; ++j) {
+            sqlite3_value* v = valores[size_t(j)];
+            nulos[size_t(j)] = sqlite3_value_type(v) == SQLITE_NULL;
+            if (!nulos[size_t(j)]) {
+                const char* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
+                if (!s) {
+                    throw FalhaSqlite{SQLITE_NOMEM};
+                }
+                textos[size_t(j)].assign(s, size_t(sqlite3_value_bytes(v)));
+            }
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        throw FalhaSqlite{rc};
+    }
+    fechar();
+    // The texts stay where they are now: the values point into them.
+    m_direto = std::move(d);
+    m_direto->valores.reserve(lugares.size());
+    for (const auto& [inicio, tamanho] : lugares) {
+        Valor v;
+        if (tamanho >= 0) {
+            v.texto = m_direto->bytes.data() + inicio;
+            v.tamanho = tamanho;
+        }
+        m_direto->valores.push_back(v);
+    }
+    m_tabela = pedido.tabela;
+    saida = m_direto->valores;
+    return true;
+}
+
 bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida) {
     saida.clear();
     if (pedido.colunas.isEmpty()) {
@@ -671,6 +792,19 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
     }
     if (pedido.tabela != m_tabela) {
         Esquecer();
+    }
+    atualizar();
+    if (m_direto && m_direto->colunas == pedido.colunas && m_direto->maisDeUm == pedido.maisDeUm) {
+        saida = m_direto->valores;
+        return true;
+    }
+    const bool lidas =
+        std::all_of(pedido.colunas.begin(), pedido.colunas.end(), [&](const QString& n) {
+            return std::any_of(m_colunas.begin(), m_colunas.end(),
+                               [&](const auto& c) { return c->nome == n; });
+        });
+    if (!lidas && direto(pedido, saida)) {
+        return true;
     }
     // A column read later must come from the same data as those read before: if anything
     // was committed meanwhile, everything is read again.

@@ -73,10 +73,13 @@ class AgrupadorEmbutido {
     Carga ler(Leitura& leitura, const QByteArray& sql);
     struct Indice {
         QString nome;
-        QStringList colunas;
-        QString colacao;
+        QStringList colunas;   // key columns, folded names (an expression's is empty)
+        QStringList colacoes;  // of each, empty when it is descending
+        // Its column j is `coluna`, in that column's own collation's ascending order.
+        bool ordena(int j, const QString& coluna, bool data) const;
     };
     std::vector<Indice> indices(const QString& tabela);
+    bool direto(const Pedido& pedido, std::vector<Valor>& saida);
     void reverter() { m_revertido = true; }
 
     sqlite3* m_db;
@@ -89,6 +92,14 @@ class AgrupadorEmbutido {
     long long m_base = 0;           // row number of the first place
     std::vector<uint8_t> m_existe;  // per row number (less m_base): the row is there
     std::vector<std::unique_ptr<Coluna>> m_colunas;
+    // The last result read straight from an index (see direto), until the data change.
+    struct Direto {
+        QVector<QString> colunas;
+        bool maisDeUm = false;
+        std::string bytes;
+        std::vector<Valor> valores;
+    };
+    std::optional<Direto> m_direto;
 };
 
 }  // namespace dados
