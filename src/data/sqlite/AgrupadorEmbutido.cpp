@@ -111,11 +111,13 @@ class TabelaTextos {
     std::vector<Celula> m_celulas;
 };
 
-// destino[place] = class for every (place << 32 | class) of `pares`. Read in an index's order,
-// places come at random, and writing each where it goes would miss the caches every time:
-// the pairs go first to buckets of neighbouring places (a few hundred streams), then each
-// bucket into a stretch of `destino` that stays in the cache.
-void Espalhar(const std::vector<uint64_t>& pares, std::vector<uint32_t>& destino) {
+// destino[place] = class for every (place << 32 | class) of `pares`, and existe[place] marked
+// (or, with `conferir`, checked: false when a place was not there before). Read in an index's
+// order, places come at random, and writing each where it goes would miss the caches every
+// time: the pairs go first to buckets of neighbouring places (a few hundred streams), then
+// each bucket into a stretch of `destino` that stays in the cache.
+bool Espalhar(const std::vector<uint64_t>& pares, std::vector<uint32_t>& destino,
+              std::vector<uint8_t>* existe, bool conferir) {
     constexpr int kBits = 13;
     std::vector<size_t> inicio((destino.size() >> kBits) + 2, 0);
     for (const uint64_t p : pares) {
@@ -129,8 +131,16 @@ void Espalhar(const std::vector<uint64_t>& pares, std::vector<uint32_t>& destino
         baldes[inicio[p >> (32 + kBits)]++] = p;
     }
     for (const uint64_t p : baldes) {
-        destino[p >> 32] = uint32_t(p);
+        const size_t lugar = p >> 32;
+        destino[lugar] = uint32_t(p);
+        if (existe) {
+            if (conferir && !(*existe)[lugar]) {
+                return false;
+            }
+            (*existe)[lugar] = 1;
+        }
     }
+    return true;
 }
 
 QByteArray Aspas(const QString& nome) {
@@ -173,9 +183,10 @@ struct AgrupadorEmbutido::Coluna {
     TabelaTextos textos;            // the variants, from 1
     std::vector<uint32_t> exemplo;  // per class: its first variant (index 0: NULL)
     std::vector<std::pair<uint32_t, uint32_t>> outras;  // (place, variant), sorted by place
-    std::vector<uint64_t> lidos;  // while reading: place << 32 | class, in the order read
-    bool emOrdem = false;         // classes numbered in the collation's order
-    std::vector<uint32_t> posto;  // otherwise, per class its place in that order, once known
+    std::vector<uint64_t> lidos;     // while reading: place << 32 | class, in the order read
+    bool emOrdem = false;            // classes numbered in the collation's order
+    std::vector<uint32_t> posto;     // otherwise, per class its place in that order, once known
+    std::vector<uint32_t> porPosto;  // and per place, its class
 
     uint32_t varianteEm(uint32_t lugar, uint32_t classeDoLugar) const {
         const auto o =
@@ -207,7 +218,11 @@ struct AgrupadorEmbutido::Coluna {
         for (uint32_t i = 0; i < ordem.size(); ++i) {
             posto[ordem[i]] = i + 1;
         }
+        ordem.insert(ordem.begin(), 0);
+        porPosto.swap(ordem);
     }
+    // The class whose sorting digit is `d` (its place in order, or itself).
+    uint32_t classeDoDigito(uint32_t d) const { return emOrdem || posto.empty() ? d : porPosto[d]; }
 };
 
 namespace {
@@ -291,14 +306,21 @@ class AgrupadorEmbutido::Leitura {
         c.guardar(lugar, classes[v], v);
     }
 
-    void terminar() {
+    // Every row read is in the first column's pairs (NULLs too): it marks the rows there are,
+    // or, after the first read, finds a row that was not there (false).
+    bool terminar(std::vector<uint8_t>& existe, bool conferir) {
+        bool mesmas = true;
         for (Coluna* c : m_colunas) {
             std::sort(c->outras.begin(), c->outras.end());
             c->textos.fechar();
-            Espalhar(c->lidos, c->classe);
+            mesmas =
+                Espalhar(c->lidos, c->classe, c == m_colunas[0] ? &existe : nullptr, conferir) &&
+                mesmas;
             std::vector<uint64_t>().swap(c->lidos);
         }
+        return mesmas;
     }
+    void nulo(size_t i, uint32_t lugar) { m_colunas[i]->guardar(lugar, 0, 0); }
 
   private:
     // Equal values are neighbours: a text is its predecessor's class when the collation says
@@ -535,11 +557,8 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArr
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const long long lugar = sqlite3_column_int64(stmt, 0) - m_base;
-        if (lugar < 0 || lugar >= lugares || (!primeira && !m_existe[size_t(lugar)])) {
-            return Carga::Refazer;  // rows came or went since the first read
-        }
-        if (primeira) {
-            m_existe[size_t(lugar)] = 1;
+        if (lugar < 0 || lugar >= lugares) {
+            return Carga::Refazer;  // rows came since the first read
         }
         ++linhas;
         for (size_t i = 0; i < leitura.quantas(); ++i) {
@@ -547,6 +566,7 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArr
             sqlite3_value* v = sqlite3_column_value(stmt, int(i) + 1);
             const int tipo = sqlite3_value_type(v);
             if (tipo == SQLITE_NULL) {
+                leitura.nulo(i, uint32_t(lugar));
                 continue;
             }
             if (tipo != SQLITE_TEXT) {
@@ -562,17 +582,16 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArr
     if (rc != SQLITE_DONE) {
         throw FalhaSqlite{rc};
     }
-    if (!primeira && linhas != m_linhas) {
-        return Carga::Refazer;
+    if ((!primeira && linhas != m_linhas) || !leitura.terminar(m_existe, !primeira)) {
+        return Carga::Refazer;  // rows came or went since the first read
     }
     m_linhas = linhas;
-    leitura.terminar();
     return Carga::Feita;
 }
 
-// Reads `colunas` in as few passes as the indexes allow: each pass reads the index that holds
-// the most columns still missing (an index is smaller than the table's rows), in the order of
-// its first column when that is one of them; what no index holds comes from the table.
+// Reads `colunas` from the indexes that hold them (an index is smaller than the table's rows),
+// each pass in the order of the index's first column when that is one of them, the others of
+// the pass hashed; what no index holds comes from the table, hashed.
 AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
                                                      const QVector<QString>& colunas,
                                                      const QVector<bool>& datas) {
@@ -635,12 +654,19 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
                 return x.ordena(0, c->nome, c->data);
             });
             const bool ordena = primeira != daqui.end();
-            if (daqui.empty() ||
-                (melhor &&
-                 (daqui.size() < lidas.size() ||
-                  (daqui.size() == lidas.size() &&
-                   (ordena < emOrdem ||
-                    (ordena == emOrdem && x.colunas.size() >= melhor->colunas.size())))))) {
+            // A column read in order costs a comparison with its neighbour, one hashed a
+            // look-up: an index that orders one comes first, then the one that holds the
+            // most, then the smallest.
+            const auto pior = [&] {
+                if (ordena != emOrdem) {
+                    return ordena < emOrdem;
+                }
+                if (daqui.size() != lidas.size()) {
+                    return daqui.size() < lidas.size();
+                }
+                return x.colunas.size() >= melhor->colunas.size();
+            };
+            if (daqui.empty() || (melhor && pior())) {
                 continue;
             }
             if (ordena) {
@@ -855,9 +881,9 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
             c->ordenar();
         }
     }
-    // The rows sorted by their classes, one column at a time from the last, each a stable
-    // counting sort: rows of equal values become neighbours, first row first, and with the
-    // classes in the collation's order the groups come out in the order of ORDER BY.
+    // The rows sorted by their classes: rows of equal values become neighbours, first row
+    // first, and with the classes in the collation's order the groups come out in the order
+    // of ORDER BY.
     std::vector<uint32_t> ordem;
     ordem.reserve(size_t(m_linhas));
     for (size_t r = 0; r < m_existe.size(); ++r) {
@@ -885,48 +911,100 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
                         ordem.end());
         }
     }
+    const auto digito = [](const Coluna& c, uint32_t r) {
+        return c.ordenada() ? c.ordem(c.classe[r]) : c.classe[r];
+    };
+    // Each row's classes as one number where they fit in 64 bits (a digit per column, the
+    // first the most significant), taken in the rows' own order and sorted with them 16 bits
+    // a pass; else one column at a time. Either way each sort is stable and counts.
+    std::vector<uint64_t> peso(k);
+    uint64_t produto = 1;
+    bool numero = true;
+    for (size_t j = k; j-- > 0 && numero;) {
+        peso[j] = produto;
+        const uint64_t d = colunas[j]->exemplo.size();
+        numero = produto <= UINT64_MAX / d;
+        produto *= numero ? d : 1;
+    }
+    std::vector<uint64_t> chaves;
     std::vector<uint32_t> aux(ordem.size());
     std::vector<uint32_t> inicio;
-    for (size_t j = k; j-- > 0;) {
-        const Coluna& c = *colunas[j];
-        const bool porOrdem = c.ordenada();
-        const auto digito = [&c, porOrdem](uint32_t r) {
-            return porOrdem ? c.ordem(c.classe[r]) : c.classe[r];
-        };
-        inicio.assign(c.exemplo.size() + 1, 0);
-        for (const uint32_t r : ordem) {
-            ++inicio[digito(r) + 1];
+    if (numero) {
+        chaves.resize(ordem.size());
+        for (size_t i = 0; i < ordem.size(); ++i) {
+            uint64_t x = 0;
+            for (size_t j = 0; j < k; ++j) {
+                x += digito(*colunas[j], ordem[i]) * peso[j];
+            }
+            chaves[i] = x;
         }
-        for (size_t d = 1; d < inicio.size(); ++d) {
-            inicio[d] += inicio[d - 1];
+        std::vector<uint64_t> chavesAux(ordem.size());
+        for (int passo = 0; passo < 64 && ((produto - 1) >> passo) != 0; passo += 16) {
+            inicio.assign(size_t(1) << 16 | 1, 0);
+            for (const uint64_t x : chaves) {
+                ++inicio[((x >> passo) & 0xFFFF) + 1];
+            }
+            for (size_t d = 1; d < inicio.size(); ++d) {
+                inicio[d] += inicio[d - 1];
+            }
+            for (size_t i = 0; i < ordem.size(); ++i) {
+                const uint32_t lugar = inicio[(chaves[i] >> passo) & 0xFFFF]++;
+                chavesAux[lugar] = chaves[i];
+                aux[lugar] = ordem[i];
+            }
+            chaves.swap(chavesAux);
+            ordem.swap(aux);
         }
-        for (const uint32_t r : ordem) {
-            aux[inicio[digito(r)]++] = r;
+    } else {
+        for (size_t j = k; j-- > 0;) {
+            const Coluna& c = *colunas[j];
+            inicio.assign(c.exemplo.size() + 1, 0);
+            for (const uint32_t r : ordem) {
+                ++inicio[digito(c, r) + 1];
+            }
+            for (size_t d = 1; d < inicio.size(); ++d) {
+                inicio[d] += inicio[d - 1];
+            }
+            for (const uint32_t r : ordem) {
+                aux[inicio[digito(c, r)]++] = r;
+            }
+            ordem.swap(aux);
         }
-        ordem.swap(aux);
     }
     std::vector<uint32_t>().swap(aux);
     // Runs of equal classes are the groups; each keeps its classes and its first row.
     std::vector<uint32_t> tuplas;     // k classes per group kept
     std::vector<uint32_t> primeiras;  // per group kept
     std::vector<uint32_t> tupla(k);
-    for (size_t i = 0; i < ordem.size();) {
+    const auto lerTupla = [&](uint32_t r) {
         for (size_t j = 0; j < k; ++j) {
-            tupla[j] = colunas[j]->classe[ordem[i]];
+            tupla[j] = colunas[j]->classe[r];
         }
-        const auto igual = [&](uint32_t r) {
-            for (size_t j = 0; j < k; ++j) {
-                if (colunas[j]->classe[r] != tupla[j]) {
-                    return false;
-                }
+    };
+    const auto igual = [&](size_t i, size_t outra) {
+        if (numero) {
+            return chaves[i] == chaves[outra];
+        }
+        for (size_t j = 0; j < k; ++j) {
+            if (colunas[j]->classe[ordem[outra]] != tupla[j]) {
+                return false;
             }
-            return true;
-        };
+        }
+        return true;
+    };
+    for (size_t i = 0; i < ordem.size();) {
+        if (!numero) {
+            lerTupla(ordem[i]);
+        }
         size_t fim = i + 1;
-        while (fim < ordem.size() && igual(ordem[fim])) {
+        while (fim < ordem.size() && igual(i, fim)) {
             ++fim;
         }
         if (!pedido.maisDeUm || fim - i > 1) {
+            for (size_t j = 0; numero && j < k; ++j) {
+                const uint64_t d = chaves[i] / peso[j] % colunas[j]->exemplo.size();
+                tupla[j] = colunas[j]->classeDoDigito(uint32_t(d));
+            }
             tuplas.insert(tuplas.end(), tupla.begin(), tupla.end());
             primeiras.push_back(ordem[i]);
         }

@@ -17,14 +17,14 @@ namespace dados {
 class Catalogo;
 struct Arvore;
 
-// The duplicate search of the embedded register without sorting the table: a GROUP BY over
-// plain text and date columns of one table, optionally keeping only groups of two or more
-// identities, answered from each column's classes of equal values (the collation's). A
-// column is read once, on first use, and kept until the data change (this connection's
-// writes, another connection's commits, a rollback): from an index that starts with it when
-// there is one (the values then come in the collation's order, so equal ones are neighbours
-// and the classes are numbered in order), else from the table, by hashing. SQLite would sort
-// every row with the collation for each combination of columns that no index covers.
+// The duplicate search of the embedded register: a GROUP BY over plain text and date columns
+// of one table, optionally keeping only groups of two or more identities, answered with SQL
+// Server's collation. When an index begins with the request's columns, the groups are read
+// from its order as runs of equal values (SQLite's own plan, without its per-row aggregate
+// work). Otherwise each column is read once, from an index that holds it where there is one,
+// and kept as classes of equal values until the data change (this connection's writes,
+// another connection's commits, a rollback), so that every combination is then grouped from
+// memory; SQLite would sort every row with the collation for each combination no index covers.
 class AgrupadorEmbutido {
   public:
     // SELECT a, b FROM T GROUP BY a, b [HAVING MAX(id) <> MIN(id)] [ORDER BY a, b], with the
