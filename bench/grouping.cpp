@@ -228,7 +228,7 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv, const QList<i
         const double escrita = Segundos([&] { s.abrir(rs, sql); });
         auto* motor = dynamic_cast<dados::MotorEmbutido*>(&s.cn.motor());
         const QString traduzido = motor->traduzir(sql)->comandos[0].sql;
-        const bool indice = PlanoPorIndice(motor->handle(), traduzido);
+        const bool indice = PlanoPorIndice(motor->conexaoSqlite(), traduzido);
         qsizetype linhas = 0;
         const double sqlite = SqliteSozinho(arquivo, traduzido, &linhas);
         const Pandas p = pandas.value(nome);
