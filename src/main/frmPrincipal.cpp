@@ -28,8 +28,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/MensagemFalha.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/ValorSeNulo.h"
 #include "decisions/clsDecisaoPessoas.h"
@@ -550,16 +550,7 @@ QString numeroETexto(clsADO& ado) {
 // What a failure's short text leaves out: the driver's or the engine's own words, and where
 // the diagnostics log keeps the whole story.
 QString detalheEDiagnostico(const QString& detalhe) {
-    QString texto;
-    if (!detalhe.isEmpty()) {
-        texto += CRLF + CRLF + QStringLiteral("Detalhe: ") + detalhe;
-    }
-    const QString log = dados::ArquivoDiagnostico();
-    if (!log.isEmpty()) {
-        texto += CRLF + CRLF + QStringLiteral("Registro de diagnóstico: ") +
-                 QDir::toNativeSeparators(log);
-    }
-    return texto;
+    return dados::DetalheEDiagnostico(detalhe, CRLF);
 }
 
 // The INI messages name the path in upper case, as Windows shows it; where file names are
