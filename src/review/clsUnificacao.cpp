@@ -1,7 +1,6 @@
 #include "review/clsUnificacao.h"
 
-#include "data/base/ErroNumerado.h"
-#include "data/base/TabelaErros.h"
+#include "data/ado/NivelTransacao.h"
 #include "merge/TravaPacientes.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
@@ -19,16 +18,6 @@ QString Plural(qint64 n, const QString& singular, const QString& plural) {
 
 clsUnificacao::clsUnificacao(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO) {}
 
-// Cancels the command's levels. True when that took everything back at the database: the
-// command held the outermost level and the rollback went through.
-bool clsUnificacao::Cancelar() {
-    bool desfeita = m_profundidade == 0;
-    while (m_ado.ProfundidadeTransação() > m_profundidade) {
-        desfeita = m_ado.TransaçãoCancelar(m_cn) && desfeita;
-    }
-    return desfeita;
-}
-
 // `desfeita`: the register is certainly as it was before the command.
 clsUnificacao::Resultado clsUnificacao::Falhou(const QString& etapa, const dados::Falha& falha,
                                                bool desfeita) {
@@ -37,9 +26,10 @@ clsUnificacao::Resultado clsUnificacao::Falhou(const QString& etapa, const dados
     return m_resultado;
 }
 
-clsUnificacao::Resultado clsUnificacao::Falhar(const QString& etapa, const dados::Falha& falha) {
-    const bool desfeita = Cancelar();
-    return Falhou(etapa, falha, desfeita);
+clsUnificacao::Resultado clsUnificacao::Falhar(NivelTransacao& nivel, const QString& etapa,
+                                               const dados::Falha& falha) {
+    nivel.Cancelar();
+    return Falhou(etapa, falha, nivel.Desfeito());
 }
 
 // A record's or the engine's failure; the database's own words go with it only when it is the
@@ -67,20 +57,17 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
         return m_resultado;
     }
 
-    m_profundidade = m_ado.ProfundidadeTransação();
-    if (!m_ado.TransaçãoIniciar(m_cn)) {
-        // Nothing was sent: whatever the cancel answers, the register is as it was.
-        const dados::Falha falha = m_ado.UltimaFalha();
-        Cancelar();
-        return Falhou(QStringLiteral("ao iniciar a transação"), falha, m_profundidade == 0);
+    NivelTransacao nivel(m_cn, m_ado);
+    if (!nivel.Abrir()) {
+        return Falhar(nivel, QStringLiteral("ao iniciar a transação"), m_ado.UltimaFalha());
     }
 
     qint32 ausente = 0;
     if (!PacientesTravar(m_cn, m_ado, todos, ausente)) {
         if (ausente == 0) {
-            return Falhar(QStringLiteral("ao verificar os cadastros"), m_ado.UltimaFalha());
+            return Falhar(nivel, QStringLiteral("ao verificar os cadastros"), m_ado.UltimaFalha());
         }
-        Cancelar();
+        nivel.Cancelar();
         m_resultado.ausente = ausente;
         const QString papel = ausente == base ? QStringLiteral("O cadastro base %1")
                                               : QStringLiteral("O cadastro %1");
@@ -98,7 +85,7 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
     // move, and the default values when none were reviewed.
     clsComparacaoPacientes comparacao(m_cn, m_ado);
     if (!comparacao.Carregar(todos)) {
-        return Falhar(QStringLiteral("ao ler os cadastros"), FalhaDe(comparacao.Erro()));
+        return Falhar(nivel, QStringLiteral("ao ler os cadastros"), FalhaDe(comparacao.Erro()));
     }
     if (base == 0) {
         base = clsValoresSobreviventes::BaseSugerida(comparacao);
@@ -110,7 +97,8 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
         clsVerificacaoSeguranca verificacao(m_cn, m_ado);
         QList<clsVerificacaoSeguranca::Conflito> sinais;
         if (!verificacao.Verificar(comparacao, sinais)) {
-            return Falhar(QStringLiteral("ao ler os cadastros"), FalhaDe(verificacao.Erro()));
+            return Falhar(nivel, QStringLiteral("ao ler os cadastros"),
+                          FalhaDe(verificacao.Erro()));
         }
         padrao.Iniciar(comparacao, base, sinais);
     }
@@ -124,12 +112,13 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
     const QString historico = QStringLiteral("ao registrar o histórico");
     clsUnificacaoRegistro registro(m_cn, m_ado);
     if (!registro.Preparar(base, copias)) {
-        return Falhar(historico, FalhaDe(registro.Erro()));
+        return Falhar(nivel, historico, FalhaDe(registro.Erro()));
     }
     clsPacienteUnificar motor(m_cn, m_ado);
     for (const qint32 copia : copias) {
         if (!motor.PacienteUnificar(base, copia, fPedido.usuario)) {
-            return Falhar(QStringLiteral("ao unificar o cadastro %1 em %2").arg(copia).arg(base),
+            return Falhar(nivel,
+                          QStringLiteral("ao unificar o cadastro %1 em %2").arg(copia).arg(base),
                           FalhaDe(motor.Erro()));
         }
     }
@@ -143,28 +132,17 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
         }
         if (!motor.PacienteAtualizarCampos(base, fPedido.usuario, campos)) {
             return Falhar(
-                QStringLiteral("ao gravar os valores escolhidos no cadastro %1").arg(base),
+                nivel, QStringLiteral("ao gravar os valores escolhidos no cadastro %1").arg(base),
                 FalhaDe(motor.Erro()));
         }
     }
     if (!registro.Registrar(fPedido.usuario, !alterados.isEmpty())) {
-        return Falhar(historico, FalhaDe(registro.Erro()));
+        return Falhar(nivel, historico, FalhaDe(registro.Erro()));
     }
 
-    if (!m_ado.TransaçãoFinalizar(m_cn)) {
-        // clsADO has given the level up; the database may still hold the transaction, which
-        // must not stay pending for a later statement to commit. One the database has already
-        // rolled back itself leaves nothing to roll back: that is no new failure.
-        const dados::Falha falha = m_ado.UltimaFalha();
-        bool desfeita = m_profundidade == 0;
-        if (desfeita) {
-            try {
-                m_cn.RollbackTrans();
-            } catch (const ErroNumerado& e) {
-                desfeita = e.Number() == dados::ErroSemTransacao;
-            }
-        }
-        return Falhou(dados::kEtapaConfirmar, falha, desfeita);
+    if (!nivel.Confirmar()) {
+        // The commit's own failure, not a follow-on of the rollback that came after it.
+        return Falhou(dados::kEtapaConfirmar, m_ado.UltimaFalha(), nivel.Desfeito());
     }
 
     m_resultado.unificada = true;

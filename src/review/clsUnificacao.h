@@ -25,6 +25,8 @@
 // administrator reviewed; a caller without a review (a keyboard merge of one group, a batch
 // that runs one command per group) passes none and gets the default values, worked out inside
 // the transaction from the records as they are then.
+class NivelTransacao;
+
 class clsUnificacao {
   public:
     struct Pedido {
@@ -66,15 +68,13 @@ class clsUnificacao {
     clsError& Erro() { return m_erro; }
 
   private:
-    bool Cancelar();
     // Cancels the command and says what failed.
-    Resultado Falhar(const QString& etapa, const dados::Falha& falha);
+    Resultado Falhar(NivelTransacao& nivel, const QString& etapa, const dados::Falha& falha);
     Resultado Falhou(const QString& etapa, const dados::Falha& falha, bool desfeita);
     dados::Falha FalhaDe(const clsError& erro) const;
 
     Connection& m_cn;
     clsADO& m_ado;
     clsError m_erro;
-    int m_profundidade = 0;  // the caller's transaction levels, left as they were
     Resultado m_resultado;
 };
