@@ -47,6 +47,10 @@ void ConsultaEmSegundoPlano::Cancelar() {
     }
 }
 
+bool ConsultaEmSegundoPlano::EsperandoBloqueio() const {
+    return m_ocupada && m_cn->EsperandoBloqueio();
+}
+
 void ConsultaEmSegundoPlano::Parar() {
     Cancelar();
     esperarAnterior();

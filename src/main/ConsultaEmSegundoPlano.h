@@ -56,6 +56,8 @@ class ConsultaEmSegundoPlano : public QObject {
     // outcome is never delivered. For a write that must not run under this query's read.
     void Parar();
     bool Ocupada() const { return m_ocupada; }
+    // The running query waits for a lock another user of the register holds.
+    bool EsperandoBloqueio() const;
     // The outcome of the last query that ended; its rows may be moved out.
     Desfecho& Resultado() { return m_resultado; }
 

@@ -120,6 +120,9 @@ QString SessaoAgrupamento::TextoProgresso() const {
                      QLatin1Char(')');
         }
     }
+    if (m_consulta && m_consulta->EsperandoBloqueio()) {
+        texto += QStringLiteral(" (à espera do cadastro bloqueado por outro usuário)");
+    }
     return texto;
 }
 

@@ -52,7 +52,8 @@ class SessaoAgrupamento : public QObject {
     Tipo Executando() const { return m_tipo; }
     bool Agrupando() const { return m_tipo != Tipo::Nenhum; }
     bool SegurandoEntrada() const { return m_tipo == Tipo::Exato || m_tipo == Tipo::Semelhanca; }
-    // "Agrupando... 1,2 s", with the similarity search's stage when it tells one.
+    // "Agrupando... 1,2 s", with the similarity search's stage when it tells one, and a word
+    // when the grouping waits for a lock another user holds on the register.
     QString TextoProgresso() const;
 
     // Runs the event loop until no grouping runs, or for at most `limiteMs`: true when none

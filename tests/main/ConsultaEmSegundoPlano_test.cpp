@@ -2,10 +2,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSemaphore>
 #include <chrono>
 #include <thread>
 
+#include "data/base/Diagnostico.h"
+#include "data/base/TabelaErros.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "support/TempRegister.h"
 
@@ -85,6 +88,7 @@ TEST_F(ConsultaEmSegundoPlanoTest, CancelInterruptsTheRunningStatement) {
         "Dois.Valor <> Tres.Valor");
     comecou.acquire();
     ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
+    const qint64 tamanhoLog = QFileInfo(dados::ArquivoDiagnostico()).size();
     // Give the statement time to be running inside SQLite before it is stopped.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     consulta.Cancelar();
@@ -93,6 +97,10 @@ TEST_F(ConsultaEmSegundoPlanoTest, CancelInterruptsTheRunningStatement) {
     EXPECT_FALSE(consulta.Resultado().ok);
     EXPECT_TRUE(consulta.Resultado().dados.linhas.isEmpty());
     EXPECT_EQ(entregas, 1);
+    // A stop asked for is no failure: nothing reaches stderr or the diagnostics log.
+    EXPECT_EQ(consulta.Resultado().numero, dados::ErroOperacaoCancelada);
+    EXPECT_EQ(consulta.Resultado().detalhe, "");
+    EXPECT_EQ(QFileInfo(dados::ArquivoDiagnostico()).size(), tamanhoLog);
 
     // The connection is still good for the next query.
     consulta.Iniciar("SELECT COUNT(*) FROM Paciente");

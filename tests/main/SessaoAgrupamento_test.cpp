@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSemaphore>
 #include <memory>
 
@@ -209,6 +212,31 @@ TEST_F(SessaoAgrupamentoTest, TheWaitSleepsWhileTheWorkerIsHeld) {
     sinal->release(100);
     ASSERT_TRUE(chegou);
     EXPECT_LE(despertares, 10);
+    EXPECT_EQ(linhas(), QStringList{"ANA|LIMA"});
+}
+
+TEST_F(SessaoAgrupamentoTest, TheProgressNamesTheWaitForARegisterLockedByAnotherUser) {
+    sessao.DefinirConexao(reg.connectionString() + ";Busy Timeout=60000");
+    sqlite3* outro = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(reg.path()).constData(), &outro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(outro, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
+    QElapsedTimer espera;
+    espera.start();
+    while (
+        !sessao.TextoProgresso().endsWith(" (à espera do cadastro bloqueado por outro usuário)") &&
+        espera.elapsed() < kLimite) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const QString texto = sessao.TextoProgresso();
+    sqlite3_exec(outro, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(outro);
+    EXPECT_TRUE(texto.startsWith("Agrupando... ")) << texto.toStdString();
+    EXPECT_TRUE(texto.endsWith(" (à espera do cadastro bloqueado por outro usuário)"))
+        << texto.toStdString();
+    // Let go, the grouping goes on to its result.
+    ASSERT_TRUE(sessao.Aguardar(kLimite));
+    EXPECT_TRUE(sessao.Resultado().ok);
     EXPECT_EQ(linhas(), QStringList{"ANA|LIMA"});
 }
 

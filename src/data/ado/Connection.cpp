@@ -82,6 +82,7 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
         gancho(m_connectionString);
     }
     std::unique_ptr<dados::Motor> engine = dados::CriarMotor(m_connectionString);
+    engine->espera = &m_espera;
     engine->abrir();
     m_motor = std::move(engine);
 }
@@ -114,6 +115,10 @@ void Connection::Cancel() {
     if (m_motor) {
         m_motor->interromper();
     }
+}
+
+bool Connection::EsperandoBloqueio() const {
+    return m_espera.Esperando();
 }
 
 void Connection::BeginTrans() {

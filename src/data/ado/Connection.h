@@ -8,11 +8,7 @@
 #include <memory>
 
 #include "data/base/EnumsADO.h"
-
-namespace dados {
-class Motor;
-struct ResultadoLote;
-}  // namespace dados
+#include "data/base/Motor.h"
 class Recordset;
 
 // The ADO-like connection. Every method that talks to the database throws ErroNumerado on
@@ -46,6 +42,9 @@ class Connection {
     // Stops the statement running on this connection from another thread (ADO's Cancel): it
     // fails at once. The caller keeps the connection open while it may call this.
     void Cancel();
+    // True while the statement running on this connection, or its opening, waits for a lock
+    // held by another user of the register; callable from another thread.
+    bool EsperandoBloqueio() const;
 
     void BeginTrans();
     void CommitTrans();
@@ -83,6 +82,7 @@ class Connection {
   private:
     QString m_connectionString;
     std::unique_ptr<dados::Motor> m_motor;
+    dados::EsperaBloqueio m_espera;
     std::map<int, Observador> m_observadores;
     int m_proximoObservador = 1;
 };

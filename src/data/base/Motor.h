@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -48,6 +50,26 @@ struct ResultadoLote {
     std::optional<ErroNumerado> falha;
 };
 
+// A lock waited for, as another thread sees it: the engine marks each nap of its busy wait
+// (from the thread that runs the statement, opening included), anyone reads it.
+class EsperaBloqueio {
+  public:
+    void Marcar() { m_ultima = agora(); }
+    // A nap in the last half second: naps last 100 ms at most, none once the lock is had.
+    bool Esperando() const {
+        const qint64 ultima = m_ultima;
+        return ultima >= 0 && agora() - ultima < 500;
+    }
+
+  private:
+    static qint64 agora() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    std::atomic<qint64> m_ultima{-1};
+};
+
 class Motor {
   public:
     virtual ~Motor() = default;
@@ -79,6 +101,10 @@ class Motor {
     // at once instead of running to its end. Callable from any thread while the engine stays
     // open; nothing happens when no statement runs.
     virtual void interromper() {}
+
+    // Where the engine marks that it waits for a lock another connection holds (an engine
+    // that cannot tell never marks); set by its Connection before it opens.
+    EsperaBloqueio* espera = nullptr;
 };
 
 }  // namespace dados

@@ -45,6 +45,8 @@ QString TextoDoErro(qint32 numero) {
             return QStringLiteral("Argumentos de tipo errado, fora do intervalo ou em conflito.");
         case ErroOperacao:
             return QStringLiteral("Operação não permitida neste contexto.");
+        case ErroOperacaoCancelada:
+            return QStringLiteral("A operação foi cancelada.");
         default:
             return QStringLiteral("Falha não especificada.");
     }
@@ -69,6 +71,9 @@ qint32 NumeroAdoDoSqlite(int codigo, int estendido, const QString& mensagem) {
             break;
         case SQLITE_READONLY:
             numero = ErroPermissao;
+            break;
+        case SQLITE_INTERRUPT:  // only ever sqlite3_interrupt, i.e. a cancel
+            numero = ErroOperacaoCancelada;
             break;
         case SQLITE_MISMATCH:
             numero = ErroConversao;
@@ -133,12 +138,17 @@ qint32 NumeroAdoDoOdbc(const QString& estado, qint32 nativo) {
         return ErroConversao;
     if (estado == "HYT00" || estado == "HYT01" || estado == "S1T00")
         return ErroTempoEsgotado;
+    if (estado == "HY008" || estado == "S1008")  // SQLCancel
+        return ErroOperacaoCancelada;
     if (classe == "42" || classe == "37" || estado == "S0022" || estado == "S0001")
         return ErroComando;
     return ErroNaoEspecificado;
 }
 
 void Falhar(qint32 numero, const QString& origem, const QString& detalhe) {
+    if (numero == ErroOperacaoCancelada) {
+        throw ErroNumerado(numero, origem, TextoDoErro(numero));
+    }
     RegistrarDiagnostico(QStringLiteral("%1 - %2: %3").arg(numero).arg(origem, detalhe));
     throw ErroNumerado(numero, origem, TextoDoErro(numero));
 }

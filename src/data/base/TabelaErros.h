@@ -28,13 +28,15 @@ enum ErroADO : qint32 {
     ErroItemNaoEncontrado = 3265,          // adErrItemNotFound
     ErroArgumento = 3001,                  // adErrInvalidArgument
     ErroOperacao = 3219,                   // adErrIllegalOperation
+    ErroOperacaoCancelada = 3712,          // adErrOperationCancelled: stopped on request
 };
 
 // The short text of an error number; an unknown number gets the unspecified-failure text.
 QString TextoDoErro(qint32 numero);
 
 // Logs `detalhe` (the engine's long description) and throws ErroNumerado(numero, origem,
-// short text). Every failure of the data layer leaves through here.
+// short text). Every failure of the data layer leaves through here. A statement stopped on
+// request (ErroOperacaoCancelada) is not logged: nothing failed.
 [[noreturn]] void Falhar(qint32 numero, const QString& origem, const QString& detalhe);
 
 // The ADO number for a failed SQLite call: `codigo` the primary result code, `estendido` the

@@ -136,8 +136,9 @@ MotorEmbutido::~MotorEmbutido() {
 
 void MotorEmbutido::abrir() {
     if (m_arquivo.isEmpty()) {
-        Falhar(ErroNaoEspecificado, kOrigem,
-               QStringLiteral("a cadeia de conexão não indica o arquivo do cadastro (Data Source)"));
+        Falhar(
+            ErroNaoEspecificado, kOrigem,
+            QStringLiteral("a cadeia de conexão não indica o arquivo do cadastro (Data Source)"));
     }
     const QFileInfo info(m_arquivo);
     if (!info.exists() || !info.isFile()) {
@@ -159,7 +160,7 @@ void MotorEmbutido::abrir() {
     }
     m_db = db;
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, m_esperaMs);
+    sqlite3_busy_handler(m_db, &MotorEmbutido::esperarBloqueio, this);
     // An unknown "name" must be an error, never a string literal.
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
@@ -183,6 +184,29 @@ void MotorEmbutido::interromper() {
     if (m_db) {
         sqlite3_interrupt(m_db);
     }
+}
+
+// SQLite's own busy timeout (the same growing naps, up to the same total), marking each nap so
+// that a window can say what it waits for.
+int MotorEmbutido::esperarBloqueio(void* motor, int vezes) {
+    static constexpr int kNaps[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    static constexpr int kAntes[] = {0, 1, 3, 8, 18, 33, 53, 78, 103, 128, 178, 228};
+    constexpr int n = int(std::size(kNaps));
+    auto* m = static_cast<MotorEmbutido*>(motor);
+    int nap = vezes < n ? kNaps[vezes] : kNaps[n - 1];
+    const qint64 antes =
+        vezes < n ? kAntes[vezes] : kAntes[n - 1] + qint64(kNaps[n - 1]) * (vezes - (n - 1));
+    if (antes + nap > m->m_esperaMs) {
+        nap = int(m->m_esperaMs - antes);
+        if (nap <= 0) {
+            return 0;
+        }
+    }
+    if (m->espera) {
+        m->espera->Marcar();
+    }
+    sqlite3_sleep(nap);
+    return 1;
 }
 
 void MotorEmbutido::fechar() {

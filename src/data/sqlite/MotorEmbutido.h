@@ -118,6 +118,7 @@ class MotorEmbutido : public Motor {
     QString m_connectionString;
     QString m_arquivo;
     int m_esperaMs = 5000;
+    static int esperarBloqueio(void* motor, int vezes);
     sqlite3* m_db = nullptr;
     EstadoSessao m_estado;
     QString m_nomeTransacao;  // the outermost BEGIN TRAN's name
