@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -250,6 +251,9 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
                        "diferentes"));
     cmdRemoverDecisao = new QPushButton(QStringLiteral("Remover decisão"), fraDecisao);
     cmdRemoverDecisao->setObjectName(QStringLiteral("cmdRemoverDecisao"));
+    // A decision is a write: a stray Enter never records or removes one.
+    cmdNaoMesmaPessoa->setAutoDefault(false);
+    cmdRemoverDecisao->setAutoDefault(false);
     {
         auto* v = new QVBoxLayout(fraDecisao);
         v->addWidget(lstDecisoes, 1);
@@ -298,6 +302,7 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
             });
     connect(tblComparacao, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& i) { EscolherValor(i.row(), i.column()); });
+    connect(chkConfirmar, &QCheckBox::toggled, this, &frmCompararPacientes::AtualizarBotaoPadrao);
     connect(cmdOK, &QPushButton::clicked, this, &frmCompararPacientes::cmdOK_Click);
     connect(cmdCancelar, &QPushButton::clicked, this, &frmCompararPacientes::cmdCancelar_Click);
     connect(cmdNaoMesmaPessoa, &QPushButton::clicked, this,
@@ -314,6 +319,31 @@ bool frmCompararPacientes::eventFilter(QObject* objeto, QEvent* evento) {
         return true;
     }
     return QDialog::eventFilter(objeto, evento);
+}
+
+bool frmCompararPacientes::ProntoParaUnificar() const {
+    return m_unificacao && m_previaLida && m_previa && !m_previa->Recusada() &&
+           (m_conflitos.isEmpty() || chkConfirmar->isChecked());
+}
+
+void frmCompararPacientes::AtualizarBotaoPadrao() {
+    cmdOK->setDefault(ProntoParaUnificar());
+}
+
+void frmCompararPacientes::keyPressEvent(QKeyEvent* evento) {
+    // Reached when the focused control leaves Enter alone (the table, the lists, the box); a
+    // focused button takes its own Enter.
+    const bool enter = evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter;
+    if (!m_unificacao || !enter || (evento->modifiers() & ~Qt::KeypadModifier)) {
+        QDialog::keyPressEvent(evento);
+        return;
+    }
+    if (ProntoParaUnificar()) {
+        cmdOK_Click();
+    } else if (chkConfirmar->isVisible() && !chkConfirmar->isChecked()) {
+        chkConfirmar->setFocus(Qt::OtherFocusReason);
+    }
+    evento->accept();
 }
 
 frmCompararPacientes::~frmCompararPacientes() {
@@ -524,9 +554,10 @@ void frmCompararPacientes::AtualizarPrevia() {
         txtPrevia->setPlainText(MensagemDeErro(
             QStringLiteral("Ao calcular o que a unificação fará, ocorreu o seguinte erro:"),
             m_previa->Erro()));
-        return;
+    } else {
+        txtPrevia->setPlainText(m_previa->Texto());
     }
-    txtPrevia->setPlainText(m_previa->Texto());
+    AtualizarBotaoPadrao();
 }
 
 void frmCompararPacientes::cmdOK_Click() {

@@ -79,8 +79,14 @@ class frmCompararPacientes : public QDialog {
 
   protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
+    // Enter merges once nothing is left to confirm; before that it leads to the confirmation.
+    void keyPressEvent(QKeyEvent* evento) override;
 
   private:
+    // Merge mode, the preview read and not refused, and every sign of different people
+    // confirmed: what OK needs.
+    bool ProntoParaUnificar() const;
+    void AtualizarBotaoPadrao();
     bool Carregar(const QList<qint32>& fIDs);
     void MostrarConflitos();
     void MostrarDecisoes();

@@ -212,8 +212,17 @@ TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolh
         "e 3"));
     EXPECT_FALSE(f.Confirmado());
     EXPECT_TRUE(f.isVisible());
-    f.chkConfirmar->setChecked(true);
-    Clicar(f.cmdOK);
+    // Enter from the table: unconfirmed, it leads to the box, Space ticks it, Enter merges.
+    mensagens.Limpar();
+    f.tblComparacao->setFocus();
+    Tecla(f.tblComparacao, Qt::Key_Return);
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+    EXPECT_FALSE(f.Confirmado());
+    ASSERT_TRUE(f.chkConfirmar->hasFocus());
+    EXPECT_FALSE(f.cmdOK->isDefault());
+    Tecla(f.chkConfirmar, Qt::Key_Space);
+    EXPECT_TRUE(f.cmdOK->isDefault());
+    Tecla(f.chkConfirmar, Qt::Key_Return);
     EXPECT_TRUE(f.Confirmado());
     EXPECT_FALSE(f.isVisible());
 }
@@ -226,6 +235,8 @@ TEST_F(Comparar, UmaTabelaQueApontaParaUmCadastroRemovidoRecusaAUnificacao) {
     ASSERT_TRUE(f.IniciarUnificacao({1, 2}, 1));
     f.show();
     EXPECT_FALSE(f.chkConfirmar->isVisible());  // 1 and 2 show no conflict
+    Tecla(f.tblComparacao, Qt::Key_Enter);      // a refused merge is not Enter's to try
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
     Clicar(f.cmdOK);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].endsWith("Laudo_Anexo (ID_Paciente): 2 linha(s)"));
