@@ -15,6 +15,7 @@
 #include "decisions/PacienteSemSolucao.h"
 #include "decisions/clsPacienteSemSolucao.h"
 #include "ui/Ampulheta.h"
+#include "ui/AvisoCadastro.h"
 #include "ui/DE.h"
 #include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
@@ -200,6 +201,7 @@ void frmSemSolucao::cmdOK_Click() {
     if (!gravado) {
         return;
     }
+    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     m_OK = true;
     ampulheta.Restaurar();
     accept();
@@ -245,6 +247,7 @@ bool frmSemSolucao::PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID
 bool frmSemSolucao::PacienteSemSolucao_Remover(qint32 fID_Paciente) {
     clsPacienteSemSolucao marcas = Marcas();
     if (marcas.RemoverComRastro(fID_Paciente, ID_UsuarioLogado)) {
+        AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
         return true;
     }
     Avisar(LayoutA(kAoAbrir, marcas.Erro()));

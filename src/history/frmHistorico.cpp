@@ -20,6 +20,7 @@
 #include "data/base/ValorSeNulo.h"
 #include "patient/LegendasCampos.h"
 #include "ui/Ampulheta.h"
+#include "ui/AvisoCadastro.h"
 #include "ui/ColunasLembradas.h"
 #include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
@@ -344,7 +345,7 @@ void frmHistorico::cmdDesfazer_Click() {
                  LegendasCampos(desfazer.ValoresRestaurados()).join(QStringLiteral(", ")) + ".";
     }
     MsgBoxSucesso(QStringLiteral("Unificação desfeita"), texto);
-    emit cadastroAlterado();
+    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Registros);
     cmdFiltrar_Click();
 }
 

@@ -55,10 +55,6 @@ class frmHistorico : public QDialog {
     QLabel* lblMotivo;  // why "Desfazer unificação" is unavailable, when it is
     QPushButton* cmdFechar;
 
-  signals:
-    // An undo put records back into the register: whatever shows its groups reads them again.
-    void cadastroAlterado();
-
   private:
     // The command and the removed record (0: the whole command) of the current row.
     bool Selecionado(int& comando, qint32& removido) const;

@@ -39,6 +39,7 @@
 #include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
 #include "ui/Ampulheta.h"
+#include "ui/AvisoCadastro.h"
 #include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
 #include "ui/Detalhe.h"
@@ -125,6 +126,11 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(m_progresso, &QTimer::timeout, this,
             [this] { lblItensnaLista->setText(m_sessao.TextoProgresso()); });
     connect(&m_sessao, &SessaoAgrupamento::terminou, this, &frmPrincipal::agrupamentoTerminou);
+    connect(&AvisoCadastro::Instancia(), &AvisoCadastro::cadastroAlterado, this,
+            [this](AvisoCadastro::Mudanca mudanca) {
+                (mudanca == AvisoCadastro::Mudanca::Registros ? m_registrosMudaram
+                                                              : m_marcasMudaram) = true;
+            });
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
@@ -973,7 +979,7 @@ void frmPrincipal::cmdSemSolucao_Click() {
         ListaSemelhantes_Abrir(DE().Conexao, ADO(), rs, m_sqlLista);
     }
     m_sessao.AoRedorDeEscrita([&] { SemSolucao_MarcarLinhaAtual(*lstSemelhante, rs); });
-    focarLista();
+    depoisDoComando();
 }
 
 void frmPrincipal::cmdComparar_Click() {
@@ -989,8 +995,7 @@ void frmPrincipal::cmdComparar_Click() {
     // A decision recorded in the comparison is a write.
     m_sessao.AoRedorDeEscrita(
         [&] { CompararPacientes(this, marcados.size() >= 2 ? marcados : todos); });
-    mostrarMarcas();  // decisions may have been recorded or removed
-    focarLista();
+    depoisDoComando();
 }
 
 void frmPrincipal::cmdUnificar_Click() {
@@ -1012,7 +1017,7 @@ void frmPrincipal::cmdUnificar_Click() {
         cmdUnificar->setEnabled(true);
     });
     // Merged, or the chooser or the review cancelled: back to the list, never to a criterion.
-    focarLista();
+    depoisDoComando();
 }
 
 bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
@@ -1104,14 +1109,20 @@ bool frmPrincipal::irParaPaciente(const PacienteLocalizado& p) {
 void frmPrincipal::cmdHistorico_Click() {
     m_sessao.AoRedorDeEscrita([&] {  // an undo writes
         frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
-        bool alterado = false;
-        connect(&historico, &frmHistorico::cadastroAlterado, this,
-                [&alterado] { alterado = true; });
         MostrarModal(historico);
-        // An undo put records back: the groups on screen are read again, quietly.
-        if (alterado) {
-            ReLinkarGrid();
-        }
     });
+    depoisDoComando();
+}
+
+void frmPrincipal::depoisDoComando() {
+    // What the dialogs changed is read again now they are closed (reading while one is open
+    // would hold the register under its next write): records an undo put back, quietly, and
+    // the marks of the list, its ticks and current row kept.
+    if (std::exchange(m_registrosMudaram, false)) {
+        m_sessao.AoRedorDeEscrita([this] { ReLinkarGrid(); });
+    }
+    if (std::exchange(m_marcasMudaram, false)) {
+        mostrarMarcas();
+    }
     focarLista();
 }

@@ -168,6 +168,7 @@ class frmPrincipal : public QMainWindow {
     void ordenarTabulacao();
     void ajustarColunas();
     void focarLista();
+    void depoisDoComando();
     bool irParaPaciente(const PacienteLocalizado& p);
     int alturaInstrucao(int Index) const;
     int alturaInstrucoes();
@@ -190,6 +191,9 @@ class frmPrincipal : public QMainWindow {
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;
+    // Told by the dialogs (AvisoCadastro), read again once they are closed.
+    bool m_registrosMudaram = false;
+    bool m_marcasMudaram = false;
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
     ColunasLembradas* m_colunas = nullptr;

@@ -25,6 +25,7 @@
 #include "decisions/clsDecisaoPessoas.h"
 #include "review/clsUnificacao.h"
 #include "ui/Ampulheta.h"
+#include "ui/AvisoCadastro.h"
 #include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
 #include "ui/FiltroGrade.h"
@@ -613,6 +614,7 @@ void frmCompararPacientes::cmdNaoMesmaPessoa_Click() {
     }
     txtObs->clear();
     cboMotivo->setCurrentIndex(-1);
+    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     MostrarConflitos();
     MostrarDecisoes();
 }
@@ -630,6 +632,7 @@ void frmCompararPacientes::cmdRemoverDecisao_Click() {
                               decisoes.Erro()));
         return;
     }
+    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     MostrarConflitos();
     MostrarDecisoes();
 }

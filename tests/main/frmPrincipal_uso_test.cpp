@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "decisions/frmSemSolucao.h"
 #include "frmPrincipalTeste.h"
 #include "history/frmHistorico.h"
 #include "review/frmCompararPacientes.h"
@@ -76,6 +77,42 @@ TEST_F(Uso, FocusGoesBackToTheListAfterAMergeOrACancelAndTheUndoReachesTheGrid) 
     EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"ANA|LIMA", "ZE|SOUZA"}));
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
     EXPECT_EQ(mensagens.Titulos(), QStringList{"Unificação desfeita"});
+}
+
+// A decision taken in a dialog opened from another (the comparison from the base chooser) and a
+// no-solution mark reach the list once the dialogs close, its ticks kept.
+TEST_F(Uso, DecisionsAndMarksMadeInTheDialogsReachTheList) {
+    paciente("ANA", "", "LIMA");
+    paciente("ANA", "", "LIMA");
+    Ticks({"1", "0", "1", "0", "0", "0", "0"});
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Mostrar(janela);
+    Marcar(*janela.lstSemelhante, {0, 1});
+    roteiro.Entao([](QDialog& d) { Clicar(Como<frmPacienteBase>(d)->cmdComparar); })
+        .Entao([](QDialog& d) {
+            auto* f = Como<frmCompararPacientes>(d);
+            f->cboMotivo->setCurrentIndex(0);
+            Clicar(f->cmdNaoMesmaPessoa);
+            Clicar(f->cmdCancelar);
+        });
+    Clicar(janela.cmdUnificar);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
+    const auto dica = [&](int linha) { return janela.lstSemelhante->item(linha)->toolTip(); };
+    EXPECT_EQ(dica(0), "Não é a mesma pessoa que o cadastro 2");
+    EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
+
+    roteiro.Entao([](QDialog& d) {
+        auto* f = Como<frmSemSolucao>(d);
+        f->dtcboMotivo->setCurrentIndex(0);
+        Clicar(f->cmdOK);
+    });
+    janela.lstSemelhante->setCurrentRow(1);
+    Clicar(janela.cmdSemSolucao);
+    EXPECT_EQ(dica(1), "Paciente marcado como sem solução\nNão é a mesma pessoa que o cadastro 1");
+    EXPECT_EQ(janela.lstSemelhante->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(janela.focusWidget(), janela.lstSemelhante);
 }
 
 TEST_F(Uso, AGroupOfEmptyValuesSaysWhatItIsAndTheSearchFindsGroupAndRecord) {

@@ -1,0 +1,6 @@
+#include "ui/AvisoCadastro.h"
+
+AvisoCadastro& AvisoCadastro::Instancia() {
+    static AvisoCadastro aviso;
+    return aviso;
+}
