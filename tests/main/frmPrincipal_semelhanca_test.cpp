@@ -203,16 +203,16 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
 }
 
 // The search reads and scores the whole register: it runs off the window's thread, holds the
-// window like a grouping, and "Cancelar" keeps the result that was on screen.
+// window like a grouping, and "Cancelar" keeps the result that was on screen, on its row.
 TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScreen) {
+    paciente("'ZECA', NULL, 'DIAS', NULL, '1970-03-04', 'M'");
+    paciente("'ZECA', NULL, 'DIAS', NULL, '1970-03-04', 'M'");
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
-    const QAbstractItemModel* exato = janela.dbGridCriterio->model();
-    const QString contador = janela.lblItensnaLista->text();
-    {
+    janela.show();
+    const auto buscarECancelar = [&] {
         auto sinal = std::make_shared<QSemaphore>();
         ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta([sinal] { sinal->acquire(); });
-        janela.chkSemelhanca->setChecked(true);
         Clicar(janela.cmdBuscar);
         EXPECT_TRUE(janela.Agrupando());
         EXPECT_FALSE(janela.dbGridCriterio->isEnabled());
@@ -221,9 +221,18 @@ TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScree
         ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
         sinal->release();
         ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
-    }
+    };
+    const QAbstractItemModel* exato = janela.dbGridCriterio->model();
+    ASSERT_EQ(exato->rowCount(), 2);
+    janela.dbGridCriterio->setCurrentIndex(exato->index(1, 0));
+    const QStringList lista = Linhas(*janela.lstSemelhante);
+    const QString contador = janela.lblItensnaLista->text();
+    janela.chkSemelhanca->setChecked(true);
+    buscarECancelar();
     EXPECT_FALSE(janela.ModoSemelhanca());
     EXPECT_EQ(janela.dbGridCriterio->model(), exato);
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 1);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), lista);
     EXPECT_EQ(janela.lblItensnaLista->text(), contador);
     EXPECT_TRUE(janela.dbGridCriterio->isEnabled());
     EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
@@ -231,7 +240,14 @@ TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScree
     Clicar(janela.cmdBuscar);
     ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     EXPECT_TRUE(janela.ModoSemelhanca());
-    EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), (QStringList{"3", "2"}));
+    EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), (QStringList{"3", "2", "2"}));
+    // A second search cancelled: the search's own result stays on the row chosen.
+    janela.dbGridCriterio->setCurrentIndex(janela.dbGridCriterio->model()->index(2, 0));
+    const QStringList grupo = Linhas(*janela.lstSemelhante);
+    buscarECancelar();
+    EXPECT_TRUE(janela.ModoSemelhanca());
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 2);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), grupo);
 }
 
 // Both modes list a group through one path: the similar list carries the same marks, and the
