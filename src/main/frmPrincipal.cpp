@@ -797,7 +797,12 @@ bool frmPrincipal::preencherLista(const QString& sql) {
         const QSignalBlocker bloqueio(lstSemelhante);
         lstSemelhante->clear();
         m_marcadorLista.clear();
-        PreencherListaPacientes(*lstSemelhante, rs);
+        // A similarity group's records show their scores in their lines.
+        const QModelIndex grupo = dbGridCriterio->currentIndex();
+        PreencherListaPacientes(*lstSemelhante, rs,
+                                m_modoSemelhanca && grupo.isValid()
+                                    ? m_grupos->PontuacoesMembros(grupo.row())
+                                    : QHash<qint32, double>());
         mostrarMarcas();
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);

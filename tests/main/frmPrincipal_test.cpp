@@ -340,6 +340,10 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     base.Iniciar({QString::number(a), QString::number(b), QString::number(c)});
     EXPECT_EQ(Linhas(*base.lstSemelhante),
               (QStringList{"LUIS PRADO", "LUIS ", "LUIS ALVES PRADO"}));
+    // The lines keep their text; what tells two of one name apart is in their tooltips.
+    const QString dica = base.lstSemelhante->item(1)->toolTip();
+    EXPECT_TRUE(dica.startsWith(QStringLiteral("LUIS — ID %1").arg(b)) && dica.endsWith("RG 8"))
+        << dica.toStdString();
     EXPECT_EQ(base.lstSemelhante->currentRow(), 0);
     EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "7");
 
