@@ -18,14 +18,18 @@ constexpr int kIdsPorConsulta = 1000;
 const QString kColunasDetalhe =
     QStringLiteral("ID_Paciente, Nome, Nome_Meio, Nome_Último, RG, CIC, Sexo, Data_Nascimento");
 
-// One value, appended to a group's key as the register compares it. Texts: trailing blanks
-// and letter case do not count; dates: the moment; NULL: apart from every text, the empty one
-// included. Most of a register is plain ASCII, folded here without Qt's tables.
-void AnexarChave(const QVariant& valor, QString& chave) {
+// One value of a group's key as the register compares it, handed out one UTF-16 unit at a
+// time. Texts: trailing blanks and letter case do not count; dates: the moment; NULL: apart
+// from every text, the empty one included. Most of a register is plain ASCII, folded here
+// without Qt's tables.
+template <class Emitir>
+void Dobrar(const QVariant& valor, Emitir&& emitir) {
     if (valor.isNull()) {
-        chave += QChar(0x01);
+        emitir(char16_t(0x01));
     } else if (valor.typeId() == QMetaType::QDateTime || valor.typeId() == QMetaType::QDate) {
-        chave += QString::number(valor.toDateTime().toMSecsSinceEpoch());
+        for (const QChar c : QString::number(valor.toDateTime().toMSecsSinceEpoch())) {
+            emitir(c.unicode());
+        }
     } else {
         const QString texto = valor.toString();
         qsizetype n = texto.size();
@@ -34,10 +38,30 @@ void AnexarChave(const QVariant& valor, QString& chave) {
         }
         for (qsizetype i = 0; i < n; ++i) {
             const char16_t c = texto[i].unicode();
-            chave += c < 0x80 ? QChar(c >= u'A' && c <= u'Z' ? c + 32 : c) : QChar(c).toLower();
+            emitir(c < 0x80 ? char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c)
+                            : QChar(c).toLower().unicode());
         }
     }
-    chave += QChar(0x1f);
+    emitir(char16_t(0x1f));
+}
+
+// The key of a row's values (its columns from `desde` on) as text, and as a 64-bit hash
+// (FNV-1a) that costs no allocation: most rows of the table belong to no group, and the hash
+// alone tells them so.
+QString Chave(const QVector<QVariant>& linha, int desde, int colunas) {
+    QString chave;
+    for (int c = desde; c < desde + colunas; ++c) {
+        Dobrar(linha.value(c), [&chave](char16_t u) { chave += QChar(u); });
+    }
+    return chave;
+}
+
+quint64 Hash(const QVector<QVariant>& linha, int desde, int colunas) {
+    quint64 h = 14695981039346656037ull;
+    for (int c = desde; c < desde + colunas; ++c) {
+        Dobrar(linha.value(c), [&h](char16_t u) { h = (h ^ u) * 1099511628211ull; });
+    }
+    return h;
 }
 
 struct Membro {
@@ -73,17 +97,28 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
         }
     }
     const int colunas = int(fColunas.size());
-    QString chave;
-    chave.reserve(256);
-    QHash<QString, int> grupoDaChave;
-    grupoDaChave.reserve(fLinhas.size());
+    QVector<QString> chaves(fLinhas.size());
+    QMultiHash<quint64, int> grupoDoHash;
+    grupoDoHash.reserve(fLinhas.size());
     for (int i = 0; i < fLinhas.size(); ++i) {
-        chave.resize(0);
-        for (int c = 0; c < colunas; ++c) {
-            AnexarChave(fLinhas[i].value(c), chave);
-        }
-        grupoDaChave.insert(chave, i);
+        chaves[i] = Chave(fLinhas[i], 0, colunas);
+        grupoDoHash.insert(Hash(fLinhas[i], 0, colunas), i);
     }
+    const auto grupoDe = [&](const QVector<QVariant>& linha) {
+        const quint64 h = Hash(linha, 1, colunas);
+        auto g = grupoDoHash.constFind(h);
+        if (g == grupoDoHash.constEnd()) {
+            return -1;
+        }
+        // The text decides: two keys may share a hash.
+        const QString chave = Chave(linha, 1, colunas);
+        for (; g != grupoDoHash.constEnd() && g.key() == h; ++g) {
+            if (chaves[*g] == chave) {
+                return *g;
+            }
+        }
+        return -1;
+    };
 
     // First pass: each record of the table to its group, by its grouping values alone.
     QVector<QVector<Membro>> membros(fLinhas.size());
@@ -107,14 +142,9 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
         }
         const auto& linhas = rs.Dados().linhas;
         for (const QVector<QVariant>& l : linhas) {
-            chave.resize(0);  // keeps its memory for the next row
-            for (int c = 1; c <= colunas; ++c) {
-                AnexarChave(l[c], chave);
-            }
-            const auto g = grupoDaChave.constFind(chave);
-            if (g != grupoDaChave.constEnd()) {
-                lugar.insert(l[0].toInt(), {*g, int(membros[*g].size())});
-                membros[*g].append({l[0].toInt(), {}, {}});
+            if (const int g = grupoDe(l); g >= 0) {
+                lugar.insert(l[0].toInt(), {g, int(membros[g].size())});
+                membros[g].append({l[0].toInt(), {}, {}});
             }
         }
         const qsizetype lidas = linhas.size();
