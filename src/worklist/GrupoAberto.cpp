@@ -28,9 +28,7 @@ bool GrupoAberto::Carregar(const ListaTrabalho::Item& fItem) {
     if (!verificacao.Verificar(*m_comparacao, m_sinais)) {
         return falhou(verificacao.Erro());
     }
-    m_base = m_comparacao->Colunas() > 0
-                 ? clsValoresSobreviventes::BaseSugerida(*m_comparacao)
-                 : 0;
+    m_base = m_comparacao->Colunas() > 0 ? clsValoresSobreviventes::BaseSugerida(*m_comparacao) : 0;
     for (int c = 0; c < m_comparacao->Colunas(); ++c) {
         const auto& r = m_comparacao->RegistroDaColuna(c);
         Membro m;

@@ -21,12 +21,12 @@
 
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/frmSemSolucao.h"
+#include "review/clsUnificacao.h"
 #include "review/frmCompararPacientes.h"
 #include "ui/Ampulheta.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 #include "worklist/ModeloListaTrabalho.h"
-#include "review/clsUnificacao.h"
 #include "worklist/frmMotivoDecisao.h"
 
 namespace {
@@ -416,6 +416,22 @@ void frmListaTrabalho::voltarFoco() {
     tblGrupos->setFocus(Qt::OtherFocusReason);
 }
 
+void frmListaTrabalho::recusar(const QString& texto) {
+    // The group is shown as it now is: the refusal usually means it changed.
+    MsgBox(texto);
+    mostrarMudancas();
+    mostrarGrupo();
+    voltarFoco();
+}
+
+QList<qint32> frmListaTrabalho::idsDoGrupo() const {
+    QList<qint32> ids;
+    for (const auto& m : m_grupo->Membros()) {
+        ids << m.id;
+    }
+    return ids;
+}
+
 bool frmListaTrabalho::exigirAberto() {
     if (m_lista->Aberto() >= 0) {
         return true;
@@ -462,10 +478,7 @@ void frmListaTrabalho::cmdUnificar_Click() {
         });
     }
     if (!unificou) {
-        MsgBox(resultado.mensagem.isEmpty() ? m_lista->Mensagem() : resultado.mensagem);
-        mostrarMudancas();
-        mostrarGrupo();
-        voltarFoco();
+        recusar(resultado.mensagem.isEmpty() ? m_lista->Mensagem() : resultado.mensagem);
         return;
     }
     QString texto = resultado.mensagem;
@@ -495,10 +508,7 @@ void frmListaTrabalho::cmdNaoMesmaPessoa_Click() {
     bool ok = false;
     escrever([&] { ok = m_lista->NaoSaoAMesmaPessoa(dialogo.Motivo(), dialogo.Observacao()); });
     if (!ok) {
-        MsgBox(m_lista->Mensagem());
-        mostrarMudancas();
-        mostrarGrupo();
-        voltarFoco();
+        recusar(m_lista->Mensagem());
         return;
     }
     m_ultimoMotivo = dialogo.Motivo();
@@ -518,10 +528,7 @@ void frmListaTrabalho::cmdSemSolucao_Click() {
     const int linha = posicao(item);
     // The lease is renewed and the group checked before the dialog; the mark is the dialog's.
     if (!m_lista->ConferirAntesDeMarcar()) {
-        MsgBox(m_lista->Mensagem());
-        mostrarMudancas();
-        mostrarGrupo();
-        voltarFoco();
+        recusar(m_lista->Mensagem());
         return;
     }
     const GrupoAberto::Membro* membro = nullptr;
@@ -556,10 +563,7 @@ void frmListaTrabalho::cmdAdiar_Click() {
     bool ok = false;
     escrever([&] { ok = m_lista->Adiar(); });
     if (!ok) {
-        MsgBox(m_lista->Mensagem());
-        mostrarMudancas();
-        mostrarGrupo();
-        voltarFoco();
+        recusar(m_lista->Mensagem());
         return;
     }
     lblResultado->setText(QStringLiteral("Grupo adiado."));
@@ -567,11 +571,7 @@ void frmListaTrabalho::cmdAdiar_Click() {
 }
 
 void frmListaTrabalho::cmdComparar_Click() {
-    QList<qint32> ids;
-    for (const auto& m : m_grupo->Membros()) {
-        ids << m.id;
-    }
-    CompararPacientes(this, ids);
+    CompararPacientes(this, idsDoGrupo());
     // The comparison records and removes decisions too.
     m_lista->Atualizar();
     mostrarMudancas();
@@ -586,16 +586,10 @@ void frmListaTrabalho::cmdRevisar_Click() {
     const int item = m_lista->Aberto();
     const int linha = posicao(item);
     if (!m_lista->ConferirAntesDeMarcar()) {
-        MsgBox(m_lista->Mensagem());
-        mostrarMudancas();
-        mostrarGrupo();
-        voltarFoco();
+        recusar(m_lista->Mensagem());
         return;
     }
-    QList<qint32> ids;
-    for (const auto& m : m_grupo->Membros()) {
-        ids << m.id;
-    }
+    const QList<qint32> ids = idsDoGrupo();
     ResultadoUnificacao resultado = ResultadoUnificacao::Cancelada;
     escrever([&] { resultado = UnificarRevisando(this, ids, m_grupo->BaseSugerida()); });
     m_lista->Atualizar();
@@ -621,11 +615,7 @@ void frmListaTrabalho::cmdRemoverDecisao_Click() {
     if (!ok) {
         MsgBox(m_lista->Mensagem());
     }
-    m_lista->Abrir(item);
-    mostrarMudancas();
-    escolherLinha(item);
-    mostrarGrupo();
-    voltarFoco();
+    reabrir(item);
 }
 
 void frmListaTrabalho::cmdRemoverMarca_Click() {
@@ -647,9 +637,14 @@ void frmListaTrabalho::cmdRemoverMarca_Click() {
     if (!ok && !m_lista->Mensagem().isEmpty()) {
         MsgBox(m_lista->Mensagem());
     }
-    m_lista->Abrir(item);
+    reabrir(item);
+}
+
+void frmListaTrabalho::reabrir(int fItem) {
+    // After a removal the group stays open, pending again, for its next verdict.
+    m_lista->Abrir(fItem);
     mostrarMudancas();
-    escolherLinha(item);
+    escolherLinha(fItem);
     mostrarGrupo();
     voltarFoco();
 }

@@ -109,6 +109,9 @@ class frmListaTrabalho : public QWidget {
     void voltarFoco();
     void escrever(const std::function<void()>& escrita);
     bool exigirAberto();
+    void recusar(const QString& texto);
+    void reabrir(int fItem);
+    QList<qint32> idsDoGrupo() const;
     int membroAtual() const;
     int posicao(int fItem) const;
 

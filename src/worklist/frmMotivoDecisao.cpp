@@ -53,16 +53,13 @@ QString frmMotivoDecisao::Observacao() const {
 }
 
 void frmMotivoDecisao::cmdOK_Click() {
-    // The same rules the decision itself checks, said before the dialog closes.
-    if (Motivo() < 1) {
-        MsgBox(QStringLiteral("Selecione um motivo."));
-        cboMotivo->setFocus();
-        return;
-    }
-    if (Motivo() == int(clsDecisaoPessoas::Motivos().size()) && Observacao().trimmed().isEmpty()) {
-        MsgBox(QStringLiteral(
-            "Escolhendo o motivo Outros, o campo observação passa a ser obrigatório."));
-        txtObs->setFocus();
+    // The decision's own rules, said before the dialog closes so that nothing typed is lost.
+    clsError erro;
+    if (!clsDecisaoPessoas::Validar(Motivo(), Observacao(), erro)) {
+        MsgBox(erro.ErrorString());
+        (erro.ErrorCampo() == QStringLiteral("Motivo") ? static_cast<QWidget*>(cboMotivo)
+                                                       : static_cast<QWidget*>(txtObs))
+            ->setFocus();
         return;
     }
     accept();
