@@ -17,6 +17,8 @@ class QFrame;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
+struct PacienteLocalizado;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -28,6 +30,7 @@ class ctlNvPreferDE;
 class frmListaTrabalho;
 class clsPacienteCriterio;
 class ModeloGrupos;
+class ColunasLembradas;
 class ModeloRecordset;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
@@ -82,6 +85,9 @@ class frmPrincipal : public QMainWindow {
     // on a connection of their own); a new grouping rebuilds it while it is open.
     void cmdListaTrabalho_Click();
     frmListaTrabalho* ListaTrabalho() const { return m_listaTrabalho; }
+    // The search box: shows the group of the patient named (name, ID or record number) and
+    // makes that patient the list's current row.
+    void txtLocalizar_Enter();
 
     // Similarity mode (chkSemelhanca ticked): the grid lists candidate groups scored field by
     // field instead of the exact grouping; choosing one lists exactly its members.
@@ -131,7 +137,10 @@ class frmPrincipal : public QMainWindow {
     QLabel* lblItensnaLista;
     QPushButton* cmdCancelarAgrupamento;
     QLabel* lblCaption;
+    QLabel* lblGrupoVazio;  // in the list's place, for a group of empty values
     QListWidget* lstSemelhante;
+    QLabel* lblLocalizar;
+    QLineEdit* txtLocalizar;
     QFrame* Frame5;
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
@@ -165,6 +174,10 @@ class frmPrincipal : public QMainWindow {
     void montarInstrucoes();
     void ordenarTabulacao();
     void ajustarColunas();
+    void focarLista();
+    bool irParaPaciente(const PacienteLocalizado& p);
+    int alturaInstrucao(int Index) const;
+    int alturaInstrucoes();
     void lstSemelhante_ItemChanged(QListWidgetItem* item);
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
@@ -190,8 +203,10 @@ class frmPrincipal : public QMainWindow {
     void montarListaTrabalho();
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
+    ColunasLembradas* m_colunas = nullptr;
     bool m_modoSemelhanca = false;
     CriteriosGravados m_criteriosGravados;
+    int m_proximoAchado = 0;   // where Enter in the search box goes on from
     bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;

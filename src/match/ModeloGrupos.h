@@ -49,6 +49,8 @@ class ModeloGrupos : public QAbstractTableModel {
     QString ObterSQLMembros(int linha) const;
     // Each member's score (ID -> score) of a row; empty for a row that does not exist.
     QHash<qint32, double> PontuacoesMembros(int linha) const;
+    // The row of the group that holds the patient; -1 when none does.
+    int LinhaDoPaciente(qint32 id) const;
     // Opens that query in fRS (the window's list record set). False with fADO's failure, or
     // when the row does not exist (fRS is then left as it was).
     bool AbrirMembros(Connection& fCN, clsADO& fADO, Recordset& fRS, int linha) const;
