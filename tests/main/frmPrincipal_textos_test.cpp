@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTreeWidget>

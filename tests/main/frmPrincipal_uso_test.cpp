@@ -2,6 +2,7 @@
 // after an undo in another window, a group of empty values that says what it is, the search
 // box, and the dialogs' tables and names.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -100,7 +101,8 @@ TEST_F(Uso, DecisionsAndMarksMadeInTheDialogsReachTheList) {
     ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
     const auto dica = [&](int linha) { return janela.lstSemelhante->item(linha)->toolTip(); };
-    EXPECT_EQ(dica(0), "Não é a mesma pessoa que o cadastro 2");
+    EXPECT_TRUE(dica(0).endsWith("\nNão é a mesma pessoa que o cadastro 2"))
+        << dica(0).toStdString();
     EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
 
     roteiro.Entao([](QDialog& d) {
@@ -110,7 +112,9 @@ TEST_F(Uso, DecisionsAndMarksMadeInTheDialogsReachTheList) {
     });
     janela.lstSemelhante->setCurrentRow(1);
     Clicar(janela.cmdSemSolucao);
-    EXPECT_EQ(dica(1), "Paciente marcado como sem solução\nNão é a mesma pessoa que o cadastro 1");
+    EXPECT_TRUE(dica(1).endsWith(
+        "\nPaciente marcado como sem solução\nNão é a mesma pessoa que o cadastro 1"))
+        << dica(1).toStdString();
     EXPECT_EQ(janela.lstSemelhante->item(0)->checkState(), Qt::Checked);
     EXPECT_EQ(janela.focusWidget(), janela.lstSemelhante);
 }

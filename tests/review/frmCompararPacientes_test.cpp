@@ -214,6 +214,7 @@ TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolh
     EXPECT_TRUE(f.isVisible());
     // Enter from the table: unconfirmed, it leads to the box, Space ticks it, Enter merges.
     mensagens.Limpar();
+    QApplication::setActiveWindow(&f);
     f.tblComparacao->setFocus();
     Tecla(f.tblComparacao, Qt::Key_Return);
     EXPECT_TRUE(mensagens.Textos().isEmpty());
