@@ -88,8 +88,11 @@ void ColunasLembradas::Ajustar() {
     if (aplicada == m_aplicada) {
         return;
     }
-    m_ajustando = true;
     const QList<int> gravadas = Gravadas(chave);
+    if (gravadas.size() != c->count() && m_vista.model()->rowCount() == 0) {
+        return;  // nothing to fit yet: the first values shown decide the widths
+    }
+    m_ajustando = true;
     if (gravadas.size() == c->count()) {
         for (int i = 0; i < c->count(); ++i) {
             c->resizeSection(i, gravadas[i]);
@@ -98,8 +101,10 @@ void ColunasLembradas::Ajustar() {
         QVector<int> conteudo;
         QVector<int> titulos;
         for (int i = 0; i < c->count(); ++i) {
-            conteudo << m_vista.sizeHintForColumn(i);
-            titulos << c->sectionSizeHint(i);
+            // A hidden column takes no room (it keeps its own width for when it shows).
+            const bool oculta = c->isSectionHidden(i);
+            conteudo << (oculta ? 0 : m_vista.sizeHintForColumn(i));
+            titulos << (oculta ? 0 : c->sectionSizeHint(i));
         }
         // Without a flexible column of its own, the one with the longest values is it.
         const int flexivel =
@@ -109,7 +114,9 @@ void ColunasLembradas::Ajustar() {
         const QVector<int> larguras =
             LargurasColunas(conteudo, titulos, m_vista.viewport()->width(), flexivel);
         for (int i = 0; i < larguras.size(); ++i) {
-            c->resizeSection(i, larguras[i]);
+            if (!c->isSectionHidden(i)) {
+                c->resizeSection(i, larguras[i]);
+            }
         }
     }
     m_ajustando = false;

@@ -23,7 +23,8 @@ class ColunasLembradas : public QObject {
                                         int flexivel);
 
     // Fits or restores for the key now in force; a key already applied to these columns is
-    // left as the administrator has it.
+    // left as the administrator has it, and a view with no rows yet is fitted later (the
+    // window calls this again once it shows values).
     void Ajustar();
 
     // The widths saved for a key (empty: none).

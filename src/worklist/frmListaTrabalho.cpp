@@ -24,6 +24,9 @@
 #include "review/clsUnificacao.h"
 #include "review/frmCompararPacientes.h"
 #include "ui/Ampulheta.h"
+#include "ui/AvisoCadastro.h"
+#include "ui/ColunasLembradas.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 #include "worklist/ModeloListaTrabalho.h"
@@ -92,6 +95,10 @@ void frmListaTrabalho::montar() {
     spnPontuacaoMaxima = faixa("spnPontuacaoMaxima", 0, 100, 100, QString());
     spnTamanhoMinimo = faixa("spnTamanhoMinimo", 2, 9999, 2, QString());
     spnTamanhoMaximo = faixa("spnTamanhoMaximo", 1, 9999, 1, QStringLiteral("qualquer"));
+    spnPontuacaoMinima->setAccessibleName(QStringLiteral("Pontuação mínima"));
+    spnPontuacaoMaxima->setAccessibleName(QStringLiteral("Pontuação máxima"));
+    spnTamanhoMinimo->setAccessibleName(QStringLiteral("Cadastros no grupo, no mínimo"));
+    spnTamanhoMaximo->setAccessibleName(QStringLiteral("Cadastros no grupo, no máximo"));
     auto* filtros = new QGridLayout(fraFiltros);
     int coluna = 0;
     for (QCheckBox* c : {chkPendente, chkAdiado, chkUnificado, chkNaoMesmaPessoa, chkSemSolucao}) {
@@ -124,9 +131,15 @@ void frmListaTrabalho::montar() {
     tblGrupos->sortByColumn(-1, Qt::AscendingOrder);  // the grouping's own order
     tblGrupos->verticalHeader()->hide();
     tblGrupos->verticalHeader()->setDefaultSectionSize(tblGrupos->fontMetrics().height() + 6);
-    tblGrupos->horizontalHeader()->setSectionResizeMode(ModeloListaTrabalho::ColEstado,
-                                                        QHeaderView::Stretch);
-    tblGrupos->setColumnWidth(ModeloListaTrabalho::ColGrupo, 260);
+    tblGrupos->setAccessibleName(QStringLiteral("Grupos"));
+    // The scores' column shows only for a grouping by similarity: each mode has its widths.
+    m_colunasGrupos = ColunasLembradas::Acompanhar(
+        *tblGrupos,
+        [this] {
+            return m_semelhanca ? QStringLiteral("frmListaTrabalho/grupos/semelhanca")
+                                : QStringLiteral("frmListaTrabalho/grupos");
+        },
+        ModeloListaTrabalho::ColGrupo);
     connect(tblGrupos->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmListaTrabalho::linhaEscolhida);
 
@@ -138,7 +151,9 @@ void frmListaTrabalho::montar() {
     tblMembros->setSelectionMode(QAbstractItemView::SingleSelection);
     tblMembros->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblMembros->verticalHeader()->hide();
-    tblMembros->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    tblMembros->setAccessibleName(QStringLiteral("Cadastros do grupo"));
+    m_colunasMembros = ColunasLembradas::Acompanhar(
+        *tblMembros, [] { return QStringLiteral("frmListaTrabalho/cadastros"); }, 1);
     lblSinais = Nomeado(new QLabel(this), "lblSinais");
     lblSinais->setWordWrap(true);
     lblResultado = Nomeado(new QLabel(this), "lblResultado");
@@ -215,6 +230,7 @@ void frmListaTrabalho::montar() {
     raiz->addLayout(m_linhaComandos);
     raiz->addWidget(lblResultado);
     resize(1000, 700);
+    PrepararJanela(*this);
 }
 
 void frmListaTrabalho::escrever(const std::function<void()>& escrita) {
@@ -237,6 +253,7 @@ void frmListaTrabalho::AdicionarComando(QPushButton* botao) {
     botao->setParent(this);
     botao->setFocusPolicy(Qt::NoFocus);
     m_linhaComandos->insertWidget(m_linhaComandos->indexOf(cmdAtualizar), botao);
+    PrepararJanela(*this);
 }
 
 bool frmListaTrabalho::Iniciar(const QVector<GrupoTrabalho>& fGrupos, bool fSemelhanca) {
@@ -245,7 +262,9 @@ bool frmListaTrabalho::Iniciar(const QVector<GrupoTrabalho>& fGrupos, bool fSeme
     const bool ok = m_lista->Construir(fGrupos);
     m_lista->TomarMudados();
     m_modelo->Recarregar();
+    m_semelhanca = fSemelhanca;
     tblGrupos->setColumnHidden(ModeloListaTrabalho::ColPontuacao, !fSemelhanca);
+    m_colunasGrupos->Ajustar();
     for (QSpinBox* s : {spnPontuacaoMinima, spnPontuacaoMaxima}) {
         s->setEnabled(fSemelhanca);
     }
@@ -375,6 +394,7 @@ void frmListaTrabalho::mostrarGrupo() {
     if (!membros.isEmpty()) {
         tblMembros->setCurrentCell(0, 1);
     }
+    m_colunasMembros->Ajustar();  // fitted to the first records shown
     QStringList sinais;
     for (const auto& s : m_grupo->Sinais()) {
         sinais << s.texto;
@@ -512,6 +532,7 @@ void frmListaTrabalho::cmdNaoMesmaPessoa_Click() {
         return;
     }
     m_ultimoMotivo = dialogo.Motivo();
+    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     lblResultado->setText(QStringLiteral("Registrado: não são a mesma pessoa."));
     proximo(item, linha);
 }
@@ -549,6 +570,7 @@ void frmListaTrabalho::cmdSemSolucao_Click() {
         return;
     }
     m_ultimaJustificativa = dialogo.dtcboMotivo->currentData().toInt();
+    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);  // told once its dialog is closed
     m_lista->Atualizar();
     lblResultado->setText(QStringLiteral("Cadastro %1 marcado como sem solução.").arg(paciente));
     proximo(item, linha);
@@ -573,6 +595,7 @@ void frmListaTrabalho::cmdAdiar_Click() {
 void frmListaTrabalho::cmdComparar_Click() {
     CompararPacientes(this, idsDoGrupo());
     // The comparison records and removes decisions too.
+    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     m_lista->Atualizar();
     mostrarMudancas();
     mostrarGrupo();
@@ -614,6 +637,8 @@ void frmListaTrabalho::cmdRemoverDecisao_Click() {
     escrever([&] { ok = m_lista->RemoverDecisao(); });
     if (!ok) {
         MsgBox(m_lista->Mensagem());
+    } else {
+        AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     }
     reabrir(item);
 }
@@ -636,6 +661,8 @@ void frmListaTrabalho::cmdRemoverMarca_Click() {
     });
     if (!ok && !m_lista->Mensagem().isEmpty()) {
         MsgBox(m_lista->Mensagem());
+    } else if (ok) {
+        AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     }
     reabrir(item);
 }

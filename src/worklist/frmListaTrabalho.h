@@ -12,6 +12,7 @@
 #include "worklist/GrupoTrabalho.h"
 #include "worklist/ListaTrabalho.h"
 
+class ColunasLembradas;
 class QCheckBox;
 class QHBoxLayout;
 class QLabel;
@@ -124,6 +125,9 @@ class frmListaTrabalho : public QWidget {
     FiltroListaTrabalho* m_filtro;
     QHBoxLayout* m_linhaComandos = nullptr;
     QTimer* m_relogio;
+    ColunasLembradas* m_colunasGrupos = nullptr;
+    ColunasLembradas* m_colunasMembros = nullptr;
+    bool m_semelhanca = false;
     bool m_escolhendo = false;         // the window moves the current row itself
     int m_ultimoMotivo = 0;            // "não são a mesma pessoa", the reason used last
     qint32 m_ultimaJustificativa = 0;  // "sem solução", the reason used last

@@ -1,9 +1,18 @@
 #include "guisupport/JanelaTeste.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+
+#include "ui/BotaoFigura.h"
 
 void InstalarGuardasDeJanela() {
     DefinirTratadorMsgBox([](const QString& texto, const QString&) {
@@ -108,4 +117,24 @@ void Digitar(QWidget* alvo, const QString& texto) {
 void Tecla(QWidget* alvo, Qt::Key tecla, Qt::KeyboardModifiers modificadores) {
     ASSERT_NE(alvo, nullptr);
     QTest::keyClick(alvo, tecla, modificadores);
+}
+
+void ExigirNomesAcessiveis(const QWidget& raiz) {
+    int vistos = 0;
+    for (QWidget* w : raiz.findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) {
+            continue;
+        }
+        const bool controle =
+            qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+            qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) ||
+            (qobject_cast<QAbstractItemView*>(w) && !qobject_cast<QHeaderView*>(w)) ||
+            qobject_cast<QPlainTextEdit*>(w) || qobject_cast<BotaoFigura*>(w);
+        if (controle) {
+            ++vistos;
+            EXPECT_FALSE(w->accessibleName().isEmpty())
+                << raiz.objectName().toStdString() << "/" << w->objectName().toStdString();
+        }
+    }
+    EXPECT_GT(vistos, 0);
 }

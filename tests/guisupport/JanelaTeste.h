@@ -116,3 +116,7 @@ void Clicar(QWidget* alvo);
 void Digitar(QWidget* alvo, const QString& texto);
 // One key press and release on the widget.
 void Tecla(QWidget* alvo, Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier);
+
+// Every control a screen reader stops at under `raiz` (a button, a text or spin box, a combo
+// box, a list, tree or table) has a name to announce.
+void ExigirNomesAcessiveis(const QWidget& raiz);

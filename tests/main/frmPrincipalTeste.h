@@ -59,26 +59,6 @@ inline void Mostrar(frmPrincipal& janela) {
     QApplication::processEvents();
 }
 
-// Every control a screen reader stops at has a name to announce.
-inline void ExigirNomesAcessiveis(const QWidget& raiz) {
-    int vistos = 0;
-    for (QWidget* w : raiz.findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) {
-            continue;
-        }
-        const bool controle =
-            qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-            (qobject_cast<QAbstractItemView*>(w) && !qobject_cast<QHeaderView*>(w)) ||
-            qobject_cast<QPlainTextEdit*>(w) || qobject_cast<BotaoFigura*>(w);
-        if (controle) {
-            ++vistos;
-            EXPECT_FALSE(w->accessibleName().isEmpty())
-                << raiz.objectName().toStdString() << "/" << w->objectName().toStdString();
-        }
-    }
-    EXPECT_GT(vistos, 0);
-}
-
 inline QStringList Linhas(const QListWidget& lista) {
     QStringList linhas;
     for (int i = 0; i < lista.count(); ++i) {

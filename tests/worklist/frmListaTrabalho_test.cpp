@@ -15,6 +15,8 @@
 #include "guisupport/frmRegistroTeste.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "review/frmCompararPacientes.h"
+#include "ui/AvisoCadastro.h"
+#include "worklist/ModeloListaTrabalho.h"
 #include "worklist/frmListaTrabalho.h"
 #include "worklist/frmMotivoDecisao.h"
 
@@ -202,4 +204,50 @@ TEST_F(ListaTrabalhoJanela, GrupoQueMudouVoltaAPendenteEMarcaRemovidaDeixaRastro
         Estado(janela, {5, 6})
             .startsWith("pendente: a marca de sem solução do cadastro 6 foi removida por "));
     EXPECT_EQ(Aberto(janela), (QVector<qint32>{5, 6}));
+}
+
+// The window's tables behave as every other dialog's: Tab leaves them (Ctrl+Tab walks the
+// cells), a long name shows whole, each control has a name to announce; a decision taken here
+// reaches the main window.
+TEST_F(ListaTrabalhoJanela, TabelasComoAsDosDialogosEDecisaoAvisada) {
+    CapturaMensagens mensagens;
+    RoteiroModal roteiro;
+    const QString nome = "FERNANDA APARECIDA DOS SANTOS NASCIMENTO";  // 40 characters
+    executar(
+        "UPDATE Paciente SET Nome = 'FERNANDA APARECIDA DOS SANTOS', Nome_Último = "
+        "'NASCIMENTO' WHERE ID_Paciente IN (3, 4)");
+    QVector<GrupoTrabalho> grupos = Grupos({{3, 4}, {1, 2}});
+    grupos[0].nome = nome;
+    frmListaTrabalho janela(cn(), ADO(), ID_UsuarioLogado);
+    janela.resize(1280, 800);
+    ASSERT_TRUE(janela.Iniciar(grupos, false));
+    Mostrar(janela);
+    QApplication::processEvents();
+    ExigirNomesAcessiveis(janela);
+    const int largura = janela.fontMetrics().horizontalAdvance(nome);
+    EXPECT_GE(janela.tblGrupos->columnWidth(ModeloListaTrabalho::ColGrupo), largura);
+    EXPECT_GE(janela.tblMembros->columnWidth(1), largura);
+
+    ASSERT_TRUE(janela.tblGrupos->hasFocus());
+    Tecla(janela.tblGrupos, Qt::Key_Tab);
+    ASSERT_TRUE(janela.tblMembros->hasFocus());
+    const int coluna = janela.tblMembros->currentColumn();
+    Tecla(janela.tblMembros, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(janela.tblMembros->currentColumn(), coluna + 1);
+    EXPECT_TRUE(janela.tblMembros->hasFocus());
+    Tecla(janela.tblMembros, Qt::Key_Tab);
+    EXPECT_FALSE(janela.tblMembros->hasFocus());
+    janela.tblGrupos->setFocus();
+
+    QList<AvisoCadastro::Mudanca> avisos;
+    QObject::connect(&AvisoCadastro::Instancia(), &AvisoCadastro::cadastroAlterado, &janela,
+                     [&avisos](AvisoCadastro::Mudanca m) { avisos << m; });
+    roteiro.Entao([](QDialog& d) {
+        auto* f = Como<frmMotivoDecisao>(d);
+        Tecla(f->cboMotivo, Qt::Key_Down);
+        Tecla(f, Qt::Key_Return);
+    });
+    Teclar(janela, Qt::Key_N);
+    EXPECT_EQ(avisos, QList<AvisoCadastro::Mudanca>{AvisoCadastro::Mudanca::Marcas});
+    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
 }
