@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
@@ -81,6 +82,35 @@ W* nomeado(W* widget, const QString& nome) {
     widget->setObjectName(nome);
     return widget;
 }
+
+// Two panes side by side or one above the other, sharing the room by their weights.
+QSplitter* divisor(Qt::Orientation sentido, const char* nome, QWidget* a, QWidget* b, int pesoA,
+                   int pesoB) {
+    auto* d = nomeado(new QSplitter(sentido), QString::fromLatin1(nome));
+    d->addWidget(a);
+    d->addWidget(b);
+    d->setStretchFactor(0, pesoA);
+    d->setStretchFactor(1, pesoB);
+    d->setChildrenCollapsible(false);
+    return d;
+}
+
+// A pane holding its parts one above the other, edge to edge; the middle one grows.
+QWidget* pilha(QWidget* acima, QWidget* cresce, QLayout* abaixo = nullptr) {
+    auto* painel = new QWidget;
+    auto* layout = new QVBoxLayout(painel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (acima) {
+        layout->addWidget(acima);
+    }
+    layout->addWidget(cresce, 1);
+    if (abaixo) {
+        layout->addLayout(abaixo);
+    }
+    return painel;
+}
+
+const QString kDicaSemSolucao = QStringLiteral("Marcar o paciente selecionado como sem solução");
 
 QString numeroETexto(clsADO& ado) {
     return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
@@ -189,66 +219,32 @@ void frmPrincipal::montarJanela() {
         QStringLiteral("Espaço marca ou desmarca o paciente da linha."));
     lblCaption->setBuddy(lstSemelhante);
     montarComandos();
-    {
-        auto* contador = new QHBoxLayout;
-        contador->addWidget(lblCaption1);
-        contador->addWidget(lblItensnaLista);
-        contador->addStretch();
-        contador->addWidget(cmdCancelarAgrupamento);
-
-        auto* painelGrade = new QWidget;
-        auto* esquerda = new QVBoxLayout(painelGrade);
-        esquerda->setContentsMargins(0, 0, 0, 0);
-        esquerda->addWidget(dbGridCriterio, 1);
-        esquerda->addLayout(contador);
-
-        auto* painelLista = new QWidget;
-        auto* direita = new QVBoxLayout(painelLista);
-        direita->setContentsMargins(0, 0, 0, 0);
-        direita->addWidget(lblCaption);
-        direita->addWidget(lstSemelhante, 1);
-
-        divisorResultado =
-            nomeado(new QSplitter(Qt::Horizontal), QStringLiteral("divisorResultado"));
-        divisorResultado->addWidget(painelGrade);
-        divisorResultado->addWidget(painelLista);
-        divisorResultado->setStretchFactor(0, 3);
-        divisorResultado->setStretchFactor(1, 2);
-        divisorResultado->setChildrenCollapsible(false);
-
-        auto* f3 = new QVBoxLayout(Frame3);
-        f3->addWidget(divisorResultado, 1);
-        f3->addWidget(Frame5);
-    }
+    auto* contador = new QHBoxLayout;
+    contador->addWidget(lblCaption1);
+    contador->addWidget(lblItensnaLista);
+    contador->addStretch();
+    contador->addWidget(cmdCancelarAgrupamento);
+    divisorResultado =
+        divisor(Qt::Horizontal, "divisorResultado", pilha(nullptr, dbGridCriterio, contador),
+                pilha(lblCaption, lstSemelhante), 3, 2);
+    auto* f3 = new QVBoxLayout(Frame3);
+    f3->addWidget(divisorResultado, 1);
+    f3->addWidget(Frame5);
 
     Frame1 = nomeado(new QGroupBox(QStringLiteral("Dados do paciente")), QStringLiteral("Frame1"));
     NvPreferSemelhante = nomeado(new ctlNvPreferDE, QStringLiteral("NvPreferSemelhante"));
     NvPreferSemelhante->setAccessibleName(QStringLiteral("Dados do paciente"));
     (new QVBoxLayout(Frame1))->addWidget(NvPreferSemelhante);
     montarInstrucoes();
-
-    auto* colunaEsquerda = new QWidget;
-    {
-        auto* layout = new QVBoxLayout(colunaEsquerda);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(Frame2);
-        layout->addWidget(Frame3, 1);
-    }
     // A taller window gives its room to the detail; the instructions scroll when short.
-    divisorDetalhe = nomeado(new QSplitter(Qt::Vertical), QStringLiteral("divisorDetalhe"));
-    divisorDetalhe->addWidget(Frame1);
-    divisorDetalhe->addWidget(Frame4);
-    divisorDetalhe->setStretchFactor(0, 1);
-    divisorDetalhe->setStretchFactor(1, 0);
-    divisorDetalhe->setCollapsible(0, false);
-
-    divisorPrincipal = nomeado(new QSplitter(Qt::Horizontal), QStringLiteral("divisorPrincipal"));
-    divisorPrincipal->addWidget(colunaEsquerda);
-    divisorPrincipal->addWidget(divisorDetalhe);
-    divisorPrincipal->setStretchFactor(0, 3);
-    divisorPrincipal->setStretchFactor(1, 2);
-    divisorPrincipal->setChildrenCollapsible(false);
-
+    divisorDetalhe = divisor(Qt::Vertical, "divisorDetalhe", Frame1, Frame4, 1, 0);
+    divisorDetalhe->setCollapsible(1, true);
+    divisorPrincipal =
+        divisor(Qt::Horizontal, "divisorPrincipal", pilha(Frame2, Frame3), divisorDetalhe, 3, 2);
+    lblGravacao = nomeado(new QLabel, QStringLiteral("lblGravacao"));
+    lblGravacao->setAccessibleName(QStringLiteral("Situação do cadastro"));
+    statusBar()->addWidget(lblGravacao, 1);
+    statusBar()->hide();  // shown only with something to say
     auto* centro = new QWidget(this);
     (new QVBoxLayout(centro))->addWidget(divisorPrincipal);
     setCentralWidget(centro);
@@ -264,7 +260,7 @@ void frmPrincipal::montarComandos() {
                           QStringLiteral("cmdUnificar"));
     cmdSemSolucao =
         nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
-    cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdSemSolucao->setToolTip(kDicaSemSolucao);
     cmdComparar =
         nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
     cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
@@ -374,10 +370,13 @@ void frmPrincipal::showEvent(QShowEvent* event) {
 
 void frmPrincipal::closeEvent(QCloseEvent* event) {
     if (ID_UsuarioLogado != 0) {  // nobody logged in: nobody to remember the layout for
-        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
-            .Gravar(ID_UsuarioLogado);
+        geometria().Gravar(ID_UsuarioLogado);
     }
     QMainWindow::closeEvent(event);
+}
+
+GeometriaJanela frmPrincipal::geometria() {
+    return GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe});
 }
 
 std::array<QCheckBox*, 7> frmPrincipal::caixasCriterio() const {
@@ -432,12 +431,11 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
     }
-    m_geometriaRestaurada =
-        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
-            .Restaurar(ID_UsuarioLogado);
+    m_geometriaRestaurada = geometria().Restaurar(ID_UsuarioLogado);
     if (!inicio.CriarTabelas()) {
         return false;
     }
+    verificarGravacao();
 
     Detalhe_Configurar(*NvPreferSemelhante, m_pastaAplicacao + QStringLiteral("Paciente.pre"),
                        &DE(), QStringLiteral("ID_Paciente"), &DE().rsPaciente);
@@ -461,8 +459,27 @@ bool frmPrincipal::Ler_INI(const QString& fFullPathINI) {
 // ---------------------------------------------------------------------------------------------
 // Grouping and the result grid
 
+void frmPrincipal::verificarGravacao() {
+    // Said before any review starts: the status under the window, and on the commands that
+    // write, which stay unavailable.
+    QString detalhe;
+    const QString aviso = InicioPrograma(DE().Conexao, ADO()).VerificarGravacao(&detalhe);
+    const QString dica =
+        detalhe.isEmpty() ? aviso : aviso + QStringLiteral("\nDetalhe: ") + detalhe;
+    lblGravacao->setText(aviso);
+    lblGravacao->setToolTip(dica);
+    statusBar()->setVisible(!aviso.isEmpty());
+    cmdUnificar->setEnabled(aviso.isEmpty());
+    cmdUnificar->setToolTip(dica);
+    cmdSemSolucao->setEnabled(aviso.isEmpty());
+    cmdSemSolucao->setToolTip(aviso.isEmpty() ? kDicaSemSolucao : dica);
+}
+
 void frmPrincipal::cmdBuscar_Click() {
     // No hourglass: the window stays live and shows the grouping's progress instead.
+    if (!lblGravacao->text().isEmpty()) {
+        verificarGravacao();  // a register locked then may be free now
+    }
     if (chkSemelhanca->isChecked()) {
         Preencher_GridSemelhanca();
     } else {

@@ -9,6 +9,7 @@
 
 #include "main/CriteriosGravados.h"
 #include "main/SessaoAgrupamento.h"
+#include "ui/GeometriaJanela.h"
 #include "ui/RodadaTab.h"
 
 class QCheckBox;
@@ -141,6 +142,8 @@ class frmPrincipal : public QMainWindow {
     QSplitter* divisorPrincipal;
     QSplitter* divisorResultado;
     QSplitter* divisorDetalhe;
+    // In the status bar when the register cannot be written: why the merge commands are off.
+    QLabel* lblGravacao;
 
   signals:
     // A grouping's result (or its failure or cancellation) has been taken in.
@@ -154,6 +157,8 @@ class frmPrincipal : public QMainWindow {
 
   private:
     void montarJanela();
+    void verificarGravacao();
+    GeometriaJanela geometria();
     void montarComandos();
     void montarInstrucoes();
     void ordenarTabulacao();
