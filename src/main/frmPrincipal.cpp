@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
@@ -24,9 +23,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
-#include "data/base/ValorSeNulo.h"
 #include "decisions/frmSemSolucao.h"
 #include "history/frmHistorico.h"
 #include "main/CriteriosGravados.h"
@@ -36,7 +33,6 @@
 #include "match/ModeloGrupos.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
-#include "settings/Configuracao.h"
 #include "ui/Acessibilidade.h"
 #include "ui/Ampulheta.h"
 #include "ui/DE.h"
@@ -112,26 +108,22 @@ QWidget* pilha(QWidget* acima, QWidget* cresce, QLayout* abaixo = nullptr) {
 
 const QString kDicaSemSolucao = QStringLiteral("Marcar o paciente selecionado como sem solução");
 
-QString numeroETexto(clsADO& ado) {
-    return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
-}
-
 }  // namespace
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
     // The grid shows rsLocalizar and its current row is the record set's position; a change of
-    // current cell chosen by the user runs the row event. The window's own re-binding and
-    // re-query do not: they decide themselves when the list is refilled.
+    // current cell chosen by the user runs the row event (celulaMudou).
     m_modelo = new ModeloRecordset(DE().rsLocalizar, this);
     m_grupos = new ModeloGrupos(this);
     mostrarGrade(false);
-    ajustarColunas();
+    FiltroGrade::AjustarColunas(*dbGridCriterio);
     m_progresso = new QTimer(this);
     m_progresso->setInterval(200);
     connect(m_progresso, &QTimer::timeout, this,
             [this] { lblItensnaLista->setText(m_sessao.TextoProgresso()); });
     connect(&m_sessao, &SessaoAgrupamento::terminou, this, &frmPrincipal::agrupamentoTerminou);
+    connect(&m_sessao, &SessaoAgrupamento::segurou, this, [this] { segurarEntrada(true); });
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
@@ -141,8 +133,9 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
             &frmPrincipal::cmdCancelarAgrupamento_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
-    connect(lstSemelhante, &QListWidget::itemChanged, this,
-            &frmPrincipal::lstSemelhante_ItemChanged);
+    connect(lstSemelhante, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
+    });
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &frmPrincipal::cmdCancelarAgrupamento_Click);
     ordenarTabulacao();
@@ -322,34 +315,15 @@ void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
 
 void frmPrincipal::ordenarTabulacao() {
     // grid -> list -> the command row, left to right -> the criteria -> "Agrupar" (-> Cancel).
-    QList<QWidget*> cadeia{dbGridCriterio, lstSemelhante};
-    const auto acrescentar = [&cadeia](QLayout* layout, QWidget* ultimo) {
-        for (int i = 0; i < layout->count(); ++i) {
-            QWidget* w = layout->itemAt(i)->widget();
-            if (w && w != ultimo && (w->focusPolicy() & Qt::TabFocus)) {
-                cadeia << w;
-            }
-        }
-        if (ultimo) {
-            cadeia << ultimo;
-        }
-    };
-    acrescentar(m_linhaComandos, nullptr);
-    acrescentar(Frame2->layout(), cmdBuscar);
-    m_rodadaTab.Definir(cadeia << cmdCancelarAgrupamento);
+    QList<QWidget*> criterios = RodadaTab::DoLayout(*Frame2->layout());
+    criterios.move(criterios.indexOf(cmdBuscar), criterios.size() - 1);
+    m_rodadaTab.Definir(QList<QWidget*>{dbGridCriterio, lstSemelhante} +
+                            RodadaTab::DoLayout(*m_linhaComandos) + criterios
+                        << cmdCancelarAgrupamento);
 }
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
     return m_rodadaTab.Avancar(focusWidget(), next) || QMainWindow::focusNextPrevChild(next);
-}
-
-void frmPrincipal::ajustarColunas() {
-    // Each column as wide as its header and the rows in view; the administrator may widen
-    // them, and the last one takes the rest of the grid.
-    QHeaderView* cabecalho = dbGridCriterio->horizontalHeader();
-    cabecalho->setStretchLastSection(false);
-    dbGridCriterio->resizeColumnsToContents();
-    cabecalho->setStretchLastSection(true);
 }
 
 void frmPrincipal::showEvent(QShowEvent* event) {
@@ -492,22 +466,13 @@ std::unique_ptr<clsPacienteCriterio> frmPrincipal::ObterClassePacienteCriterio()
 }
 
 void frmPrincipal::Preencher_GridCriterio() {
-    const bool segurava = m_sessao.SegurandoEntrada();
     if (!m_sessao.AgruparExato(ObterClassePacienteCriterio())) {
         MsgBox(QStringLiteral("Selecione ao menos um critério"));
-        return;
-    }
-    if (!segurava) {
-        segurarEntrada(true);
     }
 }
 
 void frmPrincipal::Preencher_GridSemelhanca() {
-    const bool segurava = m_sessao.SegurandoEntrada();
     m_sessao.AgruparSemelhanca();
-    if (!segurava) {
-        segurarEntrada(true);
-    }
 }
 
 void frmPrincipal::segurarEntrada(bool segurar) {
@@ -562,21 +527,19 @@ void frmPrincipal::agrupamentoTerminou(SessaoAgrupamento::Tipo tipo) {
     const ConsultaEmSegundoPlano::Desfecho& r = m_sessao.Resultado();
     if (tipo == SessaoAgrupamento::Tipo::Reagrupamento) {
         reagrupamentoChegou();
-    } else if (r.cancelada || !r.ok) {
-        // The result on screen, whichever mode it is in, stays as it was; after a failure of
-        // the exact grouping nothing of it stays.
-        lblItensnaLista->setText(m_contadorAntes);
-        segurarEntrada(false);
-        if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
-            MsgBox(mensagem);
-            if (tipo == SessaoAgrupamento::Tipo::Exato) {
-                esvaziarTela();
-            }
+        emit agrupamentoConcluido();
+        return;
+    }
+    segurarEntrada(false);
+    lblItensnaLista->setText(m_contadorAntes);  // until a result takes its place
+    if (r.ok) {
+        tipo == SessaoAgrupamento::Tipo::Exato ? exatoChegou() : semelhancaChegou();
+    } else if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
+        // Cancelled, the result on screen stays as it was; failed, the exact result goes.
+        MsgBox(mensagem);
+        if (tipo == SessaoAgrupamento::Tipo::Exato) {
+            esvaziarTela();
         }
-    } else if (tipo == SessaoAgrupamento::Tipo::Exato) {
-        exatoChegou();
-    } else {
-        semelhancaChegou();
     }
     emit agrupamentoConcluido();
 }
@@ -590,34 +553,23 @@ void frmPrincipal::exatoChegou() {
         r.dados = {};
         mostrarGrade(false);
         esvaziarLista();
-        ajustarColunas();
+        FiltroGrade::AjustarColunas(*dbGridCriterio);
     }
     lblItensNaLista_Atualizar();
     SalvarPacienteCriterio();
-    segurarEntrada(false);
     // The first row is current: the list and the detail show its group at once (the start-up's
     // row change, and after every grouping, so they never show a patient of another result).
     escolherLinhaApos(0);
-}
-
-void frmPrincipal::moverParaLinhaVista(int linha) {
-    const QScopedValueRollback<bool> religando(m_religando, true);
-    const int registro = m_modelo->LinhaDoRegistro(linha);
-    if (registro < 0) {
-        return;
-    }
-    try {
-        DE().rsLocalizar.setAbsolutePosition(registro + 1);
-    } catch (const ErroNumerado&) {
-        // The row is there (the model said so); a refusal leaves the position as it was.
-    }
 }
 
 void frmPrincipal::escolherLinhaApos(int linha) {
     // The same position, or the last one when fewer rows are left; no row empties the list.
     const int linhas = m_modelo->rowCount();
     if (linhas > 0) {
-        moverParaLinhaVista(std::clamp(linha, 0, linhas - 1));
+        {
+            const QScopedValueRollback<bool> religando(m_religando, true);
+            m_modelo->MoverPara(std::clamp(linha, 0, linhas - 1));
+        }
         dbGridCriterio_RowColChange(0, 0);
     } else {
         esvaziarListaEDetalhe();
@@ -646,12 +598,7 @@ void frmPrincipal::ReLinkarGrid() {
     esvaziarLista();
     if (rs.State() == adStateOpen && linha >= 0) {
         dbGridCriterio_RowColChange(0, 0);
-        bool tirada = false;
-        if (lstSemelhante->count() < 2) {
-            const QScopedValueRollback<bool> religando(m_religando, true);
-            tirada = SessaoAgrupamento::TirarLinhaAtual(rs, DE().Conexao);
-        }
-        if (tirada) {
+        if (lstSemelhante->count() < 2 && tirarGrupoAtual()) {
             escolherLinhaApos(linha);
         }
     }
@@ -659,6 +606,11 @@ void frmPrincipal::ReLinkarGrid() {
     if (rs.State() == adStateOpen && !rs.Source().isEmpty()) {
         m_sessao.Reagrupar(rs.Source());
     }
+}
+
+bool frmPrincipal::tirarGrupoAtual() {
+    const QScopedValueRollback<bool> religando(m_religando, true);
+    return SessaoAgrupamento::TirarLinhaAtual(DE().rsLocalizar, DE().Conexao);
 }
 
 void frmPrincipal::reagrupamentoChegou() {
@@ -715,28 +667,25 @@ void frmPrincipal::mostrarGrade(bool semelhanca) {
         return;
     }
     m_modoSemelhanca = semelhanca;
-    const auto aoMudarCelula = [this] {
-        if (m_religando) {
-            return;
-        }
-        if (m_modoSemelhanca) {
-            Preencher_GrupoSemelhante();
-        } else {
-            dbGridCriterio_RowColChange(0, 0);
-        }
-    };
     if (!semelhanca) {
-        LigarGrade(*dbGridCriterio, *m_modelo, aoMudarCelula);
+        LigarGrade(*dbGridCriterio, *m_modelo, [this] { celulaMudou(); });
         return;
     }
     dbGridCriterio->setModel(m_grupos);
     // A new model brings a new selection model: the row change is ours while the mode lasts.
     connect(dbGridCriterio->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [aoMudarCelula](const QModelIndex& atual, const QModelIndex&) {
+            [this](const QModelIndex& atual) {
                 if (atual.isValid()) {
-                    aoMudarCelula();
+                    celulaMudou();
                 }
             });
+}
+
+void frmPrincipal::celulaMudou() {
+    // The window's own re-binding and re-query are not a row chosen by the user.
+    if (!m_religando) {
+        m_modoSemelhanca ? void(Preencher_GrupoSemelhante()) : dbGridCriterio_RowColChange(0, 0);
+    }
 }
 
 void frmPrincipal::semelhancaChegou() {
@@ -747,7 +696,6 @@ void frmPrincipal::semelhancaChegou() {
         esvaziarLista();
     }
     lblItensNaLista_Atualizar();
-    segurarEntrada(false);
     if (m_grupos->rowCount() > 0) {
         dbGridCriterio->setCurrentIndex(m_grupos->index(0, 0));
     } else {
@@ -804,7 +752,8 @@ bool frmPrincipal::preencherLista(const QString& sql) {
     Recordset& rs = DE().rsSemelhante;
     if (!ListaSemelhantes_Abrir(DE().Conexao, ado, rs, sql)) {
         MsgBox(QStringLiteral("Ao preencher a lista de pacientes, ocorreu o seguinte erro:") +
-               numeroETexto(ado) + DetalheEDiagnostico(ado.DetalheDoErro()));
+               QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString() +
+               DetalheEDiagnostico(ado.DetalheDoErro()));
         // The rows of the previous group must not stay on screen, mergeable, under this one.
         esvaziarListaEDetalhe();
         return false;
@@ -850,10 +799,6 @@ void frmPrincipal::lstSemelhante_Click() {
 void frmPrincipal::lstSemelhante_ItemCheck(qint16 /*Item*/) {
     // Ticks are free. The one rule this list knows (a row standing for the patient found in the
     // integration database may not be unticked) needs a marker that nothing here ever sets.
-}
-
-void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {
-    lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
 }
 
 bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacientes) {

@@ -162,8 +162,6 @@ class frmPrincipal : public QMainWindow {
     void montarComandos();
     void montarInstrucoes();
     void ordenarTabulacao();
-    void ajustarColunas();
-    void lstSemelhante_ItemChanged(QListWidgetItem* item);
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
     void esvaziarLista();
@@ -175,10 +173,11 @@ class frmPrincipal : public QMainWindow {
     void semelhancaChegou();
     void reagrupamentoChegou();
     void escolherLinhaApos(int linha);
-    void moverParaLinhaVista(int linha);
+    bool tirarGrupoAtual();
     std::array<QCheckBox*, 7> caixasCriterio() const;
     CriteriosGravados::Marcas marcasCriterio() const;
     void mostrarGrade(bool semelhanca);
+    void celulaMudou();
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;

@@ -20,6 +20,13 @@ void FiltroGrade::Configurar(QTableView& grade) {
     filtro->ajustarAlturaLinhas();
 }
 
+void FiltroGrade::AjustarColunas(QTableView& grade) {
+    QHeaderView* cabecalho = grade.horizontalHeader();
+    cabecalho->setStretchLastSection(false);
+    grade.resizeColumnsToContents();
+    cabecalho->setStretchLastSection(true);
+}
+
 void FiltroGrade::ajustarAlturaLinhas() {
     const int altura = m_grade.fontMetrics().height() + 8;
     m_grade.verticalHeader()->setMinimumSectionSize(altura);

@@ -14,6 +14,9 @@ class FiltroGrade : public QObject {
   public:
     // Sets the grid up and keeps a filter on it (a child of the grid) for the keys and fonts.
     static void Configurar(QTableView& grade);
+    // Each column as wide as its header and the rows in view (a new result brings new
+    // columns); the administrator may widen them, and the last one takes the rest.
+    static void AjustarColunas(QTableView& grade);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

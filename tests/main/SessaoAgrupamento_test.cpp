@@ -55,6 +55,7 @@ class SessaoAgrupamentoTest : public ::testing::Test {
         sessao.DefinirConexao(reg.connectionString());
         QObject::connect(&sessao, &SessaoAgrupamento::terminou,
                          [this](SessaoAgrupamento::Tipo t) { chegadas << t; });
+        QObject::connect(&sessao, &SessaoAgrupamento::segurou, [this] { ++seguras; });
     }
 
     QStringList linhas() {
@@ -72,6 +73,7 @@ class SessaoAgrupamentoTest : public ::testing::Test {
     RegistroProduto reg;
     SessaoAgrupamento sessao;
     QList<SessaoAgrupamento::Tipo> chegadas;
+    int seguras = 0;  // groupings that began to hold the window
 };
 
 using Tipo = SessaoAgrupamento::Tipo;
@@ -83,6 +85,7 @@ TEST_F(SessaoAgrupamentoTest, GroupingsArriveOnceWithTheirResultAndARefusedOneSt
     EXPECT_TRUE(sessao.TextoProgresso().startsWith("Agrupando... "));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     EXPECT_EQ(chegadas, QList<Tipo>{Tipo::Exato});
+    EXPECT_EQ(seguras, 1);
     EXPECT_TRUE(sessao.Resultado().ok);
     EXPECT_EQ(linhas(), QStringList{"ANA|LIMA"});
     EXPECT_EQ(sessao.Criterio().ObterSELECT(), "Nome, Nome_Último");
@@ -129,6 +132,7 @@ TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietReg
         ASSERT_TRUE(sessao.Aguardar(kLimite));
     }
     EXPECT_EQ(chegadas, (QList<Tipo>{Tipo::Exato, Tipo::Exato}));
+    EXPECT_EQ(seguras, 2);  // the replacing grouping kept the hold it found
     EXPECT_TRUE(sessao.Resultado().cancelada);
     EXPECT_TRUE(sessao.Resultado().dados.linhas.isEmpty());
     EXPECT_EQ(sessao.Criterio().ObterSELECT(), "Nome, Nome_Último");
@@ -137,6 +141,7 @@ TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietReg
     sessao.Reagrupar(QStringLiteral("SELECT COUNT(*) FROM Paciente"));
     sessao.Cancelar();  // Esc and "Cancelar" are about a grouping that holds the window
     EXPECT_FALSE(sessao.SegurandoEntrada());
+    EXPECT_EQ(seguras, 2);
     segurar.Soltar();
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     EXPECT_TRUE(sessao.Resultado().ok);
