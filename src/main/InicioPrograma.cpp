@@ -7,10 +7,12 @@
 #include "data/base/ErroNumerado.h"
 #include "data/base/Motor.h"
 #include "decisions/clsDecisaoPessoas.h"
+#include "decisions/clsPacienteSemSolucao.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "settings/clsINI.h"
 #include "settings/clsIO.h"
+#include "worklist/ListaTrabalho.h"
 
 namespace {
 
@@ -99,7 +101,9 @@ bool InicioPrograma::CriarTabelas() {
     // The log tables first: the program's own tables complete them.
     return clsPacienteUnificar(m_cn, m_ado).CriarTabelas() &&
            clsUnificacaoRegistro(m_cn, m_ado).CriarTabelas() &&
-           clsDecisaoPessoas(m_cn, m_ado).CriarTabela();
+           clsDecisaoPessoas(m_cn, m_ado).CriarTabela() &&
+           clsPacienteSemSolucao(m_cn, m_ado).CriarTabelaRastro() &&
+           ListaTrabalho::CriarTabela(m_cn, m_ado);
 }
 
 QString InicioPrograma::VerificarGravacao(QString* detalhe) {

@@ -120,7 +120,8 @@ TEST(InicioProgramaTabelas, EveryTableOfTheProgramIsMadeInOneCallAndOnlyWhenMiss
     for (const char* tabela :
          {"PacienteLog", "PacienteLogExame", "PacienteLogAtualizar", "PacienteLogJustificativa",
           "PacienteLogSemSolucao", "Cadunir_UnificacaoExtra", "Cadunir_UnificacaoSobrevivente",
-          "Cadunir_UnificacaoExame", "Cadunir_UnificacaoDesfeita", "Cadunir_Decisao"}) {
+          "Cadunir_UnificacaoExame", "Cadunir_UnificacaoDesfeita", "Cadunir_Decisao",
+          "Cadunir_DecisaoRemovida", "Cadunir_SemSolucaoRemovida", "Cadunir_ListaTrabalho"}) {
         EXPECT_TRUE(reg.ado.TableExiste(reg.cn, QString::fromUtf8(tabela))) << tabela;
     }
     SqlRecorder rec(reg.cn);
