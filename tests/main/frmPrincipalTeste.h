@@ -102,7 +102,7 @@ inline QStringList Grade(const QTableView& grade) {
 
 // A field of the detail of the list's current patient.
 inline QString Detalhe(const frmPrincipal& janela, const char* campo) {
-    return janela.NvPreferSemelhante->FieldText(QString::fromLatin1(campo));
+    return janela.NvPreferSemelhante->TextoDoCampo(QString::fromLatin1(campo));
 }
 
 inline void Escolher(frmPrincipal& janela, int linha) {

@@ -212,7 +212,7 @@ TEST_F(JanelaPrincipal, NoTickNoDuplicateOrAGroupOfNullsListsNobody) {
         EXPECT_EQ(Grade(*janela.dbGridCriterio), QStringList{""});
         EXPECT_EQ(janela.lstSemelhante->count(), 0);
         for (int i = 0; i < janela.NvPreferSemelhante->FieldCount(); ++i) {
-            EXPECT_EQ(janela.NvPreferSemelhante->FieldText(i), "");
+            EXPECT_EQ(janela.NvPreferSemelhante->TextoDoCampo(i), "");
         }
         EXPECT_TRUE(mensagens.Textos().isEmpty());
     }
@@ -343,7 +343,7 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     EXPECT_EQ(Linhas(*base.lstSemelhante),
               (QStringList{"LUIS PRADO", "LUIS ", "LUIS ALVES PRADO"}));
     EXPECT_EQ(base.lstSemelhante->currentRow(), 0);
-    EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "7");
+    EXPECT_EQ(base.NvPreferSemelhante->TextoDoCampo(QStringLiteral("RG")), "7");
 
     base.cmdOK_Click();
     EXPECT_EQ(mensagens.Textos(),
@@ -351,7 +351,7 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     Marcar(*base.lstSemelhante, {1});
     // The highlight, and so the detail, follows the tick: what is shown is what survives.
     EXPECT_EQ(base.lstSemelhante->currentRow(), 1);
-    EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "8");
+    EXPECT_EQ(base.NvPreferSemelhante->TextoDoCampo(QStringLiteral("RG")), "8");
     Marcar(*base.lstSemelhante, {2});
     EXPECT_EQ(base.lstSemelhante->currentRow(), 2);
     EXPECT_EQ(base.lstSemelhante->item(1)->checkState(), Qt::Unchecked);
