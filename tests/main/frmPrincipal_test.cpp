@@ -685,7 +685,6 @@ TEST_F(JanelaPrincipal, TheWindowFitsTheScreenAndRemembersItsLayoutPerUser) {
     }
 }
 
-
 TEST_F(Unificar, ALockedRegisterIsSaidAtStartUpAndTheMergeCommandsSayWhy) {
     EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + ";Busy Timeout=100\n").toUtf8());
     ASSERT_TRUE(InicioPrograma(cn, ADO()).CriarTabelas());  // opening it then only reads
