@@ -6,9 +6,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,12 +31,14 @@
 #include "main/CriteriosGravados.h"
 #include "main/InicioPrograma.h"
 #include "main/ListaSemelhantes.h"
+#include "main/LocalizarPaciente.h"
 #include "main/clsPacienteCriterio.h"
 #include "match/ModeloGrupos.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
-#include "ui/Acessibilidade.h"
+#include "settings/Configuracao.h"
 #include "ui/Ampulheta.h"
+#include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/FiltroGrade.h"
@@ -45,6 +49,8 @@
 #include "ui/MsgBox.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
+#include "worklist/MembrosAgrupamento.h"
+#include "worklist/frmListaTrabalho.h"
 
 namespace {
 
@@ -106,6 +112,10 @@ QWidget* pilha(QWidget* acima, QWidget* cresce, QLayout* abaixo = nullptr) {
     return painel;
 }
 
+QString numeroETexto(clsADO& ado) {
+    return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
+}
+
 const QString kDicaSemSolucao = QStringLiteral("Marcar o paciente selecionado como sem solução");
 
 }  // namespace
@@ -116,8 +126,29 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     // current cell chosen by the user runs the row event (celulaMudou).
     m_modelo = new ModeloRecordset(DE().rsLocalizar, this);
     m_grupos = new ModeloGrupos(this);
+    m_colunas = ColunasLembradas::Acompanhar(
+        *dbGridCriterio,
+        [this] {
+            // Each mode, and each set of criteria, has its own columns.
+            QStringList nomes;
+            const QAbstractItemModel* m = dbGridCriterio->model();
+            for (int c = 0; m && c < m->columnCount(); ++c) {
+                nomes << m->headerData(c, Qt::Horizontal).toString();
+            }
+            return QStringLiteral("frmPrincipal/") +
+                   (m_modoSemelhanca ? QStringLiteral("semelhanca") : nomes.join(QLatin1Char(',')));
+        },
+        -1);
     mostrarGrade(false);
-    FiltroGrade::AjustarColunas(*dbGridCriterio);
+    ajustarColunas();
+    // A sort moves the rows under the current one: the group being worked on stays in view.
+    connect(dbGridCriterio->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (dbGridCriterio->currentIndex().isValid()) {
+                dbGridCriterio->scrollTo(dbGridCriterio->currentIndex());
+            }
+        });
+    });
     m_progresso = new QTimer(this);
     m_progresso->setInterval(200);
     connect(m_progresso, &QTimer::timeout, this,
@@ -129,6 +160,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
     connect(cmdComparar, &QPushButton::clicked, this, &frmPrincipal::cmdComparar_Click);
     connect(cmdHistorico, &QPushButton::clicked, this, &frmPrincipal::cmdHistorico_Click);
+    connect(cmdListaTrabalho, &QPushButton::clicked, this, &frmPrincipal::cmdListaTrabalho_Click);
     connect(cmdCancelarAgrupamento, &QPushButton::clicked, this,
             &frmPrincipal::cmdCancelarAgrupamento_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
@@ -136,10 +168,18 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(lstSemelhante, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
     });
+    connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmPrincipal::txtLocalizar_Enter);
+    connect(txtLocalizar, &QLineEdit::textEdited, this, [this] { m_proximoAchado = 0; });
+    auto* buscar = new QShortcut(QKeySequence::Find, this);
+    connect(buscar, &QShortcut::activated, this, [this] {
+        txtLocalizar->setFocus(Qt::ShortcutFocusReason);
+        txtLocalizar->selectAll();
+    });
+    m_modelo->DefinirDicaLinha(&GrupoSemValor);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &frmPrincipal::cmdCancelarAgrupamento_Click);
     ordenarTabulacao();
-    NomearControles(*this);
+    PrepararJanela(*this);
 }
 
 frmPrincipal::~frmPrincipal() = default;
@@ -211,18 +251,51 @@ void frmPrincipal::montarJanela() {
     lstSemelhante->setAccessibleDescription(
         QStringLiteral("Espaço marca ou desmarca o paciente da linha."));
     lblCaption->setBuddy(lstSemelhante);
+    lblGrupoVazio = nomeado(new QLabel, QStringLiteral("lblGrupoVazio"));
+    lblGrupoVazio->setWordWrap(true);
+    lblGrupoVazio->hide();
+    lblLocalizar =
+        nomeado(new QLabel(QStringLiteral("&Localizar:")), QStringLiteral("lblLocalizar"));
+    txtLocalizar = nomeado(new QLineEdit, QStringLiteral("txtLocalizar"));
+    txtLocalizar->setPlaceholderText(QStringLiteral("nome, ID ou prontuário (Ctrl+F)"));
+    txtLocalizar->setToolTip(
+        QStringLiteral("Enter mostra o grupo do paciente e o escolhe na lista; Enter de novo "
+                       "passa ao próximo paciente encontrado"));
+    txtLocalizar->setClearButtonEnabled(true);
+    lblLocalizar->setBuddy(txtLocalizar);
     montarComandos();
-    auto* contador = new QHBoxLayout;
-    contador->addWidget(lblCaption1);
-    contador->addWidget(lblItensnaLista);
-    contador->addStretch();
-    contador->addWidget(cmdCancelarAgrupamento);
-    divisorResultado =
-        divisor(Qt::Horizontal, "divisorResultado", pilha(nullptr, dbGridCriterio, contador),
-                pilha(lblCaption, lstSemelhante), 3, 2);
-    auto* f3 = new QVBoxLayout(Frame3);
-    f3->addWidget(divisorResultado, 1);
-    f3->addWidget(Frame5);
+    {
+        auto* contador = new QHBoxLayout;
+        contador->addWidget(lblCaption1);
+        contador->addWidget(lblItensnaLista);
+        contador->addStretch();
+        contador->addWidget(cmdCancelarAgrupamento);
+
+        auto* busca = new QHBoxLayout;
+        busca->addWidget(lblLocalizar);
+        busca->addWidget(txtLocalizar, 1);
+
+        auto* painelGrade = new QWidget;
+        auto* esquerda = new QVBoxLayout(painelGrade);
+        esquerda->setContentsMargins(0, 0, 0, 0);
+        esquerda->addLayout(busca);
+        esquerda->addWidget(dbGridCriterio, 1);
+        esquerda->addLayout(contador);
+
+        auto* painelLista = new QWidget;
+        auto* direita = new QVBoxLayout(painelLista);
+        direita->setContentsMargins(0, 0, 0, 0);
+        direita->addWidget(lblCaption);
+        direita->addWidget(lblGrupoVazio);
+        direita->addWidget(lstSemelhante, 1);
+
+        divisorResultado =
+            divisor(Qt::Horizontal, "divisorResultado", painelGrade, painelLista, 3, 2);
+
+        auto* f3 = new QVBoxLayout(Frame3);
+        f3->addWidget(divisorResultado, 1);
+        f3->addWidget(Frame5);
+    }
 
     Frame1 = nomeado(new QGroupBox(QStringLiteral("Dados do paciente")), QStringLiteral("Frame1"));
     NvPreferSemelhante = nomeado(new ctlNvPreferDE, QStringLiteral("NvPreferSemelhante"));
@@ -264,11 +337,18 @@ void frmPrincipal::montarComandos() {
     cmdHistorico =
         nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
     cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
+    cmdListaTrabalho = nomeado(new QPushButton(QStringLiteral("Lista de trabalho...")),
+                               QStringLiteral("cmdListaTrabalho"));
+    cmdListaTrabalho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    cmdListaTrabalho->setToolTip(
+        QStringLiteral("Os grupos deste agrupamento com o seu estado, para tratá-los um a um pelo "
+                       "teclado (Ctrl+L)"));
     // Others add their buttons before "Unificar cadastros" (AdicionarBotaoComando), which
     // stays last, at the right.
     m_linhaComandos = new QHBoxLayout(Frame5);
     m_linhaComandos->addWidget(cmdSemSolucao);
     m_linhaComandos->addWidget(cmdHistorico);
+    m_linhaComandos->addWidget(cmdListaTrabalho);
     m_linhaComandos->addStretch();
     m_linhaComandos->addWidget(cmdComparar);
     m_linhaComandos->addWidget(cmdUnificar);
@@ -283,11 +363,9 @@ void frmPrincipal::montarInstrucoes() {
         QString texto = TextoInstrucao(i);
         texto.replace(CRLF, QStringLiteral("\n"));
         caixa->setPlainText(texto);
-        // At most as tall as its lines; on a small screen it gives way to the detail above
-        // and scrolls.
-        const int linhas = int(texto.count('\n'));
+        // At most as tall as its lines at the width it has (alturaInstrucoes); on a small
+        // screen it gives way to the detail above and scrolls.
         const int margem = 2 * int(caixa->document()->documentMargin()) + 4;
-        caixa->setMaximumHeight(caixa->fontMetrics().lineSpacing() * linhas + margem);
         caixa->setMinimumHeight(caixa->fontMetrics().lineSpacing() * 2 + margem);
         caixa->setReadOnly(true);
         caixa->setFocusPolicy(Qt::NoFocus);  // display only: never in the tab order
@@ -298,6 +376,7 @@ void frmPrincipal::montarInstrucoes() {
         caixa->installEventFilter(this);
         txtCaption[i] = caixa;
         f4->addWidget(caixa);
+        caixa->setMaximumHeight(alturaInstrucao(i));
         if (i < 2) {
             Line1[i] = nomeado(new QFrame, QStringLiteral("Line1_%1").arg(i));
             Line1[i]->setFrameShape(QFrame::HLine);
@@ -310,7 +389,7 @@ void frmPrincipal::montarInstrucoes() {
 void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
     m_linhaComandos->insertWidget(m_linhaComandos->indexOf(cmdUnificar), botao);
     ordenarTabulacao();
-    NomearControles(*this);
+    PrepararJanela(*this);
 }
 
 void frmPrincipal::ordenarTabulacao() {
@@ -319,17 +398,59 @@ void frmPrincipal::ordenarTabulacao() {
     criterios.move(criterios.indexOf(cmdBuscar), criterios.size() - 1);
     m_rodadaTab.Definir(QList<QWidget*>{dbGridCriterio, lstSemelhante} +
                             RodadaTab::DoLayout(*m_linhaComandos) + criterios
-                        << cmdCancelarAgrupamento);
+                        << txtLocalizar << cmdCancelarAgrupamento);
 }
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
     return m_rodadaTab.Avancar(focusWidget(), next) || QMainWindow::focusNextPrevChild(next);
 }
 
+int frmPrincipal::alturaInstrucao(int Index) const {
+    // Its lines as the box wraps them at its width, and not one more.
+    const QPlainTextEdit* caixa = txtCaption[Index];
+    const int margem = int(caixa->document()->documentMargin());
+    const int largura = std::max(caixa->viewport()->width() - 2 * margem, 100);
+    const QString texto = caixa->toPlainText().trimmed();
+    const int linhas = caixa->fontMetrics()
+                           .boundingRect(QRect(0, 0, largura, 1 << 20), Qt::TextWordWrap, texto)
+                           .height();
+    return linhas + 2 * margem + 2 * caixa->frameWidth() + 2;
+}
+
+int frmPrincipal::alturaInstrucoes() {
+    int altura = 0;
+    for (int i = 0; i < 3; ++i) {
+        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
+        altura += txtCaption[i]->maximumHeight();
+    }
+    const QLayout* f4 = Frame4->layout();
+    const QMargins m = f4->contentsMargins();
+    altura += m.top() + m.bottom() + 2 * Frame4->frameWidth();
+    for (const QFrame* linha : Line1) {
+        altura += linha->sizeHint().height();
+    }
+    return altura + f4->spacing() * 4;
+}
+
+void frmPrincipal::ajustarColunas() {
+    // Fitted to the headers and the rows in view the first time a mode shows, then as the
+    // administrator leaves them (ColunasLembradas).
+    m_colunas->Ajustar();
+}
+
+void frmPrincipal::focarLista() {
+    // After a command on the listed records the work goes on in the list (the next Space ticks
+    // a record, not a criterion); with nothing listed, in the grid.
+    QWidget* alvo = lstSemelhante->count() > 0 && lstSemelhante->isEnabled()
+                        ? static_cast<QWidget*>(lstSemelhante)
+                        : static_cast<QWidget*>(dbGridCriterio);
+    alvo->setFocus(Qt::OtherFocusReason);
+}
+
 void frmPrincipal::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     ordenarTabulacao();
-    NomearControles(*this);
+    PrepararJanela(*this);
     GeometriaJanela::CaberNaTela(*this);
     if (!m_geometriaRestaurada && !m_divisoesIniciais) {
         // First show for this user: the detail takes most of its column (its rows decide the
@@ -337,8 +458,10 @@ void frmPrincipal::showEvent(QShowEvent* event) {
         m_divisoesIniciais = true;
         const int largura = divisorPrincipal->width();
         divisorPrincipal->setSizes({largura * 3 / 5, largura - largura * 3 / 5});
+        // The instructions take the room their lines need (at most half), the detail the rest.
         const int altura = divisorDetalhe->height();
-        divisorDetalhe->setSizes({altura * 3 / 5, altura - altura * 3 / 5});
+        const int instrucoes = std::min(alturaInstrucoes(), altura / 2);
+        divisorDetalhe->setSizes({altura - instrucoes, instrucoes});
     }
 }
 
@@ -366,6 +489,12 @@ CriteriosGravados::Marcas frmPrincipal::marcasCriterio() const {
 }
 
 bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize &&
+        std::find(txtCaption.begin(), txtCaption.end(), watched) != txtCaption.end()) {
+        const int i =
+            int(std::find(txtCaption.begin(), txtCaption.end(), watched) - txtCaption.begin());
+        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
+    }
     if (event->type() == QEvent::FocusIn) {
         const auto caixa = std::find(txtCaption.begin(), txtCaption.end(), watched);
         if (caixa != txtCaption.end()) {
@@ -541,6 +670,10 @@ void frmPrincipal::agrupamentoTerminou(SessaoAgrupamento::Tipo tipo) {
             esvaziarTela();
         }
     }
+    if (tipo != SessaoAgrupamento::Tipo::Reagrupamento && r.ok && !r.cancelada && m_listaTrabalho &&
+        m_listaTrabalho->isVisible()) {
+        montarListaTrabalho();  // the worklist follows the grouping on screen
+    }
     emit agrupamentoConcluido();
 }
 
@@ -553,7 +686,7 @@ void frmPrincipal::exatoChegou() {
         r.dados = {};
         mostrarGrade(false);
         esvaziarLista();
-        FiltroGrade::AjustarColunas(*dbGridCriterio);
+        ajustarColunas();
     }
     lblItensNaLista_Atualizar();
     SalvarPacienteCriterio();
@@ -667,6 +800,8 @@ void frmPrincipal::mostrarGrade(bool semelhanca) {
         return;
     }
     m_modoSemelhanca = semelhanca;
+    // The candidate groups come best first and are not sorted: no arrow of the other mode.
+    dbGridCriterio->horizontalHeader()->setSortIndicatorShown(!semelhanca);
     if (!semelhanca) {
         LigarGrade(*dbGridCriterio, *m_modelo, [this] { celulaMudou(); });
         return;
@@ -694,6 +829,7 @@ void frmPrincipal::semelhancaChegou() {
         m_grupos->Definir(std::move(m_sessao.GruposEncontrados()));
         mostrarGrade(true);
         esvaziarLista();
+        ajustarColunas();
     }
     lblItensNaLista_Atualizar();
     if (m_grupos->rowCount() > 0) {
@@ -741,6 +877,17 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
     const QString membros = ObterClassePaciente().ObterSQLSemAgrupamento();
     if (membros.isEmpty()) {
         esvaziarListaEDetalhe();
+        // A group of empty values lists nobody: the list's place says why.
+        const Recordset& rs = DE().rsLocalizar;
+        const qint32 posicao = rs.State() == adStateOpen ? rs.AbsolutePosition() : 0;
+        if (posicao >= 1 && posicao <= rs.RecordCount()) {
+            QStringList colunas;
+            for (const auto& coluna : rs.Dados().colunas) {
+                colunas << coluna.nome;
+            }
+            lblGrupoVazio->setText(GrupoSemValor(colunas, rs.Dados().linhas[posicao - 1]));
+            lblGrupoVazio->setVisible(!lblGrupoVazio->text().isEmpty());
+        }
         return false;
     }
     return preencherLista(ListaSemelhantes_SQL(membros));
@@ -752,18 +899,23 @@ bool frmPrincipal::preencherLista(const QString& sql) {
     Recordset& rs = DE().rsSemelhante;
     if (!ListaSemelhantes_Abrir(DE().Conexao, ado, rs, sql)) {
         MsgBox(QStringLiteral("Ao preencher a lista de pacientes, ocorreu o seguinte erro:") +
-               QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString() +
-               DetalheEDiagnostico(ado.DetalheDoErro()));
+               numeroETexto(ado) + DetalheEDiagnostico(ado.DetalheDoErro()));
         // The rows of the previous group must not stay on screen, mergeable, under this one.
         esvaziarListaEDetalhe();
         return false;
     }
     m_sqlLista = sql;
+    lblGrupoVazio->hide();
     {
         const QSignalBlocker bloqueio(lstSemelhante);
         lstSemelhante->clear();
         m_marcadorLista.clear();
-        PreencherListaPacientes(*lstSemelhante, rs);
+        // A similarity group's records show their scores in their lines.
+        const QModelIndex grupo = dbGridCriterio->currentIndex();
+        PreencherListaPacientes(*lstSemelhante, rs,
+                                m_modoSemelhanca && grupo.isValid()
+                                    ? m_grupos->PontuacoesMembros(grupo.row())
+                                    : QHash<qint32, double>());
         mostrarMarcas();
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);
@@ -788,6 +940,7 @@ void frmPrincipal::esvaziarLista() {
 
 void frmPrincipal::esvaziarListaEDetalhe() {
     esvaziarLista();
+    lblGrupoVazio->hide();
     m_sqlLista.clear();
     Detalhe_Limpar(*NvPreferSemelhante);
 }
@@ -830,6 +983,7 @@ void frmPrincipal::cmdSemSolucao_Click() {
         ListaSemelhantes_Abrir(DE().Conexao, ADO(), rs, m_sqlLista);
     }
     m_sessao.AoRedorDeEscrita([&] { SemSolucao_MarcarLinhaAtual(*lstSemelhante, rs); });
+    focarLista();
 }
 
 void frmPrincipal::cmdComparar_Click() {
@@ -846,6 +1000,7 @@ void frmPrincipal::cmdComparar_Click() {
     m_sessao.AoRedorDeEscrita(
         [&] { CompararPacientes(this, marcados.size() >= 2 ? marcados : todos); });
     mostrarMarcas();  // decisions may have been recorded or removed
+    focarLista();
 }
 
 void frmPrincipal::cmdUnificar_Click() {
@@ -866,6 +1021,8 @@ void frmPrincipal::cmdUnificar_Click() {
         }
         cmdUnificar->setEnabled(true);
     });
+    // Merged, or the chooser or the review cancelled: back to the list, never to a criterion.
+    focarLista();
 }
 
 bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
@@ -892,11 +1049,141 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
     return resultado == ResultadoUnificacao::Unificada;
 }
 
+void frmPrincipal::txtLocalizar_Enter() {
+    if (m_sessao.SegurandoEntrada()) {
+        return;  // the result it would search is about to be replaced
+    }
+    const QString texto = txtLocalizar->text().trimmed();
+    if (texto.isEmpty()) {
+        return;
+    }
+    QList<PacienteLocalizado> achados;
+    clsADO& ado = ADO();
+    if (!LocalizarPacientes(DE().Conexao, ado, texto, achados)) {
+        MsgBox(QStringLiteral("Ao localizar o paciente, ocorreu o seguinte erro:\n\n") +
+               numeroETexto(ado) + DetalheEDiagnostico(ado.DetalheDoErro()));
+        return;
+    }
+    if (achados.isEmpty()) {
+        MsgBox(QStringLiteral("Nenhum paciente encontrado com \"%1\".").arg(texto));
+        return;
+    }
+    // Enter again goes on to the next patient found that is in a group, round the list.
+    for (int n = 0; n < achados.size(); ++n) {
+        const PacienteLocalizado& p = achados[(m_proximoAchado + n) % achados.size()];
+        if (irParaPaciente(p)) {
+            m_proximoAchado = (m_proximoAchado + n + 1) % achados.size();
+            return;
+        }
+    }
+    const PacienteLocalizado& p = achados.first();
+    MsgBox(achados.size() == 1
+               ? QStringLiteral("O paciente %1 (ID %2) não está em nenhum grupo da lista.")
+                     .arg(p.NomeCompleto)
+                     .arg(p.ID_Paciente)
+               : QStringLiteral("Nenhum dos %1 pacientes encontrados com \"%2\" está em algum "
+                                "grupo da lista.")
+                     .arg(achados.size())
+                     .arg(texto));
+}
+
+bool frmPrincipal::irParaPaciente(const PacienteLocalizado& p) {
+    int linhaVista = -1;
+    if (m_modoSemelhanca) {
+        linhaVista = m_grupos->LinhaDoPaciente(p.ID_Paciente);
+    } else if (DE().rsLocalizar.State() == adStateOpen) {
+        const int registro = LinhaDoPaciente(DE().rsLocalizar.Dados(), p);
+        linhaVista = registro < 0 ? -1 : m_modelo->LinhaNaVista(registro);
+    }
+    if (linhaVista < 0) {
+        return false;
+    }
+    const QModelIndex indice = dbGridCriterio->model()->index(linhaVista, 0);
+    dbGridCriterio->setCurrentIndex(indice);
+    dbGridCriterio->scrollTo(indice);
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        if (lstSemelhante->item(i)->data(Qt::UserRole).toInt() == p.ID_Paciente) {
+            lstSemelhante->setCurrentRow(i);
+            lstSemelhante->scrollToItem(lstSemelhante->item(i));
+            break;
+        }
+    }
+    return true;
+}
+
 void frmPrincipal::cmdHistorico_Click() {
     m_sessao.AoRedorDeEscrita([&] {  // an undo writes
         frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+        bool alterado = false;
+        connect(&historico, &frmHistorico::cadastroAlterado, this,
+                [&alterado] { alterado = true; });
         MostrarModal(historico);
-        // An undo puts records back: the groups on screen may have changed.
-        ReLinkarGrid();
+        // An undo put records back: the groups on screen are read again, quietly.
+        if (alterado) {
+            ReLinkarGrid();
+        }
+    });
+    focarLista();
+}
+
+void frmPrincipal::cmdListaTrabalho_Click() {
+    if (!m_listaTrabalho) {
+        m_listaTrabalho = new frmListaTrabalho(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+        // Its writes step around the quiet re-grouping, as the window's own do; a merge there
+        // groups the register again.
+        m_listaTrabalho->DefinirAoRedorDeEscrita(
+            [this](const std::function<void()>& escrita) { m_sessao.AoRedorDeEscrita(escrita); });
+        connect(m_listaTrabalho, &frmListaTrabalho::registroMudou, this,
+                [this] { m_modoSemelhanca ? ReLinkarSemelhanca() : ReLinkarGrid(); });
+    }
+    m_listaTrabalho->show();
+    m_listaTrabalho->raise();
+    m_listaTrabalho->activateWindow();
+    montarListaTrabalho();
+}
+
+void frmPrincipal::montarListaTrabalho() {
+    if (m_modoSemelhanca) {
+        QVector<GrupoTrabalho> grupos;
+        grupos.reserve(m_grupos->Grupos().size());
+        for (const ModeloGrupos::Grupo& g : m_grupos->Grupos()) {
+            grupos.append({g.ids, g.pontuacaoMembro, g.nome, g.pontuacao, g.conflito});
+        }
+        m_listaTrabalho->Iniciar(grupos, true);
+        return;
+    }
+    Recordset& rs = DE().rsLocalizar;
+    if (rs.State() != adStateOpen) {
+        m_listaTrabalho->Iniciar({}, false);
+        return;
+    }
+    // The grid holds the groups' values, not their records: these are read off this thread,
+    // once, on a connection of their own.
+    QStringList colunas;
+    for (const auto& c : rs.Dados().colunas) {
+        colunas << c.nome;
+    }
+    auto grupos = std::make_shared<QVector<GrupoTrabalho>>();
+    if (!m_leituraMembros) {
+        m_leituraMembros = std::make_unique<ConsultaEmSegundoPlano>(m_connectionString);
+        connect(m_leituraMembros.get(), &ConsultaEmSegundoPlano::terminou, this, [this] {
+            const ConsultaEmSegundoPlano::Desfecho& d = m_leituraMembros->Resultado();
+            if (d.cancelada) {
+                return;
+            }
+            if (!d.ok) {
+                m_listaTrabalho->Aguardar(d.texto);
+                return;
+            }
+            m_listaTrabalho->Iniciar(*m_membrosLidos, false);
+        });
+    }
+    m_membrosLidos = grupos;
+    m_listaTrabalho->Aguardar(QStringLiteral("Lendo os cadastros dos grupos..."));
+    m_leituraMembros->IniciarTarefa([colunas, linhas = rs.Dados().linhas, grupos](
+                                        Connection& cn, clsADO& ado,
+                                        const ConsultaEmSegundoPlano::Cancelada& parar,
+                                        ConsultaEmSegundoPlano::Desfecho& d) {
+        return MembrosAgrupamento(cn, ado, colunas, linhas, *grupos, d.texto, parar);
     });
 }

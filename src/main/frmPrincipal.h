@@ -11,12 +11,15 @@
 #include "main/SessaoAgrupamento.h"
 #include "ui/GeometriaJanela.h"
 #include "ui/RodadaTab.h"
+#include "worklist/GrupoTrabalho.h"
 
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
+struct PacienteLocalizado;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -25,8 +28,10 @@ class QSplitter;
 class QTableView;
 class QTimer;
 class ctlNvPreferDE;
+class frmListaTrabalho;
 class clsPacienteCriterio;
 class ModeloGrupos;
+class ColunasLembradas;
 class ModeloRecordset;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
@@ -77,6 +82,13 @@ class frmPrincipal : public QMainWindow {
     void cmdComparar_Click();
     // Opens the merge history, where a merge can be undone.
     void cmdHistorico_Click();
+    // Opens the worklist on the current grouping (the members of an exact one are read first,
+    // on a connection of their own); a new grouping rebuilds it while it is open.
+    void cmdListaTrabalho_Click();
+    frmListaTrabalho* ListaTrabalho() const { return m_listaTrabalho; }
+    // The search box: shows the group of the patient named (name, ID or record number) and
+    // makes that patient the list's current row.
+    void txtLocalizar_Enter();
 
     // Similarity mode (chkSemelhanca ticked): the grid lists candidate groups scored field by
     // field instead of the exact grouping; choosing one lists exactly its members.
@@ -126,12 +138,16 @@ class frmPrincipal : public QMainWindow {
     QLabel* lblItensnaLista;
     QPushButton* cmdCancelarAgrupamento;
     QLabel* lblCaption;
+    QLabel* lblGrupoVazio;  // in the list's place, for a group of empty values
     QListWidget* lstSemelhante;
+    QLabel* lblLocalizar;
+    QLineEdit* txtLocalizar;
     QFrame* Frame5;
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
     QPushButton* cmdComparar;
     QPushButton* cmdHistorico;
+    QPushButton* cmdListaTrabalho;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
     QFrame* Frame4;
@@ -162,6 +178,11 @@ class frmPrincipal : public QMainWindow {
     void montarComandos();
     void montarInstrucoes();
     void ordenarTabulacao();
+    void ajustarColunas();
+    void focarLista();
+    bool irParaPaciente(const PacienteLocalizado& p);
+    int alturaInstrucao(int Index) const;
+    int alturaInstrucoes();
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
     void esvaziarLista();
@@ -181,10 +202,16 @@ class frmPrincipal : public QMainWindow {
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;
+    frmListaTrabalho* m_listaTrabalho = nullptr;
+    std::unique_ptr<ConsultaEmSegundoPlano> m_leituraMembros;  // the worklist's exact groups
+    std::shared_ptr<QVector<GrupoTrabalho>> m_membrosLidos;
+    void montarListaTrabalho();
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
+    ColunasLembradas* m_colunas = nullptr;
     bool m_modoSemelhanca = false;
     CriteriosGravados m_criteriosGravados;
+    int m_proximoAchado = 0;   // where Enter in the search box goes on from
     bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;

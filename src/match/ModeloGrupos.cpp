@@ -6,6 +6,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
+#include "patient/LegendasCampos.h"
 
 using namespace semelhanca;
 
@@ -22,7 +23,8 @@ QString Explicar(const LocalizadorSemelhantes& busca, const GrupoCandidato& g) {
                         .arg(local.toString(pontos, 'f', 1));
     for (int c = 0; c < kCampos; ++c) {
         const Veredito& v = vereditos[size_t(c)];
-        texto += QLatin1Char('\n') + QString::fromUtf8(Definicoes()[size_t(c)].coluna) +
+        texto += QLatin1Char('\n') +
+                 LegendaCampo(QString::fromUtf8(Definicoes()[size_t(c)].coluna)) +
                  QStringLiteral(": ") + LocalizadorSemelhantes::Rotulo(c, v.nivel);
         if (v.nivel)
             texto += QStringLiteral(" (%1%2)")
@@ -48,7 +50,10 @@ bool ModeloGrupos::Buscar(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes
     for (const GrupoCandidato& g : busca.Agrupar(opcoes.limiar)) {
         Grupo linha;
         linha.nome = busca.NomeCompleto(g.membros.first());
-        for (quint32 i : g.membros) linha.ids << busca.Reg(i).id;
+        for (int m = 0; m < g.membros.size(); ++m) {
+            linha.ids << busca.Reg(g.membros[m]).id;
+            linha.pontuacaoMembro << g.pontuacaoMembro.value(m, -1);
+        }
         linha.pontuacao = g.ligacao;
         linha.menorPar = g.menorPar;
         linha.conflito = g.conflito;
@@ -62,6 +67,17 @@ void ModeloGrupos::Definir(QVector<Grupo> grupos) {
     beginResetModel();
     m_grupos = std::move(grupos);
     endResetModel();
+}
+
+QHash<qint32, double> ModeloGrupos::PontuacoesMembros(int linha) const {
+    QHash<qint32, double> pontuacoes;
+    if (linha >= 0 && linha < m_grupos.size()) {
+        const Grupo& g = m_grupos[linha];
+        for (int m = 0; m < g.ids.size(); ++m) {
+            pontuacoes.insert(g.ids[m], g.pontuacaoMembro.value(m, -1));
+        }
+    }
+    return pontuacoes;
 }
 
 QString ModeloGrupos::ObterSQLMembros(int linha) const {
@@ -111,6 +127,13 @@ bool ModeloGrupos::Conferir(Connection& cn, clsADO& ado, int linha) {
         endRemoveRows();
     }
     return true;
+}
+
+int ModeloGrupos::LinhaDoPaciente(qint32 id) const {
+    for (int i = 0; i < m_grupos.size(); ++i)
+        if (m_grupos[i].ids.contains(id))
+            return i;
+    return -1;
 }
 
 int ModeloGrupos::rowCount(const QModelIndex& parent) const {

@@ -21,6 +21,7 @@
 #include "settings/Configuracao.h"
 #include "support/SegurarAgrupamento.h"
 #include "ui/DE.h"
+#include "ui/ListaPacientes.h"
 #include "users/frmLogin.h"
 
 namespace {
@@ -148,7 +149,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     const QString porque = grade.model()->index(0, 2).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(porque.startsWith(QStringLiteral("ID %1 e ID %2: ").arg(jose[0]).arg(jose[1])))
         << porque.toStdString();
-    EXPECT_TRUE(porque.contains("\nNome_Meio: abreviado ou parte (+")) << porque.toStdString();
+    EXPECT_TRUE(porque.contains("\nNome do meio: abreviado ou parte (+")) << porque.toStdString();
     EXPECT_TRUE(porque.contains("\nCIC: nulo\n")) << porque.toStdString();
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
     // The first group is current and the list holds exactly its members.
@@ -193,7 +194,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     EXPECT_EQ(janela.dbGridCriterio->model(), exato);
     EXPECT_EQ(janela.dbGridCriterio->model()->headerData(0, Qt::Horizontal).toString(), "Nome");
     EXPECT_EQ(janela.dbGridCriterio->model()->headerData(2, Qt::Horizontal).toString(),
-              QString::fromUtf8("Nome_Último"));
+              QString::fromUtf8("Último nome"));
     EXPECT_EQ(janela.lblItensnaLista->text(), "1");
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
@@ -251,6 +252,10 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     const auto marcada = [&janela](int linha) {
         return !janela.lstSemelhante->item(linha)->icon().isNull();
     };
+    // Each row's own line (name, ID, birth date, RG, score) comes first in its tooltip.
+    const auto linhaDe = [&janela](int linha) {
+        return janela.lstSemelhante->item(linha)->data(PapelLinhaPaciente).toString().toStdString();
+    };
 
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
@@ -258,8 +263,14 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     ASSERT_EQ(janela.lstSemelhante->count(), 3);  // JOSÉ's group
     EXPECT_TRUE(marcada(0) && marcada(2));
     EXPECT_FALSE(marcada(1));
-    EXPECT_EQ(dica(0), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[2]));
-    EXPECT_EQ(dica(2), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[0]));
+    EXPECT_EQ(dica(0),
+              linhaDe(0) + "\nNão é a mesma pessoa que o cadastro " + std::to_string(jose[2]));
+    EXPECT_EQ(dica(2),
+              linhaDe(2) + "\nNão é a mesma pessoa que o cadastro " + std::to_string(jose[0]));
+    EXPECT_EQ(dica(1), linhaDe(1));
+    EXPECT_NE(linhaDe(0).find(" — ID " + std::to_string(jose[0]) + " — nasc. "), std::string::npos)
+        << linhaDe(0);
+    EXPECT_NE(linhaDe(0).find(" — pontuação "), std::string::npos) << linhaDe(0);
     QString prontuario;
     roteiro.Entao([&prontuario](QDialog& d) {
         auto* f = Como<frmSemSolucao>(d);
@@ -273,7 +284,7 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     ASSERT_EQ(janela.lstSemelhante->count(), 2);  // RITA's group
     EXPECT_FALSE(marcada(0));
     EXPECT_TRUE(marcada(1));
-    EXPECT_EQ(dica(1), "Paciente marcado como sem solução");
+    EXPECT_EQ(dica(1), linhaDe(1) + "\nPaciente marcado como sem solução");
     // The text of a row is never touched: a mark is an icon and a tooltip.
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"RITA CAMPOS", "Rita  Campos"}));
 }
