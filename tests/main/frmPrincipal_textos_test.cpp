@@ -101,7 +101,7 @@ class Textos : public JanelaPrincipal {
     QStringList lidos;
 };
 
-TEST_F(Textos, NoWindowOrMessageNamesAColumnOrATable) {
+TEST_F(Textos, NenhumaJanelaOuMensagemNomeiaColunaOuTabela) {
     for (const char* meio : {"NULL", "'MARIA'"}) {
         executar(QStringLiteral(
                      "INSERT INTO Paciente (Nome, Nome_Meio, Nome_Meio_Soundex, Nome_Último, RG, "

@@ -82,7 +82,7 @@ TEST_F(Uso, FocusGoesBackToTheListAfterAMergeOrACancelAndTheUndoReachesTheGrid) 
 
 // A decision taken in a dialog opened from another (the comparison from the base chooser) and a
 // no-solution mark reach the list once the dialogs close, its ticks kept.
-TEST_F(Uso, DecisionsAndMarksMadeInTheDialogsReachTheList) {
+TEST_F(Uso, DecisoesEMarcasDosDialogosChegamALista) {
     paciente("ANA", "", "LIMA");
     paciente("ANA", "", "LIMA");
     Ticks({"1", "0", "1", "0", "0", "0", "0"});

@@ -121,6 +121,10 @@ bool Connection::EsperandoBloqueio() const {
     return m_espera.Esperando();
 }
 
+dados::SituacaoGravacao Connection::VerificarGravacao() {
+    return motor().gravacao();
+}
+
 void Connection::BeginTrans() {
     dados::Motor& e = motor();
     notificar({Evento::Inicio, QString()});

@@ -39,6 +39,10 @@ class Connection {
     // the batch as one Execute.
     dados::ResultadoLote executarLote(const QString& sql);
 
+    // Whether the register can be written through this connection now (nothing is written to
+    // find out); throws when the connection is closed.
+    dados::SituacaoGravacao VerificarGravacao();
+
     // Stops the statement running on this connection from another thread (ADO's Cancel): it
     // fails at once. The caller keeps the connection open while it may call this.
     void Cancel();

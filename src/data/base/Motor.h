@@ -70,6 +70,18 @@ class EsperaBloqueio {
     std::atomic<qint64> m_ultima{-1};
 };
 
+// Whether a connection may write to the register now, and why not: asked at start-up, so that
+// the administrator learns it before a review, not at its end.
+struct SituacaoGravacao {
+    enum Estado {
+        Gravavel,        // as far as the engine can tell
+        SomenteLeitura,  // the file, the folder or the database is read-only
+        Bloqueado,       // another program holds the register's write lock
+        SemPermissao     // the connection's user may not update or delete patients
+    } estado = Gravavel;
+    QString detalhe;  // the engine's or the server's own words
+};
+
 class Motor {
   public:
     virtual ~Motor() = default;
@@ -105,6 +117,10 @@ class Motor {
     // Where the engine marks that it waits for a lock another connection holds (an engine
     // that cannot tell never marks); set by its Connection before it opens.
     EsperaBloqueio* espera = nullptr;
+
+    // Asks the engine whether this connection could write now, without writing anything. A
+    // question the engine cannot answer counts as writable: the write itself will then tell.
+    virtual SituacaoGravacao gravacao() { return {}; }
 };
 
 }  // namespace dados
