@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "decisions/frmSemSolucao.h"
@@ -13,6 +14,7 @@
 #include "history/frmHistorico.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
+#include "worklist/frmListaTrabalho.h"
 
 namespace {
 
@@ -117,6 +119,20 @@ TEST_F(Uso, DecisoesEMarcasDosDialogosChegamALista) {
         << dica(1).toStdString();
     EXPECT_EQ(janela.lstSemelhante->item(0)->checkState(), Qt::Checked);
     EXPECT_EQ(janela.focusWidget(), janela.lstSemelhante);
+
+    // The worklist, a window of its own: the mark it removes leaves the list at once.
+    Clicar(janela.cmdListaTrabalho);
+    frmListaTrabalho* lista = janela.ListaTrabalho();
+    ASSERT_NE(lista, nullptr);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return lista->Lista().Itens().size() == 1; }, kEsperaMaximaMs));
+    lista->chkSemSolucao->setChecked(true);
+    lista->tblGrupos->setCurrentIndex(lista->tblGrupos->model()->index(0, 0));
+    lista->tblMembros->setCurrentCell(1, 1);
+    Clicar(lista->cmdRemoverMarca);
+    EXPECT_EQ(mensagens.Perguntas().size(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dica(1).contains("sem solução"); }, kEsperaMaximaMs))
+        << dica(1).toStdString();
 }
 
 TEST_F(Uso, AGroupOfEmptyValuesSaysWhatItIsAndTheSearchFindsGroupAndRecord) {
