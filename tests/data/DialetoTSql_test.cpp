@@ -254,19 +254,6 @@ TEST_F(DialetoTest, OutsideTheSubsetFailsNamingTheToken) {
     EXPECT_FALSE(texto.contains("segredo1"));
 }
 
-TEST(Diagnostico, PasswordsAreMasked) {
-    EXPECT_EQ(dados::MascararSenhas("Provider=SQLOLEDB;User ID=sa;Password=abc;Initial "
-                                    "Catalog=x"),
-              "Provider=SQLOLEDB;User ID=sa;Password=***;Initial Catalog=x");
-    EXPECT_EQ(dados::MascararSenhas("DSN=x;UID=a;PWD={a;b}"), "DSN=x;UID=a;PWD=***");
-    EXPECT_EQ(dados::MascararSenhas("DSN=x;PWD={a}};b};UID=a"), "DSN=x;PWD=***;UID=a");
-    EXPECT_EQ(dados::MascararSenhas("Password=\"a;b\";User ID=u"), "Password=***;User ID=u");
-    EXPECT_EQ(dados::MascararSenhas("Password='a;''b';User ID=u"), "Password=***;User ID=u");
-    EXPECT_EQ(dados::MascararSenhas("WHERE Senha = 'O' + CHAR(39) + 'k''x' AND USUÁRIO = 'a'"),
-              "WHERE Senha = '***' AND USUÁRIO = 'a'");
-    EXPECT_EQ(dados::MascararSenhas(" Senha = 'x', "), " Senha = '***', ");
-}
-
 // Texts are ColacaoTSql's; dates compare as dates, whatever their spelling.
 TEST(Colacao, DatesCompareAsDates) {
     const auto data = [](const char* a, const char* b) {
