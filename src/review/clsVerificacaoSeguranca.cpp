@@ -3,6 +3,8 @@
 #include "decisions/PacienteSemSolucao.h"
 #include "patient/Normalizado.h"
 
+#include <tuple>
+
 clsVerificacaoSeguranca::clsVerificacaoSeguranca(Connection& fCN, clsADO& fADO)
     : m_cn(fCN), m_ado(fADO) {}
 
@@ -38,6 +40,29 @@ bool clsVerificacaoSeguranca::DatasCompativeis(const QDate& a, const QDate& b) {
            x[diferentes[0]] == y[diferentes[1]] && x[diferentes[1]] == y[diferentes[0]];
 }
 
+QList<clsVerificacaoSeguranca::Conflito::Tipo> clsVerificacaoSeguranca::SinaisEntre(
+    const Identificacao& a, const Identificacao& b) {
+    QList<Conflito::Tipo> sinais;
+    for (const auto& [va, vb, tipo] :
+         {std::tuple{&a.cic, &b.cic, Conflito::CIC}, std::tuple{&a.rg, &b.rg, Conflito::RG}}) {
+        const QString x = SemPontuacao(*va);
+        const QString y = SemPontuacao(*vb);
+        if (!x.isEmpty() && !y.isEmpty() && x != y) {
+            sinais << tipo;
+        }
+    }
+    const QString sa = Normalizado(a.sexo);
+    const QString sb = Normalizado(b.sexo);
+    if (!sa.isEmpty() && !sb.isEmpty() && sa != sb) {
+        sinais << Conflito::Sexo;
+    }
+    if (a.nascimento.isValid() && b.nascimento.isValid() &&
+        !DatasCompativeis(a.nascimento, b.nascimento)) {
+        sinais << Conflito::Nascimento;
+    }
+    return sinais;
+}
+
 QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(
     const clsComparacaoPacientes& fComparacao, const QSet<qint32>& fSemSolucao,
     const QList<clsDecisaoPessoas::Decisao>& fDecisoes) {
@@ -48,38 +73,33 @@ QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(
     const auto valores = [](const QString& a, const QString& b) {
         return QStringLiteral(" (%1 / %2)").arg(a.trimmed(), b.trimmed());
     };
+    const auto identificacao = [](const clsComparacaoPacientes::Registro& r) {
+        return Identificacao{r.valores.value(QStringLiteral("CIC")),
+                             r.valores.value(QStringLiteral("RG")),
+                             r.valores.value(QStringLiteral("Sexo")), r.nascimento};
+    };
     for (int i = 0; i < fComparacao.Colunas(); ++i) {
         for (int j = i + 1; j < fComparacao.Colunas(); ++j) {
             const auto& a = fComparacao.RegistroDaColuna(i);
             const auto& b = fComparacao.RegistroDaColuna(j);
-            for (const auto& [campo, tipo] : {std::pair{QStringLiteral("CIC"), Conflito::CIC},
-                                              std::pair{QStringLiteral("RG"), Conflito::RG}}) {
-                const QString va = SemPontuacao(a.valores.value(campo));
-                const QString vb = SemPontuacao(b.valores.value(campo));
-                if (!va.isEmpty() && !vb.isEmpty() && va != vb) {
-                    conflitos.append({tipo,
-                                      {a.id, b.id},
-                                      campo + QStringLiteral(" diferente entre ") +
-                                          par(a.id, b.id) +
-                                          valores(a.valores.value(campo), b.valores.value(campo))});
+            for (const Conflito::Tipo tipo : SinaisEntre(identificacao(a), identificacao(b))) {
+                if (tipo == Conflito::Nascimento) {
+                    conflitos.append(
+                        {tipo,
+                         {a.id, b.id},
+                         QStringLiteral("Datas de nascimento incompatíveis entre ") +
+                             par(a.id, b.id) +
+                             valores(a.nascimento.toString(QStringLiteral("dd/MM/yyyy")),
+                                     b.nascimento.toString(QStringLiteral("dd/MM/yyyy")))});
+                    continue;
                 }
-            }
-            const QString sa = Normalizado(a.valores.value("Sexo"));
-            const QString sb = Normalizado(b.valores.value("Sexo"));
-            if (!sa.isEmpty() && !sb.isEmpty() && sa != sb) {
-                conflitos.append({Conflito::Sexo,
+                const QString campo = tipo == Conflito::CIC  ? QStringLiteral("CIC")
+                                      : tipo == Conflito::RG ? QStringLiteral("RG")
+                                                             : QStringLiteral("Sexo");
+                conflitos.append({tipo,
                                   {a.id, b.id},
-                                  QStringLiteral("Sexo diferente entre ") + par(a.id, b.id) +
-                                      valores(a.valores.value("Sexo"), b.valores.value("Sexo"))});
-            }
-            if (a.nascimento.isValid() && b.nascimento.isValid() &&
-                !DatasCompativeis(a.nascimento, b.nascimento)) {
-                conflitos.append(
-                    {Conflito::Nascimento,
-                     {a.id, b.id},
-                     QStringLiteral("Datas de nascimento incompatíveis entre ") + par(a.id, b.id) +
-                         valores(a.nascimento.toString(QStringLiteral("dd/MM/yyyy")),
-                                 b.nascimento.toString(QStringLiteral("dd/MM/yyyy")))});
+                                  campo + QStringLiteral(" diferente entre ") + par(a.id, b.id) +
+                                      valores(a.valores.value(campo), b.valores.value(campo))});
             }
         }
     }

@@ -28,6 +28,18 @@ class clsVerificacaoSeguranca {
                                      const QSet<qint32>& fSemSolucao,
                                      const QList<clsDecisaoPessoas::Decisao>& fDecisoes);
 
+    // What tells two records' people apart, as the register holds it (texts as shown).
+    struct Identificacao {
+        QString cic;
+        QString rg;
+        QString sexo;
+        QDate nascimento;  // null when empty
+    };
+    // The signs between two records on their values: different CIC or RG once the punctuation
+    // is removed, different sex, birth dates too far apart to be one date typed badly. An
+    // empty value shows no sign.
+    static QList<Conflito::Tipo> SinaisEntre(const Identificacao& a, const Identificacao& b);
+
     // A document number as compared: letters and digits only, upper case.
     static QString SemPontuacao(const QString& documento);
     // True when two birth dates can be one date typed badly: equal, day and month swapped,
