@@ -1205,7 +1205,7 @@ void FalharSintaxe(const QString& sql, const QVector<Token>& tokens, int indice,
     }
     FalharServidor(ErroComando, QStringLiteral("TSql"), m,
                    QStringLiteral("Sintaxe incorreta próxima de '%1'%2 (posição %3) em: %4")
-                       .arg(secreto ? QStringLiteral("'***'") : t.comoEscrito(),
+                       .arg(secreto ? QStringLiteral("***") : t.comoEscrito(),
                             motivo.isEmpty() ? QString() : QStringLiteral(": ") + motivo)
                        .arg(t.posicao + 1)
                        .arg(sql.left(500)));
