@@ -297,7 +297,7 @@ void frmHistorico::cmdDesfazer_Click() {
         feito = desfazer.Desfazer(ids, m_usuario, pergunta.Decisao());
     }
     if (!feito) {
-        MsgBox("Não foi possível desfazer a unificação:\n\n" + desfazer.Erro().ErrorString());
+        MsgBox(desfazer.Mensagem());
         return;
     }
     QString texto = "Unificação desfeita: " + QString::number(ids.size()) +

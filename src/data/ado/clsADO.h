@@ -6,6 +6,7 @@
 #include "data/ado/Connection.h"
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/MensagemFalha.h"
 
 namespace dados {
 struct ResultadoComando;
@@ -61,6 +62,8 @@ class clsADO {
     // SQL Server's own message for the last failure (number, level, state, line and text),
     // when the statement failed as SQL Server would report it: what its console prints.
     const std::optional<MensagemServidor>& MensagemDoServidor() const { return m_servidor; }
+    // The last failure whole, as the program's failure messages show it.
+    dados::Falha UltimaFalha() const { return {m_errorNumber, m_errorString, m_errorDetail}; }
 
     qint32 ProfundidadeTransação() const { return m_depth; }
 
