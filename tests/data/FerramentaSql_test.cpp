@@ -30,7 +30,7 @@ Execucao Rodar(const QStringList& argumentos, const QString& entrada = QString()
 
 }  // namespace
 
-TEST(FerramentaSql, RunsBatchesAndPrintsTablesCountsAndFailures) {
+TEST(FerramentaSql, RunsBatchesAndPrintsTablesAndCounts) {
     TempRegister reg;
     const QString cadeia = reg.connectionString();
     const Execucao e = Rodar({"--connect", cadeia},
@@ -46,15 +46,6 @@ TEST(FerramentaSql, RunsBatchesAndPrintsTablesCountsAndFailures) {
     EXPECT_EQ(e.saida,
               "(1 rows affected)\n(1 rows affected)\n"
               "ID\tNome\tD\tN\n1\tAna\t2007-06-21 00:00:00\t1\n2\tNULL\tNULL\t1\n");
-
-    const Execucao falha = Rodar({"--connect", cadeia, "-e",
-                                  "INSERT INTO T (ID, Nome) VALUES (3, "
-                                  "'nome longo demais')"});
-    EXPECT_EQ(falha.codigo, 1);
-    EXPECT_TRUE(
-        falha.erros.endsWith("Msg 8152, Level 16, State 14, Line 1\n"
-                             "String or binary data would be truncated.\n"))
-        << falha.erros.toStdString();
 
     const Execucao rastro = Rodar({"--trace", "--connect", cadeia, "-e", "SELECT COUNT(*) FROM T"});
     EXPECT_EQ(rastro.saida, "\n2\n");  // an expression without alias has no name

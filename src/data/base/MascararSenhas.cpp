@@ -365,52 +365,29 @@ class Comparacoes {
         }
     }
 
-    // The operand before k: [returned, k).
-    qsizetype operandoAntes(qsizetype k) const {
+    // The far end of the operand beside token k, walking one way (-1 before k, +1 after it) to
+    // the word or comma that ends it at its own level: the operand is [returned, k) before,
+    // (k, returned) after. BETWEEN's operand takes one AND.
+    qsizetype fimDoOperando(qsizetype k, int sentido, bool entre = false) const {
+        const char* abre = sentido > 0 ? "(" : ")";
+        const char* fecha = sentido > 0 ? ")" : "(";
+        const char* abreCaso = sentido > 0 ? "CASE" : "END";
+        const char* fechaCaso = sentido > 0 ? "END" : "CASE";
         int parenteses = 0, casos = 0;
-        qsizetype i = k;
-        while (i > 0) {
-            const qsizetype j = i - 1;
-            if (simbolo(j, ")")) {
+        qsizetype i = k + sentido;
+        for (; i >= 0 && i < m_p.size(); i += sentido) {
+            if (simbolo(i, abre)) {
                 ++parenteses;
-            } else if (simbolo(j, "(")) {
-                if (parenteses == 0) {
+            } else if (simbolo(i, fecha)) {
+                if (parenteses-- == 0) {
                     break;
                 }
-                --parenteses;
-            } else if (eh(j, "END")) {
+            } else if (eh(i, abreCaso)) {
                 ++casos;
-            } else if (eh(j, "CASE")) {
-                if (casos == 0) {
+            } else if (eh(i, fechaCaso)) {
+                if (casos-- == 0) {
                     break;
                 }
-                --casos;
-            } else if (parenteses == 0 && casos == 0 && fimDeOperando(j)) {
-                break;
-            }
-            i = j;
-        }
-        return i;
-    }
-    // The operand after k: [k + 1, returned). BETWEEN's operand takes one AND.
-    qsizetype operandoDepois(qsizetype k, bool entre) const {
-        int parenteses = 0, casos = 0;
-        qsizetype i = k + 1;
-        for (; i < m_p.size(); ++i) {
-            if (simbolo(i, "(")) {
-                ++parenteses;
-            } else if (simbolo(i, ")")) {
-                if (parenteses == 0) {
-                    break;
-                }
-                --parenteses;
-            } else if (eh(i, "CASE")) {
-                ++casos;
-            } else if (eh(i, "END")) {
-                if (casos == 0) {
-                    break;
-                }
-                --casos;
             } else if (parenteses == 0 && casos == 0 && fimDeOperando(i)) {
                 if (entre && eh(i, "AND")) {
                     entre = false;
@@ -419,46 +396,25 @@ class Comparacoes {
                 break;
             }
         }
-        return i;
+        return sentido > 0 ? i : i + 1;
     }
 
     void operador(qsizetype k) {
         // NOT LIKE / NOT IN / NOT BETWEEN: the operand is before the NOT.
         const qsizetype antes = k > 0 && eh(k - 1, "NOT") && m_p[k].tipo == Peca::Nome ? k - 1 : k;
-        const qsizetype inicio = operandoAntes(antes);
-        const qsizetype fim = operandoDepois(k, eh(k, "BETWEEN"));
+        const qsizetype inicio = fimDoOperando(antes, -1);
+        const qsizetype fim = fimDoOperando(k, +1, eh(k, "BETWEEN"));
         if (temSenha(inicio, antes) || temSenha(k + 1, fim)) {
             cobrir(inicio, fim);
         }
     }
 
-    // CASE Senha WHEN 'x' THEN ...: each WHEN value is compared with the subject.
+    // CASE Senha WHEN 'x' THEN ...: each WHEN value is compared with the subject (which ends at
+    // the first WHEN; a searched CASE has none), so the whole CASE goes.
     void casoSimples(qsizetype k) {
-        if (k + 1 >= m_p.size() || eh(k + 1, "WHEN")) {
-            return;
-        }
-        int parenteses = 0, casos = 0;
-        qsizetype i = k + 1;
-        qsizetype quando = -1;
-        for (; i < m_p.size(); ++i) {
-            if (simbolo(i, "(")) {
-                ++parenteses;
-            } else if (simbolo(i, ")")) {
-                if (parenteses-- == 0) {
-                    break;
-                }
-            } else if (eh(i, "CASE")) {
-                ++casos;
-            } else if (eh(i, "END")) {
-                if (casos-- == 0) {
-                    break;
-                }
-            } else if (quando < 0 && parenteses == 0 && casos == 0 && eh(i, "WHEN")) {
-                quando = i;
-            }
-        }
-        if (quando > 0 && temSenha(k + 1, quando)) {
-            cobrir(k, i);
+        const qsizetype quando = fimDoOperando(k, +1);
+        if (quando < m_p.size() && eh(quando, "WHEN") && temSenha(k + 1, quando)) {
+            cobrir(k, fimDoOperando(k - 1, +1));
         }
     }
 
