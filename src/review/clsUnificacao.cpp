@@ -1,5 +1,7 @@
 #include "review/clsUnificacao.h"
 
+#include <algorithm>
+
 #include "data/ado/NivelTransacao.h"
 #include "merge/TravaPacientes.h"
 #include "merge/clsPacienteUnificar.h"
@@ -16,7 +18,16 @@ QString Plural(qint64 n, const QString& singular, const QString& plural) {
 
 }  // namespace
 
-clsUnificacao::clsUnificacao(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO) {}
+clsUnificacao::clsUnificacao(Connection& fCN, clsADO& fADO)
+    : m_cn(fCN), m_ado(fADO), m_referencias(fCN, fADO) {}
+
+clsUnificacao::Resultado clsUnificacao::Recusar(NivelTransacao& nivel, const QString& motivo) {
+    nivel.Cancelar();
+    m_resultado.recusada = true;
+    m_erro.AtualizarErro(-2, motivo, QStringLiteral("Executar"), QString());
+    m_resultado.mensagem = motivo + QStringLiteral("\nNada foi alterado no cadastro.");
+    return m_resultado;
+}
 
 // `desfeita`: the register is certainly as it was before the command.
 clsUnificacao::Resultado clsUnificacao::Falhou(const QString& etapa, const dados::Falha& falha,
@@ -92,18 +103,43 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
         copias.removeOne(base);
     }
     m_resultado.base = base;
+    if (!m_referencias.ProcurarReferencias(copias)) {
+        return Falhar(nivel,
+                      QStringLiteral("ao procurar outras tabelas que apontam para os "
+                                     "cadastros"),
+                      FalhaDe(m_referencias.Erro()));
+    }
+    if (m_referencias.Recusada()) {
+        return Recusar(nivel, m_referencias.MensagemRecusa());
+    }
     clsValoresSobreviventes padrao;
-    if (!fPedido.valores || fPedido.base == 0) {
+    const bool revisada = fPedido.valores && fPedido.base != 0;
+    if (!revisada) {
         clsVerificacaoSeguranca verificacao(m_cn, m_ado);
         QList<clsVerificacaoSeguranca::Conflito> sinais;
         if (!verificacao.Verificar(comparacao, sinais)) {
             return Falhar(nivel, QStringLiteral("ao ler os cadastros"),
                           FalhaDe(verificacao.Erro()));
         }
+        QStringList naoConfirmados;
+        for (const auto& sinal : sinais) {
+            const bool confirmado = std::any_of(
+                fPedido.sinaisConfirmados.begin(), fPedido.sinaisConfirmados.end(),
+                [&](const auto& c) { return c.tipo == sinal.tipo && c.texto == sinal.texto; });
+            if (!confirmado) {
+                naoConfirmados << sinal.texto;
+            }
+        }
+        if (!naoConfirmados.isEmpty()) {
+            return Recusar(nivel,
+                           QStringLiteral("A unificação sem revisão não foi feita: os cadastros "
+                                          "mostram sinais de serem pessoas diferentes:\n") +
+                               naoConfirmados.join(QStringLiteral("\n")) +
+                               QStringLiteral("\nRevise o grupo antes de unificar."));
+        }
         padrao.Iniciar(comparacao, base, sinais);
     }
-    const clsValoresSobreviventes& valores =
-        fPedido.valores && fPedido.base != 0 ? *fPedido.valores : padrao;
+    const clsValoresSobreviventes& valores = revisada ? *fPedido.valores : padrao;
     m_resultado.camposDiferentes = comparacao.CamposDiferentes();
     for (const qint32 id : copias) {
         m_resultado.exames += comparacao.RegistroDaColuna(comparacao.ColunaDoId(id)).exames;

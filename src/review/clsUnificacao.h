@@ -10,6 +10,7 @@
 #include "data/ado/clsADO.h"
 #include "data/base/MensagemFalha.h"
 #include "patient/clsError.h"
+#include "review/clsPreviaUnificacao.h"
 #include "review/clsValoresSobreviventes.h"
 #include "review/clsVerificacaoSeguranca.h"
 
@@ -24,7 +25,10 @@
 // Every merge of the program goes through here. The comparison window passes the values the
 // administrator reviewed; a caller without a review (a keyboard merge of one group, a batch
 // that runs one command per group) passes none and gets the default values, worked out inside
-// the transaction from the records as they are then.
+// the transaction from the records as they are then. Two refusals hold for every caller, read
+// under the lock: rows of another table pointing at a copy (the merge would leave them pointing
+// at a deleted patient), and, for a merge nobody reviewed, any sign that the records are
+// different people unless the caller passes those very signs as confirmed.
 class NivelTransacao;
 
 class clsUnificacao {
@@ -55,7 +59,10 @@ class clsUnificacao {
         QStringList camposAlterados;   // fields of the base that changed
         QStringList camposDiferentes;  // fields whose values differed among the records
         qint32 ausente = 0;            // a record found missing (then nothing was done)
-        QString mensagem;              // for the administrator: what was done, or what failed
+        // Refused before anything was written: other tables point at a copy, or the records
+        // show signs of different people that no review confirmed.
+        bool recusada = false;
+        QString mensagem;  // for the administrator: what was done, or what failed
     };
 
     clsUnificacao(Connection& fCN, clsADO& fADO);
@@ -68,6 +75,8 @@ class clsUnificacao {
     clsError& Erro() { return m_erro; }
 
   private:
+    // Cancels the command, changing nothing, for a reason of the register's own.
+    Resultado Recusar(NivelTransacao& nivel, const QString& motivo);
     // Cancels the command and says what failed.
     Resultado Falhar(NivelTransacao& nivel, const QString& etapa, const dados::Falha& falha);
     Resultado Falhou(const QString& etapa, const dados::Falha& falha, bool desfeita);
@@ -77,4 +86,6 @@ class clsUnificacao {
     clsADO& m_ado;
     clsError m_erro;
     Resultado m_resultado;
+    // Kept across commands, so that a batch reads the catalogue of pointing tables once.
+    clsPreviaUnificacao m_referencias;
 };

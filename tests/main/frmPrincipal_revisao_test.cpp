@@ -72,7 +72,7 @@ class Revisao : public JanelaPrincipal {
     // Another administrator on a connection of its own merges `copia` into `base`.
     void OutraEstacaoUnifica(qint32 base, qint32 copia) {
         const clsUnificacao::Resultado r =
-            clsUnificacao(cn, ado).Executar({base, {base, copia}, 9});
+            clsUnificacao(cn, ado).Executar({base, {base, copia}, 9, clsValoresSobreviventes()});
         ASSERT_TRUE(r.unificada) << r.mensagem.toStdString();
     }
 

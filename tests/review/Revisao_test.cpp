@@ -407,8 +407,21 @@ TEST(Unificacao, SemRevisaoABaseSugeridaFicaComValoresDeQuemNaoPareceOutraPessoa
         "ID_Paciente = 3");
     g.r.Executar("UPDATE Paciente SET Endereço = '  ' WHERE ID_Paciente = 2");
     g.r.Executar("UPDATE Paciente SET Endereço = 'RUA UM' WHERE ID_Paciente = 1");
-    const clsUnificacao::Resultado r =
-        clsUnificacao(g.r.cn(), g.r.ado()).Executar({0, {1, 2, 3}, 7});
+    // Nobody reviewed it: the sign refuses the merge, unless the caller confirms that sign.
+    const QByteArray antes = g.r.Instantaneo();
+    clsUnificacao::Pedido pedido{0, {1, 2, 3}, 7};
+    clsUnificacao unificacao(g.r.cn(), g.r.ado());
+    const clsUnificacao::Resultado recusada = unificacao.Executar(pedido);
+    EXPECT_TRUE(recusada.recusada);
+    EXPECT_FALSE(recusada.unificada);
+    EXPECT_TRUE(recusada.mensagem.startsWith("A unificação sem revisão não foi feita"))
+        << recusada.mensagem.toStdString();
+    EXPECT_TRUE(recusada.mensagem.endsWith("Nada foi alterado no cadastro."));
+    EXPECT_EQ(g.r.Instantaneo(), antes);
+    clsVerificacaoSeguranca verificacao(g.r.cn(), g.r.ado());
+    ASSERT_TRUE(verificacao.Verificar(g.Comparar({1, 2, 3}), pedido.sinaisConfirmados));
+    ASSERT_FALSE(pedido.sinaisConfirmados.isEmpty());
+    const clsUnificacao::Resultado r = unificacao.Executar(pedido);
     ASSERT_TRUE(r.unificada) << r.mensagem.toStdString();
     EXPECT_EQ(r.base, 2);
     EXPECT_EQ(r.removidos, (QList<qint32>{1, 3}));
@@ -592,6 +605,28 @@ TEST(Previa, ContaExamesCamposETabelasQueApontamParaOsRemovidos) {
     achadas.sort();
     EXPECT_EQ(achadas, (QStringList{"Agenda.Paciente_Ref=1", "Laudo_Anexo.ID_Paciente=2"}));
     EXPECT_TRUE(previa.MensagemRecusa().contains("Laudo_Anexo (ID_Paciente): 2 linha(s)"));
+}
+
+// Every caller of the command, reviewed or not, is held to the same refusal, and a batch that
+// keeps one command reads the catalogue once.
+TEST(Unificacao, TabelaQueApontaParaUmaCopiaRecusaSemMudarNada) {
+    Grupo g;
+    g.r.Executar("CREATE TABLE Laudo_Anexo (ID_Anexo int, ID_Paciente int)");
+    g.r.Executar("INSERT INTO Laudo_Anexo (ID_Anexo, ID_Paciente) VALUES (1, 3)");
+    const QByteArray antes = g.r.Instantaneo();
+    clsUnificacao unificacao(g.r.cn(), g.r.ado());
+    for (const auto& pedido : {clsUnificacao::Pedido{2, {2, 3}, 7},
+                               clsUnificacao::Pedido{2, {2, 3}, 7, clsValoresSobreviventes()}}) {
+        const clsUnificacao::Resultado r = unificacao.Executar(pedido);
+        EXPECT_TRUE(r.recusada);
+        EXPECT_EQ(r.mensagem,
+                  "A unificação não pode ser feita: outras tabelas do banco de dados apontam "
+                  "para cadastros que seriam removidos e ficariam apontando para um paciente "
+                  "excluído:\nLaudo_Anexo (ID_Paciente): 1 linha(s)\nNada foi alterado no "
+                  "cadastro.");
+        EXPECT_EQ(g.r.Instantaneo(), antes);
+    }
+    EXPECT_TRUE(unificacao.Executar({2, {1, 2}, 7}).unificada);
 }
 
 // SQL Server is reached through ODBC: the catalogue search for tables that point at a patient

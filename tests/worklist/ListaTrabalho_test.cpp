@@ -173,7 +173,8 @@ TEST(ListaTrabalho, GrupoCujosMembrosMudaramVoltaAPendenteComOMotivo) {
     // A member merged elsewhere leaves the others pending with why.
     Administrador d(c.r.StringConexao(), 9);
     ASSERT_TRUE(d.lista->Construir(c.grupos({{7, 8}, {3, 4}})));
-    ASSERT_TRUE(clsUnificacao(d.cn, d.ado).Executar({11, {11, 8}, 9}).unificada);
+    ASSERT_TRUE(
+        clsUnificacao(d.cn, d.ado).Executar({11, {11, 8}, 9, clsValoresSobreviventes()}).unificada);
     ASSERT_TRUE(d.lista->Construir(c.grupos({{7, 8, 12}})));
     const auto& semOito = d.lista->Itens()[d.item({7, 8, 12})];
     EXPECT_EQ(semOito.membros, (QVector<qint32>{7, 12}));
