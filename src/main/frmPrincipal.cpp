@@ -18,15 +18,14 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
-#include "data/base/ValorSeNulo.h"
 #include "decisions/frmSemSolucao.h"
 #include "history/frmHistorico.h"
 #include "main/CriteriosGravados.h"
@@ -86,17 +85,45 @@ W* nomeado(W* widget, const QString& nome) {
     return widget;
 }
 
+// Two panes side by side or one above the other, sharing the room by their weights.
+QSplitter* divisor(Qt::Orientation sentido, const char* nome, QWidget* a, QWidget* b, int pesoA,
+                   int pesoB) {
+    auto* d = nomeado(new QSplitter(sentido), QString::fromLatin1(nome));
+    d->addWidget(a);
+    d->addWidget(b);
+    d->setStretchFactor(0, pesoA);
+    d->setStretchFactor(1, pesoB);
+    d->setChildrenCollapsible(false);
+    return d;
+}
+
+// A pane holding its parts one above the other, edge to edge; the middle one grows.
+QWidget* pilha(QWidget* acima, QWidget* cresce, QLayout* abaixo = nullptr) {
+    auto* painel = new QWidget;
+    auto* layout = new QVBoxLayout(painel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (acima) {
+        layout->addWidget(acima);
+    }
+    layout->addWidget(cresce, 1);
+    if (abaixo) {
+        layout->addLayout(abaixo);
+    }
+    return painel;
+}
+
 QString numeroETexto(clsADO& ado) {
     return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
 }
+
+const QString kDicaSemSolucao = QStringLiteral("Marcar o paciente selecionado como sem solução");
 
 }  // namespace
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
     // The grid shows rsLocalizar and its current row is the record set's position; a change of
-    // current cell chosen by the user runs the row event. The window's own re-binding and
-    // re-query do not: they decide themselves when the list is refilled.
+    // current cell chosen by the user runs the row event (celulaMudou).
     m_modelo = new ModeloRecordset(DE().rsLocalizar, this);
     m_grupos = new ModeloGrupos(this);
     m_colunas = ColunasLembradas::Acompanhar(
@@ -127,6 +154,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(m_progresso, &QTimer::timeout, this,
             [this] { lblItensnaLista->setText(m_sessao.TextoProgresso()); });
     connect(&m_sessao, &SessaoAgrupamento::terminou, this, &frmPrincipal::agrupamentoTerminou);
+    connect(&m_sessao, &SessaoAgrupamento::segurou, this, [this] { segurarEntrada(true); });
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
@@ -137,8 +165,9 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
             &frmPrincipal::cmdCancelarAgrupamento_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
-    connect(lstSemelhante, &QListWidget::itemChanged, this,
-            &frmPrincipal::lstSemelhante_ItemChanged);
+    connect(lstSemelhante, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
+    });
     connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmPrincipal::txtLocalizar_Enter);
     connect(txtLocalizar, &QLineEdit::textEdited, this, [this] { m_proximoAchado = 0; });
     auto* buscar = new QShortcut(QKeySequence::Find, this);
@@ -261,12 +290,7 @@ void frmPrincipal::montarJanela() {
         direita->addWidget(lstSemelhante, 1);
 
         divisorResultado =
-            nomeado(new QSplitter(Qt::Horizontal), QStringLiteral("divisorResultado"));
-        divisorResultado->addWidget(painelGrade);
-        divisorResultado->addWidget(painelLista);
-        divisorResultado->setStretchFactor(0, 3);
-        divisorResultado->setStretchFactor(1, 2);
-        divisorResultado->setChildrenCollapsible(false);
+            divisor(Qt::Horizontal, "divisorResultado", painelGrade, painelLista, 3, 2);
 
         auto* f3 = new QVBoxLayout(Frame3);
         f3->addWidget(divisorResultado, 1);
@@ -278,29 +302,15 @@ void frmPrincipal::montarJanela() {
     NvPreferSemelhante->setAccessibleName(QStringLiteral("Dados do paciente"));
     (new QVBoxLayout(Frame1))->addWidget(NvPreferSemelhante);
     montarInstrucoes();
-
-    auto* colunaEsquerda = new QWidget;
-    {
-        auto* layout = new QVBoxLayout(colunaEsquerda);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(Frame2);
-        layout->addWidget(Frame3, 1);
-    }
     // A taller window gives its room to the detail; the instructions scroll when short.
-    divisorDetalhe = nomeado(new QSplitter(Qt::Vertical), QStringLiteral("divisorDetalhe"));
-    divisorDetalhe->addWidget(Frame1);
-    divisorDetalhe->addWidget(Frame4);
-    divisorDetalhe->setStretchFactor(0, 1);
-    divisorDetalhe->setStretchFactor(1, 0);
-    divisorDetalhe->setCollapsible(0, false);
-
-    divisorPrincipal = nomeado(new QSplitter(Qt::Horizontal), QStringLiteral("divisorPrincipal"));
-    divisorPrincipal->addWidget(colunaEsquerda);
-    divisorPrincipal->addWidget(divisorDetalhe);
-    divisorPrincipal->setStretchFactor(0, 3);
-    divisorPrincipal->setStretchFactor(1, 2);
-    divisorPrincipal->setChildrenCollapsible(false);
-
+    divisorDetalhe = divisor(Qt::Vertical, "divisorDetalhe", Frame1, Frame4, 1, 0);
+    divisorDetalhe->setCollapsible(1, true);
+    divisorPrincipal =
+        divisor(Qt::Horizontal, "divisorPrincipal", pilha(Frame2, Frame3), divisorDetalhe, 3, 2);
+    lblGravacao = nomeado(new QLabel, QStringLiteral("lblGravacao"));
+    lblGravacao->setAccessibleName(QStringLiteral("Situação do cadastro"));
+    statusBar()->addWidget(lblGravacao, 1);
+    statusBar()->hide();  // shown only with something to say
     auto* centro = new QWidget(this);
     (new QVBoxLayout(centro))->addWidget(divisorPrincipal);
     setCentralWidget(centro);
@@ -316,7 +326,7 @@ void frmPrincipal::montarComandos() {
                           QStringLiteral("cmdUnificar"));
     cmdSemSolucao =
         nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
-    cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdSemSolucao->setToolTip(kDicaSemSolucao);
     cmdComparar =
         nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
     cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
@@ -384,21 +394,11 @@ void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
 
 void frmPrincipal::ordenarTabulacao() {
     // grid -> list -> the command row, left to right -> the criteria -> "Agrupar" (-> Cancel).
-    QList<QWidget*> cadeia{dbGridCriterio, lstSemelhante};
-    const auto acrescentar = [&cadeia](QLayout* layout, QWidget* ultimo) {
-        for (int i = 0; i < layout->count(); ++i) {
-            QWidget* w = layout->itemAt(i)->widget();
-            if (w && w != ultimo && (w->focusPolicy() & Qt::TabFocus)) {
-                cadeia << w;
-            }
-        }
-        if (ultimo) {
-            cadeia << ultimo;
-        }
-    };
-    acrescentar(m_linhaComandos, nullptr);
-    acrescentar(Frame2->layout(), cmdBuscar);
-    m_rodadaTab.Definir(cadeia << txtLocalizar << cmdCancelarAgrupamento);
+    QList<QWidget*> criterios = RodadaTab::DoLayout(*Frame2->layout());
+    criterios.move(criterios.indexOf(cmdBuscar), criterios.size() - 1);
+    m_rodadaTab.Definir(QList<QWidget*>{dbGridCriterio, lstSemelhante} +
+                            RodadaTab::DoLayout(*m_linhaComandos) + criterios
+                        << txtLocalizar << cmdCancelarAgrupamento);
 }
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
@@ -467,10 +467,13 @@ void frmPrincipal::showEvent(QShowEvent* event) {
 
 void frmPrincipal::closeEvent(QCloseEvent* event) {
     if (ID_UsuarioLogado != 0) {  // nobody logged in: nobody to remember the layout for
-        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
-            .Gravar(ID_UsuarioLogado);
+        geometria().Gravar(ID_UsuarioLogado);
     }
     QMainWindow::closeEvent(event);
+}
+
+GeometriaJanela frmPrincipal::geometria() {
+    return GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe});
 }
 
 std::array<QCheckBox*, 7> frmPrincipal::caixasCriterio() const {
@@ -531,12 +534,11 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
     }
-    m_geometriaRestaurada =
-        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
-            .Restaurar(ID_UsuarioLogado);
+    m_geometriaRestaurada = geometria().Restaurar(ID_UsuarioLogado);
     if (!inicio.CriarTabelas()) {
         return false;
     }
+    verificarGravacao();
 
     Detalhe_Configurar(*NvPreferSemelhante, m_pastaAplicacao + QStringLiteral("Paciente.pre"),
                        &DE(), QStringLiteral("ID_Paciente"), &DE().rsPaciente);
@@ -560,8 +562,27 @@ bool frmPrincipal::Ler_INI(const QString& fFullPathINI) {
 // ---------------------------------------------------------------------------------------------
 // Grouping and the result grid
 
+void frmPrincipal::verificarGravacao() {
+    // Said before any review starts: the status under the window, and on the commands that
+    // write, which stay unavailable.
+    QString detalhe;
+    const QString aviso = InicioPrograma(DE().Conexao, ADO()).VerificarGravacao(&detalhe);
+    const QString dica =
+        detalhe.isEmpty() ? aviso : aviso + QStringLiteral("\nDetalhe: ") + detalhe;
+    lblGravacao->setText(aviso);
+    lblGravacao->setToolTip(dica);
+    statusBar()->setVisible(!aviso.isEmpty());
+    cmdUnificar->setEnabled(aviso.isEmpty());
+    cmdUnificar->setToolTip(dica);
+    cmdSemSolucao->setEnabled(aviso.isEmpty());
+    cmdSemSolucao->setToolTip(aviso.isEmpty() ? kDicaSemSolucao : dica);
+}
+
 void frmPrincipal::cmdBuscar_Click() {
     // No hourglass: the window stays live and shows the grouping's progress instead.
+    if (!lblGravacao->text().isEmpty()) {
+        verificarGravacao();  // a register locked then may be free now
+    }
     if (chkSemelhanca->isChecked()) {
         Preencher_GridSemelhanca();
     } else {
@@ -574,22 +595,13 @@ std::unique_ptr<clsPacienteCriterio> frmPrincipal::ObterClassePacienteCriterio()
 }
 
 void frmPrincipal::Preencher_GridCriterio() {
-    const bool segurava = m_sessao.SegurandoEntrada();
     if (!m_sessao.AgruparExato(ObterClassePacienteCriterio())) {
         MsgBox(QStringLiteral("Selecione ao menos um critério"));
-        return;
-    }
-    if (!segurava) {
-        segurarEntrada(true);
     }
 }
 
 void frmPrincipal::Preencher_GridSemelhanca() {
-    const bool segurava = m_sessao.SegurandoEntrada();
     m_sessao.AgruparSemelhanca();
-    if (!segurava) {
-        segurarEntrada(true);
-    }
 }
 
 void frmPrincipal::segurarEntrada(bool segurar) {
@@ -644,21 +656,19 @@ void frmPrincipal::agrupamentoTerminou(SessaoAgrupamento::Tipo tipo) {
     const ConsultaEmSegundoPlano::Desfecho& r = m_sessao.Resultado();
     if (tipo == SessaoAgrupamento::Tipo::Reagrupamento) {
         reagrupamentoChegou();
-    } else if (r.cancelada || !r.ok) {
-        // The result on screen, whichever mode it is in, stays as it was; after a failure of
-        // the exact grouping nothing of it stays.
-        lblItensnaLista->setText(m_contadorAntes);
-        segurarEntrada(false);
-        if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
-            MsgBox(mensagem);
-            if (tipo == SessaoAgrupamento::Tipo::Exato) {
-                esvaziarTela();
-            }
+        emit agrupamentoConcluido();
+        return;
+    }
+    segurarEntrada(false);
+    lblItensnaLista->setText(m_contadorAntes);  // until a result takes its place
+    if (r.ok) {
+        tipo == SessaoAgrupamento::Tipo::Exato ? exatoChegou() : semelhancaChegou();
+    } else if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
+        // Cancelled, the result on screen stays as it was; failed, the exact result goes.
+        MsgBox(mensagem);
+        if (tipo == SessaoAgrupamento::Tipo::Exato) {
+            esvaziarTela();
         }
-    } else if (tipo == SessaoAgrupamento::Tipo::Exato) {
-        exatoChegou();
-    } else {
-        semelhancaChegou();
     }
     if (tipo != SessaoAgrupamento::Tipo::Reagrupamento && r.ok && !r.cancelada && m_listaTrabalho &&
         m_listaTrabalho->isVisible()) {
@@ -680,30 +690,19 @@ void frmPrincipal::exatoChegou() {
     }
     lblItensNaLista_Atualizar();
     SalvarPacienteCriterio();
-    segurarEntrada(false);
     // The first row is current: the list and the detail show its group at once (the start-up's
     // row change, and after every grouping, so they never show a patient of another result).
     escolherLinhaApos(0);
-}
-
-void frmPrincipal::moverParaLinhaVista(int linha) {
-    const QScopedValueRollback<bool> religando(m_religando, true);
-    const int registro = m_modelo->LinhaDoRegistro(linha);
-    if (registro < 0) {
-        return;
-    }
-    try {
-        DE().rsLocalizar.setAbsolutePosition(registro + 1);
-    } catch (const ErroNumerado&) {
-        // The row is there (the model said so); a refusal leaves the position as it was.
-    }
 }
 
 void frmPrincipal::escolherLinhaApos(int linha) {
     // The same position, or the last one when fewer rows are left; no row empties the list.
     const int linhas = m_modelo->rowCount();
     if (linhas > 0) {
-        moverParaLinhaVista(std::clamp(linha, 0, linhas - 1));
+        {
+            const QScopedValueRollback<bool> religando(m_religando, true);
+            m_modelo->MoverPara(std::clamp(linha, 0, linhas - 1));
+        }
         dbGridCriterio_RowColChange(0, 0);
     } else {
         esvaziarListaEDetalhe();
@@ -732,12 +731,7 @@ void frmPrincipal::ReLinkarGrid() {
     esvaziarLista();
     if (rs.State() == adStateOpen && linha >= 0) {
         dbGridCriterio_RowColChange(0, 0);
-        bool tirada = false;
-        if (lstSemelhante->count() < 2) {
-            const QScopedValueRollback<bool> religando(m_religando, true);
-            tirada = SessaoAgrupamento::TirarLinhaAtual(rs, DE().Conexao);
-        }
-        if (tirada) {
+        if (lstSemelhante->count() < 2 && tirarGrupoAtual()) {
             escolherLinhaApos(linha);
         }
     }
@@ -745,6 +739,11 @@ void frmPrincipal::ReLinkarGrid() {
     if (rs.State() == adStateOpen && !rs.Source().isEmpty()) {
         m_sessao.Reagrupar(rs.Source());
     }
+}
+
+bool frmPrincipal::tirarGrupoAtual() {
+    const QScopedValueRollback<bool> religando(m_religando, true);
+    return SessaoAgrupamento::TirarLinhaAtual(DE().rsLocalizar, DE().Conexao);
 }
 
 void frmPrincipal::reagrupamentoChegou() {
@@ -803,28 +802,25 @@ void frmPrincipal::mostrarGrade(bool semelhanca) {
     m_modoSemelhanca = semelhanca;
     // The candidate groups come best first and are not sorted: no arrow of the other mode.
     dbGridCriterio->horizontalHeader()->setSortIndicatorShown(!semelhanca);
-    const auto aoMudarCelula = [this] {
-        if (m_religando) {
-            return;
-        }
-        if (m_modoSemelhanca) {
-            Preencher_GrupoSemelhante();
-        } else {
-            dbGridCriterio_RowColChange(0, 0);
-        }
-    };
     if (!semelhanca) {
-        LigarGrade(*dbGridCriterio, *m_modelo, aoMudarCelula);
+        LigarGrade(*dbGridCriterio, *m_modelo, [this] { celulaMudou(); });
         return;
     }
     dbGridCriterio->setModel(m_grupos);
     // A new model brings a new selection model: the row change is ours while the mode lasts.
     connect(dbGridCriterio->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [aoMudarCelula](const QModelIndex& atual, const QModelIndex&) {
+            [this](const QModelIndex& atual) {
                 if (atual.isValid()) {
-                    aoMudarCelula();
+                    celulaMudou();
                 }
             });
+}
+
+void frmPrincipal::celulaMudou() {
+    // The window's own re-binding and re-query are not a row chosen by the user.
+    if (!m_religando) {
+        m_modoSemelhanca ? void(Preencher_GrupoSemelhante()) : dbGridCriterio_RowColChange(0, 0);
+    }
 }
 
 void frmPrincipal::semelhancaChegou() {
@@ -836,7 +832,6 @@ void frmPrincipal::semelhancaChegou() {
         ajustarColunas();
     }
     lblItensNaLista_Atualizar();
-    segurarEntrada(false);
     if (m_grupos->rowCount() > 0) {
         dbGridCriterio->setCurrentIndex(m_grupos->index(0, 0));
     } else {
@@ -957,10 +952,6 @@ void frmPrincipal::lstSemelhante_Click() {
 void frmPrincipal::lstSemelhante_ItemCheck(qint16 /*Item*/) {
     // Ticks are free. The one rule this list knows (a row standing for the patient found in the
     // integration database may not be unticked) needs a marker that nothing here ever sets.
-}
-
-void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {
-    lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
 }
 
 bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacientes) {

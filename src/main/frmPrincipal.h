@@ -9,6 +9,7 @@
 
 #include "main/CriteriosGravados.h"
 #include "main/SessaoAgrupamento.h"
+#include "ui/GeometriaJanela.h"
 #include "ui/RodadaTab.h"
 #include "worklist/GrupoTrabalho.h"
 
@@ -157,6 +158,8 @@ class frmPrincipal : public QMainWindow {
     QSplitter* divisorPrincipal;
     QSplitter* divisorResultado;
     QSplitter* divisorDetalhe;
+    // In the status bar when the register cannot be written: why the merge commands are off.
+    QLabel* lblGravacao;
 
   signals:
     // A grouping's result (or its failure or cancellation) has been taken in.
@@ -170,6 +173,8 @@ class frmPrincipal : public QMainWindow {
 
   private:
     void montarJanela();
+    void verificarGravacao();
+    GeometriaJanela geometria();
     void montarComandos();
     void montarInstrucoes();
     void ordenarTabulacao();
@@ -178,7 +183,6 @@ class frmPrincipal : public QMainWindow {
     bool irParaPaciente(const PacienteLocalizado& p);
     int alturaInstrucao(int Index) const;
     int alturaInstrucoes();
-    void lstSemelhante_ItemChanged(QListWidgetItem* item);
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
     void esvaziarLista();
@@ -190,10 +194,11 @@ class frmPrincipal : public QMainWindow {
     void semelhancaChegou();
     void reagrupamentoChegou();
     void escolherLinhaApos(int linha);
-    void moverParaLinhaVista(int linha);
+    bool tirarGrupoAtual();
     std::array<QCheckBox*, 7> caixasCriterio() const;
     CriteriosGravados::Marcas marcasCriterio() const;
     void mostrarGrade(bool semelhanca);
+    void celulaMudou();
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;
