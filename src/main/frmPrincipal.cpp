@@ -29,6 +29,7 @@
 #include "decisions/frmSemSolucao.h"
 #include "history/frmHistorico.h"
 #include "main/CriteriosGravados.h"
+#include "main/GruposListaTrabalho.h"
 #include "main/InicioPrograma.h"
 #include "main/ListaSemelhantes.h"
 #include "main/LocalizarPaciente.h"
@@ -47,9 +48,9 @@
 #include "ui/ModeloRecordset.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
+#include "ui/PainelInstrucoes.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
-#include "worklist/MembrosAgrupamento.h"
 #include "worklist/frmListaTrabalho.h"
 
 namespace {
@@ -169,7 +170,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
         lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
     });
     connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmPrincipal::txtLocalizar_Enter);
-    connect(txtLocalizar, &QLineEdit::textEdited, this, [this] { m_proximoAchado = 0; });
+    connect(txtLocalizar, &QLineEdit::textEdited, this, [this] { m_localizador.Recomecar(); });
     auto* buscar = new QShortcut(QKeySequence::Find, this);
     connect(buscar, &QShortcut::activated, this, [this] {
         txtLocalizar->setFocus(Qt::ShortcutFocusReason);
@@ -355,35 +356,19 @@ void frmPrincipal::montarComandos() {
 }
 
 void frmPrincipal::montarInstrucoes() {
-    Frame4 = nomeado(new QFrame, QStringLiteral("Frame4"));
-    Frame4->setFrameShape(QFrame::StyledPanel);
-    auto* f4 = new QVBoxLayout(Frame4);
+    QStringList textos;
     for (int i = 0; i < 3; ++i) {
-        auto* caixa = nomeado(new QPlainTextEdit, QStringLiteral("txtCaption_%1").arg(i));
-        QString texto = TextoInstrucao(i);
-        texto.replace(CRLF, QStringLiteral("\n"));
-        caixa->setPlainText(texto);
-        // At most as tall as its lines at the width it has (alturaInstrucoes); on a small
-        // screen it gives way to the detail above and scrolls.
-        const int margem = 2 * int(caixa->document()->documentMargin()) + 4;
-        caixa->setMinimumHeight(caixa->fontMetrics().lineSpacing() * 2 + margem);
-        caixa->setReadOnly(true);
-        caixa->setFocusPolicy(Qt::NoFocus);  // display only: never in the tab order
-        caixa->setFrameShape(QFrame::NoFrame);
-        caixa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        caixa->viewport()->setAutoFillBackground(false);
-        caixa->setAccessibleName(QStringLiteral("Instrução %1").arg(i + 1));
-        caixa->installEventFilter(this);
-        txtCaption[i] = caixa;
-        f4->addWidget(caixa);
-        caixa->setMaximumHeight(alturaInstrucao(i));
-        if (i < 2) {
-            Line1[i] = nomeado(new QFrame, QStringLiteral("Line1_%1").arg(i));
-            Line1[i]->setFrameShape(QFrame::HLine);
-            Line1[i]->setFrameShadow(QFrame::Sunken);
-            f4->addWidget(Line1[i]);
-        }
+        textos << TextoInstrucao(i).replace(CRLF, QStringLiteral("\n"));
     }
+    Frame4 = nomeado(new PainelInstrucoes(textos), QStringLiteral("Frame4"));
+    for (int i = 0; i < 3; ++i) {
+        txtCaption[i] = nomeado(Frame4->Caixa(i), QStringLiteral("txtCaption_%1").arg(i));
+        txtCaption[i]->setAccessibleName(QStringLiteral("Instrução %1").arg(i + 1));
+    }
+    for (int i = 0; i < 2; ++i) {
+        Line1[i] = nomeado(Frame4->Linha(i), QStringLiteral("Line1_%1").arg(i));
+    }
+    connect(Frame4, &PainelInstrucoes::caixaFocada, this, &frmPrincipal::txtCaption_GotFocus);
 }
 
 void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
@@ -403,33 +388,6 @@ void frmPrincipal::ordenarTabulacao() {
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
     return m_rodadaTab.Avancar(focusWidget(), next) || QMainWindow::focusNextPrevChild(next);
-}
-
-int frmPrincipal::alturaInstrucao(int Index) const {
-    // Its lines as the box wraps them at its width, and not one more.
-    const QPlainTextEdit* caixa = txtCaption[Index];
-    const int margem = int(caixa->document()->documentMargin());
-    const int largura = std::max(caixa->viewport()->width() - 2 * margem, 100);
-    const QString texto = caixa->toPlainText().trimmed();
-    const int linhas = caixa->fontMetrics()
-                           .boundingRect(QRect(0, 0, largura, 1 << 20), Qt::TextWordWrap, texto)
-                           .height();
-    return linhas + 2 * margem + 2 * caixa->frameWidth() + 2;
-}
-
-int frmPrincipal::alturaInstrucoes() {
-    int altura = 0;
-    for (int i = 0; i < 3; ++i) {
-        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
-        altura += txtCaption[i]->maximumHeight();
-    }
-    const QLayout* f4 = Frame4->layout();
-    const QMargins m = f4->contentsMargins();
-    altura += m.top() + m.bottom() + 2 * Frame4->frameWidth();
-    for (const QFrame* linha : Line1) {
-        altura += linha->sizeHint().height();
-    }
-    return altura + f4->spacing() * 4;
 }
 
 void frmPrincipal::ajustarColunas() {
@@ -460,7 +418,7 @@ void frmPrincipal::showEvent(QShowEvent* event) {
         divisorPrincipal->setSizes({largura * 3 / 5, largura - largura * 3 / 5});
         // The instructions take the room their lines need (at most half), the detail the rest.
         const int altura = divisorDetalhe->height();
-        const int instrucoes = std::min(alturaInstrucoes(), altura / 2);
+        const int instrucoes = std::min(Frame4->AlturaNecessaria(), altura / 2);
         divisorDetalhe->setSizes({altura - instrucoes, instrucoes});
     }
 }
@@ -486,22 +444,6 @@ CriteriosGravados::Marcas frmPrincipal::marcasCriterio() const {
     std::transform(caixas.begin(), caixas.end(), marcas.begin(),
                    [](const QCheckBox* c) { return c->checkState(); });
     return marcas;
-}
-
-bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize &&
-        std::find(txtCaption.begin(), txtCaption.end(), watched) != txtCaption.end()) {
-        const int i =
-            int(std::find(txtCaption.begin(), txtCaption.end(), watched) - txtCaption.begin());
-        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
-    }
-    if (event->type() == QEvent::FocusIn) {
-        const auto caixa = std::find(txtCaption.begin(), txtCaption.end(), watched);
-        if (caixa != txtCaption.end()) {
-            txtCaption_GotFocus(int(caixa - txtCaption.begin()));
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmPrincipal::txtCaption_GotFocus(int /*Index*/) {
@@ -1053,38 +995,12 @@ void frmPrincipal::txtLocalizar_Enter() {
     if (m_sessao.SegurandoEntrada()) {
         return;  // the result it would search is about to be replaced
     }
-    const QString texto = txtLocalizar->text().trimmed();
-    if (texto.isEmpty()) {
-        return;
+    const QString mensagem =
+        m_localizador.Proximo(DE().Conexao, ADO(), txtLocalizar->text(),
+                              [this](const PacienteLocalizado& p) { return irParaPaciente(p); });
+    if (!mensagem.isEmpty()) {
+        MsgBox(mensagem);
     }
-    QList<PacienteLocalizado> achados;
-    clsADO& ado = ADO();
-    if (!LocalizarPacientes(DE().Conexao, ado, texto, achados)) {
-        MsgBox(QStringLiteral("Ao localizar o paciente, ocorreu o seguinte erro:\n\n") +
-               numeroETexto(ado) + DetalheEDiagnostico(ado.DetalheDoErro()));
-        return;
-    }
-    if (achados.isEmpty()) {
-        MsgBox(QStringLiteral("Nenhum paciente encontrado com \"%1\".").arg(texto));
-        return;
-    }
-    // Enter again goes on to the next patient found that is in a group, round the list.
-    for (int n = 0; n < achados.size(); ++n) {
-        const PacienteLocalizado& p = achados[(m_proximoAchado + n) % achados.size()];
-        if (irParaPaciente(p)) {
-            m_proximoAchado = (m_proximoAchado + n + 1) % achados.size();
-            return;
-        }
-    }
-    const PacienteLocalizado& p = achados.first();
-    MsgBox(achados.size() == 1
-               ? QStringLiteral("O paciente %1 (ID %2) não está em nenhum grupo da lista.")
-                     .arg(p.NomeCompleto)
-                     .arg(p.ID_Paciente)
-               : QStringLiteral("Nenhum dos %1 pacientes encontrados com \"%2\" está em algum "
-                                "grupo da lista.")
-                     .arg(achados.size())
-                     .arg(texto));
 }
 
 bool frmPrincipal::irParaPaciente(const PacienteLocalizado& p) {
@@ -1135,6 +1051,12 @@ void frmPrincipal::cmdListaTrabalho_Click() {
             [this](const std::function<void()>& escrita) { m_sessao.AoRedorDeEscrita(escrita); });
         connect(m_listaTrabalho, &frmListaTrabalho::registroMudou, this,
                 [this] { m_modoSemelhanca ? ReLinkarSemelhanca() : ReLinkarGrid(); });
+        connect(&m_gruposTrabalho, &GruposListaTrabalho::lidos, m_listaTrabalho,
+                [this](const QVector<GrupoTrabalho>& grupos) {
+                    m_listaTrabalho->Iniciar(grupos, false);
+                });
+        connect(&m_gruposTrabalho, &GruposListaTrabalho::falhou, m_listaTrabalho,
+                &frmListaTrabalho::Aguardar);
     }
     m_listaTrabalho->show();
     m_listaTrabalho->raise();
@@ -1143,47 +1065,13 @@ void frmPrincipal::cmdListaTrabalho_Click() {
 }
 
 void frmPrincipal::montarListaTrabalho() {
+    const Recordset& rs = DE().rsLocalizar;
     if (m_modoSemelhanca) {
-        QVector<GrupoTrabalho> grupos;
-        grupos.reserve(m_grupos->Grupos().size());
-        for (const ModeloGrupos::Grupo& g : m_grupos->Grupos()) {
-            grupos.append({g.ids, g.pontuacaoMembro, g.nome, g.pontuacao, g.conflito});
-        }
-        m_listaTrabalho->Iniciar(grupos, true);
-        return;
-    }
-    Recordset& rs = DE().rsLocalizar;
-    if (rs.State() != adStateOpen) {
+        m_listaTrabalho->Iniciar(GruposListaTrabalho::DaSemelhanca(m_grupos->Grupos()), true);
+    } else if (rs.State() != adStateOpen) {
         m_listaTrabalho->Iniciar({}, false);
-        return;
+    } else {
+        m_listaTrabalho->Aguardar(QStringLiteral("Lendo os cadastros dos grupos..."));
+        m_gruposTrabalho.LerExato(m_connectionString, rs.Dados());
     }
-    // The grid holds the groups' values, not their records: these are read off this thread,
-    // once, on a connection of their own.
-    QStringList colunas;
-    for (const auto& c : rs.Dados().colunas) {
-        colunas << c.nome;
-    }
-    auto grupos = std::make_shared<QVector<GrupoTrabalho>>();
-    if (!m_leituraMembros) {
-        m_leituraMembros = std::make_unique<ConsultaEmSegundoPlano>(m_connectionString);
-        connect(m_leituraMembros.get(), &ConsultaEmSegundoPlano::terminou, this, [this] {
-            const ConsultaEmSegundoPlano::Desfecho& d = m_leituraMembros->Resultado();
-            if (d.cancelada) {
-                return;
-            }
-            if (!d.ok) {
-                m_listaTrabalho->Aguardar(d.texto);
-                return;
-            }
-            m_listaTrabalho->Iniciar(*m_membrosLidos, false);
-        });
-    }
-    m_membrosLidos = grupos;
-    m_listaTrabalho->Aguardar(QStringLiteral("Lendo os cadastros dos grupos..."));
-    m_leituraMembros->IniciarTarefa([colunas, linhas = rs.Dados().linhas, grupos](
-                                        Connection& cn, clsADO& ado,
-                                        const ConsultaEmSegundoPlano::Cancelada& parar,
-                                        ConsultaEmSegundoPlano::Desfecho& d) {
-        return MembrosAgrupamento(cn, ado, colunas, linhas, *grupos, d.texto, parar);
-    });
 }

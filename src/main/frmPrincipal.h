@@ -8,10 +8,11 @@
 #include <memory>
 
 #include "main/CriteriosGravados.h"
+#include "main/GruposListaTrabalho.h"
+#include "main/LocalizarPaciente.h"
 #include "main/SessaoAgrupamento.h"
 #include "ui/GeometriaJanela.h"
 #include "ui/RodadaTab.h"
-#include "worklist/GrupoTrabalho.h"
 
 class QCheckBox;
 class QFrame;
@@ -19,7 +20,6 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
-struct PacienteLocalizado;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -33,6 +33,7 @@ class clsPacienteCriterio;
 class ModeloGrupos;
 class ColunasLembradas;
 class ModeloRecordset;
+class PainelInstrucoes;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
 // carry the administrator's work: tick the grouping fields, group, pick a group, tick the
@@ -86,6 +87,8 @@ class frmPrincipal : public QMainWindow {
     // on a connection of their own); a new grouping rebuilds it while it is open.
     void cmdListaTrabalho_Click();
     frmListaTrabalho* ListaTrabalho() const { return m_listaTrabalho; }
+    // Where the worklist's groups come from (an exact grouping's are read off this thread).
+    GruposListaTrabalho& GruposTrabalho() { return m_gruposTrabalho; }
     // The search box: shows the group of the patient named (name, ID or record number) and
     // makes that patient the list's current row.
     void txtLocalizar_Enter();
@@ -150,7 +153,7 @@ class frmPrincipal : public QMainWindow {
     QPushButton* cmdListaTrabalho;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
-    QFrame* Frame4;
+    PainelInstrucoes* Frame4;  // the instructions
     std::array<QPlainTextEdit*, 3> txtCaption;
     std::array<QFrame*, 2> Line1;
     // Between the criteria-and-result column and the detail; between the grid and the list;
@@ -166,7 +169,6 @@ class frmPrincipal : public QMainWindow {
     void agrupamentoConcluido();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
@@ -181,8 +183,6 @@ class frmPrincipal : public QMainWindow {
     void ajustarColunas();
     void focarLista();
     bool irParaPaciente(const PacienteLocalizado& p);
-    int alturaInstrucao(int Index) const;
-    int alturaInstrucoes();
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
     void esvaziarLista();
@@ -203,16 +203,15 @@ class frmPrincipal : public QMainWindow {
 
     SessaoAgrupamento m_sessao;
     frmListaTrabalho* m_listaTrabalho = nullptr;
-    std::unique_ptr<ConsultaEmSegundoPlano> m_leituraMembros;  // the worklist's exact groups
-    std::shared_ptr<QVector<GrupoTrabalho>> m_membrosLidos;
+    GruposListaTrabalho m_gruposTrabalho;
     void montarListaTrabalho();
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
     ColunasLembradas* m_colunas = nullptr;
     bool m_modoSemelhanca = false;
     CriteriosGravados m_criteriosGravados;
-    int m_proximoAchado = 0;   // where Enter in the search box goes on from
-    bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
+    LocalizadorPaciente m_localizador;  // where Enter in the search box goes on from
+    bool m_religando = false;           // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
     QString m_pastaWindows;
