@@ -32,7 +32,7 @@ class Uso : public JanelaPrincipal {
     }
 };
 
-TEST_F(Uso, FocusGoesBackToTheListAfterAMergeOrACancelAndTheUndoReachesTheGrid) {
+TEST_F(Uso, FocoVoltaAListaDepoisDeUnificarOuCancelarEODesfazerChegaAGrade) {
     paciente("ANA", "", "LIMA");
     paciente("ANA", "", "LIMA");
     paciente("ZE", "", "SOUZA");
@@ -135,7 +135,7 @@ TEST_F(Uso, DecisoesEMarcasDosDialogosChegamALista) {
         << dica(1).toStdString();
 }
 
-TEST_F(Uso, AGroupOfEmptyValuesSaysWhatItIsAndTheSearchFindsGroupAndRecord) {
+TEST_F(Uso, GrupoDeValoresVaziosSeExplicaEABuscaAchaGrupoECadastro) {
     paciente("ANA", "", "LIMA");
     paciente("BIA", "", "ROCHA");
     paciente("CARLA", "", "DIAS", "55");

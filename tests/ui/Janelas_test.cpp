@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -39,7 +40,7 @@ struct DialogoTeste : QDialog {
 
 }  // namespace
 
-TEST(MsgBox, CaptureRecordsTextsAndNests) {
+TEST(MsgBox, CapturaGuardaOsTextosEAninha) {
     CapturaMensagens fora;
     MsgBox("um");
     {
@@ -51,7 +52,7 @@ TEST(MsgBox, CaptureRecordsTextsAndNests) {
     EXPECT_EQ(fora.Textos(), (QStringList{"um", "três"}));
 }
 
-TEST(MsgBox, RealBoxHasTheProgramsLook) {
+TEST(MsgBox, CaixaRealTemACaraDoPrograma) {
     // Without a capture the real box shows; close it from the event loop and inspect it.
     SemTratadores real;
     QString titulo;
@@ -74,7 +75,7 @@ TEST(MsgBox, RealBoxHasTheProgramsLook) {
     EXPECT_EQ(botoes, 1);
 }
 
-TEST(MostrarModal, ScriptActsOnTheRealDialogInOrder) {
+TEST(MostrarModal, RoteiroAgeNoDialogoRealEmOrdem) {
     DialogoTeste dialogo;
     bool internoVisto = false;
     {
@@ -101,7 +102,7 @@ TEST(MostrarModal, ScriptActsOnTheRealDialogInOrder) {
     EXPECT_FALSE(dialogo.isVisible());
 }
 
-TEST(MostrarModal, RealModalLoopEndsWhenTheDialogHides) {
+TEST(MostrarModal, LacoModalRealTerminaQuandoODialogoSome) {
     SemTratadores real;
     DialogoTeste dialogo;
     QTimer::singleShot(0, [&] {
@@ -111,7 +112,20 @@ TEST(MostrarModal, RealModalLoopEndsWhenTheDialogHides) {
     EXPECT_EQ(MostrarModal(dialogo), QDialog::Accepted);
 }
 
-TEST(Ampulheta, RestoresThePointerOnceHoweverItEnds) {
+// A test that forgets to answer a dialog fails and goes on instead of hanging the run: an
+// unscripted dialog is rejected at once, and a real modal loop nobody ends is closed by the
+// guard within seconds.
+TEST(MostrarModal, DialogoSemRespostaFalhaOTesteSemPrendeLo) {
+    DialogoTeste dialogo;
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(MostrarModal(dialogo), QDialog::Rejected),
+                            "unscripted modal dialog");
+    SemTratadores real;
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(MostrarModal(dialogo), QDialog::Rejected),
+                            "a modal window stayed open");
+    EXPECT_FALSE(dialogo.isVisible());
+}
+
+TEST(Ampulheta, RestauraOPonteiroUmaVezComoQuerQueTermine) {
     ASSERT_EQ(QApplication::overrideCursor(), nullptr);
     {
         Ampulheta ampulheta;
