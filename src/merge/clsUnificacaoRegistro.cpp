@@ -6,6 +6,7 @@
 #include "data/ado/Recordset.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/TextoSQL.h"
+#include "merge/clsLoteRegistro.h"
 
 namespace {
 
@@ -101,6 +102,21 @@ QString SqlDesfeita() {
         " ) ON [PRIMARY]");
 }
 
+// The signs of different people a merge was confirmed over, one row per sign, keyed like the
+// merge command's log rows, with the administrator's reason.
+QString SqlSinal() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_UnificacaoSinal] ("
+        " [ID_PacienteNovo] [int] NOT NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data] [smalldatetime] NOT NULL ,"
+        " [Tipo] [int] NOT NULL ,"
+        " [Pacientes] [nvarchar] (255) NULL ,"
+        " [Sinal] [nvarchar] (1000) NOT NULL ,"
+        " [Motivo] [nvarchar] (1000) NULL "
+        " ) ON [PRIMARY]");
+}
+
 }  // namespace
 
 const QStringList& ColunasPacienteLogadas() {
@@ -166,8 +182,9 @@ bool clsUnificacaoRegistro::CriarTabelas() {
         {QStringLiteral("Cadunir_UnificacaoSobrevivente"), SqlSobrevivente()},
         {QStringLiteral("Cadunir_UnificacaoDesfeita"), SqlDesfeita()},
         {QStringLiteral("Cadunir_UnificacaoExame"), SqlExame()},
+        {QStringLiteral("Cadunir_UnificacaoSinal"), SqlSinal()},
     };
-    for (const auto& [nome, sql] : tabelas) {
+    for (const auto& [nome, sql] : tabelas + clsLoteRegistro::Tabelas()) {
         if (!CriarTabelaSeAusente(m_cn, m_ado, nome, sql)) {
             m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(),
                                  QStringLiteral("CriarTabelas"));
@@ -235,9 +252,11 @@ bool clsUnificacaoRegistro::Preparar(qint32 fID_PacienteBase, const QList<qint32
     return true;
 }
 
-bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado) {
+bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado,
+                                      const Anotacao& fAnotacao) {
     const QString base = QString::number(m_base);
     const QString usuario = QString::number(fID_Usuario);
+    QVariant dataComando;  // the command's log time, the key of its signs
     for (const Perdido& p : m_perdidos) {
         // The log row's own time, so that the undo finds these rows by the log row's key.
         QVariant data;
@@ -248,6 +267,16 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
         }
         if (data.isNull()) {
             continue;  // the command did not remove this one
+        }
+        dataComando = data;
+        if (fAnotacao.lote != 0 &&
+            !m_ado.ExecutarSQL(m_cn,
+                               "INSERT INTO Cadunir_UnificacaoLote (ID_Lote, ID_Paciente, "
+                               "ID_PacienteNovo, ID_Usuario, Data) VALUES (" +
+                                   QString::number(fAnotacao.lote) + ", " + QString::number(p.id) +
+                                   ", " + base + ", " + usuario + ", " +
+                                   Literal(data.toDateTime()) + ")")) {
+            return Falhar(QStringLiteral("Registrar"));
         }
         if (!m_ado.ExecutarSQL(m_cn,
                                "INSERT INTO Cadunir_UnificacaoExtra (ID_Paciente, ID_PacienteNovo, "
@@ -270,6 +299,20 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
                                        ColunasCopiaExame().join(QStringLiteral(", ")) +
                                        ") VALUES (" + chave + Literal(tabela) + ", " +
                                        valores.join(QStringLiteral(", ")) + ")")) {
+                return Falhar(QStringLiteral("Registrar"));
+            }
+        }
+    }
+    if (!dataComando.isNull()) {
+        for (const Anotacao::Sinal& sinal : fAnotacao.sinais) {
+            if (!m_ado.ExecutarSQL(
+                    m_cn,
+                    "INSERT INTO Cadunir_UnificacaoSinal (ID_PacienteNovo, "
+                    "ID_Usuario, Data, Tipo, Pacientes, Sinal, Motivo) VALUES (" +
+                        base + ", " + usuario + ", " + Literal(dataComando.toDateTime()) + ", " +
+                        QString::number(sinal.tipo) + ", " + Literal(sinal.ids.left(255)) + ", " +
+                        Literal(sinal.texto.left(1000)) + ", " +
+                        Literal(fAnotacao.motivo.left(1000)) + ")")) {
                 return Falhar(QStringLiteral("Registrar"));
             }
         }

@@ -33,9 +33,22 @@ class clsUnificacaoRegistro {
     // sending no transaction calls of their own (a failure is the command's to roll back; Erro
     // holds it). Before the merges: reads what the log rows will not carry about the copies.
     bool Preparar(qint32 fID_PacienteBase, const QList<qint32>& fCopias);
+    // What a merge keeps besides: the batch it belongs to (0: none), and, for a merge
+    // confirmed over signs of different people, those signs and the administrator's reason.
+    struct Anotacao {
+        struct Sinal {
+            int tipo = 0;
+            QString ids;  // the records concerned, "12, 40"
+            QString texto;
+        };
+        qint32 lote = 0;
+        QList<Sinal> sinais;
+        QString motivo;
+    };
+
     // After the merges (and the survivor's update, when fSobreviventeAtualizado): records it
     // for each copy the command removed, and the survivor's values as the command left them.
-    bool Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado);
+    bool Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado, const Anotacao& fAnotacao);
 
   private:
     bool Falhar(const QString& procedimento);

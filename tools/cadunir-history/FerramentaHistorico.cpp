@@ -1,7 +1,6 @@
 #include "FerramentaHistorico.h"
 
 #include <QDateTime>
-#include <QProcessEnvironment>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -153,12 +152,7 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         return SaidaFeito;
     }
 
-    QString senha =
-        QProcessEnvironment::systemEnvironment().value(QStringLiteral("CADUNIR_PASSWORD"));
-    if (!QProcessEnvironment::systemEnvironment().contains(QStringLiteral("CADUNIR_PASSWORD"))) {
-        senha = lerSenha ? lerSenha() : QString();
-    }
-    const ResultadoLogin acesso = VerificarLoginAdministrador(cn, ado, login, senha);
+    const ResultadoLogin acesso = VerificarAdministradorDaFerramenta(cn, ado, login, lerSenha);
     if (!acesso.Aceito) {
         erros << acesso.Mensagem << "\n";
         return SaidaFalha;
