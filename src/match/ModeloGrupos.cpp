@@ -6,6 +6,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
+#include "patient/LegendasCampos.h"
 
 using namespace semelhanca;
 
@@ -22,7 +23,8 @@ QString Explicar(const LocalizadorSemelhantes& busca, const GrupoCandidato& g) {
                         .arg(local.toString(pontos, 'f', 1));
     for (int c = 0; c < kCampos; ++c) {
         const Veredito& v = vereditos[size_t(c)];
-        texto += QLatin1Char('\n') + QString::fromUtf8(Definicoes()[size_t(c)].coluna) +
+        texto += QLatin1Char('\n') +
+                 LegendaCampo(QString::fromUtf8(Definicoes()[size_t(c)].coluna)) +
                  QStringLiteral(": ") + LocalizadorSemelhantes::Rotulo(c, v.nivel);
         if (v.nivel)
             texto += QStringLiteral(" (%1%2)")
@@ -111,6 +113,13 @@ bool ModeloGrupos::Conferir(Connection& cn, clsADO& ado, int linha) {
         endRemoveRows();
     }
     return true;
+}
+
+int ModeloGrupos::LinhaDoPaciente(qint32 id) const {
+    for (int i = 0; i < m_grupos.size(); ++i)
+        if (m_grupos[i].ids.contains(id))
+            return i;
+    return -1;
 }
 
 int ModeloGrupos::rowCount(const QModelIndex& parent) const {

@@ -65,7 +65,7 @@ const QVector<clsComparacaoPacientes::Campo>& clsComparacaoPacientes::Campos() {
         {QStringLiteral("Número_Convênio"), QStringLiteral("Número do convênio"), true},
         {QStringLiteral("ID_Paciente_Externo"), QStringLiteral("ID externo"), true},
         {QStringLiteral("Exames"), QStringLiteral("Exames (Exame)"), false},
-        {QStringLiteral("Exames_BK"), QStringLiteral("Exames (Exame_BK)"), false},
+        {QStringLiteral("Exames_BK"), QStringLiteral("Exames (cópia de segurança)"), false},
         {QStringLiteral("Ultimo_Exame"), QStringLiteral("Último exame"), false},
     };
     return campos;

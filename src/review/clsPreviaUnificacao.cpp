@@ -193,7 +193,7 @@ QString clsPreviaUnificacao::Texto() const {
                         .arg(m_removidos.size())
                         .arg(m_nomesRemovidos.join(QStringLiteral("; ")));
     texto += QStringLiteral("Cadastro que permanecerá: %1\n").arg(m_base);
-    texto += QStringLiteral("Exames transferidos: %1 em Exame, %2 em Exame_BK\n")
+    texto += QStringLiteral("Exames transferidos: %1 (e %2 na cópia de segurança)\n")
                  .arg(m_exames)
                  .arg(m_examesBK);
     if (m_mudancas.isEmpty()) {

@@ -24,7 +24,9 @@
 #include "decisions/clsDecisaoPessoas.h"
 #include "review/clsUnificacao.h"
 #include "ui/Ampulheta.h"
+#include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -195,6 +197,11 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     tblComparacao->verticalHeader()->setDefaultSectionSize(20);
     tblComparacao->horizontalHeader()->setSectionsMovable(true);
     tblComparacao->horizontalHeader()->setDefaultSectionSize(170);
+    tblComparacao->setAccessibleName(QStringLiteral("Cadastros lado a lado"));
+    // Each record's column as wide as its values, up to a quarter of the table: the values are
+    // what is compared.
+    ColunasLembradas::Acompanhar(
+        *tblComparacao, [] { return QStringLiteral("frmCompararPacientes/cadastros"); }, -1);
     tblComparacao->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     tblComparacao->horizontalHeader()->setToolTip(
         QStringLiteral("Arraste um cadastro para reordenar; clique com o botão direito para "
@@ -297,6 +304,7 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
             &frmCompararPacientes::cmdNaoMesmaPessoa_Click);
     connect(cmdRemoverDecisao, &QPushButton::clicked, this,
             &frmCompararPacientes::cmdRemoverDecisao_Click);
+    PrepararJanela(*this);
 }
 
 bool frmCompararPacientes::eventFilter(QObject* objeto, QEvent* evento) {
@@ -663,10 +671,11 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
         Ampulheta ampulheta;
         resultado = clsUnificacao(DE().Conexao, ADO()).Executar(pedido);
     }
-    MsgBox(resultado.mensagem);
     if (resultado.unificada) {
+        MsgBoxSucesso(QStringLiteral("Unificação concluída"), resultado.mensagem);
         return ResultadoUnificacao::Unificada;
     }
+    MsgBox(resultado.mensagem);
     return resultado.ausente != 0 ? ResultadoUnificacao::CadastroAusente
                                   : ResultadoUnificacao::Falhou;
 }

@@ -178,7 +178,7 @@ TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolh
                     .endsWith("O cadastro 3 tem \"PEDREIRO\", mas há sinais de que seja de outra "
                               "pessoa: o valor não foi usado"));
     EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Cadastros que serão removidos (2)"));
-    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Exames transferidos: 1 em Exame"));
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Exames transferidos: 1 ("));
 
     // A double click on record 3's address takes it instead.
     const QModelIndex alvo =
