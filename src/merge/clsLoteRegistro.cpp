@@ -1,7 +1,5 @@
 #include "merge/clsLoteRegistro.h"
 
-#include <QHash>
-
 #include "data/ado/NivelTransacao.h"
 #include "data/ado/Recordset.h"
 #include "data/base/Relogio.h"
@@ -251,16 +249,10 @@ bool clsLoteRegistro::Unificacoes(qint32 fLote, QList<Unificacao>& fUnificacoes)
     return true;
 }
 
-QString clsLoteRegistro::ChaveUnificacao(qint32 fRemovido, qint32 fNovo, qint32 fUsuario,
-                                         const QDateTime& fData) {
-    return N(fRemovido) + QLatin1Char('|') + N(fNovo) + QLatin1Char('|') + N(fUsuario) +
-           QLatin1Char('|') + fData.toString(QStringLiteral("yyyyMMddHHmm"));
-}
-
-bool clsLoteRegistro::LotesDasUnificacoes(QHash<QString, qint32>& fLotes) {
+bool clsLoteRegistro::LotesDasUnificacoes(QList<QPair<Unificacao, qint32>>& fLotes) {
     fLotes.clear();
     if (!m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_UnificacaoLote"))) {
-        return true;  // a register this program never ran a batch on
+        return true;
     }
     Recordset rs;
     if (!m_ado.AbrirRecordset(m_cn, rs,
@@ -269,9 +261,9 @@ bool clsLoteRegistro::LotesDasUnificacoes(QHash<QString, qint32>& fLotes) {
         return Falhar(QStringLiteral("LotesDasUnificacoes"));
     }
     for (; !rs.Eof(); rs.MoveNext()) {
-        fLotes.insert(ChaveUnificacao(rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toInt(),
-                                      rs.Fields(2).Value().toInt(), Data(rs.Fields(3).Value())),
-                      rs.Fields(4).Value().toInt());
+        fLotes.append({{rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toInt(),
+                        rs.Fields(2).Value().toInt(), Data(rs.Fields(3).Value())},
+                       rs.Fields(4).Value().toInt()});
     }
     return true;
 }

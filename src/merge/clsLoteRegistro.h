@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -84,11 +83,8 @@ class clsLoteRegistro {
     bool Removidos(qint32 fLote, QList<qint32>& fIDs);
     // The batch's merges, newest first (the order an undo takes).
     bool Unificacoes(qint32 fLote, QList<Unificacao>& fUnificacoes);
-    // Every merge of every batch: the log row's key ("removed|survivor|user|yyyyMMddhhmm") ->
-    // batch.
-    bool LotesDasUnificacoes(QHash<QString, qint32>& fLotes);
-    static QString ChaveUnificacao(qint32 fRemovido, qint32 fNovo, qint32 fUsuario,
-                                   const QDateTime& fData);
+    // Every merge of every batch, with its batch (none on a register that never ran one).
+    bool LotesDasUnificacoes(QList<QPair<Unificacao, qint32>>& fLotes);
 
     bool Concluir(qint32 fLote);
     // The undo of the batch began (by fUsuario, now) / ended.

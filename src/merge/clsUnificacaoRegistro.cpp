@@ -173,6 +173,26 @@ const QStringList& ColunasCopiaExame() {
     return colunas;
 }
 
+const QHash<QString, QString>& CopiaNoExame() {
+    static const QHash<QString, QString> copia = {
+        {"RG", "RG"},
+        {"CIC", "CIC"},
+        {"Endereço", "Endereço"},
+        {"CEP", "CEP"},
+        {"Bairro", "Bairro"},
+        {"Cidade", "Cidade"},
+        {"Estado", "Estado"},
+        {"Email", "Paciente_Email"},
+        {"Telefone", "Telefone"},
+        {"Sexo", "Sexo"},
+        {"Raça", "Raça"},
+        {"Data_Nascimento", "Data_Nascimento"},
+        {"Profissão", "Profissão"},
+        {"Prontuário", "Prontuário"},
+    };
+    return copia;
+}
+
 clsUnificacaoRegistro::clsUnificacaoRegistro(Connection& fCN, clsADO& fADO)
     : m_cn(fCN), m_ado(fADO) {}
 
@@ -231,23 +251,51 @@ bool clsUnificacaoRegistro::Preparar(qint32 fID_PacienteBase, const QList<qint32
         }
         Perdido perdido{id, rs.Fields(0).Value(), rs.Fields(1).Value(), {}};
         rs.Close();
-        for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
-            if (!m_ado.AbrirRecordset(
-                    m_cn, rs,
-                    "SELECT ID_Exame, " + ColunasCopiaExame().join(QStringLiteral(", ")) +
-                        " FROM " + tabela + " WHERE ID_Paciente = " + QString::number(id))) {
-                return Falhar(QStringLiteral("Preparar"));
-            }
-            for (; !rs.Eof(); rs.MoveNext()) {
-                QVariantList linha;
-                for (int c = 0; c <= ColunasCopiaExame().size(); ++c) {
-                    linha << rs.Fields(c).Value();
-                }
-                perdido.copias.append({tabela, linha});
-            }
-            rs.Close();
+        if (!LerCopias(id, perdido.copias)) {
+            return false;
         }
         m_perdidos << perdido;
+    }
+    m_copiasBase.clear();
+    return LerCopias(fID_PacienteBase, m_copiasBase);
+}
+
+bool clsUnificacaoRegistro::LerCopias(qint32 fID_Paciente,
+                                      QList<QPair<QString, QVariantList>>& fCopias) {
+    for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
+        Recordset rs;
+        if (!m_ado.AbrirRecordset(
+                m_cn, rs,
+                "SELECT ID_Exame, " + ColunasCopiaExame().join(QStringLiteral(", ")) + " FROM " +
+                    tabela + " WHERE ID_Paciente = " + QString::number(fID_Paciente))) {
+            return Falhar(QStringLiteral("Preparar"));
+        }
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QVariantList linha;
+            for (int c = 0; c <= ColunasCopiaExame().size(); ++c) {
+                linha << rs.Fields(c).Value();
+            }
+            fCopias.append({tabela, linha});
+        }
+    }
+    return true;
+}
+
+bool clsUnificacaoRegistro::GravarCopias(const QString& chave,
+                                         const QList<QPair<QString, QVariantList>>& fCopias) {
+    for (const auto& [tabela, linha] : fCopias) {
+        QStringList valores;
+        for (const QVariant& v : linha) {
+            valores << Literal(v);
+        }
+        if (!m_ado.ExecutarSQL(m_cn,
+                               "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
+                               "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
+                                   ColunasCopiaExame().join(QStringLiteral(", ")) + ") VALUES (" +
+                                   chave + Literal(tabela) + ", " +
+                                   valores.join(QStringLiteral(", ")) + ")")) {
+            return Falhar(QStringLiteral("Registrar"));
+        }
     }
     return true;
 }
@@ -286,21 +334,10 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
                                    Literal(p.nascimento) + ")")) {
             return Falhar(QStringLiteral("Registrar"));
         }
-        const QString chave = QString::number(p.id) + ", " + base + ", " + usuario + ", " +
-                              Literal(data.toDateTime()) + ", ";
-        for (const auto& [tabela, linha] : p.copias) {
-            QStringList valores;
-            for (const QVariant& v : linha) {
-                valores << Literal(v);
-            }
-            if (!m_ado.ExecutarSQL(m_cn,
-                                   "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
-                                   "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
-                                       ColunasCopiaExame().join(QStringLiteral(", ")) +
-                                       ") VALUES (" + chave + Literal(tabela) + ", " +
-                                       valores.join(QStringLiteral(", ")) + ")")) {
-                return Falhar(QStringLiteral("Registrar"));
-            }
+        if (!GravarCopias(QString::number(p.id) + ", " + base + ", " + usuario + ", " +
+                              Literal(data.toDateTime()) + ", ",
+                          p.copias)) {
+            return false;
         }
     }
     if (!dataComando.isNull()) {
@@ -319,6 +356,12 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
     }
     if (!fSobreviventeAtualizado) {
         return true;
+    }
+    // The base's own exams as they were, under a key of the base merged into itself.
+    if (!dataComando.isNull() && !GravarCopias(base + ", " + base + ", " + usuario + ", " +
+                                                   Literal(dataComando.toDateTime()) + ", ",
+                                               m_copiasBase)) {
+        return false;
     }
     // The survivor's values after the merge: an undo restores the earlier values only where
     // nothing changed them since. Data_Atualizar is its PacienteLogAtualizar row's time.
