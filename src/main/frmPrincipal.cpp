@@ -50,6 +50,8 @@
 #include "ui/MsgBox.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
+#include "worklist/MembrosAgrupamento.h"
+#include "worklist/frmListaTrabalho.h"
 
 namespace {
 
@@ -130,6 +132,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
     connect(cmdComparar, &QPushButton::clicked, this, &frmPrincipal::cmdComparar_Click);
     connect(cmdHistorico, &QPushButton::clicked, this, &frmPrincipal::cmdHistorico_Click);
+    connect(cmdListaTrabalho, &QPushButton::clicked, this, &frmPrincipal::cmdListaTrabalho_Click);
     connect(cmdCancelarAgrupamento, &QPushButton::clicked, this,
             &frmPrincipal::cmdCancelarAgrupamento_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
@@ -324,11 +327,18 @@ void frmPrincipal::montarComandos() {
     cmdHistorico =
         nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
     cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
+    cmdListaTrabalho = nomeado(new QPushButton(QStringLiteral("Lista de trabalho...")),
+                               QStringLiteral("cmdListaTrabalho"));
+    cmdListaTrabalho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    cmdListaTrabalho->setToolTip(
+        QStringLiteral("Os grupos deste agrupamento com o seu estado, para tratá-los um a um pelo "
+                       "teclado (Ctrl+L)"));
     // Others add their buttons before "Unificar cadastros" (AdicionarBotaoComando), which
     // stays last, at the right.
     m_linhaComandos = new QHBoxLayout(Frame5);
     m_linhaComandos->addWidget(cmdSemSolucao);
     m_linhaComandos->addWidget(cmdHistorico);
+    m_linhaComandos->addWidget(cmdListaTrabalho);
     m_linhaComandos->addStretch();
     m_linhaComandos->addWidget(cmdComparar);
     m_linhaComandos->addWidget(cmdUnificar);
@@ -650,6 +660,10 @@ void frmPrincipal::agrupamentoTerminou(SessaoAgrupamento::Tipo tipo) {
     } else {
         semelhancaChegou();
     }
+    if (tipo != SessaoAgrupamento::Tipo::Reagrupamento && r.ok && !r.cancelada && m_listaTrabalho &&
+        m_listaTrabalho->isVisible()) {
+        montarListaTrabalho();  // the worklist follows the grouping on screen
+    }
     emit agrupamentoConcluido();
 }
 
@@ -901,7 +915,12 @@ bool frmPrincipal::preencherLista(const QString& sql) {
         const QSignalBlocker bloqueio(lstSemelhante);
         lstSemelhante->clear();
         m_marcadorLista.clear();
-        PreencherListaPacientes(*lstSemelhante, rs);
+        // A similarity group's records show their scores in their lines.
+        const QModelIndex grupo = dbGridCriterio->currentIndex();
+        PreencherListaPacientes(*lstSemelhante, rs,
+                                m_modoSemelhanca && grupo.isValid()
+                                    ? m_grupos->PontuacoesMembros(grupo.row())
+                                    : QHash<qint32, double>());
         mostrarMarcas();
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);
@@ -1114,4 +1133,66 @@ void frmPrincipal::cmdHistorico_Click() {
         }
     });
     focarLista();
+}
+
+void frmPrincipal::cmdListaTrabalho_Click() {
+    if (!m_listaTrabalho) {
+        m_listaTrabalho = new frmListaTrabalho(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+        // Its writes step around the quiet re-grouping, as the window's own do; a merge there
+        // groups the register again.
+        m_listaTrabalho->DefinirAoRedorDeEscrita(
+            [this](const std::function<void()>& escrita) { m_sessao.AoRedorDeEscrita(escrita); });
+        connect(m_listaTrabalho, &frmListaTrabalho::registroMudou, this,
+                [this] { m_modoSemelhanca ? ReLinkarSemelhanca() : ReLinkarGrid(); });
+    }
+    m_listaTrabalho->show();
+    m_listaTrabalho->raise();
+    m_listaTrabalho->activateWindow();
+    montarListaTrabalho();
+}
+
+void frmPrincipal::montarListaTrabalho() {
+    if (m_modoSemelhanca) {
+        QVector<GrupoTrabalho> grupos;
+        grupos.reserve(m_grupos->Grupos().size());
+        for (const ModeloGrupos::Grupo& g : m_grupos->Grupos()) {
+            grupos.append({g.ids, g.pontuacaoMembro, g.nome, g.pontuacao, g.conflito});
+        }
+        m_listaTrabalho->Iniciar(grupos, true);
+        return;
+    }
+    Recordset& rs = DE().rsLocalizar;
+    if (rs.State() != adStateOpen) {
+        m_listaTrabalho->Iniciar({}, false);
+        return;
+    }
+    // The grid holds the groups' values, not their records: these are read off this thread,
+    // once, on a connection of their own.
+    QStringList colunas;
+    for (const auto& c : rs.Dados().colunas) {
+        colunas << c.nome;
+    }
+    auto grupos = std::make_shared<QVector<GrupoTrabalho>>();
+    if (!m_leituraMembros) {
+        m_leituraMembros = std::make_unique<ConsultaEmSegundoPlano>(m_connectionString);
+        connect(m_leituraMembros.get(), &ConsultaEmSegundoPlano::terminou, this, [this] {
+            const ConsultaEmSegundoPlano::Desfecho& d = m_leituraMembros->Resultado();
+            if (d.cancelada) {
+                return;
+            }
+            if (!d.ok) {
+                m_listaTrabalho->Aguardar(d.texto);
+                return;
+            }
+            m_listaTrabalho->Iniciar(*m_membrosLidos, false);
+        });
+    }
+    m_membrosLidos = grupos;
+    m_listaTrabalho->Aguardar(QStringLiteral("Lendo os cadastros dos grupos..."));
+    m_leituraMembros->IniciarTarefa([colunas, linhas = rs.Dados().linhas, grupos](
+                                        Connection& cn, clsADO& ado,
+                                        const ConsultaEmSegundoPlano::Cancelada& parar,
+                                        ConsultaEmSegundoPlano::Desfecho& d) {
+        return MembrosAgrupamento(cn, ado, colunas, linhas, *grupos, d.texto, parar);
+    });
 }

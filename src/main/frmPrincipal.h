@@ -10,6 +10,7 @@
 #include "main/CriteriosGravados.h"
 #include "main/SessaoAgrupamento.h"
 #include "ui/RodadaTab.h"
+#include "worklist/GrupoTrabalho.h"
 
 class QCheckBox;
 class QFrame;
@@ -26,6 +27,7 @@ class QSplitter;
 class QTableView;
 class QTimer;
 class ctlNvPreferDE;
+class frmListaTrabalho;
 class clsPacienteCriterio;
 class ModeloGrupos;
 class ColunasLembradas;
@@ -79,6 +81,10 @@ class frmPrincipal : public QMainWindow {
     void cmdComparar_Click();
     // Opens the merge history, where a merge can be undone.
     void cmdHistorico_Click();
+    // Opens the worklist on the current grouping (the members of an exact one are read first,
+    // on a connection of their own); a new grouping rebuilds it while it is open.
+    void cmdListaTrabalho_Click();
+    frmListaTrabalho* ListaTrabalho() const { return m_listaTrabalho; }
     // The search box: shows the group of the patient named (name, ID or record number) and
     // makes that patient the list's current row.
     void txtLocalizar_Enter();
@@ -140,6 +146,7 @@ class frmPrincipal : public QMainWindow {
     QPushButton* cmdSemSolucao;
     QPushButton* cmdComparar;
     QPushButton* cmdHistorico;
+    QPushButton* cmdListaTrabalho;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
     QFrame* Frame4;
@@ -190,6 +197,10 @@ class frmPrincipal : public QMainWindow {
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;
+    frmListaTrabalho* m_listaTrabalho = nullptr;
+    std::unique_ptr<ConsultaEmSegundoPlano> m_leituraMembros;  // the worklist's exact groups
+    std::shared_ptr<QVector<GrupoTrabalho>> m_membrosLidos;
+    void montarListaTrabalho();
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
     ColunasLembradas* m_colunas = nullptr;

@@ -22,6 +22,7 @@
 #include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
 #include "ui/DE.h"
+#include "ui/ListaPacientes.h"
 #include "users/frmLogin.h"
 
 namespace {
@@ -255,6 +256,10 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     const auto marcada = [&janela](int linha) {
         return !janela.lstSemelhante->item(linha)->icon().isNull();
     };
+    // Each row's own line (name, ID, birth date, RG, score) comes first in its tooltip.
+    const auto linhaDe = [&janela](int linha) {
+        return janela.lstSemelhante->item(linha)->data(PapelLinhaPaciente).toString().toStdString();
+    };
 
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
@@ -262,8 +267,14 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     ASSERT_EQ(janela.lstSemelhante->count(), 3);  // JOSÉ's group
     EXPECT_TRUE(marcada(0) && marcada(2));
     EXPECT_FALSE(marcada(1));
-    EXPECT_EQ(dica(0), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[2]));
-    EXPECT_EQ(dica(2), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[0]));
+    EXPECT_EQ(dica(0),
+              linhaDe(0) + "\nNão é a mesma pessoa que o cadastro " + std::to_string(jose[2]));
+    EXPECT_EQ(dica(2),
+              linhaDe(2) + "\nNão é a mesma pessoa que o cadastro " + std::to_string(jose[0]));
+    EXPECT_EQ(dica(1), linhaDe(1));
+    EXPECT_NE(linhaDe(0).find(" — ID " + std::to_string(jose[0]) + " — nasc. "), std::string::npos)
+        << linhaDe(0);
+    EXPECT_NE(linhaDe(0).find(" — pontuação "), std::string::npos) << linhaDe(0);
     QString prontuario;
     roteiro.Entao([&prontuario](QDialog& d) {
         auto* f = Como<frmSemSolucao>(d);
@@ -277,7 +288,7 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     ASSERT_EQ(janela.lstSemelhante->count(), 2);  // RITA's group
     EXPECT_FALSE(marcada(0));
     EXPECT_TRUE(marcada(1));
-    EXPECT_EQ(dica(1), "Paciente marcado como sem solução");
+    EXPECT_EQ(dica(1), linhaDe(1) + "\nPaciente marcado como sem solução");
     // The text of a row is never touched: a mark is an icon and a tooltip.
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"RITA CAMPOS", "Rita  Campos"}));
 }

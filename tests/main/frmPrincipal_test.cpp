@@ -1,10 +1,12 @@
 #include <sqlite3.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
 
@@ -14,6 +16,7 @@
 #include "frmPrincipalTeste.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
+#include "worklist/frmListaTrabalho.h"
 
 namespace {
 
@@ -341,6 +344,10 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     base.Iniciar({QString::number(a), QString::number(b), QString::number(c)});
     EXPECT_EQ(Linhas(*base.lstSemelhante),
               (QStringList{"LUIS PRADO", "LUIS ", "LUIS ALVES PRADO"}));
+    // The lines keep their text; what tells two of one name apart is in their tooltips.
+    const QString dica = base.lstSemelhante->item(1)->toolTip();
+    EXPECT_TRUE(dica.startsWith(QStringLiteral("LUIS — ID %1").arg(b)) && dica.endsWith("RG 8"))
+        << dica.toStdString();
     EXPECT_EQ(base.lstSemelhante->currentRow(), 0);
     EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "7");
 
@@ -361,6 +368,46 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     EXPECT_EQ(base.ID_PacienteBase(), c);
     base.cmdCancelar_Click();
     EXPECT_EQ(base.ID_PacienteBase(), 0);
+}
+
+TEST_F(Unificar, TheWorklistTakesTheGridsGroupsAndAMergeThereRegroupsTheGrid) {
+    const qint32 caio[] = {paciente("CAIO", QString(), "MOTA"),
+                           paciente("CAIO", QString(), "MOTA")};
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Mostrar(janela);
+    ASSERT_EQ(janela.dbGridCriterio->model()->rowCount(), 3);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&janela));
+    // A button's shortcut clicks it after a short animation: the test sleeps until it does.
+    QSignalSpy clicado(janela.cmdListaTrabalho, &QPushButton::clicked);
+    QTest::keyClick(janela.dbGridCriterio, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(clicado.wait(kEsperaMaximaMs));
+    frmListaTrabalho* lista = janela.ListaTrabalho();
+    ASSERT_NE(lista, nullptr);
+    // The grid gives the groups' values; their records are read off the window's thread.
+    QElapsedTimer relogio;
+    relogio.start();
+    while (lista->Lista().Itens().size() < 3 && relogio.elapsed() < kEsperaMaximaMs) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    QSet<QVector<qint32>> grupos;
+    for (const auto& item : lista->Lista().Itens()) {
+        grupos.insert(item.membros);
+    }
+    EXPECT_EQ(grupos, (QSet<QVector<qint32>>{
+                          {ana[0], ana[1], ana[2]}, {bia[0], bia[1]}, {caio[0], caio[1]}}));
+
+    // Put off twice, then merged by key: the grid groups again without the merged group.
+    QApplication::setActiveWindow(lista);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(lista));
+    for (const Qt::Key tecla : {Qt::Key_A, Qt::Key_A, Qt::Key_U}) {
+        QTest::keyClick(lista->tblGrupos, tecla);
+    }
+    EXPECT_EQ(mensagens.Perguntas().size(), 1);
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM Paciente WHERE Nome = 'CAIO'")), 1);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_EQ(janela.dbGridCriterio->model()->rowCount(), 2);
+    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
 }
 
 TEST_F(Unificar, TheCurrentPatientCanBeMarkedWithoutSolutionAfterACancelledChooser) {
@@ -417,11 +464,23 @@ TEST_F(Unificar, TheKeyboardReachesEveryStepInOrderAndEveryControlIsNamed) {
     QTableView* grade = janela.dbGridCriterio;
     grade->setFocus(Qt::OtherFocusReason);
     // Tab leaves the grid for the list, the commands, the criteria, and comes back round.
-    const QList<QWidget*> ordem{
-        janela.lstSemelhante, janela.cmdSemSolucao, janela.cmdHistorico,  janela.cmdComparar,
-        janela.cmdUnificar,   janela.chkNome,       janela.chkNomeMeio,   janela.chkNomeUltimo,
-        janela.chkRG,         janela.chkCIC,        janela.chkNascimento, janela.chkProntuario,
-        janela.chkSemelhanca, janela.cmdBuscar,     janela.txtLocalizar,  grade};
+    const QList<QWidget*> ordem{janela.lstSemelhante,
+                                janela.cmdSemSolucao,
+                                janela.cmdHistorico,
+                                janela.cmdListaTrabalho,
+                                janela.cmdComparar,
+                                janela.cmdUnificar,
+                                janela.chkNome,
+                                janela.chkNomeMeio,
+                                janela.chkNomeUltimo,
+                                janela.chkRG,
+                                janela.chkCIC,
+                                janela.chkNascimento,
+                                janela.chkProntuario,
+                                janela.chkSemelhanca,
+                                janela.cmdBuscar,
+                                janela.txtLocalizar,
+                                grade};
     for (QWidget* proximo : ordem) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), proximo) << proximo->objectName().toStdString();
