@@ -102,6 +102,6 @@ TEST(CadunirHistory, DesfazSoParaAdministradorComSenhaEUmaVezSo) {
     EXPECT_EQ(r.codigo, 1);
     EXPECT_TRUE(r.erros.contains("3")) << r.erros.toStdString();
     r = Rodar({"--connect", reg.connectionString()});
-    EXPECT_TRUE(r.saida.contains("\t3\tP3 SOUZA\tPR3\t\t1\tS\n")) << r.saida.toStdString();
+    EXPECT_TRUE(r.saida.contains("\t3\tP3 SOUZA\tPR3\t\t1\tS\t\t\t\n")) << r.saida.toStdString();
     qunsetenv("CADUNIR_PASSWORD");
 }
