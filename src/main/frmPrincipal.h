@@ -8,9 +8,11 @@
 #include <memory>
 
 #include "main/CriteriosGravados.h"
+#include "main/GruposListaTrabalho.h"
+#include "main/LocalizarPaciente.h"
 #include "main/SessaoAgrupamento.h"
+#include "ui/GeometriaJanela.h"
 #include "ui/RodadaTab.h"
-#include "worklist/GrupoTrabalho.h"
 
 class QCheckBox;
 class QFrame;
@@ -18,7 +20,6 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
-struct PacienteLocalizado;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -32,6 +33,7 @@ class clsPacienteCriterio;
 class ModeloGrupos;
 class ColunasLembradas;
 class ModeloRecordset;
+class PainelInstrucoes;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
 // carry the administrator's work: tick the grouping fields, group, pick a group, tick the
@@ -149,7 +151,7 @@ class frmPrincipal : public QMainWindow {
     QPushButton* cmdListaTrabalho;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
-    QFrame* Frame4;
+    PainelInstrucoes* Frame4;  // the instructions
     std::array<QPlainTextEdit*, 3> txtCaption;
     std::array<QFrame*, 2> Line1;
     // Between the criteria-and-result column and the detail; between the grid and the list;
@@ -157,28 +159,28 @@ class frmPrincipal : public QMainWindow {
     QSplitter* divisorPrincipal;
     QSplitter* divisorResultado;
     QSplitter* divisorDetalhe;
+    // In the status bar when the register cannot be written: why the merge commands are off.
+    QLabel* lblGravacao;
 
   signals:
     // A grouping's result (or its failure or cancellation) has been taken in.
     void agrupamentoConcluido();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
   private:
     void montarJanela();
+    void verificarGravacao();
+    GeometriaJanela geometria();
     void montarComandos();
     void montarInstrucoes();
     void ordenarTabulacao();
     void ajustarColunas();
     void focarLista();
     bool irParaPaciente(const PacienteLocalizado& p);
-    int alturaInstrucao(int Index) const;
-    int alturaInstrucoes();
-    void lstSemelhante_ItemChanged(QListWidgetItem* item);
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
     void esvaziarLista();
@@ -190,24 +192,24 @@ class frmPrincipal : public QMainWindow {
     void semelhancaChegou();
     void reagrupamentoChegou();
     void escolherLinhaApos(int linha);
-    void moverParaLinhaVista(int linha);
+    bool tirarGrupoAtual();
     std::array<QCheckBox*, 7> caixasCriterio() const;
     CriteriosGravados::Marcas marcasCriterio() const;
     void mostrarGrade(bool semelhanca);
+    void celulaMudou();
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;
     frmListaTrabalho* m_listaTrabalho = nullptr;
-    std::unique_ptr<ConsultaEmSegundoPlano> m_leituraMembros;  // the worklist's exact groups
-    std::shared_ptr<QVector<GrupoTrabalho>> m_membrosLidos;
+    GruposListaTrabalho m_gruposTrabalho;
     void montarListaTrabalho();
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
     ColunasLembradas* m_colunas = nullptr;
     bool m_modoSemelhanca = false;
     CriteriosGravados m_criteriosGravados;
-    int m_proximoAchado = 0;   // where Enter in the search box goes on from
-    bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
+    LocalizadorPaciente m_localizador;  // where Enter in the search box goes on from
+    bool m_religando = false;           // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
     QString m_pastaWindows;

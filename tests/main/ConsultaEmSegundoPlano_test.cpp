@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSemaphore>
+#include <QTimer>
 #include <chrono>
 #include <thread>
 
@@ -30,12 +31,14 @@ class ConsultaEmSegundoPlanoTest : public ::testing::Test {
         }
     }
 
-    // Runs the event loop until the worker has delivered an outcome; false when none came.
+    // Sleeps in the event loop until the worker has delivered an outcome; false when none came.
     static bool Esperar(ConsultaEmSegundoPlano& consulta, int& entregas) {
-        QElapsedTimer espera;
-        espera.start();
-        while (consulta.Ocupada() && espera.elapsed() < 60000) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (consulta.Ocupada()) {
+            QEventLoop laco;
+            QObject::connect(&consulta, &ConsultaEmSegundoPlano::terminou, &laco,
+                             &QEventLoop::quit);
+            QTimer::singleShot(20000, &laco, &QEventLoop::quit);
+            laco.exec();
         }
         QCoreApplication::processEvents();  // a stale delivery would show up now
         return !consulta.Ocupada() && entregas > 0;

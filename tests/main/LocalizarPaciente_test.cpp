@@ -71,4 +71,31 @@ TEST(LocalizarPaciente, AGroupOfEmptyValuesSaysWhatItIs) {
     EXPECT_EQ(GrupoSemValor({}, {}), "");
 }
 
+TEST(LocalizadorPaciente, EnterDeNovoPassaAoProximoNoGrupoEDaAVolta) {
+    RegistroProduto reg;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(reg.exec("INSERT INTO Paciente (Nome, Nome_Último) VALUES ('ANA', 'LIMA')"));
+    }
+    LocalizadorPaciente localizador;
+    QList<qint32> mostrados;
+    const auto emGrupo = [&mostrados](const PacienteLocalizado& p) {
+        if (p.ID_Paciente == 2) {
+            return false;  // in no group on screen: passed over
+        }
+        mostrados << p.ID_Paciente;
+        return true;
+    };
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "ana lima", emGrupo), "");
+    }
+    localizador.Recomecar();
+    EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "ana lima", emGrupo), "");
+    EXPECT_EQ(mostrados, (QList<qint32>{1, 3, 1, 1}));
+    EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "ana",
+                                  [](const PacienteLocalizado&) { return false; }),
+              "Nenhum dos 3 pacientes encontrados com \"ana\" está em algum grupo da lista.");
+    EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "  ", emGrupo), "");
+    EXPECT_EQ(mostrados.size(), 4);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "main/CriteriosGravados.h"
 #include "main/SessaoAgrupamento.h"
 #include "support/RegistroProduto.h"
+#include "support/SegurarAgrupamento.h"
 
 namespace {
 
@@ -22,22 +23,6 @@ std::unique_ptr<clsPacienteCriterio> Criterio(std::initializer_list<int> caixas)
     }
     return CriteriosGravados::Criterio(marcas);
 }
-
-// Holds every query of the session's worker at its start until released.
-class Segurar {
-  public:
-    Segurar() {
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta([s = m_sinal] { s->acquire(); });
-    }
-    ~Segurar() {
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
-        m_sinal->release(100);
-    }
-    void Soltar() { m_sinal->release(); }
-
-  private:
-    std::shared_ptr<QSemaphore> m_sinal = std::make_shared<QSemaphore>();
-};
 
 class SessaoAgrupamentoTest : public ::testing::Test {
   protected:
@@ -55,6 +40,7 @@ class SessaoAgrupamentoTest : public ::testing::Test {
         sessao.DefinirConexao(reg.connectionString());
         QObject::connect(&sessao, &SessaoAgrupamento::terminou,
                          [this](SessaoAgrupamento::Tipo t) { chegadas << t; });
+        QObject::connect(&sessao, &SessaoAgrupamento::segurou, [this] { ++seguras; });
     }
 
     QStringList linhas() {
@@ -72,6 +58,7 @@ class SessaoAgrupamentoTest : public ::testing::Test {
     RegistroProduto reg;
     SessaoAgrupamento sessao;
     QList<SessaoAgrupamento::Tipo> chegadas;
+    int seguras = 0;  // groupings that began to hold the window
 };
 
 using Tipo = SessaoAgrupamento::Tipo;
@@ -83,6 +70,7 @@ TEST_F(SessaoAgrupamentoTest, GroupingsArriveOnceWithTheirResultAndARefusedOneSt
     EXPECT_TRUE(sessao.TextoProgresso().startsWith("Agrupando... "));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     EXPECT_EQ(chegadas, QList<Tipo>{Tipo::Exato});
+    EXPECT_EQ(seguras, 1);
     EXPECT_TRUE(sessao.Resultado().ok);
     EXPECT_EQ(linhas(), QStringList{"ANA|LIMA"});
     EXPECT_EQ(sessao.Criterio().ObterSELECT(), "Nome, Nome_Último");
@@ -118,7 +106,7 @@ TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietReg
     ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     {
-        Segurar segurar;
+        SegurarAgrupamento segurar;
         ASSERT_TRUE(sessao.AgruparExato(Criterio({3})));
         segurar.Soltar();
         // A second grouping replaces the first before it arrives: still the one on screen
@@ -129,14 +117,16 @@ TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietReg
         ASSERT_TRUE(sessao.Aguardar(kLimite));
     }
     EXPECT_EQ(chegadas, (QList<Tipo>{Tipo::Exato, Tipo::Exato}));
+    EXPECT_EQ(seguras, 2);  // the replacing grouping kept the hold it found
     EXPECT_TRUE(sessao.Resultado().cancelada);
     EXPECT_TRUE(sessao.Resultado().dados.linhas.isEmpty());
     EXPECT_EQ(sessao.Criterio().ObterSELECT(), "Nome, Nome_Último");
 
-    Segurar segurar;
+    SegurarAgrupamento segurar;
     sessao.Reagrupar(QStringLiteral("SELECT COUNT(*) FROM Paciente"));
     sessao.Cancelar();  // Esc and "Cancelar" are about a grouping that holds the window
     EXPECT_FALSE(sessao.SegurandoEntrada());
+    EXPECT_EQ(seguras, 2);
     segurar.Soltar();
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     EXPECT_TRUE(sessao.Resultado().ok);

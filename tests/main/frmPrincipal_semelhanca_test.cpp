@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -16,11 +15,11 @@
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/frmSemSolucao.h"
 #include "guisupport/JanelaTeste.h"
-#include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
+#include "support/SegurarAgrupamento.h"
 #include "ui/DE.h"
 #include "ui/ListaPacientes.h"
 #include "users/frmLogin.h"
@@ -212,16 +211,14 @@ TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScree
     const QAbstractItemModel* exato = janela.dbGridCriterio->model();
     const QString contador = janela.lblItensnaLista->text();
     {
-        auto sinal = std::make_shared<QSemaphore>();
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta([sinal] { sinal->acquire(); });
+        SegurarAgrupamento segurar;
         janela.chkSemelhanca->setChecked(true);
         Clicar(janela.cmdBuscar);
         EXPECT_TRUE(janela.Agrupando());
         EXPECT_FALSE(janela.dbGridCriterio->isEnabled());
         EXPECT_TRUE(janela.lblItensnaLista->text().startsWith("Agrupando..."));
         Clicar(janela.cmdCancelarAgrupamento);
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
-        sinal->release();
+        segurar.Soltar();
         ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     }
     EXPECT_FALSE(janela.ModoSemelhanca());

@@ -8,12 +8,14 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "decisions/frmSemSolucao.h"
 #include "frmPrincipalTeste.h"
+#include "main/InicioPrograma.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
 #include "worklist/frmListaTrabalho.h"
@@ -213,7 +215,7 @@ TEST_F(JanelaPrincipal, NoTickNoDuplicateOrAGroupOfNullsListsNobody) {
         EXPECT_EQ(Grade(*janela.dbGridCriterio), QStringList{""});
         EXPECT_EQ(janela.lstSemelhante->count(), 0);
         for (int i = 0; i < janela.NvPreferSemelhante->FieldCount(); ++i) {
-            EXPECT_EQ(janela.NvPreferSemelhante->FieldText(i), "");
+            EXPECT_EQ(janela.NvPreferSemelhante->TextoDoCampo(i), "");
         }
         EXPECT_TRUE(mensagens.Textos().isEmpty());
     }
@@ -349,7 +351,7 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     EXPECT_TRUE(dica.startsWith(QStringLiteral("LUIS — ID %1").arg(b)) && dica.endsWith("RG 8"))
         << dica.toStdString();
     EXPECT_EQ(base.lstSemelhante->currentRow(), 0);
-    EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "7");
+    EXPECT_EQ(base.NvPreferSemelhante->TextoDoCampo(QStringLiteral("RG")), "7");
 
     base.cmdOK_Click();
     EXPECT_EQ(mensagens.Textos(),
@@ -357,7 +359,7 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     Marcar(*base.lstSemelhante, {1});
     // The highlight, and so the detail, follows the tick: what is shown is what survives.
     EXPECT_EQ(base.lstSemelhante->currentRow(), 1);
-    EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "8");
+    EXPECT_EQ(base.NvPreferSemelhante->TextoDoCampo(QStringLiteral("RG")), "8");
     Marcar(*base.lstSemelhante, {2});
     EXPECT_EQ(base.lstSemelhante->currentRow(), 2);
     EXPECT_EQ(base.lstSemelhante->item(1)->checkState(), Qt::Unchecked);
@@ -741,6 +743,38 @@ TEST_F(JanelaPrincipal, TheWindowFitsTheScreenAndRemembersItsLayoutPerUser) {
         EXPECT_NE(janela.size(), tamanho);
         EXPECT_TRUE(tela.contains(janela.frameGeometry()));
     }
+}
+
+TEST_F(Unificar, ALockedRegisterIsSaidAtStartUpAndTheMergeCommandsSayWhy) {
+    EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + ";Busy Timeout=100\n").toUtf8());
+    ASSERT_TRUE(InicioPrograma(cn, ADO()).CriarTabelas());  // opening it then only reads
+    sqlite3* outro = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(arquivo).constData(), &outro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(outro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    EXPECT_FALSE(janela.statusBar()->isHidden());
+    EXPECT_EQ(janela.lblGravacao->text(),
+              "Cadastro bloqueado por outro programa: unificar e marcar sem solução estão "
+              "indisponíveis até que ele o libere (Agrupar verifica de novo).");
+    for (QPushButton* comando : {janela.cmdUnificar, janela.cmdSemSolucao}) {
+        EXPECT_FALSE(comando->isEnabled());
+        EXPECT_TRUE(comando->toolTip().startsWith(janela.lblGravacao->text() + "\nDetalhe: "))
+            << comando->toolTip().toStdString();
+    }
+    // The review itself goes on: the groups are read and listed.
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"ANA|LIMA", "BIA|REIS"}));
+    EXPECT_EQ(janela.lstSemelhante->count(), 3);
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+
+    // Freed by the other program: the next grouping finds it writable.
+    sqlite3_exec(outro, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(outro);
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_TRUE(janela.statusBar()->isHidden());
+    EXPECT_TRUE(janela.cmdUnificar->isEnabled());
+    EXPECT_TRUE(janela.cmdSemSolucao->isEnabled());
 }
 
 }  // namespace

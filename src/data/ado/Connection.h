@@ -12,6 +12,7 @@
 namespace dados {
 class Motor;
 struct ResultadoLote;
+struct SituacaoGravacao;
 }  // namespace dados
 class Recordset;
 
@@ -42,6 +43,10 @@ class Connection {
     // failing statement is returned with what ran before it, not thrown. The observers see
     // the batch as one Execute.
     dados::ResultadoLote executarLote(const QString& sql);
+
+    // Whether the register can be written through this connection now (nothing is written to
+    // find out); throws when the connection is closed.
+    dados::SituacaoGravacao VerificarGravacao();
 
     // Stops the statement running on this connection from another thread (ADO's Cancel): it
     // fails at once. The caller keeps the connection open while it may call this.

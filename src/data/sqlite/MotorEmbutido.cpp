@@ -185,6 +185,44 @@ void MotorEmbutido::interromper() {
     }
 }
 
+SituacaoGravacao MotorEmbutido::gravacao() {
+    if (!m_db) {
+        Falhar(ErroObjetoFechado, kOrigem, QStringLiteral("the register is closed"));
+    }
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        return {SituacaoGravacao::SomenteLeitura,
+                QStringLiteral("o arquivo %1 só pode ser lido").arg(m_arquivo)};
+    }
+    if (!QFileInfo(QFileInfo(m_arquivo).absolutePath()).isWritable()) {
+        return {SituacaoGravacao::SomenteLeitura,
+                QStringLiteral("a pasta de %1 não permite gravar").arg(m_arquivo)};
+    }
+    if (!sqlite3_get_autocommit(m_db)) {
+        return {};  // this connection is writing already
+    }
+    // The write lock taken and given back at once: nothing is written. Waiting a little lets a
+    // merge of another workstation end first; a lock held longer is someone else's work.
+    sqlite3_busy_timeout(m_db, std::min(m_esperaMs, 1000));
+    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_busy_timeout(m_db, m_esperaMs);
+    if (rc == SQLITE_OK) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return {};
+    }
+    switch (rc & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return {SituacaoGravacao::Bloqueado, msg};
+        case SQLITE_READONLY:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+            return {SituacaoGravacao::SomenteLeitura, msg};
+        default:
+            falhaSqlite(rc, QStringLiteral("BEGIN IMMEDIATE"));
+    }
+}
+
 void MotorEmbutido::fechar() {
     if (!m_db) {
         return;

@@ -80,6 +80,9 @@ class MotorEmbutido : public Motor {
     QString bancoPadrao() const override;
     QVariant propriedade(const QString& nome) const override;
     void interromper() override;
+    // Read-only: the file or its folder (where SQLite writes its journal). Locked: another
+    // connection holds the write lock for as long as this one waits (at most a second).
+    SituacaoGravacao gravacao() override;
 
     // The translation the engine runs for a statement (cached by the statement's shape), with
     // the statement's literals written in: SQLite text to run as it is. For tests, tools and
