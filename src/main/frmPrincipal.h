@@ -87,6 +87,8 @@ class frmPrincipal : public QMainWindow {
     // on a connection of their own); a new grouping rebuilds it while it is open.
     void cmdListaTrabalho_Click();
     frmListaTrabalho* ListaTrabalho() const { return m_listaTrabalho; }
+    // Where the worklist's groups come from (an exact grouping's are read off this thread).
+    GruposListaTrabalho& GruposTrabalho() { return m_gruposTrabalho; }
     // The search box: shows the group of the patient named (name, ID or record number) and
     // makes that patient the list's current row.
     void txtLocalizar_Enter();

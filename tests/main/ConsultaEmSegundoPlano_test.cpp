@@ -47,7 +47,7 @@ class ConsultaEmSegundoPlanoTest : public ::testing::Test {
     TempRegister reg;
 };
 
-TEST_F(ConsultaEmSegundoPlanoTest, DeliversTheRowsOnItsOwnConnection) {
+TEST_F(ConsultaEmSegundoPlanoTest, EntregaAsLinhasPelaSuaPropriaConexao) {
     ConsultaEmSegundoPlano consulta(reg.connectionString());
     int entregas = 0;
     QObject::connect(&consulta, &ConsultaEmSegundoPlano::terminou, [&] { ++entregas; });
@@ -76,7 +76,7 @@ TEST_F(ConsultaEmSegundoPlanoTest, DeliversTheRowsOnItsOwnConnection) {
         << consulta.Resultado().detalhe.toStdString();
 }
 
-TEST_F(ConsultaEmSegundoPlanoTest, CancelInterruptsTheRunningStatement) {
+TEST_F(ConsultaEmSegundoPlanoTest, CancelarInterrompeOComandoEmCurso) {
     ConsultaEmSegundoPlano consulta(reg.connectionString());
     int entregas = 0;
     QObject::connect(&consulta, &ConsultaEmSegundoPlano::terminou, [&] { ++entregas; });
@@ -104,7 +104,7 @@ TEST_F(ConsultaEmSegundoPlanoTest, CancelInterruptsTheRunningStatement) {
     EXPECT_EQ(consulta.Resultado().dados.linhas[0][0].toInt(), 500);
 }
 
-TEST_F(ConsultaEmSegundoPlanoTest, ANewQueryReplacesTheRunningOneAndOnlyItArrives) {
+TEST_F(ConsultaEmSegundoPlanoTest, ConsultaNovaSubstituiAEmCursoESoElaChega) {
     ConsultaEmSegundoPlano consulta(reg.connectionString());
     QStringList chegadas;
     QObject::connect(&consulta, &ConsultaEmSegundoPlano::terminou,
@@ -121,7 +121,7 @@ TEST_F(ConsultaEmSegundoPlanoTest, ANewQueryReplacesTheRunningOneAndOnlyItArrive
     EXPECT_TRUE(consulta.Resultado().ok);
 }
 
-TEST_F(ConsultaEmSegundoPlanoTest, AConnectionThatCannotOpenIsAFailureNotAHang) {
+TEST_F(ConsultaEmSegundoPlanoTest, ConexaoQueNaoAbreEFalhaNaoEspera) {
     ConsultaEmSegundoPlano consulta(QStringLiteral("Provider=SQLite;Data Source=") + reg.path() +
                                     QStringLiteral(".ausente"));
     int entregas = 0;

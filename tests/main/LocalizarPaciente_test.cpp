@@ -15,7 +15,7 @@ QList<qint32> Ids(const QList<PacienteLocalizado>& achados) {
     return ids;
 }
 
-TEST(LocalizarPaciente, ByIdRecordNumberOrPartOfTheNameAndIntoTheGroupRow) {
+TEST(LocalizarPaciente, PorIdProntuarioOuParteDoNomeEALinhaDoGrupo) {
     RegistroProduto reg;
     for (const char* linha :
          {"'ANA', NULL, 'O''HARA', 'P1', NULL", "'ana', 'MARIA', 'LIMA ', '7', '1970-06-21'",
@@ -58,7 +58,7 @@ TEST(LocalizarPaciente, ByIdRecordNumberOrPartOfTheNameAndIntoTheGroupRow) {
     EXPECT_EQ(LinhaDoPaciente(grupos.Dados(), achados[0]), -1);
 }
 
-TEST(LocalizarPaciente, AGroupOfEmptyValuesSaysWhatItIs) {
+TEST(LocalizarPaciente, GrupoDeValoresVaziosDizOQueE) {
     EXPECT_EQ(GrupoSemValor({"RG"}, {QVariant()}),
               "RG vazio: estes cadastros não são agrupados pelo RG");
     EXPECT_EQ(GrupoSemValor({"Data_Nascimento"}, {QVariant()}),

@@ -63,7 +63,7 @@ class SessaoAgrupamentoTest : public ::testing::Test {
 
 using Tipo = SessaoAgrupamento::Tipo;
 
-TEST_F(SessaoAgrupamentoTest, GroupingsArriveOnceWithTheirResultAndARefusedOneStartsNothing) {
+TEST_F(SessaoAgrupamentoTest, AgrupamentosChegamUmaVezEORecusadoNaoComecaNada) {
     ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
     EXPECT_EQ(sessao.Executando(), Tipo::Exato);
     EXPECT_TRUE(sessao.SegurandoEntrada());
@@ -102,7 +102,7 @@ TEST_F(SessaoAgrupamentoTest, GroupingsArriveOnceWithTheirResultAndARefusedOneSt
         << falha.toStdString();
 }
 
-TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietRegroupingAlone) {
+TEST_F(SessaoAgrupamentoTest, CancelarMantemOsCriteriosDaTelaENaoTocaOReagrupamento) {
     ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     {
@@ -133,7 +133,7 @@ TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietReg
     EXPECT_EQ(linhas(), QStringList{"3"});
 }
 
-TEST_F(SessaoAgrupamentoTest, AWriteRunsWithTheQuietRegroupingStoppedAndItRunsAgainAfter) {
+TEST_F(SessaoAgrupamentoTest, EscritaRodaComOReagrupamentoParadoQueVoltaDepois) {
     for (const char* t : {"Um", "Dois", "Tres"}) {
         reg.exec(QStringLiteral("CREATE TABLE %1 (Valor int NULL)").arg(QLatin1String(t)));
         reg.exec(QStringLiteral("INSERT INTO %1 (Valor) VALUES (1)").arg(QLatin1String(t)));
@@ -180,7 +180,7 @@ TEST_F(SessaoAgrupamentoTest, AWriteRunsWithTheQuietRegroupingStoppedAndItRunsAg
     EXPECT_FALSE(sessao.Agrupando());
 }
 
-TEST_F(SessaoAgrupamentoTest, TheWaitSleepsWhileTheWorkerIsHeld) {
+TEST_F(SessaoAgrupamentoTest, EsperaDormeEnquantoOTrabalhoEstaPreso) {
     // The worker stays blocked until this thread's event loop goes to sleep: a wait that
     // polls never sleeps, so it would spin (hundreds of thousands of wake-ups) until its limit.
     auto sinal = std::make_shared<QSemaphore>();
@@ -202,7 +202,7 @@ TEST_F(SessaoAgrupamentoTest, TheWaitSleepsWhileTheWorkerIsHeld) {
     EXPECT_EQ(linhas(), QStringList{"ANA|LIMA"});
 }
 
-TEST_F(SessaoAgrupamentoTest, TheQuietRegroupingKeepsTheCurrentGroupWhenItIsStillThere) {
+TEST_F(SessaoAgrupamentoTest, ReagrupamentoMantemOGrupoAtualQuandoEleContinua) {
     ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     reg.exec("INSERT INTO Paciente (Nome, Nome_Último) VALUES ('ALI', 'LIMA')");

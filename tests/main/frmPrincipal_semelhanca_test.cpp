@@ -127,7 +127,7 @@ class JanelaSemelhanca : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromThem) {
+TEST_F(JanelaSemelhanca, AgrupaPorSemelhancaAoLadoDoExatoEUnificaDosGrupos) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     // The exact grouping finds nobody: every record of one person is spelled differently.
@@ -205,7 +205,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
 
 // The search reads and scores the whole register: it runs off the window's thread, holds the
 // window like a grouping, and "Cancelar" keeps the result that was on screen.
-TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScreen) {
+TEST_F(JanelaSemelhanca, BuscaRodaEmSegundoPlanoECancelarMantemOResultado) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     const QAbstractItemModel* exato = janela.dbGridCriterio->model();
@@ -235,7 +235,7 @@ TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScree
 
 // Both modes list a group through one path: the similar list carries the same marks, and the
 // commands on the list know its records.
-TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
+TEST_F(JanelaSemelhanca, ListaMostraDecisoesEMarcasSemSolucaoNaSemelhanca) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     executar(QStringLiteral("UPDATE Paciente SET Prontuário = 'P-9' WHERE ID_Paciente = %1")

@@ -1,7 +1,6 @@
 #include <sqlite3.h>
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -34,7 +33,7 @@ void ClicarLinha(QTableView* grade, int linha) {
 }
 
 // The steps' own messages are InicioPrograma's tests; here, that the window shows them and ends.
-TEST_F(JanelaPrincipal, AStartUpThatFailsShowsItsMessageAndEndsWithoutWriting) {
+TEST_F(JanelaPrincipal, InicioQueFalhaMostraSuaMensagemETerminaSemGravar) {
     QFile::remove(windir + QStringLiteral("Tessivar.INI"));
     {
         frmPrincipal janela;
@@ -57,7 +56,7 @@ TEST_F(JanelaPrincipal, AStartUpThatFailsShowsItsMessageAndEndsWithoutWriting) {
     EXPECT_FALSE(ADO().TableExiste(cn, QStringLiteral("PacienteLog")));
 }
 
-TEST_F(JanelaPrincipal, ABadConnectionStringNeverShowsOrLogsItsPassword) {
+TEST_F(JanelaPrincipal, CadeiaDeConexaoRuimNuncaMostraNemRegistraASenha) {
     const QString log = dados::ArquivoDiagnostico();
     QFile antes(log);
     const qint64 inicio = antes.exists() ? antes.size() : 0;
@@ -90,7 +89,7 @@ TEST_F(JanelaPrincipal, ABadConnectionStringNeverShowsOrLogsItsPassword) {
 }
 
 // The dialog's own checks are frmLogin's tests; here, that the window waits for a real log-in.
-TEST_F(JanelaPrincipal, OnlyAdministratorsGetInAndAWrongPasswordMayBeRetried) {
+TEST_F(JanelaPrincipal, SoAdministradoresEntramESenhaErradaPodeSerRepetida) {
     paciente("ANA", QString(), "LIMA");
     paciente("ANA", QString(), "LIMA");
     frmPrincipal janela;
@@ -116,7 +115,7 @@ TEST_F(JanelaPrincipal, OnlyAdministratorsGetInAndAWrongPasswordMayBeRetried) {
     EXPECT_GT(contar("SELECT COUNT(*) FROM PacienteLogJustificativa"), 0);
 }
 
-TEST_F(JanelaPrincipal, FirstRunGroupsOnTheThreeNamesAndSavesTheTicks) {
+TEST_F(JanelaPrincipal, PrimeiraVezAgrupaPelosTresNomesEGuardaAsMarcas) {
     const qint32 a = paciente("MARIA", QString(), "SILVA", "1");
     paciente("MARIA", QString(), "SILVA", "2");
     paciente("MARIA", "", "SILVA", "3");  // an empty middle name is not NULL
@@ -179,7 +178,7 @@ TEST_F(JanelaPrincipal, FirstRunGroupsOnTheThreeNamesAndSavesTheTicks) {
     EXPECT_FALSE(outra.chkNome->isChecked());
 }
 
-TEST_F(JanelaPrincipal, NoTickNoDuplicateOrAGroupOfNullsListsNobody) {
+TEST_F(JanelaPrincipal, SemMarcaSemDuplicadoOuGrupoDeNulosNaoListaNinguem) {
     paciente("ANA", QString(), "LIMA", "1");
     paciente("ANA", QString(), "LIMA", "2");
     {
@@ -221,7 +220,7 @@ TEST_F(JanelaPrincipal, NoTickNoDuplicateOrAGroupOfNullsListsNobody) {
     }
 }
 
-TEST_F(JanelaPrincipal, RowCounterUsesPortugueseDigitGrouping) {
+TEST_F(JanelaPrincipal, ContadorSeparaMilharesComoEmPortugues) {
     // 1,234 groups of two records each.
     for (int bloco = 0; bloco < 2; ++bloco) {
         QString sql = QStringLiteral("INSERT INTO Paciente (Nome, Nome_Último) VALUES ");
@@ -271,7 +270,7 @@ class Unificar : public JanelaPrincipal {
     QVector<qint32> bia;
 };
 
-TEST_F(Unificar, OneTickIsRefusedThreeTicksMergeIntoTheChosenBase) {
+TEST_F(Unificar, UmaMarcaRecusadaTresUnificamNaBaseEscolhida) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     ASSERT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"ANA|LIMA", "BIA|REIS"}));
@@ -317,7 +316,7 @@ TEST_F(Unificar, OneTickIsRefusedThreeTicksMergeIntoTheChosenBase) {
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
 }
 
-TEST_F(Unificar, TheLastGroupVanishingLeavesTheNewLastRowCurrent) {
+TEST_F(Unificar, UltimoGrupoQueSomeDeixaANovaUltimaLinhaAtual) {
     paciente("CAIO", QString(), "SOUZA");
     paciente("CAIO", QString(), "SOUZA");
     frmPrincipal janela;
@@ -337,7 +336,7 @@ TEST_F(Unificar, TheLastGroupVanishingLeavesTheNewLastRowCurrent) {
 
 class Escolha : public JanelaPrincipal {};
 
-TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
+TEST_F(Escolha, EscolhedorListaOsCadastrosEMantemUmaMarca) {
     ASSERT_TRUE(ADO().AbrirConexão(DE().Conexao, conexao));
     const qint32 a = paciente("LUIS", QString(), "PRADO", "7");
     const qint32 b = paciente("LUIS", "", QString(), "8");
@@ -372,7 +371,7 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     EXPECT_EQ(base.ID_PacienteBase(), 0);
 }
 
-TEST_F(Unificar, TheWorklistTakesTheGridsGroupsAndAMergeThereRegroupsTheGrid) {
+TEST_F(Unificar, ListaDeTrabalhoRecebeOsGruposEUnificarNelaReagrupa) {
     const qint32 caio[] = {paciente("CAIO", QString(), "MOTA"),
                            paciente("CAIO", QString(), "MOTA")};
     frmPrincipal janela;
@@ -382,16 +381,13 @@ TEST_F(Unificar, TheWorklistTakesTheGridsGroupsAndAMergeThereRegroupsTheGrid) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&janela));
     // A button's shortcut clicks it after a short animation: the test sleeps until it does.
     QSignalSpy clicado(janela.cmdListaTrabalho, &QPushButton::clicked);
+    // The grid gives the groups' values; their records are read off the window's thread.
+    QSignalSpy lidos(&janela.GruposTrabalho(), &GruposListaTrabalho::lidos);
     QTest::keyClick(janela.dbGridCriterio, Qt::Key_L, Qt::ControlModifier);
     ASSERT_TRUE(clicado.wait(kEsperaMaximaMs));
     frmListaTrabalho* lista = janela.ListaTrabalho();
     ASSERT_NE(lista, nullptr);
-    // The grid gives the groups' values; their records are read off the window's thread.
-    QElapsedTimer relogio;
-    relogio.start();
-    while (lista->Lista().Itens().size() < 3 && relogio.elapsed() < kEsperaMaximaMs) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
+    ASSERT_TRUE(lidos.count() > 0 || lidos.wait(kEsperaMaximaMs));
     QSet<QVector<qint32>> grupos;
     for (const auto& item : lista->Lista().Itens()) {
         grupos.insert(item.membros);
@@ -412,7 +408,7 @@ TEST_F(Unificar, TheWorklistTakesTheGridsGroupsAndAMergeThereRegroupsTheGrid) {
     EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
 }
 
-TEST_F(Unificar, TheCurrentPatientCanBeMarkedWithoutSolutionAfterACancelledChooser) {
+TEST_F(Unificar, PacienteAtualMarcadoSemSolucaoDepoisDeCancelarOEscolhedor) {
     executar(QStringLiteral("UPDATE Paciente SET Prontuário = 'P-77' WHERE ID_Paciente = %1")
                  .arg(ana[1]));
     frmPrincipal janela;
@@ -454,7 +450,7 @@ TEST_F(Unificar, TheCurrentPatientCanBeMarkedWithoutSolutionAfterACancelledChoos
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
 }
 
-TEST_F(Unificar, TheKeyboardReachesEveryStepInOrderAndEveryControlIsNamed) {
+TEST_F(Unificar, TecladoAlcancaCadaPassoEmOrdemETodoControleTemNome) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela, QStringLiteral("ADMIN"), QStringLiteral("segredo"), true));
     Mostrar(janela);
@@ -528,7 +524,7 @@ TEST_F(Unificar, TheKeyboardReachesEveryStepInOrderAndEveryControlIsNamed) {
     EXPECT_EQ(Grade(*grade), QStringList{"ANA|LIMA"});
 }
 
-TEST_F(Unificar, AGroupingHoldsTheInputAndCanBeCancelledLeavingThePreviousResult) {
+TEST_F(Unificar, AgrupamentoSeguraAEntradaECancelarDeixaOResultadoAnterior) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     Mostrar(janela);
@@ -577,7 +573,7 @@ TEST_F(Unificar, AGroupingHoldsTheInputAndCanBeCancelledLeavingThePreviousResult
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
 }
 
-TEST_F(Unificar, AMergeShowsTheNextGroupAtOnceAndTheQuietRegroupingKeepsTheWork) {
+TEST_F(Unificar, UnificacaoMostraOProximoGrupoJaEOReagrupamentoMantemOTrabalho) {
     paciente("CAIO", QString(), "SOUZA");
     paciente("CAIO", QString(), "SOUZA");
     frmPrincipal janela;
@@ -610,7 +606,7 @@ TEST_F(Unificar, AMergeShowsTheNextGroupAtOnceAndTheQuietRegroupingKeepsTheWork)
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("2 cadastros unificados em ")));
 }
 
-TEST_F(Unificar, AFailedGroupingOrListQueryLeavesNothingStaleOnScreen) {
+TEST_F(Unificar, AgrupamentoOuListaQueFalhaNaoDeixaNadaVelhoNaTela) {
     EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + ";Busy Timeout=100\n").toUtf8());
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
@@ -662,7 +658,7 @@ TEST_F(Unificar, AFailedGroupingOrListQueryLeavesNothingStaleOnScreen) {
     EXPECT_EQ(Detalhe(janela, "Nome_Completo"), "");
 }
 
-TEST_F(JanelaPrincipal, GridColumnsFitTheirHeadersSortAndShowWholeValues) {
+TEST_F(JanelaPrincipal, ColunasDaGradeCabemOrdenamEMostramValoresInteiros) {
     const QString longo = QStringLiteral("APARECIDA DOS SANTOS NASCIMENTO DE OLIVEIRA");
     paciente("ANA", longo, "LIMA", "1");
     paciente("ANA", longo, "LIMA", "1");
@@ -705,7 +701,7 @@ TEST_F(JanelaPrincipal, GridColumnsFitTheirHeadersSortAndShowWholeValues) {
     EXPECT_GE(grade->rowHeight(0), QFontMetrics(grande).height());
 }
 
-TEST_F(JanelaPrincipal, TheWindowFitsTheScreenAndRemembersItsLayoutPerUser) {
+TEST_F(JanelaPrincipal, JanelaCabeNaTelaELembraADisposicaoPorUsuario) {
     const QRect tela = QGuiApplication::primaryScreen()->availableGeometry();
     QList<int> divisao;
     QSize tamanho;
@@ -745,7 +741,7 @@ TEST_F(JanelaPrincipal, TheWindowFitsTheScreenAndRemembersItsLayoutPerUser) {
     }
 }
 
-TEST_F(Unificar, ALockedRegisterIsSaidAtStartUpAndTheMergeCommandsSayWhy) {
+TEST_F(Unificar, CadastroBloqueadoEDitoAoIniciarEOsComandosDizemPorque) {
     EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + ";Busy Timeout=100\n").toUtf8());
     ASSERT_TRUE(InicioPrograma(cn, ADO()).CriarTabelas());  // opening it then only reads
     sqlite3* outro = nullptr;

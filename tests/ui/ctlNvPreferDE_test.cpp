@@ -19,7 +19,7 @@ void escrever(const QString& caminho, const QByteArray& conteudo) {
 
 }  // namespace
 
-TEST(ctlNvPreferDE, WithoutPreferencesShowsEveryFieldInTheStandardOrder) {
+TEST(ctlNvPreferDE, SemPreferenciasMostraTodosOsCamposNaOrdemPadrao) {
     QTemporaryDir pasta;
     ctlNvPreferDE controle;
     EXPECT_EQ(controle.FieldCount(), 0);  // nothing before Init
@@ -37,7 +37,7 @@ TEST(ctlNvPreferDE, WithoutPreferencesShowsEveryFieldInTheStandardOrder) {
     EXPECT_EQ(controle.Posicao("Apelido"), -1);
 }
 
-TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
+TEST(ctlNvPreferDE, ValoresPorChaveOuPosicaoELimpeza) {
     ctlNvPreferDE controle;
     controle.Init();
     controle.FieldValue("Nome_Completo", QString("MARIA DA SILVA"));
@@ -63,7 +63,7 @@ TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
     }
 }
 
-TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
+TEST(ctlNvPreferDE, PreferenciasRenomeiamEReordenamAsLegendas) {
     QTemporaryDir pasta;
     const QString caminho = pasta.filePath("Paciente.pre");
     escrever(caminho,
@@ -93,7 +93,7 @@ TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
     EXPECT_EQ(controle.TextoDoCampo(0), "12345");
 }
 
-TEST(ctlNvPreferDE, WindowsCodePagePreferences) {
+TEST(ctlNvPreferDE, PreferenciasNaPaginaDeCodigoDoWindows) {
     QTemporaryDir pasta;
     const QString caminho = pasta.filePath("Paciente.pre");
     escrever(caminho, QString("[Legendas]\r\nRaça=Cor/raça\r\n").toLatin1());
@@ -103,7 +103,7 @@ TEST(ctlNvPreferDE, WindowsCodePagePreferences) {
     EXPECT_EQ(controle.LegendaDoCampo(controle.Posicao("Raça")), "Cor/raça");
 }
 
-TEST(ctlNvPreferDE, AjustarSwitchesEveryFieldButTheFirst) {
+TEST(ctlNvPreferDE, AjustarAlternaTodosOsCamposMenosOPrimeiro) {
     ctlNvPreferDE vazio;
     Detalhe_Ajustar(vazio);  // no fields: only the control's switch
     EXPECT_TRUE(vazio.ControlOption());
