@@ -147,7 +147,7 @@ void MotorOdbc::falharAbertura(const Handle& h) {
             QStringLiteral("%1 - %2: %3 %4").arg(ErroNaoEspecificado).arg(kOrigem, texto, detalhe));
         throw ErroNumerado(ErroNaoEspecificado, kOrigem, texto);
     }
-    Falhar(NumeroDoErro(diagnosticos), kOrigem, detalhe);
+    FalharComDiagnosticos(diagnosticos, kOrigem, detalhe);
 }
 
 void MotorOdbc::fechar() {
@@ -312,7 +312,7 @@ void MotorOdbc::terminarTransacao(SQLSMALLINT como, const QString& nome) {
         SQLSetConnectAttrW(dbc.get(), SQL_ATTR_AUTOCOMMIT,
                            reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
     if (!SQL_SUCCEEDED(rc))
-        Falhar(NumeroDoErro(falha), kOrigem, DescreverDiagnosticos(falha) + " ; em: " + nome);
+        FalharComDiagnosticos(falha, kOrigem, DescreverDiagnosticos(falha) + " ; em: " + nome);
     Verificar(rcAuto, dbc, nome);
 }
 

@@ -113,10 +113,20 @@ class MotorEmbutido : public Motor {
     };
     Preparo preparar(const QString& sql);
     void limparCache();
+    // Runs command `indice` of a prepared statement; a failure SQL Server would report names
+    // the line of the batch the command's statement begins on.
     qint64 rodar(const Preparo& p, int indice, const QString& original, DadosConsulta* resultado,
                  const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr);
+    qint64 rodarComando(const Preparo& p, int indice, const QString& original,
+                        DadosConsulta* resultado,
+                        const std::vector<AgrupadorEmbutido::Valor>* agrupado);
     bool agrupar(const QString& sql, const Preparo& p, DadosConsulta& resultado);
-    [[noreturn]] void falhaSqlite(int rc, const QString& original);
+    // The failure of a SQLite call for `original` (the statement as sent), while running `c`.
+    [[noreturn]] void falhaSqlite(int rc, const QString& original,
+                                  const ComandoTraduzido* c = nullptr);
+    std::optional<MensagemServidor> mensagemServidor(int estendido, const QString& msg,
+                                                     const ComandoTraduzido* c);
+    QString indiceUnico(const QString& tabela, const QString& colunas);
 
     QString m_connectionString;
     QString m_arquivo;
