@@ -27,6 +27,7 @@
 #include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
 #include "ui/FiltroGrade.h"
+#include "ui/ListaPacientes.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -619,10 +620,7 @@ void frmCompararPacientes::cmdRemoverDecisao_Click() {
 }
 
 bool Decisao_MostrarMarcas(QListWidget& lista) {
-    QList<qint32> ids;
-    for (int i = 0; i < lista.count(); ++i) {
-        ids << lista.item(i)->data(Qt::UserRole).toInt();
-    }
+    const QList<qint32> ids = IdsDaLista(lista);
     if (ids.size() < 2 || !ADO().TableExiste(DE().Conexao, QStringLiteral("Cadunir_Decisao"))) {
         return true;
     }
