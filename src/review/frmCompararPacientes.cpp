@@ -224,6 +224,12 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     lblConfirmar->setBuddy(chkConfirmar);
     chkConfirmar->setAccessibleName(QStringLiteral("Confirmo que são a mesma pessoa"));
     lblConfirmar->installEventFilter(this);
+    txtMotivoConfirmacao = new QLineEdit(fraConflitos);
+    txtMotivoConfirmacao->setObjectName(QStringLiteral("txtMotivoConfirmacao"));
+    txtMotivoConfirmacao->setMaxLength(1000);
+    txtMotivoConfirmacao->setPlaceholderText(
+        QStringLiteral("Motivo da confirmação (fica registrado no histórico)"));
+    txtMotivoConfirmacao->setAccessibleName(QStringLiteral("Motivo da confirmação"));
     {
         auto* v = new QVBoxLayout(fraConflitos);
         v->addWidget(lstConflitos, 1);
@@ -231,6 +237,7 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
         h->addWidget(chkConfirmar, 0, Qt::AlignTop);
         h->addWidget(lblConfirmar, 1);
         v->addLayout(h);
+        v->addWidget(txtMotivoConfirmacao);
     }
 
     fraDecisao = new QGroupBox(QStringLiteral("Não são a mesma pessoa"), this);
@@ -305,6 +312,8 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     connect(tblComparacao, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& i) { EscolherValor(i.row(), i.column()); });
     connect(chkConfirmar, &QCheckBox::toggled, this, &frmCompararPacientes::AtualizarBotaoPadrao);
+    connect(txtMotivoConfirmacao, &QLineEdit::textChanged, this,
+            &frmCompararPacientes::AtualizarBotaoPadrao);
     connect(cmdOK, &QPushButton::clicked, this, &frmCompararPacientes::cmdOK_Click);
     connect(cmdCancelar, &QPushButton::clicked, this, &frmCompararPacientes::cmdCancelar_Click);
     connect(cmdNaoMesmaPessoa, &QPushButton::clicked, this,
@@ -325,7 +334,7 @@ bool frmCompararPacientes::eventFilter(QObject* objeto, QEvent* evento) {
 
 bool frmCompararPacientes::ProntoParaUnificar() const {
     return m_unificacao && m_previaLida && m_previa && !m_previa->Recusada() &&
-           (m_conflitos.isEmpty() || chkConfirmar->isChecked());
+           (m_conflitos.isEmpty() || (chkConfirmar->isChecked() && !MotivoConfirmacao().isEmpty()));
 }
 
 void frmCompararPacientes::AtualizarBotaoPadrao() {
@@ -342,8 +351,9 @@ void frmCompararPacientes::keyPressEvent(QKeyEvent* evento) {
     }
     if (ProntoParaUnificar()) {
         cmdOK_Click();
-    } else if (chkConfirmar->isVisible() && !chkConfirmar->isChecked()) {
-        chkConfirmar->setFocus(Qt::OtherFocusReason);
+    } else if (chkConfirmar->isVisible()) {
+        (chkConfirmar->isChecked() ? static_cast<QWidget*>(txtMotivoConfirmacao) : chkConfirmar)
+            ->setFocus(Qt::OtherFocusReason);
     }
     evento->accept();
 }
@@ -506,6 +516,7 @@ void frmCompararPacientes::MostrarConflitos() {
     chkConfirmar->setChecked(false);
     chkConfirmar->setVisible(m_unificacao && !m_conflitos.isEmpty());
     lblConfirmar->setVisible(chkConfirmar->isVisibleTo(fraConflitos));
+    txtMotivoConfirmacao->setVisible(chkConfirmar->isVisibleTo(fraConflitos));
     lblConfirmar->setText(QStringLiteral("Confirmo que são a mesma pessoa, apesar de: ") +
                           textos.join(QStringLiteral("; ")));
 }
@@ -583,6 +594,13 @@ void frmCompararPacientes::cmdOK_Click() {
                textos.join(QLatin1Char('\n')) +
                QStringLiteral("\n\nPara unificá-los assim mesmo, marque a confirmação."));
         chkConfirmar->setFocus();
+        return;
+    }
+    if (!m_conflitos.isEmpty() && MotivoConfirmacao().isEmpty()) {
+        MsgBox(
+            QStringLiteral("Escreva o motivo da confirmação: ele fica registrado com os sinais "
+                           "no histórico da unificação."));
+        txtMotivoConfirmacao->setFocus();
         return;
     }
     m_confirmado = true;
@@ -675,6 +693,10 @@ bool Decisao_MostrarMarcas(QListWidget& lista) {
     return true;
 }
 
+QString frmCompararPacientes::MotivoConfirmacao() const {
+    return m_conflitos.isEmpty() ? QString() : txtMotivoConfirmacao->text().trimmed();
+}
+
 void CompararPacientes(QWidget* pai, const QList<qint32>& fIDs) {
     if (fIDs.size() < 2) {
         MsgBox(QStringLiteral("São necessários ao menos dois cadastros para comparar."));
@@ -698,6 +720,7 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
     }
     clsUnificacao::Pedido pedido(fID_Base, fIDs, ID_UsuarioLogado, revisao.Valores());
     pedido.sinaisConfirmados = revisao.Conflitos();
+    pedido.motivo = revisao.MotivoConfirmacao();
     clsUnificacao::Resultado resultado;
     {
         Ampulheta ampulheta;

@@ -45,6 +45,8 @@ class frmCompararPacientes : public QDialog {
     const clsValoresSobreviventes& Valores() const { return m_valores; }
     const clsComparacaoPacientes& Comparacao() const { return *m_comparacao; }
     const QList<clsVerificacaoSeguranca::Conflito>& Conflitos() const { return m_conflitos; }
+    // Why the administrator merges over the signs (kept with them in the history).
+    QString MotivoConfirmacao() const;
 
     // Takes the field of row `linha` from the record of column `coluna` (merge mode); what a
     // double click on that cell does.
@@ -74,17 +76,19 @@ class frmCompararPacientes : public QDialog {
     QPlainTextEdit* txtPrevia;
     QCheckBox* chkConfirmar;
     QLabel* lblConfirmar;
+    QLineEdit* txtMotivoConfirmacao;
     QPushButton* cmdOK;
     QPushButton* cmdCancelar;
 
   protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
-    // Enter merges once nothing is left to confirm; before that it leads to the confirmation.
+    // Enter merges once nothing is left to confirm; before that it leads to the confirmation
+    // box, then to its reason.
     void keyPressEvent(QKeyEvent* evento) override;
 
   private:
     // Merge mode, the preview read and not refused, and every sign of different people
-    // confirmed: what OK needs.
+    // confirmed with a reason: what OK needs.
     bool ProntoParaUnificar() const;
     void AtualizarBotaoPadrao();
     bool Carregar(const QList<qint32>& fIDs);

@@ -212,19 +212,27 @@ TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolh
         "e 3"));
     EXPECT_FALSE(f.Confirmado());
     EXPECT_TRUE(f.isVisible());
-    // Enter from the table: unconfirmed, it leads to the box, Space ticks it, Enter merges.
+    // Enter from the table: unconfirmed, it leads to the box; ticked, the confirmation still
+    // wants its reason, which the history keeps; with both, Enter merges.
     mensagens.Limpar();
     QApplication::setActiveWindow(&f);
     f.tblComparacao->setFocus();
     Tecla(f.tblComparacao, Qt::Key_Return);
     EXPECT_TRUE(mensagens.Textos().isEmpty());
-    EXPECT_FALSE(f.Confirmado());
     ASSERT_TRUE(f.chkConfirmar->hasFocus());
-    EXPECT_FALSE(f.cmdOK->isDefault());
     Tecla(f.chkConfirmar, Qt::Key_Space);
-    EXPECT_TRUE(f.cmdOK->isDefault());
     Tecla(f.chkConfirmar, Qt::Key_Return);
+    EXPECT_TRUE(f.txtMotivoConfirmacao->hasFocus());
+    EXPECT_FALSE(f.cmdOK->isDefault());
+    Clicar(f.cmdOK);
+    ASSERT_EQ(mensagens.Textos().size(), 1);
+    EXPECT_TRUE(mensagens.Textos()[0].startsWith("Escreva o motivo da confirmação"));
+    EXPECT_FALSE(f.Confirmado());
+    Digitar(f.txtMotivoConfirmacao, "  irmão gêmeo cadastrado com o CIC errado  ");
+    EXPECT_TRUE(f.cmdOK->isDefault());
+    Tecla(f.txtMotivoConfirmacao, Qt::Key_Return);
     EXPECT_TRUE(f.Confirmado());
+    EXPECT_EQ(f.MotivoConfirmacao(), "irmão gêmeo cadastrado com o CIC errado");
     EXPECT_FALSE(f.isVisible());
 }
 
