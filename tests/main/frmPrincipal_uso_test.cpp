@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "decisions/frmSemSolucao.h"
 #include "frmPrincipalTeste.h"
 #include "history/frmHistorico.h"
 #include "review/frmCompararPacientes.h"
@@ -82,8 +81,8 @@ TEST_F(Uso, FocoVoltaAListaDepoisDeUnificarOuCancelarEODesfazerChegaAGrade) {
     EXPECT_EQ(mensagens.Titulos(), QStringList{"Unificação desfeita"});
 }
 
-// A decision taken in a dialog opened from another (the comparison from the base chooser) and a
-// no-solution mark reach the list once the dialogs close, its ticks kept.
+// A decision taken in a dialog opened from another (the comparison from the base chooser)
+// reaches the list once the dialogs close, its ticks kept; one the worklist removes, at once.
 TEST_F(Uso, DecisoesEMarcasDosDialogosChegamALista) {
     paciente("ANA", "", "LIMA");
     paciente("ANA", "", "LIMA");
@@ -106,33 +105,20 @@ TEST_F(Uso, DecisoesEMarcasDosDialogosChegamALista) {
     EXPECT_TRUE(dica(0).endsWith("\nNão é a mesma pessoa que o cadastro 2"))
         << dica(0).toStdString();
     EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
-
-    roteiro.Entao([](QDialog& d) {
-        auto* f = Como<frmSemSolucao>(d);
-        f->dtcboMotivo->setCurrentIndex(0);
-        Clicar(f->cmdOK);
-    });
-    janela.lstSemelhante->setCurrentRow(1);
-    Clicar(janela.cmdSemSolucao);
-    EXPECT_TRUE(dica(1).endsWith(
-        "\nPaciente marcado como sem solução\nNão é a mesma pessoa que o cadastro 1"))
-        << dica(1).toStdString();
-    EXPECT_EQ(janela.lstSemelhante->item(0)->checkState(), Qt::Checked);
     EXPECT_EQ(janela.focusWidget(), janela.lstSemelhante);
 
-    // The worklist, a window of its own: the mark it removes leaves the list at once.
+    // The worklist, a window of its own: the decision it removes leaves the list at once.
     Clicar(janela.cmdListaTrabalho);
     frmListaTrabalho* lista = janela.ListaTrabalho();
     ASSERT_NE(lista, nullptr);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return lista->Lista().Itens().size() == 1; }, kEsperaMaximaMs));
-    lista->chkSemSolucao->setChecked(true);
+    lista->chkNaoMesmaPessoa->setChecked(true);
     lista->tblGrupos->setCurrentIndex(lista->tblGrupos->model()->index(0, 0));
-    lista->tblMembros->setCurrentCell(1, 1);
-    Clicar(lista->cmdRemoverMarca);
+    Clicar(lista->cmdRemoverDecisao);
     EXPECT_EQ(mensagens.Perguntas().size(), 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !dica(1).contains("sem solução"); }, kEsperaMaximaMs))
-        << dica(1).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dica(0).contains("mesma pessoa"); }, kEsperaMaximaMs))
+        << dica(0).toStdString();
 }
 
 TEST_F(Uso, GrupoDeValoresVaziosSeExplicaEABuscaAchaGrupoECadastro) {

@@ -15,7 +15,6 @@
 #include "guisupport/frmRegistroTeste.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "review/frmCompararPacientes.h"
-#include "ui/AvisoCadastro.h"
 #include "worklist/ModeloListaTrabalho.h"
 #include "worklist/frmListaTrabalho.h"
 #include "worklist/frmMotivoDecisao.h"
@@ -207,11 +206,8 @@ TEST_F(ListaTrabalhoJanela, GrupoQueMudouVoltaAPendenteEMarcaRemovidaDeixaRastro
 }
 
 // The window's tables behave as every other dialog's: Tab leaves them (Ctrl+Tab walks the
-// cells), a long name shows whole, each control has a name to announce; a decision taken here
-// reaches the main window.
-TEST_F(ListaTrabalhoJanela, TabelasComoAsDosDialogosEDecisaoAvisada) {
-    CapturaMensagens mensagens;
-    RoteiroModal roteiro;
+// cells), a long name shows whole, each control has a name to announce.
+TEST_F(ListaTrabalhoJanela, TabelasSeguemAsRegrasDosDialogos) {
     const QString nome = "FERNANDA APARECIDA DOS SANTOS NASCIMENTO";  // 40 characters
     executar(
         "UPDATE Paciente SET Nome = 'FERNANDA APARECIDA DOS SANTOS', Nome_Último = "
@@ -237,17 +233,4 @@ TEST_F(ListaTrabalhoJanela, TabelasComoAsDosDialogosEDecisaoAvisada) {
     EXPECT_TRUE(janela.tblMembros->hasFocus());
     Tecla(janela.tblMembros, Qt::Key_Tab);
     EXPECT_FALSE(janela.tblMembros->hasFocus());
-    janela.tblGrupos->setFocus();
-
-    QList<AvisoCadastro::Mudanca> avisos;
-    QObject::connect(&AvisoCadastro::Instancia(), &AvisoCadastro::cadastroAlterado, &janela,
-                     [&avisos](AvisoCadastro::Mudanca m) { avisos << m; });
-    roteiro.Entao([](QDialog& d) {
-        auto* f = Como<frmMotivoDecisao>(d);
-        Tecla(f->cboMotivo, Qt::Key_Down);
-        Tecla(f, Qt::Key_Return);
-    });
-    Teclar(janela, Qt::Key_N);
-    EXPECT_EQ(avisos, QList<AvisoCadastro::Mudanca>{AvisoCadastro::Mudanca::Marcas});
-    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
 }
