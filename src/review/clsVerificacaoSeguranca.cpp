@@ -1,42 +1,12 @@
 #include "review/clsVerificacaoSeguranca.h"
 
 #include "decisions/PacienteSemSolucao.h"
-#include "patient/Normalizado.h"
+#include "patient/RegrasMesmaPessoa.h"
+
+#include <tuple>
 
 clsVerificacaoSeguranca::clsVerificacaoSeguranca(Connection& fCN, clsADO& fADO)
     : m_cn(fCN), m_ado(fADO) {}
-
-QString clsVerificacaoSeguranca::SemPontuacao(const QString& documento) {
-    QString limpo;
-    for (const QChar c : documento) {
-        if (c.isLetterOrNumber()) {
-            limpo += c.toUpper();
-        }
-    }
-    return limpo;
-}
-
-bool clsVerificacaoSeguranca::DatasCompativeis(const QDate& a, const QDate& b) {
-    if (a == b) {
-        return true;
-    }
-    if (a.year() == b.year() && a.day() == b.month() && a.month() == b.day()) {
-        return true;
-    }
-    const QString x = a.toString(QStringLiteral("ddMMyyyy"));
-    const QString y = b.toString(QStringLiteral("ddMMyyyy"));
-    QList<int> diferentes;
-    for (int i = 0; i < x.size(); ++i) {
-        if (x[i] != y[i]) {
-            diferentes << i;
-        }
-    }
-    if (diferentes.size() == 1) {
-        return true;
-    }
-    return diferentes.size() == 2 && diferentes[1] == diferentes[0] + 1 &&
-           x[diferentes[0]] == y[diferentes[1]] && x[diferentes[1]] == y[diferentes[0]];
-}
 
 QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(
     const clsComparacaoPacientes& fComparacao, const QSet<qint32>& fSemSolucao,
@@ -52,11 +22,18 @@ QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(
         for (int j = i + 1; j < fComparacao.Colunas(); ++j) {
             const auto& a = fComparacao.RegistroDaColuna(i);
             const auto& b = fComparacao.RegistroDaColuna(j);
-            for (const auto& [campo, tipo] : {std::pair{QStringLiteral("CIC"), Conflito::CIC},
-                                              std::pair{QStringLiteral("RG"), Conflito::RG}}) {
-                const QString va = SemPontuacao(a.valores.value(campo));
-                const QString vb = SemPontuacao(b.valores.value(campo));
-                if (!va.isEmpty() && !vb.isEmpty() && va != vb) {
+            // The finder flags its groups with the same rules (patient/RegrasMesmaPessoa.h).
+            const auto identificacao = [](const clsComparacaoPacientes::Registro& r) {
+                return semelhanca::Identificacao::De(r.valores.value("CIC"), r.valores.value("RG"),
+                                                     r.valores.value("Sexo"), r.nascimento);
+            };
+            const quint8 sinais =
+                semelhanca::SinaisPessoasDiferentes(identificacao(a), identificacao(b));
+            for (const auto& [campo, tipo, sinal] :
+                 {std::tuple{QStringLiteral("CIC"), Conflito::CIC, semelhanca::SinalCic},
+                  std::tuple{QStringLiteral("RG"), Conflito::RG, semelhanca::SinalRg},
+                  std::tuple{QStringLiteral("Sexo"), Conflito::Sexo, semelhanca::SinalSexo}}) {
+                if (sinais & sinal) {
                     conflitos.append({tipo,
                                       {a.id, b.id},
                                       campo + QStringLiteral(" diferente entre ") +
@@ -64,16 +41,7 @@ QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(
                                           valores(a.valores.value(campo), b.valores.value(campo))});
                 }
             }
-            const QString sa = Normalizado(a.valores.value("Sexo"));
-            const QString sb = Normalizado(b.valores.value("Sexo"));
-            if (!sa.isEmpty() && !sb.isEmpty() && sa != sb) {
-                conflitos.append({Conflito::Sexo,
-                                  {a.id, b.id},
-                                  QStringLiteral("Sexo diferente entre ") + par(a.id, b.id) +
-                                      valores(a.valores.value("Sexo"), b.valores.value("Sexo"))});
-            }
-            if (a.nascimento.isValid() && b.nascimento.isValid() &&
-                !DatasCompativeis(a.nascimento, b.nascimento)) {
+            if (sinais & semelhanca::SinalNascimento) {
                 conflitos.append(
                     {Conflito::Nascimento,
                      {a.id, b.id},

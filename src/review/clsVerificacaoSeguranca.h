@@ -28,12 +28,6 @@ class clsVerificacaoSeguranca {
                                      const QSet<qint32>& fSemSolucao,
                                      const QList<clsDecisaoPessoas::Decisao>& fDecisoes);
 
-    // A document number as compared: letters and digits only, upper case.
-    static QString SemPontuacao(const QString& documento);
-    // True when two birth dates can be one date typed badly: equal, day and month swapped,
-    // one digit wrong, or two neighbouring digits swapped (in the dd/mm/yyyy digits).
-    static bool DatasCompativeis(const QDate& a, const QDate& b);
-
     clsError& Erro() { return m_erro; }
 
   private:

@@ -9,6 +9,7 @@
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
 #include "match/LocalizadorSemelhantes.h"
+#include "patient/RegrasMesmaPessoa.h"
 #include "settings/clsINI.h"
 
 using namespace semelhanca;
@@ -18,6 +19,7 @@ namespace {
 const char* const kAjuda =
     "Uso: cadunir-find (--connect CADEIA | --ini ARQUIVO) [--pairs SAIDA.tsv]\n"
     "                  [--groups SAIDA.tsv] [--min-score N] [--threads N] [--explain]\n"
+    "                  [--learn] [--decided]\n"
     "\n"
     "Procura os cadastros de uma mesma pessoa que o agrupamento exato não junta: lê a\n"
     "tabela Paciente uma vez, compara os pares que partilham uma chave barata (sons dos\n"
@@ -30,11 +32,44 @@ const char* const kAjuda =
     "  --groups ARQUIVO  grupos candidatos: grupo, ID_Paciente, pontuação do membro\n"
     "  --min-score N     pontuação mínima dos pares e grupos (padrão 50; 5 para revisão)\n"
     "  --threads N       linhas de execução na comparação (padrão 2)\n"
-    "  --explain         mostra o peso de cada nível de comparação medido neste cadastro\n"
+    "  --explain         mostra m, u e o peso de cada nível (aprendidos e iniciais) e a\n"
+    "                    precisão e a revocação no histórico do próprio cadastro\n"
+    "  --learn           aprende de novo os parâmetros com este cadastro e os guarda\n"
+    "  --decided         mostra também os pares decididos como pessoas diferentes\n"
     "  --help            mostra esta ajuda\n";
 
 QString Num(double v, int casas = 1) {
     return QString::number(v, 'f', casas);
+}
+
+// The parameters side by side with their starting values, how the learning went, and how
+// the model does on the register's own history.
+QString Explicacao(const LocalizadorSemelhantes& busca) {
+    QString t = busca.Modelo().Tabela(busca.Registros()) + '\n';
+    t += busca.Aprendeu()
+             ? QStringLiteral("parâmetros aprendidos agora com este cadastro (%1 iterações)\n")
+                   .arg(busca.IteracoesAprendizado())
+             : QStringLiteral("parâmetros guardados de uma busca anterior (--learn aprende de "
+                              "novo)\n");
+    const AvaliacaoRotulos& r = busca.Rotulos();
+    if (r.mesmaPessoa + r.pessoasDiferentes == 0)
+        return t + QStringLiteral("histórico: nenhuma unificação nem decisão para conferir");
+    t += QStringLiteral("histórico: %1 pares unificados (mesma pessoa), %2 decididos como pessoas "
+                        "diferentes\n")
+             .arg(r.mesmaPessoa)
+             .arg(r.pessoasDiferentes);
+    const char* const nomes[2] = {"aprendidos", "iniciais"};
+    const double limiares[2] = {busca.Opcoes().limiar, busca.Opcoes().limiarRevisao};
+    for (int m = 0; m < 2; ++m)
+        for (int l = 0; l < 2; ++l) {
+            const qint64 vp = r.mesmaAcima[m][l], fp = r.diferentesAcima[m][l];
+            t += QStringLiteral("  parâmetros %1, limiar %2: precisão %3, revocação %4\n")
+                     .arg(QString::fromUtf8(nomes[m]), Num(limiares[l], 0),
+                          vp + fp ? Num(double(vp) / double(vp + fp), 3) : QStringLiteral("-"),
+                          r.mesmaPessoa ? Num(double(vp) / double(r.mesmaPessoa), 3)
+                                        : QStringLiteral("-"));
+        }
+    return t.trimmed();
 }
 
 bool Gravar(const QString& caminho, const QString& texto, QTextStream& erros) {
@@ -66,6 +101,10 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
             return 0;
         } else if (a == QLatin1String("--explain")) {
             explicar = true;
+        } else if (a == QLatin1String("--learn")) {
+            opcoes.aprender = true;
+        } else if (a == QLatin1String("--decided")) {
+            opcoes.incluirDecididos = true;
         } else if (a == QLatin1String("--connect") && temValor) {
             cadeia = argumentos[++i];
         } else if (a == QLatin1String("--ini") && temValor) {
@@ -123,17 +162,18 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         erros.flush();
     };
     LocalizadorSemelhantes busca(opcoes);
-    if (!busca.Ler(conexao, ado, progresso)) {
+    if (!busca.Executar(conexao, ado, progresso)) {
         erros << "\ncadunir-find: " << busca.Erro() << "\n";
         return 1;
     }
     ado.FecharConexão(conexao);
-    busca.Comparar(progresso);
     const QVector<GrupoCandidato> grupos = busca.Agrupar(opcoes.limiar);
     erros << "\n";
+    if (!busca.Aviso().isEmpty())
+        erros << "cadunir-find: " << busca.Aviso() << "\n";
 
     if (explicar)
-        saida << busca.Modelo().Tabela() << "\n";
+        saida << Explicacao(busca) << "\n";
 
     if (!arquivoPares.isEmpty()) {
         std::vector<const ParCandidato*> pares;
@@ -146,7 +186,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         });
         QString texto = QStringLiteral("ID_A\tID_B\tscore");
         for (const auto& d : Definicoes()) texto += '\t' + QString::fromUtf8(d.coluna);
-        texto += '\n';
+        texto += QStringLiteral("\tsinais\n");
         std::array<Veredito, kCampos> v;
         for (const ParCandidato* p : pares) {
             const double pontos = busca.Pontuar(p->a, p->b, &v);
@@ -154,12 +194,15 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
                      QString::number(busca.Reg(p->b).id) + '\t' + Num(pontos);
             for (int c = 0; c < kCampos; ++c) {
                 texto += '\t' + LocalizadorSemelhantes::Rotulo(c, v[size_t(c)].nivel);
-                if (v[size_t(c)].nivel)
+                if (v[size_t(c)].nivel || !Definicoes()[size_t(c)].temNulo)
                     texto += QStringLiteral(" %1%2")
                                  .arg(v[size_t(c)].peso >= 0 ? "+" : "")
                                  .arg(Num(v[size_t(c)].peso));
             }
-            texto += '\n';
+            QStringList sinais = TextosSinais(p->sinais);
+            if (p->decidido)
+                sinais << QStringLiteral("decididos como pessoas diferentes");
+            texto += '\t' + sinais.join(QStringLiteral("; ")) + '\n';
         }
         if (!Gravar(arquivoPares, texto, erros))
             return 1;
@@ -167,13 +210,16 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
     int conflitos = 0;
     for (const GrupoCandidato& g : grupos) conflitos += g.conflito ? 1 : 0;
     if (!arquivoGrupos.isEmpty()) {
-        QString texto = QStringLiteral("group\tID_Paciente\tscore\n");
+        QString texto = QStringLiteral("group\tID_Paciente\tscore\tmark\n");
         for (int g = 0; g < grupos.size(); ++g) {
             const GrupoCandidato& grupo = grupos[g];
             for (int i = 0; i < grupo.membros.size(); ++i)
                 texto += QString::number(g + 1) + '\t' +
                          QString::number(busca.Reg(grupo.membros[i]).id) + '\t' +
-                         Num(grupo.pontuacaoMembro[i]) + '\n';
+                         Num(grupo.pontuacaoMembro[i]) + '\t' +
+                         (busca.SemSolucao(grupo.membros[i]) ? QStringLiteral("sem solução")
+                                                             : QString()) +
+                         '\n';
         }
         if (!Gravar(arquivoGrupos, texto, erros))
             return 1;

@@ -1,7 +1,9 @@
-#include "Normalizacao.h"
+#include "patient/Normalizacao.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QList>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -83,6 +85,18 @@ QByteArray Digitos(const QVariant& valor, bool aceitarX) {
     return r;
 }
 
+QByteArray RgNormalizado(const QVariant& valor) {
+    return Digitos(valor, true).left(16);
+}
+
+QByteArray CicNormalizado(const QVariant& valor) {
+    QByteArray d = Digitos(valor);
+    // A CIC kept in a numeric column loses its leading zeros.
+    if (d.size() == 9 || d.size() == 10)
+        d = d.rightJustified(11, '0');
+    return d.left(11);
+}
+
 bool CicValido(const QByteArray& d) {
     if (d.size() != 11)
         return false;
@@ -118,24 +132,93 @@ qint32 DataNascimento(const QVariant& valor) {
     return d.year() * 10000 + d.month() * 100 + d.day();
 }
 
-QByteArray Soundex(const QByteArray& s) {
-    static const char codigos[] = "01230120022455012623010202";  // A..Z
-    if (s.isEmpty() || s[0] < 'A' || s[0] > 'Z')
-        return QByteArrayLiteral("0000");
-    QByteArray r(1, s[0]);
-    char ultimo = codigos[s[0] - 'A'];
-    for (int i = 1; i < s.size() && r.size() < 4; ++i) {
-        const char c = s[i];
-        if (c < 'A' || c > 'Z')
-            break;  // first word only, as SQL Server
-        const char codigo = codigos[c - 'A'];
-        if (c == 'H' || c == 'W')
-            continue;  // H and W do not separate equal codes
-        if (codigo != '0' && codigo != ultimo)
-            r += codigo;
-        ultimo = codigo;
+char SexoNormalizado(const QVariant& valor) {
+    const QByteArray s = TextoNormalizado(valor);
+    if (s == "M" || s.startsWith("MASC"))
+        return 'M';
+    if (s == "F" || s.startsWith("FEM"))
+        return 'F';
+    return 0;
+}
+
+namespace {
+
+bool Numero(const QByteArray& p) {
+    return !p.isEmpty() && std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Words that say what kind of street it is, typed in full, abbreviated or left out at will:
+// they tell two addresses apart no better than the blanks between words.
+bool TipoDeRua(const QByteArray& p) {
+    static const char* const tipos[] = {
+        "RUA", "R", "AV", "AVENIDA", "TRAVESSA", "TV", "TRAV", "ALAMEDA", "AL", "ESTRADA",
+        "EST", "PRACA", "PC", "PCA", "RODOVIA", "ROD", "LARGO", "LGO", "VIELA", "BECO",
+        "STREET", "ST", "ROAD", "RD", "AVENUE", "AVE", "PLACE", "PL", "DRIVE", "DR",
+        "COURT", "CT", "LANE", "LN", "CRESCENT", "CRES",
+    };
+    for (const char* t : tipos)
+        if (p == t)
+            return true;
+    return false;
+}
+
+// Where the complement begins: what follows belongs to one flat of the building.
+bool Complemento(const QByteArray& p) {
+    static const char* const palavras[] = {
+        "APTO", "AP", "APT", "APARTAMENTO", "BLOCO", "BL", "CASA", "CS", "SALA",
+        "LOTE", "LT", "QUADRA", "QD", "FUNDOS", "FDS", "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
+    };
+    for (const char* t : palavras)
+        if (p == t)
+            return true;
+    return false;
+}
+
+bool ParticulaEndereco(const QByteArray& p) {
+    return p == "DE" || p == "DA" || p == "DO" || p == "DAS" || p == "DOS" || p == "E";
+}
+
+}  // namespace
+
+EnderecoNormalizado Endereco(const QVariant& valor) {
+    EnderecoNormalizado r;
+    if (valor.isNull())
+        return r;
+    // With commas the number is the first one after the street ("RUA 7 DE SETEMBRO, 120");
+    // without, the last one before any complement ("R DAS FLORES 120 APTO 31", "12 HIGH ST").
+    const QStringList partes = valor.toString().split(QLatin1Char(','));
+    QList<QByteArray> rua = TextoNormalizado(partes.first()).split(' ');
+    if (partes.size() > 1) {
+        for (qsizetype i = 1; i < partes.size() && !r.numero; ++i)
+            for (const QByteArray& p : TextoNormalizado(partes[i]).split(' ')) {
+                if (Complemento(p))
+                    break;
+                if (Numero(p)) {
+                    r.numero = p.left(9).toUInt();
+                    break;
+                }
+            }
     }
-    while (r.size() < 4) r += '0';
+    for (qsizetype i = 0; i < rua.size(); ++i)
+        if (Complemento(rua[i])) {
+            rua = rua.mid(0, i);
+            break;
+        }
+    if (partes.size() == 1) {
+        for (qsizetype i = rua.size() - 1; i >= 0 && rua.size() > 1; --i)
+            if (Numero(rua[i])) {
+                r.numero = rua[i].left(9).toUInt();
+                rua.removeAt(i);
+                break;
+            }
+    }
+    for (const QByteArray& p : rua) {
+        if (p.size() < 2 || TipoDeRua(p) || ParticulaEndereco(p))
+            continue;
+        if (!r.rua.isEmpty())
+            r.rua += ' ';
+        r.rua += p;
+    }
     return r;
 }
 
