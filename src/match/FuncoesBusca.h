@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -41,20 +42,34 @@ inline bool Particula(std::string_view p) {
     return p == "DE" || p == "DA" || p == "DO" || p == "DAS" || p == "DOS" || p == "E" || p == "D";
 }
 
-inline std::vector<std::string_view> Palavras(std::string_view s, bool semParticulas) {
-    std::vector<std::string_view> r;
-    size_t i = 0;
-    while (i < s.size()) {
-        size_t j = s.find(' ', i);
-        if (j == std::string_view::npos)
-            j = s.size();
-        const std::string_view p = s.substr(i, j - i);
-        if (!p.empty() && !(semParticulas && Particula(p)))
-            r.push_back(p);
-        i = j + 1;
+// The words of a name, without allocating (names compared by the million): at most twelve,
+// which no name field holds more of.
+class Palavras {
+  public:
+    Palavras(std::string_view s, bool semParticulas) {
+        size_t i = 0;
+        while (i < s.size() && m_n < int(m_p.size())) {
+            size_t j = s.find(' ', i);
+            if (j == std::string_view::npos)
+                j = s.size();
+            const std::string_view p = s.substr(i, j - i);
+            if (!p.empty() && !(semParticulas && Particula(p)))
+                m_p[size_t(m_n++)] = p;
+            i = j + 1;
+        }
     }
-    return r;
-}
+    const std::string_view* begin() const { return m_p.data(); }
+    const std::string_view* end() const { return m_p.data() + m_n; }
+    size_t size() const { return size_t(m_n); }
+    bool empty() const { return m_n == 0; }
+    std::string_view front() const { return m_p[0]; }
+    std::string_view back() const { return m_p[size_t(m_n - 1)]; }
+    std::string_view operator[](size_t i) const { return m_p[i]; }
+
+  private:
+    std::array<std::string_view, 12> m_p{};
+    int m_n = 0;
+};
 
 inline double Jw(std::string_view a, std::string_view b) {
     return JaroWinkler(a.data(), int(a.size()), b.data(), int(b.size()));

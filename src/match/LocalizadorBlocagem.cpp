@@ -1,10 +1,13 @@
 // Blocking: which pairs of records are compared at all. Two records are compared when they
 // share a strong key, whatever their other fields say: the exact birth date, a document, the
-// telephone, the chart number, the street and number, or the sound of a name in either name
-// field (so that given and family names typed in each other's field still meet). Small blocks
-// are compared all against all; large ones (every MARIA, every record born on one day of a
-// large register) are sorted in two orders and each record meets its next neighbours in each,
-// so the pairs per record stay bounded and the cost grows with the register, not its square.
+// telephone, the chart number, the street and number, or the sound of both names (in either
+// field, so that given and family names typed in each other's field still meet) with the year
+// or with the day and month of birth (so that a wrong digit of the date still meets). Small
+// blocks are compared all against all; large ones (every record born on one day of a large
+// register, every MARIA SILVA born in 1970) are sorted in two orders and each record meets its
+// next neighbours in each, so the pairs per record stay bounded and the cost grows with the
+// register, not its square. A record without a birth date meets the records that sound like
+// it whatever their dates.
 #include <algorithm>
 
 #include "match/FuncoesBusca.h"
@@ -18,6 +21,7 @@ struct LocalizadorSemelhantes::EntradaBloco {
     quint64 chave;
     std::array<quint64, 2> ordem;  // the two orders a large block is walked in
     quint32 registro;
+    bool semData;
 };
 
 namespace {
@@ -29,9 +33,16 @@ enum TipoChave {
     kTelefone,
     kProntuario,
     kEndereco,
-    kSomNome,
+    kSomAno,     // both names' sounds with the year of birth
+    kSomDiaMes,  // both names' sounds with the day and month of birth
+    kSomSemData,  // both names' sounds, for the records without a birth date
+    kUmSomAno,    // one name's sound and the other's initial, with the year of birth
+    kUmSomDiaMes,  // the same with the day and month
+    kUmSomSemData,  // the same for the records without a birth date
 };
-constexpr int kTiposChave = kSomNome;
+constexpr int kTiposChave = kUmSomSemData;
+// A record without a birth date meets this many neighbours on each side in its block.
+constexpr size_t kVizinhosSemData = 15;
 
 // The first characters of a text packed into the top bits of a number, five bits each, so that
 // numbers sort as the texts do (case and accents are gone already).
@@ -57,21 +68,19 @@ quint64 Chave(int tipo, quint64 valor) {
 int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
                                      EntradaBloco* saida) const {
     const auto texto = [&](quint32 id) -> std::string_view { return m_nomes.entradas[id].texto; };
-    const auto fonetica = [&](quint32 id) -> std::string_view {
-        return m_nomes.entradas[id].fonetica;
-    };
     const quint64 nasc = quint64(quint32(r.nascimento));
+    const bool semData = r.nascimento == 0;
     // Within a block sharing a document, telephone, chart number or address: by each name,
     // then by date.
     const std::array<quint64, 2> porNomes = {Prefixo(texto(r.nome), 7, 27) | nasc,
                                              Prefixo(texto(r.ultimo), 7, 27) | nasc};
     const auto uma = [&](quint64 valor, const std::array<quint64, 2>& ordem) {
-        saida[0] = {Chave(tipo, valor), ordem, i};
+        saida[0] = {Chave(tipo, valor), ordem, i, semData};
         return 1;
     };
     switch (tipo) {
         case kNascimento:
-            if (!r.nascimento)
+            if (semData)
                 return 0;
             return uma(nasc, {Prefixo(texto(r.nome), 12, 4), Prefixo(texto(r.ultimo), 12, 4)});
         case kCic:
@@ -84,29 +93,55 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
         case kProntuario:
             return r.prontuario ? uma(r.prontuario, porNomes) : 0;
         case kEndereco:
-            return r.rua && r.numero ? uma(quint64(r.rua) << 32 | r.numero, porNomes) : 0;
-        case kSomNome: {
-            // The sound of each name, in whichever field it was typed; the other name orders
-            // the block (by its sound with the date, by its letters with day and month first,
-            // so that a wrong year still sorts beside the right one).
-            const quint64 diaMes = quint64((r.nascimento % 10000) * 10000 + r.nascimento / 10000);
+            return r.rua && r.numero
+                       ? uma(Misturar(quint64(r.rua) << 32 | r.numero) ^ r.cidade, porNomes)
+                       : 0;
+        case kUmSomAno:
+        case kUmSomDiaMes:
+        case kUmSomSemData: {
+            if (tipo != kUmSomSemData && semData)
+                return 0;
+            const quint64 data = tipo == kUmSomAno      ? quint64(r.nascimento / 10000)
+                                 : tipo == kUmSomDiaMes ? quint64(r.nascimento % 10000)
+                                                        : 0;
             int k = 0;
-            const auto entrada = [&](quint32 nome, quint32 outro) {
-                if (!nome || texto(nome).size() < 2)
+            const auto entrada = [&](quint32 x, quint32 y) {
+                if (!x || !y)
                     return;
-                const quint64 valor = Hash(fonetica(nome), 5);
+                const quint64 c = Chave(tipo, Hash(m_nomes.entradas[x].fonetica, 5) ^
+                                                  quint64(quint8(texto(y)[0])) << 56 ^ data);
                 for (int j = 0; j < k; ++j)
-                    if (saida[j].chave == Chave(tipo, valor))
+                    if (saida[j].chave == c)
                         return;
-                saida[k++] = {Chave(tipo, valor),
-                              {Prefixo(fonetica(outro), 7, 27) | nasc,
-                               Prefixo(texto(outro), 7, 27) | diaMes},
-                              i};
+                saida[k++] = {c, {Prefixo(texto(y), 7, 27) | nasc, Prefixo(texto(r.meio), 7, 27) | nasc}, i, semData};
             };
             entrada(r.nome, r.ultimo);
             entrada(r.ultimo, r.nome);
-            entrada(r.nomeAlt, r.ultimoAlt ? r.ultimoAlt : r.ultimo);
-            entrada(r.ultimoAlt, r.nomeAlt ? r.nomeAlt : r.nome);
+            return k;
+        }
+        case kSomAno:
+        case kSomDiaMes:
+        case kSomSemData: {
+            if (tipo != kSomSemData && semData)
+                return 0;
+            // The two sounds in either order, as typed and as the whole name re-read.
+            const quint64 data = tipo == kSomAno      ? quint64(r.nascimento / 10000)
+                                 : tipo == kSomDiaMes ? quint64(r.nascimento % 10000)
+                                                      : 0;
+            const std::array<quint64, 2> ordem = {Prefixo(texto(r.meio), 7, 27) | nasc,
+                                                  Prefixo(texto(r.nome), 7, 27) | nasc};
+            int k = 0;
+            const auto entrada = [&](quint32 x, quint32 y) {
+                if (!x || !y)
+                    return;
+                const quint64 a = Hash(m_nomes.entradas[x].fonetica, 5);
+                const quint64 b = Hash(m_nomes.entradas[y].fonetica, 5);
+                const quint64 c = Chave(tipo, Misturar(std::min(a, b) ^ (std::max(a, b) * 3)) ^ data);
+                if (k == 0 || saida[0].chave != c)
+                    saida[k++] = {c, ordem, i, semData};
+            };
+            entrada(r.nome, r.ultimo);
+            entrada(r.nomeAlt ? r.nomeAlt : r.nome, r.ultimoAlt ? r.ultimoAlt : r.ultimo);
             return k;
         }
         default:
@@ -129,8 +164,11 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
     std::vector<EntradaBloco> blocos;
     std::vector<quint64> novos, juntos;
     std::vector<const EntradaBloco*> ordenado;
-    const size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
-    const size_t janela = size_t(std::max(1, m_opcoes.janela));
+    size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
+    size_t janela = size_t(std::max(1, m_opcoes.janela));
+    if (qEnvironmentVariableIsSet("DEBUG_JANELA")) janela = qEnvironmentVariableIntValue("DEBUG_JANELA");
+    if (qEnvironmentVariableIsSet("DEBUG_BLOCO")) maximo = qEnvironmentVariableIntValue("DEBUG_BLOCO");
+    const QString pular = qEnvironmentVariable("DEBUG_PULAR");
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
@@ -139,6 +177,8 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
     for (int tipo = 1; tipo <= kTiposChave; ++tipo) {
         if (parado())
             return;
+        if (pular.contains(QString::number(tipo)))
+            continue;
         if (progresso)
             progresso(QStringLiteral("blocando"), tipo - 1, kTiposChave);
         blocos.clear();
@@ -154,7 +194,25 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
         for (size_t i = 0; i < blocos.size();) {
             size_t j = i;
             while (j < blocos.size() && blocos[j].chave == blocos[i].chave) ++j;
-            if (j - i <= maximo) {
+            if (tipo == kSomSemData || tipo == kUmSomSemData) {
+                // Each record without a date against the records that sound like it, nearest
+                // by middle name when they are many.
+                ordenado.clear();
+                for (size_t x = i; x < j; ++x) ordenado.push_back(&blocos[x]);
+                std::sort(ordenado.begin(), ordenado.end(),
+                          [](const EntradaBloco* x, const EntradaBloco* y) {
+                              return x->ordem[0] != y->ordem[0] ? x->ordem[0] < y->ordem[0]
+                                                                : x->registro < y->registro;
+                          });
+                for (size_t x = 0; x < ordenado.size(); ++x) {
+                    if (!ordenado[x]->semData)
+                        continue;
+                    const size_t de = x > kVizinhosSemData ? x - kVizinhosSemData : 0;
+                    const size_t ate = std::min(ordenado.size(), x + kVizinhosSemData + 1);
+                    for (size_t y = de; y < ate; ++y)
+                        par(ordenado[x]->registro, ordenado[y]->registro);
+                }
+            } else if (j - i <= maximo) {
                 for (size_t x = i; x < j; ++x)
                     for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
             } else {
@@ -175,6 +233,8 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
         }
         std::sort(novos.begin(), novos.end());
         novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
+        if (qEnvironmentVariableIsSet("DEBUG_BLOCOS"))
+            fprintf(stderr, "tipo %d: %zu entradas, %zu pares\n", tipo, blocos.size(), novos.size());
         juntos.clear();
         juntos.reserve(pares.size() + novos.size());
         std::set_union(pares.begin(), pares.end(), novos.begin(), novos.end(),

@@ -53,7 +53,7 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
     const std::string& y = m_nomes.entradas[b].texto;
     const size_t menor = std::min(x.size(), y.size());
     int nivel;
-    if (m_nomes.entradas[a].fonetica == m_nomes.entradas[b].fonetica) {
+    if (m_nomes.entradas[a].som == m_nomes.entradas[b].som) {
         nivel = nivel::kNomeSom;
     } else if (menor >= 3 && Distancia(x, y, 1) <= 1) {
         nivel = nivel::kNomeUmErro;
@@ -113,7 +113,7 @@ int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const 
     }
     if (contido)
         nivel = 2;
-    else if (x.fonetica == y.fonetica || Jw(x.texto, y.texto) >= 0.88)
+    else if (x.som == y.som || Jw(x.texto, y.texto) >= 0.88)
         nivel = 3;
     if (guardada)
         *guardada = {chave, quint8(nivel)};
@@ -138,6 +138,16 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
             nome = 4;
     }
     int ordem = 0;
+    // Another reading can only hold between names that might be one: missing, of one sound,
+    // or of lengths one slip apart.
+    const auto talvez = [&](quint32 x, quint32 y) {
+        if (!x || !y || x == y)
+            return true;
+        const EntradaDicionario& ex = m_nomes.entradas[x];
+        const EntradaDicionario& ey = m_nomes.entradas[y];
+        return ex.som == ey.som ||
+               (ex.texto.size() + 1 >= ey.texto.size() && ey.texto.size() + 1 >= ex.texto.size());
+    };
     if (!(Bom(nome) && Bom(ultimo))) {
         // The better of the other readings, when it is clearly better: the given and family
         // names typed in each other's field, or the whole name re-read word by word.
@@ -145,19 +155,22 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
             return m_modelo.Peso(iNome, lNome) + m_modelo.Peso(iUltimo, lUltimo);
         };
         double melhor = valor(nome, ultimo) + 0.5;
-        const int tNome = nivelNome(a.nome, b.ultimo, cache);
-        const int tUltimo = nivelNome(a.ultimo, b.nome, cache);
-        if (Leitura(tNome, tUltimo) && valor(tNome, tUltimo) > melhor) {
+        const bool trocados = talvez(a.nome, b.ultimo) && talvez(a.ultimo, b.nome);
+        const int tNome = trocados ? nivelNome(a.nome, b.ultimo, cache) : nivel::kNomeDiferente;
+        const int tUltimo = trocados ? nivelNome(a.ultimo, b.nome, cache) : nivel::kNomeDiferente;
+        if (trocados && Leitura(tNome, tUltimo) && valor(tNome, tUltimo) > melhor) {
             nome = tNome;
             ultimo = tUltimo;
             ordem = 1;
             melhor = valor(tNome, tUltimo) + 0.5;
         }
-        if (a.nomeAlt || a.ultimoAlt || b.nomeAlt || b.ultimoAlt) {
-            const int rNome = nivelNome(a.nomeAlt ? a.nomeAlt : a.nome,
-                                        b.nomeAlt ? b.nomeAlt : b.nome, cache);
-            const int rUltimo = nivelNome(a.ultimoAlt ? a.ultimoAlt : a.ultimo,
-                                          b.ultimoAlt ? b.ultimoAlt : b.ultimo, cache);
+        const quint32 an = a.nomeAlt ? a.nomeAlt : a.nome, bn = b.nomeAlt ? b.nomeAlt : b.nome;
+        const quint32 au = a.ultimoAlt ? a.ultimoAlt : a.ultimo;
+        const quint32 bu = b.ultimoAlt ? b.ultimoAlt : b.ultimo;
+        if ((a.nomeAlt || a.ultimoAlt || b.nomeAlt || b.ultimoAlt) && talvez(an, bn) &&
+            talvez(au, bu)) {
+            const int rNome = nivelNome(an, bn, cache);
+            const int rUltimo = nivelNome(au, bu, cache);
             if (Leitura(rNome, rUltimo) && valor(rNome, rUltimo) > melhor) {
                 nome = rNome;
                 ultimo = rUltimo;

@@ -1,7 +1,11 @@
 #include "LocalizadorSemelhantes.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <cstring>
 #include <limits>
 #include <thread>
@@ -9,6 +13,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
+#include "data/base/Motor.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "match/AprendizadoEM.h"
 #include "match/FuncoesBusca.h"
@@ -53,23 +58,23 @@ void EmParalelo(size_t total, int threads, F trabalho) {
 
 }  // namespace
 
-quint32 LocalizadorSemelhantes::Dicionario::id(const QByteArray& t, int papel, bool contar,
+quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, int papel, bool contar,
                                                bool fonetica) {
-    if (t.isEmpty())
+    if (t.empty())
         return 0;
-    std::string chave(t.constData(), size_t(t.size()));
-    auto it = indice.find(chave);
+    auto it = indice.find(t);
     quint32 r;
     if (it == indice.end()) {
         r = quint32(entradas.size());
         EntradaDicionario e;
-        e.texto = chave;
+        e.texto.assign(t);
         if (fonetica) {
-            const QByteArray f = ChaveFonetica(t);
+            const QByteArray f = ChaveFonetica(QByteArray(t.data(), qsizetype(t.size())));
             e.fonetica.assign(f.constData(), size_t(f.size()));
+            e.som = Hash(e.fonetica, 5);
         }
+        indice.emplace(e.texto, r);
         entradas.push_back(std::move(e));
-        indice.emplace(std::move(chave), r);
     } else {
         r = it->second;
     }
@@ -86,68 +91,75 @@ LocalizadorSemelhantes::LocalizadorSemelhantes(OpcoesBusca opcoes) : m_opcoes(op
     m_modelo.Definir(p);
 }
 
-Registro LocalizadorSemelhantes::montar(qint32 id, const QVariant& nome, const QVariant& meio,
-                                        const QVariant& ultimo, const QVariant& rg,
-                                        const QVariant& cic, const QVariant& nascimento,
-                                        const QVariant& sexo, const QVariant& prontuario,
-                                        const QVariant& cep, const QVariant& telefone,
-                                        const QVariant& endereco, const QVariant& bairro,
-                                        const QVariant& cidade, bool contar) {
+Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar) {
+    enum { Nome, Meio, Ultimo, Rg, Cic, Nascimento, Sexo, Prontuario, Cep, Telefone, Endereco_,
+           Bairro, Cidade };
     Registro r;
     r.id = id;
-    const QByteArray n1 = TextoNormalizado(nome);
-    const QByteArray n2 = TextoNormalizado(meio);
-    const QByteArray n3 = TextoNormalizado(ultimo);
-    r.nome = m_nomes.id(n1, 0, contar, true);
-    r.meio = m_nomes.id(n2, 1, contar, true);
-    r.ultimo = m_nomes.id(n3, 2, contar, true);
+    std::string& t = m_normal;
+    std::string inteiro;
+    quint32* const nomes[3] = {&r.nome, &r.meio, &r.ultimo};
+    for (int k = 0; k < 3; ++k) {
+        TextoNormalizado(c[size_t(Nome + k)], t);
+        *nomes[k] = m_nomes.id(t, k, contar, true);
+        if (!t.empty())
+            inteiro += (inteiro.empty() ? "" : " ") + t;
+    }
     // The whole name word by word: its first and last words, when the fields split it
     // otherwise (JOANA CARVALHO typed into Nome; SILVA SANTOS for SANTOS).
-    QByteArray inteiro = n1;
-    for (const QByteArray* p : {&n2, &n3})
-        if (!p->isEmpty())
-            inteiro += (inteiro.isEmpty() ? "" : " ") + *p;
-    const auto palavras = Palavras(std::string_view(inteiro.constData(), size_t(inteiro.size())), true);
+    const Palavras palavras(inteiro, true);
     if (palavras.size() >= 2) {
-        const QByteArray primeira(palavras.front().data(), qsizetype(palavras.front().size()));
-        const QByteArray ultima(palavras.back().data(), qsizetype(palavras.back().size()));
-        if (primeira != n1)
-            r.nomeAlt = m_nomes.id(primeira, 0, false, true);
-        if (ultima != n3)
-            r.ultimoAlt = m_nomes.id(ultima, 2, false, true);
+        if (palavras.front() != m_nomes.entradas[r.nome].texto)
+            r.nomeAlt = m_nomes.id(palavras.front(), 0, false, true);
+        if (palavras.back() != m_nomes.entradas[r.ultimo].texto)
+            r.ultimoAlt = m_nomes.id(palavras.back(), 2, false, true);
     }
-    r.nascimento = DataNascimento(nascimento);
-    r.sexo = SexoNormalizado(sexo);
-    const QByteArray dRg = RgNormalizado(rg);
-    r.nRg = quint8(dRg.size());
-    std::memcpy(r.rg.data(), dRg.constData(), r.nRg);
-    const QByteArray dCic = CicNormalizado(cic);
-    r.nCic = quint8(dCic.size());
-    std::memcpy(r.cic.data(), dCic.constData(), r.nCic);
-    r.cicValido = CicValido(dCic);
-    const QByteArray p = TextoNormalizado(prontuario);
-    r.prontuario = p.isEmpty() ? 0 : Hash(p.constData(), size_t(p.size()), 7) | 1;
-    const QByteArray dCep = Digitos(cep);
-    r.cep = dCep.size() >= 5 ? dCep.left(8).toUInt() + 1 : 0;
-    const QByteArray dTel = Digitos(telefone);
-    r.telefone = dTel.size() >= 8 ? dTel.right(8).toULongLong() + 1 : 0;
-    const EnderecoNormalizado e = Endereco(endereco);
-    r.rua = m_lugares.id(e.rua, 0, contar, false);
+    r.nascimento = DataNascimento(c[Nascimento]);
+    r.sexo = SexoNormalizado(c[Sexo]);
+    r.nRg = quint8(Digitos(c[Rg], true, r.rg.data(), int(r.rg.size())));
+    r.nCic = quint8(CicNormalizado(c[Cic], r.cic.data()));
+    r.cicValido = CicValido(QByteArray::fromRawData(r.cic.data(), r.nCic));
+    TextoNormalizado(c[Prontuario], t);
+    r.prontuario = t.empty() ? 0 : Hash(t, 7) | 1;
+    char d[32];
+    const int nCep = Digitos(c[Cep], false, d, 8);
+    r.cep = nCep >= 5 ? QByteArray::fromRawData(d, nCep).toUInt() + 1 : 0;
+    const int nTel = Digitos(c[Telefone], false, d, 32);
+    r.telefone = nTel >= 8 ? QByteArray::fromRawData(d + nTel - 8, 8).toULongLong() + 1 : 0;
+    const EnderecoNormalizado e = Endereco(c[Endereco_]);
+    r.rua = m_lugares.id(std::string_view(e.rua.constData(), size_t(e.rua.size())), 0, contar,
+                         false);
     r.numero = e.numero;
-    r.bairro = m_lugares.id(TextoNormalizado(bairro), 1, contar, false);
-    r.cidade = m_lugares.id(TextoNormalizado(cidade), 2, contar, false);
+    TextoNormalizado(c[Bairro], t);
+    r.bairro = m_lugares.id(t, 1, contar, false);
+    TextoNormalizado(c[Cidade], t);
+    r.cidade = m_lugares.id(t, 2, contar, false);
     if (contar) {
-        QString completo = nome.toString();
-        if (!meio.toString().isEmpty())
-            completo += ' ' + meio.toString();
-        if (!ultimo.toString().isEmpty())
-            completo += ' ' + ultimo.toString();
-        const QByteArray utf8 = completo.toUtf8().left(0xFFFF);
+        // The full name as typed, for showing.
         r.textoNome = quint32(m_textos.size());
-        r.tamanhoNome = quint16(utf8.size());
-        m_textos.append(utf8.constData(), size_t(utf8.size()));
+        m_textos.append(c[Nome]);
+        for (const std::string_view p : {c[Meio], c[Ultimo]})
+            if (!p.empty())
+                (m_textos += ' ') += p;
+        r.tamanhoNome = quint16(std::min<size_t>(m_textos.size() - r.textoNome, 0xFFFF));
     }
     return r;
+}
+
+LocalizadorSemelhantes::Campos LocalizadorSemelhantes::CamposDe(const QVariantList& valores,
+                                                                std::vector<QByteArray>& textos) {
+    Campos c{};
+    textos.assign(c.size(), QByteArray());
+    for (size_t i = 0; i < c.size() && i < size_t(valores.size()); ++i) {
+        const QVariant& v = valores[qsizetype(i)];
+        if (v.isNull())
+            continue;
+        textos[i] = v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate
+                        ? v.toDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8()
+                        : v.toString().toUtf8();
+        c[i] = std::string_view(textos[i].constData(), size_t(textos[i].size()));
+    }
+    return c;
 }
 
 void LocalizadorSemelhantes::Adicionar(qint32 id, const QVariant& nome, const QVariant& meio,
@@ -157,8 +169,12 @@ void LocalizadorSemelhantes::Adicionar(qint32 id, const QVariant& nome, const QV
                                        const QVariant& cep, const QVariant& telefone,
                                        const QVariant& endereco, const QVariant& bairro,
                                        const QVariant& cidade) {
-    m_registros.push_back(montar(id, nome, meio, ultimo, rg, cic, nascimento, sexo, prontuario, cep,
-                                 telefone, endereco, bairro, cidade, true));
+    std::vector<QByteArray> textos;
+    m_registros.push_back(montar(id,
+                                 CamposDe({nome, meio, ultimo, rg, cic, nascimento, sexo,
+                                           prontuario, cep, telefone, endereco, bairro, cidade},
+                                          textos),
+                                 true));
     m_porId.clear();
 }
 
@@ -167,8 +183,12 @@ void LocalizadorSemelhantes::AdicionarHistorico(
     const QVariant& rg, const QVariant& cic, const QVariant& nascimento, const QVariant& sexo,
     const QVariant& prontuario, const QVariant& cep, const QVariant& telefone,
     const QVariant& endereco, const QVariant& bairro, const QVariant& cidade) {
-    m_historico.push_back(montar(0, nome, meio, ultimo, rg, cic, nascimento, sexo, prontuario, cep,
-                                 telefone, endereco, bairro, cidade, false));
+    std::vector<QByteArray> textos;
+    m_historico.push_back(montar(0,
+                                 CamposDe({nome, meio, ultimo, rg, cic, nascimento, sexo,
+                                           prontuario, cep, telefone, endereco, bairro, cidade},
+                                          textos),
+                                 false));
     m_sobreviventes.push_back(idSobrevivente);
 }
 
@@ -194,6 +214,45 @@ qint64 LocalizadorSemelhantes::Indice(qint32 id) const {
     return it != m_porId.end() && it->first == id ? qint64(it->second) : -1;
 }
 
+// Reading runs on two threads: this one takes the rows from the database as they stream past
+// and copies their bytes into batches; the other normalises the batches into records, in the
+// order read. Neither waits for the other but to hand over a batch.
+struct LocalizadorSemelhantes::Trabalho {
+    struct Lote {
+        std::string bytes;
+        std::vector<quint32> campos;  // offset and size of each field, 13 a row
+        std::vector<qint32> ids;
+    };
+    static constexpr size_t kLinhasPorLote = 4096;
+    static constexpr size_t kLotesEmEspera = 4;
+    std::mutex mutex;
+    std::condition_variable cheio, vazio;
+    std::deque<Lote> fila;
+    bool fim = false;
+
+    void entregar(Lote&& l) {
+        std::unique_lock<std::mutex> trava(mutex);
+        cheio.wait(trava, [&] { return fila.size() < kLotesEmEspera; });
+        fila.push_back(std::move(l));
+        vazio.notify_one();
+    }
+    bool receber(Lote& l) {
+        std::unique_lock<std::mutex> trava(mutex);
+        vazio.wait(trava, [&] { return !fila.empty() || fim; });
+        if (fila.empty())
+            return false;
+        l = std::move(fila.front());
+        fila.pop_front();
+        cheio.notify_one();
+        return true;
+    }
+    void terminar() {
+        std::lock_guard<std::mutex> trava(mutex);
+        fim = true;
+        vazio.notify_one();
+    }
+};
+
 bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& progresso) {
     Recordset rs;
     qint64 total = 0;
@@ -203,41 +262,100 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
             total = rs.Fields(0).Value().toLongLong();
         rs.Close();
     }
-    m_registros.reserve(size_t(total));
-    qint64 ultimo = std::numeric_limits<qint32>::min();
-    for (;;) {
-        if (parado())
+    m_registros.reserve(m_registros.size() + size_t(total));
+    Trabalho trabalho;
+    std::thread normalizador([this, &trabalho] {
+        Trabalho::Lote l;
+        while (trabalho.receber(l)) {
+            for (size_t r = 0; r < l.ids.size(); ++r) {
+                Campos c;
+                for (size_t k = 0; k < c.size(); ++k) {
+                    const size_t f = (r * c.size() + k) * 2;
+                    c[k] = std::string_view(l.bytes.data() + l.campos[f], l.campos[f + 1]);
+                }
+                m_registros.push_back(montar(l.ids[r], c, true));
+            }
+        }
+    });
+    Trabalho::Lote lote;
+    qint64 lidos = 0, ultimo = std::numeric_limits<qint32>::min();
+    bool interrompido = false;
+    const auto leitor = [&](const dados::ValorLido* v, int colunas) {
+        if (colunas < 14)
             return false;
+        ultimo = v[0].tipo == dados::ValorLido::Inteiro
+                     ? v[0].inteiro
+                     : QByteArray(v[0].texto, v[0].bytes).toLongLong();
+        lote.ids.push_back(qint32(ultimo));
+        for (int k = 1; k < 14; ++k) {
+            const size_t inicio = lote.bytes.size();
+            switch (v[k].tipo) {
+                case dados::ValorLido::Texto:
+                    lote.bytes.append(v[k].texto, size_t(v[k].bytes));
+                    break;
+                case dados::ValorLido::Inteiro:
+                    lote.bytes += std::to_string(v[k].inteiro);
+                    break;
+                case dados::ValorLido::Real:
+                    lote.bytes += QByteArray::number(v[k].real, 'g', 17).toStdString();
+                    break;
+                default:
+                    break;
+            }
+            lote.campos.push_back(quint32(inicio));
+            lote.campos.push_back(quint32(lote.bytes.size() - inicio));
+        }
+        ++lidos;
+        if (lote.ids.size() == Trabalho::kLinhasPorLote) {
+            trabalho.entregar(std::move(lote));
+            lote = Trabalho::Lote();
+            if (progresso)
+                progresso(QStringLiteral("lendo"), lidos, std::max(total, lidos));
+            if (parado()) {
+                interrompido = true;
+                return false;
+            }
+        }
+        return true;
+    };
+    bool ok = true;
+    for (;;) {
+        if (parado()) {
+            interrompido = true;
+            break;
+        }
         // One page per statement, by key: the table is read once, in key order, whatever its
-        // size, and only one page is ever held as database values.
+        // size, and the rows stream past without being held.
         const QString sql = QStringLiteral("SELECT TOP %1 %2 FROM Paciente WHERE ID_Paciente > %3 "
                                            "ORDER BY ID_Paciente")
                                 .arg(m_opcoes.linhasPorPagina)
                                 .arg(QString::fromUtf8(kColunas))
                                 .arg(ultimo);
-        if (!ado.AbrirRecordset(cn, rs, sql)) {
+        const qint64 antes = lidos;
+        if (!ado.PercorrerRegistros(cn, sql, leitor)) {
             m_erro = ErroLeitura(QStringLiteral("os pacientes"), ado);
-            return false;
+            ok = false;
+            break;
         }
-        const auto& linhas = rs.Dados().linhas;
-        for (const QVector<QVariant>& l : linhas)
-            Adicionar(l[0].toInt(), l[1], l[2], l[3], l[4], l[5], l[6], l[7], l[8], l[9], l[10],
-                      l[11], l[12], l[13]);
-        const qsizetype lidas = linhas.size();
-        if (lidas > 0)
-            ultimo = linhas.back()[0].toLongLong();
-        rs.Close();
-        if (progresso)
-            progresso(QStringLiteral("lendo"), Registros(), std::max(total, Registros()));
-        if (lidas < m_opcoes.linhasPorPagina)
+        if (interrompido || lidos - antes < m_opcoes.linhasPorPagina)
             break;
     }
-    return true;
+    if (!lote.ids.empty())
+        trabalho.entregar(std::move(lote));
+    trabalho.terminar();
+    normalizador.join();
+    m_porId.clear();
+    if (progresso)
+        progresso(QStringLiteral("lendo"), lidos, std::max(total, lidos));
+    return ok && !interrompido;
 }
 
 bool LocalizadorSemelhantes::Executar(Connection& cn, clsADO& ado, const Progresso& progresso) {
+    QElapsedTimer relogio;
+    relogio.start();
     if (!Ler(cn, ado, progresso))
         return false;
+    m_tempos.leitura = relogio.elapsed() / 1000.0;
     // The register's history: every removed record against the record it went into (the end
     // of the chain when that one was merged later too). A record that is back in Paciente was
     // restored by an undo: that merge says nothing.
@@ -354,6 +472,9 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
         return !parado();
     contarFrequencias();
     const bool aprenderAgora = !m_parametrosDados || m_opcoes.aprender;
+    QElapsedTimer relogio;
+    relogio.start();
+    const auto marcar = [&relogio](double& fase) { fase = relogio.restart() / 1000.0; };
     if (aprenderAgora) {
         // u is measured on this register; m and the prior start from their starting values.
         Parametros p = m_modelo.Iniciais();
@@ -363,10 +484,12 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
             progresso(QStringLiteral("medindo"), 0, 1);
         medirU();
     }
+    marcar(m_tempos.medicao);
     if (parado())
         return false;
     std::vector<quint64> candidatos;
     gerarPares(candidatos, progresso);
+    marcar(m_tempos.blocagem);
     if (parado())
         return false;
     m_comparados = qint64(candidatos.size());
@@ -375,6 +498,7 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
         if (parado())
             return false;
     }
+    marcar(m_tempos.aprendizado);
     m_prior = m_modelo.PriorLog2(Registros());
 
     std::atomic<bool> interrompida{false};
@@ -422,7 +546,14 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     if (progresso)
         progresso(QStringLiteral("comparando"), qint64(total), qint64(total));
     avaliarRotulos();
+    marcar(m_tempos.comparacao);
     return true;
+}
+
+std::vector<quint64> LocalizadorSemelhantes::ParesCandidatos() {
+    std::vector<quint64> pares;
+    gerarPares(pares, {});
+    return pares;
 }
 
 void LocalizadorSemelhantes::avaliarRotulos() {

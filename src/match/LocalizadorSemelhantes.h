@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,7 +35,7 @@ struct OpcoesBusca {
     int janela = 4;
     // Starting share of records that have another record of the same person (the prior).
     double duplicados = 0.10;
-    int linhasPorPagina = 20000;
+    int linhasPorPagina = 100000;
     int threads = 2;
     // Learn m and the prior from the register even when saved parameters exist.
     bool aprender = false;
@@ -105,6 +106,11 @@ struct AvaliacaoRotulos {
     qint64 diferentesAcima[2][2] = {};
 };
 
+// Where the time of a search went, in seconds.
+struct TemposBusca {
+    double leitura = 0, medicao = 0, blocagem = 0, aprendizado = 0, comparacao = 0;
+};
+
 class LocalizadorSemelhantes {
   public:
     using Progresso = std::function<void(const QString& etapa, qint64 feito, qint64 total)>;
@@ -145,6 +151,9 @@ class LocalizadorSemelhantes {
     // Blocks, measures u and learns the parameters (unless given), scores every candidate
     // pair once and keeps those >= limiar. False (no pairs) when `parar` stopped it.
     bool Comparar(const Progresso& progresso = {});
+    // The pairs blocking puts forward for comparison (record indices, the lower first in the
+    // high half), sorted: what the benchmark measures the blocking's reach with.
+    std::vector<quint64> ParesCandidatos();
     // Candidate groups of the kept pairs at `limiar` (>= the search's), best first. Decided
     // pairs never join a group.
     QVector<GrupoCandidato> Agrupar(double limiar) const;
@@ -172,6 +181,7 @@ class LocalizadorSemelhantes {
     bool Aprendeu() const { return m_aprendeu; }
     int IteracoesAprendizado() const { return m_iteracoes; }
     const AvaliacaoRotulos& Rotulos() const { return m_avaliacao; }
+    const TemposBusca& Tempos() const { return m_tempos; }
     QString Erro() const { return m_erro; }
     QString Aviso() const { return m_aviso; }
 
@@ -184,13 +194,18 @@ class LocalizadorSemelhantes {
     struct EntradaDicionario {
         std::string texto;
         std::string fonetica;
+        quint64 som = 0;  // hash of fonetica, compared first
         std::array<quint32, 3> contagem{};  // records holding it in each of three roles
     };
     struct Dicionario {
         std::vector<EntradaDicionario> entradas = std::vector<EntradaDicionario>(1);  // 0: none
-        std::unordered_map<std::string, quint32> indice;
+        struct HashTexto {
+            using is_transparent = void;
+            size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+        };
+        std::unordered_map<std::string, quint32, HashTexto, std::equal_to<>> indice;
         std::array<quint64, 3> com{};  // records holding a value in each role
-        quint32 id(const QByteArray& texto, int papel, bool contar, bool fonetica);
+        quint32 id(std::string_view texto, int papel, bool contar, bool fonetica);
     };
     // The levels of pairs of names already compared, per thread. The same common names meet in
     // millions of pairs: direct-mapped, a pair seen again costs one read, and a collision only a
@@ -209,11 +224,13 @@ class LocalizadorSemelhantes {
     };
     struct EntradaBloco;
 
-    Registro montar(qint32 id, const QVariant& nome, const QVariant& meio, const QVariant& ultimo,
-                    const QVariant& rg, const QVariant& cic, const QVariant& nascimento,
-                    const QVariant& sexo, const QVariant& prontuario, const QVariant& cep,
-                    const QVariant& telefone, const QVariant& endereco, const QVariant& bairro,
-                    const QVariant& cidade, bool contar);
+    // The fields of one row as UTF-8 text (a NULL is empty), in the order the search reads
+    // them after the ID: Nome, Nome_Meio, Nome_Último, RG, CIC, Data_Nascimento, Sexo,
+    // Prontuário, CEP, Telefone, Endereço, Bairro, Cidade.
+    using Campos = std::array<std::string_view, 13>;
+    static Campos CamposDe(const QVariantList& valores, std::vector<QByteArray>& textos);
+    Registro montar(qint32 id, const Campos& c, bool contar);
+    struct Trabalho;  // what reading normalises in a thread of its own
 
     // Comparison (LocalizadorComparacao.cpp).
     int nivelNome(quint32 a, quint32 b, Cache* cache) const;
@@ -246,6 +263,7 @@ class LocalizadorSemelhantes {
     double m_prior = 0;
     std::vector<Registro> m_registros;
     std::string m_textos;
+    std::string m_normal;  // scratch for normalising
     Dicionario m_nomes;    // roles: first, middle, last name
     Dicionario m_lugares;  // roles: street, district, city
     // How many records hold each record's value (for the exact-agreement weights), and how
@@ -261,6 +279,7 @@ class LocalizadorSemelhantes {
     std::vector<ParCandidato> m_pares;
     qint64 m_comparados = 0;
     AvaliacaoRotulos m_avaliacao;
+    TemposBusca m_tempos;
     QString m_erro;
     QString m_aviso;
 };

@@ -168,7 +168,10 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
     }
     ado.FecharConexão(conexao);
     const QVector<GrupoCandidato> grupos = busca.Agrupar(opcoes.limiar);
-    erros << "\n";
+    const TemposBusca& t = busca.Tempos();
+    erros << "\ntempos: leitura " << Num(t.leitura) << " s, medição " << Num(t.medicao)
+          << " s, blocagem " << Num(t.blocagem) << " s, aprendizado " << Num(t.aprendizado)
+          << " s, comparação " << Num(t.comparacao) << " s\n";
     if (!busca.Aviso().isEmpty())
         erros << "cadunir-find: " << busca.Aviso() << "\n";
 

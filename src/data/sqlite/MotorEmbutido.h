@@ -66,6 +66,8 @@ class MotorEmbutido : public Motor {
     qint64 executar(const QString& sql) override;
     DadosConsulta consultar(const QString& sql) override;
     ResultadoLote executarLote(const QString& sql) override;
+    // Straight from SQLite's rows, without building a value of them.
+    void percorrer(const QString& sql, const LeitorLinhas& leitor) override;
     // ADO's BeginTrans/CommitTrans/RollbackTrans and T-SQL's BEGIN/COMMIT/ROLLBACK TRAN move
     // the same level count (@@TRANCOUNT): only the outermost begin and commit reach SQLite, a
     // rollback undoes every level.
@@ -108,7 +110,8 @@ class MotorEmbutido : public Motor {
     Preparo preparar(const QString& sql);
     void limparCache();
     qint64 rodar(const Preparo& p, int indice, const QString& original, DadosConsulta* resultado,
-                 const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr);
+                 const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr,
+                 const LeitorLinhas* leitor = nullptr);
     bool agrupar(const QString& sql, const Preparo& p, DadosConsulta& resultado);
     [[noreturn]] void falhaSqlite(int rc, const QString& original);
 
