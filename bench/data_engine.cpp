@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     const int linhas = 100000;
     {
         // Filled with the C API: the load is not what is measured.
-        sqlite3* db = motor.handle();
+        sqlite3* db = motor.conexaoSqlite();
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db,
@@ -163,7 +163,8 @@ int main(int argc, char** argv) {
     int gruposDireto = 0;
     const double direto = Melhor(5, [&] {
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(motor.handle(), traduzido.constData(), traduzido.size(), &st, nullptr);
+        sqlite3_prepare_v2(motor.conexaoSqlite(), traduzido.constData(), traduzido.size(), &st,
+                           nullptr);
         gruposDireto = 0;
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int i = 0; i < sqlite3_column_count(st); ++i) {

@@ -234,7 +234,7 @@ int Agrupamentos(const QString& arquivo, const QString& pandasTsv) {
             sqlite3_stmt* st = nullptr;
             const QByteArray traduzido = motor->traduzir(sql)->comandos[0].sql.toUtf8();
             sqlite << 1000 * Segundos([&] {
-                          sqlite3_prepare_v2(motor->handle(), traduzido.constData(),
+                          sqlite3_prepare_v2(motor->conexaoSqlite(), traduzido.constData(),
                                              int(traduzido.size()), &st, nullptr);
                           while (sqlite3_step(st) == SQLITE_ROW) sqlite3_column_text(st, 2);
                       });
@@ -270,7 +270,7 @@ int EscreverReferencia(qint64 pacientes, const QString& saida) {
         ado.AbrirRecordset(cn, rs, QStringLiteral("SELECT 1"));
         auto* motor = dynamic_cast<dados::MotorEmbutido*>(&cn.motor());
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(motor->handle(),
+        sqlite3_prepare_v2(motor->conexaoSqlite(),
                            "SELECT type, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT "
                            "LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid",
                            -1, &st, nullptr);

@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     {
         // The same durability as the engine's own connection.
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(embutido->handle(), "PRAGMA synchronous", -1, &st, nullptr);
+        sqlite3_prepare_v2(embutido->conexaoSqlite(), "PRAGMA synchronous", -1, &st, nullptr);
         sqlite3_step(st);
         SqliteExec(direto, "PRAGMA synchronous = " + QByteArray::number(sqlite3_column_int(st, 0)));
         sqlite3_finalize(st);
@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
                 // Inside the engine's transaction the direct path shares its connection.
                 relogio.restart();
                 for (const QByteArray& sql : traduzidos) {
-                    SqliteExec(embutido->handle(), sql);
+                    SqliteExec(embutido->conexaoSqlite(), sql);
                 }
                 viaSqlite << relogio.nsecsElapsed() / 1e3;
                 continue;

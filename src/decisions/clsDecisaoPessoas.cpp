@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <algorithm>
 
+#include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/Recordset.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
@@ -94,10 +95,7 @@ void clsDecisaoPessoas::ErroDoBanco(const QString& procedimento) {
 }
 
 bool clsDecisaoPessoas::CriarTabela() {
-    if (m_ado.TableExiste(m_cn, kTabela)) {
-        return true;
-    }
-    if (m_ado.ExecutarSQL(m_cn, SqlCriarTabela())) {
+    if (CriarTabelaSeAusente(m_cn, m_ado, kTabela, SqlCriarTabela())) {
         return true;
     }
     ErroDoBanco(QStringLiteral("CriarTabela"));

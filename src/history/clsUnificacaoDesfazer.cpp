@@ -10,6 +10,7 @@
 #include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
 #include "history/clsUnificacaoHistorico.h"
+#include "merge/TravaPacientes.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
     const QString ident = Numero(id);
     p.id = id;
     qint64 n = 0;
-    if (!Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " + ident, n)) {
+    if (!Contar("SELECT COUNT(*) FROM Paciente" + m_dica + " WHERE ID_Paciente = " + ident, n)) {
         return false;
     }
     if (n > 0) {
@@ -209,7 +210,9 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
     qint32 atual = p.novo.toInt();
     for (int passo = 0; passo < kMaxCadeia && !p.cadeia.contains(atual); ++passo) {
         p.cadeia << atual;
-        if (!Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " + Numero(atual), n)) {
+        if (!Contar(
+                "SELECT COUNT(*) FROM Paciente" + m_dica + " WHERE ID_Paciente = " + Numero(atual),
+                n)) {
             return false;
         }
         if (n > 0) {
@@ -241,8 +244,9 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
             if (movidosDe->isEmpty()) {
                 continue;
             }
-            if (!Ler("SELECT ID_Exame FROM " + tabela + " WHERE ID_Exame IN (" + Lista(*movidosDe) +
-                         ") AND ID_Paciente IN (" + Lista(p.cadeia) + ") ORDER BY ID_Exame",
+            if (!Ler("SELECT ID_Exame FROM " + tabela + m_dica + " WHERE ID_Exame IN (" +
+                         Lista(*movidosDe) + ") AND ID_Paciente IN (" + Lista(p.cadeia) +
+                         ") ORDER BY ID_Exame",
                      linhas)) {
                 return false;
             }
@@ -262,7 +266,7 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
         if (so.isEmpty()) {
             continue;
         }
-        if (!Ler("SELECT ID_Exame, ID_Paciente FROM " + outra + " WHERE ID_Exame IN (" +
+        if (!Ler("SELECT ID_Exame, ID_Paciente FROM " + outra + m_dica + " WHERE ID_Exame IN (" +
                      Lista(QList<qint32>(so.begin(), so.end())) + ")",
                  linhas)) {
             return false;
@@ -330,7 +334,7 @@ bool clsUnificacaoDesfazer::PrepararExamesPorNumero(Plano& p) {
     QHash<QString, QList<Linha>> naCadeia;
     for (const auto& [tabela, destino] : {qMakePair(QStringLiteral("Exame"), &p.exames),
                                           qMakePair(QStringLiteral("Exame_BK"), &p.examesBK)}) {
-        if (!Ler("SELECT ID_Exame, ID_Paciente, Número_Exame FROM " + tabela +
+        if (!Ler("SELECT ID_Exame, ID_Paciente, Número_Exame FROM " + tabela + m_dica +
                      " WHERE ID_Paciente IN (" + Lista(p.cadeia) + ") AND Número_Exame IN (" +
                      logados + ") ORDER BY ID_Exame",
                  linhas)) {
@@ -411,8 +415,8 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
         }
 
         QList<QVariantList> atual;
-        if (!Ler("SELECT " + colunas.join(", ") +
-                     " FROM Paciente WHERE ID_Paciente = " + sobrevivente,
+        if (!Ler("SELECT " + colunas.join(", ") + " FROM Paciente" + m_dica +
+                     " WHERE ID_Paciente = " + sobrevivente,
                  atual)) {
             return false;
         }
@@ -501,6 +505,7 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
     m_conflitos.clear();
     m_restaurados.clear();
     m_exames = 0;
+    m_dica = DicaBloqueio(m_cn);
     if (fIDs.isEmpty()) {
         return Recusar(NaoRegistrada, QStringLiteral("Nenhum cadastro a restaurar."));
     }

@@ -23,6 +23,13 @@
 //
 // Everything of one call is one transaction: it all happens or nothing does. The undo is
 // recorded in Cadunir_UnificacaoDesfeita; the log rows themselves are never changed.
+//
+// On SQL Server every read of Paciente, Exame and Exame_BK takes the locks the merge takes
+// (UPDLOCK, HOLDLOCK; see TravaPacientes.h), held to the end: the restored IDs (so nobody
+// inserts one meanwhile), the survivor and the records it went into later (so no merge moves
+// them or their exams under the undo), and the exam rows it gives back. Each record's patients
+// are locked before its exams, as in the merge, so an undo and a merge queue instead of
+// deadlocking.
 struct ConflitoValor {
     qint32 ID_Paciente = 0;  // the survivor
     QString Campo;
@@ -78,4 +85,5 @@ class clsUnificacaoDesfazer {
     QList<ConflitoValor> m_conflitos;
     QStringList m_restaurados;
     int m_exames = 0;
+    QString m_dica;  // after every table read: the merge's locks, on SQL Server
 };

@@ -10,6 +10,7 @@
 #include "data/base/ErroNumerado.h"
 #include "data/base/TextoSQL.h"
 #include "patient/NomeCompleto.h"
+#include "settings/CelulaPlanilha.h"
 
 namespace {
 
@@ -26,16 +27,6 @@ QString Literal(const QVariant& v) {
 QString Chave(qint32 id, qint32 novo, qint32 usuario, const QDateTime& data) {
     return QString::number(id) + '|' + QString::number(novo) + '|' + QString::number(usuario) +
            '|' + data.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
-QString TextoCSV(const QString& texto) {
-    if (texto.contains(';') || texto.contains('"') || texto.contains('\n') ||
-        texto.contains('\r')) {
-        QString t = texto;
-        t.replace('"', QStringLiteral("\"\""));
-        return '"' + t + '"';
-    }
-    return texto;
 }
 
 QString DataHora(const QDateTime& d) {
@@ -391,11 +382,7 @@ QByteArray clsUnificacaoHistorico::ParaCSV(const QList<UnificacaoComando>& fComa
                            : QString(),
                 DataHora(r.DataDesfeito),
             };
-            QStringList texto;
-            for (const QString& campo : campos) {
-                texto << TextoCSV(campo);
-            }
-            linhas << texto.join(';');
+            linhas << LinhaCSV(campos);
         }
     }
     return QByteArray("\xEF\xBB\xBF") + linhas.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";

@@ -2,13 +2,32 @@
 
 #include <QSet>
 #include <QStringList>
+#include <atomic>
 
 #include "data/ado/Recordset.h"
 
+namespace {
+
+std::atomic<int> g_simulados{0};
+
+}  // namespace
+
+BloqueioDeLinhasSimulado::BloqueioDeLinhasSimulado() {
+    ++g_simulados;
+}
+
+BloqueioDeLinhasSimulado::~BloqueioDeLinhasSimulado() {
+    --g_simulados;
+}
+
 bool PedeBloqueioDeLinhas(Connection& fCN) {
-    return fCN.Properties(QStringLiteral("DBMS Name"))
-        .toString()
-        .contains(QStringLiteral("SQL Server"), Qt::CaseInsensitive);
+    return g_simulados > 0 || fCN.Properties(QStringLiteral("DBMS Name"))
+                                  .toString()
+                                  .contains(QStringLiteral("SQL Server"), Qt::CaseInsensitive);
+}
+
+QString DicaBloqueio(Connection& fCN) {
+    return PedeBloqueioDeLinhas(fCN) ? QStringLiteral(" WITH (UPDLOCK, HOLDLOCK)") : QString();
 }
 
 bool PacientesTravar(Connection& fCN, clsADO& fADO, const QList<qint32>& fIDs, qint32& fAusente) {
@@ -20,11 +39,9 @@ bool PacientesTravar(Connection& fCN, clsADO& fADO, const QList<qint32>& fIDs, q
     for (const qint32 id : fIDs) {
         ids << QString::number(id);
     }
-    const QString dica =
-        PedeBloqueioDeLinhas(fCN) ? QStringLiteral(" WITH (UPDLOCK, HOLDLOCK)") : QString();
     Recordset rs;
     if (!fADO.AbrirRecordset(fCN, rs,
-                             " SELECT ID_Paciente FROM Paciente" + dica +
+                             " SELECT ID_Paciente FROM Paciente" + DicaBloqueio(fCN) +
                                  " WHERE ID_Paciente IN (" + ids.join(QStringLiteral(", ")) +
                                  ")")) {
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -15,3 +16,19 @@ bool PacientesTravar(Connection& fCN, clsADO& fADO, const QList<qint32>& fIDs, q
 
 // True when the connection is served by SQL Server, whose row locks must be asked for.
 bool PedeBloqueioDeLinhas(Connection& fCN);
+
+// What follows a table's name in a read that must lock what it reads until the transaction
+// ends: " WITH (UPDLOCK, HOLDLOCK)" on SQL Server (update locks, so that two writers queue
+// instead of deadlocking, held on the keys read and on the gaps between them, so that no row
+// appears there meanwhile); empty elsewhere.
+QString DicaBloqueio(Connection& fCN);
+
+// While one lives, PedeBloqueioDeLinhas answers true for every connection: tests run the SQL
+// Server statements on the embedded register, which reads the hints and drops them.
+class BloqueioDeLinhasSimulado {
+  public:
+    BloqueioDeLinhasSimulado();
+    ~BloqueioDeLinhasSimulado();
+    BloqueioDeLinhasSimulado(const BloqueioDeLinhasSimulado&) = delete;
+    BloqueioDeLinhasSimulado& operator=(const BloqueioDeLinhasSimulado&) = delete;
+};

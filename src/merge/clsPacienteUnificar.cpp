@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include "data/ado/CriarTabelaSeAusente.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
@@ -128,10 +129,7 @@ void clsPacienteUnificar::RegistrarErroBanco(const QString& procedimento) {
 }
 
 bool clsPacienteUnificar::CriarTabela(const QString& nome, const QString& sql) {
-    if (m_ado.TableExiste(m_cn, nome)) {
-        return true;
-    }
-    if (m_ado.ExecutarSQL(m_cn, sql)) {
+    if (CriarTabelaSeAusente(m_cn, m_ado, nome, sql)) {
         return true;
     }
     MostrarMensagem("Ao criar a tabela " + nome + ", ocorreu o seguinte erro:" + "\n\n" +

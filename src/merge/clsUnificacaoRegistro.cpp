@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
@@ -168,10 +169,7 @@ bool clsUnificacaoRegistro::CriarTabelas() {
         {QStringLiteral("Cadunir_UnificacaoExame"), SqlExame()},
     };
     for (const auto& [nome, sql] : tabelas) {
-        if (m_ado.TableExiste(m_cn, nome)) {
-            continue;
-        }
-        if (!m_ado.ExecutarSQL(m_cn, sql)) {
+        if (!CriarTabelaSeAusente(m_cn, m_ado, nome, sql)) {
             m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(),
                                  QStringLiteral("CriarTabelas"));
             MostrarMensagem("Ao criar a tabela " + nome + ", ocorreu o seguinte erro:" + "\n\n" +

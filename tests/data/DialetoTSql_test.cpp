@@ -153,6 +153,18 @@ TEST_F(DialetoTest, IdentitySoundexTopAndInLists) {
               dados::ErroComando);
 }
 
+TEST_F(DialetoTest, LockHintsAreReadAndDroppedOthersRefused) {
+    paciente("ANA", "", "SILVA");
+    EXPECT_EQ(linhas("SELECT P.Nome FROM Paciente AS P WITH (UPDLOCK, holdlock) WHERE "
+                     "P.ID_Paciente IN (SELECT ID_Paciente FROM Paciente WITH (NOLOCK))"),
+              QStringList({"ANA"}));
+    for (const char* sql :
+         {"SELECT * FROM Paciente WITH (READPAST)", "SELECT * FROM Paciente WITH (INDEX(1))",
+          "SELECT * FROM Paciente WITH (UPDLOCK,)"}) {
+        EXPECT_EQ(falha(sql), dados::ErroComando) << sql;
+    }
+}
+
 TEST_F(DialetoTest, DatesRoundTripAndCompareAsDates) {
     paciente("A", QString(), QString(), "'1970-06-21 00:00:00'");
     paciente("B", QString(), QString(), "'1970-06-21'");

@@ -113,7 +113,9 @@ TEST_F(SemanticaTest, TextsComparesAndConvertsAsSqlServer) {
     EXPECT_EQ(falhaConsulta("SELECT Nome FROM Paciente WHERE Data_Nascimento = '19701321'"),
               dados::ErroConversao);
     exec("UPDATE Paciente SET Data_Nascimento = '20010203' WHERE Nome = 'agua'");
-    EXPECT_EQ(um("SELECT YEAR(Data_Nascimento) FROM Paciente WHERE Nome = 'agua'"), "2001");
+    EXPECT_EQ(um("SELECT YEAR(Data_Nascimento), MONTH(Data_Nascimento), DAY(Data_Nascimento) "
+                 "FROM Paciente WHERE Nome = 'agua'"),
+              "2001|2|3");
     EXPECT_EQ(dados::DataDoLiteralTSql("20010203 08:15:30.250"), "2001-02-03 08:15:30.250");
     EXPECT_TRUE(dados::DataDoLiteralTSql("03/02/2001").isNull());  // depends on DATEFORMAT
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -15,6 +16,7 @@
 #include "data/base/Relogio.h"
 #include "history/clsUnificacaoDesfazer.h"
 #include "history/clsUnificacaoHistorico.h"
+#include "merge/TravaPacientes.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "patient/clsPaciente.h"
@@ -134,6 +136,32 @@ TEST(DesfazerUnificacao, CadeiaDesfeitaEmQualquerOrdem) {
             ASSERT_TRUE(desfazer.Desfazer(id, kAdmin))
                 << id << desfazer.Erro().ErrorString().toStdString();
         }
+        EXPECT_EQ(r.Produto(), antes);
+    }
+}
+
+// A record merged, restored and merged again has two log rows: the undo takes the newest, so
+// the record comes back as it was at the second merge, from the second survivor.
+TEST(DesfazerUnificacao, MesclaDesfeitaERefeitaVoltaDaSegunda) {
+    for (bool doPrograma : {true, false}) {
+        SCOPED_TRACE(doPrograma ? "this program's merges" : "an earlier program's merges");
+        Registro r;
+        const auto unificar = [&](qint32 base) {
+            return doPrograma ? r.Unificar(base, {11}) : r.UnificarAntigo(base, {11});
+        };
+        const QDateTime t0(QDate(2026, 3, 2), QTime(10, 0, 0));
+        clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+        {
+            RelogioFixo relogio(t0);
+            ASSERT_TRUE(unificar(10));
+            ASSERT_TRUE(desfazer.Desfazer(11, kAdmin));
+        }
+        r.Executar("UPDATE Paciente SET CIC = '999' WHERE ID_Paciente = 11");
+        const QByteArray antes = r.Produto();
+        RelogioFixo relogio(t0.addDays(1));
+        ASSERT_TRUE(unificar(12));
+        ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
+        EXPECT_EQ(desfazer.ExamesDevolvidos(), 2);
         EXPECT_EQ(r.Produto(), antes);
     }
 }
@@ -277,11 +305,57 @@ TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
         EXPECT_FALSE(feito);
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
         EXPECT_EQ(r.Instantaneo(), tudo);
-        // The connection is usable afterwards, identity insert off again included.
+        // The connection is usable afterwards: identity insert is off again before anything
+        // else runs (an undo would turn it on and off and hide it), then the undo goes through.
+        r.Executar("INSERT INTO Paciente (Nome) VALUES ('DEPOIS')");
         ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin))
             << desfazer.Erro().ErrorString().toStdString();
-        r.Executar("INSERT INTO Paciente (Nome) VALUES ('DEPOIS')");
     }
+}
+
+// On SQL Server the undo locks what a merge would move under it. The embedded register reads
+// SQL Server's statements and drops the hints, so the whole undo runs here as it runs there.
+TEST(DesfazerUnificacao, NoSqlServerTravaOsCadastrosEOsExamesQueDevolve) {
+    static const QRegularExpression semTrava(
+        R"(FROM (Paciente|Exame|Exame_BK)\b(?! WITH \(UPDLOCK, HOLDLOCK\)))");
+    const QString trava = " WITH (UPDLOCK, HOLDLOCK) ";
+    for (bool doPrograma : {true, false}) {
+        SCOPED_TRACE(doPrograma ? "this program's merge" : "an earlier program's merge");
+        Registro r;
+        // What an earlier program's merge cannot give back; and an exam without its backup
+        // row, which the undo checks is nowhere else in Exame_BK.
+        r.Executar(
+            "UPDATE Paciente SET ID_Convenio_Plano = NULL, "
+            "Data_Nascimento = '1980-01-02 00:00:00' WHERE ID_Paciente = 11");
+        r.Executar("DELETE FROM Exame_BK WHERE Número_Exame = 'E12-1'");
+        const QByteArray antes = r.Produto();
+        ASSERT_TRUE(doPrograma ? r.Unificar(10, {11, 12}) : r.UnificarAntigo(10, {11, 12}));
+        QStringList lidas;
+        {
+            const BloqueioDeLinhasSimulado sqlServer;
+            SqlRecorder rec(r.cn());
+            clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+            ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin))
+                << desfazer.Erro().ErrorString().toStdString();
+            lidas = rec.texts(Connection::Evento::Consulta);
+        }
+        EXPECT_EQ(r.Produto(), antes);
+        for (const QString& sql : lidas) {
+            EXPECT_FALSE(semTrava.match(sql).hasMatch()) << sql.toStdString();
+        }
+        // Patients before exams: the restored ID, then the survivor.
+        const QStringList travadas = lidas.filter(trava);
+        ASSERT_GE(travadas.size(), 2);
+        EXPECT_EQ(travadas[0], "SELECT COUNT(*) FROM Paciente" + trava + "WHERE ID_Paciente = 11");
+        EXPECT_EQ(travadas[1], "SELECT COUNT(*) FROM Paciente" + trava + "WHERE ID_Paciente = 10");
+    }
+    // Anywhere else no hint is sent.
+    Registro r;
+    ASSERT_TRUE(r.Unificar(10, {11, 12}));
+    SqlRecorder rec(r.cn());
+    clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+    ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin));
+    EXPECT_TRUE(rec.texts().filter("WITH (").isEmpty());
 }
 
 TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
@@ -413,14 +487,24 @@ TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
     rem.Data_Nascimento = QDateTime(QDate(1980, 1, 2), QTime(0, 0));
     rem.Exames = 2;
     c.Removidos << rem;
+    // Names and record numbers are typed at a reception desk: none may run in a spreadsheet.
+    rem.ID_Paciente = 12;
+    rem.Nome = "=HYPERLINK(\"http://x\")\vX";
+    rem.Prontuario = "@SUM(1)";
+    rem.Data_Nascimento = QVariant();
+    c.Removidos << rem;
     const QByteArray csv = clsUnificacaoHistorico::ParaCSV({c});
     ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
     const QStringList linhas = QString::fromUtf8(csv.mid(3)).split("\r\n");
-    ASSERT_EQ(linhas.size(), 3);
+    ASSERT_EQ(linhas.size(), 4);
     EXPECT_EQ(linhas[0].count(';'), 11);
     EXPECT_EQ(linhas[1],
               "05/12/2026 09:30:05;ANA;10;\"JOSÉ; \"\"ZÉ\"\"\";11;JOSE;;02/01/1980;2;Não;;");
-    EXPECT_TRUE(linhas[2].isEmpty());
+    EXPECT_EQ(
+        linhas[2],
+        "05/12/2026 09:30:05;ANA;10;\"JOSÉ; \"\"ZÉ\"\"\";12;\"'=HYPERLINK(\"\"http://x\"\") X\";"
+        "\"'@SUM(1)\";;2;Não;;");
+    EXPECT_TRUE(linhas[3].isEmpty());
 
     QTemporaryDir pasta;
     Registro r;

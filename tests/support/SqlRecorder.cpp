@@ -30,20 +30,20 @@ QStringList SqlRecorder::texts() const {
     return r;
 }
 
-QStringList SqlRecorder::texts(Connection::Evento::Tipo kind) const {
+QStringList SqlRecorder::texts(Connection::Evento::Tipo tipo) const {
     QStringList r;
     for (const auto& e : m_events) {
-        if (e.tipo == kind) {
+        if (e.tipo == tipo) {
             r << e.texto;
         }
     }
     return r;
 }
 
-int SqlRecorder::count(Connection::Evento::Tipo kind) const {
+int SqlRecorder::count(Connection::Evento::Tipo tipo) const {
     int n = 0;
     for (const auto& e : m_events) {
-        n += e.tipo == kind ? 1 : 0;
+        n += e.tipo == tipo ? 1 : 0;
     }
     return n;
 }

@@ -22,10 +22,10 @@ class SqlRecorder {
     SqlRecorder& operator=(const SqlRecorder&) = delete;
 
     const QVector<Connection::Evento>& events() const { return m_events; }
-    // SQL texts of Execute and Query events (all of them, or of one kind), in order.
+    // SQL texts of Execute and Query events (all of them, or of one tipo), in order.
     QStringList texts() const;
-    QStringList texts(Connection::Evento::Tipo kind) const;
-    int count(Connection::Evento::Tipo kind) const;
+    QStringList texts(Connection::Evento::Tipo tipo) const;
+    int count(Connection::Evento::Tipo tipo) const;
     // "Begin", "Commit", "Rollback", "Execute: <sql>", "Query: <sql>", "Schema: <n>".
     QStringList log() const;
     void clear() { m_events.clear(); }

@@ -59,11 +59,18 @@ TEST(CadunirHistory, ListaLinhasSeparadasPorTabulacaoComFiltros) {
 
     EXPECT_EQ(Rodar(base + QStringList{"--since", "ontem"}).codigo, 2);
     EXPECT_EQ(Rodar(base + QStringList{"--patient", "x"}).codigo, 2);
-    EXPECT_EQ(Rodar({"--patient", "3"}).codigo, 2);
     EXPECT_EQ(Rodar(base + QStringList{"--undo", "3"}).codigo, 2);  // no --user
     r = Rodar({"--connect", "Provider=SQLite;Data Source=" + reg.path() + ".nao"});
     EXPECT_EQ(r.codigo, 1);
     EXPECT_FALSE(r.erros.isEmpty());
+
+    // What was typed at a reception desk reaches a spreadsheet disarmed, on one line.
+    ASSERT_TRUE(
+        reg.exec("UPDATE PacienteLog SET Nome = '=1+1' + CHAR(11), Nome_Último = NULL, "
+                 "Prontuário = '@SUM(1)' WHERE ID_Paciente = 90"));
+    r = Rodar(base + QStringList{"--until", "2019-05-01"});
+    EXPECT_EQ(r.saida,
+              "2019-05-01 10:00:00\t2\tAUXILIAR\t4\tP4 SOUZA\t90\t'=1+1 \t'@SUM(1)\t\t0\tN\n");
 }
 
 TEST(CadunirHistory, DesfazSoParaAdministradorComSenhaEUmaVezSo) {

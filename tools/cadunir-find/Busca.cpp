@@ -10,33 +10,24 @@
 #include "data/base/ErroNumerado.h"
 #include "match/LocalizadorSemelhantes.h"
 #include "patient/RegrasMesmaPessoa.h"
-#include "settings/clsINI.h"
+#include "settings/CelulaPlanilha.h"
+#include "settings/OpcoesFerramenta.h"
 
 using namespace semelhanca;
 
 namespace {
 
-const char* const kAjuda =
+const char* const kUso =
     "Uso: cadunir-find (--connect CADEIA | --ini ARQUIVO) [--pairs SAIDA.tsv]\n"
     "                  [--groups SAIDA.tsv] [--min-score N] [--threads N] [--explain]\n"
-    "                  [--learn] [--decided]\n"
-    "\n"
+    "                  [--learn] [--decided]";
+
+const char* const kDescricao =
     "Procura os cadastros de uma mesma pessoa que o agrupamento exato não junta: lê a\n"
     "tabela Paciente uma vez, compara os pares que partilham uma chave barata (sons dos\n"
     "nomes com o ano, documentos, data de nascimento...) campo a campo e dá a cada par uma\n"
-    "pontuação de 0 a 100 (a probabilidade de ser a mesma pessoa).\n"
-    "\n"
-    "  --connect CADEIA  cadeia de conexão (como em Tessivar.INI)\n"
-    "  --ini ARQUIVO     lê a cadeia da chave CONN_SERVER da seção Tessivar\n"
-    "  --pairs ARQUIVO   um par por linha: ID_A, ID_B, pontuação e o veredito de cada campo\n"
-    "  --groups ARQUIVO  grupos candidatos: grupo, ID_Paciente, pontuação do membro\n"
-    "  --min-score N     pontuação mínima dos pares e grupos (padrão 50; 5 para revisão)\n"
-    "  --threads N       linhas de execução na comparação (padrão 2)\n"
-    "  --explain         mostra m, u e o peso de cada nível (aprendidos e iniciais) e a\n"
-    "                    precisão e a revocação no histórico do próprio cadastro\n"
-    "  --learn           aprende de novo os parâmetros com este cadastro e os guarda\n"
-    "  --decided         mostra também os pares decididos como pessoas diferentes\n"
-    "  --help            mostra esta ajuda\n";
+    "pontuação de 0 a 100 (a probabilidade de ser a mesma pessoa). Os parâmetros são\n"
+    "aprendidos com o próprio cadastro e guardados na tabela Cadunir_ParametroBusca.";
 
 QString Num(double v, int casas = 1) {
     return QString::number(v, 'f', casas);
@@ -85,59 +76,55 @@ bool Gravar(const QString& caminho, const QString& texto, QTextStream& erros) {
 }  // namespace
 
 int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream& erros) {
-    QString cadeia, arquivoPares, arquivoGrupos;
+    OpcoesFerramenta cli(QStringLiteral("cadunir-find"), kUso, kDescricao, true);
+    const QCommandLineOption oPares(
+        QStringLiteral("pairs"),
+        QStringLiteral("um par por linha: ID_A, ID_B, pontuação e o veredito de cada campo"),
+        QStringLiteral("ARQUIVO"));
+    const QCommandLineOption oGrupos(
+        QStringLiteral("groups"),
+        QStringLiteral("grupos candidatos: grupo, ID_Paciente, pontuação do membro"),
+        QStringLiteral("ARQUIVO"));
+    const QCommandLineOption oLimiar(
+        QStringLiteral("min-score"),
+        QStringLiteral("pontuação mínima dos pares e grupos (padrão 50; 5 para revisão)"),
+        QStringLiteral("N"));
+    const QCommandLineOption oThreads(QStringLiteral("threads"),
+                                      QStringLiteral("linhas de execução na comparação (padrão 2)"),
+                                      QStringLiteral("N"));
+    const QCommandLineOption oExplicar(
+        QStringLiteral("explain"),
+        QStringLiteral("mostra m, u e o peso de cada nível (aprendidos e iniciais) e a precisão e "
+                       "a revocação no histórico do próprio cadastro"));
+    const QCommandLineOption oAprender(
+        QStringLiteral("learn"),
+        QStringLiteral("aprende de novo os parâmetros com este cadastro e os guarda"));
+    const QCommandLineOption oDecididos(
+        QStringLiteral("decided"),
+        QStringLiteral("mostra também os pares decididos como pessoas diferentes, marcados"));
+    for (const auto& o : {oPares, oGrupos, oLimiar, oThreads, oExplicar, oAprender, oDecididos})
+        cli.Adicionar(o);
+    if (const auto fim = cli.Ler(argumentos, saida, erros))
+        return *fim;
     OpcoesBusca opcoes;
-    bool explicar = false;
-    auto recusar = [&](const QString& motivo) {
-        erros << "cadunir-find: " << motivo << "\n\n" << kAjuda;
-        erros.flush();
-        return 1;
-    };
-    for (int i = 0; i < argumentos.size(); ++i) {
-        const QString& a = argumentos[i];
-        const bool temValor = i + 1 < argumentos.size();
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            saida << kAjuda;
-            return 0;
-        } else if (a == QLatin1String("--explain")) {
-            explicar = true;
-        } else if (a == QLatin1String("--learn")) {
-            opcoes.aprender = true;
-        } else if (a == QLatin1String("--decided")) {
-            opcoes.incluirDecididos = true;
-        } else if (a == QLatin1String("--connect") && temValor) {
-            cadeia = argumentos[++i];
-        } else if (a == QLatin1String("--ini") && temValor) {
-            QString motivo;
-            if (!LerConexaoTessivar(argumentos[++i], cadeia, motivo)) {
-                erros << "cadunir-find: " << motivo << "\n";
-                return 1;
-            }
-        } else if (a == QLatin1String("--pairs") && temValor) {
-            arquivoPares = argumentos[++i];
-        } else if (a == QLatin1String("--groups") && temValor) {
-            arquivoGrupos = argumentos[++i];
-        } else if (a == QLatin1String("--min-score") && temValor) {
-            bool ok = false;
-            opcoes.limiar = argumentos[++i].toDouble(&ok);
-            if (!ok || !(opcoes.limiar >= 0 && opcoes.limiar <= 100))  // NaN too
-                return recusar(QStringLiteral("--min-score recebe um número de 0 a 100"));
-        } else if (a == QLatin1String("--threads") && temValor) {
-            bool ok = false;
-            opcoes.threads = argumentos[++i].toInt(&ok);
-            if (!ok || opcoes.threads < 1 || opcoes.threads > 16)
-                return recusar(QStringLiteral("--threads recebe um número inteiro de 1 a 16"));
-        } else if (a.startsWith(QLatin1String("--")) && !temValor &&
-                   (a == QLatin1String("--connect") || a == QLatin1String("--ini") ||
-                    a == QLatin1String("--pairs") || a == QLatin1String("--groups") ||
-                    a == QLatin1String("--min-score") || a == QLatin1String("--threads"))) {
-            return recusar(a + QStringLiteral(" precisa de um valor"));
-        } else {
-            return recusar(QStringLiteral("argumento inválido: ") + a);
-        }
+    if (cli.Tem(oLimiar)) {
+        bool ok = false;
+        opcoes.limiar = cli.Valor(oLimiar).toDouble(&ok);
+        if (!ok || !(opcoes.limiar >= 0 && opcoes.limiar <= 100))  // NaN too
+            return cli.Recusar(QStringLiteral("--min-score recebe um número de 0 a 100"), erros);
     }
-    if (cadeia.isEmpty())
-        return recusar(QStringLiteral("falta --connect ou --ini"));
+    if (cli.Tem(oThreads)) {
+        bool ok = false;
+        opcoes.threads = cli.Valor(oThreads).toInt(&ok);
+        if (!ok || opcoes.threads < 1 || opcoes.threads > 16)
+            return cli.Recusar(QStringLiteral("--threads recebe um número inteiro de 1 a 16"),
+                               erros);
+    }
+    const QString cadeia = cli.Conexao();
+    const QString arquivoPares = cli.Valor(oPares), arquivoGrupos = cli.Valor(oGrupos);
+    const bool explicar = cli.Tem(oExplicar);
+    opcoes.aprender = cli.Tem(oAprender);
+    opcoes.incluirDecididos = cli.Tem(oDecididos);
 
     QElapsedTimer relogio;
     relogio.start();
@@ -147,7 +134,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
     if (!ado.AbrirConexão(conexao, cadeia)) {
         erros << "cadunir-find: o cadastro não abriu: " << ado.ErrorNumber() << " - "
               << ado.ErrorString() << "\n";
-        return 1;
+        return SaidaFalha;
     }
     qint64 ultimoPasso = -1;
     QString ultimaEtapa;
@@ -164,7 +151,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
     LocalizadorSemelhantes busca(opcoes);
     if (!busca.Executar(conexao, ado, progresso)) {
         erros << "\ncadunir-find: " << busca.Erro() << "\n";
-        return 1;
+        return SaidaFalha;
     }
     ado.FecharConexão(conexao);
     const QVector<GrupoCandidato> grupos = busca.Agrupar(opcoes.limiar);
@@ -187,28 +174,32 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
             return std::pair(busca.Reg(x->a).id, busca.Reg(x->b).id) <
                    std::pair(busca.Reg(y->a).id, busca.Reg(y->b).id);
         });
-        QString texto = QStringLiteral("ID_A\tID_B\tscore");
-        for (const auto& d : Definicoes()) texto += '\t' + QString::fromUtf8(d.coluna);
-        texto += QStringLiteral("\tsinais\n");
+        QStringList cabecalho = {QStringLiteral("ID_A"), QStringLiteral("ID_B"),
+                                 QStringLiteral("score")};
+        for (const auto& d : Definicoes()) cabecalho << QString::fromUtf8(d.coluna);
+        cabecalho << QStringLiteral("sinais");
+        QString texto = LinhaTSV(cabecalho) + '\n';
         std::array<Veredito, kCampos> v;
         for (const ParCandidato* p : pares) {
             const double pontos = busca.Pontuar(p->a, p->b, &v);
-            texto += QString::number(busca.Reg(p->a).id) + '\t' +
-                     QString::number(busca.Reg(p->b).id) + '\t' + Num(pontos);
+            QStringList celulas = {QString::number(busca.Reg(p->a).id),
+                                   QString::number(busca.Reg(p->b).id), Num(pontos)};
             for (int c = 0; c < kCampos; ++c) {
-                texto += '\t' + LocalizadorSemelhantes::Rotulo(c, v[size_t(c)].nivel);
+                QString celula = LocalizadorSemelhantes::Rotulo(c, v[size_t(c)].nivel);
                 if (v[size_t(c)].nivel || !Definicoes()[size_t(c)].temNulo)
-                    texto += QStringLiteral(" %1%2")
-                                 .arg(v[size_t(c)].peso >= 0 ? "+" : "")
-                                 .arg(Num(v[size_t(c)].peso));
+                    celula += QStringLiteral(" %1%2")
+                                  .arg(v[size_t(c)].peso >= 0 ? "+" : "")
+                                  .arg(Num(v[size_t(c)].peso));
+                celulas << celula;
             }
             QStringList sinais = TextosSinais(p->sinais);
             if (p->decidido)
                 sinais << QStringLiteral("decididos como pessoas diferentes");
-            texto += '\t' + sinais.join(QStringLiteral("; ")) + '\n';
+            celulas << sinais.join(QStringLiteral("; "));
+            texto += LinhaTSV(celulas) + '\n';
         }
         if (!Gravar(arquivoPares, texto, erros))
-            return 1;
+            return SaidaFalha;
     }
     int conflitos = 0;
     for (const GrupoCandidato& g : grupos) conflitos += g.conflito ? 1 : 0;
@@ -217,15 +208,15 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         for (int g = 0; g < grupos.size(); ++g) {
             const GrupoCandidato& grupo = grupos[g];
             for (int i = 0; i < grupo.membros.size(); ++i)
-                texto += QString::number(g + 1) + '\t' +
-                         QString::number(busca.Reg(grupo.membros[i]).id) + '\t' +
-                         Num(grupo.pontuacaoMembro[i]) + '\t' +
-                         (busca.SemSolucao(grupo.membros[i]) ? QStringLiteral("sem solução")
-                                                             : QString()) +
+                texto += LinhaTSV({QString::number(g + 1),
+                                   QString::number(busca.Reg(grupo.membros[i]).id),
+                                   Num(grupo.pontuacaoMembro[i]),
+                                   busca.SemSolucao(grupo.membros[i]) ? QStringLiteral("sem solução")
+                                                                      : QString()}) +
                          '\n';
         }
         if (!Gravar(arquivoGrupos, texto, erros))
-            return 1;
+            return SaidaFalha;
     }
     saida << br.toString(busca.Registros()) << " pacientes, "
           << br.toString(busca.ParesComparados()) << " pares comparados, "
@@ -234,5 +225,5 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
           << br.toString(qint64(grupos.size())) << " grupos (" << conflitos
           << " com membros que parecem pessoas diferentes) em " << Num(relogio.elapsed() / 1000.0)
           << " s\n";
-    return 0;
+    return SaidaFeito;
 }

@@ -5,8 +5,8 @@
 #include <functional>
 
 // cadunir-history: lists the merges of a register and undoes one, for administrators, over the
-// same core classes as the program's history window. Returns the process exit code: 0 success,
-// 1 refused or failed (the reason on the error stream), 2 bad usage.
+// same core classes as the program's history window. Returns the process exit code
+// (CodigoSaida of settings/OpcoesFerramenta.h).
 //
 // lerSenha is asked for the password when CADUNIR_PASSWORD is not set (the program reads it
 // from the terminal without echo).

@@ -1,12 +1,12 @@
 // cadunir-register: writes a demo register of synthetic Brazilian patients (SQLite, through the
 // program's own embedded engine) and the Tessivar.INI that points the program at it.
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <cstdio>
 
 #include "Registro.h"
+#include "settings/OpcoesFerramenta.h"
 
 namespace {
 
@@ -25,60 +25,70 @@ void escrever(FILE* saida, const QString& texto) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("cadunir-register"));
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    QStringList argumentos = app.arguments();
+    argumentos.removeFirst();
+    QTextStream saida(stdout);
+    QTextStream erros(stderr);
 
     const registro::OpcoesRegistro padrao;
-    QCommandLineParser cli;
-    cli.setApplicationDescription(QStringLiteral(
-        "Writes a demo patient register: DIR/Registro.db (SQLite) with synthetic Brazilian\n"
-        "patients, some of them registered two or three times, their exams, and two users,\n"
-        "and DIR/Tessivar.INI pointing at it, so that WINDIR=DIR cadunir opens it."));
-    cli.addHelpOption();
+    OpcoesFerramenta cli(
+        QStringLiteral("cadunir-register"),
+        QStringLiteral("Uso: cadunir-register --out PASTA [--patients N] [--duplicates POR_CENTO]\n"
+                       "                      [--seed S] [--force]"),
+        QStringLiteral(
+            "Escreve um cadastro de demonstração: PASTA/Registro.db (SQLite) com pacientes\n"
+            "brasileiros sintéticos, alguns cadastrados duas ou três vezes, seus exames e dois\n"
+            "usuários, e PASTA/Tessivar.INI apontando para ele, para que WINDIR=PASTA cadunir o\n"
+            "abra."),
+        false);
+    const QCommandLineOption oPasta(QStringLiteral("out"),
+                                    QStringLiteral("a pasta Windows de demonstração (obrigatória)"),
+                                    QStringLiteral("PASTA"));
     const QCommandLineOption oPacientes(
         QStringLiteral("patients"),
-        QStringLiteral("Number of patient records (default %1).").arg(padrao.pacientes),
-        QStringLiteral("N"), QString::number(padrao.pacientes));
-    const QCommandLineOption oPasta(QStringLiteral("out"),
-                                    QStringLiteral("Demo Windows folder to write (required)."),
-                                    QStringLiteral("DIR"));
+        QStringLiteral("quantos pacientes (padrão %1)").arg(padrao.pacientes), QStringLiteral("N"),
+        QString::number(padrao.pacientes));
     const QCommandLineOption oDuplicados(
         QStringLiteral("duplicates"),
-        QStringLiteral("Per cent of records in duplicate groups, 0-90 (default %1).")
+        QStringLiteral("por cento dos cadastros em grupos de duplicados, 0 a 90 (padrão %1)")
             .arg(padrao.duplicadosPorCento),
-        QStringLiteral("PERCENT"), QString::number(padrao.duplicadosPorCento));
+        QStringLiteral("POR_CENTO"), QString::number(padrao.duplicadosPorCento));
     const QCommandLineOption oSemente(
-        QStringLiteral("seed"), QStringLiteral("Random seed (default %1).").arg(padrao.semente),
-        QStringLiteral("S"), QString::number(padrao.semente));
-    const QCommandLineOption oForcar(QStringLiteral("force"),
-                                     QStringLiteral("Replace a register already in DIR."));
-    cli.addOptions({oPacientes, oPasta, oDuplicados, oSemente, oForcar});
-    cli.process(app);
+        QStringLiteral("seed"),
+        QStringLiteral("semente do sorteio (padrão %1)").arg(padrao.semente), QStringLiteral("S"),
+        QString::number(padrao.semente));
+    const QCommandLineOption oForcar(
+        QStringLiteral("force"), QStringLiteral("substitui um cadastro que já esteja na pasta"));
+    for (const auto& o : {oPasta, oPacientes, oDuplicados, oSemente, oForcar}) {
+        cli.Adicionar(o);
+    }
+    if (const auto fim = cli.Ler(argumentos, saida, erros)) {
+        return *fim;
+    }
 
     registro::OpcoesRegistro opcoes;
     qint64 valor = 0;
-    if (!cli.isSet(oPasta) || cli.value(oPasta).isEmpty()) {
-        escrever(stderr, "cadunir-register: --out DIR is required (see --help)\n");
-        return 2;
+    if (cli.Valor(oPasta).isEmpty()) {
+        return cli.Recusar(QStringLiteral("falta --out PASTA"), erros);
     }
-    opcoes.pasta = cli.value(oPasta);
-    if (!numero(cli.value(oPacientes), 0, 100000000, valor)) {
-        escrever(stderr, "cadunir-register: --patients takes a whole number from 0 to 100000000\n");
-        return 2;
+    opcoes.pasta = cli.Valor(oPasta);
+    if (!numero(cli.Valor(oPacientes), 0, 100000000, valor)) {
+        return cli.Recusar(QStringLiteral("--patients recebe um número inteiro de 0 a 100000000"),
+                           erros);
     }
     opcoes.pacientes = valor;
-    if (!numero(cli.value(oDuplicados), 0, 90, valor)) {
-        escrever(stderr, "cadunir-register: --duplicates takes a whole number from 0 to 90\n");
-        return 2;
+    if (!numero(cli.Valor(oDuplicados), 0, 90, valor)) {
+        return cli.Recusar(QStringLiteral("--duplicates recebe um número inteiro de 0 a 90"),
+                           erros);
     }
     opcoes.duplicadosPorCento = int(valor);
     bool ok = false;
-    opcoes.semente = cli.value(oSemente).toULongLong(&ok);
+    opcoes.semente = cli.Valor(oSemente).toULongLong(&ok);
     if (!ok) {
-        escrever(stderr, "cadunir-register: --seed takes a non-negative whole number\n");
-        return 2;
+        return cli.Recusar(QStringLiteral("--seed recebe um número inteiro não negativo"), erros);
     }
-    opcoes.substituir = cli.isSet(oForcar);
+    opcoes.substituir = cli.Tem(oForcar);
 
     // A progress line on runs long enough to wait for.
     const bool mostrar = opcoes.pacientes >= 100000;
@@ -94,7 +104,7 @@ int main(int argc, char** argv) {
             if (!mostrar || passo == ultimoPasso)
                 return;
             ultimoPasso = passo;
-            escrever(stderr, QStringLiteral("\rpatients: %1 of %2 (%3%)")
+            escrever(stderr, QStringLiteral("\rpacientes: %1 de %2 (%3%)")
                                  .arg(br.toString(feitos), br.toString(total))
                                  .arg(passo));
         });
@@ -102,12 +112,12 @@ int main(int argc, char** argv) {
         escrever(stderr, "\n");
     if (!criado) {
         escrever(stderr, "cadunir-register: " + erro + "\n");
-        return 1;
+        return SaidaFalha;
     }
     escrever(stdout,
-             QStringLiteral("%1: %2 patients (%3 duplicate groups), %4 exams in %5 s\n")
+             QStringLiteral("%1: %2 pacientes (%3 grupos de duplicados), %4 exames em %5 s\n")
                  .arg(registro::ArquivoRegistro(opcoes.pasta), br.toString(resumo.pacientes),
                       br.toString(resumo.grupos), br.toString(resumo.exames),
                       br.toString(relogio.elapsed() / 1000.0, 'f', 1)));
-    return 0;
+    return SaidaFeito;
 }

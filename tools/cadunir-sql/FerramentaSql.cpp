@@ -6,29 +6,26 @@
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/Motor.h"
-#include "settings/clsINI.h"
+#include "settings/CelulaPlanilha.h"
+#include "settings/OpcoesFerramenta.h"
 
 namespace {
 
-const char* const kAjuda =
-    "Uso: cadunir-sql (--connect CADEIA | --ini ARQUIVO) [--trace] [-e SQL]...\n"
-    "\n"
-    "Executa T-SQL num cadastro pelo mesmo caminho que o programa usa (clsADO).\n"
-    "\n"
-    "  --connect CADEIA  cadeia de conexão, por exemplo\n"
-    "                    \"Provider=SQLite;Data Source=/caminho/registro.db\"\n"
-    "                    ou a cadeia OLE DB/ODBC de um SQL Server\n"
-    "  --ini ARQUIVO     lê a cadeia da chave CONN_SERVER da seção Tessivar\n"
-    "  -e SQL            executa SQL (pode repetir); sem -e, lê a entrada padrão\n"
-    "  --trace           mostra cada comando enviado (na saída de erros)\n"
-    "  --help            mostra esta ajuda\n"
+const char* const kUso =
+    "Uso: cadunir-sql (--connect CADEIA | --ini ARQUIVO) [--trace] [-e SQL]...";
+
+const char* const kDescricao =
+    "Executa T-SQL num cadastro pelo mesmo caminho que o programa usa (clsADO), por exemplo\n"
+    "com --connect \"Provider=SQLite;Data Source=/caminho/registro.db\" ou a cadeia OLE DB ou\n"
+    "ODBC de um SQL Server.\n"
     "\n"
     "Lotes são separados por linhas que contêm apenas GO. Cada comando de um lote imprime o\n"
     "seu resultado, na ordem: um SELECT, uma linha de cabeçalho e as linhas separadas por\n"
     "tabulação (NULL como NULL, datas como yyyy-mm-dd hh:mm:ss); INSERT, UPDATE e DELETE,\n"
     "(N rows affected). Numa falha imprime o que rodou antes dela e \"número - texto\" na\n"
-    "saída de erros e termina com código 1; o que rodou fica feito, como no SQL Server.\n";
+    "saída de erros e termina com código 1; o que rodou fica feito, como no SQL Server.";
 
+// One value as the console shows it; LinhaTSV makes it safe for a spreadsheet.
 QString Celula(const QVariant& v) {
     if (v.isNull()) {
         return QStringLiteral("NULL");
@@ -40,13 +37,8 @@ QString Celula(const QVariant& v) {
             return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
         case QMetaType::Double:
             return QString::number(v.toDouble(), 'g', 15);
-        default: {
-            // A tab or line break inside a value would break the table's shape.
-            QString t = v.toString();
-            t.replace(QLatin1Char('\t'), QLatin1Char(' '))
-                .replace(QLatin1Char('\n'), QLatin1Char(' '));
-            return t;
-        }
+        default:
+            return v.toString();
     }
 }
 
@@ -73,36 +65,21 @@ QStringList SepararLotes(const QString& script) {
 
 int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, QTextStream& saida,
                           QTextStream& erros) {
-    QString cadeia;
-    QStringList comandos;
-    bool rastrear = false;
-    for (int i = 0; i < argumentos.size(); ++i) {
-        const QString& a = argumentos[i];
-        const bool temValor = i + 1 < argumentos.size();
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            saida << kAjuda;
-            return 0;
-        } else if (a == QLatin1String("--trace")) {
-            rastrear = true;
-        } else if (a == QLatin1String("--connect") && temValor) {
-            cadeia = argumentos[++i];
-        } else if (a == QLatin1String("--ini") && temValor) {
-            QString motivo;
-            if (!LerConexaoTessivar(argumentos[++i], cadeia, motivo)) {
-                erros << motivo << "\n";
-                return 1;
-            }
-        } else if (a == QLatin1String("-e") && temValor) {
-            comandos << argumentos[++i];
-        } else {
-            erros << "argumento inválido: " << a << "\n\n" << kAjuda;
-            return 2;
-        }
+    OpcoesFerramenta cli(QStringLiteral("cadunir-sql"), kUso, kDescricao, true);
+    const QCommandLineOption oComando(
+        QStringLiteral("e"),
+        QStringLiteral("executa SQL (pode repetir); sem -e, lê a entrada padrão"),
+        QStringLiteral("SQL"));
+    const QCommandLineOption oRastrear(
+        QStringLiteral("trace"), QStringLiteral("mostra cada comando enviado (na saída de erros)"));
+    cli.Adicionar(oComando);
+    cli.Adicionar(oRastrear);
+    if (const auto fim = cli.Ler(argumentos, saida, erros)) {
+        return *fim;
     }
-    if (cadeia.isEmpty()) {
-        erros << "falta --connect ou --ini\n\n" << kAjuda;
-        return 2;
-    }
+    const QString cadeia = cli.Conexao();
+    const QStringList comandos = cli.Valores(oComando);
+    const bool rastrear = cli.Tem(oRastrear);
     QStringList lotes;
     if (comandos.isEmpty()) {
         lotes = SepararLotes(entrada.readAll());
@@ -117,7 +94,7 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
     const auto falha = [&]() {
         erros << ado.ErrorNumber() << " - " << dados::MascararSenhas(ado.ErrorString()) << "\n";
         erros.flush();
-        return 1;
+        return SaidaFalha;
     };
     if (!ado.AbrirConexão(conexao, cadeia)) {
         return falha();
@@ -142,13 +119,13 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
             for (const auto& c : r.dados.colunas) {
                 cabecalho << c.nome;
             }
-            saida << cabecalho.join(QLatin1Char('\t')) << "\n";
+            saida << LinhaTSV(cabecalho) << "\n";
             for (const auto& linha : r.dados.linhas) {
                 QStringList celulas;
                 for (const QVariant& v : linha) {
                     celulas << Celula(v);
                 }
-                saida << celulas.join(QLatin1Char('\t')) << "\n";
+                saida << LinhaTSV(celulas) << "\n";
             }
         }
         saida.flush();
@@ -157,5 +134,5 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
         }
     }
     ado.FecharConexão(conexao);
-    return 0;
+    return SaidaFeito;
 }

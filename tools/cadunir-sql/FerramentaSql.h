@@ -4,7 +4,7 @@
 #include <QTextStream>
 
 // cadunir-sql: runs T-SQL on a register through clsADO, the program's own path to the
-// database. Returns the process exit code (0 success, 1 failure, 2 bad usage).
+// database. Returns the process exit code (CodigoSaida of settings/OpcoesFerramenta.h).
 int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, QTextStream& saida,
                           QTextStream& erros);
 

@@ -141,8 +141,9 @@ void Connection::RollbackTrans() {
     e.desfazer();
 }
 
-void Connection::OpenSchema(SchemaEnum kind, const QVariantList& criteria, Recordset& into) {
-    into.AbrirResultadoEsquema(*this, kind, criteria);
+void Connection::OpenSchema(SchemaEnum tipoEsquema, const QVariantList& criterios,
+                            Recordset& destino) {
+    destino.AbrirResultadoEsquema(*this, tipoEsquema, criterios);
 }
 
 QString Connection::DefaultDatabase() const {

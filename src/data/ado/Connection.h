@@ -55,8 +55,8 @@ class Connection {
     void CommitTrans();
     void RollbackTrans();
 
-    // Fills `into` (closed first if open) with the schema rowset.
-    void OpenSchema(SchemaEnum kind, const QVariantList& criteria, Recordset& into);
+    // Fills `destino` (closed first if open) with the schema rowset.
+    void OpenSchema(SchemaEnum tipoEsquema, const QVariantList& criterios, Recordset& destino);
 
     QString DefaultDatabase() const;
     // "User ID", "Password", "Data Source", ...; a null QVariant when unknown.
@@ -68,7 +68,7 @@ class Connection {
     // refused it (tests inject faults this way).
     struct Evento {
         enum Tipo { Execucao, Consulta, Inicio, Confirmacao, Reversao, Esquema } tipo;
-        QString texto;  // the SQL text; for Schema the kind number; empty for transactions
+        QString texto;  // the SQL text; for Schema the SchemaEnum number; empty for transactions
     };
     using Observador = std::function<void(const Evento&)>;
     int AdicionarObservador(Observador observador);

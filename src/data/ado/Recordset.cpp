@@ -34,14 +34,14 @@ void Recordset::Open(const QString& source, Connection& connection, int cursorTy
     anexar(connection, source, engine.consultar(source));
 }
 
-void Recordset::AbrirResultadoEsquema(Connection& connection, int kind,
-                                      const QVariantList& criteria) {
+void Recordset::AbrirResultadoEsquema(Connection& connection, int tipoEsquema,
+                                      const QVariantList& criterios) {
     if (m_dados) {
         Close();
     }
     dados::Motor& engine = connection.motor();
-    connection.notificar({Connection::Evento::Esquema, QString::number(kind)});
-    anexar(connection, QString(), engine.esquema(kind, criteria));
+    connection.notificar({Connection::Evento::Esquema, QString::number(tipoEsquema)});
+    anexar(connection, QString(), engine.esquema(tipoEsquema, criterios));
 }
 
 void Recordset::anexar(Connection& connection, const QString& source, dados::DadosConsulta data) {

@@ -65,7 +65,8 @@ class Recordset {
     void CancelUpdate();
 
     // Fills the record set with a schema rowset (Connection::OpenSchema).
-    void AbrirResultadoEsquema(Connection& connection, int kind, const QVariantList& criteria);
+    void AbrirResultadoEsquema(Connection& connection, int tipoEsquema,
+                               const QVariantList& criterios);
 
     // The grid model reads rows without moving the cursor.
     const dados::DadosConsulta& Dados() const;

@@ -44,8 +44,8 @@ QVector<InfoColuna> colunas(std::initializer_list<Coluna> lista) {
 
 }  // namespace
 
-QVector<InfoColuna> ColunasDoRowset(int kind) {
-    switch (kind) {
+QVector<InfoColuna> ColunasDoRowset(int tipoEsquema) {
+    switch (tipoEsquema) {
         case adSchemaTables:
             return colunas({{"TABLE_CATALOG", adVarWChar},
                             {"TABLE_SCHEMA", adVarWChar},

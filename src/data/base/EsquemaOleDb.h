@@ -19,7 +19,7 @@ enum TipoAdoExtra {
     adLongVarBinary = 205,
 };
 
-// The columns of the rowset of `kind` (SchemaEnum of EnumsADO.h); empty for another kind.
-QVector<InfoColuna> ColunasDoRowset(int kind);
+// The columns of the rowset of `tipoEsquema` (SchemaEnum of EnumsADO.h); empty for another.
+QVector<InfoColuna> ColunasDoRowset(int tipoEsquema);
 
 }  // namespace dados

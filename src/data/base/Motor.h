@@ -84,13 +84,13 @@ class Motor {
     virtual void confirmar() = 0;
     virtual void desfazer() = 0;
 
-    // OLE DB schema rowsets (kind = SchemaEnum of EnumsADO.h), with the OLE DB column names
-    // and restrictions: one criteria entry per restriction column, a null/empty entry = none.
-    virtual DadosConsulta esquema(int kind, const QVariantList& criteria) = 0;
+    // OLE DB schema rowsets (tipoEsquema = SchemaEnum of EnumsADO.h), with the OLE DB column names
+    // and restrictions: one entry of criterios per restriction column, a null/empty entry = none.
+    virtual DadosConsulta esquema(int tipoEsquema, const QVariantList& criterios) = 0;
 
     virtual QString bancoPadrao() const = 0;
     // "User ID", "Password", "Data Source" and whatever else the engine knows; null if unknown.
-    virtual QVariant propriedade(const QString& name) const = 0;
+    virtual QVariant propriedade(const QString& nome) const = 0;
 
     // Asks the statement now running on this engine, on another thread, to stop: it then fails
     // at once instead of running to its end. Callable from any thread while the engine stays

@@ -8,7 +8,7 @@
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
-#include "data/odbc/OdbcConnectionString.h"
+#include "data/odbc/ConexaoOdbc.h"
 #include "data/odbc/OdbcSessao.h"
 
 namespace dados {
@@ -39,11 +39,11 @@ class MotorOdbc final : public Motor {
     void iniciar() override;
     void confirmar() override;
     void desfazer() override;
-    DadosConsulta esquema(int kind, const QVariantList& criteria) override {
-        return Catalogo(conexao(), kind, criteria);
+    DadosConsulta esquema(int tipoEsquema, const QVariantList& criterios) override {
+        return Catalogo(conexao(), tipoEsquema, criterios);
     }
     QString bancoPadrao() const override;
-    QVariant propriedade(const QString& name) const override;
+    QVariant propriedade(const QString& nome) const override;
     void interromper() override;
 
   private:
@@ -337,10 +337,10 @@ QString MotorOdbc::bancoPadrao() const {
     return m_conexao.banco;
 }
 
-QVariant MotorOdbc::propriedade(const QString& name) const {
+QVariant MotorOdbc::propriedade(const QString& nome) const {
     const auto valor = [](const QString& v) { return v.isEmpty() ? QVariant() : QVariant(v); };
-    const auto e = [&name](const char* nome) {
-        return name.compare(QLatin1String(nome), Qt::CaseInsensitive) == 0;
+    const auto e = [&nome](const char* chave) {
+        return nome.compare(QLatin1String(chave), Qt::CaseInsensitive) == 0;
     };
     if (e("User ID"))
         return valor(m_conexao.usuario.isEmpty() ? info(SQL_USER_NAME) : m_conexao.usuario);

@@ -14,9 +14,9 @@ namespace dados::odbc {
 
 namespace {
 
-DadosConsulta rowset(int kind) {
+DadosConsulta rowset(int tipoEsquema) {
     DadosConsulta r;
-    r.colunas = ColunasDoRowset(kind);
+    r.colunas = ColunasDoRowset(tipoEsquema);
     return r;
 }
 
@@ -403,8 +403,8 @@ Handle NovoComando(const Handle& dbc) {
     return st;
 }
 
-DadosConsulta Catalogo(const Handle& dbc, int kind, const QVariantList& criterios) {
-    switch (kind) {
+DadosConsulta Catalogo(const Handle& dbc, int tipoEsquema, const QVariantList& criterios) {
+    switch (tipoEsquema) {
         case adSchemaTables:
             return schemaTables(dbc, criterios);
         case adSchemaColumns:
@@ -421,7 +421,7 @@ DadosConsulta Catalogo(const Handle& dbc, int kind, const QVariantList& criterio
             return schemaTablePrivileges(dbc, criterios);
         default:
             Falhar(ErroOperacao, QStringLiteral("ODBC"),
-                   QStringLiteral("rowset de catálogo %1 não suportado").arg(kind));
+                   QStringLiteral("rowset de catálogo %1 não suportado").arg(tipoEsquema));
     }
 }
 

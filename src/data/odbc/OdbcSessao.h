@@ -86,8 +86,8 @@ DadosConsulta LerResultado(const Handle& comando, const QString& contexto);
 // A new statement on the open connection `dbc`.
 Handle NovoComando(const Handle& dbc);
 
-// The OLE DB schema rowset `kind` (SchemaEnum) answered with the ODBC catalogue functions.
-DadosConsulta Catalogo(const Handle& dbc, int kind, const QVariantList& criteria);
+// The OLE DB schema rowset `tipoEsquema` (SchemaEnum) answered with the ODBC catalogue functions.
+DadosConsulta Catalogo(const Handle& dbc, int tipoEsquema, const QVariantList& criterios);
 // The columns of the table's primary key, in key order.
 QStringList ColunasDaChave(const Handle& dbc, const QString& tabela);
 

@@ -1062,23 +1062,23 @@ QString MotorEmbutido::bancoPadrao() const {
     return QFileInfo(m_arquivo).completeBaseName();
 }
 
-QVariant MotorEmbutido::propriedade(const QString& name) const {
+QVariant MotorEmbutido::propriedade(const QString& nome) const {
     const CadeiaConexao cadeia(m_connectionString);
-    if (name.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0) {
+    if (nome.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0) {
         return m_arquivo;
     }
-    if (name.compare(QLatin1String("Provider"), Qt::CaseInsensitive) == 0) {
+    if (nome.compare(QLatin1String("Provider"), Qt::CaseInsensitive) == 0) {
         return QStringLiteral("SQLite");
     }
-    if (name.compare(QLatin1String("User ID"), Qt::CaseInsensitive) == 0) {
+    if (nome.compare(QLatin1String("User ID"), Qt::CaseInsensitive) == 0) {
         const QString v = cadeia.Valor(QStringLiteral("User ID"));
         return v.isNull() ? QVariant(QStringLiteral("")) : QVariant(v);
     }
-    if (name.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0) {
+    if (nome.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0) {
         const QString v = cadeia.Valor(QStringLiteral("Password"));
         return v.isNull() ? QVariant(QStringLiteral("")) : QVariant(v);
     }
-    const QString v = cadeia.Valor(name);
+    const QString v = cadeia.Valor(nome);
     return v.isNull() ? QVariant() : QVariant(v);
 }
 

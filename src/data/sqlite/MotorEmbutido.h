@@ -75,9 +75,9 @@ class MotorEmbutido : public Motor {
     void confirmar() override;
     void desfazer() override;
     int nivelTransacao() const { return m_estado.nivelTransacao; }
-    DadosConsulta esquema(int kind, const QVariantList& criteria) override;
+    DadosConsulta esquema(int tipoEsquema, const QVariantList& criterios) override;
     QString bancoPadrao() const override;
-    QVariant propriedade(const QString& name) const override;
+    QVariant propriedade(const QString& nome) const override;
     void interromper() override;
 
     // The translation the engine runs for a statement (cached by the statement's shape), with
@@ -89,7 +89,7 @@ class MotorEmbutido : public Motor {
     // Bytes the translation cache holds and its limit (least recently used shapes go first).
     qsizetype bytesEmCache() const { return m_bytesCache; }
     static constexpr qsizetype kLimiteCache = 16 * 1024 * 1024;
-    sqlite3* handle() const { return m_db; }
+    sqlite3* conexaoSqlite() const { return m_db; }
     // The catalogue the translations are made against (read now if stale).
     const Catalogo& catalogo();
 

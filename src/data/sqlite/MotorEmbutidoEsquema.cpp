@@ -44,7 +44,7 @@ struct Indice {
 
 }  // namespace
 
-DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
+DadosConsulta MotorEmbutido::esquema(int tipoEsquema, const QVariantList& criterios) {
     conferirEsquema();
     if (!m_catalogoValido) {
         carregarCatalogo();
@@ -119,17 +119,17 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
 
     // Kind 14 is served as TABLE_CONSTRAINTS: the seven restrictions callers pass belong to
     // that rowset.
-    m.r.colunas =
-        ColunasDoRowset(kind == adSchemaTablePrivileges ? adSchemaTableConstraints : kind);
-    switch (kind) {
+    m.r.colunas = ColunasDoRowset(tipoEsquema == adSchemaTablePrivileges ? adSchemaTableConstraints
+                                                                         : tipoEsquema);
+    switch (tipoEsquema) {
         case adSchemaTables: {
             for (const QString& tipo : {QStringLiteral("TABLE"), QStringLiteral("VIEW")}) {
                 for (const auto* t : tabelas) {
                     if ((tipo == QLatin1String("VIEW")) != t->visao) {
                         continue;
                     }
-                    if (Atende(criteria, 0, banco) && Atende(criteria, 1, esquema) &&
-                        Atende(criteria, 2, t->nome) && Atende(criteria, 3, tipo)) {
+                    if (Atende(criterios, 0, banco) && Atende(criterios, 1, esquema) &&
+                        Atende(criterios, 2, t->nome) && Atende(criterios, 3, tipo)) {
                         m.linha({banco, esquema, t->nome, tipo});
                     }
                 }
@@ -138,13 +138,13 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
         }
         case adSchemaColumns: {
             for (const auto* t : tabelas) {
-                if (!(Atende(criteria, 0, banco) && Atende(criteria, 1, esquema) &&
-                      Atende(criteria, 2, t->nome))) {
+                if (!(Atende(criterios, 0, banco) && Atende(criterios, 1, esquema) &&
+                      Atende(criterios, 2, t->nome))) {
                     continue;
                 }
                 for (int i = 0; i < t->colunas.size(); ++i) {
                     const ColunaCatalogo& c = t->colunas[i];
-                    if (!Atende(criteria, 3, c.nome)) {
+                    if (!Atende(criterios, 3, c.nome)) {
                         continue;
                     }
                     // The ADO type of the column, as a query over it reports it.
@@ -177,11 +177,12 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
         }
         case adSchemaIndexes: {
             for (const auto* t : tabelas) {
-                if (t->visao || !Atende(criteria, 4, t->nome)) {
+                if (t->visao || !Atende(criterios, 4, t->nome)) {
                     continue;
                 }
                 for (const Indice& x : indices(*t)) {
-                    if (!Atende(criteria, 2, x.nome) || !Atende(criteria, 3, QStringLiteral("1"))) {
+                    if (!Atende(criterios, 2, x.nome) ||
+                        !Atende(criterios, 3, QStringLiteral("1"))) {
                         continue;
                     }
                     for (int i = 0; i < x.colunas.size(); ++i) {
@@ -195,7 +196,7 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
         }
         case adSchemaPrimaryKeys: {
             for (const auto* t : tabelas) {
-                if (t->visao || !Atende(criteria, 2, t->nome)) {
+                if (t->visao || !Atende(criterios, 2, t->nome)) {
                     continue;
                 }
                 for (const Indice& x : indices(*t)) {
@@ -212,7 +213,7 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
         }
         case adSchemaForeignKeys: {
             for (const auto* t : tabelas) {
-                if (t->visao || !Atende(criteria, 5, t->nome)) {
+                if (t->visao || !Atende(criterios, 5, t->nome)) {
                     continue;
                 }
                 ComandoSqlite fk;
@@ -238,7 +239,7 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
                             }
                         }
                     }
-                    if (!Atende(criteria, 2, pkTabela)) {
+                    if (!Atende(criterios, 2, pkTabela)) {
                         continue;
                     }
                     // The constraint's name, from the stored definition.
@@ -266,7 +267,7 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
             static const QRegularExpression re(QStringLiteral(
                 R"re(CONSTRAINT "((?:[^"]|"")+)" (PRIMARY KEY|UNIQUE|FOREIGN KEY|CHECK))re"));
             for (const auto* t : tabelas) {
-                if (t->visao || !Atende(criteria, 5, t->nome)) {
+                if (t->visao || !Atende(criterios, 5, t->nome)) {
                     continue;
                 }
                 auto it = re.globalMatch(t->sql);
@@ -278,7 +279,7 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
                         continue;
                     }
                     const QString tipo = achado.captured(2);
-                    if (Atende(criteria, 2, nome) && Atende(criteria, 6, tipo)) {
+                    if (Atende(criterios, 2, nome) && Atende(criterios, 6, tipo)) {
                         m.linha(
                             {banco, esquema, nome, banco, esquema, t->nome, tipo, false, false});
                     }
@@ -288,7 +289,7 @@ DadosConsulta MotorEmbutido::esquema(int kind, const QVariantList& criteria) {
         }
         default:
             Falhar(ErroOperacao, QStringLiteral("SQLite"),
-                   QStringLiteral("schema rowset %1 is not provided").arg(kind));
+                   QStringLiteral("schema rowset %1 is not provided").arg(tipoEsquema));
     }
     return std::move(m.r);
 }

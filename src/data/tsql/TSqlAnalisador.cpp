@@ -31,6 +31,21 @@ const QSet<QString>& Reservadas() {
     return palavras;
 }
 
+// SQL Server's table hints that ask for locks or an isolation level. The embedded register
+// takes its write lock at BEGIN and keeps every other writer out until the end, and its reads
+// see committed rows: a result each of these hints allows, so they are read and dropped.
+// Others, which would change what runs (NOWAIT, READPAST, INDEX, FORCESEEK...), are refused.
+bool DicaDeBloqueio(const Token& t) {
+    for (const char* p :
+         {"HOLDLOCK", "NOLOCK", "PAGLOCK", "READCOMMITTED", "READCOMMITTEDLOCK", "READUNCOMMITTED",
+          "REPEATABLEREAD", "ROWLOCK", "SERIALIZABLE", "TABLOCK", "TABLOCKX", "UPDLOCK", "XLOCK"}) {
+        if (t.ehPalavra(p)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool InicioDeComando(const Token& t) {
     for (const char* p : {"SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "ALTER", "DROP",
                           "TRUNCATE", "SET", "BEGIN", "COMMIT", "ROLLBACK"}) {
@@ -430,6 +445,16 @@ Fonte Analisador::referenciaTabela() {
         f.apelido = nome();
     } else if (f.nome.isEmpty()) {
         erro(QStringLiteral("subconsulta sem nome"));
+    }
+    if (f.tipo == Fonte::Tabela && atual().ehPalavra("WITH") && adiante(1).ehSimbolo("(")) {
+        m_p += 2;
+        do {
+            if (!DicaDeBloqueio(atual())) {
+                erro(QStringLiteral("dica de tabela não suportada"));
+            }
+            ++m_p;
+        } while (aceitarSimbolo(","));
+        exigirSimbolo(")");
     }
     return f;
 }

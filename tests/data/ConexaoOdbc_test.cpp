@@ -2,7 +2,7 @@
 
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
-#include "data/odbc/OdbcConnectionString.h"
+#include "data/odbc/ConexaoOdbc.h"
 
 using namespace dados;
 
@@ -43,7 +43,7 @@ ErroNumerado falhaDe(const QString& cadeia) {
 
 }  // namespace
 
-TEST(OdbcConnectionString, OleDbStringsBecomeTheSameServerOnTheConfiguredDriver) {
+TEST(ConexaoOdbc, OleDbStringsBecomeTheSameServerOnTheConfiguredDriver) {
     struct Caso {
         const char* driver;
         const char* oleDb;
@@ -100,7 +100,7 @@ TEST(OdbcConnectionString, OleDbStringsBecomeTheSameServerOnTheConfiguredDriver)
     }
 }
 
-TEST(OdbcConnectionString, PartsAreKeptForTheConnectionProperties) {
+TEST(ConexaoOdbc, PartsAreKeptForTheConnectionProperties) {
     DriverConfigurado driver{QByteArray()};
     const ConexaoOdbc c = InterpretarConexaoOdbc(
         "Provider=SQLOLEDB;Data Source=SRV\\INST;Initial Catalog=Tessivar;User ID=adm;"
@@ -130,7 +130,7 @@ TEST(OdbcConnectionString, PartsAreKeptForTheConnectionProperties) {
     EXPECT_EQ(DriverSqlServerConfigurado(), "ODBC Driver 17 for SQL Server");
 }
 
-TEST(OdbcConnectionString, BadStringsFailWithATextThatNamesTheFault) {
+TEST(ConexaoOdbc, BadStringsFailWithATextThatNamesTheFault) {
     DriverConfigurado driver("FreeTDS");
     ErroNumerado e = falhaDe("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\x.mdb");
     EXPECT_EQ(e.Number(), ErroProvedor);

@@ -1,4 +1,4 @@
-#include "data/odbc/OdbcConnectionString.h"
+#include "data/odbc/ConexaoOdbc.h"
 
 #include <QRegularExpression>
 #include <QStringList>
