@@ -7,9 +7,9 @@ namespace semelhanca {
 
 namespace {
 
-constexpr double kParesDeApoio = 50;   // how much the starting m weighs against the register
+constexpr double kParesDeApoio = 50;  // how much the starting m weighs against the register
 constexpr int kMaximoIteracoes = 60;
-constexpr double kConvergencia = 1e-4;  // largest change of any m, and of the prior's share
+constexpr double kConvergencia = 1e-4;   // largest change of any m, and of the prior's share
 constexpr qint64 kMinimoHistorico = 30;  // labelled pairs that start to say something
 
 }  // namespace
@@ -27,7 +27,8 @@ std::array<quint8, kCampos> Decodificar(Padrao p) {
     return n;
 }
 
-ResultadoEM AprenderEM(const ModeloPontuacao& modelo, std::vector<std::pair<Padrao, qint64>> padroes,
+ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
+                       std::vector<std::pair<Padrao, qint64>> padroes,
                        const std::vector<Padrao>& mesmaPessoa, qint64 registros) {
     std::sort(padroes.begin(), padroes.end());
     const auto& d = Definicoes();
@@ -41,7 +42,8 @@ ResultadoEM AprenderEM(const ModeloPontuacao& modelo, std::vector<std::pair<Padr
         atual.Definir(r.parametros);
         const double prior = atual.PriorLog2(registros);
         std::array<std::vector<double>, kCampos> contagem;
-        for (int c = 0; c < kCampos; ++c) contagem[size_t(c)].assign(size_t(d[size_t(c)].niveis.size()), 0.0);
+        for (int c = 0; c < kCampos; ++c)
+            contagem[size_t(c)].assign(size_t(d[size_t(c)].niveis.size()), 0.0);
         double esperados = 0;
         const auto somar = [&](const std::array<quint8, kCampos>& niveis, double peso) {
             for (int c = 0; c < kCampos; ++c) contagem[size_t(c)][niveis[size_t(c)]] += peso;

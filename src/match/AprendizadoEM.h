@@ -35,7 +35,8 @@ struct ResultadoEM {
 // values) and holds every m to its starting value with the weight of fifty pairs, so that a
 // level the register rarely shows stays where it began instead of being set by a handful
 // of pairs. Deterministic: the same patterns give the same parameters.
-ResultadoEM AprenderEM(const ModeloPontuacao& modelo, std::vector<std::pair<Padrao, qint64>> padroes,
+ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
+                       std::vector<std::pair<Padrao, qint64>> padroes,
                        const std::vector<Padrao>& mesmaPessoa, qint64 registros);
 
 }  // namespace semelhanca

@@ -33,11 +33,11 @@ enum TipoChave {
     kTelefone,
     kProntuario,
     kEndereco,
-    kSomAno,     // both names' sounds with the year of birth
-    kSomDiaMes,  // both names' sounds with the day and month of birth
-    kSomSemData,  // both names' sounds, for the records without a birth date
-    kUmSomAno,    // one name's sound and the other's initial, with the year of birth
-    kUmSomDiaMes,  // the same with the day and month
+    kSomAno,        // both names' sounds with the year of birth
+    kSomDiaMes,     // both names' sounds with the day and month of birth
+    kSomSemData,    // both names' sounds, for the records without a birth date
+    kUmSomAno,      // one name's sound and the other's initial, with the year of birth
+    kUmSomDiaMes,   // the same with the day and month
     kUmSomSemData,  // the same for the records without a birth date
 };
 constexpr int kTiposChave = kUmSomSemData;
@@ -86,8 +86,7 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
         case kCic:
             return r.nCic >= 9 ? uma(Hash(r.cic.data(), r.nCic, 2), porNomes) : 0;
         case kRg:  // up to the eighth character: with or without the check digit
-            return r.nRg >= 5 ? uma(Hash(r.rg.data(), std::min<size_t>(r.nRg, 8), 3), porNomes)
-                              : 0;
+            return r.nRg >= 5 ? uma(Hash(r.rg.data(), std::min<size_t>(r.nRg, 8), 3), porNomes) : 0;
         case kTelefone:
             return r.telefone ? uma(r.telefone, porNomes) : 0;
         case kProntuario:
@@ -113,7 +112,11 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
                 for (int j = 0; j < k; ++j)
                     if (saida[j].chave == c)
                         return;
-                saida[k++] = {c, {Prefixo(texto(y), 7, 27) | nasc, Prefixo(texto(r.meio), 7, 27) | nasc}, i, semData};
+                saida[k++] = {
+                    c,
+                    {Prefixo(texto(y), 7, 27) | nasc, Prefixo(texto(r.meio), 7, 27) | nasc},
+                    i,
+                    semData};
             };
             entrada(r.nome, r.ultimo);
             entrada(r.ultimo, r.nome);
@@ -136,7 +139,8 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
                     return;
                 const quint64 a = Hash(m_nomes.entradas[x].fonetica, 5);
                 const quint64 b = Hash(m_nomes.entradas[y].fonetica, 5);
-                const quint64 c = Chave(tipo, Misturar(std::min(a, b) ^ (std::max(a, b) * 3)) ^ data);
+                const quint64 c =
+                    Chave(tipo, Misturar(std::min(a, b) ^ (std::max(a, b) * 3)) ^ data);
                 if (k == 0 || saida[0].chave != c)
                     saida[k++] = {c, ordem, i, semData};
             };
@@ -164,11 +168,8 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
     std::vector<EntradaBloco> blocos;
     std::vector<quint64> novos, juntos;
     std::vector<const EntradaBloco*> ordenado;
-    size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
-    size_t janela = size_t(std::max(1, m_opcoes.janela));
-    if (qEnvironmentVariableIsSet("DEBUG_JANELA")) janela = qEnvironmentVariableIntValue("DEBUG_JANELA");
-    if (qEnvironmentVariableIsSet("DEBUG_BLOCO")) maximo = qEnvironmentVariableIntValue("DEBUG_BLOCO");
-    const QString pular = qEnvironmentVariable("DEBUG_PULAR");
+    const size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
+    const size_t janela = size_t(std::max(1, m_opcoes.janela));
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
@@ -177,8 +178,6 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
     for (int tipo = 1; tipo <= kTiposChave; ++tipo) {
         if (parado())
             return;
-        if (pular.contains(QString::number(tipo)))
-            continue;
         if (progresso)
             progresso(QStringLiteral("blocando"), tipo - 1, kTiposChave);
         blocos.clear();
@@ -233,8 +232,6 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
         }
         std::sort(novos.begin(), novos.end());
         novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
-        if (qEnvironmentVariableIsSet("DEBUG_BLOCOS"))
-            fprintf(stderr, "tipo %d: %zu entradas, %zu pares\n", tipo, blocos.size(), novos.size());
         juntos.clear();
         juntos.reserve(pares.size() + novos.size());
         std::set_union(pares.begin(), pares.end(), novos.begin(), novos.end(),

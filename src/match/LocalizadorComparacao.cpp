@@ -74,11 +74,11 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
         const bool geracao = parte && std::any_of(longo.begin(), longo.end(), Geracao) &&
                              !std::any_of(curto.begin(), curto.end(), Geracao);
         const double jw = Jw(x, y);
-        nivel = geracao ? nivel::kNomeDiferente
-                : parte                                                   ? 4
+        nivel = geracao                                                 ? nivel::kNomeDiferente
+                : parte                                                 ? 4
                 : jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
-                : jw >= 0.84                                              ? 6
-                                                                          : nivel::kNomeDiferente;
+                : jw >= 0.84                                            ? 6
+                                                                        : nivel::kNomeDiferente;
     }
     if (guardada)
         *guardada = {chave, quint8(nivel)};
@@ -226,9 +226,8 @@ void LocalizadorSemelhantes::niveis(const Registro& a, const Registro& b,
             const int menor = std::min(a.nRg, b.nRg);
             const bool semDigito = std::abs(int(a.nRg) - int(b.nRg)) == 1 && menor >= 5 &&
                                    std::memcmp(a.rg.data(), b.rg.data(), size_t(menor)) == 0;
-            rg = semDigito || DistanciaEdicao(a.rg.data(), a.nRg, b.rg.data(), b.nRg, 1) <= 1
-                     ? 2
-                     : 3;
+            rg = semDigito || DistanciaEdicao(a.rg.data(), a.nRg, b.rg.data(), b.nRg, 1) <= 1 ? 2
+                                                                                              : 3;
         }
     }
     n[size_t(Campo::RG)] = quint8(rg);
@@ -342,11 +341,10 @@ double LocalizadorSemelhantes::peso(const Registro& a, quint32 indice,
 }
 
 quint8 LocalizadorSemelhantes::sinais(const Registro& a, const Registro& b) const {
-    return SinaisPessoasDiferentes(std::string_view(a.cic.data(), a.nCic),
-                                   std::string_view(b.cic.data(), b.nCic),
-                                   std::string_view(a.rg.data(), a.nRg),
-                                   std::string_view(b.rg.data(), b.nRg), a.sexo, b.sexo,
-                                   a.nascimento, b.nascimento);
+    return SinaisPessoasDiferentes(
+        std::string_view(a.cic.data(), a.nCic), std::string_view(b.cic.data(), b.nCic),
+        std::string_view(a.rg.data(), a.nRg), std::string_view(b.rg.data(), b.nRg), a.sexo, b.sexo,
+        a.nascimento, b.nascimento);
 }
 
 void LocalizadorSemelhantes::contarFrequencias() {
@@ -371,8 +369,8 @@ void LocalizadorSemelhantes::contarFrequencias() {
         }
     };
     contar([](const Registro& r) { return quint64(quint32(r.nascimento)); }, m_fData, m_comData);
-    contar([](const Registro& r) { return r.nCic ? Hash(r.cic.data(), r.nCic, 2) | 1 : 0; },
-           m_fCic, m_comCic);
+    contar([](const Registro& r) { return r.nCic ? Hash(r.cic.data(), r.nCic, 2) | 1 : 0; }, m_fCic,
+           m_comCic);
     contar([](const Registro& r) { return r.nRg ? Hash(r.rg.data(), r.nRg, 3) | 1 : 0; }, m_fRg,
            m_comRg);
     contar([](const Registro& r) { return r.prontuario; }, m_fProntuario, m_comProntuario);
@@ -442,7 +440,8 @@ ModeloPontuacao::ContagemFamilia LocalizadorSemelhantes::contarFamilias() const 
             if (j - i > 30) {
                 // A building or a placeholder: the pairs of one family name, counted only.
                 sobrenomes.clear();
-                for (size_t x = i; x < j; ++x) sobrenomes.push_back(m_registros[(*grupos)[x].second].ultimo);
+                for (size_t x = i; x < j; ++x)
+                    sobrenomes.push_back(m_registros[(*grupos)[x].second].ultimo);
                 std::sort(sobrenomes.begin(), sobrenomes.end());
                 for (size_t x = 0; x < sobrenomes.size();) {
                     size_t y = x;

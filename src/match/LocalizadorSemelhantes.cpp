@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <cstring>
+#include <deque>
 #include <limits>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
 
@@ -92,8 +92,21 @@ LocalizadorSemelhantes::LocalizadorSemelhantes(OpcoesBusca opcoes) : m_opcoes(op
 }
 
 Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar) {
-    enum { Nome, Meio, Ultimo, Rg, Cic, Nascimento, Sexo, Prontuario, Cep, Telefone, Endereco_,
-           Bairro, Cidade };
+    enum {
+        Nome,
+        Meio,
+        Ultimo,
+        Rg,
+        Cic,
+        Nascimento,
+        Sexo,
+        Prontuario,
+        Cep,
+        Telefone,
+        Endereco_,
+        Bairro,
+        Cidade
+    };
     Registro r;
     r.id = id;
     std::string& t = m_normal;
@@ -127,8 +140,8 @@ Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar)
     const int nTel = Digitos(c[Telefone], false, d, 32);
     r.telefone = nTel >= 8 ? QByteArray::fromRawData(d + nTel - 8, 8).toULongLong() + 1 : 0;
     const EnderecoNormalizado e = Endereco(c[Endereco_]);
-    r.rua = m_lugares.id(std::string_view(e.rua.constData(), size_t(e.rua.size())), 0, contar,
-                         false);
+    r.rua =
+        m_lugares.id(std::string_view(e.rua.constData(), size_t(e.rua.size())), 0, contar, false);
     r.numero = e.numero;
     TextoNormalizado(c[Bairro], t);
     r.bairro = m_lugares.id(t, 1, contar, false);
@@ -178,11 +191,13 @@ void LocalizadorSemelhantes::Adicionar(qint32 id, const QVariant& nome, const QV
     m_porId.clear();
 }
 
-void LocalizadorSemelhantes::AdicionarHistorico(
-    qint32 idSobrevivente, const QVariant& nome, const QVariant& meio, const QVariant& ultimo,
-    const QVariant& rg, const QVariant& cic, const QVariant& nascimento, const QVariant& sexo,
-    const QVariant& prontuario, const QVariant& cep, const QVariant& telefone,
-    const QVariant& endereco, const QVariant& bairro, const QVariant& cidade) {
+void LocalizadorSemelhantes::AdicionarHistorico(qint32 idSobrevivente, const QVariant& nome,
+                                                const QVariant& meio, const QVariant& ultimo,
+                                                const QVariant& rg, const QVariant& cic,
+                                                const QVariant& nascimento, const QVariant& sexo,
+                                                const QVariant& prontuario, const QVariant& cep,
+                                                const QVariant& telefone, const QVariant& endereco,
+                                                const QVariant& bairro, const QVariant& cidade) {
     std::vector<QByteArray> textos;
     m_historico.push_back(montar(0,
                                  CamposDe({nome, meio, ultimo, rg, cic, nascimento, sexo,
@@ -209,8 +224,8 @@ qint64 LocalizadorSemelhantes::Indice(qint32 id) const {
         for (quint32 i = 0; i < m_registros.size(); ++i) m_porId.emplace_back(m_registros[i].id, i);
         std::sort(m_porId.begin(), m_porId.end());
     }
-    const auto it = std::lower_bound(m_porId.begin(), m_porId.end(),
-                                     std::pair<qint32, quint32>(id, 0));
+    const auto it =
+        std::lower_bound(m_porId.begin(), m_porId.end(), std::pair<qint32, quint32>(id, 0));
     return it != m_porId.end() && it->first == id ? qint64(it->second) : -1;
 }
 
@@ -326,8 +341,9 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         }
         // One page per statement, by key: the table is read once, in key order, whatever its
         // size, and the rows stream past without being held.
-        const QString sql = QStringLiteral("SELECT TOP %1 %2 FROM Paciente WHERE ID_Paciente > %3 "
-                                           "ORDER BY ID_Paciente")
+        const QString sql = QStringLiteral(
+                                "SELECT TOP %1 %2 FROM Paciente WHERE ID_Paciente > %3 "
+                                "ORDER BY ID_Paciente")
                                 .arg(m_opcoes.linhasPorPagina)
                                 .arg(QString::fromUtf8(kColunas))
                                 .arg(ultimo);
@@ -361,11 +377,10 @@ bool LocalizadorSemelhantes::Executar(Connection& cn, clsADO& ado, const Progres
     // restored by an undo: that merge says nothing.
     if (ado.TableExiste(cn, QStringLiteral("PacienteLog"))) {
         Recordset rs;
-        if (!ado.AbrirRecordset(
-                cn, rs,
-                QStringLiteral("SELECT ID_Paciente, ID_PacienteNovo, ") +
-                    QString::fromUtf8(kColunas).section(QStringLiteral(", "), 1) +
-                    QStringLiteral(" FROM PacienteLog"))) {
+        if (!ado.AbrirRecordset(cn, rs,
+                                QStringLiteral("SELECT ID_Paciente, ID_PacienteNovo, ") +
+                                    QString::fromUtf8(kColunas).section(QStringLiteral(", "), 1) +
+                                    QStringLiteral(" FROM PacienteLog"))) {
             m_erro = ErroLeitura(QStringLiteral("o histórico de unificações"), ado);
             return false;
         }
@@ -565,7 +580,8 @@ void LocalizadorSemelhantes::avaliarRotulos() {
     inicial.Definir(p);
     const ModeloPontuacao* modelos[2] = {&m_modelo, &inicial};
     const double limiares[2] = {m_opcoes.limiar, m_opcoes.limiarRevisao};
-    const auto contar = [&](const Registro& a, quint32 indice, const Registro& b, qint64 (&acima)[2][2]) {
+    const auto contar = [&](const Registro& a, quint32 indice, const Registro& b,
+                            qint64(&acima)[2][2]) {
         std::array<quint8, kCampos> nv{};
         niveis(a, b, nv, nullptr);
         const bool familia = ModeloPontuacao::Familia(nv);

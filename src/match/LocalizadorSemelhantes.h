@@ -32,7 +32,7 @@ struct OpcoesBusca {
     // is compared with its next `janela` neighbours in each, so that the pairs per record stay
     // bounded however large the register grows.
     int blocoMaximo = 12;
-    int janela = 4;
+    int janela = 3;
     // Starting share of records that have another record of the same person (the prior).
     double duplicados = 0.10;
     int linhasPorPagina = 100000;
@@ -68,9 +68,9 @@ struct GrupoCandidato {
     float menorPar = 0;              // the weakest pair of members scored directly
     quint32 fracoA = 0, fracoB = 0;  // that pair (record indices): what the reviewer should see
     quint8 sinais = 0;               // signs of different people between any two members
-    bool decidido = false;  // two members were decided "not the same person"
-    bool semSolucao = false;  // a member is marked as having no solution
-    bool conflito = false;  // any of the above, or a pair below the review threshold
+    bool decidido = false;           // two members were decided "not the same person"
+    bool semSolucao = false;         // a member is marked as having no solution
+    bool conflito = false;           // any of the above, or a pair below the review threshold
 };
 
 // What one record of Paciente is reduced to. Names and places are numbers in dictionaries of
@@ -87,11 +87,11 @@ struct Registro {
     bool cicValido = false;
     std::array<char, 16> rg{};
     std::array<char, 11> cic{};
-    quint64 prontuario = 0;  // hash of the normalised chart number
+    quint64 prontuario = 0;                               // hash of the normalised chart number
     quint32 rua = 0, numero = 0, bairro = 0, cidade = 0;  // places dictionary; house number
-    quint32 cep = 0;         // eight digits as a number + 1 (0: none)
-    quint64 telefone = 0;    // last eight digits + 1
-    quint32 textoNome = 0;   // the full name as typed, in the text arena
+    quint32 cep = 0;                                      // eight digits as a number + 1 (0: none)
+    quint64 telefone = 0;                                 // last eight digits + 1
+    quint32 textoNome = 0;  // the full name as typed, in the text arena
     quint16 tamanhoNome = 0;
 };
 
@@ -194,7 +194,7 @@ class LocalizadorSemelhantes {
     struct EntradaDicionario {
         std::string texto;
         std::string fonetica;
-        quint64 som = 0;  // hash of fonetica, compared first
+        quint64 som = 0;                    // hash of fonetica, compared first
         std::array<quint32, 3> contagem{};  // records holding it in each of three roles
     };
     struct Dicionario {

@@ -85,7 +85,7 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              {"um dígito", 0.04, 0.0001, false, 0, 10},
              // Two numbers that were each really issued belong to two people (a child
              // registered under a parent's number is the rare exception m leaves room for).
-             {"diferentes e válidos", 0.005, 0.95, false, -inf, 0, false},
+             {"diferentes e válidos", 0.002, 0.95, false, -inf, 0, false},
              {"diferente", 0.025, 0.05, false, -inf, 0},
          }},
         {"RG",
@@ -194,8 +194,8 @@ void ModeloPontuacao::calcularPesos() {
         soma(Campo::NomeUltimo, nivel::kNomeIgual, nivel::kNomeParte) *
         std::max(soma(Campo::Endereco, nivel::kEnderecoIgual, nivel::kEnderecoRua),
                  m_atuais.m[size_t(Campo::Telefone)][nivel::kTelefoneIgual]);
-    m_pesoFamilia =
-        std::clamp(std::log2(mFamilia / std::max(m_atuais.familia[kParesFamilia], 1e-9)), 0.0, 30.0);
+    m_pesoFamilia = std::clamp(
+        std::log2(mFamilia / std::max(m_atuais.familia[kParesFamilia], 1e-9)), 0.0, 30.0);
 }
 
 bool ModeloPontuacao::Familia(const std::array<quint8, kCampos>& n) {
@@ -311,8 +311,7 @@ QString ModeloPontuacao::Tabela(qint64 registros) const {
         linhas << QStringLiteral("família\t%1\t\t\t%2\t%3\t%4")
                       .arg(QString::fromUtf8(parentes[p]), num(m_atuais.familia[size_t(p)]),
                            num(m_iniciais.familia[size_t(p)]),
-                           p == kParesFamilia ? QString::number(m_pesoFamilia, 'f', 2)
-                                              : QString());
+                           p == kParesFamilia ? QString::number(m_pesoFamilia, 'f', 2) : QString());
     linhas << QStringLiteral("prior\tcadastros com outro da mesma pessoa\t%1\t%2\t\t\t%3")
                   .arg(num(m_atuais.duplicados), num(m_iniciais.duplicados))
                   .arg(QString::number(PriorLog2(registros), 'f', 2));

@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/Recordset.h"
 #include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
@@ -48,11 +49,10 @@ void clsParametrosBusca::erroDoBanco(const QString& procedimento) {
 }
 
 bool clsParametrosBusca::CriarTabela() {
-    if (m_ado.TableExiste(m_cn, kTabela) || m_ado.ExecutarSQL(m_cn, SqlCriarTabela()))
+    if (CriarTabelaSeAusente(m_cn, m_ado, kTabela, SqlCriarTabela()))
         return true;
     erroDoBanco(QStringLiteral("CriarTabela"));
-    // Another program may have created it between the question and the CREATE.
-    return m_ado.TableExiste(m_cn, kTabela);
+    return false;
 }
 
 bool clsParametrosBusca::Ler(Salvos& fSalvos, bool& fExistem) {
@@ -70,7 +70,8 @@ bool clsParametrosBusca::Ler(Salvos& fSalvos, bool& fExistem) {
     const ModeloPontuacao inicial;
     s.parametros = inicial.Iniciais();
     QHash<QString, int> campos;
-    for (int c = 0; c < kCampos; ++c) campos.insert(QString::fromUtf8(Definicoes()[size_t(c)].coluna), c);
+    for (int c = 0; c < kCampos; ++c)
+        campos.insert(QString::fromUtf8(Definicoes()[size_t(c)].coluna), c);
     int lidos = 0, esperados = 1 + semelhanca::kParentes;
     for (const DefinicaoCampo& d : Definicoes()) esperados += int(d.niveis.size());
     bool primeira = true;
@@ -95,8 +96,8 @@ bool clsParametrosBusca::Ler(Salvos& fSalvos, bool& fExistem) {
         } else if (campo == kFamilia && nivel >= 0 && nivel < kParentes) {
             s.parametros.familia[size_t(nivel)] = u;
             ++lidos;
-        } else if (auto it = campos.find(campo); it != campos.end() && nivel >= 0 &&
-                                                 nivel < s.parametros.m[size_t(*it)].size()) {
+        } else if (auto it = campos.find(campo);
+                   it != campos.end() && nivel >= 0 && nivel < s.parametros.m[size_t(*it)].size()) {
             s.parametros.m[size_t(*it)][nivel] = m;
             s.parametros.u[size_t(*it)][nivel] = u;
             ++lidos;
@@ -120,8 +121,9 @@ bool clsParametrosBusca::Gravar(const semelhanca::Parametros& fParametros, qint6
                               .arg(VersaoDefinicoes())
                               .arg(dados::LiteralTSql(Relogio::Agora()));
     const auto linha = [&](const QString& campo, int nivel, double m, double u) {
-        return QStringLiteral("INSERT INTO Cadunir_ParametroBusca (Campo, Nivel, M, U, "
-                              "Registros, Maior_ID, Versao, Data) VALUES (N'%1', %2, %3, %4")
+        return QStringLiteral(
+                   "INSERT INTO Cadunir_ParametroBusca (Campo, Nivel, M, U, "
+                   "Registros, Maior_ID, Versao, Data) VALUES (N'%1', %2, %3, %4")
                    .arg(campo)
                    .arg(nivel)
                    .arg(Numero(m), Numero(u)) +

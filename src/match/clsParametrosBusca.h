@@ -25,8 +25,8 @@ class clsParametrosBusca {
 
     explicit clsParametrosBusca(Connection& fCN, clsADO& fADO);
 
-    // Creates the table when it is missing. Safe when two programs start together: a CREATE
-    // that fails because the other one just created it is taken as done.
+    // Creates the table when it is missing (CriarTabelaSeAusente: safe when two programs start
+    // together).
     bool CriarTabela();
     // The saved parameters; fExistem false when none are saved (or the table is missing, or
     // they belong to other levels than this program's). False only on a failed read.

@@ -226,17 +226,19 @@ char SexoNormalizado(const QVariant& valor) {
 namespace {
 
 bool Numero(const QByteArray& p) {
-    return !p.isEmpty() && std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !p.isEmpty() &&
+           std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Words that say what kind of street it is, typed in full, abbreviated or left out at will:
 // they tell two addresses apart no better than the blanks between words.
 bool TipoDeRua(const QByteArray& p) {
     static const char* const tipos[] = {
-        "RUA", "R", "AV", "AVENIDA", "TRAVESSA", "TV", "TRAV", "ALAMEDA", "AL", "ESTRADA",
-        "EST", "PRACA", "PC", "PCA", "RODOVIA", "ROD", "LARGO", "LGO", "VIELA", "BECO",
-        "STREET", "ST", "ROAD", "RD", "AVENUE", "AVE", "PLACE", "PL", "DRIVE", "DR",
-        "COURT", "CT", "LANE", "LN", "CRESCENT", "CRES",
+        "RUA",    "R",       "AV",       "AVENIDA", "TRAVESSA", "TV",  "TRAV",    "ALAMEDA",
+        "AL",     "ESTRADA", "EST",      "PRACA",   "PC",       "PCA", "RODOVIA", "ROD",
+        "LARGO",  "LGO",     "VIELA",    "BECO",    "STREET",   "ST",  "ROAD",    "RD",
+        "AVENUE", "AVE",     "PLACE",    "PL",      "DRIVE",    "DR",  "COURT",   "CT",
+        "LANE",   "LN",      "CRESCENT", "CRES",
     };
     for (const char* t : tipos)
         if (p == t)
@@ -247,8 +249,8 @@ bool TipoDeRua(const QByteArray& p) {
 // Where the complement begins: what follows belongs to one flat of the building.
 bool Complemento(const QByteArray& p) {
     static const char* const palavras[] = {
-        "APTO", "AP", "APT", "APARTAMENTO", "BLOCO", "BL", "CASA", "CS", "SALA",
-        "LOTE", "LT", "QUADRA", "QD", "FUNDOS", "FDS", "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
+        "APTO", "AP",     "APT", "APARTAMENTO", "BLOCO", "BL",    "CASA", "CS", "SALA", "LOTE",
+        "LT",   "QUADRA", "QD",  "FUNDOS",      "FDS",   "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
     };
     for (const char* t : palavras)
         if (p == t)
@@ -269,7 +271,8 @@ EnderecoNormalizado Endereco(std::string_view texto) {
     const size_t virgula = texto.find(',');
     std::string normal;
     TextoNormalizado(texto.substr(0, virgula), normal);
-    const QList<QByteArray> primeira = QByteArray(normal.data(), qsizetype(normal.size())).split(' ');
+    const QList<QByteArray> primeira =
+        QByteArray(normal.data(), qsizetype(normal.size())).split(' ');
     QList<QByteArray> rua;
     for (const QByteArray& p : primeira) {
         if (Complemento(p))
@@ -281,7 +284,8 @@ EnderecoNormalizado Endereco(std::string_view texto) {
         while (!r.numero && !resto.empty()) {
             const size_t proxima = resto.find(',');
             TextoNormalizado(resto.substr(0, proxima), normal);
-            for (const QByteArray& p : QByteArray(normal.data(), qsizetype(normal.size())).split(' ')) {
+            for (const QByteArray& p :
+                 QByteArray(normal.data(), qsizetype(normal.size())).split(' ')) {
                 if (Complemento(p))
                     break;
                 if (Numero(p)) {
@@ -289,7 +293,8 @@ EnderecoNormalizado Endereco(std::string_view texto) {
                     break;
                 }
             }
-            resto = proxima == std::string_view::npos ? std::string_view() : resto.substr(proxima + 1);
+            resto =
+                proxima == std::string_view::npos ? std::string_view() : resto.substr(proxima + 1);
         }
     } else {
         for (qsizetype i = rua.size() - 1; i >= 0 && rua.size() > 1; --i)
@@ -300,7 +305,8 @@ EnderecoNormalizado Endereco(std::string_view texto) {
             }
     }
     for (const QByteArray& p : rua) {
-        if (p.size() < 2 || TipoDeRua(p) || ParticulaEndereco(p))
+        // Single letters (the S/N of "sem número", initials) say nothing; single digits do.
+        if ((p.size() < 2 && !Numero(p)) || TipoDeRua(p) || ParticulaEndereco(p))
             continue;
         if (!r.rua.isEmpty())
             r.rua += ' ';

@@ -11,9 +11,9 @@ namespace {
 // The eight digits of dd/mm/yyyy, as the date is typed.
 std::array<char, 8> Digitada(qint32 d) {
     const int dia = d % 100, mes = (d / 100) % 100, ano = d / 10000;
-    return {char('0' + dia / 10),         char('0' + dia % 10),         char('0' + mes / 10),
-            char('0' + mes % 10),         char('0' + ano / 1000 % 10),  char('0' + ano / 100 % 10),
-            char('0' + ano / 10 % 10),    char('0' + ano % 10)};
+    return {char('0' + dia / 10),      char('0' + dia % 10),        char('0' + mes / 10),
+            char('0' + mes % 10),      char('0' + ano / 1000 % 10), char('0' + ano / 100 % 10),
+            char('0' + ano / 10 % 10), char('0' + ano % 10)};
 }
 
 }  // namespace
@@ -47,7 +47,9 @@ bool DatasCompativeis(qint32 a, qint32 b) {
 }
 
 bool DatasCompativeis(const QDate& a, const QDate& b) {
-    const auto aaaammdd = [](const QDate& d) { return d.year() * 10000 + d.month() * 100 + d.day(); };
+    const auto aaaammdd = [](const QDate& d) {
+        return d.year() * 10000 + d.month() * 100 + d.day();
+    };
     return DatasCompativeis(aaaammdd(a), aaaammdd(b));
 }
 

@@ -1,9 +1,9 @@
 #include "CadastroCorrompido.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
-#include <QFile>
 #include <QSaveFile>
 #include <QStringList>
 #include <cmath>
@@ -136,10 +136,10 @@ QString Digitacao(const QString& s, Acaso& a) {
 // A name written as it sounds: the spellings Brazilian registers show for one sound.
 QString Fonetica(const QString& s, Acaso& a) {
     static const std::pair<const char*, const char*> trocas[] = {
-        {"SS", "Ç"}, {"Ç", "SS"}, {"Z", "S"}, {"S", "Z"}, {"CH", "X"}, {"X", "CH"},
-        {"TH", "T"}, {"PH", "F"}, {"Y", "I"}, {"I", "Y"}, {"W", "V"}, {"V", "W"},
-        {"LL", "L"}, {"L", "LL"}, {"K", "C"}, {"QU", "K"}, {"GE", "JE"}, {"JE", "GE"},
-        {"GI", "JI"}, {"EI", "E"}, {"OU", "O"}, {"N", "M"}, {"M", "N"}, {"H", ""},
+        {"SS", "Ç"},  {"Ç", "SS"}, {"Z", "S"},  {"S", "Z"},  {"CH", "X"},  {"X", "CH"},
+        {"TH", "T"},  {"PH", "F"}, {"Y", "I"},  {"I", "Y"},  {"W", "V"},   {"V", "W"},
+        {"LL", "L"},  {"L", "LL"}, {"K", "C"},  {"QU", "K"}, {"GE", "JE"}, {"JE", "GE"},
+        {"GI", "JI"}, {"EI", "E"}, {"OU", "O"}, {"N", "M"},  {"M", "N"},   {"H", ""},
     };
     QVector<std::pair<int, int>> lugares;  // position, rule
     for (int t = 0; t < int(std::size(trocas)); ++t) {
@@ -305,10 +305,9 @@ class Gerador {
                 gemeo ? anterior : dia(nascAdulto.year() + 18, nascAdulto.year() + 45);
             // Children carry the mother's family name in the middle and the father's last; now
             // and then a son is his father's namesake, JÚNIOR or FILHO on most records.
-            Pessoa filho = pessoa(m_a.chance(0.5) ? "F" : "M", familia,
-                                  m_a.chance(0.75) ? (sexo == "F" ? meioAdulto : deles)
-                                                   : QString(),
-                                  nasc);
+            Pessoa filho =
+                pessoa(m_a.chance(0.5) ? "F" : "M", familia,
+                       m_a.chance(0.75) ? (sexo == "F" ? meioAdulto : deles) : QString(), nasc);
             if (sexo == "M" && filho.sexo == "M" && m_a.chance(0.05)) {
                 filho.nome = adulto.nome;
                 filho.meio = adulto.meio;
@@ -324,7 +323,8 @@ class Gerador {
         QString rua = c.rua;
         // RUA / R. / R, AVENIDA / AV.: written in full or abbreviated, desk by desk.
         if (m_a.chance(0.3))
-            rua.replace(QRegularExpression(QStringLiteral("^RUA ")), m_a.chance(0.5) ? "R. " : "R ");
+            rua.replace(QRegularExpression(QStringLiteral("^RUA ")),
+                        m_a.chance(0.5) ? "R. " : "R ");
         if (m_a.chance(0.3))
             rua.replace(QRegularExpression(QStringLiteral("^AVENIDA ")), "AV. ");
         QString e = rua + (m_a.chance(0.8) ? ", " : " ") + QString::number(c.numero);
@@ -374,10 +374,10 @@ class Gerador {
         umErro(l.ultimo, 0.05, 0.03);
         umErro(l.meio, 0.03, 0.02);
         if (repeticao && l.nome.contains(' ') && m_a.chance(0.25))
-            l.nome = Palavra(l.nome, 0);  // MARIA JOSÉ registered as MARIA
+            l.nome = Palavra(l.nome, 0);                  // MARIA JOSÉ registered as MARIA
         if (!l.meio.isEmpty() && m_a.chance(0.35 * f)) {  // the field most often different
             const int r = m_a.ate(3);
-            l.meio = r == 0 ? QString()
+            l.meio = r == 0   ? QString()
                      : r == 1 ? l.meio.left(1) + (m_a.chance(0.5) ? "." : "")
                               : Palavra(l.meio, 0);
         }
@@ -583,16 +583,25 @@ bool CriarCadastro(const Opcoes& o, Resumo& resumo, QString& erro, const Progres
             l.nascimento = nomes.nascimento;
             l.pessoa = nomes.pessoa;
         }
-        lote << "(" + QStringList{Texto(l.nome), Texto(l.meio), Texto(l.ultimo), Texto(l.rg),
-                                  Texto(l.cic), Texto(l.endereco), Texto(l.cep), Texto(l.bairro),
-                                  Texto(l.cidade), Texto(l.estado), Texto(l.telefone),
-                                  Texto(l.sexo),
-                                  l.nascimento.isValid()
-                                      ? "'" + l.nascimento.toString(QStringLiteral("yyyy-MM-dd")) +
-                                            "'"
-                                      : QStringLiteral("NULL"),
-                                  Texto(l.prontuario)}
-                                .join(QStringLiteral(", ")) +
+        lote << "(" +
+                    QStringList{
+                        Texto(l.nome),
+                        Texto(l.meio),
+                        Texto(l.ultimo),
+                        Texto(l.rg),
+                        Texto(l.cic),
+                        Texto(l.endereco),
+                        Texto(l.cep),
+                        Texto(l.bairro),
+                        Texto(l.cidade),
+                        Texto(l.estado),
+                        Texto(l.telefone),
+                        Texto(l.sexo),
+                        l.nascimento.isValid()
+                            ? "'" + l.nascimento.toString(QStringLiteral("yyyy-MM-dd")) + "'"
+                            : QStringLiteral("NULL"),
+                        Texto(l.prontuario)}
+                        .join(QStringLiteral(", ")) +
                     ")";
         // IDs are given in order from 1 on an empty table.
         verdade += QByteArray::number(i + 1) + '\t' + QByteArray::number(l.pessoa) + '\n';

@@ -13,7 +13,7 @@ struct Lugar {
     const char* uf;
     const char* cep;  // first five digits of its postcodes
     const char* ddd;
-    int peso;         // how many people live there, relatively
+    int peso;  // how many people live there, relatively
 };
 
 const QVector<const char*>& PrenomesFemininos();

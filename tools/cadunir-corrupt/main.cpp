@@ -20,10 +20,10 @@ int main(int argc, char** argv) {
         "swapped names, missing middle names and documents, wrong date digits, moves), and\n"
         "DIR/Verdade.tsv (ID_Paciente<TAB>person)."));
     cli.addHelpOption();
-    const QCommandLineOption oRegistros(QStringLiteral("patients"),
-                                        QStringLiteral("Number of records (default %1).")
-                                            .arg(padrao.registros),
-                                        QStringLiteral("N"), QString::number(padrao.registros));
+    const QCommandLineOption oRegistros(
+        QStringLiteral("patients"),
+        QStringLiteral("Number of records (default %1).").arg(padrao.registros),
+        QStringLiteral("N"), QString::number(padrao.registros));
     const QCommandLineOption oPasta(QStringLiteral("out"), QStringLiteral("Folder to write."),
                                     QStringLiteral("DIR"));
     const QCommandLineOption oDuplicados(
@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
                        "(default %1).")
             .arg(padrao.duplicadosPorCento),
         QStringLiteral("PERCENT"), QString::number(padrao.duplicadosPorCento));
-    const QCommandLineOption oSemente(QStringLiteral("seed"),
-                                      QStringLiteral("Random seed (default %1).").arg(padrao.semente),
-                                      QStringLiteral("S"), QString::number(padrao.semente));
+    const QCommandLineOption oSemente(
+        QStringLiteral("seed"), QStringLiteral("Random seed (default %1).").arg(padrao.semente),
+        QStringLiteral("S"), QString::number(padrao.semente));
     const QCommandLineOption oNomes(
         QStringLiteral("names-only"),
         QStringLiteral("Write only the names and the birth date; every other column NULL."));
@@ -54,9 +54,10 @@ int main(int argc, char** argv) {
     o.substituir = cli.isSet(oForcar);
     if (!ok || !n1 || !n2 || !n3 || o.registros < 1 || o.registros > 100000000 ||
         o.duplicadosPorCento < 0 || o.duplicadosPorCento > 90) {
-        std::fputs("cadunir-corrupt: --out DIR is required; --patients 1 to 100000000, "
-                   "--duplicates 0 to 90\n",
-                   stderr);
+        std::fputs(
+            "cadunir-corrupt: --out DIR is required; --patients 1 to 100000000, "
+            "--duplicates 0 to 90\n",
+            stderr);
         return 1;
     }
     corrupcao::Resumo resumo;

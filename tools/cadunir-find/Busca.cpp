@@ -40,13 +40,15 @@ QString Explicacao(const LocalizadorSemelhantes& busca) {
     t += busca.Aprendeu()
              ? QStringLiteral("parâmetros aprendidos agora com este cadastro (%1 iterações)\n")
                    .arg(busca.IteracoesAprendizado())
-             : QStringLiteral("parâmetros guardados de uma busca anterior (--learn aprende de "
-                              "novo)\n");
+             : QStringLiteral(
+                   "parâmetros guardados de uma busca anterior (--learn aprende de "
+                   "novo)\n");
     const AvaliacaoRotulos& r = busca.Rotulos();
     if (r.mesmaPessoa + r.pessoasDiferentes == 0)
         return t + QStringLiteral("histórico: nenhuma unificação nem decisão para conferir");
-    t += QStringLiteral("histórico: %1 pares unificados (mesma pessoa), %2 decididos como pessoas "
-                        "diferentes\n")
+    t += QStringLiteral(
+             "histórico: %1 pares unificados (mesma pessoa), %2 decididos como pessoas "
+             "diferentes\n")
              .arg(r.mesmaPessoa)
              .arg(r.pessoasDiferentes);
     const char* const nomes[2] = {"aprendidos", "iniciais"};
@@ -208,12 +210,13 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         for (int g = 0; g < grupos.size(); ++g) {
             const GrupoCandidato& grupo = grupos[g];
             for (int i = 0; i < grupo.membros.size(); ++i)
-                texto += LinhaTSV({QString::number(g + 1),
-                                   QString::number(busca.Reg(grupo.membros[i]).id),
-                                   Num(grupo.pontuacaoMembro[i]),
-                                   busca.SemSolucao(grupo.membros[i]) ? QStringLiteral("sem solução")
-                                                                      : QString()}) +
-                         '\n';
+                texto +=
+                    LinhaTSV({QString::number(g + 1),
+                              QString::number(busca.Reg(grupo.membros[i]).id),
+                              Num(grupo.pontuacaoMembro[i]),
+                              busca.SemSolucao(grupo.membros[i]) ? QStringLiteral("sem solução")
+                                                                 : QString()}) +
+                    '\n';
         }
         if (!Gravar(arquivoGrupos, texto, erros))
             return SaidaFalha;

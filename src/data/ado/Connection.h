@@ -45,7 +45,8 @@ class Connection {
     dados::ResultadoLote executarLote(const QString& sql);
     // Runs a query handing its rows to `leitor` as they are read (dados::Motor::percorrer): a
     // whole table read once without holding it. The observers see it as a query.
-    void percorrer(const QString& sql, const std::function<bool(const dados::ValorLido*, int)>& leitor);
+    void percorrer(const QString& sql,
+                   const std::function<bool(const dados::ValorLido*, int)>& leitor);
 
     // Stops the statement running on this connection from another thread (ADO's Cancel): it
     // fails at once. The caller keeps the connection open while it may call this.

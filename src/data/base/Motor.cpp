@@ -29,10 +29,11 @@ void Motor::percorrer(const QString& sql, const LeitorLinhas& leitor) {
                     l.real = v.toDouble();
                     break;
                 default:
-                    textos[size_t(i)] =
-                        v.typeId() == QMetaType::QDateTime
-                            ? v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8()
-                            : v.toString().toUtf8();
+                    textos[size_t(i)] = v.typeId() == QMetaType::QDateTime
+                                            ? v.toDateTime()
+                                                  .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+                                                  .toUtf8()
+                                            : v.toString().toUtf8();
                     l.tipo = ValorLido::Texto;
                     l.texto = textos[size_t(i)].constData();
                     l.bytes = int(textos[size_t(i)].size());
