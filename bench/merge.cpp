@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "Registro.h"
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"

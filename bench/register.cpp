@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "Registro.h"
 
 namespace {

@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
+#include "guisupport/JanelaTeste.h"
+
 int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -17,5 +19,6 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    InstalarGuardasDeJanela();
     return RUN_ALL_TESTS();
 }

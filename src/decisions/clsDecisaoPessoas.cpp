@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "data/ado/CriarTabelaSeAusente.h"
+#include "data/ado/NivelTransacao.h"
 #include "data/ado/Recordset.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
@@ -14,6 +15,10 @@
 namespace {
 
 const QString kTabela = QStringLiteral("Cadunir_Decisao");
+const QString kTabelaRemovidas = QStringLiteral("Cadunir_DecisaoRemovida");
+const QString kColunas = QStringLiteral(
+    "ID_Decisao, ID_Paciente1, ID_Paciente2, Motivo, Observacao, ID_Usuario, Data, Assinatura1, "
+    "Assinatura2");
 
 // The fields whose change makes a decision worth a new look: what tells people apart.
 const QStringList& CamposAssinados() {
@@ -47,6 +52,31 @@ QString SqlCriarTabela() {
         " CONSTRAINT [PK_Cadunir_Decisao] PRIMARY KEY  CLUSTERED "
         " ( "
         " [ID_Decisao] "
+        " )  ON [PRIMARY]");
+}
+
+// Every removed decision, whole, with who removed it and when (the server's time): a removal
+// can always be read back and decided again.
+QString SqlCriarTabelaRemovidas() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_DecisaoRemovida] ( "
+        " [ID_DecisaoRemovida] [int] IDENTITY (1, 1) NOT NULL , "
+        " [ID_Decisao] [int] NOT NULL , "
+        " [ID_Paciente1] [int] NOT NULL , "
+        " [ID_Paciente2] [int] NOT NULL , "
+        " [Motivo] [int] NULL , "
+        " [Observacao] [nvarchar] (255) NULL , "
+        " [ID_Usuario] [int] NULL , "
+        " [Data] [smalldatetime] NULL , "
+        " [Assinatura1] [nvarchar] (40) NULL , "
+        " [Assinatura2] [nvarchar] (40) NULL , "
+        " [ID_UsuarioRemocao] [int] NOT NULL , "
+        " [DataRemocao] [datetime] NOT NULL "
+        " ) ON [PRIMARY] "
+        " ALTER TABLE [dbo].[Cadunir_DecisaoRemovida] WITH NOCHECK ADD "
+        " CONSTRAINT [PK_Cadunir_DecisaoRemovida] PRIMARY KEY  CLUSTERED "
+        " ( "
+        " [ID_DecisaoRemovida] "
         " )  ON [PRIMARY]");
 }
 
@@ -95,14 +125,20 @@ void clsDecisaoPessoas::ErroDoBanco(const QString& procedimento) {
 }
 
 bool clsDecisaoPessoas::CriarTabela() {
-    if (CriarTabelaSeAusente(m_cn, m_ado, kTabela, SqlCriarTabela())) {
-        return true;
+    const QPair<QString, QString> tabelas[] = {{kTabela, SqlCriarTabela()},
+                                               {kTabelaRemovidas, SqlCriarTabelaRemovidas()}};
+    for (const auto& [nome, sql] : tabelas) {
+        if (CriarTabelaSeAusente(m_cn, m_ado, nome, sql)) {
+            continue;
+        }
+        ErroDoBanco(QStringLiteral("CriarTabela"));
+        MostrarMensagem(QStringLiteral("Ao criar a tabela ") + nome +
+                        QStringLiteral(", ocorreu o seguinte erro:") + QStringLiteral("\n\n") +
+                        QString::number(m_ado.ErrorNumber()) + QStringLiteral(" - ") +
+                        m_ado.ErrorString());
+        return false;
     }
-    ErroDoBanco(QStringLiteral("CriarTabela"));
-    MostrarMensagem(QStringLiteral("Ao criar a tabela Cadunir_Decisao, ocorreu o seguinte erro:") +
-                    QStringLiteral("\n\n") + QString::number(m_ado.ErrorNumber()) +
-                    QStringLiteral(" - ") + m_ado.ErrorString());
-    return false;
+    return true;
 }
 
 QString clsDecisaoPessoas::Assinatura(const QHash<QString, QString>& fValores) {
@@ -172,9 +208,9 @@ bool clsDecisaoPessoas::Registrar(const QList<qint32>& fIDs, int fMotivo,
         return false;
     }
     const QString data = dados::LiteralTSql(Relogio::Agora());
-    if (!m_ado.TransaçãoIniciar(m_cn)) {
+    NivelTransacao nivel(m_cn, m_ado);
+    if (!nivel.Abrir()) {
         ErroDoBanco(procedimento);
-        m_ado.TransaçãoCancelar(m_cn);
         return false;
     }
     for (const auto& [a, b] : pares) {
@@ -193,25 +229,30 @@ bool clsDecisaoPessoas::Registrar(const QList<qint32>& fIDs, int fMotivo,
                                   dados::LiteralTSql(assinaturas.value(b)) + ")");
         if (!ok) {
             ErroDoBanco(procedimento);
-            m_ado.TransaçãoCancelar(m_cn);
             return false;
         }
     }
-    if (!m_ado.TransaçãoFinalizar(m_cn)) {
+    if (!nivel.Confirmar()) {
         ErroDoBanco(procedimento);
-        m_ado.TransaçãoCancelar(m_cn);
         return false;
     }
     return true;
 }
 
-bool clsDecisaoPessoas::Remover(const QList<qint32>& fIDs) {
+bool clsDecisaoPessoas::Remover(const QList<qint32>& fIDs, qint32 fID_Usuario) {
     if (Pares(fIDs).isEmpty()) {
         return true;
     }
     const QString ids = ListaIds(fIDs);
-    if (!m_ado.ExecutarSQL(m_cn, "DELETE FROM Cadunir_Decisao WHERE ID_Paciente1 IN (" + ids +
-                                     ") AND ID_Paciente2 IN (" + ids + ")")) {
+    const QString filtro = " WHERE ID_Paciente1 IN (" + ids + ") AND ID_Paciente2 IN (" + ids + ")";
+    // The copy and the removal stand or fall together: no decision goes without its trail.
+    NivelTransacao nivel(m_cn, m_ado);
+    if (!nivel.Abrir() ||
+        !m_ado.ExecutarSQL(m_cn, "INSERT INTO Cadunir_DecisaoRemovida (" + kColunas +
+                                     ", ID_UsuarioRemocao, DataRemocao) SELECT " + kColunas + ", " +
+                                     QString::number(fID_Usuario) +
+                                     ", getdate() FROM Cadunir_Decisao" + filtro) ||
+        !m_ado.ExecutarSQL(m_cn, "DELETE FROM Cadunir_Decisao" + filtro) || !nivel.Confirmar()) {
         ErroDoBanco(QStringLiteral("Remover"));
         return false;
     }
@@ -222,9 +263,8 @@ bool clsDecisaoPessoas::LerDecisoes(const QString& filtro, QList<Decisao>& fDeci
                                     QHash<qint32, QPair<QString, QString>>* fGravadas) {
     Recordset rs;
     if (!m_ado.AbrirRecordset(m_cn, rs,
-                              "SELECT ID_Decisao, ID_Paciente1, ID_Paciente2, Motivo, Observacao, "
-                              "ID_Usuario, Data, Assinatura1, Assinatura2 FROM Cadunir_Decisao" +
-                                  filtro + " ORDER BY ID_Paciente1, ID_Paciente2")) {
+                              "SELECT " + kColunas + " FROM Cadunir_Decisao" + filtro +
+                                  " ORDER BY ID_Paciente1, ID_Paciente2")) {
         ErroDoBanco(QStringLiteral("Listar"));
         return false;
     }
@@ -285,18 +325,16 @@ bool clsDecisaoPessoas::Listar(const QList<qint32>& fIDs, QList<Decisao>& fDecis
     return true;
 }
 
-bool clsDecisaoPessoas::ParesValidos(QSet<QPair<qint32, qint32>>& fPares) {
-    fPares.clear();
-    if (!m_ado.TableExiste(m_cn, kTabela)) {
-        return true;
-    }
-    QList<Decisao> decisoes;
+bool clsDecisaoPessoas::Todas(QList<Decisao>& fDecisoes, qint32 fDepoisDe) {
+    fDecisoes.clear();
     QHash<qint32, QPair<QString, QString>> gravadas;
-    if (!LerDecisoes(QString(), decisoes, &gravadas)) {
+    if (!LerDecisoes(
+            fDepoisDe > 0 ? " WHERE ID_Decisao > " + QString::number(fDepoisDe) : QString(),
+            fDecisoes, &gravadas)) {
         return false;
     }
     QList<qint32> ids;
-    for (const Decisao& d : decisoes) {
+    for (const Decisao& d : fDecisoes) {
         ids << d.paciente1 << d.paciente2;
     }
     std::sort(ids.begin(), ids.end());
@@ -305,11 +343,26 @@ bool clsDecisaoPessoas::ParesValidos(QSet<QPair<qint32, qint32>>& fPares) {
     if (!Assinaturas(ids, atuais)) {
         return false;
     }
-    for (const Decisao& d : decisoes) {
+    for (Decisao& d : fDecisoes) {
         const auto& [a1, a2] = gravadas.value(d.id);
         // A removed record has no fingerprint, so its decisions lapse with it.
-        if (atuais.contains(d.paciente1) && atuais.contains(d.paciente2) &&
-            atuais.value(d.paciente1) == a1 && atuais.value(d.paciente2) == a2) {
+        d.rever = !atuais.contains(d.paciente1) || !atuais.contains(d.paciente2) ||
+                  atuais.value(d.paciente1) != a1 || atuais.value(d.paciente2) != a2;
+    }
+    return true;
+}
+
+bool clsDecisaoPessoas::ParesValidos(QSet<QPair<qint32, qint32>>& fPares) {
+    fPares.clear();
+    if (!m_ado.TableExiste(m_cn, kTabela)) {
+        return true;
+    }
+    QList<Decisao> decisoes;
+    if (!Todas(decisoes)) {
+        return false;
+    }
+    for (const Decisao& d : decisoes) {
+        if (!d.rever) {
             fPares.insert({d.paciente1, d.paciente2});
         }
     }

@@ -36,8 +36,8 @@ class clsDecisaoPessoas {
     // The fixed reasons; the last one ("Outros") needs a note.
     static const QStringList& Motivos();
 
-    // Creates the table when it is missing (at start-up, next to the log tables); a failure is
-    // shown like theirs and answers false.
+    // Creates the tables that are missing, the decisions' and their trail's (at start-up, next
+    // to the log tables); a failure is shown like theirs and answers false.
     bool CriarTabela();
 
     // Records every pair of fIDs as different people, replacing earlier decisions on those
@@ -45,10 +45,14 @@ class clsDecisaoPessoas {
     // database failure (Erro holds it; nothing is written).
     bool Registrar(const QList<qint32>& fIDs, int fMotivo, const QString& fObservacao,
                    qint32 fID_Usuario);
-    // Removes the decisions on every pair of fIDs.
-    bool Remover(const QList<qint32>& fIDs);
+    // Removes the decisions on every pair of fIDs by fID_Usuario, each copied first, whole, to
+    // Cadunir_DecisaoRemovida with who removed it and when, in one transaction.
+    bool Remover(const QList<qint32>& fIDs, qint32 fID_Usuario);
     // The decisions on pairs of fIDs, each with its need of a new look worked out.
     bool Listar(const QList<qint32>& fIDs, QList<Decisao>& fDecisoes);
+    // Every decision (those recorded after decision fDepoisDe, when given), each with its need
+    // of a new look worked out. The table must exist.
+    bool Todas(QList<Decisao>& fDecisoes, qint32 fDepoisDe = 0);
     // Every decision that still holds (both records exist and neither changed since), as
     // pairs with the lower ID first. A register without the table holds none.
     bool ParesValidos(QSet<QPair<qint32, qint32>>& fPares);

@@ -1,6 +1,9 @@
 #include "decisions/clsPacienteSemSolucao.h"
 
+#include "data/ado/CriarTabelaSeAusente.h"
+#include "data/ado/NivelTransacao.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
 #include "data/base/TabelaErros.h"
 #include "data/base/ValorSeNulo.h"
@@ -24,6 +27,31 @@ void PreencherMarca(Recordset& rs, qint32 fID_Justificativa, const QString& fMot
 
 QString DoPaciente(const char* inicio, qint32 fID_Paciente) {
     return QString::fromUtf8(inicio) + QString::number(fID_Paciente);
+}
+
+const QString kTabelaRastro = QStringLiteral("Cadunir_SemSolucaoRemovida");
+const QString kColunasMarca = QStringLiteral(
+    "ID_PacienteLogSemSolucao, ID_Paciente, ID_PacienteLogJustificativa, ID_Usuario, Data, "
+    "Descricao");
+
+QString SqlCriarTabelaRastro() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_SemSolucaoRemovida] ( "
+        " [ID_SemSolucaoRemovida] [int] IDENTITY (1, 1) NOT NULL , "
+        " [ID_PacienteLogSemSolucao] [int] NOT NULL , "
+        " [ID_Paciente] [int] NOT NULL , "
+        " [ID_PacienteLogJustificativa] [int] NULL , "
+        " [ID_Usuario] [int] NULL , "
+        " [Data] [smalldatetime] NULL , "
+        " [Descricao] [nvarchar] (255) NULL , "
+        " [ID_UsuarioRemocao] [int] NOT NULL , "
+        " [DataRemocao] [datetime] NOT NULL "
+        " ) ON [PRIMARY] "
+        " ALTER TABLE [dbo].[Cadunir_SemSolucaoRemovida] WITH NOCHECK ADD "
+        " CONSTRAINT [PK_Cadunir_SemSolucaoRemovida] PRIMARY KEY  CLUSTERED "
+        " ( "
+        " [ID_SemSolucaoRemovida] "
+        " )  ON [PRIMARY]");
 }
 
 }  // namespace
@@ -147,6 +175,39 @@ bool clsPacienteSemSolucao::Atualizar(qint32 fID_Paciente, qint32 fID_Justificat
     } catch (const ErroNumerado& erro) {
         return falhaNasLinhas(erro.Number());
     }
+}
+
+bool clsPacienteSemSolucao::criarRastro() {
+    return CriarTabelaSeAusente(m_cn, m_ado, kTabelaRastro, SqlCriarTabelaRastro()) ||
+           falhaNaConsulta();
+}
+
+bool clsPacienteSemSolucao::CriarTabelaRastro() {
+    if (criarRastro()) {
+        return true;
+    }
+    MostrarMensagem(QStringLiteral("Ao criar a tabela Cadunir_SemSolucaoRemovida, ocorreu o "
+                                   "seguinte erro:\n\n") +
+                    QString::number(m_erro.ErrorNumber()) + QStringLiteral(" - ") +
+                    m_erro.ErrorString());
+    return false;
+}
+
+bool clsPacienteSemSolucao::RemoverComRastro(qint32 fID_Paciente, qint32 fID_Usuario) {
+    if (!criarRastro()) {
+        return false;
+    }
+    NivelTransacao nivel(m_cn, m_ado);
+    const bool ok =
+        nivel.Abrir() &&
+        m_ado.ExecutarSQL(m_cn, "INSERT INTO Cadunir_SemSolucaoRemovida (" + kColunasMarca +
+                                    ", ID_UsuarioRemocao, DataRemocao) SELECT " + kColunasMarca +
+                                    ", " + QString::number(fID_Usuario) +
+                                    DoPaciente(", getdate() FROM PacienteLogSemSolucao WHERE "
+                                               "ID_Paciente = ",
+                                               fID_Paciente)) &&
+        Remover(fID_Paciente) && nivel.Confirmar();
+    return ok || falhaNaConsulta();
 }
 
 bool clsPacienteSemSolucao::Remover(qint32 fID_Paciente) {

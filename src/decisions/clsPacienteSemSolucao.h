@@ -43,11 +43,19 @@ class clsPacienteSemSolucao {
                    qint32 fID_Usuario);
     // Removes every mark of the patient.
     bool Remover(qint32 fID_Paciente);
+    // The same removal, by fID_Usuario, leaving a trail: every mark of the patient is copied
+    // first, whole, to Cadunir_SemSolucaoRemovida with who removed it and when (the server's
+    // time), in one transaction with the removal. The trail table is made when missing.
+    bool RemoverComRastro(qint32 fID_Paciente, qint32 fID_Usuario);
+    // Creates the trail table when it is missing (start-up does it next to the log tables); a
+    // failure is reported through MostrarMensagem, as the other tables' are.
+    bool CriarTabelaRastro();
 
     const clsError& Erro() const { return m_erro; }
     bool FalhouNaConsulta() const { return m_falhouNaConsulta; }
 
   private:
+    bool criarRastro();
     bool abrir(Recordset& fRS, const QString& fSQL);
     bool falhaNaConsulta();
     bool falhaNasLinhas(qint32 fNumero);

@@ -242,7 +242,7 @@ bool frmSemSolucao::PacienteSemSolucao_Atualizar(qint32 fID_Paciente, qint32 fID
 
 bool frmSemSolucao::PacienteSemSolucao_Remover(qint32 fID_Paciente) {
     clsPacienteSemSolucao marcas = Marcas();
-    if (marcas.Remover(fID_Paciente)) {
+    if (marcas.RemoverComRastro(fID_Paciente, ID_UsuarioLogado)) {
         return true;
     }
     Avisar(LayoutA(kAoAbrir, marcas.Erro()));

@@ -38,8 +38,9 @@ class frmSemSolucao : public QDialog {
     qint32 ID_PacienteLogSemSolucao() const { return m_ID_PacienteLogSemSolucao; }
     bool OK() const { return m_OK; }
 
-    // Removes every mark of the patient. No control of the dialog calls it; it is here for a
-    // caller that has to clear a mark.
+    // Removes every mark of the patient, each copied first with who removed it and when to
+    // Cadunir_SemSolucaoRemovida, in one transaction. No control of the dialog calls it; the
+    // worklist does, to clear a mark.
     bool PacienteSemSolucao_Remover(qint32 fID_Paciente);
 
     void cmdOK_Click();

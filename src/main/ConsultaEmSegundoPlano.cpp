@@ -47,6 +47,14 @@ void ConsultaEmSegundoPlano::Cancelar() {
     }
 }
 
+void ConsultaEmSegundoPlano::Parar() {
+    Cancelar();
+    esperarAnterior();
+    // Its delivery, already queued or not, finds another generation and is dropped.
+    m_iniciada = 0;
+    m_ocupada = false;
+}
+
 void ConsultaEmSegundoPlano::esperarAnterior() {
     if (m_trabalho.joinable()) {
         m_trabalho.join();
@@ -75,8 +83,8 @@ void ConsultaEmSegundoPlano::IniciarTarefa(Tarefa tarefa) {
     m_ocupada = true;
     const quint64 geracao = ++m_geracao;
     m_iniciada = geracao;
-    m_trabalho = std::thread(
-        [this, tarefa = std::move(tarefa), geracao] { rodar(tarefa, geracao); });
+    m_trabalho =
+        std::thread([this, tarefa = std::move(tarefa), geracao] { rodar(tarefa, geracao); });
 }
 
 void ConsultaEmSegundoPlano::rodar(const Tarefa& tarefa, quint64 geracao) {

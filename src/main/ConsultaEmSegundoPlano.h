@@ -51,6 +51,10 @@ class ConsultaEmSegundoPlano : public QObject {
         std::function<bool(Connection& cn, clsADO& ado, const Cancelada& cancelada, Desfecho& d)>;
     void IniciarTarefa(Tarefa tarefa);
     void Cancelar();
+    // Cancels and waits for the worker to let go of the connection (an interrupted statement
+    // stops at once): the register is no longer read when it returns, and the cancelled
+    // outcome is never delivered. For a write that must not run under this query's read.
+    void Parar();
     bool Ocupada() const { return m_ocupada; }
     // The outcome of the last query that ended; its rows may be moved out.
     Desfecho& Resultado() { return m_resultado; }

@@ -1,24 +1,19 @@
 #include "main/frmPrincipal.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
+#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -28,32 +23,29 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/ValorSeNulo.h"
-#include "decisions/clsDecisaoPessoas.h"
 #include "decisions/frmSemSolucao.h"
 #include "history/frmHistorico.h"
-#include "main/ConsultaEmSegundoPlano.h"
+#include "main/CriteriosGravados.h"
+#include "main/InicioPrograma.h"
 #include "main/ListaSemelhantes.h"
 #include "main/clsPacienteCriterio.h"
 #include "match/ModeloGrupos.h"
-#include "merge/clsPacienteUnificar.h"
-#include "merge/clsUnificacaoRegistro.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
-#include "settings/clsINI.h"
-#include "settings/clsIO.h"
 #include "ui/Acessibilidade.h"
 #include "ui/Ampulheta.h"
 #include "ui/DE.h"
 #include "ui/Detalhe.h"
+#include "ui/FiltroGrade.h"
+#include "ui/GeometriaJanela.h"
 #include "ui/ListaPacientes.h"
+#include "ui/ModeloRecordset.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
-#include "ui/RecordsetModel.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
 
@@ -90,24 +82,26 @@ W* nomeado(W* widget, const QString& nome) {
     return widget;
 }
 
+QString numeroETexto(clsADO& ado) {
+    return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
+}
+
 }  // namespace
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
-    montarSemelhanca();
     // The grid shows rsLocalizar and its current row is the record set's position; a change of
     // current cell chosen by the user runs the row event. The window's own re-binding and
     // re-query do not: they decide themselves when the list is refilled.
-    m_modelo = new RecordsetModel(DE().rsLocalizar, this);
-    LigarGrade(*dbGridCriterio, *m_modelo, [this] {
-        if (!m_religando) {
-            dbGridCriterio_RowColChange(0, 0);
-        }
-    });
+    m_modelo = new ModeloRecordset(DE().rsLocalizar, this);
+    m_grupos = new ModeloGrupos(this);
+    mostrarGrade(false);
     ajustarColunas();
     m_progresso = new QTimer(this);
     m_progresso->setInterval(200);
-    connect(m_progresso, &QTimer::timeout, this, &frmPrincipal::mostrarProgresso);
+    connect(m_progresso, &QTimer::timeout, this,
+            [this] { lblItensnaLista->setText(m_sessao.TextoProgresso()); });
+    connect(&m_sessao, &SessaoAgrupamento::terminou, this, &frmPrincipal::agrupamentoTerminou);
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
@@ -120,11 +114,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(lstSemelhante, &QListWidget::itemChanged, this,
             &frmPrincipal::lstSemelhante_ItemChanged);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, [this] {
-        if (m_agrupamento == Agrupamento::Normal) {
-            cmdCancelarAgrupamento_Click();
-        }
-    });
+    connect(esc, &QShortcut::activated, this, &frmPrincipal::cmdCancelarAgrupamento_Click);
     ordenarTabulacao();
     NomearControles(*this);
 }
@@ -148,27 +138,29 @@ void frmPrincipal::montarJanela() {
 
     Frame2 = nomeado(new QGroupBox(QStringLiteral("Selecione os campos que deseja agrupar")),
                      QStringLiteral("Frame2"));
-    chkNome = nomeado(new QCheckBox(QStringLiteral("Nome")), QStringLiteral("chkNome"));
-    chkNomeMeio =
-        nomeado(new QCheckBox(QStringLiteral("Nome do meio")), QStringLiteral("chkNomeMeio"));
-    chkNomeUltimo =
-        nomeado(new QCheckBox(QStringLiteral("Último nome")), QStringLiteral("chkNomeUltimo"));
-    chkRG = nomeado(new QCheckBox(QStringLiteral("RG")), QStringLiteral("chkRG"));
-    chkCIC = nomeado(new QCheckBox(QStringLiteral("CIC")), QStringLiteral("chkCIC"));
-    chkNascimento =
-        nomeado(new QCheckBox(QStringLiteral("Data Nascimento")), QStringLiteral("chkNascimento"));
-    chkProntuario =
-        nomeado(new QCheckBox(QStringLiteral("Prontuário")), QStringLiteral("chkProntuario"));
     cmdBuscar = nomeado(new QPushButton(QStringLiteral("&Agrupar")), QStringLiteral("cmdBuscar"));
-    {
+    chkSemelhanca =
+        nomeado(new QCheckBox(QStringLiteral("Semelhança")), QStringLiteral("chkSemelhanca"));
+    chkSemelhanca->setToolTip(QStringLiteral(
+        "Agrupar por semelhança: compara nomes, documentos e datas campo a campo e lista os "
+        "grupos de cadastros que provavelmente são da mesma pessoa, do mais certo ao menos"));
+    const std::tuple<QCheckBox**, const char*, QString> caixas[] = {
+        {&chkNome, "chkNome", QStringLiteral("Nome")},
+        {&chkNomeMeio, "chkNomeMeio", QStringLiteral("Nome do meio")},
+        {&chkNomeUltimo, "chkNomeUltimo", QStringLiteral("Último nome")},
+        {&chkRG, "chkRG", QStringLiteral("RG")},
+        {&chkCIC, "chkCIC", QStringLiteral("CIC")},
+        {&chkNascimento, "chkNascimento", QStringLiteral("Data Nascimento")},
+        {&chkProntuario, "chkProntuario", QStringLiteral("Prontuário")}};
+    auto* grade = new QGridLayout(Frame2);
+    for (int i = 0; i < 7; ++i) {
+        const auto& [caixa, nome, texto] = caixas[i];
+        *caixa = nomeado(new QCheckBox(texto), QString::fromLatin1(nome));
         // Three to a row, so the criteria leave room for the detail on a small screen.
-        auto* grade = new QGridLayout(Frame2);
-        const auto caixas = caixasCriterio();
-        for (int i = 0; i < int(caixas.size()); ++i) {
-            grade->addWidget(caixas[i], i / 3, i % 3);
-        }
-        grade->addWidget(cmdBuscar, 2, 2);
+        grade->addWidget(*caixa, i / 3, i % 3);
     }
+    grade->addWidget(cmdBuscar, 2, 2);
+    grade->addWidget(chkSemelhanca, 3, 0, 1, 3);
 
     Frame3 = nomeado(new QGroupBox(QStringLiteral("Resultado do agrupamento")),
                      QStringLiteral("Frame3"));
@@ -177,16 +169,7 @@ void frmPrincipal::montarJanela() {
     dbGridCriterio->setAccessibleDescription(
         QStringLiteral("Um grupo de possíveis duplicados por linha. Tab sai da grade; "
                        "Ctrl+Tab passa de uma coluna a outra."));
-    // Tab leaves the grid, as it leaves every other control; Ctrl+Tab walks the cells.
-    dbGridCriterio->setTabKeyNavigation(false);
-    dbGridCriterio->setWordWrap(false);
-    dbGridCriterio->setTextElideMode(Qt::ElideRight);
-    dbGridCriterio->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    dbGridCriterio->horizontalHeader()->setStretchLastSection(true);
-    dbGridCriterio->horizontalHeader()->setSectionsClickable(true);
-    dbGridCriterio->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    dbGridCriterio->installEventFilter(this);
-    ajustarAlturaLinhas();
+    FiltroGrade::Configurar(*dbGridCriterio);
     lblCaption1 =
         nomeado(new QLabel(QStringLiteral("Itens na lista:")), QStringLiteral("lblCaption1"));
     lblItensnaLista =
@@ -205,33 +188,8 @@ void frmPrincipal::montarJanela() {
     lstSemelhante->setAccessibleDescription(
         QStringLiteral("Espaço marca ou desmarca o paciente da linha."));
     lblCaption->setBuddy(lstSemelhante);
-    Frame5 = nomeado(new QFrame, QStringLiteral("Frame5"));
-    Frame5->setFrameShape(QFrame::StyledPanel);
-    cmdUnificar = nomeado(new QPushButton(QStringLiteral("Unificar cadastros")),
-                          QStringLiteral("cmdUnificar"));
-    cmdSemSolucao =
-        nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
-    cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
-    cmdComparar =
-        nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
-    cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    cmdComparar->setToolTip(
-        QStringLiteral("Comparar lado a lado os cadastros marcados, ou todos "
-                       "os da lista quando menos de dois estão marcados "
-                       "(Ctrl+K)"));
-    cmdHistorico =
-        nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
-    cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
+    montarComandos();
     {
-        // The command row: others add their buttons before "Unificar cadastros"
-        // (AdicionarBotaoComando), which stays last, at the right.
-        m_linhaComandos = new QHBoxLayout(Frame5);
-        m_linhaComandos->addWidget(cmdSemSolucao);
-        m_linhaComandos->addWidget(cmdHistorico);
-        m_linhaComandos->addStretch();
-        m_linhaComandos->addWidget(cmdComparar);
-        m_linhaComandos->addWidget(cmdUnificar);
-
         auto* contador = new QHBoxLayout;
         contador->addWidget(lblCaption1);
         contador->addWidget(lblItensnaLista);
@@ -267,42 +225,7 @@ void frmPrincipal::montarJanela() {
     NvPreferSemelhante = nomeado(new ctlNvPreferDE, QStringLiteral("NvPreferSemelhante"));
     NvPreferSemelhante->setAccessibleName(QStringLiteral("Dados do paciente"));
     (new QVBoxLayout(Frame1))->addWidget(NvPreferSemelhante);
-
-    Frame4 = nomeado(new QFrame, QStringLiteral("Frame4"));
-    Frame4->setFrameShape(QFrame::StyledPanel);
-    {
-        auto* f4 = new QVBoxLayout(Frame4);
-        for (int i = 0; i < 3; ++i) {
-            auto* caixa = nomeado(new QPlainTextEdit, QStringLiteral("txtCaption_%1").arg(i));
-            QString texto = TextoInstrucao(i);
-            texto.replace(CRLF, QStringLiteral("\n"));
-            caixa->setPlainText(texto);
-            // At most as tall as its lines; on a small screen it gives way to the detail
-            // above and scrolls.
-            const int linhas = int(texto.count('\n'));
-            const int margem = 2 * int(caixa->document()->documentMargin()) + 4;
-            caixa->setMaximumHeight(caixa->fontMetrics().lineSpacing() * linhas + margem);
-            caixa->setMinimumHeight(caixa->fontMetrics().lineSpacing() * 2 + margem);
-            caixa->setReadOnly(true);
-            caixa->setFocusPolicy(Qt::NoFocus);  // display only: never in the tab order
-            caixa->setFrameShape(QFrame::NoFrame);
-            caixa->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-            caixa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            caixa->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-            caixa->viewport()->setAutoFillBackground(false);
-            caixa->setAccessibleName(QStringLiteral("Instrução %1").arg(i + 1));
-            caixa->installEventFilter(this);
-            txtCaption[i] = caixa;
-            f4->addWidget(caixa);
-            if (i < 2) {
-                auto* linha = nomeado(new QFrame, QStringLiteral("Line1_%1").arg(i));
-                linha->setFrameShape(QFrame::HLine);
-                linha->setFrameShadow(QFrame::Sunken);
-                Line1[i] = linha;
-                f4->addWidget(linha);
-            }
-        }
-    }
+    montarInstrucoes();
 
     auto* colunaEsquerda = new QWidget;
     {
@@ -327,12 +250,72 @@ void frmPrincipal::montarJanela() {
     divisorPrincipal->setChildrenCollapsible(false);
 
     auto* centro = new QWidget(this);
-    auto* raiz = new QVBoxLayout(centro);
-    raiz->addWidget(divisorPrincipal);
+    (new QVBoxLayout(centro))->addWidget(divisorPrincipal);
     setCentralWidget(centro);
 
     resize(1100, 720);
-    caberNaTela();
+    GeometriaJanela::CaberNaTela(*this);
+}
+
+void frmPrincipal::montarComandos() {
+    Frame5 = nomeado(new QFrame, QStringLiteral("Frame5"));
+    Frame5->setFrameShape(QFrame::StyledPanel);
+    cmdUnificar = nomeado(new QPushButton(QStringLiteral("Unificar cadastros")),
+                          QStringLiteral("cmdUnificar"));
+    cmdSemSolucao =
+        nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
+    cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdComparar =
+        nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
+    cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    cmdComparar->setToolTip(
+        QStringLiteral("Comparar lado a lado os cadastros marcados, ou todos "
+                       "os da lista quando menos de dois estão marcados "
+                       "(Ctrl+K)"));
+    cmdHistorico =
+        nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
+    cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
+    // Others add their buttons before "Unificar cadastros" (AdicionarBotaoComando), which
+    // stays last, at the right.
+    m_linhaComandos = new QHBoxLayout(Frame5);
+    m_linhaComandos->addWidget(cmdSemSolucao);
+    m_linhaComandos->addWidget(cmdHistorico);
+    m_linhaComandos->addStretch();
+    m_linhaComandos->addWidget(cmdComparar);
+    m_linhaComandos->addWidget(cmdUnificar);
+}
+
+void frmPrincipal::montarInstrucoes() {
+    Frame4 = nomeado(new QFrame, QStringLiteral("Frame4"));
+    Frame4->setFrameShape(QFrame::StyledPanel);
+    auto* f4 = new QVBoxLayout(Frame4);
+    for (int i = 0; i < 3; ++i) {
+        auto* caixa = nomeado(new QPlainTextEdit, QStringLiteral("txtCaption_%1").arg(i));
+        QString texto = TextoInstrucao(i);
+        texto.replace(CRLF, QStringLiteral("\n"));
+        caixa->setPlainText(texto);
+        // At most as tall as its lines; on a small screen it gives way to the detail above
+        // and scrolls.
+        const int linhas = int(texto.count('\n'));
+        const int margem = 2 * int(caixa->document()->documentMargin()) + 4;
+        caixa->setMaximumHeight(caixa->fontMetrics().lineSpacing() * linhas + margem);
+        caixa->setMinimumHeight(caixa->fontMetrics().lineSpacing() * 2 + margem);
+        caixa->setReadOnly(true);
+        caixa->setFocusPolicy(Qt::NoFocus);  // display only: never in the tab order
+        caixa->setFrameShape(QFrame::NoFrame);
+        caixa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        caixa->viewport()->setAutoFillBackground(false);
+        caixa->setAccessibleName(QStringLiteral("Instrução %1").arg(i + 1));
+        caixa->installEventFilter(this);
+        txtCaption[i] = caixa;
+        f4->addWidget(caixa);
+        if (i < 2) {
+            Line1[i] = nomeado(new QFrame, QStringLiteral("Line1_%1").arg(i));
+            Line1[i]->setFrameShape(QFrame::HLine);
+            Line1[i]->setFrameShadow(QFrame::Sunken);
+            f4->addWidget(Line1[i]);
+        }
+    }
 }
 
 void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
@@ -345,50 +328,23 @@ void frmPrincipal::ordenarTabulacao() {
     // grid -> list -> the command row, left to right -> the criteria -> "Agrupar" (-> Cancel).
     QList<QWidget*> cadeia{dbGridCriterio, lstSemelhante};
     const auto acrescentar = [&cadeia](QLayout* layout, QWidget* ultimo) {
-        QList<QWidget*> achados;
         for (int i = 0; i < layout->count(); ++i) {
             QWidget* w = layout->itemAt(i)->widget();
             if (w && w != ultimo && (w->focusPolicy() & Qt::TabFocus)) {
-                achados << w;
+                cadeia << w;
             }
         }
-        cadeia << achados;
         if (ultimo) {
             cadeia << ultimo;
         }
     };
     acrescentar(m_linhaComandos, nullptr);
     acrescentar(Frame2->layout(), cmdBuscar);
-    cadeia << cmdCancelarAgrupamento;
-    for (int i = 0; i + 1 < cadeia.size(); ++i) {
-        setTabOrder(cadeia[i], cadeia[i + 1]);
-    }
-    m_cadeiaTab = cadeia;
+    m_rodadaTab.Definir(cadeia << cmdCancelarAgrupamento);
 }
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
-    // The round closes on itself (after "Agrupar" comes the grid again), whatever else the
-    // window holds; controls that are hidden or held are passed over.
-    const int atual = m_cadeiaTab.indexOf(focusWidget());
-    if (atual < 0) {
-        return QMainWindow::focusNextPrevChild(next);
-    }
-    const int n = int(m_cadeiaTab.size());
-    for (int passo = 1; passo < n; ++passo) {
-        QWidget* w = m_cadeiaTab[((atual + (next ? passo : -passo)) % n + n) % n];
-        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
-            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-            return true;
-        }
-    }
-    return true;
-}
-
-void frmPrincipal::ajustarAlturaLinhas() {
-    // Rows follow the font (a large font or a high-DPI screen must stay readable).
-    const int altura = dbGridCriterio->fontMetrics().height() + 8;
-    dbGridCriterio->verticalHeader()->setMinimumSectionSize(altura);
-    dbGridCriterio->verticalHeader()->setDefaultSectionSize(altura);
+    return m_rodadaTab.Avancar(focusWidget(), next) || QMainWindow::focusNextPrevChild(next);
 }
 
 void frmPrincipal::ajustarColunas() {
@@ -400,76 +356,11 @@ void frmPrincipal::ajustarColunas() {
     cabecalho->setStretchLastSection(true);
 }
 
-void frmPrincipal::caberNaTela() {
-    QScreen* tela = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!tela || isMaximized() || isFullScreen()) {
-        return;
-    }
-    const QRect area = tela->availableGeometry();
-    // The frame's decorations count too (known once shown; an estimate before).
-    QSize moldura = frameGeometry().size() - geometry().size();
-    if (!isVisible() || moldura.isEmpty()) {
-        moldura = QSize(16, 40).boundedTo(area.size() / 10);
-    }
-    const QSize cabe = (area.size() - moldura).expandedTo(minimumSizeHint());
-    resize(size().boundedTo(cabe));
-    QRect g = frameGeometry();
-    g.setSize(size() + moldura);
-    if (!area.contains(g)) {
-        const int x =
-            std::clamp(g.x(), area.left(), std::max(area.left(), area.right() - g.width() + 1));
-        const int y =
-            std::clamp(g.y(), area.top(), std::max(area.top(), area.bottom() - g.height() + 1));
-        move(x, y);
-    }
-}
-
-namespace {
-const QString kSecaoJanela = QStringLiteral("Janela");
-
-QString chaveJanela(const char* nome) {
-    // Per user: two administrators on one workstation keep their own layout.
-    return QStringLiteral("%1_%2").arg(QLatin1String(nome)).arg(ID_UsuarioLogado);
-}
-}  // namespace
-
-void frmPrincipal::restaurarGeometria() {
-    const QString geometria =
-        GetSetting(QStringLiteral("Cadunir"), kSecaoJanela, chaveJanela("Geometria"));
-    if (!geometria.isEmpty()) {
-        restoreGeometry(QByteArray::fromBase64(geometria.toLatin1()));
-    }
-    const QStringList divisores =
-        GetSetting(QStringLiteral("Cadunir"), kSecaoJanela, chaveJanela("Divisores"))
-            .split(QLatin1Char(','), Qt::SkipEmptyParts);
-    const std::array<QSplitter*, 3> todos{divisorPrincipal, divisorResultado, divisorDetalhe};
-    for (int i = 0; i < int(todos.size()) && i < divisores.size(); ++i) {
-        todos[i]->restoreState(QByteArray::fromBase64(divisores[i].toLatin1()));
-    }
-    // Saved on a larger screen, or with another scale: it must still fit this one.
-    caberNaTela();
-    m_geometriaRestaurada = !geometria.isEmpty();
-}
-
-void frmPrincipal::gravarGeometria() {
-    if (ID_UsuarioLogado == 0) {
-        return;  // nobody logged in: nobody to remember it for
-    }
-    SaveSetting(QStringLiteral("Cadunir"), kSecaoJanela, chaveJanela("Geometria"),
-                QString::fromLatin1(saveGeometry().toBase64()));
-    QStringList divisores;
-    for (QSplitter* d : {divisorPrincipal, divisorResultado, divisorDetalhe}) {
-        divisores << QString::fromLatin1(d->saveState().toBase64());
-    }
-    SaveSetting(QStringLiteral("Cadunir"), kSecaoJanela, chaveJanela("Divisores"),
-                divisores.join(QLatin1Char(',')));
-}
-
 void frmPrincipal::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     ordenarTabulacao();
     NomearControles(*this);
-    caberNaTela();
+    GeometriaJanela::CaberNaTela(*this);
     if (!m_geometriaRestaurada && !m_divisoesIniciais) {
         // First show for this user: the detail takes most of its column (its rows decide the
         // survivor), and the result column most of the width.
@@ -482,9 +373,9 @@ void frmPrincipal::showEvent(QShowEvent* event) {
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* event) {
-    gravarGeometria();
-    if (m_consulta) {
-        m_consulta->Cancelar();
+    if (ID_UsuarioLogado != 0) {  // nobody logged in: nobody to remember the layout for
+        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
+            .Gravar(ID_UsuarioLogado);
     }
     QMainWindow::closeEvent(event);
 }
@@ -493,36 +384,19 @@ std::array<QCheckBox*, 7> frmPrincipal::caixasCriterio() const {
     return {chkNome, chkNomeMeio, chkNomeUltimo, chkRG, chkCIC, chkNascimento, chkProntuario};
 }
 
+CriteriosGravados::Marcas frmPrincipal::marcasCriterio() const {
+    CriteriosGravados::Marcas marcas{};
+    const auto caixas = caixasCriterio();
+    std::transform(caixas.begin(), caixas.end(), marcas.begin(),
+                   [](const QCheckBox* c) { return c->checkState(); });
+    return marcas;
+}
+
 bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        for (int i = 0; i < 3; ++i) {
-            if (watched == txtCaption[i]) {
-                txtCaption_GotFocus(i);
-                break;
-            }
-        }
-    }
-    if (watched == dbGridCriterio) {
-        if (event->type() == QEvent::FontChange) {
-            ajustarAlturaLinhas();
-        } else if (event->type() == QEvent::KeyPress) {
-            auto* tecla = static_cast<QKeyEvent*>(event);
-            const bool tab = tecla->key() == Qt::Key_Tab || tecla->key() == Qt::Key_Backtab;
-            if (tab && (tecla->modifiers() & Qt::ControlModifier)) {
-                // Ctrl+Tab inside the grid: the next (Shift: previous) cell, row by row.
-                const bool volta =
-                    tecla->key() == Qt::Key_Backtab || (tecla->modifiers() & Qt::ShiftModifier);
-                const QModelIndex atual = dbGridCriterio->currentIndex();
-                const int colunas = m_modelo->columnCount();
-                const int linhas = m_modelo->rowCount();
-                if (colunas > 0 && linhas > 0) {
-                    int celula = atual.isValid() ? atual.row() * colunas + atual.column() : -1;
-                    celula = std::clamp(celula + (volta ? -1 : 1), 0, linhas * colunas - 1);
-                    dbGridCriterio->setCurrentIndex(
-                        m_modelo->index(celula / colunas, celula % colunas));
-                }
-                return true;
-            }
+        const auto caixa = std::find(txtCaption.begin(), txtCaption.end(), watched);
+        if (caixa != txtCaption.end()) {
+            txtCaption_GotFocus(int(caixa - txtCaption.begin()));
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -536,82 +410,21 @@ void frmPrincipal::txtCaption_GotFocus(int /*Index*/) {
 // ---------------------------------------------------------------------------------------------
 // Start-up
 
-namespace {
-
-QString comBarra(const QString& pasta) {
-    const QString barra = QDir::separator();
-    return pasta.endsWith(barra) ? pasta : pasta + barra;
-}
-
-QString numeroETexto(clsADO& ado) {
-    return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
-}
-
-// What a failure's short text leaves out: the driver's or the engine's own words, and where
-// the diagnostics log keeps the whole story.
-QString detalheEDiagnostico(const QString& detalhe) {
-    QString texto;
-    if (!detalhe.isEmpty()) {
-        texto += CRLF + CRLF + QStringLiteral("Detalhe: ") + detalhe;
-    }
-    const QString log = dados::ArquivoDiagnostico();
-    if (!log.isEmpty()) {
-        texto += CRLF + CRLF + QStringLiteral("Registro de diagnóstico: ") +
-                 QDir::toNativeSeparators(log);
-    }
-    return texto;
-}
-
-// The INI messages name the path in upper case, as Windows shows it; where file names are
-// case-sensitive that path does not exist, so the real one follows.
-QString caminhoReal(const QString& caminho) {
-    if (caminho.toUpper() == caminho) {
-        return QString();
-    }
-    return CRLF + CRLF + QStringLiteral("Caminho: ") + QDir::toNativeSeparators(caminho);
-}
-
-}  // namespace
-
 bool frmPrincipal::Form_Load() {
-    clsIO io;
-    clsADO& ado = ADO();
     // The merge engine reports a table it cannot create through the program's message box.
     MostrarMensagem_Definir([](const QString& texto) { MsgBox(texto); });
     // Nothing is grouped yet: the counter tells so until the first result arrives.
     lblItensnaLista->setText(QLocale().toString(0));
 
-    m_pastaAplicacao = comBarra(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
-    m_pastaWindows = io.NvWindowsDir();
-
-    const QString ini = m_pastaWindows + QStringLiteral("Tessivar.INI");
-    if (!io.NvDir(ini)) {
-        MsgBox(QStringLiteral("Não foi encontrado o arquivo '") + ini.toUpper() +
-               QStringLiteral(".'") + caminhoReal(ini));
+    InicioPrograma inicio(DE().Conexao, ADO());
+    const bool configurado = inicio.LerConfiguracao();
+    m_pastaAplicacao = inicio.PastaAplicacao();
+    m_pastaWindows = inicio.PastaWindows();
+    m_connectionString = inicio.ConnectionString();
+    if (!configurado || !inicio.Conectar()) {
+        MsgBox(inicio.Mensagem());
         return false;
     }
-    bool lido = false;
-    try {
-        lido = Ler_INI(ini);
-    } catch (const ErroNumerado&) {
-        // An INI that cannot be read is as useless as one without the key.
-        lido = false;
-    }
-    if (!lido) {
-        MsgBox(QStringLiteral("Arquivo '") + ini.toUpper() + QStringLiteral("' incorreto.") +
-               caminhoReal(ini));
-        return false;
-    }
-
-    // One silent retry: a server that is waking up often refuses only the first attempt.
-    if (!ado.AbrirConexão(DE().Conexao, m_connectionString) &&
-        !ado.AbrirConexão(DE().Conexao, m_connectionString)) {
-        MsgBox(QStringLiteral("Ao abrir a conexão com o banco de dados, ocoreu o seguinte erro.") +
-               CRLF + CRLF + QStringLiteral("Erro nº ") + numeroETexto(ado) +
-               detalheEDiagnostico(ado.DetalheDoErro()));
-        return false;
-    }
-
     {
         frmLogin login(this);
         MostrarModal(login);
@@ -619,20 +432,10 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
     }
-    restaurarGeometria();
-
-    {
-        clsPacienteUnificar unificar(DE().Conexao, ado);
-        if (!unificar.CriarTabelas()) {
-            return false;
-        }
-        // The program's own history tables, next to the log tables they complete.
-        clsUnificacaoRegistro registro(DE().Conexao, ado);
-        if (!registro.CriarTabelas()) {
-            return false;
-        }
-    }
-    if (!clsDecisaoPessoas(DE().Conexao, ado).CriarTabela()) {
+    m_geometriaRestaurada =
+        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
+            .Restaurar(ID_UsuarioLogado);
+    if (!inicio.CriarTabelas()) {
         return false;
     }
 
@@ -642,131 +445,51 @@ bool frmPrincipal::Form_Load() {
 
     LerPacienteCriterio();
     // The grouping runs on its own connection; the window opens at once and the first result
-    // arrives when it is ready, with the row change that fills the list (agrupamentoTerminou).
+    // arrives when it is ready, with the row change that fills the list (exatoChegou).
+    m_sessao.DefinirConexao(m_connectionString);
     cmdBuscar_Click();
     return true;
 }
 
 bool frmPrincipal::Ler_INI(const QString& fFullPathINI) {
-    clsINI ini;
-    ini.setFullPathINI(fFullPathINI);
-    m_connectionString =
-        ini.GetValorTexto(QStringLiteral("Tessivar"), QStringLiteral("CONN_SERVER"), QString());
-    return !m_connectionString.isEmpty();
+    InicioPrograma inicio(DE().Conexao, ADO());
+    const bool lido = inicio.Ler_INI(fFullPathINI);
+    m_connectionString = inicio.ConnectionString();
+    return lido;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Grouping and the result grid
 
-namespace {
-
-const QString& kAplicacao = kAplicacaoCadunir;
-const QString kSecaoCriterios = QStringLiteral("Criterios");
-
-struct ChaveCriterio {
-    const char* chave;
-    int padrao;
-};
-// Same order as caixasCriterio(); a first run groups on the three names.
-constexpr ChaveCriterio kChaves[7] = {{"Nome", 1}, {"NomeMeio", 1},   {"NomeUltimo", 1}, {"RG", 0},
-                                      {"CIC", 0},  {"Nascimento", 0}, {"Prontuario", 0}};
-
-// The stored states are 0 unticked, 1 ticked, 2 greyed.
-int estadoGravado(Qt::CheckState estado) {
-    switch (estado) {
-        case Qt::Checked:
-            return 1;
-        case Qt::PartiallyChecked:
-            return 2;
-        default:
-            return 0;
-    }
-}
-
-Qt::CheckState estadoDaCaixa(int gravado) {
-    return gravado == 1 ? Qt::Checked : gravado == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
-}
-
-}  // namespace
-
 void frmPrincipal::cmdBuscar_Click() {
     // No hourglass: the window stays live and shows the grouping's progress instead.
-    if (chkSemelhanca && chkSemelhanca->isChecked()) {
+    if (chkSemelhanca->isChecked()) {
         Preencher_GridSemelhanca();
-        return;
+    } else {
+        Preencher_GridCriterio();
     }
-    Preencher_GridCriterio();
 }
 
 std::unique_ptr<clsPacienteCriterio> frmPrincipal::ObterClassePacienteCriterio() {
-    auto criterio = std::make_unique<clsPacienteCriterio>();
-    const auto marcado = [](QCheckBox* caixa) { return caixa->checkState() != Qt::Unchecked; };
-    criterio->Nome().setObrigatório(marcado(chkNome));
-    criterio->Nome_Meio().setObrigatório(marcado(chkNomeMeio));
-    criterio->Nome_Último().setObrigatório(marcado(chkNomeUltimo));
-    criterio->RG().setObrigatório(marcado(chkRG));
-    criterio->CIC().setObrigatório(marcado(chkCIC));
-    criterio->Data_Nascimento().setObrigatório(marcado(chkNascimento));
-    criterio->Prontuário().setObrigatório(marcado(chkProntuario));
-    criterio->setMasQueUmaOcorrencia(true);
-    return criterio;
+    return CriteriosGravados::Criterio(marcasCriterio());
 }
 
 void frmPrincipal::Preencher_GridCriterio() {
-    auto novo = ObterClassePacienteCriterio();
-    const QString sql = novo->ObterSQLComAgrupamento();
-    // The criteria of the result on screen come back if this grouping is cancelled.
-    if (m_agrupamento != Agrupamento::Normal) {
-        m_criterioAnterior = std::move(m_criterio);
-    }
-    m_criterio = std::move(novo);
-    if (sql.isEmpty()) {
+    const bool segurava = m_sessao.SegurandoEntrada();
+    if (!m_sessao.AgruparExato(ObterClassePacienteCriterio())) {
         MsgBox(QStringLiteral("Selecione ao menos um critério"));
         return;
     }
-    iniciarAgrupamento(sql, Agrupamento::Normal);
-}
-
-bool frmPrincipal::Agrupando() const {
-    return m_agrupamento != Agrupamento::Nenhum;
-}
-
-bool frmPrincipal::AguardarAgrupamento(int limiteMs) {
-    QElapsedTimer espera;
-    espera.start();
-    while (Agrupando() && espera.elapsed() < limiteMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    }
-    return !Agrupando();
-}
-
-ConsultaEmSegundoPlano& frmPrincipal::consulta() {
-    if (!m_consulta) {
-        const QString cs =
-            m_connectionString.isEmpty() ? DE().Conexao.ConnectionString() : m_connectionString;
-        m_consulta = std::make_unique<ConsultaEmSegundoPlano>(cs);
-        connect(m_consulta.get(), &ConsultaEmSegundoPlano::terminou, this,
-                &frmPrincipal::agrupamentoTerminou);
-    }
-    return *m_consulta;
-}
-
-void frmPrincipal::iniciarAgrupamento(const QString& sql, Agrupamento tipo) {
-    consulta().Iniciar(sql);
-    iniciarEspera(tipo);
-}
-
-void frmPrincipal::iniciarEspera(Agrupamento tipo) {
-    // A grouping started while another held the window keeps the hold and its clock.
-    const bool segurando =
-        m_agrupamento == Agrupamento::Normal || m_agrupamento == Agrupamento::Semelhanca;
-    m_agrupamento = tipo;
-    if (tipo != Agrupamento::AposUnificar && !segurando) {
-        m_contadorAntes = lblItensnaLista->text();
-        m_relogio.start();
+    if (!segurava) {
         segurarEntrada(true);
-        mostrarProgresso();
-        m_progresso->start();
+    }
+}
+
+void frmPrincipal::Preencher_GridSemelhanca() {
+    const bool segurava = m_sessao.SegurandoEntrada();
+    m_sessao.AgruparSemelhanca();
+    if (!segurava) {
+        segurarEntrada(true);
     }
 }
 
@@ -775,6 +498,11 @@ void frmPrincipal::segurarEntrada(bool segurar) {
     // controls are dropped, so nothing is replayed on the new result. Cancel stays live.
     if (segurar) {
         m_focoAntes = QApplication::focusWidget();
+        m_contadorAntes = lblItensnaLista->text();
+        lblItensnaLista->setText(m_sessao.TextoProgresso());
+        m_progresso->start();
+    } else {
+        m_progresso->stop();
     }
     for (QWidget* w : {static_cast<QWidget*>(Frame2), static_cast<QWidget*>(dbGridCriterio),
                        static_cast<QWidget*>(lstSemelhante), static_cast<QWidget*>(Frame5)}) {
@@ -783,11 +511,12 @@ void frmPrincipal::segurarEntrada(bool segurar) {
     cmdCancelarAgrupamento->setVisible(segurar);
     cmdCancelarAgrupamento->setEnabled(segurar);
     dbGridCriterio->viewport()->setCursor(segurar ? Qt::BusyCursor : Qt::ArrowCursor);
+    if (!isActiveWindow()) {
+        return;
+    }
     if (segurar) {
-        if (isActiveWindow()) {
-            cmdCancelarAgrupamento->setFocus(Qt::OtherFocusReason);
-        }
-    } else if (isActiveWindow()) {
+        cmdCancelarAgrupamento->setFocus(Qt::OtherFocusReason);
+    } else {
         QWidget* foco = m_focoAntes && isAncestorOf(m_focoAntes) && m_focoAntes->isEnabled()
                             ? m_focoAntes.data()
                             : dbGridCriterio;
@@ -795,18 +524,8 @@ void frmPrincipal::segurarEntrada(bool segurar) {
     }
 }
 
-void frmPrincipal::mostrarProgresso() {
-    lblItensnaLista->setText(
-        QStringLiteral("Agrupando... %1 s")
-            .arg(QLocale().toString(double(m_relogio.elapsed()) / 1000.0, 'f', 1)) +
-        etapaSemelhanca());
-}
-
 void frmPrincipal::cmdCancelarAgrupamento_Click() {
-    if (m_consulta &&
-        (m_agrupamento == Agrupamento::Normal || m_agrupamento == Agrupamento::Semelhanca)) {
-        m_consulta->Cancelar();
-    }
+    m_sessao.Cancelar();
 }
 
 void frmPrincipal::esvaziarTela() {
@@ -818,54 +537,41 @@ void frmPrincipal::esvaziarTela() {
             rs.Close();
         }
     }
-    esvaziarLista();
-    m_sqlLista.clear();
-    Detalhe_Limpar(*NvPreferSemelhante);
+    esvaziarListaEDetalhe();
     lblItensnaLista->setText(QLocale().toString(0));
 }
 
-void frmPrincipal::agrupamentoTerminou() {
-    const Agrupamento tipo = std::exchange(m_agrupamento, Agrupamento::Nenhum);
-    if (tipo == Agrupamento::AposUnificar) {
+void frmPrincipal::agrupamentoTerminou(SessaoAgrupamento::Tipo tipo) {
+    const ConsultaEmSegundoPlano::Desfecho& r = m_sessao.Resultado();
+    if (tipo == SessaoAgrupamento::Tipo::Reagrupamento) {
         reagrupamentoChegou();
-        emit agrupamentoConcluido();
-        return;
-    }
-    if (tipo == Agrupamento::Semelhanca) {
-        semelhancaChegou();
-        emit agrupamentoConcluido();
-        return;
-    }
-    m_progresso->stop();
-    ConsultaEmSegundoPlano::Desfecho& r = m_consulta->Resultado();
-    if (r.cancelada) {
-        // The previous result, its counter and its criteria stay as they were.
+    } else if (r.cancelada || !r.ok) {
+        // The result on screen, whichever mode it is in, stays as it was; after a failure of
+        // the exact grouping nothing of it stays.
         lblItensnaLista->setText(m_contadorAntes);
-        if (m_criterioAnterior) {
-            m_criterio = std::move(m_criterioAnterior);
+        segurarEntrada(false);
+        if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
+            MsgBox(mensagem);
+            if (tipo == SessaoAgrupamento::Tipo::Exato) {
+                esvaziarTela();
+            }
         }
-        segurarEntrada(false);
-        emit agrupamentoConcluido();
-        return;
+    } else if (tipo == SessaoAgrupamento::Tipo::Exato) {
+        exatoChegou();
+    } else {
+        semelhancaChegou();
     }
-    m_criterioAnterior.reset();
-    if (!r.ok) {
-        lblItensnaLista->setText(m_contadorAntes);
-        segurarEntrada(false);
-        MsgBox(QStringLiteral("Ao exibir os paciente que obedecem aos critério acima, ocoreu "
-                              "o seguinte erro:") +
-               QStringLiteral("\n\n") + QString::number(r.numero) + QStringLiteral(" - ") +
-               r.texto + detalheEDiagnostico(r.detalhe));
-        esvaziarTela();
-        emit agrupamentoConcluido();
-        return;
-    }
+    emit agrupamentoConcluido();
+}
+
+void frmPrincipal::exatoChegou() {
+    ConsultaEmSegundoPlano::Desfecho& r = m_sessao.Resultado();
     {
         // Taking the result in re-binds the grid (new columns and rows) through its model.
         const QScopedValueRollback<bool> religando(m_religando, true);
         DE().rsLocalizar.Adotar(DE().Conexao, r.sql, std::move(r.dados));
         r.dados = {};
-        sairSemelhanca();
+        mostrarGrade(false);
         esvaziarLista();
         ajustarColunas();
     }
@@ -874,14 +580,7 @@ void frmPrincipal::agrupamentoTerminou() {
     segurarEntrada(false);
     // The first row is current: the list and the detail show its group at once (the start-up's
     // row change, and after every grouping, so they never show a patient of another result).
-    if (m_modelo->rowCount() > 0) {
-        moverParaLinhaVista(0);
-        dbGridCriterio_RowColChange(0, 0);
-    } else {
-        m_sqlLista.clear();
-        Detalhe_Limpar(*NvPreferSemelhante);
-    }
-    emit agrupamentoConcluido();
+    escolherLinhaApos(0);
 }
 
 void frmPrincipal::moverParaLinhaVista(int linha) {
@@ -897,33 +596,22 @@ void frmPrincipal::moverParaLinhaVista(int linha) {
     }
 }
 
+void frmPrincipal::escolherLinhaApos(int linha) {
+    // The same position, or the last one when fewer rows are left; no row empties the list.
+    const int linhas = m_modelo->rowCount();
+    if (linhas > 0) {
+        moverParaLinhaVista(std::clamp(linha, 0, linhas - 1));
+        dbGridCriterio_RowColChange(0, 0);
+    } else {
+        esvaziarListaEDetalhe();
+    }
+}
+
 void frmPrincipal::dbGridCriterio_RowColChange(const QVariant& /*LastRow*/, qint16 /*LastCol*/) {
     const Recordset& rs = DE().rsLocalizar;
     if (rs.State() == adStateOpen && rs.RecordCount() > 0) {
         Preencher_PacienteSemelhante();
     }
-}
-
-QVariantList frmPrincipal::valoresDaLinha(int linhaRegistro) const {
-    const Recordset& rs = DE().rsLocalizar;
-    if (rs.State() != adStateOpen || linhaRegistro < 0 || linhaRegistro >= rs.RecordCount()) {
-        return {};
-    }
-    const auto& linha = rs.Dados().linhas[linhaRegistro];
-    return QVariantList(linha.begin(), linha.end());
-}
-
-bool frmPrincipal::tirarGrupoAtual() {
-    Recordset& rs = DE().rsLocalizar;
-    const qint32 posicao = rs.State() == adStateOpen ? rs.AbsolutePosition() : 0;
-    if (posicao < 1 || posicao > rs.RecordCount()) {
-        return false;
-    }
-    dados::DadosConsulta restante = rs.Dados();
-    restante.linhas.removeAt(posicao - 1);
-    const QScopedValueRollback<bool> religando(m_religando, true);
-    rs.Adotar(DE().Conexao, rs.Source(), std::move(restante));
-    return true;
 }
 
 void frmPrincipal::ReLinkarGrid() {
@@ -941,64 +629,37 @@ void frmPrincipal::ReLinkarGrid() {
     esvaziarLista();
     if (rs.State() == adStateOpen && linha >= 0) {
         dbGridCriterio_RowColChange(0, 0);
-        if (lstSemelhante->count() < 2 && tirarGrupoAtual()) {
-            const int linhas = m_modelo->rowCount();
-            if (linhas > 0) {
-                // The same position, or the one before it when the last row went.
-                moverParaLinhaVista(std::min(linha, linhas - 1));
-                dbGridCriterio_RowColChange(0, 0);
-            } else {
-                esvaziarLista();
-                m_sqlLista.clear();
-                Detalhe_Limpar(*NvPreferSemelhante);
-            }
+        bool tirada = false;
+        if (lstSemelhante->count() < 2) {
+            const QScopedValueRollback<bool> religando(m_religando, true);
+            tirada = SessaoAgrupamento::TirarLinhaAtual(rs, DE().Conexao);
+        }
+        if (tirada) {
+            escolherLinhaApos(linha);
         }
     }
     lblItensNaLista_Atualizar();
     if (rs.State() == adStateOpen && !rs.Source().isEmpty()) {
-        iniciarAgrupamento(rs.Source(), Agrupamento::AposUnificar);
+        m_sessao.Reagrupar(rs.Source());
     }
 }
 
 void frmPrincipal::reagrupamentoChegou() {
-    ConsultaEmSegundoPlano::Desfecho& r = m_consulta->Resultado();
-    Recordset& rs = DE().rsLocalizar;
-    if (!r.ok || rs.State() != adStateOpen || r.sql != rs.Source()) {
-        return;  // cancelled or failed: the result on screen already tells the merge
+    if (m_modoSemelhanca) {
+        return;  // the exact result is not on screen: it is grouped again when shown
     }
-    // The administrator may have moved on since the merge: the current group stays current
-    // and its list (with its ticks) untouched when it is still a group.
     const int linha = m_modelo->LinhaAtual();
-    const QVariantList atual =
-        linha >= 0 ? valoresDaLinha(m_modelo->LinhaDoRegistro(linha)) : QVariantList();
-    int achado = -1;
-    if (!atual.isEmpty()) {
-        for (int i = 0; i < r.dados.linhas.size(); ++i) {
-            const auto& l = r.dados.linhas[i];
-            if (QVariantList(l.begin(), l.end()) == atual) {
-                achado = i;
-                break;
-            }
-        }
-    }
+    bool manteve = false;
     {
         const QScopedValueRollback<bool> religando(m_religando, true);
-        rs.Adotar(DE().Conexao, r.sql, std::move(r.dados));
-        r.dados = {};
-        if (achado >= 0) {
-            rs.setAbsolutePosition(achado + 1);
+        if (!m_sessao.AdotarReagrupamento(DE().rsLocalizar, DE().Conexao, manteve)) {
+            return;  // cancelled or failed: the result on screen already tells the merge
         }
     }
-    if (achado < 0) {
-        const int linhas = m_modelo->rowCount();
-        if (linhas > 0) {
-            moverParaLinhaVista(std::clamp(linha, 0, linhas - 1));
-            dbGridCriterio_RowColChange(0, 0);
-        } else {
-            esvaziarLista();
-            m_sqlLista.clear();
-            Detalhe_Limpar(*NvPreferSemelhante);
-        }
+    // The group the administrator was on stays current with its list (and ticks) untouched;
+    // when it is gone, the row at its position takes its place.
+    if (!manteve) {
+        escolherLinhaApos(linha);
     }
     lblItensNaLista_Atualizar();
 }
@@ -1016,81 +677,119 @@ void frmPrincipal::lblItensNaLista_Atualizar() {
 }
 
 void frmPrincipal::SalvarPacienteCriterio() {
-    // Each write rewrites the settings file; a key that already holds the state is left alone.
-    const auto caixas = caixasCriterio();
-    for (int i = 0; i < 7; ++i) {
-        const int estado = estadoGravado(caixas[i]->checkState());
-        if (estado != m_ticksGravados[i] &&
-            SaveSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave),
-                        QString::number(estado))) {
-            m_ticksGravados[i] = estado;
-        }
-    }
+    m_criteriosGravados.Gravar(marcasCriterio());
 }
 
 void frmPrincipal::LerPacienteCriterio() {
+    const CriteriosGravados::Marcas marcas = m_criteriosGravados.Ler();
     const auto caixas = caixasCriterio();
     for (int i = 0; i < 7; ++i) {
-        const QString lido =
-            GetSetting(kAplicacao, kSecaoCriterios, QString::fromLatin1(kChaves[i].chave));
-        bool ok = false;
-        const int estado = lido.trimmed().toInt(&ok);
-        // A missing key takes its default; the program writes only 0, 1 and 2, so anything
-        // else is a damaged setting and is treated as missing.
-        const bool valido = ok && estado >= 0 && estado <= 2;
-        m_ticksGravados[i] = valido ? estado : -1;
-        caixas[i]->setCheckState(estadoDaCaixa(valido ? estado : kChaves[i].padrao));
+        caixas[i]->setCheckState(marcas[i]);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Similarity mode: the grid shows the search's candidate groups (ModeloGrupos) instead of
+// rsLocalizar, which keeps the exact result for when the mode is left.
+
+void frmPrincipal::mostrarGrade(bool semelhanca) {
+    QAbstractItemModel* modelo = semelhanca ? static_cast<QAbstractItemModel*>(m_grupos) : m_modelo;
+    if (dbGridCriterio->model() == modelo) {
+        return;
+    }
+    m_modoSemelhanca = semelhanca;
+    const auto aoMudarCelula = [this] {
+        if (m_religando) {
+            return;
+        }
+        if (m_modoSemelhanca) {
+            Preencher_GrupoSemelhante();
+        } else {
+            dbGridCriterio_RowColChange(0, 0);
+        }
+    };
+    if (!semelhanca) {
+        LigarGrade(*dbGridCriterio, *m_modelo, aoMudarCelula);
+        return;
+    }
+    dbGridCriterio->setModel(m_grupos);
+    // A new model brings a new selection model: the row change is ours while the mode lasts.
+    connect(dbGridCriterio->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [aoMudarCelula](const QModelIndex& atual, const QModelIndex&) {
+                if (atual.isValid()) {
+                    aoMudarCelula();
+                }
+            });
+}
+
+void frmPrincipal::semelhancaChegou() {
+    {
+        const QScopedValueRollback<bool> religando(m_religando, true);
+        m_grupos->Definir(std::move(m_sessao.GruposEncontrados()));
+        mostrarGrade(true);
+        esvaziarLista();
+    }
+    lblItensNaLista_Atualizar();
+    segurarEntrada(false);
+    if (m_grupos->rowCount() > 0) {
+        dbGridCriterio->setCurrentIndex(m_grupos->index(0, 0));
+    } else {
+        esvaziarListaEDetalhe();
+    }
+}
+
+bool frmPrincipal::Preencher_GrupoSemelhante() {
+    const QModelIndex atual = dbGridCriterio->currentIndex();
+    const QString sql = m_grupos->ObterSQLMembros(atual.isValid() ? atual.row() : -1);
+    if (sql.isEmpty()) {
+        esvaziarListaEDetalhe();
+        return false;
+    }
+    return preencherLista(sql);
+}
+
+void frmPrincipal::ReLinkarSemelhanca() {
+    // After a merge: the merged records leave their group (without searching the register
+    // again); the same row, or the one before it when the group is gone, becomes current.
+    const int linha = dbGridCriterio->currentIndex().row();
+    {
+        const QScopedValueRollback<bool> religando(m_religando, true);
+        esvaziarLista();
+        m_grupos->Conferir(DE().Conexao, ADO(), linha);  // a failure keeps the group as it was
+        const int alvo = std::min(linha, m_grupos->rowCount() - 1);
+        if (alvo >= 0) {
+            dbGridCriterio->setCurrentIndex(m_grupos->index(alvo, 0));
+        }
+    }
+    Preencher_GrupoSemelhante();
+    lblItensNaLista_Atualizar();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Similar-patient list and detail
 
 clsPacienteCriterio& frmPrincipal::ObterClassePaciente() {
-    if (!m_criterio) {
-        m_criterio = std::make_unique<clsPacienteCriterio>();
-    }
-    Recordset& rs = DE().rsLocalizar;
-    clsPacienteCriterio& c = *m_criterio;
-    const std::pair<QString, clsString*> colunas[] = {
-        {QStringLiteral("NOME"), &c.Nome()},
-        {QStringLiteral("NOME_MEIO"), &c.Nome_Meio()},
-        {QStringLiteral("NOME_ÚLTIMO"), &c.Nome_Último()},
-        {QStringLiteral("RG"), &c.RG()},
-        {QStringLiteral("CIC"), &c.CIC()},
-        {QStringLiteral("PRONTUÁRIO"), &c.Prontuário()},
-        {QStringLiteral("DATA_NASCIMENTO"), &c.Data_Nascimento()},
-    };
-    for (int i = 0; i < rs.FieldCount(); ++i) {
-        const QString nome = rs.Fields(i).Name().toUpper();
-        for (const auto& [coluna, criterio] : colunas) {
-            if (nome == coluna) {
-                criterio->setValor(TextoDoValor(rs.Fields(i).Value()));
-                break;
-            }
-        }
-    }
-    return c;
+    return m_sessao.CriterioDaLinha(DE().rsLocalizar);
 }
 
 bool frmPrincipal::Preencher_PacienteSemelhante() {
     const QString membros = ObterClassePaciente().ObterSQLSemAgrupamento();
     if (membros.isEmpty()) {
-        esvaziarLista();
-        m_sqlLista.clear();
-        lstSemelhante_Click();
+        esvaziarListaEDetalhe();
         return false;
     }
-    const QString sql = ListaSemelhantes_SQL(membros);
+    return preencherLista(ListaSemelhantes_SQL(membros));
+}
+
+bool frmPrincipal::preencherLista(const QString& sql) {
+    // Both modes list a group the same way: its records by full name, with their marks.
     clsADO& ado = ADO();
     Recordset& rs = DE().rsSemelhante;
     if (!ListaSemelhantes_Abrir(DE().Conexao, ado, rs, sql)) {
         MsgBox(QStringLiteral("Ao preencher a lista de pacientes, ocorreu o seguinte erro:") +
-               numeroETexto(ado) + detalheEDiagnostico(ado.DetalheDoErro()));
+               numeroETexto(ado) + DetalheEDiagnostico(ado.DetalheDoErro()));
         // The rows of the previous group must not stay on screen, mergeable, under this one.
-        esvaziarLista();
-        m_sqlLista.clear();
-        Detalhe_Limpar(*NvPreferSemelhante);
+        esvaziarListaEDetalhe();
         return false;
     }
     m_sqlLista = sql;
@@ -1099,8 +798,7 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
         lstSemelhante->clear();
         m_marcadorLista.clear();
         PreencherListaPacientes(*lstSemelhante, rs);
-        SemSolucao_MostrarMarcas(*lstSemelhante);
-        Decisao_MostrarMarcas(*lstSemelhante);
+        mostrarMarcas();
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);
         }
@@ -1109,10 +807,23 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
     return true;
 }
 
+void frmPrincipal::mostrarMarcas() {
+    // No-solution marks and "not the same person" decisions: an icon and a tooltip per row.
+    const QSignalBlocker bloqueio(lstSemelhante);
+    SemSolucao_MostrarMarcas(*lstSemelhante);
+    Decisao_MostrarMarcas(*lstSemelhante);
+}
+
 void frmPrincipal::esvaziarLista() {
     // Emptying the list is not a click: the detail keeps what it shows until the next fill.
     const QSignalBlocker bloqueio(lstSemelhante);
     lstSemelhante->clear();
+}
+
+void frmPrincipal::esvaziarListaEDetalhe() {
+    esvaziarLista();
+    m_sqlLista.clear();
+    Detalhe_Limpar(*NvPreferSemelhante);
 }
 
 void frmPrincipal::lstSemelhante_Click() {
@@ -1122,6 +833,10 @@ void frmPrincipal::lstSemelhante_Click() {
 void frmPrincipal::lstSemelhante_ItemCheck(qint16 /*Item*/) {
     // Ticks are free. The one rule this list knows (a row standing for the patient found in the
     // integration database may not be unticked) needs a marker that nothing here ever sets.
+}
+
+void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {
+    lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
 }
 
 bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacientes) {
@@ -1142,18 +857,8 @@ bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacien
 }
 
 // ---------------------------------------------------------------------------------------------
-// Unify command
-
-bool frmPrincipal::pararReagrupamento() {
-    // The quiet re-grouping reads on its own connection; a write of this window must not wait
-    // for it (nor the register be locked under it), so it stops first.
-    if (m_agrupamento != Agrupamento::AposUnificar) {
-        return false;
-    }
-    m_consulta->Cancelar();
-    AguardarAgrupamento();
-    return true;
-}
+// Commands on the listed records. Each that writes runs with the quiet re-grouping out of its
+// way (SessaoAgrupamento::AoRedorDeEscrita).
 
 void frmPrincipal::cmdSemSolucao_Click() {
     // The chooser fills rsSemelhante with its own rows; the list's rows come back first, so
@@ -1162,11 +867,7 @@ void frmPrincipal::cmdSemSolucao_Click() {
     if (!m_sqlLista.isEmpty() && (rs.State() != adStateOpen || rs.Source() != m_sqlLista)) {
         ListaSemelhantes_Abrir(DE().Conexao, ADO(), rs, m_sqlLista);
     }
-    const bool reagrupava = pararReagrupamento();
-    SemSolucao_MarcarLinhaAtual(*lstSemelhante, rs);
-    if (reagrupava) {
-        iniciarAgrupamento(DE().rsLocalizar.Source(), Agrupamento::AposUnificar);
-    }
+    m_sessao.AoRedorDeEscrita([&] { SemSolucao_MarcarLinhaAtual(*lstSemelhante, rs); });
 }
 
 void frmPrincipal::cmdComparar_Click() {
@@ -1179,16 +880,10 @@ void frmPrincipal::cmdComparar_Click() {
             marcados << todos.last();
         }
     }
-    // A decision recorded in the comparison is a write: the quiet re-grouping steps aside.
-    const bool reagrupava = pararReagrupamento();
-    CompararPacientes(this, marcados.size() >= 2 ? marcados : todos);
-    if (reagrupava) {
-        iniciarAgrupamento(DE().rsLocalizar.Source(), Agrupamento::AposUnificar);
-    }
-    // Decisions may have been recorded or removed: the list's marks follow.
-    const QSignalBlocker bloqueio(lstSemelhante);
-    SemSolucao_MostrarMarcas(*lstSemelhante);
-    Decisao_MostrarMarcas(*lstSemelhante);
+    // A decision recorded in the comparison is a write.
+    m_sessao.AoRedorDeEscrita(
+        [&] { CompararPacientes(this, marcados.size() >= 2 ? marcados : todos); });
+    mostrarMarcas();  // decisions may have been recorded or removed
 }
 
 void frmPrincipal::cmdUnificar_Click() {
@@ -1202,14 +897,13 @@ void frmPrincipal::cmdUnificar_Click() {
             "cadastro"));
         return;
     }
-    const bool reagrupava = pararReagrupamento();
-    cmdUnificar->setEnabled(false);
-    if (PacienteUnificarCadastros(semelhantes)) {
-        ReLinkarGrid();
-    } else if (reagrupava) {
-        iniciarAgrupamento(DE().rsLocalizar.Source(), Agrupamento::AposUnificar);
-    }
-    cmdUnificar->setEnabled(true);
+    m_sessao.AoRedorDeEscrita([&] {
+        cmdUnificar->setEnabled(false);
+        if (PacienteUnificarCadastros(semelhantes)) {
+            ReLinkarGrid();
+        }
+        cmdUnificar->setEnabled(true);
+    });
 }
 
 bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
@@ -1237,13 +931,10 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
 }
 
 void frmPrincipal::cmdHistorico_Click() {
-    pararReagrupamento();  // an undo writes; ReLinkarGrid below groups again anyway
-    frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
-    MostrarModal(historico);
-    // An undo puts records back: the groups on screen may have changed.
-    ReLinkarGrid();
-}
-
-void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {
-    lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
+    m_sessao.AoRedorDeEscrita([&] {  // an undo writes
+        frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+        MostrarModal(historico);
+        // An undo puts records back: the groups on screen may have changed.
+        ReLinkarGrid();
+    });
 }

@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
 #include <array>
 #include <memory>
+
+#include "main/CriteriosGravados.h"
+#include "main/SessaoAgrupamento.h"
+#include "ui/RodadaTab.h"
 
 class QCheckBox;
 class QFrame;
@@ -23,18 +25,17 @@ class QTableView;
 class QTimer;
 class ctlNvPreferDE;
 class clsPacienteCriterio;
-class ConsultaEmSegundoPlano;
 class ModeloGrupos;
-class RecordsetModel;
+class ModeloRecordset;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
 // carry the administrator's work: tick the grouping fields, group, pick a group, tick the
 // records of one person in the similar list and unify them.
 //
-// The grouping runs off this thread on a connection of its own (ConsultaEmSegundoPlano): the
-// window shows "Agrupando..." with the time elapsed and a Cancel button, holds the input of
-// the grid, the list and the buttons meanwhile (clicks are dropped, not replayed), and does
-// what follows a grouping when the result arrives.
+// The grouping runs off this thread (SessaoAgrupamento): the window shows "Agrupando..." with
+// the time elapsed and a Cancel button, holds the input of the grid, the list and the buttons
+// meanwhile (clicks are dropped, not replayed), and does what follows a grouping when the
+// result arrives.
 class frmPrincipal : public QMainWindow {
     Q_OBJECT
 
@@ -44,7 +45,7 @@ class frmPrincipal : public QMainWindow {
 
     // The start-up sequence. False means "end the program": the caller stops at once, without
     // showing the window and without any further message. True comes back as soon as the
-    // first grouping has started; it arrives on its own (AguardarAgrupamento waits for it).
+    // first grouping has started; its result arrives on its own (agrupamentoConcluido).
     bool Form_Load();
 
     bool Ler_INI(const QString& fFullPathINI);
@@ -68,11 +69,11 @@ class frmPrincipal : public QMainWindow {
 
     // Unify command.
     void cmdUnificar_Click();
+    bool PacienteUnificarCadastros(QStringList& farSemelhantes);
     // Marks the similar list's current patient as having no solution.
     void cmdSemSolucao_Click();
     // Compares the ticked records side by side (all listed ones when fewer than two are ticked).
     void cmdComparar_Click();
-    bool PacienteUnificarCadastros(QStringList& farSemelhantes);
     // Opens the merge history, where a merge can be undone.
     void cmdHistorico_Click();
 
@@ -85,11 +86,13 @@ class frmPrincipal : public QMainWindow {
     void txtCaption_GotFocus(int Index);
 
     // A grouping (or the quiet re-grouping after a merge) is running.
-    bool Agrupando() const;
+    bool Agrupando() const { return m_sessao.Agrupando(); }
     // Stops the running grouping; the previous result stays as it was.
     void cmdCancelarAgrupamento_Click();
-    // Runs the event loop until no grouping runs (or the time is up); true when none runs.
-    bool AguardarAgrupamento(int limiteMs = 60000);
+    // For tests, benchmarks and the demo: sleeps in the event loop until no grouping runs (or
+    // the time is up); true when none runs.
+    bool AguardarAgrupamento(int limiteMs = 60000) { return m_sessao.Aguardar(limiteMs); }
+    SessaoAgrupamento& Sessao() { return m_sessao; }
 
     // Adds a button to the row of commands under the grid and the list, just before "Unificar
     // cadastros"; it takes its place in the tab order and is held with the others while a
@@ -115,7 +118,7 @@ class frmPrincipal : public QMainWindow {
     QCheckBox* chkNascimento;
     QCheckBox* chkProntuario;
     QPushButton* cmdBuscar;
-    QCheckBox* chkSemelhanca = nullptr;
+    QCheckBox* chkSemelhanca;
     QGroupBox* Frame3;
     QTableView* dbGridCriterio;
     QLabel* lblCaption1;
@@ -150,47 +153,34 @@ class frmPrincipal : public QMainWindow {
     bool focusNextPrevChild(bool next) override;
 
   private:
-    // Normal and Semelhanca hold the window while they run; AposUnificar runs quietly.
-    enum class Agrupamento { Nenhum, Normal, Semelhanca, AposUnificar };
-
     void montarJanela();
+    void montarComandos();
+    void montarInstrucoes();
     void ordenarTabulacao();
-    void ajustarAlturaLinhas();
     void ajustarColunas();
-    void caberNaTela();
-    void restaurarGeometria();
-    void gravarGeometria();
     void lstSemelhante_ItemChanged(QListWidgetItem* item);
+    bool preencherLista(const QString& sql);
+    void mostrarMarcas();
     void esvaziarLista();
+    void esvaziarListaEDetalhe();
     void esvaziarTela();
-    void iniciarAgrupamento(const QString& sql, Agrupamento tipo);
     void segurarEntrada(bool segurar);
-    void mostrarProgresso();
-    QString etapaSemelhanca() const;
-    void agrupamentoTerminou();
-    void reagrupamentoChegou();
-    bool tirarGrupoAtual();
-    bool pararReagrupamento();
-    QVariantList valoresDaLinha(int linhaRegistro) const;
-    void moverParaLinhaVista(int linha);
-
-    std::array<QCheckBox*, 7> caixasCriterio() const;
-    void montarSemelhanca();
-    void sairSemelhanca();
+    void agrupamentoTerminou(SessaoAgrupamento::Tipo tipo);
+    void exatoChegou();
     void semelhancaChegou();
-    void iniciarEspera(Agrupamento tipo);
-    ConsultaEmSegundoPlano& consulta();
+    void reagrupamentoChegou();
+    void escolherLinhaApos(int linha);
+    void moverParaLinhaVista(int linha);
+    std::array<QCheckBox*, 7> caixasCriterio() const;
+    CriteriosGravados::Marcas marcasCriterio() const;
+    void mostrarGrade(bool semelhanca);
     void ReLinkarSemelhanca();
 
-    RecordsetModel* m_modelo = nullptr;
+    SessaoAgrupamento m_sessao;
+    ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
     bool m_modoSemelhanca = false;
-    // The similarity search's output and stage, written by its worker thread.
-    struct BuscaSemelhanca;
-    std::shared_ptr<BuscaSemelhanca> m_busca;
-    std::unique_ptr<clsPacienteCriterio> m_criterio;
-    std::unique_ptr<clsPacienteCriterio> m_criterioAnterior;         // back in place after a cancel
-    std::array<int, 7> m_ticksGravados{-1, -1, -1, -1, -1, -1, -1};  // as last read or written
+    CriteriosGravados m_criteriosGravados;
     bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
@@ -198,14 +188,11 @@ class frmPrincipal : public QMainWindow {
     QString m_marcadorLista;  // the list's marker text; always empty (no integration source)
     QString m_sqlLista;       // the list query of the rows the list shows
 
-    std::unique_ptr<ConsultaEmSegundoPlano> m_consulta;
-    Agrupamento m_agrupamento = Agrupamento::Nenhum;
-    QElapsedTimer m_relogio;
     QTimer* m_progresso = nullptr;
     QString m_contadorAntes;  // the counter's text before "Agrupando..."
     QPointer<QWidget> m_focoAntes;
     QHBoxLayout* m_linhaComandos = nullptr;
-    QList<QWidget*> m_cadeiaTab;  // the keyboard's round, as ordenarTabulacao made it
+    RodadaTab m_rodadaTab;
     bool m_geometriaRestaurada = false;
     bool m_divisoesIniciais = false;
 };

@@ -8,6 +8,22 @@
 clsVerificacaoSeguranca::clsVerificacaoSeguranca(Connection& fCN, clsADO& fADO)
     : m_cn(fCN), m_ado(fADO) {}
 
+QList<clsVerificacaoSeguranca::Conflito::Tipo> clsVerificacaoSeguranca::SinaisEntre(
+    const Identificacao& a, const Identificacao& b) {
+    const auto forma = [](const Identificacao& i) {
+        return semelhanca::Identificacao::De(i.cic, i.rg, i.sexo, i.nascimento);
+    };
+    const quint8 sinais = semelhanca::SinaisPessoasDiferentes(forma(a), forma(b));
+    QList<Conflito::Tipo> tipos;
+    for (const auto& [sinal, tipo] : {std::pair{semelhanca::SinalCic, Conflito::CIC},
+                                      std::pair{semelhanca::SinalRg, Conflito::RG},
+                                      std::pair{semelhanca::SinalSexo, Conflito::Sexo},
+                                      std::pair{semelhanca::SinalNascimento, Conflito::Nascimento}})
+        if (sinais & sinal)
+            tipos << tipo;
+    return tipos;
+}
+
 QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(
     const clsComparacaoPacientes& fComparacao, const QSet<qint32>& fSemSolucao,
     const QList<clsDecisaoPessoas::Decisao>& fDecisoes) {
@@ -18,36 +34,33 @@ QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(
     const auto valores = [](const QString& a, const QString& b) {
         return QStringLiteral(" (%1 / %2)").arg(a.trimmed(), b.trimmed());
     };
+    const auto identificacao = [](const clsComparacaoPacientes::Registro& r) {
+        return Identificacao{r.valores.value(QStringLiteral("CIC")),
+                             r.valores.value(QStringLiteral("RG")),
+                             r.valores.value(QStringLiteral("Sexo")), r.nascimento};
+    };
     for (int i = 0; i < fComparacao.Colunas(); ++i) {
         for (int j = i + 1; j < fComparacao.Colunas(); ++j) {
             const auto& a = fComparacao.RegistroDaColuna(i);
             const auto& b = fComparacao.RegistroDaColuna(j);
-            // The finder flags its groups with the same rules (patient/RegrasMesmaPessoa.h).
-            const auto identificacao = [](const clsComparacaoPacientes::Registro& r) {
-                return semelhanca::Identificacao::De(r.valores.value("CIC"), r.valores.value("RG"),
-                                                     r.valores.value("Sexo"), r.nascimento);
-            };
-            const quint8 sinais =
-                semelhanca::SinaisPessoasDiferentes(identificacao(a), identificacao(b));
-            for (const auto& [campo, tipo, sinal] :
-                 {std::tuple{QStringLiteral("CIC"), Conflito::CIC, semelhanca::SinalCic},
-                  std::tuple{QStringLiteral("RG"), Conflito::RG, semelhanca::SinalRg},
-                  std::tuple{QStringLiteral("Sexo"), Conflito::Sexo, semelhanca::SinalSexo}}) {
-                if (sinais & sinal) {
-                    conflitos.append({tipo,
-                                      {a.id, b.id},
-                                      campo + QStringLiteral(" diferente entre ") +
-                                          par(a.id, b.id) +
-                                          valores(a.valores.value(campo), b.valores.value(campo))});
+            for (const Conflito::Tipo tipo : SinaisEntre(identificacao(a), identificacao(b))) {
+                if (tipo == Conflito::Nascimento) {
+                    conflitos.append(
+                        {tipo,
+                         {a.id, b.id},
+                         QStringLiteral("Datas de nascimento incompatíveis entre ") +
+                             par(a.id, b.id) +
+                             valores(a.nascimento.toString(QStringLiteral("dd/MM/yyyy")),
+                                     b.nascimento.toString(QStringLiteral("dd/MM/yyyy")))});
+                    continue;
                 }
-            }
-            if (sinais & semelhanca::SinalNascimento) {
-                conflitos.append(
-                    {Conflito::Nascimento,
-                     {a.id, b.id},
-                     QStringLiteral("Datas de nascimento incompatíveis entre ") + par(a.id, b.id) +
-                         valores(a.nascimento.toString(QStringLiteral("dd/MM/yyyy")),
-                                 b.nascimento.toString(QStringLiteral("dd/MM/yyyy")))});
+                const QString campo = tipo == Conflito::CIC  ? QStringLiteral("CIC")
+                                      : tipo == Conflito::RG ? QStringLiteral("RG")
+                                                             : QStringLiteral("Sexo");
+                conflitos.append({tipo,
+                                  {a.id, b.id},
+                                  campo + QStringLiteral(" diferente entre ") + par(a.id, b.id) +
+                                      valores(a.valores.value(campo), b.valores.value(campo))});
             }
         }
     }

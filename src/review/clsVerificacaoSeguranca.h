@@ -28,6 +28,18 @@ class clsVerificacaoSeguranca {
                                      const QSet<qint32>& fSemSolucao,
                                      const QList<clsDecisaoPessoas::Decisao>& fDecisoes);
 
+    // What tells two records' people apart, as the register holds it (texts as shown).
+    struct Identificacao {
+        QString cic;
+        QString rg;
+        QString sexo;
+        QDate nascimento;  // null when empty
+    };
+    // The signs between two records on their values: different CIC or RG once the punctuation
+    // is removed, different sex, birth dates too far apart to be one date typed badly. An
+    // empty value shows no sign. The rules are the finder's too (patient/RegrasMesmaPessoa.h).
+    static QList<Conflito::Tipo> SinaisEntre(const Identificacao& a, const Identificacao& b);
+
     clsError& Erro() { return m_erro; }
 
   private:

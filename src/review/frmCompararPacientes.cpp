@@ -550,7 +550,7 @@ void frmCompararPacientes::cmdRemoverDecisao_Click() {
     }
     const QVariantList par = item->data(Qt::UserRole).toList();
     clsDecisaoPessoas decisoes(DE().Conexao, ADO());
-    if (!decisoes.Remover({par.value(0).toInt(), par.value(1).toInt()})) {
+    if (!decisoes.Remover({par.value(0).toInt(), par.value(1).toInt()}, ID_UsuarioLogado)) {
         MsgBox(MensagemDeErro(QStringLiteral("Ao remover a decisão, ocorreu o seguinte erro:"),
                               decisoes.Erro()));
         return;

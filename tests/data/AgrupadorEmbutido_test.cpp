@@ -118,31 +118,56 @@ TEST(AgrupadorEmbutido, EveryCriteriaCombinationMatchesThePlainGrouping) {
         "('JOSÉ ', NULL, 'silva', '12', '1901-02-03'), "
         "('josé', NULL, 'SILVA  ', '12 ', '1901-02-03 00:00:00'), "
         "('JOSE', NULL, 'Silva', NULL, '1901-02-03'), "
-        "(NULL, NULL, NULL, NULL, NULL), (NULL, NULL, NULL, NULL, NULL)"));
+        "(NULL, NULL, NULL, NULL, NULL), (NULL, NULL, NULL, NULL, NULL), "
+        // The first of these sorts after the second in an index on the three names.
+        "('MARTA ', 'B', 'X', NULL, NULL), ('marta', 'A', 'X', NULL, NULL)"));
     // Holes in the row numbers, as merges leave them.
     ASSERT_TRUE(
         ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente IN (1, 2, 3, 500, 1999)"));
     const Linhas todas = Ler(ado, cn, kTodas);
-    ASSERT_EQ(todas.size(), 2500);
-    for (int mascara = 1; mascara < 128; ++mascara) {
-        const QString sql = Criterio(mascara, true).ObterSQLComAgrupamento();
-        ConferirIguais(Ler(ado, cn, sql), Referencia(todas, mascara, true), sql);
-    }
-    for (int mascara : {1, 5, 0x44, 0x7F}) {
-        const QString sql = Criterio(mascara, false).ObterSQLComAgrupamento();
-        ConferirIguais(Ler(ado, cn, sql), Referencia(todas, mascara, false), sql);
-    }
-    // The planted rows: JOSÉ/josé join, JOSE stays apart; each group shows its first row.
-    const Linhas nomes = Ler(ado, cn, Criterio(1 | 4 | 64, true).ObterSQLComAgrupamento());
-    int jose = 0;
-    for (const auto& l : nomes) {
-        if (Comparar(l[0], QString::fromUtf8("JOSÉ")) == 0 && Comparar(l[1], "SILVA") == 0) {
-            ++jose;
-            EXPECT_EQ(l[0].toString(), QString::fromUtf8("JOSÉ "));
-            EXPECT_EQ(l[2].toDateTime(), QDateTime(QDate(1901, 2, 3), QTime(0, 0), Qt::UTC));
+    ASSERT_EQ(todas.size(), 2502);
+    const auto conferir = [&] {
+        // First on its connection: read straight from an index, where MARTA's first row
+        // comes second.
+        int marta = 0;
+        for (const auto& l : Ler(ado, cn, Criterio(1, true).ObterSQLComAgrupamento())) {
+            if (Comparar(l[0], "MARTA") == 0) {
+                ++marta;
+                EXPECT_EQ(l[0].toString(), "MARTA ");
+            }
         }
+        EXPECT_EQ(marta, 1);
+        for (int mascara = 1; mascara < 128; ++mascara) {
+            const QString sql = Criterio(mascara, true).ObterSQLComAgrupamento();
+            ConferirIguais(Ler(ado, cn, sql), Referencia(todas, mascara, true), sql);
+        }
+        for (int mascara : {1, 5, 0x44, 0x7F}) {
+            const QString sql = Criterio(mascara, false).ObterSQLComAgrupamento();
+            ConferirIguais(Ler(ado, cn, sql), Referencia(todas, mascara, false), sql);
+        }
+        // The planted rows: JOSÉ/josé join, JOSE stays apart; each group shows its first row.
+        const Linhas nomes = Ler(ado, cn, Criterio(1 | 4 | 64, true).ObterSQLComAgrupamento());
+        int jose = 0;
+        for (const auto& l : nomes) {
+            if (Comparar(l[0], QString::fromUtf8("JOSÉ")) == 0 && Comparar(l[1], "SILVA") == 0) {
+                ++jose;
+                EXPECT_EQ(l[0].toString(), QString::fromUtf8("JOSÉ "));
+                EXPECT_EQ(l[2].toDateTime(), QDateTime(QDate(1901, 2, 3), QTime(0, 0), Qt::UTC));
+            }
+        }
+        EXPECT_EQ(jose, 1);
+    };
+    // Every column read from an index, then some read from the table (hashed) beside others
+    // from their indexes, on a new connection.
+    conferir();
+    ado.FecharConexão(cn);
+    ASSERT_TRUE(
+        ado.AbrirConexão(cn, registro::StringDeConexao(registro::ArquivoRegistro(pasta.path()))));
+    for (const char* indice : {"IX_Paciente_Nomes", "IX_Paciente_Nomes_Nascimento",
+                               "IX_Paciente_RG", "IX_Paciente_Data_Nascimento"}) {
+        ASSERT_TRUE(ado.ExecutarSQL(cn, QStringLiteral("DROP INDEX Paciente.") + indice));
     }
-    EXPECT_EQ(jose, 1);
+    conferir();
     ado.FecharConexão(cn);
 }
 

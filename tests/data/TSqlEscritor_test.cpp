@@ -153,6 +153,7 @@ TEST_F(EscritorTSql, LiteralsBecomeParametersInTheOrderTheyAreWritten) {
               "SELECT ?2 COLLATE TSQL, \"Nome\" FROM \"Paciente\" INNER JOIN \"Sem\" ON (\"A\" = "
               "?1) WHERE (\"Nome\" = ?3) ORDER BY 1");
     EXPECT_EQ(t.comandos[0].parametros, QVector<int>({1, 0, 2}));
+    EXPECT_FALSE(t.comandos[0].parametrosSimples);  // out of order: numbered
     EXPECT_EQ(t.literais, 4);
     EXPECT_EQ(t.literaisComTipo, QVector<int>({0, 1, 2}));
     EXPECT_EQ(t.literaisNoTexto, QVector<int>({3}));  // ORDER BY 1 names a column
@@ -163,10 +164,17 @@ TEST_F(EscritorTSql, LiteralsBecomeParametersInTheOrderTheyAreWritten) {
         "VALUES ('y' + 'z')",
         true);
     EXPECT_EQ(i.comandos[0].sql.toStdString(),
-              "INSERT INTO \"Paciente\" (\"Nome\", \"Nascido\", \"Peso\") VALUES (?1, "
-              "tsql_data(?2), ?3)");
+              "INSERT INTO \"Paciente\" (\"Nome\", \"Nascido\", \"Peso\") VALUES (?, "
+              "tsql_data(?), ?)");
     EXPECT_EQ(i.comandos[1].sql.toStdString(),
-              "INSERT INTO \"Paciente\" (\"Nome\") VALUES ((?1 || ?2))");
+              "INSERT INTO \"Paciente\" (\"Nome\") VALUES ((? || ?))");
+    EXPECT_TRUE(i.comandos[1].parametrosSimples);
+    // A name written into the text may hold what looks like a parameter.
+    const dados::Traducao q =
+        traducao("SELECT Nome AS [a?9\"b] FROM Paciente WHERE Nome = 'z' AND Peso = 2", true);
+    EXPECT_EQ(q.comandos[0].sql.toStdString(),
+              "SELECT \"Nome\" AS \"a?9\"\"b\" FROM \"Paciente\" WHERE ((\"Nome\" = ?) AND "
+              "(\"Peso\" = ?))");
     EXPECT_EQ(i.comandos[1].parametros, QVector<int>({3, 4}));
     EXPECT_EQ(i.literaisComTipo, QVector<int>({3, 4}));
     EXPECT_TRUE(i.literaisNoTexto.isEmpty());

@@ -311,9 +311,16 @@ TEST_F(frmSemSolucaoTest, RemoverApagaTodasAsMarcasDoPaciente) {
               QStringList{"Ao abrir Paciente sem solução, ocorreu o seguinte erro:\n\n" +
                           QString::number(kFalha) + " - " + dados::TextoDoErro(kFalha)});
     EXPECT_EQ(marcas(12), 2);
+    EXPECT_EQ(valor("SELECT COUNT(*) FROM Cadunir_SemSolucaoRemovida").toInt(), 0);
     EXPECT_TRUE(f.PacienteSemSolucao_Remover(12));
     EXPECT_EQ(marcas(12), 0);
     EXPECT_EQ(marcas(13), 1);
+    // Each removed mark is kept whole, with who removed it.
+    EXPECT_EQ(valor("SELECT COUNT(*) FROM Cadunir_SemSolucaoRemovida WHERE ID_Paciente = 12 AND "
+                    "ID_Usuario = 7 AND ID_UsuarioRemocao = 42 AND Descricao IN ('a', 'b') AND "
+                    "DataRemocao IS NOT NULL")
+                  .toInt(),
+              2);
 }
 
 TEST_F(frmSemSolucaoTest, ListaDePacientesMostraMarcasEMarcaALinhaAtual) {

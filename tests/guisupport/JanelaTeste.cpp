@@ -1,7 +1,50 @@
 #include "guisupport/JanelaTeste.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
+
+void InstalarGuardasDeJanela() {
+    DefinirTratadorMsgBox([](const QString& texto) {
+        ADD_FAILURE() << "unanswered message box: " << texto.toStdString();
+    });
+    DefinirTratadorConfirmar([](const QString& texto) {
+        ADD_FAILURE() << "unanswered question: " << texto.toStdString();
+        return false;
+    });
+    DefinirTratadorModal([](QDialog& dialogo) {
+        ADD_FAILURE() << "unscripted modal dialog " << dialogo.metaObject()->className();
+        dialogo.reject();
+    });
+    // A real modal loop runs the event loop, so this timer still ticks inside it.
+    auto* vigia = new QTimer(qApp);
+    auto visto = std::make_shared<QPointer<QWidget>>();
+    auto vezes = std::make_shared<int>(0);
+    QObject::connect(vigia, &QTimer::timeout, vigia, [visto, vezes] {
+        QWidget* modal = QApplication::activeModalWidget();
+        *vezes = modal && modal == *visto ? *vezes + 1 : 0;
+        *visto = modal;
+        if (*vezes >= 5) {
+            ADD_FAILURE() << "a modal window stayed open: " << modal->metaObject()->className()
+                          << " " << modal->windowTitle().toStdString();
+            auto* dialogo = qobject_cast<QDialog*>(modal);
+            dialogo ? dialogo->reject() : void(modal->close());
+        }
+    });
+    vigia->start(1000);
+}
+
+SemTratadores::SemTratadores()
+    : m_msgBox(DefinirTratadorMsgBox({})),
+      m_confirmar(DefinirTratadorConfirmar({})),
+      m_modal(DefinirTratadorModal({})) {}
+
+SemTratadores::~SemTratadores() {
+    DefinirTratadorMsgBox(std::move(m_msgBox));
+    DefinirTratadorConfirmar(std::move(m_confirmar));
+    DefinirTratadorModal(std::move(m_modal));
+}
 
 CapturaMensagens::CapturaMensagens() {
     m_anterior = DefinirTratadorMsgBox([this](const QString& texto) { m_textos << texto; });

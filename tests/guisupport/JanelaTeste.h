@@ -60,6 +60,30 @@ class RoteiroModal {
     TratadorModal m_anterior;
 };
 
+// How long a test waits for background work (a grouping) before it fails: the registers of the
+// tests take well under a second, so a wait that ends on this found a fault, not slowness.
+constexpr int kEsperaMaximaMs = 10000;
+
+// Installed by the window tests' main before any test: a message box, question or modal
+// dialog that no capture or script answers fails the test and is closed at once, instead of
+// waiting for a person who is not there; a window left in a real modal loop (exec) for more
+// than a few seconds fails the test and is closed too. Nothing ever hangs a test run.
+void InstalarGuardasDeJanela();
+
+// For the tests of the real boxes and dialogs themselves: while it lives, nothing answers them.
+class SemTratadores {
+  public:
+    SemTratadores();
+    ~SemTratadores();
+    SemTratadores(const SemTratadores&) = delete;
+    SemTratadores& operator=(const SemTratadores&) = delete;
+
+  private:
+    TratadorMsgBox m_msgBox;
+    TratadorConfirmar m_confirmar;
+    TratadorModal m_modal;
+};
+
 // The child of `raiz` with that object name (and type); a test failure when there is none.
 template <class T = QWidget>
 T* Achar(const QWidget& raiz, const QString& nome) {

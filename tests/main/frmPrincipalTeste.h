@@ -214,7 +214,7 @@ class JanelaPrincipal : public ::testing::Test {
             Tecla(dialogo->txtPassword, Qt::Key_Return);
         });
         // The window is up before the first grouping has arrived.
-        return janela.Form_Load() && janela.AguardarAgrupamento();
+        return janela.Form_Load() && janela.AguardarAgrupamento(kEsperaMaximaMs);
     }
 
     QTemporaryDir pasta;

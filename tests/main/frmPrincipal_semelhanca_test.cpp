@@ -13,6 +13,8 @@
 
 #include "Esquema.h"
 #include "data/sqlite/MotorEmbutido.h"
+#include "decisions/clsDecisaoPessoas.h"
+#include "decisions/frmSemSolucao.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
@@ -99,7 +101,7 @@ class JanelaSemelhanca : public ::testing::Test {
             Tecla(dialogo->txtPassword, Qt::Key_Return);
         });
         // The first grouping arrives from its own thread; the test starts from its result.
-        return janela.Form_Load() && janela.AguardarAgrupamento();
+        return janela.Form_Load() && janela.AguardarAgrupamento(kEsperaMaximaMs);
     }
 
     static QStringList Linhas(const QListWidget& lista) {
@@ -134,7 +136,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
 
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
-    ASSERT_TRUE(janela.AguardarAgrupamento());
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     ASSERT_TRUE(janela.ModoSemelhanca());
     const QTableView& grade = *janela.dbGridCriterio;
     EXPECT_NE(grade.model(), exato);
@@ -187,7 +189,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     // Back to the check boxes: the exact grouping, as it always was.
     janela.chkSemelhanca->setChecked(false);
     Clicar(janela.cmdBuscar);
-    ASSERT_TRUE(janela.AguardarAgrupamento());
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     EXPECT_FALSE(janela.ModoSemelhanca());
     EXPECT_EQ(janela.dbGridCriterio->model(), exato);
     EXPECT_EQ(janela.dbGridCriterio->model()->headerData(0, Qt::Horizontal).toString(), "Nome");
@@ -196,7 +198,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     EXPECT_EQ(janela.lblItensnaLista->text(), "1");
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
-    ASSERT_TRUE(janela.AguardarAgrupamento());
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), QStringList{"3"});
 }
 
@@ -218,7 +220,7 @@ TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScree
         Clicar(janela.cmdCancelarAgrupamento);
         ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
         sinal->release();
-        ASSERT_TRUE(janela.AguardarAgrupamento());
+        ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     }
     EXPECT_FALSE(janela.ModoSemelhanca());
     EXPECT_EQ(janela.dbGridCriterio->model(), exato);
@@ -227,7 +229,54 @@ TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScree
     EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
 
     Clicar(janela.cmdBuscar);
-    ASSERT_TRUE(janela.AguardarAgrupamento());
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     EXPECT_TRUE(janela.ModoSemelhanca());
     EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), (QStringList{"3", "2"}));
+}
+
+// Both modes list a group through one path: the similar list carries the same marks, and the
+// commands on the list know its records.
+TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    executar(QStringLiteral("UPDATE Paciente SET Prontuário = 'P-9' WHERE ID_Paciente = %1")
+                 .arg(jose[0]));
+    clsADO ado;
+    clsDecisaoPessoas decisoes(cn, ado);
+    ASSERT_TRUE(decisoes.Registrar({jose[0], jose[2]}, 4, QString(), 1));
+    executar(QStringLiteral("INSERT INTO PacienteLogSemSolucao (ID_Paciente, "
+                            "ID_PacienteLogJustificativa, ID_Usuario, Descricao) VALUES (%1, 1, "
+                            "1, '')")
+                 .arg(rita[1]));
+    const auto dica = [&janela](int linha) {
+        return janela.lstSemelhante->item(linha)->toolTip().toStdString();
+    };
+    const auto marcada = [&janela](int linha) {
+        return !janela.lstSemelhante->item(linha)->icon().isNull();
+    };
+
+    janela.chkSemelhanca->setChecked(true);
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    ASSERT_EQ(janela.lstSemelhante->count(), 3);  // JOSÉ's group
+    EXPECT_TRUE(marcada(0) && marcada(2));
+    EXPECT_FALSE(marcada(1));
+    EXPECT_EQ(dica(0), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[2]));
+    EXPECT_EQ(dica(2), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[0]));
+    QString prontuario;
+    roteiro.Entao([&prontuario](QDialog& d) {
+        auto* f = Como<frmSemSolucao>(d);
+        prontuario = f->lblProntuario->text();
+        Clicar(f->cmdCancelar);
+    });
+    Clicar(janela.cmdSemSolucao);
+    EXPECT_EQ(prontuario, "P-9");
+
+    janela.dbGridCriterio->setCurrentIndex(janela.dbGridCriterio->model()->index(1, 0));
+    ASSERT_EQ(janela.lstSemelhante->count(), 2);  // RITA's group
+    EXPECT_FALSE(marcada(0));
+    EXPECT_TRUE(marcada(1));
+    EXPECT_EQ(dica(1), "Paciente marcado como sem solução");
+    // The text of a row is never touched: a mark is an icon and a tooltip.
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"RITA CAMPOS", "Rita  Campos"}));
 }

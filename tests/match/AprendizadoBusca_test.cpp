@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "match/LocalizadorSemelhantes.h"
 #include "match/clsParametrosBusca.h"

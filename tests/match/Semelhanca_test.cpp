@@ -4,7 +4,7 @@
 #include <cmath>
 #include <set>
 
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "match/LocalizadorSemelhantes.h"
 #include "patient/RegrasMesmaPessoa.h"
 #include "review/clsVerificacaoSeguranca.h"

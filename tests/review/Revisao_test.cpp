@@ -208,9 +208,30 @@ TEST(Decisoes, UmParDecididoSaiDosGruposEVoltaQuandoUmCadastroMuda) {
     EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Cadunir_Decisao"), 3);
     ASSERT_TRUE(ParesNaoMesmaPessoa(g.r.cn(), g.r.ado(), pares));
     EXPECT_EQ(pares, (QSet<QPair<qint32, qint32>>{{1, 2}, {1, 3}}));
-    ASSERT_TRUE(decisoes.Remover({1, 3}));
+    ASSERT_TRUE(decisoes.Remover({1, 3}, 8));
     ASSERT_TRUE(ParesNaoMesmaPessoa(g.r.cn(), g.r.ado(), pares));
     EXPECT_EQ(pares, (QSet<QPair<qint32, qint32>>{{1, 2}}));
+    // The removed decision stays readable, whole, with who removed it.
+    EXPECT_EQ(g.r.Valor("SELECT ID_Paciente1 * 10 + ID_Paciente2 FROM Cadunir_DecisaoRemovida "
+                        "WHERE ID_UsuarioRemocao = 8 AND ID_Usuario = 7 AND Observacao = 'nota'")
+                  .toInt(),
+              13);
+    EXPECT_TRUE(g.r.Valor("SELECT DataRemocao FROM Cadunir_DecisaoRemovida").isValid());
+}
+
+TEST(Decisoes, RemocaoQueFalhaNaoPerdeADecisaoNemDeixaRastro) {
+    Grupo g;
+    clsDecisaoPessoas decisoes(g.r.cn(), g.r.ado());
+    ASSERT_TRUE(decisoes.CriarTabela());
+    ASSERT_TRUE(decisoes.Registrar({1, 2}, 1, "", 7));
+    {
+        SqlRecorder rec(g.r.cn());
+        rec.failOnSql("DELETE FROM Cadunir_Decisao");
+        EXPECT_FALSE(decisoes.Remover({1, 2}, 8));
+    }
+    EXPECT_EQ(g.r.ado().ProfundidadeTransação(), 0);
+    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Cadunir_Decisao"), 1);
+    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Cadunir_DecisaoRemovida"), 0);
 }
 
 TEST(Decisoes, MotivoENotaSaoValidadosEFalhasNaoGravamNada) {

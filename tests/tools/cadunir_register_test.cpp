@@ -9,7 +9,7 @@
 
 #include "Dados.h"
 #include "Esquema.h"
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "Registro.h"
 #include "data/ado/Recordset.h"
 #include "main/clsPacienteCriterio.h"

@@ -53,6 +53,7 @@ TEST(MsgBox, CaptureRecordsTextsAndNests) {
 
 TEST(MsgBox, RealBoxHasTheProgramsLook) {
     // Without a capture the real box shows; close it from the event loop and inspect it.
+    SemTratadores real;
     QString titulo;
     QString texto;
     QMessageBox::Icon icone = QMessageBox::Warning;
@@ -101,6 +102,7 @@ TEST(MostrarModal, ScriptActsOnTheRealDialogInOrder) {
 }
 
 TEST(MostrarModal, RealModalLoopEndsWhenTheDialogHides) {
+    SemTratadores real;
     DialogoTeste dialogo;
     QTimer::singleShot(0, [&] {
         dialogo.setResult(QDialog::Accepted);

@@ -4,9 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "Esquema.h"
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ValorSeNulo.h"
 #include "data/sqlite/MotorEmbutido.h"
@@ -202,53 +205,85 @@ const char* const kColunasExame =
     "Bairro, Cidade, Estado, Paciente_Email, Telefone, Sexo, Raça, Data_Nascimento, Profissão, "
     "Prontuário";
 
+// Rows of one table waiting for a whole statement. A row whose texts hold a quote is written
+// with CHAR() pieces, which give its statement a shape of its own: such rows go alone, so
+// that every statement of kLinhasPorInsert plain rows has the same shape (and translation).
+class Fila {
+  public:
+    Fila(Escritor& e, QString cabecalho) : m_e(e), m_cabecalho(std::move(cabecalho)) {}
+
+    // Adds a row; `inserida` is told the identity of each row once it is written.
+    bool adicionar(const QString& linha, const std::function<void(qint64)>& inserida = {}) {
+        if (linha.contains(QLatin1String("CHAR("))) {
+            return escrever({linha}, {inserida});
+        }
+        m_linhas << linha;
+        m_avisos.push_back(inserida);
+        return m_linhas.size() < kLinhasPorInsert || esvaziar();
+    }
+    bool esvaziar() {
+        const bool ok = m_linhas.isEmpty() || escrever(m_linhas, m_avisos);
+        m_linhas.clear();
+        m_avisos.clear();
+        return ok;
+    }
+
+  private:
+    bool escrever(const QStringList& linhas, const QVector<std::function<void(qint64)>>& avisos) {
+        if (!m_e.executar(m_cabecalho + " VALUES " + linhas.join(QStringLiteral(", "))))
+            return false;
+        if (std::none_of(avisos.begin(), avisos.end(), [](const auto& a) { return bool(a); }))
+            return true;
+        // One statement numbers its rows one after another: the last identity gives them all.
+        const qint64 ultimo = m_e.ultimaIdentidade();
+        if (ultimo < linhas.size()) {
+            if (m_e.erro().isEmpty())
+                m_e.erro() = QStringLiteral("no identity after inserting into ") + m_cabecalho;
+            return false;
+        }
+        for (qsizetype i = 0; i < avisos.size(); ++i) {
+            if (avisos[i])
+                avisos[i](ultimo - linhas.size() + 1 + i);
+        }
+        return true;
+    }
+
+    Escritor& m_e;
+    QString m_cabecalho;
+    QStringList m_linhas;
+    QVector<std::function<void(qint64)>> m_avisos;
+};
+
 bool pacientes(Escritor& e, const OpcoesRegistro& opcoes, ResumoRegistro& resumo,
                const Progresso& progresso) {
-    const QString insertPaciente = QStringLiteral(
-        "INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, RG, CIC, Endereço, CEP, Bairro, "
-        "Cidade, Estado, Telefone, Sexo, Raça, Convênio, Data_Nascimento, Profissão, "
-        "Número_Convênio, Peso, Altura, Email, Prontuário, ID_Paciente_Externo)");
-    const QString insertExame = "INSERT INTO Exame (" + QString::fromUtf8(kColunasExame) + ")";
+    Fila filaPacientes(
+        e, QStringLiteral(
+               "INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, RG, CIC, Endereço, CEP, "
+               "Bairro, Cidade, Estado, Telefone, Sexo, Raça, Convênio, Data_Nascimento, "
+               "Profissão, Número_Convênio, Peso, Altura, Email, Prontuário, "
+               "ID_Paciente_Externo)"));
+    Fila filaExames(e, "INSERT INTO Exame (" + QString::fromUtf8(kColunasExame) + ")");
     GeradorPacientes gerador(opcoes.semente, opcoes.duplicadosPorCento);
-    QVector<PacienteGerado> lote;
-    QStringList exames;  // exam rows waiting for a whole statement
-    while (resumo.pacientes < opcoes.pacientes) {
-        const int n = int(std::min<qint64>(kLinhasPorInsert, opcoes.pacientes - resumo.pacientes));
-        lote.clear();
-        QStringList linhas;
-        for (int i = 0; i < n; ++i) {
-            lote << gerador.Proximo();
-            linhas << linhaPaciente(lote.back());
-        }
-        if (!e.inserir(insertPaciente, linhas))
-            return false;
-        // One statement numbers its rows one after another: the last identity gives them all.
-        const qint64 ultimo = e.ultimaIdentidade();
-        if (ultimo < n) {
-            if (e.erro().isEmpty())
-                e.erro() = QStringLiteral("no identity after inserting patients");
-            return false;
-        }
-        for (int i = 0; i < n; ++i) {
+    bool ok = true, examesOk = true;
+    while (ok && examesOk && resumo.pacientes < opcoes.pacientes) {
+        auto p = std::make_shared<const PacienteGerado>(gerador.Proximo());
+        // Its exams go once its identity is known.
+        ok = filaPacientes.adicionar(linhaPaciente(*p), [&, p](qint64 id) {
             if (opcoes.verdade)
-                opcoes.verdade(ultimo - n + 1 + i, lote[i].pessoa);
-            for (const ExameGerado& x : lote[i].exames)
-                exames << linhaExame(lote[i], x, ultimo - n + 1 + i);
-        }
-        // Whole statements only, so that every exam INSERT has the same shape (and the same
-        // translation); the rest waits for the next patients.
-        const qsizetype inteiras = exames.size() - exames.size() % kLinhasPorInsert;
-        if (!e.inserir(insertExame, exames.mid(0, inteiras)))
-            return false;
-        exames.remove(0, inteiras);
-        resumo.pacientes += n;
-        resumo.exames += inteiras;
-        if (progresso)
+                opcoes.verdade(id, p->pessoa);
+            for (const ExameGerado& x : p->exames) {
+                examesOk = examesOk && filaExames.adicionar(linhaExame(*p, x, id));
+                ++resumo.exames;
+            }
+        });
+        ++resumo.pacientes;
+        if (progresso && resumo.pacientes % kLinhasPorInsert == 0)
             progresso(resumo.pacientes, opcoes.pacientes);
     }
-    if (!e.inserir(insertExame, exames))
+    if (!ok || !examesOk || !filaPacientes.esvaziar() || !examesOk || !filaExames.esvaziar())
         return false;
-    resumo.exames += exames.size();
+    if (progresso && resumo.pacientes % kLinhasPorInsert != 0)
+        progresso(resumo.pacientes, opcoes.pacientes);
     resumo.grupos = gerador.Grupos();
     // The backup copy under the same keys, and the soundex codes the database computes.
     const QString colunas = "ID_Exame, " + QString::fromUtf8(kColunasExame);

@@ -2,80 +2,145 @@
 
 #include <sqlite3.h>
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
 #include "data/sqlite/FuncoesTSql.h"
+#include "data/tsql/TSqlArvore.h"
 #include "data/tsql/TSqlCatalogo.h"
 
 namespace dados {
 
 namespace {
 
-// Distinct byte strings, numbered from 1 in order of arrival (open addressing over one buffer).
+// Distinct byte strings numbered from 1, either appended as they come or looked up first.
+// A cell of the look-up table holds the first 24 bytes of its text (all of a name, a date or
+// a document), so that a probe compares three words instead of visiting the text: a column
+// of a million distinct documents would miss the caches on every visit.
 class TabelaTextos {
   public:
     uint32_t numero(std::string_view s) {
         if ((m_inicio.size() + 1) * 2 > m_celulas.size()) {
             crescer();
         }
+        const Celula chave = Chave(s);
         const size_t mascara = m_celulas.size() - 1;
-        for (size_t i = std::hash<std::string_view>{}(s)&mascara;; i = (i + 1) & mascara) {
-            const uint32_t n = m_celulas[i];
-            if (n == 0) {
-                m_bytes.append(s);
-                m_inicio.push_back(m_bytes.size());
-                m_celulas[i] = static_cast<uint32_t>(m_inicio.size() - 1);
-                return m_celulas[i];
+        for (size_t i = Posicao(chave, s) & mascara;; i = (i + 1) & mascara) {
+            Celula& c = m_celulas[i];
+            if (c.numero == 0) {
+                c = chave;
+                c.numero = acrescentar(s);
+                return c.numero;
             }
-            if (texto(n) == s) {
-                return n;
+            if (c.tamanho == chave.tamanho && c.a == chave.a && c.b == chave.b && c.c == chave.c &&
+                (s.size() <= kDentro || texto(c.numero) == s)) {
+                return c.numero;
             }
         }
+    }
+    // Without looking it up: the caller knows it is new.
+    uint32_t acrescentar(std::string_view s) {
+        m_bytes.append(s);
+        m_inicio.push_back(m_bytes.size());
+        return static_cast<uint32_t>(m_inicio.size() - 1);
     }
     std::string_view texto(uint32_t n) const {
         return std::string_view(m_bytes).substr(m_inicio[n - 1], m_inicio[n] - m_inicio[n - 1]);
     }
     size_t tamanho() const { return m_inicio.size() - 1; }
     // Once every text is in, only texto() is needed: the look-up table goes.
-    void fechar() { std::vector<uint32_t>().swap(m_celulas); }
+    void fechar() { std::vector<Celula>().swap(m_celulas); }
 
   private:
+    static constexpr size_t kDentro = 24;
+    struct Celula {
+        uint64_t a = 0, b = 0, c = 0;  // the first bytes, zero after the text
+        uint32_t tamanho = 0;
+        uint32_t numero = 0;
+    };
+    static Celula Chave(std::string_view s) {
+        char bytes[kDentro] = {};
+        std::memcpy(bytes, s.data(), std::min(s.size(), kDentro));
+        Celula c;
+        std::memcpy(&c.a, bytes, 8);
+        std::memcpy(&c.b, bytes + 8, 8);
+        std::memcpy(&c.c, bytes + 16, 8);
+        c.tamanho = static_cast<uint32_t>(s.size());
+        return c;
+    }
+    static size_t Posicao(const Celula& c, std::string_view s) {
+        if (s.size() > kDentro) {
+            return std::hash<std::string_view>{}(s);
+        }
+        uint64_t h = (c.a ^ c.tamanho) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ (h >> 29) ^ c.b) * 0xBF58476D1CE4E5B9ull;
+        h = (h ^ (h >> 32) ^ c.c) * 0x94D049BB133111EBull;
+        return size_t(h ^ (h >> 31));
+    }
     void crescer() {
-        std::vector<uint32_t> celulas(std::max<size_t>(1024, m_celulas.size() * 2), 0);
+        std::vector<Celula> celulas(std::max<size_t>(1024, m_celulas.size() * 2));
         const size_t mascara = celulas.size() - 1;
-        for (uint32_t n = 1; n <= tamanho(); ++n) {
-            size_t i = std::hash<std::string_view>{}(texto(n)) & mascara;
-            while (celulas[i] != 0) {
+        const auto colocar = [&](const Celula& c) {
+            size_t i = Posicao(c, texto(c.numero)) & mascara;
+            while (celulas[i].numero != 0) {
                 i = (i + 1) & mascara;
             }
-            celulas[i] = n;
+            celulas[i] = c;
+        };
+        for (const Celula& c : m_celulas) {
+            if (c.numero != 0) {
+                colocar(c);
+            }
+        }
+        if (m_celulas.empty()) {
+            // Texts appended before the first look-up.
+            for (uint32_t n = 1; n <= tamanho(); ++n) {
+                Celula c = Chave(texto(n));
+                c.numero = n;
+                colocar(c);
+            }
         }
         m_celulas.swap(celulas);
     }
 
     std::string m_bytes;
     std::vector<size_t> m_inicio{0};
-    std::vector<uint32_t> m_celulas;
+    std::vector<Celula> m_celulas;
 };
 
-QString SemColchetes(QString nome) {
-    nome = nome.trimmed();
-    if (nome.startsWith(QLatin1Char('[')) && nome.endsWith(QLatin1Char(']'))) {
-        nome = nome.mid(1, nome.size() - 2);
+// destino[place] = class for every (place << 32 | class) of `pares`, and existe[place] marked
+// (or, with `conferir`, checked: false when a place was not there before). Read in an index's
+// order, places come at random, and writing each where it goes would miss the caches every
+// time: the pairs go first to buckets of neighbouring places (a few hundred streams), then
+// each bucket into a stretch of `destino` that stays in the cache.
+bool Espalhar(const std::vector<uint64_t>& pares, std::vector<uint32_t>& destino,
+              std::vector<uint8_t>* existe, bool conferir) {
+    constexpr int kBits = 13;
+    std::vector<size_t> inicio((destino.size() >> kBits) + 2, 0);
+    for (const uint64_t p : pares) {
+        ++inicio[(p >> (32 + kBits)) + 1];
     }
-    return nome;
-}
-
-QStringList Lista(const QString& texto) {
-    QStringList nomes;
-    for (const QString& n : texto.split(QLatin1Char(','))) {
-        nomes << Catalogo::dobrar(SemColchetes(n));
+    for (size_t b = 1; b < inicio.size(); ++b) {
+        inicio[b] += inicio[b - 1];
     }
-    return nomes;
+    std::vector<uint64_t> baldes(pares.size());
+    for (const uint64_t p : pares) {
+        baldes[inicio[p >> (32 + kBits)]++] = p;
+    }
+    for (const uint64_t p : baldes) {
+        const size_t lugar = p >> 32;
+        destino[lugar] = uint32_t(p);
+        if (existe) {
+            if (conferir && !(*existe)[lugar]) {
+                return false;
+            }
+            (*existe)[lugar] = 1;
+        }
+    }
+    return true;
 }
 
 QByteArray Aspas(const QString& nome) {
@@ -84,22 +149,61 @@ QByteArray Aspas(const QString& nome) {
     return ('"' + n + '"').toUtf8();
 }
 
+// A column named bare, or qualified by the table it is read from.
+const NoExpr* ColunaDaTabela(const Arvore& a, IdExpr id, const QString& tabela) {
+    const NoExpr& n = a.expr(id);
+    if (n.tipo != NoExpr::Coluna ||
+        (!n.qualificador.isEmpty() && Catalogo::dobrar(n.qualificador) != tabela)) {
+        return nullptr;
+    }
+    return &n;
+}
+
+// MAX(coluna) or MIN(coluna), by the column's folded name; empty when it is something else.
+QString Agregado(const Arvore& a, IdExpr id, const char* funcao, const QString& tabela) {
+    const NoExpr& n = a.expr(id);
+    if (n.tipo != NoExpr::Funcao || n.nome != QLatin1String(funcao) || n.distinto || n.estrela ||
+        n.filhos.size() != 1) {
+        return QString();
+    }
+    const NoExpr* c = ColunaDaTabela(a, n.filhos[0], tabela);
+    return c ? Catalogo::dobrar(c->nome) : QString();
+}
+
 }  // namespace
 
-// One column of the table, row by row: each row's exact text (a variant) and the class of
-// texts the collation calls equal to it. Number 0 is NULL in both.
+// One column of the table, row by row: the class of texts the collation calls equal that
+// each row holds (0 for NULL), and the exact texts (variants) the classes were seen with.
+// Rows are read in an index's order, so their places come at random: a row's variant is
+// kept apart only when it is not its class's first, which few are.
 struct AgrupadorEmbutido::Coluna {
     QString nome;
     bool data = false;
-    std::vector<uint32_t> variante;  // per row number (less the first)
-    TabelaTextos variantes;
-    std::vector<uint32_t> classe;   // per variant, index 0 for NULL
-    std::vector<uint32_t> exemplo;  // per class: one of its variants
-    std::vector<uint32_t> posto;    // per class: its place in the collation's order, once known
+    std::vector<uint32_t> classe;   // per place
+    TabelaTextos textos;            // the variants, from 1
+    std::vector<uint32_t> exemplo;  // per class: its first variant (index 0: NULL)
+    std::vector<std::pair<uint32_t, uint32_t>> outras;  // (place, variant), sorted by place
+    std::vector<uint64_t> lidos;     // while reading: place << 32 | class, in the order read
+    bool emOrdem = false;            // classes numbered in the collation's order
+    std::vector<uint32_t> posto;     // otherwise, per class its place in that order, once known
+    std::vector<uint32_t> porPosto;  // and per place, its class
 
+    uint32_t varianteEm(uint32_t lugar, uint32_t classeDoLugar) const {
+        const auto o =
+            std::lower_bound(outras.begin(), outras.end(), std::make_pair(lugar, uint32_t(0)));
+        return o != outras.end() && o->first == lugar ? o->second : exemplo[classeDoLugar];
+    }
+    void guardar(uint32_t lugar, uint32_t k, uint32_t v) {
+        lidos.push_back(uint64_t(lugar) << 32 | k);
+        if (v != exemplo[k]) {
+            outras.emplace_back(lugar, v);
+        }
+    }
+    bool ordenada() const { return emOrdem || !posto.empty(); }
+    uint32_t ordem(uint32_t c) const { return emOrdem ? c : posto[c]; }
     int comparar(uint32_t a, uint32_t b) const {
-        const std::string_view ta = variantes.texto(exemplo[a]);
-        const std::string_view tb = variantes.texto(exemplo[b]);
+        const std::string_view ta = textos.texto(exemplo[a]);
+        const std::string_view tb = textos.texto(exemplo[b]);
         return data ? CompararDataTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()))
                     : CompararTextoTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()));
     }
@@ -114,32 +218,192 @@ struct AgrupadorEmbutido::Coluna {
         for (uint32_t i = 0; i < ordem.size(); ++i) {
             posto[ordem[i]] = i + 1;
         }
+        ordem.insert(ordem.begin(), 0);
+        porPosto.swap(ordem);
     }
+    // The class whose sorting digit is `d` (its place in order, or itself).
+    uint32_t classeDoDigito(uint32_t d) const { return emOrdem || posto.empty() ? d : porPosto[d]; }
 };
 
-std::optional<AgrupadorEmbutido::Pedido> AgrupadorEmbutido::Reconhecer(const QString& sql,
+namespace {
+
+// Days of 1850 to 2149 written "yyyy-mm-dd 00:00:00", each its own number (a month counts 31
+// days); -1 for any other text.
+constexpr size_t kDias = 300 * 12 * 31;
+int DiaComum(std::string_view t) {
+    static constexpr char kForma[] = "dddd-dd-dd 00:00:00";
+    if (t.size() != sizeof(kForma) - 1) {
+        return -1;
+    }
+    int digitos[8];
+    int n = 0;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (kForma[i] == 'd') {
+            if (t[i] < '0' || t[i] > '9') {
+                return -1;
+            }
+            digitos[n++] = t[i] - '0';
+        } else if (t[i] != kForma[i]) {
+            return -1;
+        }
+    }
+    const int ano = digitos[0] * 1000 + digitos[1] * 100 + digitos[2] * 10 + digitos[3];
+    const int mes = digitos[4] * 10 + digitos[5];
+    const int dia = digitos[6] * 10 + digitos[7];
+    if (ano < 1850 || ano >= 2150 || mes < 1 || mes > 12 || dia < 1 || dia > 31) {
+        return -1;
+    }
+    return ((ano - 1850) * 12 + mes - 1) * 31 + dia - 1;
+}
+
+}  // namespace
+
+// What one statement's rows put into the columns it reads: the first column of a read in
+// the collation's order takes its classes from neighbours, the others by hashing their keys.
+class AgrupadorEmbutido::Leitura {
+  public:
+    Leitura(std::vector<Coluna*> colunas, bool emOrdem)
+        : m_colunas(std::move(colunas)),
+          m_chaves(m_colunas.size()),
+          m_classes(m_colunas.size(), std::vector<uint32_t>(1, 0)),
+          m_dias(m_colunas.size()) {
+        m_colunas[0]->emOrdem = emOrdem;
+    }
+    size_t quantas() const { return m_colunas.size(); }
+
+    void texto(size_t i, uint32_t lugar, const char* s, int n) {
+        Coluna& c = *m_colunas[i];
+        const std::string_view t(s, size_t(n));
+        if (c.emOrdem) {
+            emOrdem(c, lugar, t);
+            return;
+        }
+        // A date as the dialect writes it has its own slot: no hashing, and a small table.
+        const int dia = c.data ? DiaComum(t) : -1;
+        uint32_t v;
+        if (dia >= 0) {
+            std::vector<uint32_t>& dias = m_dias[i];
+            if (dias.empty()) {
+                dias.assign(kDias, 0);
+            }
+            v = dias[size_t(dia)];
+            if (v == 0) {
+                v = dias[size_t(dia)] = c.textos.numero(t);
+            }
+        } else {
+            v = c.textos.numero(t);
+        }
+        std::vector<uint32_t>& classes = m_classes[i];
+        if (v == classes.size()) {
+            // A text not seen before: its class by the collation's key.
+            c.data ? ChaveDataTSql(s, n, m_chave) : ChaveTextoTSql(s, n, m_chave);
+            const uint32_t k = m_chaves[i].numero(m_chave);
+            if (k == c.exemplo.size()) {
+                c.exemplo.push_back(v);
+            }
+            classes.push_back(k);
+        }
+        c.guardar(lugar, classes[v], v);
+    }
+
+    // Every row read is in the first column's pairs (NULLs too): it marks the rows there are,
+    // or, after the first read, finds a row that was not there (false).
+    bool terminar(std::vector<uint8_t>& existe, bool conferir) {
+        bool mesmas = true;
+        for (Coluna* c : m_colunas) {
+            std::sort(c->outras.begin(), c->outras.end());
+            c->textos.fechar();
+            mesmas =
+                Espalhar(c->lidos, c->classe, c == m_colunas[0] ? &existe : nullptr, conferir) &&
+                mesmas;
+            std::vector<uint64_t>().swap(c->lidos);
+        }
+        return mesmas;
+    }
+    void nulo(size_t i, uint32_t lugar) { m_colunas[i]->guardar(lugar, 0, 0); }
+
+  private:
+    // Equal values are neighbours: a text is its predecessor's class when the collation says
+    // so, and a new class otherwise. Variants of one class come in row order, mixed.
+    void emOrdem(Coluna& c, uint32_t lugar, std::string_view t) {
+        const uint32_t atual = uint32_t(c.exemplo.size() - 1);
+        if (m_anterior != 0 && c.textos.texto(m_anterior) == t) {
+            c.guardar(lugar, atual, m_anterior);
+            return;
+        }
+        const std::string_view antes = m_anterior != 0 ? c.textos.texto(m_anterior) : t;
+        if (m_anterior != 0 && (c.data ? CompararDataTSql : CompararTextoTSql)(
+                                   antes.data(), int(antes.size()), t.data(), int(t.size())) == 0) {
+            m_anterior = 0;
+            for (const uint32_t v : m_daClasse) {
+                if (c.textos.texto(v) == t) {
+                    m_anterior = v;
+                }
+            }
+            if (m_anterior == 0) {
+                m_anterior = c.textos.acrescentar(t);
+                m_daClasse.push_back(m_anterior);
+            }
+            c.guardar(lugar, atual, m_anterior);
+            return;
+        }
+        m_anterior = c.textos.acrescentar(t);
+        m_daClasse.assign(1, m_anterior);
+        c.exemplo.push_back(m_anterior);
+        c.guardar(lugar, atual + 1, m_anterior);
+    }
+
+    std::vector<Coluna*> m_colunas;
+    std::vector<TabelaTextos> m_chaves;
+    std::vector<std::vector<uint32_t>> m_classes;  // per column: per variant, its class
+    std::string m_chave;
+    std::vector<std::vector<uint32_t>> m_dias;  // per date column: per day, its variant
+    uint32_t m_anterior = 0;                    // the ordered column's previous variant
+    std::vector<uint32_t> m_daClasse;
+};
+
+std::optional<AgrupadorEmbutido::Pedido> AgrupadorEmbutido::Reconhecer(const Arvore& a,
                                                                        const Catalogo& catalogo) {
-    static const QString nome = QStringLiteral(R"((?:\[[^\]]+\]|[\p{L}_][\p{L}\p{N}_@#$]*))");
-    static const QString lista = nome + QStringLiteral(R"((?:\s*,\s*)") + nome + ")*";
-    static const QRegularExpression forma(
-        QStringLiteral(R"(^\s*SELECT\s+()") + lista + QStringLiteral(R"()\s+FROM\s+()") + nome +
-            QStringLiteral(R"()\s+GROUP\s+BY\s+()") + lista +
-            QStringLiteral(R"()\s*(?:HAVING\s+MAX\s*\(\s*()") + nome +
-            QStringLiteral(R"()\s*\)\s*<>\s*MIN\s*\(\s*()") + nome +
-            QStringLiteral(R"()\s*\)\s*)?(?:ORDER\s+BY\s+()") + lista +
-            QStringLiteral(R"()\s*)?;?\s*$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    const auto m = forma.match(sql);
-    if (!m.hasMatch()) {
+    if (a.comandos.size() != 1 || a.comandos[0].tipo != NoComando::Select) {
         return std::nullopt;
     }
-    const TabelaCatalogo* t = catalogo.tabela(SemColchetes(m.captured(2)));
+    const NoSelect& s = a.sel(a.comandos[0].select);
+    if (s.distinto || s.tokenTop >= 0 || s.from < 0 || s.onde >= 0 || !s.unioes.isEmpty() ||
+        s.itens.isEmpty()) {
+        return std::nullopt;
+    }
+    const ListaFrom& from = a.from(s.from);
+    if (from.fontes.size() != 1 || from.fontes[0].tipo != Fonte::Tabela ||
+        from.fontes[0].temApelido) {
+        return std::nullopt;
+    }
+    const TabelaCatalogo* t = catalogo.tabela(from.fontes[0].nome);
     if (!t || t->visao) {
         return std::nullopt;
     }
-    const QStringList selecao = Lista(m.captured(1));
-    if (Lista(m.captured(3)) != selecao ||
-        (m.capturedLength(6) > 0 && Lista(m.captured(6)) != selecao)) {
+    const QString tabela = Catalogo::dobrar(from.fontes[0].nome);
+    // The same columns, in the same order, in the select list, GROUP BY and ORDER BY.
+    QVector<QString> selecao;
+    for (const ItemSelecao& i : s.itens) {
+        const NoExpr* c = i.estrela || i.temApelido ? nullptr : ColunaDaTabela(a, i.expr, tabela);
+        if (!c) {
+            return std::nullopt;
+        }
+        selecao << Catalogo::dobrar(c->nome);
+    }
+    const auto mesmaLista = [&](const QVector<ItemOrdem>& itens) {
+        if (itens.size() != selecao.size()) {
+            return false;
+        }
+        for (int i = 0; i < itens.size(); ++i) {
+            const NoExpr* c = ColunaDaTabela(a, itens[i].expr, tabela);
+            if (itens[i].desc || !c || Catalogo::dobrar(c->nome) != selecao[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!mesmaLista(s.grupo) || (!s.ordem.isEmpty() && !mesmaLista(s.ordem))) {
         return std::nullopt;
     }
     Pedido p;
@@ -153,12 +417,16 @@ std::optional<AgrupadorEmbutido::Pedido> AgrupadorEmbutido::Reconhecer(const QSt
         p.colunas << c->nome;
         p.datas << (c->tipo == TipoSql::Data);
     }
-    if (m.capturedLength(4) > 0) {
+    if (s.tendo >= 0) {
+        const NoExpr& h = a.expr(s.tendo);
         const int id = t->identidade();
-        const QString a = Catalogo::dobrar(SemColchetes(m.captured(4)));
-        const QString b = Catalogo::dobrar(SemColchetes(m.captured(5)));
+        if (h.tipo != NoExpr::Comparacao || h.nome != QLatin1String("<>") || id < 0) {
+            return std::nullopt;
+        }
+        const QString maximo = Agregado(a, h.filhos[0], "MAX", tabela);
         // The identity is the row number: unique, so "two IDs" is "two rows".
-        if (id < 0 || a != b || a != Catalogo::dobrar(t->colunas[id].nome)) {
+        if (maximo != Catalogo::dobrar(t->colunas[id].nome) ||
+            Agregado(a, h.filhos[1], "MIN", tabela) != maximo) {
             return std::nullopt;
         }
         p.maisDeUm = true;
@@ -177,6 +445,7 @@ AgrupadorEmbutido::~AgrupadorEmbutido() {
 }
 
 void AgrupadorEmbutido::Esquecer() {
+    m_direto.reset();
     m_colunas.clear();
     m_tabela.clear();
     m_linhas = 0;
@@ -208,9 +477,121 @@ bool AgrupadorEmbutido::atualizar() {
     return false;
 }
 
-// Reads `colunas` for every row in one pass. Rows are placed by row number, so that SQLite may
-// read them from the smallest index that holds them (in that index's order) instead of
-// walking the whole table; a pass after the first must find the same row numbers.
+// The register's whole indexes (no WHERE) on `tabela`: their key columns in order (folded
+// names; an expression's is empty) and the collation of the first.
+std::vector<AgrupadorEmbutido::Indice> AgrupadorEmbutido::indices(const QString& tabela) {
+    static const char* const kSql =
+        "SELECT l.name, x.name, x.coll, x.desc FROM pragma_index_list(?1) AS l, "
+        "pragma_index_xinfo(l.name) AS x WHERE NOT l.partial AND x.key ORDER BY l.name, x.seqno";
+    std::vector<Indice> lista;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, kSql, -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return lista;  // an older SQLite: the table is read instead
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> dono(stmt, sqlite3_finalize);
+    const QByteArray nomeTabela = tabela.toUtf8();
+    sqlite3_bind_text(stmt, 1, nomeTabela.constData(), int(nomeTabela.size()), SQLITE_STATIC);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto texto = [stmt](int i) {
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+        };
+        const QString nome = texto(0);
+        if (lista.empty() || lista.back().nome != nome) {
+            lista.push_back({nome, {}, {}});
+        }
+        lista.back().colunas << Catalogo::dobrar(texto(1));
+        lista.back().colacoes << (sqlite3_column_int(stmt, 3) ? QString() : texto(2));
+    }
+    if (rc != SQLITE_DONE) {
+        throw FalhaSqlite{rc};
+    }
+    return lista;
+}
+
+bool AgrupadorEmbutido::Indice::ordena(int j, const QString& coluna, bool data) const {
+    return j < colunas.size() && colunas[j] == Catalogo::dobrar(coluna) &&
+           colacoes[j].compare(QLatin1String(data ? "TSQLDATE" : "TSQL"), Qt::CaseInsensitive) == 0;
+}
+
+// The row numbers' range, so that a row's place is its number less the first. The places
+// that hold a row are marked by the first read.
+AgrupadorEmbutido::Carga AgrupadorEmbutido::lugares(const QString& tabela) {
+    // Apart, each min() or max() is one step down the table's tree; together, a whole scan.
+    const QByteArray sql = "SELECT (SELECT min(rowid) FROM " + Aspas(tabela) +
+                           "), (SELECT max(rowid) FROM " + Aspas(tabela) + ")";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return Carga::Impossivel;  // no row numbers: SQLite does the grouping
+    }
+    const int rc = sqlite3_step(stmt);
+    m_base = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+    const long long ultimo = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 1) : -1;
+    const bool vazia = rc == SQLITE_ROW && sqlite3_column_type(stmt, 0) == SQLITE_NULL;
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW) {
+        throw FalhaSqlite{rc};
+    }
+    if (!vazia && ultimo - m_base >= (1LL << 26)) {
+        return Carga::Impossivel;  // row numbers too far apart to place rows by them
+    }
+    m_existe.assign(vazia ? 0 : size_t(ultimo - m_base + 1), 0);
+    m_linhas = -1;
+    return Carga::Feita;
+}
+
+// One statement's rows (row number, then the columns) into `leitura`. The first read of the
+// table marks the places of its rows; every later one must find the same rows.
+AgrupadorEmbutido::Carga AgrupadorEmbutido::ler(Leitura& leitura, const QByteArray& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return Carga::Impossivel;
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> dono(stmt, sqlite3_finalize);
+    const bool primeira = m_linhas < 0;
+    const long long lugares = (long long)m_existe.size();
+    long long linhas = 0;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const long long lugar = sqlite3_column_int64(stmt, 0) - m_base;
+        if (lugar < 0 || lugar >= lugares) {
+            return Carga::Refazer;  // rows came since the first read
+        }
+        ++linhas;
+        for (size_t i = 0; i < leitura.quantas(); ++i) {
+            // One call for the column, then the value's own accessors (no per-call checks).
+            sqlite3_value* v = sqlite3_column_value(stmt, int(i) + 1);
+            const int tipo = sqlite3_value_type(v);
+            if (tipo == SQLITE_NULL) {
+                leitura.nulo(i, uint32_t(lugar));
+                continue;
+            }
+            if (tipo != SQLITE_TEXT) {
+                return Carga::Impossivel;  // numbers sort before texts in SQLite: its job
+            }
+            const char* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            if (!s) {
+                throw FalhaSqlite{SQLITE_NOMEM};
+            }
+            leitura.texto(i, uint32_t(lugar), s, sqlite3_value_bytes(v));
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        throw FalhaSqlite{rc};
+    }
+    if ((!primeira && linhas != m_linhas) || !leitura.terminar(m_existe, !primeira)) {
+        return Carga::Refazer;  // rows came or went since the first read
+    }
+    m_linhas = linhas;
+    return Carga::Feita;
+}
+
+// Reads `colunas` from the indexes that hold them (an index is smaller than the table's rows),
+// each pass in the order of the index's first column when that is one of them, the others of
+// the pass hashed; what no index holds comes from the table, hashed.
 AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
                                                      const QVector<QString>& colunas,
                                                      const QVector<bool>& datas) {
@@ -228,97 +609,206 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
         auto c = std::make_unique<Coluna>();
         c->nome = colunas[i];
         c->data = datas[i];
-        c->classe.push_back(0);
         c->exemplo.push_back(0);
         novas.push_back(std::move(c));
     }
-    const bool primeira = m_colunas.empty();
-    if (primeira) {
-        const QByteArray sql = "SELECT min(rowid), max(rowid) FROM " + Aspas(tabela);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) !=
-            SQLITE_OK) {
-            sqlite3_finalize(stmt);
-            return Carga::Impossivel;  // no row numbers: SQLite does the grouping
+    if (m_colunas.empty()) {
+        const Carga c = lugares(tabela);
+        if (c != Carga::Feita) {
+            return c;
         }
-        const int rc = sqlite3_step(stmt);
-        m_base = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
-        const long long ultimo = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 1) : -1;
-        sqlite3_finalize(stmt);
-        if (rc != SQLITE_ROW) {
-            throw FalhaSqlite{rc};
-        }
-        if (ultimo - m_base >= (1LL << 26)) {
-            return Carga::Impossivel;  // row numbers too far apart to place rows by them
-        }
-        m_existe.assign(size_t(ultimo - m_base + 1), 0);
-        m_linhas = 0;
     }
     for (auto& c : novas) {
-        c->variante.assign(m_existe.size(), 0);
+        c->classe.assign(m_existe.size(), 0);
+        c->lidos.reserve(m_linhas > 0 ? size_t(m_linhas) : m_existe.size());
     }
-    QByteArray sql = "SELECT rowid";
-    for (const QString& c : colunas) {
-        sql += ", " + Aspas(c);
+    const auto passada = [&](std::vector<Coluna*> lidas, bool emOrdem, const QByteArray& de) {
+        QByteArray sql = "SELECT rowid";
+        for (const Coluna* c : lidas) {
+            sql += ", " + Aspas(c->nome);
+        }
+        sql += " FROM " + Aspas(tabela) + de;
+        if (emOrdem) {
+            sql += " ORDER BY " + Aspas(lidas[0]->nome);
+        }
+        Leitura leitura(std::move(lidas), emOrdem);
+        return ler(leitura, sql);
+    };
+    std::vector<Coluna*> faltam;
+    for (auto& c : novas) {
+        faltam.push_back(c.get());
     }
-    sql += " FROM " + Aspas(tabela);
+    const std::vector<Indice> todos = indices(tabela);
+    while (!faltam.empty()) {
+        const Indice* melhor = nullptr;
+        std::vector<Coluna*> lidas;
+        bool emOrdem = false;
+        for (const Indice& x : todos) {
+            std::vector<Coluna*> daqui;
+            for (Coluna* c : faltam) {
+                if (x.colunas.contains(Catalogo::dobrar(c->nome))) {
+                    daqui.push_back(c);
+                }
+            }
+            const auto primeira = std::find_if(daqui.begin(), daqui.end(), [&](Coluna* c) {
+                return x.ordena(0, c->nome, c->data);
+            });
+            const bool ordena = primeira != daqui.end();
+            // A column read in order costs a comparison with its neighbour, one hashed a
+            // look-up: an index that orders one comes first, then the one that holds the
+            // most, then the smallest.
+            const auto pior = [&] {
+                if (ordena != emOrdem) {
+                    return ordena < emOrdem;
+                }
+                if (daqui.size() != lidas.size()) {
+                    return daqui.size() < lidas.size();
+                }
+                return x.colunas.size() >= melhor->colunas.size();
+            };
+            if (daqui.empty() || (melhor && pior())) {
+                continue;
+            }
+            if (ordena) {
+                std::rotate(daqui.begin(), primeira, primeira + 1);  // the ordered one first
+            }
+            melhor = &x;
+            lidas = std::move(daqui);
+            emOrdem = ordena;
+        }
+        if (!melhor) {
+            lidas = faltam;  // the rest from the table
+        }
+        const Carga c =
+            passada(lidas, emOrdem, melhor ? " INDEXED BY " + Aspas(melhor->nome) : QByteArray());
+        if (c != Carga::Feita) {
+            return c;
+        }
+        for (Coluna* l : lidas) {
+            faltam.erase(std::find(faltam.begin(), faltam.end(), l));
+        }
+    }
+    m_tabela = tabela;
+    for (auto& c : novas) {
+        m_colunas.push_back(std::move(c));
+    }
+    return Carga::Feita;
+}
+
+// When an index begins with the request's columns, in their order and collations, its rows
+// come in the order of ORDER BY with each group's rows together, as SQLite's own plan reads
+// them: the groups are the runs of equal values, with no column kept. That is the cheapest
+// first grouping; the columns are read (below) once a request meets no such index, and from
+// then on answer every combination. The texts shown are those of each group's first row.
+bool AgrupadorEmbutido::direto(const Pedido& pedido, std::vector<Valor>& saida) {
+    const int k = pedido.colunas.size();
+    const Indice* melhor = nullptr;
+    const std::vector<Indice> todos = indices(pedido.tabela);
+    for (const Indice& x : todos) {
+        bool serve = x.colunas.size() >= k;
+        for (int j = 0; j < k && serve; ++j) {
+            serve = x.ordena(j, pedido.colunas[j], pedido.datas[j]);
+        }
+        if (serve && (!melhor || x.colunas.size() < melhor->colunas.size())) {
+            melhor = &x;
+        }
+    }
+    if (!melhor) {
+        return false;
+    }
+    QByteArray lista;
+    for (const QString& c : pedido.colunas) {
+        lista += (lista.isEmpty() ? "" : ", ") + Aspas(c);
+    }
+    const QByteArray sql = "SELECT rowid, " + lista + " FROM " + Aspas(pedido.tabela) +
+                           " INDEXED BY " + Aspas(melhor->nome) + " ORDER BY " + lista;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
-        return Carga::Impossivel;
+        return false;
     }
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> dono(stmt, sqlite3_finalize);
-    std::vector<TabelaTextos> chaves(size_t(colunas.size()));
-    std::string chave;
-    long long linhas = 0;
+    Direto d;
+    d.colunas = pedido.colunas;
+    d.maisDeUm = pedido.maisDeUm;
+    // The run so far: its first row's texts (-1: NULL), its row count.
+    std::vector<std::string> textos(static_cast<size_t>(k));
+    std::vector<char> nulos(static_cast<size_t>(k), 1);
+    std::vector<std::pair<size_t, int>> lugares;  // of each value in d.bytes; -1: NULL
+    long long menor = 0, linhas = 0;
+    const auto fechar = [&] {
+        if (linhas > 0 && (!pedido.maisDeUm || linhas > 1)) {
+            for (int j = 0; j < k; ++j) {
+                lugares.emplace_back(d.bytes.size(), nulos[j] ? -1 : int(textos[j].size()));
+                d.bytes += textos[j];
+            }
+        }
+    };
+    std::vector<sqlite3_value*> valores(static_cast<size_t>(k));
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const long long lugar = sqlite3_column_int64(stmt, 0) - m_base;
-        if (lugar < 0 || lugar >= (long long)m_existe.size() ||
-            (!primeira && !m_existe[size_t(lugar)])) {
-            return Carga::Refazer;  // rows came or went since the first pass
-        }
-        if (primeira) {
-            m_existe[size_t(lugar)] = 1;
-        }
-        ++linhas;
-        for (int i = 0; i < colunas.size(); ++i) {
-            Coluna& c = *novas[size_t(i)];
-            const int tipo = sqlite3_column_type(stmt, i + 1);
-            if (tipo == SQLITE_NULL) {
+        const long long id = sqlite3_column_int64(stmt, 0);
+        bool mesmo = linhas > 0;
+        for (int j = 0; j < k; ++j) {
+            sqlite3_value* v = valores[size_t(j)] = sqlite3_column_value(stmt, j + 1);
+            const int tipo = sqlite3_value_type(v);
+            if (tipo != SQLITE_NULL && tipo != SQLITE_TEXT) {
+                return false;  // numbers sort before texts in SQLite: its job
+            }
+            if (!mesmo) {
                 continue;
             }
-            if (tipo != SQLITE_TEXT) {
-                return Carga::Impossivel;  // numbers sort before texts in SQLite: its job
+            if (tipo == SQLITE_NULL || nulos[size_t(j)]) {
+                mesmo = tipo == SQLITE_NULL && nulos[size_t(j)];
+                continue;
             }
-            const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i + 1));
-            const int n = sqlite3_column_bytes(stmt, i + 1);
-            const uint32_t v = c.variantes.numero(std::string_view(s, size_t(n)));
-            if (v == c.classe.size()) {
-                // A text not seen before: its class by the collation's key.
-                c.data ? ChaveDataTSql(s, n, chave) : ChaveTextoTSql(s, n, chave);
-                const uint32_t k = chaves[size_t(i)].numero(chave);
-                c.classe.push_back(k);
-                if (k == c.exemplo.size()) {
-                    c.exemplo.push_back(v);
+            const std::string& t = textos[size_t(j)];
+            const char* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const int n = sqlite3_value_bytes(v);
+            mesmo = (size_t(n) == t.size() && std::memcmp(s, t.data(), t.size()) == 0) ||
+                    (pedido.datas[j] ? CompararDataTSql : CompararTextoTSql)(s, n, t.data(),
+                                                                             int(t.size())) == 0;
+        }
+        if (mesmo) {
+            ++linhas;
+            if (id >= menor) {
+                continue;
+            }
+        } else {
+            fechar();
+            linhas = 1;
+        }
+        menor = id;  // the group's first row so far: its texts are shown
+        for (int j = 0; j < k; ++j) {
+            sqlite3_value* v = valores[size_t(j)];
+            nulos[size_t(j)] = sqlite3_value_type(v) == SQLITE_NULL;
+            if (!nulos[size_t(j)]) {
+                const char* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
+                if (!s) {
+                    throw FalhaSqlite{SQLITE_NOMEM};
                 }
+                textos[size_t(j)].assign(s, size_t(sqlite3_value_bytes(v)));
             }
-            c.variante[size_t(lugar)] = v;
         }
     }
     if (rc != SQLITE_DONE) {
         throw FalhaSqlite{rc};
     }
-    if (!primeira && linhas != m_linhas) {
-        return Carga::Refazer;
+    fechar();
+    // The texts stay where they are now: the values point into them.
+    m_direto = std::move(d);
+    m_direto->valores.reserve(lugares.size());
+    for (const auto& [inicio, tamanho] : lugares) {
+        Valor v;
+        if (tamanho >= 0) {
+            v.texto = m_direto->bytes.data() + inicio;
+            v.tamanho = tamanho;
+        }
+        m_direto->valores.push_back(v);
     }
-    m_linhas = linhas;
-    m_tabela = tabela;
-    for (auto& c : novas) {
-        c->variantes.fechar();
-        m_colunas.push_back(std::move(c));
-    }
-    return Carga::Feita;
+    m_tabela = pedido.tabela;
+    saida = m_direto->valores;
+    return true;
 }
 
 bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida) {
@@ -329,8 +819,21 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
     if (pedido.tabela != m_tabela) {
         Esquecer();
     }
+    atualizar();
+    if (m_direto && m_direto->colunas == pedido.colunas && m_direto->maisDeUm == pedido.maisDeUm) {
+        saida = m_direto->valores;
+        return true;
+    }
+    const bool lidas =
+        std::all_of(pedido.colunas.begin(), pedido.colunas.end(), [&](const QString& n) {
+            return std::any_of(m_colunas.begin(), m_colunas.end(),
+                               [&](const auto& c) { return c->nome == n; });
+        });
+    if (!lidas && direto(pedido, saida)) {
+        return true;
+    }
     // A column read later must come from the same data as those read before: if anything
-    // was committed meanwhile, everything is read again in one pass.
+    // was committed meanwhile, everything is read again.
     std::vector<Coluna*> colunas;
     for (int tentativa = 0; tentativa < 3 && colunas.empty(); ++tentativa) {
         atualizar();
@@ -369,88 +872,174 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         return false;
     }
 
-    // Rows into groups by the classes of their values (open addressing over the tuples).
+    // ORDER BY: NULL first, then the collation of each column. A column read from the table
+    // gets its classes put in order once (kept) unless they are too many to be worth it.
     const size_t k = colunas.size();
-    const size_t lugares = m_existe.size();
-    std::vector<uint32_t> tuplas;  // k classes per group
-    std::vector<uint32_t> contagem;
-    std::vector<uint32_t> primeira;  // first row of each group
-    size_t capacidade = 1024;
-    while (capacidade < size_t(m_linhas) * 2) {
-        capacidade *= 2;
-    }
-    std::vector<uint32_t> celulas(capacidade, 0);
-    const size_t mascara = capacidade - 1;
-    std::vector<uint32_t> tupla(k);
-    for (size_t r = 0; r < lugares; ++r) {
-        if (!m_existe[r]) {
-            continue;
-        }
-        uint64_t h = 0x9E3779B97F4A7C15ull;
-        for (size_t j = 0; j < k; ++j) {
-            const Coluna& c = *colunas[j];
-            tupla[j] = c.classe[c.variante[r]];
-            h = (h ^ tupla[j]) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 29;
-        }
-        for (size_t i = h & mascara;; i = (i + 1) & mascara) {
-            const uint32_t g = celulas[i];
-            if (g == 0) {
-                tuplas.insert(tuplas.end(), tupla.begin(), tupla.end());
-                contagem.push_back(1);
-                primeira.push_back(uint32_t(r));
-                celulas[i] = uint32_t(contagem.size());
-                break;
-            }
-            if (std::equal(tupla.begin(), tupla.end(), tuplas.begin() + (g - 1) * k)) {
-                ++contagem[g - 1];
-                break;
-            }
-        }
-    }
-    std::vector<uint32_t>().swap(celulas);
-
-    std::vector<uint32_t> grupos;
-    for (uint32_t g = 0; g < contagem.size(); ++g) {
-        if (!pedido.maisDeUm || contagem[g] > 1) {
-            grupos.push_back(g);
-        }
-    }
-    // ORDER BY: NULL first, then the collation of each column. A column with few values
-    // for the groups to sort gets its values put in order once (kept with the column).
     for (Coluna* c : colunas) {
-        if (c->posto.empty() && c->exemplo.size() <= 4 * grupos.size() + 1024) {
+        if (!c->ordenada() &&
+            c->exemplo.size() <= std::max<size_t>(size_t(1) << 16, size_t(m_linhas) / 16)) {
             c->ordenar();
         }
     }
-    const auto comparar = [&](uint32_t a, uint32_t b) {
-        for (size_t j = 0; j < k; ++j) {
-            const uint32_t ca = tuplas[a * k + j], cb = tuplas[b * k + j];
-            if (ca == cb) {
-                continue;
-            }
-            if (ca == 0 || cb == 0) {
-                return ca == 0;
-            }
-            const Coluna& c = *colunas[j];
-            if (!c.posto.empty()) {
-                return c.posto[ca] < c.posto[cb];
-            }
-            return c.comparar(ca, cb) < 0;
+    // The rows sorted by their classes: rows of equal values become neighbours, first row
+    // first, and with the classes in the collation's order the groups come out in the order
+    // of ORDER BY.
+    std::vector<uint32_t> ordem;
+    ordem.reserve(size_t(m_linhas));
+    for (size_t r = 0; r < m_existe.size(); ++r) {
+        if (m_existe[r]) {
+            ordem.push_back(uint32_t(r));
         }
-        return false;
+    }
+    if (pedido.maisDeUm) {
+        // A row whose value in some column no other row shares is in no group kept: those
+        // rows (nearly all, where a document is grouped on) leave before the sorting, the
+        // columns of most values first.
+        std::vector<Coluna*> porClasses = colunas;
+        std::sort(porClasses.begin(), porClasses.end(), [](const Coluna* a, const Coluna* b) {
+            return a->exemplo.size() > b->exemplo.size();
+        });
+        std::vector<uint8_t> vistas;
+        for (const Coluna* c : porClasses) {
+            vistas.assign(c->exemplo.size(), 0);
+            for (const uint32_t r : ordem) {
+                uint8_t& v = vistas[c->classe[r]];
+                v = v < 2 ? v + 1 : 2;
+            }
+            ordem.erase(std::remove_if(ordem.begin(), ordem.end(),
+                                       [&](uint32_t r) { return vistas[c->classe[r]] < 2; }),
+                        ordem.end());
+        }
+    }
+    const auto digito = [](const Coluna& c, uint32_t r) {
+        return c.ordenada() ? c.ordem(c.classe[r]) : c.classe[r];
     };
-    std::sort(grupos.begin(), grupos.end(), comparar);
+    // Each row's classes as one number where they fit in 64 bits (a digit per column, the
+    // first the most significant), taken in the rows' own order and sorted with them 16 bits
+    // a pass; else one column at a time. Either way each sort is stable and counts.
+    std::vector<uint64_t> peso(k);
+    uint64_t produto = 1;
+    bool numero = true;
+    for (size_t j = k; j-- > 0 && numero;) {
+        peso[j] = produto;
+        const uint64_t d = colunas[j]->exemplo.size();
+        numero = produto <= UINT64_MAX / d;
+        produto *= numero ? d : 1;
+    }
+    std::vector<uint64_t> chaves;
+    std::vector<uint32_t> aux(ordem.size());
+    std::vector<uint32_t> inicio;
+    if (numero) {
+        chaves.resize(ordem.size());
+        for (size_t i = 0; i < ordem.size(); ++i) {
+            uint64_t x = 0;
+            for (size_t j = 0; j < k; ++j) {
+                x += digito(*colunas[j], ordem[i]) * peso[j];
+            }
+            chaves[i] = x;
+        }
+        std::vector<uint64_t> chavesAux(ordem.size());
+        for (int passo = 0; passo < 64 && ((produto - 1) >> passo) != 0; passo += 16) {
+            inicio.assign(size_t(1) << 16 | 1, 0);
+            for (const uint64_t x : chaves) {
+                ++inicio[((x >> passo) & 0xFFFF) + 1];
+            }
+            for (size_t d = 1; d < inicio.size(); ++d) {
+                inicio[d] += inicio[d - 1];
+            }
+            for (size_t i = 0; i < ordem.size(); ++i) {
+                const uint32_t lugar = inicio[(chaves[i] >> passo) & 0xFFFF]++;
+                chavesAux[lugar] = chaves[i];
+                aux[lugar] = ordem[i];
+            }
+            chaves.swap(chavesAux);
+            ordem.swap(aux);
+        }
+    } else {
+        for (size_t j = k; j-- > 0;) {
+            const Coluna& c = *colunas[j];
+            inicio.assign(c.exemplo.size() + 1, 0);
+            for (const uint32_t r : ordem) {
+                ++inicio[digito(c, r) + 1];
+            }
+            for (size_t d = 1; d < inicio.size(); ++d) {
+                inicio[d] += inicio[d - 1];
+            }
+            for (const uint32_t r : ordem) {
+                aux[inicio[digito(c, r)]++] = r;
+            }
+            ordem.swap(aux);
+        }
+    }
+    std::vector<uint32_t>().swap(aux);
+    // Runs of equal classes are the groups; each keeps its classes and its first row.
+    std::vector<uint32_t> tuplas;     // k classes per group kept
+    std::vector<uint32_t> primeiras;  // per group kept
+    std::vector<uint32_t> tupla(k);
+    const auto lerTupla = [&](uint32_t r) {
+        for (size_t j = 0; j < k; ++j) {
+            tupla[j] = colunas[j]->classe[r];
+        }
+    };
+    const auto igual = [&](size_t i, size_t outra) {
+        if (numero) {
+            return chaves[i] == chaves[outra];
+        }
+        for (size_t j = 0; j < k; ++j) {
+            if (colunas[j]->classe[ordem[outra]] != tupla[j]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (size_t i = 0; i < ordem.size();) {
+        if (!numero) {
+            lerTupla(ordem[i]);
+        }
+        size_t fim = i + 1;
+        while (fim < ordem.size() && igual(i, fim)) {
+            ++fim;
+        }
+        if (!pedido.maisDeUm || fim - i > 1) {
+            for (size_t j = 0; numero && j < k; ++j) {
+                const uint64_t d = chaves[i] / peso[j] % colunas[j]->exemplo.size();
+                tupla[j] = colunas[j]->classeDoDigito(uint32_t(d));
+            }
+            tuplas.insert(tuplas.end(), tupla.begin(), tupla.end());
+            primeiras.push_back(ordem[i]);
+        }
+        i = fim;
+    }
+    std::vector<uint32_t> grupos(primeiras.size());
+    for (uint32_t g = 0; g < grupos.size(); ++g) {
+        grupos[g] = g;
+    }
+    if (!std::all_of(colunas.begin(), colunas.end(), [](Coluna* c) { return c->ordenada(); })) {
+        std::sort(grupos.begin(), grupos.end(), [&](uint32_t a, uint32_t b) {
+            for (size_t j = 0; j < k; ++j) {
+                const Coluna& c = *colunas[j];
+                const uint32_t ca = tuplas[a * k + j], cb = tuplas[b * k + j];
+                if (ca == cb) {
+                    continue;
+                }
+                if (ca == 0 || cb == 0) {
+                    return ca == 0;
+                }
+                return c.ordenada() ? c.ordem(ca) < c.ordem(cb) : c.comparar(ca, cb) < 0;
+            }
+            return false;
+        });
+    }
 
     // Each group shows the texts of its first row, as they are written there.
     saida.reserve(grupos.size() * k);
     for (const uint32_t g : grupos) {
         for (size_t j = 0; j < k; ++j) {
             const Coluna& c = *colunas[j];
-            const uint32_t v = c.variante[primeira[g]];
+            const uint32_t v = c.varianteEm(primeiras[g], tuplas[g * k + j]);
             Valor valor;
             if (v != 0) {
-                const std::string_view t = c.variantes.texto(v);
+                const std::string_view t = c.textos.texto(v);
                 valor.texto = t.data();
                 valor.tamanho = int(t.size());
             }

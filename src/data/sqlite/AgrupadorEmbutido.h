@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <cstdint>
 #include <memory>
@@ -14,13 +15,16 @@ struct sqlite3_stmt;
 namespace dados {
 
 class Catalogo;
+struct Arvore;
 
-// The duplicate search of the embedded register without sorting the table: a GROUP BY over
-// plain text and date columns of one table, optionally keeping only groups of two or more
-// identities, answered by hashing the collation keys of the columns. The columns are read
-// once, on first use, and kept until the data change (this connection's writes, another
-// connection's commits, a rollback). SQLite would sort every row with the collation for each
-// combination of columns that no index covers.
+// The duplicate search of the embedded register: a GROUP BY over plain text and date columns
+// of one table, optionally keeping only groups of two or more identities, answered with SQL
+// Server's collation. When an index begins with the request's columns, the groups are read
+// from its order as runs of equal values (SQLite's own plan, without its per-row aggregate
+// work). Otherwise each column is read once, from an index that holds it where there is one,
+// and kept as classes of equal values until the data change (this connection's writes,
+// another connection's commits, a rollback), so that every combination is then grouped from
+// memory; SQLite would sort every row with the collation for each combination no index covers.
 class AgrupadorEmbutido {
   public:
     // SELECT a, b FROM T GROUP BY a, b [HAVING MAX(id) <> MIN(id)] [ORDER BY a, b], with the
@@ -31,7 +35,8 @@ class AgrupadorEmbutido {
         QVector<bool> datas;       // date column (else text)
         bool maisDeUm = false;     // the HAVING
     };
-    static std::optional<Pedido> Reconhecer(const QString& sql, const Catalogo& catalogo);
+    // The request a parsed statement makes, if it is of that shape.
+    static std::optional<Pedido> Reconhecer(const Arvore& arvore, const Catalogo& catalogo);
 
     // A SQLite failure while reading the table (the engine reports it as its own).
     struct FalhaSqlite {
@@ -59,10 +64,22 @@ class AgrupadorEmbutido {
 
   private:
     struct Coluna;
+    class Leitura;
     bool atualizar();
     enum class Carga { Feita, Refazer, Impossivel };
     Carga carregar(const QString& tabela, const QVector<QString>& colunas,
                    const QVector<bool>& datas);
+    Carga lugares(const QString& tabela);
+    Carga ler(Leitura& leitura, const QByteArray& sql);
+    struct Indice {
+        QString nome;
+        QStringList colunas;   // key columns, folded names (an expression's is empty)
+        QStringList colacoes;  // of each, empty when it is descending
+        // Its column j is `coluna`, in that column's own collation's ascending order.
+        bool ordena(int j, const QString& coluna, bool data) const;
+    };
+    std::vector<Indice> indices(const QString& tabela);
+    bool direto(const Pedido& pedido, std::vector<Valor>& saida);
     void reverter() { m_revertido = true; }
 
     sqlite3* m_db;
@@ -75,6 +92,14 @@ class AgrupadorEmbutido {
     long long m_base = 0;           // row number of the first place
     std::vector<uint8_t> m_existe;  // per row number (less m_base): the row is there
     std::vector<std::unique_ptr<Coluna>> m_colunas;
+    // The last result read straight from an index (see direto), until the data change.
+    struct Direto {
+        QVector<QString> colunas;
+        bool maisDeUm = false;
+        std::string bytes;
+        std::vector<Valor> valores;
+    };
+    std::optional<Direto> m_direto;
 };
 
 }  // namespace dados

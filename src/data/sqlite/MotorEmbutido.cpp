@@ -12,6 +12,8 @@
 #include "data/base/EnumsADO.h"
 #include "data/base/TabelaErros.h"
 #include "data/sqlite/RelogioSqlite.h"
+#include "data/tsql/TSqlAnalisador.h"
+#include "data/tsql/TSqlEscritor.h"
 
 namespace dados {
 
@@ -144,8 +146,10 @@ void MotorEmbutido::abrir() {
                QStringLiteral("register file not found: %1").arg(m_arquivo));
     }
     sqlite3* db = nullptr;
+    // One thread at a time uses a connection (the grouping's worker has its own), so SQLite's
+    // lock around every call, a tenth of the time of a read, is left out.
     const int rc = sqlite3_open_v2(QFile::encodeName(m_arquivo).constData(), &db,
-                                   SQLITE_OPEN_READWRITE, VfsDoRelogio());
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, VfsDoRelogio());
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close_v2(db);
@@ -395,16 +399,20 @@ MotorEmbutido::Preparo MotorEmbutido::preparar(const QString& sql) {
         carregarCatalogo();
     }
     auto guardada = std::make_shared<TraducaoGuardada>();
-    guardada->traducao = std::make_shared<const Traducao>(
-        TraduzirTSqlParametrizado(sql, std::move(tokens), m_catalogo));
+    {
+        const Arvore arvore = AnalisarTSql(sql, std::move(tokens));
+        guardada->traducao =
+            std::make_shared<const Traducao>(EscreverTSql(sql, arvore, m_catalogo, true));
+        guardada->agrupamento = AgrupadorEmbutido::Reconhecer(arvore, m_catalogo);
+    }
     const Traducao& t = *guardada->traducao;
     guardada->comandos.resize(t.comandos.size(), nullptr);
     // SQLite looks each numbered parameter up in a list of those before it: beyond a few
-    // thousand the text with its literals written in prepares faster.
-    const int limite = std::min(4096, sqlite3_limit(m_db, SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+    // thousand the text with its literals written in prepares faster. Plain ones cost nothing.
+    const int maximo = sqlite3_limit(m_db, SQLITE_LIMIT_VARIABLE_NUMBER, -1);
     bool guardar = !t.alteraEsquema;  // DDL runs once; it also empties the cache
     for (const auto& c : t.comandos) {
-        if (c.parametros.size() > limite) {
+        if (c.parametros.size() > (c.parametrosSimples ? maximo : std::min(4096, maximo))) {
             // This one statement runs with its literals written in.
             guardada->traducao = std::make_shared<const Traducao>(TraduzirTSql(sql, m_catalogo));
             guardar = false;
@@ -458,11 +466,13 @@ std::shared_ptr<const Traducao> MotorEmbutido::traducaoParametrizada(const QStri
 
 namespace {
 
-// `sql` with each parameter ?N replaced by the literal it stands for, outside quotes.
+// `sql` with each parameter (?N, or the next plain ?) replaced by the literal it stands for,
+// outside quotes.
 QString ComLiterais(const QString& sql, const QVector<int>& parametros,
                     const QVector<LiteralSql>& literais) {
     QString r;
     r.reserve(sql.size() * 2);
+    int seguinte = 0;
     for (qsizetype i = 0; i < sql.size();) {
         const QChar c = sql[i];
         if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
@@ -477,7 +487,8 @@ QString ComLiterais(const QString& sql, const QVector<int>& parametros,
             while (j < sql.size() && sql[j].isDigit()) {
                 ++j;
             }
-            const LiteralSql& l = literais[parametros[sql.mid(i + 1, j - i - 1).toInt() - 1]];
+            const int numero = j > i + 1 ? sql.mid(i + 1, j - i - 1).toInt() : ++seguinte;
+            const LiteralSql& l = literais[parametros[numero - 1]];
             switch (l.tipo) {
                 case LiteralSql::Texto:
                     r += QLatin1Char('\'') +
@@ -870,10 +881,7 @@ ResultadoLote MotorEmbutido::executarLote(const QString& sql) {
 // The duplicate search answered from memory when it has the shape for it (see
 // AgrupadorEmbutido); false leaves the statement to SQLite.
 bool MotorEmbutido::agrupar(const QString& sql, const Preparo& p, DadosConsulta& resultado) {
-    if (!m_catalogoValido) {
-        carregarCatalogo();
-    }
-    const auto pedido = AgrupadorEmbutido::Reconhecer(sql, m_catalogo);
+    const auto& pedido = p.guardada->agrupamento;
     if (!pedido) {
         return false;
     }

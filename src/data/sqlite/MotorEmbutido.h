@@ -4,6 +4,7 @@
 #include <QString>
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "data/base/Motor.h"
@@ -45,6 +46,8 @@ struct TraducaoGuardada {
     QVector<QString> noTexto;
     QVector<char> classes;
     std::vector<sqlite3_stmt*> comandos;
+    // A duplicate search that AgrupadorEmbutido answers, recognised in the parsed statement.
+    std::optional<AgrupadorEmbutido::Pedido> agrupamento;
     qsizetype bytes = 0;
     TraducaoGuardada() = default;
     TraducaoGuardada(const TraducaoGuardada&) = delete;
@@ -84,7 +87,7 @@ class MotorEmbutido : public Motor {
     // the statement's literals written in: SQLite text to run as it is. For tests, tools and
     // benchmarks.
     std::shared_ptr<const Traducao> traduzir(const QString& sql);
-    // The same as it is cached: literals as parameters ?N (ComandoTraduzido::parametros).
+    // The same as it is cached: literals as parameters, ? or ?N (ComandoTraduzido::parametros).
     std::shared_ptr<const Traducao> traducaoParametrizada(const QString& sql);
     // Bytes the translation cache holds and its limit (least recently used shapes go first).
     qsizetype bytesEmCache() const { return m_bytesCache; }

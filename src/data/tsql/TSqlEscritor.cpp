@@ -23,6 +23,52 @@ QString Literal(const QString& texto) {
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
+// Numbered parameters become plain `?` when each occurs once and in order (?1 first, then ?2,
+// ...): they bind the same, and SQLite's parser looks every numbered one up in a list of those
+// before it, which makes a statement of thousands of them quadratic to prepare. Quotes are
+// skipped: a literal written into the text may hold "?1".
+bool ParametrosSimples(QString& sql, int quantos) {
+    QVector<qsizetype> lugares;
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const qsizetype fim = sql.indexOf(c, i + 1);
+            // A doubled quote inside is an escape: the scan simply restarts after it.
+            i = fim < 0 ? sql.size() : fim + 1;
+        } else if (c == QLatin1Char('?')) {
+            qsizetype j = i + 1;
+            int numero = 0;
+            while (j < sql.size() && sql[j].isDigit()) {
+                numero = numero * 10 + sql[j].digitValue();
+                ++j;
+            }
+            if (numero != lugares.size() + 1) {
+                return false;
+            }
+            lugares.push_back(i);
+            i = j;
+        } else {
+            ++i;
+        }
+    }
+    if (lugares.size() != quantos) {
+        return false;
+    }
+    QString simples;
+    simples.reserve(sql.size());
+    qsizetype de = 0;
+    for (const qsizetype i : lugares) {
+        simples += QStringView(sql).mid(de, i + 1 - de);
+        de = i + 1;
+        while (de < sql.size() && sql[de].isDigit()) {
+            ++de;
+        }
+    }
+    simples += QStringView(sql).mid(de);
+    sql = std::move(simples);
+    return true;
+}
+
 // Tokens a statement's shape abstracts from: texts, numbers and NULL.
 bool EhLiteral(const Token& t) {
     return t.tipo == Token::Texto || t.tipo == Token::Numero || t.ehPalavra("NULL");
@@ -291,6 +337,7 @@ void Escritor::emitir(ComandoTraduzido::Tipo tipo, const QString& sql) {
 void Escritor::adicionar(ComandoTraduzido c) {
     c.parametros = m_parametros;
     m_parametros.clear();
+    c.parametrosSimples = !c.parametros.isEmpty() && ParametrosSimples(c.sql, c.parametros.size());
     // Thousands of terms make SQLite's search for constants to compute once quadratic.
     c.muitosTermos = m_termos > 1000;
     m_termos = 0;

@@ -37,6 +37,9 @@ struct ComandoTraduzido {
     // Parameter ?i of `sql` is the statement's literal number parametros[i-1] (literals counted
     // in the order they are written, from 0).
     QVector<int> parametros;
+    // The parameters are written as plain `?`, in the order of `parametros` (the writer
+    // numbers them ?N only where the text uses them in another order or more than once).
+    bool parametrosSimples = false;
     // Thousands of terms (AND/OR chains, IN lists, CASE branches): SQLite's search for equal
     // constants to compute once is quadratic in them, so it is not asked for.
     bool muitosTermos = false;
@@ -58,11 +61,8 @@ struct Traducao {
     QVector<int> literaisComTipo;
 };
 
-// The SQLite text with every literal written in it.
+// The SQLite text with every literal written in it. (EscreverTSql, over the parsed tree, can
+// bind literals as parameters instead.)
 Traducao TraduzirTSql(const QString& sql, const Catalogo& catalogo);
-// The same with literals bound as parameters where SQLite takes them (`tokens` are the
-// statement's, from AnalisarLexico).
-Traducao TraduzirTSqlParametrizado(const QString& sql, QVector<Token> tokens,
-                                   const Catalogo& catalogo);
 
 }  // namespace dados

@@ -24,13 +24,13 @@ struct DadosConsulta;
 //
 // The model takes the record set's change listener: an open, close or requery resets the model
 // (new columns and rows); a move announces the new current row through linhaAtualMudou.
-class RecordsetModel : public QAbstractTableModel {
+class ModeloRecordset : public QAbstractTableModel {
     Q_OBJECT
   public:
-    explicit RecordsetModel(Recordset& rs, QObject* parent = nullptr);
-    ~RecordsetModel() override;
+    explicit ModeloRecordset(Recordset& rs, QObject* parent = nullptr);
+    ~ModeloRecordset() override;
 
-    Recordset& recordset() const { return m_rs; }
+    Recordset& Registros() const { return m_rs; }
     // View row of the record set's current record, -1 when there is none (closed, empty, BOF
     // or EOF).
     int LinhaAtual() const;
@@ -54,7 +54,7 @@ class RecordsetModel : public QAbstractTableModel {
     void ordemDesfeita();
 
   private:
-    void recordsetMudou();
+    void registrosMudaram();
     const dados::DadosConsulta* dados() const;
     void ordenar();  // fills m_vista/m_posicao from m_colunaOrdem and m_ordem
 
@@ -73,4 +73,4 @@ class RecordsetModel : public QAbstractTableModel {
 // position. A change of current cell in the view (row or column, by the user or by a move of
 // the record set) moves the record set and then runs aoMudarCelula, the grid's row/column
 // change event. Clicking a header sorts by that column.
-void LigarGrade(QTableView& grade, RecordsetModel& modelo, std::function<void()> aoMudarCelula);
+void LigarGrade(QTableView& grade, ModeloRecordset& modelo, std::function<void()> aoMudarCelula);

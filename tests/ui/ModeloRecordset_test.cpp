@@ -5,12 +5,12 @@
 #include "data/ado/Connection.h"
 #include "data/ado/Recordset.h"
 #include "support/TempRegister.h"
-#include "ui/RecordsetModel.h"
+#include "ui/ModeloRecordset.h"
 
 namespace {
 
 // A real register file with a small grouping-like result: texts, a NULL and dates.
-class RecordsetModelTest : public ::testing::Test {
+class ModeloRecordsetTest : public ::testing::Test {
   protected:
     void SetUp() override {
         reg.exec(
@@ -37,8 +37,8 @@ class RecordsetModelTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RecordsetModelTest, ShowsColumnsAndRowsWithoutMovingTheCursor) {
-    RecordsetModel modelo(rs);
+TEST_F(ModeloRecordsetTest, ShowsColumnsAndRowsWithoutMovingTheCursor) {
+    ModeloRecordset modelo(rs);
     EXPECT_EQ(modelo.rowCount(), 0);  // closed counts as no rows
     EXPECT_EQ(modelo.columnCount(), 0);
     EXPECT_EQ(modelo.LinhaAtual(), -1);
@@ -63,9 +63,9 @@ TEST_F(RecordsetModelTest, ShowsColumnsAndRowsWithoutMovingTheCursor) {
     EXPECT_FALSE(modelo.data(modelo.index(0, 0)).isValid());
 }
 
-TEST_F(RecordsetModelTest, GridAndRecordsetShareTheCurrentRow) {
+TEST_F(ModeloRecordsetTest, GridAndRecordsetShareTheCurrentRow) {
     abrir("SELECT Nome FROM Paciente ORDER BY ID_Paciente");
-    RecordsetModel modelo(rs);
+    ModeloRecordset modelo(rs);
     QTableView grade;
     int mudancas = 0;
     LigarGrade(grade, modelo, [&] { ++mudancas; });

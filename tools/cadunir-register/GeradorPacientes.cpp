@@ -1,4 +1,4 @@
-#include "Pessoas.h"
+#include "GeradorPacientes.h"
 
 #include "Dados.h"
 

@@ -1,4 +1,4 @@
-#include "ui/RecordsetModel.h"
+#include "ui/ModeloRecordset.h"
 
 #include <QCollator>
 #include <QHeaderView>
@@ -10,23 +10,23 @@
 #include "data/ado/Recordset.h"
 #include "data/base/ValorSeNulo.h"
 
-RecordsetModel::RecordsetModel(Recordset& rs, QObject* parent)
+ModeloRecordset::ModeloRecordset(Recordset& rs, QObject* parent)
     : QAbstractTableModel(parent), m_rs(rs) {
     m_dados = dados();
     m_linhas = m_dados ? int(m_dados->linhas.size()) : 0;
     m_colunas = m_dados ? int(m_dados->colunas.size()) : 0;
-    m_rs.setOuvinte([this] { recordsetMudou(); });
+    m_rs.setOuvinte([this] { registrosMudaram(); });
 }
 
-RecordsetModel::~RecordsetModel() {
+ModeloRecordset::~ModeloRecordset() {
     m_rs.setOuvinte({});
 }
 
-const dados::DadosConsulta* RecordsetModel::dados() const {
+const dados::DadosConsulta* ModeloRecordset::dados() const {
     return m_rs.State() == 1 ? &m_rs.Dados() : nullptr;
 }
 
-void RecordsetModel::recordsetMudou() {
+void ModeloRecordset::registrosMudaram() {
     const dados::DadosConsulta* atuais = dados();
     const int linhas = atuais ? int(atuais->linhas.size()) : 0;
     const int colunas = atuais ? int(atuais->colunas.size()) : 0;
@@ -66,21 +66,21 @@ void RecordsetModel::recordsetMudou() {
     emit linhaAtualMudou(LinhaAtual());
 }
 
-int RecordsetModel::LinhaDoRegistro(int linhaVista) const {
+int ModeloRecordset::LinhaDoRegistro(int linhaVista) const {
     if (linhaVista < 0 || linhaVista >= m_linhas) {
         return -1;
     }
     return m_vista.isEmpty() ? linhaVista : m_vista[linhaVista];
 }
 
-int RecordsetModel::LinhaNaVista(int linhaRegistro) const {
+int ModeloRecordset::LinhaNaVista(int linhaRegistro) const {
     if (linhaRegistro < 0 || linhaRegistro >= m_linhas) {
         return -1;
     }
     return m_posicao.isEmpty() ? linhaRegistro : m_posicao[linhaRegistro];
 }
 
-int RecordsetModel::LinhaAtual() const {
+int ModeloRecordset::LinhaAtual() const {
     if (!m_dados || m_linhas == 0) {
         return -1;
     }
@@ -88,15 +88,15 @@ int RecordsetModel::LinhaAtual() const {
     return posicao >= 1 && posicao <= m_linhas ? LinhaNaVista(posicao - 1) : -1;
 }
 
-int RecordsetModel::rowCount(const QModelIndex& parent) const {
+int ModeloRecordset::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_linhas;
 }
 
-int RecordsetModel::columnCount(const QModelIndex& parent) const {
+int ModeloRecordset::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_colunas;
 }
 
-QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
+QVariant ModeloRecordset::data(const QModelIndex& index, int role) const {
     if (!m_dados || !index.isValid() || index.row() >= m_linhas || index.column() >= m_colunas) {
         return {};
     }
@@ -118,7 +118,7 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant ModeloRecordset::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
@@ -129,7 +129,7 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
     return section + 1;
 }
 
-void RecordsetModel::ordenar() {
+void ModeloRecordset::ordenar() {
     m_vista.clear();
     m_posicao.clear();
     if (!m_dados || m_colunaOrdem < 0 || m_colunaOrdem >= m_colunas || m_linhas < 2) {
@@ -173,7 +173,7 @@ void RecordsetModel::ordenar() {
     }
 }
 
-void RecordsetModel::sort(int column, Qt::SortOrder order) {
+void ModeloRecordset::sort(int column, Qt::SortOrder order) {
     if (column == m_colunaOrdem && (column < 0 || order == m_ordem)) {
         return;
     }
@@ -198,7 +198,7 @@ void RecordsetModel::sort(int column, Qt::SortOrder order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void LigarGrade(QTableView& grade, RecordsetModel& modelo, std::function<void()> aoMudarCelula) {
+void LigarGrade(QTableView& grade, ModeloRecordset& modelo, std::function<void()> aoMudarCelula) {
     grade.setModel(&modelo);
     grade.setSelectionBehavior(QAbstractItemView::SelectRows);
     grade.setSelectionMode(QAbstractItemView::SingleSelection);
@@ -206,7 +206,7 @@ void LigarGrade(QTableView& grade, RecordsetModel& modelo, std::function<void()>
     // No indicator at first: the result's own order until a header is clicked.
     grade.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grade.setSortingEnabled(true);
-    QObject::connect(&modelo, &RecordsetModel::ordemDesfeita, &grade, [&grade] {
+    QObject::connect(&modelo, &ModeloRecordset::ordemDesfeita, &grade, [&grade] {
         grade.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     });
 
@@ -224,7 +224,7 @@ void LigarGrade(QTableView& grade, RecordsetModel& modelo, std::function<void()>
             grade.scrollTo(grade.currentIndex());
         }
     };
-    QObject::connect(&modelo, &RecordsetModel::linhaAtualMudou, &grade, mostrarLinha);
+    QObject::connect(&modelo, &ModeloRecordset::linhaAtualMudou, &grade, mostrarLinha);
 
     // The selection model is replaced with the model: connect to the one that lives now, and
     // again after every reset (which keeps the same selection model).
@@ -233,7 +233,7 @@ void LigarGrade(QTableView& grade, RecordsetModel& modelo, std::function<void()>
                          if (!atual.isValid()) {
                              return;
                          }
-                         Recordset& rs = modelo.recordset();
+                         Recordset& rs = modelo.Registros();
                          if (modelo.LinhaAtual() != atual.row()) {
                              rs.setAbsolutePosition(modelo.LinhaDoRegistro(atual.row()) + 1);
                          }

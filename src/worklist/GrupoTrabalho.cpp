@@ -1,0 +1,41 @@
+#include "worklist/GrupoTrabalho.h"
+
+#include <QCryptographicHash>
+#include <QStringList>
+#include <algorithm>
+
+QString ChaveGrupo(const QVector<qint32>& membros) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(TextoMembros(membros).toLatin1(), QCryptographicHash::Sha1)
+            .toHex());
+}
+
+QString TextoMembros(const QVector<qint32>& membros) {
+    QString texto;
+    texto.reserve(membros.size() * 8);
+    for (const qint32 id : membros) {
+        if (!texto.isEmpty()) {
+            texto += QLatin1Char(',');
+        }
+        texto += QString::number(id);
+    }
+    return texto;
+}
+
+QVector<qint32> MembrosDoTexto(const QString& texto) {
+    QVector<qint32> membros;
+    for (const QStringView parte : QStringView(texto).split(QLatin1Char(','))) {
+        bool ok = false;
+        const qint32 id = parte.trimmed().toInt(&ok);
+        if (ok) {
+            membros << id;
+        }
+    }
+    return MembrosOrdenados(membros);
+}
+
+QVector<qint32> MembrosOrdenados(QVector<qint32> membros) {
+    std::sort(membros.begin(), membros.end());
+    membros.erase(std::unique(membros.begin(), membros.end()), membros.end());
+    return membros;
+}
