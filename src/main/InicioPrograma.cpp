@@ -7,6 +7,7 @@
 #include "data/base/ErroNumerado.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/clsPacienteSemSolucao.h"
+#include "match/clsParametrosBusca.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "settings/clsINI.h"
@@ -102,5 +103,5 @@ bool InicioPrograma::CriarTabelas() {
            clsUnificacaoRegistro(m_cn, m_ado).CriarTabelas() &&
            clsDecisaoPessoas(m_cn, m_ado).CriarTabela() &&
            clsPacienteSemSolucao(m_cn, m_ado).CriarTabelaRastro() &&
-           ListaTrabalho::CriarTabela(m_cn, m_ado);
+           ListaTrabalho::CriarTabela(m_cn, m_ado) && clsParametrosBusca(m_cn, m_ado).CriarTabela();
 }

@@ -95,57 +95,48 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             return r.rua && r.numero
                        ? uma(Misturar(quint64(r.rua) << 32 | r.numero) ^ r.cidade, porNomes)
                        : 0;
+        case kSomAno:
+        case kSomDiaMes:
+        case kSomSemData:
         case kUmSomAno:
         case kUmSomDiaMes:
         case kUmSomSemData: {
-            if (tipo != kUmSomSemData && semData)
+            const bool umSom = tipo >= kUmSomAno;
+            const int parteData = tipo - (umSom ? kUmSomAno : kSomAno);  // year, day-month, none
+            if (parteData != 2 && semData)
                 return 0;
-            const quint64 data = tipo == kUmSomAno      ? quint64(r.nascimento / 10000)
-                                 : tipo == kUmSomDiaMes ? quint64(r.nascimento % 10000)
-                                                        : 0;
+            const quint64 data = parteData == 0   ? quint64(r.nascimento / 10000)
+                                 : parteData == 1 ? quint64(r.nascimento % 10000)
+                                                  : 0;
+            const auto som = [&](quint32 id) { return m_nomes.entradas[id].som; };
             int k = 0;
-            const auto entrada = [&](quint32 x, quint32 y) {
-                if (!x || !y)
-                    return;
-                const quint64 c = Chave(tipo, Hash(m_nomes.entradas[x].fonetica, 5) ^
-                                                  quint64(quint8(texto(y)[0])) << 56 ^ data);
+            const auto acrescentar = [&](quint64 valor, const std::array<quint64, 2>& ordem) {
+                const quint64 c = Chave(tipo, valor ^ data);
                 for (int j = 0; j < k; ++j)
                     if (saida[j].chave == c)
                         return;
-                saida[k++] = {
-                    c,
-                    {Prefixo(texto(y), 7, 27) | nasc, Prefixo(texto(r.meio), 7, 27) | nasc},
-                    i,
-                    semData};
+                saida[k++] = {c, ordem, i, semData};
             };
-            entrada(r.nome, r.ultimo);
-            entrada(r.ultimo, r.nome);
-            return k;
-        }
-        case kSomAno:
-        case kSomDiaMes:
-        case kSomSemData: {
-            if (tipo != kSomSemData && semData)
-                return 0;
-            // The two sounds in either order, as typed and as the whole name re-read.
-            const quint64 data = tipo == kSomAno      ? quint64(r.nascimento / 10000)
-                                 : tipo == kSomDiaMes ? quint64(r.nascimento % 10000)
-                                                      : 0;
-            const std::array<quint64, 2> ordem = {Prefixo(texto(r.meio), 7, 27) | nasc,
-                                                  Prefixo(texto(r.nome), 7, 27) | nasc};
-            int k = 0;
-            const auto entrada = [&](quint32 x, quint32 y) {
-                if (!x || !y)
-                    return;
-                const quint64 a = Hash(m_nomes.entradas[x].fonetica, 5);
-                const quint64 b = Hash(m_nomes.entradas[y].fonetica, 5);
-                const quint64 c =
-                    Chave(tipo, Misturar(std::min(a, b) ^ (std::max(a, b) * 3)) ^ data);
-                if (k == 0 || saida[0].chave != c)
-                    saida[k++] = {c, ordem, i, semData};
-            };
-            entrada(r.nome, r.ultimo);
-            entrada(r.nomeAlt ? r.nomeAlt : r.nome, r.ultimoAlt ? r.ultimoAlt : r.ultimo);
+            if (umSom) {
+                // One name's sound and the other's initial: a slip in the other name.
+                for (const auto& [x, y] :
+                     {std::pair{r.nome, r.ultimo}, std::pair{r.ultimo, r.nome}})
+                    if (x && y)
+                        acrescentar(som(x) ^ quint64(quint8(texto(y)[0])) << 56,
+                                    {Prefixo(texto(y), 7, 27) | nasc,
+                                     Prefixo(texto(r.meio), 7, 27) | nasc});
+            } else {
+                // Both sounds in either order, as typed and as the whole name re-read.
+                const quint32 nomeAlt = r.nomeAlt ? r.nomeAlt : r.nome;
+                const quint32 ultimoAlt = r.ultimoAlt ? r.ultimoAlt : r.ultimo;
+                for (const auto& [x, y] :
+                     {std::pair{r.nome, r.ultimo}, std::pair{nomeAlt, ultimoAlt}})
+                    if (x && y)
+                        acrescentar(
+                            Misturar(std::min(som(x), som(y)) ^ std::max(som(x), som(y)) * 3),
+                            {Prefixo(texto(r.meio), 7, 27) | nasc,
+                             Prefixo(texto(r.nome), 7, 27) | nasc});
+            }
             return k;
         }
         default:

@@ -4,6 +4,7 @@
 
 #include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/Recordset.h"
+#include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
 #include "data/base/ValorSeNulo.h"
@@ -52,6 +53,10 @@ bool clsParametrosBusca::CriarTabela() {
     if (CriarTabelaSeAusente(m_cn, m_ado, kTabela, SqlCriarTabela()))
         return true;
     erroDoBanco(QStringLiteral("CriarTabela"));
+    MostrarMensagem(QStringLiteral("Ao criar a tabela Cadunir_ParametroBusca, ocorreu o seguinte "
+                                   "erro:\n\n") +
+                    QString::number(m_ado.ErrorNumber()) + QStringLiteral(" - ") +
+                    m_ado.ErrorString());
     return false;
 }
 
@@ -113,8 +118,10 @@ bool clsParametrosBusca::Ler(Salvos& fSalvos, bool& fExistem) {
 bool clsParametrosBusca::Gravar(const semelhanca::Parametros& fParametros, qint64 fRegistros,
                                 qint32 fMaiorId) {
     const QString procedimento = QStringLiteral("Gravar");
-    if (!CriarTabela())
+    if (!CriarTabelaSeAusente(m_cn, m_ado, kTabela, SqlCriarTabela())) {
+        erroDoBanco(procedimento);
         return false;
+    }
     const QString comum = QStringLiteral(", %1, %2, %3, %4)")
                               .arg(fRegistros)
                               .arg(fMaiorId)

@@ -26,12 +26,13 @@ class clsParametrosBusca {
     explicit clsParametrosBusca(Connection& fCN, clsADO& fADO);
 
     // Creates the table when it is missing (CriarTabelaSeAusente: safe when two programs start
-    // together).
+    // together), at start-up with the program's other tables: a failure is shown like theirs.
     bool CriarTabela();
     // The saved parameters; fExistem false when none are saved (or the table is missing, or
     // they belong to other levels than this program's). False only on a failed read.
     bool Ler(Salvos& fSalvos, bool& fExistem);
-    // Replaces the saved parameters, in one transaction (creating the table when missing).
+    // Replaces the saved parameters, in one transaction (creating the table when missing,
+    // quietly: a search in the background or a tool shows no box).
     bool Gravar(const semelhanca::Parametros& fParametros, qint64 fRegistros, qint32 fMaiorId);
 
     // True when a register of `registros` patients whose highest ID is `maiorId`, holding

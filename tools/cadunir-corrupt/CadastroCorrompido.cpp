@@ -1,19 +1,16 @@
 #include "CadastroCorrompido.h"
 
-#include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringList>
 #include <cmath>
 #include <cstring>
 #include <deque>
 
-#include "Esquema.h"
+#include "GeradorPacientes.h"
 #include "ListasPessoas.h"
+#include "Registro.h"
 #include "data/ado/clsADO.h"
-#include "data/sqlite/MotorEmbutido.h"
 
 namespace corrupcao {
 
@@ -84,20 +81,11 @@ QString Digitos(quint64 v, int n) {
 }
 
 QString Cpf(Acaso& a) {
-    QString d = Digitos(a.proximo() % 1000000000ull, 9);
-    for (int passo = 0; passo < 2; ++passo) {
-        int soma = 0;
-        for (int i = 0; i < d.size(); ++i) soma += d[i].digitValue() * (10 + passo - i);
-        const int resto = soma % 11;
-        d += QString::number(resto < 2 ? 0 : 11 - resto);
-    }
-    return d;
+    return registro::DigitosCPF(a.proximo() % 1000000000ull);
 }
 
 QString SemAcento(const QString& s) {
-    QString r = s.normalized(QString::NormalizationForm_D);
-    r.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
-    return r;
+    return registro::SemAcentos(s);
 }
 
 // One slip of the keyboard in a word: a neighbouring key, a letter left out, a letter typed
@@ -524,112 +512,63 @@ QString Texto(const QString& v) {
 }  // namespace
 
 bool CriarCadastro(const Opcoes& o, Resumo& resumo, QString& erro, const Progresso& progresso) {
-    const QString pasta = QDir(o.pasta).absolutePath();
-    if (pasta.contains(';')) {
-        erro = QStringLiteral("the folder name may not contain ';'");
-        return false;
-    }
-    if (!QDir().mkpath(pasta)) {
-        erro = "cannot create the folder " + pasta;
-        return false;
-    }
-    const QString arquivo = QDir(pasta).absoluteFilePath(QStringLiteral("Registro.db"));
-    const QString arquivoVerdade = QDir(pasta).absoluteFilePath(QStringLiteral("Verdade.tsv"));
-    const QStringList restos = {arquivo, arquivo + "-journal", arquivo + "-wal", arquivo + "-shm",
-                                arquivoVerdade};
-    if (QFile::exists(arquivo)) {
-        if (!o.substituir) {
-            erro = pasta + " already holds a register; pass --force to replace it";
-            return false;
-        }
-        for (const QString& f : restos) QFile::remove(f);
-    }
-    const auto apagar = [&restos] {
-        for (const QString& f : restos) QFile::remove(f);
-    };
-    QString motivo;
-    if (!dados::CriarRegistroVazio(arquivo, &motivo)) {
-        erro = "cannot create " + arquivo + ": " + motivo;
-        return false;
-    }
-    Connection cn;
-    clsADO ado;
-    if (!ado.AbrirConexão(cn, "Provider=SQLite;Data Source=" + arquivo)) {
-        erro = QStringLiteral("cannot open %1: %2 - %3")
-                   .arg(arquivo)
-                   .arg(ado.ErrorNumber())
-                   .arg(ado.ErrorString());
-        apagar();
-        return false;
-    }
     Gerador g(o);
-    QByteArray verdade = "ID_Paciente\tperson\n";
     QHash<qint64, int> porPessoa;
-    ado.TransaçãoIniciar(cn);
-    bool ok = registro::CriarEsquema(cn, ado, erro, registro::ParteEsquema::Tabelas);
-    const QString cabecalho = QStringLiteral(
-        "INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, RG, CIC, Endereço, CEP, Bairro, "
-        "Cidade, Estado, Telefone, Sexo, Data_Nascimento, Prontuário) VALUES ");
-    constexpr int kPorInsert = 100;
-    QStringList lote;
-    for (qint64 i = 0; ok && i < o.registros; ++i) {
-        Linha l = g.Proxima();
-        if (o.soNomes) {
-            const Linha nomes = l;
-            l = Linha();
-            l.nome = nomes.nome;
-            l.meio = nomes.meio;
-            l.ultimo = nomes.ultimo;
-            l.nascimento = nomes.nascimento;
-            l.pessoa = nomes.pessoa;
+    const auto preencher = [&](Connection& cn, clsADO& ado,
+                               const std::function<void(qint64, qint64)>& pessoa, QString& falha) {
+        const QString cabecalho = QStringLiteral(
+            "INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, RG, CIC, Endereço, CEP, Bairro, "
+            "Cidade, Estado, Telefone, Sexo, Data_Nascimento, Prontuário) VALUES ");
+        constexpr int kPorInsert = 100;
+        QStringList lote;
+        for (qint64 i = 0; i < o.registros; ++i) {
+            Linha l = g.Proxima();
+            if (o.soNomes) {
+                const Linha nomes = l;
+                l = Linha();
+                l.nome = nomes.nome;
+                l.meio = nomes.meio;
+                l.ultimo = nomes.ultimo;
+                l.nascimento = nomes.nascimento;
+                l.pessoa = nomes.pessoa;
+            }
+            const QString data =
+                l.nascimento.isValid()
+                    ? "'" + l.nascimento.toString(QStringLiteral("yyyy-MM-dd")) + "'"
+                    : QStringLiteral("NULL");
+            lote << "(" +
+                        QStringList{Texto(l.nome),
+                                    Texto(l.meio),
+                                    Texto(l.ultimo),
+                                    Texto(l.rg),
+                                    Texto(l.cic),
+                                    Texto(l.endereco),
+                                    Texto(l.cep),
+                                    Texto(l.bairro),
+                                    Texto(l.cidade),
+                                    Texto(l.estado),
+                                    Texto(l.telefone),
+                                    Texto(l.sexo),
+                                    data,
+                                    Texto(l.prontuario)}
+                            .join(QStringLiteral(", ")) +
+                        ")";
+            pessoa(i + 1, l.pessoa);  // IDs are given in order from 1 on an empty table
+            ++porPessoa[l.pessoa];
+            if (lote.size() == kPorInsert || i + 1 == o.registros) {
+                if (!ado.ExecutarSQL(cn, cabecalho + lote.join(QStringLiteral(", ")))) {
+                    falha = QStringLiteral("%1 - %2").arg(ado.ErrorNumber()).arg(ado.ErrorString());
+                    return false;
+                }
+                lote.clear();
+                if (progresso)
+                    progresso(i + 1, o.registros);
+            }
         }
-        lote << "(" +
-                    QStringList{
-                        Texto(l.nome),
-                        Texto(l.meio),
-                        Texto(l.ultimo),
-                        Texto(l.rg),
-                        Texto(l.cic),
-                        Texto(l.endereco),
-                        Texto(l.cep),
-                        Texto(l.bairro),
-                        Texto(l.cidade),
-                        Texto(l.estado),
-                        Texto(l.telefone),
-                        Texto(l.sexo),
-                        l.nascimento.isValid()
-                            ? "'" + l.nascimento.toString(QStringLiteral("yyyy-MM-dd")) + "'"
-                            : QStringLiteral("NULL"),
-                        Texto(l.prontuario)}
-                        .join(QStringLiteral(", ")) +
-                    ")";
-        // IDs are given in order from 1 on an empty table.
-        verdade += QByteArray::number(i + 1) + '\t' + QByteArray::number(l.pessoa) + '\n';
-        ++porPessoa[l.pessoa];
-        if (lote.size() == kPorInsert || i + 1 == o.registros) {
-            ok = ado.ExecutarSQL(cn, cabecalho + lote.join(QStringLiteral(", ")));
-            if (!ok)
-                erro = QStringLiteral("%1 - %2").arg(ado.ErrorNumber()).arg(ado.ErrorString());
-            lote.clear();
-            if (progresso)
-                progresso(i + 1, o.registros);
-        }
-    }
-    ok = ok && registro::CriarEsquema(cn, ado, erro, registro::ParteEsquema::Indices);
-    if (ok)
-        ok = ado.TransaçãoFinalizar(cn);
-    else
-        ado.TransaçãoCancelar(cn);
-    ado.FecharConexão(cn);
-    QSaveFile saida(arquivoVerdade);
-    if (ok && (!saida.open(QIODevice::WriteOnly) || saida.write(verdade) < 0 || !saida.commit())) {
-        erro = "cannot write " + arquivoVerdade + ": " + saida.errorString();
-        ok = false;
-    }
-    if (!ok) {
-        apagar();
+        return true;
+    };
+    if (!registro::CriarArquivoRegistro(o.pasta, o.substituir, preencher, erro))
         return false;
-    }
     resumo.registros = o.registros;
     resumo.pessoas = porPessoa.size();
     for (int n : porPessoa) resumo.paresVerdadeiros += qint64(n) * (n - 1) / 2;

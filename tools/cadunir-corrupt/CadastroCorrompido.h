@@ -39,8 +39,9 @@ struct Resumo {
 
 using Progresso = std::function<void(qint64 feitos, qint64 total)>;
 
-// Writes DIR/Registro.db (the product tables, through the program's embedded engine) and
-// DIR/Verdade.tsv (ID_Paciente<TAB>person). Refuses to overwrite unless told to; a failure
+// Writes DIR/Registro.db (the product tables, through the program's embedded engine),
+// DIR/Tessivar.INI and DIR/Verdade.tsv (ID_Paciente<TAB>person), the way the demo register is
+// written (registro::CriarArquivoRegistro). Refuses to overwrite unless told to; a failure
 // leaves nothing half-written.
 bool CriarCadastro(const Opcoes& opcoes, Resumo& resumo, QString& erro,
                    const Progresso& progresso = {});
