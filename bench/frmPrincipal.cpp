@@ -114,8 +114,9 @@ int main(int argc, char** argv) {
         SaveSetting(QStringLiteral("Cadunir"), QStringLiteral("Criterios"),
                     QString::fromLatin1(chave), QString());
     }
-    DefinirTratadorMsgBox(
-        [](const QString& texto) { std::fprintf(stderr, "message: %s\n", qUtf8Printable(texto)); });
+    DefinirTratadorMsgBox([](const QString& texto, const QString&) {
+        std::fprintf(stderr, "message: %s\n", qUtf8Printable(texto));
+    });
     const registro::LoginDemo& admin = registro::LoginAdministrador();
     // The log-in is timed from the moment OK is pressed: what the administrator waits for.
     QElapsedTimer desdeLogin;

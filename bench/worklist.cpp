@@ -24,7 +24,7 @@
 #include "main/clsPacienteCriterio.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
-#include "review/clsUnificacaoRevisada.h"
+#include "review/clsUnificacao.h"
 #include "worklist/ListaTrabalho.h"
 #include "worklist/MembrosAgrupamento.h"
 
@@ -157,8 +157,9 @@ int main(int argc, char** argv) {
         item = lista.AbrirProximo(ordem, item);
         unificar << Medir([&] {
             if (!lista.Unificar([&](const QVector<qint32>& m) {
-                    return clsUnificacaoRevisada(cn, ado).Executar(m.first(), {m.begin(), m.end()},
-                                                                   1);
+                    return clsUnificacao(cn, ado)
+                        .Executar({m.first(), {m.begin(), m.end()}, 1, clsValoresSobreviventes()})
+                        .unificada;
                 }))
                 Falhou(lista.Mensagem());
         });

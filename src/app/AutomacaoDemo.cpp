@@ -53,7 +53,7 @@ void AutomacaoDemo::Preparar() {
         return;
     }
     if (!m_login.isEmpty()) {
-        DefinirTratadorMsgBox([](const QString& texto) {
+        DefinirTratadorMsgBox([](const QString& texto, const QString&) {
             std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto));
             std::exit(1);
         });
@@ -97,8 +97,9 @@ void AutomacaoDemo::Fotografar(frmPrincipal& janela) {
         return;
     }
     // The log-in is over: from here a message is told, not fatal.
-    DefinirTratadorMsgBox(
-        [](const QString& texto) { std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto)); });
+    DefinirTratadorMsgBox([](const QString& texto, const QString&) {
+        std::fprintf(stderr, "cadunir: %s\n", qUtf8Printable(texto));
+    });
     // The grouping arrives after the window shows; a short pause lets it paint.
     const auto depoisDeAgrupar = [this, &janela] {
         QTimer::singleShot(300, &janela, [this, &janela] { salvar(janela); });

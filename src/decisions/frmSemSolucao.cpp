@@ -16,6 +16,7 @@
 #include "decisions/clsPacienteSemSolucao.h"
 #include "ui/Ampulheta.h"
 #include "ui/DE.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -98,6 +99,7 @@ frmSemSolucao::frmSemSolucao(QWidget* parent) : QDialog(parent) {
     // flag after filling the controls.
     connect(txtObs, &QLineEdit::textChanged, this, [this] { m_alterado = true; });
     connect(dtcboMotivo, &QComboBox::currentIndexChanged, this, [this] { m_alterado = true; });
+    PrepararJanela(*this);
 }
 
 bool frmSemSolucao::Iniciar(qint32 fID_Paciente, const QString& fPaciente,

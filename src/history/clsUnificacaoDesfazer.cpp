@@ -8,6 +8,7 @@
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/Relogio.h"
+#include "data/base/TabelaErros.h"
 #include "data/base/TextoSQL.h"
 #include "history/clsUnificacaoHistorico.h"
 #include "merge/TravaPacientes.h"
@@ -76,12 +77,21 @@ clsUnificacaoDesfazer::clsUnificacaoDesfazer(Connection& fCN, clsADO& fADO)
 
 bool clsUnificacaoDesfazer::Recusar(qint32 codigo, const QString& texto) {
     m_erro.AtualizarErro(codigo, texto, QStringLiteral("Desfazer"));
+    m_falha.reset();
     return false;
 }
 
 bool clsUnificacaoDesfazer::FalhaBanco() {
     m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(), QStringLiteral("Desfazer"));
+    m_falha = m_ado.UltimaFalha();
     return false;
+}
+
+QString clsUnificacaoDesfazer::Mensagem() const {
+    if (!m_falha) {
+        return "Não foi possível desfazer a unificação:\n\n" + m_erro.ErrorString();
+    }
+    return dados::MensagemFalha(QStringLiteral("O desfazer"), m_etapa, m_desfeito, *m_falha);
 }
 
 bool clsUnificacaoDesfazer::Ler(const QString& sql, QList<QVariantList>& linhas) {
@@ -505,10 +515,15 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
     m_conflitos.clear();
     m_restaurados.clear();
     m_exames = 0;
+    m_falha.reset();
     m_dica = DicaBloqueio(m_cn);
     if (fIDs.isEmpty()) {
         return Recusar(NaoRegistrada, QStringLiteral("Nenhum cadastro a restaurar."));
     }
+    m_etapa = QStringLiteral("ao iniciar a transação");
+    // Only the outermost level's rollback reaches the database.
+    const bool externo = m_ado.ProfundidadeTransação() == 0;
+    m_desfeito = externo;  // nothing is sent before the transaction holds
     if (!m_ado.TransaçãoIniciar(m_cn)) {
         FalhaBanco();
         m_ado.TransaçãoCancelar(m_cn);
@@ -516,7 +531,7 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
     }
     bool identidadeLigada = false;
     auto cancelar = [&]() {
-        m_ado.TransaçãoCancelar(m_cn);
+        m_desfeito = m_ado.TransaçãoCancelar(m_cn) && externo;
         if (identidadeLigada) {
             // A session setting, not undone by the rollback; left on it would refuse the
             // product's own inserts on this connection.
@@ -530,6 +545,7 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
     };
 
     // Everything the undo relies on is read inside its transaction, before the first change.
+    m_etapa = QStringLiteral("ao ler o registro da unificação");
     QList<Plano> planos;
     QSet<qint32> vistos, examesVistos, examesBKVistos;
     for (qint32 id : fIDs) {
@@ -562,6 +578,7 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
     }
 
     const QStringList& colunas = ColunasPacienteLogadas();
+    m_etapa = QStringLiteral("ao restaurar os cadastros");
     if (!Executar(QStringLiteral("SET IDENTITY_INSERT Paciente ON"))) {
         return cancelar();
     }
@@ -581,6 +598,7 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
     }
     identidadeLigada = false;
 
+    m_etapa = QStringLiteral("ao devolver os exames");
     for (const Plano& p : planos) {
         for (const auto& [tabela, lista] : {qMakePair(QStringLiteral("Exame"), &p.exames),
                                             qMakePair(QStringLiteral("Exame_BK"), &p.examesBK)}) {
@@ -622,11 +640,13 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
             }
         }
     }
+    m_etapa = QStringLiteral("ao restaurar os valores do cadastro mantido");
     for (const QString& sql : restauracoes) {
         if (!Executar(sql)) {
             return cancelar();
         }
     }
+    m_etapa = QStringLiteral("ao registrar o desfazer");
     const QString agora = Literal(Relogio::Agora());
     const QString restaurados = m_restaurados.join(QStringLiteral(", ")).left(255);
     for (const Plano& p : planos) {
@@ -641,13 +661,17 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
             return cancelar();
         }
     }
+    m_etapa = dados::kEtapaConfirmar;
     if (!m_ado.TransaçãoFinalizar(m_cn)) {
         FalhaBanco();
-        if (m_ado.ProfundidadeTransação() == 0) {
+        // A commit that failed must not leave the changes pending; one the database already
+        // rolled back itself leaves nothing to roll back.
+        m_desfeito = externo;
+        if (externo) {
             try {
                 m_cn.RollbackTrans();
-            } catch (const ErroNumerado&) {
-                // nothing was pending
+            } catch (const ErroNumerado& e) {
+                m_desfeito = e.Number() == dados::ErroSemTransacao;
             }
         }
         return false;

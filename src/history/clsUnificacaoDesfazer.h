@@ -6,9 +6,11 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <optional>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
+#include "data/base/MensagemFalha.h"
 #include "patient/clsError.h"
 
 // Undoes merges from the log tables: the removed patient row goes back under its own
@@ -55,6 +57,9 @@ class clsUnificacaoDesfazer {
     clsUnificacaoDesfazer(Connection& fCN, clsADO& fADO);
 
     clsError& Erro() { return m_erro; }
+    // After a failed call, for the administrator: a refusal's reason, or the step that failed,
+    // whether the register was left as it was, the error and the database's own words.
+    QString Mensagem() const;
     const QList<ConflitoValor>& Conflitos() const { return m_conflitos; }
     int ExamesDevolvidos() const { return m_exames; }
     QStringList ValoresRestaurados() const { return m_restaurados; }
@@ -82,6 +87,9 @@ class clsUnificacaoDesfazer {
     Connection& m_cn;
     clsADO& m_ado;
     clsError m_erro;
+    std::optional<dados::Falha> m_falha;  // the database's failure (none for a refusal)
+    QString m_etapa;                      // what the undo was doing
+    bool m_desfeito = false;              // the failure left the register as it was
     QList<ConflitoValor> m_conflitos;
     QStringList m_restaurados;
     int m_exames = 0;

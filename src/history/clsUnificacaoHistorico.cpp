@@ -98,6 +98,32 @@ bool UnificacaoComando::ParcialDesfeito() const {
                                       [](const auto& r) { return r.Desfeito; });
 }
 
+QString UnificacaoComando::MotivoSemDesfazer(qint32 fID_Removido) const {
+    const auto quem = [](const UnificacaoRemovido& r) {
+        const QString nome = r.NomeUsuarioDesfez.isEmpty()
+                                 ? QStringLiteral("usuário ") + QString::number(r.ID_UsuarioDesfez)
+                                 : r.NomeUsuarioDesfez;
+        return nome + QStringLiteral(" em ") +
+               r.DataDesfeito.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+    };
+    if (fID_Removido == 0) {
+        if (!Desfeito()) {
+            return {};
+        }
+        return Removidos.size() == 1
+                   ? QStringLiteral("Já desfeita por ") + quem(Removidos.first()) +
+                         QStringLiteral(".")
+                   : QStringLiteral("Já desfeita: todos os cadastros desta unificação voltaram.");
+    }
+    for (const UnificacaoRemovido& r : Removidos) {
+        if (r.ID_Paciente == fID_Removido) {
+            return r.Desfeito ? QStringLiteral("Já desfeita por ") + quem(r) + QStringLiteral(".")
+                              : QString();
+        }
+    }
+    return QStringLiteral("O cadastro %1 não faz parte desta unificação.").arg(fID_Removido);
+}
+
 clsUnificacaoHistorico::clsUnificacaoHistorico(Connection& fCN, clsADO& fADO)
     : m_cn(fCN), m_ado(fADO) {}
 

@@ -43,6 +43,10 @@ struct UnificacaoComando {
     int Exames() const;
     bool Desfeito() const;         // every removed record was restored
     bool ParcialDesfeito() const;  // some, not all
+    // Why "Desfazer unificação" cannot act on this command (fID_Removido 0) or on one of its
+    // removed records: who undid it and when. Empty when there is something to undo (what only
+    // the undo itself can find out, such as a record back in the register, it tells then).
+    QString MotivoSemDesfazer(qint32 fID_Removido) const;
 };
 
 struct FiltroHistorico {

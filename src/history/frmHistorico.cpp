@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,13 +11,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "data/base/ValorSeNulo.h"
+#include "patient/LegendasCampos.h"
 #include "ui/Ampulheta.h"
+#include "ui/ColunasLembradas.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -52,8 +57,8 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
     resize(1200, 700);
     EscolherArquivo = [](QWidget* pai) {
         return QFileDialog::getSaveFileName(pai, QStringLiteral("Exportar histórico"),
-                                            QStringLiteral("historico.csv"),
-                                            QStringLiteral("CSV (*.csv)"));
+                                            ArquivoExportacaoPadrao(),
+                                            QStringLiteral("Planilha CSV (*.csv)"));
     };
 
     chkPeriodo = nomeado(new QCheckBox(QStringLiteral("Período de")), QStringLiteral("chkPeriodo"));
@@ -69,16 +74,23 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
     txtID->setValidator(new QIntValidator(1, 2147483647, txtID));
     cmdFiltrar = nomeado(new QPushButton(QStringLiteral("&Filtrar")), QStringLiteral("cmdFiltrar"));
 
+    // Each field is named by its label (a screen reader says it; Alt+letter reaches it).
+    const auto rotulo = [](const QString& texto, QWidget* campo) {
+        auto* r = new QLabel(texto);
+        r->setBuddy(campo);
+        return r;
+    };
+    dtDesde->setAccessibleName(QStringLiteral("Período de"));
     auto* filtros = new QGridLayout;
     filtros->addWidget(chkPeriodo, 0, 0);
     filtros->addWidget(dtDesde, 0, 1);
-    filtros->addWidget(new QLabel(QStringLiteral("até")), 0, 2);
+    filtros->addWidget(rotulo(QStringLiteral("&até"), dtAte), 0, 2);
     filtros->addWidget(dtAte, 0, 3);
-    filtros->addWidget(new QLabel(QStringLiteral("Administrador")), 0, 4);
+    filtros->addWidget(rotulo(QStringLiteral("A&dministrador"), txtAdministrador), 0, 4);
     filtros->addWidget(txtAdministrador, 0, 5);
-    filtros->addWidget(new QLabel(QStringLiteral("Nome")), 1, 0);
+    filtros->addWidget(rotulo(QStringLiteral("&Nome"), txtNome), 1, 0);
     filtros->addWidget(txtNome, 1, 1, 1, 3);
-    filtros->addWidget(new QLabel(QStringLiteral("ID do paciente")), 1, 4);
+    filtros->addWidget(rotulo(QStringLiteral("&ID do paciente"), txtID), 1, 4);
     filtros->addWidget(txtID, 1, 5);
     filtros->addWidget(cmdFiltrar, 0, 6, 2, 1);
 
@@ -89,17 +101,20 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
                                    QStringLiteral("Exames"), QStringLiteral("Situação")});
     lstHistorico->setRootIsDecorated(true);
     lstHistorico->setUniformRowHeights(true);
-    // The names take the room left; the other columns are as wide as what they show.
-    lstHistorico->header()->setStretchLastSection(false);
-    lstHistorico->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    lstHistorico->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    lstHistorico->setAccessibleName(QStringLiteral("Unificações"));
+    // The names take the room left; the others as wide as what they show, as far as a long
+    // "Situação" lets them (it is cut, and shows whole on hover).
+    ColunasLembradas::Acompanhar(
+        *lstHistorico, [] { return QStringLiteral("frmHistorico/unificacoes"); }, 2);
 
     lblComparacao = nomeado(new QLabel, QStringLiteral("lblComparacao"));
     tblComparacao = nomeado(new QTableWidget(0, 2), QStringLiteral("tblComparacao"));
     tblComparacao->setHorizontalHeaderLabels(
         {QStringLiteral("Removido (registrado)"), QStringLiteral("Mantido (atual)")});
-    tblComparacao->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    tblComparacao->setAccessibleName(QStringLiteral("Cadastro removido e cadastro mantido"));
     tblComparacao->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ColunasLembradas::Acompanhar(
+        *tblComparacao, [] { return QStringLiteral("frmHistorico/comparacao"); }, -1);
     tblComparacao->setWordWrap(false);
     tblComparacao->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -109,10 +124,12 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
                           QStringLiteral("cmdDesfazer"));
     cmdFechar = nomeado(new QPushButton(QStringLiteral("Fechar")), QStringLiteral("cmdFechar"));
     cmdDesfazer->setEnabled(false);
+    lblMotivo = nomeado(new QLabel, QStringLiteral("lblMotivo"));
 
     auto* botoes = new QHBoxLayout;
     botoes->addWidget(cmdExportar);
     botoes->addStretch();
+    botoes->addWidget(lblMotivo);
     botoes->addWidget(cmdDesfazer);
     botoes->addWidget(cmdFechar);
 
@@ -136,6 +153,7 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
             &frmHistorico::lstHistorico_CurrentChanged);
 
     cmdFiltrar_Click();
+    PrepararJanela(*this);
 }
 
 void frmHistorico::cmdFiltrar_Click() {
@@ -207,14 +225,15 @@ void frmHistorico::lstHistorico_CurrentChanged() {
     qint32 removido = 0;
     if (!Selecionado(comando, removido)) {
         cmdDesfazer->setEnabled(false);
+        lblMotivo->clear();
         return;
     }
     const UnificacaoComando& c = m_comandos[comando];
-    cmdDesfazer->setEnabled(
-        removido == 0 ? !c.Desfeito()
-                      : std::any_of(c.Removidos.begin(), c.Removidos.end(), [&](const auto& r) {
-                            return r.ID_Paciente == removido && !r.Desfeito;
-                        }));
+    // A greyed button says nothing: the reason stands beside it.
+    const QString motivo = c.MotivoSemDesfazer(removido);
+    cmdDesfazer->setEnabled(motivo.isEmpty());
+    cmdDesfazer->setToolTip(motivo);
+    lblMotivo->setText(motivo);
     // A command row compares its first removed record.
     const qint32 comparado = removido != 0 ? removido : c.Removidos.value(0).ID_Paciente;
     clsUnificacaoHistorico historico(m_cn, m_ado);
@@ -227,7 +246,13 @@ void frmHistorico::lstHistorico_CurrentChanged() {
                            QStringLiteral(" e mantido ") + QString::number(c.ID_PacienteNovo));
     const QStringList& colunas = ColunasPacienteLogadas();
     tblComparacao->setRowCount(colunas.size());
-    tblComparacao->setVerticalHeaderLabels(colunas);
+    tblComparacao->setVerticalHeaderLabels([&colunas] {
+        QStringList legendas;
+        for (const QString& coluna : colunas) {
+            legendas << LegendaCampo(coluna);
+        }
+        return legendas;
+    }());
     for (int i = 0; i < colunas.size(); ++i) {
         const QString registrado = TextoDoValor(registrados.value(i));
         const QString atual = atuais.isEmpty() ? QString() : TextoDoValor(atuais.value(i));
@@ -253,7 +278,18 @@ void frmHistorico::cmdExportar_Click() {
     if (!historico.ExportarCSV(m_comandos, arquivo)) {
         MsgBox("Ao exportar o histórico, ocorreu o seguinte erro:\n\n" +
                historico.Erro().ErrorString());
+        return;
     }
+    MsgBoxSucesso(
+        QStringLiteral("Histórico exportado"),
+        QStringLiteral("Histórico gravado em %1 (%2 unificações).")
+            .arg(QDir::toNativeSeparators(arquivo), QLocale().toString(m_comandos.size())));
+}
+
+QString frmHistorico::ArquivoExportacaoPadrao() {
+    // Where a person keeps the files they make, not the folder the program was started from.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .filePath(QStringLiteral("historico.csv"));
 }
 
 void frmHistorico::cmdDesfazer_Click() {
@@ -297,7 +333,7 @@ void frmHistorico::cmdDesfazer_Click() {
         feito = desfazer.Desfazer(ids, m_usuario, pergunta.Decisao());
     }
     if (!feito) {
-        MsgBox("Não foi possível desfazer a unificação:\n\n" + desfazer.Erro().ErrorString());
+        MsgBox(desfazer.Mensagem());
         return;
     }
     QString texto = "Unificação desfeita: " + QString::number(ids.size()) +
@@ -305,9 +341,10 @@ void frmHistorico::cmdDesfazer_Click() {
                     QString::number(desfazer.ExamesDevolvidos()) + " exame(s).";
     if (!desfazer.ValoresRestaurados().isEmpty()) {
         texto += "\nValores restaurados no cadastro mantido: " +
-                 desfazer.ValoresRestaurados().join(QStringLiteral(", ")) + ".";
+                 LegendasCampos(desfazer.ValoresRestaurados()).join(QStringLiteral(", ")) + ".";
     }
-    MsgBox(texto);
+    MsgBoxSucesso(QStringLiteral("Unificação desfeita"), texto);
+    emit cadastroAlterado();
     cmdFiltrar_Click();
 }
 
@@ -324,9 +361,11 @@ frmConflitoValores::frmConflitoValores(const QList<ConflitoValor>& fConflitos, Q
     tblConflitos->setHorizontalHeaderLabels(
         {QStringLiteral("Campo"), QStringLiteral("Antes da unificação"), QStringLiteral("Atual")});
     tblConflitos->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblConflitos->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    tblConflitos->setAccessibleName(QStringLiteral("Dados alterados depois da unificação"));
+    ColunasLembradas::Acompanhar(
+        *tblConflitos, [] { return QStringLiteral("frmConflitoValores/dados"); }, -1);
     for (int i = 0; i < fConflitos.size(); ++i) {
-        tblConflitos->setItem(i, 0, new QTableWidgetItem(fConflitos[i].Campo));
+        tblConflitos->setItem(i, 0, new QTableWidgetItem(LegendaCampo(fConflitos[i].Campo)));
         tblConflitos->setItem(i, 1, new QTableWidgetItem(TextoDoValor(fConflitos[i].Anterior)));
         tblConflitos->setItem(i, 2, new QTableWidgetItem(TextoDoValor(fConflitos[i].Atual)));
     }
@@ -354,4 +393,5 @@ frmConflitoValores::frmConflitoValores(const QList<ConflitoValor>& fConflitos, Q
         accept();
     });
     connect(cmdCancelar, &QPushButton::clicked, this, &QDialog::reject);
+    PrepararJanela(*this);
 }

@@ -27,8 +27,11 @@ class frmHistorico : public QDialog {
   public:
     frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QWidget* parent = nullptr);
 
-    // Asks where to save the export; tests replace it. An empty answer cancels.
+    // Asks where to save the export, starting at ArquivoExportacaoPadrao; tests replace it. An
+    // empty answer cancels.
     std::function<QString(QWidget*)> EscolherArquivo;
+    // "historico.csv" in the user's documents folder.
+    static QString ArquivoExportacaoPadrao();
 
     void cmdFiltrar_Click();
     void cmdExportar_Click();
@@ -49,7 +52,12 @@ class frmHistorico : public QDialog {
     QTableWidget* tblComparacao;
     QPushButton* cmdExportar;
     QPushButton* cmdDesfazer;
+    QLabel* lblMotivo;  // why "Desfazer unificação" is unavailable, when it is
     QPushButton* cmdFechar;
+
+  signals:
+    // An undo put records back into the register: whatever shows its groups reads them again.
+    void cadastroAlterado();
 
   private:
     // The command and the removed record (0: the whole command) of the current row.

@@ -5,6 +5,7 @@
 
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
+#include "data/base/MensagemFalha.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/clsPacienteSemSolucao.h"
 #include "match/clsParametrosBusca.h"
@@ -35,16 +36,7 @@ QString caminhoReal(const QString& caminho) {
 }  // namespace
 
 QString DetalheEDiagnostico(const QString& detalhe) {
-    QString texto;
-    if (!detalhe.isEmpty()) {
-        texto += CRLF + CRLF + QStringLiteral("Detalhe: ") + detalhe;
-    }
-    const QString log = dados::ArquivoDiagnostico();
-    if (!log.isEmpty()) {
-        texto += CRLF + CRLF + QStringLiteral("Registro de diagnóstico: ") +
-                 QDir::toNativeSeparators(log);
-    }
-    return texto;
+    return dados::DetalheEDiagnostico(detalhe, CRLF);
 }
 
 InicioPrograma::InicioPrograma(Connection& fCN, clsADO& fADO) : m_cn(fCN), m_ado(fADO) {}

@@ -10,6 +10,7 @@
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -31,13 +32,14 @@
 #include "main/CriteriosGravados.h"
 #include "main/InicioPrograma.h"
 #include "main/ListaSemelhantes.h"
+#include "main/LocalizarPaciente.h"
 #include "main/clsPacienteCriterio.h"
 #include "match/ModeloGrupos.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
-#include "ui/Acessibilidade.h"
 #include "ui/Ampulheta.h"
+#include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
 #include "ui/Detalhe.h"
 #include "ui/FiltroGrade.h"
@@ -95,8 +97,29 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     // re-query do not: they decide themselves when the list is refilled.
     m_modelo = new ModeloRecordset(DE().rsLocalizar, this);
     m_grupos = new ModeloGrupos(this);
+    m_colunas = ColunasLembradas::Acompanhar(
+        *dbGridCriterio,
+        [this] {
+            // Each mode, and each set of criteria, has its own columns.
+            QStringList nomes;
+            const QAbstractItemModel* m = dbGridCriterio->model();
+            for (int c = 0; m && c < m->columnCount(); ++c) {
+                nomes << m->headerData(c, Qt::Horizontal).toString();
+            }
+            return QStringLiteral("frmPrincipal/") +
+                   (m_modoSemelhanca ? QStringLiteral("semelhanca") : nomes.join(QLatin1Char(',')));
+        },
+        -1);
     mostrarGrade(false);
     ajustarColunas();
+    // A sort moves the rows under the current one: the group being worked on stays in view.
+    connect(dbGridCriterio->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (dbGridCriterio->currentIndex().isValid()) {
+                dbGridCriterio->scrollTo(dbGridCriterio->currentIndex());
+            }
+        });
+    });
     m_progresso = new QTimer(this);
     m_progresso->setInterval(200);
     connect(m_progresso, &QTimer::timeout, this,
@@ -113,10 +136,18 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
             [this](int) { lstSemelhante_Click(); });
     connect(lstSemelhante, &QListWidget::itemChanged, this,
             &frmPrincipal::lstSemelhante_ItemChanged);
+    connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmPrincipal::txtLocalizar_Enter);
+    connect(txtLocalizar, &QLineEdit::textEdited, this, [this] { m_proximoAchado = 0; });
+    auto* buscar = new QShortcut(QKeySequence::Find, this);
+    connect(buscar, &QShortcut::activated, this, [this] {
+        txtLocalizar->setFocus(Qt::ShortcutFocusReason);
+        txtLocalizar->selectAll();
+    });
+    m_modelo->DefinirDicaLinha(&GrupoSemValor);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &frmPrincipal::cmdCancelarAgrupamento_Click);
     ordenarTabulacao();
-    NomearControles(*this);
+    PrepararJanela(*this);
 }
 
 frmPrincipal::~frmPrincipal() = default;
@@ -188,6 +219,18 @@ void frmPrincipal::montarJanela() {
     lstSemelhante->setAccessibleDescription(
         QStringLiteral("Espaço marca ou desmarca o paciente da linha."));
     lblCaption->setBuddy(lstSemelhante);
+    lblGrupoVazio = nomeado(new QLabel, QStringLiteral("lblGrupoVazio"));
+    lblGrupoVazio->setWordWrap(true);
+    lblGrupoVazio->hide();
+    lblLocalizar =
+        nomeado(new QLabel(QStringLiteral("&Localizar:")), QStringLiteral("lblLocalizar"));
+    txtLocalizar = nomeado(new QLineEdit, QStringLiteral("txtLocalizar"));
+    txtLocalizar->setPlaceholderText(QStringLiteral("nome, ID ou prontuário (Ctrl+F)"));
+    txtLocalizar->setToolTip(
+        QStringLiteral("Enter mostra o grupo do paciente e o escolhe na lista; Enter de novo "
+                       "passa ao próximo paciente encontrado"));
+    txtLocalizar->setClearButtonEnabled(true);
+    lblLocalizar->setBuddy(txtLocalizar);
     montarComandos();
     {
         auto* contador = new QHBoxLayout;
@@ -196,9 +239,14 @@ void frmPrincipal::montarJanela() {
         contador->addStretch();
         contador->addWidget(cmdCancelarAgrupamento);
 
+        auto* busca = new QHBoxLayout;
+        busca->addWidget(lblLocalizar);
+        busca->addWidget(txtLocalizar, 1);
+
         auto* painelGrade = new QWidget;
         auto* esquerda = new QVBoxLayout(painelGrade);
         esquerda->setContentsMargins(0, 0, 0, 0);
+        esquerda->addLayout(busca);
         esquerda->addWidget(dbGridCriterio, 1);
         esquerda->addLayout(contador);
 
@@ -206,6 +254,7 @@ void frmPrincipal::montarJanela() {
         auto* direita = new QVBoxLayout(painelLista);
         direita->setContentsMargins(0, 0, 0, 0);
         direita->addWidget(lblCaption);
+        direita->addWidget(lblGrupoVazio);
         direita->addWidget(lstSemelhante, 1);
 
         divisorResultado =
@@ -294,11 +343,9 @@ void frmPrincipal::montarInstrucoes() {
         QString texto = TextoInstrucao(i);
         texto.replace(CRLF, QStringLiteral("\n"));
         caixa->setPlainText(texto);
-        // At most as tall as its lines; on a small screen it gives way to the detail above
-        // and scrolls.
-        const int linhas = int(texto.count('\n'));
+        // At most as tall as its lines at the width it has (alturaInstrucoes); on a small
+        // screen it gives way to the detail above and scrolls.
         const int margem = 2 * int(caixa->document()->documentMargin()) + 4;
-        caixa->setMaximumHeight(caixa->fontMetrics().lineSpacing() * linhas + margem);
         caixa->setMinimumHeight(caixa->fontMetrics().lineSpacing() * 2 + margem);
         caixa->setReadOnly(true);
         caixa->setFocusPolicy(Qt::NoFocus);  // display only: never in the tab order
@@ -309,6 +356,7 @@ void frmPrincipal::montarInstrucoes() {
         caixa->installEventFilter(this);
         txtCaption[i] = caixa;
         f4->addWidget(caixa);
+        caixa->setMaximumHeight(alturaInstrucao(i));
         if (i < 2) {
             Line1[i] = nomeado(new QFrame, QStringLiteral("Line1_%1").arg(i));
             Line1[i]->setFrameShape(QFrame::HLine);
@@ -321,7 +369,7 @@ void frmPrincipal::montarInstrucoes() {
 void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
     m_linhaComandos->insertWidget(m_linhaComandos->indexOf(cmdUnificar), botao);
     ordenarTabulacao();
-    NomearControles(*this);
+    PrepararJanela(*this);
 }
 
 void frmPrincipal::ordenarTabulacao() {
@@ -340,26 +388,59 @@ void frmPrincipal::ordenarTabulacao() {
     };
     acrescentar(m_linhaComandos, nullptr);
     acrescentar(Frame2->layout(), cmdBuscar);
-    m_rodadaTab.Definir(cadeia << cmdCancelarAgrupamento);
+    m_rodadaTab.Definir(cadeia << txtLocalizar << cmdCancelarAgrupamento);
 }
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
     return m_rodadaTab.Avancar(focusWidget(), next) || QMainWindow::focusNextPrevChild(next);
 }
 
+int frmPrincipal::alturaInstrucao(int Index) const {
+    // Its lines as the box wraps them at its width, and not one more.
+    const QPlainTextEdit* caixa = txtCaption[Index];
+    const int margem = int(caixa->document()->documentMargin());
+    const int largura = std::max(caixa->viewport()->width() - 2 * margem, 100);
+    const QString texto = caixa->toPlainText().trimmed();
+    const int linhas = caixa->fontMetrics()
+                           .boundingRect(QRect(0, 0, largura, 1 << 20), Qt::TextWordWrap, texto)
+                           .height();
+    return linhas + 2 * margem + 2 * caixa->frameWidth() + 2;
+}
+
+int frmPrincipal::alturaInstrucoes() {
+    int altura = 0;
+    for (int i = 0; i < 3; ++i) {
+        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
+        altura += txtCaption[i]->maximumHeight();
+    }
+    const QLayout* f4 = Frame4->layout();
+    const QMargins m = f4->contentsMargins();
+    altura += m.top() + m.bottom() + 2 * Frame4->frameWidth();
+    for (const QFrame* linha : Line1) {
+        altura += linha->sizeHint().height();
+    }
+    return altura + f4->spacing() * 4;
+}
+
 void frmPrincipal::ajustarColunas() {
-    // Each column as wide as its header and the rows in view; the administrator may widen
-    // them, and the last one takes the rest of the grid.
-    QHeaderView* cabecalho = dbGridCriterio->horizontalHeader();
-    cabecalho->setStretchLastSection(false);
-    dbGridCriterio->resizeColumnsToContents();
-    cabecalho->setStretchLastSection(true);
+    // Fitted to the headers and the rows in view the first time a mode shows, then as the
+    // administrator leaves them (ColunasLembradas).
+    m_colunas->Ajustar();
+}
+
+void frmPrincipal::focarLista() {
+    // After a command on the listed records the work goes on in the list (the next Space ticks
+    // a record, not a criterion); with nothing listed, in the grid.
+    QWidget* alvo = lstSemelhante->count() > 0 && lstSemelhante->isEnabled()
+                        ? static_cast<QWidget*>(lstSemelhante)
+                        : static_cast<QWidget*>(dbGridCriterio);
+    alvo->setFocus(Qt::OtherFocusReason);
 }
 
 void frmPrincipal::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     ordenarTabulacao();
-    NomearControles(*this);
+    PrepararJanela(*this);
     GeometriaJanela::CaberNaTela(*this);
     if (!m_geometriaRestaurada && !m_divisoesIniciais) {
         // First show for this user: the detail takes most of its column (its rows decide the
@@ -367,8 +448,10 @@ void frmPrincipal::showEvent(QShowEvent* event) {
         m_divisoesIniciais = true;
         const int largura = divisorPrincipal->width();
         divisorPrincipal->setSizes({largura * 3 / 5, largura - largura * 3 / 5});
+        // The instructions take the room their lines need (at most half), the detail the rest.
         const int altura = divisorDetalhe->height();
-        divisorDetalhe->setSizes({altura * 3 / 5, altura - altura * 3 / 5});
+        const int instrucoes = std::min(alturaInstrucoes(), altura / 2);
+        divisorDetalhe->setSizes({altura - instrucoes, instrucoes});
     }
 }
 
@@ -393,6 +476,12 @@ CriteriosGravados::Marcas frmPrincipal::marcasCriterio() const {
 }
 
 bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize &&
+        std::find(txtCaption.begin(), txtCaption.end(), watched) != txtCaption.end()) {
+        const int i =
+            int(std::find(txtCaption.begin(), txtCaption.end(), watched) - txtCaption.begin());
+        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
+    }
     if (event->type() == QEvent::FocusIn) {
         const auto caixa = std::find(txtCaption.begin(), txtCaption.end(), watched);
         if (caixa != txtCaption.end()) {
@@ -698,6 +787,8 @@ void frmPrincipal::mostrarGrade(bool semelhanca) {
         return;
     }
     m_modoSemelhanca = semelhanca;
+    // The candidate groups come best first and are not sorted: no arrow of the other mode.
+    dbGridCriterio->horizontalHeader()->setSortIndicatorShown(!semelhanca);
     const auto aoMudarCelula = [this] {
         if (m_religando) {
             return;
@@ -728,6 +819,7 @@ void frmPrincipal::semelhancaChegou() {
         m_grupos->Definir(std::move(m_sessao.GruposEncontrados()));
         mostrarGrade(true);
         esvaziarLista();
+        ajustarColunas();
     }
     lblItensNaLista_Atualizar();
     segurarEntrada(false);
@@ -776,6 +868,17 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
     const QString membros = ObterClassePaciente().ObterSQLSemAgrupamento();
     if (membros.isEmpty()) {
         esvaziarListaEDetalhe();
+        // A group of empty values lists nobody: the list's place says why.
+        const Recordset& rs = DE().rsLocalizar;
+        const qint32 posicao = rs.State() == adStateOpen ? rs.AbsolutePosition() : 0;
+        if (posicao >= 1 && posicao <= rs.RecordCount()) {
+            QStringList colunas;
+            for (const auto& coluna : rs.Dados().colunas) {
+                colunas << coluna.nome;
+            }
+            lblGrupoVazio->setText(GrupoSemValor(colunas, rs.Dados().linhas[posicao - 1]));
+            lblGrupoVazio->setVisible(!lblGrupoVazio->text().isEmpty());
+        }
         return false;
     }
     return preencherLista(ListaSemelhantes_SQL(membros));
@@ -793,6 +896,7 @@ bool frmPrincipal::preencherLista(const QString& sql) {
         return false;
     }
     m_sqlLista = sql;
+    lblGrupoVazio->hide();
     {
         const QSignalBlocker bloqueio(lstSemelhante);
         lstSemelhante->clear();
@@ -822,6 +926,7 @@ void frmPrincipal::esvaziarLista() {
 
 void frmPrincipal::esvaziarListaEDetalhe() {
     esvaziarLista();
+    lblGrupoVazio->hide();
     m_sqlLista.clear();
     Detalhe_Limpar(*NvPreferSemelhante);
 }
@@ -868,6 +973,7 @@ void frmPrincipal::cmdSemSolucao_Click() {
         ListaSemelhantes_Abrir(DE().Conexao, ADO(), rs, m_sqlLista);
     }
     m_sessao.AoRedorDeEscrita([&] { SemSolucao_MarcarLinhaAtual(*lstSemelhante, rs); });
+    focarLista();
 }
 
 void frmPrincipal::cmdComparar_Click() {
@@ -884,6 +990,7 @@ void frmPrincipal::cmdComparar_Click() {
     m_sessao.AoRedorDeEscrita(
         [&] { CompararPacientes(this, marcados.size() >= 2 ? marcados : todos); });
     mostrarMarcas();  // decisions may have been recorded or removed
+    focarLista();
 }
 
 void frmPrincipal::cmdUnificar_Click() {
@@ -904,6 +1011,8 @@ void frmPrincipal::cmdUnificar_Click() {
         }
         cmdUnificar->setEnabled(true);
     });
+    // Merged, or the chooser or the review cancelled: back to the list, never to a criterion.
+    focarLista();
 }
 
 bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
@@ -930,11 +1039,79 @@ bool frmPrincipal::PacienteUnificarCadastros(QStringList& farSemelhantes) {
     return resultado == ResultadoUnificacao::Unificada;
 }
 
+void frmPrincipal::txtLocalizar_Enter() {
+    if (m_sessao.SegurandoEntrada()) {
+        return;  // the result it would search is about to be replaced
+    }
+    const QString texto = txtLocalizar->text().trimmed();
+    if (texto.isEmpty()) {
+        return;
+    }
+    QList<PacienteLocalizado> achados;
+    clsADO& ado = ADO();
+    if (!LocalizarPacientes(DE().Conexao, ado, texto, achados)) {
+        MsgBox(QStringLiteral("Ao localizar o paciente, ocorreu o seguinte erro:\n\n") +
+               numeroETexto(ado) + DetalheEDiagnostico(ado.DetalheDoErro()));
+        return;
+    }
+    if (achados.isEmpty()) {
+        MsgBox(QStringLiteral("Nenhum paciente encontrado com \"%1\".").arg(texto));
+        return;
+    }
+    // Enter again goes on to the next patient found that is in a group, round the list.
+    for (int n = 0; n < achados.size(); ++n) {
+        const PacienteLocalizado& p = achados[(m_proximoAchado + n) % achados.size()];
+        if (irParaPaciente(p)) {
+            m_proximoAchado = (m_proximoAchado + n + 1) % achados.size();
+            return;
+        }
+    }
+    const PacienteLocalizado& p = achados.first();
+    MsgBox(achados.size() == 1
+               ? QStringLiteral("O paciente %1 (ID %2) não está em nenhum grupo da lista.")
+                     .arg(p.NomeCompleto)
+                     .arg(p.ID_Paciente)
+               : QStringLiteral("Nenhum dos %1 pacientes encontrados com \"%2\" está em algum "
+                                "grupo da lista.")
+                     .arg(achados.size())
+                     .arg(texto));
+}
+
+bool frmPrincipal::irParaPaciente(const PacienteLocalizado& p) {
+    int linhaVista = -1;
+    if (m_modoSemelhanca) {
+        linhaVista = m_grupos->LinhaDoPaciente(p.ID_Paciente);
+    } else if (DE().rsLocalizar.State() == adStateOpen) {
+        const int registro = LinhaDoPaciente(DE().rsLocalizar.Dados(), p);
+        linhaVista = registro < 0 ? -1 : m_modelo->LinhaNaVista(registro);
+    }
+    if (linhaVista < 0) {
+        return false;
+    }
+    const QModelIndex indice = dbGridCriterio->model()->index(linhaVista, 0);
+    dbGridCriterio->setCurrentIndex(indice);
+    dbGridCriterio->scrollTo(indice);
+    for (int i = 0; i < lstSemelhante->count(); ++i) {
+        if (lstSemelhante->item(i)->data(Qt::UserRole).toInt() == p.ID_Paciente) {
+            lstSemelhante->setCurrentRow(i);
+            lstSemelhante->scrollToItem(lstSemelhante->item(i));
+            break;
+        }
+    }
+    return true;
+}
+
 void frmPrincipal::cmdHistorico_Click() {
     m_sessao.AoRedorDeEscrita([&] {  // an undo writes
         frmHistorico historico(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+        bool alterado = false;
+        connect(&historico, &frmHistorico::cadastroAlterado, this,
+                [&alterado] { alterado = true; });
         MostrarModal(historico);
-        // An undo puts records back: the groups on screen may have changed.
-        ReLinkarGrid();
+        // An undo put records back: the groups on screen are read again, quietly.
+        if (alterado) {
+            ReLinkarGrid();
+        }
     });
+    focarLista();
 }

@@ -16,6 +16,8 @@ class QFrame;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
+struct PacienteLocalizado;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -26,6 +28,7 @@ class QTimer;
 class ctlNvPreferDE;
 class clsPacienteCriterio;
 class ModeloGrupos;
+class ColunasLembradas;
 class ModeloRecordset;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
@@ -76,6 +79,9 @@ class frmPrincipal : public QMainWindow {
     void cmdComparar_Click();
     // Opens the merge history, where a merge can be undone.
     void cmdHistorico_Click();
+    // The search box: shows the group of the patient named (name, ID or record number) and
+    // makes that patient the list's current row.
+    void txtLocalizar_Enter();
 
     // Similarity mode (chkSemelhanca ticked): the grid lists candidate groups scored field by
     // field instead of the exact grouping; choosing one lists exactly its members.
@@ -125,7 +131,10 @@ class frmPrincipal : public QMainWindow {
     QLabel* lblItensnaLista;
     QPushButton* cmdCancelarAgrupamento;
     QLabel* lblCaption;
+    QLabel* lblGrupoVazio;  // in the list's place, for a group of empty values
     QListWidget* lstSemelhante;
+    QLabel* lblLocalizar;
+    QLineEdit* txtLocalizar;
     QFrame* Frame5;
     QPushButton* cmdUnificar;
     QPushButton* cmdSemSolucao;
@@ -158,6 +167,10 @@ class frmPrincipal : public QMainWindow {
     void montarInstrucoes();
     void ordenarTabulacao();
     void ajustarColunas();
+    void focarLista();
+    bool irParaPaciente(const PacienteLocalizado& p);
+    int alturaInstrucao(int Index) const;
+    int alturaInstrucoes();
     void lstSemelhante_ItemChanged(QListWidgetItem* item);
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
@@ -179,8 +192,10 @@ class frmPrincipal : public QMainWindow {
     SessaoAgrupamento m_sessao;
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
+    ColunasLembradas* m_colunas = nullptr;
     bool m_modoSemelhanca = false;
     CriteriosGravados m_criteriosGravados;
+    int m_proximoAchado = 0;   // where Enter in the search box goes on from
     bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;

@@ -6,6 +6,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
+#include "patient/LegendasCampos.h"
 #include "patient/RegrasMesmaPessoa.h"
 
 using namespace semelhanca;
@@ -25,7 +26,8 @@ QString Explicar(const LocalizadorSemelhantes& busca, const GrupoCandidato& g) {
         const Veredito& v = vereditos[size_t(c)];
         if (c == int(Campo::OrdemNomes) && v.nivel == 0)
             continue;  // names read as typed: nothing to say
-        texto += QLatin1Char('\n') + QString::fromUtf8(Definicoes()[size_t(c)].coluna) +
+        texto += QLatin1Char('\n') +
+                 LegendaCampo(QString::fromUtf8(Definicoes()[size_t(c)].coluna)) +
                  QStringLiteral(": ") + LocalizadorSemelhantes::Rotulo(c, v.nivel);
         if (v.nivel || !Definicoes()[size_t(c)].temNulo)
             texto += QStringLiteral(" (%1%2)")
@@ -128,6 +130,13 @@ bool ModeloGrupos::Conferir(Connection& cn, clsADO& ado, int linha) {
         endRemoveRows();
     }
     return true;
+}
+
+int ModeloGrupos::LinhaDoPaciente(qint32 id) const {
+    for (int i = 0; i < m_grupos.size(); ++i)
+        if (m_grupos[i].ids.contains(id))
+            return i;
+    return -1;
 }
 
 int ModeloGrupos::rowCount(const QModelIndex& parent) const {

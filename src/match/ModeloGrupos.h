@@ -53,6 +53,8 @@ class ModeloGrupos : public QAbstractTableModel {
     // expression as the exact grouping's list, for exactly the group's members. Empty for a
     // row that does not exist.
     QString ObterSQLMembros(int linha) const;
+    // The row of the group that holds the patient; -1 when none does.
+    int LinhaDoPaciente(qint32 id) const;
     // Opens that query in fRS (the window's list record set). False with fADO's failure, or
     // when the row does not exist (fRS is then left as it was).
     bool AbrirMembros(Connection& fCN, clsADO& fADO, Recordset& fRS, int linha) const;

@@ -1,12 +1,15 @@
 #include "merge/clsPacienteUnificar.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QStringList>
 
 #include "data/ado/CriarTabelaSeAusente.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/Relogio.h"
+#include "data/base/TextoSQL.h"
+#include "data/base/ValorSeNulo.h"
 #include "patient/clsData.h"
 #include "patient/clsPaciente.h"
 
@@ -253,6 +256,22 @@ bool clsPacienteUnificar::PacienteUnificar(qint32 fID_PacienteBase, qint32 fID_P
     return FecharNivel("PacienteLogAdicionar");
 }
 
+// Inside an open level: the stored row goes to PacienteLogAtualizar before it is overwritten, so
+// that a failed update takes its log row with it. A failure cancels the level.
+bool clsPacienteUnificar::RegistrarAtualizacao(qint32 fID_Paciente, qint32 fID_Usuario,
+                                               const QString& procedimento) {
+    if (m_ado.ExecutarSQL(
+            m_cn, " INSERT INTO PacienteLogAtualizar (" + kColunasPaciente +
+                      ", ID_Usuario, Data) " + " SELECT " + kColunasPaciente + ", " +
+                      QString::number(fID_Usuario) + ", '" + AgoraParaSQL() + "'" +
+                      " FROM Paciente WHERE ID_Paciente = " + QString::number(fID_Paciente))) {
+        return true;
+    }
+    RegistrarErroBanco(procedimento);
+    m_ado.TransaçãoCancelar(m_cn);
+    return false;
+}
+
 bool clsPacienteUnificar::PacienteAtualizar(qint32 fID_Paciente, qint32 fID_Usuario,
                                             clsPaciente& fNovo) {
     clsPaciente paciente(m_cn, m_ado);
@@ -262,19 +281,8 @@ bool clsPacienteUnificar::PacienteAtualizar(qint32 fID_Paciente, qint32 fID_Usua
                              "PacienteAtualizar", QString());
         return false;
     }
-    const QString agora = AgoraParaSQL();
-    if (!AbrirNivel("PacienteAtualizar")) {
-        return false;
-    }
-    // The stored row is logged before it is overwritten, in the same level: a failed update
-    // takes its log row with it.
-    if (!m_ado.ExecutarSQL(
-            m_cn, " INSERT INTO PacienteLogAtualizar (" + kColunasPaciente +
-                      ", ID_Usuario, Data) " + " SELECT " + kColunasPaciente + ", " +
-                      QString::number(fID_Usuario) + ", '" + agora + "'" +
-                      " FROM Paciente WHERE ID_Paciente = " + QString::number(fID_Paciente))) {
-        RegistrarErroBanco("PacienteAtualizar");
-        m_ado.TransaçãoCancelar(m_cn);
+    if (!AbrirNivel("PacienteAtualizar") ||
+        !RegistrarAtualizacao(fID_Paciente, fID_Usuario, "PacienteAtualizar")) {
         return false;
     }
     using Campo = clsString& (clsPaciente::*)();
@@ -329,4 +337,79 @@ bool clsPacienteUnificar::PacienteUnificarCadastros(qint32 fID_PacienteBase,
         }
     }
     return FecharNivel("PacienteUnificarCadastros");
+}
+
+bool clsPacienteUnificar::PacienteAtualizarCampos(qint32 fID_Paciente, qint32 fID_Usuario,
+                                                  const QList<QPair<QString, QVariant>>& fCampos) {
+    const QString proc = QStringLiteral("PacienteAtualizarCampos");
+    if (fCampos.isEmpty()) {
+        return true;
+    }
+    // The exam rows' copy of their patient's data: the column of Exame for a column of Paciente.
+    static const QHash<QString, QString> copiaNoExame = {
+        {"RG", "RG"},
+        {"CIC", "CIC"},
+        {"Endereço", "Endereço"},
+        {"CEP", "CEP"},
+        {"Bairro", "Bairro"},
+        {"Cidade", "Cidade"},
+        {"Estado", "Estado"},
+        {"Email", "Paciente_Email"},
+        {"Telefone", "Telefone"},
+        {"Sexo", "Sexo"},
+        {"Raça", "Raça"},
+        {"Data_Nascimento", "Data_Nascimento"},
+        {"Profissão", "Profissão"},
+        {"Prontuário", "Prontuário"},
+    };
+    static const QStringList nomes = {"Nome", "Nome_Meio", "Nome_Último"};
+    const QString chave = " WHERE ID_Paciente = " + QString::number(fID_Paciente);
+    QStringList paciente;
+    QStringList exame;
+    bool nomeMudou = false;
+    for (const auto& [coluna, valor] : fCampos) {
+        const QString literal = dados::LiteralTSql(valor);
+        paciente << coluna + " = " + literal;
+        if (nomes.contains(coluna)) {
+            paciente << coluna + "_Soundex = SOUNDEX(" + literal + ")";
+            nomeMudou = true;
+        } else if (copiaNoExame.contains(coluna)) {
+            exame << copiaNoExame.value(coluna) + " = " + literal;
+        }
+    }
+    if (!AbrirNivel(proc) || !RegistrarAtualizacao(fID_Paciente, fID_Usuario, proc)) {
+        return false;
+    }
+    const auto falhar = [&] {
+        RegistrarErroBanco(proc);
+        m_ado.TransaçãoCancelar(m_cn);
+        return false;
+    };
+    if (!m_ado.ExecutarSQL(m_cn, "UPDATE Paciente SET " + paciente.join(", ") + chave)) {
+        return falhar();
+    }
+    if (nomeMudou) {
+        // The exam rows hold the full name, its blanks following the parts that are present.
+        Recordset rs;
+        if (!m_ado.AbrirRecordset(m_cn, rs,
+                                  "SELECT Nome, Nome_Meio, Nome_Último FROM Paciente" + chave)) {
+            return falhar();
+        }
+        QString completo;
+        for (int c = 0; c < 3 && !rs.Eof(); ++c) {
+            const QString parte = ValorSeNulo(rs.Fields(c).Value(), QString()).toString();
+            completo += (c > 0 && !parte.isEmpty() ? " " : "") + parte;
+        }
+        rs.Close();
+        exame.prepend("Paciente = " + dados::LiteralTSql(completo));
+    }
+    if (!exame.isEmpty()) {
+        for (const char* tabela : {"Exame", "Exame_BK"}) {
+            if (!m_ado.ExecutarSQL(m_cn, QStringLiteral("UPDATE ") + tabela + " SET " +
+                                             exame.join(", ") + chave)) {
+                return falhar();
+            }
+        }
+    }
+    return FecharNivel(proc);
 }

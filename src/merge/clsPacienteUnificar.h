@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
 #include <QString>
+#include <QVariant>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -45,6 +47,14 @@ class clsPacienteUnificar {
     // 22 editable fields of fNovo (read as text; its key is not used).
     bool PacienteAtualizar(qint32 fID_Paciente, qint32 fID_Usuario, clsPaciente& fNovo);
 
+    // The survivor's update of a merge: logs the stored row as PacienteAtualizar does, then
+    // writes only the columns of fCampos (column of Paciente, value as the database holds it: a
+    // NULL stays NULL, an empty text stays empty), their soundex for a name, and the same
+    // columns of the copies its exam rows in Exame and Exame_BK keep. Every other column, and
+    // every other exam column, is left as it is.
+    bool PacienteAtualizarCampos(qint32 fID_Paciente, qint32 fID_Usuario,
+                                 const QList<QPair<QString, QVariant>>& fCampos);
+
     // The database half of the unify command: one outer transaction level around a merge of
     // every ID of fIDs except the base, in list order. The first failure cancels the level
     // (nothing of the command remains) and stops the walk; Erro then holds that merge's error.
@@ -56,6 +66,7 @@ class clsPacienteUnificar {
     bool AbrirNivel(const QString& procedimento);
     bool FecharNivel(const QString& procedimento);
     bool ExecutarUnificacao(const QString& sql);
+    bool RegistrarAtualizacao(qint32 fID_Paciente, qint32 fID_Usuario, const QString& procedimento);
     void RegistrarErroBanco(const QString& procedimento);
 
     Connection& m_cn;

@@ -4,7 +4,6 @@
 
 #include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/Recordset.h"
-#include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/TextoSQL.h"
 
@@ -180,51 +179,35 @@ bool clsUnificacaoRegistro::CriarTabelas() {
     return true;
 }
 
-bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_PacienteBase,
-                                const QList<qint32>& fIDs, qint32 fID_Usuario,
-                                const std::function<bool()>& fComando, clsError& fErro) {
-    const QString proc = QStringLiteral("PacienteUnificarRegistrado");
-    const QString base = QString::number(fID_PacienteBase);
-    const QString usuario = QString::number(fID_Usuario);
-    auto falhar = [&]() {
-        fErro.AtualizarErro(fADO.ErrorNumber(), fADO.ErrorString(), proc);
-        fADO.TransaçãoCancelar(fCN);
-        return false;
-    };
-    auto contar = [&](const QString& sql, QVariant& valor) {
-        Recordset rs;
-        if (!fADO.AbrirRecordset(fCN, rs, sql)) {
-            return false;
-        }
-        valor = rs.Eof() ? QVariant() : rs.Fields(0).Value();
-        return true;
-    };
+bool clsUnificacaoRegistro::Falhar(const QString& procedimento) {
+    m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(), procedimento);
+    return false;
+}
 
-    if (!fADO.TransaçãoIniciar(fCN)) {
-        return falhar();
+bool clsUnificacaoRegistro::Ler(const QString& sql, QVariant& valor) {
+    Recordset rs;
+    if (!m_ado.AbrirRecordset(m_cn, rs, sql)) {
+        return Falhar(QStringLiteral("Registrar"));
     }
-    // What the log rows will not carry, read before the rows are deleted.
-    struct Perdido {
-        qint32 id;
-        QVariant plano;
-        QVariant nascimento;
-        // Its exam rows' copy of the patient data, per table: a later update of the survivor
-        // rewrites the copies of every exam it holds, and an undo gives these back.
-        QList<QPair<QString, QVariantList>> copias;
-    };
-    QList<Perdido> perdidos;
+    valor = rs.Eof() ? QVariant() : rs.Fields(0).Value();
+    return true;
+}
+
+bool clsUnificacaoRegistro::Preparar(qint32 fID_PacienteBase, const QList<qint32>& fCopias) {
+    m_base = fID_PacienteBase;
+    m_perdidos.clear();
     QSet<qint32> vistos;
-    for (qint32 id : fIDs) {
+    for (qint32 id : fCopias) {
         if (id == fID_PacienteBase || vistos.contains(id)) {
             continue;
         }
         vistos.insert(id);
         Recordset rs;
-        if (!fADO.AbrirRecordset(fCN, rs,
-                                 "SELECT ID_Convenio_Plano, Data_Nascimento FROM Paciente "
-                                 "WHERE ID_Paciente = " +
-                                     QString::number(id))) {
-            return falhar();
+        if (!m_ado.AbrirRecordset(m_cn, rs,
+                                  "SELECT ID_Convenio_Plano, Data_Nascimento FROM Paciente "
+                                  "WHERE ID_Paciente = " +
+                                      QString::number(id))) {
+            return Falhar(QStringLiteral("Preparar"));
         }
         if (rs.Eof()) {
             continue;
@@ -232,11 +215,11 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
         Perdido perdido{id, rs.Fields(0).Value(), rs.Fields(1).Value(), {}};
         rs.Close();
         for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
-            if (!fADO.AbrirRecordset(fCN, rs,
-                                     "SELECT ID_Exame, " +
-                                         ColunasCopiaExame().join(QStringLiteral(", ")) + " FROM " +
-                                         tabela + " WHERE ID_Paciente = " + QString::number(id))) {
-                return falhar();
+            if (!m_ado.AbrirRecordset(
+                    m_cn, rs,
+                    "SELECT ID_Exame, " + ColunasCopiaExame().join(QStringLiteral(", ")) +
+                        " FROM " + tabela + " WHERE ID_Paciente = " + QString::number(id))) {
+                return Falhar(QStringLiteral("Preparar"));
             }
             for (; !rs.Eof(); rs.MoveNext()) {
                 QVariantList linha;
@@ -247,37 +230,32 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
             }
             rs.Close();
         }
-        perdidos << perdido;
+        m_perdidos << perdido;
     }
-    QVariant atualizacoesAntes;
-    if (!contar("SELECT COUNT(*) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base,
-                atualizacoesAntes)) {
-        return falhar();
-    }
+    return true;
+}
 
-    if (!fComando()) {
-        fADO.TransaçãoCancelar(fCN);
-        return false;
-    }
-
-    for (const Perdido& p : perdidos) {
+bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado) {
+    const QString base = QString::number(m_base);
+    const QString usuario = QString::number(fID_Usuario);
+    for (const Perdido& p : m_perdidos) {
+        // The log row's own time, so that the undo finds these rows by the log row's key.
         QVariant data;
-        if (!contar(
-                "SELECT MAX(Data) FROM PacienteLog WHERE ID_Paciente = " + QString::number(p.id) +
-                    " AND ID_PacienteNovo = " + base + " AND ID_Usuario = " + usuario,
-                data)) {
-            return falhar();
+        if (!Ler("SELECT MAX(Data) FROM PacienteLog WHERE ID_Paciente = " + QString::number(p.id) +
+                     " AND ID_PacienteNovo = " + base + " AND ID_Usuario = " + usuario,
+                 data)) {
+            return false;
         }
         if (data.isNull()) {
             continue;  // the command did not remove this one
         }
-        if (!fADO.ExecutarSQL(fCN,
-                              "INSERT INTO Cadunir_UnificacaoExtra (ID_Paciente, ID_PacienteNovo, "
-                              "ID_Usuario, Data, ID_Convenio_Plano, Data_Nascimento) VALUES (" +
-                                  QString::number(p.id) + ", " + base + ", " + usuario + ", " +
-                                  Literal(data.toDateTime()) + ", " + Literal(p.plano) + ", " +
-                                  Literal(p.nascimento) + ")")) {
-            return falhar();
+        if (!m_ado.ExecutarSQL(m_cn,
+                               "INSERT INTO Cadunir_UnificacaoExtra (ID_Paciente, ID_PacienteNovo, "
+                               "ID_Usuario, Data, ID_Convenio_Plano, Data_Nascimento) VALUES (" +
+                                   QString::number(p.id) + ", " + base + ", " + usuario + ", " +
+                                   Literal(data.toDateTime()) + ", " + Literal(p.plano) + ", " +
+                                   Literal(p.nascimento) + ")")) {
+            return Falhar(QStringLiteral("Registrar"));
         }
         const QString chave = QString::number(p.id) + ", " + base + ", " + usuario + ", " +
                               Literal(data.toDateTime()) + ", ";
@@ -286,52 +264,34 @@ bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_Pacien
             for (const QVariant& v : linha) {
                 valores << Literal(v);
             }
-            if (!fADO.ExecutarSQL(fCN,
-                                  "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
-                                  "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
-                                      ColunasCopiaExame().join(QStringLiteral(", ")) +
-                                      ") VALUES (" + chave + Literal(tabela) + ", " +
-                                      valores.join(QStringLiteral(", ")) + ")")) {
-                return falhar();
+            if (!m_ado.ExecutarSQL(m_cn,
+                                   "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
+                                   "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
+                                       ColunasCopiaExame().join(QStringLiteral(", ")) +
+                                       ") VALUES (" + chave + Literal(tabela) + ", " +
+                                       valores.join(QStringLiteral(", ")) + ")")) {
+                return Falhar(QStringLiteral("Registrar"));
             }
         }
     }
-
-    // The survivor's values after the merge, when the command changed them: an undo restores
-    // the earlier values only where nothing changed them since.
-    QVariant atualizacoesDepois;
-    if (!contar("SELECT COUNT(*) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base,
-                atualizacoesDepois)) {
-        return falhar();
+    if (!fSobreviventeAtualizado) {
+        return true;
     }
-    if (atualizacoesDepois.toLongLong() > atualizacoesAntes.toLongLong()) {
-        QVariant data;
-        if (!contar("SELECT MAX(Data) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base +
-                        " AND ID_Usuario = " + usuario,
-                    data)) {
-            return falhar();
-        }
-        const QString colunas = ColunasPacienteLogadas().join(QStringLiteral(", "));
-        if (!data.isNull() &&
-            !fADO.ExecutarSQL(fCN, "INSERT INTO Cadunir_UnificacaoSobrevivente (" + colunas +
-                                       ", ID_Usuario, Data_Atualizar) SELECT " + colunas + ", " +
-                                       usuario + ", " + Literal(data.toDateTime()) +
-                                       " FROM Paciente WHERE ID_Paciente = " + base)) {
-            return falhar();
-        }
-    }
-
-    if (!fADO.TransaçãoFinalizar(fCN)) {
-        fErro.AtualizarErro(fADO.ErrorNumber(), fADO.ErrorString(), proc);
-        // A commit that failed must not leave the changes pending for a later statement.
-        if (fADO.ProfundidadeTransação() == 0) {
-            try {
-                fCN.RollbackTrans();
-            } catch (const ErroNumerado&) {
-                // nothing was pending
-            }
-        }
+    // The survivor's values after the merge: an undo restores the earlier values only where
+    // nothing changed them since. Data_Atualizar is its PacienteLogAtualizar row's time.
+    QVariant data;
+    if (!Ler("SELECT MAX(Data) FROM PacienteLogAtualizar WHERE ID_Paciente = " + base +
+                 " AND ID_Usuario = " + usuario,
+             data)) {
         return false;
+    }
+    const QString colunas = ColunasPacienteLogadas().join(QStringLiteral(", "));
+    if (!data.isNull() &&
+        !m_ado.ExecutarSQL(m_cn, "INSERT INTO Cadunir_UnificacaoSobrevivente (" + colunas +
+                                     ", ID_Usuario, Data_Atualizar) SELECT " + colunas + ", " +
+                                     usuario + ", " + Literal(data.toDateTime()) +
+                                     " FROM Paciente WHERE ID_Paciente = " + base)) {
+        return Falhar(QStringLiteral("Registrar"));
     }
     return true;
 }

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
+#include <QVariant>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -29,17 +29,31 @@ class clsUnificacaoRegistro {
     // already); a table that cannot be made is reported through MostrarMensagem.
     bool CriarTabelas();
 
+    // The two halves of recording one merge command, both inside the command's transaction and
+    // sending no transaction calls of their own (a failure is the command's to roll back; Erro
+    // holds it). Before the merges: reads what the log rows will not carry about the copies.
+    bool Preparar(qint32 fID_PacienteBase, const QList<qint32>& fCopias);
+    // After the merges (and the survivor's update, when fSobreviventeAtualizado): records it
+    // for each copy the command removed, and the survivor's values as the command left them.
+    bool Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado);
+
   private:
+    bool Falhar(const QString& procedimento);
+    bool Ler(const QString& sql, QVariant& valor);
+
+    // A removed record's values the log rows do not keep.
+    struct Perdido {
+        qint32 id = 0;
+        QVariant plano;
+        QVariant nascimento;
+        // Its exam rows' copy of the patient data, per table: a later update of the survivor
+        // rewrites the copies of every exam it holds, and an undo gives these back.
+        QList<QPair<QString, QVariantList>> copias;
+    };
+
     Connection& m_cn;
     clsADO& m_ado;
     clsError m_erro;
+    qint32 m_base = 0;
+    QList<Perdido> m_perdidos;
 };
-
-// Runs a merge command (fComando: the engine's PacienteUnificarCadastros, or a caller's wrapper
-// around it) inside one more transaction level and, in that same level, records what the log
-// tables cannot hold about the records it removes and the survivor it changes. A failure of
-// either half rolls both back; Erro then holds the reason (the command's own failure is left
-// to the caller's engine, fErro stays untouched then).
-bool PacienteUnificarRegistrado(Connection& fCN, clsADO& fADO, qint32 fID_PacienteBase,
-                                const QList<qint32>& fIDs, qint32 fID_Usuario,
-                                const std::function<bool()>& fComando, clsError& fErro);

@@ -28,7 +28,7 @@ bool ContarExames(Connection& fCN, clsADO& fADO, qint32 fID_Paciente, ContagemEx
 QString TextoContagemExames(const ContagemExames& fContagem) {
     QString texto = QString::number(fContagem.exame);
     if (fContagem.exameBK > 0) {
-        texto += QStringLiteral(" (+%1 em Exame_BK)").arg(fContagem.exameBK);
+        texto += QStringLiteral(" (+%1 na cópia de segurança)").arg(fContagem.exameBK);
     }
     return texto;
 }

@@ -65,7 +65,7 @@ const QVector<clsComparacaoPacientes::Campo>& clsComparacaoPacientes::Campos() {
         {QStringLiteral("Número_Convênio"), QStringLiteral("Número do convênio"), true},
         {QStringLiteral("ID_Paciente_Externo"), QStringLiteral("ID externo"), true},
         {QStringLiteral("Exames"), QStringLiteral("Exames (Exame)"), false},
-        {QStringLiteral("Exames_BK"), QStringLiteral("Exames (Exame_BK)"), false},
+        {QStringLiteral("Exames_BK"), QStringLiteral("Exames (cópia de segurança)"), false},
         {QStringLiteral("Ultimo_Exame"), QStringLiteral("Último exame"), false},
     };
     return campos;
@@ -102,7 +102,9 @@ bool clsComparacaoPacientes::Carregar(const QList<qint32>& fIDs) {
             r.id = ValorSeNulo(rs.Fields(QStringLiteral("ID_Paciente")).Value(), 0).toInt();
             for (const Campo& campo : Campos()) {
                 if (campo.comparado) {
-                    r.valores.insert(campo.chave, TextoDoValor(rs.Fields(campo.chave).Value()));
+                    const QVariant valor = rs.Fields(campo.chave).Value();
+                    r.originais.insert(campo.chave, valor);
+                    r.valores.insert(campo.chave, TextoDoValor(valor));
                 }
             }
             r.valores.insert(QStringLiteral("ID_Paciente"), QString::number(r.id));
@@ -214,13 +216,15 @@ clsComparacaoPacientes::Estado clsComparacaoPacientes::EstadoDaCelula(int linha,
     return Estado::Igual;
 }
 
-bool clsComparacaoPacientes::TemDiferencas() const {
+QStringList clsComparacaoPacientes::CamposDiferentes() const {
+    QStringList campos;
     for (int l = 0; l < Linhas(); ++l) {
         for (int c = 0; c < Colunas(); ++c) {
             if (EstadoDaCelula(l, c) == Estado::Diferente) {
-                return true;
+                campos << Campos()[l].chave;
+                break;
             }
         }
     }
-    return false;
+    return campos;
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include "data/ado/Connection.h"
@@ -28,7 +29,10 @@ class clsComparacaoPacientes {
     struct Registro {
         qint32 id = 0;
         QHash<QString, QString> valores;  // by field key, as the program shows them
-        QDate nascimento;                 // null when empty
+        // The compared fields as the database holds them (NULL apart from an empty text), for
+        // a merge that writes them back; empty for records given by Definir.
+        QHash<QString, QVariant> originais;
+        QDate nascimento;  // null when empty
         qint32 exames = 0;
         qint32 examesBK = 0;
         QDateTime ultimoExame;  // null without exams
@@ -56,8 +60,8 @@ class clsComparacaoPacientes {
     QString Valor(int linha, int coluna) const;
     QString Valor(const QString& chave, qint32 id) const;
     Estado EstadoDaCelula(int linha, int coluna) const;
-    // True when some row compared holds two different non-empty values.
-    bool TemDiferencas() const;
+    // The compared fields (keys) whose row holds two different non-empty values.
+    QStringList CamposDiferentes() const;
 
     clsError& Erro() { return m_erro; }
 

@@ -46,6 +46,7 @@ bool clsPreviaUnificacao::Calcular(const clsComparacaoPacientes& fComparacao,
     m_removidos.clear();
     m_nomesRemovidos.clear();
     m_referencias.clear();
+    m_catalogoLido = false;  // a review reads the catalogue as it is now
     m_mudancas.clear();
     m_exames = m_examesBK = 0;
     for (int c = 0; c < fComparacao.Colunas(); ++c) {
@@ -89,10 +90,13 @@ bool clsPreviaUnificacao::Calcular(const clsComparacaoPacientes& fComparacao,
         (*sufixo ? m_examesBK : m_exames) = rs.Eof() ? 0 : rs.Fields(0).Value().toLongLong();
         rs.Close();
     }
-    return ProcurarReferencias(ids);
+    return ProcurarReferencias(m_removidos);
 }
 
-bool clsPreviaUnificacao::ProcurarReferencias(const QString& ids) {
+bool clsPreviaUnificacao::LerTabelasQueApontam() {
+    if (m_catalogoLido) {
+        return true;
+    }
     // Only base tables count: a view over Paciente holds no rows of its own.
     QSet<QString> tabelas;
     {
@@ -106,7 +110,8 @@ bool clsPreviaUnificacao::ProcurarReferencias(const QString& ids) {
         }
         rs.Close();
     }
-    QList<QPair<QString, QString>> colunas;  // table, column
+    QList<QPair<QString, QString>>& colunas = m_apontam;
+    colunas.clear();
     const auto acrescentar = [&](const QString& tabela, const QString& coluna) {
         if (tabela.isEmpty() || coluna.isEmpty() || TabelaDaUnificacao(tabela) ||
             !tabelas.contains(tabela.toLower())) {
@@ -149,7 +154,24 @@ bool clsPreviaUnificacao::ProcurarReferencias(const QString& ids) {
         }
         rs.Close();
     }
-    for (const auto& [tabela, coluna] : colunas) {
+    m_catalogoLido = true;
+    return true;
+}
+
+bool clsPreviaUnificacao::ProcurarReferencias(const QList<qint32>& fRemovidos) {
+    m_referencias.clear();
+    if (fRemovidos.isEmpty()) {
+        return true;
+    }
+    if (!LerTabelasQueApontam()) {
+        return false;
+    }
+    QStringList textos;
+    for (const qint32 id : fRemovidos) {
+        textos << QString::number(id);
+    }
+    const QString ids = textos.join(QStringLiteral(", "));
+    for (const auto& [tabela, coluna] : m_apontam) {
         Recordset rs;
         if (!m_ado.AbrirRecordset(m_cn, rs,
                                   "SELECT COUNT(*) FROM " + dados::NomeTSql(tabela) + " WHERE " +
@@ -171,7 +193,7 @@ QString clsPreviaUnificacao::Texto() const {
                         .arg(m_removidos.size())
                         .arg(m_nomesRemovidos.join(QStringLiteral("; ")));
     texto += QStringLiteral("Cadastro que permanecerá: %1\n").arg(m_base);
-    texto += QStringLiteral("Exames transferidos: %1 em Exame, %2 em Exame_BK\n")
+    texto += QStringLiteral("Exames transferidos: %1 (e %2 na cópia de segurança)\n")
                  .arg(m_exames)
                  .arg(m_examesBK);
     if (m_mudancas.isEmpty()) {

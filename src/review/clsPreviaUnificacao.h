@@ -46,10 +46,14 @@ class clsPreviaUnificacao {
     // table, the exam tables the merge moves, the merge's log tables and the program's own.
     static bool TabelaDaUnificacao(const QString& tabela);
 
+    // Finds the rows of other tables that point at fRemovidos (Referencias(), Recusada()). The
+    // catalogue is read once per object, so a caller that checks many groups reads it once.
+    bool ProcurarReferencias(const QList<qint32>& fRemovidos);
+
     clsError& Erro() { return m_erro; }
 
   private:
-    bool ProcurarReferencias(const QString& ids);
+    bool LerTabelasQueApontam();
     void ErroDoBanco();
 
     Connection& m_cn;
@@ -63,4 +67,7 @@ class clsPreviaUnificacao {
     QStringList m_alterados;
     QStringList m_mudancas;  // "Campo: antes → depois"
     QList<Referencia> m_referencias;
+    // Table and column of every other table that points at a patient; read once.
+    QList<QPair<QString, QString>> m_apontam;
+    bool m_catalogoLido = false;
 };

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,10 +22,11 @@
 
 #include "data/base/Diagnostico.h"
 #include "decisions/clsDecisaoPessoas.h"
-#include "merge/clsUnificacaoRegistro.h"
-#include "review/clsUnificacaoRevisada.h"
+#include "review/clsUnificacao.h"
 #include "ui/Ampulheta.h"
+#include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -124,6 +126,19 @@ class ModeloComparacao : public QAbstractTableModel {
     }
 
   private:
+    // A value left out because its record may be another person's is still offered.
+    QString Oferta(const QString& chave, qint32 origem) const {
+        const qint32 oferta = m_valores.Oferta(chave);
+        if (oferta == 0 || origem != m_valores.Base()) {
+            return QString();
+        }
+        return QStringLiteral(
+                   "\nO cadastro %1 tem \"%2\", mas há sinais de que seja de outra pessoa: "
+                   "o valor não foi usado")
+            .arg(oferta)
+            .arg(m_comparacao.Valor(chave, oferta));
+    }
+
     QVariant DadoResultado(int linha, const QString& chave, int papel) const {
         const bool editavel = clsValoresSobreviventes::Campos().contains(chave);
         const qint32 origem = m_valores.Origem(chave);
@@ -140,7 +155,8 @@ class ModeloComparacao : public QAbstractTableModel {
                        QStringLiteral(
                            "\nDo cadastro %1; clique duas vezes no valor de outro "
                            "cadastro para usá-lo")
-                           .arg(origem);
+                           .arg(origem) +
+                       Oferta(chave, origem);
             case Qt::BackgroundRole:
                 if (editavel && origem != m_valores.Base()) {
                     return QBrush(kEscolhido);
@@ -181,6 +197,11 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     tblComparacao->verticalHeader()->setDefaultSectionSize(20);
     tblComparacao->horizontalHeader()->setSectionsMovable(true);
     tblComparacao->horizontalHeader()->setDefaultSectionSize(170);
+    tblComparacao->setAccessibleName(QStringLiteral("Cadastros lado a lado"));
+    // Each record's column as wide as its values, up to a quarter of the table: the values are
+    // what is compared.
+    ColunasLembradas::Acompanhar(
+        *tblComparacao, [] { return QStringLiteral("frmCompararPacientes/cadastros"); }, -1);
     tblComparacao->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     tblComparacao->horizontalHeader()->setToolTip(
         QStringLiteral("Arraste um cadastro para reordenar; clique com o botão direito para "
@@ -192,12 +213,21 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     lstConflitos->setObjectName(QStringLiteral("lstConflitos"));
     chkConfirmar = new QCheckBox(fraConflitos);
     chkConfirmar->setObjectName(QStringLiteral("chkConfirmar"));
-    // It names every conflict: a long text must not widen the window (the tooltip shows it).
-    chkConfirmar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // The confirmation names every conflict, so its text wraps in a label of its own (a check
+    // box's text does not); a click on the label ticks the box, as a box's own text would.
+    lblConfirmar = new QLabel(fraConflitos);
+    lblConfirmar->setObjectName(QStringLiteral("lblConfirmar"));
+    lblConfirmar->setWordWrap(true);
+    lblConfirmar->setBuddy(chkConfirmar);
+    chkConfirmar->setAccessibleName(QStringLiteral("Confirmo que são a mesma pessoa"));
+    lblConfirmar->installEventFilter(this);
     {
         auto* v = new QVBoxLayout(fraConflitos);
         v->addWidget(lstConflitos, 1);
-        v->addWidget(chkConfirmar);
+        auto* h = new QHBoxLayout;
+        h->addWidget(chkConfirmar, 0, Qt::AlignTop);
+        h->addWidget(lblConfirmar, 1);
+        v->addLayout(h);
     }
 
     fraDecisao = new QGroupBox(QStringLiteral("Não são a mesma pessoa"), this);
@@ -274,6 +304,16 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
             &frmCompararPacientes::cmdNaoMesmaPessoa_Click);
     connect(cmdRemoverDecisao, &QPushButton::clicked, this,
             &frmCompararPacientes::cmdRemoverDecisao_Click);
+    PrepararJanela(*this);
+}
+
+bool frmCompararPacientes::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == lblConfirmar && evento->type() == QEvent::MouseButtonRelease &&
+        chkConfirmar->isEnabled()) {
+        chkConfirmar->toggle();
+        return true;
+    }
+    return QDialog::eventFilter(objeto, evento);
 }
 
 frmCompararPacientes::~frmCompararPacientes() {
@@ -328,6 +368,7 @@ bool frmCompararPacientes::Iniciar(const QList<qint32>& fIDs) {
 bool frmCompararPacientes::IniciarUnificacao(const QList<qint32>& fIDs, qint32 fID_Base) {
     m_unificacao = true;
     const bool lido = Carregar(fIDs);
+    m_conflitos.clear();
     m_valores.Iniciar(*m_comparacao, fID_Base);
     m_modelo->Redefinir(true);
     setWindowTitle(QStringLiteral("Revisar unificação"));
@@ -355,6 +396,9 @@ bool frmCompararPacientes::IniciarUnificacao(const QList<qint32>& fIDs, qint32 f
         return false;
     }
     MostrarConflitos();
+    // A record with a sign of being someone else fills none of the base's empty fields.
+    m_valores.Iniciar(*m_comparacao, fID_Base, m_conflitos);
+    m_modelo->ValoresMudaram();
     AtualizarPrevia();
     return true;
 }
@@ -429,9 +473,9 @@ void frmCompararPacientes::MostrarConflitos() {
     }
     chkConfirmar->setChecked(false);
     chkConfirmar->setVisible(m_unificacao && !m_conflitos.isEmpty());
-    chkConfirmar->setText(QStringLiteral("Confirmo que são a mesma pessoa, apesar de: ") +
+    lblConfirmar->setVisible(chkConfirmar->isVisibleTo(fraConflitos));
+    lblConfirmar->setText(QStringLiteral("Confirmo que são a mesma pessoa, apesar de: ") +
                           textos.join(QStringLiteral("; ")));
-    chkConfirmar->setToolTip(textos.join(QLatin1Char('\n')));
 }
 
 void frmCompararPacientes::MostrarDecisoes() {
@@ -620,34 +664,18 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
     if (!revisao.Confirmado()) {
         return ResultadoUnificacao::Cancelada;
     }
-    clsUnificacaoRevisada unificacao(DE().Conexao, ADO());
-    bool feito = false;
-    bool executado = false;
-    clsError registro;
+    clsUnificacao::Pedido pedido(fID_Base, fIDs, ID_UsuarioLogado, revisao.Valores());
+    pedido.sinaisConfirmados = revisao.Conflitos();
+    clsUnificacao::Resultado resultado;
     {
         Ampulheta ampulheta;
-        // The history's recording shares the transaction: what an undo needs is kept with the
-        // merges, or neither is.
-        feito = PacienteUnificarRegistrado(
-            DE().Conexao, ADO(), fID_Base, fIDs, ID_UsuarioLogado,
-            [&] {
-                executado =
-                    unificacao.Executar(fID_Base, fIDs, ID_UsuarioLogado, &revisao.Valores());
-                return executado;
-            },
-            registro);
+        resultado = clsUnificacao(DE().Conexao, ADO()).Executar(pedido);
     }
-    if (!feito && executado) {
-        MsgBox(QStringLiteral("A unificação falhou ao registrar o histórico. Nada foi alterado no "
-                              "cadastro.") +
-               QStringLiteral("\n\n") + QString::number(registro.ErrorNumber()) +
-               QStringLiteral(" - ") + registro.ErrorString());
-        return ResultadoUnificacao::Falhou;
-    }
-    MsgBox(unificacao.Mensagem());
-    if (feito) {
+    if (resultado.unificada) {
+        MsgBoxSucesso(QStringLiteral("Unificação concluída"), resultado.mensagem);
         return ResultadoUnificacao::Unificada;
     }
-    return unificacao.CadastroAusente() != 0 ? ResultadoUnificacao::CadastroAusente
-                                             : ResultadoUnificacao::Falhou;
+    MsgBox(resultado.mensagem);
+    return resultado.ausente != 0 ? ResultadoUnificacao::CadastroAusente
+                                  : ResultadoUnificacao::Falhou;
 }

@@ -73,8 +73,12 @@ class frmCompararPacientes : public QDialog {
     QGroupBox* fraPrevia;
     QPlainTextEdit* txtPrevia;
     QCheckBox* chkConfirmar;
+    QLabel* lblConfirmar;
     QPushButton* cmdOK;
     QPushButton* cmdCancelar;
+
+  protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
   private:
     bool Carregar(const QList<qint32>& fIDs);

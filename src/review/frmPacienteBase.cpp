@@ -11,9 +11,9 @@
 
 #include "review/ListaPacienteBase.h"
 #include "review/frmCompararPacientes.h"
-#include "ui/Acessibilidade.h"
 #include "ui/DE.h"
 #include "ui/Detalhe.h"
+#include "ui/FiltroGrade.h"
 #include "ui/ListaPacientes.h"
 #include "ui/MsgBox.h"
 #include "ui/ctlNvPreferDE.h"
@@ -53,7 +53,7 @@ frmPacienteBase::frmPacienteBase(QWidget* parent) : QDialog(parent) {
     lstSemelhante->setAccessibleDescription(
         QStringLiteral("Espaço marca o cadastro da linha; só um fica marcado."));
     NvPreferSemelhante->setAccessibleName(QStringLiteral("Dados do paciente"));
-    NomearControles(*this);
+    PrepararJanela(*this);
 
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });

@@ -17,6 +17,7 @@
 
 #include "settings/clsIO.h"
 #include "ui/Ampulheta.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MsgBox.h"
 
 namespace {
@@ -143,6 +144,7 @@ frmPath::frmPath(QWidget* parent) : QDialog(parent) {
     connect(cmdCancel, &QPushButton::clicked, this, &frmPath::cmdCancel_Click);
 
     Form_Load();
+    PrepararJanela(*this);
 }
 
 void frmPath::Form_Load() {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +34,21 @@ void NomearControles(QWidget& raiz) {
             w->setAccessibleName(semAtalho(botao->text()));
         } else if (auto* quadro = qobject_cast<QGroupBox*>(w)) {
             w->setAccessibleName(semAtalho(quadro->title()));
+        } else if (auto* texto = qobject_cast<QLineEdit*>(w);
+                   texto && !texto->placeholderText().isEmpty()) {
+            w->setAccessibleName(texto->placeholderText());
+        } else if (auto* lista = qobject_cast<QComboBox*>(w);
+                   lista && !lista->placeholderText().isEmpty()) {
+            w->setAccessibleName(lista->placeholderText());
+        } else if (qobject_cast<QAbstractItemView*>(w) || qobject_cast<QPlainTextEdit*>(w)) {
+            // A list or text in a frame of its own is what the frame says.
+            for (QWidget* pai = w->parentWidget(); pai && pai != &raiz; pai = pai->parentWidget()) {
+                if (auto* moldura = qobject_cast<QGroupBox*>(pai);
+                    moldura && !moldura->title().isEmpty()) {
+                    w->setAccessibleName(semAtalho(moldura->title()));
+                    break;
+                }
+            }
         }
     }
 }

@@ -44,4 +44,5 @@ void MostrarPacienteDaLinha(const QListWidget& lista, ctlNvPreferDE& detalhe) {
     detalhe.FieldValue(QStringLiteral("Exames"), ContarExames(DE().Conexao, ADO(), id, exames)
                                                      ? TextoContagemExames(exames)
                                                      : QString());
+    detalhe.VoltarAoTopo();
 }

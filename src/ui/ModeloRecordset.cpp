@@ -9,6 +9,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/base/ValorSeNulo.h"
+#include "patient/LegendasCampos.h"
 
 ModeloRecordset::ModeloRecordset(Recordset& rs, QObject* parent)
     : QAbstractTableModel(parent), m_rs(rs) {
@@ -102,8 +103,20 @@ QVariant ModeloRecordset::data(const QModelIndex& index, int role) const {
     }
     const QVariant& valor = m_dados->linhas[LinhaDoRegistro(index.row())][index.column()];
     switch (role) {
-        case Qt::DisplayRole:
         case Qt::ToolTipRole:
+            if (m_dicaLinha) {
+                QStringList nomes;
+                for (const auto& coluna : m_dados->colunas) {
+                    nomes << coluna.nome;
+                }
+                const QString dica =
+                    m_dicaLinha(nomes, m_dados->linhas[LinhaDoRegistro(index.row())]);
+                if (!dica.isEmpty()) {
+                    return dica;
+                }
+            }
+            return TextoDoValor(valor);
+        case Qt::DisplayRole:
             return TextoDoValor(valor);
         case Qt::TextAlignmentRole: {
             const int tipo = valor.typeId();
@@ -123,8 +136,10 @@ QVariant ModeloRecordset::headerData(int section, Qt::Orientation orientation, i
         return {};
     }
     if (orientation == Qt::Horizontal) {
-        return m_dados && section >= 0 && section < m_colunas ? m_dados->colunas[section].nome
-                                                              : QVariant();
+        // The administrator's words for the column, never its name in the database.
+        return m_dados && section >= 0 && section < m_colunas
+                   ? QVariant(LegendaCampo(m_dados->colunas[section].nome))
+                   : QVariant();
     }
     return section + 1;
 }

@@ -48,6 +48,11 @@ class ModeloRecordset : public QAbstractTableModel {
                         int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    // What hovering a row says about the row as a whole (empty: each cell shows its value).
+    using DicaLinha =
+        std::function<QString(const QStringList& colunas, const QVector<QVariant>& valores)>;
+    void DefinirDicaLinha(DicaLinha dica) { m_dicaLinha = std::move(dica); }
+
   signals:
     void linhaAtualMudou(int linha);
     // The sort was dropped because the new result has other columns.
@@ -67,6 +72,7 @@ class ModeloRecordset : public QAbstractTableModel {
     Qt::SortOrder m_ordem = Qt::AscendingOrder;
     QVector<int> m_vista;    // view row -> record row; empty: the same
     QVector<int> m_posicao;  // record row -> view row; empty: the same
+    DicaLinha m_dicaLinha;
 };
 
 // Binds a table view to the model both ways: the view's current row is the record set's

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "ui/FiltroGrade.h"
+
 namespace {
 TratadorModal& tratadorAtual() {
     static TratadorModal tratador;
@@ -14,6 +16,9 @@ TratadorModal DefinirTratadorModal(TratadorModal tratador) {
 }
 
 int MostrarModal(QDialog& dialogo) {
+    // Every dialog the program shows: Tab leaves its tables, cut values show whole on hover,
+    // and every control has a name a screen reader says.
+    PrepararJanela(dialogo);
     if (!tratadorAtual()) {
         return dialogo.exec();
     }

@@ -27,16 +27,19 @@ TratadorMsgBox DefinirTratadorMsgBox(TratadorMsgBox tratador) {
     return std::exchange(tratadorAtual(), std::move(tratador));
 }
 
-void MsgBox(const QString& mensagem) {
+void MsgBoxSucesso(const QString& titulo, const QString& mensagem) {
     // A message may carry a driver's text or a piece of a connection string.
     const QString texto = dados::MascararSenhas(mensagem);
     if (tratadorAtual()) {
-        tratadorAtual()(texto);
+        tratadorAtual()(texto, titulo);
         return;
     }
-    QMessageBox caixa(QMessageBox::NoIcon, QStringLiteral("Atenção!"), texto, QMessageBox::Ok,
-                      donoDaCaixa());
+    QMessageBox caixa(QMessageBox::NoIcon, titulo, texto, QMessageBox::Ok, donoDaCaixa());
     caixa.exec();
+}
+
+void MsgBox(const QString& mensagem) {
+    MsgBoxSucesso(QStringLiteral("Atenção!"), mensagem);
 }
 
 TratadorConfirmar DefinirTratadorConfirmar(TratadorConfirmar tratador) {

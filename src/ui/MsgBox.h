@@ -7,10 +7,14 @@
 // no icon, modal over the active window.
 void MsgBox(const QString& texto);
 
-// Tests answer the boxes instead of a person: while a handler is installed, MsgBox hands it the
-// text and shows nothing. An empty handler brings the real box back. Returns the handler that
-// was installed before, so that captures nest.
-using TratadorMsgBox = std::function<void(const QString& texto)>;
+// The program's own news of something done (a merge, an undo, a file written): the same box,
+// titled with what was done instead of "Atenção!".
+void MsgBoxSucesso(const QString& titulo, const QString& texto);
+
+// Tests answer the boxes instead of a person: while a handler is installed, MsgBox and
+// MsgBoxSucesso hand it the text and the title and show nothing. An empty handler brings the
+// real box back. Returns the handler that was installed before, so that captures nest.
+using TratadorMsgBox = std::function<void(const QString& texto, const QString& titulo)>;
 TratadorMsgBox DefinirTratadorMsgBox(TratadorMsgBox tratador);
 
 // A question before an action that changes the register: "Sim" and "Não" under the same title,

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "data/base/ValorSeNulo.h"
@@ -21,6 +22,10 @@ struct Padrao {
 // The fields of a patient in the order the detail is filled, with their standard captions.
 constexpr Padrao kCampos[] = {
     {"Nome_Completo", "Nome completo"},
+    // Not patient fields: what tells records of one person apart when one of them must
+    // survive a merge, at the top where they are read first.
+    {"ID_Paciente", "ID do paciente"},
+    {"Exames", "Exames"},
     {"RG", "RG"},
     {"CIC", "CIC"},
     {"Sexo", "Sexo"},
@@ -39,9 +44,6 @@ constexpr Padrao kCampos[] = {
     {"Número_Convênio", "Número do convênio"},
     {"Convênio", "Convênio"},
     {"Prontuário", "Prontuário"},
-    // Not patient fields: what tells records apart when one of them must survive a merge.
-    {"ID_Paciente", "ID do paciente"},
-    {"Exames", "Exames"},
 };
 
 struct Preferencias {
@@ -234,6 +236,13 @@ QString ctlNvPreferDE::FieldText(int posicao) const {
 
 QString ctlNvPreferDE::FieldText(const QString& chave) const {
     return FieldText(Posicao(chave));
+}
+
+void ctlNvPreferDE::VoltarAoTopo() {
+    if (auto* rolagem = findChild<QScrollArea*>(QStringLiteral("rolagem"))) {
+        rolagem->verticalScrollBar()->setValue(0);
+        rolagem->horizontalScrollBar()->setValue(0);
+    }
 }
 
 bool ctlNvPreferDE::FieldOptionValue(int posicao) const {

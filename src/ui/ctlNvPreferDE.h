@@ -68,6 +68,8 @@ class ctlNvPreferDE : public QWidget {
     void FieldValue(int posicao, const QVariant& valor);
     void FieldOption(int posicao, bool ligado);
     bool ControlOption() const { return m_controlOption; }
+    // Scrolls back to the first field: each patient is read from the top.
+    void VoltarAoTopo();
     void setControlOption(bool ligado);
 
     // What the control shows, for tests and for the screen reader: "" when out of range.

@@ -8,6 +8,7 @@
 #include "settings/Configuracao.h"
 #include "ui/BotaoFigura.h"
 #include "ui/DE.h"
+#include "ui/FiltroGrade.h"
 #include "ui/MsgBox.h"
 #include "users/LoginAdministrador.h"
 
@@ -110,6 +111,7 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
     connect(cmdCancel, &BotaoFigura::clicado, this, &frmLogin::cmdCancel_Click);
 
     Form_Load();
+    PrepararJanela(*this);
 }
 
 void frmLogin::Form_Load() {

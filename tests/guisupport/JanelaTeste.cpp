@@ -6,7 +6,7 @@
 #include <QTimer>
 
 void InstalarGuardasDeJanela() {
-    DefinirTratadorMsgBox([](const QString& texto) {
+    DefinirTratadorMsgBox([](const QString& texto, const QString&) {
         ADD_FAILURE() << "unanswered message box: " << texto.toStdString();
     });
     DefinirTratadorConfirmar([](const QString& texto) {
@@ -47,7 +47,10 @@ SemTratadores::~SemTratadores() {
 }
 
 CapturaMensagens::CapturaMensagens() {
-    m_anterior = DefinirTratadorMsgBox([this](const QString& texto) { m_textos << texto; });
+    m_anterior = DefinirTratadorMsgBox([this](const QString& texto, const QString& titulo) {
+        m_textos << texto;
+        m_titulos << titulo;
+    });
     m_anteriorConfirmar = DefinirTratadorConfirmar([this](const QString& texto) {
         m_perguntas << texto;
         return m_resposta;

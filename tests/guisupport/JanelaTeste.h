@@ -25,13 +25,19 @@ class CapturaMensagens {
     CapturaMensagens& operator=(const CapturaMensagens&) = delete;
 
     const QStringList& Textos() const { return m_textos; }
-    void Limpar() { m_textos.clear(); }
+    // The title of each box, in the same order ("Atenção!", or what a success message says).
+    const QStringList& Titulos() const { return m_titulos; }
+    void Limpar() {
+        m_textos.clear();
+        m_titulos.clear();
+    }
     // The questions asked while it lives, and the answer it gives them ("Sim" unless told).
     const QStringList& Perguntas() const { return m_perguntas; }
     void Responder(bool sim) { m_resposta = sim; }
 
   private:
     QStringList m_textos;
+    QStringList m_titulos;
     QStringList m_perguntas;
     bool m_resposta = true;
     TratadorMsgBox m_anterior;

@@ -8,10 +8,12 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <cstdio>
 
 #include "data/ado/Recordset.h"
+#include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/Relogio.h"
 #include "history/clsUnificacaoDesfazer.h"
@@ -20,6 +22,9 @@
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "patient/clsPaciente.h"
+#include "review/clsComparacaoPacientes.h"
+#include "review/clsUnificacao.h"
+#include "support/DiscoCheio.h"
 #include "support/ImprimirQt.h"
 #include "support/RegistroMerge.h"
 #include "support/SqlRecorder.h"
@@ -38,7 +43,6 @@ using Decisao = clsUnificacaoDesfazer::Decisao;
 class Registro : public RegistroMerge {
   public:
     Registro() {
-        EXPECT_TRUE(clsUnificacaoRegistro(cn(), ado()).CriarTabelas());
         EXPECT_TRUE(ado().TransaçãoIniciar(cn()));
         for (int i = 1; i <= 13; ++i) {
             EXPECT_EQ(NovoPaciente("P" + QString::number(i)), i);
@@ -62,13 +66,20 @@ class Registro : public RegistroMerge {
         EXPECT_TRUE(ado().TransaçãoFinalizar(cn()));
     }
 
-    // A merge through the program: the engine's command inside the recording wrapper.
-    bool Unificar(qint32 base, const QList<qint32>& copias, qint32 usuario = kAdmin) {
-        clsPacienteUnificar motor(cn(), ado());
-        clsError erro;
-        return PacienteUnificarRegistrado(
-            cn(), ado(), base, copias, usuario,
-            [&] { return motor.PacienteUnificarCadastros(base, copias, usuario); }, erro);
+    // A merge through the program's command; the base takes the fields `daCopia` from the
+    // first copy and keeps every other value of its own.
+    bool Unificar(qint32 base, const QList<qint32>& copias, qint32 usuario = kAdmin,
+                  const QStringList& daCopia = {}) {
+        clsUnificacao::Pedido pedido{base, copias, usuario, clsValoresSobreviventes()};
+        if (!daCopia.isEmpty()) {
+            clsComparacaoPacientes comparacao(cn(), ado());
+            EXPECT_TRUE(comparacao.Carregar(QList<qint32>{base} + copias));
+            pedido.valores->Iniciar(comparacao, base);
+            for (const QString& campo : clsValoresSobreviventes::Campos()) {
+                pedido.valores->Escolher(campo, daCopia.contains(campo) ? copias[0] : base);
+            }
+        }
+        return clsUnificacao(cn(), ado()).Executar(pedido).unificada;
     }
     // A merge as an earlier program wrote it: the bare log statements, nothing of ours.
     bool UnificarAntigo(qint32 base, const QList<qint32>& copias, qint32 usuario = kAdmin) {
@@ -279,7 +290,9 @@ TEST(DesfazerUnificacao, RecusasNaoMudamNada) {
 }
 
 TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
-    // Fail each statement of the undo in turn; the file must stay as it was every time.
+    // Fail each statement of the undo in turn; the file must stay as it was every time, and
+    // the message name the step.
+    QSet<QString> etapas;
     for (int alvo = 1;; ++alvo) {
         SCOPED_TRACE("statement " + std::to_string(alvo));
         Registro r;
@@ -305,12 +318,47 @@ TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
         EXPECT_FALSE(feito);
         EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
         EXPECT_EQ(r.Instantaneo(), tudo);
+        const QStringList linhas = desfazer.Mensagem().split('\n');
+        etapas.insert(linhas.value(0));
+        EXPECT_EQ(linhas.value(1), "Nada foi alterado no cadastro.");
         // The connection is usable afterwards: identity insert is off again before anything
         // else runs (an undo would turn it on and off and hide it), then the undo goes through.
         r.Executar("INSERT INTO Paciente (Nome) VALUES ('DEPOIS')");
         ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin))
             << desfazer.Erro().ErrorString().toStdString();
     }
+    EXPECT_EQ(etapas, (QSet<QString>{"O desfazer falhou ao restaurar os cadastros.",
+                                     "O desfazer falhou ao devolver os exames.",
+                                     "O desfazer falhou ao registrar o desfazer."}));
+}
+
+TEST(DesfazerUnificacao, DiscoCheioNaoMudaNadaEDizOQueFalhou) {
+    Registro r;
+    ASSERT_TRUE(r.Unificar(10, {11, 12}));
+    const QByteArray tudo = r.Instantaneo();
+    clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+    QString comando;
+    {
+        SqlRecorder rec(r.cn());
+        const DiscoCheio disco;
+        EXPECT_FALSE(desfazer.Desfazer({11, 12}, kAdmin));
+        comando = rec.texts(Connection::Evento::Execucao).value(1);  // after IDENTITY_INSERT
+    }
+    EXPECT_TRUE(comando.startsWith("INSERT INTO Paciente ")) << comando.toStdString();
+    EXPECT_EQ(desfazer.Mensagem(),
+              "O desfazer falhou ao restaurar os cadastros.\nNada foi alterado no cadastro.\n\n"
+              "-2147467259 - Falha não especificada.\n\nDetalhe: -2147467259 - SQLite: SQLite "
+              "13: database or disk is full | SQL: " +
+                  comando + "\n\nRegistro de diagnóstico: " + dados::ArquivoDiagnostico());
+    EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
+    EXPECT_EQ(r.Instantaneo(), tudo);
+
+    // With room again the same undo goes through; a second one is refused with its reason.
+    ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin)) << desfazer.Mensagem().toStdString();
+    EXPECT_FALSE(desfazer.Desfazer(11, kAdmin));
+    EXPECT_EQ(desfazer.Mensagem(),
+              "Não foi possível desfazer a unificação:\n\nO paciente 11 já está de novo no "
+              "cadastro: a unificação não pode ser desfeita.");
 }
 
 // On SQL Server the undo locks what a merge would move under it. The embedded register reads
@@ -361,28 +409,16 @@ TEST(DesfazerUnificacao, NoSqlServerTravaOsCadastrosEOsExamesQueDevolve) {
 TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
     // The merge also overwrites the survivor's values, logged in PacienteLogAtualizar.
     auto unificarMudando = [](Registro& r) {
-        clsPacienteUnificar motor(r.cn(), r.ado());
-        clsError erro;
-        return PacienteUnificarRegistrado(
-            r.cn(), r.ado(), 10, {11}, kAdmin,
-            [&] {
-                clsPaciente novo(r.cn(), r.ado());
-                EXPECT_TRUE(novo.Localizar(10));
-                novo.RG().setValor("RG NOVO");
-                novo.Profissão().setValor("ENFERMEIRA");
-                return motor.PacienteAtualizar(10, kAdmin, novo) &&
-                       motor.PacienteUnificarCadastros(10, {11}, kAdmin);
-            },
-            erro);
+        return r.Unificar(10, {11}, kAdmin, {"RG", "Profissão"});
     };
     {
         Registro r;
         const QByteArray antes = r.Instantaneo({"Paciente"});
         ASSERT_TRUE(unificarMudando(r));
-        ASSERT_EQ(r.Valor("SELECT RG FROM Paciente WHERE ID_Paciente = 10").toString(), "RG NOVO");
+        ASSERT_EQ(r.Valor("SELECT RG FROM Paciente WHERE ID_Paciente = 10").toString(), "RG P11");
         clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
         ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
-        // The whole survivor row as it was, soundex and the NULLs the update wrote as '' too.
+        // The whole survivor row as it was, soundex included.
         EXPECT_EQ(r.Instantaneo({"Paciente"}), antes);
         EXPECT_TRUE(desfazer.ValoresRestaurados().contains("RG"));
         EXPECT_TRUE(desfazer.ValoresRestaurados().contains("Profissão"));
@@ -550,7 +586,6 @@ TEST(DesfazerInterrompido, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
     constexpr int kPares = 150;
     constexpr int kInterrupcoes = 16;
     RegistroMerge r;
-    ASSERT_TRUE(clsUnificacaoRegistro(r.cn(), r.ado()).CriarTabelas());
     // Pairs (1, 2), (3, 4), ...: the even one merged into the odd one, with 0 to 3 exams each.
     QRandomGenerator acaso(20261206);
     QHash<QString, qint32> donoOriginal;  // exam number -> patient
@@ -566,13 +601,11 @@ TEST(DesfazerInterrompido, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
         }
     }
     ASSERT_TRUE(r.ado().TransaçãoFinalizar(r.cn()));
-    clsPacienteUnificar motor(r.cn(), r.ado());
     ASSERT_TRUE(r.ado().TransaçãoIniciar(r.cn()));
     for (qint32 copia = 2; copia <= 2 * kPares; copia += 2) {
-        clsError erro;
-        ASSERT_TRUE(PacienteUnificarRegistrado(
-            r.cn(), r.ado(), copia - 1, {copia}, kAdmin,
-            [&] { return motor.PacienteUnificarCadastros(copia - 1, {copia}, kAdmin); }, erro));
+        ASSERT_TRUE(clsUnificacao(r.cn(), r.ado())
+                        .Executar({copia - 1, {copia}, kAdmin, clsValoresSobreviventes()})
+                        .unificada);
     }
     ASSERT_TRUE(r.ado().TransaçãoFinalizar(r.cn()));
 
@@ -628,8 +661,8 @@ TEST(RegistroUnificacao, FalhaDeUmaMetadeDesfazAsDuas) {
         EXPECT_FALSE(r.Unificar(10, {11, 12}));
     }
     EXPECT_EQ(r.Instantaneo(), tudo);
-    // A copy already gone is not recorded; the rest is.
-    ASSERT_TRUE(r.Unificar(10, {11, 99}));
+    // What the log rows cannot hold is recorded; a base that keeps its values records none.
+    ASSERT_TRUE(r.Unificar(10, {11}));
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoExtra"), 1);
     EXPECT_EQ(r.Valor("SELECT ID_Convenio_Plano FROM Cadunir_UnificacaoExtra").toInt(), 42);
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoSobrevivente"), 0);

@@ -7,10 +7,12 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -67,10 +69,18 @@ TEST(frmHistorico, ListaFiltraComparaEExporta) {
     Clicar(f.cmdFiltrar);
     EXPECT_EQ(f.lstHistorico->topLevelItemCount(), 1);
 
+    // The export starts in the documents folder and says where it wrote, as a success.
+    EXPECT_TRUE(frmHistorico::ArquivoExportacaoPadrao().startsWith(
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/"));
     QTemporaryDir pasta;
     const QString arquivo = pasta.filePath("historico.csv");
     f.EscolherArquivo = [&](QWidget*) { return arquivo; };
+    CapturaMensagens mensagens;
     Clicar(f.cmdExportar);
+    EXPECT_EQ(mensagens.Titulos(), QStringList{"Histórico exportado"});
+    EXPECT_EQ(mensagens.Textos(),
+              QStringList{"Histórico gravado em " + QDir::toNativeSeparators(arquivo) +
+                          " (1 unificações)."});
     QFile csv(arquivo);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QByteArray conteudo = csv.readAll();
@@ -100,11 +110,18 @@ TEST(frmHistorico, DesfazerPerguntaPorValoresAlteradosDepois) {
     Clicar(f.cmdDesfazer);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].startsWith("Unificação desfeita: 1 cadastro(s)"));
+    EXPECT_EQ(mensagens.Titulos(), QStringList{"Unificação desfeita"});
     EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 2"), 1);
     ASSERT_NE(Removido(f, 2), nullptr);
     EXPECT_TRUE(Removido(f, 2)->text(6).startsWith("Desfeita por GESTORA em "));
     f.lstHistorico->setCurrentItem(Removido(f, 2));
     EXPECT_FALSE(f.cmdDesfazer->isEnabled());
+    // ... and says why beside the button.
+    EXPECT_TRUE(f.lblMotivo->text().startsWith("Já desfeita por GESTORA em "))
+        << f.lblMotivo->text().toStdString();
+    f.lstHistorico->setCurrentItem(Removido(f, 3));
+    EXPECT_TRUE(f.cmdDesfazer->isEnabled());
+    EXPECT_EQ(f.lblMotivo->text(), "");
 
     // The last one brings the question; cancelling changes nothing.
     mensagens.Limpar();
@@ -133,6 +150,8 @@ TEST(frmHistorico, DesfazerPerguntaPorValoresAlteradosDepois) {
     EXPECT_EQ(reg.contar("Paciente WHERE ID_Paciente = 3"), 1);
     EXPECT_EQ(reg.scalar("SELECT RG FROM Paciente WHERE ID_Paciente = 1").toString(), "RG1");
     ASSERT_EQ(mensagens.Textos().size(), 1);
-    EXPECT_TRUE(mensagens.Textos()[0].contains("Valores restaurados no cadastro mantido: "));
+    // Only what the merge changed in the survivor comes back.
+    EXPECT_TRUE(mensagens.Textos()[0].endsWith("Valores restaurados no cadastro mantido: RG."))
+        << mensagens.Textos()[0].toStdString();
     EXPECT_EQ(f.lstHistorico->topLevelItem(0)->text(6), "Desfeita");
 }

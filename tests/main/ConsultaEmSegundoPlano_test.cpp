@@ -127,7 +127,7 @@ TEST_F(ConsultaEmSegundoPlanoTest, AConnectionThatCannotOpenIsAFailureNotAHang) 
     ASSERT_TRUE(Esperar(consulta, entregas));
     EXPECT_FALSE(consulta.Resultado().ok);
     EXPECT_FALSE(consulta.Resultado().cancelada);
-    EXPECT_TRUE(consulta.Resultado().detalhe.contains("not found"))
+    EXPECT_TRUE(consulta.Resultado().detalhe.contains("não encontrado"))
         << consulta.Resultado().detalhe.toStdString();
 }
 

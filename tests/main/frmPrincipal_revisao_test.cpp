@@ -5,7 +5,7 @@
 #include "data/base/ErroNumerado.h"
 #include "frmPrincipalTeste.h"
 #include "review/clsComparacaoPacientes.h"
-#include "review/clsUnificacaoRevisada.h"
+#include "review/clsUnificacao.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
 
@@ -71,8 +71,9 @@ class Revisao : public JanelaPrincipal {
     }
     // Another administrator on a connection of its own merges `copia` into `base`.
     void OutraEstacaoUnifica(qint32 base, qint32 copia) {
-        clsUnificacaoRevisada outra(cn, ado);
-        ASSERT_TRUE(outra.Executar(base, {base, copia}, 9)) << outra.Mensagem().toStdString();
+        const clsUnificacao::Resultado r =
+            clsUnificacao(cn, ado).Executar({base, {base, copia}, 9, clsValoresSobreviventes()});
+        ASSERT_TRUE(r.unificada) << r.mensagem.toStdString();
     }
 
     clsADO ado;  // the other workstation's, on the test's connection
@@ -156,7 +157,7 @@ TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
     DE().Conexao.RemoverObservador(falha);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(
-        "A unificação falhou ao unificar o cadastro 3 em 1. Nada foi alterado no cadastro.\n\n"
+        "A unificação falhou ao unificar o cadastro 3 em 1.\nNada foi alterado no cadastro.\n\n"
         "-2147217873 - "));
     EXPECT_EQ(registro(), antes);
     EXPECT_EQ(ADO().ProfundidadeTransação(), 0);

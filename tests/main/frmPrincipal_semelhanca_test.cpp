@@ -149,7 +149,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     const QString porque = grade.model()->index(0, 2).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(porque.startsWith(QStringLiteral("ID %1 e ID %2: ").arg(jose[0]).arg(jose[1])))
         << porque.toStdString();
-    EXPECT_TRUE(porque.contains("\nNome_Meio: abreviado ou parte (+")) << porque.toStdString();
+    EXPECT_TRUE(porque.contains("\nNome do meio: abreviado ou parte (+")) << porque.toStdString();
     EXPECT_TRUE(porque.contains("\nCIC: nulo\n")) << porque.toStdString();
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
     // The first group is current and the list holds exactly its members.
@@ -194,7 +194,7 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
     EXPECT_EQ(janela.dbGridCriterio->model(), exato);
     EXPECT_EQ(janela.dbGridCriterio->model()->headerData(0, Qt::Horizontal).toString(), "Nome");
     EXPECT_EQ(janela.dbGridCriterio->model()->headerData(2, Qt::Horizontal).toString(),
-              QString::fromUtf8("Nome_Último"));
+              QString::fromUtf8("Último nome"));
     EXPECT_EQ(janela.lblItensnaLista->text(), "1");
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);

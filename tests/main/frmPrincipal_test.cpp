@@ -416,11 +416,11 @@ TEST_F(Unificar, TheKeyboardReachesEveryStepInOrderAndEveryControlIsNamed) {
     QTableView* grade = janela.dbGridCriterio;
     grade->setFocus(Qt::OtherFocusReason);
     // Tab leaves the grid for the list, the commands, the criteria, and comes back round.
-    const QList<QWidget*> ordem{janela.lstSemelhante, janela.cmdSemSolucao, janela.cmdHistorico,
-                                janela.cmdComparar,   janela.cmdUnificar,   janela.chkNome,
-                                janela.chkNomeMeio,   janela.chkNomeUltimo, janela.chkRG,
-                                janela.chkCIC,        janela.chkNascimento, janela.chkProntuario,
-                                janela.chkSemelhanca, janela.cmdBuscar,     grade};
+    const QList<QWidget*> ordem{
+        janela.lstSemelhante, janela.cmdSemSolucao, janela.cmdHistorico,  janela.cmdComparar,
+        janela.cmdUnificar,   janela.chkNome,       janela.chkNomeMeio,   janela.chkNomeUltimo,
+        janela.chkRG,         janela.chkCIC,        janela.chkNascimento, janela.chkProntuario,
+        janela.chkSemelhanca, janela.cmdBuscar,     janela.txtLocalizar,  grade};
     for (QWidget* proximo : ordem) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), proximo) << proximo->objectName().toStdString();

@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 #include "data/ado/Recordset.h"
+#include "data/base/Diagnostico.h"
 #include "data/base/Relogio.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "merge/TravaPacientes.h"
 #include "review/clsComparacaoPacientes.h"
 #include "review/clsPreviaUnificacao.h"
-#include "review/clsUnificacaoRevisada.h"
+#include "review/clsUnificacao.h"
 #include "review/clsValoresSobreviventes.h"
 #include "review/clsVerificacaoSeguranca.h"
 #include "support/ImprimirQt.h"
@@ -100,7 +102,7 @@ TEST(Comparacao, CadaCelulaEIgualDiferenteOuVaziaEOsExamesSaoContados) {
     EXPECT_EQ(c.Valor("Ultimo_Exame", 2), "03/02/2023 08:30:00");
     EXPECT_EQ(c.Valor("Ultimo_Exame", 1), "");
     EXPECT_EQ(c.Valor("Data_Nascimento", 1), "15/03/1970");
-    EXPECT_TRUE(c.TemDiferencas());
+    EXPECT_EQ(c.CamposDiferentes(), (QStringList{"Telefone", "Email"}));
 
     // Case and blanks at the ends do not make a difference; accents do.
     g.r.Executar("UPDATE Paciente SET Email = ' ANA@A.BR ' WHERE ID_Paciente = 2");
@@ -254,8 +256,11 @@ TEST(Decisoes, MotivoENotaSaoValidadosEFalhasNaoGravamNada) {
     EXPECT_EQ(g.r.Instantaneo(), antes);
 }
 
-TEST(ValoresSobreviventes, BaseGuardaOsSeusEPreencheVaziosDoMaisNovo) {
+TEST(ValoresSobreviventes, BaseGuardaOsSeusEPreencheVaziosDoMaisNovoSemSinalDeOutraPessoa) {
     Grupo g;
+    // A field of the base holding only blanks is as empty as a NULL one.
+    g.r.Executar("UPDATE Paciente SET Bairro = '   ' WHERE ID_Paciente = 2");
+    g.r.Executar("UPDATE Paciente SET Bairro = 'CENTRO' WHERE ID_Paciente = 1");
     clsComparacaoPacientes c = g.Comparar({1, 2, 3});
     clsValoresSobreviventes v;
     v.Iniciar(c, 2);
@@ -263,95 +268,238 @@ TEST(ValoresSobreviventes, BaseGuardaOsSeusEPreencheVaziosDoMaisNovo) {
     EXPECT_EQ(v.Origem("Telefone"), 3);       // newest record first
     EXPECT_EQ(v.Valor("Telefone"), "3333-3333");
     EXPECT_EQ(v.Valor("Endereço"), "RUA TRES, 3");
-    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Endereço", "Telefone"}));
+    EXPECT_EQ(v.Valor("Bairro"), "CENTRO");
+    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Endereço", "Bairro", "Telefone"}));
     EXPECT_TRUE(v.Escolher("Telefone", 1));
     EXPECT_TRUE(v.Escolher("Email", 1));
     EXPECT_FALSE(v.Escolher("Email", 99));
     EXPECT_FALSE(v.Escolher("ID_Paciente", 1));
-    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Endereço", "Telefone", "Email"}));
+    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Endereço", "Bairro", "Telefone", "Email"}));
     EXPECT_TRUE(v.Escolher("Endereço", 2));  // back to the base's empty value
-    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Telefone", "Email"}));
+    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Bairro", "Telefone", "Email"}));
+    // A value goes back as the database holds it: an empty text is not a NULL.
+    ASSERT_TRUE(v.Escolher("CIC", 3));
+    ASSERT_TRUE(v.Escolher("Raça", 3));
+    EXPECT_EQ(v.ValorOriginal("CIC"), QVariant(QString("")));
+    EXPECT_TRUE(v.ValorOriginal("Raça").isNull());
+
+    // A record with a sign of being someone else fills nothing; what it has is offered. 3 is
+    // at odds with the base, so a sign between 1 and 3 tells nothing against 1.
+    const Conflito rg{Conflito::RG, {2, 3}, ""};
+    const Conflito sexo{Conflito::Sexo, {1, 3}, ""};
+    v.Iniciar(c, 2, {rg, sexo});
+    EXPECT_EQ(v.Valor("Telefone"), "1111-1111");  // from 1, though 3 is newer
+    EXPECT_EQ(v.Oferta("Telefone"), 0);
+    EXPECT_EQ(v.Valor("Endereço"), "");
+    EXPECT_EQ(v.Oferta("Endereço"), 3);
+    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Bairro", "Telefone"}));
+    // A sign between two others alone sets both apart; a mark sets its one record apart.
+    v.Iniciar(c, 2, {sexo});
+    EXPECT_TRUE(v.CamposAlterados().isEmpty());
+    v.Iniciar(c, 2, {{Conflito::SemSolucao, {1}, ""}});
+    EXPECT_EQ(v.CamposAlterados(), (QStringList{"Endereço", "Telefone"}));
 }
 
-TEST(UnificacaoRevisada, ValoresEscolhidosSaoGravadosERegistradosNaMesmaTransacao) {
+TEST(ValoresSobreviventes, BaseSugeridaTemMaisExamesDepoisMaisCamposDepoisMenorId) {
+    Connection cn;  // the records are set, not read: never opened
+    clsADO ado;
+    clsComparacaoPacientes c(cn, ado);
+    const auto registro = [](qint32 id, qint32 exames, QHash<QString, QString> valores) {
+        auto r = Registro(id, std::move(valores));
+        r.exames = exames;
+        r.examesBK = 10 - exames;  // the backup table does not count
+        return r;
+    };
+    c.Definir({registro(7, 1, {{"Nome", "ANA"}}), registro(5, 2, {{"Nome", "ANA"}}),
+               registro(9, 2, {{"Nome", "ANA"}, {"RG", "1"}})});
+    EXPECT_EQ(clsValoresSobreviventes::BaseSugerida(c), 9);
+    // Blanks fill nothing; a tie goes to the first registered.
+    c.Definir({registro(7, 2, {{"Nome", "ANA"}, {"RG", "  "}}), registro(5, 2, {{"Nome", "ANA"}}),
+               registro(9, 2, {{"Nome", "ANA"}})});
+    EXPECT_EQ(clsValoresSobreviventes::BaseSugerida(c), 5);
+    c.Definir({});
+    EXPECT_EQ(clsValoresSobreviventes::BaseSugerida(c), 0);
+}
+
+TEST(Unificacao, RevisadaGravaSoOQueMudaNaMesmaTransacaoENuloContinuaNulo) {
     Grupo g;
     g.r.Executar("UPDATE Paciente SET RG = NULL WHERE ID_Paciente = 2");
-    g.r.Executar("UPDATE Paciente SET RG = '55.555' WHERE ID_Paciente = 3");
+    g.r.Executar("UPDATE Paciente SET RG = '55.555', Nome_Meio = 'MARIA' WHERE ID_Paciente = 3");
     clsComparacaoPacientes c = g.Comparar({1, 2, 3});
-    clsValoresSobreviventes v;
-    v.Iniciar(c, 2);
-    v.Escolher("Email", 1);
-    clsUnificacaoRevisada unificacao(g.r.cn(), g.r.ado());
+    clsUnificacao::Pedido pedido{2, {1, 2, 3}, 7, clsValoresSobreviventes()};
+    pedido.valores->Iniciar(c, 2);
+    pedido.valores->Escolher("Email", 1);
     SqlRecorder rec(g.r.cn());
-    ASSERT_TRUE(unificacao.Executar(2, {1, 2, 3}, 7, &v)) << unificacao.Mensagem().toStdString();
+    const clsUnificacao::Resultado r = clsUnificacao(g.r.cn(), g.r.ado()).Executar(pedido);
+    ASSERT_TRUE(r.unificada) << r.mensagem.toStdString();
     EXPECT_EQ(rec.count(Connection::Evento::Inicio), 1);
     EXPECT_EQ(rec.count(Connection::Evento::Confirmacao), 1);
-    EXPECT_EQ(unificacao.Mensagem(),
-              "2 cadastros unificados em 2; 1 exame transferido; 4 campos atualizados no "
+    EXPECT_EQ(r.mensagem,
+              "2 cadastros unificados em 2; 1 exame transferido; 5 campos atualizados no "
               "cadastro 2");
-    // The existence check comes before the first merge statement.
+    EXPECT_EQ(r.removidos, (QList<qint32>{1, 3}));
+    EXPECT_EQ(r.exames, 1);
+    EXPECT_EQ(r.camposAlterados, (QStringList{"Nome_Meio", "RG", "Endereço", "Telefone", "Email"}));
+    EXPECT_EQ(r.camposDiferentes, (QStringList{"RG", "Telefone", "Email"}));
+
+    // The existence check comes before the first merge statement; the base's row is logged (as
+    // the logged patient update logs it), then only the changed columns are written, in the
+    // base and in the copy of them its exam rows keep (the full name for a name).
     const QStringList textos = rec.texts();
     ASSERT_FALSE(textos.isEmpty());
     EXPECT_EQ(textos[0], " SELECT ID_Paciente FROM Paciente WHERE ID_Paciente IN (2, 1, 3)");
+    const QString valores = "RG = N'55.555', Endereço = N'RUA TRES, 3', Telefone = N'3333-3333', ";
+    const int log = int(textos.indexOf(QRegularExpression(" INSERT INTO PacienteLogAtualizar .*")));
+    ASSERT_GT(log, 0);
+    EXPECT_EQ(textos.mid(log + 1, 4),
+              (QStringList{
+                  "UPDATE Paciente SET Nome_Meio = N'MARIA', Nome_Meio_Soundex = "
+                  "SOUNDEX(N'MARIA'), " +
+                      valores + "Email = N'ana@a.br' WHERE ID_Paciente = 2",
+                  "SELECT Nome, Nome_Meio, Nome_Último FROM Paciente WHERE ID_Paciente = 2",
+                  "UPDATE Exame SET Paciente = N'ANA MARIA SILVA', " + valores +
+                      "Paciente_Email = N'ana@a.br' WHERE ID_Paciente = 2",
+                  "UPDATE Exame_BK SET Paciente = N'ANA MARIA SILVA', " + valores +
+                      "Paciente_Email = N'ana@a.br' WHERE ID_Paciente = 2",
+              }));
 
-    // The RG of a removed copy could be taken because the copies go first.
-    EXPECT_EQ(g.r.Valor("SELECT RG FROM Paciente WHERE ID_Paciente = 2").toString(), "55.555");
-    EXPECT_EQ(g.r.Valor("SELECT Email FROM Paciente WHERE ID_Paciente = 2").toString(), "ana@a.br");
-    EXPECT_EQ(g.r.Valor("SELECT Telefone FROM Paciente WHERE ID_Paciente = 2").toString(),
-              "3333-3333");
+    // The RG of a removed copy could be taken because the copies go first. What no one
+    // chose stays as it was: NULL as NULL, an empty text as empty, in the exam rows too.
+    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = 2 AND RG = '55.555' "
+                         "AND Email = 'ana@a.br' AND Raça IS NULL AND Profissão IS NULL AND "
+                         "CIC = '' AND Nome_Meio_Soundex = SOUNDEX('MARIA')"),
+              1);
     EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Paciente"), 1);
-    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Exame WHERE ID_Paciente = 2"), 3);
-    // The base's old row is in the update log, with the user.
+    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Exame WHERE ID_Paciente = 2 AND Sexo IS NULL AND "
+                         "CIC IS NULL AND Telefone = '3333-3333'"),
+              3);
+    // The base's old row is in the update log, with the user; the history has it all.
     EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM PacienteLogAtualizar WHERE ID_Paciente = 2 AND "
                          "ID_Usuario = 7 AND Email = 'ana@b.br' AND RG IS NULL"),
               1);
     EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM PacienteLog WHERE ID_PacienteNovo = 2"), 2);
+    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoSobrevivente"), 1);
 }
 
-TEST(UnificacaoRevisada, FalhaNoMeioNaoMudaNadaEDizOQueFalhou) {
+TEST(Unificacao, SemRevisaoABaseSugeridaFicaComValoresDeQuemNaoPareceOutraPessoa) {
     Grupo g;
-    clsComparacaoPacientes c = g.Comparar({1, 2, 3});
-    clsValoresSobreviventes v;
-    v.Iniciar(c, 1);
+    // 3, the newest, was born another year: its values are only offered. 2 has the most exams
+    // and becomes the base; its blank address is empty and takes 1's.
+    g.r.Executar(
+        "UPDATE Paciente SET Data_Nascimento = '1990-08-20', Profissão = 'PEDREIRO' WHERE "
+        "ID_Paciente = 3");
+    g.r.Executar("UPDATE Paciente SET Endereço = '  ' WHERE ID_Paciente = 2");
+    g.r.Executar("UPDATE Paciente SET Endereço = 'RUA UM' WHERE ID_Paciente = 1");
+    // Nobody reviewed it: the sign refuses the merge, unless the caller confirms that sign.
     const QByteArray antes = g.r.Instantaneo();
-    clsUnificacaoRevisada unificacao(g.r.cn(), g.r.ado());
+    clsUnificacao::Pedido pedido{0, {1, 2, 3}, 7};
+    clsUnificacao unificacao(g.r.cn(), g.r.ado());
+    const clsUnificacao::Resultado recusada = unificacao.Executar(pedido);
+    EXPECT_TRUE(recusada.recusada);
+    EXPECT_FALSE(recusada.unificada);
+    EXPECT_TRUE(recusada.mensagem.startsWith("A unificação sem revisão não foi feita"))
+        << recusada.mensagem.toStdString();
+    EXPECT_TRUE(recusada.mensagem.endsWith("Nada foi alterado no cadastro."));
+    EXPECT_EQ(g.r.Instantaneo(), antes);
+    clsVerificacaoSeguranca verificacao(g.r.cn(), g.r.ado());
+    ASSERT_TRUE(verificacao.Verificar(g.Comparar({1, 2, 3}), pedido.sinaisConfirmados));
+    ASSERT_FALSE(pedido.sinaisConfirmados.isEmpty());
+    const clsUnificacao::Resultado r = unificacao.Executar(pedido);
+    ASSERT_TRUE(r.unificada) << r.mensagem.toStdString();
+    EXPECT_EQ(r.base, 2);
+    EXPECT_EQ(r.removidos, (QList<qint32>{1, 3}));
+    EXPECT_EQ(r.camposAlterados, (QStringList{"Endereço", "Telefone"}));
+    EXPECT_EQ(r.mensagem,
+              "2 cadastros unificados em 2; 1 exame transferido; 2 campos atualizados no "
+              "cadastro 2");
+    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = 2 AND Endereço = "
+                         "'RUA UM' AND Telefone = '1111-1111' AND Profissão IS NULL"),
+              1);
+}
+
+TEST(Unificacao, CadaFalhaDizOPassoQueFalhouENaoMudaNada) {
+    Grupo g(200);
+    const QString diagnostico = "\n\nRegistro de diagnóstico: " + dados::ArquivoDiagnostico();
+    const QByteArray antes = g.r.Instantaneo();
+    clsUnificacao unificacao(g.r.cn(), g.r.ado());
+    clsUnificacao::Resultado r;
     {
         SqlRecorder rec(g.r.cn());
         rec.failOnSql("DELETE FROM Paciente WHERE ID_Paciente = 3", -2147217873);
-        EXPECT_FALSE(unificacao.Executar(1, {1, 2, 3}, 7, &v));
+        r = unificacao.Executar({1, {1, 2, 3}, 7});
     }
-    EXPECT_EQ(unificacao.Mensagem().left(unificacao.Mensagem().indexOf('\n')),
-              "A unificação falhou ao unificar o cadastro 3 em 1. Nada foi alterado no cadastro.");
-    EXPECT_TRUE(
-        unificacao.Mensagem().endsWith("\n\n-2147217873 - " + unificacao.Erro().ErrorString()));
-    EXPECT_FALSE(unificacao.Erro().ErrorString().isEmpty());
+    EXPECT_FALSE(r.unificada);
+    EXPECT_EQ(r.mensagem,
+              "A unificação falhou ao unificar o cadastro 3 em 1.\nNada foi alterado no "
+              "cadastro.\n\n-2147217873 - Violação de integridade dos dados.\n\nDetalhe: "
+              "-2147217873 - SqlRecorder: falha simulada" +
+                  diagnostico);
+    EXPECT_EQ(unificacao.Erro().ErrorNumber(), -2147217873);
     EXPECT_EQ(g.r.ado().ProfundidadeTransação(), 0);
     EXPECT_EQ(g.r.Instantaneo(), antes);
 
-    // The survivor update failing (a value the patient record refuses) undoes the merges too.
-    v.Escolher("Sexo", 2);
-    g.r.Executar("UPDATE Paciente SET Sexo = 'X' WHERE ID_Paciente = 2");
-    ASSERT_TRUE(c.Carregar({1, 2, 3}));
-    v.Iniciar(c, 1);
-    ASSERT_TRUE(v.Escolher("Sexo", 2));
-    const QByteArray antes2 = g.r.Instantaneo();
-    EXPECT_FALSE(unificacao.Executar(1, {1, 2, 3}, 7, &v));
-    EXPECT_TRUE(unificacao.Mensagem().startsWith(
-        "A unificação falhou ao gravar os valores escolhidos no cadastro 1."))
-        << unificacao.Mensagem().toStdString();
-    EXPECT_EQ(g.r.Instantaneo(), antes2);
+    // The survivor's update failing undoes the merges too.
+    {
+        SqlRecorder rec(g.r.cn());
+        rec.failOnSql("UPDATE Paciente SET");
+        r = unificacao.Executar({1, {1, 2, 3}, 7});
+    }
+    EXPECT_EQ(r.mensagem.left(r.mensagem.indexOf('\n')),
+              "A unificação falhou ao gravar os valores escolhidos no cadastro 1.");
+    EXPECT_EQ(g.r.Instantaneo(), antes);
+
+    // A refused BEGIN: nothing was sent, and the message says so.
+    {
+        SqlRecorder rec(g.r.cn());
+        rec.failWhen(
+            [](const Connection::Evento& e) { return e.tipo == Connection::Evento::Inicio; });
+        r = unificacao.Executar({1, {1, 2}, 7});
+        EXPECT_TRUE(rec.texts().isEmpty());
+    }
+    EXPECT_EQ(r.mensagem,
+              "A unificação falhou ao iniciar a transação.\nNada foi alterado no cadastro.\n\n"
+              "-2147467259 - Falha não especificada.\n\nDetalhe: -2147467259 - SqlRecorder: "
+              "falha simulada" +
+                  diagnostico);
+    EXPECT_EQ(g.r.ado().ProfundidadeTransação(), 0);
+    EXPECT_EQ(g.r.Instantaneo(), antes);
+
+    {
+        // Another program holds the register's write lock for longer than the wait.
+        RegistroMerge::Trava trava(g.r.Arquivo());
+        r = unificacao.Executar({1, {1, 2, 3}, 7});
+    }
+    EXPECT_EQ(r.mensagem,
+              "A unificação falhou à espera do cadastro bloqueado por outro usuário.\nNada foi "
+              "alterado no cadastro.\n\n-2147217871 - Tempo de espera esgotado: o banco de "
+              "dados está bloqueado.\n\nDetalhe: -2147217871 - SQLite: SQLite 5: "
+              "database is locked | SQL: BEGIN IMMEDIATE" +
+                  diagnostico);
+    EXPECT_EQ(g.r.Instantaneo(), antes);
+
+    // A row of another table that points at 3 and is checked only at the commit: the database
+    // refuses the commit, and the command takes everything back.
+    g.r.cn().Close();
+    g.r.SqliteDireto(
+        "CREATE TABLE Anexo (ID_Paciente integer REFERENCES Paciente (ID_Paciente) DEFERRABLE "
+        "INITIALLY DEFERRED); INSERT INTO Anexo VALUES (3);");
+    ASSERT_TRUE(g.r.ado().AbrirConexão(g.r.cn(), g.r.StringConexao()));
+    const QByteArray comAnexo = g.r.Instantaneo();
+    r = unificacao.Executar({1, {1, 2, 3}, 7});
+    EXPECT_EQ(r.mensagem,
+              "A unificação falhou ao confirmar a transação.\nNada foi alterado no cadastro.\n\n"
+              "-2147217873 - Violação de integridade dos dados.\n\nDetalhe: -2147217873 - "
+              "SQLite: SQLite 787: FOREIGN KEY constraint failed | SQL: COMMIT" +
+                  diagnostico);
+    EXPECT_EQ(g.r.ado().ProfundidadeTransação(), 0);
+    EXPECT_EQ(g.r.Instantaneo(), comAnexo);
+    // Nothing was left pending on the connection: the next command commits on its own.
+    r = unificacao.Executar({1, {1, 2}, 7});
+    ASSERT_TRUE(r.unificada) << r.mensagem.toStdString();
+    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM Paciente"), 2);
 }
 
-TEST(UnificacaoRevisada, SemValoresEscolhidosAMensagemEADoComando) {
-    Grupo g;
-    g.r.NovoExame(3, "E3-2");
-    clsUnificacaoRevisada unificacao(g.r.cn(), g.r.ado());
-    ASSERT_TRUE(unificacao.Executar(1, {2, 3, 1}, 7));
-    EXPECT_EQ(unificacao.Mensagem(), "2 cadastros unificados em 1; 4 exames transferidos");
-    EXPECT_EQ(g.r.Contar("SELECT COUNT(*) FROM PacienteLogAtualizar"), 0);
-}
-
-TEST(UnificacaoRevisada, BaseQueOutraEstacaoUnificouCancelaTudo) {
+TEST(Unificacao, BaseQueOutraEstacaoUnificouCancelaTudo) {
     // Two administrators on one group, each on a connection of its own: B reviews the group
     // and picks 2 as the base; meanwhile A merges 2 into 1; then B confirms.
     Grupo g(300);
@@ -360,29 +508,31 @@ TEST(UnificacaoRevisada, BaseQueOutraEstacaoUnificouCancelaTudo) {
     ASSERT_TRUE(adoB.AbrirConexão(outra, g.r.StringConexao()));
     clsComparacaoPacientes revisaoB(outra, adoB);
     ASSERT_TRUE(revisaoB.Carregar({1, 2}));
-    clsValoresSobreviventes valoresB;
-    valoresB.Iniciar(revisaoB, 2);
+    clsUnificacao::Pedido pedidoB{2, {1, 2}, 8, clsValoresSobreviventes()};
+    pedidoB.valores->Iniciar(revisaoB, 2);
 
-    clsUnificacaoRevisada a(g.r.cn(), g.r.ado());
-    ASSERT_TRUE(a.Executar(1, {1, 2}, 7)) << a.Mensagem().toStdString();
+    const clsUnificacao::Resultado a = clsUnificacao(g.r.cn(), g.r.ado()).Executar({1, {1, 2}, 7});
+    ASSERT_TRUE(a.unificada) << a.mensagem.toStdString();
     const QByteArray depoisDeA = g.r.Instantaneo();
 
-    clsUnificacaoRevisada b(outra, adoB);
-    EXPECT_FALSE(b.Executar(2, {1, 2}, 8, &valoresB));
-    EXPECT_EQ(b.CadastroAusente(), 2);
-    EXPECT_TRUE(b.Mensagem().startsWith("O cadastro base 2 não existe mais"))
-        << b.Mensagem().toStdString();
+    clsUnificacao b(outra, adoB);
+    clsUnificacao::Resultado r = b.Executar(pedidoB);
+    EXPECT_FALSE(r.unificada);
+    EXPECT_EQ(r.ausente, 2);
+    EXPECT_EQ(r.mensagem,
+              "O cadastro base 2 não existe mais: outra estação o unificou ou excluiu. Nenhum "
+              "cadastro foi unificado e nada foi alterado; a lista será atualizada.");
     EXPECT_EQ(adoB.ProfundidadeTransação(), 0);
     EXPECT_EQ(g.r.Instantaneo(), depoisDeA);
     // A copy that vanished is named too.
-    EXPECT_FALSE(b.Executar(1, {1, 2, 3}, 8));
-    EXPECT_EQ(b.CadastroAusente(), 2);
-    EXPECT_TRUE(b.Mensagem().startsWith("O cadastro 2 não existe mais"));
+    r = b.Executar({1, {1, 2, 3}, 8});
+    EXPECT_EQ(r.ausente, 2);
+    EXPECT_TRUE(r.mensagem.startsWith("O cadastro 2 não existe mais"));
     EXPECT_EQ(g.r.Instantaneo(), depoisDeA);
     adoB.FecharConexão(outra);
 }
 
-TEST(UnificacaoRevisada, OsCadastrosVerificadosFicamPresosAteOFim) {
+TEST(Unificacao, OsCadastrosVerificadosFicamPresosAteOFim) {
     Grupo g(200);
     Connection outra;
     clsADO adoB;
@@ -438,6 +588,28 @@ TEST(Previa, ContaExamesCamposETabelasQueApontamParaOsRemovidos) {
     achadas.sort();
     EXPECT_EQ(achadas, (QStringList{"Agenda.Paciente_Ref=1", "Laudo_Anexo.ID_Paciente=2"}));
     EXPECT_TRUE(previa.MensagemRecusa().contains("Laudo_Anexo (ID_Paciente): 2 linha(s)"));
+}
+
+// Every caller of the command, reviewed or not, is held to the same refusal, and a batch that
+// keeps one command reads the catalogue once.
+TEST(Unificacao, TabelaQueApontaParaUmaCopiaRecusaSemMudarNada) {
+    Grupo g;
+    g.r.Executar("CREATE TABLE Laudo_Anexo (ID_Anexo int, ID_Paciente int)");
+    g.r.Executar("INSERT INTO Laudo_Anexo (ID_Anexo, ID_Paciente) VALUES (1, 3)");
+    const QByteArray antes = g.r.Instantaneo();
+    clsUnificacao unificacao(g.r.cn(), g.r.ado());
+    for (const auto& pedido : {clsUnificacao::Pedido{2, {2, 3}, 7},
+                               clsUnificacao::Pedido{2, {2, 3}, 7, clsValoresSobreviventes()}}) {
+        const clsUnificacao::Resultado r = unificacao.Executar(pedido);
+        EXPECT_TRUE(r.recusada);
+        EXPECT_EQ(r.mensagem,
+                  "A unificação não pode ser feita: outras tabelas do banco de dados apontam "
+                  "para cadastros que seriam removidos e ficariam apontando para um paciente "
+                  "excluído:\nLaudo_Anexo (ID_Paciente): 1 linha(s)\nNada foi alterado no "
+                  "cadastro.");
+        EXPECT_EQ(g.r.Instantaneo(), antes);
+    }
+    EXPECT_TRUE(unificacao.Executar({2, {1, 2}, 7}).unificada);
 }
 
 // SQL Server is reached through ODBC: the catalogue search for tables that point at a patient

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,6 +161,7 @@ TEST_F(Comparar, NaoSaoAMesmaPessoaSaiDosGruposEVoltaQuandoUmCadastroMuda) {
 }
 
 TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolhidos) {
+    executar("UPDATE Paciente SET Profissão = 'PEDREIRO' WHERE ID_Paciente = 3");
     frmCompararPacientes f;
     ASSERT_TRUE(f.IniciarUnificacao({1, 2, 3}, 2));
     f.show();
@@ -167,24 +169,42 @@ TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolh
     ASSERT_EQ(m->columnCount(), 4);
     EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "Resultado");
     EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "Cadastro 2 (base)");
-    // The base's empty address is filled from the newest record by default.
-    EXPECT_EQ(celula(f, "Endereço", 0, Qt::DisplayRole).toString(), kEndereco);
+    // The base's empty address is filled from the newest record without a sign of being
+    // someone else: 1, not 3; 3's profession is only offered.
+    EXPECT_EQ(celula(f, "Endereço", 0, Qt::DisplayRole).toString(), "RUA A, 1");
+    EXPECT_EQ(celula(f, "Profissão", 0, Qt::DisplayRole).toString(), "");
+    EXPECT_TRUE(celula(f, "Profissão", 0, Qt::ToolTipRole)
+                    .toString()
+                    .endsWith("O cadastro 3 tem \"PEDREIRO\", mas há sinais de que seja de outra "
+                              "pessoa: o valor não foi usado"));
     EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Cadastros que serão removidos (2)"));
-    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Exames transferidos: 1 em Exame"));
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Exames transferidos: 1 ("));
 
-    // A double click on record 1's address takes it instead.
+    // A double click on record 3's address takes it instead.
     const QModelIndex alvo =
-        m->index(clsComparacaoPacientes::LinhaDoCampo("Endereço"), f.ColunaDoId(1));
+        m->index(clsComparacaoPacientes::LinhaDoCampo("Endereço"), f.ColunaDoId(3));
     f.tblComparacao->scrollTo(alvo);
     const QRect r = f.tblComparacao->visualRect(alvo);
     QTest::mouseClick(f.tblComparacao->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     QTest::mouseDClick(f.tblComparacao->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    EXPECT_EQ(f.Valores().Valor("Endereço"), "RUA A, 1");
-    EXPECT_EQ(celula(f, "Endereço", 0, Qt::DisplayRole).toString(), "RUA A, 1");
-    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Endereço: (vazio) → RUA A, 1"));
+    EXPECT_EQ(f.Valores().Valor("Endereço"), kEndereco);
+    EXPECT_EQ(celula(f, "Endereço", 0, Qt::DisplayRole).toString(), kEndereco);
+    EXPECT_TRUE(f.txtPrevia->toPlainText().contains("Endereço: (vazio) → " + kEndereco));
 
+    // The confirmation names every sign, wrapped so that it reads whole in its frame; a click
+    // on its text ticks it.
     ASSERT_TRUE(f.chkConfirmar->isVisible());
-    EXPECT_TRUE(f.chkConfirmar->text().contains("CIC diferente entre os cadastros 1 e 3"));
+    const QString confirmacao = f.lblConfirmar->text();
+    EXPECT_TRUE(
+        confirmacao.startsWith("Confirmo que são a mesma pessoa, apesar de: CIC diferente "
+                               "entre os cadastros 1 e 3"));
+    EXPECT_TRUE(confirmacao.contains("Datas de nascimento incompatíveis entre os cadastros 2 e 3"));
+    EXPECT_LE(f.lblConfirmar->geometry().right(), f.fraConflitos->contentsRect().right());
+    EXPECT_GE(f.lblConfirmar->height(), f.lblConfirmar->heightForWidth(f.lblConfirmar->width()));
+    EXPECT_GT(f.lblConfirmar->height(), 3 * f.lblConfirmar->fontMetrics().height());
+    QTest::mouseClick(f.lblConfirmar, Qt::LeftButton);
+    EXPECT_TRUE(f.chkConfirmar->isChecked());
+    f.chkConfirmar->setChecked(false);
     Clicar(f.cmdOK);
     ASSERT_EQ(mensagens.Textos().size(), 1);
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "history/clsUnificacaoHistorico.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
-#include "patient/clsPaciente.h"
+#include "review/clsComparacaoPacientes.h"
+#include "review/clsUnificacao.h"
 
 RegistroHistorico::RegistroHistorico() {
     clsPacienteUnificar motor(cn, ado);
@@ -25,17 +25,15 @@ RegistroHistorico::RegistroHistorico() {
     exec("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Adm', 1, 1)");
     exec("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Aux', 1, 3)");
     exec("INSERT INTO Usuario_Perfil (ID_Usuario, ID_Perfil) VALUES (1, 1), (2, 2)");
-    clsError erro;
-    EXPECT_TRUE(PacienteUnificarRegistrado(
-        cn, ado, 1, {2, 3}, 1,
-        [&] {
-            clsPaciente novo(cn, ado);
-            EXPECT_TRUE(novo.Localizar(1));
-            novo.RG().setValor("RG NOVO");
-            return motor.PacienteAtualizar(1, 1, novo) &&
-                   motor.PacienteUnificarCadastros(1, {2, 3}, 1);
-        },
-        erro));
+    // The command takes 1's new RG from 2, the one value that changes.
+    exec("UPDATE Paciente SET RG = 'RG NOVO' WHERE ID_Paciente = 2");
+    clsComparacaoPacientes comparacao(cn, ado);
+    EXPECT_TRUE(comparacao.Carregar({1, 2, 3}));
+    clsUnificacao::Pedido pedido{1, {2, 3}, 1, clsValoresSobreviventes()};
+    pedido.valores->Iniciar(comparacao, 1);
+    EXPECT_TRUE(pedido.valores->Escolher("RG", 2));
+    const clsUnificacao::Resultado resultado = clsUnificacao(cn, ado).Executar(pedido);
+    EXPECT_EQ(resultado.camposAlterados, QStringList{"RG"}) << resultado.mensagem.toStdString();
     exec(
         "INSERT INTO PacienteLog (ID_Paciente, Nome, Nome_Último, ID_PacienteNovo, ID_Usuario, "
         "Data) VALUES (90, 'ANTIGO', 'LIMA', 4, 2, '2019-05-01 10:00:00')");

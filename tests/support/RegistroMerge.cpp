@@ -16,6 +16,7 @@
 #include "Esquema.h"
 #include "data/ado/Recordset.h"
 #include "merge/clsPacienteUnificar.h"
+#include "merge/clsUnificacaoRegistro.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ RegistroMerge::RegistroMerge(bool criarTabelasLog, int esperaMs) : m_registro(es
     if (criarTabelasLog) {
         clsPacienteUnificar motor(cn(), m_ado);
         EXPECT_TRUE(motor.CriarTabelas());
+        EXPECT_TRUE(clsUnificacaoRegistro(cn(), m_ado).CriarTabelas());
     }
     m_ado.TransaçãoFinalizar(cn());
 }

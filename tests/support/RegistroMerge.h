@@ -12,10 +12,11 @@
 class QRandomGenerator;
 
 // A small register on a real embedded database file for the merge tests: the product's
-// patient and exam tables, the log tables, and helpers to fill and inspect them.
+// patient and exam tables, the log tables and the program's merge records, and helpers to fill
+// and inspect them.
 class RegistroMerge {
   public:
-    // Creates the file and the product tables, and the log tables when asked. esperaMs: how
+    // Creates the file and the product tables, and the merge's tables when asked. esperaMs: how
     // long a locked file is waited for (-1: the engine's default).
     explicit RegistroMerge(bool criarTabelasLog = true, int esperaMs = -1);
 

@@ -10,8 +10,9 @@ SqlRecorder::SqlRecorder(Connection& connection) : m_connection(connection) {
             if (!m_failRepeat) {
                 m_fail = nullptr;
             }
-            throw ErroNumerado(m_failNumber, QStringLiteral("SqlRecorder"),
-                               dados::TextoDoErro(m_failNumber));
+            // As the engines fail: the database's own words go to the diagnostics log.
+            dados::Falhar(m_failNumber, QStringLiteral("SqlRecorder"),
+                          QStringLiteral("falha simulada"));
         }
     });
 }

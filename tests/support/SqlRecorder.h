@@ -13,7 +13,8 @@
 //     EXPECT_EQ(rec.texts(Connection::Evento::Execucao), QStringList{"DELETE ..."});
 //     EXPECT_EQ(rec.count(Connection::Evento::Inicio), 1);
 // failWhen() injects a database failure: the first matching event throws ErroNumerado with
-// the given number, as if the database had refused the call.
+// the given number, as if the database had refused the call (its diagnostics line reads
+// "<number> - SqlRecorder: falha simulada").
 class SqlRecorder {
   public:
     explicit SqlRecorder(Connection& connection);

@@ -47,7 +47,7 @@ TEST_F(ModeloRecordsetTest, ShowsColumnsAndRowsWithoutMovingTheCursor) {
     ASSERT_EQ(modelo.rowCount(), 3);
     ASSERT_EQ(modelo.columnCount(), 2);
     EXPECT_EQ(modelo.headerData(0, Qt::Horizontal).toString(), "Nome");
-    EXPECT_EQ(modelo.headerData(1, Qt::Horizontal).toString(), "Data_Nascimento");
+    EXPECT_EQ(modelo.headerData(1, Qt::Horizontal).toString(), "Data Nascimento");
     EXPECT_EQ(modelo.data(modelo.index(0, 0)).toString(), "MARIA");
     EXPECT_EQ(modelo.data(modelo.index(0, 1)).toString(), "07/03/1961");
     EXPECT_EQ(modelo.data(modelo.index(1, 0)).toString(), "");  // NULL forms an empty cell

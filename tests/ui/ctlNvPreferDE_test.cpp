@@ -28,9 +28,12 @@ TEST(ctlNvPreferDE, WithoutPreferencesShowsEveryFieldInTheStandardOrder) {
                        &DE().rsPaciente);
     ASSERT_EQ(controle.FieldCount(), 21);
     EXPECT_EQ(controle.FieldKey(0), "Nome_Completo");
-    EXPECT_EQ(controle.FieldKey(20), "Exames");
+    // What tells one record from another comes right under the name.
+    EXPECT_EQ(controle.FieldKey(1), "ID_Paciente");
+    EXPECT_EQ(controle.FieldKey(2), "Exames");
+    EXPECT_EQ(controle.FieldKey(20), "Prontuário");
     EXPECT_EQ(controle.FieldKey(21), "");
-    EXPECT_EQ(controle.Posicao("prontuário"), 18);
+    EXPECT_EQ(controle.Posicao("prontuário"), 20);
     EXPECT_EQ(controle.Posicao("Apelido"), -1);
 }
 
@@ -39,7 +42,7 @@ TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
     controle.Init();
     controle.FieldValue("Nome_Completo", QString("MARIA DA SILVA"));
     controle.FieldValue("data_nascimento", QDateTime(QDate(1961, 3, 7), QTime(0, 0)));
-    controle.FieldValue(7, 72.5);
+    controle.FieldValue(9, 72.5);
     controle.FieldValue("Apelido", QString("ignored"));
     controle.FieldValue(-1, QString("ignored"));
     controle.FieldValue(21, QString("ignored"));
@@ -78,11 +81,12 @@ TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
     EXPECT_EQ(controle.FieldKey(0), "Prontuário");
     EXPECT_EQ(controle.FieldKey(1), "Nome_Completo");
     EXPECT_EQ(controle.FieldKey(2), "RG");
-    EXPECT_EQ(controle.FieldKey(3), "CIC");  // then the standard order
-    EXPECT_EQ(controle.FieldKey(18), "Convênio");
+    EXPECT_EQ(controle.FieldKey(3), "ID_Paciente");  // then the standard order
+    EXPECT_EQ(controle.FieldKey(5), "CIC");
+    EXPECT_EQ(controle.FieldKey(20), "Convênio");
     EXPECT_EQ(controle.FieldCaption(0), "Registro");
     EXPECT_EQ(controle.FieldCaption(2), "Identidade");
-    EXPECT_EQ(controle.FieldCaption(3), "CIC");  // empty caption keeps the standard one
+    EXPECT_EQ(controle.FieldCaption(5), "CIC");  // empty caption keeps the standard one
     EXPECT_EQ(controle.FieldCaption(1), "Nome completo");
 
     controle.FieldValue("Prontuário", QString("12345"));

@@ -11,7 +11,7 @@
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/clsPacienteSemSolucao.h"
 #include "merge/clsUnificacaoRegistro.h"
-#include "review/clsUnificacaoRevisada.h"
+#include "review/clsUnificacao.h"
 #include "support/ImprimirQt.h"
 #include "support/RegistroMerge.h"
 #include "worklist/ListaTrabalho.h"
@@ -71,8 +71,9 @@ struct Administrador {
     }
     bool unificar(qint32 base) {
         return lista->Unificar([&](const QVector<qint32>& membros) {
-            return clsUnificacaoRevisada(cn, ado).Executar(base, {membros.begin(), membros.end()},
-                                                           7);
+            return clsUnificacao(cn, ado)
+                .Executar({base, {membros.begin(), membros.end()}, 7, clsValoresSobreviventes()})
+                .unificada;
         });
     }
     Connection cn;
@@ -172,7 +173,8 @@ TEST(ListaTrabalho, GrupoCujosMembrosMudaramVoltaAPendenteComOMotivo) {
     // A member merged elsewhere leaves the others pending with why.
     Administrador d(c.r.StringConexao(), 9);
     ASSERT_TRUE(d.lista->Construir(c.grupos({{7, 8}, {3, 4}})));
-    ASSERT_TRUE(clsUnificacaoRevisada(d.cn, d.ado).Executar(11, {11, 8}, 9));
+    ASSERT_TRUE(
+        clsUnificacao(d.cn, d.ado).Executar({11, {11, 8}, 9, clsValoresSobreviventes()}).unificada);
     ASSERT_TRUE(d.lista->Construir(c.grupos({{7, 8, 12}})));
     const auto& semOito = d.lista->Itens()[d.item({7, 8, 12})];
     EXPECT_EQ(semOito.membros, (QVector<qint32>{7, 12}));

@@ -171,7 +171,7 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
     }
     clsUnificacaoDesfazer desfazedor(cn, ado);
     if (!desfazedor.Desfazer(desfazer, acesso.ID_Usuario, decisao)) {
-        erros << desfazedor.Erro().ErrorString() << "\n";
+        erros << desfazedor.Mensagem() << "\n";
         for (const ConflitoValor& c : desfazedor.Conflitos()) {
             erros << "  " << c.Campo << ": antes da unificação '" << c.Anterior.toString()
                   << "', agora '" << c.Atual.toString() << "'\n";

@@ -1,6 +1,7 @@
 #include "data/ado/NivelTransacao.h"
 
 #include "data/base/ErroNumerado.h"
+#include "data/base/TabelaErros.h"
 
 bool NivelTransacao::Abrir() {
     // clsADO counts a level even when the database refused it: it is ours to cancel.
@@ -16,11 +17,12 @@ bool NivelTransacao::Confirmar() {
     if (m_ado.TransaçãoFinalizar(m_cn)) {
         return true;
     }
-    if (m_ado.ProfundidadeTransação() == 0) {
+    m_desfeito = m_ado.ProfundidadeTransação() == 0;
+    if (m_desfeito) {
         try {
             m_cn.RollbackTrans();
-        } catch (const ErroNumerado&) {
-            // nothing was pending
+        } catch (const ErroNumerado& e) {
+            m_desfeito = e.Number() == dados::ErroSemTransacao;
         }
     }
     return false;
@@ -29,6 +31,10 @@ bool NivelTransacao::Confirmar() {
 void NivelTransacao::Cancelar() {
     if (m_aberto) {
         m_aberto = false;
-        m_ado.TransaçãoCancelar(m_cn);
+        const bool externo = m_ado.ProfundidadeTransação() == 1;
+        const bool desfeito =
+            m_ado.TransaçãoCancelar(m_cn) || m_ado.ErrorNumber() == dados::ErroSemTransacao;
+        // Cancelling a transaction the database does not hold leaves nothing changed.
+        m_desfeito = externo && desfeito;
     }
 }

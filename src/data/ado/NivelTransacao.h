@@ -18,9 +18,15 @@ class NivelTransacao {
     bool Abrir();
     bool Confirmar();
     void Cancelar();
+    // After a failed Abrir or Confirmar and the cancel: true when the register is certainly as
+    // it was before the level, because the level was the outermost and its rollback went
+    // through, or the database held nothing to roll back (it never began, or it rolled back
+    // itself).
+    bool Desfeito() const { return m_desfeito; }
 
   private:
     Connection& m_cn;
     clsADO& m_ado;
     bool m_aberto = false;
+    bool m_desfeito = false;
 };

@@ -4,6 +4,7 @@
 
 #include "data/ado/Connection.h"
 #include "data/ado/Recordset.h"
+#include "data/base/MensagemFalha.h"
 
 namespace dados {
 struct ResultadoComando;
@@ -60,6 +61,8 @@ class clsADO {
     // The driver's or engine's own description of the last failure (as the diagnostics log
     // has it), for messages that show more than the short text; may be empty.
     QString DetalheDoErro() const { return m_errorDetail; }
+    // The last failure whole, as the program's failure messages show it.
+    dados::Falha UltimaFalha() const { return {m_errorNumber, m_errorString, m_errorDetail}; }
 
     qint32 ProfundidadeTransação() const { return m_depth; }
 

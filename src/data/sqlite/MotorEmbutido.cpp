@@ -137,13 +137,14 @@ MotorEmbutido::~MotorEmbutido() {
 void MotorEmbutido::abrir() {
     if (m_arquivo.isEmpty()) {
         Falhar(ErroNaoEspecificado, kOrigem,
-               QStringLiteral("the connection string names no Data Source"));
+               QStringLiteral("a cadeia de conexão não indica o arquivo do cadastro (Data Source)"));
     }
     const QFileInfo info(m_arquivo);
     if (!info.exists() || !info.isFile()) {
-        // Never create an empty register in place of a missing one.
+        // Never create an empty register in place of a missing one. The administrator reads
+        // this in the connection failure's detail: in Portuguese.
         Falhar(ErroNaoEspecificado, kOrigem,
-               QStringLiteral("register file not found: %1").arg(m_arquivo));
+               QStringLiteral("arquivo do cadastro não encontrado: %1").arg(m_arquivo));
     }
     sqlite3* db = nullptr;
     // One thread at a time uses a connection (the grouping's worker has its own), so SQLite's
@@ -154,7 +155,7 @@ void MotorEmbutido::abrir() {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close_v2(db);
         Falhar(ErroNaoEspecificado, kOrigem,
-               QStringLiteral("cannot open %1: %2").arg(m_arquivo, msg));
+               QStringLiteral("não foi possível abrir %1: %2").arg(m_arquivo, msg));
     }
     m_db = db;
     sqlite3_extended_result_codes(m_db, 1);

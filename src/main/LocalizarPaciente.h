@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+#include "data/ado/Connection.h"
+#include "data/ado/clsADO.h"
+#include "data/base/Motor.h"
+
+// The main window's search box and its groups that no value holds together: finding where a
+// patient the administrator names (by name, ID or record number) sits in the grouping on
+// screen, and saying what a group of empty values is.
+
+// A patient found by the search, with the values the grouping columns may hold.
+struct PacienteLocalizado {
+    qint32 ID_Paciente = 0;
+    QString NomeCompleto;
+    QVector<QPair<QString, QVariant>> valores;  // column name -> value (NULL a null QVariant)
+};
+
+// The patients the text names: a number is an ID or a record number (Prontuário); any other
+// text a part of the full name (letter case ignored, as the register compares). At most
+// fLimite, by ID. False with fADO's failure.
+bool LocalizarPacientes(Connection& fCN, clsADO& fADO, const QString& fTexto,
+                        QList<PacienteLocalizado>& fAchados, int fLimite = 50);
+
+// The row of a grouping result (its columns are the grouping fields) whose values are the
+// patient's, compared as the register groups them (letter case and trailing blanks ignored,
+// NULL a value of its own); -1 when no row is.
+int LinhaDoPaciente(const dados::DadosConsulta& fGrupos, const PacienteLocalizado& fPaciente);
+
+// What a group row whose every grouping value is empty (NULL or blank) stands for: the
+// records that have none of them, which the member query cannot list by them. Empty for any
+// other row. "RG vazio: estes cadastros não são agrupados pelo RG".
+QString GrupoSemValor(const QStringList& fColunas, const QVector<QVariant>& fValores);
