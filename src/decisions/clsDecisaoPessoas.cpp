@@ -176,6 +176,28 @@ bool clsDecisaoPessoas::Assinaturas(const QList<qint32>& fIDs,
     return true;
 }
 
+bool clsDecisaoPessoas::Validar(int fMotivo, const QString& fObservacao, clsError& fErro) {
+    if (fMotivo < 1 || fMotivo > Motivos().size()) {
+        fErro.AtualizarErro(-2, QStringLiteral("Selecione um motivo."), QString(),
+                            QStringLiteral("Motivo"));
+        return false;
+    }
+    if (fMotivo == Motivos().size() && fObservacao.trimmed().isEmpty()) {
+        fErro.AtualizarErro(
+            -3,
+            QStringLiteral("Escolhendo o motivo Outros, o campo observação passa a ser "
+                           "obrigatório."),
+            QString(), QStringLiteral("Observacao"));
+        return false;
+    }
+    if (fObservacao.size() > 255) {
+        fErro.AtualizarErro(-4, QStringLiteral("A observação pode ter no máximo 255 caracteres."),
+                            QString(), QStringLiteral("Observacao"));
+        return false;
+    }
+    return true;
+}
+
 bool clsDecisaoPessoas::Registrar(const QList<qint32>& fIDs, int fMotivo,
                                   const QString& fObservacao, qint32 fID_Usuario) {
     const QString procedimento = QStringLiteral("Registrar");
@@ -185,22 +207,9 @@ bool clsDecisaoPessoas::Registrar(const QList<qint32>& fIDs, int fMotivo,
                              QString());
         return false;
     }
-    if (fMotivo < 1 || fMotivo > Motivos().size()) {
-        m_erro.AtualizarErro(-2, QStringLiteral("Selecione um motivo."), procedimento,
-                             QStringLiteral("Motivo"));
-        return false;
-    }
-    if (fMotivo == Motivos().size() && fObservacao.trimmed().isEmpty()) {
-        m_erro.AtualizarErro(
-            -3,
-            QStringLiteral("Escolhendo o motivo Outros, o campo observação passa a ser "
-                           "obrigatório."),
-            procedimento, QStringLiteral("Observacao"));
-        return false;
-    }
-    if (fObservacao.size() > 255) {
-        m_erro.AtualizarErro(-4, QStringLiteral("A observação pode ter no máximo 255 caracteres."),
-                             procedimento, QStringLiteral("Observacao"));
+    if (!Validar(fMotivo, fObservacao, m_erro)) {
+        m_erro.AtualizarErro(m_erro.ErrorNumber(), m_erro.ErrorString(), procedimento,
+                             m_erro.ErrorCampo());
         return false;
     }
     QHash<qint32, QString> assinaturas;

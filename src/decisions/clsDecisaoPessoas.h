@@ -40,6 +40,9 @@ class clsDecisaoPessoas {
     // to the log tables); a failure is shown like theirs and answers false.
     bool CriarTabela();
 
+    // The reason and note a decision needs: false with the refusal in fErro (its number,
+    // text and field) for no reason, "Outros" without a note, or a note too long.
+    static bool Validar(int fMotivo, const QString& fObservacao, clsError& fErro);
     // Records every pair of fIDs as different people, replacing earlier decisions on those
     // pairs, in one transaction. False on a bad reason or note (Erro, negative number) or on a
     // database failure (Erro holds it; nothing is written).

@@ -17,6 +17,7 @@
 #include "ui/Ampulheta.h"
 #include "ui/DE.h"
 #include "ui/FiltroGrade.h"
+#include "ui/ListaPacientes.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -302,7 +303,15 @@ bool SemSolucao_MostrarMarcas(QListWidget& lista) {
         QListWidgetItem* item = lista.item(i);
         const bool marcado = marcados.contains(ids[i]);
         item->setIcon(marcado ? icone : QIcon());
-        item->setToolTip(marcado ? kDicaMarcado : QString());
+        // The patient's line first, when the list gave it one; the mark under it.
+        QStringList dica;
+        if (const QString linha = item->data(PapelLinhaPaciente).toString(); !linha.isEmpty()) {
+            dica << linha;
+        }
+        if (marcado) {
+            dica << kDicaMarcado;
+        }
+        item->setToolTip(dica.join(QLatin1Char('\n')));
     }
     return lidas;
 }

@@ -6,6 +6,7 @@
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/MensagemFalha.h"
+#include "data/base/Motor.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/clsPacienteSemSolucao.h"
 #include "match/clsParametrosBusca.h"
@@ -96,4 +97,32 @@ bool InicioPrograma::CriarTabelas() {
            clsDecisaoPessoas(m_cn, m_ado).CriarTabela() &&
            clsPacienteSemSolucao(m_cn, m_ado).CriarTabelaRastro() &&
            ListaTrabalho::CriarTabela(m_cn, m_ado) && clsParametrosBusca(m_cn, m_ado).CriarTabela();
+}
+
+QString InicioPrograma::VerificarGravacao(QString* detalhe) {
+    dados::SituacaoGravacao situacao;
+    try {
+        situacao = m_cn.VerificarGravacao();
+    } catch (const ErroNumerado& e) {
+        // Not knowing is not a refusal: a write that fails still says why.
+        dados::RegistrarDiagnostico(
+            QStringLiteral("Gravação não verificada: %1").arg(QString::fromUtf8(e.what())));
+        return {};
+    }
+    if (detalhe) {
+        *detalhe = situacao.detalhe;
+    }
+    const QString indisponivel =
+        QStringLiteral(": unificar e marcar sem solução estão indisponíveis");
+    switch (situacao.estado) {
+        case dados::SituacaoGravacao::SomenteLeitura:
+            return QStringLiteral("Cadastro somente para leitura") + indisponivel + '.';
+        case dados::SituacaoGravacao::Bloqueado:
+            return QStringLiteral("Cadastro bloqueado por outro programa") + indisponivel +
+                   QStringLiteral(" até que ele o libere (Agrupar verifica de novo).");
+        case dados::SituacaoGravacao::SemPermissao:
+            return QStringLiteral("Sem permissão para alterar o cadastro") + indisponivel + '.';
+        default:
+            return {};
+    }
 }

@@ -29,6 +29,11 @@ class InicioPrograma {
     // more is to be said.
     bool CriarTabelas();
 
+    // Whether the register can be written, asked without writing: empty when it can, else the
+    // sentence that says why the merge commands are unavailable, with the engine's own words in
+    // `detalhe`. A register that is locked may be freed later: ask again.
+    QString VerificarGravacao(QString* detalhe = nullptr);
+
     // The text of the message that ends the program after a false, exactly as it is shown.
     const QString& Mensagem() const { return m_mensagem; }
     const QString& ConnectionString() const { return m_connectionString; }

@@ -2,6 +2,7 @@
 
 #include "data/ado/Recordset.h"
 #include "data/base/ValorSeNulo.h"
+#include "main/InicioPrograma.h"
 #include "patient/LegendasCampos.h"
 #include "patient/clsString.h"
 
@@ -133,4 +134,39 @@ QString GrupoSemValor(const QStringList& fColunas, const QVector<QVariant>& fVal
     const QString ultimo = legendas.takeLast();
     return legendas.join(QStringLiteral(", ")) + QStringLiteral(" e ") + ultimo +
            QStringLiteral(" vazios: estes cadastros não são agrupados por esses campos");
+}
+
+QString LocalizadorPaciente::Proximo(
+    Connection& fCN, clsADO& fADO, const QString& fTexto,
+    const std::function<bool(const PacienteLocalizado&)>& fIrPara) {
+    const QString texto = fTexto.trimmed();
+    if (texto.isEmpty()) {
+        return {};
+    }
+    QList<PacienteLocalizado> achados;
+    if (!LocalizarPacientes(fCN, fADO, texto, achados)) {
+        return QStringLiteral("Ao localizar o paciente, ocorreu o seguinte erro:\n\n") +
+               QString::number(fADO.ErrorNumber()) + QStringLiteral(" - ") + fADO.ErrorString() +
+               DetalheEDiagnostico(fADO.DetalheDoErro());
+    }
+    if (achados.isEmpty()) {
+        return QStringLiteral("Nenhum paciente encontrado com \"%1\".").arg(texto);
+    }
+    for (int n = 0; n < achados.size(); ++n) {
+        const int i = (m_proximo + n) % int(achados.size());
+        if (fIrPara(achados[i])) {
+            m_proximo = (i + 1) % int(achados.size());
+            return {};
+        }
+    }
+    const PacienteLocalizado& p = achados.first();
+    return achados.size() == 1
+               ? QStringLiteral("O paciente %1 (ID %2) não está em nenhum grupo da lista.")
+                     .arg(p.NomeCompleto)
+                     .arg(p.ID_Paciente)
+               : QStringLiteral(
+                     "Nenhum dos %1 pacientes encontrados com \"%2\" está em algum "
+                     "grupo da lista.")
+                     .arg(achados.size())
+                     .arg(texto);
 }

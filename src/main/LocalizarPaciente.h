@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -35,3 +36,20 @@ int LinhaDoPaciente(const dados::DadosConsulta& fGrupos, const PacienteLocalizad
 // records that have none of them, which the member query cannot list by them. Empty for any
 // other row. "RG vazio: estes cadastros não são agrupados pelo RG".
 QString GrupoSemValor(const QStringList& fColunas, const QVector<QVariant>& fValores);
+
+// Enter in the search box, again and again: each time the next patient the text names that the
+// grouping on screen holds, round the list of those found.
+class LocalizadorPaciente {
+  public:
+    // Finds the patients fTexto names and hands them to fIrPara, from where the last Enter
+    // stopped, until it takes one (true: the patient is in a group and now shown). Returns the
+    // message to show instead: a failure, nobody found, nobody of those in a group; empty when
+    // one was shown or the text is blank.
+    QString Proximo(Connection& fCN, clsADO& fADO, const QString& fTexto,
+                    const std::function<bool(const PacienteLocalizado&)>& fIrPara);
+    // A new text starts from the first patient found.
+    void Recomecar() { m_proximo = 0; }
+
+  private:
+    int m_proximo = 0;
+};

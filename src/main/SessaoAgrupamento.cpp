@@ -39,13 +39,17 @@ clsPacienteCriterio& SessaoAgrupamento::Criterio() {
 
 void SessaoAgrupamento::iniciar(Tipo tipo) {
     // A grouping started while another held the window keeps the hold and its clock.
-    if (tipo != Tipo::Reagrupamento && !SegurandoEntrada()) {
+    const bool novaEspera = tipo != Tipo::Reagrupamento && !SegurandoEntrada();
+    if (novaEspera) {
         m_relogio.start();
     }
     if (tipo != Tipo::Semelhanca) {
         m_busca.reset();
     }
     m_tipo = tipo;
+    if (novaEspera) {
+        emit segurou();
+    }
 }
 
 bool SessaoAgrupamento::AgruparExato(std::unique_ptr<clsPacienteCriterio> criterio) {

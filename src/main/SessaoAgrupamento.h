@@ -81,6 +81,8 @@ class SessaoAgrupamento : public QObject {
     static bool TirarLinhaAtual(Recordset& rs, Connection& cn);
 
   signals:
+    // A grouping that holds the window has started while none held it.
+    void segurou();
     // A grouping has ended (done, failed or cancelled): read Resultado(), and for a search
     // GruposEncontrados(). Executando() is already Nenhum.
     void terminou(SessaoAgrupamento::Tipo tipo);

@@ -18,18 +18,18 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/base/ErroNumerado.h"
 #include "data/base/MostrarMensagem.h"
-#include "data/base/ValorSeNulo.h"
 #include "decisions/frmSemSolucao.h"
 #include "history/frmHistorico.h"
 #include "main/CriteriosGravados.h"
+#include "main/GruposListaTrabalho.h"
 #include "main/InicioPrograma.h"
 #include "main/ListaSemelhantes.h"
 #include "main/LocalizarPaciente.h"
@@ -48,8 +48,10 @@
 #include "ui/ModeloRecordset.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
+#include "ui/PainelInstrucoes.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
+#include "worklist/frmListaTrabalho.h"
 
 namespace {
 
@@ -84,17 +86,45 @@ W* nomeado(W* widget, const QString& nome) {
     return widget;
 }
 
+// Two panes side by side or one above the other, sharing the room by their weights.
+QSplitter* divisor(Qt::Orientation sentido, const char* nome, QWidget* a, QWidget* b, int pesoA,
+                   int pesoB) {
+    auto* d = nomeado(new QSplitter(sentido), QString::fromLatin1(nome));
+    d->addWidget(a);
+    d->addWidget(b);
+    d->setStretchFactor(0, pesoA);
+    d->setStretchFactor(1, pesoB);
+    d->setChildrenCollapsible(false);
+    return d;
+}
+
+// A pane holding its parts one above the other, edge to edge; the middle one grows.
+QWidget* pilha(QWidget* acima, QWidget* cresce, QLayout* abaixo = nullptr) {
+    auto* painel = new QWidget;
+    auto* layout = new QVBoxLayout(painel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (acima) {
+        layout->addWidget(acima);
+    }
+    layout->addWidget(cresce, 1);
+    if (abaixo) {
+        layout->addLayout(abaixo);
+    }
+    return painel;
+}
+
 QString numeroETexto(clsADO& ado) {
     return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
 }
+
+const QString kDicaSemSolucao = QStringLiteral("Marcar o paciente selecionado como sem solução");
 
 }  // namespace
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
     // The grid shows rsLocalizar and its current row is the record set's position; a change of
-    // current cell chosen by the user runs the row event. The window's own re-binding and
-    // re-query do not: they decide themselves when the list is refilled.
+    // current cell chosen by the user runs the row event (celulaMudou).
     m_modelo = new ModeloRecordset(DE().rsLocalizar, this);
     m_grupos = new ModeloGrupos(this);
     m_colunas = ColunasLembradas::Acompanhar(
@@ -125,19 +155,22 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(m_progresso, &QTimer::timeout, this,
             [this] { lblItensnaLista->setText(m_sessao.TextoProgresso()); });
     connect(&m_sessao, &SessaoAgrupamento::terminou, this, &frmPrincipal::agrupamentoTerminou);
+    connect(&m_sessao, &SessaoAgrupamento::segurou, this, [this] { segurarEntrada(true); });
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
     connect(cmdComparar, &QPushButton::clicked, this, &frmPrincipal::cmdComparar_Click);
     connect(cmdHistorico, &QPushButton::clicked, this, &frmPrincipal::cmdHistorico_Click);
+    connect(cmdListaTrabalho, &QPushButton::clicked, this, &frmPrincipal::cmdListaTrabalho_Click);
     connect(cmdCancelarAgrupamento, &QPushButton::clicked, this,
             &frmPrincipal::cmdCancelarAgrupamento_Click);
     connect(lstSemelhante, &QListWidget::currentRowChanged, this,
             [this](int) { lstSemelhante_Click(); });
-    connect(lstSemelhante, &QListWidget::itemChanged, this,
-            &frmPrincipal::lstSemelhante_ItemChanged);
+    connect(lstSemelhante, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
+    });
     connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmPrincipal::txtLocalizar_Enter);
-    connect(txtLocalizar, &QLineEdit::textEdited, this, [this] { m_proximoAchado = 0; });
+    connect(txtLocalizar, &QLineEdit::textEdited, this, [this] { m_localizador.Recomecar(); });
     auto* buscar = new QShortcut(QKeySequence::Find, this);
     connect(buscar, &QShortcut::activated, this, [this] {
         txtLocalizar->setFocus(Qt::ShortcutFocusReason);
@@ -258,12 +291,7 @@ void frmPrincipal::montarJanela() {
         direita->addWidget(lstSemelhante, 1);
 
         divisorResultado =
-            nomeado(new QSplitter(Qt::Horizontal), QStringLiteral("divisorResultado"));
-        divisorResultado->addWidget(painelGrade);
-        divisorResultado->addWidget(painelLista);
-        divisorResultado->setStretchFactor(0, 3);
-        divisorResultado->setStretchFactor(1, 2);
-        divisorResultado->setChildrenCollapsible(false);
+            divisor(Qt::Horizontal, "divisorResultado", painelGrade, painelLista, 3, 2);
 
         auto* f3 = new QVBoxLayout(Frame3);
         f3->addWidget(divisorResultado, 1);
@@ -275,29 +303,15 @@ void frmPrincipal::montarJanela() {
     NvPreferSemelhante->setAccessibleName(QStringLiteral("Dados do paciente"));
     (new QVBoxLayout(Frame1))->addWidget(NvPreferSemelhante);
     montarInstrucoes();
-
-    auto* colunaEsquerda = new QWidget;
-    {
-        auto* layout = new QVBoxLayout(colunaEsquerda);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(Frame2);
-        layout->addWidget(Frame3, 1);
-    }
     // A taller window gives its room to the detail; the instructions scroll when short.
-    divisorDetalhe = nomeado(new QSplitter(Qt::Vertical), QStringLiteral("divisorDetalhe"));
-    divisorDetalhe->addWidget(Frame1);
-    divisorDetalhe->addWidget(Frame4);
-    divisorDetalhe->setStretchFactor(0, 1);
-    divisorDetalhe->setStretchFactor(1, 0);
-    divisorDetalhe->setCollapsible(0, false);
-
-    divisorPrincipal = nomeado(new QSplitter(Qt::Horizontal), QStringLiteral("divisorPrincipal"));
-    divisorPrincipal->addWidget(colunaEsquerda);
-    divisorPrincipal->addWidget(divisorDetalhe);
-    divisorPrincipal->setStretchFactor(0, 3);
-    divisorPrincipal->setStretchFactor(1, 2);
-    divisorPrincipal->setChildrenCollapsible(false);
-
+    divisorDetalhe = divisor(Qt::Vertical, "divisorDetalhe", Frame1, Frame4, 1, 0);
+    divisorDetalhe->setCollapsible(1, true);
+    divisorPrincipal =
+        divisor(Qt::Horizontal, "divisorPrincipal", pilha(Frame2, Frame3), divisorDetalhe, 3, 2);
+    lblGravacao = nomeado(new QLabel, QStringLiteral("lblGravacao"));
+    lblGravacao->setAccessibleName(QStringLiteral("Situação do cadastro"));
+    statusBar()->addWidget(lblGravacao, 1);
+    statusBar()->hide();  // shown only with something to say
     auto* centro = new QWidget(this);
     (new QVBoxLayout(centro))->addWidget(divisorPrincipal);
     setCentralWidget(centro);
@@ -313,7 +327,7 @@ void frmPrincipal::montarComandos() {
                           QStringLiteral("cmdUnificar"));
     cmdSemSolucao =
         nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
-    cmdSemSolucao->setToolTip(QStringLiteral("Marcar o paciente selecionado como sem solução"));
+    cmdSemSolucao->setToolTip(kDicaSemSolucao);
     cmdComparar =
         nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
     cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
@@ -324,46 +338,37 @@ void frmPrincipal::montarComandos() {
     cmdHistorico =
         nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
     cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
+    cmdListaTrabalho = nomeado(new QPushButton(QStringLiteral("Lista de trabalho...")),
+                               QStringLiteral("cmdListaTrabalho"));
+    cmdListaTrabalho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    cmdListaTrabalho->setToolTip(
+        QStringLiteral("Os grupos deste agrupamento com o seu estado, para tratá-los um a um pelo "
+                       "teclado (Ctrl+L)"));
     // Others add their buttons before "Unificar cadastros" (AdicionarBotaoComando), which
     // stays last, at the right.
     m_linhaComandos = new QHBoxLayout(Frame5);
     m_linhaComandos->addWidget(cmdSemSolucao);
     m_linhaComandos->addWidget(cmdHistorico);
+    m_linhaComandos->addWidget(cmdListaTrabalho);
     m_linhaComandos->addStretch();
     m_linhaComandos->addWidget(cmdComparar);
     m_linhaComandos->addWidget(cmdUnificar);
 }
 
 void frmPrincipal::montarInstrucoes() {
-    Frame4 = nomeado(new QFrame, QStringLiteral("Frame4"));
-    Frame4->setFrameShape(QFrame::StyledPanel);
-    auto* f4 = new QVBoxLayout(Frame4);
+    QStringList textos;
     for (int i = 0; i < 3; ++i) {
-        auto* caixa = nomeado(new QPlainTextEdit, QStringLiteral("txtCaption_%1").arg(i));
-        QString texto = TextoInstrucao(i);
-        texto.replace(CRLF, QStringLiteral("\n"));
-        caixa->setPlainText(texto);
-        // At most as tall as its lines at the width it has (alturaInstrucoes); on a small
-        // screen it gives way to the detail above and scrolls.
-        const int margem = 2 * int(caixa->document()->documentMargin()) + 4;
-        caixa->setMinimumHeight(caixa->fontMetrics().lineSpacing() * 2 + margem);
-        caixa->setReadOnly(true);
-        caixa->setFocusPolicy(Qt::NoFocus);  // display only: never in the tab order
-        caixa->setFrameShape(QFrame::NoFrame);
-        caixa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        caixa->viewport()->setAutoFillBackground(false);
-        caixa->setAccessibleName(QStringLiteral("Instrução %1").arg(i + 1));
-        caixa->installEventFilter(this);
-        txtCaption[i] = caixa;
-        f4->addWidget(caixa);
-        caixa->setMaximumHeight(alturaInstrucao(i));
-        if (i < 2) {
-            Line1[i] = nomeado(new QFrame, QStringLiteral("Line1_%1").arg(i));
-            Line1[i]->setFrameShape(QFrame::HLine);
-            Line1[i]->setFrameShadow(QFrame::Sunken);
-            f4->addWidget(Line1[i]);
-        }
+        textos << TextoInstrucao(i).replace(CRLF, QStringLiteral("\n"));
     }
+    Frame4 = nomeado(new PainelInstrucoes(textos), QStringLiteral("Frame4"));
+    for (int i = 0; i < 3; ++i) {
+        txtCaption[i] = nomeado(Frame4->Caixa(i), QStringLiteral("txtCaption_%1").arg(i));
+        txtCaption[i]->setAccessibleName(QStringLiteral("Instrução %1").arg(i + 1));
+    }
+    for (int i = 0; i < 2; ++i) {
+        Line1[i] = nomeado(Frame4->Linha(i), QStringLiteral("Line1_%1").arg(i));
+    }
+    connect(Frame4, &PainelInstrucoes::caixaFocada, this, &frmPrincipal::txtCaption_GotFocus);
 }
 
 void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
@@ -374,52 +379,15 @@ void frmPrincipal::AdicionarBotaoComando(QPushButton* botao) {
 
 void frmPrincipal::ordenarTabulacao() {
     // grid -> list -> the command row, left to right -> the criteria -> "Agrupar" (-> Cancel).
-    QList<QWidget*> cadeia{dbGridCriterio, lstSemelhante};
-    const auto acrescentar = [&cadeia](QLayout* layout, QWidget* ultimo) {
-        for (int i = 0; i < layout->count(); ++i) {
-            QWidget* w = layout->itemAt(i)->widget();
-            if (w && w != ultimo && (w->focusPolicy() & Qt::TabFocus)) {
-                cadeia << w;
-            }
-        }
-        if (ultimo) {
-            cadeia << ultimo;
-        }
-    };
-    acrescentar(m_linhaComandos, nullptr);
-    acrescentar(Frame2->layout(), cmdBuscar);
-    m_rodadaTab.Definir(cadeia << txtLocalizar << cmdCancelarAgrupamento);
+    QList<QWidget*> criterios = RodadaTab::DoLayout(*Frame2->layout());
+    criterios.move(criterios.indexOf(cmdBuscar), criterios.size() - 1);
+    m_rodadaTab.Definir(QList<QWidget*>{dbGridCriterio, lstSemelhante} +
+                            RodadaTab::DoLayout(*m_linhaComandos) + criterios
+                        << txtLocalizar << cmdCancelarAgrupamento);
 }
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
     return m_rodadaTab.Avancar(focusWidget(), next) || QMainWindow::focusNextPrevChild(next);
-}
-
-int frmPrincipal::alturaInstrucao(int Index) const {
-    // Its lines as the box wraps them at its width, and not one more.
-    const QPlainTextEdit* caixa = txtCaption[Index];
-    const int margem = int(caixa->document()->documentMargin());
-    const int largura = std::max(caixa->viewport()->width() - 2 * margem, 100);
-    const QString texto = caixa->toPlainText().trimmed();
-    const int linhas = caixa->fontMetrics()
-                           .boundingRect(QRect(0, 0, largura, 1 << 20), Qt::TextWordWrap, texto)
-                           .height();
-    return linhas + 2 * margem + 2 * caixa->frameWidth() + 2;
-}
-
-int frmPrincipal::alturaInstrucoes() {
-    int altura = 0;
-    for (int i = 0; i < 3; ++i) {
-        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
-        altura += txtCaption[i]->maximumHeight();
-    }
-    const QLayout* f4 = Frame4->layout();
-    const QMargins m = f4->contentsMargins();
-    altura += m.top() + m.bottom() + 2 * Frame4->frameWidth();
-    for (const QFrame* linha : Line1) {
-        altura += linha->sizeHint().height();
-    }
-    return altura + f4->spacing() * 4;
 }
 
 void frmPrincipal::ajustarColunas() {
@@ -450,17 +418,20 @@ void frmPrincipal::showEvent(QShowEvent* event) {
         divisorPrincipal->setSizes({largura * 3 / 5, largura - largura * 3 / 5});
         // The instructions take the room their lines need (at most half), the detail the rest.
         const int altura = divisorDetalhe->height();
-        const int instrucoes = std::min(alturaInstrucoes(), altura / 2);
+        const int instrucoes = std::min(Frame4->AlturaNecessaria(), altura / 2);
         divisorDetalhe->setSizes({altura - instrucoes, instrucoes});
     }
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* event) {
     if (ID_UsuarioLogado != 0) {  // nobody logged in: nobody to remember the layout for
-        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
-            .Gravar(ID_UsuarioLogado);
+        geometria().Gravar(ID_UsuarioLogado);
     }
     QMainWindow::closeEvent(event);
+}
+
+GeometriaJanela frmPrincipal::geometria() {
+    return GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe});
 }
 
 std::array<QCheckBox*, 7> frmPrincipal::caixasCriterio() const {
@@ -473,22 +444,6 @@ CriteriosGravados::Marcas frmPrincipal::marcasCriterio() const {
     std::transform(caixas.begin(), caixas.end(), marcas.begin(),
                    [](const QCheckBox* c) { return c->checkState(); });
     return marcas;
-}
-
-bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize &&
-        std::find(txtCaption.begin(), txtCaption.end(), watched) != txtCaption.end()) {
-        const int i =
-            int(std::find(txtCaption.begin(), txtCaption.end(), watched) - txtCaption.begin());
-        txtCaption[i]->setMaximumHeight(alturaInstrucao(i));
-    }
-    if (event->type() == QEvent::FocusIn) {
-        const auto caixa = std::find(txtCaption.begin(), txtCaption.end(), watched);
-        if (caixa != txtCaption.end()) {
-            txtCaption_GotFocus(int(caixa - txtCaption.begin()));
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmPrincipal::txtCaption_GotFocus(int /*Index*/) {
@@ -521,12 +476,11 @@ bool frmPrincipal::Form_Load() {
             return false;
         }
     }
-    m_geometriaRestaurada =
-        GeometriaJanela(*this, {divisorPrincipal, divisorResultado, divisorDetalhe})
-            .Restaurar(ID_UsuarioLogado);
+    m_geometriaRestaurada = geometria().Restaurar(ID_UsuarioLogado);
     if (!inicio.CriarTabelas()) {
         return false;
     }
+    verificarGravacao();
 
     Detalhe_Configurar(*NvPreferSemelhante, m_pastaAplicacao + QStringLiteral("Paciente.pre"),
                        &DE(), QStringLiteral("ID_Paciente"), &DE().rsPaciente);
@@ -550,8 +504,27 @@ bool frmPrincipal::Ler_INI(const QString& fFullPathINI) {
 // ---------------------------------------------------------------------------------------------
 // Grouping and the result grid
 
+void frmPrincipal::verificarGravacao() {
+    // Said before any review starts: the status under the window, and on the commands that
+    // write, which stay unavailable.
+    QString detalhe;
+    const QString aviso = InicioPrograma(DE().Conexao, ADO()).VerificarGravacao(&detalhe);
+    const QString dica =
+        detalhe.isEmpty() ? aviso : aviso + QStringLiteral("\nDetalhe: ") + detalhe;
+    lblGravacao->setText(aviso);
+    lblGravacao->setToolTip(dica);
+    statusBar()->setVisible(!aviso.isEmpty());
+    cmdUnificar->setEnabled(aviso.isEmpty());
+    cmdUnificar->setToolTip(dica);
+    cmdSemSolucao->setEnabled(aviso.isEmpty());
+    cmdSemSolucao->setToolTip(aviso.isEmpty() ? kDicaSemSolucao : dica);
+}
+
 void frmPrincipal::cmdBuscar_Click() {
     // No hourglass: the window stays live and shows the grouping's progress instead.
+    if (!lblGravacao->text().isEmpty()) {
+        verificarGravacao();  // a register locked then may be free now
+    }
     if (chkSemelhanca->isChecked()) {
         Preencher_GridSemelhanca();
     } else {
@@ -564,22 +537,13 @@ std::unique_ptr<clsPacienteCriterio> frmPrincipal::ObterClassePacienteCriterio()
 }
 
 void frmPrincipal::Preencher_GridCriterio() {
-    const bool segurava = m_sessao.SegurandoEntrada();
     if (!m_sessao.AgruparExato(ObterClassePacienteCriterio())) {
         MsgBox(QStringLiteral("Selecione ao menos um critério"));
-        return;
-    }
-    if (!segurava) {
-        segurarEntrada(true);
     }
 }
 
 void frmPrincipal::Preencher_GridSemelhanca() {
-    const bool segurava = m_sessao.SegurandoEntrada();
     m_sessao.AgruparSemelhanca();
-    if (!segurava) {
-        segurarEntrada(true);
-    }
 }
 
 void frmPrincipal::segurarEntrada(bool segurar) {
@@ -634,21 +598,23 @@ void frmPrincipal::agrupamentoTerminou(SessaoAgrupamento::Tipo tipo) {
     const ConsultaEmSegundoPlano::Desfecho& r = m_sessao.Resultado();
     if (tipo == SessaoAgrupamento::Tipo::Reagrupamento) {
         reagrupamentoChegou();
-    } else if (r.cancelada || !r.ok) {
-        // The result on screen, whichever mode it is in, stays as it was; after a failure of
-        // the exact grouping nothing of it stays.
-        lblItensnaLista->setText(m_contadorAntes);
-        segurarEntrada(false);
-        if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
-            MsgBox(mensagem);
-            if (tipo == SessaoAgrupamento::Tipo::Exato) {
-                esvaziarTela();
-            }
+        emit agrupamentoConcluido();
+        return;
+    }
+    segurarEntrada(false);
+    lblItensnaLista->setText(m_contadorAntes);  // until a result takes its place
+    if (r.ok) {
+        tipo == SessaoAgrupamento::Tipo::Exato ? exatoChegou() : semelhancaChegou();
+    } else if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
+        // Cancelled, the result on screen stays as it was; failed, the exact result goes.
+        MsgBox(mensagem);
+        if (tipo == SessaoAgrupamento::Tipo::Exato) {
+            esvaziarTela();
         }
-    } else if (tipo == SessaoAgrupamento::Tipo::Exato) {
-        exatoChegou();
-    } else {
-        semelhancaChegou();
+    }
+    if (tipo != SessaoAgrupamento::Tipo::Reagrupamento && r.ok && !r.cancelada && m_listaTrabalho &&
+        m_listaTrabalho->isVisible()) {
+        montarListaTrabalho();  // the worklist follows the grouping on screen
     }
     emit agrupamentoConcluido();
 }
@@ -666,30 +632,19 @@ void frmPrincipal::exatoChegou() {
     }
     lblItensNaLista_Atualizar();
     SalvarPacienteCriterio();
-    segurarEntrada(false);
     // The first row is current: the list and the detail show its group at once (the start-up's
     // row change, and after every grouping, so they never show a patient of another result).
     escolherLinhaApos(0);
-}
-
-void frmPrincipal::moverParaLinhaVista(int linha) {
-    const QScopedValueRollback<bool> religando(m_religando, true);
-    const int registro = m_modelo->LinhaDoRegistro(linha);
-    if (registro < 0) {
-        return;
-    }
-    try {
-        DE().rsLocalizar.setAbsolutePosition(registro + 1);
-    } catch (const ErroNumerado&) {
-        // The row is there (the model said so); a refusal leaves the position as it was.
-    }
 }
 
 void frmPrincipal::escolherLinhaApos(int linha) {
     // The same position, or the last one when fewer rows are left; no row empties the list.
     const int linhas = m_modelo->rowCount();
     if (linhas > 0) {
-        moverParaLinhaVista(std::clamp(linha, 0, linhas - 1));
+        {
+            const QScopedValueRollback<bool> religando(m_religando, true);
+            m_modelo->MoverPara(std::clamp(linha, 0, linhas - 1));
+        }
         dbGridCriterio_RowColChange(0, 0);
     } else {
         esvaziarListaEDetalhe();
@@ -718,12 +673,7 @@ void frmPrincipal::ReLinkarGrid() {
     esvaziarLista();
     if (rs.State() == adStateOpen && linha >= 0) {
         dbGridCriterio_RowColChange(0, 0);
-        bool tirada = false;
-        if (lstSemelhante->count() < 2) {
-            const QScopedValueRollback<bool> religando(m_religando, true);
-            tirada = SessaoAgrupamento::TirarLinhaAtual(rs, DE().Conexao);
-        }
-        if (tirada) {
+        if (lstSemelhante->count() < 2 && tirarGrupoAtual()) {
             escolherLinhaApos(linha);
         }
     }
@@ -731,6 +681,11 @@ void frmPrincipal::ReLinkarGrid() {
     if (rs.State() == adStateOpen && !rs.Source().isEmpty()) {
         m_sessao.Reagrupar(rs.Source());
     }
+}
+
+bool frmPrincipal::tirarGrupoAtual() {
+    const QScopedValueRollback<bool> religando(m_religando, true);
+    return SessaoAgrupamento::TirarLinhaAtual(DE().rsLocalizar, DE().Conexao);
 }
 
 void frmPrincipal::reagrupamentoChegou() {
@@ -789,28 +744,25 @@ void frmPrincipal::mostrarGrade(bool semelhanca) {
     m_modoSemelhanca = semelhanca;
     // The candidate groups come best first and are not sorted: no arrow of the other mode.
     dbGridCriterio->horizontalHeader()->setSortIndicatorShown(!semelhanca);
-    const auto aoMudarCelula = [this] {
-        if (m_religando) {
-            return;
-        }
-        if (m_modoSemelhanca) {
-            Preencher_GrupoSemelhante();
-        } else {
-            dbGridCriterio_RowColChange(0, 0);
-        }
-    };
     if (!semelhanca) {
-        LigarGrade(*dbGridCriterio, *m_modelo, aoMudarCelula);
+        LigarGrade(*dbGridCriterio, *m_modelo, [this] { celulaMudou(); });
         return;
     }
     dbGridCriterio->setModel(m_grupos);
     // A new model brings a new selection model: the row change is ours while the mode lasts.
     connect(dbGridCriterio->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [aoMudarCelula](const QModelIndex& atual, const QModelIndex&) {
+            [this](const QModelIndex& atual) {
                 if (atual.isValid()) {
-                    aoMudarCelula();
+                    celulaMudou();
                 }
             });
+}
+
+void frmPrincipal::celulaMudou() {
+    // The window's own re-binding and re-query are not a row chosen by the user.
+    if (!m_religando) {
+        m_modoSemelhanca ? void(Preencher_GrupoSemelhante()) : dbGridCriterio_RowColChange(0, 0);
+    }
 }
 
 void frmPrincipal::semelhancaChegou() {
@@ -822,7 +774,6 @@ void frmPrincipal::semelhancaChegou() {
         ajustarColunas();
     }
     lblItensNaLista_Atualizar();
-    segurarEntrada(false);
     if (m_grupos->rowCount() > 0) {
         dbGridCriterio->setCurrentIndex(m_grupos->index(0, 0));
     } else {
@@ -901,7 +852,12 @@ bool frmPrincipal::preencherLista(const QString& sql) {
         const QSignalBlocker bloqueio(lstSemelhante);
         lstSemelhante->clear();
         m_marcadorLista.clear();
-        PreencherListaPacientes(*lstSemelhante, rs);
+        // A similarity group's records show their scores in their lines.
+        const QModelIndex grupo = dbGridCriterio->currentIndex();
+        PreencherListaPacientes(*lstSemelhante, rs,
+                                m_modoSemelhanca && grupo.isValid()
+                                    ? m_grupos->PontuacoesMembros(grupo.row())
+                                    : QHash<qint32, double>());
         mostrarMarcas();
         if (lstSemelhante->count() > 0) {
             lstSemelhante->setCurrentRow(0);
@@ -938,10 +894,6 @@ void frmPrincipal::lstSemelhante_Click() {
 void frmPrincipal::lstSemelhante_ItemCheck(qint16 /*Item*/) {
     // Ticks are free. The one rule this list knows (a row standing for the patient found in the
     // integration database may not be unticked) needs a marker that nothing here ever sets.
-}
-
-void frmPrincipal::lstSemelhante_ItemChanged(QListWidgetItem* item) {
-    lstSemelhante_ItemCheck(qint16(lstSemelhante->row(item)));
 }
 
 bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacientes) {
@@ -1043,38 +995,12 @@ void frmPrincipal::txtLocalizar_Enter() {
     if (m_sessao.SegurandoEntrada()) {
         return;  // the result it would search is about to be replaced
     }
-    const QString texto = txtLocalizar->text().trimmed();
-    if (texto.isEmpty()) {
-        return;
+    const QString mensagem =
+        m_localizador.Proximo(DE().Conexao, ADO(), txtLocalizar->text(),
+                              [this](const PacienteLocalizado& p) { return irParaPaciente(p); });
+    if (!mensagem.isEmpty()) {
+        MsgBox(mensagem);
     }
-    QList<PacienteLocalizado> achados;
-    clsADO& ado = ADO();
-    if (!LocalizarPacientes(DE().Conexao, ado, texto, achados)) {
-        MsgBox(QStringLiteral("Ao localizar o paciente, ocorreu o seguinte erro:\n\n") +
-               numeroETexto(ado) + DetalheEDiagnostico(ado.DetalheDoErro()));
-        return;
-    }
-    if (achados.isEmpty()) {
-        MsgBox(QStringLiteral("Nenhum paciente encontrado com \"%1\".").arg(texto));
-        return;
-    }
-    // Enter again goes on to the next patient found that is in a group, round the list.
-    for (int n = 0; n < achados.size(); ++n) {
-        const PacienteLocalizado& p = achados[(m_proximoAchado + n) % achados.size()];
-        if (irParaPaciente(p)) {
-            m_proximoAchado = (m_proximoAchado + n + 1) % achados.size();
-            return;
-        }
-    }
-    const PacienteLocalizado& p = achados.first();
-    MsgBox(achados.size() == 1
-               ? QStringLiteral("O paciente %1 (ID %2) não está em nenhum grupo da lista.")
-                     .arg(p.NomeCompleto)
-                     .arg(p.ID_Paciente)
-               : QStringLiteral("Nenhum dos %1 pacientes encontrados com \"%2\" está em algum "
-                                "grupo da lista.")
-                     .arg(achados.size())
-                     .arg(texto));
 }
 
 bool frmPrincipal::irParaPaciente(const PacienteLocalizado& p) {
@@ -1114,4 +1040,38 @@ void frmPrincipal::cmdHistorico_Click() {
         }
     });
     focarLista();
+}
+
+void frmPrincipal::cmdListaTrabalho_Click() {
+    if (!m_listaTrabalho) {
+        m_listaTrabalho = new frmListaTrabalho(DE().Conexao, ADO(), ID_UsuarioLogado, this);
+        // Its writes step around the quiet re-grouping, as the window's own do; a merge there
+        // groups the register again.
+        m_listaTrabalho->DefinirAoRedorDeEscrita(
+            [this](const std::function<void()>& escrita) { m_sessao.AoRedorDeEscrita(escrita); });
+        connect(m_listaTrabalho, &frmListaTrabalho::registroMudou, this,
+                [this] { m_modoSemelhanca ? ReLinkarSemelhanca() : ReLinkarGrid(); });
+        connect(&m_gruposTrabalho, &GruposListaTrabalho::lidos, m_listaTrabalho,
+                [this](const QVector<GrupoTrabalho>& grupos) {
+                    m_listaTrabalho->Iniciar(grupos, false);
+                });
+        connect(&m_gruposTrabalho, &GruposListaTrabalho::falhou, m_listaTrabalho,
+                &frmListaTrabalho::Aguardar);
+    }
+    m_listaTrabalho->show();
+    m_listaTrabalho->raise();
+    m_listaTrabalho->activateWindow();
+    montarListaTrabalho();
+}
+
+void frmPrincipal::montarListaTrabalho() {
+    const Recordset& rs = DE().rsLocalizar;
+    if (m_modoSemelhanca) {
+        m_listaTrabalho->Iniciar(GruposListaTrabalho::DaSemelhanca(m_grupos->Grupos()), true);
+    } else if (rs.State() != adStateOpen) {
+        m_listaTrabalho->Iniciar({}, false);
+    } else {
+        m_listaTrabalho->Aguardar(QStringLiteral("Lendo os cadastros dos grupos..."));
+        m_gruposTrabalho.LerExato(m_connectionString, rs.Dados());
+    }
 }

@@ -8,7 +8,10 @@
 #include <memory>
 
 #include "main/CriteriosGravados.h"
+#include "main/GruposListaTrabalho.h"
+#include "main/LocalizarPaciente.h"
 #include "main/SessaoAgrupamento.h"
+#include "ui/GeometriaJanela.h"
 #include "ui/RodadaTab.h"
 
 class QCheckBox;
@@ -17,7 +20,6 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
-struct PacienteLocalizado;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -26,10 +28,12 @@ class QSplitter;
 class QTableView;
 class QTimer;
 class ctlNvPreferDE;
+class frmListaTrabalho;
 class clsPacienteCriterio;
 class ModeloGrupos;
 class ColunasLembradas;
 class ModeloRecordset;
+class PainelInstrucoes;
 
 // The program's one window: loading it is the whole start-up (Form_Load), and its controls
 // carry the administrator's work: tick the grouping fields, group, pick a group, tick the
@@ -79,6 +83,12 @@ class frmPrincipal : public QMainWindow {
     void cmdComparar_Click();
     // Opens the merge history, where a merge can be undone.
     void cmdHistorico_Click();
+    // Opens the worklist on the current grouping (the members of an exact one are read first,
+    // on a connection of their own); a new grouping rebuilds it while it is open.
+    void cmdListaTrabalho_Click();
+    frmListaTrabalho* ListaTrabalho() const { return m_listaTrabalho; }
+    // Where the worklist's groups come from (an exact grouping's are read off this thread).
+    GruposListaTrabalho& GruposTrabalho() { return m_gruposTrabalho; }
     // The search box: shows the group of the patient named (name, ID or record number) and
     // makes that patient the list's current row.
     void txtLocalizar_Enter();
@@ -140,9 +150,10 @@ class frmPrincipal : public QMainWindow {
     QPushButton* cmdSemSolucao;
     QPushButton* cmdComparar;
     QPushButton* cmdHistorico;
+    QPushButton* cmdListaTrabalho;
     QGroupBox* Frame1;
     ctlNvPreferDE* NvPreferSemelhante;
-    QFrame* Frame4;
+    PainelInstrucoes* Frame4;  // the instructions
     std::array<QPlainTextEdit*, 3> txtCaption;
     std::array<QFrame*, 2> Line1;
     // Between the criteria-and-result column and the detail; between the grid and the list;
@@ -150,28 +161,28 @@ class frmPrincipal : public QMainWindow {
     QSplitter* divisorPrincipal;
     QSplitter* divisorResultado;
     QSplitter* divisorDetalhe;
+    // In the status bar when the register cannot be written: why the merge commands are off.
+    QLabel* lblGravacao;
 
   signals:
     // A grouping's result (or its failure or cancellation) has been taken in.
     void agrupamentoConcluido();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
   private:
     void montarJanela();
+    void verificarGravacao();
+    GeometriaJanela geometria();
     void montarComandos();
     void montarInstrucoes();
     void ordenarTabulacao();
     void ajustarColunas();
     void focarLista();
     bool irParaPaciente(const PacienteLocalizado& p);
-    int alturaInstrucao(int Index) const;
-    int alturaInstrucoes();
-    void lstSemelhante_ItemChanged(QListWidgetItem* item);
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
     void esvaziarLista();
@@ -183,20 +194,24 @@ class frmPrincipal : public QMainWindow {
     void semelhancaChegou();
     void reagrupamentoChegou();
     void escolherLinhaApos(int linha);
-    void moverParaLinhaVista(int linha);
+    bool tirarGrupoAtual();
     std::array<QCheckBox*, 7> caixasCriterio() const;
     CriteriosGravados::Marcas marcasCriterio() const;
     void mostrarGrade(bool semelhanca);
+    void celulaMudou();
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;
+    frmListaTrabalho* m_listaTrabalho = nullptr;
+    GruposListaTrabalho m_gruposTrabalho;
+    void montarListaTrabalho();
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
     ColunasLembradas* m_colunas = nullptr;
     bool m_modoSemelhanca = false;
     CriteriosGravados m_criteriosGravados;
-    int m_proximoAchado = 0;   // where Enter in the search box goes on from
-    bool m_religando = false;  // the grid's own re-binding is not a row chosen by the user
+    LocalizadorPaciente m_localizador;  // where Enter in the search box goes on from
+    bool m_religando = false;           // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
     QString m_pastaWindows;

@@ -66,7 +66,10 @@ bool ModeloGrupos::Buscar(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes
     for (const GrupoCandidato& g : busca.Agrupar(opcoes.limiar)) {
         Grupo linha;
         linha.nome = busca.NomeCompleto(g.membros.first());
-        for (quint32 i : g.membros) linha.ids << busca.Reg(i).id;
+        for (int m = 0; m < g.membros.size(); ++m) {
+            linha.ids << busca.Reg(g.membros[m]).id;
+            linha.pontuacaoMembro << g.pontuacaoMembro.value(m, -1);
+        }
         linha.pontuacao = g.ligacao;
         linha.menorPar = g.menorPar;
         linha.conflito = g.conflito;
@@ -81,6 +84,17 @@ void ModeloGrupos::Definir(QVector<Grupo> grupos) {
     beginResetModel();
     m_grupos = std::move(grupos);
     endResetModel();
+}
+
+QHash<qint32, double> ModeloGrupos::PontuacoesMembros(int linha) const {
+    QHash<qint32, double> pontuacoes;
+    if (linha >= 0 && linha < m_grupos.size()) {
+        const Grupo& g = m_grupos[linha];
+        for (int m = 0; m < g.ids.size(); ++m) {
+            pontuacoes.insert(g.ids[m], g.pontuacaoMembro.value(m, -1));
+        }
+    }
+    return pontuacoes;
 }
 
 QString ModeloGrupos::ObterSQLMembros(int linha) const {

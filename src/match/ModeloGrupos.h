@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QString>
 #include <QVector>
 
@@ -22,8 +23,9 @@ class ModeloGrupos : public QAbstractTableModel {
 
   public:
     struct Grupo {
-        QString nome;         // the first member's full name, as typed
-        QVector<qint32> ids;  // ID_Paciente of the members, in register order
+        QString nome;                     // the first member's full name, as typed
+        QVector<qint32> ids;              // ID_Paciente of the members, in register order
+        QVector<double> pontuacaoMembro;  // each member's weakest score against the others
         double pontuacao = 0;
         double menorPar = 0;
         bool conflito = false;
@@ -53,6 +55,8 @@ class ModeloGrupos : public QAbstractTableModel {
     // expression as the exact grouping's list, for exactly the group's members. Empty for a
     // row that does not exist.
     QString ObterSQLMembros(int linha) const;
+    // Each member's score (ID -> score) of a row; empty for a row that does not exist.
+    QHash<qint32, double> PontuacoesMembros(int linha) const;
     // The row of the group that holds the patient; -1 when none does.
     int LinhaDoPaciente(qint32 id) const;
     // Opens that query in fRS (the window's list record set). False with fADO's failure, or

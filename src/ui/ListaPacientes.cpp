@@ -1,10 +1,14 @@
 #include "ui/ListaPacientes.h"
 
+#include <QDate>
 #include <QListWidget>
+#include <QStringList>
 
 #include "data/ado/Recordset.h"
+#include "data/base/Diagnostico.h"
 #include "data/base/ValorSeNulo.h"
 #include "patient/ExamesPaciente.h"
+#include "patient/LinhaPaciente.h"
 #include "patient/clsPaciente.h"
 #include "ui/Ampulheta.h"
 #include "ui/DE.h"
@@ -12,10 +16,12 @@
 #include "ui/DetalhePaciente.h"
 #include "ui/ctlNvPreferDE.h"
 
-void PreencherListaPacientes(QListWidget& lista, Recordset& fRS) {
+void PreencherListaPacientes(QListWidget& lista, Recordset& fRS,
+                             const QHash<qint32, double>& fPontuacoes) {
     if (fRS.RecordCount() == 0) {
         return;
     }
+    QStringList ids;
     for (fRS.MoveFirst(); !fRS.Eof(); fRS.MoveNext()) {
         auto* item = new QListWidgetItem(
             ValorSeNulo(fRS.Fields(QStringLiteral("Nome_Completo")).Value(), QString()).toString());
@@ -23,6 +29,33 @@ void PreencherListaPacientes(QListWidget& lista, Recordset& fRS) {
         item->setCheckState(Qt::Unchecked);
         item->setData(Qt::UserRole, fRS.Fields(QStringLiteral("ID_Paciente")).Value().toInt());
         lista.addItem(item);
+        ids << QString::number(item->data(Qt::UserRole).toInt());
+    }
+    // The list's own query stays as it is: what else tells two records of one name apart is
+    // read on the side.
+    QHash<qint32, QPair<QDate, QString>> dados;
+    Recordset rs;
+    if (ADO().AbrirRecordset(DE().Conexao, rs,
+                             QStringLiteral("SELECT ID_Paciente, Data_Nascimento, RG FROM "
+                                            "Paciente WHERE ID_Paciente IN (") +
+                                 ids.join(QStringLiteral(", ")) + QLatin1Char(')'))) {
+        for (; !rs.Eof(); rs.MoveNext()) {
+            dados.insert(rs.Fields(0).Value().toInt(),
+                         {rs.Fields(1).Value().toDate(), TextoDoValor(rs.Fields(2).Value())});
+        }
+    } else {
+        dados::RegistrarDiagnostico(QStringLiteral("Datas e RGs da lista não lidos: %1 - %2")
+                                        .arg(ADO().ErrorNumber())
+                                        .arg(ADO().ErrorString()));
+    }
+    for (int i = 0; i < lista.count(); ++i) {
+        QListWidgetItem* item = lista.item(i);
+        const qint32 id = item->data(Qt::UserRole).toInt();
+        const auto [nascimento, rg] = dados.value(id);
+        const QString linha =
+            LinhaPaciente(item->text(), id, nascimento, rg, fPontuacoes.value(id, -1));
+        item->setData(PapelLinhaPaciente, linha);
+        item->setToolTip(linha);
     }
 }
 

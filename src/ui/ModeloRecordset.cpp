@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
 #include "data/base/ValorSeNulo.h"
 #include "patient/LegendasCampos.h"
 
@@ -79,6 +80,18 @@ int ModeloRecordset::LinhaNaVista(int linhaRegistro) const {
         return -1;
     }
     return m_posicao.isEmpty() ? linhaRegistro : m_posicao[linhaRegistro];
+}
+
+void ModeloRecordset::MoverPara(int linhaVista) {
+    const int registro = LinhaDoRegistro(linhaVista);
+    if (registro < 0) {
+        return;
+    }
+    try {
+        m_rs.setAbsolutePosition(registro + 1);
+    } catch (const ErroNumerado&) {
+        // The row is there (the model said so): a refusal is the record set's to report.
+    }
 }
 
 int ModeloRecordset::LinhaAtual() const {

@@ -37,6 +37,9 @@ class ModeloRecordset : public QAbstractTableModel {
     // Record row shown at a view row, and the other way round (-1 when out of range).
     int LinhaDoRegistro(int linhaVista) const;
     int LinhaNaVista(int linhaRegistro) const;
+    // Moves the record set to the record shown at a view row; a row that is not there, or a
+    // refused move, leaves the position as it was.
+    void MoverPara(int linhaVista);
     // The column the view is sorted by (-1: the result's own order) and the direction.
     int ColunaOrdem() const { return m_colunaOrdem; }
     Qt::SortOrder Ordem() const { return m_ordem; }

@@ -1,5 +1,6 @@
 #include "ui/RodadaTab.h"
 
+#include <QLayout>
 #include <QWidget>
 
 void RodadaTab::Definir(const QList<QWidget*>& cadeia) {
@@ -23,4 +24,15 @@ bool RodadaTab::Avancar(QWidget* atual, bool proximo) const {
         }
     }
     return true;
+}
+
+QList<QWidget*> RodadaTab::DoLayout(const QLayout& layout) {
+    QList<QWidget*> widgets;
+    for (int i = 0; i < layout.count(); ++i) {
+        QWidget* w = layout.itemAt(i)->widget();
+        if (w && (w->focusPolicy() & Qt::TabFocus)) {
+            widgets << w;
+        }
+    }
+    return widgets;
 }

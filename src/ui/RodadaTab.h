@@ -2,6 +2,7 @@
 
 #include <QList>
 
+class QLayout;
 class QWidget;
 
 // A window's keyboard round: Tab goes from each control of the round to the next and from the
@@ -12,6 +13,8 @@ class RodadaTab {
   public:
     // The round, in order; Qt's own tab order is set along it too.
     void Definir(const QList<QWidget*>& cadeia);
+    // The widgets of a layout that take the focus by Tab, in the layout's order.
+    static QList<QWidget*> DoLayout(const QLayout& layout);
     // Moves the focus on from `atual`. False when `atual` is not in the round: the window's
     // default then applies.
     bool Avancar(QWidget* atual, bool proximo) const;

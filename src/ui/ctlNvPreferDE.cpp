@@ -221,21 +221,21 @@ void ctlNvPreferDE::setControlOption(bool ligado) {
     }
 }
 
-QString ctlNvPreferDE::FieldKey(int posicao) const {
+QString ctlNvPreferDE::ChaveDoCampo(int posicao) const {
     return posicao >= 0 && posicao < m_campos.size() ? m_campos[posicao].chave : QString();
 }
 
-QString ctlNvPreferDE::FieldCaption(int posicao) const {
+QString ctlNvPreferDE::LegendaDoCampo(int posicao) const {
     return posicao >= 0 && posicao < m_campos.size() ? m_campos[posicao].legenda->text()
                                                      : QString();
 }
 
-QString ctlNvPreferDE::FieldText(int posicao) const {
+QString ctlNvPreferDE::TextoDoCampo(int posicao) const {
     return posicao >= 0 && posicao < m_campos.size() ? m_campos[posicao].valor->text() : QString();
 }
 
-QString ctlNvPreferDE::FieldText(const QString& chave) const {
-    return FieldText(Posicao(chave));
+QString ctlNvPreferDE::TextoDoCampo(const QString& chave) const {
+    return TextoDoCampo(Posicao(chave));
 }
 
 void ctlNvPreferDE::VoltarAoTopo() {
@@ -245,6 +245,6 @@ void ctlNvPreferDE::VoltarAoTopo() {
     }
 }
 
-bool ctlNvPreferDE::FieldOptionValue(int posicao) const {
+bool ctlNvPreferDE::OpcaoDoCampo(int posicao) const {
     return posicao >= 0 && posicao < m_campos.size() && m_campos[posicao].opcao;
 }

@@ -73,11 +73,11 @@ class ctlNvPreferDE : public QWidget {
     void setControlOption(bool ligado);
 
     // What the control shows, for tests and for the screen reader: "" when out of range.
-    QString FieldKey(int posicao) const;
-    QString FieldCaption(int posicao) const;
-    QString FieldText(int posicao) const;
-    QString FieldText(const QString& chave) const;
-    bool FieldOptionValue(int posicao) const;
+    QString ChaveDoCampo(int posicao) const;
+    QString LegendaDoCampo(int posicao) const;
+    QString TextoDoCampo(int posicao) const;
+    QString TextoDoCampo(const QString& chave) const;
+    bool OpcaoDoCampo(int posicao) const;
     int Posicao(const QString& chave) const;  // -1 when unknown
 
   private:

@@ -5,9 +5,17 @@
 #include <algorithm>
 
 QString ChaveGrupo(const QVector<qint32>& membros) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(TextoMembros(membros).toLatin1(), QCryptographicHash::Sha1)
-            .toHex());
+    // The same bytes as TextoMembros, written without going through a QString: a grouping of a
+    // large register hands over a hundred thousand groups.
+    QByteArray texto;
+    texto.reserve(membros.size() * 11);
+    for (const qint32 id : membros) {
+        if (!texto.isEmpty()) {
+            texto += ',';
+        }
+        texto += QByteArray::number(id);
+    }
+    return QString::fromLatin1(QCryptographicHash::hash(texto, QCryptographicHash::Sha1).toHex());
 }
 
 QString TextoMembros(const QVector<qint32>& membros) {

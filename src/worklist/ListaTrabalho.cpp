@@ -138,23 +138,26 @@ bool ListaTrabalho::Construir(const QVector<GrupoTrabalho>& fGrupos) {
     for (const GrupoTrabalho& g : fGrupos) {
         Item item;
         item.grupo = g;
-        // Members ascending, each with its score: the identity is the sorted set.
-        QVector<int> ordem(g.membros.size());
-        std::iota(ordem.begin(), ordem.end(), 0);
-        std::sort(ordem.begin(), ordem.end(),
-                  [&g](int a, int b) { return g.membros[a] < g.membros[b]; });
-        for (int i = 0; i < ordem.size(); ++i) {
-            item.grupo.membros[i] = g.membros[ordem[i]];
-            if (g.pontuacaoMembro.size() == g.membros.size()) {
-                item.grupo.pontuacaoMembro[i] = g.pontuacaoMembro[ordem[i]];
-            }
-        }
         if (g.pontuacaoMembro.size() != g.membros.size()) {
             item.grupo.pontuacaoMembro.clear();
         }
+        // Members ascending, each with its score: the identity is the sorted set. Groupings
+        // hand them over in register order, which is that already.
+        if (!std::is_sorted(g.membros.begin(), g.membros.end())) {
+            QVector<int> ordem(g.membros.size());
+            std::iota(ordem.begin(), ordem.end(), 0);
+            std::sort(ordem.begin(), ordem.end(),
+                      [&g](int a, int b) { return g.membros[a] < g.membros[b]; });
+            for (int i = 0; i < ordem.size(); ++i) {
+                item.grupo.membros[i] = g.membros[ordem[i]];
+                if (!item.grupo.pontuacaoMembro.isEmpty()) {
+                    item.grupo.pontuacaoMembro[i] = g.pontuacaoMembro[ordem[i]];
+                }
+            }
+        }
         item.chaveGrupo = ChaveGrupo(item.grupo.membros);
         chaves.insert(item.chaveGrupo);
-        m_itens << item;
+        m_itens.append(std::move(item));
     }
     // The merges of the log tables that the grouping cannot show any more (their records are
     // gone), so that what was done stays in the list.
@@ -201,8 +204,15 @@ bool ListaTrabalho::Atualizar() {
 // The members still in the register and the key they make. A group with fewer than two left
 // was merged: it keeps all of them, as the merge found them.
 static void MembrosAtuais(ListaTrabalho::Item& item, const VereditosRegistro& registro) {
+    const auto& todos = item.grupo.membros;
+    if (std::none_of(todos.begin(), todos.end(),
+                     [&registro](qint32 id) { return registro.Removido(id); })) {
+        item.membros = todos;
+        item.chave = item.chaveGrupo;
+        return;
+    }
     QVector<qint32> presentes;
-    for (const qint32 id : item.grupo.membros) {
+    for (const qint32 id : todos) {
         if (!registro.Removido(id)) {
             presentes << id;
         }

@@ -12,25 +12,24 @@
 namespace {
 
 constexpr int kLinhasPorPagina = 20000;
+constexpr int kIdsPorConsulta = 1000;
 
-// What the page reads: every grouping column, and what names a member and tells people apart.
-const QStringList kColunasLidas = {QStringLiteral("Nome"),
-                                   QStringLiteral("Nome_Meio"),
-                                   QStringLiteral("Nome_Último"),
-                                   QStringLiteral("RG"),
-                                   QStringLiteral("CIC"),
-                                   QStringLiteral("Prontuário"),
-                                   QStringLiteral("Data_Nascimento"),
-                                   QStringLiteral("Sexo")};
+// What names a member and tells people apart, read for the members only.
+const QString kColunasDetalhe =
+    QStringLiteral("ID_Paciente, Nome, Nome_Meio, Nome_Último, RG, CIC, Sexo, Data_Nascimento");
 
-// One value, appended to a group's key as the register compares it. Texts: trailing blanks
-// and letter case do not count; dates: the moment; NULL: apart from every text, the empty one
-// included. Most of a register is plain ASCII, folded here without Qt's tables.
-void AnexarChave(const QVariant& valor, QString& chave) {
+// One value of a group's key as the register compares it, handed out one UTF-16 unit at a
+// time. Texts: trailing blanks and letter case do not count; dates: the moment; NULL: apart
+// from every text, the empty one included. Most of a register is plain ASCII, folded here
+// without Qt's tables.
+template <class Emitir>
+void Dobrar(const QVariant& valor, Emitir&& emitir) {
     if (valor.isNull()) {
-        chave += QChar(0x01);
+        emitir(char16_t(0x01));
     } else if (valor.typeId() == QMetaType::QDateTime || valor.typeId() == QMetaType::QDate) {
-        chave += QString::number(valor.toDateTime().toMSecsSinceEpoch());
+        for (const QChar c : QString::number(valor.toDateTime().toMSecsSinceEpoch())) {
+            emitir(c.unicode());
+        }
     } else {
         const QString texto = valor.toString();
         qsizetype n = texto.size();
@@ -39,16 +38,42 @@ void AnexarChave(const QVariant& valor, QString& chave) {
         }
         for (qsizetype i = 0; i < n; ++i) {
             const char16_t c = texto[i].unicode();
-            chave += c < 0x80 ? QChar(c >= u'A' && c <= u'Z' ? c + 32 : c) : QChar(c).toLower();
+            emitir(c < 0x80 ? char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c)
+                            : QChar(c).toLower().unicode());
         }
     }
-    chave += QChar(0x1f);
+    emitir(char16_t(0x1f));
+}
+
+// The key of a row's values (its columns from `desde` on) as text, and as a 64-bit hash
+// (FNV-1a) that costs no allocation: most rows of the table belong to no group, and the hash
+// alone tells them so.
+QString Chave(const QVector<QVariant>& linha, int desde, int colunas) {
+    QString chave;
+    for (int c = desde; c < desde + colunas; ++c) {
+        Dobrar(linha.value(c), [&chave](char16_t u) { chave += QChar(u); });
+    }
+    return chave;
+}
+
+quint64 Hash(const QVector<QVariant>& linha, int desde, int colunas) {
+    quint64 h = 14695981039346656037ull;
+    for (int c = desde; c < desde + colunas; ++c) {
+        Dobrar(linha.value(c), [&h](char16_t u) { h = (h ^ u) * 1099511628211ull; });
+    }
+    return h;
 }
 
 struct Membro {
     qint32 id = 0;
+    QString nome;
     clsVerificacaoSeguranca::Identificacao identificacao;
 };
+
+QString FalhaDeLeitura(clsADO& fADO) {
+    return QStringLiteral("Ao ler os membros dos grupos, ocorreu o seguinte erro:\n\n") +
+           QString::number(fADO.ErrorNumber()) + QStringLiteral(" - ") + fADO.ErrorString();
+}
 
 }  // namespace
 
@@ -56,30 +81,48 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
                         const QVector<QVector<QVariant>>& fLinhas, QVector<GrupoTrabalho>& fGrupos,
                         QString& erro, const std::function<bool()>& parar) {
     fGrupos.clear();
-    QVector<int> indices;
+    // The grouping's columns exactly as the grid names them: nothing else is read in the
+    // pass over the whole table.
+    static const QStringList permitidas = {QStringLiteral("Nome"),
+                                           QStringLiteral("Nome_Meio"),
+                                           QStringLiteral("Nome_Último"),
+                                           QStringLiteral("RG"),
+                                           QStringLiteral("CIC"),
+                                           QStringLiteral("Prontuário"),
+                                           QStringLiteral("Data_Nascimento")};
     for (const QString& coluna : fColunas) {
-        const auto i = std::find_if(
-            kColunasLidas.begin(), kColunasLidas.end(),
-            [&](const QString& c) { return c.compare(coluna, Qt::CaseInsensitive) == 0; });
-        if (i == kColunasLidas.end()) {
+        if (!permitidas.contains(coluna, Qt::CaseInsensitive)) {
             erro = QStringLiteral("Coluna de agrupamento desconhecida: ") + coluna;
             return false;
         }
-        indices << int(i - kColunasLidas.begin()) + 1;
     }
-    QString chave;
-    QHash<QString, int> grupoDaChave;
-    grupoDaChave.reserve(fLinhas.size());
+    const int colunas = int(fColunas.size());
+    QVector<QString> chaves(fLinhas.size());
+    QMultiHash<quint64, int> grupoDoHash;
+    grupoDoHash.reserve(fLinhas.size());
     for (int i = 0; i < fLinhas.size(); ++i) {
-        chave.clear();
-        for (int c = 0; c < indices.size(); ++c) {
-            AnexarChave(fLinhas[i].value(c), chave);
-        }
-        grupoDaChave.insert(chave, i);
+        chaves[i] = Chave(fLinhas[i], 0, colunas);
+        grupoDoHash.insert(Hash(fLinhas[i], 0, colunas), i);
     }
-    QVector<QVector<Membro>> membros(fLinhas.size());
-    QVector<QString> nomes(fLinhas.size());
+    const auto grupoDe = [&](const QVector<QVariant>& linha) {
+        const quint64 h = Hash(linha, 1, colunas);
+        auto g = grupoDoHash.constFind(h);
+        if (g == grupoDoHash.constEnd()) {
+            return -1;
+        }
+        // The text decides: two keys may share a hash.
+        const QString chave = Chave(linha, 1, colunas);
+        for (; g != grupoDoHash.constEnd() && g.key() == h; ++g) {
+            if (chaves[*g] == chave) {
+                return *g;
+            }
+        }
+        return -1;
+    };
 
+    // First pass: each record of the table to its group, by its grouping values alone.
+    QVector<QVector<Membro>> membros(fLinhas.size());
+    QHash<qint32, QPair<int, int>> lugar;  // member -> group, position in it
     qint64 ultimo = std::numeric_limits<qint32>::min();
     Recordset rs;
     for (;;) {
@@ -87,34 +130,22 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
             erro = QStringLiteral("Leitura interrompida.");
             return false;
         }
-        const QString sql = QStringLiteral("SELECT TOP %1 ID_Paciente, ").arg(kLinhasPorPagina) +
-                            kColunasLidas.join(QStringLiteral(", ")) +
-                            QStringLiteral(
-                                " FROM Paciente WHERE ID_Paciente > %1 ORDER BY "
-                                "ID_Paciente")
-                                .arg(ultimo);
-        if (!fADO.AbrirRecordset(fCN, rs, sql)) {
-            erro = QStringLiteral("Ao ler os membros dos grupos, ocorreu o seguinte erro:\n\n") +
-                   QString::number(fADO.ErrorNumber()) + QStringLiteral(" - ") + fADO.ErrorString();
+        if (!fADO.AbrirRecordset(
+                fCN, rs,
+                QStringLiteral("SELECT TOP %1 ID_Paciente, ").arg(kLinhasPorPagina) +
+                    fColunas.join(QStringLiteral(", ")) +
+                    QStringLiteral(" FROM Paciente WHERE ID_Paciente > %1 ORDER "
+                                   "BY ID_Paciente")
+                        .arg(ultimo))) {
+            erro = FalhaDeLeitura(fADO);
             return false;
         }
         const auto& linhas = rs.Dados().linhas;
         for (const QVector<QVariant>& l : linhas) {
-            chave.clear();
-            for (const int c : indices) {
-                AnexarChave(l[c], chave);
+            if (const int g = grupoDe(l); g >= 0) {
+                lugar.insert(l[0].toInt(), {g, int(membros[g].size())});
+                membros[g].append({l[0].toInt(), {}, {}});
             }
-            const auto g = grupoDaChave.constFind(chave);
-            if (g == grupoDaChave.constEnd()) {
-                continue;
-            }
-            if (membros[*g].isEmpty()) {
-                nomes[*g] =
-                    NomeJuntarPartes(TextoDoValor(l[1]), TextoDoValor(l[2]), TextoDoValor(l[3]));
-            }
-            membros[*g].append(
-                {l[0].toInt(),
-                 {TextoDoValor(l[5]), TextoDoValor(l[4]), TextoDoValor(l[8]), l[7].toDate()}});
         }
         const qsizetype lidas = linhas.size();
         if (lidas > 0) {
@@ -126,6 +157,35 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
         }
     }
 
+    // Second pass: names and documents of the members only, by key.
+    QList<qint32> ids = lugar.keys();
+    std::sort(ids.begin(), ids.end());
+    for (qsizetype inicio = 0; inicio < ids.size(); inicio += kIdsPorConsulta) {
+        if (parar && parar()) {
+            erro = QStringLiteral("Leitura interrompida.");
+            return false;
+        }
+        QStringList lote;
+        for (const qint32 id : ids.mid(inicio, kIdsPorConsulta)) {
+            lote << QString::number(id);
+        }
+        if (!fADO.AbrirRecordset(fCN, rs,
+                                 QStringLiteral("SELECT ") + kColunasDetalhe +
+                                     QStringLiteral(" FROM Paciente WHERE ID_Paciente IN (") +
+                                     lote.join(QLatin1Char(',')) + QLatin1Char(')'))) {
+            erro = FalhaDeLeitura(fADO);
+            return false;
+        }
+        for (const QVector<QVariant>& l : rs.Dados().linhas) {
+            const auto [g, i] = lugar.value(l[0].toInt());
+            Membro& m = membros[g][i];
+            m.nome = NomeJuntarPartes(TextoDoValor(l[1]), TextoDoValor(l[2]), TextoDoValor(l[3]));
+            m.identificacao = {TextoDoValor(l[5]), TextoDoValor(l[4]), TextoDoValor(l[6]),
+                               l[7].toDate()};
+        }
+        rs.Close();
+    }
+
     fGrupos.reserve(membros.size());
     for (int i = 0; i < membros.size(); ++i) {
         const QVector<Membro>& grupo = membros[i];
@@ -133,7 +193,7 @@ bool MembrosAgrupamento(Connection& fCN, clsADO& fADO, const QStringList& fColun
             continue;  // the register changed since the grouping
         }
         GrupoTrabalho g;
-        g.nome = nomes[i];
+        g.nome = grupo.first().nome;
         for (int a = 0; a < grupo.size(); ++a) {
             g.membros << grupo[a].id;
             // The review's own checks on the values read.

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "data/ado/Recordset.h"
+#include "data/ado/clsADO.h"
 #include "support/TempRegister.h"
 
 // Queries of every clause the writer handles (joins, derived tables, subqueries, EXISTS,
@@ -174,4 +175,97 @@ TEST(DiferencialTSql, EveryClauseGivesTheRowsOfPlainSqlite) {
         ASSERT_EQ(nossas, LinhasPuras(puro, sql)) << sql.toStdString();
     }
     sqlite3_close(puro);
+}
+
+// Statements where SQLite's own reading differs from SQL Server's, with what SQL Server answers:
+// its rows ("a|b"), or the number of the message it refuses the statement with.
+TEST(DiferencialTSql, StatementsAnswerAsSqlServerOrFailWithItsMessage) {
+    TempRegister reg;
+    ASSERT_TRUE(reg.exec(
+        "CREATE TABLE Z ([i] [int] NULL, [s] [nvarchar] (2) NULL, [t] [nvarchar] (10) NULL, "
+        "[g] [int] NULL) "
+        "INSERT INTO Z (i, s, t, g) VALUES (NULL, NULL, 'abc', 2147483647) "
+        "INSERT INTO Z (i, s, t, g) VALUES (1, 'xy', '12', 1)"));
+    const auto subconsultas = [](int n) {
+        QString s = "SELECT i FROM Z WHERE i = 1";
+        for (int k = 0; k < n; ++k) {
+            s = "SELECT i FROM Z WHERE i IS NULL OR i IN (" + s + ")";
+        }
+        return "SELECT COUNT(*) FROM Z WHERE i IN (" + s + ")";
+    };
+    QStringList colunas;
+    for (int k = 1; k <= 4097; ++k) {
+        colunas << QStringLiteral("%1 AS c%1").arg(k);
+    }
+    const struct {
+        QString sql;
+        QString linhas;  // the rows, or empty when it fails
+        int msg = 0;     // SQL Server's message
+    } casos[] = {
+        {"SELECT SUBSTRING('Maria', -2, 5), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcd', 0, 1), "
+         "SUBSTRING('abcd', -4, 6), SUBSTRING('abc', 2, 100), LEFT('abc', 5), LEFT('abc', 0)",
+         "Ma|a||a|bc|abc|"},
+        {"SELECT SUBSTRING('abc', 2, -1)", "", 537},
+        {"SELECT LEFT('abc', -1)", "", 536},
+        {"SELECT ISNULL(s, 'abcdef'), ISNULL(i, 2.9), ISNULL(t, 5) FROM Z ORDER BY g",
+         "xy|1|12\n"
+         "ab|2|abc"},
+        {"SELECT ISNULL(i, 'x') FROM Z", "", 245},
+        {"SELECT COALESCE(NULL, '7', 1) + 1", "8"},
+        {"SELECT COALESCE('x', 1)", "", 245},
+        {"SELECT COUNT(*) FROM Z WHERE t = 1", "", 245},
+        {"SELECT COUNT(*) FROM Z WHERE i = '1' OR i IN ('2', ' 3 ')", "1"},
+        {"SELECT COUNT(*) FROM Z WHERE i IN (1, 'x')", "", 245},
+        {"SELECT SUM(g) FROM Z", "", 8115},
+        {"SELECT AVG(g) FROM Z", "", 8115},
+        {"SELECT SUM(x) FROM (SELECT 2147483647 AS x UNION ALL SELECT 1) d", "", 8115},
+        {"SELECT SUM(CASE WHEN g > 0 THEN g ELSE 0 END) FROM Z", "", 8115},
+        {"SELECT SUM(CAST_NAO_EXISTE) FROM Z", "", 207},
+        {"SELECT * FROM (SELECT i FROM Z ORDER BY i) d", "", 1033},
+        {"SELECT COUNT(*) FROM Z WHERE i IN (SELECT i FROM Z ORDER BY i)", "", 1033},
+        {"SELECT * FROM (SELECT TOP 1 i FROM Z ORDER BY i DESC) d", "1"},
+        {"SELECT CASE WHEN N'é' LIKE '[a-z]' THEN 1 ELSE 0 END, CASE WHEN N'É' LIKE '[a-z]' "
+         "THEN 1 ELSE 0 END, CASE WHEN N'é' LIKE '[e]' THEN 1 ELSE 0 END",
+         "1|1|0"},
+        {subconsultas(31), "1"},
+        {subconsultas(32), "", 191},
+        {"SELECT " + colunas.mid(0, 4096).join(", ") + " ORDER BY c4096 DESC", "4096 colunas"},
+        {"SELECT " + colunas.join(", "), "", 1056},
+        {"SELECT 1/0", "", 8134},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.sql.left(120).toStdString());
+        clsADO ado;
+        Recordset rs;
+        const bool ok = ado.AbrirRecordset(reg.conn(), rs, c.sql);
+        if (c.msg != 0) {
+            EXPECT_FALSE(ok);
+            ASSERT_TRUE(ado.MensagemDoServidor().has_value()) << ado.ErrorString().toStdString();
+            EXPECT_EQ(ado.MensagemDoServidor()->numero, c.msg);
+            continue;
+        }
+        ASSERT_TRUE(ok) << ado.DetalheDoErro().toStdString();
+        if (rs.FieldCount() > 2000) {
+            EXPECT_EQ(QStringLiteral("%1 colunas").arg(rs.FieldCount()), c.linhas);
+            EXPECT_EQ(rs.Fields(4095).Name(), "c4096");
+            EXPECT_EQ(rs.Fields(4095).Value().toInt(), 4096);
+            continue;
+        }
+        QStringList linhas;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QStringList celulas;
+            for (int k = 0; k < rs.FieldCount(); ++k) {
+                celulas << rs.Fields(k).Value().toString();
+            }
+            linhas << celulas.join('|');
+        }
+        EXPECT_EQ(linhas.join('\n'), c.linhas);
+    }
+    // The short text names the fault, not a syntax error.
+    clsADO ado;
+    Recordset rs;
+    ado.AbrirRecordset(reg.conn(), rs, "SELECT 1/0");
+    EXPECT_EQ(ado.ErrorString(), "Divisão por zero.");
+    ado.AbrirRecordset(reg.conn(), rs, subconsultas(32));
+    EXPECT_EQ(ado.ErrorString(), "Comando SQL aninhado demais.");
 }

@@ -98,6 +98,38 @@ TEST(MascararSenhas, EveryStatementShapeThatCarriesAPassword) {
         "column 'Senha'. Truncated value: 'S3gr3d0x'.");
 }
 
+// Whatever expression the password is typed in, on either side of the operator, every
+// literal in it goes; the comparisons beside it stay readable.
+TEST(MascararSenhas, AnyExpressionComparedWithOrAssignedToAPassword) {
+    const QStringList formas = {
+        "UPDATE Usuário SET Senha = UPPER('S3gr3d0x') WHERE Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE Senha = 'S3gr' + '3d0x' AND Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE Senha = LOWER(RTRIM(LTRIM(N'S3gr3d0x'))) AND Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE Senha NOT IN ('S3gr', N'3d0x', 'Pw9q') AND Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE Senha IN (SELECT 'S3gr3d0x' UNION SELECT 'Pw9q') AND "
+        "Usuário = 'ana'",
+        "UPDATE Usuário SET Senha = CASE WHEN 1 = 1 THEN 'S3gr' ELSE '3d0x' END WHERE "
+        "Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE 'S3gr3d0x' = Senha AND Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE UPPER('S3gr' + '3d0x') = UPPER(Senha) AND Usuário = 'ana'",
+        "SELECT CASE Senha WHEN 'S3gr3d0x' THEN 1 END FROM Usuário WHERE Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE Senha NOT BETWEEN 'S3gr' AND '3d0x' AND Usuário = 'ana'",
+        "SELECT 1 FROM Usuário WHERE Senha LIKE 'S3gr%' ESCAPE '!' AND Usuário = 'ana'",
+        "UPDATE Usuário SET Nome = 'X', Senha = COALESCE(NULL, 'S3gr3d0x'), Usuário = 'ana'",
+        "-- UPDATE Usuário SET Senha = 'S3gr3d0x'\nSELECT 1 FROM Usuário WHERE Usuário = 'ana'",
+        "/* don't */ UPDATE Usuário SET Senha = 'S3gr3d0x' WHERE Usuário = 'ana'",
+    };
+    for (const QString& f : formas) {
+        SemSegredo(f, "Usuário = 'ana'");
+    }
+    EXPECT_FALSE(dados::MascararSenhas("UPDATE Usuário SET Senha = 31415926 WHERE ID = 2")
+                     .contains("31415926"));
+    // A syntax error names the token at fault: not when it is part of a password.
+    const QString sql = "UPDATE Usuário SET Senha = 'S3gr' '3d0x' WHERE Usuário = 'ana'";
+    EXPECT_TRUE(dados::TrechoDeSenha(sql, sql.indexOf("'3d0x'")));
+    EXPECT_FALSE(dados::TrechoDeSenha(sql, sql.indexOf("'ana'")));
+}
+
 TEST(MascararSenhas, TextWithoutSecretsPassesUnchanged) {
     const QStringList intactos = {
         "INSERT INTO Paciente (Nome, RG) VALUES ('ANA', '123')",

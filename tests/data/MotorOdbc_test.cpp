@@ -303,6 +303,17 @@ TEST(OdbcEngineErros, SqlStatesAndNativeNumbersMapToAdoNumbers) {
     EXPECT_EQ(odbc::NumeroDoErro({{"01000", 5701, "changed database context"},
                                   {"42S02", 208, "Invalid object name"}}),
               ErroObjetoInexistente);
+    // SQL Server's own message, without the drivers' marks; only the server's, not a driver's.
+    const auto m = odbc::MensagemDoServidor(
+        {{"01000", 5701, "[FreeTDS][SQL Server]Changed database context"},
+         {"22012", 8134, "[FreeTDS][SQL Server]Divide by zero error encountered.", -1, 1, 3}});
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->numero, 8134);
+    EXPECT_EQ(m->texto, "Divide by zero error encountered.");
+    EXPECT_EQ(std::make_tuple(m->nivel, m->estado, m->linha), std::make_tuple(16, 1, 3));
+    EXPECT_FALSE(odbc::MensagemDoServidor({{"HY000", 1, "[SQLite]no such table: T (1)"}}));
+    EXPECT_FALSE(odbc::MensagemDoServidor(
+        {{"08001", 0, "[unixODBC][FreeTDS][SQL Server]Unable to connect"}}));
 }
 
 TEST_F(OdbcEngineTest, AConnectionThatCannotOpenSaysWhy) {

@@ -338,9 +338,19 @@ TEST_F(AnalisadorTSql, NestingIsLimitedAndChainsAreFlat) {
     const auto aninhado = [](int n, const QString& abre, const QString& fecha) {
         return "SELECT " + abre.repeated(n) + "1" + fecha.repeated(n);
     };
-    // 64 levels in all: the select, its item and 62 parentheses.
-    EXPECT_EQ(Recusa(aninhado(62, "(", ")")), QString());
-    EXPECT_TRUE(Recusa(aninhado(63, "(", ")")).contains("Msg 191"));
+    // 100 levels in all: the select, its item and 98 parentheses.
+    EXPECT_EQ(Recusa(aninhado(98, "(", ")")), QString());
+    EXPECT_TRUE(Recusa(aninhado(99, "(", ")")).contains("Msg 191"));
+    // SQL Server's 32 subqueries inside one another, and not one more.
+    const auto subconsultas = [](int n) {
+        QString s = "SELECT a FROM T";
+        for (int i = 0; i < n; ++i) {
+            s = "SELECT a FROM T WHERE a IN (" + s + ")";
+        }
+        return s;
+    };
+    EXPECT_EQ(Recusa(subconsultas(32)), QString());
+    EXPECT_TRUE(Recusa(subconsultas(33)).contains("Msg 191"));
     for (const QString& fundo :
          {aninhado(100000, "(", ")"), aninhado(100000, "(SELECT ", ")"),
           aninhado(100000, "NOT ", " = 1"), aninhado(100000, "- ", ""),

@@ -68,7 +68,8 @@ TEST_F(EscritorTSql, ArithmeticFollowsTheOperandsTypes) {
               "SELECT tsql_soma(tsql_sub(tsql_int(1 + tsql_int(2 * 3)), 'a'), \"Nome\") FROM "
               "\"Paciente\"");
     EXPECT_EQ(sql("SELECT AVG(ID), SUM(ID), SUM(Peso), MAX(Nome) FROM Paciente"),
-              "SELECT (sum(\"ID\") / count(\"ID\")), tsql_int(sum(\"ID\")), sum(\"Peso\"), "
+              "SELECT (tsql_int(sum(\"ID\")) / count(\"ID\")), tsql_int(sum(\"ID\")), "
+              "sum(\"Peso\"), "
               "max(\"Nome\") COLLATE TSQL FROM \"Paciente\"");
 }
 

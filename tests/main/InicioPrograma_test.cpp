@@ -39,7 +39,7 @@ class InicioProgramaTest : public ::testing::Test {
     clsADO ado;
 };
 
-TEST_F(InicioProgramaTest, AMissingOrIncorrectIniIsNamedAsWindowsShowsIt) {
+TEST_F(InicioProgramaTest, IniAusenteOuIncorretoEDitoComoOWindowsMostra) {
     InicioPrograma inicio(cn, ado);
     EXPECT_FALSE(inicio.LerConfiguracao());
     // The path as Windows would show it, then the real one (this file system minds case).
@@ -61,7 +61,7 @@ TEST_F(InicioProgramaTest, AMissingOrIncorrectIniIsNamedAsWindowsShowsIt) {
     EXPECT_EQ(cn.State(), adStateClosed);  // reading the settings opens nothing
 }
 
-TEST_F(InicioProgramaTest, TheConnectionIsTriedTwiceSilentlyThenReported) {
+TEST_F(InicioProgramaTest, ConexaoTentadaDuasVezesEmSilencioDepoisRelatada) {
     RegistroProduto reg;
     const QString ausente = windir + QStringLiteral("Ausente.db");
     escreverINI(("[Tessivar]\nCONN_SERVER=Provider=SQLite;Data Source=" + ausente + "\n").toUtf8());
@@ -98,7 +98,7 @@ TEST_F(InicioProgramaTest, TheConnectionIsTriedTwiceSilentlyThenReported) {
     EXPECT_EQ(cn.State(), adStateOpen);
 }
 
-TEST(InicioProgramaTabelas, EveryTableOfTheProgramIsMadeInOneCallAndOnlyWhenMissing) {
+TEST(InicioProgramaTabelas, TodasAsTabelasNumaChamadaESoQuandoFaltam) {
     RegistroProduto reg;
     QStringList mensagens;
     const MostrarMensagemFn anterior =
@@ -133,7 +133,7 @@ TEST(InicioProgramaTabelas, EveryTableOfTheProgramIsMadeInOneCallAndOnlyWhenMiss
     MostrarMensagem_Definir(anterior);
 }
 
-TEST(CriteriosGravadosTest, TicksComeBackAsSavedAndDamagedOnesTakeTheirDefault) {
+TEST(CriteriosGravadosTest, MarcasVoltamComoGravadasEDanificadasTomamOPadrao) {
     static QTemporaryDir configuracao;  // before the process's first settings access
     qputenv("XDG_CONFIG_HOME", configuracao.path().toUtf8());
     const char* chaves[] = {"Nome", "NomeMeio",   "NomeUltimo", "RG",

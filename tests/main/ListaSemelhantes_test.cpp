@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(ListaSemelhantes, KeepsTheGroupsFromAndWhereAndJoinsTheNames) {
+TEST(ListaSemelhantes, MantemFromEWhereDoGrupoEJuntaOsNomes) {
     RegistroProduto reg;
     for (const char* linha : {"'ANA', NULL, 'O''HARA', 'P1'", "'ANA', 'MARIA', 'O''HARA', 'P2'",
                               "'ANA', NULL, 'LIMA', 'P3'"}) {

@@ -15,7 +15,7 @@ QList<qint32> Ids(const QList<PacienteLocalizado>& achados) {
     return ids;
 }
 
-TEST(LocalizarPaciente, ByIdRecordNumberOrPartOfTheNameAndIntoTheGroupRow) {
+TEST(LocalizarPaciente, PorIdProntuarioOuParteDoNomeEALinhaDoGrupo) {
     RegistroProduto reg;
     for (const char* linha :
          {"'ANA', NULL, 'O''HARA', 'P1', NULL", "'ana', 'MARIA', 'LIMA ', '7', '1970-06-21'",
@@ -58,7 +58,7 @@ TEST(LocalizarPaciente, ByIdRecordNumberOrPartOfTheNameAndIntoTheGroupRow) {
     EXPECT_EQ(LinhaDoPaciente(grupos.Dados(), achados[0]), -1);
 }
 
-TEST(LocalizarPaciente, AGroupOfEmptyValuesSaysWhatItIs) {
+TEST(LocalizarPaciente, GrupoDeValoresVaziosDizOQueE) {
     EXPECT_EQ(GrupoSemValor({"RG"}, {QVariant()}),
               "RG vazio: estes cadastros não são agrupados pelo RG");
     EXPECT_EQ(GrupoSemValor({"Data_Nascimento"}, {QVariant()}),
@@ -69,6 +69,33 @@ TEST(LocalizarPaciente, AGroupOfEmptyValuesSaysWhatItIs) {
     // One value is enough for the member query to list the group.
     EXPECT_EQ(GrupoSemValor({"Nome", "RG"}, {QString("ANA"), QVariant()}), "");
     EXPECT_EQ(GrupoSemValor({}, {}), "");
+}
+
+TEST(LocalizadorPaciente, EnterDeNovoPassaAoProximoNoGrupoEDaAVolta) {
+    RegistroProduto reg;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(reg.exec("INSERT INTO Paciente (Nome, Nome_Último) VALUES ('ANA', 'LIMA')"));
+    }
+    LocalizadorPaciente localizador;
+    QList<qint32> mostrados;
+    const auto emGrupo = [&mostrados](const PacienteLocalizado& p) {
+        if (p.ID_Paciente == 2) {
+            return false;  // in no group on screen: passed over
+        }
+        mostrados << p.ID_Paciente;
+        return true;
+    };
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "ana lima", emGrupo), "");
+    }
+    localizador.Recomecar();
+    EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "ana lima", emGrupo), "");
+    EXPECT_EQ(mostrados, (QList<qint32>{1, 3, 1, 1}));
+    EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "ana",
+                                  [](const PacienteLocalizado&) { return false; }),
+              "Nenhum dos 3 pacientes encontrados com \"ana\" está em algum grupo da lista.");
+    EXPECT_EQ(localizador.Proximo(reg.cn, reg.ado, "  ", emGrupo), "");
+    EXPECT_EQ(mostrados.size(), 4);
 }
 
 }  // namespace

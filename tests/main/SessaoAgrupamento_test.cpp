@@ -9,6 +9,7 @@
 #include "main/CriteriosGravados.h"
 #include "main/SessaoAgrupamento.h"
 #include "support/RegistroProduto.h"
+#include "support/SegurarAgrupamento.h"
 
 namespace {
 
@@ -22,22 +23,6 @@ std::unique_ptr<clsPacienteCriterio> Criterio(std::initializer_list<int> caixas)
     }
     return CriteriosGravados::Criterio(marcas);
 }
-
-// Holds every query of the session's worker at its start until released.
-class Segurar {
-  public:
-    Segurar() {
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta([s = m_sinal] { s->acquire(); });
-    }
-    ~Segurar() {
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
-        m_sinal->release(100);
-    }
-    void Soltar() { m_sinal->release(); }
-
-  private:
-    std::shared_ptr<QSemaphore> m_sinal = std::make_shared<QSemaphore>();
-};
 
 class SessaoAgrupamentoTest : public ::testing::Test {
   protected:
@@ -55,6 +40,7 @@ class SessaoAgrupamentoTest : public ::testing::Test {
         sessao.DefinirConexao(reg.connectionString());
         QObject::connect(&sessao, &SessaoAgrupamento::terminou,
                          [this](SessaoAgrupamento::Tipo t) { chegadas << t; });
+        QObject::connect(&sessao, &SessaoAgrupamento::segurou, [this] { ++seguras; });
     }
 
     QStringList linhas() {
@@ -72,17 +58,19 @@ class SessaoAgrupamentoTest : public ::testing::Test {
     RegistroProduto reg;
     SessaoAgrupamento sessao;
     QList<SessaoAgrupamento::Tipo> chegadas;
+    int seguras = 0;  // groupings that began to hold the window
 };
 
 using Tipo = SessaoAgrupamento::Tipo;
 
-TEST_F(SessaoAgrupamentoTest, GroupingsArriveOnceWithTheirResultAndARefusedOneStartsNothing) {
+TEST_F(SessaoAgrupamentoTest, AgrupamentosChegamUmaVezEORecusadoNaoComecaNada) {
     ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
     EXPECT_EQ(sessao.Executando(), Tipo::Exato);
     EXPECT_TRUE(sessao.SegurandoEntrada());
     EXPECT_TRUE(sessao.TextoProgresso().startsWith("Agrupando... "));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     EXPECT_EQ(chegadas, QList<Tipo>{Tipo::Exato});
+    EXPECT_EQ(seguras, 1);
     EXPECT_TRUE(sessao.Resultado().ok);
     EXPECT_EQ(linhas(), QStringList{"ANA|LIMA"});
     EXPECT_EQ(sessao.Criterio().ObterSELECT(), "Nome, Nome_Último");
@@ -114,11 +102,11 @@ TEST_F(SessaoAgrupamentoTest, GroupingsArriveOnceWithTheirResultAndARefusedOneSt
         << falha.toStdString();
 }
 
-TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietRegroupingAlone) {
+TEST_F(SessaoAgrupamentoTest, CancelarMantemOsCriteriosDaTelaENaoTocaOReagrupamento) {
     ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     {
-        Segurar segurar;
+        SegurarAgrupamento segurar;
         ASSERT_TRUE(sessao.AgruparExato(Criterio({3})));
         segurar.Soltar();
         // A second grouping replaces the first before it arrives: still the one on screen
@@ -129,21 +117,23 @@ TEST_F(SessaoAgrupamentoTest, CancelKeepsTheCriteriaOnScreenAndLeavesTheQuietReg
         ASSERT_TRUE(sessao.Aguardar(kLimite));
     }
     EXPECT_EQ(chegadas, (QList<Tipo>{Tipo::Exato, Tipo::Exato}));
+    EXPECT_EQ(seguras, 2);  // the replacing grouping kept the hold it found
     EXPECT_TRUE(sessao.Resultado().cancelada);
     EXPECT_TRUE(sessao.Resultado().dados.linhas.isEmpty());
     EXPECT_EQ(sessao.Criterio().ObterSELECT(), "Nome, Nome_Último");
 
-    Segurar segurar;
+    SegurarAgrupamento segurar;
     sessao.Reagrupar(QStringLiteral("SELECT COUNT(*) FROM Paciente"));
     sessao.Cancelar();  // Esc and "Cancelar" are about a grouping that holds the window
     EXPECT_FALSE(sessao.SegurandoEntrada());
+    EXPECT_EQ(seguras, 2);
     segurar.Soltar();
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     EXPECT_TRUE(sessao.Resultado().ok);
     EXPECT_EQ(linhas(), QStringList{"3"});
 }
 
-TEST_F(SessaoAgrupamentoTest, AWriteRunsWithTheQuietRegroupingStoppedAndItRunsAgainAfter) {
+TEST_F(SessaoAgrupamentoTest, EscritaRodaComOReagrupamentoParadoQueVoltaDepois) {
     for (const char* t : {"Um", "Dois", "Tres"}) {
         reg.exec(QStringLiteral("CREATE TABLE %1 (Valor int NULL)").arg(QLatin1String(t)));
         reg.exec(QStringLiteral("INSERT INTO %1 (Valor) VALUES (1)").arg(QLatin1String(t)));
@@ -190,7 +180,7 @@ TEST_F(SessaoAgrupamentoTest, AWriteRunsWithTheQuietRegroupingStoppedAndItRunsAg
     EXPECT_FALSE(sessao.Agrupando());
 }
 
-TEST_F(SessaoAgrupamentoTest, TheWaitSleepsWhileTheWorkerIsHeld) {
+TEST_F(SessaoAgrupamentoTest, EsperaDormeEnquantoOTrabalhoEstaPreso) {
     // The worker stays blocked until this thread's event loop goes to sleep: a wait that
     // polls never sleeps, so it would spin (hundreds of thousands of wake-ups) until its limit.
     auto sinal = std::make_shared<QSemaphore>();
@@ -212,7 +202,7 @@ TEST_F(SessaoAgrupamentoTest, TheWaitSleepsWhileTheWorkerIsHeld) {
     EXPECT_EQ(linhas(), QStringList{"ANA|LIMA"});
 }
 
-TEST_F(SessaoAgrupamentoTest, TheQuietRegroupingKeepsTheCurrentGroupWhenItIsStillThere) {
+TEST_F(SessaoAgrupamentoTest, ReagrupamentoMantemOGrupoAtualQuandoEleContinua) {
     ASSERT_TRUE(sessao.AgruparExato(Criterio({0, 2})));
     ASSERT_TRUE(sessao.Aguardar(kLimite));
     reg.exec("INSERT INTO Paciente (Nome, Nome_Último) VALUES ('ALI', 'LIMA')");

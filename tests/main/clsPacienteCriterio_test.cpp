@@ -9,7 +9,7 @@ void escolher(clsString& campo, const QString& valor = QString()) {
 }
 }  // namespace
 
-TEST(clsPacienteCriterio, NothingChosenBuildsNothing) {
+TEST(clsPacienteCriterio, NadaEscolhidoNaoMontaNada) {
     clsPacienteCriterio c;
     c.setMasQueUmaOcorrencia(true);
     EXPECT_EQ(c.ObterSELECT(), "");
@@ -21,7 +21,7 @@ TEST(clsPacienteCriterio, NothingChosenBuildsNothing) {
     EXPECT_EQ(c.ObterWHERE(), "");
 }
 
-TEST(clsPacienteCriterio, GroupingQueryListsChosenFieldsInTheFixedOrder) {
+TEST(clsPacienteCriterio, ConsultaDeAgrupamentoListaOsCamposNaOrdemFixa) {
     clsPacienteCriterio c;
     escolher(c.Nome_Último());
     escolher(c.Nome());
@@ -46,7 +46,7 @@ TEST(clsPacienteCriterio, GroupingQueryListsChosenFieldsInTheFixedOrder) {
               "Nome, Nome_Meio, Nome_Último, RG, CIC, Prontuário, Data_Nascimento");
 }
 
-TEST(clsPacienteCriterio, WhereUsesGroupValuesAndSkipsEmptyOnes) {
+TEST(clsPacienteCriterio, WhereUsaOsValoresDoGrupoEPulaOsVazios) {
     clsPacienteCriterio c;
     escolher(c.Nome(), "MARIA");
     escolher(c.Nome_Meio());  // NULL in the group: drops out
@@ -67,7 +67,7 @@ TEST(clsPacienteCriterio, WhereUsesGroupValuesAndSkipsEmptyOnes) {
     EXPECT_EQ(c.ObterSQLSemAgrupamento(), "");
 }
 
-TEST(clsPacienteCriterio, QuotesInValuesCannotEndTheLiteral) {
+TEST(clsPacienteCriterio, AspasNosValoresNaoTerminamOLiteral) {
     clsPacienteCriterio c;
     escolher(c.Nome(), "O'Hara");
     EXPECT_EQ(c.ObterWHERE(), " WHERE Nome = 'O' + CHAR(39) + 'Hara' ");
@@ -83,7 +83,7 @@ TEST(clsPacienteCriterio, QuotesInValuesCannotEndTheLiteral) {
     EXPECT_EQ(c.ObterWHERE(), QString::fromUtf8(" WHERE RG = '  JOSÉ\tCONCEIÇÃO  ' "));
 }
 
-TEST(clsPacienteCriterio, BirthDateIsComparedAsIsoText) {
+TEST(clsPacienteCriterio, NascimentoComparadoComoTextoIso) {
     clsPacienteCriterio c;
     escolher(c.Data_Nascimento(), "21/06/1970");
     EXPECT_EQ(c.ObterWHERE(), " WHERE Data_Nascimento = '1970-06-21' ");
@@ -94,7 +94,7 @@ TEST(clsPacienteCriterio, BirthDateIsComparedAsIsoText) {
     EXPECT_EQ(c.ObterWHERE(), " WHERE Data_Nascimento = '31/02/1970' + CHAR(39) + '' ");
 }
 
-TEST(clsPacienteCriterio, NameSplittingMatchesThePatientRecord) {
+TEST(clsPacienteCriterio, DivisaoDoNomeIgualAoCadastroDoPaciente) {
     clsPacienteCriterio c;
     EXPECT_TRUE(c.NomeSeparar("MARIA DA SILVA SANTOS"));
     EXPECT_EQ(c.Nome().Valor(), "MARIA");

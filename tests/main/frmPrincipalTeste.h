@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <memory>
@@ -20,9 +19,9 @@
 #include "data/ado/Recordset.h"
 #include "data/sqlite/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
-#include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "settings/Configuracao.h"
+#include "support/SegurarAgrupamento.h"
 #include "ui/BotaoFigura.h"
 #include "ui/DE.h"
 #include "ui/ctlNvPreferDE.h"
@@ -33,25 +32,6 @@
 
 inline const char* const kChaves[] = {"Nome", "NomeMeio",   "NomeUltimo", "RG",
                                       "CIC",  "Nascimento", "Prontuario"};
-
-// Holds every grouping at its start (on its worker thread) until released, so that a test can
-// act on the window while one runs. Declared after the window, so it lets go first.
-class SegurarAgrupamento {
-  public:
-    SegurarAgrupamento() {
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta(
-            [sinal = m_sinal] { sinal->acquire(); });
-    }
-    ~SegurarAgrupamento() {
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
-        m_sinal->release(100);
-    }
-    void Soltar() { m_sinal->release(); }
-
-  private:
-    // Shared with the hook: a worker may still be waking up when the test lets go.
-    std::shared_ptr<QSemaphore> m_sinal = std::make_shared<QSemaphore>();
-};
 
 inline void Mostrar(frmPrincipal& janela) {
     janela.show();
@@ -102,7 +82,7 @@ inline QStringList Grade(const QTableView& grade) {
 
 // A field of the detail of the list's current patient.
 inline QString Detalhe(const frmPrincipal& janela, const char* campo) {
-    return janela.NvPreferSemelhante->FieldText(QString::fromLatin1(campo));
+    return janela.NvPreferSemelhante->TextoDoCampo(QString::fromLatin1(campo));
 }
 
 inline void Escolher(frmPrincipal& janela, int linha) {

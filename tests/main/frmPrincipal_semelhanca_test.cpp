@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -16,12 +15,13 @@
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/frmSemSolucao.h"
 #include "guisupport/JanelaTeste.h"
-#include "main/ConsultaEmSegundoPlano.h"
 #include "main/frmPrincipal.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
+#include "support/SegurarAgrupamento.h"
 #include "ui/DE.h"
+#include "ui/ListaPacientes.h"
 #include "users/frmLogin.h"
 
 namespace {
@@ -127,7 +127,7 @@ class JanelaSemelhanca : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromThem) {
+TEST_F(JanelaSemelhanca, AgrupaPorSemelhancaAoLadoDoExatoEUnificaDosGrupos) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     // The exact grouping finds nobody: every record of one person is spelled differently.
@@ -204,22 +204,20 @@ TEST_F(JanelaSemelhanca, GroupsBySimilarityBesideTheExactGroupingAndMergesFromTh
 
 // The search reads and scores the whole register: it runs off the window's thread, holds the
 // window like a grouping, and "Cancelar" keeps the result that was on screen.
-TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScreen) {
+TEST_F(JanelaSemelhanca, BuscaRodaEmSegundoPlanoECancelarMantemOResultado) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     const QAbstractItemModel* exato = janela.dbGridCriterio->model();
     const QString contador = janela.lblItensnaLista->text();
     {
-        auto sinal = std::make_shared<QSemaphore>();
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta([sinal] { sinal->acquire(); });
+        SegurarAgrupamento segurar;
         janela.chkSemelhanca->setChecked(true);
         Clicar(janela.cmdBuscar);
         EXPECT_TRUE(janela.Agrupando());
         EXPECT_FALSE(janela.dbGridCriterio->isEnabled());
         EXPECT_TRUE(janela.lblItensnaLista->text().startsWith("Agrupando..."));
         Clicar(janela.cmdCancelarAgrupamento);
-        ConsultaEmSegundoPlano::DefinirGanchoAntesDaConsulta({});
-        sinal->release();
+        segurar.Soltar();
         ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     }
     EXPECT_FALSE(janela.ModoSemelhanca());
@@ -236,7 +234,7 @@ TEST_F(JanelaSemelhanca, SearchRunsInTheBackgroundAndCancelKeepsTheResultOnScree
 
 // Both modes list a group through one path: the similar list carries the same marks, and the
 // commands on the list know its records.
-TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
+TEST_F(JanelaSemelhanca, ListaMostraDecisoesEMarcasSemSolucaoNaSemelhanca) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     executar(QStringLiteral("UPDATE Paciente SET Prontuário = 'P-9' WHERE ID_Paciente = %1")
@@ -254,6 +252,10 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     const auto marcada = [&janela](int linha) {
         return !janela.lstSemelhante->item(linha)->icon().isNull();
     };
+    // Each row's own line (name, ID, birth date, RG, score) comes first in its tooltip.
+    const auto linhaDe = [&janela](int linha) {
+        return janela.lstSemelhante->item(linha)->data(PapelLinhaPaciente).toString().toStdString();
+    };
 
     janela.chkSemelhanca->setChecked(true);
     Clicar(janela.cmdBuscar);
@@ -261,8 +263,14 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     ASSERT_EQ(janela.lstSemelhante->count(), 3);  // JOSÉ's group
     EXPECT_TRUE(marcada(0) && marcada(2));
     EXPECT_FALSE(marcada(1));
-    EXPECT_EQ(dica(0), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[2]));
-    EXPECT_EQ(dica(2), "Não é a mesma pessoa que o cadastro " + std::to_string(jose[0]));
+    EXPECT_EQ(dica(0),
+              linhaDe(0) + "\nNão é a mesma pessoa que o cadastro " + std::to_string(jose[2]));
+    EXPECT_EQ(dica(2),
+              linhaDe(2) + "\nNão é a mesma pessoa que o cadastro " + std::to_string(jose[0]));
+    EXPECT_EQ(dica(1), linhaDe(1));
+    EXPECT_NE(linhaDe(0).find(" — ID " + std::to_string(jose[0]) + " — nasc. "), std::string::npos)
+        << linhaDe(0);
+    EXPECT_NE(linhaDe(0).find(" — pontuação "), std::string::npos) << linhaDe(0);
     QString prontuario;
     roteiro.Entao([&prontuario](QDialog& d) {
         auto* f = Como<frmSemSolucao>(d);
@@ -276,7 +284,7 @@ TEST_F(JanelaSemelhanca, TheListShowsDecisionsAndNoSolutionMarksInBothModes) {
     ASSERT_EQ(janela.lstSemelhante->count(), 2);  // RITA's group
     EXPECT_FALSE(marcada(0));
     EXPECT_TRUE(marcada(1));
-    EXPECT_EQ(dica(1), "Paciente marcado como sem solução");
+    EXPECT_EQ(dica(1), linhaDe(1) + "\nPaciente marcado como sem solução");
     // The text of a row is never touched: a mark is an icon and a tooltip.
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"RITA CAMPOS", "Rita  Campos"}));
 }

@@ -5,15 +5,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
 #include "decisions/frmSemSolucao.h"
 #include "frmPrincipalTeste.h"
+#include "main/InicioPrograma.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
+#include "worklist/frmListaTrabalho.h"
 
 namespace {
 
@@ -29,7 +33,7 @@ void ClicarLinha(QTableView* grade, int linha) {
 }
 
 // The steps' own messages are InicioPrograma's tests; here, that the window shows them and ends.
-TEST_F(JanelaPrincipal, AStartUpThatFailsShowsItsMessageAndEndsWithoutWriting) {
+TEST_F(JanelaPrincipal, InicioQueFalhaMostraSuaMensagemETerminaSemGravar) {
     QFile::remove(windir + QStringLiteral("Tessivar.INI"));
     {
         frmPrincipal janela;
@@ -52,7 +56,7 @@ TEST_F(JanelaPrincipal, AStartUpThatFailsShowsItsMessageAndEndsWithoutWriting) {
     EXPECT_FALSE(ADO().TableExiste(cn, QStringLiteral("PacienteLog")));
 }
 
-TEST_F(JanelaPrincipal, ABadConnectionStringNeverShowsOrLogsItsPassword) {
+TEST_F(JanelaPrincipal, CadeiaDeConexaoRuimNuncaMostraNemRegistraASenha) {
     const QString log = dados::ArquivoDiagnostico();
     QFile antes(log);
     const qint64 inicio = antes.exists() ? antes.size() : 0;
@@ -85,7 +89,7 @@ TEST_F(JanelaPrincipal, ABadConnectionStringNeverShowsOrLogsItsPassword) {
 }
 
 // The dialog's own checks are frmLogin's tests; here, that the window waits for a real log-in.
-TEST_F(JanelaPrincipal, OnlyAdministratorsGetInAndAWrongPasswordMayBeRetried) {
+TEST_F(JanelaPrincipal, SoAdministradoresEntramESenhaErradaPodeSerRepetida) {
     paciente("ANA", QString(), "LIMA");
     paciente("ANA", QString(), "LIMA");
     frmPrincipal janela;
@@ -111,7 +115,7 @@ TEST_F(JanelaPrincipal, OnlyAdministratorsGetInAndAWrongPasswordMayBeRetried) {
     EXPECT_GT(contar("SELECT COUNT(*) FROM PacienteLogJustificativa"), 0);
 }
 
-TEST_F(JanelaPrincipal, FirstRunGroupsOnTheThreeNamesAndSavesTheTicks) {
+TEST_F(JanelaPrincipal, PrimeiraVezAgrupaPelosTresNomesEGuardaAsMarcas) {
     const qint32 a = paciente("MARIA", QString(), "SILVA", "1");
     paciente("MARIA", QString(), "SILVA", "2");
     paciente("MARIA", "", "SILVA", "3");  // an empty middle name is not NULL
@@ -174,7 +178,7 @@ TEST_F(JanelaPrincipal, FirstRunGroupsOnTheThreeNamesAndSavesTheTicks) {
     EXPECT_FALSE(outra.chkNome->isChecked());
 }
 
-TEST_F(JanelaPrincipal, NoTickNoDuplicateOrAGroupOfNullsListsNobody) {
+TEST_F(JanelaPrincipal, SemMarcaSemDuplicadoOuGrupoDeNulosNaoListaNinguem) {
     paciente("ANA", QString(), "LIMA", "1");
     paciente("ANA", QString(), "LIMA", "2");
     {
@@ -210,13 +214,13 @@ TEST_F(JanelaPrincipal, NoTickNoDuplicateOrAGroupOfNullsListsNobody) {
         EXPECT_EQ(Grade(*janela.dbGridCriterio), QStringList{""});
         EXPECT_EQ(janela.lstSemelhante->count(), 0);
         for (int i = 0; i < janela.NvPreferSemelhante->FieldCount(); ++i) {
-            EXPECT_EQ(janela.NvPreferSemelhante->FieldText(i), "");
+            EXPECT_EQ(janela.NvPreferSemelhante->TextoDoCampo(i), "");
         }
         EXPECT_TRUE(mensagens.Textos().isEmpty());
     }
 }
 
-TEST_F(JanelaPrincipal, RowCounterUsesPortugueseDigitGrouping) {
+TEST_F(JanelaPrincipal, ContadorSeparaMilharesComoEmPortugues) {
     // 1,234 groups of two records each.
     for (int bloco = 0; bloco < 2; ++bloco) {
         QString sql = QStringLiteral("INSERT INTO Paciente (Nome, Nome_Último) VALUES ");
@@ -265,7 +269,7 @@ class Unificar : public JanelaPrincipal {
     QVector<qint32> bia;
 };
 
-TEST_F(Unificar, OneTickIsRefusedThreeTicksMergeIntoTheChosenBase) {
+TEST_F(Unificar, UmaMarcaRecusadaTresUnificamNaBaseEscolhida) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     ASSERT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"ANA|LIMA", "BIA|REIS"}));
@@ -311,7 +315,7 @@ TEST_F(Unificar, OneTickIsRefusedThreeTicksMergeIntoTheChosenBase) {
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
 }
 
-TEST_F(Unificar, TheLastGroupVanishingLeavesTheNewLastRowCurrent) {
+TEST_F(Unificar, UltimoGrupoQueSomeDeixaANovaUltimaLinhaAtual) {
     paciente("CAIO", QString(), "SOUZA");
     paciente("CAIO", QString(), "SOUZA");
     frmPrincipal janela;
@@ -331,7 +335,7 @@ TEST_F(Unificar, TheLastGroupVanishingLeavesTheNewLastRowCurrent) {
 
 class Escolha : public JanelaPrincipal {};
 
-TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
+TEST_F(Escolha, EscolhedorListaOsCadastrosEMantemUmaMarca) {
     ASSERT_TRUE(ADO().AbrirConexão(DE().Conexao, conexao));
     const qint32 a = paciente("LUIS", QString(), "PRADO", "7");
     const qint32 b = paciente("LUIS", "", QString(), "8");
@@ -340,8 +344,12 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     base.Iniciar({QString::number(a), QString::number(b), QString::number(c)});
     EXPECT_EQ(Linhas(*base.lstSemelhante),
               (QStringList{"LUIS PRADO", "LUIS ", "LUIS ALVES PRADO"}));
+    // The lines keep their text; what tells two of one name apart is in their tooltips.
+    const QString dica = base.lstSemelhante->item(1)->toolTip();
+    EXPECT_TRUE(dica.startsWith(QStringLiteral("LUIS — ID %1").arg(b)) && dica.endsWith("RG 8"))
+        << dica.toStdString();
     EXPECT_EQ(base.lstSemelhante->currentRow(), 0);
-    EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "7");
+    EXPECT_EQ(base.NvPreferSemelhante->TextoDoCampo(QStringLiteral("RG")), "7");
 
     base.cmdOK_Click();
     EXPECT_EQ(mensagens.Textos(),
@@ -349,7 +357,7 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     Marcar(*base.lstSemelhante, {1});
     // The highlight, and so the detail, follows the tick: what is shown is what survives.
     EXPECT_EQ(base.lstSemelhante->currentRow(), 1);
-    EXPECT_EQ(base.NvPreferSemelhante->FieldText(QStringLiteral("RG")), "8");
+    EXPECT_EQ(base.NvPreferSemelhante->TextoDoCampo(QStringLiteral("RG")), "8");
     Marcar(*base.lstSemelhante, {2});
     EXPECT_EQ(base.lstSemelhante->currentRow(), 2);
     EXPECT_EQ(base.lstSemelhante->item(1)->checkState(), Qt::Unchecked);
@@ -362,7 +370,44 @@ TEST_F(Escolha, ChooserListsTheRecordsAndKeepsOneTick) {
     EXPECT_EQ(base.ID_PacienteBase(), 0);
 }
 
-TEST_F(Unificar, TheCurrentPatientCanBeMarkedWithoutSolutionAfterACancelledChooser) {
+TEST_F(Unificar, ListaDeTrabalhoRecebeOsGruposEUnificarNelaReagrupa) {
+    const qint32 caio[] = {paciente("CAIO", QString(), "MOTA"),
+                           paciente("CAIO", QString(), "MOTA")};
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Mostrar(janela);
+    ASSERT_EQ(janela.dbGridCriterio->model()->rowCount(), 3);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&janela));
+    // A button's shortcut clicks it after a short animation: the test sleeps until it does.
+    QSignalSpy clicado(janela.cmdListaTrabalho, &QPushButton::clicked);
+    // The grid gives the groups' values; their records are read off the window's thread.
+    QSignalSpy lidos(&janela.GruposTrabalho(), &GruposListaTrabalho::lidos);
+    QTest::keyClick(janela.dbGridCriterio, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(clicado.wait(kEsperaMaximaMs));
+    frmListaTrabalho* lista = janela.ListaTrabalho();
+    ASSERT_NE(lista, nullptr);
+    ASSERT_TRUE(lidos.count() > 0 || lidos.wait(kEsperaMaximaMs));
+    QSet<QVector<qint32>> grupos;
+    for (const auto& item : lista->Lista().Itens()) {
+        grupos.insert(item.membros);
+    }
+    EXPECT_EQ(grupos, (QSet<QVector<qint32>>{
+                          {ana[0], ana[1], ana[2]}, {bia[0], bia[1]}, {caio[0], caio[1]}}));
+
+    // Put off twice, then merged by key: the grid groups again without the merged group.
+    QApplication::setActiveWindow(lista);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(lista));
+    for (const Qt::Key tecla : {Qt::Key_A, Qt::Key_A, Qt::Key_U}) {
+        QTest::keyClick(lista->tblGrupos, tecla);
+    }
+    EXPECT_EQ(mensagens.Perguntas().size(), 1);
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM Paciente WHERE Nome = 'CAIO'")), 1);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_EQ(janela.dbGridCriterio->model()->rowCount(), 2);
+    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
+}
+
+TEST_F(Unificar, PacienteAtualMarcadoSemSolucaoDepoisDeCancelarOEscolhedor) {
     executar(QStringLiteral("UPDATE Paciente SET Prontuário = 'P-77' WHERE ID_Paciente = %1")
                  .arg(ana[1]));
     frmPrincipal janela;
@@ -404,7 +449,7 @@ TEST_F(Unificar, TheCurrentPatientCanBeMarkedWithoutSolutionAfterACancelledChoos
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"ANA LIMA", "ANA LIMA", "ANA LIMA"}));
 }
 
-TEST_F(Unificar, TheKeyboardReachesEveryStepInOrderAndEveryControlIsNamed) {
+TEST_F(Unificar, TecladoAlcancaCadaPassoEmOrdemETodoControleTemNome) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela, QStringLiteral("ADMIN"), QStringLiteral("segredo"), true));
     Mostrar(janela);
@@ -416,11 +461,23 @@ TEST_F(Unificar, TheKeyboardReachesEveryStepInOrderAndEveryControlIsNamed) {
     QTableView* grade = janela.dbGridCriterio;
     grade->setFocus(Qt::OtherFocusReason);
     // Tab leaves the grid for the list, the commands, the criteria, and comes back round.
-    const QList<QWidget*> ordem{
-        janela.lstSemelhante, janela.cmdSemSolucao, janela.cmdHistorico,  janela.cmdComparar,
-        janela.cmdUnificar,   janela.chkNome,       janela.chkNomeMeio,   janela.chkNomeUltimo,
-        janela.chkRG,         janela.chkCIC,        janela.chkNascimento, janela.chkProntuario,
-        janela.chkSemelhanca, janela.cmdBuscar,     janela.txtLocalizar,  grade};
+    const QList<QWidget*> ordem{janela.lstSemelhante,
+                                janela.cmdSemSolucao,
+                                janela.cmdHistorico,
+                                janela.cmdListaTrabalho,
+                                janela.cmdComparar,
+                                janela.cmdUnificar,
+                                janela.chkNome,
+                                janela.chkNomeMeio,
+                                janela.chkNomeUltimo,
+                                janela.chkRG,
+                                janela.chkCIC,
+                                janela.chkNascimento,
+                                janela.chkProntuario,
+                                janela.chkSemelhanca,
+                                janela.cmdBuscar,
+                                janela.txtLocalizar,
+                                grade};
     for (QWidget* proximo : ordem) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), proximo) << proximo->objectName().toStdString();
@@ -466,7 +523,7 @@ TEST_F(Unificar, TheKeyboardReachesEveryStepInOrderAndEveryControlIsNamed) {
     EXPECT_EQ(Grade(*grade), QStringList{"ANA|LIMA"});
 }
 
-TEST_F(Unificar, AGroupingHoldsTheInputAndCanBeCancelledLeavingThePreviousResult) {
+TEST_F(Unificar, AgrupamentoSeguraAEntradaECancelarDeixaOResultadoAnterior) {
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     Mostrar(janela);
@@ -515,7 +572,7 @@ TEST_F(Unificar, AGroupingHoldsTheInputAndCanBeCancelledLeavingThePreviousResult
     EXPECT_EQ(janela.lblItensnaLista->text(), "2");
 }
 
-TEST_F(Unificar, AMergeShowsTheNextGroupAtOnceAndTheQuietRegroupingKeepsTheWork) {
+TEST_F(Unificar, UnificacaoMostraOProximoGrupoJaEOReagrupamentoMantemOTrabalho) {
     paciente("CAIO", QString(), "SOUZA");
     paciente("CAIO", QString(), "SOUZA");
     frmPrincipal janela;
@@ -548,7 +605,7 @@ TEST_F(Unificar, AMergeShowsTheNextGroupAtOnceAndTheQuietRegroupingKeepsTheWork)
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("2 cadastros unificados em ")));
 }
 
-TEST_F(Unificar, AFailedGroupingOrListQueryLeavesNothingStaleOnScreen) {
+TEST_F(Unificar, AgrupamentoOuListaQueFalhaNaoDeixaNadaVelhoNaTela) {
     EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + ";Busy Timeout=100\n").toUtf8());
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
@@ -600,7 +657,7 @@ TEST_F(Unificar, AFailedGroupingOrListQueryLeavesNothingStaleOnScreen) {
     EXPECT_EQ(Detalhe(janela, "Nome_Completo"), "");
 }
 
-TEST_F(JanelaPrincipal, GridColumnsFitTheirHeadersSortAndShowWholeValues) {
+TEST_F(JanelaPrincipal, ColunasDaGradeCabemOrdenamEMostramValoresInteiros) {
     const QString longo = QStringLiteral("APARECIDA DOS SANTOS NASCIMENTO DE OLIVEIRA");
     paciente("ANA", longo, "LIMA", "1");
     paciente("ANA", longo, "LIMA", "1");
@@ -643,7 +700,7 @@ TEST_F(JanelaPrincipal, GridColumnsFitTheirHeadersSortAndShowWholeValues) {
     EXPECT_GE(grade->rowHeight(0), QFontMetrics(grande).height());
 }
 
-TEST_F(JanelaPrincipal, TheWindowFitsTheScreenAndRemembersItsLayoutPerUser) {
+TEST_F(JanelaPrincipal, JanelaCabeNaTelaELembraADisposicaoPorUsuario) {
     const QRect tela = QGuiApplication::primaryScreen()->availableGeometry();
     QList<int> divisao;
     QSize tamanho;
@@ -681,6 +738,38 @@ TEST_F(JanelaPrincipal, TheWindowFitsTheScreenAndRemembersItsLayoutPerUser) {
         EXPECT_NE(janela.size(), tamanho);
         EXPECT_TRUE(tela.contains(janela.frameGeometry()));
     }
+}
+
+TEST_F(Unificar, CadastroBloqueadoEDitoAoIniciarEOsComandosDizemPorque) {
+    EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + ";Busy Timeout=100\n").toUtf8());
+    ASSERT_TRUE(InicioPrograma(cn, ADO()).CriarTabelas());  // opening it then only reads
+    sqlite3* outro = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(arquivo).constData(), &outro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(outro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    EXPECT_FALSE(janela.statusBar()->isHidden());
+    EXPECT_EQ(janela.lblGravacao->text(),
+              "Cadastro bloqueado por outro programa: unificar e marcar sem solução estão "
+              "indisponíveis até que ele o libere (Agrupar verifica de novo).");
+    for (QPushButton* comando : {janela.cmdUnificar, janela.cmdSemSolucao}) {
+        EXPECT_FALSE(comando->isEnabled());
+        EXPECT_TRUE(comando->toolTip().startsWith(janela.lblGravacao->text() + "\nDetalhe: "))
+            << comando->toolTip().toStdString();
+    }
+    // The review itself goes on: the groups are read and listed.
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"ANA|LIMA", "BIA|REIS"}));
+    EXPECT_EQ(janela.lstSemelhante->count(), 3);
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+
+    // Freed by the other program: the next grouping finds it writable.
+    sqlite3_exec(outro, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(outro);
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_TRUE(janela.statusBar()->isHidden());
+    EXPECT_TRUE(janela.cmdUnificar->isEnabled());
+    EXPECT_TRUE(janela.cmdSemSolucao->isEnabled());
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class Uso : public JanelaPrincipal {
     }
 };
 
-TEST_F(Uso, FocusGoesBackToTheListAfterAMergeOrACancelAndTheUndoReachesTheGrid) {
+TEST_F(Uso, FocoVoltaAListaDepoisDeUnificarOuCancelarEODesfazerChegaAGrade) {
     paciente("ANA", "", "LIMA");
     paciente("ANA", "", "LIMA");
     paciente("ZE", "", "SOUZA");
@@ -78,7 +78,7 @@ TEST_F(Uso, FocusGoesBackToTheListAfterAMergeOrACancelAndTheUndoReachesTheGrid) 
     EXPECT_EQ(mensagens.Titulos(), QStringList{"Unificação desfeita"});
 }
 
-TEST_F(Uso, AGroupOfEmptyValuesSaysWhatItIsAndTheSearchFindsGroupAndRecord) {
+TEST_F(Uso, GrupoDeValoresVaziosSeExplicaEABuscaAchaGrupoECadastro) {
     paciente("ANA", "", "LIMA");
     paciente("BIA", "", "ROCHA");
     paciente("CARLA", "", "DIAS", "55");

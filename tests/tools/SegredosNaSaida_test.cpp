@@ -67,6 +67,15 @@ TEST_F(SegredosNaSaida, TheSqlConsoleShowsStatementsAndFailuresButNoPassword) {
                              "'Ab7k' + CHAR(39) + 'Zp3')\n"
                              "UPDATE Usuário SET Senha = 'Pw9qZk2m' WHERE Usuário = 'a'\n"
                              "SELECT COUNT(*) AS N FROM Usuário WHERE Senha = N'Pw9qZk2m'\n"
+                             // Passwords typed in any expression, on either side.
+                             "UPDATE Usuário SET Senha = UPPER('Uq7wXr') WHERE Usuário = 'a'\n"
+                             "SELECT COUNT(*) AS N FROM Usuário WHERE Senha = 'Kd3x' + 'Vn8y'\n"
+                             "SELECT COUNT(*) AS N FROM Usuário WHERE Senha NOT IN ('Hb5Tz', "
+                             "LOWER(RTRIM('Qm2Lp')))\n"
+                             "SELECT COUNT(*) AS N FROM Usuário WHERE CASE WHEN 'Ze6Wk' = Senha "
+                             "THEN 1 ELSE 0 END = 1\n"
+                             "UPDATE Usuário SET Senha = CASE WHEN 1 = 1 THEN 'Rf4Ny' END WHERE "
+                             "Usuário = 'a'\n"
                              "GO\n"
                              "INSERT INTO Usuário (Nome, Usuário, Senha) VALUES ('B', 'b', "
                              "'Jm4tLong0123456789')\n");
@@ -74,9 +83,19 @@ TEST_F(SegredosNaSaida, TheSqlConsoleShowsStatementsAndFailuresButNoPassword) {
     EXPECT_TRUE(r.erros.contains("\nUPDATE Usuário SET Senha = '***' WHERE Usuário = 'a'\n"))
         << r.erros.toStdString();
     EXPECT_TRUE(
-        r.erros.endsWith("-2147217833 - Os dados seriam truncados: valor longo demais "
-                         "para o campo.\n"));
+        r.erros.endsWith("Msg 8152, Level 16, State 14, Line 1\n"
+                         "String or binary data would be truncated.\n"));
     EXPECT_TRUE(Log().contains("VALUES ('B', 'b', '***')")) << "the failure is logged";
+    // Failures that would name a password: the token at fault, an unclosed quote, a stored
+    // password that does not convert to a number.
+    for (const char* sql :
+         {"UPDATE Usuário SET Senha = 'Gt5q' 'Pk9Yh'", "UPDATE Usuário SET Senha = 'Wq8Js",
+          "SELECT 1 FROM Usuário WHERE "
+          "Senha = 1"}) {
+        const Processo f = Rodar("cadunir-sql", {"--trace", "--connect", cadeia, "-e", sql});
+        EXPECT_EQ(f.codigo, 1);
+        EXPECT_TRUE(f.erros.contains("Msg ")) << f.erros.toStdString();
+    }
 
     // Connection strings that fail, each echoing a piece of itself somewhere.
     for (const QString& c :
@@ -88,5 +107,7 @@ TEST_F(SegredosNaSaida, TheSqlConsoleShowsStatementsAndFailuresButNoPassword) {
         EXPECT_EQ(f.codigo, 1) << c.toStdString();
         EXPECT_FALSE(f.erros.isEmpty());
     }
-    SemSegredos({"Ab7k", "Zp3'", "S3gr", "Xq9w", "Pw9qZk2m", "Jm4tLong"});
+    SemSegredos({"Ab7k", "Zp3'", "S3gr", "Xq9w", "Pw9qZk2m", "Jm4tLong", "Uq7wXr", "Kd3x", "Vn8y",
+                 "Hb5Tz", "Qm2Lp", "Ze6Wk", "Rf4Ny", "Gt5q", "Pk9Yh", "Wq8Js", "balcao",
+                 "'cadunir'"});
 }

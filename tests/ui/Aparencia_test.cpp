@@ -19,7 +19,7 @@
 #include "ui/ColunasLembradas.h"
 #include "ui/FiltroGrade.h"
 
-TEST(Aparencia, QtsOwnDialogsSpeakPortuguese) {
+TEST(Aparencia, DialogosDoQtFalamPortugues) {
     ASSERT_TRUE(CarregarTraducoesQt(*qApp)) << "qt6-translations-l10n is not installed";
     QDialogButtonBox botoes(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                             QDialogButtonBox::Save);
@@ -42,7 +42,7 @@ TEST(Aparencia, QtsOwnDialogsSpeakPortuguese) {
     EXPECT_FALSE(textos.contains("Look in:")) << textos.join('|').toStdString();
 }
 
-TEST(Aparencia, TheFocusedButtonHasAFrameInTheHighlightColour) {
+TEST(Aparencia, BotaoComFocoTemMolduraNaCorDeDestaque) {
     EstiloFocoVisivel estilo;
     QWidget janela;
     auto* layout = new QVBoxLayout(&janela);
@@ -73,7 +73,7 @@ TEST(Aparencia, TheFocusedButtonHasAFrameInTheHighlightColour) {
     EXPECT_GE(pontosDestaque() - semFoco, 2 * (botao->width() + botao->height()));
 }
 
-TEST(Aparencia, ColumnWidthsFitTheirValuesAndTheNameTakesTheRoom) {
+TEST(Aparencia, LargurasCabemOsValoresEONomeFicaComOEspaco) {
     // Room enough: each column its width, the name the rest.
     EXPECT_EQ(LargurasColunas({300, 20, 40}, {50, 80, 70}, 700, 0),
               (QVector<int>{700 - 80 - 70, 80, 70}));
@@ -88,7 +88,7 @@ TEST(Aparencia, ColumnWidthsFitTheirValuesAndTheNameTakesTheRoom) {
     EXPECT_TRUE(LargurasColunas({}, {}, 100, 0).isEmpty());
 }
 
-TEST(Aparencia, ColumnWidthsAreRememberedPerKeyAndATableLetsTabGo) {
+TEST(Aparencia, LargurasLembradasPorChaveETabelaDeixaOTabSair) {
     QStandardItemModel modelo(3, 3);
     modelo.setHorizontalHeaderLabels({"Nome", "Registros", "Pontuação"});
     const QString nome = "FERNANDA APARECIDA DOS SANTOS NASCIMENTO";  // 40 characters

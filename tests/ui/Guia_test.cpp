@@ -14,7 +14,7 @@ QString Ler(const QString& caminho) {
     return QString::fromUtf8(f.readAll());
 }
 
-TEST(Guia, LinksTheTwoCommandsAndShowsOnlyPicturesTheDemoWrites) {
+TEST(Guia, LigaOsDoisComandosESoMostraFigurasQueODemoGrava) {
     const QString raiz = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../");
     const QString guia = Ler(raiz + "docs/guia.md");
     const QString demo = Ler(raiz + "scripts/demo");

@@ -39,7 +39,7 @@ struct DialogoTeste : QDialog {
 
 }  // namespace
 
-TEST(MsgBox, CaptureRecordsTextsAndNests) {
+TEST(MsgBox, CapturaGuardaOsTextosEAninha) {
     CapturaMensagens fora;
     MsgBox("um");
     {
@@ -51,7 +51,7 @@ TEST(MsgBox, CaptureRecordsTextsAndNests) {
     EXPECT_EQ(fora.Textos(), (QStringList{"um", "três"}));
 }
 
-TEST(MsgBox, RealBoxHasTheProgramsLook) {
+TEST(MsgBox, CaixaRealTemACaraDoPrograma) {
     // Without a capture the real box shows; close it from the event loop and inspect it.
     SemTratadores real;
     QString titulo;
@@ -74,7 +74,7 @@ TEST(MsgBox, RealBoxHasTheProgramsLook) {
     EXPECT_EQ(botoes, 1);
 }
 
-TEST(MostrarModal, ScriptActsOnTheRealDialogInOrder) {
+TEST(MostrarModal, RoteiroAgeNoDialogoRealEmOrdem) {
     DialogoTeste dialogo;
     bool internoVisto = false;
     {
@@ -101,7 +101,7 @@ TEST(MostrarModal, ScriptActsOnTheRealDialogInOrder) {
     EXPECT_FALSE(dialogo.isVisible());
 }
 
-TEST(MostrarModal, RealModalLoopEndsWhenTheDialogHides) {
+TEST(MostrarModal, LacoModalRealTerminaQuandoODialogoSome) {
     SemTratadores real;
     DialogoTeste dialogo;
     QTimer::singleShot(0, [&] {
@@ -111,7 +111,7 @@ TEST(MostrarModal, RealModalLoopEndsWhenTheDialogHides) {
     EXPECT_EQ(MostrarModal(dialogo), QDialog::Accepted);
 }
 
-TEST(Ampulheta, RestoresThePointerOnceHoweverItEnds) {
+TEST(Ampulheta, RestauraOPonteiroUmaVezComoQuerQueTermine) {
     ASSERT_EQ(QApplication::overrideCursor(), nullptr);
     {
         Ampulheta ampulheta;

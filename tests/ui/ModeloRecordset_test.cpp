@@ -37,7 +37,7 @@ class ModeloRecordsetTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ModeloRecordsetTest, ShowsColumnsAndRowsWithoutMovingTheCursor) {
+TEST_F(ModeloRecordsetTest, MostraColunasELinhasSemMoverOCursor) {
     ModeloRecordset modelo(rs);
     EXPECT_EQ(modelo.rowCount(), 0);  // closed counts as no rows
     EXPECT_EQ(modelo.columnCount(), 0);
@@ -63,7 +63,7 @@ TEST_F(ModeloRecordsetTest, ShowsColumnsAndRowsWithoutMovingTheCursor) {
     EXPECT_FALSE(modelo.data(modelo.index(0, 0)).isValid());
 }
 
-TEST_F(ModeloRecordsetTest, GridAndRecordsetShareTheCurrentRow) {
+TEST_F(ModeloRecordsetTest, GradeERecordsetDividemALinhaAtual) {
     abrir("SELECT Nome FROM Paciente ORDER BY ID_Paciente");
     ModeloRecordset modelo(rs);
     QTableView grade;

@@ -19,7 +19,7 @@ void escrever(const QString& caminho, const QByteArray& conteudo) {
 
 }  // namespace
 
-TEST(ctlNvPreferDE, WithoutPreferencesShowsEveryFieldInTheStandardOrder) {
+TEST(ctlNvPreferDE, SemPreferenciasMostraTodosOsCamposNaOrdemPadrao) {
     QTemporaryDir pasta;
     ctlNvPreferDE controle;
     EXPECT_EQ(controle.FieldCount(), 0);  // nothing before Init
@@ -27,17 +27,17 @@ TEST(ctlNvPreferDE, WithoutPreferencesShowsEveryFieldInTheStandardOrder) {
     Detalhe_Configurar(controle, pasta.filePath("Paciente.pre"), &DE(), "ID_Paciente",
                        &DE().rsPaciente);
     ASSERT_EQ(controle.FieldCount(), 21);
-    EXPECT_EQ(controle.FieldKey(0), "Nome_Completo");
+    EXPECT_EQ(controle.ChaveDoCampo(0), "Nome_Completo");
     // What tells one record from another comes right under the name.
-    EXPECT_EQ(controle.FieldKey(1), "ID_Paciente");
-    EXPECT_EQ(controle.FieldKey(2), "Exames");
-    EXPECT_EQ(controle.FieldKey(20), "Prontuário");
-    EXPECT_EQ(controle.FieldKey(21), "");
+    EXPECT_EQ(controle.ChaveDoCampo(1), "ID_Paciente");
+    EXPECT_EQ(controle.ChaveDoCampo(2), "Exames");
+    EXPECT_EQ(controle.ChaveDoCampo(20), "Prontuário");
+    EXPECT_EQ(controle.ChaveDoCampo(21), "");
     EXPECT_EQ(controle.Posicao("prontuário"), 20);
     EXPECT_EQ(controle.Posicao("Apelido"), -1);
 }
 
-TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
+TEST(ctlNvPreferDE, ValoresPorChaveOuPosicaoELimpeza) {
     ctlNvPreferDE controle;
     controle.Init();
     controle.FieldValue("Nome_Completo", QString("MARIA DA SILVA"));
@@ -48,10 +48,10 @@ TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
     controle.FieldValue(21, QString("ignored"));
     controle.FieldValue("RG", QVariant());
 
-    EXPECT_EQ(controle.FieldText(0), "MARIA DA SILVA");
-    EXPECT_EQ(controle.FieldText("Data_Nascimento"), "07/03/1961");
-    EXPECT_EQ(controle.FieldText("Peso"), "72,5");
-    EXPECT_EQ(controle.FieldText("RG"), "");
+    EXPECT_EQ(controle.TextoDoCampo(0), "MARIA DA SILVA");
+    EXPECT_EQ(controle.TextoDoCampo("Data_Nascimento"), "07/03/1961");
+    EXPECT_EQ(controle.TextoDoCampo("Peso"), "72,5");
+    EXPECT_EQ(controle.TextoDoCampo("RG"), "");
     // Shown read-only, under the key as object name.
     auto* caixa = controle.findChild<QLineEdit*>("Nome_Completo");
     ASSERT_NE(caixa, nullptr);
@@ -59,11 +59,11 @@ TEST(ctlNvPreferDE, ValuesByKeyOrPositionAndClearing) {
 
     Detalhe_Limpar(controle);
     for (int i = 0; i < controle.FieldCount(); ++i) {
-        EXPECT_EQ(controle.FieldText(i), "") << i;
+        EXPECT_EQ(controle.TextoDoCampo(i), "") << i;
     }
 }
 
-TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
+TEST(ctlNvPreferDE, PreferenciasRenomeiamEReordenamAsLegendas) {
     QTemporaryDir pasta;
     const QString caminho = pasta.filePath("Paciente.pre");
     escrever(caminho,
@@ -78,32 +78,32 @@ TEST(ctlNvPreferDE, PreferencesRenameAndReorderCaptions) {
     Detalhe_Configurar(controle, caminho, nullptr, "ID_Paciente", nullptr);
 
     ASSERT_EQ(controle.FieldCount(), 21);  // unknown and repeated keys skipped, none lost
-    EXPECT_EQ(controle.FieldKey(0), "Prontuário");
-    EXPECT_EQ(controle.FieldKey(1), "Nome_Completo");
-    EXPECT_EQ(controle.FieldKey(2), "RG");
-    EXPECT_EQ(controle.FieldKey(3), "ID_Paciente");  // then the standard order
-    EXPECT_EQ(controle.FieldKey(5), "CIC");
-    EXPECT_EQ(controle.FieldKey(20), "Convênio");
-    EXPECT_EQ(controle.FieldCaption(0), "Registro");
-    EXPECT_EQ(controle.FieldCaption(2), "Identidade");
-    EXPECT_EQ(controle.FieldCaption(5), "CIC");  // empty caption keeps the standard one
-    EXPECT_EQ(controle.FieldCaption(1), "Nome completo");
+    EXPECT_EQ(controle.ChaveDoCampo(0), "Prontuário");
+    EXPECT_EQ(controle.ChaveDoCampo(1), "Nome_Completo");
+    EXPECT_EQ(controle.ChaveDoCampo(2), "RG");
+    EXPECT_EQ(controle.ChaveDoCampo(3), "ID_Paciente");  // then the standard order
+    EXPECT_EQ(controle.ChaveDoCampo(5), "CIC");
+    EXPECT_EQ(controle.ChaveDoCampo(20), "Convênio");
+    EXPECT_EQ(controle.LegendaDoCampo(0), "Registro");
+    EXPECT_EQ(controle.LegendaDoCampo(2), "Identidade");
+    EXPECT_EQ(controle.LegendaDoCampo(5), "CIC");  // empty caption keeps the standard one
+    EXPECT_EQ(controle.LegendaDoCampo(1), "Nome completo");
 
     controle.FieldValue("Prontuário", QString("12345"));
-    EXPECT_EQ(controle.FieldText(0), "12345");
+    EXPECT_EQ(controle.TextoDoCampo(0), "12345");
 }
 
-TEST(ctlNvPreferDE, WindowsCodePagePreferences) {
+TEST(ctlNvPreferDE, PreferenciasNaPaginaDeCodigoDoWindows) {
     QTemporaryDir pasta;
     const QString caminho = pasta.filePath("Paciente.pre");
     escrever(caminho, QString("[Legendas]\r\nRaça=Cor/raça\r\n").toLatin1());
     ctlNvPreferDE controle;
     controle.setPreferencesPath(caminho);
     controle.Init();
-    EXPECT_EQ(controle.FieldCaption(controle.Posicao("Raça")), "Cor/raça");
+    EXPECT_EQ(controle.LegendaDoCampo(controle.Posicao("Raça")), "Cor/raça");
 }
 
-TEST(ctlNvPreferDE, AjustarSwitchesEveryFieldButTheFirst) {
+TEST(ctlNvPreferDE, AjustarAlternaTodosOsCamposMenosOPrimeiro) {
     ctlNvPreferDE vazio;
     Detalhe_Ajustar(vazio);  // no fields: only the control's switch
     EXPECT_TRUE(vazio.ControlOption());
@@ -113,13 +113,13 @@ TEST(ctlNvPreferDE, AjustarSwitchesEveryFieldButTheFirst) {
     controle.Init();
     EXPECT_FALSE(controle.ControlOption());
     for (int i = 0; i < controle.FieldCount(); ++i) {
-        EXPECT_TRUE(controle.FieldOptionValue(i));
+        EXPECT_TRUE(controle.OpcaoDoCampo(i));
     }
     Detalhe_Ajustar(controle);
     EXPECT_TRUE(controle.ControlOption());
-    EXPECT_TRUE(controle.FieldOptionValue(0));
+    EXPECT_TRUE(controle.OpcaoDoCampo(0));
     for (int i = 1; i < controle.FieldCount(); ++i) {
-        EXPECT_FALSE(controle.FieldOptionValue(i)) << i;
+        EXPECT_FALSE(controle.OpcaoDoCampo(i)) << i;
     }
     auto* nome = controle.findChild<QLineEdit*>("Nome_Completo");
     auto* rg = controle.findChild<QLineEdit*>("RG");

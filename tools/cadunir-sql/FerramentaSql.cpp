@@ -22,8 +22,11 @@ const char* const kDescricao =
     "Lotes são separados por linhas que contêm apenas GO. Cada comando de um lote imprime o\n"
     "seu resultado, na ordem: um SELECT, uma linha de cabeçalho e as linhas separadas por\n"
     "tabulação (NULL como NULL, datas como yyyy-mm-dd hh:mm:ss); INSERT, UPDATE e DELETE,\n"
-    "(N rows affected). Numa falha imprime o que rodou antes dela e \"número - texto\" na\n"
-    "saída de erros e termina com código 1; o que rodou fica feito, como no SQL Server.";
+    "(N rows affected). Numa falha imprime o que rodou antes dela e, na saída de erros, a\n"
+    "mensagem do SQL Server como o console dele a mostra (\"Msg 8134, Level 16, State 1,\n"
+    "Line 1\" e o texto na linha seguinte; o cadastro embutido dá o número e o texto que o\n"
+    "SQL Server daria), ou \"número - texto\" numa falha que não é de um comando, e termina\n"
+    "com código 1; o que rodou fica feito, como no SQL Server.";
 
 // One value as the console shows it; LinhaTSV makes it safe for a spreadsheet.
 QString Celula(const QVariant& v) {
@@ -91,8 +94,16 @@ int ExecutarFerramentaSql(const QStringList& argumentos, QTextStream& entrada, Q
 
     clsADO ado;
     Connection conexao;
+    // A statement's failure as SQL Server's console prints it; the others (a connection that
+    // did not open, a disk that failed) with the program's number and short text.
     const auto falha = [&]() {
-        erros << ado.ErrorNumber() << " - " << dados::MascararSenhas(ado.ErrorString()) << "\n";
+        if (const auto& m = ado.MensagemDoServidor()) {
+            erros << "Msg " << m->numero << ", Level " << m->nivel << ", State " << m->estado
+                  << ", Line " << m->linha << "\n"
+                  << dados::MascararSenhas(m->texto) << "\n";
+        } else {
+            erros << ado.ErrorNumber() << " - " << dados::MascararSenhas(ado.ErrorString()) << "\n";
+        }
         erros.flush();
         return SaidaFalha;
     };

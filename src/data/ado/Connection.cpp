@@ -123,6 +123,10 @@ void Connection::Cancel() {
     }
 }
 
+dados::SituacaoGravacao Connection::VerificarGravacao() {
+    return motor().gravacao();
+}
+
 void Connection::BeginTrans() {
     dados::Motor& e = motor();
     notificar({Evento::Inicio, QString()});

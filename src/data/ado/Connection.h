@@ -13,6 +13,7 @@ namespace dados {
 class Motor;
 struct ResultadoLote;
 struct ValorLido;
+struct SituacaoGravacao;
 }  // namespace dados
 class Recordset;
 
@@ -47,6 +48,10 @@ class Connection {
     // whole table read once without holding it. The observers see it as a query.
     void percorrer(const QString& sql,
                    const std::function<bool(const dados::ValorLido*, int)>& leitor);
+
+    // Whether the register can be written through this connection now (nothing is written to
+    // find out); throws when the connection is closed.
+    dados::SituacaoGravacao VerificarGravacao();
 
     // Stops the statement running on this connection from another thread (ADO's Cancel): it
     // fails at once. The caller keeps the connection open while it may call this.

@@ -9,17 +9,18 @@
 
 namespace {
 
-// Runs `passo`; a failure is handed to `capturar` as (number, short text) and gives false.
+// Runs `passo`; a failure is handed to `capturar` and gives false.
 template <typename Passo, typename Captura>
 bool Tentar(Passo&& passo, Captura&& capturar) {
     try {
         passo();
         return true;
     } catch (const ErroNumerado& e) {
-        capturar(e.Number(), e.Description());
+        capturar(e);
     } catch (...) {
         // Nothing else is thrown by design; should it be, it still must not pass.
-        capturar(dados::ErroNaoEspecificado, dados::TextoDoErro(dados::ErroNaoEspecificado));
+        capturar(ErroNumerado(dados::ErroNaoEspecificado, QStringLiteral("clsADO"),
+                              dados::TextoDoErro(dados::ErroNaoEspecificado)));
     }
     return false;
 }
@@ -30,16 +31,17 @@ QVariantList Criterios(std::initializer_list<QVariant> valores) {
 
 }  // namespace
 
-void clsADO::capturar(qint32 number, const QString& text) {
-    m_errorNumber = number;
-    m_errorString = text;
+void clsADO::capturar(const ErroNumerado& erro) {
+    m_errorNumber = erro.Number();
+    m_errorString = erro.Description();
     m_errorDetail = dados::UltimoDiagnostico();
+    m_servidor = erro.Servidor();
 }
 
 // The diagnostics line of a failure is the one logged during the operation that failed.
 #define CLSADO_TENTAR(corpo)           \
     (dados::LimparUltimoDiagnostico(), \
-     Tentar([&] { corpo; }, [this](qint32 n, const QString& t) { capturar(n, t); }))
+     Tentar([&] { corpo; }, [this](const ErroNumerado& e) { capturar(e); }))
 
 bool clsADO::AbrirConexão(Connection& fCN, const QString& fConnectionString) {
     return CLSADO_TENTAR({
@@ -89,20 +91,15 @@ bool clsADO::ExecutarLote(Connection& fCN, const QString& SQL,
 }
 
 bool clsADO::TransaçãoIniciar(Connection& fCN) {
-    qint32 numero = 0;
-    QString texto;
+    std::optional<ErroNumerado> falha;
     if (m_depth == 0) {
-        Tentar([&] { fCN.BeginTrans(); },
-               [&](qint32 n, const QString& t) {
-                   numero = n;
-                   texto = t;
-               });
+        Tentar([&] { fCN.BeginTrans(); }, [&](const ErroNumerado& e) { falha = e; });
     }
     ++m_depth;
-    if (numero == 0 || numero == dados::ErroTransacaoExiste) {
+    if (!falha || falha->Number() == dados::ErroTransacaoExiste) {
         return true;
     }
-    capturar(numero, texto);
+    capturar(*falha);
     return false;
 }
 

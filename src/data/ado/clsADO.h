@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "data/ado/Connection.h"
 #include "data/ado/Recordset.h"
+#include "data/base/ErroNumerado.h"
 #include "data/base/MensagemFalha.h"
 
 namespace dados {
@@ -61,16 +63,20 @@ class clsADO {
     // The driver's or engine's own description of the last failure (as the diagnostics log
     // has it), for messages that show more than the short text; may be empty.
     QString DetalheDoErro() const { return m_errorDetail; }
+    // SQL Server's own message for the last failure (number, level, state, line and text),
+    // when the statement failed as SQL Server would report it: what its console prints.
+    const std::optional<MensagemServidor>& MensagemDoServidor() const { return m_servidor; }
     // The last failure whole, as the program's failure messages show it.
     dados::Falha UltimaFalha() const { return {m_errorNumber, m_errorString, m_errorDetail}; }
 
     qint32 ProfundidadeTransação() const { return m_depth; }
 
   private:
-    void capturar(qint32 number, const QString& text);
+    void capturar(const ErroNumerado& erro);
 
     qint32 m_depth = 0;
     qint32 m_errorNumber = 0;
     QString m_errorString;
     QString m_errorDetail;
+    std::optional<MensagemServidor> m_servidor;
 };

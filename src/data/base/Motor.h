@@ -61,6 +61,18 @@ struct ValorLido {
 // Called with each row; answers false to stop reading.
 using LeitorLinhas = std::function<bool(const ValorLido* valores, int colunas)>;
 
+// Whether a connection may write to the register now, and why not: asked at start-up, so that
+// the administrator learns it before a review, not at its end.
+struct SituacaoGravacao {
+    enum Estado {
+        Gravavel,        // as far as the engine can tell
+        SomenteLeitura,  // the file, the folder or the database is read-only
+        Bloqueado,       // another program holds the register's write lock
+        SemPermissao     // the connection's user may not update or delete patients
+    } estado = Gravavel;
+    QString detalhe;  // the engine's or the server's own words
+};
+
 class Motor {
   public:
     virtual ~Motor() = default;
@@ -96,6 +108,10 @@ class Motor {
     // at once instead of running to its end. Callable from any thread while the engine stays
     // open; nothing happens when no statement runs.
     virtual void interromper() {}
+
+    // Asks the engine whether this connection could write now, without writing anything. A
+    // question the engine cannot answer counts as writable: the write itself will then tell.
+    virtual SituacaoGravacao gravacao() { return {}; }
 };
 
 }  // namespace dados

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QStringList>
+#include <optional>
 
 #include "data/base/Diagnostico.h"
 #include "data/base/ErroNumerado.h"
@@ -80,10 +81,6 @@ qint32 NumeroAdoDoSqlite(int codigo, int estendido, const QString& mensagem) {
             if (mensagem.startsWith(QLatin1String("no such table")) ||
                 mensagem.startsWith(QLatin1String("no such view"))) {
                 numero = ErroObjetoInexistente;
-            } else if (mensagem.contains(QLatin1String("cadunir_conversao"))) {
-                numero = ErroConversao;
-            } else if (mensagem.contains(QLatin1String("cadunir_estouro"))) {
-                numero = ErroDadosLongos;
             } else {
                 numero = ErroComando;
             }
@@ -94,32 +91,74 @@ qint32 NumeroAdoDoSqlite(int codigo, int estendido, const QString& mensagem) {
     return numero;
 }
 
+namespace {
+
+// The SQL Server messages whose ADO number the table knows.
+std::optional<qint32> NumeroAdoConhecido(qint32 numeroServidor) {
+    switch (numeroServidor) {
+        case 208:  // invalid object name
+            return ErroObjetoInexistente;
+        case 515:   // NULL into a NOT NULL column
+        case 547:   // foreign key or check constraint
+        case 2601:  // duplicate key in a unique index
+        case 2627:  // primary key or unique constraint
+            return ErroIntegridade;
+        case 8152:  // string or binary data would be truncated
+        case 2628:
+        case 8115:  // arithmetic overflow
+            return ErroDadosLongos;
+        case 8114:  // error converting data type
+        case 241:   // conversion failed from character string to date
+        case 245:   // conversion failed from a text to a number
+        case 248:   // a text's number overflowed the type
+            return ErroConversao;
+        case 229:  // permission denied on an object, a column or the database
+        case 230:
+        case 262:
+        case 3906:  // the database is read-only
+            return ErroPermissao;
+        case 1222:  // lock request time out
+            return ErroTempoEsgotado;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+qint32 NumeroAdoDoServidor(qint32 numeroServidor) {
+    return NumeroAdoConhecido(numeroServidor).value_or(ErroComando);
+}
+
+QString TextoDoErroServidor(qint32 numeroServidor) {
+    switch (numeroServidor) {
+        case 8134:
+            return QStringLiteral("Divisão por zero.");
+        case 8115:
+            return QStringLiteral("Estouro aritmético: o resultado não cabe no tipo de dados.");
+        case 191:
+            return QStringLiteral("Comando SQL aninhado demais.");
+        case 536:
+        case 537:
+            return QStringLiteral("Comprimento negativo passado a LEFT ou SUBSTRING.");
+        case 1033:
+            return QStringLiteral("ORDER BY sem TOP numa subconsulta, tabela derivada ou visão.");
+        case 1056:
+            return QStringLiteral("Colunas demais no resultado: o máximo é 4096.");
+        case 8117:
+            return QStringLiteral("Tipo de dados inválido para o operador.");
+        default:
+            return QString();
+    }
+}
+
 qint32 NumeroAdoDoOdbc(const QString& estado, qint32 nativo) {
     // Ask the native number when the driver gave only a generic state (FreeTDS and older
     // drivers often say HY000 or 42000 for everything).
     static const QStringList genericos = {"", "HY000", "S1000", "42000", "37000", "01000"};
     if (genericos.contains(estado)) {
-        switch (nativo) {
-            case 208:  // invalid object name
-                return ErroObjetoInexistente;
-            case 515:   // NULL into a NOT NULL column
-            case 547:   // foreign key or check constraint
-            case 2601:  // duplicate key in a unique index
-            case 2627:  // primary key or unique constraint
-                return ErroIntegridade;
-            case 8152:  // string or binary data would be truncated
-            case 2628:
-                return ErroDadosLongos;
-            case 8114:  // error converting data type
-            case 241:   // conversion failed from character string to date
-            case 245:
-                return ErroConversao;
-            case 229:  // permission denied on an object, a column or the database
-            case 230:
-            case 262:
-                return ErroPermissao;
-            default:
-                break;
+        if (const auto numero = NumeroAdoConhecido(nativo)) {
+            return *numero;
         }
     }
     const QString classe = estado.left(2);
@@ -129,6 +168,8 @@ qint32 NumeroAdoDoOdbc(const QString& estado, qint32 nativo) {
         return ErroIntegridade;
     if (estado == "22001" || estado == "22003")
         return ErroDadosLongos;
+    if (estado == "22012")  // division by zero, a command error as on the embedded engine
+        return ErroComando;
     if (estado == "22005" || estado == "22007" || estado == "22008" || estado == "22018")
         return ErroConversao;
     if (estado == "HYT00" || estado == "HYT01" || estado == "S1T00")
@@ -141,6 +182,21 @@ qint32 NumeroAdoDoOdbc(const QString& estado, qint32 nativo) {
 void Falhar(qint32 numero, const QString& origem, const QString& detalhe) {
     RegistrarDiagnostico(QStringLiteral("%1 - %2: %3").arg(numero).arg(origem, detalhe));
     throw ErroNumerado(numero, origem, TextoDoErro(numero));
+}
+
+void FalharServidor(qint32 numero, const QString& origem, const MensagemServidor& mensagem,
+                    const QString& detalhe) {
+    RegistrarDiagnostico(QStringLiteral("%1 - %2: %3")
+                             .arg(numero)
+                             .arg(origem, detalhe.isEmpty()
+                                              ? QStringLiteral("Msg %1, Level %2, State %3: %4")
+                                                    .arg(mensagem.numero)
+                                                    .arg(mensagem.nivel)
+                                                    .arg(mensagem.estado)
+                                                    .arg(mensagem.texto)
+                                              : detalhe));
+    const QString texto = TextoDoErroServidor(mensagem.numero);
+    throw ErroNumerado(numero, origem, texto.isNull() ? TextoDoErro(numero) : texto, mensagem);
 }
 
 }  // namespace dados

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "data/base/ErroNumerado.h"
+
 // The one table of the data layer's error numbers: ADO's (what Connection and Recordset
 // throw) and DAO's (what the desktop-database stand-in throws), each with one short
 // Portuguese text, and the maps from the engines' own codes (SQLite result codes, ODBC
@@ -41,6 +43,24 @@ QString TextoDoErro(qint32 numero);
 // extended one, `mensagem` SQLite's text (the embedded engine's check constraints name the
 // column rule that failed).
 qint32 NumeroAdoDoSqlite(int codigo, int estendido, const QString& mensagem);
+
+// The ADO number of a SQL Server message (the native number of the ODBC engine's failures, the
+// embedded engine's own): the command error for any the table does not name.
+qint32 NumeroAdoDoServidor(qint32 numeroServidor);
+
+// The short text of a SQL Server message whose ADO number's text would mislead (a division by
+// zero is no syntax error); null for the others, which take their ADO number's text.
+QString TextoDoErroServidor(qint32 numeroServidor);
+
+// Logs `detalhe` (the message itself when empty) and throws ErroNumerado(numero, origem, the
+// short text for the message, mensagem): a failure of a statement that SQL Server would report.
+[[noreturn]] void FalharServidor(qint32 numero, const QString& origem,
+                                 const MensagemServidor& mensagem,
+                                 const QString& detalhe = QString());
+[[noreturn]] inline void FalharServidor(const QString& origem, const MensagemServidor& mensagem,
+                                        const QString& detalhe = QString()) {
+    FalharServidor(NumeroAdoDoServidor(mensagem.numero), origem, mensagem, detalhe);
+}
 
 // The ADO number for an ODBC diagnostic: its SQLSTATE, and the server's native number, which
 // decides when the driver gives only a generic state.

@@ -45,6 +45,7 @@ class MotorOdbc final : public Motor {
     QString bancoPadrao() const override;
     QVariant propriedade(const QString& nome) const override;
     void interromper() override;
+    SituacaoGravacao gravacao() override;
 
   private:
     const Handle& conexao() const {
@@ -146,7 +147,7 @@ void MotorOdbc::falharAbertura(const Handle& h) {
             QStringLiteral("%1 - %2: %3 %4").arg(ErroNaoEspecificado).arg(kOrigem, texto, detalhe));
         throw ErroNumerado(ErroNaoEspecificado, kOrigem, texto);
     }
-    Falhar(NumeroDoErro(diagnosticos), kOrigem, detalhe);
+    FalharComDiagnosticos(diagnosticos, kOrigem, detalhe);
 }
 
 void MotorOdbc::fechar() {
@@ -311,7 +312,7 @@ void MotorOdbc::terminarTransacao(SQLSMALLINT como, const QString& nome) {
         SQLSetConnectAttrW(dbc.get(), SQL_ATTR_AUTOCOMMIT,
                            reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
     if (!SQL_SUCCEEDED(rc))
-        Falhar(NumeroDoErro(falha), kOrigem, DescreverDiagnosticos(falha) + " ; em: " + nome);
+        FalharComDiagnosticos(falha, kOrigem, DescreverDiagnosticos(falha) + " ; em: " + nome);
     Verificar(rcAuto, dbc, nome);
 }
 
@@ -323,6 +324,48 @@ QString MotorOdbc::info(SQLUSMALLINT tipo) const {
     if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc.get(), tipo, buffer, sizeof(buffer), &bytes)))
         return QString();
     return TextoW(buffer, bytes / 2, 256);
+}
+
+SituacaoGravacao MotorOdbc::gravacao() {
+    // The driver's own word first: a data source or a connection set read-only.
+    SQLULEN acesso = SQL_MODE_READ_WRITE;
+    if (info(SQL_DATA_SOURCE_READ_ONLY) == QLatin1String("Y") ||
+        (SQL_SUCCEEDED(
+             SQLGetConnectAttrW(conexao().get(), SQL_ATTR_ACCESS_MODE, &acesso, 0, nullptr)) &&
+         acesso == SQL_MODE_READ_ONLY)) {
+        return {SituacaoGravacao::SomenteLeitura,
+                QStringLiteral("a fonte de dados ODBC só permite leitura")};
+    }
+    if (!info(SQL_DBMS_NAME).contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
+        return {};
+    }
+    // SQL Server knows a database set read-only and the user's permissions on the table a
+    // merge updates and deletes from.
+    DadosConsulta r;
+    try {
+        r = consultar(QStringLiteral(
+            "SELECT CONVERT(nvarchar(20), DATABASEPROPERTYEX(DB_NAME(), 'Updateability')), "
+            "HAS_PERMS_BY_NAME('Paciente', 'OBJECT', 'UPDATE'), "
+            "HAS_PERMS_BY_NAME('Paciente', 'OBJECT', 'DELETE')"));
+    } catch (const ErroNumerado&) {
+        return {};  // logged; the server's answer is unknown, not a refusal
+    }
+    if (r.linhas.size() != 1 || r.linhas[0].size() != 3) {
+        return {};
+    }
+    const QVector<QVariant>& linha = r.linhas[0];
+    if (linha[0].toString().compare(QLatin1String("READ_ONLY"), Qt::CaseInsensitive) == 0) {
+        return {SituacaoGravacao::SomenteLeitura,
+                QStringLiteral("o banco %1 está somente para leitura").arg(bancoPadrao())};
+    }
+    // NULL: the table is not there or not visible, which the merge will report itself.
+    const auto negada = [](const QVariant& v) { return !v.isNull() && v.toInt() == 0; };
+    if (negada(linha[1]) || negada(linha[2])) {
+        return {SituacaoGravacao::SemPermissao,
+                QStringLiteral("o usuário da conexão não tem permissão de %1 na tabela Paciente")
+                    .arg(negada(linha[1]) ? QStringLiteral("UPDATE") : QStringLiteral("DELETE"))};
+    }
+    return {};
 }
 
 QString MotorOdbc::bancoPadrao() const {

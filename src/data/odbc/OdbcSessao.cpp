@@ -1,6 +1,7 @@
 #include "data/odbc/OdbcSessao.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "data/base/EnumsADO.h"
@@ -12,6 +13,10 @@ namespace {
 
 // SQL Server's own types as its drivers report them.
 constexpr SQLSMALLINT kSqlSsTime2 = -154;
+// SQL Server's drivers' own diagnostic fields (Microsoft's msodbcsql.h; FreeTDS's odbcss.h).
+constexpr SQLSMALLINT kSqlDiagSsEstado = -1150;
+constexpr SQLSMALLINT kSqlDiagSsSeveridade = -1151;
+constexpr SQLSMALLINT kSqlDiagSsLinha = -1154;
 
 enum class Leitura { Inteiro, Inteiro64, Bit, Real, Decimal, DataHora, Hora, Binario, Texto };
 
@@ -212,8 +217,20 @@ QVector<Diagnostico> LerDiagnosticos(const Handle& h) {
         }
         if (!SQL_SUCCEEDED(rc))
             break;
-        lidos.append(
-            {TextoW(estado, 5, 6), qint32(nativo), TextoW(texto.data(), tamanho, texto.size())});
+        Diagnostico d{TextoW(estado, 5, 6), qint32(nativo),
+                      TextoW(texto.data(), tamanho, texto.size())};
+        // SQL Server's drivers' own fields (SQL_DIAG_SS_SEVERITY, _MSGSTATE, _LINE); others
+        // refuse them and the fields stay unknown.
+        const auto campo = [&](SQLSMALLINT id, int& destino) {
+            SQLINTEGER v = 0;
+            if (SQL_SUCCEEDED(
+                    SQLGetDiagFieldW(h.tipo(), h.get(), registro, id, &v, SQL_IS_INTEGER, nullptr)))
+                destino = v;
+        };
+        campo(kSqlDiagSsSeveridade, d.nivel);
+        campo(kSqlDiagSsEstado, d.estadoServidor);
+        campo(kSqlDiagSsLinha, d.linha);
+        lidos.append(d);
     }
     return lidos;
 }
@@ -239,10 +256,34 @@ QString DescreverDiagnosticos(const QVector<Diagnostico>& diagnosticos) {
                             : partes.join(QStringLiteral(" | "));
 }
 
+std::optional<MensagemServidor> MensagemDoServidor(const QVector<Diagnostico>& diagnosticos) {
+    for (const Diagnostico& d : diagnosticos) {
+        if (d.estado.startsWith(QLatin1String("01")))
+            continue;
+        // "[FreeTDS][SQL Server]Divide by zero..."; the last mark says who wrote the text.
+        static const QRegularExpression marcas(QStringLiteral(R"re(^((?:\[[^\]]*\])*))re"));
+        const QString prefixo = marcas.match(d.texto).captured(1);
+        if (!prefixo.endsWith(QLatin1String("[SQL Server]")) || d.nativo <= 0)
+            return std::nullopt;
+        return MensagemServidor{d.nativo, d.nivel > 0 ? d.nivel : 16,
+                                d.estadoServidor >= 0 ? d.estadoServidor : 1,
+                                d.linha > 0 ? d.linha : 1, d.texto.mid(prefixo.size())};
+    }
+    return std::nullopt;
+}
+
+void FalharComDiagnosticos(const QVector<Diagnostico>& diagnosticos, const QString& origem,
+                           const QString& detalhe) {
+    if (const auto m = MensagemDoServidor(diagnosticos))
+        FalharServidor(NumeroDoErro(diagnosticos), origem, *m, detalhe);
+    Falhar(NumeroDoErro(diagnosticos), origem, detalhe);
+}
+
 void FalharOdbc(const Handle& h, const QString& contexto) {
     const QVector<Diagnostico> diagnosticos = LerDiagnosticos(h);
-    Falhar(NumeroDoErro(diagnosticos), QStringLiteral("ODBC"),
-           DescreverDiagnosticos(diagnosticos) + QStringLiteral(" ; em: ") + contexto);
+    FalharComDiagnosticos(
+        diagnosticos, QStringLiteral("ODBC"),
+        DescreverDiagnosticos(diagnosticos) + QStringLiteral(" ; em: ") + contexto);
 }
 
 int TipoAdo(SQLSMALLINT tipoSql) {

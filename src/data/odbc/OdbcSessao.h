@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <QVector>
+#include <optional>
 
 #include "data/base/EsquemaOleDb.h"
 #include "data/base/Motor.h"
@@ -57,6 +58,11 @@ struct Diagnostico {
     QString estado;  // SQLSTATE
     qint32 nativo = 0;
     QString texto;
+    // SQL Server's severity, message state and line, from its drivers' own fields (-1 when the
+    // driver does not give them).
+    int nivel = -1;
+    int estadoServidor = -1;
+    int linha = -1;
 };
 QVector<Diagnostico> LerDiagnosticos(const Handle& h);
 
@@ -65,6 +71,12 @@ QVector<Diagnostico> LerDiagnosticos(const Handle& h);
 qint32 NumeroDoErro(const QString& estado, qint32 nativo);
 qint32 NumeroDoErro(const QVector<Diagnostico>& diagnosticos);
 QString DescreverDiagnosticos(const QVector<Diagnostico>& diagnosticos);
+// SQL Server's own message in the diagnostics, as its console prints it: the deciding one,
+// when the server wrote it (the driver marks it "[SQL Server]"), without the drivers' marks.
+std::optional<MensagemServidor> MensagemDoServidor(const QVector<Diagnostico>& diagnosticos);
+// Logs `detalhe` and throws the diagnostics' number, short text and server message.
+[[noreturn]] void FalharComDiagnosticos(const QVector<Diagnostico>& diagnosticos,
+                                        const QString& origem, const QString& detalhe);
 
 // Logs the driver's whole description with `contexto` (the statement or the call) and throws
 // the mapped number with its short text.

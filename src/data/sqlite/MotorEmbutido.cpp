@@ -7,13 +7,17 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 
 #include "data/base/CadeiaConexao.h"
 #include "data/base/EnumsADO.h"
+#include "data/base/MascararSenhas.h"
 #include "data/base/TabelaErros.h"
 #include "data/sqlite/RelogioSqlite.h"
 #include "data/tsql/TSqlAnalisador.h"
 #include "data/tsql/TSqlEscritor.h"
+#include "data/tsql/TSqlLexico.h"
 
 namespace dados {
 
@@ -136,8 +140,9 @@ MotorEmbutido::~MotorEmbutido() {
 
 void MotorEmbutido::abrir() {
     if (m_arquivo.isEmpty()) {
-        Falhar(ErroNaoEspecificado, kOrigem,
-               QStringLiteral("a cadeia de conexão não indica o arquivo do cadastro (Data Source)"));
+        Falhar(
+            ErroNaoEspecificado, kOrigem,
+            QStringLiteral("a cadeia de conexão não indica o arquivo do cadastro (Data Source)"));
     }
     const QFileInfo info(m_arquivo);
     if (!info.exists() || !info.isFile()) {
@@ -185,6 +190,44 @@ void MotorEmbutido::interromper() {
     }
 }
 
+SituacaoGravacao MotorEmbutido::gravacao() {
+    if (!m_db) {
+        Falhar(ErroObjetoFechado, kOrigem, QStringLiteral("the register is closed"));
+    }
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        return {SituacaoGravacao::SomenteLeitura,
+                QStringLiteral("o arquivo %1 só pode ser lido").arg(m_arquivo)};
+    }
+    if (!QFileInfo(QFileInfo(m_arquivo).absolutePath()).isWritable()) {
+        return {SituacaoGravacao::SomenteLeitura,
+                QStringLiteral("a pasta de %1 não permite gravar").arg(m_arquivo)};
+    }
+    if (!sqlite3_get_autocommit(m_db)) {
+        return {};  // this connection is writing already
+    }
+    // The write lock taken and given back at once: nothing is written. Waiting a little lets a
+    // merge of another workstation end first; a lock held longer is someone else's work.
+    sqlite3_busy_timeout(m_db, std::min(m_esperaMs, 1000));
+    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_busy_timeout(m_db, m_esperaMs);
+    if (rc == SQLITE_OK) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return {};
+    }
+    switch (rc & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return {SituacaoGravacao::Bloqueado, msg};
+        case SQLITE_READONLY:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+            return {SituacaoGravacao::SomenteLeitura, msg};
+        default:
+            falhaSqlite(rc, QStringLiteral("BEGIN IMMEDIATE"));
+    }
+}
+
 void MotorEmbutido::fechar() {
     if (!m_db) {
         return;
@@ -201,11 +244,148 @@ void MotorEmbutido::fechar() {
     m_estado.identidadeInsert.clear();
 }
 
-void MotorEmbutido::falhaSqlite(int rc, const QString& original) {
-    const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+void MotorEmbutido::falhaSqlite(int rc, const QString& original, const ComandoTraduzido* c) {
+    const QString msg =
+        MascararValorEcoado(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString(), original);
     const int estendido = m_db ? sqlite3_extended_errcode(m_db) : rc;
-    Falhar(NumeroAdoDoSqlite(rc, estendido, msg), kOrigem,
-           QStringLiteral("SQLite %1: %2 | SQL: %3").arg(estendido).arg(msg, original));
+    const QString detalhe =
+        QStringLiteral("SQLite %1: %2 | SQL: %3").arg(estendido).arg(msg, original);
+    if (const auto m = mensagemServidor(estendido, msg, c)) {
+        FalharServidor(kOrigem, *m, detalhe);
+    }
+    Falhar(NumeroAdoDoSqlite(rc, estendido, msg), kOrigem, detalhe);
+}
+
+// SQL Server's message for a failure: the dialect's own functions raise it in so many words
+// ("Msg 8134, Level 16, State 1: ..."); SQLite's own failures that SQL Server shares are
+// written as SQL Server writes them. Others (disk, I/O, an interrupted statement) have none.
+std::optional<MensagemServidor> MotorEmbutido::mensagemServidor(int estendido, const QString& msg,
+                                                                const ComandoTraduzido* c) {
+    static const QRegularExpression propria(
+        QStringLiteral(R"re(^Msg (\d+), Level (\d+), State (\d+): (.*)$)re"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const auto m = propria.match(msg);
+    if (m.hasMatch()) {
+        return MensagemServidor{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                                1, m.captured(4)};
+    }
+    const auto mensagem = [](qint32 numero, int nivel, int estado, const QString& texto) {
+        return MensagemServidor{numero, nivel, estado, 1, texto};
+    };
+    const QString comando =
+        c && !c->tabelaAlvo.isEmpty() ? QStringLiteral("INSERT") : QStringLiteral("UPDATE");
+    // "UNIQUE constraint failed: T.a, T.b" and the like: the table and the columns.
+    const QString alvo = msg.section(QLatin1String(": "), 1);
+    const QString tabela = alvo.section(QLatin1Char('.'), 0, 0);
+    switch (estendido) {
+        case SQLITE_CONSTRAINT_NOTNULL:
+            return mensagem(
+                515, 16, 2,
+                QStringLiteral("Cannot insert the value NULL into column '%1', table "
+                               "'%2.dbo.%3'; column does not allow nulls. %4 fails.")
+                    .arg(alvo.section(QLatin1Char('.'), 1), bancoPadrao(), tabela, comando));
+        case SQLITE_CONSTRAINT_PRIMARYKEY: {
+            const TabelaCatalogo* t = m_catalogoValido ? m_catalogo.tabela(tabela) : nullptr;
+            const QString chave =
+                t && !t->nomeChave.isEmpty() ? t->nomeChave : QStringLiteral("PK_") + tabela;
+            return mensagem(
+                2627, 14, 1,
+                QStringLiteral("Violation of PRIMARY KEY constraint '%1'. Cannot insert "
+                               "duplicate key in object 'dbo.%2'.")
+                    .arg(chave, tabela));
+        }
+        case SQLITE_CONSTRAINT_UNIQUE:
+            return mensagem(2601, 14, 1,
+                            QStringLiteral("Cannot insert duplicate key row in object 'dbo.%1' "
+                                           "with unique index '%2'.")
+                                .arg(tabela, indiceUnico(tabela, alvo)));
+        case SQLITE_CONSTRAINT_FOREIGNKEY:
+            return mensagem(
+                547, 16, 0,
+                QStringLiteral("The %1 statement conflicted with the FOREIGN KEY "
+                               "constraint.")
+                    .arg(c && c->sql.contains(QLatin1String("DELETE")) ? QStringLiteral("DELETE")
+                                                                       : comando));
+        case SQLITE_CONSTRAINT_CHECK:
+            if (alvo.startsWith(QLatin1String("cadunir_tamanho_"))) {
+                return mensagem(8152, 16, 14,
+                                QStringLiteral("String or binary data would be truncated."));
+            }
+            if (alvo.startsWith(QLatin1String("cadunir_data_"))) {
+                return mensagem(241, 16, 1,
+                                QStringLiteral("Conversion failed when converting date and/or "
+                                               "time from character string."));
+            }
+            return mensagem(547, 16, 0,
+                            QStringLiteral("The %1 statement conflicted with the CHECK "
+                                           "constraint \"%2\".")
+                                .arg(comando, alvo));
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return mensagem(1222, 16, 51, QStringLiteral("Lock request time out period exceeded."));
+        case SQLITE_READONLY:
+            return mensagem(3906, 16, 1,
+                            QStringLiteral("Failed to update database \"%1\" because the database "
+                                           "is read-only.")
+                                .arg(bancoPadrao()));
+        default:
+            break;
+    }
+    if ((estendido & 0xFF) != SQLITE_ERROR) {
+        return std::nullopt;
+    }
+    if (msg.startsWith(QLatin1String("no such table: ")) ||
+        msg.startsWith(QLatin1String("no such view: "))) {
+        return mensagem(208, 16, 1, QStringLiteral("Invalid object name '%1'.").arg(alvo));
+    }
+    if (msg.startsWith(QLatin1String("no such column: "))) {
+        return mensagem(
+            207, 16, 1,
+            QStringLiteral("Invalid column name '%1'.").arg(alvo.section(QLatin1Char('.'), -1)));
+    }
+    static const QRegularExpression existe(
+        QStringLiteral(R"re(^table "?(.*?)"? already exists$)re"));
+    if (const auto x = existe.match(msg); x.hasMatch()) {
+        return mensagem(2714, 16, 6,
+                        QStringLiteral("There is already an object named '%1' in the database.")
+                            .arg(x.captured(1)));
+    }
+    if (msg.contains(QLatin1String("parser stack overflow")) ||
+        msg.contains(QLatin1String("Expression tree is too large"))) {
+        return mensagem(191, 15, 1,
+                        QStringLiteral("Some part of your SQL statement is nested too deeply. "
+                                       "Rewrite the query or break it up into smaller queries."));
+    }
+    if (msg.contains(QLatin1String("integer overflow"))) {
+        return mensagem(8115, 16, 2,
+                        QStringLiteral("Arithmetic overflow error converting expression to data "
+                                       "type bigint."));
+    }
+    return std::nullopt;
+}
+
+// The unique index of `tabela` over the columns SQLite names ("T.a, T.b"), for SQL Server's
+// message about a duplicate key.
+QString MotorEmbutido::indiceUnico(const QString& tabela, const QString& colunas) {
+    QStringList procuradas;
+    for (const QString& c : colunas.split(QStringLiteral(", "))) {
+        procuradas << c.section(QLatin1Char('.'), -1);
+    }
+    ComandoSqlite indices;
+    const QByteArray sql =
+        ("SELECT il.name, group_concat(ii.name, ',') FROM pragma_index_list(?1) il, "
+         "pragma_index_info(il.name) ii WHERE il.\"unique\" GROUP BY il.name");
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &indices.stmt, nullptr) != SQLITE_OK) {
+        return QString();
+    }
+    const QByteArray t = tabela.toUtf8();
+    sqlite3_bind_text(indices.stmt, 1, t.constData(), t.size(), SQLITE_TRANSIENT);
+    while (sqlite3_step(indices.stmt) == SQLITE_ROW) {
+        if (TextoDaColuna(indices.stmt, 1) == procuradas.join(QLatin1Char(','))) {
+            return TextoDaColuna(indices.stmt, 0);
+        }
+    }
+    return QString();
 }
 
 void MotorEmbutido::executarInterno(const char* sql) {
@@ -544,6 +724,26 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
                             DadosConsulta* resultado,
                             const std::vector<AgrupadorEmbutido::Valor>* agrupado,
                             const LeitorLinhas* leitor) {
+    try {
+        return rodarComando(p, indice, original, resultado, agrupado, leitor);
+    } catch (ErroNumerado& e) {
+        if (e.Servidor()) {
+            // The translation is shared by statements of one shape, whatever their layout:
+            // the text sent says where the statement begins.
+            const QVector<Token> tokens = AnalisarLexico(original);
+            const int k = p.guardada->traducao->comandos[indice].tokenInicio;
+            if (k >= 0 && k < tokens.size()) {
+                e.DefinirLinha(LinhaDaPosicao(original, tokens[k].posicao));
+            }
+        }
+        throw;
+    }
+}
+
+qint64 MotorEmbutido::rodarComando(const Preparo& p, int indice, const QString& original,
+                                   DadosConsulta* resultado,
+                                   const std::vector<AgrupadorEmbutido::Valor>* agrupado,
+                                   const LeitorLinhas* leitor) {
     const ComandoTraduzido& c = p.guardada->traducao->comandos[indice];
     if (c.tipo == ComandoTraduzido::Sessao) {
         rodarSessao(c);
@@ -571,7 +771,7 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
         if (rc != SQLITE_OK) {
             sqlite3_finalize(preparado);
             preparado = nullptr;
-            falhaSqlite(rc, original);
+            falhaSqlite(rc, original, &c);
         }
     }
     // Reset however this ends, so that a read statement holds no lock after it.
@@ -603,10 +803,15 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
                 break;
         }
         if (rc != SQLITE_OK) {
-            falhaSqlite(rc, original);
+            falhaSqlite(rc, original, &c);
         }
     }
-    const int ncol = resultado ? sqlite3_column_count(st) : 0;
+    // A packed result (see ComandoTraduzido::pacotes) has more columns than SQLite's.
+    const bool empacotado = !c.pacotes.isEmpty();
+    int ncol = resultado ? sqlite3_column_count(st) : 0;
+    if (resultado && empacotado) {
+        ncol = static_cast<int>(std::accumulate(c.pacotes.begin(), c.pacotes.end(), 0));
+    }
     QVector<Leitura> leitura(ncol, Leitura::Normal);
     if (resultado) {
         if (!m_catalogoValido) {
@@ -617,9 +822,9 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
             InfoColuna& ci = resultado->colunas[i];
             const bool nomeProprio = c.temNomes && i < c.nomes.size() && !c.nomes[i].isNull();
             ci.nome = nomeProprio ? c.nomes[i] : QString::fromUtf8(sqlite3_column_name(st, i));
-            const char* declarado = sqlite3_column_decltype(st, i);
-            const char* tabela = sqlite3_column_table_name(st, i);
-            const char* origem = sqlite3_column_origin_name(st, i);
+            const char* declarado = empacotado ? nullptr : sqlite3_column_decltype(st, i);
+            const char* tabela = empacotado ? nullptr : sqlite3_column_table_name(st, i);
+            const char* origem = empacotado ? nullptr : sqlite3_column_origin_name(st, i);
             TipoAdo tipo{adEmpty, 0};
             if (declarado) {
                 tipo = TipoAdoDeclarado(QString::fromUtf8(declarado));
@@ -674,6 +879,31 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
         rc = SQLITE_DONE;
     }
     std::vector<ValorLido> lidos(leitor ? size_t(sqlite3_column_count(st)) : 0);
+    // One SQLite value as the record set holds it.
+    const auto valor = [&leitura](int i, int tipo, sqlite3_int64 inteiro, double real,
+                                  const char* bytes, int n) -> QVariant {
+        switch (tipo) {
+            case SQLITE_NULL:
+                return QVariant();
+            case SQLITE_INTEGER:
+                if (leitura[i] == Leitura::Logico) {
+                    return inteiro != 0;
+                }
+                if (leitura[i] == Leitura::Inteiro64 || inteiro < INT32_MIN ||
+                    inteiro > INT32_MAX) {
+                    return static_cast<qint64>(inteiro);
+                }
+                return static_cast<int>(inteiro);
+            case SQLITE_FLOAT:
+                return real;
+            case SQLITE_TEXT: {
+                const QString t = QString::fromUtf8(bytes, n);
+                return leitura[i] == Leitura::Data ? DataDoTexto(t) : QVariant(t);
+            }
+            default:
+                return QByteArray(bytes, n);
+        }
+    };
     while (!agrupado && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         if (leitor) {
             for (size_t i = 0; i < lidos.size(); ++i) {
@@ -707,38 +937,49 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
             continue;
         }
         QVector<QVariant> linha(ncol);
-        for (int i = 0; i < ncol; ++i) {
-            switch (sqlite3_column_type(st, i)) {
-                case SQLITE_NULL:
-                    break;
-                case SQLITE_INTEGER: {
-                    const sqlite3_int64 v = sqlite3_column_int64(st, i);
-                    if (leitura[i] == Leitura::Logico) {
-                        linha[i] = v != 0;
-                    } else if (leitura[i] == Leitura::Inteiro64 || v < INT32_MIN || v > INT32_MAX) {
-                        linha[i] = static_cast<qint64>(v);
-                    } else {
-                        linha[i] = static_cast<int>(v);
+        if (empacotado) {
+            int i = 0;
+            for (int j = 0; j < c.pacotes.size(); ++j) {
+                const char* p = static_cast<const char*>(sqlite3_column_blob(st, j));
+                const char* const fim = p + sqlite3_column_bytes(st, j);
+                for (int k = 0; k < c.pacotes[j] && p < fim; ++k, ++i) {
+                    // kind byte, then 8 bytes of a number or a length and the bytes (FuncaoPacote)
+                    const int tipo = *p++;
+                    sqlite3_int64 inteiro = 0;
+                    double real = 0;
+                    qint32 n = 0;
+                    if (tipo == SQLITE_INTEGER || tipo == SQLITE_FLOAT) {
+                        std::memcpy(tipo == SQLITE_INTEGER ? static_cast<void*>(&inteiro) : &real,
+                                    p, 8);
+                        p += 8;
+                    } else if (tipo != SQLITE_NULL) {
+                        std::memcpy(&n, p, sizeof n);
+                        p += sizeof n;
                     }
-                    break;
+                    linha[i] = valor(i, tipo, inteiro, real, p, n);
+                    p += n;
                 }
-                case SQLITE_FLOAT:
-                    linha[i] = sqlite3_column_double(st, i);
-                    break;
-                case SQLITE_TEXT:
-                    linha[i] = leitura[i] == Leitura::Data ? DataDoTexto(TextoDaColuna(st, i))
-                                                           : QVariant(TextoDaColuna(st, i));
-                    break;
-                default:
-                    linha[i] = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
-                                          sqlite3_column_bytes(st, i));
-                    break;
             }
+            resultado->linhas.push_back(std::move(linha));
+            continue;
+        }
+        for (int i = 0; i < ncol; ++i) {
+            const int tipo = sqlite3_column_type(st, i);
+            const char* bytes = nullptr;
+            int n = 0;
+            if (tipo == SQLITE_TEXT || tipo == SQLITE_BLOB) {
+                bytes = tipo == SQLITE_TEXT
+                            ? reinterpret_cast<const char*>(sqlite3_column_text(st, i))
+                            : static_cast<const char*>(sqlite3_column_blob(st, i));
+                n = sqlite3_column_bytes(st, i);
+            }
+            linha[i] = valor(i, tipo, tipo == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : 0,
+                             tipo == SQLITE_FLOAT ? sqlite3_column_double(st, i) : 0, bytes, n);
         }
         resultado->linhas.push_back(std::move(linha));
     }
     if (rc != SQLITE_DONE) {
-        falhaSqlite(rc, original);
+        falhaSqlite(rc, original, &c);
     }
     if (resultado) {
         // Expressions without a declared type take the type of their first value.
@@ -951,20 +1192,23 @@ void MotorEmbutido::rodarSessao(const ComandoTraduzido& c) {
             if (!c.nomeTransacao.isEmpty() && m_estado.nivelTransacao > 0 &&
                 Catalogo::dobrar(c.nomeTransacao) != Catalogo::dobrar(m_nomeTransacao)) {
                 // Only the outermost transaction's name may be rolled back (no savepoints).
-                Falhar(ErroComando, kOrigem,
-                       QStringLiteral("Msg 6401: Cannot roll back %1. No transaction or savepoint "
-                                      "of that name was found.")
-                           .arg(c.nomeTransacao));
+                FalharServidor(kOrigem,
+                               {6401, 16, 1, 1,
+                                QStringLiteral("Cannot roll back %1. No transaction or savepoint "
+                                               "of that name was found.")
+                                    .arg(c.nomeTransacao)});
             }
             desfazerNiveis(true);
             break;
         case Acao::LigarIdentidade:
             if (!m_estado.identidadeInsert.isEmpty() &&
                 Catalogo::dobrar(m_estado.identidadeInsert) != Catalogo::dobrar(c.tabelaAlvo)) {
-                Falhar(ErroComando, kOrigem,
-                       QStringLiteral("Msg 8107: IDENTITY_INSERT is already ON for table "
-                                      "'%1.dbo.%2'. Cannot perform SET operation for table '%3'.")
-                           .arg(bancoPadrao(), m_estado.identidadeInsert, c.tabelaAlvo));
+                FalharServidor(
+                    kOrigem,
+                    {8107, 16, 1, 1,
+                     QStringLiteral("IDENTITY_INSERT is already ON for table "
+                                    "'%1.dbo.%2'. Cannot perform SET operation for table '%3'.")
+                         .arg(bancoPadrao(), m_estado.identidadeInsert, c.tabelaAlvo)});
             }
             m_estado.identidadeInsert = c.tabelaAlvo;
             break;
@@ -987,18 +1231,21 @@ void MotorEmbutido::conferirIdentidade(const ComandoTraduzido& c) {
         !m_estado.identidadeInsert.isEmpty() &&
         Catalogo::dobrar(m_estado.identidadeInsert) == Catalogo::dobrar(c.tabelaAlvo);
     if (c.identidadeExplicita && !ligada) {
-        Falhar(ErroComando, kOrigem,
-               QStringLiteral("Msg 544: Cannot insert explicit value for identity column in table "
-                              "'%1' when IDENTITY_INSERT is set to OFF.")
-                   .arg(c.tabelaAlvo));
+        FalharServidor(kOrigem,
+                       {544, 16, 1, 1,
+                        QStringLiteral("Cannot insert explicit value for identity column in table "
+                                       "'%1' when IDENTITY_INSERT is set to OFF.")
+                            .arg(c.tabelaAlvo)});
     }
     if (ligada && !c.identidadeExplicita) {
-        Falhar(ErroComando, kOrigem,
-               QStringLiteral("Msg 545: Explicit value must be specified for identity column in "
-                              "table '%1' either when IDENTITY_INSERT is set to ON or when a "
-                              "replication user is inserting into a NOT FOR REPLICATION "
-                              "identity column.")
-                   .arg(c.tabelaAlvo));
+        FalharServidor(
+            kOrigem,
+            {545, 16, 1, 1,
+             QStringLiteral("Explicit value must be specified for identity column in "
+                            "table '%1' either when IDENTITY_INSERT is set to ON or when a "
+                            "replication user is inserting into a NOT FOR REPLICATION "
+                            "identity column.")
+                 .arg(c.tabelaAlvo)});
     }
 }
 
@@ -1022,9 +1269,10 @@ void MotorEmbutido::iniciarNivel() {
 void MotorEmbutido::confirmarNivel(bool pedidoEmSql) {
     if (!m_db || m_estado.nivelTransacao == 0) {
         if (pedidoEmSql) {
-            Falhar(ErroComando, kOrigem,
-                   QStringLiteral("Msg 3902: The COMMIT TRANSACTION request has no corresponding "
-                                  "BEGIN TRANSACTION."));
+            FalharServidor(kOrigem,
+                           {3902, 16, 1, 1,
+                            QStringLiteral("The COMMIT TRANSACTION request has no corresponding "
+                                           "BEGIN TRANSACTION.")});
         }
         Falhar(ErroSemTransacao, kOrigem, QStringLiteral("COMMIT without a transaction"));
     }
@@ -1043,9 +1291,9 @@ void MotorEmbutido::confirmarNivel(bool pedidoEmSql) {
 void MotorEmbutido::desfazerNiveis(bool pedidoEmSql) {
     if (!m_db || m_estado.nivelTransacao == 0) {
         if (pedidoEmSql) {
-            Falhar(ErroComando, kOrigem,
-                   QStringLiteral("Msg 3903: The ROLLBACK TRANSACTION request has no "
-                                  "corresponding BEGIN TRANSACTION."));
+            FalharServidor(kOrigem, {3903, 16, 1, 1,
+                                     QStringLiteral("The ROLLBACK TRANSACTION request has no "
+                                                    "corresponding BEGIN TRANSACTION.")});
         }
         Falhar(ErroSemTransacao, kOrigem, QStringLiteral("ROLLBACK without a transaction"));
     }

@@ -82,6 +82,9 @@ class MotorEmbutido : public Motor {
     QString bancoPadrao() const override;
     QVariant propriedade(const QString& nome) const override;
     void interromper() override;
+    // Read-only: the file or its folder (where SQLite writes its journal). Locked: another
+    // connection holds the write lock for as long as this one waits (at most a second).
+    SituacaoGravacao gravacao() override;
 
     // The translation the engine runs for a statement (cached by the statement's shape), with
     // the statement's literals written in: SQLite text to run as it is. For tests, tools and
@@ -112,11 +115,22 @@ class MotorEmbutido : public Motor {
     };
     Preparo preparar(const QString& sql);
     void limparCache();
+    // Runs command `indice` of a prepared statement; a failure SQL Server would report names
+    // the line of the batch the command's statement begins on.
     qint64 rodar(const Preparo& p, int indice, const QString& original, DadosConsulta* resultado,
                  const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr,
                  const LeitorLinhas* leitor = nullptr);
+    qint64 rodarComando(const Preparo& p, int indice, const QString& original,
+                        DadosConsulta* resultado,
+                        const std::vector<AgrupadorEmbutido::Valor>* agrupado,
+                        const LeitorLinhas* leitor);
     bool agrupar(const QString& sql, const Preparo& p, DadosConsulta& resultado);
-    [[noreturn]] void falhaSqlite(int rc, const QString& original);
+    // The failure of a SQLite call for `original` (the statement as sent), while running `c`.
+    [[noreturn]] void falhaSqlite(int rc, const QString& original,
+                                  const ComandoTraduzido* c = nullptr);
+    std::optional<MensagemServidor> mensagemServidor(int estendido, const QString& msg,
+                                                     const ComandoTraduzido* c);
+    QString indiceUnico(const QString& tabela, const QString& colunas);
 
     QString m_connectionString;
     QString m_arquivo;

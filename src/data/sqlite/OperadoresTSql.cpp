@@ -5,17 +5,25 @@
 #include <QByteArray>
 #include <QDate>
 #include <QTime>
+#include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "data/sqlite/FuncoesTSql.h"
 
 namespace dados {
 
 namespace {
 
-// Messages start with a mark the engine maps to the ADO number (conversion, overflow); the
-// rest is SQL Server's own text, which goes to the diagnostics log.
-void Erro(sqlite3_context* ctx, const QString& msg) {
-    const QByteArray b = msg.toUtf8();
+// SQL Server's message for the failure, in the form the engine reads back into its number,
+// level, state and text ("Msg 8134, Level 16, State 1: Divide by zero error encountered.").
+void Erro(sqlite3_context* ctx, int numero, int nivel, int estado, const QString& texto) {
+    const QByteArray b = QStringLiteral("Msg %1, Level %2, State %3: %4")
+                             .arg(numero)
+                             .arg(nivel)
+                             .arg(estado)
+                             .arg(texto)
+                             .toUtf8();
     sqlite3_result_error(ctx, b.constData(), b.size());
 }
 
@@ -29,6 +37,17 @@ void ResultadoTexto(sqlite3_context* ctx, const QString& s) {
     sqlite3_result_text(ctx, b.constData(), b.size(), SQLITE_TRANSIENT);
 }
 
+void FalhaConversaoInt(sqlite3_context* ctx, const QString& texto, const char* origem) {
+    Erro(ctx, 245, 16, 1,
+         QStringLiteral("Conversion failed when converting the %1 value '%2' to data type int.")
+             .arg(QLatin1String(origem), texto));
+}
+
+void FalhaConversaoNumerico(sqlite3_context* ctx, const char* origem) {
+    Erro(ctx, 8114, 16, 5,
+         QStringLiteral("Error converting data type %1 to numeric.").arg(QLatin1String(origem)));
+}
+
 // A number operand after SQL Server's implicit conversion.
 struct Numero {
     bool inteiro = true;
@@ -40,14 +59,14 @@ struct Numero {
 enum class Leitura { Ok, Nulo, Falhou };
 
 // A text meeting a number takes the number's type: an integer accepts only digits (with sign
-// and blanks around), a decimal accepts a decimal number.
+// and blanks around; blanks alone are 0), a decimal accepts a decimal number.
 bool TextoComoNumero(const QString& t, bool comoInteiro, Numero* n) {
     const QString s = t.trimmed();
     bool ok = false;
     if (comoInteiro) {
         n->inteiro = true;
-        n->i = s.toLongLong(&ok);
-        return ok;
+        n->i = s.isEmpty() ? 0 : s.toLongLong(&ok);
+        return ok || s.isEmpty();
     }
     n->inteiro = false;
     n->d = s.toDouble(&ok);
@@ -64,8 +83,9 @@ Leitura Operandos(sqlite3_context* ctx, sqlite3_value** argv, const char* nome, 
         return Leitura::Nulo;
     }
     if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) {
-        Erro(ctx, QStringLiteral("Msg 8117: Operand data type nvarchar is invalid for %1 operator.")
-                      .arg(QLatin1String(nome)));
+        Erro(ctx, 8117, 16, 1,
+             QStringLiteral("Operand data type nvarchar is invalid for %1 operator.")
+                 .arg(QLatin1String(nome)));
         return Leitura::Falhou;
     }
     const auto direto = [](sqlite3_value* v, Numero* n) {
@@ -83,12 +103,9 @@ Leitura Operandos(sqlite3_context* ctx, sqlite3_value** argv, const char* nome, 
             return true;
         }
         if (comoInteiro) {
-            Erro(ctx, QStringLiteral("cadunir_conversao: Msg 245: Conversion failed when "
-                                     "converting the nvarchar value '%1' to data type int.")
-                          .arg(Texto(texto)));
+            FalhaConversaoInt(ctx, Texto(texto), "nvarchar");
         } else {
-            Erro(ctx, QStringLiteral("cadunir_conversao: Msg 8114: Error converting data type "
-                                     "nvarchar to numeric."));
+            FalhaConversaoNumerico(ctx, "nvarchar");
         }
         return false;
     };
@@ -110,13 +127,13 @@ Leitura Operandos(sqlite3_context* ctx, sqlite3_value** argv, const char* nome, 
 }
 
 void Estouro(sqlite3_context* ctx, const char* tipo) {
-    Erro(ctx, QStringLiteral("cadunir_estouro: Msg 8115: Arithmetic overflow error converting "
-                             "expression to data type %1.")
-                  .arg(QLatin1String(tipo)));
+    Erro(ctx, 8115, 16, 2,
+         QStringLiteral("Arithmetic overflow error converting expression to data type %1.")
+             .arg(QLatin1String(tipo)));
 }
 
 void DivisaoPorZero(sqlite3_context* ctx) {
-    Erro(ctx, QStringLiteral("Msg 8134: Divide by zero error encountered."));
+    Erro(ctx, 8134, 16, 1, QStringLiteral("Divide by zero error encountered."));
 }
 
 // '+' whose operand types were unknown when the statement was translated: texts join, numbers
@@ -233,9 +250,10 @@ void FuncaoLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (argc == 3) {
         const QString e = Texto(argv[2]);
         if (e.size() != 1) {
-            Erro(ctx, QStringLiteral("Msg 506: The invalid escape character \"%1\" was specified "
-                                     "in a LIKE predicate.")
-                          .arg(e));
+            Erro(ctx, 506, 16, 1,
+                 QStringLiteral("The invalid escape character \"%1\" was specified in a LIKE "
+                                "predicate.")
+                     .arg(e));
             return;
         }
         escape = e[0];
@@ -269,9 +287,9 @@ void FuncaoData(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const QString t = Texto(argv[0]);
     const QString d = DataDoLiteralTSql(t);
     if (d.isNull()) {
-        Erro(ctx, QStringLiteral("cadunir_conversao: Msg 241: Conversion failed when converting "
-                                 "date and/or time from character string. ('%1')")
-                      .arg(t));
+        Erro(ctx, 241, 16, 1,
+             QStringLiteral("Conversion failed when converting date and/or time from character "
+                            "string."));
         return;
     }
     ResultadoTexto(ctx, d);
@@ -309,6 +327,151 @@ void FuncaoNChar(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ResultadoTexto(ctx, QString(QChar(static_cast<char16_t>(n))));
 }
 
+// The source type SQL Server's conversion messages name: the optional second argument says
+// varchar for a text literal written without N.
+const char* Origem(int argc, sqlite3_value** argv) {
+    return argc > 1 && sqlite3_value_type(argv[1]) == SQLITE_TEXT ? "varchar" : "nvarchar";
+}
+
+// A value where SQL Server wants an int (a text compared with an int, ISNULL of an int
+// column): a text of digits, a number truncated toward zero, within int's range.
+template <bool grande>
+void FuncaoParaInteiro(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    sqlite3_int64 v = 0;
+    switch (sqlite3_value_type(argv[0])) {
+        case SQLITE_NULL:
+            sqlite3_result_null(ctx);
+            return;
+        case SQLITE_INTEGER:
+            v = sqlite3_value_int64(argv[0]);
+            break;
+        case SQLITE_FLOAT: {
+            const double d = std::trunc(sqlite3_value_double(argv[0]));
+            if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0)) {
+                Estouro(ctx, grande ? "bigint" : "int");
+                return;
+            }
+            v = static_cast<sqlite3_int64>(d);
+            break;
+        }
+        default: {
+            Numero n;
+            const QString t = Texto(argv[0]);
+            if (!TextoComoNumero(t, true, &n)) {
+                FalhaConversaoInt(ctx, t, Origem(argc, argv));
+                return;
+            }
+            if (!grande && (n.i < INT32_MIN || n.i > INT32_MAX)) {
+                Erro(ctx, 248, 16, 1,
+                     QStringLiteral("The conversion of the %1 value '%2' overflowed an int column.")
+                         .arg(QLatin1String(Origem(argc, argv)), t));
+                return;
+            }
+            v = n.i;
+            break;
+        }
+    }
+    if (!grande && (v < INT32_MIN || v > INT32_MAX)) {
+        Estouro(ctx, "int");
+        return;
+    }
+    sqlite3_result_int64(ctx, v);
+}
+
+// A value where SQL Server wants a decimal: a text must read as a number.
+void FuncaoParaNumerico(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    Numero n;
+    if (!TextoComoNumero(Texto(argv[0]), false, &n)) {
+        FalhaConversaoNumerico(ctx, Origem(argc, argv));
+        return;
+    }
+    sqlite3_result_double(ctx, n.d);
+}
+
+// A value as a text of at most n characters (ISNULL of an nvarchar(n) column): a text is cut,
+// a number that does not fit overflows, as SQL Server's conversion to nvarchar(n) does.
+void FuncaoCortar(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int tipo = sqlite3_value_type(argv[0]);
+    if (tipo == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const qsizetype n = sqlite3_value_int64(argv[1]);
+    const QString t = Texto(argv[0]);
+    if (tipo != SQLITE_TEXT && t.size() > n) {
+        Estouro(ctx, "nvarchar");
+        return;
+    }
+    ResultadoTexto(ctx, t.left(n));
+}
+
+// SUBSTRING(texto, inicio, tamanho) as SQL Server counts: the characters from `inicio` to
+// inicio + tamanho - 1 that exist (a start before 1 eats into the length); a negative length
+// is an error. LEFT(texto, n) likewise.
+void FuncaoSubstring(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+    }
+    const bool esquerda = argc == 2;
+    const sqlite3_int64 inicio = esquerda ? 1 : sqlite3_value_int64(argv[1]);
+    const sqlite3_int64 tamanho = sqlite3_value_int64(argv[esquerda ? 1 : 2]);
+    if (tamanho < 0) {
+        if (esquerda) {
+            Erro(ctx, 536, 16, 1,
+                 QStringLiteral("Invalid length parameter passed to the left function."));
+        } else {
+            Erro(ctx, 537, 16, 3,
+                 QStringLiteral("Invalid length parameter passed to the LEFT or SUBSTRING "
+                                "function."));
+        }
+        return;
+    }
+    const QString t = Texto(argv[0]);
+    const sqlite3_int64 de = std::max<sqlite3_int64>(inicio, 1);
+    // inicio + tamanho, kept from overflowing
+    const sqlite3_int64 ate =
+        tamanho > INT64_MAX - std::max<sqlite3_int64>(inicio, 0) ? INT64_MAX : inicio + tamanho;
+    if (ate <= de || de > t.size()) {
+        ResultadoTexto(ctx, QString());
+        return;
+    }
+    ResultadoTexto(ctx, t.mid(de - 1, std::min<sqlite3_int64>(ate - de, t.size())));
+}
+
+// Many result columns in one value (a result wider than SQLite's): each argument as its kind
+// byte, then 8 bytes for a number or a 4-byte length and the bytes for a text or blob. The
+// engine reads them back with LerPacote.
+void FuncaoPacote(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    QByteArray b;
+    const auto anexar = [&b](const void* p, int n) { b.append(static_cast<const char*>(p), n); };
+    for (int i = 0; i < argc; ++i) {
+        const int tipo = sqlite3_value_type(argv[i]);
+        b.append(static_cast<char>(tipo));
+        if (tipo == SQLITE_INTEGER) {
+            const sqlite3_int64 v = sqlite3_value_int64(argv[i]);
+            anexar(&v, sizeof v);
+        } else if (tipo == SQLITE_FLOAT) {
+            const double v = sqlite3_value_double(argv[i]);
+            anexar(&v, sizeof v);
+        } else if (tipo != SQLITE_NULL) {
+            const void* p = tipo == SQLITE_TEXT
+                                ? static_cast<const void*>(sqlite3_value_text(argv[i]))
+                                : sqlite3_value_blob(argv[i]);
+            const qint32 n = sqlite3_value_bytes(argv[i]);
+            anexar(&n, sizeof n);
+            anexar(p, n);
+        }
+    }
+    sqlite3_result_blob(ctx, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+}
+
 // Characters of a text, NULs included (SQLite's length() stops at the first NUL).
 void FuncaoTamanho(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -340,6 +503,20 @@ std::vector<char32_t> Dobrados(const QString& s) {
     return r;
 }
 
+// Whether x lies in the range [de-ate] of a LIKE set: by the collation's order, as SQL Server
+// reads ranges, so that é is in [a-z] (it sorts between e and f).
+bool NaFaixa(char32_t x, char32_t de, char32_t ate) {
+    if (x < 0x80 && de < 0x80 && ate < 0x80) {
+        return x >= de && x <= ate;  // already folded: the collation's order for ASCII letters
+    }
+    const auto comparar = [](char32_t a, char32_t b) {
+        const QByteArray ua = QString::fromUcs4(&a, 1).toUtf8();
+        const QByteArray ub = QString::fromUcs4(&b, 1).toUtf8();
+        return CompararTextoTSql(ua.constData(), int(ua.size()), ub.constData(), int(ub.size()));
+    };
+    return comparar(de, x) <= 0 && comparar(x, ate) <= 0;
+}
+
 // One element of a LIKE pattern: a character, any character (_) or a set ([...]).
 struct Elemento {
     enum Tipo { Caractere, Qualquer, Conjunto, Varios } tipo = Caractere;
@@ -356,7 +533,7 @@ struct Elemento {
             case Conjunto: {
                 bool dentro = false;
                 for (const auto& [de, ate] : faixas) {
-                    dentro = dentro || (x >= de && x <= ate);
+                    dentro = dentro || (de == ate ? x == de : NaFaixa(x, de, ate));
                 }
                 return dentro != negado;
             }
@@ -517,6 +694,16 @@ void RegistrarOperadoresTSql(sqlite3* db) {
         {"tsql_char", 1, FuncaoChar},
         {"tsql_nchar", 1, FuncaoNChar},
         {"tsql_tamanho", 1, FuncaoTamanho},
+        {"tsql_para_int", 1, FuncaoParaInteiro<false>},
+        {"tsql_para_int", 2, FuncaoParaInteiro<false>},
+        {"tsql_para_bigint", 1, FuncaoParaInteiro<true>},
+        {"tsql_para_bigint", 2, FuncaoParaInteiro<true>},
+        {"tsql_para_numerico", 1, FuncaoParaNumerico},
+        {"tsql_para_numerico", 2, FuncaoParaNumerico},
+        {"tsql_cortar", 2, FuncaoCortar},
+        {"tsql_substring", 3, FuncaoSubstring},
+        {"tsql_left", 2, FuncaoSubstring},
+        {"tsql_pacote", -1, FuncaoPacote},
     };
     for (const auto& f : funcoes) {
         sqlite3_create_function(db, f.nome, f.argumentos, det, nullptr, f.funcao, nullptr, nullptr);

@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include "data/base/MascararSenhas.h"
 #include "data/base/TabelaErros.h"
 #include "data/tsql/TSqlCatalogo.h"
 
@@ -57,9 +58,17 @@ bool InicioDeComando(const Token& t) {
 }
 
 // Nesting deeper than this is refused with SQL Server's message instead of exhausting the
-// stack (each level costs about ten frames of the descent, more under the sanitizers) or
-// SQLite's parser stack.
-constexpr int kProfundidadeMaxima = 64;
+// stack (each level costs about ten frames of the descent, more under the sanitizers). A
+// subquery costs two (its SELECT and its WHERE), and SQL Server's 32 of them must fit.
+constexpr int kProfundidadeMaxima = 100;
+// SQL Server's limit on subqueries nested in one statement.
+constexpr int kSubconsultasMaximas = 32;
+
+MensagemServidor AninhadoDemais(const QString& sql, int posicao) {
+    return {191, 15, 1, LinhaDaPosicao(sql, posicao),
+            QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite the "
+                           "query or break it up into smaller queries.")};
+}
 
 class Analisador {
   public:
@@ -103,7 +112,7 @@ class Analisador {
         }
     }
     [[noreturn]] void erro(const QString& motivo = QString()) const {
-        FalharSintaxe(m_sql, atual(), motivo);
+        FalharSintaxe(m_sql, t(), m_p, motivo);
     }
     static bool ehNome(const Token& t) {
         return t.tipo == Token::NomeDelimitado ||
@@ -147,11 +156,7 @@ class Analisador {
     struct Nivel {
         explicit Nivel(Analisador& a) : m_analisador(a) {
             if (++a.m_nivel > kProfundidadeMaxima) {
-                Falhar(ErroComando, QStringLiteral("TSql"),
-                       QStringLiteral("Msg 191: Some part of your SQL statement is nested too "
-                                      "deeply. Rewrite the query or break it up into smaller "
-                                      "queries. (posição %1)")
-                           .arg(a.atual().posicao + 1));
+                FalharServidor(QStringLiteral("TSql"), AninhadoDemais(a.m_sql, a.atual().posicao));
             }
         }
         ~Nivel() { --m_analisador.m_nivel; }
@@ -180,7 +185,8 @@ class Analisador {
     void comandoCreate(NoComando& c);
     void comandoAlter(NoComando& c);
     void comandoDrop(NoComando& c);
-    IdSelect select(bool membroDeUniao = false);
+    // `subconsulta`: inside an expression, a FROM or a view, where ORDER BY needs TOP.
+    IdSelect select(bool membroDeUniao = false, bool subconsulta = false);
     ItemSelecao itemSelecao();
     IdFrom listaFrom();
     Fonte referenciaTabela();
@@ -212,7 +218,9 @@ class Analisador {
     Arvore m_a;
     int m_p = 0;
     int m_nivel = 0;
-    QSet<QString> m_criadas;  // tables created earlier in this batch (folded names)
+    int m_subconsultas = 0;      // subqueries open at this point
+    int m_maisSubconsultas = 0;  // the most open at once in this statement
+    QSet<QString> m_criadas;     // tables created earlier in this batch (folded names)
 };
 
 Arvore Analisador::analisar() {
@@ -233,6 +241,8 @@ Arvore Analisador::analisar() {
 
 void Analisador::comando() {
     NoComando c;
+    c.tokenInicio = m_p;
+    m_maisSubconsultas = 0;
     const Token& t = atual();
     if (t.ehPalavra("SELECT")) {
         c.tipo = NoComando::Select;
@@ -267,13 +277,28 @@ void Analisador::comando() {
     } else {
         erro();
     }
+    c.subconsultas = m_maisSubconsultas;
     m_a.comandos.push_back(std::move(c));
 }
 
 // ---------------------------------------------------------------- SELECT
 
-IdSelect Analisador::select(bool membroDeUniao) {
+IdSelect Analisador::select(bool membroDeUniao, bool subconsulta) {
     const Nivel nivel(*this);
+    struct Subconsulta {
+        Subconsulta(Analisador& a, bool conta) : m_a(a), m_conta(conta) {
+            if (!conta) {
+                return;
+            }
+            if (++a.m_subconsultas > kSubconsultasMaximas) {
+                FalharServidor(QStringLiteral("TSql"), AninhadoDemais(a.m_sql, a.atual().posicao));
+            }
+            a.m_maisSubconsultas = qMax(a.m_maisSubconsultas, a.m_subconsultas);
+        }
+        ~Subconsulta() { m_a.m_subconsultas -= m_conta ? 1 : 0; }
+        Analisador& m_a;
+        bool m_conta;
+    } const contagem(*this, subconsulta);
     exigirPalavra("SELECT");
     NoSelect s;
     if (aceitarPalavra("DISTINCT")) {
@@ -333,6 +358,15 @@ IdSelect Analisador::select(bool membroDeUniao) {
     }
     // ORDER BY after a union sorts the whole union by the first member's columns.
     if (!membroDeUniao && atual().ehPalavra("ORDER")) {
+        if (subconsulta && s.tokenTop < 0) {
+            FalharServidor(
+                QStringLiteral("TSql"),
+                {1033, 15, 1, LinhaDaPosicao(m_sql, atual().posicao),
+                 QStringLiteral(
+                     "The ORDER BY clause is invalid in views, inline functions, derived "
+                     "tables, subqueries, and common table expressions, unless TOP, "
+                     "OFFSET or FOR XML is also specified.")});
+        }
         ++m_p;
         exigirPalavra("BY");
         s.ordem = ordenacao(true, apelidos);
@@ -423,7 +457,7 @@ Fonte Analisador::referenciaTabela() {
         if (adiante(1).ehPalavra("SELECT")) {
             ++m_p;
             f.tipo = Fonte::Derivada;
-            f.select = select();
+            f.select = select(false, true);
             exigirSimbolo(")");
         } else {
             // A parenthesised join: (A INNER JOIN B ON ...) INNER JOIN C ...
@@ -622,7 +656,7 @@ IdExpr Analisador::predicado() {
     if (aceitarPalavra("EXISTS")) {
         exigirSimbolo("(");
         NoExpr n = no(NoExpr::Existe, token);
-        n.select = select();
+        n.select = select(false, true);
         exigirSimbolo(")");
         return novo(std::move(n));
     }
@@ -660,7 +694,7 @@ IdExpr Analisador::predicado() {
     if (aceitarPalavra("IN")) {
         exigirSimbolo("(");
         if (atual().ehPalavra("SELECT")) {
-            n.select = select();
+            n.select = select(false, true);
         } else {
             do {
                 n.filhos.push_back(aditiva());
@@ -744,7 +778,7 @@ IdExpr Analisador::primaria() {
                 ++m_p;
                 if (atual().ehPalavra("SELECT")) {
                     NoExpr n = no(NoExpr::Subconsulta, token);
-                    n.select = select();
+                    n.select = select(false, true);
                     exigirSimbolo(")");
                     return novo(std::move(n));
                 }
@@ -1067,7 +1101,7 @@ void Analisador::comandoCreate(NoComando& c) {
         c.tipo = NoComando::CriarVisao;
         c.tabela = nomeQualificado();
         exigirPalavra("AS");
-        c.select = select();
+        c.select = select(false, true);
         return;
     }
     c.tipo = NoComando::CriarIndice;
@@ -1152,12 +1186,29 @@ Arvore AnalisarTSql(const QString& sql, QVector<Token> tokens) {
     return Analisador(sql, std::move(tokens)).analisar();
 }
 
-void FalharSintaxe(const QString& sql, const Token& t, const QString& motivo) {
-    Falhar(ErroComando, QStringLiteral("TSql"),
-           QStringLiteral("Sintaxe incorreta próxima de '%1'%2 (posição %3) em: %4")
-               .arg(t.comoEscrito(), motivo.isEmpty() ? QString() : QStringLiteral(": ") + motivo)
-               .arg(t.posicao + 1)
-               .arg(sql.left(500)));
+void FalharSintaxe(const QString& sql, const QVector<Token>& tokens, int indice,
+                   const QString& motivo) {
+    const Token& t = tokens[indice];
+    // At the end of the batch SQL Server names the last token there is.
+    const Token& perto = t.tipo == Token::Fim && indice > 0 ? tokens[indice - 1] : t;
+    // A literal of a password is not echoed (the log masks the statement, not this message).
+    const bool literal = perto.tipo == Token::Texto || perto.tipo == Token::Numero;
+    const bool secreto = literal && TrechoDeSenha(sql, perto.posicao);
+    MensagemServidor m{102, 15, 1, LinhaDaPosicao(sql, perto.posicao), QString()};
+    if (perto.tipo == Token::Nome && Reservadas().contains(perto.texto.toUpper())) {
+        m.texto = QStringLiteral("Incorrect syntax near the keyword '%1'.").arg(perto.texto);
+    } else {
+        m.texto = QStringLiteral("Incorrect syntax near '%1'.")
+                      .arg(secreto                    ? QStringLiteral("***")
+                           : perto.tipo == Token::Fim ? QString()
+                                                      : perto.texto);
+    }
+    FalharServidor(ErroComando, QStringLiteral("TSql"), m,
+                   QStringLiteral("Sintaxe incorreta próxima de '%1'%2 (posição %3) em: %4")
+                       .arg(secreto ? QStringLiteral("***") : t.comoEscrito(),
+                            motivo.isEmpty() ? QString() : QStringLiteral(": ") + motivo)
+                       .arg(t.posicao + 1)
+                       .arg(sql.left(500)));
 }
 
 }  // namespace dados

@@ -153,7 +153,9 @@ struct NoComando {
         ExcluirVisao,
     };
     Tipo tipo = Select;
-    QString tabela;  // as written (last part of a qualified name)
+    int tokenInicio = 0;   // its first token (the line SQL Server's messages name)
+    int subconsultas = 0;  // the most subqueries open at once inside it
+    QString tabela;        // as written (last part of a qualified name)
     IdSelect select = -1;
     // INSERT
     bool temColunas = false;

@@ -2,6 +2,8 @@
 
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 #include "data/base/TabelaErros.h"
@@ -117,7 +119,26 @@ struct Expr {
     TipoSql tipo = TipoSql::Desconhecido;
     bool coluna = false;
     Num num = Num::Nenhum;
+    int tamanho = 0;       // a text column's declared length (0: unknown or unlimited)
+    bool varchar = false;  // a text literal without N: SQL Server's messages call it varchar
 };
+
+// What a scope knows of a column: its type, its numeric kind and its text length.
+struct TipoColuna {
+    TipoSql tipo = TipoSql::Desconhecido;
+    Num num = Num::Nenhum;
+    int tamanho = 0;
+};
+
+TipoColuna TipoDe(const Expr& x) {
+    return {x.tipo, x.num, x.tamanho};
+}
+
+// The numeric kind of two values that meet in one column (UNION, CASE): the wider one, as SQL
+// Server's type precedence decides; unknown when either is.
+Num NumComum(Num a, Num b) {
+    return (a == Num::Nenhum || b == Num::Nenhum) ? Num::Nenhum : std::max(a, b);
+}
 
 // A text literal meeting a date is read as a date, as SQL Server converts it ('19700621').
 QString ComoData(const Expr& x, const Expr& outro) {
@@ -125,6 +146,20 @@ QString ComoData(const Expr& x, const Expr& outro) {
         return QStringLiteral("tsql_data(") + x.sql + QLatin1Char(')');
     }
     return x.sql;
+}
+
+// `x` converted as SQL Server converts it where it meets `outro`: a text meeting a number
+// becomes that number or fails as there (Msg 245, 8114); a text literal meeting a date is a
+// date. Anything else is as it is.
+QString Convertido(const Expr& x, const Expr& outro) {
+    if (x.tipo == TipoSql::Texto && outro.tipo == TipoSql::Numero && outro.num != Num::Nenhum) {
+        const char* funcao = outro.num == Num::Int      ? "tsql_para_int("
+                             : outro.num == Num::Grande ? "tsql_para_bigint("
+                                                        : "tsql_para_numerico(";
+        return QLatin1String(funcao) + x.sql +
+               (x.varchar ? QStringLiteral(", 'varchar')") : QStringLiteral(")"));
+    }
+    return ComoData(x, outro);
 }
 
 // An expression's text compares, groups and sorts as the register's texts do; a column
@@ -159,12 +194,22 @@ struct Escopo {
     struct Entrada {
         QString apelido;  // as written in the query (or the table's own name)
         const TabelaCatalogo* tabela = nullptr;
-        QHash<QString, TipoSql> colunasDerivadas;  // a subquery's result columns
+        QHash<QString, TipoColuna> colunasDerivadas;  // a subquery's result columns
     };
     QVector<Entrada> entradas;
     QHash<QString, TipoSql> apelidosSelecao;  // folded alias -> type, for ORDER BY
     const Escopo* pai = nullptr;
+    int nivel = 0;  // how many queries enclose this one
 };
+
+// SQLite's limits that SQL Server's exceed: result columns (SQLITE_MAX_COLUMN), and the
+// arguments of a function, which packs the columns beyond them (SQLITE_MAX_FUNCTION_ARG).
+constexpr int kColunasSqlite = 2000;
+constexpr int kColunasSqlServer = 4096;
+constexpr int kValoresPorPacote = 100;
+// SQLite's parser stack holds about ten subqueries nested in one another; a statement with more
+// than this many has its self-contained ones written as common tables, side by side.
+constexpr int kSubconsultasEmLinha = 4;
 
 // DDL as it is written: expressions already in SQLite text.
 struct ColunaEscrita {
@@ -209,7 +254,7 @@ class Escritor {
 
   private:
     [[noreturn]] void erro(int token, const QString& motivo) const {
-        FalharSintaxe(m_sql, m_a.tokens[token], motivo);
+        FalharSintaxe(m_sql, m_a.tokens, token, motivo);
     }
     // Literals written while it lives stay in the text (DDL, ORDER BY positions).
     struct SemParametros {
@@ -220,6 +265,10 @@ class Escritor {
         Escritor& m_escritor;
     };
     QString canonico(const QString& n) const { return Aspas(m_cat.canonico(n)); }
+    // SQL Server's message `numero` (level 16, state 1) about the statement being written.
+    MensagemServidor mensagem(qint32 numero, const QString& texto) const {
+        return {numero, 16, 1, LinhaDaPosicao(m_sql, m_a.tokens[m_tokenComando].posicao), texto};
+    }
 
     // ---- statements ----
     void comando(const NoComando& c);
@@ -235,14 +284,22 @@ class Escritor {
         QString sql;
         bool estrela = false;
         QVector<QString> nomes;
-        QVector<TipoSql> tipos;
+        QVector<TipoColuna> colunas;
+        QStringList itens;               // the select list, item by item
+        QStringList expressoes;          // the same without their aliases
+        QVector<QString> nomesEscritos;  // names as written, where `nomes` leaves SQLite's
+        QVector<int> pacotes;            // see ComandoTraduzido::pacotes
     };
-    Selecao select(IdSelect id, const Escopo* pai);
+    // `resultado`: the statement's own result, which may hold more columns than SQLite's.
+    Selecao select(IdSelect id, const Escopo* pai, bool resultado = false);
+    Selecao subconsulta(IdSelect id, const Escopo& e, bool* comoTabela);
     QString listaFrom(IdFrom id, Escopo& escopo);
     QString referenciaTabela(const Fonte& f, Escopo& escopo);
-    QString itemSelecao(const ItemSelecao& item, Escopo& escopo, Selecao& s);
-    QString expandirEstrela(const ItemSelecao& item, const Escopo& escopo, Selecao& s);
-    QString ordenacao(const QVector<ItemOrdem>& itens, const Escopo& e);
+    void itemSelecao(const ItemSelecao& item, Escopo& escopo, Selecao& s);
+    void expandirEstrela(const ItemSelecao& item, const Escopo& escopo, Selecao& s);
+    void empacotar(const NoSelect& n, Selecao& s);
+    // `s`: the select whose ORDER BY it is (a packed one names its items, not its columns).
+    QString ordenacao(const QVector<ItemOrdem>& itens, const Escopo& e, const Selecao* s = nullptr);
 
     // ---- expressions ----
     Expr expr(IdExpr id, const Escopo& e);
@@ -254,10 +311,12 @@ class Escritor {
     Expr predicado(const NoExpr& n, const Escopo& e);
     Expr caso(const NoExpr& n, const Escopo& e);
     Expr funcao(const NoExpr& n, const Escopo& e);
+    static Expr isnull(const Expr& a, const Expr& b);
+    static Expr coalesce(const QVector<Expr>& a);
     Expr referenciaColuna(const NoExpr& n, const Escopo& e);
     QString comparacao(const Expr& a, const QString& op, const Expr& b) const;
-    TipoSql tipoDaColuna(const Escopo& e, const QString& qualificador, const QString& coluna,
-                         QString* apelidoEscrito, Num* num = nullptr) const;
+    TipoColuna tipoDaColuna(const Escopo& e, const QString& qualificador, const QString& coluna,
+                            QString* apelidoEscrito) const;
     struct Passo {
         QString prefixo, meio, sufixo;
         TipoSql tipo;
@@ -284,7 +343,14 @@ class Escritor {
     enum Uso : char { UsoNoTexto, UsoComTipo, UsoQualquer };
     QVector<Uso> m_uso;
     QVector<int> m_parametros;
-    int m_termos = 0;  // operands of AND/OR chains, IN lists and CASE in this command
+    int m_termos = 0;        // operands of AND/OR chains, IN lists and CASE in this command
+    int m_tokenComando = 0;  // the first token of the statement being written
+    // The least nesting level of the scopes a column reference resolved to while a subquery was
+    // written (-1: a name no scope knows), to tell whether the subquery refers outside itself.
+    mutable int m_nivelReferido = INT_MAX;
+    // Subqueries written as common tables (subconsulta), and whether this statement does so.
+    bool m_emTabelasComuns = false;
+    QStringList m_tabelasComuns;
     // CREATE TABLEs of this batch are written at its end, so that the ALTER TABLE ... ADD
     // CONSTRAINT statements that follow them in the batch become part of their definition.
     std::vector<std::unique_ptr<TabelaEscrita>> m_pendentes;
@@ -311,6 +377,7 @@ Traducao Escritor::escrever() {
                 if (c.identidade && c.semente != 1) {
                     ComandoTraduzido semente;
                     semente.tipo = ComandoTraduzido::Definicao;
+                    semente.tokenInicio = m_r.comandos[i].tokenInicio;
                     semente.sql =
                         QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES (%1, %2)")
                             .arg(Literal(t.nome))
@@ -335,6 +402,12 @@ void Escritor::emitir(ComandoTraduzido::Tipo tipo, const QString& sql) {
 }
 
 void Escritor::adicionar(ComandoTraduzido c) {
+    c.tokenInicio = m_tokenComando;
+    if (!m_tabelasComuns.isEmpty()) {
+        c.sql = QStringLiteral("WITH ") + m_tabelasComuns.join(QStringLiteral(", ")) +
+                QLatin1Char(' ') + c.sql;
+        m_tabelasComuns.clear();
+    }
     c.parametros = m_parametros;
     m_parametros.clear();
     c.parametrosSimples = !c.parametros.isEmpty() && ParametrosSimples(c.sql, c.parametros.size());
@@ -346,15 +419,22 @@ void Escritor::adicionar(ComandoTraduzido c) {
 }
 
 void Escritor::comando(const NoComando& c) {
+    m_tokenComando = c.tokenInicio;
+    m_emTabelasComuns = c.subconsultas > kSubconsultasEmLinha &&
+                        (c.tipo == NoComando::Select || c.tipo == NoComando::Insert ||
+                         c.tipo == NoComando::Update || c.tipo == NoComando::Delete);
     switch (c.tipo) {
         case NoComando::Select: {
-            const Selecao s = select(c.select, nullptr);
+            const Selecao s = select(c.select, nullptr, true);
             ComandoTraduzido t;
             t.tipo = ComandoTraduzido::Consulta;
             t.sql = s.sql;
+            t.pacotes = s.pacotes;
             t.temNomes = !s.estrela;
             t.nomes = s.nomes;
-            t.tipos = s.tipos;
+            for (const TipoColuna& c : s.colunas) {
+                t.tipos.push_back(c.tipo);
+            }
             adicionar(std::move(t));
             return;
         }
@@ -416,23 +496,25 @@ void Escritor::comando(const NoComando& c) {
 
 // ---------------------------------------------------------------- SELECT
 
-Escritor::Selecao Escritor::select(IdSelect id, const Escopo* pai) {
+Escritor::Selecao Escritor::select(IdSelect id, const Escopo* pai, bool resultado) {
     const NoSelect& n = m_a.sel(id);
     Selecao s;
     QString sql = n.distinto ? QStringLiteral("SELECT DISTINCT ") : QStringLiteral("SELECT ");
     // The select list may name columns of tables listed after it: FROM comes first.
     Escopo escopo;
     escopo.pai = pai;
+    escopo.nivel = pai ? pai->nivel + 1 : 0;
     QString from;
     if (n.from >= 0) {
         from = listaFrom(n.from, escopo);
     }
-    for (int i = 0; i < n.itens.size(); ++i) {
-        if (i > 0) {
-            sql += QStringLiteral(", ");
-        }
-        sql += itemSelecao(n.itens[i], escopo, s);
+    for (const ItemSelecao& item : n.itens) {
+        itemSelecao(item, escopo, s);
     }
+    if (resultado && !s.estrela && s.itens.size() > kColunasSqlite) {
+        empacotar(n, s);
+    }
+    sql += s.itens.join(QStringLiteral(", "));
     if (!from.isEmpty()) {
         sql += QStringLiteral(" FROM ") + from;
     }
@@ -447,10 +529,23 @@ Escritor::Selecao Escritor::select(IdSelect id, const Escopo* pai) {
     }
     for (const auto& m : n.unioes) {
         sql += m.todos ? QStringLiteral(" UNION ALL ") : QStringLiteral(" UNION ");
-        sql += select(m.select, pai).sql;
+        const Selecao membro = select(m.select, pai);
+        sql += membro.sql;
+        // A column of the union holds every member's values.
+        for (int i = 0; i < s.colunas.size() && i < membro.colunas.size(); ++i) {
+            TipoColuna& c = s.colunas[i];
+            const TipoColuna& d = membro.colunas[i];
+            c.num = NumComum(c.num, d.num);
+            c.tamanho = (c.tamanho > 0 && d.tamanho > 0) ? std::max(c.tamanho, d.tamanho) : 0;
+            if (c.tipo == TipoSql::Nulo) {
+                c.tipo = d.tipo;
+            } else if (d.tipo != TipoSql::Nulo && d.tipo != c.tipo) {
+                c.tipo = TipoSql::Desconhecido;
+            }
+        }
     }
     if (!n.ordem.isEmpty()) {
-        sql += QStringLiteral(" ORDER BY ") + ordenacao(n.ordem, escopo);
+        sql += QStringLiteral(" ORDER BY ") + ordenacao(n.ordem, escopo, &s);
     }
     if (n.tokenTop >= 0) {
         sql += QStringLiteral(" LIMIT ") + m_a.tokens[n.tokenTop].texto;
@@ -459,13 +554,63 @@ Escritor::Selecao Escritor::select(IdSelect id, const Escopo* pai) {
     return s;
 }
 
+// A result wider than SQLite's: its columns travel packed, a hundred to a SQLite column, and
+// the engine unpacks them (tsql_pacote). Only SQL Server's own limit is refused.
+void Escritor::empacotar(const NoSelect& n, Selecao& s) {
+    if (s.itens.size() > kColunasSqlServer) {
+        FalharServidor(QStringLiteral("TSql"),
+                       {1056, 15, 1, mensagem(0, QString()).linha,
+                        QStringLiteral("The number of elements in the select list exceeds the "
+                                       "maximum allowed number of %1 elements.")
+                            .arg(kColunasSqlServer)});
+    }
+    if (n.distinto || !n.unioes.isEmpty()) {
+        // Packed values would be told apart byte by byte, not by the register's collation.
+        Falhar(ErroComando, QStringLiteral("TSql"),
+               QStringLiteral("DISTINCT ou UNION de mais de %1 colunas não é aceito no cadastro "
+                              "embutido")
+                   .arg(kColunasSqlite));
+    }
+    QStringList pacotes;
+    for (int i = 0; i < s.expressoes.size(); i += kValoresPorPacote) {
+        const QStringList parte = s.expressoes.mid(i, kValoresPorPacote);
+        pacotes << QStringLiteral("tsql_pacote(") + parte.join(QStringLiteral(", ")) +
+                       QLatin1Char(')');
+        s.pacotes << parte.size();
+    }
+    for (int i = 0; i < s.nomes.size(); ++i) {
+        if (s.nomes[i].isNull()) {
+            s.nomes[i] = s.nomesEscritos[i];
+        }
+    }
+    s.itens = pacotes;
+}
+
+// A subquery of an expression. In a statement nested deeper than SQLite's parser follows, one
+// that refers to nothing outside itself becomes a common table of the statement (`comoTabela`:
+// its text is then the table's name), so that the nesting is written flat.
+Escritor::Selecao Escritor::subconsulta(IdSelect id, const Escopo& e, bool* comoTabela) {
+    const int antes = m_nivelReferido;
+    m_nivelReferido = INT_MAX;
+    Selecao s = select(id, &e);
+    const bool correlata = m_nivelReferido <= e.nivel;
+    m_nivelReferido = std::min(antes, m_nivelReferido);
+    *comoTabela = m_emTabelasComuns && !correlata;
+    if (*comoTabela) {
+        const QString nome = Aspas(QStringLiteral("cadunir_sub%1").arg(m_tabelasComuns.size() + 1));
+        m_tabelasComuns << nome + QStringLiteral(" AS (") + s.sql + QLatin1Char(')');
+        s.sql = nome;
+    }
+    return s;
+}
+
 // `*` or `t.*` written out as the columns of the tables in scope, so that every result
 // column has its known name and type; a subquery in scope keeps the star.
-QString Escritor::expandirEstrela(const ItemSelecao& item, const Escopo& escopo, Selecao& s) {
+void Escritor::expandirEstrela(const ItemSelecao& item, const Escopo& escopo, Selecao& s) {
     const QString& qualificador = item.qualificador;
     QStringList colunas;
     QVector<QString> nomes;
-    QVector<TipoSql> tipos;
+    QVector<TipoColuna> tipos;
     bool achou = false;
     for (const auto& entrada : escopo.entradas) {
         if (!qualificador.isEmpty() &&
@@ -477,39 +622,50 @@ QString Escritor::expandirEstrela(const ItemSelecao& item, const Escopo& escopo,
             s.estrela = true;
             QString escrito;
             tipoDaColuna(escopo, qualificador, QString(), &escrito);
-            return qualificador.isEmpty() ? QStringLiteral("*") : escrito + QStringLiteral(".*");
+            s.itens << (qualificador.isEmpty() ? QStringLiteral("*")
+                                               : escrito + QStringLiteral(".*"));
+            s.expressoes << s.itens.last();
+            return;
         }
         for (const auto& c : entrada.tabela->colunas) {
             colunas << Aspas(entrada.apelido) + QLatin1Char('.') + Aspas(c.nome);
-            nomes << QString();
-            tipos << c.tipo;
+            nomes << c.nome;
+            tipos.push_back({c.tipo, NumDeclarado(c.tipoDeclarado), c.tamanho});
         }
     }
     if (!achou) {
         erro(item.tokenFim, QStringLiteral("nenhuma tabela para *"));
     }
-    s.nomes += nomes;
-    s.tipos += tipos;
-    return colunas.join(QStringLiteral(", "));
+    s.itens += colunas;
+    s.expressoes += colunas;
+    s.nomes.resize(s.nomes.size() + nomes.size());  // SQLite's names
+    s.nomesEscritos += nomes;
+    s.colunas += tipos;
 }
 
-QString Escritor::itemSelecao(const ItemSelecao& item, Escopo& escopo, Selecao& s) {
+void Escritor::itemSelecao(const ItemSelecao& item, Escopo& escopo, Selecao& s) {
     if (item.estrela) {
-        return expandirEstrela(item, escopo, s);
+        expandirEstrela(item, escopo, s);
+        return;
     }
     const Expr e = expr(item.expr, escopo);
-    s.tipos.push_back(e.tipo);
+    s.colunas.push_back(TipoDe(e));
     // An expression's text compares as the register's texts do (UNION, DISTINCT, and the
     // outer query of a derived table); a column brings its own collation.
     const QString sql = ComColacao(e);
+    s.expressoes << sql;
     if (item.temApelido) {
         s.nomes.push_back(item.apelido);
+        s.nomesEscritos.push_back(item.apelido);
         escopo.apelidosSelecao.insert(Catalogo::dobrar(item.apelido), e.tipo);
-        return sql + QStringLiteral(" AS ") + Aspas(item.apelido);
+        s.itens << sql + QStringLiteral(" AS ") + Aspas(item.apelido);
+        return;
     }
     // SQL Server leaves an expression without alias unnamed; a column keeps its name.
+    const NoExpr& no = m_a.expr(item.expr);
     s.nomes.push_back(e.coluna ? QString() : QStringLiteral(""));
-    return sql;
+    s.nomesEscritos.push_back(no.tipo == NoExpr::Coluna ? no.nome : QStringLiteral(""));
+    s.itens << sql;
 }
 
 QString Escritor::listaFrom(IdFrom id, Escopo& escopo) {
@@ -554,7 +710,7 @@ QString Escritor::referenciaTabela(const Fonte& f, Escopo& escopo) {
             sql = QLatin1Char('(') + s.sql + QLatin1Char(')');
             for (int i = 0; i < s.nomes.size(); ++i) {
                 if (!s.nomes[i].isEmpty()) {
-                    entrada.colunasDerivadas.insert(Catalogo::dobrar(s.nomes[i]), s.tipos[i]);
+                    entrada.colunasDerivadas.insert(Catalogo::dobrar(s.nomes[i]), s.colunas[i]);
                 }
             }
             break;
@@ -571,10 +727,10 @@ QString Escritor::referenciaTabela(const Fonte& f, Escopo& escopo) {
                 "1 AS uid, NULL AS crdate FROM sqlite_master "
                 "WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite!_%' ESCAPE '!')");
             entrada.apelido = QStringLiteral("sysobjects");
-            entrada.colunasDerivadas.insert(QStringLiteral("name"), TipoSql::Texto);
-            entrada.colunasDerivadas.insert(QStringLiteral("xtype"), TipoSql::Texto);
-            entrada.colunasDerivadas.insert(QStringLiteral("type"), TipoSql::Texto);
-            entrada.colunasDerivadas.insert(QStringLiteral("id"), TipoSql::Numero);
+            entrada.colunasDerivadas.insert(QStringLiteral("name"), {TipoSql::Texto});
+            entrada.colunasDerivadas.insert(QStringLiteral("xtype"), {TipoSql::Texto});
+            entrada.colunasDerivadas.insert(QStringLiteral("type"), {TipoSql::Texto});
+            entrada.colunasDerivadas.insert(QStringLiteral("id"), {TipoSql::Numero, Num::Int});
             if (!f.temApelido) {
                 sql += QStringLiteral(" AS sysobjects");
             }
@@ -593,17 +749,29 @@ QString Escritor::referenciaTabela(const Fonte& f, Escopo& escopo) {
     return sql;
 }
 
-QString Escritor::ordenacao(const QVector<ItemOrdem>& itens, const Escopo& e) {
+QString Escritor::ordenacao(const QVector<ItemOrdem>& itens, const Escopo& e, const Selecao* s) {
     // ORDER BY 1 names a column by position; a bound 1 would be a constant.
     const SemParametros semParametros(*this);
+    const bool empacotado = s && !s->pacotes.isEmpty();
     QStringList escritos;
     for (const ItemOrdem& item : itens) {
         const NoExpr& n = m_a.expr(item.expr);
+        const Token& t = m_a.tokens[n.token];
         Expr x;
-        if (n.tipo == NoExpr::Apelido) {
+        if (empacotado && n.tipo == NoExpr::Literal && t.tipo == Token::Numero &&
+            t.texto.toInt() >= 1 && t.texto.toInt() <= s->expressoes.size()) {
+            // The result's columns are packed: the item itself is the key.
+            x.sql = s->expressoes[t.texto.toInt() - 1];
+        } else if (n.tipo == NoExpr::Apelido) {
             // A select-list alias; texts sort by the collation of their column.
             x.sql = Aspas(n.nome);
             x.tipo = e.apelidosSelecao.value(Catalogo::dobrar(n.nome));
+            for (int i = 0; empacotado && i < s->nomesEscritos.size(); ++i) {
+                if (Catalogo::dobrar(s->nomesEscritos[i]) == Catalogo::dobrar(n.nome)) {
+                    x.sql = s->expressoes[i];
+                    break;
+                }
+            }
         } else {
             x = expr(item.expr, e);
         }
@@ -680,8 +848,10 @@ void Escritor::comandoUpdate(const NoComando& n) {
     for (const auto& a : n.atribuicoes) {
         const ColunaCatalogo* cc = entrada.tabela ? entrada.tabela->coluna(a.coluna) : nullptr;
         if (cc && cc->identidade) {
-            Falhar(ErroComando, QStringLiteral("TSql"),
-                   QStringLiteral("Msg 8102: Cannot update identity column '%1'.").arg(cc->nome));
+            FalharServidor(
+                QStringLiteral("TSql"),
+                mensagem(8102,
+                         QStringLiteral("Cannot update identity column '%1'.").arg(cc->nome)));
         }
         Expr destino;
         destino.tipo = cc ? cc->tipo : TipoSql::Desconhecido;
@@ -704,14 +874,14 @@ void Escritor::comandoSet(const NoComando& n) {
     c.acao = n.acao;
     const TabelaCatalogo* tabela = m_cat.tabela(n.tabela);
     if (!tabela || tabela->visao) {
-        Falhar(ErroObjetoInexistente, QStringLiteral("TSql"),
-               QStringLiteral("Msg 208: Invalid object name '%1'.").arg(n.tabela));
+        FalharServidor(QStringLiteral("TSql"),
+                       mensagem(208, QStringLiteral("Invalid object name '%1'.").arg(n.tabela)));
     }
     if (tabela->identidade() < 0) {
-        Falhar(ErroComando, QStringLiteral("TSql"),
-               QStringLiteral("Msg 8106: Table '%1' does not have the identity property. Cannot "
-                              "perform SET operation.")
-                   .arg(tabela->nome));
+        FalharServidor(QStringLiteral("TSql"),
+                       mensagem(8106, QStringLiteral("Table '%1' does not have the identity "
+                                                     "property. Cannot perform SET operation.")
+                                          .arg(tabela->nome)));
     }
     c.tabelaAlvo = tabela->nome;
     adicionar(std::move(c));
@@ -765,12 +935,17 @@ Expr Escritor::expr(IdExpr id, const Escopo& e) {
         case NoExpr::Como:
             return predicado(n, e);
         case NoExpr::Existe:
-            return {QStringLiteral("EXISTS (") + select(n.select, &e).sql + QLatin1Char(')'),
-                    TipoSql::Numero, false};
         case NoExpr::Subconsulta: {
-            const Selecao s = select(n.select, &e);
-            return {QLatin1Char('(') + s.sql + QLatin1Char(')'),
-                    s.tipos.value(0, TipoSql::Desconhecido), false};
+            bool tabela = false;
+            const Selecao s = subconsulta(n.select, e, &tabela);
+            const QString texto = QLatin1Char('(') +
+                                  (tabela ? QStringLiteral("SELECT * FROM ") + s.sql : s.sql) +
+                                  QLatin1Char(')');
+            if (n.tipo == NoExpr::Existe) {
+                return {QStringLiteral("EXISTS ") + texto, TipoSql::Numero, false};
+            }
+            const TipoColuna t = s.colunas.value(0);
+            return {texto, t.tipo, false, t.num, t.tamanho};
         }
         case NoExpr::Caso:
             return caso(n, e);
@@ -785,6 +960,7 @@ Expr Escritor::literal(const NoExpr& n) {
     Expr r;
     if (t.tipo == Token::Texto) {
         r.tipo = TipoSql::Texto;
+        r.varchar = !t.nacional;
     } else {
         r.tipo = TipoSql::Numero;
         r.num = NumDoLiteral(t.texto);
@@ -834,7 +1010,7 @@ Expr Escritor::cadeiaLogica(const NoExpr& n, const Escopo& e) {
 }
 
 QString Escritor::comparacao(const Expr& a, const QString& op, const Expr& b) const {
-    QString esquerda = ComoData(a, b);
+    QString esquerda = Convertido(a, b);
     // A column brings its own collation; two expressions compare as SQL Server's texts do.
     if (!a.coluna && !b.coluna) {
         if (a.tipo == TipoSql::Data || b.tipo == TipoSql::Data) {
@@ -843,12 +1019,12 @@ QString Escritor::comparacao(const Expr& a, const QString& op, const Expr& b) co
             esquerda += QStringLiteral(" COLLATE TSQL");
         }
     }
-    return QLatin1Char('(') + esquerda + QLatin1Char(' ') + op + QLatin1Char(' ') + ComoData(b, a) +
-           QLatin1Char(')');
+    return QLatin1Char('(') + esquerda + QLatin1Char(' ') + op + QLatin1Char(' ') +
+           Convertido(b, a) + QLatin1Char(')');
 }
 
 Expr Escritor::predicado(const NoExpr& n, const Escopo& e) {
-    const Expr a = expr(n.filhos[0], e);
+    Expr a = expr(n.filhos[0], e);
     Expr r;
     r.tipo = TipoSql::Numero;
     switch (n.tipo) {
@@ -863,23 +1039,33 @@ Expr Escritor::predicado(const NoExpr& n, const Escopo& e) {
             return r;
         case NoExpr::Em: {
             QString lista;
+            bool tabela = false;
             if (n.select >= 0) {
-                lista = select(n.select, &e).sql;
+                lista = subconsulta(n.select, e, &tabela).sql;
             } else {
                 QStringList itens;
+                Expr numero;  // the widest number of the list, which a text on the left becomes
                 for (int i = 1; i < n.filhos.size(); ++i) {
-                    itens << ComoData(expr(n.filhos[i], e), a);
+                    const Expr item = expr(n.filhos[i], e);
+                    itens << Convertido(item, a);
+                    if (item.tipo == TipoSql::Numero && item.num != Num::Nenhum) {
+                        numero.tipo = TipoSql::Numero;
+                        numero.num =
+                            numero.num == Num::Nenhum ? item.num : NumComum(numero.num, item.num);
+                    }
                 }
                 m_termos += itens.size();
                 lista = itens.join(QStringLiteral(", "));
+                a.sql = Convertido(a, numero);
             }
             QString esquerda = a.sql;
             if (!a.coluna && a.tipo == TipoSql::Texto) {
                 esquerda += QStringLiteral(" COLLATE TSQL");
             }
             r.sql = QLatin1Char('(') + esquerda +
-                    (n.negado ? QStringLiteral(" NOT IN (") : QStringLiteral(" IN (")) + lista +
-                    QStringLiteral("))");
+                    (n.negado ? QStringLiteral(" NOT IN ") : QStringLiteral(" IN ")) +
+                    (tabela ? lista : QLatin1Char('(') + lista + QLatin1Char(')')) +
+                    QLatin1Char(')');
             return r;
         }
         case NoExpr::Entre: {
@@ -1009,10 +1195,17 @@ Expr Escritor::caso(const NoExpr& n, const Escopo& e) {
         }
     }
     TipoSql tipo = TipoSql::Nulo;
-    const auto resultado = [&tipo](const Expr& r) {
+    Num num = Num::Nenhum;
+    bool primeiro = true;
+    const auto resultado = [&](const Expr& r) {
+        if (r.tipo == TipoSql::Nulo) {
+            return;
+        }
+        num = primeiro ? r.num : NumComum(num, r.num);
+        primeiro = false;
         if (tipo == TipoSql::Nulo) {
             tipo = r.tipo;
-        } else if (r.tipo != TipoSql::Nulo && r.tipo != tipo) {
+        } else if (r.tipo != tipo) {
             tipo = TipoSql::Desconhecido;
         }
     };
@@ -1029,7 +1222,7 @@ Expr Escritor::caso(const NoExpr& n, const Escopo& e) {
         resultado(r);
         sql += QStringLiteral(" ELSE ") + r.sql;
     }
-    return {sql + QStringLiteral(" END"), tipo, false};
+    return {sql + QStringLiteral(" END"), tipo, false, tipo == TipoSql::Numero ? num : Num::Nenhum};
 }
 
 Expr Escritor::funcao(const NoExpr& n, const Escopo& e) {
@@ -1059,15 +1252,18 @@ Expr Escritor::funcao(const NoExpr& n, const Escopo& e) {
             return {QStringLiteral("count(") + argumento, TipoSql::Numero, false, Num::Int};
         }
         const bool inteiro = a[0].num == Num::Int || a[0].num == Num::Grande;
+        // The sum of ints is an int on SQL Server: beyond it, an overflow error.
+        const QString soma = a[0].num == Num::Int
+                                 ? QStringLiteral("tsql_int(sum(") + argumento + QLatin1Char(')')
+                                 : QStringLiteral("sum(") + argumento;
         if (eh("AVG") && inteiro) {
             // The average of integers is an integer on SQL Server, truncated toward zero.
-            return {QStringLiteral("(sum(") + argumento + QStringLiteral(" / count(") + argumento +
+            return {QLatin1Char('(') + soma + QStringLiteral(" / count(") + argumento +
                         QLatin1Char(')'),
                     TipoSql::Numero, false, a[0].num};
         }
-        if (eh("SUM") && a[0].num == Num::Int) {
-            return {QStringLiteral("tsql_int(sum(") + argumento + QLatin1Char(')'), TipoSql::Numero,
-                    false, Num::Int};
+        if (eh("SUM")) {
+            return {soma, TipoSql::Numero, false, a[0].num};
         }
         return {f.toLower() + QLatin1Char('(') + argumento, TipoSql::Numero, false,
                 inteiro ? a[0].num : Num::Nenhum};
@@ -1088,14 +1284,17 @@ Expr Escritor::funcao(const NoExpr& n, const Escopo& e) {
         return {QStringLiteral("tsql_tamanho(rtrim(") + a[0].sql + QStringLiteral(", ' '))"),
                 TipoSql::Numero, false, Num::Int};
     }
-    if (eh("SUBSTRING")) {
-        return {chamada(QStringLiteral("substr")), TipoSql::Texto, false};
+    if (eh("SUBSTRING") || eh("LEFT")) {
+        // SQLite's substr counts a negative start from the end and takes a negative length.
+        return {
+            chamada(eh("LEFT") ? QStringLiteral("tsql_left") : QStringLiteral("tsql_substring")),
+            TipoSql::Texto, false, Num::Nenhum, a[0].tamanho};
     }
-    if (eh("LEFT")) {
-        return {QStringLiteral("substr(%1, 1, %2)").arg(a[0].sql, a[1].sql), TipoSql::Texto, false};
+    if (eh("ISNULL")) {
+        return isnull(a[0], a[1]);
     }
-    if (eh("ISNULL") || eh("COALESCE")) {
-        return {chamada(QStringLiteral("coalesce")), a[0].tipo, false, a[0].num};
+    if (eh("COALESCE")) {
+        return coalesce(a);
     }
     if (eh("ABS") || eh("ROUND")) {
         return {chamada(f.toLower()), TipoSql::Numero, false, a[0].num};
@@ -1116,8 +1315,47 @@ Expr Escritor::funcao(const NoExpr& n, const Escopo& e) {
             TipoSql::Numero, false};
 }
 
-TipoSql Escritor::tipoDaColuna(const Escopo& e, const QString& qualificador, const QString& coluna,
-                               QString* apelidoEscrito, Num* num) const {
+// ISNULL's value has its first argument's type: the second is converted to it, a text cut to
+// the first one's length.
+Expr Escritor::isnull(const Expr& a, const Expr& b) {
+    QString substituto = Convertido(b, a);
+    if (a.tipo == TipoSql::Texto && a.tamanho > 0) {
+        substituto = QStringLiteral("tsql_cortar(%1, %2)").arg(b.sql).arg(a.tamanho);
+    } else if (a.tipo == TipoSql::Numero && a.num == Num::Int && b.tipo == TipoSql::Numero &&
+               b.num != Num::Int) {
+        substituto = QStringLiteral("tsql_para_int(%1)").arg(b.sql);
+    }
+    return {QStringLiteral("coalesce(%1, %2)").arg(a.sql, substituto), a.tipo, false, a.num,
+            a.tamanho};
+}
+
+// COALESCE's value has the type of highest precedence among its arguments (a date, then a
+// number, then a text): the others are converted to it, as each is reached.
+Expr Escritor::coalesce(const QVector<Expr>& a) {
+    Expr tipo;
+    tipo.tipo = TipoSql::Nulo;
+    for (const Expr& x : a) {
+        if (x.tipo == TipoSql::Data) {
+            tipo = x;
+            break;
+        }
+        if (x.tipo == TipoSql::Numero && x.num != Num::Nenhum) {
+            tipo.num = tipo.tipo == TipoSql::Numero ? NumComum(tipo.num, x.num) : x.num;
+            tipo.tipo = TipoSql::Numero;
+        } else if (tipo.tipo == TipoSql::Nulo) {
+            tipo.tipo = x.tipo;
+        }
+    }
+    QStringList partes;
+    for (const Expr& x : a) {
+        partes << Convertido(x, tipo);
+    }
+    return {QStringLiteral("coalesce(") + partes.join(QStringLiteral(", ")) + QLatin1Char(')'),
+            tipo.tipo, false, tipo.tipo == TipoSql::Numero ? tipo.num : Num::Nenhum};
+}
+
+TipoColuna Escritor::tipoDaColuna(const Escopo& e, const QString& qualificador,
+                                  const QString& coluna, QString* apelidoEscrito) const {
     const QString q = Catalogo::dobrar(qualificador);
     const QString c = Catalogo::dobrar(coluna);
     for (const Escopo* s = &e; s; s = s->pai) {
@@ -1129,27 +1367,30 @@ TipoSql Escritor::tipoDaColuna(const Escopo& e, const QString& qualificador, con
                 *apelidoEscrito = Aspas(entrada.apelido);
             }
             if (coluna.isEmpty()) {
-                return TipoSql::Desconhecido;
+                return {};
             }
             if (entrada.tabela) {
                 if (const ColunaCatalogo* cc = entrada.tabela->coluna(coluna)) {
-                    if (num) {
-                        *num = NumDeclarado(cc->tipoDeclarado);
-                    }
-                    return cc->tipo;
+                    m_nivelReferido = std::min(m_nivelReferido, s->nivel);
+                    return {cc->tipo, NumDeclarado(cc->tipoDeclarado),
+                            cc->tipo == TipoSql::Texto ? cc->tamanho : 0};
                 }
             } else if (entrada.colunasDerivadas.contains(c)) {
+                m_nivelReferido = std::min(m_nivelReferido, s->nivel);
                 return entrada.colunasDerivadas.value(c);
             }
             if (!q.isEmpty()) {
-                return TipoSql::Desconhecido;
+                m_nivelReferido = -1;
+                return {};
             }
         }
     }
+    // A name the scopes do not know: SQLite resolves it, perhaps outside the subquery.
+    m_nivelReferido = -1;
     if (apelidoEscrito) {
         *apelidoEscrito = Aspas(m_cat.canonico(qualificador));
     }
-    return TipoSql::Desconhecido;
+    return {};
 }
 
 Expr Escritor::referenciaColuna(const NoExpr& n, const Escopo& e) {
@@ -1157,7 +1398,10 @@ Expr Escritor::referenciaColuna(const NoExpr& n, const Escopo& e) {
     r.coluna = true;
     QString escrito;
     const bool qualificada = !n.qualificador.isEmpty();
-    r.tipo = tipoDaColuna(e, n.qualificador, n.nome, qualificada ? &escrito : nullptr, &r.num);
+    const TipoColuna t = tipoDaColuna(e, n.qualificador, n.nome, qualificada ? &escrito : nullptr);
+    r.tipo = t.tipo;
+    r.num = t.num;
+    r.tamanho = t.tamanho;
     r.sql = (qualificada ? escrito + QLatin1Char('.') : QString()) + canonico(n.nome);
     return r;
 }

@@ -1,5 +1,6 @@
 #include "data/tsql/TSqlLexico.h"
 
+#include "data/base/MascararSenhas.h"
 #include "data/base/TabelaErros.h"
 
 namespace dados {
@@ -15,9 +16,17 @@ bool ParteDeNome(QChar c) {
            c == QLatin1Char('#') || c == QLatin1Char('$') || c.category() == QChar::Mark_NonSpacing;
 }
 
-[[noreturn]] void ErroLexico(const QString& sql, int pos, const QString& motivo) {
-    Falhar(ErroComando, QStringLiteral("TSql"),
-           QStringLiteral("%1 na posição %2: %3").arg(motivo).arg(pos + 1).arg(sql.mid(pos, 40)));
+// `mensagem` is SQL Server's for the fault; the log gets `motivo` and the text from there, but
+// not a password the fault would put in it (an unclosed quote runs to the end).
+[[noreturn]] void ErroLexico(const QString& sql, int pos, const QString& motivo,
+                             MensagemServidor mensagem = {102, 15, 1, 1, QString()}) {
+    mensagem.linha = LinhaDaPosicao(sql, pos);
+    if (mensagem.texto.isEmpty()) {
+        mensagem.texto = QStringLiteral("Incorrect syntax near '%1'.").arg(sql.mid(pos, 1));
+    }
+    const QString trecho = TrechoDeSenha(sql, pos) ? QStringLiteral("'***'") : sql.mid(pos, 40);
+    FalharServidor(ErroComando, QStringLiteral("TSql"), mensagem,
+                   QStringLiteral("%1 na posição %2: %3").arg(motivo).arg(pos + 1).arg(trecho));
 }
 
 }  // namespace
@@ -37,6 +46,10 @@ QString Token::comoEscrito() const {
         default:
             return texto;
     }
+}
+
+int LinhaDaPosicao(const QString& sql, int posicao) {
+    return 1 + static_cast<int>(QStringView(sql).left(posicao).count(QLatin1Char('\n')));
 }
 
 QVector<Token> AnalisarLexico(const QString& sql) {
@@ -75,7 +88,8 @@ QVector<Token> AnalisarLexico(const QString& sql) {
                     --nivel;
                     i += 2;
                 } else if (i >= n) {
-                    ErroLexico(sql, inicio, QStringLiteral("Comentário não fechado"));
+                    ErroLexico(sql, inicio, QStringLiteral("Comentário não fechado"),
+                               {113, 15, 1, 1, QStringLiteral("Missing end comment mark '*/'.")});
                 } else {
                     ++i;
                 }
@@ -90,7 +104,11 @@ QVector<Token> AnalisarLexico(const QString& sql) {
             QString valor;
             while (true) {
                 if (j >= n) {
-                    ErroLexico(sql, i, QStringLiteral("Aspas não fechadas"));
+                    ErroLexico(sql, i, QStringLiteral("Aspas não fechadas"),
+                               {105, 15, 1, 1,
+                                QStringLiteral("Unclosed quotation mark after the character "
+                                               "string '%1'.")
+                                    .arg(TrechoDeSenha(sql, i) ? QStringLiteral("***") : valor)});
                 }
                 if (sql[j] == QLatin1Char('\'')) {
                     if (j + 1 < n && sql[j + 1] == QLatin1Char('\'')) {

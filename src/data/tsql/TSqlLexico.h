@@ -22,4 +22,8 @@ struct Token {
 // Throws ErroNumerado (command error) naming the place of an unclosed quote or comment.
 QVector<Token> AnalisarLexico(const QString& sql);
 
+// The line of the batch (from 1) that `posicao` is on, as SQL Server numbers them in its
+// messages.
+int LinhaDaPosicao(const QString& sql, int posicao);
+
 }  // namespace dados

@@ -26,6 +26,7 @@ struct ComandoTraduzido {
         DesligarIdentidade
     } acao = Acao::Nenhuma;
     QString sql;            // SQLite text
+    int tokenInicio = 0;    // the first token of the statement it comes from
     QString tabelaAlvo;     // INSERT and IDENTITY_INSERT: the table as declared
     QString nomeTransacao;  // BEGIN/ROLLBACK TRAN name (empty when none)
     // INSERT into a table with an identity column: whether the statement gives its value (a
@@ -47,6 +48,9 @@ struct ComandoTraduzido {
     bool temNomes = false;
     QVector<QString> nomes;
     QVector<TipoSql> tipos;
+    // A result wider than SQLite's: each SQLite column is a tsql_pacote of this many of the
+    // result's columns (nomes and tipos count those). Empty for any other statement.
+    QVector<int> pacotes;
 };
 
 struct Traducao {
