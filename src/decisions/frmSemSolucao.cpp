@@ -287,10 +287,7 @@ QString ProntuarioNasLinhas(const Recordset& fRS, qint32 fID_Paciente) {
 }  // namespace
 
 bool SemSolucao_MostrarMarcas(QListWidget& lista) {
-    QList<qint32> ids;
-    for (int i = 0; i < lista.count(); ++i) {
-        ids << lista.item(i)->data(Qt::UserRole).toInt();
-    }
+    const QList<qint32> ids = IdsDaLista(lista);
     QSet<qint32> marcados;
     const bool lidas = PacienteSemSolucao_Marcados(DE().Conexao, ADO(), ids, marcados);
     if (!lidas) {

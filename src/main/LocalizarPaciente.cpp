@@ -136,6 +136,18 @@ QString GrupoSemValor(const QStringList& fColunas, const QVector<QVariant>& fVal
            QStringLiteral(" vazios: estes cadastros não são agrupados por esses campos");
 }
 
+QString GrupoSemValorDaLinhaAtual(const Recordset& fGrupos) {
+    const qint32 posicao = fGrupos.State() == adStateOpen ? fGrupos.AbsolutePosition() : 0;
+    if (posicao < 1 || posicao > fGrupos.RecordCount()) {
+        return {};
+    }
+    QStringList colunas;
+    for (const auto& coluna : fGrupos.Dados().colunas) {
+        colunas << coluna.nome;
+    }
+    return GrupoSemValor(colunas, fGrupos.Dados().linhas[posicao - 1]);
+}
+
 QString LocalizadorPaciente::Proximo(
     Connection& fCN, clsADO& fADO, const QString& fTexto,
     const std::function<bool(const PacienteLocalizado&)>& fIrPara) {

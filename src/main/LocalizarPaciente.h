@@ -36,6 +36,8 @@ int LinhaDoPaciente(const dados::DadosConsulta& fGrupos, const PacienteLocalizad
 // records that have none of them, which the member query cannot list by them. Empty for any
 // other row. "RG vazio: estes cadastros não são agrupados pelo RG".
 QString GrupoSemValor(const QStringList& fColunas, const QVector<QVariant>& fValores);
+// The same for the current row of a grouping result; empty with no current row.
+QString GrupoSemValorDaLinhaAtual(const Recordset& fGrupos);
 
 // Enter in the search box, again and again: each time the next patient the text names that the
 // grouping on screen holds, round the list of those found.

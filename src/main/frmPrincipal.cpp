@@ -131,13 +131,9 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
         *dbGridCriterio,
         [this] {
             // Each mode, and each set of criteria, has its own columns.
-            QStringList nomes;
-            const QAbstractItemModel* m = dbGridCriterio->model();
-            for (int c = 0; m && c < m->columnCount(); ++c) {
-                nomes << m->headerData(c, Qt::Horizontal).toString();
-            }
             return QStringLiteral("frmPrincipal/") +
-                   (m_modoSemelhanca ? QStringLiteral("semelhanca") : nomes.join(QLatin1Char(',')));
+                   (m_modoSemelhanca ? QStringLiteral("semelhanca")
+                                     : ColunasLembradas::Cabecalhos(*dbGridCriterio));
         },
         -1);
     mostrarGrade(false);
@@ -820,16 +816,8 @@ bool frmPrincipal::Preencher_PacienteSemelhante() {
     if (membros.isEmpty()) {
         esvaziarListaEDetalhe();
         // A group of empty values lists nobody: the list's place says why.
-        const Recordset& rs = DE().rsLocalizar;
-        const qint32 posicao = rs.State() == adStateOpen ? rs.AbsolutePosition() : 0;
-        if (posicao >= 1 && posicao <= rs.RecordCount()) {
-            QStringList colunas;
-            for (const auto& coluna : rs.Dados().colunas) {
-                colunas << coluna.nome;
-            }
-            lblGrupoVazio->setText(GrupoSemValor(colunas, rs.Dados().linhas[posicao - 1]));
-            lblGrupoVazio->setVisible(!lblGrupoVazio->text().isEmpty());
-        }
+        lblGrupoVazio->setText(GrupoSemValorDaLinhaAtual(DE().rsLocalizar));
+        lblGrupoVazio->setVisible(!lblGrupoVazio->text().isEmpty());
         return false;
     }
     return preencherLista(ListaSemelhantes_SQL(membros));
@@ -897,18 +885,13 @@ void frmPrincipal::lstSemelhante_ItemCheck(qint16 /*Item*/) {
 }
 
 bool frmPrincipal::PacientesSemelhantes_ObterSelecionados(QStringList& fArPacientes) {
-    int marcados = 0;
-    for (int i = 0; i < lstSemelhante->count(); ++i) {
-        const QListWidgetItem* item = lstSemelhante->item(i);
-        if (item->checkState() != Qt::Checked) {
-            continue;
-        }
-        // ReDim Preserve to hold this tick: the caller's first element takes the first one.
-        if (fArPacientes.size() < marcados + 1) {
-            fArPacientes.resize(marcados + 1);
-        }
-        fArPacientes[marcados] = QString::number(item->data(Qt::UserRole).toInt());
-        ++marcados;
+    // ReDim Preserve to hold the ticks: the caller's first element takes the first one.
+    const QList<qint32> marcados = IdsDaLista(*lstSemelhante, true);
+    if (fArPacientes.size() < marcados.size()) {
+        fArPacientes.resize(marcados.size());
+    }
+    for (int i = 0; i < marcados.size(); ++i) {
+        fArPacientes[i] = QString::number(marcados[i]);
     }
     return true;
 }
@@ -929,18 +912,10 @@ void frmPrincipal::cmdSemSolucao_Click() {
 }
 
 void frmPrincipal::cmdComparar_Click() {
-    QList<qint32> marcados;
-    QList<qint32> todos;
-    for (int i = 0; i < lstSemelhante->count(); ++i) {
-        const QListWidgetItem* item = lstSemelhante->item(i);
-        todos << item->data(Qt::UserRole).toInt();
-        if (item->checkState() == Qt::Checked) {
-            marcados << todos.last();
-        }
-    }
+    const QList<qint32> marcados = IdsDaLista(*lstSemelhante, true);
+    const QList<qint32> ids = marcados.size() >= 2 ? marcados : IdsDaLista(*lstSemelhante);
     // A decision recorded in the comparison is a write.
-    m_sessao.AoRedorDeEscrita(
-        [&] { CompararPacientes(this, marcados.size() >= 2 ? marcados : todos); });
+    m_sessao.AoRedorDeEscrita([&] { CompararPacientes(this, ids); });
     mostrarMarcas();  // decisions may have been recorded or removed
     focarLista();
 }
@@ -1017,12 +992,9 @@ bool frmPrincipal::irParaPaciente(const PacienteLocalizado& p) {
     const QModelIndex indice = dbGridCriterio->model()->index(linhaVista, 0);
     dbGridCriterio->setCurrentIndex(indice);
     dbGridCriterio->scrollTo(indice);
-    for (int i = 0; i < lstSemelhante->count(); ++i) {
-        if (lstSemelhante->item(i)->data(Qt::UserRole).toInt() == p.ID_Paciente) {
-            lstSemelhante->setCurrentRow(i);
-            lstSemelhante->scrollToItem(lstSemelhante->item(i));
-            break;
-        }
+    if (const int i = int(IdsDaLista(*lstSemelhante).indexOf(p.ID_Paciente)); i >= 0) {
+        lstSemelhante->setCurrentRow(i);
+        lstSemelhante->scrollToItem(lstSemelhante->item(i));
     }
     return true;
 }

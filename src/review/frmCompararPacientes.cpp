@@ -27,6 +27,7 @@
 #include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
 #include "ui/FiltroGrade.h"
+#include "ui/ListaPacientes.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -221,6 +222,12 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     lblConfirmar->setBuddy(chkConfirmar);
     chkConfirmar->setAccessibleName(QStringLiteral("Confirmo que são a mesma pessoa"));
     lblConfirmar->installEventFilter(this);
+    txtMotivoConfirmacao = new QLineEdit(fraConflitos);
+    txtMotivoConfirmacao->setObjectName(QStringLiteral("txtMotivoConfirmacao"));
+    txtMotivoConfirmacao->setMaxLength(1000);
+    txtMotivoConfirmacao->setPlaceholderText(
+        QStringLiteral("Motivo da confirmação (fica registrado no histórico)"));
+    txtMotivoConfirmacao->setAccessibleName(QStringLiteral("Motivo da confirmação"));
     {
         auto* v = new QVBoxLayout(fraConflitos);
         v->addWidget(lstConflitos, 1);
@@ -228,6 +235,7 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
         h->addWidget(chkConfirmar, 0, Qt::AlignTop);
         h->addWidget(lblConfirmar, 1);
         v->addLayout(h);
+        v->addWidget(txtMotivoConfirmacao);
     }
 
     fraDecisao = new QGroupBox(QStringLiteral("Não são a mesma pessoa"), this);
@@ -474,6 +482,7 @@ void frmCompararPacientes::MostrarConflitos() {
     chkConfirmar->setChecked(false);
     chkConfirmar->setVisible(m_unificacao && !m_conflitos.isEmpty());
     lblConfirmar->setVisible(chkConfirmar->isVisibleTo(fraConflitos));
+    txtMotivoConfirmacao->setVisible(chkConfirmar->isVisibleTo(fraConflitos));
     lblConfirmar->setText(QStringLiteral("Confirmo que são a mesma pessoa, apesar de: ") +
                           textos.join(QStringLiteral("; ")));
 }
@@ -552,6 +561,13 @@ void frmCompararPacientes::cmdOK_Click() {
         chkConfirmar->setFocus();
         return;
     }
+    if (!m_conflitos.isEmpty() && MotivoConfirmacao().isEmpty()) {
+        MsgBox(
+            QStringLiteral("Escreva o motivo da confirmação: ele fica registrado com os sinais "
+                           "no histórico da unificação."));
+        txtMotivoConfirmacao->setFocus();
+        return;
+    }
     m_confirmado = true;
     hide();
 }
@@ -604,10 +620,7 @@ void frmCompararPacientes::cmdRemoverDecisao_Click() {
 }
 
 bool Decisao_MostrarMarcas(QListWidget& lista) {
-    QList<qint32> ids;
-    for (int i = 0; i < lista.count(); ++i) {
-        ids << lista.item(i)->data(Qt::UserRole).toInt();
-    }
+    const QList<qint32> ids = IdsDaLista(lista);
     if (ids.size() < 2 || !ADO().TableExiste(DE().Conexao, QStringLiteral("Cadunir_Decisao"))) {
         return true;
     }
@@ -643,6 +656,10 @@ bool Decisao_MostrarMarcas(QListWidget& lista) {
     return true;
 }
 
+QString frmCompararPacientes::MotivoConfirmacao() const {
+    return m_conflitos.isEmpty() ? QString() : txtMotivoConfirmacao->text().trimmed();
+}
+
 void CompararPacientes(QWidget* pai, const QList<qint32>& fIDs) {
     if (fIDs.size() < 2) {
         MsgBox(QStringLiteral("São necessários ao menos dois cadastros para comparar."));
@@ -666,6 +683,7 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
     }
     clsUnificacao::Pedido pedido(fID_Base, fIDs, ID_UsuarioLogado, revisao.Valores());
     pedido.sinaisConfirmados = revisao.Conflitos();
+    pedido.motivo = revisao.MotivoConfirmacao();
     clsUnificacao::Resultado resultado;
     {
         Ampulheta ampulheta;

@@ -148,9 +148,5 @@ void frmPacienteBase::cmdCancelar_Click() {
 }
 
 void frmPacienteBase::cmdComparar_Click() {
-    QList<qint32> ids;
-    for (int i = 0; i < lstSemelhante->count(); ++i) {
-        ids << lstSemelhante->item(i)->data(Qt::UserRole).toInt();
-    }
-    CompararPacientes(this, ids);
+    CompararPacientes(this, IdsDaLista(*lstSemelhante));
 }

@@ -20,6 +20,15 @@ ColunasLembradas::ColunasLembradas(QAbstractItemView& vista, std::function<QStri
                                    int flexivel)
     : QObject(&vista), m_vista(vista), m_chave(std::move(chave)), m_flexivel(flexivel) {}
 
+QString ColunasLembradas::Cabecalhos(const QAbstractItemView& vista) {
+    QStringList nomes;
+    const QAbstractItemModel* m = vista.model();
+    for (int c = 0; m && c < m->columnCount(); ++c) {
+        nomes << m->headerData(c, Qt::Horizontal).toString();
+    }
+    return nomes.join(QLatin1Char(','));
+}
+
 ColunasLembradas* ColunasLembradas::Acompanhar(QAbstractItemView& vista,
                                                std::function<QString()> chave, int flexivel) {
     auto* colunas = new ColunasLembradas(vista, std::move(chave), flexivel);

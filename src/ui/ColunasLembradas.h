@@ -26,6 +26,9 @@ class ColunasLembradas : public QObject {
     // left as the administrator has it.
     void Ajustar();
 
+    // The view's column headers joined by commas: the key of a view whose columns vary.
+    static QString Cabecalhos(const QAbstractItemView& vista);
+
     // The widths saved for a key (empty: none).
     static QList<int> Gravadas(const QString& chave);
 

@@ -79,3 +79,14 @@ void MostrarPacienteDaLinha(const QListWidget& lista, ctlNvPreferDE& detalhe) {
                                                      : QString());
     detalhe.VoltarAoTopo();
 }
+
+QList<qint32> IdsDaLista(const QListWidget& lista, bool fSoMarcados) {
+    QList<qint32> ids;
+    for (int i = 0; i < lista.count(); ++i) {
+        const QListWidgetItem* item = lista.item(i);
+        if (!fSoMarcados || item->checkState() == Qt::Checked) {
+            ids << item->data(Qt::UserRole).toInt();
+        }
+    }
+    return ids;
+}

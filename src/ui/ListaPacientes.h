@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <Qt>
 
 class QListWidget;
@@ -22,6 +23,9 @@ constexpr int PapelLinhaPaciente = Qt::UserRole + 1;
 // lines shorter (it goes to the diagnostics log).
 void PreencherListaPacientes(QListWidget& lista, Recordset& fRS,
                              const QHash<qint32, double>& fPontuacoes = {});
+
+// The patient IDs of the list's rows (Qt::UserRole), in order; fSoMarcados: of the ticked ones.
+QList<qint32> IdsDaLista(const QListWidget& lista, bool fSoMarcados = false);
 
 // The list's click: loads the patient of the current row into a fresh record, under the
 // hourglass, and shows it; with no current row, empties the detail.

@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -109,6 +110,19 @@ TEST(MostrarModal, LacoModalRealTerminaQuandoODialogoSome) {
         dialogo.hide();
     });
     EXPECT_EQ(MostrarModal(dialogo), QDialog::Accepted);
+}
+
+// A test that forgets to answer a dialog fails and goes on instead of hanging the run: an
+// unscripted dialog is rejected at once, and a real modal loop nobody ends is closed by the
+// guard within seconds.
+TEST(MostrarModal, DialogoSemRespostaFalhaOTesteSemPrendeLo) {
+    DialogoTeste dialogo;
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(MostrarModal(dialogo), QDialog::Rejected),
+                            "unscripted modal dialog");
+    SemTratadores real;
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(MostrarModal(dialogo), QDialog::Rejected),
+                            "a modal window stayed open");
+    EXPECT_FALSE(dialogo.isVisible());
 }
 
 TEST(Ampulheta, RestauraOPonteiroUmaVezComoQuerQueTermine) {
