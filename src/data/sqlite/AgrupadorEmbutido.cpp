@@ -958,48 +958,54 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
     const auto digito = [](const Coluna& c, uint32_t r) {
         return c.ordenada() ? c.ordem(c.classe[r]) : c.classe[r];
     };
-    // Each row's classes as one number where they fit in 64 bits (a digit per column, the
-    // first the most significant), taken in the rows' own order and sorted with them 16 bits
-    // a pass; else one column at a time. Either way each sort is stable and counts.
+    // Each row's classes as one number (a digit per column, the first the most significant)
+    // above the row's place, where both fit in 64 bits: sorted 16 bits a pass from the
+    // lowest digit, rows of equal classes stay in the order of their places. Else one column
+    // at a time, the rows apart. Either way each sort is stable and counts.
+    int bitsLugar = 1;
+    while ((size_t(1) << bitsLugar) < m_existe.size()) {
+        ++bitsLugar;
+    }
+    const uint64_t limite = uint64_t(1) << (64 - bitsLugar);
     std::vector<uint64_t> peso(k);
     uint64_t produto = 1;
     bool numero = true;
     for (size_t j = k; j-- > 0 && numero;) {
         peso[j] = produto;
         const uint64_t d = colunas[j]->digitos();
-        numero = produto <= UINT64_MAX / d;
+        numero = produto <= limite / d;
         produto *= numero ? d : 1;
     }
+    const size_t n = ordem.size();
     std::vector<uint64_t> chaves;
-    std::vector<uint32_t> aux(ordem.size());
     std::vector<uint32_t> inicio;
     if (numero) {
-        chaves.resize(ordem.size());
-        for (size_t i = 0; i < ordem.size(); ++i) {
+        chaves.resize(n);
+        for (size_t i = 0; i < n; ++i) {
             uint64_t x = 0;
             for (size_t j = 0; j < k; ++j) {
                 x += digito(*colunas[j], ordem[i]) * peso[j];
             }
-            chaves[i] = x;
+            chaves[i] = x << bitsLugar | ordem[i];
         }
-        std::vector<uint64_t> chavesAux(ordem.size());
-        for (int passo = 0; passo < 64 && ((produto - 1) >> passo) != 0; passo += 16) {
+        std::vector<uint32_t>().swap(ordem);
+        std::vector<uint64_t> chavesAux(n);
+        for (int passo = 0; passo < 64 - bitsLugar && ((produto - 1) >> passo) != 0; passo += 16) {
+            const int deslocar = bitsLugar + passo;
             inicio.assign(size_t(1) << 16 | 1, 0);
             for (const uint64_t x : chaves) {
-                ++inicio[((x >> passo) & 0xFFFF) + 1];
+                ++inicio[((x >> deslocar) & 0xFFFF) + 1];
             }
             for (size_t d = 1; d < inicio.size(); ++d) {
                 inicio[d] += inicio[d - 1];
             }
-            for (size_t i = 0; i < ordem.size(); ++i) {
-                const uint32_t lugar = inicio[(chaves[i] >> passo) & 0xFFFF]++;
-                chavesAux[lugar] = chaves[i];
-                aux[lugar] = ordem[i];
+            for (const uint64_t x : chaves) {
+                chavesAux[inicio[(x >> deslocar) & 0xFFFF]++] = x;
             }
             chaves.swap(chavesAux);
-            ordem.swap(aux);
         }
     } else {
+        std::vector<uint32_t> aux(n);
         for (size_t j = k; j-- > 0;) {
             const Coluna& c = *colunas[j];
             inicio.assign(c.digitos() + 1, 0);
@@ -1015,19 +1021,14 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
             ordem.swap(aux);
         }
     }
-    std::vector<uint32_t>().swap(aux);
+    const uint64_t mascara = (uint64_t(1) << bitsLugar) - 1;
     // Runs of equal classes are the groups; each keeps its classes and its first row.
     std::vector<uint32_t> tuplas;     // k classes per group kept
     std::vector<uint32_t> primeiras;  // per group kept
     std::vector<uint32_t> tupla(k);
-    const auto lerTupla = [&](uint32_t r) {
-        for (size_t j = 0; j < k; ++j) {
-            tupla[j] = colunas[j]->classe[r];
-        }
-    };
     const auto igual = [&](size_t i, size_t outra) {
         if (numero) {
-            return chaves[i] == chaves[outra];
+            return (chaves[i] ^ chaves[outra]) <= mascara;
         }
         for (size_t j = 0; j < k; ++j) {
             if (colunas[j]->classe[ordem[outra]] != tupla[j]) {
@@ -1036,21 +1037,21 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         }
         return true;
     };
-    for (size_t i = 0; i < ordem.size();) {
-        if (!numero) {
-            lerTupla(ordem[i]);
+    for (size_t i = 0; i < n;) {
+        for (size_t j = 0; !numero && j < k; ++j) {
+            tupla[j] = colunas[j]->classe[ordem[i]];
         }
         size_t fim = i + 1;
-        while (fim < ordem.size() && igual(i, fim)) {
+        while (fim < n && igual(i, fim)) {
             ++fim;
         }
         if (!pedido.maisDeUm || fim - i > 1) {
             for (size_t j = 0; numero && j < k; ++j) {
-                const uint64_t d = chaves[i] / peso[j] % colunas[j]->digitos();
+                const uint64_t d = (chaves[i] >> bitsLugar) / peso[j] % colunas[j]->digitos();
                 tupla[j] = colunas[j]->classeDoDigito(uint32_t(d));
             }
             tuplas.insert(tuplas.end(), tupla.begin(), tupla.end());
-            primeiras.push_back(ordem[i]);
+            primeiras.push_back(numero ? uint32_t(chaves[i] & mascara) : ordem[i]);
         }
         i = fim;
     }
