@@ -990,17 +990,25 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         }
         std::vector<uint32_t>().swap(ordem);
         std::vector<uint64_t> chavesAux(n);
-        for (int passo = 0; passo < 64 - bitsLugar && ((produto - 1) >> passo) != 0; passo += 16) {
-            const int deslocar = bitsLugar + passo;
-            inicio.assign(size_t(1) << 16 | 1, 0);
+        // Digits of at most 11 bits: a pass writes to few enough places to stay in the caches.
+        int bitsChave = 0;
+        while (bitsChave < 64 - bitsLugar && ((produto - 1) >> bitsChave) != 0) {
+            ++bitsChave;
+        }
+        const int passos = (bitsChave + 10) / 11;
+        const int bits = passos > 0 ? (bitsChave + passos - 1) / passos : 0;
+        const uint64_t digitoMax = (uint64_t(1) << bits) - 1;
+        for (int passo = 0; passo < passos; ++passo) {
+            const int deslocar = bitsLugar + passo * bits;
+            inicio.assign(size_t(digitoMax) + 2, 0);
             for (const uint64_t x : chaves) {
-                ++inicio[((x >> deslocar) & 0xFFFF) + 1];
+                ++inicio[((x >> deslocar) & digitoMax) + 1];
             }
             for (size_t d = 1; d < inicio.size(); ++d) {
                 inicio[d] += inicio[d - 1];
             }
             for (const uint64_t x : chaves) {
-                chavesAux[inicio[(x >> deslocar) & 0xFFFF]++] = x;
+                chavesAux[inicio[(x >> deslocar) & digitoMax]++] = x;
             }
             chaves.swap(chavesAux);
         }
