@@ -939,12 +939,16 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
     if (pedido.maisDeUm) {
         // A row whose value in some column no other row shares is in no group kept: those
         // rows (nearly all, where a document is grouped on) leave before the sorting, the
-        // columns of most values first.
+        // columns of most values first. A column of few values has few such rows: no more than
+        // its values, not worth a pass over the rows.
         std::vector<Coluna*> porClasses = colunas;
         std::sort(porClasses.begin(), porClasses.end(),
                   [](const Coluna* a, const Coluna* b) { return a->digitos() > b->digitos(); });
         std::vector<uint8_t> vistas;
         for (const Coluna* c : porClasses) {
+            if (c->digitos() < ordem.size() / 16) {
+                continue;
+            }
             vistas.assign(c->exemplo.size(), 0);
             for (const uint32_t r : ordem) {
                 uint8_t& v = vistas[c->classe[r]];
