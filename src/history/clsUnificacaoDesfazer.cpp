@@ -470,7 +470,7 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
         if (antes.isEmpty()) {
             continue;
         }
-        QStringList atribuicoes;
+        QStringList atribuicoes, copias;
         for (int c = 0; c < colunas.size(); ++c) {
             if (!ColunaComparavel(colunas[c])) {
                 continue;
@@ -495,10 +495,41 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
             }
             atribuicoes << colunas[c] + " = " + Literal(anterior);
             m_restaurados << colunas[c];
+            const QString copia = colunas[c].startsWith(QStringLiteral("Nome"))
+                                      ? QStringLiteral("Paciente")
+                                      : CopiaNoExame().value(colunas[c]);
+            if (!copia.isEmpty() && !copias.contains(copia)) {
+                copias << copia;
+            }
         }
         if (!atribuicoes.isEmpty()) {
             comandos << "UPDATE Paciente SET " + atribuicoes.join(", ") +
                             " WHERE ID_Paciente = " + sobrevivente;
+        }
+        // The survivor's own exams carry its restored values again, as the merge found them
+        // (recorded under the survivor's own key since this program records them).
+        if (!copias.isEmpty()) {
+            QList<QVariantList> exames;
+            if (!Ler("SELECT Tabela, ID_Exame, " + copias.join(", ") +
+                         " FROM Cadunir_UnificacaoExame WHERE ID_Paciente = " + sobrevivente +
+                         " AND ID_PacienteNovo = " + sobrevivente + " AND ID_Usuario = " +
+                         Literal(p.usuario) + " AND Data = " + Literal(p.data),
+                     exames)) {
+                return false;
+            }
+            for (const QVariantList& e : exames) {
+                const QString tabela = e.value(0).toString();
+                if (tabela != QLatin1String("Exame") && tabela != QLatin1String("Exame_BK")) {
+                    continue;
+                }
+                QStringList valores;
+                for (int c = 0; c < copias.size(); ++c) {
+                    valores << copias[c] + " = " + Literal(e.value(c + 2));
+                }
+                comandos << "UPDATE " + tabela + " SET " + valores.join(", ") +
+                                " WHERE ID_Exame = " + Numero(e.value(1).toInt()) +
+                                " AND ID_Paciente = " + sobrevivente;
+            }
         }
     }
     if (!m_conflitos.isEmpty() && decisao == Decisao::Perguntar) {

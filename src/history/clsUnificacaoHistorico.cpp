@@ -5,10 +5,12 @@
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <tuple>
 
 #include "data/ado/Recordset.h"
 #include "data/base/ErroNumerado.h"
 #include "data/base/TextoSQL.h"
+#include "merge/clsLoteRegistro.h"
 #include "patient/NomeCompleto.h"
 #include "settings/CelulaPlanilha.h"
 
@@ -267,6 +269,37 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
         }
     }
 
+    // The batch of each merge, and the signs a merge was confirmed over (keyed by survivor, user
+    // and time, as the command).
+    QHash<QString, qint32> lotes;
+    {
+        clsLoteRegistro registro(m_cn, m_ado);
+        QList<QPair<clsLoteRegistro::Unificacao, qint32>> doLote;
+        if (!registro.LotesDasUnificacoes(doLote)) {
+            m_erro = registro.Erro();
+            return false;
+        }
+        for (const auto& [u, lote] : doLote) {
+            lotes.insert(Chave(u.removido, u.novo, u.usuario, u.data), lote);
+        }
+    }
+    QHash<QString, QPair<QStringList, QString>> sinais;
+    if (!linhas.isEmpty() && m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_UnificacaoSinal"))) {
+        if (!LerEmLotes(
+                sobreviventes,
+                "SELECT ID_PacienteNovo, ID_Usuario, Data, Sinal, Motivo FROM "
+                "Cadunir_UnificacaoSinal WHERE ID_PacienteNovo IN (",
+                "", proc, [&](Recordset& rs) {
+                    auto& s =
+                        sinais[Chave(0, Inteiro(rs, "ID_PacienteNovo"), Inteiro(rs, "ID_Usuario"),
+                                     rs.Fields(QStringLiteral("Data")).Value().toDateTime())];
+                    s.first << Texto(rs, "Sinal");
+                    s.second = Texto(rs, "Motivo");
+                })) {
+            return false;
+        }
+    }
+
     // Group into commands: the rows come newest first, so each command's time is its newest.
     QHash<QString, int> abertos;  // survivor|user -> index of the latest command
     QList<UnificacaoComando> comandos;
@@ -282,6 +315,7 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
             c.SobreviventeExiste = nomesAtuais.contains(l.novo);
             c.NomeSobrevivente = nomesAtuais.value(l.novo);
             c.NomeAdministrador = pessoas.value(l.usuario).first;
+            std::tie(c.Sinais, c.MotivoSinais) = sinais.value(Chave(0, l.novo, l.usuario, l.data));
             comandos << c;
             abertos.insert(chave, comandos.size() - 1);
             it = abertos.find(chave);
@@ -292,6 +326,9 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
         r.Prontuario = l.prontuario;
         r.Data_Nascimento = l.nascimento;
         r.Exames = l.exames.size();
+        if (const qint32 lote = lotes.value(Chave(l.id, l.novo, l.usuario, l.data))) {
+            comandos[*it].Lote = lote;
+        }
         auto d = desfeitas.find(Chave(l.id, l.novo, l.usuario, l.data));
         if (d != desfeitas.end() && !d->isEmpty()) {
             const auto [quem, quando] = d->takeFirst();
@@ -389,7 +426,8 @@ QByteArray clsUnificacaoHistorico::ParaCSV(const QList<UnificacaoComando>& fComa
     linhas << QStringLiteral(
         "Data;Administrador;ID do cadastro mantido;Nome atual do cadastro mantido;"
         "ID do cadastro removido;Nome registrado do cadastro removido;Prontuário;"
-        "Data de nascimento;Exames movidos;Desfeita;Desfeita por;Desfeita em");
+        "Data de nascimento;Exames movidos;Desfeita;Desfeita por;Desfeita em;Lote;"
+        "Sinais confirmados;Motivo");
     for (const UnificacaoComando& c : fComandos) {
         for (const UnificacaoRemovido& r : c.Removidos) {
             const QStringList campos = {
@@ -407,6 +445,9 @@ QByteArray clsUnificacaoHistorico::ParaCSV(const QList<UnificacaoComando>& fComa
                                                             : r.NomeUsuarioDesfez)
                            : QString(),
                 DataHora(r.DataDesfeito),
+                c.Lote != 0 ? QString::number(c.Lote) : QString(),
+                c.Sinais.join(QStringLiteral(" | ")),
+                c.MotivoSinais,
             };
             linhas << LinhaCSV(campos);
         }

@@ -39,6 +39,10 @@ struct UnificacaoComando {
     bool SobreviventeExiste = false;
     QString NomeAdministrador;  // from Usuário; empty when the user is unknown
     QList<UnificacaoRemovido> Removidos;
+    qint32 Lote = 0;  // the batch it belongs to; 0 for a merge of its own
+    // Signs of different people the administrator confirmed the merge over, and why.
+    QStringList Sinais;
+    QString MotivoSinais;
 
     int Exames() const;
     bool Desfeito() const;         // every removed record was restored

@@ -10,6 +10,7 @@
 #include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
 #include "data/base/ValorSeNulo.h"
+#include "merge/clsUnificacaoRegistro.h"
 #include "patient/clsData.h"
 #include "patient/clsPaciente.h"
 
@@ -345,23 +346,7 @@ bool clsPacienteUnificar::PacienteAtualizarCampos(qint32 fID_Paciente, qint32 fI
     if (fCampos.isEmpty()) {
         return true;
     }
-    // The exam rows' copy of their patient's data: the column of Exame for a column of Paciente.
-    static const QHash<QString, QString> copiaNoExame = {
-        {"RG", "RG"},
-        {"CIC", "CIC"},
-        {"Endereço", "Endereço"},
-        {"CEP", "CEP"},
-        {"Bairro", "Bairro"},
-        {"Cidade", "Cidade"},
-        {"Estado", "Estado"},
-        {"Email", "Paciente_Email"},
-        {"Telefone", "Telefone"},
-        {"Sexo", "Sexo"},
-        {"Raça", "Raça"},
-        {"Data_Nascimento", "Data_Nascimento"},
-        {"Profissão", "Profissão"},
-        {"Prontuário", "Prontuário"},
-    };
+    const QHash<QString, QString>& copiaNoExame = CopiaNoExame();
     static const QStringList nomes = {"Nome", "Nome_Meio", "Nome_Último"};
     const QString chave = " WHERE ID_Paciente = " + QString::number(fID_Paciente);
     QStringList paciente;

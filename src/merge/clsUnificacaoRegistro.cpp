@@ -6,6 +6,7 @@
 #include "data/ado/Recordset.h"
 #include "data/base/MostrarMensagem.h"
 #include "data/base/TextoSQL.h"
+#include "merge/clsLoteRegistro.h"
 
 namespace {
 
@@ -101,6 +102,21 @@ QString SqlDesfeita() {
         " ) ON [PRIMARY]");
 }
 
+// The signs of different people a merge was confirmed over, one row per sign, keyed like the
+// merge command's log rows, with the administrator's reason.
+QString SqlSinal() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_UnificacaoSinal] ("
+        " [ID_PacienteNovo] [int] NOT NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data] [smalldatetime] NOT NULL ,"
+        " [Tipo] [int] NOT NULL ,"
+        " [Pacientes] [nvarchar] (255) NULL ,"
+        " [Sinal] [nvarchar] (1000) NOT NULL ,"
+        " [Motivo] [nvarchar] (1000) NULL "
+        " ) ON [PRIMARY]");
+}
+
 }  // namespace
 
 const QStringList& ColunasPacienteLogadas() {
@@ -157,6 +173,26 @@ const QStringList& ColunasCopiaExame() {
     return colunas;
 }
 
+const QHash<QString, QString>& CopiaNoExame() {
+    static const QHash<QString, QString> copia = {
+        {"RG", "RG"},
+        {"CIC", "CIC"},
+        {"Endereço", "Endereço"},
+        {"CEP", "CEP"},
+        {"Bairro", "Bairro"},
+        {"Cidade", "Cidade"},
+        {"Estado", "Estado"},
+        {"Email", "Paciente_Email"},
+        {"Telefone", "Telefone"},
+        {"Sexo", "Sexo"},
+        {"Raça", "Raça"},
+        {"Data_Nascimento", "Data_Nascimento"},
+        {"Profissão", "Profissão"},
+        {"Prontuário", "Prontuário"},
+    };
+    return copia;
+}
+
 clsUnificacaoRegistro::clsUnificacaoRegistro(Connection& fCN, clsADO& fADO)
     : m_cn(fCN), m_ado(fADO) {}
 
@@ -166,8 +202,9 @@ bool clsUnificacaoRegistro::CriarTabelas() {
         {QStringLiteral("Cadunir_UnificacaoSobrevivente"), SqlSobrevivente()},
         {QStringLiteral("Cadunir_UnificacaoDesfeita"), SqlDesfeita()},
         {QStringLiteral("Cadunir_UnificacaoExame"), SqlExame()},
+        {QStringLiteral("Cadunir_UnificacaoSinal"), SqlSinal()},
     };
-    for (const auto& [nome, sql] : tabelas) {
+    for (const auto& [nome, sql] : tabelas + clsLoteRegistro::Tabelas()) {
         if (!CriarTabelaSeAusente(m_cn, m_ado, nome, sql)) {
             m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(),
                                  QStringLiteral("CriarTabelas"));
@@ -214,30 +251,60 @@ bool clsUnificacaoRegistro::Preparar(qint32 fID_PacienteBase, const QList<qint32
         }
         Perdido perdido{id, rs.Fields(0).Value(), rs.Fields(1).Value(), {}};
         rs.Close();
-        for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
-            if (!m_ado.AbrirRecordset(
-                    m_cn, rs,
-                    "SELECT ID_Exame, " + ColunasCopiaExame().join(QStringLiteral(", ")) +
-                        " FROM " + tabela + " WHERE ID_Paciente = " + QString::number(id))) {
-                return Falhar(QStringLiteral("Preparar"));
-            }
-            for (; !rs.Eof(); rs.MoveNext()) {
-                QVariantList linha;
-                for (int c = 0; c <= ColunasCopiaExame().size(); ++c) {
-                    linha << rs.Fields(c).Value();
-                }
-                perdido.copias.append({tabela, linha});
-            }
-            rs.Close();
+        if (!LerCopias(id, perdido.copias)) {
+            return false;
         }
         m_perdidos << perdido;
+    }
+    m_copiasBase.clear();
+    return LerCopias(fID_PacienteBase, m_copiasBase);
+}
+
+bool clsUnificacaoRegistro::LerCopias(qint32 fID_Paciente,
+                                      QList<QPair<QString, QVariantList>>& fCopias) {
+    for (const QString& tabela : {QStringLiteral("Exame"), QStringLiteral("Exame_BK")}) {
+        Recordset rs;
+        if (!m_ado.AbrirRecordset(
+                m_cn, rs,
+                "SELECT ID_Exame, " + ColunasCopiaExame().join(QStringLiteral(", ")) + " FROM " +
+                    tabela + " WHERE ID_Paciente = " + QString::number(fID_Paciente))) {
+            return Falhar(QStringLiteral("Preparar"));
+        }
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QVariantList linha;
+            for (int c = 0; c <= ColunasCopiaExame().size(); ++c) {
+                linha << rs.Fields(c).Value();
+            }
+            fCopias.append({tabela, linha});
+        }
     }
     return true;
 }
 
-bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado) {
+bool clsUnificacaoRegistro::GravarCopias(const QString& chave,
+                                         const QList<QPair<QString, QVariantList>>& fCopias) {
+    for (const auto& [tabela, linha] : fCopias) {
+        QStringList valores;
+        for (const QVariant& v : linha) {
+            valores << Literal(v);
+        }
+        if (!m_ado.ExecutarSQL(m_cn,
+                               "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
+                               "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
+                                   ColunasCopiaExame().join(QStringLiteral(", ")) + ") VALUES (" +
+                                   chave + Literal(tabela) + ", " +
+                                   valores.join(QStringLiteral(", ")) + ")")) {
+            return Falhar(QStringLiteral("Registrar"));
+        }
+    }
+    return true;
+}
+
+bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado,
+                                      const Anotacao& fAnotacao) {
     const QString base = QString::number(m_base);
     const QString usuario = QString::number(fID_Usuario);
+    QVariant dataComando;  // the command's log time, the key of its signs
     for (const Perdido& p : m_perdidos) {
         // The log row's own time, so that the undo finds these rows by the log row's key.
         QVariant data;
@@ -249,6 +316,16 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
         if (data.isNull()) {
             continue;  // the command did not remove this one
         }
+        dataComando = data;
+        if (fAnotacao.lote != 0 &&
+            !m_ado.ExecutarSQL(m_cn,
+                               "INSERT INTO Cadunir_UnificacaoLote (ID_Lote, ID_Paciente, "
+                               "ID_PacienteNovo, ID_Usuario, Data) VALUES (" +
+                                   QString::number(fAnotacao.lote) + ", " + QString::number(p.id) +
+                                   ", " + base + ", " + usuario + ", " +
+                                   Literal(data.toDateTime()) + ")")) {
+            return Falhar(QStringLiteral("Registrar"));
+        }
         if (!m_ado.ExecutarSQL(m_cn,
                                "INSERT INTO Cadunir_UnificacaoExtra (ID_Paciente, ID_PacienteNovo, "
                                "ID_Usuario, Data, ID_Convenio_Plano, Data_Nascimento) VALUES (" +
@@ -257,25 +334,34 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
                                    Literal(p.nascimento) + ")")) {
             return Falhar(QStringLiteral("Registrar"));
         }
-        const QString chave = QString::number(p.id) + ", " + base + ", " + usuario + ", " +
-                              Literal(data.toDateTime()) + ", ";
-        for (const auto& [tabela, linha] : p.copias) {
-            QStringList valores;
-            for (const QVariant& v : linha) {
-                valores << Literal(v);
-            }
-            if (!m_ado.ExecutarSQL(m_cn,
-                                   "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
-                                   "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
-                                       ColunasCopiaExame().join(QStringLiteral(", ")) +
-                                       ") VALUES (" + chave + Literal(tabela) + ", " +
-                                       valores.join(QStringLiteral(", ")) + ")")) {
+        if (!GravarCopias(QString::number(p.id) + ", " + base + ", " + usuario + ", " +
+                              Literal(data.toDateTime()) + ", ",
+                          p.copias)) {
+            return false;
+        }
+    }
+    if (!dataComando.isNull()) {
+        for (const Anotacao::Sinal& sinal : fAnotacao.sinais) {
+            if (!m_ado.ExecutarSQL(
+                    m_cn,
+                    "INSERT INTO Cadunir_UnificacaoSinal (ID_PacienteNovo, "
+                    "ID_Usuario, Data, Tipo, Pacientes, Sinal, Motivo) VALUES (" +
+                        base + ", " + usuario + ", " + Literal(dataComando.toDateTime()) + ", " +
+                        QString::number(sinal.tipo) + ", " + Literal(sinal.ids.left(255)) + ", " +
+                        Literal(sinal.texto.left(1000)) + ", " +
+                        Literal(fAnotacao.motivo.left(1000)) + ")")) {
                 return Falhar(QStringLiteral("Registrar"));
             }
         }
     }
     if (!fSobreviventeAtualizado) {
         return true;
+    }
+    // The base's own exams as they were, under a key of the base merged into itself.
+    if (!dataComando.isNull() && !GravarCopias(base + ", " + base + ", " + usuario + ", " +
+                                                   Literal(dataComando.toDateTime()) + ", ",
+                                               m_copiasBase)) {
+        return false;
     }
     // The survivor's values after the merge: an undo restores the earlier values only where
     // nothing changed them since. Data_Atualizar is its PacienteLogAtualizar row's time.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,9 @@
 const QStringList& ColunasPacienteLogadas();
 // The columns in which Exame and Exame_BK keep a copy of their patient's data.
 const QStringList& ColunasCopiaExame();
+// The column of that copy for a column of Paciente (the three names make "Paciente", the full
+// name, and are not here).
+const QHash<QString, QString>& CopiaNoExame();
 
 class clsUnificacaoRegistro {
   public:
@@ -33,13 +37,30 @@ class clsUnificacaoRegistro {
     // sending no transaction calls of their own (a failure is the command's to roll back; Erro
     // holds it). Before the merges: reads what the log rows will not carry about the copies.
     bool Preparar(qint32 fID_PacienteBase, const QList<qint32>& fCopias);
+    // What a merge keeps besides: the batch it belongs to (0: none), and, for a merge
+    // confirmed over signs of different people, those signs and the administrator's reason.
+    struct Anotacao {
+        struct Sinal {
+            int tipo = 0;
+            QString ids;  // the records concerned, "12, 40"
+            QString texto;
+        };
+        qint32 lote = 0;
+        QList<Sinal> sinais;
+        QString motivo;
+    };
+
     // After the merges (and the survivor's update, when fSobreviventeAtualizado): records it
     // for each copy the command removed, and the survivor's values as the command left them.
-    bool Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado);
+    bool Registrar(qint32 fID_Usuario, bool fSobreviventeAtualizado, const Anotacao& fAnotacao);
 
   private:
     bool Falhar(const QString& procedimento);
     bool Ler(const QString& sql, QVariant& valor);
+    // Table, ID_Exame and ColunasCopiaExame() of a patient's exam rows.
+    bool LerCopias(qint32 fID_Paciente, QList<QPair<QString, QVariantList>>& fCopias);
+    // Into Cadunir_UnificacaoExame, after `chave` (the key's four values and a comma).
+    bool GravarCopias(const QString& chave, const QList<QPair<QString, QVariantList>>& fCopias);
 
     // A removed record's values the log rows do not keep.
     struct Perdido {
@@ -56,4 +77,7 @@ class clsUnificacaoRegistro {
     clsError m_erro;
     qint32 m_base = 0;
     QList<Perdido> m_perdidos;
+    // The base's own exam rows' copy, which the survivor's update rewrites: an undo that gives
+    // the survivor its values back gives these back too.
+    QList<QPair<QString, QVariantList>> m_copiasBase;
 };

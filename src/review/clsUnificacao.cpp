@@ -98,6 +98,12 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
     if (!comparacao.Carregar(todos)) {
         return Falhar(nivel, QStringLiteral("ao ler os cadastros"), FalhaDe(comparacao.Erro()));
     }
+    if (fPedido.conferir) {
+        if (const QString mudou = fPedido.conferir(comparacao); !mudou.isEmpty()) {
+            m_resultado.alterada = true;
+            return Recusar(nivel, mudou);
+        }
+    }
     if (base == 0) {
         base = clsValoresSobreviventes::BaseSugerida(comparacao);
         copias.removeOne(base);
@@ -172,7 +178,17 @@ clsUnificacao::Resultado clsUnificacao::Executar(const Pedido& fPedido) {
                 FalhaDe(motor.Erro()));
         }
     }
-    if (!registro.Registrar(fPedido.usuario, !alterados.isEmpty())) {
+    clsUnificacaoRegistro::Anotacao anotacao;
+    anotacao.lote = fPedido.lote;
+    anotacao.motivo = fPedido.motivo;
+    for (const auto& sinal : fPedido.sinaisConfirmados) {
+        QStringList ids;
+        for (const qint32 id : sinal.ids) {
+            ids << QString::number(id);
+        }
+        anotacao.sinais.append({int(sinal.tipo), ids.join(QStringLiteral(", ")), sinal.texto});
+    }
+    if (!registro.Registrar(fPedido.usuario, !alterados.isEmpty(), anotacao)) {
         return Falhar(nivel, historico, FalhaDe(registro.Erro()));
     }
 

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -44,11 +45,14 @@ class clsUnificacao {
         // The base's values as reviewed (their base must be `base`; an empty object keeps every
         // value of the base); none: the defaults, the only choice without a base.
         std::optional<clsValoresSobreviventes> valores;
-        // What a batch keeps with each merge (not recorded yet): its number and, for a merge
-        // confirmed over signs of different people, those signs and the administrator's reason.
+        // What is recorded with the merge: the batch it belongs to and, for a merge confirmed
+        // over signs of different people, those signs and the administrator's reason.
         qint32 lote = 0;
         QList<clsVerificacaoSeguranca::Conflito> sinaisConfirmados;
         QString motivo;
+        // What the caller expects of the records as they are under the lock (a batch: that
+        // none changed since its plan); a non-empty answer cancels the command with it.
+        std::function<QString(const clsComparacaoPacientes&)> conferir;
     };
 
     struct Resultado {
@@ -62,7 +66,8 @@ class clsUnificacao {
         // Refused before anything was written: other tables point at a copy, or the records
         // show signs of different people that no review confirmed.
         bool recusada = false;
-        QString mensagem;  // for the administrator: what was done, or what failed
+        bool alterada = false;  // refused by the caller's `conferir`
+        QString mensagem;       // for the administrator: what was done, or what failed
     };
 
     clsUnificacao(Connection& fCN, clsADO& fADO);

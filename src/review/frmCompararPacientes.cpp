@@ -222,6 +222,12 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     lblConfirmar->setBuddy(chkConfirmar);
     chkConfirmar->setAccessibleName(QStringLiteral("Confirmo que são a mesma pessoa"));
     lblConfirmar->installEventFilter(this);
+    txtMotivoConfirmacao = new QLineEdit(fraConflitos);
+    txtMotivoConfirmacao->setObjectName(QStringLiteral("txtMotivoConfirmacao"));
+    txtMotivoConfirmacao->setMaxLength(1000);
+    txtMotivoConfirmacao->setPlaceholderText(
+        QStringLiteral("Motivo da confirmação (fica registrado no histórico)"));
+    txtMotivoConfirmacao->setAccessibleName(QStringLiteral("Motivo da confirmação"));
     {
         auto* v = new QVBoxLayout(fraConflitos);
         v->addWidget(lstConflitos, 1);
@@ -229,6 +235,7 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
         h->addWidget(chkConfirmar, 0, Qt::AlignTop);
         h->addWidget(lblConfirmar, 1);
         v->addLayout(h);
+        v->addWidget(txtMotivoConfirmacao);
     }
 
     fraDecisao = new QGroupBox(QStringLiteral("Não são a mesma pessoa"), this);
@@ -475,6 +482,7 @@ void frmCompararPacientes::MostrarConflitos() {
     chkConfirmar->setChecked(false);
     chkConfirmar->setVisible(m_unificacao && !m_conflitos.isEmpty());
     lblConfirmar->setVisible(chkConfirmar->isVisibleTo(fraConflitos));
+    txtMotivoConfirmacao->setVisible(chkConfirmar->isVisibleTo(fraConflitos));
     lblConfirmar->setText(QStringLiteral("Confirmo que são a mesma pessoa, apesar de: ") +
                           textos.join(QStringLiteral("; ")));
 }
@@ -551,6 +559,13 @@ void frmCompararPacientes::cmdOK_Click() {
                textos.join(QLatin1Char('\n')) +
                QStringLiteral("\n\nPara unificá-los assim mesmo, marque a confirmação."));
         chkConfirmar->setFocus();
+        return;
+    }
+    if (!m_conflitos.isEmpty() && MotivoConfirmacao().isEmpty()) {
+        MsgBox(
+            QStringLiteral("Escreva o motivo da confirmação: ele fica registrado com os sinais "
+                           "no histórico da unificação."));
+        txtMotivoConfirmacao->setFocus();
         return;
     }
     m_confirmado = true;
@@ -641,6 +656,10 @@ bool Decisao_MostrarMarcas(QListWidget& lista) {
     return true;
 }
 
+QString frmCompararPacientes::MotivoConfirmacao() const {
+    return m_conflitos.isEmpty() ? QString() : txtMotivoConfirmacao->text().trimmed();
+}
+
 void CompararPacientes(QWidget* pai, const QList<qint32>& fIDs) {
     if (fIDs.size() < 2) {
         MsgBox(QStringLiteral("São necessários ao menos dois cadastros para comparar."));
@@ -664,6 +683,7 @@ ResultadoUnificacao UnificarRevisando(QWidget* pai, const QList<qint32>& fIDs, q
     }
     clsUnificacao::Pedido pedido(fID_Base, fIDs, ID_UsuarioLogado, revisao.Valores());
     pedido.sinaisConfirmados = revisao.Conflitos();
+    pedido.motivo = revisao.MotivoConfirmacao();
     clsUnificacao::Resultado resultado;
     {
         Ampulheta ampulheta;

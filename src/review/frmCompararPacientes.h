@@ -45,6 +45,8 @@ class frmCompararPacientes : public QDialog {
     const clsValoresSobreviventes& Valores() const { return m_valores; }
     const clsComparacaoPacientes& Comparacao() const { return *m_comparacao; }
     const QList<clsVerificacaoSeguranca::Conflito>& Conflitos() const { return m_conflitos; }
+    // Why the administrator merges over the signs (kept with them in the history).
+    QString MotivoConfirmacao() const;
 
     // Takes the field of row `linha` from the record of column `coluna` (merge mode); what a
     // double click on that cell does.
@@ -74,6 +76,7 @@ class frmCompararPacientes : public QDialog {
     QPlainTextEdit* txtPrevia;
     QCheckBox* chkConfirmar;
     QLabel* lblConfirmar;
+    QLineEdit* txtMotivoConfirmacao;
     QPushButton* cmdOK;
     QPushButton* cmdCancelar;
 

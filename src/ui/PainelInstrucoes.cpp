@@ -58,10 +58,10 @@ int PainelInstrucoes::AlturaNecessaria() {
 }
 
 bool PainelInstrucoes::eventFilter(QObject* watched, QEvent* event) {
-    const int i = int(m_caixas.indexOf(static_cast<QPlainTextEdit*>(watched)));
-    if (i >= 0 && event->type() == QEvent::Resize) {
+    const int i = int(std::find(m_caixas.begin(), m_caixas.end(), watched) - m_caixas.begin());
+    if (i < m_caixas.size() && event->type() == QEvent::Resize) {
         m_caixas[i]->setMaximumHeight(alturaCaixa(i));  // a new width wraps its lines anew
-    } else if (i >= 0 && event->type() == QEvent::FocusIn) {
+    } else if (i < m_caixas.size() && event->type() == QEvent::FocusIn) {
         emit caixaFocada(i);
     }
     return QFrame::eventFilter(watched, event);

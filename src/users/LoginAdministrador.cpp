@@ -1,5 +1,7 @@
 #include "users/LoginAdministrador.h"
 
+#include <QProcessEnvironment>
+
 #include "data/ado/Recordset.h"
 #include "users/clsUsuario.h"
 
@@ -44,4 +46,15 @@ ResultadoLogin VerificarLoginAdministrador(Connection& fCN, clsADO& fADO, const 
     }
     resultado.Aceito = true;
     return resultado;
+}
+
+ResultadoLogin VerificarAdministradorDaFerramenta(Connection& fCN, clsADO& fADO,
+                                                  const QString& fUsuario,
+                                                  const std::function<QString()>& fLerSenha) {
+    const QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    const QString variavel = QStringLiteral("CADUNIR_PASSWORD");
+    const QString senha = ambiente.contains(variavel) ? ambiente.value(variavel)
+                          : fLerSenha                 ? fLerSenha()
+                                                      : QString();
+    return VerificarLoginAdministrador(fCN, fADO, fUsuario, senha);
 }

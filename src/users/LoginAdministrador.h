@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -19,3 +20,10 @@ struct ResultadoLogin {
 
 ResultadoLogin VerificarLoginAdministrador(Connection& fCN, clsADO& fADO, const QString& fUsuario,
                                            const QString& fSenha);
+
+// The same check for an administrators' command-line tool: the password from the environment
+// variable CADUNIR_PASSWORD when it is set (even empty), otherwise from fLerSenha (the tool
+// reads it at the terminal).
+ResultadoLogin VerificarAdministradorDaFerramenta(Connection& fCN, clsADO& fADO,
+                                                  const QString& fUsuario,
+                                                  const std::function<QString()>& fLerSenha);

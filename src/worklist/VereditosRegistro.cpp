@@ -46,6 +46,10 @@ bool VereditosRegistro::Ler() {
     m_temMarcasRemovidas = m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_SemSolucaoRemovida"));
     m_temDesfeitas = m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_UnificacaoDesfeita"));
     m_temLista = m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_ListaTrabalho"));
+    // A register the program never started on has no log tables yet: nothing was merged or
+    // marked there (a batch's dry run reads it so).
+    m_temLog = m_ado.TableExiste(m_cn, QStringLiteral("PacienteLog"));
+    m_temMarcas = m_ado.TableExiste(m_cn, QStringLiteral("PacienteLogSemSolucao"));
     m_log.clear();
     m_logLido.clear();
     m_ultimaDataLog = QDateTime();
@@ -72,6 +76,9 @@ bool VereditosRegistro::lerLog(bool tudo) {
         return false;
     }
     m_agora = rs.Fields(0).Value().toDateTime();
+    if (!m_temLog) {
+        return true;
+    }
     QString sql = QStringLiteral(
         "SELECT ID_Paciente, ID_PacienteNovo, ID_Usuario, Data, Nome + CASE WHEN Nome_Meio IS "
         "NULL THEN '' ELSE ' ' + Nome_Meio END + CASE WHEN Nome_Último IS NULL THEN '' ELSE ' ' + "
@@ -183,6 +190,9 @@ bool VereditosRegistro::lerDecisoes() {
 }
 
 bool VereditosRegistro::lerMarcas() {
+    if (!m_temMarcas) {
+        return true;
+    }
     Recordset rs;
     if (!abrir(rs, QStringLiteral("SELECT ID_PacienteLogSemSolucao, ID_Paciente, ID_Usuario, Data "
                                   "FROM PacienteLogSemSolucao WHERE ID_PacienteLogSemSolucao > %1")

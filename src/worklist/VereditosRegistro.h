@@ -107,7 +107,7 @@ class VereditosRegistro {
     QString m_erro;
     QDateTime m_agora;
     bool m_temDecisoes = false, m_temDecisoesRemovidas = false, m_temMarcasRemovidas = false,
-         m_temDesfeitas = false, m_temLista = false;
+         m_temDesfeitas = false, m_temLista = false, m_temLog = true, m_temMarcas = true;
 
     QVector<Unificacao> m_log;
     QSet<QString> m_logLido;

@@ -28,6 +28,7 @@
 #include "ui/MsgBox.h"
 #include "worklist/ModeloListaTrabalho.h"
 #include "worklist/frmMotivoDecisao.h"
+#include "worklist/frmUnificarLote.h"
 
 namespace {
 
@@ -194,6 +195,14 @@ void frmListaTrabalho::montar() {
     m_linhaComandos->addWidget(cmdRemoverDecisao);
     m_linhaComandos->addWidget(cmdRemoverMarca);
     m_linhaComandos->addStretch();
+    cmdUnificarLote =
+        Nomeado(new QPushButton(QStringLiteral("Unificar lote..."), this), "cmdUnificarLote");
+    cmdUnificarLote->setFocusPolicy(Qt::NoFocus);
+    cmdUnificarLote->setToolTip(
+        QStringLiteral("Unificar de uma vez os grupos certos do cadastro inteiro, vendo antes "
+                       "o plano"));
+    connect(cmdUnificarLote, &QPushButton::clicked, this, &frmListaTrabalho::cmdUnificarLote_Click);
+    m_linhaComandos->addWidget(cmdUnificarLote);
     m_linhaComandos->addWidget(cmdAtualizar);
 
     auto* baixo = new QWidget(this);
@@ -646,6 +655,20 @@ void frmListaTrabalho::reabrir(int fItem) {
     mostrarMudancas();
     escolherLinha(fItem);
     mostrarGrupo();
+    voltarFoco();
+}
+
+void frmListaTrabalho::cmdUnificarLote_Click() {
+    bool unificou = false;
+    escrever([&] {  // the batch writes on a connection of its own, to the same register
+        frmUnificarLote lote(m_cn.ConnectionString(), m_usuario, this);
+        MostrarModal(lote);
+        unificou = lote.Unificou();
+    });
+    if (unificou) {
+        emit registroMudou();
+    }
+    cmdAtualizar_Click();
     voltarFoco();
 }
 

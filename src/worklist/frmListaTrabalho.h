@@ -66,6 +66,8 @@ class frmListaTrabalho : public QWidget {
     void cmdRemoverDecisao_Click();
     void cmdRemoverMarca_Click();
     void cmdAtualizar_Click();
+    // "Unificar lote...": the certain groups of the whole register merged as one batch.
+    void cmdUnificarLote_Click();
 
     QLabel* lblProgresso;
     QCheckBox* chkPendente;
@@ -91,6 +93,7 @@ class frmListaTrabalho : public QWidget {
     QPushButton* cmdRemoverDecisao;
     QPushButton* cmdRemoverMarca;
     QPushButton* cmdAtualizar;
+    QPushButton* cmdUnificarLote;
 
   signals:
     // A merge or an undone verdict changed the register: the main window groups again.

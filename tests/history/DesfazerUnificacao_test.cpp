@@ -529,17 +529,22 @@ TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
     rem.Prontuario = "@SUM(1)";
     rem.Data_Nascimento = QVariant();
     c.Removidos << rem;
+    // A batch's merge confirmed over signs: the reason is typed too.
+    c.Lote = 4;
+    c.Sinais = QStringList{"RG diferente", "CIC diferente"};
+    c.MotivoSinais = "-mesma pessoa";
     const QByteArray csv = clsUnificacaoHistorico::ParaCSV({c});
     ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
     const QStringList linhas = QString::fromUtf8(csv.mid(3)).split("\r\n");
     ASSERT_EQ(linhas.size(), 4);
-    EXPECT_EQ(linhas[0].count(';'), 11);
+    EXPECT_EQ(linhas[0].count(';'), 14);
     EXPECT_EQ(linhas[1],
-              "05/12/2026 09:30:05;ANA;10;\"JOSÉ; \"\"ZÉ\"\"\";11;JOSE;;02/01/1980;2;Não;;");
+              "05/12/2026 09:30:05;ANA;10;\"JOSÉ; \"\"ZÉ\"\"\";11;JOSE;;02/01/1980;2;Não;;;4;"
+              "RG diferente | CIC diferente;\"'-mesma pessoa\"");
     EXPECT_EQ(
         linhas[2],
         "05/12/2026 09:30:05;ANA;10;\"JOSÉ; \"\"ZÉ\"\"\";12;\"'=HYPERLINK(\"\"http://x\"\") X\";"
-        "\"'@SUM(1)\";;2;Não;;");
+        "\"'@SUM(1)\";;2;Não;;;4;RG diferente | CIC diferente;\"'-mesma pessoa\"");
     EXPECT_TRUE(linhas[3].isEmpty());
 
     QTemporaryDir pasta;

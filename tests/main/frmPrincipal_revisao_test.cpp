@@ -121,6 +121,7 @@ TEST_F(Revisao, ValoresEscolhidosPreviaConfirmacaoEMensagemDoResultado) {
             f->EscolherValor(clsComparacaoPacientes::LinhaDoCampo("Sexo"), f->ColunaDoId(3)));
         EXPECT_TRUE(f->txtPrevia->toPlainText().contains("Sexo: F → M"));
         f->chkConfirmar->setChecked(true);
+        f->txtMotivoConfirmacao->setText("mesma pessoa");
         Clicar(f->cmdOK);
     });
     Clicar(janela.cmdUnificar);
@@ -151,6 +152,7 @@ TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
     roteiro.Entao([](QDialog& d) {
         auto* f = Como<frmCompararPacientes>(d);
         f->chkConfirmar->setChecked(true);
+        f->txtMotivoConfirmacao->setText("mesma pessoa");
         Clicar(f->cmdOK);
     });
     Clicar(janela.cmdUnificar);
@@ -174,6 +176,7 @@ TEST_F(Revisao, BaseUnificadaPorOutraEstacaoCancelaTudoEAtualizaAGrade) {
         auto* f = Como<frmCompararPacientes>(d);
         OutraEstacaoUnifica(1, 2);
         f->chkConfirmar->setChecked(true);
+        f->txtMotivoConfirmacao->setText("mesma pessoa");
         Clicar(f->cmdOK);
     });
     Clicar(janela.cmdUnificar);

@@ -172,6 +172,7 @@ TEST_F(JanelaSemelhanca, AgrupaPorSemelhancaAoLadoDoExatoEUnificaDosGrupos) {
     roteiro.Entao([](QDialog& d) {  // the review of the merge, confirmed as it stands
         auto* revisao = Como<frmCompararPacientes>(d);
         revisao->chkConfirmar->setChecked(true);
+        revisao->txtMotivoConfirmacao->setText("mesma pessoa");
         Clicar(revisao->cmdOK);
     });
     Clicar(janela.cmdUnificar);

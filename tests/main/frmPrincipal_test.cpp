@@ -261,6 +261,7 @@ class Unificar : public JanelaPrincipal {
         roteiro.Entao([](QDialog& d) {
             auto* revisao = Como<frmCompararPacientes>(d);
             revisao->chkConfirmar->setChecked(true);
+            revisao->txtMotivoConfirmacao->setText("mesma pessoa");
             Clicar(revisao->cmdOK);
         });
     }

@@ -212,9 +212,16 @@ TEST_F(Comparar, NaUnificacaoOsConflitosPrecisamDeConfirmacaoEOsValoresSaoEscolh
         "e 3"));
     EXPECT_FALSE(f.Confirmado());
     EXPECT_TRUE(f.isVisible());
+    // Ticked, the confirmation still wants its reason, which the history keeps.
     f.chkConfirmar->setChecked(true);
     Clicar(f.cmdOK);
+    ASSERT_EQ(mensagens.Textos().size(), 2);
+    EXPECT_TRUE(mensagens.Textos()[1].startsWith("Escreva o motivo da confirmação"));
+    EXPECT_FALSE(f.Confirmado());
+    f.txtMotivoConfirmacao->setText("  irmão gêmeo cadastrado com o CIC errado  ");
+    Clicar(f.cmdOK);
     EXPECT_TRUE(f.Confirmado());
+    EXPECT_EQ(f.MotivoConfirmacao(), "irmão gêmeo cadastrado com o CIC errado");
     EXPECT_FALSE(f.isVisible());
 }
 

@@ -96,7 +96,11 @@ void RegistroMerge::NovoExame(qint32 idPaciente, const QString& numero) {
 }
 
 QByteArray RegistroMerge::Instantaneo(const QStringList& apenas) const {
-    SqlitePtr db = AbrirSqlite(Arquivo(), SQLITE_OPEN_READONLY);
+    return InstantaneoArquivo(Arquivo(), apenas);
+}
+
+QByteArray InstantaneoArquivo(const QString& arquivo, const QStringList& apenas) {
+    SqlitePtr db = AbrirSqlite(arquivo, SQLITE_OPEN_READONLY);
     QByteArray saida;
     QStringList tabelas;
     sqlite3_stmt* st = nullptr;

@@ -61,6 +61,9 @@ class RegistroMerge {
     clsADO m_ado;
 };
 
+// RegistroMerge::Instantaneo of any register file.
+QByteArray InstantaneoArquivo(const QString& arquivo, const QStringList& tabelas = {});
+
 // The kill-at-random harness. The parent runs this test program again in a child that runs only
 // the DISABLED_ test `teste` with CADUNIR_FILHO=valor; the child reports each finished command
 // (FilhoAvancou), and the parent lets up to `comandos` of them finish, kills the child with

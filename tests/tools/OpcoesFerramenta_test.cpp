@@ -1,4 +1,4 @@
-// The four tools as real processes: one mistake, one answer and one exit code from all of them.
+// The tools as real processes: one mistake, one answer and one exit code from all of them.
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,8 @@ TEST(OpcoesFerramenta, OneMistakeOneAnswerAndOneExitCodeInEveryTool) {
         {{"--connect", "x", "--ini", ini}, "use --connect ou --ini, não os dois"},
     };
     for (const QString& programa :
-         QStringList{"cadunir-sql", "cadunir-find", "cadunir-history", "cadunir-register"}) {
+         QStringList{"cadunir-sql", "cadunir-find", "cadunir-history", "cadunir-register",
+                     "cadunir-merge"}) {
         const bool registro = programa == "cadunir-register";
         const Processo ajuda = RodarFerramenta(programa, {"--help"});
         EXPECT_EQ(ajuda.codigo, 0) << programa.toStdString();

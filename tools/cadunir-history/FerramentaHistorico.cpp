@@ -1,11 +1,11 @@
 #include "FerramentaHistorico.h"
 
 #include <QDateTime>
-#include <QProcessEnvironment>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
+#include "history/clsLoteDesfazer.h"
 #include "history/clsUnificacaoDesfazer.h"
 #include "history/clsUnificacaoHistorico.h"
 #include "merge/clsUnificacaoRegistro.h"
@@ -19,13 +19,16 @@ const char* const kUso =
     "Uso: cadunir-history (--ini ARQUIVO | --connect CADEIA) [--since DATA] [--until DATA]\n"
     "                     [--patient ID]\n"
     "     cadunir-history (--ini ARQUIVO | --connect CADEIA) --undo ID --user LOGIN\n"
+    "                     [--restore-changed | --keep-changed]\n"
+    "     cadunir-history (--ini ARQUIVO | --connect CADEIA) --undo-batch N --user LOGIN\n"
     "                     [--restore-changed | --keep-changed]";
 
 const char* const kDescricao =
-    "Sem --undo, lista as unificações, mais recentes primeiro, uma linha por cadastro removido,\n"
-    "com os campos separados por tabulação: data, ID do administrador, administrador, ID do\n"
-    "cadastro mantido, nome atual do cadastro mantido, ID do cadastro removido, nome\n"
-    "registrado, prontuário, data de nascimento, exames movidos, desfeita (S/N).";
+    "Sem --undo nem --undo-batch, lista as unificações, mais recentes primeiro, uma linha por\n"
+    "cadastro removido, com os campos separados por tabulação: data, ID do administrador,\n"
+    "administrador, ID do cadastro mantido, nome atual do cadastro mantido, ID do cadastro\n"
+    "removido, nome registrado, prontuário, data de nascimento, exames movidos, desfeita\n"
+    "(S/N), lote, sinais de pessoas diferentes confirmados e o motivo.";
 
 QDateTime LerData(const QString& texto, bool fimDoDia) {
     for (const char* formato : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm"}) {
@@ -39,6 +42,45 @@ QDateTime LerData(const QString& texto, bool fimDoDia) {
         return {};
     }
     return fimDoDia ? QDateTime(dia, QTime(23, 59, 59)) : QDateTime(dia, QTime(0, 0));
+}
+
+void MostrarConflitos(const QList<ConflitoValor>& conflitos, QTextStream& erros) {
+    for (const ConflitoValor& c : conflitos) {
+        erros << "  " << c.Campo << ": antes da unificação '" << c.Anterior.toString()
+              << "', agora '" << c.Atual.toString() << "'\n";
+    }
+}
+
+const char* const kDecidir =
+    "Use --restore-changed para restaurar também esses valores ou --keep-changed para "
+    "mantê-los.\n";
+
+int DesfazerLote(Connection& cn, clsADO& ado, qint32 lote, qint32 usuario,
+                 clsUnificacaoDesfazer::Decisao decisao, QTextStream& saida, QTextStream& erros) {
+    clsLoteDesfazer desfazer(cn, ado);
+    const bool ok = desfazer.Desfazer(lote, usuario, decisao, [&](const auto& a) {
+        if (a.feitos % std::max(1, a.total / 100) == 0 || a.feitos == a.total) {
+            erros << "lote " << lote << ": " << a.feitos << "/" << a.total << " unificações\n"
+                  << Qt::flush;
+        }
+    });
+    if (!ok) {
+        erros << desfazer.Mensagem() << "\n";
+        return SaidaFalha;
+    }
+    const auto& a = desfazer.Situacao();
+    saida << "Lote " << lote << ": " << a.desfeitas << " de " << a.total
+          << " unificações desfeitas.\n";
+    bool conflitos = false;
+    for (const auto& r : desfazer.Recusas()) {
+        erros << "Unificação em " << r.novo << " não desfeita: " << r.mensagem << "\n";
+        MostrarConflitos(r.conflitos, erros);
+        conflitos = conflitos || !r.conflitos.isEmpty();
+    }
+    if (conflitos) {
+        erros << kDecidir;
+    }
+    return desfazer.Concluido() ? SaidaFeito : SaidaFalha;
 }
 
 }  // namespace
@@ -60,6 +102,11 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
     const QCommandLineOption oDesfazer(
         QStringLiteral("undo"), QStringLiteral("desfaz a unificação que removeu o paciente ID"),
         QStringLiteral("ID"));
+    const QCommandLineOption oDesfazerLote(
+        QStringLiteral("undo-batch"),
+        QStringLiteral("desfaz o lote N inteiro, a unificação mais recente primeiro; rodado de\n"
+                       "novo, termina um desfazer interrompido"),
+        QStringLiteral("N"));
     const QCommandLineOption oUsuario(
         QStringLiteral("user"),
         QStringLiteral("o administrador que desfaz; a senha vem de CADUNIR_PASSWORD ou é\n"
@@ -72,7 +119,8 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
     const QCommandLineOption oManter(
         QStringLiteral("keep-changed"),
         QStringLiteral("esses dados ficam como estão (os demais voltam)"));
-    for (const auto& o : {oDesde, oAte, oPaciente, oDesfazer, oUsuario, oRestaurar, oManter}) {
+    for (const auto& o :
+         {oDesde, oAte, oPaciente, oDesfazer, oDesfazerLote, oUsuario, oRestaurar, oManter}) {
         cli.Adicionar(o);
     }
     if (const auto fim = cli.Ler(argumentos, saida, erros)) {
@@ -88,20 +136,30 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
             }
         }
     }
-    qint32 desfazer = 0;
+    qint32 desfazer = 0, lote = 0;
     for (const auto& [opcao, destino] :
-         {std::pair{&oPaciente, &filtro.ID_Paciente}, std::pair{&oDesfazer, &desfazer}}) {
+         {std::pair{&oPaciente, &filtro.ID_Paciente}, std::pair{&oDesfazer, &desfazer},
+          std::pair{&oDesfazerLote, &lote}}) {
         if (cli.Tem(*opcao)) {
             bool ok = false;
             *destino = cli.Valor(*opcao).toInt(&ok);
             if (!ok || *destino <= 0) {
-                return cli.Recusar("ID de paciente inválido: " + cli.Valor(*opcao), erros);
+                return cli.Recusar((opcao == &oDesfazerLote ? "número de lote inválido: "
+                                                            : "ID de paciente inválido: ") +
+                                       cli.Valor(*opcao),
+                                   erros);
             }
         }
     }
     const QString login = cli.Valor(oUsuario);
+    if (desfazer != 0 && lote != 0) {
+        return cli.Recusar(QStringLiteral("use --undo ou --undo-batch, não os dois"), erros);
+    }
     if (desfazer != 0 && login.isEmpty()) {
         return cli.Recusar(QStringLiteral("--undo pede --user"), erros);
+    }
+    if (lote != 0 && login.isEmpty()) {
+        return cli.Recusar(QStringLiteral("--undo-batch pede --user"), erros);
     }
     if (cli.Tem(oRestaurar) && cli.Tem(oManter)) {
         return cli.Recusar(QStringLiteral("use --restore-changed ou --keep-changed, não os dois"),
@@ -120,7 +178,7 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         return SaidaFalha;
     }
 
-    if (desfazer == 0) {
+    if (desfazer == 0 && lote == 0) {
         clsUnificacaoHistorico historico(cn, ado);
         QList<UnificacaoComando> comandos;
         if (!historico.Consultar(filtro, comandos)) {
@@ -146,6 +204,9 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
                                  : QString(),
                              QString::number(r.Exames),
                              r.Desfeito ? QStringLiteral("S") : QStringLiteral("N"),
+                             c.Lote != 0 ? QString::number(c.Lote) : QString(),
+                             c.Sinais.join(QStringLiteral(" | ")),
+                             c.MotivoSinais,
                          })
                       << '\n';
             }
@@ -153,12 +214,7 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         return SaidaFeito;
     }
 
-    QString senha =
-        QProcessEnvironment::systemEnvironment().value(QStringLiteral("CADUNIR_PASSWORD"));
-    if (!QProcessEnvironment::systemEnvironment().contains(QStringLiteral("CADUNIR_PASSWORD"))) {
-        senha = lerSenha ? lerSenha() : QString();
-    }
-    const ResultadoLogin acesso = VerificarLoginAdministrador(cn, ado, login, senha);
+    const ResultadoLogin acesso = VerificarAdministradorDaFerramenta(cn, ado, login, lerSenha);
     if (!acesso.Aceito) {
         erros << acesso.Mensagem << "\n";
         return SaidaFalha;
@@ -169,16 +225,15 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         erros << registro.Erro().ErrorNumber() << " - " << registro.Erro().ErrorString() << "\n";
         return SaidaFalha;
     }
+    if (lote != 0) {
+        return DesfazerLote(cn, ado, lote, acesso.ID_Usuario, decisao, saida, erros);
+    }
     clsUnificacaoDesfazer desfazedor(cn, ado);
     if (!desfazedor.Desfazer(desfazer, acesso.ID_Usuario, decisao)) {
         erros << desfazedor.Mensagem() << "\n";
-        for (const ConflitoValor& c : desfazedor.Conflitos()) {
-            erros << "  " << c.Campo << ": antes da unificação '" << c.Anterior.toString()
-                  << "', agora '" << c.Atual.toString() << "'\n";
-        }
+        MostrarConflitos(desfazedor.Conflitos(), erros);
         if (!desfazedor.Conflitos().isEmpty()) {
-            erros << "Use --restore-changed para restaurar também esses valores ou "
-                     "--keep-changed para mantê-los.\n";
+            erros << kDecidir;
         }
         return SaidaFalha;
     }
