@@ -132,7 +132,10 @@ TEST(DesfazerLote, MortoAoAcasoTerminaAoRodarDeNovo) {
 TEST(DesfazerLote, UnificacaoConfirmadaSobreSinaisGuardaSinaisEMotivoForaDoLog) {
     RegistroMerge r;
     const qint32 a = r.NovoPaciente("ANA");
-    const qint32 b = r.NovoPaciente("ANNA");  // another RG ("RG ANNA"): a sign
+    const qint32 b = r.NovoPaciente("ANNA");
+    // Documents no typing slip explains: a sign of two people.
+    r.Executar("UPDATE Paciente SET RG = '11222333' WHERE ID_Paciente = " + QString::number(a));
+    r.Executar("UPDATE Paciente SET RG = '58674901' WHERE ID_Paciente = " + QString::number(b));
     clsComparacaoPacientes comparacao(r.cn(), r.ado());
     ASSERT_TRUE(comparacao.Carregar({a, b}));
     QList<clsVerificacaoSeguranca::Conflito> sinais;
