@@ -20,6 +20,7 @@
 #include <ctime>
 #include <functional>
 
+#include "Medida.h"
 #include "Registro.h"
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -31,25 +32,6 @@
 #include "worklist/PlanoLote.h"
 
 namespace {
-
-struct Tempo {
-    double parede = 0;
-    double cpu = 0;
-};
-
-double Cpu() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-Tempo Medir(const std::function<void()>& f) {
-    QElapsedTimer relogio;
-    const double c = Cpu();
-    relogio.start();
-    f();
-    return {double(relogio.nsecsElapsed()) / 1e9, Cpu() - c};
-}
 
 [[noreturn]] void Falhou(const QString& oQue) {
     std::fprintf(stderr, "%s\n", qPrintable(oQue));
