@@ -1,10 +1,15 @@
-// Duplicate finding on demo registers: wall time and peak memory of cadunir-find, the pairs it
-// compared, and pair precision, recall and F1 against the generator's truth (Verdade.tsv), at
-// the default threshold, at the review threshold and over a sweep of thresholds. The reference
-// is a plain SQLite read of the same columns, in the same run, on the same file.
+// Duplicate finding on registers of two generators that know nothing of each other: the demo
+// generator (tools/cadunir-register) and the corrupted registers (tools/cadunir-corrupt, errors
+// at the rates studies of real registers report), the latter also with names and birth dates
+// only. For each: pair precision, recall and F1 against the generator's truth (Verdade.tsv) at
+// the default and at the review threshold, the pairs compared, the blocking's reach (the share
+// of true pairs it puts forward at all), wall time and peak memory of cadunir-find when it
+// learns its parameters and when it reuses them, and where the time went. The reference is a
+// plain SQLite read of the same columns, in the same run, on the same file.
 //
 //   bench_match [patients ...]      (default 100000)
 //   CADUNIR_BENCH_DIR=/tmp/x        keeps the registers there and reuses them on later runs
+//   CADUNIR_BENCH_REGISTERS=corrupt,demo,names   which registers (default all three)
 
 #include <spawn.h>
 #include <sqlite3.h>
@@ -17,12 +22,16 @@
 #include <QFile>
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <map>
 #include <vector>
 
+#include "CadastroCorrompido.h"
 #include "Registro.h"
+#include "data/ado/clsADO.h"
+#include "match/LocalizadorSemelhantes.h"
 
 extern char** environ;
 
@@ -34,20 +43,19 @@ constexpr double kRevisao = 5;  // the review threshold the README gives
 struct Processo {
     int codigo = -1;
     double segundos = 0;
+    double cpu = 0;  // user and system time, which a busy machine disturbs less than wall time
     double picoMb = 0;
 };
 
-Processo Rodar(const QStringList& argumentos) {
-    std::vector<QByteArray> bytes;
-    for (const QString& a : argumentos) bytes.push_back(a.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes) argv.push_back(b.data());
-    argv.push_back(nullptr);
+Processo Rodar(const QString& comando) {
+    QByteArray c = comando.toLocal8Bit();
+    char sh[] = "/bin/sh", opcao[] = "-c";
+    char* argv[] = {sh, opcao, c.data(), nullptr};
     Processo p;
     QElapsedTimer relogio;
     relogio.start();
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ) != 0)
         return p;
     int estado = 0;
     rusage uso{};
@@ -55,28 +63,131 @@ Processo Rodar(const QStringList& argumentos) {
     p.segundos = relogio.elapsed() / 1000.0;
     p.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
     p.picoMb = uso.ru_maxrss / 1024.0;
+    p.cpu = double(uso.ru_utime.tv_sec + uso.ru_stime.tv_sec) +
+            double(uso.ru_utime.tv_usec + uso.ru_stime.tv_usec) / 1e6;
     return p;
 }
 
-double LeituraSqlite(const QString& arquivo) {
+// Wall seconds of the read; `cpu` gets its processor seconds.
+double LeituraSqlite(const QString& arquivo, double& cpu) {
     sqlite3* db = nullptr;
     QElapsedTimer relogio;
     relogio.start();
+    rusage antes{};
+    getrusage(RUSAGE_SELF, &antes);
     if (sqlite3_open_v2(arquivo.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
         SQLITE_OK)
         return -1;
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db,
-                       "SELECT ID_Paciente, Nome, Nome_Meio, Nome_Último, Nome_Soundex, "
-                       "Nome_Meio_Soundex, Nome_Último_Soundex, RG, CIC, Data_Nascimento, Sexo, "
-                       "Prontuário, CEP, Telefone FROM Paciente ORDER BY ID_Paciente",
+                       "SELECT ID_Paciente, Nome, Nome_Meio, Nome_Último, RG, CIC, "
+                       "Data_Nascimento, Sexo, Prontuário, CEP, Telefone, Endereço, Bairro, "
+                       "Cidade FROM Paciente ORDER BY ID_Paciente",
                        -1, &st, nullptr);
     qint64 bytes = 0;
     while (sqlite3_step(st) == SQLITE_ROW)
         for (int c = 0; c < 14; ++c) bytes += sqlite3_column_bytes(st, c);
     sqlite3_finalize(st);
     sqlite3_close(db);
+    rusage depois{};
+    getrusage(RUSAGE_SELF, &depois);
+    const auto segundos = [](const timeval& t) {
+        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+    };
+    cpu = segundos(depois.ru_utime) + segundos(depois.ru_stime) - segundos(antes.ru_utime) -
+          segundos(antes.ru_stime);
     return bytes > 0 ? relogio.elapsed() / 1000.0 : -1;
+}
+
+QString Ler(const QString& arquivo) {
+    QFile f(arquivo);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+struct Verdade {
+    QHash<qint32, qint32> pessoa;
+    qint64 pares = 0;
+    bool ler(const QString& arquivo) {
+        QFile f(arquivo);
+        if (!f.open(QIODevice::ReadOnly))
+            return false;
+        f.readLine();
+        QHash<qint32, int> tamanho;
+        while (!f.atEnd()) {
+            const QList<QByteArray> c = f.readLine().trimmed().split('\t');
+            if (c.size() == 2) {
+                pessoa[c[0].toInt()] = c[1].toInt();
+                ++tamanho[c[1].toInt()];
+            }
+        }
+        for (int t : tamanho) pares += qint64(t) * (t - 1) / 2;
+        return true;
+    }
+    bool mesma(qint32 a, qint32 b) const { return pessoa.value(a, -1) == pessoa.value(b, -2); }
+};
+
+// The share of true pairs the blocking puts forward, measured in this process on the same
+// register (the tool's own run is measured apart).
+double Alcance(const QString& banco, const Verdade& v) {
+    clsADO ado;
+    Connection cn;
+    if (!ado.AbrirConexão(cn, registro::StringDeConexao(banco)))
+        return -1;
+    semelhanca::LocalizadorSemelhantes busca;
+    if (!busca.Ler(cn, ado))
+        return -1;
+    qint64 alcancados = 0;
+    for (quint64 par : busca.ParesCandidatos())
+        alcancados += v.mesma(busca.Reg(quint32(par >> 32)).id, busca.Reg(quint32(par)).id);
+    return v.pares ? double(alcancados) / double(v.pares) : 1;
+}
+
+struct Medida {
+    double precisao = 1, revocacao = 1, f1 = 1;
+};
+
+Medida Medir(const QString& pares, const Verdade& v, double limiar) {
+    qint64 certos = 0, errados = 0;
+    QFile f(pares);
+    if (f.open(QIODevice::ReadOnly)) {
+        f.readLine();
+        while (!f.atEnd()) {
+            const QList<QByteArray> c = f.readLine().split('\t');
+            if (c.size() < 3 || c[2].toDouble() < limiar)
+                continue;
+            (v.mesma(c[0].toInt(), c[1].toInt()) ? certos : errados) += 1;
+        }
+    }
+    Medida m;
+    m.precisao = certos + errados ? double(certos) / double(certos + errados) : 1;
+    m.revocacao = v.pares ? double(certos) / double(v.pares) : 1;
+    m.f1 = m.precisao + m.revocacao > 0 ? 2 * m.precisao * m.revocacao / (m.precisao + m.revocacao)
+                                        : 0;
+    return m;
+}
+
+bool Gerar(const QString& tipo, qint64 n, const QString& pasta) {
+    QString erro;
+    if (tipo == "demo") {
+        registro::OpcoesRegistro o;
+        o.pacientes = n;
+        o.pasta = pasta;
+        o.substituir = true;
+        registro::ResumoRegistro resumo;
+        if (registro::CriarRegistro(o, resumo, erro))
+            return true;
+    } else {
+        corrupcao::Opcoes o;
+        o.registros = n;
+        o.pasta = pasta;
+        o.substituir = true;
+        o.soNomes = tipo == "names";
+        corrupcao::Resumo resumo;
+        if (corrupcao::CriarCadastro(o, resumo, erro))
+            return true;
+    }
+    std::fprintf(stderr, "%s register: %s\n", qPrintable(tipo), qPrintable(erro));
+    return false;
 }
 
 }  // namespace
@@ -93,108 +204,83 @@ int main(int argc, char** argv) {
     const QString base = qEnvironmentVariableIsSet("CADUNIR_BENCH_DIR")
                              ? qEnvironmentVariable("CADUNIR_BENCH_DIR")
                              : temporaria.path();
+    const QStringList registros =
+        qEnvironmentVariable("CADUNIR_BENCH_REGISTERS", QStringLiteral("corrupt,names,demo"))
+            .split(',', Qt::SkipEmptyParts);
+    QMap<QString, double> porRegistro100k;  // seconds per million records, for the ratio
 
     for (qint64 n : tamanhos) {
-        registro::OpcoesRegistro opcoes;
-        opcoes.pacientes = n;
-        opcoes.pasta = QDir(base).filePath(QStringLiteral("registro-%1").arg(n));
-        const QString banco = registro::ArquivoRegistro(opcoes.pasta);
-        const QString arquivoVerdade = QDir(opcoes.pasta).filePath("Verdade.tsv");
-        if (!QFile::exists(banco) || !QFile::exists(arquivoVerdade)) {
-            QElapsedTimer relogio;
-            relogio.start();
-            registro::ResumoRegistro resumo;
-            QString erro;
-            opcoes.substituir = true;
-            if (!registro::CriarRegistro(opcoes, resumo, erro)) {
-                std::fprintf(stderr, "register: %s\n", qPrintable(erro));
+        for (const QString& tipo : registros) {
+            const QString pasta = QDir(base).filePath(
+                tipo == "demo" ? QStringLiteral("registro-%1").arg(n)
+                               : QStringLiteral("%1-%2")
+                                     .arg(tipo == "names" ? "corrupt-nomes" : "corrupt")
+                                     .arg(n));
+            const QString banco = QDir(pasta).filePath("Registro.db");
+            const QString arquivoVerdade = QDir(pasta).filePath("Verdade.tsv");
+            if (!QFile::exists(banco) || !QFile::exists(arquivoVerdade)) {
+                QElapsedTimer relogio;
+                relogio.start();
+                if (!Gerar(tipo, n, pasta))
+                    return 1;
+                std::printf("%s register of %lld patients written in %.1f s\n", qPrintable(tipo), n,
+                            relogio.elapsed() / 1000.0);
+            }
+            Verdade verdade;
+            verdade.ler(arquivoVerdade);
+
+            double referenciaCpu = 0;
+            const double referencia = LeituraSqlite(banco, referenciaCpu);
+            const QString pares = QDir(pasta).filePath("pares.tsv");
+            const QString saida = QDir(pasta).filePath("saida.txt");
+            const QString erros = QDir(pasta).filePath("erros.txt");
+            const QString comando = "\"" + ferramenta + "\" --connect \"" +
+                                    registro::StringDeConexao(banco) + "\" --min-score " +
+                                    QString::number(kRevisao) + " --pairs \"" + pares + "\" > \"" +
+                                    saida + "\" 2> \"" + erros + "\"";
+            const Processo aprendendo = Rodar(comando + " --learn");
+            const QString temposAprendendo = Ler(erros).section("tempos: ", 1).trimmed();
+            const Processo p = Rodar(comando);
+            if (p.codigo != 0 || aprendendo.codigo != 0) {
+                std::fprintf(stderr, "cadunir-find failed (%d)\n%s", p.codigo,
+                             qPrintable(Ler(erros)));
                 return 1;
             }
-            std::printf("register of %lld patients written in %.1f s\n", n,
-                        relogio.elapsed() / 1000.0);
-        }
+            const QString resumoFind = Ler(saida).trimmed();
+            const QString tempos = Ler(erros).section("tempos: ", 1).trimmed();
+            const double leitura =
+                QRegularExpression("leitura ([0-9.]+) s").match(tempos).captured(1).toDouble();
+            const double alcance = Alcance(banco, verdade);
+            const Medida padrao = Medir(pares, verdade, kPadrao);
+            const Medida revisao = Medir(pares, verdade, kRevisao);
+            const double porMilhao = p.segundos / double(n) * 1e6;
+            if (!porRegistro100k.contains(tipo))
+                porRegistro100k[tipo] = porMilhao;
 
-        // The truth: person of every record, and every pair of records of one person.
-        QHash<qint32, qint32> pessoa;
-        QHash<qint32, int> tamanho;
-        {
-            QFile f(arquivoVerdade);
-            f.open(QIODevice::ReadOnly);
-            f.readLine();
-            while (!f.atEnd()) {
-                const QList<QByteArray> c = f.readLine().trimmed().split('\t');
-                if (c.size() == 2) {
-                    pessoa[c[0].toInt()] = c[1].toInt();
-                    ++tamanho[c[1].toInt()];
-                }
-            }
+            std::printf("\n%s register, %lld patients, %lld true pairs\n", qPrintable(tipo), n,
+                        verdade.pares);
+            std::printf("  cadunir-find: %s\n", qPrintable(resumoFind));
+            std::printf("  at default threshold %.0f: precision %.4f recall %.4f F1 %.4f\n",
+                        kPadrao, padrao.precisao, padrao.revocacao, padrao.f1);
+            std::printf("  at review threshold %.0f: precision %.4f recall %.4f F1 %.4f\n",
+                        kRevisao, revisao.precisao, revisao.revocacao, revisao.f1);
+            std::printf("  blocking reach %.4f\n", alcance);
+            std::printf(
+                "  reusing its parameters: wall %.2f s, cpu %.2f s (%.2f s per million "
+                "records, %.2fx the first size), peak %.0f MB; %s\n",
+                p.segundos, p.cpu, porMilhao, porMilhao / porRegistro100k[tipo], p.picoMb,
+                qPrintable(tempos));
+            std::printf("  learning them: wall %.2f s, cpu %.2f s, peak %.0f MB; %s\n",
+                        aprendendo.segundos, aprendendo.cpu, aprendendo.picoMb,
+                        qPrintable(temposAprendendo));
+            std::printf(
+                "  plain SQLite read of the same columns: wall %.2f s, cpu %.2f s; "
+                "cadunir-find wall %.1fx, cpu %.1fx, read phase %.1fx\n",
+                referencia, referenciaCpu, referencia > 0 ? p.segundos / referencia : 0,
+                referenciaCpu > 0 ? p.cpu / referenciaCpu : 0,
+                referencia > 0 ? leitura / referencia : 0);
+            std::fflush(stdout);
         }
-        qint64 verdadeiros = 0;
-        for (int t : tamanho) verdadeiros += qint64(t) * (t - 1) / 2;
-
-        const double referencia = LeituraSqlite(banco);
-        const QString pares = QDir(opcoes.pasta).filePath("pares.tsv");
-        const QString saida = QDir(opcoes.pasta).filePath("saida.txt");
-        const Processo p =
-            Rodar({"/bin/sh", "-c",
-                   "\"" + ferramenta + "\" --connect \"" + registro::StringDeConexao(banco) +
-                       "\" --min-score " + QString::number(kRevisao) + " --pairs \"" + pares +
-                       "\" > \"" + saida + "\" 2>/dev/null"});
-        if (p.codigo != 0) {
-            std::fprintf(stderr, "cadunir-find failed (%d)\n", p.codigo);
-            return 1;
-        }
-        QFile fs(saida);
-        fs.open(QIODevice::ReadOnly);
-        const QString resumoFind = QString::fromUtf8(fs.readAll()).trimmed();
-
-        // Pairs by score, marked true or false.
-        std::map<int, std::pair<qint64, qint64>> porPonto;  // score*10 -> (true, false)
-        {
-            QFile f(pares);
-            f.open(QIODevice::ReadOnly);
-            f.readLine();
-            while (!f.atEnd()) {
-                const QList<QByteArray> c = f.readLine().split('\t');
-                if (c.size() < 3)
-                    continue;
-                const int s = int(c[2].toDouble() * 10 + 0.5);
-                const bool certo = pessoa.value(c[0].toInt(), -1) == pessoa.value(c[1].toInt(), -2);
-                auto& par = porPonto[s];
-                (certo ? par.first : par.second) += 1;
-            }
-        }
-        auto medir = [&](double limiar, double& precisao, double& revocacao) {
-            qint64 v = 0, f = 0;
-            for (const auto& [s, c] : porPonto)
-                if (s >= int(limiar * 10 + 0.5)) {
-                    v += c.first;
-                    f += c.second;
-                }
-            precisao = v + f ? double(v) / double(v + f) : 1;
-            revocacao = verdadeiros ? double(v) / double(verdadeiros) : 1;
-            return precisao + revocacao > 0 ? 2 * precisao * revocacao / (precisao + revocacao) : 0;
-        };
-        std::printf("\n%lld patients, %lld true pairs (Verdade.tsv)\n", n, verdadeiros);
-        std::printf("  cadunir-find: %s\n", qPrintable(resumoFind));
-        std::printf(
-            "  wall %.2f s, peak memory %.0f MB; plain SQLite read of the same columns "
-            "%.2f s (ratio %.1f)\n",
-            p.segundos, p.picoMb, referencia, referencia > 0 ? p.segundos / referencia : 0);
-        for (double limiar : {kPadrao, kRevisao}) {
-            double pr = 0, rv = 0;
-            const double f1 = medir(limiar, pr, rv);
-            std::printf("  at %s threshold %.0f: precision %.4f recall %.4f F1 %.4f\n",
-                        limiar == kPadrao ? "default" : "review", limiar, pr, rv, f1);
-        }
-        std::printf("  sweep:");
-        for (double limiar : {5, 10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 99}) {
-            double pr = 0, rv = 0;
-            const double f1 = medir(limiar, pr, rv);
-            std::printf(" %g:P%.3f/R%.3f/F%.3f", limiar, pr, rv, f1);
-        }
-        std::printf("\n");
-        std::fflush(stdout);
     }
     return 0;
 }

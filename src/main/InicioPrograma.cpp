@@ -9,6 +9,7 @@
 #include "data/base/Motor.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/clsPacienteSemSolucao.h"
+#include "match/clsParametrosBusca.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 #include "settings/clsINI.h"
@@ -95,7 +96,7 @@ bool InicioPrograma::CriarTabelas() {
            clsUnificacaoRegistro(m_cn, m_ado).CriarTabelas() &&
            clsDecisaoPessoas(m_cn, m_ado).CriarTabela() &&
            clsPacienteSemSolucao(m_cn, m_ado).CriarTabelaRastro() &&
-           ListaTrabalho::CriarTabela(m_cn, m_ado);
+           ListaTrabalho::CriarTabela(m_cn, m_ado) && clsParametrosBusca(m_cn, m_ado).CriarTabela();
 }
 
 QString InicioPrograma::VerificarGravacao(QString* detalhe) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVector>
 #include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -15,24 +18,31 @@ class Connection;
 class clsADO;
 
 // Finds the records of one person that exact grouping keeps apart. Reads the patient table
-// once, page by page through clsADO, into a compact form (about 120 bytes a patient); puts
-// records that share a cheap key into blocks; scores every pair of a block once, field by
-// field; and joins the pairs above a threshold into candidate groups.
+// once into a compact form; puts records that share a strong key into blocks (LocalizadorBlocagem);
+// compares the pairs of the blocks field by field (LocalizadorComparacao); learns the model's
+// parameters from those pairs when asked (AprendizadoEM.h); and joins the pairs above a
+// threshold into candidate groups.
 namespace semelhanca {
 
 struct OpcoesBusca {
     double limiar = 50;        // pairs kept and joined into groups (0..100)
     double limiarRevisao = 5;  // below this two members of one group look like two people
-    // Blocks larger than this are not compared all against all: their records are sorted by
-    // name and date and each is compared with its next `janela` neighbours, so a block of
-    // every MARIA SILVA born in one year costs n * janela, not n * n / 2.
-    int blocoMaximo = 60;
-    int janela = 20;
-    // Assumed share of records that have another record of the same person (the prior).
+    // Blocks up to this size are compared all against all. Larger ones (every MARIA, every
+    // record born on one day of a large register) are sorted in a few orders and each record
+    // is compared with its next `janela` neighbours in each, so that the pairs per record stay
+    // bounded however large the register grows.
+    int blocoMaximo = 12;
+    int janela = 3;
+    // Starting share of records that have another record of the same person (the prior).
     double duplicados = 0.10;
-    int linhasPorPagina = 20000;
+    int linhasPorPagina = 100000;
     int threads = 2;
-    // Asked between pages and every few thousand pairs (from any thread): true stops the
+    // Learn m and the prior from the register even when saved parameters exist.
+    bool aprender = false;
+    // Keep the pairs the administrator decided are not the same person (flagged) instead of
+    // leaving them out.
+    bool incluirDecididos = false;
+    // Asked between steps and every few thousand pairs (from any thread): true stops the
     // search, which then fails with Erro() saying so.
     std::function<bool()> parar;
 };
@@ -47,6 +57,8 @@ struct ParCandidato {
     quint32 a = 0, b = 0;  // record indices, a < b
     float pontuacao = 0;
     std::array<quint8, kCampos> niveis{};
+    quint8 sinais = 0;      // signs of different people (patient/RegrasMesmaPessoa.h)
+    bool decidido = false;  // decided "not the same person" (kept only when asked for)
 };
 
 struct GrupoCandidato {
@@ -55,27 +67,48 @@ struct GrupoCandidato {
     float ligacao = 0;               // the weakest of the links that hold the group together
     float menorPar = 0;              // the weakest pair of members scored directly
     quint32 fracoA = 0, fracoB = 0;  // that pair (record indices): what the reviewer should see
-    bool conflito = false;           // two members look like two people: check before merging
+    quint8 sinais = 0;               // signs of different people between any two members
+    bool decidido = false;           // two members were decided "not the same person"
+    bool semSolucao = false;         // a member is marked as having no solution
+    bool conflito = false;           // any of the above, or a pair below the review threshold
 };
 
-// What one record of Paciente is reduced to. Names are numbers in a dictionary of distinct
-// names, documents are their digits, the date is yyyymmdd.
+// What one record of Paciente is reduced to. Names and places are numbers in dictionaries of
+// distinct values, documents are their digits, the date is yyyymmdd.
 struct Registro {
     qint32 id = 0;
     quint32 nome = 0, meio = 0, ultimo = 0;  // 0 = nothing
-    std::array<char, 4> sdxNome{}, sdxMeio{}, sdxUltimo{};
+    // The whole name re-read as its first and last word when the fields hold it otherwise (a
+    // whole name typed into one field, a compound family name): 0 when the same.
+    quint32 nomeAlt = 0, ultimoAlt = 0;
     qint32 nascimento = 0;
     char sexo = 0;
     quint8 nRg = 0, nCic = 0;
     bool cicValido = false;
     std::array<char, 16> rg{};
     std::array<char, 11> cic{};
-    quint64 prontuario = 0;  // hash of the normalised chart number
-    quint32 cep = 0;         // digits as a number
-    quint64 telefone = 0;    // last eight digits
-    char inicialMeio = 0;    // first letter of the first middle name that is no particle
-    quint32 textoNome = 0;   // the full name as typed, in the text arena
+    quint64 prontuario = 0;                               // hash of the normalised chart number
+    quint32 rua = 0, numero = 0, bairro = 0, cidade = 0;  // places dictionary; house number
+    quint32 cep = 0;                                      // eight digits as a number + 1 (0: none)
+    quint64 telefone = 0;                                 // last eight digits + 1
+    quint32 textoNome = 0;  // the full name as typed, in the text arena
     quint16 tamanhoNome = 0;
+};
+
+// The register's own history, used to check the model: pairs it says are one person (a
+// removed record logged in PacienteLog against the record it was merged into) and pairs the
+// administrator decided are not.
+struct AvaliacaoRotulos {
+    qint64 mesmaPessoa = 0, pessoasDiferentes = 0;
+    // Counted at the default and at the review threshold, for the learned and the starting
+    // parameters: [parametros: 0 learned, 1 starting][limiar: 0 default, 1 review].
+    qint64 mesmaAcima[2][2] = {};
+    qint64 diferentesAcima[2][2] = {};
+};
+
+// Where the time of a search went, in seconds.
+struct TemposBusca {
+    double leitura = 0, medicao = 0, blocagem = 0, aprendizado = 0, comparacao = 0;
 };
 
 class LocalizadorSemelhantes {
@@ -84,6 +117,12 @@ class LocalizadorSemelhantes {
 
     explicit LocalizadorSemelhantes(OpcoesBusca opcoes = {});
 
+    // The whole search on a register: reads Paciente, the saved parameters (learning them
+    // again when asked, when there are none or the register changed too much since, and
+    // saving them), the register's history and decisions, and compares. False with Erro() on
+    // a failed read or when stopped; failing to save learned parameters only sets Aviso().
+    bool Executar(Connection& cn, clsADO& ado, const Progresso& progresso = {});
+
     // Streams Paciente through clsADO, one page per query (keyset on ID_Paciente).
     // False with Erro() on a failed query.
     bool Ler(Connection& cn, clsADO& ado, const Progresso& progresso = {});
@@ -91,70 +130,158 @@ class LocalizadorSemelhantes {
     void Adicionar(qint32 id, const QVariant& nome, const QVariant& meio, const QVariant& ultimo,
                    const QVariant& rg, const QVariant& cic, const QVariant& nascimento,
                    const QVariant& sexo, const QVariant& prontuario = {}, const QVariant& cep = {},
-                   const QVariant& telefone = {}, const QVariant& sdxNome = {},
-                   const QVariant& sdxMeio = {}, const QVariant& sdxUltimo = {});
+                   const QVariant& telefone = {}, const QVariant& endereco = {},
+                   const QVariant& bairro = {}, const QVariant& cidade = {});
+    // A record the register says was one person with `idSobrevivente` (a removed record as
+    // PacienteLog keeps it): compared to check the model, never searched.
+    void AdicionarHistorico(qint32 idSobrevivente, const QVariant& nome, const QVariant& meio,
+                            const QVariant& ultimo, const QVariant& rg, const QVariant& cic,
+                            const QVariant& nascimento, const QVariant& sexo,
+                            const QVariant& prontuario, const QVariant& cep,
+                            const QVariant& telefone, const QVariant& endereco,
+                            const QVariant& bairro, const QVariant& cidade);
+    // Pairs decided "not the same person" that still hold (lower ID first).
+    void DefinirDecididos(const QSet<QPair<qint32, qint32>>& pares) { m_decididos = pares; }
+    // Patients marked as having no solution: their groups say so.
+    void DefinirSemSolucao(const QSet<qint32>& ids) { m_semSolucao = ids; }
+    bool SemSolucao(quint32 i) const { return m_semSolucao.contains(m_registros[i].id); }
+    // Parameters learned before (saved): used as they are unless the options ask to learn.
+    void DefinirParametros(const Parametros& p);
 
-    // Blocks, measures u, scores every candidate pair once and keeps those >= limiar.
-    // False (no pairs) when `parar` stopped it.
+    // Blocks, measures u and learns the parameters (unless given), scores every candidate
+    // pair once and keeps those >= limiar. False (no pairs) when `parar` stopped it.
     bool Comparar(const Progresso& progresso = {});
-    // Candidate groups of the kept pairs at `limiar` (>= the search's), best first.
+    // The pairs blocking puts forward for comparison (record indices, the lower first in the
+    // high half), sorted: what the benchmark measures the blocking's reach with.
+    std::vector<quint64> ParesCandidatos();
+    // Candidate groups of the kept pairs at `limiar` (>= the search's), best first. Decided
+    // pairs never join a group.
     QVector<GrupoCandidato> Agrupar(double limiar) const;
 
     // Scores two records directly, with every field's verdict.
     double Pontuar(quint32 a, quint32 b, std::array<Veredito, kCampos>* vereditos = nullptr) const;
+    // The probability (0..1) that two records are one person: the score, calibrated by the
+    // learned prior, for callers that add them up (the expected wrong merges of a batch).
+    double Probabilidade(quint32 a, quint32 b) const { return Pontuar(a, b) / 100.0; }
+    // The signs of different people between two records.
+    quint8 Sinais(quint32 a, quint32 b) const;
+    // True when the two records were decided "not the same person".
+    bool Decidido(quint32 a, quint32 b) const;
 
     const std::vector<ParCandidato>& Pares() const { return m_pares; }
     qint64 ParesComparados() const { return m_comparados; }
     qint64 Registros() const { return qint64(m_registros.size()); }
     const Registro& Reg(quint32 i) const { return m_registros[i]; }
+    // The record index of an ID_Paciente, or -1.
+    qint64 Indice(qint32 id) const;
     QString NomeCompleto(quint32 i) const;
     const ModeloPontuacao& Modelo() const { return m_modelo; }
     const OpcoesBusca& Opcoes() const { return m_opcoes; }
+    // True when this search learned its parameters (rather than reusing saved ones).
+    bool Aprendeu() const { return m_aprendeu; }
+    int IteracoesAprendizado() const { return m_iteracoes; }
+    const AvaliacaoRotulos& Rotulos() const { return m_avaliacao; }
+    const TemposBusca& Tempos() const { return m_tempos; }
     QString Erro() const { return m_erro; }
+    QString Aviso() const { return m_aviso; }
 
     // The blocking keys of a record (for tests: two records that share one are compared).
     QVector<quint64> Chaves(quint32 i) const;
-    static constexpr int kTiposChave = 11;
 
     static QString Rotulo(int campo, int nivel);
 
   private:
-    struct EntradaNome {
+    struct EntradaDicionario {
         std::string texto;
         std::string fonetica;
-        std::array<quint32, 3> contagem{};  // records holding it as first, middle, last name
+        quint64 som = 0;                    // hash of fonetica, compared first
+        std::array<quint32, 3> contagem{};  // records holding it in each of three roles
     };
-    struct Cache;
+    struct Dicionario {
+        std::vector<EntradaDicionario> entradas = std::vector<EntradaDicionario>(1);  // 0: none
+        struct HashTexto {
+            using is_transparent = void;
+            size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+        };
+        std::unordered_map<std::string, quint32, HashTexto, std::equal_to<>> indice;
+        std::array<quint64, 3> com{};  // records holding a value in each role
+        quint32 id(std::string_view texto, int papel, bool contar, bool fonetica);
+    };
+    // The levels of pairs of names already compared, per thread. The same common names meet in
+    // millions of pairs: direct-mapped, a pair seen again costs one read, and a collision only a
+    // recomputation (a growing hash map here took a sixth of the search).
+    struct Cache {
+        static constexpr size_t kTamanho = size_t(1) << 18;
+        struct Entrada {
+            quint64 chave = 0;  // 0: empty (a real key holds two name numbers >= 1)
+            quint8 nivel = 0;
+        };
+        std::vector<Entrada> nomes = std::vector<Entrada>(kTamanho);
+        std::vector<Entrada> meios = std::vector<Entrada>(kTamanho);
+        static Entrada& Em(std::vector<Entrada>& tabela, quint64 chave) {
+            return tabela[(chave * 0x9E3779B97F4A7C15ull >> 40) & (kTamanho - 1)];
+        }
+    };
+    struct EntradaBloco;
 
-    quint32 nomeId(const QByteArray& normalizado, int papel);
+    // The fields of one row as UTF-8 text (a NULL is empty), in the order the search reads
+    // them after the ID: Nome, Nome_Meio, Nome_Último, RG, CIC, Data_Nascimento, Sexo,
+    // Prontuário, CEP, Telefone, Endereço, Bairro, Cidade.
+    using Campos = std::array<std::string_view, 13>;
+    static Campos CamposDe(const QVariantList& valores, std::vector<QByteArray>& textos);
+    Registro montar(qint32 id, const Campos& c, bool contar);
+    struct Trabalho;  // what reading normalises in a thread of its own
+
+    // Comparison (LocalizadorComparacao.cpp).
     int nivelNome(quint32 a, quint32 b, Cache* cache) const;
     int nivelMeio(quint32 a, quint32 b, Cache* cache) const;
-    int niveis(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,
-               Cache* cache) const;
-    double peso(const Registro& a, const Registro& b, const std::array<quint8, kCampos>& n,
+    void niveisNomes(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,
+                     Cache* cache) const;
+    void niveis(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,
+                Cache* cache) const;
+    double frequencia(int campo, int nivel, const Registro& a, quint32 indice) const;
+    double peso(const Registro& a, quint32 indice, const std::array<quint8, kCampos>& n,
                 std::array<Veredito, kCampos>* vereditos) const;
+    quint8 sinais(const Registro& a, const Registro& b) const;
     void medirU();
-    quint64 chave(int tipo, const Registro& r) const;  // 0: the record has no such key
-    void gerarPares(std::vector<quint64>& pares, const Progresso& progresso);
-    quint64 ordemVizinhanca(const Registro& r) const;
+    ModeloPontuacao::ContagemFamilia contarFamilias() const;
     void contarFrequencias();
+
+    // Blocking (LocalizadorBlocagem.cpp).
+    void gerarPares(std::vector<quint64>& pares, const Progresso& progresso);
+    int entradas(int tipo, const Registro& r, quint32 i, EntradaBloco* saida) const;
+
+    void aprender(const std::vector<quint64>& candidatos, const Progresso& progresso);
+    void avaliarRotulos();
     bool parado();
 
     OpcoesBusca m_opcoes;
     ModeloPontuacao m_modelo;
+    bool m_parametrosDados = false;
+    bool m_aprendeu = false;
+    int m_iteracoes = 0;
     double m_prior = 0;
     std::vector<Registro> m_registros;
     std::string m_textos;
-    std::vector<EntradaNome> m_nomes;
-    std::unordered_map<std::string, quint32> m_indiceNomes;
-    std::array<quint64, 3> m_comNome{};  // records holding a first, middle, last name
+    std::string m_normal;  // scratch for normalising
+    Dicionario m_nomes;    // roles: first, middle, last name
+    Dicionario m_lugares;  // roles: street, district, city
     // How many records hold each record's value (for the exact-agreement weights), and how
     // many hold the field at all.
-    std::vector<quint32> m_fData, m_fCic, m_fRg, m_fProntuario;
-    quint64 m_comData = 0, m_comCic = 0, m_comRg = 0, m_comProntuario = 0;
+    std::vector<quint32> m_fData, m_fCic, m_fRg, m_fProntuario, m_fEndereco, m_fCep, m_fTelefone;
+    quint64 m_comData = 0, m_comCic = 0, m_comRg = 0, m_comProntuario = 0, m_comEndereco = 0,
+            m_comCep = 0, m_comTelefone = 0;
+    std::vector<Registro> m_historico;    // removed records of the register's history
+    std::vector<qint32> m_sobreviventes;  // the record each was merged into
+    QSet<QPair<qint32, qint32>> m_decididos;
+    QSet<qint32> m_semSolucao;
+    mutable std::vector<std::pair<qint32, quint32>> m_porId;  // id -> index, built when asked
     std::vector<ParCandidato> m_pares;
     qint64 m_comparados = 0;
+    AvaliacaoRotulos m_avaliacao;
+    TemposBusca m_tempos;
     QString m_erro;
+    QString m_aviso;
 };
 
 }  // namespace semelhanca

@@ -7,6 +7,7 @@
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
 #include "patient/LegendasCampos.h"
+#include "patient/RegrasMesmaPessoa.h"
 
 using namespace semelhanca;
 
@@ -23,15 +24,28 @@ QString Explicar(const LocalizadorSemelhantes& busca, const GrupoCandidato& g) {
                         .arg(local.toString(pontos, 'f', 1));
     for (int c = 0; c < kCampos; ++c) {
         const Veredito& v = vereditos[size_t(c)];
+        if (c == int(Campo::OrdemNomes) && v.nivel == 0)
+            continue;  // names read as typed: nothing to say
         texto += QLatin1Char('\n') +
                  LegendaCampo(QString::fromUtf8(Definicoes()[size_t(c)].coluna)) +
                  QStringLiteral(": ") + LocalizadorSemelhantes::Rotulo(c, v.nivel);
-        if (v.nivel)
+        if (v.nivel || !Definicoes()[size_t(c)].temNulo)
             texto += QStringLiteral(" (%1%2)")
                          .arg(v.peso >= 0 ? QStringLiteral("+") : QString())
                          .arg(local.toString(v.peso, 'f', 1));
     }
     return texto;
+}
+
+QString Observacao(const GrupoCandidato& g) {
+    QStringList partes = TextosSinais(g.sinais);
+    if (g.decidido)
+        partes << QStringLiteral("decididos como pessoas diferentes");
+    if (g.semSolucao)
+        partes << QStringLiteral("sem solução");
+    if (partes.isEmpty() && g.conflito)
+        partes << QStringLiteral("registros que parecem pessoas diferentes");
+    return partes.join(QStringLiteral("; "));
 }
 
 }  // namespace
@@ -40,12 +54,14 @@ ModeloGrupos::ModeloGrupos(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool ModeloGrupos::Buscar(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes,
                           QVector<Grupo>& grupos, QString& erro,
-                          const LocalizadorSemelhantes::Progresso& progresso) {
+                          const LocalizadorSemelhantes::Progresso& progresso, QString* aviso) {
     LocalizadorSemelhantes busca(opcoes);
-    if (!busca.Ler(cn, ado, progresso) || !busca.Comparar(progresso)) {
+    if (!busca.Executar(cn, ado, progresso)) {
         erro = busca.Erro();
         return false;
     }
+    if (aviso)
+        *aviso = busca.Aviso();
     grupos.clear();
     for (const GrupoCandidato& g : busca.Agrupar(opcoes.limiar)) {
         Grupo linha;
@@ -57,6 +73,7 @@ bool ModeloGrupos::Buscar(Connection& cn, clsADO& ado, const OpcoesBusca& opcoes
         linha.pontuacao = g.ligacao;
         linha.menorPar = g.menorPar;
         linha.conflito = g.conflito;
+        linha.observacao = Observacao(g);
         linha.explicacao = Explicar(busca, g);
         grupos << linha;
     }
@@ -158,8 +175,7 @@ QVariant ModeloGrupos::data(const QModelIndex& index, int role) const {
             case ColPontuacao:
                 return local.toString(g.pontuacao, 'f', 1);
             case ColObservacao:
-                return g.conflito ? QStringLiteral("registros que parecem pessoas diferentes")
-                                  : QString();
+                return g.observacao;
             default:
                 return {};
         }
@@ -169,9 +185,9 @@ QVariant ModeloGrupos::data(const QModelIndex& index, int role) const {
         QString dica = g.explicacao;
         if (g.conflito)
             dica = QStringLiteral(
-                       "Dois registros deste grupo parecem ser de pessoas diferentes (pontuação "
-                       "%1): confira antes de unificar.\n\n")
-                       .arg(local.toString(g.menorPar, 'f', 1)) +
+                       "Dois registros deste grupo parecem ser de pessoas diferentes (%1; "
+                       "pontuação %2): confira antes de unificar.\n\n")
+                       .arg(g.observacao, local.toString(g.menorPar, 'f', 1)) +
                    dica;
         return dica.isEmpty() ? QVariant() : QVariant(dica);
     }

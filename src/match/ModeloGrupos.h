@@ -14,8 +14,10 @@ class clsADO;
 // The candidate groups of a similarity search as the main window's grid shows them: one row
 // per group, best first, with a readable name, the number of records and the score (the
 // weakest link that holds the group together). A group whose members include two that look
-// like different people says so in its tooltip and status column, so that a chain A~B~C is
-// never merged blindly.
+// like different people (by the same signs the review shows before a merge, a decision, a
+// no-solution mark, or a low score between two members) says so in its tooltip and status
+// column, so that a chain A~B~C is never merged blindly. Pairs decided "not the same person"
+// never join a group.
 class ModeloGrupos : public QAbstractTableModel {
     Q_OBJECT
 
@@ -27,6 +29,10 @@ class ModeloGrupos : public QAbstractTableModel {
         double pontuacao = 0;
         double menorPar = 0;
         bool conflito = false;
+        // What the reviewer must check before merging: the signs of different people among
+        // the members (the review's own), a decision or a no-solution mark, two members who
+        // score low against each other.
+        QString observacao;
         // Why: the field-by-field verdicts and weights of the group's weakest pair of members
         // (the one a reviewer most needs to see), one line per field.
         QString explicacao;
@@ -36,10 +42,12 @@ class ModeloGrupos : public QAbstractTableModel {
     explicit ModeloGrupos(QObject* parent = nullptr);
 
     // Reads the register once and finds its candidate groups, touching no model: the window
-    // runs it on a worker thread. False with `erro` when the read failed or was stopped.
+    // runs it on a worker thread. False with `erro` when the read failed or was stopped;
+    // `aviso` tells what went wrong without stopping it (learned parameters not saved).
     static bool Buscar(Connection& cn, clsADO& ado, const semelhanca::OpcoesBusca& opcoes,
                        QVector<Grupo>& grupos, QString& erro,
-                       const semelhanca::LocalizadorSemelhantes::Progresso& progresso = {});
+                       const semelhanca::LocalizadorSemelhantes::Progresso& progresso = {},
+                       QString* aviso = nullptr);
     void Definir(QVector<Grupo> grupos);
     const QVector<Grupo>& Grupos() const { return m_grupos; }
 

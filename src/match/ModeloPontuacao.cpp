@@ -1,137 +1,264 @@
 #include "ModeloPontuacao.h"
 
+#include <QCryptographicHash>
 #include <QStringList>
 #include <algorithm>
 
 namespace semelhanca {
 
-// m of each level: the share of one person's pairs of records that fall into it, when both
-// records have the field. The figures follow the error rates reported for manually keyed
-// hospital registers (a few per cent of names mistyped or spelled another way, one in ten to
-// twenty middle names dropped or abbreviated, one to five per cent of birth dates wrong, most
-// of them one digit or day and month swapped, sex wrong in about one per cent to three per
-// cent). They are deliberately not sharp: a level that is rare among one person's records
-// still gets enough m that a single slip never sinks a pair that agrees on everything else.
+// Starting m of each level: the share of one person's pairs of records that fall into it, when
+// both records have the field. The figures follow what studies of hospital registers report
+// (a few per cent of names mistyped or spelled another way, given and family names swapped in
+// one or two per cent, middle names the field most often dropped or abbreviated, one to five
+// per cent of birth dates wrong, most of them one digit or day and month swapped, documents
+// often missing on a second registration, sex wrong in about one to three per cent, a fifth
+// of people moved). They are deliberately not sharp: learning moves them to what the register
+// shows, and a level rare among one person's records still keeps enough m that a single slip
+// never sinks a pair that agrees on everything else.
 const std::array<DefinicaoCampo, kCampos>& Definicoes() {
+    constexpr double inf = 1e9;
+    static const QVector<Nivel> nome = {
+        {"nulo", 1, 1, false},
+        {"igual", 0.86, 0.01, true, 0},
+        // Sounds alike in Portuguese (LUIS/LUIZ, THIAGO/TIAGO).
+        {"mesmo som", 0.04, 0.003, false, 0},
+        // One slip of the keyboard: a letter wrong, missing, doubled, or two neighbours
+        // swapped (MARCIA/MRACIA, RUI/RIU).
+        {"um erro", 0.04, 0.003, false, 0},
+        // An initial, half of a compound name, or the name that is the other's middle name
+        // (J / JOSE, MARIA / MARIA JOSE).
+        {"inicial ou parte", 0.015, 0.01, false, -inf, 4},
+        // Jaro-Winkler bands: two slips, or a slip in a short name.
+        {"muito parecido", 0.015, 0.005, false},
+        {"parecido", 0.015, 0.03, false},
+        {"diferente", 0.015, 0.94, false, -inf, 0},
+    };
     static const std::array<DefinicaoCampo, kCampos> d = {{
-        {"Nome",
-         {
-             {"nulo", 1, 1, false},
-             {"igual", 0.86, 0.01, true},
-             // Sounds alike in Portuguese (LUIS/LUIZ, THIAGO/TIAGO).
-             {"mesmo som", 0.06, 0.003, false},
-             // One slip of the keyboard (MARCIA/MRACIA, ROBERTO/ROBERO).
-             {"quase igual", 0.03, 0.005, false},
-             // An initial or half of a compound name (J / JOSE, MARIA / MARIA JOSE).
-             {"inicial ou parte", 0.01, 0.01, false, 4},
-             {"parecido", 0.02, 0.02, false},
-             {"diferente", 0.02, 0.95, false, 0},
-         }},
+        {"Nome", nome},
         {"Nome_Meio",
          {
              {"nulo", 1, 1, false},
-             {"igual", 0.78, 0.02, true},
+             {"igual", 0.75, 0.02, true, 0},
              // Abbreviated or partly dropped (A / APARECIDA, DE SOUZA / SOUZA, DE FATIMA /
              // DAS GRACAS DE FATIMA): the commonest way middle names differ.
-             {"abreviado ou parte", 0.12, 0.02, false},
+             {"abreviado ou parte", 0.15, 0.02, false, 0},
              {"parecido", 0.05, 0.01, false},
              // Middle names change with marriage, so a different one is weaker evidence than
              // a different first or last name.
-             {"diferente", 0.05, 0.95, false, 0},
+             {"diferente", 0.05, 0.95, false, -inf, 0},
          }},
-        {"Nome_Último",
+        {"Nome_Último", nome},
+        // Which reading of the names the levels above are of. Taking the better reading is
+        // not evidence by itself: it never adds to a pair, and costs what the register says
+        // swaps cost.
+        {"Ordem dos nomes",
          {
-             {"nulo", 1, 1, false},
-             {"igual", 0.86, 0.01, true},
-             {"mesmo som", 0.05, 0.003, false},
-             {"quase igual", 0.03, 0.005, false},
-             {"inicial ou parte", 0.01, 0.01, false, 4},
-             {"parecido", 0.02, 0.02, false},
-             // Surnames change with marriage too.
-             {"diferente", 0.03, 0.95, false, 0},
-         }},
+             {"como digitados", 0.97, 0.99, false, 0, 0},
+             {"nome e sobrenome trocados", 0.02, 0.002, false, -inf, 0},
+             // A whole name typed into one field, or words moved between the fields.
+             {"nomes redistribuídos", 0.01, 0.005, false, -inf, 0},
+         },
+         false},
         {"Data_Nascimento",
          {
              {"nulo", 1, 1, false},
-             {"igual", 0.92, 0.0001, true},
-             {"dia e mês trocados", 0.02, 0.00001, false, 12},
-             // One digit wrong or two neighbours swapped (1970 / 1907, 12 / 21).
-             {"um dígito", 0.05, 0.0005, false},
-             {"até 3 anos", 0.005, 0.06, false, 0},
+             {"igual", 0.90, 0.0001, true, 0},
+             {"dia e mês trocados", 0.015, 0.00002, false, 0, 12},
+             // One digit of dd/mm/yyyy wrong or two neighbours swapped (1970 / 1907).
+             {"um dígito", 0.04, 0.0004, false, 0},
+             {"dois dígitos", 0.02, 0.003, false},
+             {"até 5 anos", 0.01, 0.1, false, -inf, 0, false},
              // Years apart and no typing slip explains it: two people.
-             {"anos de diferença", 0.002, 0.94, false, 0},
+             {"anos de diferença", 0.006, 0.9, false, -inf, 0, false},
          }},
         {"Sexo",
          {
              {"nulo", 1, 1, false},
-             {"igual", 0.97, 0.5, false},
-             {"diferente", 0.03, 0.5, false, 0},
+             {"igual", 0.97, 0.5, false, 0},
+             {"diferente", 0.03, 0.5, false, -inf, 0},
          }},
         {"CIC",
          {
              {"nulo", 1, 1, false},
-             {"igual e válido", 0.90, 0.00001, true},
-             {"igual, sem dígito válido", 0.03, 0.0001, true},
-             {"um dígito", 0.04, 0.0001, false, 10},
+             {"igual e válido", 0.90, 0.00001, true, 0},
+             {"igual, sem dígito válido", 0.03, 0.0001, true, 0},
+             {"um dígito", 0.04, 0.0001, false, 0, 10},
              // Two numbers that were each really issued belong to two people (a child
              // registered under a parent's number is the rare exception m leaves room for).
-             {"diferentes e válidos", 0.001, 0.98, false, 0},
-             {"diferente", 0.02, 0.02, false, 0},
+             {"diferentes e válidos", 0.002, 0.95, false, -inf, 0, false},
+             {"diferente", 0.025, 0.05, false, -inf, 0},
          }},
         {"RG",
          {
              {"nulo", 1, 1, false},
-             {"igual", 0.88, 0.00001, true},
-             // One digit, or the check digit typed on one record and not on the other.
-             {"quase igual", 0.07, 0.0002, false, 10},
+             {"igual", 0.86, 0.00001, true, 0},
+             // One digit, two neighbours swapped, or the check digit typed on one record only.
+             {"quase igual", 0.08, 0.0002, false, 0, 10},
              // RGs are issued per state, so one person may hold two: weaker than the CIC.
-             {"diferente", 0.05, 0.99, false, 0},
+             {"diferente", 0.06, 0.99, false, -inf, 0},
          }},
         {"Prontuário",
          {
              {"nulo", 1, 1, false},
              // Each registration usually gets a chart number of its own, so an equal one is
              // strong evidence and a different one almost none.
-             {"igual", 0.15, 0.00001, true},
-             {"diferente", 0.85, 0.99999, false, 0},
+             {"igual", 0.15, 0.00001, true, 0},
+             {"diferente", 0.85, 0.99999, false, -inf, 0},
          }},
-        {"CEP",
+        // The address fields as one comparison, finest agreement first: a street and number
+        // shared implies the CEP, the district and the city, and counting each again would
+        // count one fact four times. Frequencies make a street of a small town say more than
+        // "RUA DAS FLORES" in a capital.
+        {"Endereço",
          {
              {"nulo", 1, 1, false},
-             {"igual", 0.6, 0.01, false, 3},
+             {"mesma rua e número", 0.55, 0.001, true, 0, 10},
+             {"rua parecida, mesmo número", 0.05, 0.0005, false, 0, 10},
+             {"mesmo CEP", 0.05, 0.01, true, 0, 6},
+             {"mesma rua", 0.03, 0.005, true, 0, 6},
+             {"mesmo bairro", 0.05, 0.02, true, 0, 4},
+             {"mesma cidade", 0.07, 0.15, true, 0, 2},
              // People move.
-             {"diferente", 0.4, 0.99, false, 0},
+             {"diferente", 0.20, 0.8, false, -inf, 0},
          }},
         {"Telefone",
          {
              {"nulo", 1, 1, false},
-             {"igual", 0.55, 0.0001, false, 5},
-             {"diferente", 0.45, 0.9999, false, 0},
+             {"igual", 0.55, 0.0001, true, 0, 8},
+             {"um dígito", 0.03, 0.0005, false, 0, 6},
+             {"diferente", 0.42, 0.9995, false, -inf, 0},
          }},
     }};
     return d;
 }
 
+int VersaoDefinicoes() {
+    static const int versao = [] {
+        QByteArray texto;
+        for (const DefinicaoCampo& c : Definicoes()) {
+            texto += c.coluna;
+            for (const Nivel& n : c.niveis) texto += QByteArray("|") + n.rotulo;
+            texto += '\n';
+        }
+        const QByteArray h = QCryptographicHash::hash(texto, QCryptographicHash::Sha1);
+        return int(quint32(quint8(h[0])) << 23 | quint32(quint8(h[1])) << 15 |
+                   quint32(quint8(h[2])) << 7 | quint32(quint8(h[3])) >> 1);
+    }();
+    return versao;
+}
+
 ModeloPontuacao::ModeloPontuacao() {
     const auto& d = Definicoes();
     for (int c = 0; c < kCampos; ++c) {
-        const auto& niveis = d[size_t(c)].niveis;
-        m_u[size_t(c)].resize(niveis.size());
-        m_peso[size_t(c)].resize(niveis.size());
-        for (int n = 0; n < niveis.size(); ++n) {
-            m_u[size_t(c)][n] = niveis[n].u;
-            m_peso[size_t(c)][n] =
-                n == 0 ? 0.0 : std::min(niveis[n].maximo, std::log2(niveis[n].m / niveis[n].u));
+        for (const Nivel& n : d[size_t(c)].niveis) {
+            m_iniciais.m[size_t(c)] << n.m;
+            m_iniciais.u[size_t(c)] << n.u;
         }
     }
+    m_atuais = m_iniciais;
+    calcularPesos();
+}
+
+void ModeloPontuacao::Definir(const Parametros& p) {
+    m_atuais = p;
+    calcularPesos();
+}
+
+namespace {
+
+double Limitar(const Nivel& n, double peso) {
+    return std::clamp(peso, n.minimo, n.maximo);
+}
+
+}  // namespace
+
+void ModeloPontuacao::calcularPesos() {
+    const auto& d = Definicoes();
+    for (int c = 0; c < kCampos; ++c) {
+        const auto& niveis = d[size_t(c)].niveis;
+        m_peso[size_t(c)].resize(niveis.size());
+        for (int n = 0; n < niveis.size(); ++n) {
+            const bool nulo = n == 0 && d[size_t(c)].temNulo;
+            const double m = std::max(m_atuais.m[size_t(c)][n], 1e-9);
+            const double u = std::max(m_atuais.u[size_t(c)][n], 1e-9);
+            m_peso[size_t(c)][n] = nulo ? 0.0 : Limitar(niveis[n], std::log2(m / u));
+        }
+    }
+    // P(household | one person): the family name agrees and so does the place or telephone.
+    const auto soma = [&](Campo c, int de, int ate) {
+        double t = 0;
+        for (int n = de; n <= ate; ++n) t += m_atuais.m[size_t(c)][n];
+        return t;
+    };
+    const double mFamilia =
+        soma(Campo::NomeUltimo, nivel::kNomeIgual, nivel::kNomeParte) *
+        std::max(soma(Campo::Endereco, nivel::kEnderecoIgual, nivel::kEnderecoRua),
+                 m_atuais.m[size_t(Campo::Telefone)][nivel::kTelefoneIgual]);
+    m_pesoFamilia = std::clamp(
+        std::log2(mFamilia / std::max(m_atuais.familia[kParesFamilia], 1e-9)), 0.0, 30.0);
+}
+
+bool ModeloPontuacao::Familia(const std::array<quint8, kCampos>& n) {
+    const int ultimo = n[size_t(Campo::NomeUltimo)];
+    const int endereco = n[size_t(Campo::Endereco)];
+    return ultimo >= nivel::kNomeIgual && ultimo <= nivel::kNomeParte &&
+           ((endereco >= nivel::kEnderecoIgual && endereco <= nivel::kEnderecoRua) ||
+            n[size_t(Campo::Telefone)] == nivel::kTelefoneIgual);
 }
 
 double ModeloPontuacao::PesoPorFrequencia(int campo, int nivel, double frequencia) const {
-    const double m = Definicoes()[size_t(campo)].niveis[nivel].m;
-    // Never more than the rarest value can say (one in a million), never below zero for an
-    // agreement: a very common value is no evidence, not evidence against.
-    const double u = std::clamp(frequencia, 1e-6, 1.0);
-    return std::max(0.0, std::log2(m / u));
+    const Nivel& n = Definicoes()[size_t(campo)].niveis[nivel];
+    const double m = std::max(m_atuais.m[size_t(campo)][nivel], 1e-9);
+    // Never more than the rarest value can say (one in ten million): a value seen once says
+    // as much as one seen a few times in a register of that size.
+    const double u = std::clamp(frequencia, 1e-7, 1.0);
+    return Limitar(n, std::log2(m / u));
+}
+
+double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& n,
+                                  double frequencia, bool familia) const {
+    const int l = n[size_t(campo)];
+    const DefinicaoCampo& d = Definicoes()[size_t(campo)];
+    if (l == 0 && d.temNulo)
+        return 0;
+    const bool porFrequencia = d.niveis[l].porFrequencia;
+    const double f = porFrequencia && frequencia >= 0 ? frequencia : m_atuais.u[size_t(campo)][l];
+    if (familia) {
+        const auto comoParentes = [&](Parente p) {
+            return PesoPorFrequencia(campo, l, std::max(f, m_atuais.familia[p]));
+        };
+        switch (Campo(campo)) {
+            case Campo::NomeUltimo:
+                return m_pesoFamilia;
+            case Campo::Endereco:
+            case Campo::Telefone:
+                return std::min(0.0, Peso(campo, l));
+            case Campo::Nome:
+                if (l == nivel::kNomeIgual)
+                    return comoParentes(kPrenomeFamilia);
+                break;
+            case Campo::NomeMeio:
+                if (l == 1)
+                    return comoParentes(kMeioFamilia);
+                break;
+            case Campo::Nascimento:
+                // Two relatives of different names born on one day are twins.
+                if (l == nivel::kDataIgual && n[size_t(Campo::Nome)] > nivel::kNomeUmErro)
+                    return comoParentes(kDataFamilia);
+                break;
+            default:
+                break;
+        }
+    }
+    if (porFrequencia && frequencia >= 0)
+        return PesoPorFrequencia(campo, l, frequencia);
+    return Peso(campo, l);
+}
+
+double ModeloPontuacao::PriorLog2(qint64 registros) const {
+    const double outros = double(std::max<qint64>(registros - 1, 1));
+    const double p = std::clamp(m_atuais.duplicados / outros, 1e-12, 0.5);
+    return std::log2(p / (1.0 - p));
 }
 
 void ModeloPontuacao::MedirU(const std::array<QVector<qint64>, kCampos>& contagens) {
@@ -139,44 +266,55 @@ void ModeloPontuacao::MedirU(const std::array<QVector<qint64>, kCampos>& contage
     for (int c = 0; c < kCampos; ++c) {
         const auto& niveis = d[size_t(c)].niveis;
         const QVector<qint64>& cont = contagens[size_t(c)];
+        const int primeiro = d[size_t(c)].temNulo ? 1 : 0;
         qint64 total = 0;
-        for (int n = 1; n < cont.size(); ++n) total += cont[n];
+        for (int n = primeiro; n < cont.size(); ++n) total += cont[n];
         if (total < 1000)
             continue;  // too few pairs with the field on both sides: keep the guesses
-        for (int n = 1; n < niveis.size(); ++n) {
-            if (niveis[n].porFrequencia)
-                continue;
-            const double u = (double(cont[n]) + 0.5) / double(total + 1);
-            m_u[size_t(c)][n] = u;
-            m_peso[size_t(c)][n] = std::min(niveis[n].maximo, std::log2(niveis[n].m / u));
-        }
+        for (int n = primeiro; n < niveis.size(); ++n)
+            m_atuais.u[size_t(c)][n] = (double(cont[n]) + 0.5) / double(total + 1);
     }
+    calcularPesos();
 }
 
-double ModeloPontuacao::PriorLog2(qint64 registros, double duplicados) {
-    const double outros = double(std::max<qint64>(registros - 1, 1));
-    const double p = std::clamp(duplicados / outros, 1e-12, 0.5);
-    return std::log2(p / (1.0 - p));
+void ModeloPontuacao::MedirFamilia(const ContagemFamilia& c) {
+    if (c.possiveis >= 1)
+        m_atuais.familia[kParesFamilia] = std::min(1.0, (c.pares + 1) / c.possiveis);
+    // Households are few: each guess weighs as a hundred of them.
+    for (int p = kPrenomeFamilia; p < kParentes; ++p)
+        m_atuais.familia[size_t(p)] = (c.iguais[size_t(p)] + 100 * m_iniciais.familia[size_t(p)]) /
+                                      (c.vistos[size_t(p)] + 100);
+    calcularPesos();
 }
 
-QString ModeloPontuacao::Tabela() const {
+QString ModeloPontuacao::Tabela(qint64 registros) const {
     QStringList linhas;
-    linhas << QStringLiteral("campo\tnível\tm\tu\tpeso");
+    linhas << QStringLiteral("campo\tnível\tm\tm inicial\tu\tu inicial\tpeso");
     const auto& d = Definicoes();
+    const auto num = [](double v) { return QString::number(v, 'g', 3); };
     for (int c = 0; c < kCampos; ++c) {
         const auto& niveis = d[size_t(c)].niveis;
-        for (int n = 1; n < niveis.size(); ++n) {
+        for (int n = d[size_t(c)].temNulo ? 1 : 0; n < niveis.size(); ++n) {
             const bool freq = niveis[n].porFrequencia;
-            linhas << QStringLiteral("%1\t%2\t%3\t%4\t%5")
+            linhas << QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
                           .arg(QString::fromUtf8(d[size_t(c)].coluna),
-                               QString::fromUtf8(niveis[n].rotulo))
-                          .arg(niveis[n].m, 0, 'g', 3)
-                          .arg(freq ? QStringLiteral("frequência do valor")
-                                    : QString::number(m_u[size_t(c)][n], 'g', 3))
-                          .arg(freq ? QStringLiteral("log2(m/frequência)")
+                               QString::fromUtf8(niveis[n].rotulo), num(m_atuais.m[size_t(c)][n]),
+                               num(m_iniciais.m[size_t(c)][n]), num(m_atuais.u[size_t(c)][n]),
+                               num(m_iniciais.u[size_t(c)][n]))
+                          .arg(freq ? QStringLiteral("log2(m/frequência do valor)")
                                     : QString::number(m_peso[size_t(c)][n], 'f', 2));
         }
     }
+    const char* const parentes[kParentes] = {"pares de uma casa", "mesmo prenome",
+                                             "mesmo nome do meio", "mesma data (gêmeos)"};
+    for (int p = 0; p < kParentes; ++p)
+        linhas << QStringLiteral("família\t%1\t\t\t%2\t%3\t%4")
+                      .arg(QString::fromUtf8(parentes[p]), num(m_atuais.familia[size_t(p)]),
+                           num(m_iniciais.familia[size_t(p)]),
+                           p == kParesFamilia ? QString::number(m_pesoFamilia, 'f', 2) : QString());
+    linhas << QStringLiteral("prior\tcadastros com outro da mesma pessoa\t%1\t%2\t\t\t%3")
+                  .arg(num(m_atuais.duplicados), num(m_iniciais.duplicados))
+                  .arg(QString::number(PriorLog2(registros), 'f', 2));
     return linhas.join('\n');
 }
 

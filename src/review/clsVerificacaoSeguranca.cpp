@@ -1,66 +1,27 @@
 #include "review/clsVerificacaoSeguranca.h"
 
 #include "decisions/PacienteSemSolucao.h"
-#include "patient/Normalizado.h"
+#include "patient/RegrasMesmaPessoa.h"
 
 #include <tuple>
 
 clsVerificacaoSeguranca::clsVerificacaoSeguranca(Connection& fCN, clsADO& fADO)
     : m_cn(fCN), m_ado(fADO) {}
 
-QString clsVerificacaoSeguranca::SemPontuacao(const QString& documento) {
-    QString limpo;
-    for (const QChar c : documento) {
-        if (c.isLetterOrNumber()) {
-            limpo += c.toUpper();
-        }
-    }
-    return limpo;
-}
-
-bool clsVerificacaoSeguranca::DatasCompativeis(const QDate& a, const QDate& b) {
-    if (a == b) {
-        return true;
-    }
-    if (a.year() == b.year() && a.day() == b.month() && a.month() == b.day()) {
-        return true;
-    }
-    const QString x = a.toString(QStringLiteral("ddMMyyyy"));
-    const QString y = b.toString(QStringLiteral("ddMMyyyy"));
-    QList<int> diferentes;
-    for (int i = 0; i < x.size(); ++i) {
-        if (x[i] != y[i]) {
-            diferentes << i;
-        }
-    }
-    if (diferentes.size() == 1) {
-        return true;
-    }
-    return diferentes.size() == 2 && diferentes[1] == diferentes[0] + 1 &&
-           x[diferentes[0]] == y[diferentes[1]] && x[diferentes[1]] == y[diferentes[0]];
-}
-
 QList<clsVerificacaoSeguranca::Conflito::Tipo> clsVerificacaoSeguranca::SinaisEntre(
     const Identificacao& a, const Identificacao& b) {
-    QList<Conflito::Tipo> sinais;
-    for (const auto& [va, vb, tipo] :
-         {std::tuple{&a.cic, &b.cic, Conflito::CIC}, std::tuple{&a.rg, &b.rg, Conflito::RG}}) {
-        const QString x = SemPontuacao(*va);
-        const QString y = SemPontuacao(*vb);
-        if (!x.isEmpty() && !y.isEmpty() && x != y) {
-            sinais << tipo;
-        }
-    }
-    const QString sa = Normalizado(a.sexo);
-    const QString sb = Normalizado(b.sexo);
-    if (!sa.isEmpty() && !sb.isEmpty() && sa != sb) {
-        sinais << Conflito::Sexo;
-    }
-    if (a.nascimento.isValid() && b.nascimento.isValid() &&
-        !DatasCompativeis(a.nascimento, b.nascimento)) {
-        sinais << Conflito::Nascimento;
-    }
-    return sinais;
+    const auto forma = [](const Identificacao& i) {
+        return semelhanca::Identificacao::De(i.cic, i.rg, i.sexo, i.nascimento);
+    };
+    const quint8 sinais = semelhanca::SinaisPessoasDiferentes(forma(a), forma(b));
+    QList<Conflito::Tipo> tipos;
+    for (const auto& [sinal, tipo] : {std::pair{semelhanca::SinalCic, Conflito::CIC},
+                                      std::pair{semelhanca::SinalRg, Conflito::RG},
+                                      std::pair{semelhanca::SinalSexo, Conflito::Sexo},
+                                      std::pair{semelhanca::SinalNascimento, Conflito::Nascimento}})
+        if (sinais & sinal)
+            tipos << tipo;
+    return tipos;
 }
 
 QList<clsVerificacaoSeguranca::Conflito> clsVerificacaoSeguranca::Conflitos(

@@ -37,14 +37,8 @@ class clsVerificacaoSeguranca {
     };
     // The signs between two records on their values: different CIC or RG once the punctuation
     // is removed, different sex, birth dates too far apart to be one date typed badly. An
-    // empty value shows no sign.
+    // empty value shows no sign. The rules are the finder's too (patient/RegrasMesmaPessoa.h).
     static QList<Conflito::Tipo> SinaisEntre(const Identificacao& a, const Identificacao& b);
-
-    // A document number as compared: letters and digits only, upper case.
-    static QString SemPontuacao(const QString& documento);
-    // True when two birth dates can be one date typed badly: equal, day and month swapped,
-    // one digit wrong, or two neighbouring digits swapped (in the dd/mm/yyyy digits).
-    static bool DatasCompativeis(const QDate& a, const QDate& b);
 
     clsError& Erro() { return m_erro; }
 

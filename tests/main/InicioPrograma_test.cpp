@@ -121,7 +121,8 @@ TEST(InicioProgramaTabelas, TodasAsTabelasNumaChamadaESoQuandoFaltam) {
          {"PacienteLog", "PacienteLogExame", "PacienteLogAtualizar", "PacienteLogJustificativa",
           "PacienteLogSemSolucao", "Cadunir_UnificacaoExtra", "Cadunir_UnificacaoSobrevivente",
           "Cadunir_UnificacaoExame", "Cadunir_UnificacaoDesfeita", "Cadunir_Decisao",
-          "Cadunir_DecisaoRemovida", "Cadunir_SemSolucaoRemovida", "Cadunir_ListaTrabalho"}) {
+          "Cadunir_DecisaoRemovida", "Cadunir_SemSolucaoRemovida", "Cadunir_ListaTrabalho",
+          "Cadunir_ParametroBusca"}) {
         EXPECT_TRUE(reg.ado.TableExiste(reg.cn, QString::fromUtf8(tabela))) << tabela;
     }
     SqlRecorder rec(reg.cn);

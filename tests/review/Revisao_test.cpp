@@ -144,23 +144,6 @@ TEST(Seguranca, DocumentosSexoENascimento) {
               "05/07/1999)");
 }
 
-TEST(Seguranca, DatasQueSaoUmErroDeDigitacao) {
-    const QDate d(1970, 3, 15);
-    EXPECT_TRUE(clsVerificacaoSeguranca::DatasCompativeis(d, d));
-    EXPECT_TRUE(clsVerificacaoSeguranca::DatasCompativeis(d, QDate(1970, 3, 16)));  // one digit
-    EXPECT_TRUE(clsVerificacaoSeguranca::DatasCompativeis(d, QDate(1979, 3, 15)));  // one digit
-    EXPECT_TRUE(clsVerificacaoSeguranca::DatasCompativeis(d, QDate(1907, 3, 15)));  // 70 / 07
-    EXPECT_TRUE(clsVerificacaoSeguranca::DatasCompativeis(QDate(1970, 3, 12),
-                                                          QDate(1970, 3, 21)));  // neighbours
-    EXPECT_TRUE(
-        clsVerificacaoSeguranca::DatasCompativeis(QDate(1970, 3, 12), QDate(1970, 12, 3)));  // swap
-    EXPECT_FALSE(clsVerificacaoSeguranca::DatasCompativeis(d, QDate(1971, 4, 15)));
-    EXPECT_FALSE(clsVerificacaoSeguranca::DatasCompativeis(d, QDate(1917, 3, 15)));
-    EXPECT_FALSE(clsVerificacaoSeguranca::DatasCompativeis(QDate(1946, 3, 12), QDate(1999, 3, 12)));
-    // The swap holds only within one year.
-    EXPECT_FALSE(clsVerificacaoSeguranca::DatasCompativeis(QDate(1970, 3, 12), QDate(1971, 12, 3)));
-}
-
 TEST(Seguranca, MarcaSemSolucaoEDecisaoDePessoasDiferentesVemDoRegistro) {
     Grupo g;
     clsDecisaoPessoas decisoes(g.r.cn(), g.r.ado());

@@ -68,13 +68,14 @@ TEST(CadunirFind, FindsThePlantedDuplicatesOfADemoRegister) {
     const QStringList lp = Linhas(pares);
     ASSERT_FALSE(lp.isEmpty());
     EXPECT_EQ(lp[0],
-              QString::fromUtf8("ID_A\tID_B\tscore\tNome\tNome_Meio\tNome_Último\tData_Nascimento"
-                                "\tSexo\tCIC\tRG\tProntuário\tCEP\tTelefone"));
+              QString::fromUtf8("ID_A\tID_B\tscore\tNome\tNome_Meio\tNome_Último\tOrdem dos nomes"
+                                "\tData_Nascimento\tSexo\tCIC\tRG\tProntuário\tEndereço\tTelefone"
+                                "\tsinais"));
     qint64 certos = 0;
     double anterior = 101;
     for (const QString& l : lp.mid(1)) {
         const QStringList c = l.split('\t');
-        ASSERT_EQ(c.size(), 13) << l.toStdString();
+        ASSERT_EQ(c.size(), 15) << l.toStdString();
         const double score = c[2].toDouble();
         EXPECT_GE(score, 50);
         EXPECT_LE(score, anterior);  // best first
@@ -90,15 +91,24 @@ TEST(CadunirFind, FindsThePlantedDuplicatesOfADemoRegister) {
 
     const QStringList lg = Linhas(grupos);
     ASSERT_GT(lg.size(), 1);
-    EXPECT_EQ(lg[0], "group\tID_Paciente\tscore");
+    EXPECT_EQ(lg[0], "group\tID_Paciente\tscore\tmark");
     QSet<QString> membros;
     for (const QString& l : lg.mid(1)) {
         const QStringList c = l.split('\t');
-        ASSERT_EQ(c.size(), 3);
+        ASSERT_EQ(c.size(), 4);
         EXPECT_TRUE(pessoa.contains(c[1]));
         EXPECT_FALSE(membros.contains(c[1])) << "a patient in two groups";
         membros << c[1];
     }
+
+    // The first search learned and saved its parameters; the next reuses them, unless asked.
+    const QString ini = QDir(o.pasta).filePath("Tessivar.INI");
+    const Execucao explicada = Executar({"--ini", ini, "--explain"});
+    ASSERT_EQ(explicada.codigo, 0) << explicada.erros.toStdString();
+    EXPECT_TRUE(explicada.saida.contains("campo\tnível\tm\tm inicial\tu\tu inicial\tpeso"));
+    EXPECT_TRUE(explicada.saida.contains("parâmetros guardados de uma busca anterior"));
+    EXPECT_TRUE(Executar({"--ini", ini, "--explain", "--learn"})
+                    .saida.contains("parâmetros aprendidos agora com este cadastro"));
 }
 
 TEST(CadunirFind, RefusesBadValuesAsUsageAndAnUnreadableRegisterAsFailure) {

@@ -9,6 +9,7 @@
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
 #include "match/LocalizadorSemelhantes.h"
+#include "patient/RegrasMesmaPessoa.h"
 #include "settings/CelulaPlanilha.h"
 #include "settings/OpcoesFerramenta.h"
 
@@ -18,16 +19,50 @@ namespace {
 
 const char* const kUso =
     "Uso: cadunir-find (--connect CADEIA | --ini ARQUIVO) [--pairs SAIDA.tsv]\n"
-    "                  [--groups SAIDA.tsv] [--min-score N] [--threads N] [--explain]";
+    "                  [--groups SAIDA.tsv] [--min-score N] [--threads N] [--explain]\n"
+    "                  [--learn] [--decided]";
 
 const char* const kDescricao =
     "Procura os cadastros de uma mesma pessoa que o agrupamento exato não junta: lê a\n"
     "tabela Paciente uma vez, compara os pares que partilham uma chave barata (sons dos\n"
     "nomes com o ano, documentos, data de nascimento...) campo a campo e dá a cada par uma\n"
-    "pontuação de 0 a 100 (a probabilidade de ser a mesma pessoa).";
+    "pontuação de 0 a 100 (a probabilidade de ser a mesma pessoa). Os parâmetros são\n"
+    "aprendidos com o próprio cadastro e guardados na tabela Cadunir_ParametroBusca.";
 
 QString Num(double v, int casas = 1) {
     return QString::number(v, 'f', casas);
+}
+
+// The parameters side by side with their starting values, how the learning went, and how
+// the model does on the register's own history.
+QString Explicacao(const LocalizadorSemelhantes& busca) {
+    QString t = busca.Modelo().Tabela(busca.Registros()) + '\n';
+    t += busca.Aprendeu()
+             ? QStringLiteral("parâmetros aprendidos agora com este cadastro (%1 iterações)\n")
+                   .arg(busca.IteracoesAprendizado())
+             : QStringLiteral(
+                   "parâmetros guardados de uma busca anterior (--learn aprende de "
+                   "novo)\n");
+    const AvaliacaoRotulos& r = busca.Rotulos();
+    if (r.mesmaPessoa + r.pessoasDiferentes == 0)
+        return t + QStringLiteral("histórico: nenhuma unificação nem decisão para conferir");
+    t += QStringLiteral(
+             "histórico: %1 pares unificados (mesma pessoa), %2 decididos como pessoas "
+             "diferentes\n")
+             .arg(r.mesmaPessoa)
+             .arg(r.pessoasDiferentes);
+    const char* const nomes[2] = {"aprendidos", "iniciais"};
+    const double limiares[2] = {busca.Opcoes().limiar, busca.Opcoes().limiarRevisao};
+    for (int m = 0; m < 2; ++m)
+        for (int l = 0; l < 2; ++l) {
+            const qint64 vp = r.mesmaAcima[m][l], fp = r.diferentesAcima[m][l];
+            t += QStringLiteral("  parâmetros %1, limiar %2: precisão %3, revocação %4\n")
+                     .arg(QString::fromUtf8(nomes[m]), Num(limiares[l], 0),
+                          vp + fp ? Num(double(vp) / double(vp + fp), 3) : QStringLiteral("-"),
+                          r.mesmaPessoa ? Num(double(vp) / double(r.mesmaPessoa), 3)
+                                        : QStringLiteral("-"));
+        }
+    return t.trimmed();
 }
 
 bool Gravar(const QString& caminho, const QString& texto, QTextStream& erros) {
@@ -61,8 +96,16 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
                                       QStringLiteral("N"));
     const QCommandLineOption oExplicar(
         QStringLiteral("explain"),
-        QStringLiteral("mostra o peso de cada nível de comparação medido neste cadastro"));
-    for (const auto& o : {oPares, oGrupos, oLimiar, oThreads, oExplicar}) cli.Adicionar(o);
+        QStringLiteral("mostra m, u e o peso de cada nível (aprendidos e iniciais) e a precisão e "
+                       "a revocação no histórico do próprio cadastro"));
+    const QCommandLineOption oAprender(
+        QStringLiteral("learn"),
+        QStringLiteral("aprende de novo os parâmetros com este cadastro e os guarda"));
+    const QCommandLineOption oDecididos(
+        QStringLiteral("decided"),
+        QStringLiteral("mostra também os pares decididos como pessoas diferentes, marcados"));
+    for (const auto& o : {oPares, oGrupos, oLimiar, oThreads, oExplicar, oAprender, oDecididos})
+        cli.Adicionar(o);
     if (const auto fim = cli.Ler(argumentos, saida, erros))
         return *fim;
     OpcoesBusca opcoes;
@@ -82,6 +125,8 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
     const QString cadeia = cli.Conexao();
     const QString arquivoPares = cli.Valor(oPares), arquivoGrupos = cli.Valor(oGrupos);
     const bool explicar = cli.Tem(oExplicar);
+    opcoes.aprender = cli.Tem(oAprender);
+    opcoes.incluirDecididos = cli.Tem(oDecididos);
 
     QElapsedTimer relogio;
     relogio.start();
@@ -106,17 +151,21 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         erros.flush();
     };
     LocalizadorSemelhantes busca(opcoes);
-    if (!busca.Ler(conexao, ado, progresso)) {
+    if (!busca.Executar(conexao, ado, progresso)) {
         erros << "\ncadunir-find: " << busca.Erro() << "\n";
         return SaidaFalha;
     }
     ado.FecharConexão(conexao);
-    busca.Comparar(progresso);
     const QVector<GrupoCandidato> grupos = busca.Agrupar(opcoes.limiar);
-    erros << "\n";
+    const TemposBusca& t = busca.Tempos();
+    erros << "\ntempos: leitura " << Num(t.leitura) << " s, medição " << Num(t.medicao)
+          << " s, blocagem " << Num(t.blocagem) << " s, aprendizado " << Num(t.aprendizado)
+          << " s, comparação " << Num(t.comparacao) << " s\n";
+    if (!busca.Aviso().isEmpty())
+        erros << "cadunir-find: " << busca.Aviso() << "\n";
 
     if (explicar)
-        saida << busca.Modelo().Tabela() << "\n";
+        saida << Explicacao(busca) << "\n";
 
     if (!arquivoPares.isEmpty()) {
         std::vector<const ParCandidato*> pares;
@@ -130,6 +179,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         QStringList cabecalho = {QStringLiteral("ID_A"), QStringLiteral("ID_B"),
                                  QStringLiteral("score")};
         for (const auto& d : Definicoes()) cabecalho << QString::fromUtf8(d.coluna);
+        cabecalho << QStringLiteral("sinais");
         QString texto = LinhaTSV(cabecalho) + '\n';
         std::array<Veredito, kCampos> v;
         for (const ParCandidato* p : pares) {
@@ -138,12 +188,16 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
                                    QString::number(busca.Reg(p->b).id), Num(pontos)};
             for (int c = 0; c < kCampos; ++c) {
                 QString celula = LocalizadorSemelhantes::Rotulo(c, v[size_t(c)].nivel);
-                if (v[size_t(c)].nivel)
+                if (v[size_t(c)].nivel || !Definicoes()[size_t(c)].temNulo)
                     celula += QStringLiteral(" %1%2")
                                   .arg(v[size_t(c)].peso >= 0 ? "+" : "")
                                   .arg(Num(v[size_t(c)].peso));
                 celulas << celula;
             }
+            QStringList sinais = TextosSinais(p->sinais);
+            if (p->decidido)
+                sinais << QStringLiteral("decididos como pessoas diferentes");
+            celulas << sinais.join(QStringLiteral("; "));
             texto += LinhaTSV(celulas) + '\n';
         }
         if (!Gravar(arquivoPares, texto, erros))
@@ -152,14 +206,17 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
     int conflitos = 0;
     for (const GrupoCandidato& g : grupos) conflitos += g.conflito ? 1 : 0;
     if (!arquivoGrupos.isEmpty()) {
-        QString texto = QStringLiteral("group\tID_Paciente\tscore\n");
+        QString texto = QStringLiteral("group\tID_Paciente\tscore\tmark\n");
         for (int g = 0; g < grupos.size(); ++g) {
             const GrupoCandidato& grupo = grupos[g];
             for (int i = 0; i < grupo.membros.size(); ++i)
-                texto += LinhaTSV({QString::number(g + 1),
-                                   QString::number(busca.Reg(grupo.membros[i]).id),
-                                   Num(grupo.pontuacaoMembro[i])}) +
-                         '\n';
+                texto +=
+                    LinhaTSV({QString::number(g + 1),
+                              QString::number(busca.Reg(grupo.membros[i]).id),
+                              Num(grupo.pontuacaoMembro[i]),
+                              busca.SemSolucao(grupo.membros[i]) ? QStringLiteral("sem solução")
+                                                                 : QString()}) +
+                    '\n';
         }
         if (!Gravar(arquivoGrupos, texto, erros))
             return SaidaFalha;

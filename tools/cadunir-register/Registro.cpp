@@ -328,9 +328,9 @@ bool PreencherRegistro(Connection& cn, clsADO& ado, const OpcoesRegistro& opcoes
     return true;
 }
 
-bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString& erro,
-                   const Progresso& progresso) {
-    const QString pasta = QDir(opcoes.pasta).absolutePath();
+bool CriarArquivoRegistro(const QString& pastaPedida, bool substituir,
+                          const Preenchimento& preencher, QString& erro) {
+    const QString pasta = QDir(pastaPedida).absolutePath();
     if (pasta.contains(';')) {
         erro =
             QStringLiteral("the folder name may not contain ';' (it ends the connection string)");
@@ -347,7 +347,7 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
                                 arquivoVerdade};
     QByteArray verdade = "ID_Paciente\tperson\n";
     if (QFile::exists(arquivo) || QFile::exists(ini)) {
-        if (!opcoes.substituir) {
+        if (!substituir) {
             erro = pasta +
                    " already holds a register (Registro.db or Tessivar.INI); pass --force to "
                    "replace it";
@@ -375,15 +375,12 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
             apagar();
             return false;
         }
-        OpcoesRegistro comVerdade = opcoes;
-        comVerdade.verdade = [&](qint64 id, qint64 pessoa) {
-            if (opcoes.verdade)
-                opcoes.verdade(id, pessoa);
-            verdade += QByteArray::number(id) + '\t' + QByteArray::number(pessoa) + '\n';
+        const auto pessoa = [&](qint64 id, qint64 p) {
+            verdade += QByteArray::number(id) + '\t' + QByteArray::number(p) + '\n';
         };
         ado.TransaçãoIniciar(cn);
         const bool ok = CriarEsquema(cn, ado, erro, ParteEsquema::Tabelas) &&
-                        PreencherRegistro(cn, ado, comVerdade, resumo, erro, progresso) &&
+                        preencher(cn, ado, pessoa, erro) &&
                         CriarEsquema(cn, ado, erro, ParteEsquema::Indices);
         if (ok) {
             ado.TransaçãoFinalizar(cn);
@@ -413,6 +410,23 @@ bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString
         return false;
     }
     return true;
+}
+
+bool CriarRegistro(const OpcoesRegistro& opcoes, ResumoRegistro& resumo, QString& erro,
+                   const Progresso& progresso) {
+    return CriarArquivoRegistro(
+        opcoes.pasta, opcoes.substituir,
+        [&](Connection& cn, clsADO& ado, const std::function<void(qint64, qint64)>& pessoa,
+            QString& falha) {
+            OpcoesRegistro comVerdade = opcoes;
+            comVerdade.verdade = [&](qint64 id, qint64 p) {
+                if (opcoes.verdade)
+                    opcoes.verdade(id, p);
+                pessoa(id, p);
+            };
+            return PreencherRegistro(cn, ado, comVerdade, resumo, falha, progresso);
+        },
+        erro);
 }
 
 }  // namespace registro

@@ -48,6 +48,17 @@ QString StringDeConexao(const QString& arquivo);
 bool PreencherRegistro(Connection& cn, clsADO& ado, const OpcoesRegistro& opcoes,
                        ResumoRegistro& resumo, QString& erro, const Progresso& progresso = {});
 
+// A register file in `pasta`, filled by `preencher` (which tells each ID_Paciente written and
+// its person through the function it gets): refuses to overwrite an existing register unless
+// told to, creates the product tables, fills them in one transaction, adds the indexes, then
+// writes Tessivar.INI and Verdade.tsv. A failure leaves no half-written register behind. The
+// demo generator and the corrupted registers (cadunir-corrupt) are written through it.
+using Preenchimento =
+    std::function<bool(Connection& cn, clsADO& ado,
+                       const std::function<void(qint64 id, qint64 pessoa)>&, QString& erro)>;
+bool CriarArquivoRegistro(const QString& pasta, bool substituir, const Preenchimento& preencher,
+                          QString& erro);
+
 // The whole command: refuses to overwrite an existing register unless told to, writes the file
 // (schema and rows), then Tessivar.INI and Verdade.tsv (ID_Paciente<TAB>person: the records
 // of one person share the person). A failure leaves no half-written register behind.

@@ -104,6 +104,13 @@ void Connection::Execute(const QString& sql, qint32* recordsAffected, long) {
     }
 }
 
+void Connection::percorrer(const QString& sql,
+                           const std::function<bool(const dados::ValorLido*, int)>& leitor) {
+    dados::Motor& e = motor();
+    notificar({Evento::Consulta, sql});
+    e.percorrer(sql, leitor);
+}
+
 dados::ResultadoLote Connection::executarLote(const QString& sql) {
     dados::Motor& e = motor();
     notificar({Evento::Execucao, sql});

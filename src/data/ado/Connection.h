@@ -12,6 +12,7 @@
 namespace dados {
 class Motor;
 struct ResultadoLote;
+struct ValorLido;
 struct SituacaoGravacao;
 }  // namespace dados
 class Recordset;
@@ -43,6 +44,10 @@ class Connection {
     // failing statement is returned with what ran before it, not thrown. The observers see
     // the batch as one Execute.
     dados::ResultadoLote executarLote(const QString& sql);
+    // Runs a query handing its rows to `leitor` as they are read (dados::Motor::percorrer): a
+    // whole table read once without holding it. The observers see it as a query.
+    void percorrer(const QString& sql,
+                   const std::function<bool(const dados::ValorLido*, int)>& leitor);
 
     // Whether the register can be written through this connection now (nothing is written to
     // find out); throws when the connection is closed.

@@ -69,6 +69,11 @@ bool clsADO::AbrirRecordset(Connection& fCN, Recordset& fRS, const QString& SQL)
     });
 }
 
+bool clsADO::PercorrerRegistros(Connection& fCN, const QString& SQL,
+                                const std::function<bool(const dados::ValorLido*, int)>& fLeitor) {
+    return CLSADO_TENTAR(fCN.percorrer(SQL, fLeitor));
+}
+
 bool clsADO::ExecutarSQL(Connection& fCN, const QString& SQL, qint32& RecordsAfetados) {
     return CLSADO_TENTAR(fCN.Execute(SQL, &RecordsAfetados, -1));
 }

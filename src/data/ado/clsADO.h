@@ -23,6 +23,10 @@ class clsADO {
     // Client-side, static, optimistic; an open fRS is closed first; left closed on failure.
     bool AbrirRecordset(Connection& fCN, Recordset& fRS, const QString& SQL);
     bool ExecutarSQL(Connection& fCN, const QString& SQL, qint32& RecordsAfetados);
+    // Reads a query row by row into fLeitor without keeping the rows (Connection::percorrer):
+    // for reading a whole table once.
+    bool PercorrerRegistros(Connection& fCN, const QString& SQL,
+                            const std::function<bool(const dados::ValorLido*, int)>& fLeitor);
     bool ExecutarSQL(Connection& fCN, const QString& SQL) {
         qint32 ignorados = 0;
         return ExecutarSQL(fCN, SQL, ignorados);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -48,6 +49,18 @@ struct ResultadoLote {
     std::optional<ErroNumerado> falha;
 };
 
+// One value of a row as a query streams it past (Motor::percorrer); the text lives only during
+// the call. Dates come as text 'yyyy-mm-dd hh:mm:ss'.
+struct ValorLido {
+    enum Tipo : quint8 { Nulo, Inteiro, Real, Texto } tipo = Nulo;
+    qint64 inteiro = 0;
+    double real = 0;
+    const char* texto = nullptr;  // UTF-8
+    int bytes = 0;
+};
+// Called with each row; answers false to stop reading.
+using LeitorLinhas = std::function<bool(const ValorLido* valores, int colunas)>;
+
 // Whether a connection may write to the register now, and why not: asked at start-up, so that
 // the administrator learns it before a review, not at its end.
 struct SituacaoGravacao {
@@ -74,6 +87,10 @@ class Motor {
     virtual DadosConsulta consultar(const QString& sql) = 0;
     // Runs a batch and keeps every statement's result; a failure is returned, not thrown.
     virtual ResultadoLote executarLote(const QString& sql) = 0;
+    // Runs a query and hands its rows to `leitor` one by one as they are read, keeping none:
+    // a whole table read once costs no more memory than one row. By default the rows are read
+    // as consultar() reads them and then handed over.
+    virtual void percorrer(const QString& sql, const LeitorLinhas& leitor);
 
     virtual void iniciar() = 0;
     virtual void confirmar() = 0;

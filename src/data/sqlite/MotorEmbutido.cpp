@@ -140,8 +140,9 @@ MotorEmbutido::~MotorEmbutido() {
 
 void MotorEmbutido::abrir() {
     if (m_arquivo.isEmpty()) {
-        Falhar(ErroNaoEspecificado, kOrigem,
-               QStringLiteral("a cadeia de conexão não indica o arquivo do cadastro (Data Source)"));
+        Falhar(
+            ErroNaoEspecificado, kOrigem,
+            QStringLiteral("a cadeia de conexão não indica o arquivo do cadastro (Data Source)"));
     }
     const QFileInfo info(m_arquivo);
     if (!info.exists() || !info.isFile()) {
@@ -721,9 +722,10 @@ const Catalogo& MotorEmbutido::catalogo() {
 
 qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& original,
                             DadosConsulta* resultado,
-                            const std::vector<AgrupadorEmbutido::Valor>* agrupado) {
+                            const std::vector<AgrupadorEmbutido::Valor>* agrupado,
+                            const LeitorLinhas* leitor) {
     try {
-        return rodarComando(p, indice, original, resultado, agrupado);
+        return rodarComando(p, indice, original, resultado, agrupado, leitor);
     } catch (ErroNumerado& e) {
         if (e.Servidor()) {
             // The translation is shared by statements of one shape, whatever their layout:
@@ -740,7 +742,8 @@ qint64 MotorEmbutido::rodar(const Preparo& p, int indice, const QString& origina
 
 qint64 MotorEmbutido::rodarComando(const Preparo& p, int indice, const QString& original,
                                    DadosConsulta* resultado,
-                                   const std::vector<AgrupadorEmbutido::Valor>* agrupado) {
+                                   const std::vector<AgrupadorEmbutido::Valor>* agrupado,
+                                   const LeitorLinhas* leitor) {
     const ComandoTraduzido& c = p.guardada->traducao->comandos[indice];
     if (c.tipo == ComandoTraduzido::Sessao) {
         rodarSessao(c);
@@ -875,6 +878,7 @@ qint64 MotorEmbutido::rodarComando(const Preparo& p, int indice, const QString& 
         }
         rc = SQLITE_DONE;
     }
+    std::vector<ValorLido> lidos(leitor ? size_t(sqlite3_column_count(st)) : 0);
     // One SQLite value as the record set holds it.
     const auto valor = [&leitura](int i, int tipo, sqlite3_int64 inteiro, double real,
                                   const char* bytes, int n) -> QVariant {
@@ -901,6 +905,34 @@ qint64 MotorEmbutido::rodarComando(const Preparo& p, int indice, const QString& 
         }
     };
     while (!agrupado && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        if (leitor) {
+            for (size_t i = 0; i < lidos.size(); ++i) {
+                ValorLido& v = lidos[i];
+                switch (sqlite3_column_type(st, int(i))) {
+                    case SQLITE_NULL:
+                        v.tipo = ValorLido::Nulo;
+                        break;
+                    case SQLITE_INTEGER:
+                        v.tipo = ValorLido::Inteiro;
+                        v.inteiro = sqlite3_column_int64(st, int(i));
+                        break;
+                    case SQLITE_FLOAT:
+                        v.tipo = ValorLido::Real;
+                        v.real = sqlite3_column_double(st, int(i));
+                        break;
+                    default:
+                        v.tipo = ValorLido::Texto;
+                        v.texto = reinterpret_cast<const char*>(sqlite3_column_text(st, int(i)));
+                        v.bytes = sqlite3_column_bytes(st, int(i));
+                        break;
+                }
+            }
+            if (!(*leitor)(lidos.data(), int(lidos.size()))) {
+                rc = SQLITE_DONE;
+                break;
+            }
+            continue;
+        }
         if (!resultado) {
             continue;
         }
@@ -1130,6 +1162,21 @@ DadosConsulta MotorEmbutido::consultar(const QString& sql) {
         }
     }
     return resultado;
+}
+
+void MotorEmbutido::percorrer(const QString& sql, const LeitorLinhas& leitor) {
+    conferirEsquema();
+    const Preparo p = preparar(sql);
+    const Traducao* t = p.guardada->traducao.get();
+    bool lido = false;
+    for (int i = 0; i < t->comandos.size(); ++i) {
+        if (!lido && t->comandos[i].tipo == ComandoTraduzido::Consulta) {
+            rodar(p, i, sql, nullptr, nullptr, &leitor);
+            lido = true;
+        } else {
+            rodar(p, i, sql, nullptr);
+        }
+    }
 }
 
 void MotorEmbutido::rodarSessao(const ComandoTraduzido& c) {

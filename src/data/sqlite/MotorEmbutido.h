@@ -69,6 +69,8 @@ class MotorEmbutido : public Motor {
     qint64 executar(const QString& sql) override;
     DadosConsulta consultar(const QString& sql) override;
     ResultadoLote executarLote(const QString& sql) override;
+    // Straight from SQLite's rows, without building a value of them.
+    void percorrer(const QString& sql, const LeitorLinhas& leitor) override;
     // ADO's BeginTrans/CommitTrans/RollbackTrans and T-SQL's BEGIN/COMMIT/ROLLBACK TRAN move
     // the same level count (@@TRANCOUNT): only the outermost begin and commit reach SQLite, a
     // rollback undoes every level.
@@ -116,10 +118,12 @@ class MotorEmbutido : public Motor {
     // Runs command `indice` of a prepared statement; a failure SQL Server would report names
     // the line of the batch the command's statement begins on.
     qint64 rodar(const Preparo& p, int indice, const QString& original, DadosConsulta* resultado,
-                 const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr);
+                 const std::vector<AgrupadorEmbutido::Valor>* agrupado = nullptr,
+                 const LeitorLinhas* leitor = nullptr);
     qint64 rodarComando(const Preparo& p, int indice, const QString& original,
                         DadosConsulta* resultado,
-                        const std::vector<AgrupadorEmbutido::Valor>* agrupado);
+                        const std::vector<AgrupadorEmbutido::Valor>* agrupado,
+                        const LeitorLinhas* leitor);
     bool agrupar(const QString& sql, const Preparo& p, DadosConsulta& resultado);
     // The failure of a SQLite call for `original` (the statement as sent), while running `c`.
     [[noreturn]] void falhaSqlite(int rc, const QString& original,

@@ -5,12 +5,15 @@
 
 #include <QDateTime>
 
-#include "match/Normalizacao.h"
+#include "patient/Normalizacao.h"
 
 using namespace semelhanca;
 
 TEST(Normalizacao, NamesLoseCaseAccentsPunctuationAndExtraBlanks) {
     EXPECT_EQ(TextoNormalizado(QString::fromUtf8("José")), "JOSE");
+    // Every lower-case letter, the last of the alphabet too.
+    EXPECT_EQ(TextoNormalizado(QStringLiteral("abcdefghijklmnopqrstuvwxyz Souza")),
+              "ABCDEFGHIJKLMNOPQRSTUVWXYZ SOUZA");
     EXPECT_EQ(TextoNormalizado(QString::fromUtf8("  CONCEIÇÃO   da  Glória ")),
               "CONCEICAO DA GLORIA");
     EXPECT_EQ(TextoNormalizado(QString::fromUtf8("D'ÁVILA")), "DAVILA");
@@ -20,6 +23,10 @@ TEST(Normalizacao, NamesLoseCaseAccentsPunctuationAndExtraBlanks) {
     EXPECT_EQ(TextoNormalizado(QVariant()), QByteArray());
     EXPECT_EQ(TextoNormalizado(QVariant(QString())), QByteArray());
     EXPECT_EQ(TextoNormalizado(QVariant(QStringLiteral("   "))), QByteArray());
+    // The UTF-8 form the finder reads gives the same, bytes that are no UTF-8 being no letter.
+    std::string saida;
+    TextoNormalizado(std::string_view("  Conceição  d'Ávila\xff\xfe x"), saida);
+    EXPECT_EQ(saida, "CONCEICAO DAVILA X");
 }
 
 TEST(Normalizacao, DocumentsKeepDigitsAndTheCicCheckDigitsAreEvidence) {
@@ -28,10 +35,31 @@ TEST(Normalizacao, DocumentsKeepDigitsAndTheCicCheckDigitsAreEvidence) {
     EXPECT_EQ(Digitos(QStringLiteral("111 444 777 35")), "11144477735");
     EXPECT_EQ(Digitos(QVariant()), QByteArray());
     EXPECT_TRUE(CicValido("11144477735"));
+    // Valid numbers, check digits of 0 among them (a remainder of 0 or 1 gives 0).
+    for (const char* valido :
+         {"52998224725", "00000000191", "12345678909", "98765432100", "10000003700", "20000000108"})
+        EXPECT_TRUE(CicValido(valido)) << valido;
     EXPECT_FALSE(CicValido("11144477736"));  // one check digit off
     EXPECT_FALSE(CicValido("11144477753"));  // the check digits swapped
     EXPECT_FALSE(CicValido("11111111111"));  // valid digits, but a placeholder
     EXPECT_FALSE(CicValido("1114447773"));
+}
+
+TEST(Normalizacao, AddressesReducedToStreetAndNumber) {
+    const std::pair<const char*, std::pair<const char*, quint32>> casos[] = {
+        {"R. das Flores, 120 apto 31", {"FLORES", 120}},
+        {"RUA FLORES 120", {"FLORES", 120}},
+        {"Rua 7 de Setembro, 1.200", {"7 SETEMBRO", 1}},
+        {"AV. GETÚLIO VARGAS, 229, APTO 12", {"GETULIO VARGAS", 229}},
+        {"12 HIGH STREET", {"HIGH", 12}},
+        {"TRAVESSA DA PAZ S/N", {"PAZ", 0}},
+        {"", {"", 0}},
+    };
+    for (const auto& [texto, esperado] : casos) {
+        const EnderecoNormalizado e = Endereco(QString::fromUtf8(texto));
+        EXPECT_EQ(e.rua, esperado.first) << texto;
+        EXPECT_EQ(e.numero, esperado.second) << texto;
+    }
 }
 
 TEST(Normalizacao, BirthDatesFromTheDatabaseAndFromTexts) {
@@ -41,14 +69,12 @@ TEST(Normalizacao, BirthDatesFromTheDatabaseAndFromTexts) {
     EXPECT_EQ(DataNascimento(QStringLiteral("31/02/1970")), 0);
     EXPECT_EQ(DataNascimento(QStringLiteral("")), 0);
     EXPECT_EQ(DataNascimento(QVariant()), 0);
+    EXPECT_EQ(DataNascimento(std::string_view("1970-06-21 00:00:00")), 19700621);
+    EXPECT_EQ(DataNascimento(std::string_view("1970-02-30")), 0);
+    EXPECT_EQ(DataNascimento(std::string_view("1970-0x-21")), 0);
 }
 
-TEST(Normalizacao, SoundexAsSqlServerAndAPortuguesePhoneticKey) {
-    EXPECT_EQ(Soundex("ROBERT"), "R163");
-    EXPECT_EQ(Soundex("ASHCRAFT"), "A261");
-    EXPECT_EQ(Soundex("SOUZA"), Soundex("SOUSA"));
-    EXPECT_EQ(Soundex("MARIA JOSE"), Soundex("MARIA"));
-    EXPECT_EQ(Soundex(""), "0000");
+TEST(Normalizacao, APortuguesePhoneticKey) {
     const std::pair<const char*, const char*> iguais[] = {
         {"SOUSA", "SOUZA"},    {"LUIS", "LUIZ"},      {"THIAGO", "TIAGO"},
         {"PHILIPE", "FILIPE"}, {"YARA", "IARA"},      {"WALTER", "VALTER"},
@@ -75,8 +101,8 @@ TEST(Normalizacao, StringDistances) {
         for (char c : {'A', 'B', 'C'}) palavras.push_back(palavras[k] + c);
     for (const std::string& x : palavras)
         for (const std::string& y : palavras) {
-            const int cheia = std::min(
-                DistanciaEdicao(x.data(), int(x.size()), y.data(), int(y.size()), 4), 2);
+            const int cheia =
+                std::min(DistanciaEdicao(x.data(), int(x.size()), y.data(), int(y.size()), 4), 2);
             ASSERT_EQ(DistanciaEdicao(x.data(), int(x.size()), y.data(), int(y.size()), 1), cheia)
                 << x << " / " << y;
         }

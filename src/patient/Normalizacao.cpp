@@ -1,10 +1,13 @@
-#include "Normalizacao.h"
+#include "patient/Normalizacao.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QList>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 namespace semelhanca {
 
@@ -41,26 +44,58 @@ const std::array<char, 0x180>& TabelaBase() {
 
 }  // namespace
 
-QByteArray TextoNormalizado(const QString& texto) {
+namespace {
+
+// The next code point of UTF-8 text from s[i], advancing i; a byte that starts no valid
+// sequence is taken as a code point of its own (and so as no letter).
+char32_t Proximo(std::string_view s, size_t& i) {
+    const unsigned char c = static_cast<unsigned char>(s[i++]);
+    if (c < 0x80)
+        return c;
+    const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    if (extra == 0 || i + size_t(extra) > s.size())
+        return 0xFFFF;
+    char32_t cp = c & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        const unsigned char x = static_cast<unsigned char>(s[i]);
+        if ((x & 0xC0) != 0x80)
+            return 0xFFFF;
+        cp = (cp << 6) | (x & 0x3F);
+        ++i;
+    }
+    return cp;
+}
+
+std::string_view Vista(const QByteArray& b) {
+    return {b.constData(), size_t(b.size())};
+}
+
+}  // namespace
+
+void TextoNormalizado(std::string_view utf8, std::string& saida) {
     const auto& tabela = TabelaBase();
-    QByteArray r;
-    r.reserve(texto.size());
+    saida.clear();
     bool branco = false;
-    for (QChar c : texto) {
-        const char16_t u = c.unicode();
+    for (size_t i = 0; i < utf8.size();) {
+        const char32_t u = Proximo(utf8, i);
         if (u == '\'' || u == 0x2019 || u == 0xB4 || u == '`')
             continue;  // O'CONNOR = OCONNOR, D'ÁVILA = DAVILA
-        const char b = u < 0x180 ? tabela[u] : Base(c);
+        const char b = u < 0x180 ? tabela[u] : u < 0xFFFF ? Base(QChar(char16_t(u))) : 0;
         if (!b) {
-            branco = !r.isEmpty();
+            branco = !saida.empty();
             continue;
         }
         if (branco)
-            r += ' ';
+            saida += ' ';
         branco = false;
-        r += b;
+        saida += b;
     }
-    return r;
+}
+
+QByteArray TextoNormalizado(const QString& texto) {
+    std::string r;
+    TextoNormalizado(Vista(texto.toUtf8()), r);
+    return QByteArray(r.data(), qsizetype(r.size()));
 }
 
 QByteArray TextoNormalizado(const QVariant& valor) {
@@ -69,18 +104,47 @@ QByteArray TextoNormalizado(const QVariant& valor) {
     return TextoNormalizado(valor.toString());
 }
 
-QByteArray Digitos(const QVariant& valor, bool aceitarX) {
-    QByteArray r;
-    if (valor.isNull())
-        return r;
-    const QString texto = valor.toString();
-    for (QChar c : texto) {
-        if (c.unicode() >= '0' && c.unicode() <= '9')
-            r += char(c.unicode());
+int Digitos(std::string_view texto, bool aceitarX, char* saida, int maximo) {
+    int n = 0;
+    for (const char c : texto) {
+        if (n == maximo)
+            break;
+        if (c >= '0' && c <= '9')
+            saida[n++] = c;
         else if (aceitarX && (c == 'X' || c == 'x'))
-            r += 'X';
+            saida[n++] = 'X';
     }
+    return n;
+}
+
+QByteArray Digitos(const QVariant& valor, bool aceitarX) {
+    if (valor.isNull())
+        return {};
+    const QByteArray texto = valor.toString().toUtf8();
+    QByteArray r(texto.size(), Qt::Uninitialized);
+    r.resize(Digitos(Vista(texto), aceitarX, r.data(), int(r.size())));
     return r;
+}
+
+QByteArray RgNormalizado(const QVariant& valor) {
+    return Digitos(valor, true).left(16);
+}
+
+int CicNormalizado(std::string_view texto, char* saida) {
+    char d[32];
+    const int n = Digitos(texto, false, d, 32);
+    // A CIC kept in a numeric column loses its leading zeros.
+    const int zeros = n == 9 || n == 10 ? 11 - n : 0;
+    const int total = std::min(11, n + zeros);
+    for (int i = 0; i < total; ++i) saida[i] = i < zeros ? '0' : d[i - zeros];
+    return total;
+}
+
+QByteArray CicNormalizado(const QVariant& valor) {
+    if (valor.isNull())
+        return {};
+    char d[11];
+    return QByteArray(d, CicNormalizado(Vista(valor.toString().toUtf8()), d));
 }
 
 bool CicValido(const QByteArray& d) {
@@ -99,44 +163,160 @@ bool CicValido(const QByteArray& d) {
     return true;
 }
 
+namespace {
+
+qint32 DataValida(int ano, int mes, int dia) {
+    if (ano < 1800 || ano > 9999 || !QDate::isValid(ano, mes, dia))
+        return 0;
+    return ano * 10000 + mes * 100 + dia;
+}
+
+}  // namespace
+
+qint32 DataNascimento(std::string_view t) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    if (t.size() < 10)
+        return 0;
+    int v[10];
+    for (int i = 0; i < 10; ++i) v[i] = t[size_t(i)] - '0';
+    const auto numero = [&](int de, int n) {
+        int r = 0;
+        for (int i = de; i < de + n; ++i) {
+            if (v[i] < 0 || v[i] > 9)
+                return -1;
+            r = r * 10 + v[i];
+        }
+        return r;
+    };
+    if (t[4] == '-' && t[7] == '-')  // yyyy-mm-dd, as the database gives it
+        return DataValida(numero(0, 4), numero(5, 2), numero(8, 2));
+    if (t[2] == '/' && t[5] == '/')  // dd/mm/yyyy, as a person types it
+        return DataValida(numero(6, 4), numero(3, 2), numero(0, 2));
+    return 0;
+}
+
 qint32 DataNascimento(const QVariant& valor) {
     if (valor.isNull())
         return 0;
     QDate d;
-    if (valor.typeId() == QMetaType::QDateTime) {
+    if (valor.typeId() == QMetaType::QDateTime)
         d = valor.toDateTime().date();
-    } else if (valor.typeId() == QMetaType::QDate) {
+    else if (valor.typeId() == QMetaType::QDate)
         d = valor.toDate();
-    } else {
-        const QString t = valor.toString().trimmed().left(10);
-        d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
-        if (!d.isValid())
-            d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
-    }
-    if (!d.isValid() || d.year() < 1800 || d.year() > 9999)
-        return 0;
-    return d.year() * 10000 + d.month() * 100 + d.day();
+    else
+        return DataNascimento(Vista(valor.toString().toUtf8()));
+    return d.isValid() ? DataValida(d.year(), d.month(), d.day()) : 0;
 }
 
-QByteArray Soundex(const QByteArray& s) {
-    static const char codigos[] = "01230120022455012623010202";  // A..Z
-    if (s.isEmpty() || s[0] < 'A' || s[0] > 'Z')
-        return QByteArrayLiteral("0000");
-    QByteArray r(1, s[0]);
-    char ultimo = codigos[s[0] - 'A'];
-    for (int i = 1; i < s.size() && r.size() < 4; ++i) {
-        const char c = s[i];
-        if (c < 'A' || c > 'Z')
-            break;  // first word only, as SQL Server
-        const char codigo = codigos[c - 'A'];
-        if (c == 'H' || c == 'W')
-            continue;  // H and W do not separate equal codes
-        if (codigo != '0' && codigo != ultimo)
-            r += codigo;
-        ultimo = codigo;
+char SexoNormalizado(std::string_view texto) {
+    std::string s;
+    TextoNormalizado(texto, s);
+    const std::string_view v(s);
+    if (v == "M" || v.substr(0, 4) == "MASC")
+        return 'M';
+    if (v == "F" || v.substr(0, 3) == "FEM")
+        return 'F';
+    return 0;
+}
+
+char SexoNormalizado(const QVariant& valor) {
+    return valor.isNull() ? 0 : SexoNormalizado(Vista(valor.toString().toUtf8()));
+}
+
+namespace {
+
+bool Numero(const QByteArray& p) {
+    return !p.isEmpty() &&
+           std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Words that say what kind of street it is, typed in full, abbreviated or left out at will:
+// they tell two addresses apart no better than the blanks between words.
+bool TipoDeRua(const QByteArray& p) {
+    static const char* const tipos[] = {
+        "RUA",    "R",       "AV",       "AVENIDA", "TRAVESSA", "TV",  "TRAV",    "ALAMEDA",
+        "AL",     "ESTRADA", "EST",      "PRACA",   "PC",       "PCA", "RODOVIA", "ROD",
+        "LARGO",  "LGO",     "VIELA",    "BECO",    "STREET",   "ST",  "ROAD",    "RD",
+        "AVENUE", "AVE",     "PLACE",    "PL",      "DRIVE",    "DR",  "COURT",   "CT",
+        "LANE",   "LN",      "CRESCENT", "CRES",
+    };
+    for (const char* t : tipos)
+        if (p == t)
+            return true;
+    return false;
+}
+
+// Where the complement begins: what follows belongs to one flat of the building.
+bool Complemento(const QByteArray& p) {
+    static const char* const palavras[] = {
+        "APTO", "AP",     "APT", "APARTAMENTO", "BLOCO", "BL",    "CASA", "CS", "SALA", "LOTE",
+        "LT",   "QUADRA", "QD",  "FUNDOS",      "FDS",   "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
+    };
+    for (const char* t : palavras)
+        if (p == t)
+            return true;
+    return false;
+}
+
+bool ParticulaEndereco(const QByteArray& p) {
+    return p == "DE" || p == "DA" || p == "DO" || p == "DAS" || p == "DOS" || p == "E";
+}
+
+}  // namespace
+
+EnderecoNormalizado Endereco(std::string_view texto) {
+    EnderecoNormalizado r;
+    // With commas the number is the first one after the street ("RUA 7 DE SETEMBRO, 120");
+    // without, the last one before any complement ("R DAS FLORES 120 APTO 31", "12 HIGH ST").
+    const size_t virgula = texto.find(',');
+    std::string normal;
+    TextoNormalizado(texto.substr(0, virgula), normal);
+    const QList<QByteArray> primeira =
+        QByteArray(normal.data(), qsizetype(normal.size())).split(' ');
+    QList<QByteArray> rua;
+    for (const QByteArray& p : primeira) {
+        if (Complemento(p))
+            break;
+        rua << p;
     }
-    while (r.size() < 4) r += '0';
+    if (virgula != std::string_view::npos) {
+        std::string_view resto = texto.substr(virgula + 1);
+        while (!r.numero && !resto.empty()) {
+            const size_t proxima = resto.find(',');
+            TextoNormalizado(resto.substr(0, proxima), normal);
+            for (const QByteArray& p :
+                 QByteArray(normal.data(), qsizetype(normal.size())).split(' ')) {
+                if (Complemento(p))
+                    break;
+                if (Numero(p)) {
+                    r.numero = p.left(9).toUInt();
+                    break;
+                }
+            }
+            resto =
+                proxima == std::string_view::npos ? std::string_view() : resto.substr(proxima + 1);
+        }
+    } else {
+        for (qsizetype i = rua.size() - 1; i >= 0 && rua.size() > 1; --i)
+            if (Numero(rua[i])) {
+                r.numero = rua[i].left(9).toUInt();
+                rua.removeAt(i);
+                break;
+            }
+    }
+    for (const QByteArray& p : rua) {
+        // Single letters (the S/N of "sem número", initials) say nothing; single digits do.
+        if ((p.size() < 2 && !Numero(p)) || TipoDeRua(p) || ParticulaEndereco(p))
+            continue;
+        if (!r.rua.isEmpty())
+            r.rua += ' ';
+        r.rua += p;
+    }
     return r;
+}
+
+EnderecoNormalizado Endereco(const QVariant& valor) {
+    return valor.isNull() ? EnderecoNormalizado() : Endereco(Vista(valor.toString().toUtf8()));
 }
 
 QByteArray ChaveFonetica(const QByteArray& s) {

@@ -1,0 +1,104 @@
+#include "AprendizadoEM.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace semelhanca {
+
+namespace {
+
+constexpr double kParesDeApoio = 50;  // how much the starting m weighs against the register
+constexpr int kMaximoIteracoes = 60;
+constexpr double kConvergencia = 1e-4;   // largest change of any m, and of the prior's share
+constexpr qint64 kMinimoHistorico = 30;  // labelled pairs that start to say something
+
+}  // namespace
+
+Padrao Codificar(const std::array<quint8, kCampos>& niveis) {
+    Padrao p = 0;
+    for (int c = kCampos - 1; c >= 0; --c) p = (p << kBitsNivel) | niveis[size_t(c)];
+    return p;
+}
+
+std::array<quint8, kCampos> Decodificar(Padrao p) {
+    std::array<quint8, kCampos> n{};
+    for (int c = 0; c < kCampos; ++c, p >>= kBitsNivel)
+        n[size_t(c)] = quint8(p & ((1u << kBitsNivel) - 1));
+    return n;
+}
+
+ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
+                       std::vector<std::pair<Padrao, qint64>> padroes,
+                       const std::vector<Padrao>& mesmaPessoa, qint64 registros) {
+    std::sort(padroes.begin(), padroes.end());
+    const auto& d = Definicoes();
+    const Parametros& inicial = modelo.Iniciais();
+    ResultadoEM r;
+    r.parametros = modelo.Atuais();
+    const double n = double(std::max<qint64>(registros, 2));
+    const bool usarHistorico = qint64(mesmaPessoa.size()) >= kMinimoHistorico;
+    ModeloPontuacao atual;
+    for (r.iteracoes = 1; r.iteracoes <= kMaximoIteracoes; ++r.iteracoes) {
+        atual.Definir(r.parametros);
+        const double prior = atual.PriorLog2(registros);
+        std::array<std::vector<double>, kCampos> contagem;
+        for (int c = 0; c < kCampos; ++c)
+            contagem[size_t(c)].assign(size_t(d[size_t(c)].niveis.size()), 0.0);
+        double esperados = 0;
+        const auto somar = [&](const std::array<quint8, kCampos>& niveis, double peso) {
+            for (int c = 0; c < kCampos; ++c) contagem[size_t(c)][niveis[size_t(c)]] += peso;
+        };
+        // Expectation: how likely each pattern is one person under the current parameters.
+        for (const auto& [padrao, quantos] : padroes) {
+            const std::array<quint8, kCampos> niveis = Decodificar(padrao);
+            const bool familia = ModeloPontuacao::Familia(niveis);
+            double w = prior;
+            for (int c = 0; c < kCampos; ++c) w += atual.PesoCampo(c, niveis, -1, familia);
+            const double p = 1.0 / (1.0 + std::exp2(-w));
+            esperados += p * double(quantos);
+            somar(niveis, p * double(quantos));
+        }
+        if (usarHistorico)
+            for (Padrao padrao : mesmaPessoa) somar(Decodificar(padrao), 1.0);
+        // Maximisation: m is the share of the likely pairs in each level, held to its start.
+        Parametros novo = r.parametros;
+        double mudanca = 0;
+        for (int c = 0; c < kCampos; ++c) {
+            const auto& niveis = d[size_t(c)].niveis;
+            const int primeiro = d[size_t(c)].temNulo ? 1 : 0;
+            // Levels whose m stays fixed keep their share; the others share the rest.
+            double fixo = 0, total = 0, inicialLivre = 0;
+            for (int l = primeiro; l < niveis.size(); ++l) {
+                if (niveis[l].aprendido) {
+                    total += contagem[size_t(c)][size_t(l)];
+                    inicialLivre += inicial.m[size_t(c)][l];
+                } else {
+                    fixo += inicial.m[size_t(c)][l];
+                }
+            }
+            for (int l = primeiro; l < niveis.size(); ++l) {
+                if (!niveis[l].aprendido)
+                    continue;
+                const double parte = (contagem[size_t(c)][size_t(l)] +
+                                      kParesDeApoio * inicial.m[size_t(c)][l] / inicialLivre) /
+                                     (total + kParesDeApoio);
+                const double m = parte * (1.0 - fixo);
+                mudanca = std::max(mudanca, std::abs(m - r.parametros.m[size_t(c)][l]));
+                novo.m[size_t(c)][l] = m;
+            }
+        }
+        // The prior: the expected pairs of one person over every pair of the register, as the
+        // share of records that have another record of the same person.
+        novo.duplicados = std::clamp(2.0 * esperados / n, 0.001, 0.9);
+        mudanca = std::max(mudanca, std::abs(novo.duplicados - r.parametros.duplicados));
+        r.parametros = novo;
+        if (mudanca < kConvergencia) {
+            r.convergiu = true;
+            break;
+        }
+    }
+    r.iteracoes = std::min(r.iteracoes, kMaximoIteracoes);
+    return r;
+}
+
+}  // namespace semelhanca

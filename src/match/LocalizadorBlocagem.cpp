@@ -1,0 +1,237 @@
+// Blocking: which pairs of records are compared at all. Two records are compared when they
+// share a strong key, whatever their other fields say: the exact birth date, a document, the
+// telephone, the chart number, the street and number, or the sound of both names (in either
+// field, so that given and family names typed in each other's field still meet) with the year
+// or with the day and month of birth (so that a wrong digit of the date still meets). Small
+// blocks are compared all against all; large ones (every record born on one day of a large
+// register, every MARIA SILVA born in 1970) are sorted in two orders and each record meets its
+// next neighbours in each, so the pairs per record stay bounded and the cost grows with the
+// register, not its square. A record without a birth date meets the records that sound like
+// it whatever their dates.
+#include <algorithm>
+
+#include "match/FuncoesBusca.h"
+#include "match/LocalizadorSemelhantes.h"
+
+namespace semelhanca {
+
+using namespace busca;
+
+struct LocalizadorSemelhantes::EntradaBloco {
+    quint64 chave;
+    std::array<quint64, 2> ordem;  // the two orders a large block is walked in
+    quint32 registro;
+    bool semData;
+};
+
+namespace {
+
+enum TipoChave {
+    kNascimento = 1,
+    kCic,
+    kRg,
+    kTelefone,
+    kProntuario,
+    kEndereco,
+    kSomAno,        // both names' sounds with the year of birth
+    kSomDiaMes,     // both names' sounds with the day and month of birth
+    kSomSemData,    // both names' sounds, for the records without a birth date
+    kUmSomAno,      // one name's sound and the other's initial, with the year of birth
+    kUmSomDiaMes,   // the same with the day and month
+    kUmSomSemData,  // the same for the records without a birth date
+};
+constexpr int kTiposChave = kUmSomSemData;
+// A record without a birth date meets this many neighbours on each side in its block.
+constexpr size_t kVizinhosSemData = 15;
+
+// The first characters of a text packed into the top bits of a number, five bits each, so that
+// numbers sort as the texts do (case and accents are gone already).
+quint64 Prefixo(std::string_view s, int caracteres, int deslocamento) {
+    quint64 r = 0;
+    for (int i = 0; i < caracteres; ++i) {
+        quint64 c = 0;
+        if (size_t(i) < s.size()) {
+            const char x = s[size_t(i)];
+            c = x == ' ' ? 1 : (x >= 'A' && x <= 'Z') ? quint64(x - 'A' + 2) : 28 + quint64(x & 3);
+        }
+        r = (r << 5) | c;
+    }
+    return r << deslocamento;
+}
+
+quint64 Chave(int tipo, quint64 valor) {
+    return Misturar(Misturar(quint64(tipo)) ^ valor) | 1;
+}
+
+}  // namespace
+
+int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
+                                     EntradaBloco* saida) const {
+    const auto texto = [&](quint32 id) -> std::string_view { return m_nomes.entradas[id].texto; };
+    const quint64 nasc = quint64(quint32(r.nascimento));
+    const bool semData = r.nascimento == 0;
+    // Within a block sharing a document, telephone, chart number or address: by each name,
+    // then by date.
+    const std::array<quint64, 2> porNomes = {Prefixo(texto(r.nome), 7, 27) | nasc,
+                                             Prefixo(texto(r.ultimo), 7, 27) | nasc};
+    const auto uma = [&](quint64 valor, const std::array<quint64, 2>& ordem) {
+        saida[0] = {Chave(tipo, valor), ordem, i, semData};
+        return 1;
+    };
+    switch (tipo) {
+        case kNascimento:
+            if (semData)
+                return 0;
+            return uma(nasc, {Prefixo(texto(r.nome), 12, 4), Prefixo(texto(r.ultimo), 12, 4)});
+        case kCic:
+            return r.nCic >= 9 ? uma(Hash(r.cic.data(), r.nCic, 2), porNomes) : 0;
+        case kRg:  // up to the eighth character: with or without the check digit
+            return r.nRg >= 5 ? uma(Hash(r.rg.data(), std::min<size_t>(r.nRg, 8), 3), porNomes) : 0;
+        case kTelefone:
+            return r.telefone ? uma(r.telefone, porNomes) : 0;
+        case kProntuario:
+            return r.prontuario ? uma(r.prontuario, porNomes) : 0;
+        case kEndereco:
+            return r.rua && r.numero
+                       ? uma(Misturar(quint64(r.rua) << 32 | r.numero) ^ r.cidade, porNomes)
+                       : 0;
+        case kSomAno:
+        case kSomDiaMes:
+        case kSomSemData:
+        case kUmSomAno:
+        case kUmSomDiaMes:
+        case kUmSomSemData: {
+            const bool umSom = tipo >= kUmSomAno;
+            const int parteData = tipo - (umSom ? kUmSomAno : kSomAno);  // year, day-month, none
+            if (parteData != 2 && semData)
+                return 0;
+            const quint64 data = parteData == 0   ? quint64(r.nascimento / 10000)
+                                 : parteData == 1 ? quint64(r.nascimento % 10000)
+                                                  : 0;
+            const auto som = [&](quint32 id) { return m_nomes.entradas[id].som; };
+            int k = 0;
+            const auto acrescentar = [&](quint64 valor, const std::array<quint64, 2>& ordem) {
+                const quint64 c = Chave(tipo, valor ^ data);
+                for (int j = 0; j < k; ++j)
+                    if (saida[j].chave == c)
+                        return;
+                saida[k++] = {c, ordem, i, semData};
+            };
+            if (umSom) {
+                // One name's sound and the other's initial: a slip in the other name.
+                for (const auto& [x, y] :
+                     {std::pair{r.nome, r.ultimo}, std::pair{r.ultimo, r.nome}})
+                    if (x && y)
+                        acrescentar(som(x) ^ quint64(quint8(texto(y)[0])) << 56,
+                                    {Prefixo(texto(y), 7, 27) | nasc,
+                                     Prefixo(texto(r.meio), 7, 27) | nasc});
+            } else {
+                // Both sounds in either order, as typed and as the whole name re-read.
+                const quint32 nomeAlt = r.nomeAlt ? r.nomeAlt : r.nome;
+                const quint32 ultimoAlt = r.ultimoAlt ? r.ultimoAlt : r.ultimo;
+                for (const auto& [x, y] :
+                     {std::pair{r.nome, r.ultimo}, std::pair{nomeAlt, ultimoAlt}})
+                    if (x && y)
+                        acrescentar(
+                            Misturar(std::min(som(x), som(y)) ^ std::max(som(x), som(y)) * 3),
+                            {Prefixo(texto(r.meio), 7, 27) | nasc,
+                             Prefixo(texto(r.nome), 7, 27) | nasc});
+            }
+            return k;
+        }
+        default:
+            return 0;
+    }
+}
+
+QVector<quint64> LocalizadorSemelhantes::Chaves(quint32 i) const {
+    QVector<quint64> r;
+    EntradaBloco e[4];
+    for (int t = 1; t <= kTiposChave; ++t) {
+        const int n = entradas(t, m_registros[i], i, e);
+        for (int k = 0; k < n; ++k) r << e[k].chave;
+    }
+    return r;
+}
+
+void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progresso& progresso) {
+    const quint32 n = quint32(m_registros.size());
+    std::vector<EntradaBloco> blocos;
+    std::vector<quint64> novos, juntos;
+    std::vector<const EntradaBloco*> ordenado;
+    const size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
+    const size_t janela = size_t(std::max(1, m_opcoes.janela));
+    const auto par = [&](quint32 a, quint32 b) {
+        if (a != b)
+            novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
+    };
+    pares.clear();
+    for (int tipo = 1; tipo <= kTiposChave; ++tipo) {
+        if (parado())
+            return;
+        if (progresso)
+            progresso(QStringLiteral("blocando"), tipo - 1, kTiposChave);
+        blocos.clear();
+        EntradaBloco e[4];
+        for (quint32 i = 0; i < n; ++i) {
+            const int k = entradas(tipo, m_registros[i], i, e);
+            blocos.insert(blocos.end(), e, e + k);
+        }
+        std::sort(blocos.begin(), blocos.end(), [](const EntradaBloco& x, const EntradaBloco& y) {
+            return x.chave != y.chave ? x.chave < y.chave : x.registro < y.registro;
+        });
+        novos.clear();
+        for (size_t i = 0; i < blocos.size();) {
+            size_t j = i;
+            while (j < blocos.size() && blocos[j].chave == blocos[i].chave) ++j;
+            if (tipo == kSomSemData || tipo == kUmSomSemData) {
+                // Each record without a date against the records that sound like it, nearest
+                // by middle name when they are many.
+                ordenado.clear();
+                for (size_t x = i; x < j; ++x) ordenado.push_back(&blocos[x]);
+                std::sort(ordenado.begin(), ordenado.end(),
+                          [](const EntradaBloco* x, const EntradaBloco* y) {
+                              return x->ordem[0] != y->ordem[0] ? x->ordem[0] < y->ordem[0]
+                                                                : x->registro < y->registro;
+                          });
+                for (size_t x = 0; x < ordenado.size(); ++x) {
+                    if (!ordenado[x]->semData)
+                        continue;
+                    const size_t de = x > kVizinhosSemData ? x - kVizinhosSemData : 0;
+                    const size_t ate = std::min(ordenado.size(), x + kVizinhosSemData + 1);
+                    for (size_t y = de; y < ate; ++y)
+                        par(ordenado[x]->registro, ordenado[y]->registro);
+                }
+            } else if (j - i <= maximo) {
+                for (size_t x = i; x < j; ++x)
+                    for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
+            } else {
+                ordenado.clear();
+                for (size_t x = i; x < j; ++x) ordenado.push_back(&blocos[x]);
+                for (size_t o = 0; o < 2; ++o) {
+                    std::sort(ordenado.begin(), ordenado.end(),
+                              [o](const EntradaBloco* x, const EntradaBloco* y) {
+                                  return x->ordem[o] != y->ordem[o] ? x->ordem[o] < y->ordem[o]
+                                                                    : x->registro < y->registro;
+                              });
+                    for (size_t x = 0; x < ordenado.size(); ++x)
+                        for (size_t y = x + 1; y < ordenado.size() && y <= x + janela; ++y)
+                            par(ordenado[x]->registro, ordenado[y]->registro);
+                }
+            }
+            i = j;
+        }
+        std::sort(novos.begin(), novos.end());
+        novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
+        juntos.clear();
+        juntos.reserve(pares.size() + novos.size());
+        std::set_union(pares.begin(), pares.end(), novos.begin(), novos.end(),
+                       std::back_inserter(juntos));
+        pares.swap(juntos);
+    }
+    std::vector<EntradaBloco>().swap(blocos);
+    std::vector<quint64>().swap(novos);
+    std::vector<quint64>().swap(juntos);
+}
+
+}  // namespace semelhanca

@@ -1,0 +1,486 @@
+// The field-by-field comparison of two records: the level each field falls into, the weight
+// the level adds, and the measurement of u on random pairs of the register.
+#include <algorithm>
+#include <cstring>
+
+#include "match/FuncoesBusca.h"
+#include "match/LocalizadorSemelhantes.h"
+#include "patient/RegrasMesmaPessoa.h"
+
+namespace semelhanca {
+
+using namespace busca;
+
+namespace {
+
+quint64 ChavePar(quint32 a, quint32 b) {
+    return a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a;
+}
+
+bool Bom(int nivelNome) {
+    return nivelNome >= nivel::kNomeIgual && nivelNome <= nivel::kNomeUmErro;
+}
+
+// Another reading of the names holds only when each name it pairs agrees or is missing, and
+// one at least agrees.
+bool Leitura(int nome, int ultimo) {
+    return (Bom(nome) || nome == 0) && (Bom(ultimo) || ultimo == 0) && (nome || ultimo);
+}
+
+// The word that tells a father from his son of the same name.
+bool Geracao(std::string_view p) {
+    return p == "JUNIOR" || p == "JR" || p == "FILHO" || p == "NETO" || p == "SOBRINHO" ||
+           p == "SEGUNDO" || p == "II" || p == "III";
+}
+
+// Eight digits as they were typed, for a one-digit comparison of telephones.
+void Oito(quint64 v, char* s) {
+    for (int i = 7; i >= 0; --i, v /= 10) s[i] = char('0' + v % 10);
+}
+
+}  // namespace
+
+int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const {
+    if (a == 0 || b == 0)
+        return 0;
+    if (a == b)
+        return nivel::kNomeIgual;
+    const quint64 chave = ChavePar(a, b);
+    Cache::Entrada* guardada = cache ? &Cache::Em(cache->nomes, chave) : nullptr;
+    if (guardada && guardada->chave == chave)
+        return guardada->nivel;
+    const std::string& x = m_nomes.entradas[a].texto;
+    const std::string& y = m_nomes.entradas[b].texto;
+    const size_t menor = std::min(x.size(), y.size());
+    int nivel;
+    if (m_nomes.entradas[a].som == m_nomes.entradas[b].som) {
+        nivel = nivel::kNomeSom;
+    } else if (menor >= 3 && Distancia(x, y, 1) <= 1) {
+        nivel = nivel::kNomeUmErro;
+    } else {
+        // An initial, or every word of the shorter name in the longer one.
+        const auto px = Palavras(x, true);
+        const auto py = Palavras(y, true);
+        const auto& curto = px.size() <= py.size() ? px : py;
+        const auto& longo = px.size() <= py.size() ? py : px;
+        bool parte = !curto.empty() && (px.size() != py.size() || menor == 1);
+        for (size_t i = 0; i < curto.size() && parte; ++i) {
+            const std::string_view c = curto[i];
+            parte = std::any_of(longo.begin(), longo.end(), [&](std::string_view l) {
+                return c == l || (c.size() == 1 && l[0] == c[0]) || (l.size() == 1 && c[0] == l[0]);
+            });
+        }
+        // SILVA and SILVA JUNIOR are a father and his son.
+        const bool geracao = parte && std::any_of(longo.begin(), longo.end(), Geracao) &&
+                             !std::any_of(curto.begin(), curto.end(), Geracao);
+        const double jw = Jw(x, y);
+        nivel = geracao                                                 ? nivel::kNomeDiferente
+                : parte                                                 ? 4
+                : jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
+                : jw >= 0.84                                            ? 6
+                                                                        : nivel::kNomeDiferente;
+    }
+    if (guardada)
+        *guardada = {chave, quint8(nivel)};
+    return nivel;
+}
+
+int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const {
+    if (a == 0 || b == 0)
+        return 0;
+    if (a == b)
+        return 1;
+    const quint64 chave = ChavePar(a, b);
+    Cache::Entrada* guardada = cache ? &Cache::Em(cache->meios, chave) : nullptr;
+    if (guardada && guardada->chave == chave)
+        return guardada->nivel;
+    const EntradaDicionario& x = m_nomes.entradas[a];
+    const EntradaDicionario& y = m_nomes.entradas[b];
+    const auto px = Palavras(x.texto, true);
+    const auto py = Palavras(y.texto, true);
+    int nivel = 4;
+    // Every word of the shorter one is in the longer one (an initial stands for any word
+    // that begins with it): A / APARECIDA, DE SOUZA / SOUZA, M DE FATIMA / MARIA DE FATIMA.
+    const auto& curto = px.size() <= py.size() ? px : py;
+    const auto& longo = px.size() <= py.size() ? py : px;
+    bool contido = !curto.empty();
+    for (const std::string_view c : curto) {
+        contido = contido && std::any_of(longo.begin(), longo.end(), [&](std::string_view l) {
+                      return c == l || (c.size() == 1 && l[0] == c[0]) ||
+                             (l.size() == 1 && c[0] == l[0]) ||
+                             (c.size() >= 4 && l.size() >= 4 && Distancia(c, l, 1) <= 1);
+                  });
+    }
+    if (contido)
+        nivel = 2;
+    else if (x.som == y.som || Jw(x.texto, y.texto) >= 0.88)
+        nivel = 3;
+    if (guardada)
+        *guardada = {chave, quint8(nivel)};
+    return nivel;
+}
+
+void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
+                                         std::array<quint8, kCampos>& n, Cache* cache) const {
+    const int iNome = int(Campo::Nome), iUltimo = int(Campo::NomeUltimo);
+    int nome = nivelNome(a.nome, b.nome, cache);
+    int ultimo = nivelNome(a.ultimo, b.ultimo, cache);
+    // A first name that is the other record's middle name (the person goes by it).
+    if (nome == nivel::kNomeDiferente && (a.meio || b.meio)) {
+        const auto emMeio = [&](quint32 nome, quint32 meio) {
+            if (!meio)
+                return false;
+            const auto p = Palavras(m_nomes.entradas[nome].texto, true);
+            const auto m = Palavras(m_nomes.entradas[meio].texto, true);
+            return !p.empty() && std::find(m.begin(), m.end(), p.front()) != m.end();
+        };
+        if (emMeio(a.nome, b.meio) || emMeio(b.nome, a.meio))
+            nome = 4;
+    }
+    int ordem = 0;
+    // Another reading can only hold between names that might be one: missing, of one sound,
+    // or of lengths one slip apart.
+    const auto talvez = [&](quint32 x, quint32 y) {
+        if (!x || !y || x == y)
+            return true;
+        const EntradaDicionario& ex = m_nomes.entradas[x];
+        const EntradaDicionario& ey = m_nomes.entradas[y];
+        return ex.som == ey.som ||
+               (ex.texto.size() + 1 >= ey.texto.size() && ey.texto.size() + 1 >= ex.texto.size());
+    };
+    if (!(Bom(nome) && Bom(ultimo))) {
+        // The better of the other readings, when it is clearly better: the given and family
+        // names typed in each other's field, or the whole name re-read word by word.
+        const auto valor = [&](int lNome, int lUltimo) {
+            return m_modelo.Peso(iNome, lNome) + m_modelo.Peso(iUltimo, lUltimo);
+        };
+        double melhor = valor(nome, ultimo) + 0.5;
+        const bool trocados = talvez(a.nome, b.ultimo) && talvez(a.ultimo, b.nome);
+        const int tNome = trocados ? nivelNome(a.nome, b.ultimo, cache) : nivel::kNomeDiferente;
+        const int tUltimo = trocados ? nivelNome(a.ultimo, b.nome, cache) : nivel::kNomeDiferente;
+        if (trocados && Leitura(tNome, tUltimo) && valor(tNome, tUltimo) > melhor) {
+            nome = tNome;
+            ultimo = tUltimo;
+            ordem = 1;
+            melhor = valor(tNome, tUltimo) + 0.5;
+        }
+        const quint32 an = a.nomeAlt ? a.nomeAlt : a.nome, bn = b.nomeAlt ? b.nomeAlt : b.nome;
+        const quint32 au = a.ultimoAlt ? a.ultimoAlt : a.ultimo;
+        const quint32 bu = b.ultimoAlt ? b.ultimoAlt : b.ultimo;
+        if ((a.nomeAlt || a.ultimoAlt || b.nomeAlt || b.ultimoAlt) && talvez(an, bn) &&
+            talvez(au, bu)) {
+            const int rNome = nivelNome(an, bn, cache);
+            const int rUltimo = nivelNome(au, bu, cache);
+            if (Leitura(rNome, rUltimo) && valor(rNome, rUltimo) > melhor) {
+                nome = rNome;
+                ultimo = rUltimo;
+                ordem = 2;
+            }
+        }
+    }
+    n[size_t(iNome)] = quint8(nome);
+    n[size_t(iUltimo)] = quint8(ultimo);
+    n[size_t(Campo::OrdemNomes)] = quint8(ordem);
+    n[size_t(Campo::NomeMeio)] = quint8(nivelMeio(a.meio, b.meio, cache));
+}
+
+void LocalizadorSemelhantes::niveis(const Registro& a, const Registro& b,
+                                    std::array<quint8, kCampos>& n, Cache* cache) const {
+    niveisNomes(a, b, n, cache);
+
+    int data = 0;
+    if (a.nascimento && b.nascimento) {
+        const int da = a.nascimento % 100, ma = (a.nascimento / 100) % 100;
+        const int db = b.nascimento % 100, mb = (b.nascimento / 100) % 100;
+        if (a.nascimento == b.nascimento)
+            data = nivel::kDataIgual;
+        else if (a.nascimento / 10000 == b.nascimento / 10000 && da == mb && ma == db)
+            data = 2;
+        else if (DatasCompativeis(a.nascimento, b.nascimento))
+            data = 3;
+        else if (DigitosDiferentes(a.nascimento, b.nascimento) <= 2)
+            data = 4;
+        else
+            data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5 ? 5 : 6;
+    }
+    n[size_t(Campo::Nascimento)] = quint8(data);
+
+    n[size_t(Campo::Sexo)] = quint8(!a.sexo || !b.sexo ? 0 : a.sexo == b.sexo ? 1 : 2);
+
+    int cic = 0;
+    if (a.nCic && b.nCic) {
+        if (a.nCic == b.nCic && std::memcmp(a.cic.data(), b.cic.data(), a.nCic) == 0)
+            cic = a.cicValido ? 1 : 2;
+        else if (DistanciaEdicao(a.cic.data(), a.nCic, b.cic.data(), b.nCic, 1) <= 1)
+            cic = 3;
+        else
+            cic = a.cicValido && b.cicValido ? 4 : 5;
+    }
+    n[size_t(Campo::CIC)] = quint8(cic);
+
+    int rg = 0;
+    if (a.nRg && b.nRg) {
+        if (a.nRg == b.nRg && std::memcmp(a.rg.data(), b.rg.data(), a.nRg) == 0) {
+            rg = 1;
+        } else {
+            const int menor = std::min(a.nRg, b.nRg);
+            const bool semDigito = std::abs(int(a.nRg) - int(b.nRg)) == 1 && menor >= 5 &&
+                                   std::memcmp(a.rg.data(), b.rg.data(), size_t(menor)) == 0;
+            rg = semDigito || DistanciaEdicao(a.rg.data(), a.nRg, b.rg.data(), b.nRg, 1) <= 1 ? 2
+                                                                                              : 3;
+        }
+    }
+    n[size_t(Campo::RG)] = quint8(rg);
+
+    n[size_t(Campo::Prontuario)] = quint8(!a.prontuario || !b.prontuario ? 0
+                                          : a.prontuario == b.prontuario ? 1
+                                                                         : 2);
+
+    // The address: the finest place both records agree on.
+    int endereco = 0;
+    const auto cidadeCombina = [&] { return !a.cidade || !b.cidade || a.cidade == b.cidade; };
+    if ((a.rua || a.cep || a.bairro || a.cidade) && (b.rua || b.cep || b.bairro || b.cidade)) {
+        if (a.rua && b.rua && a.numero && a.numero == b.numero && a.rua == b.rua)
+            endereco = nivel::kEnderecoIgual;
+        else if (a.rua && b.rua && a.numero && a.numero == b.numero &&
+                 Jw(m_lugares.entradas[a.rua].texto, m_lugares.entradas[b.rua].texto) >= 0.90)
+            endereco = nivel::kEnderecoQuase;
+        else if (a.cep && a.cep == b.cep)
+            endereco = 3;
+        else if (a.rua && a.rua == b.rua && cidadeCombina())
+            endereco = 4;
+        else if (a.bairro && a.bairro == b.bairro && cidadeCombina())
+            endereco = 5;
+        else if (a.cidade && a.cidade == b.cidade)
+            endereco = 6;
+        else if ((a.cidade && b.cidade) || (a.rua && b.rua) || (a.cep && b.cep) ||
+                 (a.bairro && b.bairro))
+            endereco = 7;
+    }
+    n[size_t(Campo::Endereco)] = quint8(endereco);
+
+    int telefone = 0;
+    if (a.telefone && b.telefone) {
+        if (a.telefone == b.telefone) {
+            telefone = nivel::kTelefoneIgual;
+        } else {
+            char ta[8], tb[8];
+            Oito(a.telefone - 1, ta);
+            Oito(b.telefone - 1, tb);
+            telefone = DistanciaEdicao(ta, 8, tb, 8, 1) <= 1 ? 2 : 3;
+        }
+    }
+    n[size_t(Campo::Telefone)] = quint8(telefone);
+}
+
+double LocalizadorSemelhantes::frequencia(int campo, int nivel, const Registro& a,
+                                          quint32 indice) const {
+    // "How many other records hold this value", over the records that hold the field.
+    const auto freq = [](quint64 contagem, quint64 com) {
+        return double(std::max<quint64>(contagem, 2) - 1) / double(std::max<quint64>(com, 1));
+    };
+    // A given or family name is counted as common as it is in either field: names read
+    // across the fields meet as the one or the other (SILVA is rare as a first name).
+    const auto nome = [&](quint32 id, int) {
+        return std::max(freq(m_nomes.entradas[id].contagem[0], m_nomes.com[0]),
+                        freq(m_nomes.entradas[id].contagem[2], m_nomes.com[2]));
+    };
+    const auto lugar = [&](quint32 id, int papel) {
+        return freq(m_lugares.entradas[id].contagem[size_t(papel)], m_lugares.com[size_t(papel)]);
+    };
+    switch (Campo(campo)) {
+        case Campo::Nome:
+            return nome(a.nomeAlt ? a.nomeAlt : a.nome, 0);
+        case Campo::NomeMeio:
+            return freq(m_nomes.entradas[a.meio].contagem[1], m_nomes.com[1]);
+        case Campo::NomeUltimo:
+            return nome(a.ultimoAlt ? a.ultimoAlt : a.ultimo, 2);
+        case Campo::Nascimento:
+            return freq(m_fData[indice], m_comData);
+        case Campo::CIC:
+            return freq(m_fCic[indice], m_comCic);
+        case Campo::RG:
+            return freq(m_fRg[indice], m_comRg);
+        case Campo::Prontuario:
+            return freq(m_fProntuario[indice], m_comProntuario);
+        case Campo::Telefone:
+            return freq(m_fTelefone[indice], m_comTelefone);
+        case Campo::Endereco:
+            switch (nivel) {
+                case nivel::kEnderecoIgual:
+                    return freq(m_fEndereco[indice], m_comEndereco);
+                case 3:
+                    return freq(m_fCep[indice], m_comCep);
+                case 4:
+                    return lugar(a.rua, 0);
+                case 5:
+                    return lugar(a.bairro, 1);
+                default:
+                    return lugar(a.cidade, 2);
+            }
+        default:
+            return -1;
+    }
+}
+
+double LocalizadorSemelhantes::peso(const Registro& a, quint32 indice,
+                                    const std::array<quint8, kCampos>& n,
+                                    std::array<Veredito, kCampos>* vereditos) const {
+    const bool familia = ModeloPontuacao::Familia(n);
+    const auto& d = Definicoes();
+    double total = m_prior;
+    for (int c = 0; c < kCampos; ++c) {
+        const int l = n[size_t(c)];
+        const double f = d[size_t(c)].niveis[l].porFrequencia ? frequencia(c, l, a, indice) : -1;
+        const double w = m_modelo.PesoCampo(c, n, f, familia);
+        if (vereditos)
+            (*vereditos)[size_t(c)] = {l, w};
+        total += w;
+    }
+    return total;
+}
+
+quint8 LocalizadorSemelhantes::sinais(const Registro& a, const Registro& b) const {
+    return SinaisPessoasDiferentes(
+        std::string_view(a.cic.data(), a.nCic), std::string_view(b.cic.data(), b.nCic),
+        std::string_view(a.rg.data(), a.nRg), std::string_view(b.rg.data(), b.nRg), a.sexo, b.sexo,
+        a.nascimento, b.nascimento);
+}
+
+void LocalizadorSemelhantes::contarFrequencias() {
+    const size_t n = m_registros.size();
+    std::vector<std::pair<quint64, quint32>> v;
+    v.reserve(n);
+    auto contar = [&](auto valor, std::vector<quint32>& saida, quint64& com) {
+        v.clear();
+        saida.assign(n, 0);
+        for (quint32 i = 0; i < n; ++i) {
+            const quint64 x = valor(m_registros[i]);
+            if (x)
+                v.emplace_back(x, i);
+        }
+        com = v.size();
+        std::sort(v.begin(), v.end());
+        for (size_t i = 0; i < v.size();) {
+            size_t j = i;
+            while (j < v.size() && v[j].first == v[i].first) ++j;
+            for (size_t k = i; k < j; ++k) saida[v[k].second] = quint32(j - i);
+            i = j;
+        }
+    };
+    contar([](const Registro& r) { return quint64(quint32(r.nascimento)); }, m_fData, m_comData);
+    contar([](const Registro& r) { return r.nCic ? Hash(r.cic.data(), r.nCic, 2) | 1 : 0; }, m_fCic,
+           m_comCic);
+    contar([](const Registro& r) { return r.nRg ? Hash(r.rg.data(), r.nRg, 3) | 1 : 0; }, m_fRg,
+           m_comRg);
+    contar([](const Registro& r) { return r.prontuario; }, m_fProntuario, m_comProntuario);
+    contar(
+        [](const Registro& r) {
+            return r.rua && r.numero ? (quint64(r.rua) << 32 | r.numero) : quint64(0);
+        },
+        m_fEndereco, m_comEndereco);
+    contar([](const Registro& r) { return quint64(r.cep); }, m_fCep, m_comCep);
+    contar([](const Registro& r) { return r.telefone; }, m_fTelefone, m_comTelefone);
+}
+
+void LocalizadorSemelhantes::medirU() {
+    const quint64 n = m_registros.size();
+    if (n < 2)
+        return;
+    std::array<QVector<qint64>, kCampos> contagens;
+    for (int c = 0; c < kCampos; ++c)
+        contagens[size_t(c)].fill(0, Definicoes()[size_t(c)].niveis.size());
+    // Random pairs are, all but a handful in millions, two different people.
+    const quint64 amostras = std::min<quint64>(400000, n * (n - 1) / 2);
+    quint64 estado = 20070621;
+    Cache cache;
+    std::array<quint8, kCampos> nv{};
+    for (quint64 k = 0; k < amostras; ++k) {
+        const quint64 i = Misturar(estado++) % n;
+        quint64 j = Misturar(estado++) % n;
+        if (i == j)
+            j = (j + 1) % n;
+        niveis(m_registros[i], m_registros[j], nv, &cache);
+        for (int c = 0; c < kCampos; ++c) ++contagens[size_t(c)][nv[size_t(c)]];
+    }
+    m_modelo.MedirU(contagens);
+    m_modelo.MedirFamilia(contarFamilias());
+}
+
+ModeloPontuacao::ContagemFamilia LocalizadorSemelhantes::contarFamilias() const {
+    // Households: the records at one address, or with one telephone, that share the family
+    // name. Every such pair is counted; the pairs of small households are compared too, to
+    // see how often relatives share a first name, a middle name, a birth date. Pairs of
+    // relatives are told by what one person's records rarely show: birth dates years apart
+    // (for the names), different first names (for the dates).
+    ModeloPontuacao::ContagemFamilia cf;
+    const quint32 n = quint32(m_registros.size());
+    double elegiveis = 0;
+    std::vector<std::pair<quint64, quint32>> casas, telefones;
+    for (quint32 i = 0; i < n; ++i) {
+        const Registro& r = m_registros[i];
+        if (!r.ultimo || !((r.rua && r.numero) || r.telefone))
+            continue;
+        ++elegiveis;
+        if (r.rua && r.numero)
+            casas.emplace_back(quint64(r.rua) << 32 | r.numero, i);
+        if (r.telefone)
+            telefones.emplace_back(r.telefone, i);
+    }
+    cf.possiveis = elegiveis * (elegiveis - 1) / 2;
+    Cache cache;
+    std::array<quint8, kCampos> nv{};
+    std::vector<quint32> sobrenomes;
+    for (auto* grupos : {&casas, &telefones}) {
+        const bool porTelefone = grupos == &telefones;
+        std::sort(grupos->begin(), grupos->end());
+        for (size_t i = 0; i < grupos->size();) {
+            size_t j = i;
+            while (j < grupos->size() && (*grupos)[j].first == (*grupos)[i].first) ++j;
+            if (j - i > 30) {
+                // A building or a placeholder: the pairs of one family name, counted only.
+                sobrenomes.clear();
+                for (size_t x = i; x < j; ++x)
+                    sobrenomes.push_back(m_registros[(*grupos)[x].second].ultimo);
+                std::sort(sobrenomes.begin(), sobrenomes.end());
+                for (size_t x = 0; x < sobrenomes.size();) {
+                    size_t y = x;
+                    while (y < sobrenomes.size() && sobrenomes[y] == sobrenomes[x]) ++y;
+                    cf.pares += double(y - x) * double(y - x - 1) / 2;
+                    x = y;
+                }
+                i = j;
+                continue;
+            }
+            for (size_t x = i; x < j; ++x)
+                for (size_t y = x + 1; y < j; ++y) {
+                    const Registro& a = m_registros[(*grupos)[x].second];
+                    const Registro& b = m_registros[(*grupos)[y].second];
+                    if (porTelefone && a.rua && a.numero && a.rua == b.rua && a.numero == b.numero)
+                        continue;  // counted at their address
+                    niveis(a, b, nv, &cache);
+                    if (!ModeloPontuacao::Familia(nv))
+                        continue;
+                    ++cf.pares;
+                    const int nome = nv[size_t(Campo::Nome)];
+                    const int data = nv[size_t(Campo::Nascimento)];
+                    if (data == 6) {
+                        ++cf.vistos[kPrenomeFamilia];
+                        cf.iguais[kPrenomeFamilia] += nome == nivel::kNomeIgual;
+                        if (nv[size_t(Campo::NomeMeio)]) {
+                            ++cf.vistos[kMeioFamilia];
+                            cf.iguais[kMeioFamilia] += nv[size_t(Campo::NomeMeio)] == 1;
+                        }
+                    }
+                    if (nome == nivel::kNomeDiferente && data) {
+                        ++cf.vistos[kDataFamilia];
+                        cf.iguais[kDataFamilia] += data == nivel::kDataIgual;
+                    }
+                }
+            i = j;
+        }
+    }
+    return cf;
+}
+
+}  // namespace semelhanca
