@@ -132,7 +132,9 @@ TEST(DesfazerLote, MortoAoAcasoTerminaAoRodarDeNovo) {
 TEST(DesfazerLote, UnificacaoConfirmadaSobreSinaisGuardaSinaisEMotivoForaDoLog) {
     RegistroMerge r;
     const qint32 a = r.NovoPaciente("ANA");
-    const qint32 b = r.NovoPaciente("ANNA");  // another RG ("RG ANNA"): a sign
+    const qint32 b = r.NovoPaciente("ANNA");
+    r.Executar("UPDATE Paciente SET RG = '12345678' WHERE ID_Paciente = " + QString::number(a));
+    r.Executar("UPDATE Paciente SET RG = '87654321' WHERE ID_Paciente = " + QString::number(b));
     clsComparacaoPacientes comparacao(r.cn(), r.ado());
     ASSERT_TRUE(comparacao.Carregar({a, b}));
     QList<clsVerificacaoSeguranca::Conflito> sinais;

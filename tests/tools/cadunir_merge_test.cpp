@@ -134,7 +134,9 @@ TEST(CadunirMerge, ParadoEntreGruposERetomadoComResumeEDesfeitoComUndoBatch) {
             return false;
         }
         Recordset rs;
-        return ado.AbrirRecordset(outra, rs, "SELECT COUNT(*) FROM Cadunir_UnificacaoLote") &&
+        return ado.AbrirRecordset(
+                   outra, rs,
+                   "SELECT COUNT(DISTINCT ID_PacienteNovo) FROM Cadunir_UnificacaoLote") &&
                rs.Fields(0).Value().toInt() >= 3;
     };
     Resultado r = Rodar(base, tresUnificados);
