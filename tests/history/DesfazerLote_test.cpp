@@ -133,8 +133,9 @@ TEST(DesfazerLote, UnificacaoConfirmadaSobreSinaisGuardaSinaisEMotivoForaDoLog) 
     RegistroMerge r;
     const qint32 a = r.NovoPaciente("ANA");
     const qint32 b = r.NovoPaciente("ANNA");
-    r.Executar("UPDATE Paciente SET RG = '12345678' WHERE ID_Paciente = " + QString::number(a));
-    r.Executar("UPDATE Paciente SET RG = '87654321' WHERE ID_Paciente = " + QString::number(b));
+    // Documents no typing slip explains: a sign of two people.
+    r.Executar("UPDATE Paciente SET RG = '11222333' WHERE ID_Paciente = " + QString::number(a));
+    r.Executar("UPDATE Paciente SET RG = '58674901' WHERE ID_Paciente = " + QString::number(b));
     clsComparacaoPacientes comparacao(r.cn(), r.ado());
     ASSERT_TRUE(comparacao.Carregar({a, b}));
     QList<clsVerificacaoSeguranca::Conflito> sinais;
