@@ -474,7 +474,7 @@ void frmHistorico::loteDesfeito(bool ok) {
     }
     const clsLoteDesfazer::Andamento& a = m_tarefaLote.Situacao();
     if (a.desfeitas > 0) {
-        emit cadastroAlterado();
+        AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Registros);
     }
     if (m_fecharAoTerminar) {
         QDialog::reject();
