@@ -3,33 +3,11 @@
 #include "data/base/ErroNumerado.h"
 #include "data/base/TabelaErros.h"
 #include "data/odbc/ConexaoOdbc.h"
+#include "support/VariavelAmbiente.h"
 
 using namespace dados;
 
 namespace {
-
-// Sets CADUNIR_ODBC_DRIVER for one scope and puts back what was there.
-class DriverConfigurado {
-  public:
-    explicit DriverConfigurado(const QByteArray& driver)
-        : m_tinha(qEnvironmentVariableIsSet("CADUNIR_ODBC_DRIVER")),
-          m_antes(qgetenv("CADUNIR_ODBC_DRIVER")) {
-        if (driver.isNull())
-            qunsetenv("CADUNIR_ODBC_DRIVER");
-        else
-            qputenv("CADUNIR_ODBC_DRIVER", driver);
-    }
-    ~DriverConfigurado() {
-        if (m_tinha)
-            qputenv("CADUNIR_ODBC_DRIVER", m_antes);
-        else
-            qunsetenv("CADUNIR_ODBC_DRIVER");
-    }
-
-  private:
-    bool m_tinha;
-    QByteArray m_antes;
-};
 
 ErroNumerado falhaDe(const QString& cadeia) {
     try {
@@ -93,7 +71,7 @@ TEST(ConexaoOdbc, OleDbStringsBecomeTheSameServerOnTheConfiguredDriver) {
         {"FreeTDS", "DSN=Laudos;UID=a", "DSN=Laudos;UID=a"},
     };
     for (const Caso& c : casos) {
-        DriverConfigurado driver(c.driver);
+        VariavelAmbiente driver("CADUNIR_ODBC_DRIVER", c.driver);
         EXPECT_EQ(InterpretarConexaoOdbc(QString::fromUtf8(c.oleDb)).odbc,
                   QString::fromUtf8(c.odbc))
             << c.oleDb;
@@ -101,7 +79,7 @@ TEST(ConexaoOdbc, OleDbStringsBecomeTheSameServerOnTheConfiguredDriver) {
 }
 
 TEST(ConexaoOdbc, PartsAreKeptForTheConnectionProperties) {
-    DriverConfigurado driver{QByteArray()};
+    VariavelAmbiente driver("CADUNIR_ODBC_DRIVER", QByteArray());
     const ConexaoOdbc c = InterpretarConexaoOdbc(
         "Provider=SQLOLEDB;Data Source=SRV\\INST;Initial Catalog=Tessivar;User ID=adm;"
         "Password=\"p;w\";Connect Timeout=30");
@@ -126,12 +104,12 @@ TEST(ConexaoOdbc, PartsAreKeptForTheConnectionProperties) {
     EXPECT_EQ(odbc.tempoLimite, 15);
 
     // A driver named with braces in the variable is not braced twice.
-    DriverConfigurado chaves("{ODBC Driver 17 for SQL Server}");
+    VariavelAmbiente chaves("CADUNIR_ODBC_DRIVER", "{ODBC Driver 17 for SQL Server}");
     EXPECT_EQ(DriverSqlServerConfigurado(), "ODBC Driver 17 for SQL Server");
 }
 
 TEST(ConexaoOdbc, BadStringsFailWithATextThatNamesTheFault) {
-    DriverConfigurado driver("FreeTDS");
+    VariavelAmbiente driver("CADUNIR_ODBC_DRIVER", "FreeTDS");
     ErroNumerado e = falhaDe("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\x.mdb");
     EXPECT_EQ(e.Number(), ErroProvedor);
     EXPECT_TRUE(e.Description().contains("Microsoft.Jet.OLEDB.4.0")) << e.what();
