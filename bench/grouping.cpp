@@ -463,7 +463,7 @@ int main(int argc, char** argv) {
     if (valor("--register").isEmpty()) {
         std::fprintf(stderr,
                      "usage: bench_grouping --register FILE [--pandas TSV] [--combinations "
-                     "M,M,...]\n"
+                     "M,M,...] [--cold-only]\n"
                      "       bench_grouping --write-reference N --out FILE\n"
                      "combinations are bit masks of Nome=1 Nome_Meio=2 Nome_Último=4 RG=8 CIC=16 "
                      "Prontuário=32 Data_Nascimento=64 (default: all 127)\n");
@@ -474,6 +474,18 @@ int main(int argc, char** argv) {
         mascaras << m.toInt();
     if (mascaras.isEmpty()) {
         for (int m = 1; m < 128; ++m) mascaras << m;
+    }
+    if (a.contains(QStringLiteral("--cold-only"))) {
+        // Only each combination's cold grouping, for a profiler.
+        for (const int m : mascaras) {
+            Sessao s(valor("--register"));
+            Recordset rs;
+            qsizetype grupos = 0;
+            const double frio =
+                Segundos([&] { grupos = s.abrir(rs, Criterio(m).ObterSQLComAgrupamento()); });
+            std::printf("%-56s %7.3f %8lld\n", qPrintable(Combinacao(m)), frio, (long long)grupos);
+        }
+        return 0;
     }
     const int r = Agrupamentos(valor("--register"), valor("--pandas"), mascaras);
     if (r == 0)

@@ -120,12 +120,17 @@ TEST(AgrupadorEmbutido, EveryCriteriaCombinationMatchesThePlainGrouping) {
         "('JOSE', NULL, 'Silva', NULL, '1901-02-03'), "
         "(NULL, NULL, NULL, NULL, NULL), (NULL, NULL, NULL, NULL, NULL), "
         // The first of these sorts after the second in an index on the three names.
-        "('MARTA ', 'B', 'X', NULL, NULL), ('marta', 'A', 'X', NULL, NULL)"));
+        "('MARTA ', 'B', 'X', NULL, NULL), ('marta', 'A', 'X', NULL, NULL), "
+        // Dates beside the usual days: a time of day written two ways, years far off.
+        "('ANA', NULL, 'X', NULL, '2001-01-01 12:30:00'), ('ana', NULL, 'x', NULL, "
+        "'2001-01-01 12:30'), ('ANA', NULL, 'X', NULL, '2001-01-01'), ('ANA', NULL, 'X', "
+        "NULL, '1700-05-06'), ('ANA', NULL, 'X', NULL, '1700-05-06 00:00:00'), ('ANA', NULL, "
+        "'X', NULL, '2201-12-31')"));
     // Holes in the row numbers, as merges leave them.
     ASSERT_TRUE(
         ado.ExecutarSQL(cn, "DELETE FROM Paciente WHERE ID_Paciente IN (1, 2, 3, 500, 1999)"));
     const Linhas todas = Ler(ado, cn, kTodas);
-    ASSERT_EQ(todas.size(), 2502);
+    ASSERT_EQ(todas.size(), 2508);
     const auto conferir = [&] {
         // First on its connection: read straight from an index, where MARTA's first row
         // comes second.

@@ -170,12 +170,52 @@ QString Agregado(const Arvore& a, IdExpr id, const char* funcao, const QString& 
     return c ? Catalogo::dobrar(c->nome) : QString();
 }
 
+// Days of 1850 to 2149 written "yyyy-mm-dd 00:00:00", each its own number in the order of the
+// dates (a month counts 31 days); -1 for any other text.
+constexpr size_t kDias = 300 * 12 * 31;
+int DiaComum(std::string_view t) {
+    if (t.size() != 19 || t[4] != '-' || t[7] != '-' || t.substr(10) != " 00:00:00") {
+        return -1;
+    }
+    static constexpr int kLugares[8] = {0, 1, 2, 3, 5, 6, 8, 9};
+    int digitos[8];
+    for (int i = 0; i < 8; ++i) {
+        digitos[i] = t[size_t(kLugares[i])] - '0';
+        if (digitos[i] < 0 || digitos[i] > 9) {
+            return -1;
+        }
+    }
+    const int ano = digitos[0] * 1000 + digitos[1] * 100 + digitos[2] * 10 + digitos[3];
+    const int mes = digitos[4] * 10 + digitos[5];
+    const int dia = digitos[6] * 10 + digitos[7];
+    if (ano < 1850 || ano >= 2150 || mes < 1 || mes > 12 || dia < 1 || dia > 31) {
+        return -1;
+    }
+    return ((ano - 1850) * 12 + mes - 1) * 31 + dia - 1;
+}
+
+// The text DiaComum reads as `dia`.
+std::string_view TextoDoDia(size_t dia, char (&t)[20]) {
+    std::memcpy(t, "0000-00-00 00:00:00", 20);
+    const auto escrever = [&t](int inicio, int algarismos, size_t valor) {
+        for (int i = inicio + algarismos - 1; i >= inicio; --i, valor /= 10) {
+            t[i] = char('0' + valor % 10);
+        }
+    };
+    escrever(0, 4, 1850 + dia / (12 * 31));
+    escrever(5, 2, dia / 31 % 12 + 1);
+    escrever(8, 2, dia % 31 + 1);
+    return std::string_view(t, 19);
+}
+
 }  // namespace
 
 // One column of the table, row by row: the class of texts the collation calls equal that
 // each row holds (0 for NULL), and the exact texts (variants) the classes were seen with.
 // Rows are read in an index's order, so their places come at random: a row's variant is
-// kept apart only when it is not its class's first, which few are.
+// kept apart only when it is not its class's first, which few are. A date column's classes
+// 1 to kDias are the days DiaComum reads, in order, whether seen or not (exemplo 0 when not);
+// other dates and texts come after them.
 struct AgrupadorEmbutido::Coluna {
     QString nome;
     bool data = false;
@@ -207,13 +247,18 @@ struct AgrupadorEmbutido::Coluna {
         return data ? CompararDataTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()))
                     : CompararTextoTSql(ta.data(), int(ta.size()), tb.data(), int(tb.size()));
     }
+    // Ranks the classes seen; days alone are in order already.
     void ordenar() {
-        std::vector<uint32_t> ordem(exemplo.size() - 1);
-        for (uint32_t i = 0; i < ordem.size(); ++i) {
-            ordem[i] = i + 1;
+        std::vector<uint32_t> ordem;
+        for (uint32_t i = 1; i < exemplo.size(); ++i) {
+            if (exemplo[i] != 0) {
+                ordem.push_back(i);
+            }
         }
-        std::sort(ordem.begin(), ordem.end(),
-                  [this](uint32_t a, uint32_t b) { return comparar(a, b) < 0; });
+        if (!data || exemplo.size() > kDias + 1) {
+            std::sort(ordem.begin(), ordem.end(),
+                      [this](uint32_t a, uint32_t b) { return comparar(a, b) < 0; });
+        }
         posto.assign(exemplo.size(), 0);
         for (uint32_t i = 0; i < ordem.size(); ++i) {
             posto[ordem[i]] = i + 1;
@@ -223,43 +268,13 @@ struct AgrupadorEmbutido::Coluna {
     }
     // The class whose sorting digit is `d` (its place in order, or itself).
     uint32_t classeDoDigito(uint32_t d) const { return emOrdem || posto.empty() ? d : porPosto[d]; }
+    // How many sorting digits there are.
+    size_t digitos() const { return porPosto.empty() ? exemplo.size() : porPosto.size(); }
 };
 
-namespace {
-
-// Days of 1850 to 2149 written "yyyy-mm-dd 00:00:00", each its own number (a month counts 31
-// days); -1 for any other text.
-constexpr size_t kDias = 300 * 12 * 31;
-int DiaComum(std::string_view t) {
-    static constexpr char kForma[] = "dddd-dd-dd 00:00:00";
-    if (t.size() != sizeof(kForma) - 1) {
-        return -1;
-    }
-    int digitos[8];
-    int n = 0;
-    for (size_t i = 0; i < t.size(); ++i) {
-        if (kForma[i] == 'd') {
-            if (t[i] < '0' || t[i] > '9') {
-                return -1;
-            }
-            digitos[n++] = t[i] - '0';
-        } else if (t[i] != kForma[i]) {
-            return -1;
-        }
-    }
-    const int ano = digitos[0] * 1000 + digitos[1] * 100 + digitos[2] * 10 + digitos[3];
-    const int mes = digitos[4] * 10 + digitos[5];
-    const int dia = digitos[6] * 10 + digitos[7];
-    if (ano < 1850 || ano >= 2150 || mes < 1 || mes > 12 || dia < 1 || dia > 31) {
-        return -1;
-    }
-    return ((ano - 1850) * 12 + mes - 1) * 31 + dia - 1;
-}
-
-}  // namespace
-
 // What one statement's rows put into the columns it reads: the first column of a read in
-// the collation's order takes its classes from neighbours, the others by hashing their keys.
+// the collation's order takes its classes from neighbours, a date its day, the others by
+// hashing their keys.
 class AgrupadorEmbutido::Leitura {
   public:
     Leitura(std::vector<Coluna*> colunas, bool emOrdem)
@@ -267,7 +282,13 @@ class AgrupadorEmbutido::Leitura {
           m_chaves(m_colunas.size()),
           m_classes(m_colunas.size(), std::vector<uint32_t>(1, 0)),
           m_dias(m_colunas.size()) {
-        m_colunas[0]->emOrdem = emOrdem;
+        m_colunas[0]->emOrdem = emOrdem && !m_colunas[0]->data;
+        for (size_t i = 0; i < m_colunas.size(); ++i) {
+            if (m_colunas[i]->data) {
+                m_colunas[i]->exemplo.assign(kDias + 1, 0);
+                m_dias[i].assign(kDias / 64 + 1, 0);
+            }
+        }
     }
     size_t quantas() const { return m_colunas.size(); }
 
@@ -278,39 +299,61 @@ class AgrupadorEmbutido::Leitura {
             emOrdem(c, lugar, t);
             return;
         }
-        // A date as the dialect writes it has its own slot: no hashing, and a small table.
+        // A date as the dialect writes it is its day's class: no look-up, and its text is
+        // written once the read is over.
         const int dia = c.data ? DiaComum(t) : -1;
-        uint32_t v;
         if (dia >= 0) {
-            std::vector<uint32_t>& dias = m_dias[i];
-            if (dias.empty()) {
-                dias.assign(kDias, 0);
-            }
-            v = dias[size_t(dia)];
-            if (v == 0) {
-                v = dias[size_t(dia)] = c.textos.numero(t);
-            }
-        } else {
-            v = c.textos.numero(t);
+            m_dias[i][size_t(dia) / 64] |= uint64_t(1) << (dia % 64);
+            c.lidos.push_back(uint64_t(lugar) << 32 | uint32_t(dia + 1));
+            return;
         }
+        const uint32_t v = c.textos.numero(t);
         std::vector<uint32_t>& classes = m_classes[i];
         if (v == classes.size()) {
             // A text not seen before: its class by the collation's key.
             c.data ? ChaveDataTSql(s, n, m_chave) : ChaveTextoTSql(s, n, m_chave);
-            const uint32_t k = m_chaves[i].numero(m_chave);
-            if (k == c.exemplo.size()) {
-                c.exemplo.push_back(v);
+            const int diaDaChave = c.data ? DiaComum(m_chave) : -1;
+            uint32_t k;
+            if (diaDaChave >= 0) {
+                k = uint32_t(diaDaChave + 1);
+            } else {
+                k = m_chaves[i].numero(m_chave) + (c.data ? uint32_t(kDias) : 0);
+                if (k == c.exemplo.size()) {
+                    c.exemplo.push_back(v);
+                }
             }
             classes.push_back(k);
         }
-        c.guardar(lugar, classes[v], v);
+        const uint32_t k = classes[v];
+        if (c.exemplo[k] == 0) {
+            c.exemplo[k] = v;  // a day first seen written otherwise
+        }
+        // Rows of a day written otherwise are kept apart: the day's own text takes its place.
+        if (c.data && k <= kDias) {
+            c.lidos.push_back(uint64_t(lugar) << 32 | k);
+            c.outras.emplace_back(lugar, v);
+        } else {
+            c.guardar(lugar, k, v);
+        }
     }
 
     // Every row read is in the first column's pairs (NULLs too): it marks the rows there are,
     // or, after the first read, finds a row that was not there (false).
     bool terminar(std::vector<uint8_t>& existe, bool conferir) {
         bool mesmas = true;
-        for (Coluna* c : m_colunas) {
+        for (size_t i = 0; i < m_colunas.size(); ++i) {
+            Coluna* c = m_colunas[i];
+            const std::vector<uint64_t>& dias = m_dias[i];
+            for (size_t w = 0; w < dias.size(); ++w) {
+                for (uint64_t bits = dias[w]; bits != 0; bits &= bits - 1) {
+                    const size_t dia = w * 64 + size_t(__builtin_ctzll(bits));
+                    char t[20];
+                    c->exemplo[dia + 1] = c->textos.acrescentar(TextoDoDia(dia, t));
+                }
+            }
+            if (c->data) {
+                c->ordenar();
+            }
             std::sort(c->outras.begin(), c->outras.end());
             c->textos.fechar();
             mesmas =
@@ -357,7 +400,7 @@ class AgrupadorEmbutido::Leitura {
     std::vector<TabelaTextos> m_chaves;
     std::vector<std::vector<uint32_t>> m_classes;  // per column: per variant, its class
     std::string m_chave;
-    std::vector<std::vector<uint32_t>> m_dias;  // per date column: per day, its variant
+    std::vector<std::vector<uint64_t>> m_dias;  // per date column: the days seen
     uint32_t m_anterior = 0;                    // the ordered column's previous variant
     std::vector<uint32_t> m_daClasse;
 };
@@ -650,19 +693,21 @@ AgrupadorEmbutido::Carga AgrupadorEmbutido::carregar(const QString& tabela,
                     daqui.push_back(c);
                 }
             }
+            // A date's day needs no order.
             const auto primeira = std::find_if(daqui.begin(), daqui.end(), [&](Coluna* c) {
-                return x.ordena(0, c->nome, c->data);
+                return !c->data && x.ordena(0, c->nome, false);
             });
             const bool ordena = primeira != daqui.end();
-            // A column read in order costs a comparison with its neighbour, one hashed a
-            // look-up: an index that orders one comes first, then the one that holds the
-            // most, then the smallest.
+            // Stepping through an index's rows costs about as much as a plain read of the
+            // columns, a text hashed a fraction of it, one read in order a comparison with
+            // its neighbour: the index that holds the most comes first, then one that orders
+            // one of them, then the smallest.
             const auto pior = [&] {
-                if (ordena != emOrdem) {
-                    return ordena < emOrdem;
-                }
                 if (daqui.size() != lidas.size()) {
                     return daqui.size() < lidas.size();
+                }
+                if (ordena != emOrdem) {
+                    return ordena < emOrdem;
                 }
                 return x.colunas.size() >= melhor->colunas.size();
             };
@@ -894,13 +939,16 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
     if (pedido.maisDeUm) {
         // A row whose value in some column no other row shares is in no group kept: those
         // rows (nearly all, where a document is grouped on) leave before the sorting, the
-        // columns of most values first.
+        // columns of most values first. A column of few values has few such rows: no more than
+        // its values, not worth a pass over the rows.
         std::vector<Coluna*> porClasses = colunas;
-        std::sort(porClasses.begin(), porClasses.end(), [](const Coluna* a, const Coluna* b) {
-            return a->exemplo.size() > b->exemplo.size();
-        });
+        std::sort(porClasses.begin(), porClasses.end(),
+                  [](const Coluna* a, const Coluna* b) { return a->digitos() > b->digitos(); });
         std::vector<uint8_t> vistas;
         for (const Coluna* c : porClasses) {
+            if (c->digitos() < ordem.size() / 16) {
+                continue;
+            }
             vistas.assign(c->exemplo.size(), 0);
             for (const uint32_t r : ordem) {
                 uint8_t& v = vistas[c->classe[r]];
@@ -914,51 +962,65 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
     const auto digito = [](const Coluna& c, uint32_t r) {
         return c.ordenada() ? c.ordem(c.classe[r]) : c.classe[r];
     };
-    // Each row's classes as one number where they fit in 64 bits (a digit per column, the
-    // first the most significant), taken in the rows' own order and sorted with them 16 bits
-    // a pass; else one column at a time. Either way each sort is stable and counts.
+    // Each row's classes as one number (a digit per column, the first the most significant)
+    // above the row's place, where both fit in 64 bits: sorted 16 bits a pass from the
+    // lowest digit, rows of equal classes stay in the order of their places. Else one column
+    // at a time, the rows apart. Either way each sort is stable and counts.
+    int bitsLugar = 1;
+    while ((size_t(1) << bitsLugar) < m_existe.size()) {
+        ++bitsLugar;
+    }
+    const uint64_t limite = uint64_t(1) << (64 - bitsLugar);
     std::vector<uint64_t> peso(k);
     uint64_t produto = 1;
     bool numero = true;
     for (size_t j = k; j-- > 0 && numero;) {
         peso[j] = produto;
-        const uint64_t d = colunas[j]->exemplo.size();
-        numero = produto <= UINT64_MAX / d;
+        const uint64_t d = colunas[j]->digitos();
+        numero = produto <= limite / d;
         produto *= numero ? d : 1;
     }
+    const size_t n = ordem.size();
     std::vector<uint64_t> chaves;
-    std::vector<uint32_t> aux(ordem.size());
     std::vector<uint32_t> inicio;
     if (numero) {
-        chaves.resize(ordem.size());
-        for (size_t i = 0; i < ordem.size(); ++i) {
+        chaves.resize(n);
+        for (size_t i = 0; i < n; ++i) {
             uint64_t x = 0;
             for (size_t j = 0; j < k; ++j) {
                 x += digito(*colunas[j], ordem[i]) * peso[j];
             }
-            chaves[i] = x;
+            chaves[i] = x << bitsLugar | ordem[i];
         }
-        std::vector<uint64_t> chavesAux(ordem.size());
-        for (int passo = 0; passo < 64 && ((produto - 1) >> passo) != 0; passo += 16) {
-            inicio.assign(size_t(1) << 16 | 1, 0);
+        std::vector<uint32_t>().swap(ordem);
+        std::vector<uint64_t> chavesAux(n);
+        // Digits of at most 11 bits: a pass writes to few enough places to stay in the caches.
+        int bitsChave = 0;
+        while (bitsChave < 64 - bitsLugar && ((produto - 1) >> bitsChave) != 0) {
+            ++bitsChave;
+        }
+        const int passos = (bitsChave + 10) / 11;
+        const int bits = passos > 0 ? (bitsChave + passos - 1) / passos : 0;
+        const uint64_t digitoMax = (uint64_t(1) << bits) - 1;
+        for (int passo = 0; passo < passos; ++passo) {
+            const int deslocar = bitsLugar + passo * bits;
+            inicio.assign(size_t(digitoMax) + 2, 0);
             for (const uint64_t x : chaves) {
-                ++inicio[((x >> passo) & 0xFFFF) + 1];
+                ++inicio[((x >> deslocar) & digitoMax) + 1];
             }
             for (size_t d = 1; d < inicio.size(); ++d) {
                 inicio[d] += inicio[d - 1];
             }
-            for (size_t i = 0; i < ordem.size(); ++i) {
-                const uint32_t lugar = inicio[(chaves[i] >> passo) & 0xFFFF]++;
-                chavesAux[lugar] = chaves[i];
-                aux[lugar] = ordem[i];
+            for (const uint64_t x : chaves) {
+                chavesAux[inicio[(x >> deslocar) & digitoMax]++] = x;
             }
             chaves.swap(chavesAux);
-            ordem.swap(aux);
         }
     } else {
+        std::vector<uint32_t> aux(n);
         for (size_t j = k; j-- > 0;) {
             const Coluna& c = *colunas[j];
-            inicio.assign(c.exemplo.size() + 1, 0);
+            inicio.assign(c.digitos() + 1, 0);
             for (const uint32_t r : ordem) {
                 ++inicio[digito(c, r) + 1];
             }
@@ -971,19 +1033,14 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
             ordem.swap(aux);
         }
     }
-    std::vector<uint32_t>().swap(aux);
+    const uint64_t mascara = (uint64_t(1) << bitsLugar) - 1;
     // Runs of equal classes are the groups; each keeps its classes and its first row.
     std::vector<uint32_t> tuplas;     // k classes per group kept
     std::vector<uint32_t> primeiras;  // per group kept
     std::vector<uint32_t> tupla(k);
-    const auto lerTupla = [&](uint32_t r) {
-        for (size_t j = 0; j < k; ++j) {
-            tupla[j] = colunas[j]->classe[r];
-        }
-    };
     const auto igual = [&](size_t i, size_t outra) {
         if (numero) {
-            return chaves[i] == chaves[outra];
+            return (chaves[i] ^ chaves[outra]) <= mascara;
         }
         for (size_t j = 0; j < k; ++j) {
             if (colunas[j]->classe[ordem[outra]] != tupla[j]) {
@@ -992,21 +1049,21 @@ bool AgrupadorEmbutido::Agrupar(const Pedido& pedido, std::vector<Valor>& saida)
         }
         return true;
     };
-    for (size_t i = 0; i < ordem.size();) {
-        if (!numero) {
-            lerTupla(ordem[i]);
+    for (size_t i = 0; i < n;) {
+        for (size_t j = 0; !numero && j < k; ++j) {
+            tupla[j] = colunas[j]->classe[ordem[i]];
         }
         size_t fim = i + 1;
-        while (fim < ordem.size() && igual(i, fim)) {
+        while (fim < n && igual(i, fim)) {
             ++fim;
         }
         if (!pedido.maisDeUm || fim - i > 1) {
             for (size_t j = 0; numero && j < k; ++j) {
-                const uint64_t d = chaves[i] / peso[j] % colunas[j]->exemplo.size();
+                const uint64_t d = (chaves[i] >> bitsLugar) / peso[j] % colunas[j]->digitos();
                 tupla[j] = colunas[j]->classeDoDigito(uint32_t(d));
             }
             tuplas.insert(tuplas.end(), tupla.begin(), tupla.end());
-            primeiras.push_back(ordem[i]);
+            primeiras.push_back(numero ? uint32_t(chaves[i] & mascara) : ordem[i]);
         }
         i = fim;
     }

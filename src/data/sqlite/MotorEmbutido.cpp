@@ -49,6 +49,28 @@ QVariant DataDoTexto(const QString& t) {
     return QDateTime(d, h, Qt::UTC);
 }
 
+// The same from UTF-8 bytes; the forms the dialect writes ('yyyy-mm-dd' and
+// 'yyyy-mm-dd hh:mm:ss') are read in place, which matters for a grouping's thousands of dates.
+QVariant DataDosBytes(const char* s, int n) {
+    static constexpr int kDigitos[] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18};
+    int v[14] = {};
+    const int quantos = n == 10 ? 8 : n == 19 ? 14 : 0;
+    bool lido = quantos > 0 && s[4] == '-' && s[7] == '-';
+    for (int i = 0; i < quantos && lido; ++i) {
+        v[i] = s[kDigitos[i]] - '0';
+        lido = v[i] >= 0 && v[i] <= 9;
+    }
+    if (!lido) {
+        return DataDoTexto(QString::fromUtf8(s, n));
+    }
+    const QDate d(v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3], v[4] * 10 + v[5], v[6] * 10 + v[7]);
+    const QTime h(v[8] * 10 + v[9], v[10] * 10 + v[11], v[12] * 10 + v[13]);
+    if (!d.isValid() || !h.isValid()) {
+        return QString::fromUtf8(s, n);
+    }
+    return QDateTime(d, h, Qt::UTC);
+}
+
 struct TipoAdo {
     int tipo;
     int tamanho;
@@ -865,16 +887,29 @@ qint64 MotorEmbutido::rodarComando(const Preparo& p, int indice, const QString& 
     }
     if (agrupado && resultado) {
         // The rows come from the grouping done in memory; the statement gave the columns.
+        // Groups come in order, so a value is often the one above it: that one is shared.
+        const AgrupadorEmbutido::Valor* acima = nullptr;
+        resultado->linhas.reserve(qsizetype(agrupado->size() / size_t(std::max(ncol, 1))));
         for (size_t r = 0; ncol > 0 && r + ncol <= agrupado->size(); r += size_t(ncol)) {
             QVector<QVariant> linha(ncol);
             for (int i = 0; i < ncol; ++i) {
                 const AgrupadorEmbutido::Valor& v = (*agrupado)[r + size_t(i)];
-                if (v.texto) {
-                    const QString t = QString::fromUtf8(v.texto, v.tamanho);
-                    linha[i] = leitura[i] == Leitura::Data ? DataDoTexto(t) : QVariant(t);
+                if (!v.texto) {
+                    continue;
+                }
+                const AgrupadorEmbutido::Valor* a = acima ? &acima[i] : nullptr;
+                if (a && a->texto && a->tamanho == v.tamanho &&
+                    (a->texto == v.texto ||
+                     std::memcmp(a->texto, v.texto, size_t(v.tamanho)) == 0)) {
+                    linha[i] = resultado->linhas.back()[i];
+                } else if (leitura[i] == Leitura::Data) {
+                    linha[i] = DataDosBytes(v.texto, v.tamanho);
+                } else {
+                    linha[i] = QString::fromUtf8(v.texto, v.tamanho);
                 }
             }
             resultado->linhas.push_back(std::move(linha));
+            acima = &(*agrupado)[r];
         }
         rc = SQLITE_DONE;
     }
@@ -896,10 +931,9 @@ qint64 MotorEmbutido::rodarComando(const Preparo& p, int indice, const QString& 
                 return static_cast<int>(inteiro);
             case SQLITE_FLOAT:
                 return real;
-            case SQLITE_TEXT: {
-                const QString t = QString::fromUtf8(bytes, n);
-                return leitura[i] == Leitura::Data ? DataDoTexto(t) : QVariant(t);
-            }
+            case SQLITE_TEXT:
+                return leitura[i] == Leitura::Data ? DataDosBytes(bytes, n)
+                                                   : QVariant(QString::fromUtf8(bytes, n));
             default:
                 return QByteArray(bytes, n);
         }
