@@ -16,6 +16,7 @@
 #include <functional>
 #include <numeric>
 
+#include "Medida.h"
 #include "Registro.h"
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
@@ -30,25 +31,6 @@
 #include "worklist/ModeloListaTrabalho.h"
 
 namespace {
-
-struct Tempo {
-    double parede = 0;
-    double cpu = 0;
-};
-
-double Cpu() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-Tempo Medir(const std::function<void()>& f) {
-    QElapsedTimer relogio;
-    const double c = Cpu();
-    relogio.start();
-    f();
-    return {double(relogio.nsecsElapsed()) / 1e9, Cpu() - c};
-}
 
 Tempo Mediana(QVector<Tempo> v) {
     if (v.isEmpty())

@@ -6,10 +6,12 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -44,6 +46,22 @@ QString Situacao(const UnificacaoComando& c) {
     return c.ParcialDesfeito() ? QStringLiteral("Desfeita em parte") : QString();
 }
 
+// A merge confirmed over signs of different people says so, with the signs and the reason.
+void MostrarSinais(QTreeWidgetItem& item, const UnificacaoComando& c) {
+    if (c.Sinais.isEmpty()) {
+        return;
+    }
+    const QString texto = QStringLiteral("Confirmada apesar de: ") +
+                          c.Sinais.join(QStringLiteral("; ")) + QStringLiteral(". Motivo: ") +
+                          c.MotivoSinais;
+    if (item.text(6).isEmpty()) {
+        item.setText(6, texto);
+    }
+    for (int coluna = 0; coluna < item.columnCount(); ++coluna) {
+        item.setToolTip(coluna, texto);
+    }
+}
+
 QString Pessoa(const QString& nome, qint32 id) {
     return nome.isEmpty() ? QStringLiteral("(usuário ") + QString::number(id) + ')' : nome;
 }
@@ -51,7 +69,11 @@ QString Pessoa(const QString& nome, qint32 id) {
 }  // namespace
 
 frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QWidget* parent)
-    : QDialog(parent), m_cn(fCN), m_ado(fADO), m_usuario(fID_Usuario) {
+    : QDialog(parent),
+      m_cn(fCN),
+      m_ado(fADO),
+      m_usuario(fID_Usuario),
+      m_tarefaLote(fCN.ConnectionString(), fID_Usuario) {
     setObjectName(QStringLiteral("frmHistorico"));
     setWindowTitle(QStringLiteral("Histórico de unificações"));
     resize(1200, 700);
@@ -124,13 +146,21 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
                           QStringLiteral("cmdDesfazer"));
     cmdFechar = nomeado(new QPushButton(QStringLiteral("Fechar")), QStringLiteral("cmdFechar"));
     cmdDesfazer->setEnabled(false);
+    cmdDesfazerLote = nomeado(new QPushButton(QStringLiteral("Desfazer lote")),
+                              QStringLiteral("cmdDesfazerLote"));
+    cmdDesfazerLote->setEnabled(false);
+    prgLote = nomeado(new QProgressBar, QStringLiteral("prgLote"));
+    prgLote->setAccessibleName(QStringLiteral("Andamento do desfazer do lote"));
+    prgLote->hide();
     lblMotivo = nomeado(new QLabel, QStringLiteral("lblMotivo"));
 
     auto* botoes = new QHBoxLayout;
     botoes->addWidget(cmdExportar);
     botoes->addStretch();
+    botoes->addWidget(prgLote);
     botoes->addWidget(lblMotivo);
     botoes->addWidget(cmdDesfazer);
+    botoes->addWidget(cmdDesfazerLote);
     botoes->addWidget(cmdFechar);
 
     auto* corpo = new QHBoxLayout;
@@ -148,6 +178,12 @@ frmHistorico::frmHistorico(Connection& fCN, clsADO& fADO, qint32 fID_Usuario, QW
     connect(cmdFiltrar, &QPushButton::clicked, this, &frmHistorico::cmdFiltrar_Click);
     connect(cmdExportar, &QPushButton::clicked, this, &frmHistorico::cmdExportar_Click);
     connect(cmdDesfazer, &QPushButton::clicked, this, &frmHistorico::cmdDesfazer_Click);
+    connect(cmdDesfazerLote, &QPushButton::clicked, this, &frmHistorico::cmdDesfazerLote_Click);
+    connect(&m_tarefaLote, &TarefaDesfazerLote::andamento, this, [this](int feitos, int total) {
+        prgLote->setRange(0, total);
+        prgLote->setValue(feitos);
+    });
+    connect(&m_tarefaLote, &TarefaDesfazerLote::terminou, this, &frmHistorico::loteDesfeito);
     connect(cmdFechar, &QPushButton::clicked, this, &QDialog::reject);
     connect(lstHistorico, &QTreeWidget::currentItemChanged, this,
             &frmHistorico::lstHistorico_CurrentChanged);
@@ -177,6 +213,34 @@ void frmHistorico::cmdFiltrar_Click() {
     }
     m_comandos = comandos;
     lstHistorico->clear();
+    // A batch is one line, where its newest merge stands, that opens into its merges.
+    QHash<qint32, QTreeWidgetItem*> lotes;
+    for (int i = 0; i < m_comandos.size(); ++i) {
+        const UnificacaoComando& c = m_comandos[i];
+        if (c.Lote == 0 || lotes.contains(c.Lote)) {
+            continue;
+        }
+        int unificacoes = 0, exames = 0, desfeitas = 0;
+        bool parte = false;
+        for (const UnificacaoComando& d : m_comandos) {
+            if (d.Lote == c.Lote) {
+                ++unificacoes;
+                exames += d.Exames();
+                desfeitas += d.Desfeito() ? 1 : 0;
+                parte = parte || d.ParcialDesfeito();
+            }
+        }
+        auto* lote = new QTreeWidgetItem(
+            {DataHora(c.Data), Pessoa(c.NomeAdministrador, c.ID_Usuario),
+             QStringLiteral("Lote %1: %2 unificações").arg(c.Lote).arg(unificacoes), QString(),
+             QString(), QString::number(exames),
+             desfeitas == unificacoes ? QStringLiteral("Desfeito")
+             : desfeitas > 0 || parte ? QStringLiteral("Desfeito em parte")
+                                      : QString()});
+        lote->setData(0, Qt::UserRole, -1);
+        lote->setData(0, Qt::UserRole + 2, c.Lote);
+        lotes.insert(c.Lote, lote);
+    }
     for (int i = 0; i < m_comandos.size(); ++i) {
         const UnificacaoComando& c = m_comandos[i];
         auto* item = new QTreeWidgetItem(
@@ -187,6 +251,7 @@ void frmHistorico::cmdFiltrar_Click() {
              QString(), QString(), QString::number(c.Exames()), Situacao(c)});
         item->setData(0, Qt::UserRole, i);
         item->setData(0, Qt::UserRole + 1, 0);
+        MostrarSinais(*item, c);
         for (const UnificacaoRemovido& r : c.Removidos) {
             auto* filho = new QTreeWidgetItem(
                 {QString(), QString(), QString::number(r.ID_Paciente) + " - " + r.Nome,
@@ -198,9 +263,17 @@ void frmHistorico::cmdFiltrar_Click() {
             filho->setData(0, Qt::UserRole + 1, r.ID_Paciente);
             item->addChild(filho);
         }
-        lstHistorico->addTopLevelItem(item);
+        if (QTreeWidgetItem* lote = lotes.value(c.Lote)) {
+            if (lote->childCount() == 0) {
+                lstHistorico->addTopLevelItem(lote);
+            }
+            lote->addChild(item);
+            item->setExpanded(true);
+        } else {
+            lstHistorico->addTopLevelItem(item);
+            item->setExpanded(true);
+        }
     }
-    lstHistorico->expandAll();
     if (lstHistorico->topLevelItemCount() > 0) {
         lstHistorico->setCurrentItem(lstHistorico->topLevelItem(0));
     } else {
@@ -218,9 +291,18 @@ bool frmHistorico::Selecionado(int& comando, qint32& removido) const {
     return comando >= 0 && comando < m_comandos.size();
 }
 
+qint32 frmHistorico::LoteSelecionado() const {
+    const QTreeWidgetItem* item = lstHistorico->currentItem();
+    return item != nullptr ? item->data(0, Qt::UserRole + 2).toInt() : 0;
+}
+
 void frmHistorico::lstHistorico_CurrentChanged() {
     tblComparacao->setRowCount(0);
     lblComparacao->clear();
+    const qint32 lote = LoteSelecionado();
+    cmdDesfazerLote->setEnabled(
+        m_tarefaLote.Ocupada() ||
+        (lote != 0 && lstHistorico->currentItem()->text(6) != QStringLiteral("Desfeito")));
     int comando = 0;
     qint32 removido = 0;
     if (!Selecionado(comando, removido)) {
@@ -346,6 +428,97 @@ void frmHistorico::cmdDesfazer_Click() {
     MsgBoxSucesso(QStringLiteral("Unificação desfeita"), texto);
     emit cadastroAlterado();
     cmdFiltrar_Click();
+}
+
+void frmHistorico::cmdDesfazerLote_Click() {
+    if (m_tarefaLote.Ocupada()) {
+        m_tarefaLote.Cancelar();
+        lblMotivo->setText(QStringLiteral("Parando depois da unificação em curso..."));
+        return;
+    }
+    const qint32 lote = LoteSelecionado();
+    if (lote == 0) {
+        return;
+    }
+    // A whole batch back into the live register: never on a stray click.
+    if (!Confirmar(QStringLiteral("Desfazer o lote %1 inteiro? As unificações voltam da mais "
+                                  "recente para a mais antiga, cada uma numa transação própria; "
+                                  "interrompido, o desfazer termina ao ser feito de novo.")
+                       .arg(lote))) {
+        return;
+    }
+    desfazerLote(lote, clsUnificacaoDesfazer::Decisao::Perguntar);
+}
+
+void frmHistorico::desfazerLote(qint32 lote, clsUnificacaoDesfazer::Decisao decisao) {
+    m_lote = lote;
+    m_decisaoLote = decisao;
+    for (QWidget* w : {static_cast<QWidget*>(cmdFiltrar), static_cast<QWidget*>(cmdDesfazer),
+                       static_cast<QWidget*>(cmdExportar), static_cast<QWidget*>(lstHistorico)}) {
+        w->setEnabled(false);
+    }
+    cmdDesfazerLote->setText(QStringLiteral("Parar"));
+    prgLote->setRange(0, 0);  // until the first merge is undone
+    prgLote->show();
+    lblMotivo->setText(QStringLiteral("Desfazendo o lote %1...").arg(lote));
+    m_tarefaLote.Desfazer(lote, decisao);
+}
+
+void frmHistorico::loteDesfeito(bool ok) {
+    prgLote->hide();
+    cmdDesfazerLote->setText(QStringLiteral("Desfazer lote"));
+    for (QWidget* w : {static_cast<QWidget*>(cmdFiltrar), static_cast<QWidget*>(cmdExportar),
+                       static_cast<QWidget*>(lstHistorico)}) {
+        w->setEnabled(true);
+    }
+    const clsLoteDesfazer::Andamento& a = m_tarefaLote.Situacao();
+    if (a.desfeitas > 0) {
+        emit cadastroAlterado();
+    }
+    if (m_fecharAoTerminar) {
+        QDialog::reject();
+        return;
+    }
+    QString texto = QStringLiteral("Lote %1: %2 de %3 unificações desfeitas.")
+                        .arg(m_lote)
+                        .arg(a.desfeitas)
+                        .arg(a.total);
+    QList<ConflitoValor> conflitos;
+    for (const clsLoteDesfazer::Recusa& r : m_tarefaLote.Recusas()) {
+        texto += QStringLiteral("\nUnificação em %1 não desfeita: ").arg(r.novo) + r.mensagem;
+        conflitos += r.conflitos;
+    }
+    if (!ok) {
+        texto += QLatin1Char('\n') + m_tarefaLote.Erro();
+    }
+    if (!ok || m_tarefaLote.Interrompida()) {
+        texto += QStringLiteral(
+            "\nO que foi desfeito fica desfeito; desfaça o lote de novo para "
+            "terminar.");
+    }
+    cmdFiltrar_Click();
+    if (ok && !m_tarefaLote.Interrompida() && a.desfeitas == a.total) {
+        MsgBoxSucesso(QStringLiteral("Lote desfeito"), texto);
+        return;
+    }
+    MsgBox(texto);
+    // Survivors edited since their merge: one question for all of them, then the rest again.
+    if (ok && !conflitos.isEmpty() && m_decisaoLote == clsUnificacaoDesfazer::Decisao::Perguntar) {
+        frmConflitoValores pergunta(conflitos, this);
+        MostrarModal(pergunta);
+        if (pergunta.Decisao() != clsUnificacaoDesfazer::Decisao::Perguntar) {
+            desfazerLote(m_lote, pergunta.Decisao());
+        }
+    }
+}
+
+void frmHistorico::reject() {
+    if (m_tarefaLote.Ocupada()) {
+        m_fecharAoTerminar = true;
+        m_tarefaLote.Cancelar();
+        return;
+    }
+    QDialog::reject();
 }
 
 frmConflitoValores::frmConflitoValores(const QList<ConflitoValor>& fConflitos, QWidget* parent)

@@ -6,6 +6,7 @@
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
+#include "history/TarefaDesfazerLote.h"
 #include "history/clsUnificacaoDesfazer.h"
 #include "history/clsUnificacaoHistorico.h"
 
@@ -13,14 +14,17 @@ class QCheckBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The merge history: filters, the list of merge commands (each with its removed records), the
-// chosen removed record's logged values beside the survivor's current ones, export to CSV and
-// "Desfazer unificação". The work is done by clsUnificacaoHistorico and clsUnificacaoDesfazer.
+// The merge history: filters, the list of merge commands (each with its removed records; the
+// merges of a batch under one line of the batch), the chosen removed record's logged values
+// beside the survivor's current ones, export to CSV, "Desfazer unificação" and "Desfazer lote".
+// The work is done by clsUnificacaoHistorico, clsUnificacaoDesfazer and, off the window's
+// thread, TarefaDesfazerLote.
 class frmHistorico : public QDialog {
     Q_OBJECT
 
@@ -36,7 +40,13 @@ class frmHistorico : public QDialog {
     void cmdFiltrar_Click();
     void cmdExportar_Click();
     void cmdDesfazer_Click();
+    // On a batch's line: undoes the whole batch, newest merge first; while it runs, stops it
+    // after the merge being undone.
+    void cmdDesfazerLote_Click();
     void lstHistorico_CurrentChanged();
+    void reject() override;  // while a batch is being undone: stops it, closes when it stopped
+
+    TarefaDesfazerLote& Desfazendo() { return m_tarefaLote; }
 
     const QList<UnificacaoComando>& Comandos() const { return m_comandos; }
 
@@ -52,6 +62,8 @@ class frmHistorico : public QDialog {
     QTableWidget* tblComparacao;
     QPushButton* cmdExportar;
     QPushButton* cmdDesfazer;
+    QPushButton* cmdDesfazerLote;
+    QProgressBar* prgLote;
     QLabel* lblMotivo;  // why "Desfazer unificação" is unavailable, when it is
     QPushButton* cmdFechar;
 
@@ -62,11 +74,19 @@ class frmHistorico : public QDialog {
   private:
     // The command and the removed record (0: the whole command) of the current row.
     bool Selecionado(int& comando, qint32& removido) const;
+    // The batch of the current row when it is a batch's line; 0 otherwise.
+    qint32 LoteSelecionado() const;
+    void desfazerLote(qint32 lote, clsUnificacaoDesfazer::Decisao decisao);
+    void loteDesfeito(bool ok);
 
     Connection& m_cn;
     clsADO& m_ado;
     qint32 m_usuario;
     QList<UnificacaoComando> m_comandos;
+    TarefaDesfazerLote m_tarefaLote;
+    qint32 m_lote = 0;  // the batch being undone
+    clsUnificacaoDesfazer::Decisao m_decisaoLote = clsUnificacaoDesfazer::Decisao::Perguntar;
+    bool m_fecharAoTerminar = false;
 };
 
 // Asks what to do with survivor values that changed after the merge: restore the values from

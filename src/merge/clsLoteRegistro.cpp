@@ -219,6 +219,20 @@ bool clsLoteRegistro::MarcarGrupo(qint32 fLote, int fGrupo, Situacao fSituacao,
                     QStringLiteral("MarcarGrupo"));
 }
 
+bool clsLoteRegistro::MarcarUnificados(qint32 fLote, const QList<int>& fGrupos) {
+    if (fGrupos.isEmpty()) {
+        return true;
+    }
+    QStringList numeros;
+    for (const int g : fGrupos) {
+        numeros << N(g);
+    }
+    return Executar("UPDATE Cadunir_LotePlano SET Situacao = " + N(Unificado) +
+                        ", Mensagem = '' WHERE ID_Lote = " + N(fLote) + " AND Grupo IN (" +
+                        numeros.join(QStringLiteral(", ")) + ")",
+                    QStringLiteral("MarcarUnificados"));
+}
+
 bool clsLoteRegistro::Removidos(qint32 fLote, QList<qint32>& fIDs) {
     fIDs.clear();
     Recordset rs;

@@ -79,6 +79,8 @@ class clsLoteRegistro {
     // Every batch, newest first.
     bool Listar(QList<Lote>& fLotes);
     bool MarcarGrupo(qint32 fLote, int fGrupo, Situacao fSituacao, const QString& fMensagem);
+    // Several groups merged, in one statement.
+    bool MarcarUnificados(qint32 fLote, const QList<int>& fGrupos);
     // The records the batch's merges removed (its merges may have run in several sittings).
     bool Removidos(qint32 fLote, QList<qint32>& fIDs);
     // The batch's merges, newest first (the order an undo takes).

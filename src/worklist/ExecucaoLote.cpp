@@ -7,6 +7,10 @@
 
 using Grupo = clsLoteRegistro::Grupo;
 
+namespace {
+constexpr int kMarcarDeUmaVez = 200;  // merged groups written to the plan at once
+}  // namespace
+
 clsExecucaoLote::clsExecucaoLote(Connection& fCN, clsADO& fADO, qint32 fID_Usuario)
     : m_cn(fCN), m_ado(fADO), m_usuario(fID_Usuario), m_registro(fCN, fADO) {}
 
@@ -89,10 +93,20 @@ bool clsExecucaoLote::Executar(const Progresso& fProgresso, const std::function<
     Contar();
     m_andamento.feitos = m_andamento.unificados;
     m_andamento.alterados = m_andamento.recusados = 0;
+    // A merged group is known by its merge (Cadunir_UnificacaoLote, in the merge's own
+    // transaction), which is what Retomar reads: the plan's copy of that is written for many
+    // groups at once, sparing every merge a second commit.
+    QList<int> unificados;
+    const auto marcar = [&] {
+        const bool ok = m_registro.MarcarUnificados(m_lote.id, unificados);
+        unificados.clear();
+        return ok || Falhar(QStringLiteral("Ao registrar o andamento do lote, ocorreu o seguinte "
+                                           "erro:"));
+    };
     for (const int i : aFazer) {
         if (fParar && fParar()) {
             m_interrompido = true;
-            return true;
+            return marcar();
         }
         Grupo& g = m_grupos[i];
         QList<qint32> ids{g.base};
@@ -120,6 +134,7 @@ bool clsExecucaoLote::Executar(const Progresso& fProgresso, const std::function<
         } else {
             g.situacao = clsLoteRegistro::Falhou;
             g.mensagem = r.mensagem;
+            m_registro.MarcarUnificados(m_lote.id, unificados);
             m_registro.MarcarGrupo(m_lote.id, g.numero, g.situacao, g.mensagem);
             m_mensagem =
                 QStringLiteral("O lote %1 parou no grupo %2.\n").arg(m_lote.id).arg(g.numero) +
@@ -127,9 +142,12 @@ bool clsExecucaoLote::Executar(const Progresso& fProgresso, const std::function<
             return false;
         }
         ++m_andamento.feitos;
-        // After the merge's commit: a kill right here leaves the group merged and recorded
-        // by its merge, which is what Retomar reads.
-        if (!m_registro.MarcarGrupo(m_lote.id, g.numero, g.situacao, g.mensagem)) {
+        if (g.situacao == clsLoteRegistro::Unificado) {
+            unificados << g.numero;
+            if (unificados.size() >= kMarcarDeUmaVez && !marcar()) {
+                return false;
+            }
+        } else if (!m_registro.MarcarGrupo(m_lote.id, g.numero, g.situacao, g.mensagem)) {
             return Falhar(
                 QStringLiteral("Ao registrar o andamento do lote, ocorreu o seguinte "
                                "erro:"));
@@ -137,6 +155,9 @@ bool clsExecucaoLote::Executar(const Progresso& fProgresso, const std::function<
         if (fProgresso) {
             fProgresso(m_andamento, g);
         }
+    }
+    if (!marcar()) {
+        return false;
     }
     if (!m_registro.Concluir(m_lote.id)) {
         return Falhar(QStringLiteral("Ao registrar o fim do lote, ocorreu o seguinte erro:"));

@@ -1,34 +1,25 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QVector>
-#include <atomic>
-#include <memory>
-#include <thread>
 
+#include "data/ado/TrabalhoConexaoPropria.h"
 #include "worklist/ExecucaoLote.h"
 #include "worklist/PlanoLote.h"
 
-class Connection;
-class clsADO;
-
-// A batch off the window's thread, on a connection of its own to the same register (opened on
-// the worker, kept for the next step): the plan, then, when the administrator agrees, the run.
-// Each step ends with a signal emitted on the object's own thread; its outcome is read there.
-// Cancelar stops the plan, or the run after the group being merged.
-class TarefaLote : public QObject {
+// A batch off the window's thread, on a connection of its own: the plan, then, when the
+// administrator agrees, the run. Each step ends with a signal emitted on the object's own
+// thread; its outcome is read there. Cancelar stops the plan, or the run after the group being
+// merged.
+class TarefaLote : public TrabalhoConexaoPropria {
     Q_OBJECT
 
   public:
     TarefaLote(QString connectionString, qint32 usuario, QObject* parent = nullptr);
-    ~TarefaLote() override;  // stops the step under way and waits for it
 
     void Planejar(double limiar);
     // Records the batch of the last plan and merges its groups.
     void Executar();
-    void Cancelar() { m_cancelar = true; }
-    bool Ocupada() const { return m_ocupada; }
 
     // The last plan (after `planejado`) and the run (after `terminou`).
     const QVector<clsLoteRegistro::Grupo>& Grupos() const { return m_grupos; }
@@ -37,8 +28,6 @@ class TarefaLote : public QObject {
     qint32 Lote() const { return m_lote; }
     const clsExecucaoLote::Andamento& Situacao() const { return m_andamento; }
     bool Interrompida() const { return m_interrompida; }
-    // What failed, for the administrator; empty after a step that went through.
-    QString Erro() const { return m_erro; }
 
   signals:
     void planejado(bool ok);
@@ -47,15 +36,7 @@ class TarefaLote : public QObject {
     void terminou(bool ok);
 
   private:
-    void rodar(std::function<void(Connection&, clsADO&)> passo);
-
-    QString m_connectionString;
     qint32 m_usuario;
-    std::unique_ptr<Connection> m_cn;  // used only on the worker thread
-    std::unique_ptr<clsADO> m_ado;
-    std::thread m_trabalho;
-    std::atomic<bool> m_cancelar{false};
-    bool m_ocupada = false;
 
     double m_limiar = 0;
     QVector<clsLoteRegistro::Grupo> m_grupos;
@@ -63,5 +44,4 @@ class TarefaLote : public QObject {
     qint32 m_lote = 0;
     clsExecucaoLote::Andamento m_andamento;
     bool m_interrompida = false;
-    QString m_erro;
 };

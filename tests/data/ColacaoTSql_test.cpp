@@ -53,32 +53,14 @@ int Referencia(const QByteArray& a, const QByteArray& b) {
 
 }  // namespace
 
-TEST(ColacaoTexto, AsciiCaseInsensitiveAndTrailingBlanksIgnored) {
-    EXPECT_EQ(Comparar("SILVA", "silva"), 0);
-    EXPECT_EQ(Comparar("SILVA", "Silva   "), 0);
-    EXPECT_EQ(Comparar("   ", ""), 0);
-    EXPECT_EQ(Comparar(" SILVA", "SILVA"), -1);  // leading blanks count
-    EXPECT_EQ(Comparar("SILVA", "SILVAS"), -1);
-    EXPECT_EQ(Comparar("SILVB", "silvaz"), 1);
-    EXPECT_EQ(Comparar("a_b", "A_B"), 0);
+// Case, trailing blanks, and accents against their base letters are the random test's; here,
+// letters and signs its alphabet leaves out.
+TEST(ColacaoTexto, SignsAndLettersOutsideTheRandomAlphabet) {
     EXPECT_EQ(Comparar("[", "a"), -1);  // '[' sits between the capitals and the small letters
-    EXPECT_EQ(Comparar("D'AVILA", "d'avila "), 0);
-}
-
-TEST(ColacaoTexto, AccentsAfterAnAsciiPrefix) {
-    // Accent-sensitive equality, accent-insensitive first order, case never counts.
-    EXPECT_EQ(Comparar("CONCEIÇÃO", "conceição"), 0);
-    EXPECT_EQ(Comparar("CONCEIÇÃO  ", "Conceição"), 0);
-    EXPECT_NE(Comparar("CONCEIÇÃO", "CONCEICAO"), 0);
-    EXPECT_EQ(Comparar("JOAO", "JOÃO"), -1);
-    EXPECT_EQ(Comparar("JOÃO", "JOAQUIM"), -1);
-    EXPECT_EQ(Comparar("JOÃOZINHO", "JOAOA"), 1);  // base letters before the accent
-    EXPECT_EQ(Comparar("JOÃO", "JOAOZINHO"), -1);  // then length
-    EXPECT_EQ(Comparar("ÁB", "AC"), -1);
-    EXPECT_EQ(Comparar("ÉMILE", "EMILE"), 1);
-    // Letters of their own and letters outside Latin-1.
+    EXPECT_EQ(Comparar("a_b", "A_B"), 0);
+    EXPECT_EQ(Comparar("CONCEIÇÃO  ", "conceição"), 0);
+    EXPECT_EQ(Comparar("CONCEIÇÃO", "CONCEICAO"), 1);
     EXPECT_EQ(Comparar("STRAßE", "STRASSE"), 1);
-    EXPECT_EQ(Comparar("ÿß", "Ÿß"), 0);
     EXPECT_EQ(Comparar("ŐRS", "ORS"), 1);
     EXPECT_EQ(Comparar("ŐRS", "őrs"), 0);
 }

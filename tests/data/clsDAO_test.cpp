@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/ErroEsperado.h"
 #include "support/OdbcTeste.h"
 
 #include "data/base/ErroNumerado.h"
@@ -204,12 +205,8 @@ TEST_F(DesktopDb, CatalogueChangesAreAllOrNothing) {
     db.Execute(
         "CREATE TRIGGER recusa BEFORE INSERT ON MSysFields WHEN NEW.OrdinalPosition = 1 "
         "BEGIN SELECT RAISE(ABORT, 'recusado'); END");
-    try {
-        db.TableDefs().Append(linkPaciente("dbo_Meio"));
-        FAIL() << "the link was appended";
-    } catch (const ErroNumerado& e) {
-        EXPECT_EQ(e.Number(), daoViolacaoRegra);
-    }
+    EXPECT_EQ(ErroDe([&] { db.TableDefs().Append(linkPaciente("dbo_Meio")); }).Number(),
+              daoViolacaoRegra);
     EXPECT_FALSE(dao.TableExiste(db, "dbo_Meio"));
     DaoDatabase relida;
     relida.Open(caminho);
@@ -226,12 +223,7 @@ TEST_F(DesktopDb, CatalogueChangesAreAllOrNothing) {
     EXPECT_TRUE(dao.DeletarTable(db, "Tab'ela \"1\""));
     EXPECT_FALSE(dao.TableExiste(db, "Tab'ela \"1\""));
     const auto numeroAoAnexar = [&](const TableDef& td) {
-        try {
-            db.TableDefs().Append(td);
-        } catch (const ErroNumerado& e) {
-            return e.Number();
-        }
-        return 0;
+        return ErroDe([&] { db.TableDefs().Append(td); }).Number();
     };
     EXPECT_EQ(numeroAoAnexar(linkPaciente("dbo.Paciente")), daoNomeInvalido);
     EXPECT_EQ(numeroAoAnexar(linkPaciente("[x]")), daoNomeInvalido);
@@ -330,12 +322,7 @@ TEST_F(DesktopDb, DynasetReadsAndWritesItsTable) {
     ASSERT_TRUE(dao.ExecutarSQL(db, "UPDATE Paciente SET Nome = 'Outra' WHERE ID = 4", afetados));
     rs.Edit();
     rs.setValue("Nome", "Minha");
-    try {
-        rs.Update();
-        FAIL() << "overwrote a changed row";
-    } catch (const ErroNumerado& e) {
-        EXPECT_EQ(e.Number(), daoConflitoEscrita);
-    }
+    EXPECT_EQ(ErroDe([&] { rs.Update(); }).Number(), daoConflitoEscrita);
     rs.CancelUpdate();
     rs.MoveFirst();
     rs.Delete();

@@ -11,7 +11,9 @@
 #include "data/dao/clsDAO.h"
 #include "data/dao/clsLinkarSQLMDB.h"
 #include "data/sqlite/MotorEmbutido.h"
+#include "support/ErroEsperado.h"
 #include "support/OdbcTeste.h"
+#include "support/SqlRecorder.h"
 
 namespace {
 
@@ -76,12 +78,6 @@ class Linker : public ::testing::Test {
 TEST(clsLinkarSQLMDB, FixedCodesReadAsTheirTexts) {
     clsADO ado;
     clsLinkarSQLMDB linker{ado};
-    linker.setErrorString("texto");
-    EXPECT_EQ(linker.ErrorString(), "texto");
-    linker.setErrorNumber(-3);
-    EXPECT_EQ(linker.ErrorString(), "SQLPassword não especificado");
-    linker.setErrorNumber(0);
-    EXPECT_EQ(linker.ErrorString(), "SQLPassword não especificado");  // the text was kept
     const char* textos[] = {"SQLServerName não especificado",   "SQLUserID não especificado",
                             "SQLPassword não especificado",     "SQLDatabaseName não especificado",
                             "SQLRegisterName não especificado", "MDBFullPath não especificado"};
@@ -89,6 +85,8 @@ TEST(clsLinkarSQLMDB, FixedCodesReadAsTheirTexts) {
         linker.setErrorNumber(codigo);
         EXPECT_EQ(linker.ErrorString(), QString::fromUtf8(textos[-codigo - 1]));
     }
+    linker.setErrorNumber(0);
+    EXPECT_EQ(linker.ErrorString(), "MDBFullPath não especificado");  // the text was kept
 }
 
 TEST_F(Linker, RegistrationWritesTheUserSourceOrNothing) {
@@ -176,25 +174,19 @@ TEST_F(Linker, FailuresAreCapturedOrPassedOnWithoutLosingLinks) {
     EXPECT_EQ(mdb.TableDefs().Count(), 0);
 
     // The table list refused by the server: clsADO's failure, copied.
-    const int id = cn.AdicionarObservador([](const Connection::Evento& e) {
-        if (e.texto.contains("sysobjects")) {
-            throw ErroNumerado(-2147217865, "teste", "recusado");
-        }
-    });
-    EXPECT_FALSE(linker.LinkarTabela("CadunirLink", mdb, cn));
+    {
+        SqlRecorder rec(cn);
+        rec.failOnSql("sysobjects", -2147217865);
+        EXPECT_FALSE(linker.LinkarTabela("CadunirLink", mdb, cn));
+    }
     EXPECT_EQ(linker.ErrorNumber(), ado.ErrorNumber());
     EXPECT_EQ(linker.ErrorString(), ado.ErrorString());
     EXPECT_EQ(mdb.TableDefs().Count(), 0);
-    cn.RemoverObservador(id);
 
     // A name already taken by a saved query stops the run; the link made before it stays.
     mdb.QueryDefs().Append(QueryDef{"dbo_Paciente", "SELECT 1", "", true});
-    try {
-        linker.LinkarTabela("CadunirLink", mdb, cn);
-        FAIL() << "the clash was not reported";
-    } catch (const ErroNumerado& e) {
-        EXPECT_EQ(e.Number(), daoObjetoExiste);
-    }
+    EXPECT_EQ(ErroDe([&] { linker.LinkarTabela("CadunirLink", mdb, cn); }).Number(),
+              daoObjetoExiste);
     EXPECT_EQ(tabelasDoMdb(), QStringList{"dbo_Exame"});
 }
 

@@ -1,5 +1,6 @@
 // The history window on the offscreen platform over a real register: list, filter, compare,
-// export, and undo with and without the question about survivor values changed since.
+// export, and undo with and without the question about survivor values changed since; a batch
+// as one line, undone whole.
 
 #include "history/frmHistorico.h"
 
@@ -12,13 +13,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include "guisupport/JanelaTeste.h"
+#include "support/RegistroGerado.h"
 #include "support/RegistroHistorico.h"
+#include "worklist/ExecucaoLote.h"
+#include "worklist/PlanoLote.h"
 
 namespace {
 
@@ -154,4 +159,40 @@ TEST(frmHistorico, DesfazerPerguntaPorValoresAlteradosDepois) {
     EXPECT_TRUE(mensagens.Textos()[0].endsWith("Valores restaurados no cadastro mantido: RG."))
         << mensagens.Textos()[0].toStdString();
     EXPECT_EQ(f.lstHistorico->topLevelItem(0)->text(6), "Desfeita");
+}
+
+TEST(frmHistorico, LoteNumaLinhaQueAbreNasUnificacoesEDesfeitoInteiro) {
+    RegistroGerado reg(1500);
+    const QByteArray antes = reg.Produto();
+    clsPlanoLote plano(reg.cn(), reg.ado());
+    ASSERT_TRUE(plano.Planejar(clsPlanoLote::kLimiarPadrao));
+    ASSERT_GT(plano.Grupos().size(), 5);
+    clsExecucaoLote execucao(reg.cn(), reg.ado(), reg.Administrador());
+    ASSERT_TRUE(execucao.Criar(clsPlanoLote::kLimiarPadrao, plano.Grupos(), plano.ResumoPlano()));
+    ASSERT_TRUE(execucao.Executar());
+
+    frmHistorico f(reg.cn(), reg.ado(), reg.Administrador());
+    f.show();
+    ASSERT_EQ(f.lstHistorico->topLevelItemCount(), 1);
+    QTreeWidgetItem* lote = f.lstHistorico->topLevelItem(0);
+    EXPECT_EQ(lote->text(2), QString("Lote 1: %1 unificações").arg(plano.Grupos().size()));
+    EXPECT_EQ(lote->childCount(), plano.Grupos().size());
+    EXPECT_FALSE(lote->isExpanded());
+    EXPECT_EQ(lote->child(0)->childCount(), 1);  // the merge opens into its removed record
+    f.lstHistorico->setCurrentItem(lote);
+    EXPECT_FALSE(f.cmdDesfazer->isEnabled());
+    ASSERT_TRUE(f.cmdDesfazerLote->isEnabled());
+
+    CapturaMensagens mensagens;
+    mensagens.Responder(true);
+    QSignalSpy fim(&f.Desfazendo(), &TarefaDesfazerLote::terminou);
+    Clicar(f.cmdDesfazerLote);
+    EXPECT_FALSE(f.lstHistorico->isEnabled());  // the window waits, the undo runs elsewhere
+    ASSERT_TRUE(fim.wait(120000));
+    EXPECT_EQ(mensagens.Titulos(), QStringList{"Lote desfeito"});
+    EXPECT_EQ(reg.Produto(), antes);
+    ASSERT_EQ(f.lstHistorico->topLevelItemCount(), 1);
+    EXPECT_EQ(f.lstHistorico->topLevelItem(0)->text(6), "Desfeito");
+    f.lstHistorico->setCurrentItem(f.lstHistorico->topLevelItem(0));
+    EXPECT_FALSE(f.cmdDesfazerLote->isEnabled());
 }

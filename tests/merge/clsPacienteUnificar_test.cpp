@@ -61,7 +61,6 @@ void PreencherGrupo(RegistroMerge& r) {
 }  // namespace
 
 TEST(CriarTabelas, RegistroNovoRecebeAsCincoTabelasNaOrdemEOCatalogo) {
-    RelogioFixo relogio(kAgora);
     RegistroMerge r(false);
     CapturaMensagens captura;
     clsPacienteUnificar motor(r.cn(), r.ado());
@@ -113,7 +112,8 @@ TEST(CriarTabelas, RegistroNovoRecebeAsCincoTabelasNaOrdemEOCatalogo) {
               ")  ON [PRIMARY]  ALTER TABLE [dbo].[PacienteLogSemSolucao] ADD  CONSTRAINT "
               "[DF_PacienteLogSemSolucao_Data] DEFAULT (getdate()) FOR [Data] ");
 
-    // The tables work as the rest of the program uses them.
+    // The middle of the log tables, which the texts above leave out. (The catalogue's rows and
+    // the marks' identity and date default are the exact texts' and the engine's own tests.)
     Recordset rs;
     ASSERT_TRUE(r.ado().AbrirRecordset(r.cn(), rs, "SELECT * FROM PacienteLog"));
     ASSERT_EQ(rs.FieldCount(), 30);
@@ -122,18 +122,6 @@ TEST(CriarTabelas, RegistroNovoRecebeAsCincoTabelasNaOrdemEOCatalogo) {
     EXPECT_EQ(rs.Fields(29).Name(), "Data");
     ASSERT_TRUE(r.ado().AbrirRecordset(r.cn(), rs, "SELECT * FROM PacienteLogAtualizar"));
     EXPECT_EQ(rs.FieldCount(), 29);
-    EXPECT_EQ(r.Valor("SELECT Justificativa FROM PacienteLogJustificativa "
-                      "WHERE ID_PacienteLogJustificativa = 1")
-                  .toString(),
-              "Não localizado no SIGH");
-    r.Executar(
-        "INSERT INTO PacienteLogSemSolucao (ID_Paciente, ID_PacienteLogJustificativa, "
-        "ID_Usuario) VALUES (7, 3, 1)");
-    EXPECT_EQ(r.Contar("SELECT MAX(ID_PacienteLogSemSolucao) FROM PacienteLogSemSolucao"), 1);
-    EsperarAgora(r.Valor("SELECT Data FROM PacienteLogSemSolucao"));
-    // The reason key refuses a repeat.
-    EXPECT_FALSE(
-        r.ado().ExecutarSQL(r.cn(), "INSERT INTO PacienteLogJustificativa VALUES (3, 'x')"));
 }
 
 TEST(CriarTabelas, RegistroCompletoSoContaECatalogoIncompletoRecebeSoOQueFalta) {

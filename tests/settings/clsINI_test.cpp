@@ -7,6 +7,7 @@
 #include "data/base/ErroNumerado.h"
 #include "settings/Codificacao.h"
 #include "settings/clsINI.h"
+#include "support/ErroEsperado.h"
 #include "support/ImprimirQt.h"
 
 namespace {
@@ -26,15 +27,10 @@ class clsINITest : public ::testing::Test {
         QFile f(Caminho());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    // Runs f, which must raise; returns what it raised as "number source: description".
-    template <typename F>
-    QString Levantado(F&& f) {
-        try {
-            f();
-        } catch (const ErroNumerado& e) {
-            return QString::number(e.Number()) + " " + e.Source() + ": " + e.Description();
-        }
-        return QStringLiteral("nothing was raised");
+    // What f raises, as "number source: description".
+    static QString Levantado(const std::function<void()>& f) {
+        const ErroNumerado e = ErroDe(f);
+        return QString::number(e.Number()) + " " + e.Source() + ": " + e.Description();
     }
 
     QTemporaryDir pasta;

@@ -9,6 +9,7 @@
 #include "settings/clsCriarTXT.h"
 #include "settings/clsIO.h"
 #include "support/ImprimirQt.h"
+#include "support/VariavelAmbiente.h"
 
 namespace {
 
@@ -48,21 +49,6 @@ class clsIOTest : public ::testing::Test {
     clsIO io;
 };
 
-// Sets or clears an environment variable for one scope.
-class Ambiente {
-  public:
-    Ambiente(const char* nome, const QByteArray* valor)
-        : m_nome(nome), m_tinha(qEnvironmentVariableIsSet(nome)), m_antigo(qgetenv(nome)) {
-        valor ? qputenv(nome, *valor) : qunsetenv(nome);
-    }
-    ~Ambiente() { m_tinha ? qputenv(m_nome, m_antigo) : qunsetenv(m_nome); }
-
-  private:
-    const char* m_nome;
-    bool m_tinha;
-    QByteArray m_antigo;
-};
-
 }  // namespace
 
 TEST_F(clsIOTest, WindowsFolderComesFromWINDIROrEtcWithItsCaseKept) {
@@ -71,8 +57,7 @@ TEST_F(clsIOTest, WindowsFolderComesFromWINDIROrEtcWithItsCaseKept) {
         {"/srv/Win/", "/srv/Win/"},
         {nullptr, "/etc/"}};
     for (const auto& [valor, pasta] : casos) {
-        const QByteArray texto(valor);
-        Ambiente a("WINDIR", valor ? &texto : nullptr);
+        VariavelAmbiente a("WINDIR", valor ? QByteArray(valor) : QByteArray());
         EXPECT_EQ(io.NvWindowsDir(), pasta) << (valor ? valor : "unset");
     }
     EXPECT_TRUE(io.NvSystemDir().endsWith('/'));

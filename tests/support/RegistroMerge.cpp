@@ -14,7 +14,6 @@
 #include <stdexcept>
 
 #include "Esquema.h"
-#include "data/ado/Recordset.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 
@@ -66,15 +65,6 @@ RegistroMerge::RegistroMerge(bool criarTabelasLog, int esperaMs) : m_registro(es
 void RegistroMerge::Executar(const QString& sql) {
     EXPECT_TRUE(m_ado.ExecutarSQL(cn(), sql))
         << sql.toStdString() << ": " << m_ado.ErrorString().toStdString();
-}
-
-QVariant RegistroMerge::Valor(const QString& sql) {
-    Recordset rs;
-    if (!m_ado.AbrirRecordset(cn(), rs, sql)) {
-        ADD_FAILURE() << sql.toStdString() << ": " << m_ado.ErrorString().toStdString();
-        return {};
-    }
-    return rs.Fields(0).Value();
 }
 
 qint32 RegistroMerge::NovoPaciente(const QString& nome) {

@@ -28,7 +28,7 @@ class RegistroMerge {
     // Runs a statement that must work (a failure fails the test).
     void Executar(const QString& sql);
     // The first column of the first row of a query that must work.
-    QVariant Valor(const QString& sql);
+    QVariant Valor(const QString& sql) { return m_registro.scalar(sql); }
     qint64 Contar(const QString& sql) { return Valor(sql).toLongLong(); }
 
     // Adds patients with the next identity keys; returns the last key.

@@ -119,8 +119,9 @@ TEST(CadunirMerge, GrupoDadoComSinalRecusadoELimpoUnificado) {
               limpo.remocoes.size());
 }
 
-TEST(CadunirMerge, ParadoEntreGruposERetomadoComResume) {
+TEST(CadunirMerge, ParadoEntreGruposERetomadoComResumeEDesfeitoComUndoBatch) {
     RegistroGerado reg;
+    const QByteArray antes = reg.Produto();
     const QStringList base = {"--connect", reg.StringConexao(), "--user", "gestor"};
     // Ctrl+C once three groups are merged. The search asks too, from its own threads as well:
     // only the tool's own thread looks, on a connection of the test's own.
@@ -155,4 +156,22 @@ TEST(CadunirMerge, ParadoEntreGruposERetomadoComResume) {
     EXPECT_EQ(reg.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoLote"),
               reg.Contar("SELECT COUNT(*) FROM Cadunir_LotePlano"));
     EXPECT_EQ(reg.Contar("SELECT COUNT(*) FROM Cadunir_Lote WHERE Fim IS NULL"), 0);
+
+    // The whole batch undone from cadunir-history, and again: nothing left, still done.
+    const qint64 unificacoes = reg.Contar("SELECT COUNT(*) FROM Cadunir_LotePlano");
+    const QStringList desfazer = {"--connect", reg.StringConexao(), "--undo-batch", "1", "--user",
+                                  "gestor",    "--keep-changed"};
+    for (int vez = 0; vez < 2; ++vez) {
+        const Processo p =
+            RodarFerramenta("cadunir-history", desfazer, {}, {{"CADUNIR_PASSWORD", "cadunir"}});
+        EXPECT_EQ(p.codigo, 0) << p.erros.data();
+        EXPECT_EQ(QString::fromUtf8(p.saida), QString("Lote 1: %1 de %1 unificações desfeitas.\n")
+                                                  .arg(reg.Contar("SELECT COUNT(DISTINCT "
+                                                                  "ID_PacienteBase) FROM "
+                                                                  "Cadunir_LotePlano")));
+    }
+    EXPECT_GT(unificacoes, 3);
+    EXPECT_EQ(reg.Produto(), antes);
+    r = Rodar(base + QStringList{"--resume", "1"});
+    EXPECT_EQ(r.codigo, 1);
 }
