@@ -153,6 +153,7 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     connect(&m_sessao, &SessaoAgrupamento::terminou, this, &frmPrincipal::agrupamentoTerminou);
     connect(&m_sessao, &SessaoAgrupamento::segurou, this, [this] { segurarEntrada(true); });
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
+    connect(cmdAprenderDeNovo, &QPushButton::clicked, this, &frmPrincipal::cmdAprenderDeNovo_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
     connect(cmdSemSolucao, &QPushButton::clicked, this, &frmPrincipal::cmdSemSolucao_Click);
     connect(cmdComparar, &QPushButton::clicked, this, &frmPrincipal::cmdComparar_Click);
@@ -220,7 +221,13 @@ void frmPrincipal::montarJanela() {
         grade->addWidget(*caixa, i / 3, i % 3);
     }
     grade->addWidget(cmdBuscar, 2, 2);
-    grade->addWidget(chkSemelhanca, 3, 0, 1, 3);
+    cmdAprenderDeNovo = nomeado(new QPushButton(QStringLiteral("Aprender de novo")),
+                                QStringLiteral("cmdAprenderDeNovo"));
+    cmdAprenderDeNovo->setToolTip(
+        QStringLiteral("Aprende de novo, com o cadastro atual, quanto cada campo pesa na "
+                       "semelhança, guarda o que aprendeu e agrupa por semelhança"));
+    grade->addWidget(chkSemelhanca, 3, 0, 1, 2);
+    grade->addWidget(cmdAprenderDeNovo, 3, 2);
 
     Frame3 = nomeado(new QGroupBox(QStringLiteral("Resultado do agrupamento")),
                      QStringLiteral("Frame3"));
@@ -540,6 +547,13 @@ void frmPrincipal::Preencher_GridCriterio() {
 
 void frmPrincipal::Preencher_GridSemelhanca() {
     m_sessao.AgruparSemelhanca();
+}
+
+void frmPrincipal::cmdAprenderDeNovo_Click() {
+    semelhanca::OpcoesBusca opcoes;
+    opcoes.aprender = true;
+    chkSemelhanca->setChecked(true);
+    m_sessao.AgruparSemelhanca(opcoes);
 }
 
 void frmPrincipal::segurarEntrada(bool segurar) {

@@ -98,6 +98,9 @@ class frmPrincipal : public QMainWindow {
     void Preencher_GridSemelhanca();
     bool Preencher_GrupoSemelhante();
     bool ModoSemelhanca() const { return m_modoSemelhanca; }
+    // "Aprender de novo": the similarity search with its parameters learned again from the
+    // register (and saved), for when the register has changed in ways its size does not tell.
+    void cmdAprenderDeNovo_Click();
 
     void txtCaption_GotFocus(int Index);
 
@@ -135,6 +138,7 @@ class frmPrincipal : public QMainWindow {
     QCheckBox* chkProntuario;
     QPushButton* cmdBuscar;
     QCheckBox* chkSemelhanca;
+    QPushButton* cmdAprenderDeNovo;
     QGroupBox* Frame3;
     QTableView* dbGridCriterio;
     QLabel* lblCaption1;

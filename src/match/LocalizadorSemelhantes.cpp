@@ -502,6 +502,10 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     marcar(m_tempos.medicao);
     if (parado())
         return false;
+    if (m_opcoes.somentePreparar && !aprenderAgora) {
+        m_prior = m_modelo.PriorLog2(Registros());
+        return true;
+    }
     std::vector<quint64> candidatos;
     gerarPares(candidatos, progresso);
     marcar(m_tempos.blocagem);
@@ -515,6 +519,8 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     }
     marcar(m_tempos.aprendizado);
     m_prior = m_modelo.PriorLog2(Registros());
+    if (m_opcoes.somentePreparar)
+        return true;
 
     std::atomic<bool> interrompida{false};
     const int nThreads = std::max(1, std::min(m_opcoes.threads, 16));

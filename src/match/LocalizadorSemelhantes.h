@@ -42,6 +42,9 @@ struct OpcoesBusca {
     // Keep the pairs the administrator decided are not the same person (flagged) instead of
     // leaving them out.
     bool incluirDecididos = false;
+    // Only make the model ready to score given pairs (Pontuar): the saved parameters, or
+    // learned (and saved) when there are none; no pair is kept.
+    bool somentePreparar = false;
     // Asked between steps and every few thousand pairs (from any thread): true stops the
     // search, which then fails with Erro() saying so.
     std::function<bool()> parar;
@@ -176,6 +179,9 @@ class LocalizadorSemelhantes {
     qint64 Indice(qint32 id) const;
     QString NomeCompleto(quint32 i) const;
     const ModeloPontuacao& Modelo() const { return m_modelo; }
+    // The prior odds, as log2, that two records of this register are one person (once
+    // compared or prepared).
+    double PriorLog2() const { return m_prior; }
     const OpcoesBusca& Opcoes() const { return m_opcoes; }
     // True when this search learned its parameters (rather than reusing saved ones).
     bool Aprendeu() const { return m_aprendeu; }

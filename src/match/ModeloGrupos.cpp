@@ -2,11 +2,10 @@
 
 #include <QLocale>
 #include <QSet>
-#include <array>
 
 #include "data/ado/Recordset.h"
 #include "data/ado/clsADO.h"
-#include "patient/LegendasCampos.h"
+#include "match/EvidenciaPar.h"
 #include "patient/RegrasMesmaPessoa.h"
 
 using namespace semelhanca;
@@ -15,24 +14,20 @@ namespace {
 
 // The verdicts of the group's weakest pair of members, field by field.
 QString Explicar(const LocalizadorSemelhantes& busca, const GrupoCandidato& g) {
-    std::array<Veredito, kCampos> vereditos;
-    const double pontos = busca.Pontuar(g.fracoA, g.fracoB, &vereditos);
+    const EvidenciaPar e = Evidencia(busca, g.fracoA, g.fracoB);
     const QLocale local;
     QString texto = QStringLiteral("ID %1 e ID %2: %3")
-                        .arg(busca.Reg(g.fracoA).id)
-                        .arg(busca.Reg(g.fracoB).id)
-                        .arg(local.toString(pontos, 'f', 1));
-    for (int c = 0; c < kCampos; ++c) {
-        const Veredito& v = vereditos[size_t(c)];
-        if (c == int(Campo::OrdemNomes) && v.nivel == 0)
-            continue;  // names read as typed: nothing to say
-        texto += QLatin1Char('\n') +
-                 LegendaCampo(QString::fromUtf8(Definicoes()[size_t(c)].coluna)) +
-                 QStringLiteral(": ") + LocalizadorSemelhantes::Rotulo(c, v.nivel);
-        if (v.nivel || !Definicoes()[size_t(c)].temNulo)
+                        .arg(e.idA)
+                        .arg(e.idB)
+                        .arg(local.toString(e.pontuacao, 'f', 1));
+    for (const ItemEvidencia& item : e.campos) {
+        if (!item.mostrar)
+            continue;
+        texto += QLatin1Char('\n') + item.legenda + QStringLiteral(": ") + item.veredito;
+        if (item.pesa)
             texto += QStringLiteral(" (%1%2)")
-                         .arg(v.peso >= 0 ? QStringLiteral("+") : QString())
-                         .arg(local.toString(v.peso, 'f', 1));
+                         .arg(item.peso >= 0 ? QStringLiteral("+") : QString())
+                         .arg(local.toString(item.peso, 'f', 1));
     }
     return texto;
 }

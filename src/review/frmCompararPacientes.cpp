@@ -1,5 +1,7 @@
 #include "review/frmCompararPacientes.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QCheckBox>
@@ -9,15 +11,22 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTableView>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "data/base/Diagnostico.h"
@@ -37,6 +46,14 @@ using Estado = clsComparacaoPacientes::Estado;
 
 const QColor kDiferente(255, 196, 120);
 const QColor kEscolhido(196, 236, 196);
+
+const QColor kAFavor(70, 150, 70);
+const QColor kContra(200, 70, 60);
+const QColor kTotal(90, 110, 160);
+
+QString Peso(double peso) {
+    return (peso >= 0 ? QStringLiteral("+") : QString()) + QLocale().toString(peso, 'f', 1);
+}
 
 QString MensagemDeErro(const QString& frase, const clsError& erro) {
     return frase + QStringLiteral("\n\n") + QString::number(erro.ErrorNumber()) +
@@ -179,6 +196,167 @@ class ModeloComparacao : public QAbstractTableModel {
     bool m_unificacao = false;
 };
 
+GraficoEvidencia::GraficoEvidencia(QWidget* pai) : QWidget(pai) {
+    setObjectName(QStringLiteral("grfEvidencia"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Gráfico da evidência do par"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void GraficoEvidencia::Definir(const semelhanca::EvidenciaPar& e) {
+    m_linhas.clear();
+    m_mensagem.clear();
+    m_linhas << Linha{QStringLiteral("Chance inicial: %1").arg(Peso(e.prior)), 0, e.prior,
+                      e.prior >= 0 ? 1 : -1, true};
+    double soma = e.prior;
+    for (const semelhanca::ItemEvidencia& item : e.campos) {
+        if (!item.mostrar) {
+            continue;
+        }
+        Linha l;
+        l.texto = item.legenda + QStringLiteral(": ") + item.veredito;
+        l.inicio = soma;
+        if (item.pesa) {
+            l.texto += QLatin1Char(' ') + Peso(item.peso);
+            soma += item.peso;
+            l.sinal = item.peso > 0 ? 1 : item.peso < 0 ? -1 : 0;
+        }
+        l.fim = soma;
+        m_linhas << l;
+    }
+    m_linhas << Linha{QStringLiteral("Total: %1, pontuação %2")
+                          .arg(Peso(e.total), QLocale().toString(e.pontuacao, 'f', 1)),
+                      0, e.total, e.total >= 0 ? 1 : -1, true};
+    QStringList textos;
+    for (const Linha& l : m_linhas) {
+        textos << l.texto;
+    }
+    setToolTip(textos.join(QLatin1Char('\n')));
+    DefinirLinhaAtual(0);
+    updateGeometry();
+    update();
+}
+
+void GraficoEvidencia::Limpar(const QString& mensagem) {
+    m_linhas.clear();
+    m_mensagem = mensagem;
+    m_atual = -1;
+    setToolTip(mensagem);
+    setAccessibleDescription(mensagem);
+    update();
+}
+
+void GraficoEvidencia::DefinirLinhaAtual(int linha) {
+    if (linha < 0 || linha >= m_linhas.size()) {
+        return;
+    }
+    m_atual = linha;
+    setAccessibleDescription(m_linhas[linha].texto);
+    update();
+}
+
+int GraficoEvidencia::alturaLinha() const {
+    return fontMetrics().height() + 4;
+}
+
+int GraficoEvidencia::linhaEm(int y) const {
+    const int l = (y - alturaLinha()) / alturaLinha();  // the first row holds the directions
+    return y < alturaLinha() || l >= m_linhas.size() ? -1 : l;
+}
+
+QSize GraficoEvidencia::sizeHint() const {
+    return {320, alturaLinha() * (int(m_linhas.size()) + 1) + 4};
+}
+
+QSize GraficoEvidencia::minimumSizeHint() const {
+    return {220, alturaLinha() * 4};
+}
+
+void GraficoEvidencia::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().base());
+    if (m_linhas.isEmpty()) {
+        p.setPen(palette().text().color());
+        p.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, m_mensagem);
+        return;
+    }
+    const int h = alturaLinha();
+    // Captions on the left, bars on the right: the text is what a screen reader and a
+    // hurried reader use, the bars what the eye takes in at once.
+    const int esquerda = 4, barras = width() * 11 / 20, direita = width() - 6;
+    double menor = 0, maior = 0;
+    for (const Linha& l : m_linhas) {
+        menor = std::min({menor, l.inicio, l.fim});
+        maior = std::max({maior, l.inicio, l.fim});
+    }
+    const double escala = maior > menor ? (direita - barras) / (maior - menor) : 0;
+    const auto x = [&](double v) { return barras + int((v - menor) * escala); };
+
+    p.setPen(palette().placeholderText().color());
+    p.drawText(QRect(barras, 0, direita - barras, h), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("◀ contra"));
+    p.drawText(QRect(barras, 0, direita - barras, h), Qt::AlignVCenter | Qt::AlignRight,
+               QStringLiteral("a favor ▶"));
+    for (int i = 0; i < m_linhas.size(); ++i) {
+        const Linha& l = m_linhas[i];
+        const QRect faixa(0, h * (i + 1), width(), h);
+        if (i == m_atual) {
+            p.fillRect(faixa, hasFocus() ? palette().highlight() : palette().alternateBase());
+        }
+        p.setPen(i == m_atual && hasFocus() ? palette().highlightedText().color()
+                                            : palette().text().color());
+        const QString texto =
+            fontMetrics().elidedText(l.texto, Qt::ElideRight, barras - esquerda - 4);
+        p.drawText(QRect(esquerda, faixa.top(), barras - esquerda - 4, h),
+                   Qt::AlignVCenter | Qt::AlignLeft, texto);
+        if (l.sinal != 0) {
+            const int a = x(l.inicio), b = x(l.fim);
+            const QRect barra(std::min(a, b), faixa.top() + 3, std::max(1, std::abs(b - a)), h - 6);
+            p.fillRect(barra, l.total ? kTotal : l.sinal > 0 ? kAFavor : kContra);
+        }
+    }
+    // Even odds: right of the line the pair is more likely one person than two.
+    p.setPen(QPen(palette().text().color(), 1, Qt::DashLine));
+    p.drawLine(x(0), h, x(0), h * (int(m_linhas.size()) + 1));
+}
+
+void GraficoEvidencia::keyPressEvent(QKeyEvent* evento) {
+    switch (evento->key()) {
+        case Qt::Key_Up:
+            DefinirLinhaAtual(m_atual - 1);
+            return;
+        case Qt::Key_Down:
+            DefinirLinhaAtual(m_atual + 1);
+            return;
+        case Qt::Key_Home:
+            DefinirLinhaAtual(0);
+            return;
+        case Qt::Key_End:
+            DefinirLinhaAtual(int(m_linhas.size()) - 1);
+            return;
+        default:
+            QWidget::keyPressEvent(evento);
+    }
+}
+
+void GraficoEvidencia::mousePressEvent(QMouseEvent* evento) {
+    DefinirLinhaAtual(linhaEm(int(evento->position().y())));
+    QWidget::mousePressEvent(evento);
+}
+
+bool GraficoEvidencia::event(QEvent* evento) {
+    // Over a row, its own caption in full (the drawn one may be cut short).
+    if (evento->type() == QEvent::ToolTip) {
+        auto* ajuda = static_cast<QHelpEvent*>(evento);
+        const int l = linhaEm(ajuda->pos().y());
+        if (l >= 0) {
+            QToolTip::showText(ajuda->globalPos(), m_linhas[l].texto, this);
+            return true;
+        }
+    }
+    return QWidget::event(evento);
+}
+
 frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     : QDialog(parent), m_comparacao(std::make_unique<clsComparacaoPacientes>(DE().Conexao, ADO())) {
     setObjectName(QStringLiteral("frmCompararPacientes"));
@@ -207,6 +385,23 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     tblComparacao->horizontalHeader()->setToolTip(
         QStringLiteral("Arraste um cadastro para reordenar; clique com o botão direito para "
                        "ocultar ou mostrar cadastros"));
+
+    fraEvidencia = new QGroupBox(QStringLiteral("Evidência campo a campo"), this);
+    fraEvidencia->setObjectName(QStringLiteral("fraEvidencia"));
+    cboPar = new QComboBox(fraEvidencia);
+    cboPar->setObjectName(QStringLiteral("cboPar"));
+    cboPar->setAccessibleName(QStringLiteral("Par de cadastros do gráfico"));
+    grfEvidencia = new GraficoEvidencia(fraEvidencia);
+    {
+        auto* v = new QVBoxLayout(fraEvidencia);
+        v->addWidget(cboPar);
+        v->addWidget(grfEvidencia, 1);
+    }
+    connect(cboPar, &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (i >= 0 && i < m_evidencias.size()) {
+            grfEvidencia->Definir(m_evidencias[i]);
+        }
+    });
 
     fraConflitos = new QGroupBox(QStringLiteral("Sinais de pessoas diferentes"), this);
     fraConflitos->setObjectName(QStringLiteral("fraConflitos"));
@@ -294,7 +489,10 @@ frmCompararPacientes::frmCompararPacientes(QWidget* parent)
     botoes->addWidget(cmdCancelar);
     auto* raiz = new QVBoxLayout(this);
     raiz->addWidget(lblResumo);
-    raiz->addWidget(tblComparacao, 5);
+    auto* cima = new QHBoxLayout;
+    cima->addWidget(tblComparacao, 3);
+    cima->addWidget(fraEvidencia, 2);
+    raiz->addLayout(cima, 5);
     raiz->addLayout(baixo, 2);
     raiz->addLayout(botoes);
     resize(1000, 720);
@@ -369,6 +567,7 @@ bool frmCompararPacientes::Iniciar(const QList<qint32>& fIDs) {
     if (lido) {
         MostrarConflitos();
         MostrarDecisoes();
+        MostrarEvidencia();
     }
     return lido;
 }
@@ -404,6 +603,7 @@ bool frmCompararPacientes::IniciarUnificacao(const QList<qint32>& fIDs, qint32 f
         return false;
     }
     MostrarConflitos();
+    MostrarEvidencia();
     // A record with a sign of being someone else fills none of the base's empty fields.
     m_valores.Iniciar(*m_comparacao, fID_Base, m_conflitos);
     m_modelo->ValoresMudaram();
@@ -524,6 +724,36 @@ void frmCompararPacientes::MostrarDecisoes() {
     if (lstDecisoes->count() > 0) {
         lstDecisoes->setCurrentRow(0);
     }
+}
+
+void frmCompararPacientes::MostrarEvidencia() {
+    QString erro;
+    {
+        Ampulheta ampulheta;
+        if (!semelhanca::EvidenciasDosPares(DE().Conexao, ADO(), m_comparacao->Ids(), m_evidencias,
+                                            erro)) {
+            m_evidencias.clear();
+        }
+    }
+    const QSignalBlocker bloqueio(cboPar);
+    cboPar->clear();
+    for (const auto& e : m_evidencias) {
+        cboPar->addItem(QStringLiteral("Cadastros %1 e %2: pontuação %3")
+                            .arg(e.idA)
+                            .arg(e.idB)
+                            .arg(QLocale().toString(e.pontuacao, 'f', 1)));
+    }
+    // A pair needs no choosing; a group does.
+    cboPar->setVisible(m_evidencias.size() > 1);
+    if (m_evidencias.isEmpty()) {
+        if (!erro.isEmpty()) {
+            dados::RegistrarDiagnostico(QStringLiteral("Evidência não lida: ") + erro);
+        }
+        grfEvidencia->Limpar(erro.isEmpty() ? QStringLiteral("Nenhum par para explicar.") : erro);
+        return;
+    }
+    cboPar->setCurrentIndex(0);
+    grfEvidencia->Definir(m_evidencias.first());
 }
 
 void frmCompararPacientes::AtualizarPrevia() {

@@ -3,7 +3,11 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <QVector>
+#include <QWidget>
 #include <memory>
+
+#include "match/EvidenciaPar.h"
 
 #include "review/clsComparacaoPacientes.h"
 #include "review/clsPreviaUnificacao.h"
@@ -22,6 +26,48 @@ class QPushButton;
 class QTableView;
 class QListWidgetItem;
 class ModeloComparacao;
+
+// The finder's evidence on one pair as a chart: a row for the prior odds, one per field with
+// its verdict and weight, and one for the total, each bar starting where the previous one
+// ended (to the right for one person, to the left against), so that the reader sees which
+// fields carry the score. Up and Down move through the rows (the current one is in the
+// accessible description and the tooltip).
+class GraficoEvidencia : public QWidget {
+    Q_OBJECT
+
+  public:
+    struct Linha {
+        QString texto;               // the caption drawn left of the bar
+        double inicio = 0, fim = 0;  // log2 odds where the bar starts and ends
+        int sinal = 0;               // +1 for one person, -1 against, 0 says nothing
+        bool total = false;          // the prior and the final score, drawn from zero
+    };
+
+    explicit GraficoEvidencia(QWidget* pai = nullptr);
+    void Definir(const semelhanca::EvidenciaPar& evidencia);
+    // No pair to show: the message takes the chart's place.
+    void Limpar(const QString& mensagem);
+    const QVector<Linha>& Linhas() const { return m_linhas; }
+    int LinhaAtual() const { return m_atual; }
+    void DefinirLinhaAtual(int linha);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    void mousePressEvent(QMouseEvent* evento) override;
+    bool event(QEvent* evento) override;
+
+  private:
+    int alturaLinha() const;
+    int linhaEm(int y) const;
+
+    QVector<Linha> m_linhas;
+    QString m_mensagem;
+    int m_atual = -1;
+};
 
 // The records of one person side by side, before anything is merged. Opened for review (from
 // the main window or the base-record chooser) it shows the differences, the signs of different
@@ -64,6 +110,9 @@ class frmCompararPacientes : public QDialog {
 
     QLabel* lblResumo;
     QTableView* tblComparacao;
+    QGroupBox* fraEvidencia;
+    QComboBox* cboPar;
+    GraficoEvidencia* grfEvidencia;
     QGroupBox* fraConflitos;
     QListWidget* lstConflitos;
     QGroupBox* fraDecisao;
@@ -87,6 +136,7 @@ class frmCompararPacientes : public QDialog {
     bool Carregar(const QList<qint32>& fIDs);
     void MostrarConflitos();
     void MostrarDecisoes();
+    void MostrarEvidencia();
     void AtualizarPrevia();
     QList<qint32> IdsVisiveis() const;
 
@@ -94,6 +144,7 @@ class frmCompararPacientes : public QDialog {
     clsValoresSobreviventes m_valores;
     std::unique_ptr<clsPreviaUnificacao> m_previa;
     QList<clsVerificacaoSeguranca::Conflito> m_conflitos;
+    QVector<semelhanca::EvidenciaPar> m_evidencias;
     ModeloComparacao* m_modelo = nullptr;
     QMenu* m_menuColunas = nullptr;
     bool m_unificacao = false;

@@ -11,11 +11,13 @@
 #include <QTemporaryDir>
 
 #include "Esquema.h"
+#include "data/base/Relogio.h"
 #include "data/sqlite/MotorEmbutido.h"
 #include "decisions/clsDecisaoPessoas.h"
 #include "decisions/frmSemSolucao.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
+#include "match/clsParametrosBusca.h"
 #include "review/frmCompararPacientes.h"
 #include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
@@ -231,6 +233,41 @@ TEST_F(JanelaSemelhanca, BuscaRodaEmSegundoPlanoECancelarMantemOResultado) {
     ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
     EXPECT_TRUE(janela.ModoSemelhanca());
     EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), (QStringList{"3", "2"}));
+}
+
+// "Aprender de novo" learns the parameters again and saves them (a plain search reuses the
+// saved ones), then lists the similarity groups as the search does.
+TEST_F(JanelaSemelhanca, AprenderDeNovoGuardaParametrosNovosEAgrupaPorSemelhanca) {
+    struct Soltar {
+        ~Soltar() { Relogio::Liberar(); }
+    } soltar;
+    const auto dataSalva = [this] {
+        clsParametrosBusca::Salvos salvos;
+        bool existem = false;
+        EXPECT_TRUE(clsParametrosBusca(cn, ADO()).Ler(salvos, existem));
+        return existem ? salvos.data.toString("yyyy-MM-dd hh:mm") : QStringLiteral("nenhum");
+    };
+    frmPrincipal janela;
+    ASSERT_TRUE(Iniciar(janela));
+    Relogio::Fixar(QDateTime(QDate(2026, 1, 5), QTime(10, 0)));
+    janela.chkSemelhanca->setChecked(true);
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_EQ(dataSalva(), "2026-01-05 10:00");
+    Relogio::Fixar(QDateTime(QDate(2026, 3, 9), QTime(15, 30)));
+    Clicar(janela.cmdBuscar);
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_EQ(dataSalva(), "2026-01-05 10:00");
+
+    janela.chkSemelhanca->setChecked(false);
+    Clicar(janela.cmdAprenderDeNovo);
+    EXPECT_TRUE(janela.Agrupando());
+    ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
+    EXPECT_EQ(dataSalva(), "2026-03-09 15:30");
+    EXPECT_TRUE(janela.chkSemelhanca->isChecked());
+    EXPECT_TRUE(janela.ModoSemelhanca());
+    EXPECT_EQ(Coluna(*janela.dbGridCriterio, 1), (QStringList{"3", "2"}));
+    EXPECT_TRUE(mensagens.Textos().isEmpty()) << mensagens.Textos().join('\n').toStdString();
 }
 
 // Both modes list a group through one path: the similar list carries the same marks, and the

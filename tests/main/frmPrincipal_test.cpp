@@ -476,6 +476,7 @@ TEST_F(Unificar, TecladoAlcancaCadaPassoEmOrdemETodoControleTemNome) {
                                 janela.chkNascimento,
                                 janela.chkProntuario,
                                 janela.chkSemelhanca,
+                                janela.cmdAprenderDeNovo,
                                 janela.cmdBuscar,
                                 janela.txtLocalizar,
                                 grade};

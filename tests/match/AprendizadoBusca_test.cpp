@@ -5,7 +5,7 @@
 
 #include "GeradorPacientes.h"
 #include "decisions/clsDecisaoPessoas.h"
-#include "match/LocalizadorSemelhantes.h"
+#include "match/EvidenciaPar.h"
 #include "match/clsParametrosBusca.h"
 #include "support/RegistroMerge.h"
 
@@ -139,6 +139,23 @@ TEST(Aprendizado, SavedParametersAreReusedUntilAskedOrTheRegisterChanges) {
     ASSERT_EQ(segunda->Pares().size(), primeira->Pares().size());
     for (size_t i = 0; i < segunda->Pares().size(); ++i)
         EXPECT_EQ(segunda->Pares()[i].pontuacao, primeira->Pares()[i].pontuacao);
+    // The evidence the comparison window draws, read without comparing the register, is the
+    // search's: the same score, the prior and the fields' weights adding up to it.
+    for (const ParCandidato& p : {segunda->Pares().front(), segunda->Pares().back()}) {
+        const qint32 a = segunda->Reg(p.a).id, b = segunda->Reg(p.b).id;
+        QVector<EvidenciaPar> evidencias;
+        QString erro;
+        ASSERT_TRUE(EvidenciasDosPares(r.cn(), r.ado(), {b, 99999, a}, evidencias, erro));
+        ASSERT_EQ(evidencias.size(), 1);  // 99999 is in no register
+        const EvidenciaPar& e = evidencias[0];
+        EXPECT_EQ(std::pair(e.idA, e.idB), std::pair(b, a));
+        EXPECT_FLOAT_EQ(float(e.pontuacao), p.pontuacao);
+        double total = e.prior;
+        for (const ItemEvidencia& item : e.campos) total += item.peso;
+        EXPECT_DOUBLE_EQ(total, e.total);
+        EXPECT_NEAR(ModeloPontuacao::Pontuacao(e.total), e.pontuacao, 1e-9);
+        EXPECT_LT(e.prior, 0);
+    }
     EXPECT_TRUE(buscar(true)->Aprendeu());  // asked
 
     inserir(30);  // 5 %: still the register they were learned on

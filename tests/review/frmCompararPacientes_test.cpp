@@ -111,6 +111,65 @@ TEST_F(Comparar, DiferencasEmDestaqueVaziosVisiveisEColunasQueSeMovemESeOcultam)
     EXPECT_TRUE(mensagens.Textos().isEmpty());
 }
 
+// The chart of the finder's evidence: a pair's fields with their signs, each bar starting where
+// the previous one ended; a group chooses its pair; the rows are read with the keyboard; and
+// it fits a small screen.
+TEST_F(Comparar, GraficoDaEvidenciaMostraOsCamposComSeusSinaisParAPar) {
+    const auto linha = [](const frmCompararPacientes& f, const QString& inicio) {
+        for (const auto& l : f.grfEvidencia->Linhas()) {
+            if (l.texto.startsWith(inicio)) {
+                return l;
+            }
+        }
+        ADD_FAILURE() << "sem a linha " << inicio.toStdString();
+        return GraficoEvidencia::Linha{};
+    };
+    frmCompararPacientes f;
+    ASSERT_TRUE(f.Iniciar({1, 2}));
+    f.resize(800, 600);
+    f.show();
+    EXPECT_FALSE(f.cboPar->isVisible());
+    const auto& linhas = f.grfEvidencia->Linhas();
+    ASSERT_GE(linhas.size(), 3);
+    EXPECT_TRUE(linhas.first().texto.startsWith("Chance inicial: -"));
+    EXPECT_EQ(linhas.first().sinal, -1);
+    EXPECT_EQ(linha(f, "CIC: igual e válido +").sinal, 1);
+    EXPECT_EQ(linha(f, "Data Nascimento: igual +").sinal, 1);
+    EXPECT_EQ(linha(f, "Nome do meio: nulo").sinal, 0);
+    EXPECT_FALSE(linha(f, "Nome do meio: nulo").texto.contains('+'));
+    for (int i = 2; i + 1 < linhas.size(); ++i) {
+        EXPECT_DOUBLE_EQ(linhas[i].inicio, linhas[i - 1].fim) << linhas[i].texto.toStdString();
+    }
+    EXPECT_TRUE(linhas.last().total);
+    EXPECT_DOUBLE_EQ(linhas.last().inicio, 0);
+    EXPECT_DOUBLE_EQ(linhas.last().fim, linhas[linhas.size() - 2].fim);
+    EXPECT_EQ(linhas.last().sinal, 1);
+    EXPECT_TRUE(linhas.last().texto.startsWith("Total: +"));
+
+    // Fits at 800x600 with every row drawn.
+    EXPECT_TRUE(f.rect().contains(f.fraEvidencia->geometry()));
+    EXPECT_GE(f.grfEvidencia->height(), f.grfEvidencia->sizeHint().height());
+    EXPECT_FALSE(f.grfEvidencia->accessibleName().isEmpty());
+
+    f.grfEvidencia->setFocus();
+    QTest::keyClick(f.grfEvidencia, Qt::Key_Down);
+    EXPECT_EQ(f.grfEvidencia->LinhaAtual(), 1);
+    EXPECT_EQ(f.grfEvidencia->accessibleDescription(), linhas[1].texto);
+    QTest::keyClick(f.grfEvidencia, Qt::Key_End);
+    EXPECT_EQ(f.grfEvidencia->LinhaAtual(), linhas.size() - 1);
+
+    // A group: one pair at a time, chosen in the list; 1 and 3 disagree on CIC and birth.
+    ASSERT_TRUE(f.Iniciar({1, 2, 3}));
+    EXPECT_TRUE(f.cboPar->isVisible());
+    ASSERT_EQ(f.cboPar->count(), 3);
+    EXPECT_TRUE(f.cboPar->itemText(1).startsWith("Cadastros 1 e 3: pontuação "));
+    f.cboPar->setCurrentIndex(1);
+    EXPECT_EQ(linha(f, "CIC: diferentes e válidos -").sinal, -1);
+    EXPECT_EQ(linha(f, "Data Nascimento: anos de diferença -").sinal, -1);
+    EXPECT_EQ(f.grfEvidencia->Linhas().last().sinal, -1);
+    EXPECT_TRUE(mensagens.Textos().isEmpty());
+}
+
 TEST_F(Comparar, NaoSaoAMesmaPessoaSaiDosGruposEVoltaQuandoUmCadastroMuda) {
     frmCompararPacientes f;
     ASSERT_TRUE(f.Iniciar({1, 2, 3}));

@@ -8,7 +8,7 @@
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
-#include "match/LocalizadorSemelhantes.h"
+#include "match/EvidenciaPar.h"
 #include "patient/RegrasMesmaPessoa.h"
 #include "settings/CelulaPlanilha.h"
 #include "settings/OpcoesFerramenta.h"
@@ -181,19 +181,16 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         for (const auto& d : Definicoes()) cabecalho << QString::fromUtf8(d.coluna);
         cabecalho << QStringLiteral("sinais");
         QString texto = LinhaTSV(cabecalho) + '\n';
-        std::array<Veredito, kCampos> v;
         for (const ParCandidato* p : pares) {
-            const double pontos = busca.Pontuar(p->a, p->b, &v);
-            QStringList celulas = {QString::number(busca.Reg(p->a).id),
-                                   QString::number(busca.Reg(p->b).id), Num(pontos)};
-            for (int c = 0; c < kCampos; ++c) {
-                QString celula = LocalizadorSemelhantes::Rotulo(c, v[size_t(c)].nivel);
-                if (v[size_t(c)].nivel || !Definicoes()[size_t(c)].temNulo)
-                    celula += QStringLiteral(" %1%2")
-                                  .arg(v[size_t(c)].peso >= 0 ? "+" : "")
-                                  .arg(Num(v[size_t(c)].peso));
-                celulas << celula;
-            }
+            const EvidenciaPar e = Evidencia(busca, p->a, p->b);
+            QStringList celulas = {QString::number(e.idA), QString::number(e.idB),
+                                   Num(e.pontuacao)};
+            for (const ItemEvidencia& item : e.campos)
+                celulas << (item.pesa ? QStringLiteral("%1 %2%3").arg(
+                                            item.veredito,
+                                            item.peso >= 0 ? QStringLiteral("+") : QString(),
+                                            Num(item.peso))
+                                      : item.veredito);
             QStringList sinais = TextosSinais(p->sinais);
             if (p->decidido)
                 sinais << QStringLiteral("decididos como pessoas diferentes");

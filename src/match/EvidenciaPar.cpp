@@ -1,0 +1,53 @@
+#include "match/EvidenciaPar.h"
+
+#include "patient/LegendasCampos.h"
+
+namespace semelhanca {
+
+EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b) {
+    std::array<Veredito, kCampos> vereditos;
+    EvidenciaPar e;
+    e.idA = busca.Reg(a).id;
+    e.idB = busca.Reg(b).id;
+    e.pontuacao = busca.Pontuar(a, b, &vereditos);
+    e.prior = busca.PriorLog2();
+    e.total = e.prior;
+    for (int c = 0; c < kCampos; ++c) {
+        const Veredito& v = vereditos[size_t(c)];
+        const DefinicaoCampo& d = Definicoes()[size_t(c)];
+        ItemEvidencia item;
+        item.coluna = QString::fromUtf8(d.coluna);
+        item.legenda = LegendaCampo(item.coluna);
+        item.veredito = LocalizadorSemelhantes::Rotulo(c, v.nivel);
+        item.peso = v.peso;
+        item.pesa = v.nivel || !d.temNulo;
+        item.mostrar = c != int(Campo::OrdemNomes) || v.nivel != 0;
+        e.total += v.peso;
+        e.campos << item;
+    }
+    return e;
+}
+
+bool EvidenciasDosPares(Connection& cn, clsADO& ado, const QList<qint32>& ids,
+                        QVector<EvidenciaPar>& pares, QString& erro) {
+    pares.clear();
+    OpcoesBusca opcoes;
+    opcoes.somentePreparar = true;
+    LocalizadorSemelhantes busca(opcoes);
+    if (!busca.Executar(cn, ado)) {
+        erro = busca.Erro();
+        return false;
+    }
+    QVector<quint32> indices;
+    for (const qint32 id : ids) {
+        const qint64 i = busca.Indice(id);
+        if (i >= 0)
+            indices << quint32(i);
+    }
+    for (int x = 0; x < indices.size(); ++x)
+        for (int y = x + 1; y < indices.size(); ++y)
+            pares << Evidencia(busca, indices[x], indices[y]);
+    return true;
+}
+
+}  // namespace semelhanca
