@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -142,6 +143,32 @@ double Alcance(const QString& banco, const Verdade& v) {
     return v.pares ? double(alcancados) / double(v.pares) : 1;
 }
 
+// The same in a child process. Blocking a large register raises the high-water mark of the
+// memory of the process that does it, and a program this process starts afterwards inherits that
+// mark as its own peak (the kernel carries it across the exec of a spawned child): measured here,
+// every later register would report this process's peak instead of cadunir-find's.
+double AlcanceEmFilho(const QString& banco, const Verdade& v) {
+    int canal[2];
+    if (pipe(canal) != 0)
+        return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(canal[0]);
+        const double a = Alcance(banco, v);
+        const bool escrito = write(canal[1], &a, sizeof a) == sizeof a;
+        _exit(escrito ? 0 : 1);
+    }
+    close(canal[1]);
+    double a = -1;
+    if (pid > 0) {
+        if (read(canal[0], &a, sizeof a) != sizeof a)
+            a = -1;
+        waitpid(pid, nullptr, 0);
+    }
+    close(canal[0]);
+    return a;
+}
+
 struct Medida {
     double precisao = 1, revocacao = 1, f1 = 1;
 };
@@ -250,7 +277,7 @@ int main(int argc, char** argv) {
             const QString tempos = Ler(erros).section("tempos: ", 1).trimmed();
             const double leitura =
                 QRegularExpression("leitura ([0-9.]+) s").match(tempos).captured(1).toDouble();
-            const double alcance = Alcance(banco, verdade);
+            const double alcance = AlcanceEmFilho(banco, verdade);
             const Medida padrao = Medir(pares, verdade, kPadrao);
             const Medida revisao = Medir(pares, verdade, kRevisao);
             const double porMilhao = p.segundos / double(n) * 1e6;

@@ -29,10 +29,11 @@ EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b
 }
 
 bool EvidenciasDosPares(Connection& cn, clsADO& ado, const QList<qint32>& ids,
-                        QVector<EvidenciaPar>& pares, QString& erro) {
+                        QVector<EvidenciaPar>& pares, QString& erro, std::function<bool()> parar) {
     pares.clear();
     OpcoesBusca opcoes;
     opcoes.somentePreparar = true;
+    opcoes.parar = std::move(parar);
     LocalizadorSemelhantes busca(opcoes);
     if (!busca.Executar(cn, ado)) {
         erro = busca.Erro();

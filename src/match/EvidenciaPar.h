@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 #include "match/LocalizadorSemelhantes.h"
 
@@ -40,8 +41,9 @@ EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b
 // Reads the register as a similarity search does (saved parameters, learned and saved when
 // there are none) without comparing its pairs, and gives the evidence of every pair of `ids`
 // in order ((1st, 2nd), (1st, 3rd)... (2nd, 3rd)...); IDs no longer in Paciente are left out.
-// False with `erro` when the register cannot be read.
+// False with `erro` when the register cannot be read or `parar` (asked between pages) said stop.
 bool EvidenciasDosPares(Connection& cn, clsADO& ado, const QList<qint32>& ids,
-                        QVector<EvidenciaPar>& pares, QString& erro);
+                        QVector<EvidenciaPar>& pares, QString& erro,
+                        std::function<bool()> parar = {});
 
 }  // namespace semelhanca

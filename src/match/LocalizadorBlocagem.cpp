@@ -221,6 +221,10 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
             }
             i = j;
         }
+        // Each list is let go as soon as it has served: the merge below holds the pairs twice,
+        // and at a million records the block entries, the new pairs and each copy of the pairs
+        // run to a hundred megabytes each; kept together they would set the search's peak.
+        std::vector<EntradaBloco>().swap(blocos);
         std::sort(novos.begin(), novos.end());
         novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
         juntos.clear();
@@ -228,10 +232,9 @@ void LocalizadorSemelhantes::gerarPares(std::vector<quint64>& pares, const Progr
         std::set_union(pares.begin(), pares.end(), novos.begin(), novos.end(),
                        std::back_inserter(juntos));
         pares.swap(juntos);
+        std::vector<quint64>().swap(juntos);
+        std::vector<quint64>().swap(novos);
     }
-    std::vector<EntradaBloco>().swap(blocos);
-    std::vector<quint64>().swap(novos);
-    std::vector<quint64>().swap(juntos);
 }
 
 }  // namespace semelhanca

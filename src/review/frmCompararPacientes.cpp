@@ -31,6 +31,7 @@
 
 #include "data/base/Diagnostico.h"
 #include "decisions/clsDecisaoPessoas.h"
+#include "match/TarefaEvidencia.h"
 #include "review/clsUnificacao.h"
 #include "ui/Ampulheta.h"
 #include "ui/AvisoCadastro.h"
@@ -760,14 +761,20 @@ void frmCompararPacientes::MostrarDecisoes() {
 }
 
 void frmCompararPacientes::MostrarEvidencia() {
-    QString erro;
-    {
-        Ampulheta ampulheta;
-        if (!semelhanca::EvidenciasDosPares(DE().Conexao, ADO(), m_comparacao->Ids(), m_evidencias,
-                                            erro)) {
-            m_evidencias.clear();
-        }
-    }
+    // Scoring a pair reads the whole register: on a connection of its own, off this thread, so
+    // that the window opens at once. The previous group's reading stops with its task.
+    m_evidencias.clear();
+    cboPar->hide();
+    grfEvidencia->Limpar(QStringLiteral("Calculando a evidência..."));
+    m_tarefaEvidencia = std::make_unique<TarefaEvidencia>(DE().Conexao.ConnectionString());
+    connect(m_tarefaEvidencia.get(), &TarefaEvidencia::pronta, this,
+            &frmCompararPacientes::evidenciaPronta);
+    m_tarefaEvidencia->Calcular(m_comparacao->Ids());
+}
+
+void frmCompararPacientes::evidenciaPronta() {
+    m_evidencias = m_tarefaEvidencia->Pares();
+    const QString erro = m_evidencias.isEmpty() ? m_tarefaEvidencia->Erro() : QString();
     const QSignalBlocker bloqueio(cboPar);
     cboPar->clear();
     for (const auto& e : m_evidencias) {
@@ -783,10 +790,11 @@ void frmCompararPacientes::MostrarEvidencia() {
             dados::RegistrarDiagnostico(QStringLiteral("Evidência não lida: ") + erro);
         }
         grfEvidencia->Limpar(erro.isEmpty() ? QStringLiteral("Nenhum par para explicar.") : erro);
-        return;
+    } else {
+        cboPar->setCurrentIndex(0);
+        grfEvidencia->Definir(m_evidencias.first());
     }
-    cboPar->setCurrentIndex(0);
-    grfEvidencia->Definir(m_evidencias.first());
+    emit evidenciaMostrada();
 }
 
 void frmCompararPacientes::AtualizarPrevia() {

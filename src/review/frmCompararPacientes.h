@@ -26,6 +26,7 @@ class QPushButton;
 class QTableView;
 class QListWidgetItem;
 class ModeloComparacao;
+class TarefaEvidencia;
 
 // The finder's evidence on one pair as a chart: a row for the prior odds, one per field with
 // its verdict and weight, and one for the total, each bar starting where the previous one
@@ -113,6 +114,12 @@ class frmCompararPacientes : public QDialog {
     QGroupBox* fraEvidencia;
     QComboBox* cboPar;
     GraficoEvidencia* grfEvidencia;
+
+  signals:
+    // The chart has its pairs (or the reason it has none).
+    void evidenciaMostrada();
+
+  public:
     QGroupBox* fraConflitos;
     QListWidget* lstConflitos;
     QGroupBox* fraDecisao;
@@ -144,6 +151,7 @@ class frmCompararPacientes : public QDialog {
     void MostrarConflitos();
     void MostrarDecisoes();
     void MostrarEvidencia();
+    void evidenciaPronta();
     void AtualizarPrevia();
     QList<qint32> IdsVisiveis() const;
 
@@ -152,6 +160,8 @@ class frmCompararPacientes : public QDialog {
     std::unique_ptr<clsPreviaUnificacao> m_previa;
     QList<clsVerificacaoSeguranca::Conflito> m_conflitos;
     QVector<semelhanca::EvidenciaPar> m_evidencias;
+    // Reads the register for the chart while the window is in use; replaced at each Iniciar.
+    std::unique_ptr<TarefaEvidencia> m_tarefaEvidencia;
     ModeloComparacao* m_modelo = nullptr;
     QMenu* m_menuColunas = nullptr;
     bool m_unificacao = false;

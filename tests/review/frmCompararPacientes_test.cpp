@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -124,8 +125,19 @@ TEST_F(Comparar, GraficoDaEvidenciaMostraOsCamposComSeusSinaisParAPar) {
         ADD_FAILURE() << "sem a linha " << inicio.toStdString();
         return GraficoEvidencia::Linha{};
     };
+    {
+        // Closed while the register is still being read: the reading stops with the window.
+        frmCompararPacientes fechada;
+        ASSERT_TRUE(fechada.Iniciar({1, 2}));
+    }
+    QCoreApplication::processEvents();
+
     frmCompararPacientes f;
+    QSignalSpy mostrada(&f, &frmCompararPacientes::evidenciaMostrada);
     ASSERT_TRUE(f.Iniciar({1, 2}));
+    // The window opens before the register is read for the chart.
+    EXPECT_TRUE(f.grfEvidencia->Linhas().isEmpty());
+    ASSERT_TRUE(mostrada.wait(60000));
     f.resize(800, 600);
     f.show();
     EXPECT_FALSE(f.cboPar->isVisible());
@@ -160,6 +172,7 @@ TEST_F(Comparar, GraficoDaEvidenciaMostraOsCamposComSeusSinaisParAPar) {
 
     // A group: one pair at a time, chosen in the list; 1 and 3 disagree on CIC and birth.
     ASSERT_TRUE(f.Iniciar({1, 2, 3}));
+    ASSERT_TRUE(mostrada.wait(60000));
     EXPECT_TRUE(f.cboPar->isVisible());
     ASSERT_EQ(f.cboPar->count(), 3);
     EXPECT_TRUE(f.cboPar->itemText(1).startsWith("Cadastros 1 e 3: pontuação "));
