@@ -13,6 +13,7 @@ class TarefaDesfazerLote : public TrabalhoConexaoPropria {
 
   public:
     TarefaDesfazerLote(QString fConnectionString, qint32 fID_Usuario, QObject* parent = nullptr);
+    ~TarefaDesfazerLote() override { Parar(); }
 
     void Desfazer(qint32 fLote, clsUnificacaoDesfazer::Decisao fDecisao);
 

@@ -16,6 +16,7 @@ class TarefaLote : public TrabalhoConexaoPropria {
 
   public:
     TarefaLote(QString connectionString, qint32 usuario, QObject* parent = nullptr);
+    ~TarefaLote() override { Parar(); }
 
     void Planejar(double limiar);
     // Records the batch of the last plan and merges its groups.

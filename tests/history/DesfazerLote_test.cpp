@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include "history/TarefaDesfazerLote.h"
 #include "history/clsLoteDesfazer.h"
 #include "history/clsUnificacaoHistorico.h"
 #include "review/clsUnificacao.h"
@@ -126,6 +127,30 @@ TEST(DesfazerLote, MortoAoAcasoTerminaAoRodarDeNovo) {
     clsLoteDesfazer desfazer(reg.cn(), reg.ado());
     ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador())) << desfazer.Mensagem().toStdString();
     EXPECT_TRUE(desfazer.Concluido());
+    EXPECT_EQ(reg.Produto(), antes);
+}
+
+// The history window may be closed while its undo runs: the task stops after the merge under
+// way, writes nothing into itself once gone, and the next undo finishes the batch.
+TEST(DesfazerLote, TarefaDestruidaNoMeioParaEntreUnificacoes) {
+    RegistroGerado reg;
+    const QByteArray antes = reg.Produto();
+    const auto plano = RodarLote(reg);
+    {
+        auto tarefa =
+            std::make_unique<TarefaDesfazerLote>(reg.StringConexao(), reg.Administrador());
+        tarefa->Desfazer(1, clsUnificacaoDesfazer::Decisao::Perguntar);
+    }
+    for (const auto& g : plano) {
+        qint64 presentes = 0;
+        for (const auto& r : g.remocoes) {
+            presentes += reg.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " +
+                                    QString::number(r.id));
+        }
+        EXPECT_TRUE(presentes == 0 || presentes == g.remocoes.size()) << g.base;
+    }
+    clsLoteDesfazer desfazer(reg.cn(), reg.ado());
+    ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador())) << desfazer.Mensagem().toStdString();
     EXPECT_EQ(reg.Produto(), antes);
 }
 

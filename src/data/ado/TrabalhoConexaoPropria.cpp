@@ -6,6 +6,10 @@ TrabalhoConexaoPropria::TrabalhoConexaoPropria(QString fConnectionString, QObjec
     : QObject(parent), m_connectionString(std::move(fConnectionString)) {}
 
 TrabalhoConexaoPropria::~TrabalhoConexaoPropria() {
+    Parar();
+}
+
+void TrabalhoConexaoPropria::Parar() {
     m_cancelar = true;
     if (m_trabalho.joinable()) {
         m_trabalho.join();

@@ -32,6 +32,9 @@ class TrabalhoConexaoPropria : public QObject {
     // Called by the step, last: fFim runs on the object's thread once the worker is done.
     void Concluir(std::function<void()> fFim);
     bool Cancelado() const { return m_cancelar; }
+    // Stops the step under way and waits for it. A subclass whose step writes its own members
+    // calls it in its destructor: by the time the base's destructor runs they are gone.
+    void Parar();
 
     QString m_erro;
 
