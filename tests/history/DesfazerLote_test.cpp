@@ -29,6 +29,19 @@ QVector<clsLoteRegistro::Grupo> RodarLote(RegistroGerado& reg) {
     return plano.Grupos();
 }
 
+// Each merge of the plan is undone whole or not at all.
+void CadaUnificacaoInteiraOuNada(RegistroGerado& reg,
+                                 const QVector<clsLoteRegistro::Grupo>& plano) {
+    for (const auto& g : plano) {
+        qint64 presentes = 0;
+        for (const auto& r : g.remocoes) {
+            presentes += reg.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " +
+                                    QString::number(r.id));
+        }
+        EXPECT_TRUE(presentes == 0 || presentes == g.remocoes.size()) << g.base;
+    }
+}
+
 }  // namespace
 
 TEST(DesfazerLote, VoltaLinhaPorLinhaEOHistoricoMostraOLote) {
@@ -114,15 +127,7 @@ TEST(DesfazerLote, MortoAoAcasoTerminaAoRodarDeNovo) {
         ASSERT_TRUE(
             MatarFilhoAoAcaso("DesfazerLote.DISABLED_Filho", reg.Pasta(), acaso.bounded(4), acaso));
         ASSERT_TRUE(reg.ado().AbrirConexão(reg.cn(), reg.StringConexao()));
-        // Each merge is undone whole or not at all.
-        for (const auto& g : plano) {
-            qint64 presentes = 0;
-            for (const auto& r : g.remocoes) {
-                presentes += reg.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " +
-                                        QString::number(r.id));
-            }
-            EXPECT_TRUE(presentes == 0 || presentes == g.remocoes.size()) << g.base;
-        }
+        CadaUnificacaoInteiraOuNada(reg, plano);
     }
     clsLoteDesfazer desfazer(reg.cn(), reg.ado());
     ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador())) << desfazer.Mensagem().toStdString();
@@ -141,14 +146,7 @@ TEST(DesfazerLote, TarefaDestruidaNoMeioParaEntreUnificacoes) {
             std::make_unique<TarefaDesfazerLote>(reg.StringConexao(), reg.Administrador());
         tarefa->Desfazer(1, clsUnificacaoDesfazer::Decisao::Perguntar);
     }
-    for (const auto& g : plano) {
-        qint64 presentes = 0;
-        for (const auto& r : g.remocoes) {
-            presentes += reg.Contar("SELECT COUNT(*) FROM Paciente WHERE ID_Paciente = " +
-                                    QString::number(r.id));
-        }
-        EXPECT_TRUE(presentes == 0 || presentes == g.remocoes.size()) << g.base;
-    }
+    CadaUnificacaoInteiraOuNada(reg, plano);
     clsLoteDesfazer desfazer(reg.cn(), reg.ado());
     ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador())) << desfazer.Mensagem().toStdString();
     EXPECT_EQ(reg.Produto(), antes);
