@@ -356,6 +356,7 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
         }
         UnificacaoRemovido r;
         r.ID_Paciente = l.id;
+        r.Data = l.data;
         r.Nome = l.nome;
         r.Prontuario = l.prontuario;
         r.Data_Nascimento = l.nascimento;
@@ -421,9 +422,15 @@ bool clsUnificacaoHistorico::LerComparacao(const UnificacaoComando& fComando, qi
     const QString chave = " WHERE ID_Paciente = " + QString::number(fID_Removido) +
                           " AND ID_PacienteNovo = " + QString::number(fComando.ID_PacienteNovo) +
                           " AND ID_Usuario = " + QString::number(fComando.ID_Usuario);
+    // Its own log row; a command given without it, the rows around the command's time.
+    const auto removido =
+        std::find_if(fComando.Removidos.begin(), fComando.Removidos.end(),
+                     [&](const UnificacaoRemovido& r) { return r.ID_Paciente == fID_Removido; });
     const QString janela =
-        " AND Data >= " + Literal(fComando.Data.addSecs(-kToleranciaComandoSeg)) +
-        " AND Data <= " + Literal(fComando.Data.addSecs(kToleranciaComandoSeg));
+        removido != fComando.Removidos.end() && removido->Data.isValid()
+            ? " AND Data = " + Literal(removido->Data)
+            : " AND Data >= " + Literal(fComando.Data.addSecs(-kToleranciaComandoSeg)) +
+                  " AND Data <= " + Literal(fComando.Data.addSecs(kToleranciaComandoSeg));
     if (!ler("SELECT TOP 1 " + colunas + ", Data FROM PacienteLog" + chave + janela +
                  " ORDER BY Data DESC",
              fRegistrados)) {
