@@ -149,12 +149,7 @@ TEST_F(Revisao, FalhaNoMeioDizOQueFalhouENaoMudaNada) {
         }
     });
     Base(1);
-    roteiro.Entao([](QDialog& d) {
-        auto* f = Como<frmCompararPacientes>(d);
-        f->chkConfirmar->setChecked(true);
-        f->txtMotivoConfirmacao->setText("mesma pessoa");
-        Clicar(f->cmdOK);
-    });
+    ConfirmarRevisao();
     Clicar(janela.cmdUnificar);
     DE().Conexao.RemoverObservador(falha);
     ASSERT_EQ(mensagens.Textos().size(), 1);
