@@ -98,7 +98,7 @@ class frmPrincipal : public QMainWindow {
     // field instead of the exact grouping; choosing one lists exactly its members.
     void Preencher_GridSemelhanca();
     bool Preencher_GrupoSemelhante();
-    bool ModoSemelhanca() const { return m_grade->MostraOutro(); }
+    bool ModoSemelhanca() const { return m_grade && m_grade->MostraOutro(); }
     // "Aprender de novo": the similarity search with its parameters learned again from the
     // register (and saved), for when the register has changed in ways its size does not tell.
     void cmdAprenderDeNovo_Click();
