@@ -1,5 +1,6 @@
 #include "history/clsLoteDesfazer.h"
 
+#include <QHash>
 #include <QSet>
 
 #include "data/ado/Recordset.h"
@@ -40,18 +41,27 @@ bool clsLoteDesfazer::Desfazer(qint32 fLote, qint32 fID_Usuario,
                          .arg(registro.Erro().ErrorString());
         return false;
     }
-    // One merge command is the rows that share the survivor, the user and the log time; they
-    // come together, newest merge first.
+    // One merge command is the rows that carry its number; rows written before commands were
+    // numbered are grouped by their survivor, merged once in a batch (its groups are disjoint),
+    // never by their log times, which may differ within one command. Newest merge first.
     QList<QList<clsLoteRegistro::Unificacao>> comandos;
+    QHash<QString, qsizetype> indices;
     for (const auto& u : linhas) {
-        if (comandos.isEmpty() || comandos.last()[0].novo != u.novo ||
-            comandos.last()[0].usuario != u.usuario || comandos.last()[0].data != u.data) {
-            comandos.emplaceBack();
+        const QString chave = u.comando != 0 ? N(u.comando) : 's' + N(u.novo) + '|' + N(u.usuario);
+        const auto it = indices.constFind(chave);
+        if (it == indices.cend()) {
+            indices.insert(chave, comandos.size());
+            comandos.append({u});
+        } else {
+            comandos[*it] << u;
         }
-        comandos.last() << u;
     }
     m_andamento.total = int(comandos.size());
 
+    // A row by its own log key.
+    const auto chaveLog = [](qint32 id, const QDateTime& data) {
+        return N(id) + '|' + data.toString(Qt::ISODate);
+    };
     clsUnificacaoDesfazer desfazer(m_cn, m_ado);
     for (const auto& comando : comandos) {
         if (fParar && fParar()) {
@@ -63,23 +73,23 @@ bool clsLoteDesfazer::Desfazer(qint32 fLote, qint32 fID_Usuario,
         // before) nor taken away by a later merge this undo must not touch.
         Recordset rs;
         if (!m_ado.AbrirRecordset(m_cn, rs,
-                                  "SELECT ID_Paciente FROM Cadunir_UnificacaoDesfeita WHERE "
-                                  "ID_PacienteNovo = " +
-                                      N(u.novo) + " AND ID_Usuario_Unificacao = " + N(u.usuario) +
-                                      " AND Data_Unificacao = " + dados::LiteralTSql(u.data))) {
+                                  "SELECT ID_Paciente, Data_Unificacao FROM "
+                                  "Cadunir_UnificacaoDesfeita WHERE ID_PacienteNovo = " +
+                                      N(u.novo) + " AND ID_Usuario_Unificacao = " + N(u.usuario))) {
             return Falhar(
                 QStringLiteral("Ao ler o que o lote já desfez, ocorreu o seguinte "
                                "erro:"));
         }
-        QSet<qint32> desfeitos;
+        QSet<QString> desfeitos;
         for (; !rs.Eof(); rs.MoveNext()) {
-            desfeitos.insert(rs.Fields(0).Value().toInt());
+            desfeitos.insert(
+                chaveLog(rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toDateTime()));
         }
         rs.Close();
         QList<qint32> ids;
         QString outra;
         for (const auto& linha : comando) {
-            if (desfeitos.contains(linha.removido)) {
+            if (desfeitos.contains(chaveLog(linha.removido, linha.data))) {
                 continue;
             }
             if (!m_ado.AbrirRecordset(m_cn, rs,
@@ -90,8 +100,8 @@ bool clsLoteDesfazer::Desfazer(qint32 fLote, qint32 fID_Usuario,
                     QStringLiteral("Ao ler o registro da unificação, ocorreu o seguinte "
                                    "erro:"));
             }
-            if (!rs.Eof() && (rs.Fields(0).Value().toInt() != u.novo ||
-                              rs.Fields(1).Value().toDateTime() != u.data)) {
+            if (!rs.Eof() && (rs.Fields(0).Value().toInt() != linha.novo ||
+                              rs.Fields(1).Value().toDateTime() != linha.data)) {
                 outra = QStringLiteral(
                             "O cadastro %1 foi unificado de novo depois do lote: "
                             "desfaça antes essa unificação.")

@@ -15,7 +15,8 @@
 
 namespace {
 
-// Rows of one command may be up to a minute apart (see the history's grouping).
+// Rows of one command of an earlier program or version, which did not number its commands, may
+// be up to a minute apart (see the history's grouping).
 constexpr qint64 kToleranciaComandoSeg = 60;
 // A chain of later merges longer than this is taken as a loop in damaged logs.
 constexpr int kMaxCadeia = 64;
@@ -65,6 +66,7 @@ struct clsUnificacaoDesfazer::Plano {
     QVariant novo;
     QVariant usuario;
     QVariant data;
+    qint32 comando = 0;    // the command's number; 0 when the merge did not record one
     QList<qint32> cadeia;  // the survivor, then whatever it was merged into later
     QList<qint32> exames;
     QList<qint32> examesBK;
@@ -200,12 +202,15 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
     }
 
     // What this program recorded at merge time and the log could not hold.
-    if (!Ler("SELECT TOP 1 ID_Convenio_Plano, Data_Nascimento FROM Cadunir_UnificacaoExtra" + chave,
+    if (!Ler("SELECT TOP 1 ID_Convenio_Plano, Data_Nascimento, ID_Unificacao FROM "
+             "Cadunir_UnificacaoExtra" +
+                 chave,
              linhas)) {
         return false;
     }
     const bool doPrograma = !linhas.isEmpty();
     if (doPrograma) {
+        p.comando = linhas[0].value(2).toInt();
         p.valores[colunas.indexOf(QStringLiteral("ID_Convenio_Plano"))] = linhas[0].value(0);
         p.valores[colunas.indexOf(QStringLiteral("Data_Nascimento"))] = linhas[0].value(1);
     }
@@ -385,25 +390,40 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
                                                  QStringList& comandos) {
     // One restore per command, and only once its last removed record comes back: the values
     // a merge chose for the survivor may have come from any of them.
-    QSet<QString> feitos;
+    QSet<qint32> feitos;  // commands by number; unnumbered ones by their records looked at
+    QSet<qint32> vistos;
     const QStringList& colunas = ColunasPacienteLogadas();
     for (const Plano& p : planos) {
         const QDateTime d = p.data.toDateTime();
         const QString janela = " AND Data >= " + Literal(d.addSecs(-kToleranciaComandoSeg)) +
                                " AND Data <= " + Literal(d.addSecs(kToleranciaComandoSeg));
-        const QString comando =
-            p.novo.toString() + '|' + p.usuario.toString() + '|' + d.toString(Qt::ISODate);
-        if (feitos.contains(comando)) {
+        if (p.comando != 0 ? feitos.contains(p.comando) : vistos.contains(p.id)) {
             continue;
         }
-        feitos.insert(comando);
+        feitos.insert(p.comando);
         const QString sobrevivente = p.novo.toString();
+        // The command's removed records with their log times: the ones its number holds, or,
+        // unnumbered, the survivor's log rows by the same user within a minute.
         QList<QVariantList> linhas;
-        if (!Ler("SELECT ID_Paciente, Data FROM PacienteLog WHERE ID_PacienteNovo = " +
-                     sobrevivente + " AND ID_Usuario = " + Literal(p.usuario) + janela,
+        if (!Ler(p.comando != 0
+                     ? "SELECT ID_Paciente, Data FROM Cadunir_UnificacaoExtra WHERE "
+                       "ID_Unificacao = " +
+                           Numero(p.comando)
+                     : "SELECT ID_Paciente, Data FROM PacienteLog WHERE ID_PacienteNovo = " +
+                           sobrevivente + " AND ID_Usuario = " + Literal(p.usuario) + janela,
                  linhas)) {
             return false;
         }
+        // What the command wrote besides is found by its number, or was keyed by its survivor,
+        // user and newest log time.
+        QDateTime ultima = d;
+        for (const QVariantList& l : linhas) {
+            vistos.insert(l.value(0).toInt());
+            ultima = std::max(ultima, l.value(1).toDateTime());
+        }
+        const QString doComando = p.comando != 0 ? " AND ID_Unificacao = " + Numero(p.comando)
+                                                 : " AND ID_Usuario = " + Literal(p.usuario) +
+                                                       " AND ID_Unificacao IS NULL";
         bool restam = false;
         for (const QVariantList& l : linhas) {
             const qint32 outro = l.value(0).toInt();
@@ -436,18 +456,22 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
         // The survivor's values right after the merge, when this program recorded them; its
         // PacienteLogAtualizar row holds the values before.
         QList<QVariantList> depois, antes;
-        if (!Ler("SELECT TOP 1 " + colunas.join(", ") +
-                     ", Data_Atualizar FROM Cadunir_UnificacaoSobrevivente WHERE ID_Paciente = " +
-                     sobrevivente + " AND ID_Usuario = " + Literal(p.usuario) +
-                     QString(janela).replace(QStringLiteral(" Data "),
-                                             QStringLiteral(" Data_Atualizar ")) +
-                     " ORDER BY Data_Atualizar DESC",
-                 depois)) {
+        if (!Ler(
+                "SELECT TOP 1 " + colunas.join(", ") +
+                    ", Data_Atualizar FROM Cadunir_UnificacaoSobrevivente WHERE ID_Paciente = " +
+                    sobrevivente + doComando +
+                    (p.comando != 0 ? QString()
+                                    : QString(janela).replace(QStringLiteral(" Data "),
+                                                              QStringLiteral(" Data_Atualizar "))) +
+                    " ORDER BY Data_Atualizar DESC",
+                depois)) {
             return false;
         }
         QString ondeAntes;
         if (!depois.isEmpty()) {
             ondeAntes = " AND Data = " + Literal(depois[0].value(colunas.size()));
+        } else if (p.comando != 0) {
+            continue;  // this program's merge, and it left the survivor's values alone
         } else {
             qint64 registrada = 0;
             if (!Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoExtra WHERE ID_PacienteNovo = " +
@@ -512,8 +536,8 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
             QList<QVariantList> exames;
             if (!Ler("SELECT Tabela, ID_Exame, " + copias.join(", ") +
                          " FROM Cadunir_UnificacaoExame WHERE ID_Paciente = " + sobrevivente +
-                         " AND ID_PacienteNovo = " + sobrevivente + " AND ID_Usuario = " +
-                         Literal(p.usuario) + " AND Data = " + Literal(p.data),
+                         " AND ID_PacienteNovo = " + sobrevivente + doComando +
+                         (p.comando != 0 ? QString() : " AND Data = " + Literal(ultima)),
                      exames)) {
                 return false;
             }

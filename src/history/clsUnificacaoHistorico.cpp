@@ -17,7 +17,8 @@
 namespace {
 
 // Rows of one command carry the time each merge read from its workstation, and SQL Server
-// rounds a smalldatetime to the minute: rows a minute apart still belong to one command.
+// rounds a smalldatetime to the minute: rows of a command that was not numbered (an earlier
+// program's or version's) a minute apart still belong to one command.
 constexpr qint64 kToleranciaComandoSeg = 60;
 // Longest IN list sent at once; SQL Server takes far more, but short texts trace better.
 constexpr int kLoteIN = 300;
@@ -78,6 +79,7 @@ struct LinhaLog {
     QString prontuario;
     QVariant nascimento;
     QSet<QString> exames;
+    qint32 comando = 0;  // the command's number, when this program recorded one
 };
 
 }  // namespace
@@ -269,8 +271,7 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
         }
     }
 
-    // The batch of each merge, and the signs a merge was confirmed over (keyed by survivor, user
-    // and time, as the command).
+    // The batch of each merge, by its log row's key.
     QHash<QString, qint32> lotes;
     {
         clsLoteRegistro registro(m_cn, m_ado);
@@ -283,16 +284,44 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
             lotes.insert(Chave(u.removido, u.novo, u.usuario, u.data), lote);
         }
     }
+    // The command's number of each removed record, and the signs a command was confirmed over
+    // (by number, or by survivor, user and time as earlier versions keyed them). A register
+    // this version never opened has neither numbers nor their column.
     QHash<QString, QPair<QStringList, QString>> sinais;
+    const bool numerados = m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_Unificacao"));
+    if (!linhas.isEmpty() && numerados) {
+        QHash<QString, qint32> numeros;
+        if (!LerEmLotes(removidos,
+                        "SELECT ID_Paciente, ID_PacienteNovo, ID_Usuario, Data, ID_Unificacao FROM "
+                        "Cadunir_UnificacaoExtra WHERE ID_Unificacao IS NOT NULL AND ID_Paciente "
+                        "IN (",
+                        "", proc, [&](Recordset& rs) {
+                            numeros.insert(
+                                Chave(Inteiro(rs, "ID_Paciente"), Inteiro(rs, "ID_PacienteNovo"),
+                                      Inteiro(rs, "ID_Usuario"),
+                                      rs.Fields(QStringLiteral("Data")).Value().toDateTime()),
+                                Inteiro(rs, "ID_Unificacao"));
+                        })) {
+            return false;
+        }
+        for (LinhaLog& l : linhas) {
+            l.comando = numeros.value(Chave(l.id, l.novo, l.usuario, l.data));
+        }
+    }
     if (!linhas.isEmpty() && m_ado.TableExiste(m_cn, QStringLiteral("Cadunir_UnificacaoSinal"))) {
         if (!LerEmLotes(
                 sobreviventes,
-                "SELECT ID_PacienteNovo, ID_Usuario, Data, Sinal, Motivo FROM "
-                "Cadunir_UnificacaoSinal WHERE ID_PacienteNovo IN (",
+                "SELECT ID_PacienteNovo, ID_Usuario, Data, " +
+                    QString(numerados ? "ID_Unificacao" : "0 AS ID_Unificacao") +
+                    ", Sinal, Motivo FROM Cadunir_UnificacaoSinal WHERE ID_PacienteNovo IN (",
                 "", proc, [&](Recordset& rs) {
+                    const qint32 numero = Inteiro(rs, "ID_Unificacao");
                     auto& s =
-                        sinais[Chave(0, Inteiro(rs, "ID_PacienteNovo"), Inteiro(rs, "ID_Usuario"),
-                                     rs.Fields(QStringLiteral("Data")).Value().toDateTime())];
+                        sinais[numero != 0
+                                   ? QString::number(numero)
+                                   : Chave(0, Inteiro(rs, "ID_PacienteNovo"),
+                                           Inteiro(rs, "ID_Usuario"),
+                                           rs.Fields(QStringLiteral("Data")).Value().toDateTime())];
                     s.first << Texto(rs, "Sinal");
                     s.second = Texto(rs, "Motivo");
                 })) {
@@ -300,14 +329,18 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
         }
     }
 
-    // Group into commands: the rows come newest first, so each command's time is its newest.
-    QHash<QString, int> abertos;  // survivor|user -> index of the latest command
+    // Group into commands, by their number; unnumbered rows by survivor and user within a
+    // minute. The rows come newest first, so each command's time is its newest.
+    QHash<QString, int> abertos;  // number, or survivor|user -> index of the latest command
     QList<UnificacaoComando> comandos;
     for (LinhaLog& l : linhas) {
-        const QString chave = QString::number(l.novo) + '|' + QString::number(l.usuario);
+        const QString chave = l.comando != 0
+                                  ? QString::number(l.comando)
+                                  : QString::number(l.novo) + '|' + QString::number(l.usuario);
         auto it = abertos.find(chave);
-        if (it == abertos.end() || comandos[*it].Data.secsTo(l.data) < -kToleranciaComandoSeg ||
-            !comandos[*it].Data.isValid() || !l.data.isValid()) {
+        if (it == abertos.end() ||
+            (l.comando == 0 && (comandos[*it].Data.secsTo(l.data) < -kToleranciaComandoSeg ||
+                                !comandos[*it].Data.isValid() || !l.data.isValid()))) {
             UnificacaoComando c;
             c.ID_PacienteNovo = l.novo;
             c.ID_Usuario = l.usuario;
@@ -315,13 +348,15 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
             c.SobreviventeExiste = nomesAtuais.contains(l.novo);
             c.NomeSobrevivente = nomesAtuais.value(l.novo);
             c.NomeAdministrador = pessoas.value(l.usuario).first;
-            std::tie(c.Sinais, c.MotivoSinais) = sinais.value(Chave(0, l.novo, l.usuario, l.data));
+            std::tie(c.Sinais, c.MotivoSinais) = sinais.value(
+                l.comando != 0 ? QString::number(l.comando) : Chave(0, l.novo, l.usuario, l.data));
             comandos << c;
             abertos.insert(chave, comandos.size() - 1);
             it = abertos.find(chave);
         }
         UnificacaoRemovido r;
         r.ID_Paciente = l.id;
+        r.Data = l.data;
         r.Nome = l.nome;
         r.Prontuario = l.prontuario;
         r.Data_Nascimento = l.nascimento;
@@ -387,9 +422,15 @@ bool clsUnificacaoHistorico::LerComparacao(const UnificacaoComando& fComando, qi
     const QString chave = " WHERE ID_Paciente = " + QString::number(fID_Removido) +
                           " AND ID_PacienteNovo = " + QString::number(fComando.ID_PacienteNovo) +
                           " AND ID_Usuario = " + QString::number(fComando.ID_Usuario);
+    // Its own log row; a command given without it, the rows around the command's time.
+    const auto removido =
+        std::find_if(fComando.Removidos.begin(), fComando.Removidos.end(),
+                     [&](const UnificacaoRemovido& r) { return r.ID_Paciente == fID_Removido; });
     const QString janela =
-        " AND Data >= " + Literal(fComando.Data.addSecs(-kToleranciaComandoSeg)) +
-        " AND Data <= " + Literal(fComando.Data.addSecs(kToleranciaComandoSeg));
+        removido != fComando.Removidos.end() && removido->Data.isValid()
+            ? " AND Data = " + Literal(removido->Data)
+            : " AND Data >= " + Literal(fComando.Data.addSecs(-kToleranciaComandoSeg)) +
+                  " AND Data <= " + Literal(fComando.Data.addSecs(kToleranciaComandoSeg));
     if (!ler("SELECT TOP 1 " + colunas + ", Data FROM PacienteLog" + chave + janela +
                  " ORDER BY Data DESC",
              fRegistrados)) {

@@ -15,13 +15,14 @@
 // The history of merges, read from the log tables themselves, so that merges written by
 // earlier programs into the same tables show (and can be undone) like the program's own.
 //
-// A merge command is the set of PacienteLog rows that share the surviving record, the user and
-// the time; the program's own tables (clsUnificacaoRegistro) add what the log cannot hold. Log
-// rows are only ever read.
+// A merge command is the set of PacienteLog rows this program recorded under one command number
+// (clsUnificacaoRegistro, which adds what the log cannot hold); rows of earlier programs, by the
+// surviving record, the user and the time. Log rows are only ever read.
 
 struct UnificacaoRemovido {
     qint32 ID_Paciente = 0;
-    QString Nome;  // the logged full name
+    QDateTime Data;  // its log row's own time
+    QString Nome;    // the logged full name
     QString Prontuario;
     QVariant Data_Nascimento;  // as logged (a null QVariant when empty)
     int Exames = 0;            // distinct exam numbers logged for this removal

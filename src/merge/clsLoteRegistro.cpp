@@ -251,14 +251,15 @@ bool clsLoteRegistro::Unificacoes(qint32 fLote, QList<Unificacao>& fUnificacoes)
     fUnificacoes.clear();
     Recordset rs;
     if (!m_ado.AbrirRecordset(m_cn, rs,
-                              "SELECT ID_Paciente, ID_PacienteNovo, ID_Usuario, Data FROM "
-                              "Cadunir_UnificacaoLote WHERE ID_Lote = " +
+                              "SELECT ID_Paciente, ID_PacienteNovo, ID_Usuario, Data, "
+                              "ID_Unificacao FROM Cadunir_UnificacaoLote WHERE ID_Lote = " +
                                   N(fLote) + " ORDER BY ID_UnificacaoLote DESC")) {
         return Falhar(QStringLiteral("Unificacoes"));
     }
     for (; !rs.Eof(); rs.MoveNext()) {
         fUnificacoes << Unificacao{rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toInt(),
-                                   rs.Fields(2).Value().toInt(), Data(rs.Fields(3).Value())};
+                                   rs.Fields(2).Value().toInt(), Data(rs.Fields(3).Value()),
+                                   rs.Fields(4).Value().toInt()};
     }
     return true;
 }

@@ -62,6 +62,7 @@ class clsLoteRegistro {
         qint32 novo = 0;
         qint32 usuario = 0;
         QDateTime data;
+        qint32 comando = 0;  // its command's number (0: written before commands were numbered)
     };
 
     clsLoteRegistro(Connection& fCN, clsADO& fADO);

@@ -5,6 +5,7 @@
 #include "data/ado/CriarTabelaSeAusente.h"
 #include "data/ado/Recordset.h"
 #include "data/base/MostrarMensagem.h"
+#include "data/base/Relogio.h"
 #include "data/base/TextoSQL.h"
 #include "merge/clsLoteRegistro.h"
 
@@ -117,6 +118,29 @@ QString SqlSinal() {
         " ) ON [PRIMARY]");
 }
 
+// One row per merge command of this program: its number (ID_Unificacao), which every row the
+// command writes into the tables of kTabelasDoComando carries, so that the undo and the history
+// find a command's rows exactly, whatever times its log rows were given.
+QString SqlUnificacao() {
+    return QStringLiteral(
+        " CREATE TABLE [dbo].[Cadunir_Unificacao] ("
+        " [ID_Unificacao] [int] IDENTITY (1, 1) NOT NULL ,"
+        " [ID_PacienteNovo] [int] NOT NULL ,"
+        " [ID_Usuario] [int] NOT NULL ,"
+        " [Data] [datetime] NOT NULL "
+        " ) ON [PRIMARY] "
+        " ALTER TABLE [dbo].[Cadunir_Unificacao] WITH NOCHECK ADD "
+        " CONSTRAINT [PK_Cadunir_Unificacao] PRIMARY KEY  CLUSTERED "
+        " ( [ID_Unificacao] )  ON [PRIMARY]");
+}
+
+// Registers written before commands were numbered get the column (NULL on their rows, which
+// are still found by their log times) when the program first opens them.
+const QStringList kTabelasDoComando = {
+    QStringLiteral("Cadunir_UnificacaoExtra"), QStringLiteral("Cadunir_UnificacaoSobrevivente"),
+    QStringLiteral("Cadunir_UnificacaoExame"), QStringLiteral("Cadunir_UnificacaoSinal"),
+    QStringLiteral("Cadunir_UnificacaoLote")};
+
 }  // namespace
 
 const QStringList& ColunasPacienteLogadas() {
@@ -204,16 +228,54 @@ bool clsUnificacaoRegistro::CriarTabelas() {
         {QStringLiteral("Cadunir_UnificacaoExame"), SqlExame()},
         {QStringLiteral("Cadunir_UnificacaoSinal"), SqlSinal()},
     };
+    const auto falhar = [&](const QString& nome) {
+        m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(),
+                             QStringLiteral("CriarTabelas"));
+        MostrarMensagem("Ao criar a tabela " + nome + ", ocorreu o seguinte erro:" + "\n\n" +
+                        QString::number(m_ado.ErrorNumber()) + " - " + m_ado.ErrorString());
+        return false;
+    };
     for (const auto& [nome, sql] : tabelas + clsLoteRegistro::Tabelas()) {
         if (!CriarTabelaSeAusente(m_cn, m_ado, nome, sql)) {
-            m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(),
-                                 QStringLiteral("CriarTabelas"));
-            MostrarMensagem("Ao criar a tabela " + nome + ", ocorreu o seguinte erro:" + "\n\n" +
-                            QString::number(m_ado.ErrorNumber()) + " - " + m_ado.ErrorString());
-            return false;
+            return falhar(nome);
         }
     }
-    return true;
+    for (const QString& nome : kTabelasDoComando) {
+        if (!NumerarComandos(nome)) {
+            return falhar(nome);
+        }
+    }
+    // Made last: where it exists, every table above has the command's number.
+    const QString comandos = QStringLiteral("Cadunir_Unificacao");
+    return CriarTabelaSeAusente(m_cn, m_ado, comandos, SqlUnificacao()) || falhar(comandos);
+}
+
+bool clsUnificacaoRegistro::NumerarComandos(const QString& fTabela) {
+    const auto temColuna = [&](bool& tem) {
+        Recordset rs;
+        if (!m_ado.RSFields(m_cn, rs, fTabela, QStringLiteral("ID_Unificacao"))) {
+            return false;
+        }
+        tem = rs.RecordCount() != 0;
+        return true;
+    };
+    bool tem = false;
+    if (!temColuna(tem)) {
+        return false;
+    }
+    // Another program opening the register at the same moment may add it first: a failed
+    // ALTER counts as done when the column is there after all.
+    if (!tem &&
+        !m_ado.ExecutarSQL(m_cn,
+                           "ALTER TABLE [dbo].[" + fTabela + "] ADD [ID_Unificacao] [int] NULL") &&
+        (!temColuna(tem) || !tem)) {
+        return false;
+    }
+    const QString indice = "IX_" + fTabela + "_Unificacao";
+    return m_ado.IndexExiste(m_cn, indice) ||
+           m_ado.ExecutarSQL(
+               m_cn, "CREATE INDEX [" + indice + "] ON [dbo].[" + fTabela + "]([ID_Unificacao])") ||
+           m_ado.IndexExiste(m_cn, indice);
 }
 
 bool clsUnificacaoRegistro::Falhar(const QString& procedimento) {
@@ -289,7 +351,7 @@ bool clsUnificacaoRegistro::GravarCopias(const QString& chave,
             valores << Literal(v);
         }
         if (!m_ado.ExecutarSQL(m_cn,
-                               "INSERT INTO Cadunir_UnificacaoExame (ID_Paciente, "
+                               "INSERT INTO Cadunir_UnificacaoExame (ID_Unificacao, ID_Paciente, "
                                "ID_PacienteNovo, ID_Usuario, Data, Tabela, ID_Exame, " +
                                    ColunasCopiaExame().join(QStringLiteral(", ")) + ") VALUES (" +
                                    chave + Literal(tabela) + ", " +
@@ -304,7 +366,18 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
                                       const Anotacao& fAnotacao) {
     const QString base = QString::number(m_base);
     const QString usuario = QString::number(fID_Usuario);
-    QVariant dataComando;  // the command's log time, the key of its signs
+    // The command's number, taken once: its log rows may carry different times (each merge
+    // reads the clock, and the database rounds them to the minute), its own rows never differ.
+    QVariant numero;
+    if (!m_ado.ExecutarSQL(m_cn,
+                           "INSERT INTO Cadunir_Unificacao (ID_PacienteNovo, ID_Usuario, Data) "
+                           "VALUES (" +
+                               base + ", " + usuario + ", " + Literal(Relogio::Agora()) + ")") ||
+        !Ler(QStringLiteral("SELECT @@IDENTITY"), numero)) {
+        return Falhar(QStringLiteral("Registrar"));
+    }
+    const QString comando = QString::number(numero.toInt()) + ", ";
+    QVariant dataComando;  // the command's newest log time, the key of rows read the old way
     for (const Perdido& p : m_perdidos) {
         // The log row's own time, so that the undo finds these rows by the log row's key.
         QVariant data;
@@ -317,50 +390,50 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
             continue;  // the command did not remove this one
         }
         dataComando = data;
+        const QString chave = comando + QString::number(p.id) + ", " + base + ", " + usuario +
+                              ", " + Literal(data.toDateTime()) + ", ";
         if (fAnotacao.lote != 0 &&
             !m_ado.ExecutarSQL(m_cn,
-                               "INSERT INTO Cadunir_UnificacaoLote (ID_Lote, ID_Paciente, "
-                               "ID_PacienteNovo, ID_Usuario, Data) VALUES (" +
-                                   QString::number(fAnotacao.lote) + ", " + QString::number(p.id) +
-                                   ", " + base + ", " + usuario + ", " +
-                                   Literal(data.toDateTime()) + ")")) {
+                               "INSERT INTO Cadunir_UnificacaoLote (ID_Lote, ID_Unificacao, "
+                               "ID_Paciente, ID_PacienteNovo, ID_Usuario, Data) VALUES (" +
+                                   QString::number(fAnotacao.lote) + ", " + chave.chopped(2) +
+                                   ")")) {
             return Falhar(QStringLiteral("Registrar"));
         }
         if (!m_ado.ExecutarSQL(m_cn,
-                               "INSERT INTO Cadunir_UnificacaoExtra (ID_Paciente, ID_PacienteNovo, "
-                               "ID_Usuario, Data, ID_Convenio_Plano, Data_Nascimento) VALUES (" +
-                                   QString::number(p.id) + ", " + base + ", " + usuario + ", " +
-                                   Literal(data.toDateTime()) + ", " + Literal(p.plano) + ", " +
-                                   Literal(p.nascimento) + ")")) {
+                               "INSERT INTO Cadunir_UnificacaoExtra (ID_Unificacao, ID_Paciente, "
+                               "ID_PacienteNovo, ID_Usuario, Data, ID_Convenio_Plano, "
+                               "Data_Nascimento) VALUES (" +
+                                   chave + Literal(p.plano) + ", " + Literal(p.nascimento) + ")")) {
             return Falhar(QStringLiteral("Registrar"));
         }
-        if (!GravarCopias(QString::number(p.id) + ", " + base + ", " + usuario + ", " +
-                              Literal(data.toDateTime()) + ", ",
-                          p.copias)) {
+        if (!GravarCopias(chave, p.copias)) {
             return false;
         }
     }
-    if (!dataComando.isNull()) {
-        for (const Anotacao::Sinal& sinal : fAnotacao.sinais) {
-            if (!m_ado.ExecutarSQL(
-                    m_cn,
-                    "INSERT INTO Cadunir_UnificacaoSinal (ID_PacienteNovo, "
-                    "ID_Usuario, Data, Tipo, Pacientes, Sinal, Motivo) VALUES (" +
-                        base + ", " + usuario + ", " + Literal(dataComando.toDateTime()) + ", " +
-                        QString::number(sinal.tipo) + ", " + Literal(sinal.ids.left(255)) + ", " +
-                        Literal(sinal.texto.left(1000)) + ", " +
-                        Literal(fAnotacao.motivo.left(1000)) + ")")) {
-                return Falhar(QStringLiteral("Registrar"));
-            }
+    if (dataComando.isNull()) {
+        return true;  // nothing was removed
+    }
+    // The command's own rows keep its newest log time too, as earlier versions keyed them.
+    const QString chaveComando =
+        comando + base + ", " + usuario + ", " + Literal(dataComando.toDateTime()) + ", ";
+    for (const Anotacao::Sinal& sinal : fAnotacao.sinais) {
+        if (!m_ado.ExecutarSQL(m_cn,
+                               "INSERT INTO Cadunir_UnificacaoSinal (ID_Unificacao, "
+                               "ID_PacienteNovo, ID_Usuario, Data, Tipo, Pacientes, Sinal, "
+                               "Motivo) VALUES (" +
+                                   chaveComando + QString::number(sinal.tipo) + ", " +
+                                   Literal(sinal.ids.left(255)) + ", " +
+                                   Literal(sinal.texto.left(1000)) + ", " +
+                                   Literal(fAnotacao.motivo.left(1000)) + ")")) {
+            return Falhar(QStringLiteral("Registrar"));
         }
     }
     if (!fSobreviventeAtualizado) {
         return true;
     }
     // The base's own exams as they were, under a key of the base merged into itself.
-    if (!dataComando.isNull() && !GravarCopias(base + ", " + base + ", " + usuario + ", " +
-                                                   Literal(dataComando.toDateTime()) + ", ",
-                                               m_copiasBase)) {
+    if (!GravarCopias(comando + base + ", " + chaveComando.mid(comando.size()), m_copiasBase)) {
         return false;
     }
     // The survivor's values after the merge: an undo restores the earlier values only where
@@ -374,8 +447,9 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
     const QString colunas = ColunasPacienteLogadas().join(QStringLiteral(", "));
     if (!data.isNull() &&
         !m_ado.ExecutarSQL(m_cn, "INSERT INTO Cadunir_UnificacaoSobrevivente (" + colunas +
-                                     ", ID_Usuario, Data_Atualizar) SELECT " + colunas + ", " +
-                                     usuario + ", " + Literal(data.toDateTime()) +
+                                     ", ID_Usuario, Data_Atualizar, ID_Unificacao) SELECT " +
+                                     colunas + ", " + usuario + ", " + Literal(data.toDateTime()) +
+                                     ", " + comando.chopped(2) +
                                      " FROM Paciente WHERE ID_Paciente = " + base)) {
         return Falhar(QStringLiteral("Registrar"));
     }

@@ -56,10 +56,13 @@ class clsUnificacaoRegistro {
 
   private:
     bool Falhar(const QString& procedimento);
+    // Gives fTabela the column of the command's number (and its index) when it lacks them.
+    bool NumerarComandos(const QString& fTabela);
     bool Ler(const QString& sql, QVariant& valor);
     // Table, ID_Exame and ColunasCopiaExame() of a patient's exam rows.
     bool LerCopias(qint32 fID_Paciente, QList<QPair<QString, QVariantList>>& fCopias);
-    // Into Cadunir_UnificacaoExame, after `chave` (the key's four values and a comma).
+    // Into Cadunir_UnificacaoExame, after `chave` (the command's number, the key's four values
+    // and a comma).
     bool GravarCopias(const QString& chave, const QList<QPair<QString, QVariantList>>& fCopias);
 
     // A removed record's values the log rows do not keep.

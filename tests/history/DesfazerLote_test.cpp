@@ -47,9 +47,21 @@ void CadaUnificacaoInteiraOuNada(RegistroGerado& reg,
 TEST(DesfazerLote, VoltaLinhaPorLinhaEOHistoricoMostraOLote) {
     RegistroGerado reg;
     const QByteArray antes = reg.Produto();
-    const auto plano = RodarLote(reg);
+    QVector<clsLoteRegistro::Grupo> plano;
+    {
+        // The log rows of one merge in different minutes: still one merge to list and undo.
+        RelogioAndando relogio(reg.cn(), QDateTime(QDate(2026, 12, 6), QTime(9, 59, 59)), 30);
+        plano = RodarLote(reg);
+    }
     ASSERT_GT(plano.size(), 20);
     ASSERT_NE(reg.Produto(), antes);
+    ASSERT_GT(reg.Contar("SELECT COUNT(*) FROM (SELECT ID_PacienteNovo FROM PacienteLog GROUP BY "
+                         "ID_PacienteNovo HAVING COUNT(DISTINCT Data) > 1) AS t"),
+              0);
+    // Survivors whose values the batch filled: their exams' copies must come back too.
+    ASSERT_GT(reg.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoExame WHERE ID_Paciente = "
+                         "ID_PacienteNovo"),
+              0);
 
     clsUnificacaoHistorico historico(reg.cn(), reg.ado());
     QList<UnificacaoComando> comandos;

@@ -411,15 +411,34 @@ TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
     auto unificarMudando = [](Registro& r) {
         return r.Unificar(10, {11}, kAdmin, {"RG", "Profissão"});
     };
-    {
+    // Its two log rows in different minutes: still one merge, undone whole; also when an
+    // earlier version recorded it, without the command's number.
+    for (const bool versaoAnterior : {false, true}) {
         Registro r;
-        const QByteArray antes = r.Instantaneo({"Paciente"});
-        ASSERT_TRUE(unificarMudando(r));
-        ASSERT_EQ(r.Valor("SELECT RG FROM Paciente WHERE ID_Paciente = 10").toString(), "RG P11");
+        const QByteArray antes = r.Produto();
+        {
+            RelogioAndando relogio(r.cn(), QDateTime(QDate(2026, 12, 6), QTime(9, 59, 59)), 1);
+            ASSERT_TRUE(r.Unificar(10, {11, 12}, kAdmin, {"RG", "Profissão"}));
+        }
+        ASSERT_EQ(r.Valor("SELECT RG FROM Exame WHERE ID_Paciente = 10 AND Número_Exame = "
+                          "'E10-1'")
+                      .toString(),
+                  "RG P11");
+        ASSERT_EQ(r.Contar("SELECT COUNT(DISTINCT Data) FROM PacienteLog"), 2);
+        if (versaoAnterior) {
+            // Its rows as read on a register of that version, once this one added the column.
+            for (const char* tabela : {"Extra", "Sobrevivente", "Exame", "Sinal", "Lote"}) {
+                r.Executar(
+                    QString("UPDATE Cadunir_Unificacao%1 SET ID_Unificacao = NULL").arg(tabela));
+            }
+        }
         clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
-        ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
-        // The whole survivor row as it was, soundex included.
-        EXPECT_EQ(r.Instantaneo({"Paciente"}), antes);
+        for (const qint32 id : {12, 11}) {
+            ASSERT_TRUE(desfazer.Desfazer(id, kAdmin))
+                << desfazer.Erro().ErrorString().toStdString();
+        }
+        // The whole survivor row as it was, soundex included, and its exams' copy of it.
+        EXPECT_EQ(r.Produto(), antes);
         EXPECT_TRUE(desfazer.ValoresRestaurados().contains("RG"));
         EXPECT_TRUE(desfazer.ValoresRestaurados().contains("Profissão"));
     }

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "Esquema.h"
+#include "data/base/Relogio.h"
 #include "merge/clsPacienteUnificar.h"
 #include "merge/clsUnificacaoRegistro.h"
 
@@ -190,6 +191,21 @@ bool MatarFilhoAoAcaso(const char* teste, const QString& valor, int comandos,
     const bool morto = WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_TRUE(morto) << "child failed on its own, status " << status;
     return morto;
+}
+
+RelogioAndando::RelogioAndando(Connection& cn, const QDateTime& inicio, int passoSeg) : m_cn(cn) {
+    Relogio::Fixar(inicio);
+    m_observador = cn.AdicionarObservador([passoSeg](const Connection::Evento& e) {
+        if (e.tipo == Connection::Evento::Execucao &&
+            e.texto.startsWith(QStringLiteral(" INSERT INTO PacienteLog ("))) {
+            Relogio::Fixar(Relogio::Agora().addSecs(passoSeg));
+        }
+    });
+}
+
+RelogioAndando::~RelogioAndando() {
+    m_cn.RemoverObservador(m_observador);
+    Relogio::Liberar();
 }
 
 bool FilhoAvancou() {

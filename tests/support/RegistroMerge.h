@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -59,6 +60,21 @@ class RegistroMerge {
   private:
     TempRegister m_registro;
     clsADO m_ado;
+};
+
+// Fixes the clock at `inicio` and moves it `passoSeg` on before every removed record's log row
+// sent on the connection, so that the log rows of one merge fall in different minutes, as those
+// of a slow merge may. The clock is freed at the end.
+class RelogioAndando {
+  public:
+    RelogioAndando(Connection& cn, const QDateTime& inicio, int passoSeg);
+    ~RelogioAndando();
+    RelogioAndando(const RelogioAndando&) = delete;
+    RelogioAndando& operator=(const RelogioAndando&) = delete;
+
+  private:
+    Connection& m_cn;
+    int m_observador = 0;
 };
 
 // RegistroMerge::Instantaneo of any register file.
