@@ -83,6 +83,33 @@ void OrdenarPares(std::vector<quint64>& v, quint32 registros) {
         }
 }
 
+// Orders block entries by key, then record: one counting pass by the key's top bits (the
+// keys are hashes, spread evenly) puts them in buckets of a few entries, each then sorted on
+// its own. The same order as a comparison sort of the whole, at a fraction of its cost.
+template <class Entrada>
+void OrdenarPorChave(std::vector<Entrada>& v) {
+    const auto menor = [](const Entrada& x, const Entrada& y) {
+        return x.chave != y.chave ? x.chave < y.chave : x.registro < y.registro;
+    };
+    if (v.size() < 4096) {
+        std::sort(v.begin(), v.end(), menor);
+        return;
+    }
+    int bits = 1;
+    while (bits < 24 && (size_t(1) << bits) < v.size()) ++bits;
+    const int deslocamento = 64 - bits;
+    std::vector<quint32> inicio((size_t(1) << bits) + 1, 0);
+    for (const Entrada& e : v) ++inicio[(e.chave >> deslocamento) + 1];
+    for (size_t k = 1; k < inicio.size(); ++k) inicio[k] += inicio[k - 1];
+    std::vector<Entrada> outro(v.size());
+    std::vector<quint32> proximo(inicio.begin(), inicio.end() - 1);
+    for (const Entrada& e : v) outro[proximo[e.chave >> deslocamento]++] = e;
+    for (size_t k = 0; k + 1 < inicio.size(); ++k)
+        if (inicio[k + 1] - inicio[k] > 1)
+            std::sort(outro.begin() + inicio[k], outro.begin() + inicio[k + 1], menor);
+    v.swap(outro);
+}
+
 quint64 Chave(int tipo, quint64 valor) {
     return Misturar(Misturar(quint64(tipo)) ^ valor) | 1;
 }
@@ -201,9 +228,7 @@ void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& prog
             const int k = entradas(tipo, m_registros[i], i, e);
             blocos.insert(blocos.end(), e, e + k);
         }
-        std::sort(blocos.begin(), blocos.end(), [](const EntradaBloco& x, const EntradaBloco& y) {
-            return x.chave != y.chave ? x.chave < y.chave : x.registro < y.registro;
-        });
+        OrdenarPorChave(blocos);
         novos.clear();
         for (size_t i = 0; i < blocos.size();) {
             size_t j = i;
