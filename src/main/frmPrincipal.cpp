@@ -1,27 +1,21 @@
 #include "main/frmPrincipal.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTextDocument>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -31,6 +25,7 @@
 #include "main/CriteriosGravados.h"
 #include "main/GruposListaTrabalho.h"
 #include "main/InicioPrograma.h"
+#include "main/InstrucoesPrincipal.h"
 #include "main/ListaSemelhantes.h"
 #include "main/LocalizarPaciente.h"
 #include "main/clsPacienteCriterio.h"
@@ -43,76 +38,21 @@
 #include "ui/ColunasLembradas.h"
 #include "ui/DE.h"
 #include "ui/Detalhe.h"
+#include "ui/EntradaSegurada.h"
 #include "ui/FiltroGrade.h"
 #include "ui/GeometriaJanela.h"
 #include "ui/ListaPacientes.h"
 #include "ui/ModeloRecordset.h"
+#include "ui/Montagem.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
+#include "ui/MudancasCadastro.h"
 #include "ui/PainelInstrucoes.h"
 #include "ui/ctlNvPreferDE.h"
 #include "users/frmLogin.h"
 #include "worklist/frmListaTrabalho.h"
 
 namespace {
-
-const QString CRLF = QStringLiteral("\r\n");
-
-// The three instruction texts, line by line; each box's text ends with a line break too.
-const QStringList kInstrucoes[3] = {
-    {QStringLiteral("1- Selecione os dados que deseja agrupar para "),
-     QStringLiteral("obter possíveis cadastros duplicados"), QString(),
-     QStringLiteral("Exemplo: selecione nome, último nome e clique em "),
-     QStringLiteral("Agrupar, a lista com o resultado do agrupamento "),
-     QStringLiteral("será preenchida com os pacientes que tiverem "),
-     QStringLiteral("nome e o último nome iguais. ")},
-    {QStringLiteral("2 - Selecione um item na lista de resultado do "),
-     QStringLiteral("agrupamento. A lista de pacientes semelhantes será "),
-     QStringLiteral("preenchida com os pacientes que obedecem aos "),
-     QStringLiteral("critérios de agrupamento."),
-     QStringLiteral("Exemplo: Agrupamento nome e último nome, "),
-     QStringLiteral("Resultado do agrupamento Maria Silva, na lista de "),
-     QStringLiteral("pacientes semelhantes aparecerão todos os pacientes "),
-     QStringLiteral("de nome Maria e último nome de Silva")},
-    {QStringLiteral("3- Marque na lista de Pacientes semelhantes os "),
-     QStringLiteral("cadastros que correspondem a um único paciente"), QString(),
-     QStringLiteral("Clicando em Unificar, os pacientes marcados na "),
-     QStringLiteral("lista de paciente semelhantes serão unificados em "),
-     QStringLiteral("um mesmo cadastro.")},
-};
-
-template <typename W>
-W* nomeado(W* widget, const QString& nome) {
-    widget->setObjectName(nome);
-    return widget;
-}
-
-// Two panes side by side or one above the other, sharing the room by their weights.
-QSplitter* divisor(Qt::Orientation sentido, const char* nome, QWidget* a, QWidget* b, int pesoA,
-                   int pesoB) {
-    auto* d = nomeado(new QSplitter(sentido), QString::fromLatin1(nome));
-    d->addWidget(a);
-    d->addWidget(b);
-    d->setStretchFactor(0, pesoA);
-    d->setStretchFactor(1, pesoB);
-    d->setChildrenCollapsible(false);
-    return d;
-}
-
-// A pane holding its parts one above the other, edge to edge; the middle one grows.
-QWidget* pilha(QWidget* acima, QWidget* cresce, QLayout* abaixo = nullptr) {
-    auto* painel = new QWidget;
-    auto* layout = new QVBoxLayout(painel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    if (acima) {
-        layout->addWidget(acima);
-    }
-    layout->addWidget(cresce, 1);
-    if (abaixo) {
-        layout->addLayout(abaixo);
-    }
-    return painel;
-}
 
 QString numeroETexto(clsADO& ado) {
     return QString::number(ado.ErrorNumber()) + QStringLiteral(" - ") + ado.ErrorString();
@@ -124,49 +64,23 @@ const QString kDicaSemSolucao = QStringLiteral("Marcar o paciente selecionado co
 
 frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
     montarJanela();
-    // The grid shows rsLocalizar and its current row is the record set's position; a change of
-    // current cell chosen by the user runs the row event (celulaMudou).
+    // The grid shows rsLocalizar and its current row is the record set's position, or in the
+    // similarity mode the search's candidate groups; a row chosen by the user fills the list.
     m_modelo = new ModeloRecordset(DE().rsLocalizar, this);
     m_grupos = new ModeloGrupos(this);
-    m_colunas = ColunasLembradas::Acompanhar(
-        *dbGridCriterio,
-        [this] {
-            // Each mode, and each set of criteria, has its own columns.
-            return QStringLiteral("frmPrincipal/") +
-                   (m_modoSemelhanca ? QStringLiteral("semelhanca")
-                                     : ColunasLembradas::Cabecalhos(*dbGridCriterio));
-        },
-        -1);
-    mostrarGrade(false);
-    ajustarColunas();
-    // A sort moves the rows under the current one: the group being worked on stays in view.
-    connect(dbGridCriterio->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this] {
-        QTimer::singleShot(0, this, [this] {
-            if (dbGridCriterio->currentIndex().isValid()) {
-                dbGridCriterio->scrollTo(dbGridCriterio->currentIndex());
-            }
+    m_grade = new GradeDoisModelos(
+        *dbGridCriterio, *m_modelo, *m_grupos, QStringLiteral("frmPrincipal"),
+        QStringLiteral("semelhanca"), [this](bool semelhanca) {
+            semelhanca ? void(Preencher_GrupoSemelhante()) : dbGridCriterio_RowColChange(0, 0);
         });
-    });
-    m_progresso = new QTimer(this);
-    m_progresso->setInterval(200);
-    connect(m_progresso, &QTimer::timeout, this,
-            [this] { lblItensnaLista->setText(m_sessao.TextoProgresso()); });
+    m_entrada = new EntradaSegurada(*this, {Frame2, dbGridCriterio, lstSemelhante, Frame5},
+                                    *dbGridCriterio, *cmdCancelarAgrupamento, *lblItensnaLista,
+                                    [this] { return m_sessao.TextoProgresso(); });
     connect(&m_sessao, &SessaoAgrupamento::terminou, this, &frmPrincipal::agrupamentoTerminou);
-    connect(&m_sessao, &SessaoAgrupamento::segurou, this, [this] { segurarEntrada(true); });
-    connect(&AvisoCadastro::Instancia(), &AvisoCadastro::cadastroAlterado, this,
-            [this](AvisoCadastro::Mudanca mudanca) {
-                (mudanca == AvisoCadastro::Mudanca::Registros ? m_registrosMudaram
-                                                              : m_marcasMudaram) = true;
-                // A window of its own (the worklist) tells between its commands: read now. A
-                // command's dialog tells while it is open: read once it closes.
-                if (!QApplication::activeModalWidget()) {
-                    QTimer::singleShot(0, this, [this] {
-                        if (!QApplication::activeModalWidget()) {
-                            lerMudancas();
-                        }
-                    });
-                }
-            });
+    connect(&m_sessao, &SessaoAgrupamento::segurou, this, [this] { m_entrada->Segurar(true); });
+    m_mudancas = new MudancasCadastro(
+        *this, [this] { m_sessao.AoRedorDeEscrita([this] { ReLinkarGrid(); }); },
+        [this] { mostrarMarcas(); });
     connect(cmdBuscar, &QPushButton::clicked, this, &frmPrincipal::cmdBuscar_Click);
     connect(cmdAprenderDeNovo, &QPushButton::clicked, this, &frmPrincipal::cmdAprenderDeNovo_Click);
     connect(cmdUnificar, &QPushButton::clicked, this, &frmPrincipal::cmdUnificar_Click);
@@ -197,26 +111,15 @@ frmPrincipal::frmPrincipal(QWidget* parent) : QMainWindow(parent) {
 
 frmPrincipal::~frmPrincipal() = default;
 
-QString frmPrincipal::TextoInstrucao(int Index) {
-    return kInstrucoes[Index].join(CRLF) + CRLF;
-}
-
-QString frmPrincipal::txtCaptionTexto(int Index) const {
-    // The text document keeps one paragraph per line; CR LF is how the boxes hold them.
-    QString texto = txtCaption[Index]->toPlainText();
-    texto.replace(QLatin1Char('\n'), CRLF);
-    return texto;
-}
-
 void frmPrincipal::montarJanela() {
     setObjectName(QStringLiteral("frmPrincipal"));
     setWindowTitle(QStringLiteral("Tessivar - Unificação do cadastro de Pacientes"));
 
-    Frame2 = nomeado(new QGroupBox(QStringLiteral("Selecione os campos que deseja agrupar")),
+    Frame2 = Nomeado(new QGroupBox(QStringLiteral("Selecione os campos que deseja agrupar")),
                      QStringLiteral("Frame2"));
-    cmdBuscar = nomeado(new QPushButton(QStringLiteral("&Agrupar")), QStringLiteral("cmdBuscar"));
+    cmdBuscar = BotaoNomeado(QStringLiteral("&Agrupar"), QStringLiteral("cmdBuscar"));
     chkSemelhanca =
-        nomeado(new QCheckBox(QStringLiteral("Semelhança")), QStringLiteral("chkSemelhanca"));
+        Nomeado(new QCheckBox(QStringLiteral("Semelhança")), QStringLiteral("chkSemelhanca"));
     chkSemelhanca->setToolTip(QStringLiteral(
         "Agrupar por semelhança: compara nomes, documentos e datas campo a campo e lista os "
         "grupos de cadastros que provavelmente são da mesma pessoa, do mais certo ao menos"));
@@ -231,51 +134,50 @@ void frmPrincipal::montarJanela() {
     auto* grade = new QGridLayout(Frame2);
     for (int i = 0; i < 7; ++i) {
         const auto& [caixa, nome, texto] = caixas[i];
-        *caixa = nomeado(new QCheckBox(texto), QString::fromLatin1(nome));
+        *caixa = Nomeado(new QCheckBox(texto), QString::fromLatin1(nome));
         // Three to a row, so the criteria leave room for the detail on a small screen.
         grade->addWidget(*caixa, i / 3, i % 3);
     }
     grade->addWidget(cmdBuscar, 2, 2);
-    cmdAprenderDeNovo = nomeado(new QPushButton(QStringLiteral("Aprender de novo")),
-                                QStringLiteral("cmdAprenderDeNovo"));
-    cmdAprenderDeNovo->setToolTip(
+    cmdAprenderDeNovo = BotaoNomeado(
+        QStringLiteral("Aprender de novo"), QStringLiteral("cmdAprenderDeNovo"),
         QStringLiteral("Aprende de novo, com o cadastro atual, quanto cada campo pesa na "
                        "semelhança, guarda o que aprendeu e agrupa por semelhança"));
     grade->addWidget(chkSemelhanca, 3, 0, 1, 2);
     grade->addWidget(cmdAprenderDeNovo, 3, 2);
 
-    Frame3 = nomeado(new QGroupBox(QStringLiteral("Resultado do agrupamento")),
+    Frame3 = Nomeado(new QGroupBox(QStringLiteral("Resultado do agrupamento")),
                      QStringLiteral("Frame3"));
-    dbGridCriterio = nomeado(new QTableView, QStringLiteral("dbGridCriterio"));
+    dbGridCriterio = Nomeado(new QTableView, QStringLiteral("dbGridCriterio"));
     dbGridCriterio->setAccessibleName(QStringLiteral("Resultado do agrupamento"));
     dbGridCriterio->setAccessibleDescription(
         QStringLiteral("Um grupo de possíveis duplicados por linha. Tab sai da grade; "
                        "Ctrl+Tab passa de uma coluna a outra."));
     FiltroGrade::Configurar(*dbGridCriterio);
     lblCaption1 =
-        nomeado(new QLabel(QStringLiteral("Itens na lista:")), QStringLiteral("lblCaption1"));
+        Nomeado(new QLabel(QStringLiteral("Itens na lista:")), QStringLiteral("lblCaption1"));
     lblItensnaLista =
-        nomeado(new QLabel(QStringLiteral("100.000")), QStringLiteral("lblItensnaLista"));
+        Nomeado(new QLabel(QStringLiteral("100.000")), QStringLiteral("lblItensnaLista"));
     lblItensnaLista->setAccessibleName(QStringLiteral("Itens na lista"));
     lblCaption1->setBuddy(dbGridCriterio);
-    cmdCancelarAgrupamento = nomeado(new QPushButton(QStringLiteral("Cancelar")),
-                                     QStringLiteral("cmdCancelarAgrupamento"));
+    cmdCancelarAgrupamento =
+        BotaoNomeado(QStringLiteral("Cancelar"), QStringLiteral("cmdCancelarAgrupamento"),
+                     QStringLiteral("Interrompe o agrupamento (Esc)"));
     cmdCancelarAgrupamento->setAccessibleName(QStringLiteral("Cancelar o agrupamento"));
-    cmdCancelarAgrupamento->setToolTip(QStringLiteral("Interrompe o agrupamento (Esc)"));
     cmdCancelarAgrupamento->hide();
-    lblCaption = nomeado(new QLabel(QStringLiteral("Pacientes com dados semelhantes")),
+    lblCaption = Nomeado(new QLabel(QStringLiteral("Pacientes com dados semelhantes")),
                          QStringLiteral("lblCaption"));
-    lstSemelhante = nomeado(new QListWidget, QStringLiteral("lstSemelhante"));
+    lstSemelhante = Nomeado(new QListWidget, QStringLiteral("lstSemelhante"));
     lstSemelhante->setAccessibleName(QStringLiteral("Pacientes com dados semelhantes"));
     lstSemelhante->setAccessibleDescription(
         QStringLiteral("Espaço marca ou desmarca o paciente da linha."));
     lblCaption->setBuddy(lstSemelhante);
-    lblGrupoVazio = nomeado(new QLabel, QStringLiteral("lblGrupoVazio"));
+    lblGrupoVazio = Nomeado(new QLabel, QStringLiteral("lblGrupoVazio"));
     lblGrupoVazio->setWordWrap(true);
     lblGrupoVazio->hide();
     lblLocalizar =
-        nomeado(new QLabel(QStringLiteral("&Localizar:")), QStringLiteral("lblLocalizar"));
-    txtLocalizar = nomeado(new QLineEdit, QStringLiteral("txtLocalizar"));
+        Nomeado(new QLabel(QStringLiteral("&Localizar:")), QStringLiteral("lblLocalizar"));
+    txtLocalizar = Nomeado(new QLineEdit, QStringLiteral("txtLocalizar"));
     txtLocalizar->setPlaceholderText(QStringLiteral("nome, ID ou prontuário (Ctrl+F)"));
     txtLocalizar->setToolTip(
         QStringLiteral("Enter mostra o grupo do paciente e o escolhe na lista; Enter de novo "
@@ -289,44 +191,28 @@ void frmPrincipal::montarJanela() {
         contador->addWidget(lblItensnaLista);
         contador->addStretch();
         contador->addWidget(cmdCancelarAgrupamento);
-
         auto* busca = new QHBoxLayout;
         busca->addWidget(lblLocalizar);
         busca->addWidget(txtLocalizar, 1);
-
-        auto* painelGrade = new QWidget;
-        auto* esquerda = new QVBoxLayout(painelGrade);
-        esquerda->setContentsMargins(0, 0, 0, 0);
-        esquerda->addLayout(busca);
-        esquerda->addWidget(dbGridCriterio, 1);
-        esquerda->addLayout(contador);
-
-        auto* painelLista = new QWidget;
-        auto* direita = new QVBoxLayout(painelLista);
-        direita->setContentsMargins(0, 0, 0, 0);
-        direita->addWidget(lblCaption);
-        direita->addWidget(lblGrupoVazio);
-        direita->addWidget(lstSemelhante, 1);
-
-        divisorResultado =
-            divisor(Qt::Horizontal, "divisorResultado", painelGrade, painelLista, 3, 2);
-
+        divisorResultado = Divisor(Qt::Horizontal, QStringLiteral("divisorResultado"),
+                                   Pilha({busca, dbGridCriterio, contador}, 1),
+                                   Pilha({lblCaption, lblGrupoVazio, lstSemelhante}, 2), 3, 2);
         auto* f3 = new QVBoxLayout(Frame3);
         f3->addWidget(divisorResultado, 1);
         f3->addWidget(Frame5);
     }
 
-    Frame1 = nomeado(new QGroupBox(QStringLiteral("Dados do paciente")), QStringLiteral("Frame1"));
-    NvPreferSemelhante = nomeado(new ctlNvPreferDE, QStringLiteral("NvPreferSemelhante"));
+    Frame1 = Nomeado(new QGroupBox(QStringLiteral("Dados do paciente")), QStringLiteral("Frame1"));
+    NvPreferSemelhante = Nomeado(new ctlNvPreferDE, QStringLiteral("NvPreferSemelhante"));
     NvPreferSemelhante->setAccessibleName(QStringLiteral("Dados do paciente"));
     (new QVBoxLayout(Frame1))->addWidget(NvPreferSemelhante);
     montarInstrucoes();
     // A taller window gives its room to the detail; the instructions scroll when short.
-    divisorDetalhe = divisor(Qt::Vertical, "divisorDetalhe", Frame1, Frame4, 1, 0);
+    divisorDetalhe = Divisor(Qt::Vertical, QStringLiteral("divisorDetalhe"), Frame1, Frame4, 1, 0);
     divisorDetalhe->setCollapsible(1, true);
-    divisorPrincipal =
-        divisor(Qt::Horizontal, "divisorPrincipal", pilha(Frame2, Frame3), divisorDetalhe, 3, 2);
-    lblGravacao = nomeado(new QLabel, QStringLiteral("lblGravacao"));
+    divisorPrincipal = Divisor(Qt::Horizontal, QStringLiteral("divisorPrincipal"),
+                               Pilha({Frame2, Frame3}, 1), divisorDetalhe, 3, 2);
+    lblGravacao = Nomeado(new QLabel, QStringLiteral("lblGravacao"));
     lblGravacao->setAccessibleName(QStringLiteral("Situação do cadastro"));
     statusBar()->addWidget(lblGravacao, 1);
     statusBar()->hide();  // shown only with something to say
@@ -339,29 +225,24 @@ void frmPrincipal::montarJanela() {
 }
 
 void frmPrincipal::montarComandos() {
-    Frame5 = nomeado(new QFrame, QStringLiteral("Frame5"));
+    Frame5 = Nomeado(new QFrame, QStringLiteral("Frame5"));
     Frame5->setFrameShape(QFrame::StyledPanel);
-    cmdUnificar = nomeado(new QPushButton(QStringLiteral("Unificar cadastros")),
-                          QStringLiteral("cmdUnificar"));
-    cmdSemSolucao =
-        nomeado(new QPushButton(QStringLiteral("Sem solução...")), QStringLiteral("cmdSemSolucao"));
-    cmdSemSolucao->setToolTip(kDicaSemSolucao);
+    cmdUnificar = BotaoNomeado(QStringLiteral("Unificar cadastros"), QStringLiteral("cmdUnificar"));
+    cmdSemSolucao = BotaoNomeado(QStringLiteral("Sem solução..."), QStringLiteral("cmdSemSolucao"),
+                                 kDicaSemSolucao);
     cmdComparar =
-        nomeado(new QPushButton(QStringLiteral("Comparar...")), QStringLiteral("cmdComparar"));
+        BotaoNomeado(QStringLiteral("Comparar..."), QStringLiteral("cmdComparar"),
+                     QStringLiteral("Comparar lado a lado os cadastros marcados, ou todos "
+                                    "os da lista quando menos de dois estão marcados "
+                                    "(Ctrl+K)"));
     cmdComparar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    cmdComparar->setToolTip(
-        QStringLiteral("Comparar lado a lado os cadastros marcados, ou todos "
-                       "os da lista quando menos de dois estão marcados "
-                       "(Ctrl+K)"));
-    cmdHistorico =
-        nomeado(new QPushButton(QStringLiteral("Histórico...")), QStringLiteral("cmdHistorico"));
-    cmdHistorico->setToolTip(QStringLiteral("Unificações feitas e desfazer uma unificação"));
-    cmdListaTrabalho = nomeado(new QPushButton(QStringLiteral("Lista de trabalho...")),
-                               QStringLiteral("cmdListaTrabalho"));
-    cmdListaTrabalho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    cmdListaTrabalho->setToolTip(
+    cmdHistorico = BotaoNomeado(QStringLiteral("Histórico..."), QStringLiteral("cmdHistorico"),
+                                QStringLiteral("Unificações feitas e desfazer uma unificação"));
+    cmdListaTrabalho = BotaoNomeado(
+        QStringLiteral("Lista de trabalho..."), QStringLiteral("cmdListaTrabalho"),
         QStringLiteral("Os grupos deste agrupamento com o seu estado, para tratá-los um a um pelo "
                        "teclado (Ctrl+L)"));
+    cmdListaTrabalho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // Others add their buttons before "Unificar cadastros" (AdicionarBotaoComando), which
     // stays last, at the right.
     m_linhaComandos = new QHBoxLayout(Frame5);
@@ -374,17 +255,13 @@ void frmPrincipal::montarComandos() {
 }
 
 void frmPrincipal::montarInstrucoes() {
-    QStringList textos;
+    Frame4 = Nomeado(new PainelInstrucoes(InstrucoesPrincipal::Textos()), QStringLiteral("Frame4"));
     for (int i = 0; i < 3; ++i) {
-        textos << TextoInstrucao(i).replace(CRLF, QStringLiteral("\n"));
-    }
-    Frame4 = nomeado(new PainelInstrucoes(textos), QStringLiteral("Frame4"));
-    for (int i = 0; i < 3; ++i) {
-        txtCaption[i] = nomeado(Frame4->Caixa(i), QStringLiteral("txtCaption_%1").arg(i));
+        txtCaption[i] = Nomeado(Frame4->Caixa(i), QStringLiteral("txtCaption_%1").arg(i));
         txtCaption[i]->setAccessibleName(QStringLiteral("Instrução %1").arg(i + 1));
     }
     for (int i = 0; i < 2; ++i) {
-        Line1[i] = nomeado(Frame4->Linha(i), QStringLiteral("Line1_%1").arg(i));
+        Line1[i] = Nomeado(Frame4->Linha(i), QStringLiteral("Line1_%1").arg(i));
     }
     connect(Frame4, &PainelInstrucoes::caixaFocada, this, &frmPrincipal::txtCaption_GotFocus);
 }
@@ -406,12 +283,6 @@ void frmPrincipal::ordenarTabulacao() {
 
 bool frmPrincipal::focusNextPrevChild(bool next) {
     return m_rodadaTab.Avancar(focusWidget(), next) || QMainWindow::focusNextPrevChild(next);
-}
-
-void frmPrincipal::ajustarColunas() {
-    // Fitted to the headers and the rows in view the first time a mode shows, then as the
-    // administrator leaves them (ColunasLembradas).
-    m_colunas->Ajustar();
 }
 
 void frmPrincipal::focarLista() {
@@ -571,37 +442,6 @@ void frmPrincipal::cmdAprenderDeNovo_Click() {
     m_sessao.AgruparSemelhanca(opcoes);
 }
 
-void frmPrincipal::segurarEntrada(bool segurar) {
-    // While a grouping runs, what it will replace takes no input: clicks and keys on these
-    // controls are dropped, so nothing is replayed on the new result. Cancel stays live.
-    if (segurar) {
-        m_focoAntes = QApplication::focusWidget();
-        m_contadorAntes = lblItensnaLista->text();
-        lblItensnaLista->setText(m_sessao.TextoProgresso());
-        m_progresso->start();
-    } else {
-        m_progresso->stop();
-    }
-    for (QWidget* w : {static_cast<QWidget*>(Frame2), static_cast<QWidget*>(dbGridCriterio),
-                       static_cast<QWidget*>(lstSemelhante), static_cast<QWidget*>(Frame5)}) {
-        w->setEnabled(!segurar);
-    }
-    cmdCancelarAgrupamento->setVisible(segurar);
-    cmdCancelarAgrupamento->setEnabled(segurar);
-    dbGridCriterio->viewport()->setCursor(segurar ? Qt::BusyCursor : Qt::ArrowCursor);
-    if (!isActiveWindow()) {
-        return;
-    }
-    if (segurar) {
-        cmdCancelarAgrupamento->setFocus(Qt::OtherFocusReason);
-    } else {
-        QWidget* foco = m_focoAntes && isAncestorOf(m_focoAntes) && m_focoAntes->isEnabled()
-                            ? m_focoAntes.data()
-                            : dbGridCriterio;
-        foco->setFocus(Qt::OtherFocusReason);
-    }
-}
-
 void frmPrincipal::cmdCancelarAgrupamento_Click() {
     m_sessao.Cancelar();
 }
@@ -609,7 +449,7 @@ void frmPrincipal::cmdCancelarAgrupamento_Click() {
 void frmPrincipal::esvaziarTela() {
     // Nothing of the result that failed stays on screen, and nothing of it can be merged.
     {
-        const QScopedValueRollback<bool> religando(m_religando, true);
+        const auto religando = m_grade->Religando();
         Recordset& rs = DE().rsLocalizar;
         if (rs.State() == adStateOpen) {
             rs.Close();
@@ -626,8 +466,8 @@ void frmPrincipal::agrupamentoTerminou(SessaoAgrupamento::Tipo tipo) {
         emit agrupamentoConcluido();
         return;
     }
-    segurarEntrada(false);
-    lblItensnaLista->setText(m_contadorAntes);  // until a result takes its place
+    m_entrada->Segurar(false);
+    lblItensnaLista->setText(m_entrada->ContadorAntes());  // until a result takes its place
     if (r.ok) {
         tipo == SessaoAgrupamento::Tipo::Exato ? exatoChegou() : semelhancaChegou();
     } else if (const QString mensagem = m_sessao.MensagemDeFalha(tipo); !mensagem.isEmpty()) {
@@ -648,12 +488,12 @@ void frmPrincipal::exatoChegou() {
     ConsultaEmSegundoPlano::Desfecho& r = m_sessao.Resultado();
     {
         // Taking the result in re-binds the grid (new columns and rows) through its model.
-        const QScopedValueRollback<bool> religando(m_religando, true);
+        const auto religando = m_grade->Religando();
         DE().rsLocalizar.Adotar(DE().Conexao, r.sql, std::move(r.dados));
         r.dados = {};
-        mostrarGrade(false);
+        m_grade->Mostrar(false);
         esvaziarLista();
-        ajustarColunas();
+        m_grade->AjustarColunas();
     }
     lblItensNaLista_Atualizar();
     SalvarPacienteCriterio();
@@ -667,7 +507,7 @@ void frmPrincipal::escolherLinhaApos(int linha) {
     const int linhas = m_modelo->rowCount();
     if (linhas > 0) {
         {
-            const QScopedValueRollback<bool> religando(m_religando, true);
+            const auto religando = m_grade->Religando();
             m_modelo->MoverPara(std::clamp(linha, 0, linhas - 1));
         }
         dbGridCriterio_RowColChange(0, 0);
@@ -684,7 +524,7 @@ void frmPrincipal::dbGridCriterio_RowColChange(const QVariant& /*LastRow*/, qint
 }
 
 void frmPrincipal::ReLinkarGrid() {
-    if (m_modoSemelhanca) {
+    if (ModoSemelhanca()) {
         ReLinkarSemelhanca();
         return;
     }
@@ -709,18 +549,18 @@ void frmPrincipal::ReLinkarGrid() {
 }
 
 bool frmPrincipal::tirarGrupoAtual() {
-    const QScopedValueRollback<bool> religando(m_religando, true);
+    const auto religando = m_grade->Religando();
     return SessaoAgrupamento::TirarLinhaAtual(DE().rsLocalizar, DE().Conexao);
 }
 
 void frmPrincipal::reagrupamentoChegou() {
-    if (m_modoSemelhanca) {
+    if (ModoSemelhanca()) {
         return;  // the exact result is not on screen: it is grouped again when shown
     }
     const int linha = m_modelo->LinhaAtual();
     bool manteve = false;
     {
-        const QScopedValueRollback<bool> religando(m_religando, true);
+        const auto religando = m_grade->Religando();
         if (!m_sessao.AdotarReagrupamento(DE().rsLocalizar, DE().Conexao, manteve)) {
             return;  // cancelled or failed: the result on screen already tells the merge
         }
@@ -734,7 +574,7 @@ void frmPrincipal::reagrupamentoChegou() {
 }
 
 void frmPrincipal::lblItensNaLista_Atualizar() {
-    if (m_modoSemelhanca) {
+    if (ModoSemelhanca()) {
         lblItensnaLista->setText(QLocale().toString(m_grupos->rowCount()));
         return;
     }
@@ -761,42 +601,13 @@ void frmPrincipal::LerPacienteCriterio() {
 // Similarity mode: the grid shows the search's candidate groups (ModeloGrupos) instead of
 // rsLocalizar, which keeps the exact result for when the mode is left.
 
-void frmPrincipal::mostrarGrade(bool semelhanca) {
-    QAbstractItemModel* modelo = semelhanca ? static_cast<QAbstractItemModel*>(m_grupos) : m_modelo;
-    if (dbGridCriterio->model() == modelo) {
-        return;
-    }
-    m_modoSemelhanca = semelhanca;
-    // The candidate groups come best first and are not sorted: no arrow of the other mode.
-    dbGridCriterio->horizontalHeader()->setSortIndicatorShown(!semelhanca);
-    if (!semelhanca) {
-        LigarGrade(*dbGridCriterio, *m_modelo, [this] { celulaMudou(); });
-        return;
-    }
-    dbGridCriterio->setModel(m_grupos);
-    // A new model brings a new selection model: the row change is ours while the mode lasts.
-    connect(dbGridCriterio->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& atual) {
-                if (atual.isValid()) {
-                    celulaMudou();
-                }
-            });
-}
-
-void frmPrincipal::celulaMudou() {
-    // The window's own re-binding and re-query are not a row chosen by the user.
-    if (!m_religando) {
-        m_modoSemelhanca ? void(Preencher_GrupoSemelhante()) : dbGridCriterio_RowColChange(0, 0);
-    }
-}
-
 void frmPrincipal::semelhancaChegou() {
     {
-        const QScopedValueRollback<bool> religando(m_religando, true);
+        const auto religando = m_grade->Religando();
         m_grupos->Definir(std::move(m_sessao.GruposEncontrados()));
-        mostrarGrade(true);
+        m_grade->Mostrar(true);
         esvaziarLista();
-        ajustarColunas();
+        m_grade->AjustarColunas();
     }
     lblItensNaLista_Atualizar();
     if (m_grupos->rowCount() > 0) {
@@ -821,7 +632,7 @@ void frmPrincipal::ReLinkarSemelhanca() {
     // again); the same row, or the one before it when the group is gone, becomes current.
     const int linha = dbGridCriterio->currentIndex().row();
     {
-        const QScopedValueRollback<bool> religando(m_religando, true);
+        const auto religando = m_grade->Religando();
         esvaziarLista();
         m_grupos->Conferir(DE().Conexao, ADO(), linha);  // a failure keeps the group as it was
         const int alvo = std::min(linha, m_grupos->rowCount() - 1);
@@ -872,7 +683,7 @@ bool frmPrincipal::preencherLista(const QString& sql) {
         // A similarity group's records show their scores in their lines.
         const QModelIndex grupo = dbGridCriterio->currentIndex();
         PreencherListaPacientes(*lstSemelhante, rs,
-                                m_modoSemelhanca && grupo.isValid()
+                                ModoSemelhanca() && grupo.isValid()
                                     ? m_grupos->PontuacoesMembros(grupo.row())
                                     : QHash<qint32, double>());
         mostrarMarcas();
@@ -1008,7 +819,7 @@ void frmPrincipal::txtLocalizar_Enter() {
 
 bool frmPrincipal::irParaPaciente(const PacienteLocalizado& p) {
     int linhaVista = -1;
-    if (m_modoSemelhanca) {
+    if (ModoSemelhanca()) {
         linhaVista = m_grupos->LinhaDoPaciente(p.ID_Paciente);
     } else if (DE().rsLocalizar.State() == adStateOpen) {
         const int registro = LinhaDoPaciente(DE().rsLocalizar.Dados(), p);
@@ -1036,20 +847,8 @@ void frmPrincipal::cmdHistorico_Click() {
 }
 
 void frmPrincipal::depoisDoComando() {
-    lerMudancas();
+    m_mudancas->Ler();
     focarLista();
-}
-
-void frmPrincipal::lerMudancas() {
-    // What the dialogs changed is read again once they are closed (reading while one is open
-    // would hold the register under its next write): records an undo put back, quietly, and
-    // the marks of the list, its ticks and current row kept.
-    if (std::exchange(m_registrosMudaram, false)) {
-        m_sessao.AoRedorDeEscrita([this] { ReLinkarGrid(); });
-    }
-    if (std::exchange(m_marcasMudaram, false)) {
-        mostrarMarcas();
-    }
 }
 
 void frmPrincipal::cmdListaTrabalho_Click() {
@@ -1060,7 +859,7 @@ void frmPrincipal::cmdListaTrabalho_Click() {
         m_listaTrabalho->DefinirAoRedorDeEscrita(
             [this](const std::function<void()>& escrita) { m_sessao.AoRedorDeEscrita(escrita); });
         connect(m_listaTrabalho, &frmListaTrabalho::registroMudou, this,
-                [this] { m_modoSemelhanca ? ReLinkarSemelhanca() : ReLinkarGrid(); });
+                [this] { ModoSemelhanca() ? ReLinkarSemelhanca() : ReLinkarGrid(); });
         connect(&m_gruposTrabalho, &GruposListaTrabalho::lidos, m_listaTrabalho,
                 [this](const QVector<GrupoTrabalho>& grupos) {
                     m_listaTrabalho->Iniciar(grupos, false);
@@ -1076,7 +875,7 @@ void frmPrincipal::cmdListaTrabalho_Click() {
 
 void frmPrincipal::montarListaTrabalho() {
     const Recordset& rs = DE().rsLocalizar;
-    if (m_modoSemelhanca) {
+    if (ModoSemelhanca()) {
         m_listaTrabalho->Iniciar(GruposListaTrabalho::DaSemelhanca(m_grupos->Grupos()), true);
     } else if (rs.State() != adStateOpen) {
         m_listaTrabalho->Iniciar({}, false);

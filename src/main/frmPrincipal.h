@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -12,6 +11,7 @@
 #include "main/LocalizarPaciente.h"
 #include "main/SessaoAgrupamento.h"
 #include "ui/GeometriaJanela.h"
+#include "ui/GradeDoisModelos.h"
 #include "ui/RodadaTab.h"
 
 class QCheckBox;
@@ -26,12 +26,12 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTableView;
-class QTimer;
 class ctlNvPreferDE;
 class frmListaTrabalho;
 class clsPacienteCriterio;
 class ModeloGrupos;
-class ColunasLembradas;
+class EntradaSegurada;
+class MudancasCadastro;
 class ModeloRecordset;
 class PainelInstrucoes;
 
@@ -97,7 +97,7 @@ class frmPrincipal : public QMainWindow {
     // field instead of the exact grouping; choosing one lists exactly its members.
     void Preencher_GridSemelhanca();
     bool Preencher_GrupoSemelhante();
-    bool ModoSemelhanca() const { return m_modoSemelhanca; }
+    bool ModoSemelhanca() const { return m_grade && m_grade->MostraOutro(); }
     // "Aprender de novo": the similarity search with its parameters learned again from the
     // register (and saved), for when the register has changed in ways its size does not tell.
     void cmdAprenderDeNovo_Click();
@@ -117,11 +117,6 @@ class frmPrincipal : public QMainWindow {
     // cadastros"; it takes its place in the tab order and is held with the others while a
     // grouping runs.
     void AdicionarBotaoComando(QPushButton* botao);
-
-    // The fixed instruction texts, exactly as stored in the boxes (lines joined by CR LF).
-    static QString TextoInstrucao(int Index);
-    // The text a box holds, with its line breaks as CR LF.
-    QString txtCaptionTexto(int Index) const;
 
     QString ConnectionString() const { return m_connectionString; }
     QString PastaAplicacao() const { return m_pastaAplicacao; }
@@ -184,17 +179,14 @@ class frmPrincipal : public QMainWindow {
     void montarComandos();
     void montarInstrucoes();
     void ordenarTabulacao();
-    void ajustarColunas();
     void focarLista();
     void depoisDoComando();
-    void lerMudancas();
     bool irParaPaciente(const PacienteLocalizado& p);
     bool preencherLista(const QString& sql);
     void mostrarMarcas();
     void esvaziarLista();
     void esvaziarListaEDetalhe();
     void esvaziarTela();
-    void segurarEntrada(bool segurar);
     void agrupamentoTerminou(SessaoAgrupamento::Tipo tipo);
     void exatoChegou();
     void semelhancaChegou();
@@ -203,33 +195,26 @@ class frmPrincipal : public QMainWindow {
     bool tirarGrupoAtual();
     std::array<QCheckBox*, 7> caixasCriterio() const;
     CriteriosGravados::Marcas marcasCriterio() const;
-    void mostrarGrade(bool semelhanca);
-    void celulaMudou();
     void ReLinkarSemelhanca();
 
     SessaoAgrupamento m_sessao;
     // Told by the dialogs (AvisoCadastro), read again once they are closed.
-    bool m_registrosMudaram = false;
-    bool m_marcasMudaram = false;
+    MudancasCadastro* m_mudancas = nullptr;
+    GradeDoisModelos* m_grade = nullptr;   // the exact result or the similarity's groups
+    EntradaSegurada* m_entrada = nullptr;  // held while a grouping runs
     frmListaTrabalho* m_listaTrabalho = nullptr;
     GruposListaTrabalho m_gruposTrabalho;
     void montarListaTrabalho();
     ModeloRecordset* m_modelo = nullptr;
     ModeloGrupos* m_grupos = nullptr;
-    ColunasLembradas* m_colunas = nullptr;
-    bool m_modoSemelhanca = false;
     CriteriosGravados m_criteriosGravados;
     LocalizadorPaciente m_localizador;  // where Enter in the search box goes on from
-    bool m_religando = false;           // the grid's own re-binding is not a row chosen by the user
     QString m_connectionString;
     QString m_pastaAplicacao;
     QString m_pastaWindows;
     QString m_marcadorLista;  // the list's marker text; always empty (no integration source)
     QString m_sqlLista;       // the list query of the rows the list shows
 
-    QTimer* m_progresso = nullptr;
-    QString m_contadorAntes;  // the counter's text before "Agrupando..."
-    QPointer<QWidget> m_focoAntes;
     QHBoxLayout* m_linhaComandos = nullptr;
     RodadaTab m_rodadaTab;
     bool m_geometriaRestaurada = false;

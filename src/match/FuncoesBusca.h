@@ -2,7 +2,9 @@
 
 #include <QtGlobal>
 #include <array>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +71,56 @@ class Palavras {
   private:
     std::array<std::string_view, 12> m_p{};
     int m_n = 0;
+};
+
+// Pair keys (the lower record index in the high half), sorted, in one block of memory that
+// grows in place: at a million records the list runs to a hundred megabytes, and a vector
+// would hold it twice each time it grows.
+class ListaPares {
+  public:
+    ListaPares() = default;
+    ListaPares(const ListaPares&) = delete;
+    ListaPares& operator=(const ListaPares&) = delete;
+    ~ListaPares() { std::free(m_p); }
+
+    size_t size() const { return m_n; }
+    quint64 operator[](size_t i) const { return m_p[i]; }
+    const quint64* begin() const { return m_p; }
+    const quint64* end() const { return m_p + m_n; }
+    void Liberar() {
+        std::free(m_p);
+        m_p = nullptr;
+        m_n = 0;
+    }
+    // Adds the keys of `novos` (sorted, without repeats) that are not in the list yet.
+    void Juntar(const std::vector<quint64>& novos) {
+        size_t faltam = 0;
+        for (size_t i = 0, j = 0; j < novos.size(); ++j) {
+            while (i < m_n && m_p[i] < novos[j]) ++i;
+            faltam += i == m_n || m_p[i] != novos[j];
+        }
+        if (faltam == 0)
+            return;
+        auto* p = static_cast<quint64*>(std::realloc(m_p, (m_n + faltam) * sizeof(quint64)));
+        if (!p)
+            throw std::bad_alloc();
+        m_p = p;
+        // From the end backwards, so that nothing is overwritten before it has moved.
+        size_t i = m_n, j = novos.size(), w = m_n + faltam;
+        while (j > 0) {
+            if (i > 0 && m_p[i - 1] > novos[j - 1])
+                m_p[--w] = m_p[--i];
+            else if (i > 0 && m_p[i - 1] == novos[j - 1])
+                --j;
+            else
+                m_p[--w] = novos[--j];
+        }
+        m_n += faltam;
+    }
+
+  private:
+    quint64* m_p = nullptr;
+    size_t m_n = 0;
 };
 
 inline double Jw(std::string_view a, std::string_view b) {

@@ -2,6 +2,7 @@
 // the level adds, and the measurement of u on random pairs of the register.
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "match/FuncoesBusca.h"
 #include "match/LocalizadorSemelhantes.h"
@@ -36,6 +37,11 @@ bool Geracao(std::string_view p) {
 // Eight digits as they were typed, for a one-digit comparison of telephones.
 void Oito(quint64 v, char* s) {
     for (int i = 7; i >= 0; --i, v /= 10) s[i] = char('0' + v % 10);
+}
+
+bool NomeOuOrdem(int campo) {
+    return campo == int(Campo::Nome) || campo == int(Campo::NomeMeio) ||
+           campo == int(Campo::NomeUltimo) || campo == int(Campo::OrdemNomes);
 }
 
 }  // namespace
@@ -187,7 +193,11 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
 void LocalizadorSemelhantes::niveis(const Registro& a, const Registro& b,
                                     std::array<quint8, kCampos>& n, Cache* cache) const {
     niveisNomes(a, b, n, cache);
+    niveisOutros(a, b, n);
+}
 
+void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
+                                          std::array<quint8, kCampos>& n) const {
     int data = 0;
     if (a.nascimento && b.nascimento) {
         const int da = a.nascimento % 100, ma = (a.nascimento / 100) % 100;
@@ -336,6 +346,78 @@ double LocalizadorSemelhantes::peso(const Registro& a, quint32 indice,
         if (vereditos)
             (*vereditos)[size_t(c)] = {l, w};
         total += w;
+    }
+    return total;
+}
+
+void LocalizadorSemelhantes::prepararLimites() {
+    // Every level of the names but an exact agreement weighs the same for every pair; the
+    // household reading is counted too, whichever way it goes.
+    const auto& d = Definicoes();
+    std::array<quint8, kCampos> n{};
+    for (int c = 0; c < kCampos; ++c) {
+        if (!NomeOuOrdem(c))
+            continue;
+        double maior = -1e300;
+        for (int l = 0; l < d[size_t(c)].niveis.size(); ++l) {
+            n[size_t(c)] = quint8(l);
+            maior = std::max(maior, m_modelo.PesoCampo(c, n, -1, true));
+            if (!d[size_t(c)].niveis[l].porFrequencia)
+                maior = std::max(maior, m_modelo.PesoCampo(c, n, -1, false));
+        }
+        m_pesoMaximoNomes[size_t(c)] = maior;
+    }
+}
+
+double LocalizadorSemelhantes::limiteNomes(const Registro& a, quint32 indice) const {
+    // An exact agreement weighs by the value's frequency in the first record, as peso() does;
+    // between relatives it weighs less, never more.
+    const auto& d = Definicoes();
+    std::array<quint8, kCampos> n{};
+    double total = 0;
+    for (int c = 0; c < kCampos; ++c) {
+        if (!NomeOuOrdem(c))
+            continue;
+        double maior = m_pesoMaximoNomes[size_t(c)];
+        for (int l = 1; l < d[size_t(c)].niveis.size(); ++l)
+            if (d[size_t(c)].niveis[l].porFrequencia) {
+                n[size_t(c)] = quint8(l);
+                maior =
+                    std::max(maior, m_modelo.PesoCampo(c, n, frequencia(c, l, a, indice), false));
+            }
+        total += maior;
+    }
+    return total;
+}
+
+double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
+                                             std::array<quint8, kCampos>& n, Cache* cache,
+                                             double limiteNomes, double minimo) const {
+    const auto& d = Definicoes();
+    niveisOutros(a, b, n);
+    std::array<double, kCampos> w{};
+    const auto pesar = [&](int c) {
+        const int l = n[size_t(c)];
+        w[size_t(c)] = m_modelo.PesoCampo(
+            c, n, d[size_t(c)].niveis[l].porFrequencia ? frequencia(c, l, a, indice) : -1, false);
+    };
+    double semNomes = m_prior;
+    for (int c = 0; c < kCampos; ++c)
+        if (!NomeOuOrdem(c)) {
+            pesar(c);
+            semNomes += w[size_t(c)];
+        }
+    if (semNomes + limiteNomes < minimo - 1e-6)
+        return -std::numeric_limits<double>::infinity();
+    niveisNomes(a, b, n, cache);
+    if (ModeloPontuacao::Familia(n))
+        return peso(a, indice, n, nullptr);
+    // Added in the order peso() adds them, so that the score is the same to the last bit.
+    double total = m_prior;
+    for (int c = 0; c < kCampos; ++c) {
+        if (NomeOuOrdem(c))
+            pesar(c);
+        total += w[size_t(c)];
     }
     return total;
 }

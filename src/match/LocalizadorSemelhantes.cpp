@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -54,6 +55,14 @@ void EmParalelo(size_t total, int threads, F trabalho) {
                             total * size_t(t + 1) / size_t(n), t);
     trabalho(size_t(0), total / size_t(n), 0);
     for (auto& t : outras) t.join();
+}
+
+// How many pairs ahead a record is asked for before it is compared.
+constexpr size_t kAdiante = 16;
+
+void Antecipar(const Registro* r) {
+    const char* p = reinterpret_cast<const char*>(r);
+    for (size_t i = 0; i < sizeof(Registro); i += 64) __builtin_prefetch(p + i);
 }
 
 }  // namespace
@@ -448,8 +457,7 @@ bool LocalizadorSemelhantes::parado() {
     return true;
 }
 
-void LocalizadorSemelhantes::aprender(const std::vector<quint64>& candidatos,
-                                      const Progresso& progresso) {
+void LocalizadorSemelhantes::aprender(const ListaPares& candidatos, const Progresso& progresso) {
     if (progresso)
         progresso(QStringLiteral("aprendendo"), 0, 1);
     const int nThreads = std::max(1, std::min(m_opcoes.threads, 16));
@@ -459,6 +467,8 @@ void LocalizadorSemelhantes::aprender(const std::vector<quint64>& candidatos,
         std::array<quint8, kCampos> nv{};
         auto& contagem = contagens[size_t(t)];
         for (size_t k = de; k < ate; ++k) {
+            if (k + kAdiante < ate)
+                Antecipar(&m_registros[quint32(candidatos[k + kAdiante])]);
             niveis(m_registros[quint32(candidatos[k] >> 32)], m_registros[quint32(candidatos[k])],
                    nv, &cache);
             ++contagem[Codificar(nv)];
@@ -485,7 +495,6 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     m_aprendeu = false;
     if (m_registros.size() < 2)
         return !parado();
-    contarFrequencias();
     const bool aprenderAgora = !m_parametrosDados || m_opcoes.aprender;
     QElapsedTimer relogio;
     relogio.start();
@@ -503,11 +512,15 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     if (parado())
         return false;
     if (m_opcoes.somentePreparar && !aprenderAgora) {
+        contarFrequencias();
         m_prior = m_modelo.PriorLog2(Registros());
         return true;
     }
-    std::vector<quint64> candidatos;
+    ListaPares candidatos;
     gerarPares(candidatos, progresso);
+    // Counted only now: blocking sets the search's peak of memory, and the weights are
+    // needed only from here on.
+    contarFrequencias();
     marcar(m_tempos.blocagem);
     if (parado())
         return false;
@@ -522,6 +535,11 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     if (m_opcoes.somentePreparar)
         return true;
 
+    prepararLimites();
+    // The threshold as a weight: the score is 100 / (1 + 2^-weight).
+    const double minimo = m_opcoes.limiar <= 0     ? -std::numeric_limits<double>::infinity()
+                          : m_opcoes.limiar >= 100 ? 40.0
+                                                   : -std::log2(100.0 / m_opcoes.limiar - 1.0);
     std::atomic<bool> interrompida{false};
     const int nThreads = std::max(1, std::min(m_opcoes.threads, 16));
     std::vector<std::vector<ParCandidato>> saidas(static_cast<size_t>(nThreads));
@@ -532,16 +550,26 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
         Cache cache;
         std::array<quint8, kCampos> nv{};
         auto& saida = saidas[size_t(t)];
+        quint32 limiteDe = std::numeric_limits<quint32>::max();
+        double limite = 0;
         for (size_t k = de; k < ate; ++k) {
             if ((k & 0xFFFF) == 0 && m_opcoes.parar && (interrompida || m_opcoes.parar())) {
                 interrompida = true;
                 return;
             }
+            // The second records of the pairs are scattered over the register: asked for ahead,
+            // they are in the cache when their turn comes instead of costing a wait each.
+            if (k + kAdiante < ate)
+                Antecipar(&m_registros[quint32(candidatos[k + kAdiante])]);
             const quint32 a = quint32(candidatos[k] >> 32), b = quint32(candidatos[k]);
             const Registro& ra = m_registros[a];
             const Registro& rb = m_registros[b];
-            niveis(ra, rb, nv, &cache);
-            const double p = ModeloPontuacao::Pontuacao(peso(ra, a, nv, nullptr));
+            if (a != limiteDe) {
+                limiteDe = a;
+                limite = limiteNomes(ra, a);
+            }
+            const double p =
+                ModeloPontuacao::Pontuacao(pesoSeAlcanca(ra, a, rb, nv, &cache, limite, minimo));
             if (p < m_opcoes.limiar)
                 continue;
             ParCandidato par;
@@ -555,7 +583,7 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
                 saida.push_back(par);
         }
     });
-    std::vector<quint64>().swap(candidatos);
+    candidatos.Liberar();
     if (interrompida) {
         m_erro = kInterrompida;
         return false;
@@ -572,9 +600,9 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
 }
 
 std::vector<quint64> LocalizadorSemelhantes::ParesCandidatos() {
-    std::vector<quint64> pares;
+    ListaPares pares;
     gerarPares(pares, {});
-    return pares;
+    return std::vector<quint64>(pares.begin(), pares.end());
 }
 
 void LocalizadorSemelhantes::avaliarRotulos() {

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "match/FuncoesBusca.h"
 #include "match/ModeloPontuacao.h"
 
 class Connection;
@@ -245,6 +246,15 @@ class LocalizadorSemelhantes {
                      Cache* cache) const;
     void niveis(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,
                 Cache* cache) const;
+    void niveisOutros(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n) const;
+    // The most the names can add to a pair whose first record is `a`, whatever the other's.
+    double limiteNomes(const Registro& a, quint32 indice) const;
+    // The pair's weight, compared field by field; -infinity, without comparing the names
+    // (most of a comparison's cost), when even the best names could not lift it to `minimo`.
+    double pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
+                         std::array<quint8, kCampos>& n, Cache* cache, double limiteNomes,
+                         double minimo) const;
+    void prepararLimites();
     double frequencia(int campo, int nivel, const Registro& a, quint32 indice) const;
     double peso(const Registro& a, quint32 indice, const std::array<quint8, kCampos>& n,
                 std::array<Veredito, kCampos>* vereditos) const;
@@ -254,10 +264,10 @@ class LocalizadorSemelhantes {
     void contarFrequencias();
 
     // Blocking (LocalizadorBlocagem.cpp).
-    void gerarPares(std::vector<quint64>& pares, const Progresso& progresso);
+    void gerarPares(busca::ListaPares& pares, const Progresso& progresso);
     int entradas(int tipo, const Registro& r, quint32 i, EntradaBloco* saida) const;
 
-    void aprender(const std::vector<quint64>& candidatos, const Progresso& progresso);
+    void aprender(const busca::ListaPares& candidatos, const Progresso& progresso);
     void avaliarRotulos();
     bool parado();
 
@@ -267,6 +277,7 @@ class LocalizadorSemelhantes {
     bool m_aprendeu = false;
     int m_iteracoes = 0;
     double m_prior = 0;
+    std::array<double, kCampos> m_pesoMaximoNomes{};  // each name field's best fixed weight
     std::vector<Registro> m_registros;
     std::string m_textos;
     std::string m_normal;  // scratch for normalising

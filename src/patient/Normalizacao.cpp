@@ -233,29 +233,27 @@ bool Numero(const QByteArray& p) {
 // Words that say what kind of street it is, typed in full, abbreviated or left out at will:
 // they tell two addresses apart no better than the blanks between words.
 bool TipoDeRua(const QByteArray& p) {
-    static const char* const tipos[] = {
+    // Views, so that only words of the same length are compared: every word of every
+    // address of the register passes here.
+    static constexpr std::string_view tipos[] = {
         "RUA",    "R",       "AV",       "AVENIDA", "TRAVESSA", "TV",  "TRAV",    "ALAMEDA",
         "AL",     "ESTRADA", "EST",      "PRACA",   "PC",       "PCA", "RODOVIA", "ROD",
         "LARGO",  "LGO",     "VIELA",    "BECO",    "STREET",   "ST",  "ROAD",    "RD",
         "AVENUE", "AVE",     "PLACE",    "PL",      "DRIVE",    "DR",  "COURT",   "CT",
         "LANE",   "LN",      "CRESCENT", "CRES",
     };
-    for (const char* t : tipos)
-        if (p == t)
-            return true;
-    return false;
+    const std::string_view v(p.constData(), size_t(p.size()));
+    return std::find(std::begin(tipos), std::end(tipos), v) != std::end(tipos);
 }
 
 // Where the complement begins: what follows belongs to one flat of the building.
 bool Complemento(const QByteArray& p) {
-    static const char* const palavras[] = {
+    static constexpr std::string_view palavras[] = {
         "APTO", "AP",     "APT", "APARTAMENTO", "BLOCO", "BL",    "CASA", "CS", "SALA", "LOTE",
         "LT",   "QUADRA", "QD",  "FUNDOS",      "FDS",   "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
     };
-    for (const char* t : palavras)
-        if (p == t)
-            return true;
-    return false;
+    const std::string_view v(p.constData(), size_t(p.size()));
+    return std::find(std::begin(palavras), std::end(palavras), v) != std::end(palavras);
 }
 
 bool ParticulaEndereco(const QByteArray& p) {

@@ -172,13 +172,3 @@ TEST_F(DialetoTest, OutsideTheSubsetFailsNamingTheToken) {
     EXPECT_TRUE(texto.contains("próxima de 'DATEADD'"));
     EXPECT_FALSE(texto.contains("segredo1"));
 }
-
-// Texts are ColacaoTSql's; dates compare as dates, whatever their spelling.
-TEST(Colacao, DatesCompareAsDates) {
-    const auto data = [](const char* a, const char* b) {
-        return dados::CompararDataTSql(a, int(strlen(a)), b, int(strlen(b)));
-    };
-    EXPECT_EQ(data("2007-06-21", "2007-06-21 00:00:00"), 0);
-    EXPECT_LT(data("2007-06-21", "2007-06-21 00:01:00"), 0);
-    EXPECT_GT(data("2008-01-01", "2007-12-31 23:59:59"), 0);
-}

@@ -9,20 +9,14 @@ void escolher(clsString& campo, const QString& valor = QString()) {
 }
 }  // namespace
 
-TEST(clsPacienteCriterio, NadaEscolhidoNaoMontaNada) {
+TEST(clsPacienteCriterio, ConsultaDeAgrupamentoListaOsCamposNaOrdemFixa) {
     clsPacienteCriterio c;
+    // Nothing chosen builds nothing; a value without a chosen field takes no part.
     c.setMasQueUmaOcorrencia(true);
-    EXPECT_EQ(c.ObterSELECT(), "");
+    c.Nome().setValor("MARIA");
     EXPECT_EQ(c.ObterSQLComAgrupamento(), "");
     EXPECT_EQ(c.ObterWHERE(), "");
     EXPECT_EQ(c.ObterSQLSemAgrupamento(), "");
-    // Values without a chosen field take no part either.
-    c.Nome().setValor("MARIA");
-    EXPECT_EQ(c.ObterWHERE(), "");
-}
-
-TEST(clsPacienteCriterio, ConsultaDeAgrupamentoListaOsCamposNaOrdemFixa) {
-    clsPacienteCriterio c;
     escolher(c.Nome_Último());
     escolher(c.Nome());
     c.setMasQueUmaOcorrencia(true);

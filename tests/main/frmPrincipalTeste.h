@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <memory>
@@ -20,6 +22,8 @@
 #include "data/sqlite/MotorEmbutido.h"
 #include "guisupport/JanelaTeste.h"
 #include "main/frmPrincipal.h"
+#include "review/frmCompararPacientes.h"
+#include "review/frmPacienteBase.h"
 #include "settings/Configuracao.h"
 #include "support/SegurarAgrupamento.h"
 #include "ui/BotaoFigura.h"
@@ -76,8 +80,8 @@ inline void Marcar(QListWidget& lista, std::initializer_list<int> linhas) {
 }
 
 // A demo Windows folder (WINDIR) holding Tessivar.INI and a register with the product tables,
-// an administrator ADMIN/segredo (profile type 1), a physician MEDICO/x (type 3) and an
-// administrator with apostrophes, D'ÁVILA/o'k. Each test adds the patients it needs.
+// an administrator ADMIN/segredo (profile type 1) and an administrator with apostrophes,
+// D'ÁVILA/o'k. Each test adds the patients it needs.
 class JanelaPrincipal : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -96,9 +100,7 @@ class JanelaPrincipal : public ::testing::Test {
         ASSERT_TRUE(ADO().AbrirConexão(cn, conexao));
         ASSERT_TRUE(registro::CriarEsquema(cn, ADO(), erro)) << erro.toStdString();
         executar("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Adm', 1, 1)");
-        executar("INSERT INTO Perfil (Perfil, ID_Clinica, ID_Perfil_Tipo) VALUES ('Med', 1, 3)");
         usuario("ADMIN", "segredo", 1);
-        usuario("MEDICO", "x", 2);
         usuario("D''ÁVILA", "o''k", 1);
         EscreverINI(("[Tessivar]\nCONN_SERVER=" + conexao + "\n").toUtf8());
         Ticks({});
@@ -175,6 +177,24 @@ class JanelaPrincipal : public ::testing::Test {
         });
         // The window is up before the first grouping has arrived.
         return janela.Form_Load() && janela.AguardarAgrupamento(kEsperaMaximaMs);
+    }
+
+    // The base chooser: ticks line `linha` and presses OK.
+    void EscolherBase(int linha) {
+        roteiro.Entao([linha](QDialog& d) {
+            auto* base = Como<frmPacienteBase>(d);
+            base->lstSemelhante->item(linha)->setCheckState(Qt::Checked);
+            Clicar(base->cmdOK);
+        });
+    }
+    // The review of the merge, its conflicts confirmed as they stand.
+    void ConfirmarRevisao() {
+        roteiro.Entao([](QDialog& d) {
+            auto* revisao = Como<frmCompararPacientes>(d);
+            revisao->chkConfirmar->setChecked(true);
+            revisao->txtMotivoConfirmacao->setText("mesma pessoa");
+            Clicar(revisao->cmdOK);
+        });
     }
 
     QTemporaryDir pasta;

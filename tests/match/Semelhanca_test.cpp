@@ -2,9 +2,11 @@
 
 #include <QDateTime>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "GeradorPacientes.h"
+#include "match/FuncoesBusca.h"
 #include "match/LocalizadorSemelhantes.h"
 #include "patient/RegrasMesmaPessoa.h"
 #include "review/clsVerificacaoSeguranca.h"
@@ -280,6 +282,52 @@ TEST(Pontuacao, AnAddressSaysWhereItAgreesAndAHouseholdIsNotOnePerson) {
     EXPECT_EQ(v[size_t(Campo::Telefone)].peso, 0);
 }
 
+TEST(Pontuacao, AThresholdLeavesOutOnlyThePairsBelowItWithTheSameScores) {
+    // Pairs that cannot reach the threshold whatever their names say are not compared by name:
+    // what a search keeps must be what one keeping every pair scores at or above it, to the
+    // last bit. Duplicates, households and common names put pairs on both sides.
+    using Resultado =
+        std::map<std::pair<qint32, qint32>, std::pair<float, std::array<quint8, kCampos>>>;
+    const auto buscar = [](double limiar) {
+        OpcoesBusca o;
+        o.limiar = limiar;
+        Cadastro c(o, 0);
+        registro::GeradorPacientes g(7, 30, 5);
+        for (int i = 0; i < 3000; ++i) {
+            const registro::PacienteGerado p = g.Proximo();
+            c.busca.Adicionar(
+                i + 1, p.nome, p.nomeMeio, p.nomeUltimo, p.rg, p.cic,
+                p.nascimento.isValid()
+                    ? Data(p.nascimento.year(), p.nascimento.month(), p.nascimento.day())
+                    : QVariant(),
+                p.sexo, p.prontuario, p.cep, p.telefone, p.endereco, p.bairro, p.cidade);
+        }
+        c.busca.Comparar();
+        Resultado r;
+        for (const ParCandidato& p : c.busca.Pares())
+            r[{c.busca.Reg(p.a).id, c.busca.Reg(p.b).id}] = {p.pontuacao, p.niveis};
+        return r;
+    };
+    const Resultado todos = buscar(0);
+    for (const double limiar : {5.0, 50.0, 99.9}) {
+        Resultado acima = todos;
+        std::erase_if(acima, [&](const auto& par) { return par.second.first < limiar; });
+        ASSERT_FALSE(acima.empty());
+        ASSERT_LT(acima.size(), todos.size());
+        EXPECT_EQ(buscar(limiar), acima) << limiar;
+    }
+}
+
+TEST(Blocagem, PairListsMergeSortedWithoutRepeats) {
+    busca::ListaPares l;
+    l.Juntar({});
+    EXPECT_EQ(l.size(), 0u);
+    l.Juntar({3, 7, 9});
+    l.Juntar({1, 3, 8, 9, 12});  // before, between, after and already there
+    l.Juntar({3, 7});            // nothing new
+    EXPECT_EQ(std::vector<quint64>(l.begin(), l.end()), (std::vector<quint64>{1, 3, 7, 8, 9, 12}));
+}
+
 TEST(Blocagem, APairThatSharesASingleKeyIsCompared) {
     Cadastro c(TodosOsPares());
     // Only the CIC, punctuated differently: names that have nothing in common, no dates.
@@ -325,6 +373,12 @@ TEST(Blocagem, AGiantBlockIsNotComparedAllAgainstAll) {
     c.busca.Comparar();
     // Every key that puts all of them in one block walks it by neighbours, not n * n / 2.
     EXPECT_LT(c.busca.ParesComparados(), 20 * n);
+    // Enough pairs to be ordered by radix: each once, lower record first, in order.
+    const std::vector<quint64> candidatos = c.busca.ParesCandidatos();
+    EXPECT_EQ(qint64(candidatos.size()), c.busca.ParesComparados());
+    EXPECT_TRUE(std::adjacent_find(candidatos.begin(), candidatos.end(), std::greater_equal<>()) ==
+                candidatos.end());
+    for (quint64 p : candidatos) EXPECT_LT(p >> 32, p & 0xFFFFFFFFu);
     EXPECT_TRUE(c.comparado(a, b));
     EXPECT_GE(c.busca.Pontuar(a, b), 90);
 }

@@ -205,17 +205,6 @@ TEST_F(Comparar, NaoSaoAMesmaPessoaSaiDosGruposEVoltaQuandoUmCadastroMuda) {
         linhas(*f.lstConflitos)
             .contains("Os cadastros 2 e 3 foram marcados como pessoas diferentes (Outros)"));
 
-    // The similar list of an exact group flags both records.
-    QListWidget lista;
-    for (int id : {1, 2, 3}) {
-        auto* item = new QListWidgetItem("MARIA SOUZA", &lista);
-        item->setData(Qt::UserRole, id);
-    }
-    ASSERT_TRUE(Decisao_MostrarMarcas(lista));
-    EXPECT_EQ(lista.item(0)->toolTip(), "");
-    EXPECT_EQ(lista.item(1)->toolTip(), "Não é a mesma pessoa que o cadastro 3");
-    EXPECT_FALSE(lista.item(2)->icon().isNull());
-
     // A compared field of 3 changes: the decision asks for a new look.
     executar("UPDATE Paciente SET CIC = '12345678909' WHERE ID_Paciente = 3");
     frmCompararPacientes outra;

@@ -21,15 +21,6 @@ QString driveAtual(const frmPath& dialogo) {
 
 }  // namespace
 
-TEST(frmPath, LoadSelectsTheRootDriveWithEmptyPath) {
-    frmPath dialogo;
-    EXPECT_EQ(driveAtual(dialogo), "/");
-    EXPECT_EQ(dialogo.CaminhoDir(), "/");
-    EXPECT_EQ(dialogo.txtPath->text(), "");  // only a chosen path fills the box
-    EXPECT_EQ(dialogo.PathInício(), "");
-    EXPECT_FALSE(dialogo.OK());
-}
-
 TEST(frmPath, StartingPathPositionsDriveTreeAndBox) {
     QTemporaryDir pasta;
     ASSERT_TRUE(QDir(pasta.path()).mkpath("Dados/Laudos"));
@@ -90,6 +81,9 @@ TEST(frmPath, DriveChangesFollowTheVolumeOrAreRefused) {
 TEST(frmPath, OkRefusesMissingPathsAndAcceptsExistingOnes) {
     QTemporaryDir pasta;
     frmPath dialogo;
+    // Loaded on the root drive with an empty box: only a chosen path fills it.
+    EXPECT_EQ(driveAtual(dialogo), "/");
+    EXPECT_EQ(dialogo.txtPath->text(), "");
     CapturaMensagens mensagens;
     RoteiroModal roteiro;
     const QString faltando = pasta.filePath("não existe");

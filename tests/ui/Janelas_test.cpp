@@ -40,18 +40,6 @@ struct DialogoTeste : QDialog {
 
 }  // namespace
 
-TEST(MsgBox, CapturaGuardaOsTextosEAninha) {
-    CapturaMensagens fora;
-    MsgBox("um");
-    {
-        CapturaMensagens dentro;
-        MsgBox("dois");
-        EXPECT_EQ(dentro.Textos(), QStringList{"dois"});
-    }
-    MsgBox("três");
-    EXPECT_EQ(fora.Textos(), (QStringList{"um", "três"}));
-}
-
 TEST(MsgBox, CaixaRealTemACaraDoPrograma) {
     // Without a capture the real box shows; close it from the event loop and inspect it.
     SemTratadores real;

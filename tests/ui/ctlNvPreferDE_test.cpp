@@ -66,14 +66,16 @@ TEST(ctlNvPreferDE, ValoresPorChaveOuPosicaoELimpeza) {
 TEST(ctlNvPreferDE, PreferenciasRenomeiamEReordenamAsLegendas) {
     QTemporaryDir pasta;
     const QString caminho = pasta.filePath("Paciente.pre");
-    escrever(caminho,
-             "; detail of the patient\n"
-             "[CAMPOS]\n"
-             "ordem = Prontuário, nome_completo, Apelido, RG, Prontuário ; first these\n"
-             "[Legendas]\n"
-             "Prontuário=Registro\n"
-             "RG = Identidade\n"
-             "CIC=\n");
+    // In the Windows code page, as the program's own tools write it.
+    escrever(caminho, QString("; detail of the patient\n"
+                              "[CAMPOS]\n"
+                              "ordem = Prontuário, nome_completo, Apelido, RG, Prontuário ; first\n"
+                              "[Legendas]\n"
+                              "Prontuário=Registro\n"
+                              "RG = Identidade\n"
+                              "Raça=Cor/raça\n"
+                              "CIC=\n")
+                          .toLatin1());
     ctlNvPreferDE controle;
     Detalhe_Configurar(controle, caminho, nullptr, "ID_Paciente", nullptr);
 
@@ -88,19 +90,10 @@ TEST(ctlNvPreferDE, PreferenciasRenomeiamEReordenamAsLegendas) {
     EXPECT_EQ(controle.LegendaDoCampo(2), "Identidade");
     EXPECT_EQ(controle.LegendaDoCampo(5), "CIC");  // empty caption keeps the standard one
     EXPECT_EQ(controle.LegendaDoCampo(1), "Nome completo");
+    EXPECT_EQ(controle.LegendaDoCampo(controle.Posicao("Raça")), "Cor/raça");
 
     controle.FieldValue("Prontuário", QString("12345"));
     EXPECT_EQ(controle.TextoDoCampo(0), "12345");
-}
-
-TEST(ctlNvPreferDE, PreferenciasNaPaginaDeCodigoDoWindows) {
-    QTemporaryDir pasta;
-    const QString caminho = pasta.filePath("Paciente.pre");
-    escrever(caminho, QString("[Legendas]\r\nRaça=Cor/raça\r\n").toLatin1());
-    ctlNvPreferDE controle;
-    controle.setPreferencesPath(caminho);
-    controle.Init();
-    EXPECT_EQ(controle.LegendaDoCampo(controle.Posicao("Raça")), "Cor/raça");
 }
 
 TEST(ctlNvPreferDE, AjustarAlternaTodosOsCamposMenosOPrimeiro) {
