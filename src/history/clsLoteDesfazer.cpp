@@ -69,8 +69,8 @@ bool clsLoteDesfazer::Desfazer(qint32 fLote, qint32 fID_Usuario,
             return true;
         }
         const auto& u = comando[0];
-        // The records of this merge still to come back: neither undone already (a run killed
-        // before) nor taken away by a later merge this undo must not touch.
+        // The records of this merge still to come back: not undone already (a run killed
+        // before).
         QStringList removidos;
         for (const auto& linha : comando) {
             removidos << N(linha.removido);
@@ -92,40 +92,23 @@ bool clsLoteDesfazer::Desfazer(qint32 fLote, qint32 fID_Usuario,
                 chaveLog(rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toDateTime()));
         }
         rs.Close();
+        // Each record's merge as the batch made it: one merged again since is refused by the
+        // undo itself, which reads the newest log row inside its transaction.
         QList<qint32> ids;
-        QString outra;
+        clsUnificacaoDesfazer::Esperadas esperadas;
         for (const auto& linha : comando) {
-            if (desfeitos.contains(chaveLog(linha.removido, linha.data))) {
-                continue;
+            if (!desfeitos.contains(chaveLog(linha.removido, linha.data))) {
+                ids << linha.removido;
+                esperadas.insert(linha.removido, {linha.novo, linha.data});
             }
-            if (!m_ado.AbrirRecordset(m_cn, rs,
-                                      "SELECT TOP 1 ID_PacienteNovo, Data FROM PacienteLog WHERE "
-                                      "ID_Paciente = " +
-                                          N(linha.removido) + " ORDER BY Data DESC")) {
-                return Falhar(
-                    QStringLiteral("Ao ler o registro da unificação, ocorreu o seguinte "
-                                   "erro:"));
-            }
-            if (!rs.Eof() && (rs.Fields(0).Value().toInt() != linha.novo ||
-                              rs.Fields(1).Value().toDateTime() != linha.data)) {
-                outra = QStringLiteral(
-                            "O cadastro %1 foi unificado de novo depois do lote: "
-                            "desfaça antes essa unificação.")
-                            .arg(linha.removido);
-            }
-            rs.Close();
-            ids << linha.removido;
         }
         ++m_andamento.feitos;
         if (ids.isEmpty()) {
             ++m_andamento.desfeitas;
-        } else if (!outra.isEmpty()) {
-            m_recusas.append(Recusa{u.novo, ids, outra, {}});
-            ++m_andamento.recusadas;
-        } else if (desfazer.Desfazer(ids, fID_Usuario, fDecisao) ||
+        } else if (desfazer.Desfazer(ids, fID_Usuario, fDecisao, esperadas) ||
                    desfazer.Erro().ErrorNumber() == clsUnificacaoDesfazer::JaDesfeita) {
             ++m_andamento.desfeitas;
-        } else if (desfazer.Erro().ErrorNumber() >= clsUnificacaoDesfazer::ExamesAmbiguos &&
+        } else if (desfazer.Erro().ErrorNumber() >= clsUnificacaoDesfazer::UnificadaDeNovo &&
                    desfazer.Erro().ErrorNumber() <= clsUnificacaoDesfazer::JaExiste) {
             m_recusas.append(Recusa{u.novo, ids, desfazer.Mensagem(), desfazer.Conflitos()});
             ++m_andamento.recusadas;

@@ -136,7 +136,7 @@ bool clsUnificacaoDesfazer::Desfazer(qint32 fID_Paciente, qint32 fID_Usuario, De
     return Desfazer(QList<qint32>{fID_Paciente}, fID_Usuario, fDecisao);
 }
 
-bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
+bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p, const Esperadas& esperadas) {
     const QString ident = Numero(id);
     p.id = id;
     qint64 n = 0;
@@ -186,6 +186,12 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
                                        "): a unificação não pode ser desfeita.");
     }
     p.data = p.data.toDateTime();
+    if (const auto e = esperadas.constFind(id);
+        e != esperadas.cend() && (p.novo.toInt() != e->first || p.data.toDateTime() != e->second)) {
+        return Recusar(UnificadaDeNovo, "O cadastro " + ident +
+                                            " foi unificado de novo depois do lote: desfaça "
+                                            "antes essa unificação.");
+    }
 
     // Log rows never change, so a row counts as undone while its undo records are as many as
     // the identical log rows (a patient merged, restored and merged again has several rows).
@@ -572,7 +578,7 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
 }
 
 bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuario,
-                                     Decisao fDecisao) {
+                                     Decisao fDecisao, const Esperadas& fEsperadas) {
     m_conflitos.clear();
     m_restaurados.clear();
     m_exames = 0;
@@ -615,7 +621,7 @@ bool clsUnificacaoDesfazer::Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuar
         }
         vistos.insert(id);
         Plano p;
-        if (!Preparar(id, p)) {
+        if (!Preparar(id, p, fEsperadas)) {
             return cancelar();
         }
         // Two records of one command never share an exam row; if damaged logs say so, the

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -51,7 +53,10 @@ class clsUnificacaoDesfazer {
         ConflitoValores = -6,  // survivor values changed since: see Conflitos()
         Alterada = -7,         // the rows changed between the check and the undo
         ExamesAmbiguos = -8,   // only numbers logged, and one is on more exams than it took
+        UnificadaDeNovo = -9,  // the record's newest merge is not the one expected
     };
+    // The merge a caller means to undo for a record: its survivor and log time.
+    using Esperadas = QHash<qint32, QPair<qint32, QDateTime>>;
     enum class Decisao { Perguntar, Restaurar, Manter };
 
     clsUnificacaoDesfazer(Connection& fCN, clsADO& fADO);
@@ -68,12 +73,14 @@ class clsUnificacaoDesfazer {
     bool Desfazer(qint32 fID_Paciente, qint32 fID_Usuario, Decisao fDecisao = Decisao::Perguntar);
     // Undoes every record of one command that is not undone yet (the IDs of the command's
     // removed records), all in one transaction.
+    // With fEsperadas (a batch knows its merges), a record merged again since is refused
+    // rather than its later merge undone.
     bool Desfazer(const QList<qint32>& fIDs, qint32 fID_Usuario,
-                  Decisao fDecisao = Decisao::Perguntar);
+                  Decisao fDecisao = Decisao::Perguntar, const Esperadas& fEsperadas = {});
 
   private:
     struct Plano;
-    bool Preparar(qint32 id, Plano& plano);
+    bool Preparar(qint32 id, Plano& plano, const Esperadas& esperadas);
     bool PrepararExamesPorNumero(Plano& plano);
     bool PrepararSobrevivente(const QList<Plano>& planos, const QList<qint32>& ids, Decisao decisao,
                               QStringList& comandos);
