@@ -19,6 +19,7 @@
 #include "ui/DE.h"
 #include "ui/FiltroGrade.h"
 #include "ui/ListaPacientes.h"
+#include "ui/Montagem.h"
 #include "ui/MostrarModal.h"
 #include "ui/MsgBox.h"
 
@@ -71,12 +72,7 @@ frmSemSolucao::frmSemSolucao(QWidget* parent) : QDialog(parent) {
     txtObs = new QLineEdit(this);
     txtObs->setObjectName(QStringLiteral("txtObs"));
     txtObs->setMaxLength(kTamanhoObs);
-    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
-    cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
-    cmdCancelar->setAutoDefault(false);
+    auto* botoes = BotoesOkCancelar(*this, cmdOK, cmdCancelar);
 
     auto* grade = new QGridLayout;
     QWidget* valores[] = {lblPaciente, lblProntuario, dtcboMotivo, txtObs};
@@ -86,10 +82,6 @@ frmSemSolucao::frmSemSolucao(QWidget* parent) : QDialog(parent) {
         grade->addWidget(valores[i], i, 1);
     }
     grade->setColumnStretch(1, 1);
-    auto* botoes = new QHBoxLayout;
-    botoes->addStretch();
-    botoes->addWidget(cmdOK);
-    botoes->addWidget(cmdCancelar);
     auto* raiz = new QVBoxLayout(this);
     raiz->addLayout(grade);
     raiz->addLayout(botoes);

@@ -1,5 +1,6 @@
 #include "ui/Montagem.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -10,6 +11,19 @@ QPushButton* BotaoNomeado(const QString& texto, const QString& nome, const QStri
         botao->setToolTip(dica);
     }
     return botao;
+}
+
+QHBoxLayout* BotoesOkCancelar(QWidget& dialogo, QPushButton*& ok, QPushButton*& cancelar) {
+    ok = Nomeado(new QPushButton(QStringLiteral("&OK"), &dialogo), QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    cancelar = Nomeado(new QPushButton(QStringLiteral("&Cancelar"), &dialogo),
+                       QStringLiteral("cmdCancelar"));
+    cancelar->setAutoDefault(false);
+    auto* botoes = new QHBoxLayout;
+    botoes->addStretch();
+    botoes->addWidget(ok);
+    botoes->addWidget(cancelar);
+    return botoes;
 }
 
 QSplitter* Divisor(Qt::Orientation sentido, const QString& nome, QWidget* a, QWidget* b, int pesoA,

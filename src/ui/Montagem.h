@@ -5,6 +5,7 @@
 #include <QString>
 #include <Qt>
 
+class QHBoxLayout;
 class QLayout;
 class QPushButton;
 class QSplitter;
@@ -20,6 +21,10 @@ W* Nomeado(W* widget, const QString& nome) {
 }
 
 QPushButton* BotaoNomeado(const QString& texto, const QString& nome, const QString& dica = {});
+
+// A dialog's OK (cmdOK, the default) and Cancel (cmdCancelar) buttons, children of `dialogo`,
+// and the row that holds them at its right.
+QHBoxLayout* BotoesOkCancelar(QWidget& dialogo, QPushButton*& ok, QPushButton*& cancelar);
 
 // Two panes side by side or one above the other, sharing the room by their weights.
 QSplitter* Divisor(Qt::Orientation sentido, const QString& nome, QWidget* a, QWidget* b, int pesoA,

@@ -445,6 +445,19 @@ void frmListaTrabalho::voltarFoco() {
     tblGrupos->setFocus(Qt::OtherFocusReason);
 }
 
+bool frmListaTrabalho::registrar(int fItem, int fPosicao, const std::function<bool()>& fVeredito,
+                                 const QString& fFeito) {
+    bool ok = false;
+    escrever([&] { ok = fVeredito(); });
+    if (!ok) {
+        recusar(m_lista->Mensagem());
+        return false;
+    }
+    lblResultado->setText(fFeito);
+    proximo(fItem, fPosicao);
+    return true;
+}
+
 void frmListaTrabalho::recusar(const QString& texto) {
     // The group is shown as it now is: the refusal usually means it changed.
     MsgBox(texto);
@@ -534,16 +547,13 @@ void frmListaTrabalho::cmdNaoMesmaPessoa_Click() {
         voltarFoco();
         return;
     }
-    bool ok = false;
-    escrever([&] { ok = m_lista->NaoSaoAMesmaPessoa(dialogo.Motivo(), dialogo.Observacao()); });
-    if (!ok) {
-        recusar(m_lista->Mensagem());
-        return;
+    if (registrar(
+            item, linha,
+            [&] { return m_lista->NaoSaoAMesmaPessoa(dialogo.Motivo(), dialogo.Observacao()); },
+            QStringLiteral("Registrado: não são a mesma pessoa."))) {
+        m_ultimoMotivo = dialogo.Motivo();
+        AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
     }
-    m_ultimoMotivo = dialogo.Motivo();
-    AvisoCadastro::Avisar(AvisoCadastro::Mudanca::Marcas);
-    lblResultado->setText(QStringLiteral("Registrado: não são a mesma pessoa."));
-    proximo(item, linha);
 }
 
 void frmListaTrabalho::cmdSemSolucao_Click() {
@@ -590,15 +600,8 @@ void frmListaTrabalho::cmdAdiar_Click() {
         return;
     }
     const int item = m_lista->Aberto();
-    const int linha = posicao(item);
-    bool ok = false;
-    escrever([&] { ok = m_lista->Adiar(); });
-    if (!ok) {
-        recusar(m_lista->Mensagem());
-        return;
-    }
-    lblResultado->setText(QStringLiteral("Grupo adiado."));
-    proximo(item, linha);
+    registrar(
+        item, posicao(item), [this] { return m_lista->Adiar(); }, QStringLiteral("Grupo adiado."));
 }
 
 void frmListaTrabalho::cmdComparar_Click() {

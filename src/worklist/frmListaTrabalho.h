@@ -109,6 +109,10 @@ class frmListaTrabalho : public QWidget {
     void mostrarMudancas();
     // After a verdict on item fItem: the next pending group, in the list's order.
     void proximo(int fItem, int fPosicao);
+    // A verdict on item fItem (at fPosicao before any dialog), written around the quiet
+    // re-grouping: refused, the reason is shown; done, fFeito says so and the next group opens.
+    bool registrar(int fItem, int fPosicao, const std::function<bool()>& fVeredito,
+                   const QString& fFeito);
     void escolherLinha(int fItem);
     void voltarFoco();
     void escrever(const std::function<void()>& escrita);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "decisions/clsDecisaoPessoas.h"
+#include "ui/Montagem.h"
 #include "ui/MsgBox.h"
 
 frmMotivoDecisao::frmMotivoDecisao(int fMotivo, QWidget* parent) : QDialog(parent) {
@@ -20,20 +21,11 @@ frmMotivoDecisao::frmMotivoDecisao(int fMotivo, QWidget* parent) : QDialog(paren
     txtObs = new QLineEdit(this);
     txtObs->setObjectName(QStringLiteral("txtObs"));
     txtObs->setMaxLength(255);
-    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
-    cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
-    cmdCancelar->setAutoDefault(false);
+    auto* botoes = BotoesOkCancelar(*this, cmdOK, cmdCancelar);
 
     auto* campos = new QFormLayout;
     campos->addRow(QStringLiteral("Motivo:"), cboMotivo);
     campos->addRow(QStringLiteral("Observação:"), txtObs);
-    auto* botoes = new QHBoxLayout;
-    botoes->addStretch();
-    botoes->addWidget(cmdOK);
-    botoes->addWidget(cmdCancelar);
     auto* raiz = new QVBoxLayout(this);
     raiz->addLayout(campos);
     raiz->addLayout(botoes);
