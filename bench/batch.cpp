@@ -1,13 +1,15 @@
 // A batch of merges on a large demo register against its own statements run raw:
 //
-//   bench_batch [patients] [merges]     (default 1000000 and 10000)
+//   bench_batch [patients] [merges] [duplicates%]     (default 1000000, 10000 and 10)
 //
 // The register is written twice from the same seed's file (A and a copy B). On A: the dry run
 // (the plan, timed), then a batch of the plan's first `merges` groups through clsExecucaoLote,
 // every statement it sends captured. On B: the same statements, already in SQLite's dialect,
 // run straight on the file in one script, each group in its own transaction as the batch ran
 // it. Then the batch's undo (clsLoteDesfazer) on A against its statements run raw on a copy of
-// A taken before it. Printed: the times and the ratios (targets 1.3 and 1.5).
+// A taken before it. Printed: the times and the ratios (targets 1.3 and 1.5), and the CPU time
+// per merge of the batch and of its undo (a larger share of duplicates gives a larger batch on
+// a small register).
 
 #include <sqlite3.h>
 
@@ -137,6 +139,9 @@ int main(int argc, char** argv) {
     registro::OpcoesRegistro opcoes;
     opcoes.pacientes = argc > 1 ? QString(argv[1]).toLongLong() : 1000000;
     const int unificacoes = argc > 2 ? QString(argv[2]).toInt() : 10000;
+    if (argc > 3) {
+        opcoes.duplicadosPorCento = QString(argv[3]).toInt();
+    }
     opcoes.pasta = pasta.path();
     registro::ResumoRegistro resumo;
     QString erro;
@@ -239,5 +244,8 @@ int main(int argc, char** argv) {
         "%.2f s wall, %.2f s CPU; ratio %.2f wall, %.2f CPU (target <= 1.5)\n",
         desfazer.parede, desfazer.cpu, comandos, qint64(script.size()), desfazerCru.parede,
         desfazerCru.cpu, desfazer.parede / desfazerCru.parede, desfazer.cpu / desfazerCru.cpu);
+    std::printf("CPU per merge: %.2f ms merged, %.2f ms undone; ratio %.2f\n",
+                1000 * execucao.cpu / grupos.size(), 1000 * desfazer.cpu / grupos.size(),
+                desfazer.cpu / execucao.cpu);
     return 0;
 }

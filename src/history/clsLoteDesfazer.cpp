@@ -71,11 +71,17 @@ bool clsLoteDesfazer::Desfazer(qint32 fLote, qint32 fID_Usuario,
         const auto& u = comando[0];
         // The records of this merge still to come back: neither undone already (a run killed
         // before) nor taken away by a later merge this undo must not touch.
+        QStringList removidos;
+        for (const auto& linha : comando) {
+            removidos << N(linha.removido);
+        }
         Recordset rs;
         if (!m_ado.AbrirRecordset(m_cn, rs,
                                   "SELECT ID_Paciente, Data_Unificacao FROM "
-                                  "Cadunir_UnificacaoDesfeita WHERE ID_PacienteNovo = " +
-                                      N(u.novo) + " AND ID_Usuario_Unificacao = " + N(u.usuario))) {
+                                  "Cadunir_UnificacaoDesfeita WHERE ID_Paciente IN (" +
+                                      removidos.join(QStringLiteral(", ")) +
+                                      ") AND ID_PacienteNovo = " + N(u.novo) +
+                                      " AND ID_Usuario_Unificacao = " + N(u.usuario))) {
             return Falhar(
                 QStringLiteral("Ao ler o que o lote já desfez, ocorreu o seguinte "
                                "erro:"));

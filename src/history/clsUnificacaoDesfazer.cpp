@@ -150,8 +150,9 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
     }
 
     const QStringList& colunas = ColunasPacienteLogadas();
+    // Every log row of the ID, newest first, in one read of the log (which has no index).
     QList<QVariantList> linhas;
-    if (!Ler("SELECT TOP 1 " + colunas.join(QStringLiteral(", ")) +
+    if (!Ler("SELECT " + colunas.join(QStringLiteral(", ")) +
                  ", ID_PacienteNovo, ID_Usuario, Data FROM PacienteLog WHERE ID_Paciente = " +
                  ident + " ORDER BY Data DESC",
              linhas)) {
@@ -189,9 +190,14 @@ bool clsUnificacaoDesfazer::Preparar(qint32 id, Plano& p) {
     // Log rows never change, so a row counts as undone while its undo records are as many as
     // the identical log rows (a patient merged, restored and merged again has several rows).
     const QString chave = ChaveLog(id, p.novo, p.usuario, p.data);
-    qint64 registradas = 0, desfeitas = 0;
-    if (!Contar("SELECT COUNT(*) FROM PacienteLog" + chave, registradas) ||
-        !Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoDesfeita WHERE ID_Paciente = " + ident +
+    const qint64 registradas =
+        std::count_if(linhas.begin(), linhas.end(), [&](const QVariantList& l) {
+            return MesmoValor(l.value(colunas.size()), p.novo) &&
+                   MesmoValor(l.value(colunas.size() + 1), p.usuario) &&
+                   l.value(colunas.size() + 2).toDateTime() == p.data.toDateTime();
+        });
+    qint64 desfeitas = 0;
+    if (!Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoDesfeita WHERE ID_Paciente = " + ident +
                     " AND ID_PacienteNovo = " + Literal(p.novo) + " AND ID_Usuario_Unificacao = " +
                     Literal(p.usuario) + " AND Data_Unificacao = " + Literal(p.data),
                 desfeitas)) {

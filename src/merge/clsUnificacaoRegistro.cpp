@@ -245,6 +245,15 @@ bool clsUnificacaoRegistro::CriarTabelas() {
             return falhar(nome);
         }
     }
+    // The undo reads a removed record's rows by its ID: without an index every read would go
+    // through all the rows every merge left.
+    for (const QString& nome :
+         {QStringLiteral("Cadunir_UnificacaoExtra"), QStringLiteral("Cadunir_UnificacaoExame"),
+          QStringLiteral("Cadunir_UnificacaoDesfeita")}) {
+        if (!Indexar(nome, QStringLiteral("Paciente"), QStringLiteral("ID_Paciente"))) {
+            return falhar(nome);
+        }
+    }
     // Made last: where it exists, every table above has the command's number.
     const QString comandos = QStringLiteral("Cadunir_Unificacao");
     return CriarTabelaSeAusente(m_cn, m_ado, comandos, SqlUnificacao()) || falhar(comandos);
@@ -271,10 +280,15 @@ bool clsUnificacaoRegistro::NumerarComandos(const QString& fTabela) {
         (!temColuna(tem) || !tem)) {
         return false;
     }
-    const QString indice = "IX_" + fTabela + "_Unificacao";
+    return Indexar(fTabela, QStringLiteral("Unificacao"), QStringLiteral("ID_Unificacao"));
+}
+
+bool clsUnificacaoRegistro::Indexar(const QString& fTabela, const QString& fNome,
+                                    const QString& fColuna) {
+    const QString indice = "IX_" + fTabela + '_' + fNome;
     return m_ado.IndexExiste(m_cn, indice) ||
-           m_ado.ExecutarSQL(
-               m_cn, "CREATE INDEX [" + indice + "] ON [dbo].[" + fTabela + "]([ID_Unificacao])") ||
+           m_ado.ExecutarSQL(m_cn, "CREATE INDEX [" + indice + "] ON [dbo].[" + fTabela + "]([" +
+                                       fColuna + "])") ||
            m_ado.IndexExiste(m_cn, indice);
 }
 

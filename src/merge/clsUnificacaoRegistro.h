@@ -58,6 +58,8 @@ class clsUnificacaoRegistro {
     bool Falhar(const QString& procedimento);
     // Gives fTabela the column of the command's number (and its index) when it lacks them.
     bool NumerarComandos(const QString& fTabela);
+    // Index IX_<table>_<fNome> on fColuna, made when missing (or just made by another program).
+    bool Indexar(const QString& fTabela, const QString& fNome, const QString& fColuna);
     bool Ler(const QString& sql, QVariant& valor);
     // Table, ID_Exame and ColunasCopiaExame() of a patient's exam rows.
     bool LerCopias(qint32 fID_Paciente, QList<QPair<QString, QVariantList>>& fCopias);

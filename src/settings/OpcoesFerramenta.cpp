@@ -81,6 +81,32 @@ void OpcoesFerramenta::Adicionar(const QCommandLineOption& opcao) {
     m_opcoes << opcao;
 }
 
+void OpcoesFerramenta::AdicionarAdministrador(const QString& papel) {
+    Adicionar(QCommandLineOption(QStringLiteral("user"),
+                                 papel + QStringLiteral("; a senha vem de CADUNIR_PASSWORD ou é\n"
+                                                        "pedida no terminal"),
+                                 QStringLiteral("LOGIN")));
+}
+
+QString OpcoesFerramenta::Administrador() const {
+    return m_parser.value(QStringLiteral("user"));
+}
+
+std::optional<int> OpcoesFerramenta::LerNumero(const QCommandLineOption& opcao,
+                                               const QString& motivo, qint32& destino,
+                                               QTextStream& erros) const {
+    if (!Tem(opcao)) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const qint32 n = Valor(opcao).toInt(&ok);
+    if (!ok || n <= 0) {
+        return Recusar(motivo + Valor(opcao), erros);
+    }
+    destino = n;
+    return std::nullopt;
+}
+
 QString OpcoesFerramenta::Ajuda() const {
     const QList<QCommandLineOption> opcoes = m_opcoes + QList{m_ajuda};
     qsizetype largura = 0;

@@ -26,6 +26,9 @@ class OpcoesFerramenta {
     OpcoesFerramenta(QString programa, QString uso, QString descricao, bool comConexao);
 
     void Adicionar(const QCommandLineOption& opcao);
+    // --user LOGIN, the administrator the tool acts as (papel: what for, as the help says it);
+    // the password comes from CADUNIR_PASSWORD or the terminal.
+    void AdicionarAdministrador(const QString& papel);
 
     // Reads the arguments (the program's name not among them). Answers nothing when the tool
     // goes on, or the exit code to end with at once: SaidaFeito after printing the help,
@@ -35,6 +38,12 @@ class OpcoesFerramenta {
     bool Tem(const QCommandLineOption& opcao) const { return m_parser.isSet(opcao); }
     QString Valor(const QCommandLineOption& opcao) const { return m_parser.value(opcao); }
     QStringList Valores(const QCommandLineOption& opcao) const { return m_parser.values(opcao); }
+    // The login of --user (empty when not given).
+    QString Administrador() const;
+    // The whole number above zero that `opcao` holds, into destino (left as it is when the
+    // option is not given); a bad value answers Recusar(motivo + the value).
+    std::optional<int> LerNumero(const QCommandLineOption& opcao, const QString& motivo,
+                                 qint32& destino, QTextStream& erros) const;
     // The connection string, from --connect or from the INI of --ini.
     const QString& Conexao() const { return m_conexao; }
 

@@ -58,3 +58,29 @@ ResultadoLogin VerificarAdministradorDaFerramenta(Connection& fCN, clsADO& fADO,
                                                       : QString();
     return VerificarLoginAdministrador(fCN, fADO, fUsuario, senha);
 }
+
+bool AbrirCadastroDaFerramenta(Connection& fCN, clsADO& fADO, const QString& fConexao,
+                               QTextStream& fErros) {
+    if (fADO.AbrirConexão(fCN, fConexao)) {
+        return true;
+    }
+    fErros << "Ao abrir a conexão com o banco de dados, ocorreu o seguinte erro:\n"
+           << fADO.ErrorNumber() << " - " << fADO.ErrorString() << "\n";
+    return false;
+}
+
+std::optional<qint32> EntrarComoAdministrador(Connection& fCN, clsADO& fADO,
+                                              const QString& fConexao, const QString& fUsuario,
+                                              const std::function<QString()>& fLerSenha,
+                                              QTextStream& fErros) {
+    if (!AbrirCadastroDaFerramenta(fCN, fADO, fConexao, fErros)) {
+        return std::nullopt;
+    }
+    const ResultadoLogin acesso =
+        VerificarAdministradorDaFerramenta(fCN, fADO, fUsuario, fLerSenha);
+    if (!acesso.Aceito) {
+        fErros << acesso.Mensagem << "\n";
+        return std::nullopt;
+    }
+    return acesso.ID_Usuario;
+}

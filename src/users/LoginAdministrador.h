@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QTextStream>
 #include <functional>
+#include <optional>
 
 #include "data/ado/Connection.h"
 #include "data/ado/clsADO.h"
@@ -27,3 +29,12 @@ ResultadoLogin VerificarLoginAdministrador(Connection& fCN, clsADO& fADO, const 
 ResultadoLogin VerificarAdministradorDaFerramenta(Connection& fCN, clsADO& fADO,
                                                   const QString& fUsuario,
                                                   const std::function<QString()>& fLerSenha);
+
+// An administrators' tool's way in: opens the register (fConexao), then checks the user as
+// above. Nothing, with the reason written to fErros, when either fails.
+bool AbrirCadastroDaFerramenta(Connection& fCN, clsADO& fADO, const QString& fConexao,
+                               QTextStream& fErros);
+std::optional<qint32> EntrarComoAdministrador(Connection& fCN, clsADO& fADO,
+                                              const QString& fConexao, const QString& fUsuario,
+                                              const std::function<QString()>& fLerSenha,
+                                              QTextStream& fErros);

@@ -219,12 +219,17 @@ TEST_F(frmSemSolucaoTest, FalhasDeLeituraMostramAsCaixasEDeixamOsControlesVazios
 }
 
 TEST_F(frmSemSolucaoTest, FalhasAoGravarMantemODialogoAbertoESemGravacao) {
-    const QString numero = QString::number(kFalha);
-    const QString texto = dados::TextoDoErro(kFalha);
+    // The opening of the set fails (layout A), then the write itself (layout B).
+    const QString falha = QString::number(kFalha) + " - " + dados::TextoDoErro(kFalha);
+    const auto mensagens = [&](const char* escrita) {
+        return QStringList{"Ao abrir Paciente sem solução, ocorreu o seguinte erro:\n\n" + falha,
+                           QStringLiteral("Ao %1 PacienteSemSolucao, ocorreu o seguinte erro:")
+                                   .arg(QLatin1String(escrita)) +
+                               falha};
+    };
     CapturaMensagens msgs;
 
-    // Insert: opening the empty set fails (layout A), then the insert itself (layout B); the
-    // third try keeps what was typed and saves it.
+    // Insert: the third try keeps what was typed and saves it.
     {
         frmSemSolucao f;
         f.Iniciar(11, "P", "");
@@ -242,17 +247,13 @@ TEST_F(frmSemSolucaoTest, FalhasAoGravarMantemODialogoAbertoESemGravacao) {
             EXPECT_EQ(d.txtObs->text(), "nota");
             Clicar(d.cmdOK);
         });
-        EXPECT_EQ(msgs.Textos(),
-                  (QStringList{"Ao abrir Paciente sem solução, ocorreu o seguinte erro:\n\n" +
-                                   numero + " - " + texto,
-                               "Ao adicionar PacienteSemSolucao, ocorreu o seguinte erro:" +
-                                   numero + " - " + texto}));
+        EXPECT_EQ(msgs.Textos(), mensagens("adicionar"));
         EXPECT_TRUE(f.OK());
         EXPECT_EQ(marcas(11), 1);
     }
     msgs.Limpar();
 
-    // Update: the same two layouts; the stored mark keeps its values.
+    // Update: the stored mark keeps its values.
     {
         frmSemSolucao f;
         f.Iniciar(11, "P", "");
@@ -266,11 +267,7 @@ TEST_F(frmSemSolucaoTest, FalhasAoGravarMantemODialogoAbertoESemGravacao) {
             EXPECT_TRUE(d.isVisible());
             Clicar(d.cmdCancelar);
         });
-        EXPECT_EQ(msgs.Textos(),
-                  (QStringList{"Ao abrir Paciente sem solução, ocorreu o seguinte erro:\n\n" +
-                                   numero + " - " + texto,
-                               "Ao atualizar PacienteSemSolucao, ocorreu o seguinte erro:" +
-                                   numero + " - " + texto}));
+        EXPECT_EQ(msgs.Textos(), mensagens("atualizar"));
         EXPECT_FALSE(f.OK());
         EXPECT_EQ(valor("SELECT Descricao FROM PacienteLogSemSolucao WHERE ID_Paciente = 11"),
                   "nota");

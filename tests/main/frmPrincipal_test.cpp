@@ -246,25 +246,6 @@ TEST_F(Unificar, UmaMarcaRecusadaTresUnificamNaBaseEscolhida) {
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
 }
 
-TEST_F(Unificar, UltimoGrupoQueSomeDeixaANovaUltimaLinhaAtual) {
-    paciente("CAIO", QString(), "SOUZA");
-    paciente("CAIO", QString(), "SOUZA");
-    frmPrincipal janela;
-    ASSERT_TRUE(Iniciar(janela));
-    Escolher(janela, 2);
-    ASSERT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"CAIO SOUZA", "CAIO SOUZA"}));
-    Marcar(*janela.lstSemelhante, {0, 1});
-    EscolherBase(0);
-    ConfirmarRevisao();
-    Clicar(janela.cmdUnificar);
-    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"ANA|LIMA", "BIA|REIS"}));
-    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 1);
-    EXPECT_EQ(DE().rsLocalizar.AbsolutePosition(), 2);
-    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
-    ASSERT_EQ(mensagens.Textos().size(), 1);
-    EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("1 cadastro unificado em ")));
-}
-
 class Escolha : public JanelaPrincipal {};
 
 TEST_F(Escolha, EscolhedorListaOsCadastrosEMantemUmaMarca) {
@@ -506,8 +487,9 @@ TEST_F(Unificar, AgrupamentoSeguraAEntradaECancelarDeixaOResultadoAnterior) {
 }
 
 TEST_F(Unificar, UnificacaoMostraOProximoGrupoJaEOReagrupamentoMantemOTrabalho) {
-    paciente("CAIO", QString(), "SOUZA");
-    paciente("CAIO", QString(), "SOUZA");
+    for (const char* nome : {"CAIO", "CAIO", "DORA", "DORA"}) {
+        paciente(nome, QString(), nome[0] == 'C' ? "SOUZA" : "VAZ");
+    }
     frmPrincipal janela;
     ASSERT_TRUE(Iniciar(janela));
     Marcar(*janela.lstSemelhante, {0, 1, 2});
@@ -518,10 +500,10 @@ TEST_F(Unificar, UnificacaoMostraOProximoGrupoJaEOReagrupamentoMantemOTrabalho) 
     ASSERT_TRUE(janela.Agrupando());
     // At once: ANA's group is gone, the row at the same position (BIA) is current and listed,
     // and nothing waits for the grouping.
-    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"BIA|REIS", "CAIO|SOUZA"}));
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"BIA|REIS", "CAIO|SOUZA", "DORA|VAZ"}));
     EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 0);
     EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"BIA REIS", "BIA REIS"}));
-    EXPECT_EQ(janela.lblItensnaLista->text(), "2");
+    EXPECT_EQ(janela.lblItensnaLista->text(), "3");
     EXPECT_TRUE(janela.dbGridCriterio->isEnabled());
     EXPECT_TRUE(janela.lstSemelhante->isEnabled());
     EXPECT_TRUE(janela.cmdUnificar->isEnabled());
@@ -531,12 +513,23 @@ TEST_F(Unificar, UnificacaoMostraOProximoGrupoJaEOReagrupamentoMantemOTrabalho) 
     Marcar(*janela.lstSemelhante, {1});
     segurar.Soltar();
     ASSERT_TRUE(janela.AguardarAgrupamento(kEsperaMaximaMs));
-    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"BIA|REIS", "CAIO|SOUZA"}));
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"BIA|REIS", "CAIO|SOUZA", "DORA|VAZ"}));
     EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 0);
     EXPECT_EQ(janela.lstSemelhante->item(1)->checkState(), Qt::Checked);
-    EXPECT_EQ(janela.lblItensnaLista->text(), "2");
+    EXPECT_EQ(janela.lblItensnaLista->text(), "3");
     ASSERT_EQ(mensagens.Textos().size(), 1);  // the merge's outcome, nothing else
     EXPECT_TRUE(mensagens.Textos()[0].startsWith(QStringLiteral("2 cadastros unificados em ")));
+
+    // The last group merged: the new last row is current, with its list.
+    Escolher(janela, 2);
+    Marcar(*janela.lstSemelhante, {0, 1});
+    EscolherBase(0);
+    ConfirmarRevisao();
+    Clicar(janela.cmdUnificar);
+    EXPECT_EQ(Grade(*janela.dbGridCriterio), (QStringList{"BIA|REIS", "CAIO|SOUZA"}));
+    EXPECT_EQ(janela.dbGridCriterio->currentIndex().row(), 1);
+    EXPECT_EQ(DE().rsLocalizar.AbsolutePosition(), 2);
+    EXPECT_EQ(Linhas(*janela.lstSemelhante), (QStringList{"CAIO SOUZA", "CAIO SOUZA"}));
 }
 
 TEST_F(Unificar, AgrupamentoOuListaQueFalhaNaoDeixaNadaVelhoNaTela) {

@@ -78,7 +78,7 @@ QHash<qint32, qint64> ExamesPorPaciente(RegistroGerado& reg) {
 
 }  // namespace
 
-TEST(Lote, PlanoSoComGruposDeUmaPessoaENadaGravado) {
+TEST(clsPlanoLote, PlanoSoComGruposDeUmaPessoaENadaGravado) {
     RegistroGerado reg;
     const QByteArray antes = InstantaneoArquivo(reg.Arquivo());
     clsPlanoLote::Resumo resumo;
@@ -123,7 +123,7 @@ TEST(Lote, PlanoSoComGruposDeUmaPessoaENadaGravado) {
                                  .arg(r.exames)));
 }
 
-TEST(Lote, DeixaDeForaOQueAlguemDisseOuApontaParaOCadastro) {
+TEST(clsPlanoLote, DeixaDeForaOQueAlguemDisseOuApontaParaOCadastro) {
     RegistroGerado reg;
     const QVector<Grupo> plano = Planejar(reg);
     ASSERT_GT(plano.size(), 5);
@@ -166,7 +166,7 @@ TEST(Lote, DeixaDeForaOQueAlguemDisseOuApontaParaOCadastro) {
               1);
 }
 
-TEST(Lote, UnificaExatamenteOPlanoEPulaOQueMudouDepoisDele) {
+TEST(clsExecucaoLote, UnificaExatamenteOPlanoEPulaOQueMudouDepoisDele) {
     RegistroGerado reg;
     clsPlanoLote::Resumo resumo;
     const QVector<Grupo> plano = Planejar(reg, &resumo);
@@ -218,10 +218,10 @@ TEST(Lote, UnificaExatamenteOPlanoEPulaOQueMudouDepoisDele) {
 }
 
 // The child's side: takes up batch 1 of the register and reports each group it finishes.
-TEST(Lote, DISABLED_Filho) {
+TEST(clsExecucaoLote, DISABLED_Filho) {
     const QString pasta = qEnvironmentVariable("CADUNIR_FILHO");
     if (pasta.isEmpty()) {
-        GTEST_SKIP() << "run by Lote.MortoAoAcasoCadaGrupoFicaInteiroEResumeTermina";
+        GTEST_SKIP() << "run by clsExecucaoLote.MortoAoAcasoCadaGrupoFicaInteiroEResumeTermina";
     }
     Connection cn;
     clsADO ado;
@@ -231,7 +231,7 @@ TEST(Lote, DISABLED_Filho) {
     ASSERT_TRUE(lote.Executar([](const auto&, const auto&) { FilhoAvancou(); }));
 }
 
-TEST(Lote, MortoAoAcasoCadaGrupoFicaInteiroEResumeTermina) {
+TEST(clsExecucaoLote, MortoAoAcasoCadaGrupoFicaInteiroEResumeTermina) {
     RegistroGerado reg(2000);
     clsPlanoLote::Resumo resumo;
     const QVector<Grupo> plano = Planejar(reg, &resumo);
@@ -248,7 +248,8 @@ TEST(Lote, MortoAoAcasoCadaGrupoFicaInteiroEResumeTermina) {
     for (int rodada = 0; rodada < 10; ++rodada) {
         SCOPED_TRACE("interrupção " + std::to_string(rodada + 1));
         reg.cn().Close();
-        ASSERT_TRUE(MatarFilhoAoAcaso("Lote.DISABLED_Filho", reg.Pasta(), acaso.bounded(4), acaso));
+        ASSERT_TRUE(MatarFilhoAoAcaso("clsExecucaoLote.DISABLED_Filho", reg.Pasta(),
+                                      acaso.bounded(4), acaso));
         ASSERT_TRUE(reg.ado().AbrirConexão(reg.cn(), reg.StringConexao()));
         const int unificados = ConferirGrupos(reg, plano, 1, exames);
         EXPECT_GE(unificados, anterior);

@@ -107,11 +107,6 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         QStringLiteral("desfaz o lote N inteiro, a unificação mais recente primeiro; rodado de\n"
                        "novo, termina um desfazer interrompido"),
         QStringLiteral("N"));
-    const QCommandLineOption oUsuario(
-        QStringLiteral("user"),
-        QStringLiteral("o administrador que desfaz; a senha vem de CADUNIR_PASSWORD ou é\n"
-                       "pedida no terminal"),
-        QStringLiteral("LOGIN"));
     const QCommandLineOption oRestaurar(
         QStringLiteral("restore-changed"),
         QStringLiteral("dados do cadastro mantido alterados depois da unificação voltam\n"
@@ -119,10 +114,12 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
     const QCommandLineOption oManter(
         QStringLiteral("keep-changed"),
         QStringLiteral("esses dados ficam como estão (os demais voltam)"));
-    for (const auto& o :
-         {oDesde, oAte, oPaciente, oDesfazer, oDesfazerLote, oUsuario, oRestaurar, oManter}) {
+    for (const auto& o : {oDesde, oAte, oPaciente, oDesfazer, oDesfazerLote}) {
         cli.Adicionar(o);
     }
+    cli.AdicionarAdministrador(QStringLiteral("o administrador que desfaz"));
+    cli.Adicionar(oRestaurar);
+    cli.Adicionar(oManter);
     if (const auto fim = cli.Ler(argumentos, saida, erros)) {
         return *fim;
     }
@@ -140,18 +137,15 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
     for (const auto& [opcao, destino] :
          {std::pair{&oPaciente, &filtro.ID_Paciente}, std::pair{&oDesfazer, &desfazer},
           std::pair{&oDesfazerLote, &lote}}) {
-        if (cli.Tem(*opcao)) {
-            bool ok = false;
-            *destino = cli.Valor(*opcao).toInt(&ok);
-            if (!ok || *destino <= 0) {
-                return cli.Recusar((opcao == &oDesfazerLote ? "número de lote inválido: "
-                                                            : "ID de paciente inválido: ") +
-                                       cli.Valor(*opcao),
-                                   erros);
-            }
+        if (const auto fim =
+                cli.LerNumero(*opcao,
+                              opcao == &oDesfazerLote ? QStringLiteral("número de lote inválido: ")
+                                                      : QStringLiteral("ID de paciente inválido: "),
+                              *destino, erros)) {
+            return *fim;
         }
     }
-    const QString login = cli.Valor(oUsuario);
+    const QString login = cli.Administrador();
     if (desfazer != 0 && lote != 0) {
         return cli.Recusar(QStringLiteral("use --undo ou --undo-batch, não os dois"), erros);
     }
@@ -168,17 +162,13 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
     const auto decisao = cli.Tem(oRestaurar) ? clsUnificacaoDesfazer::Decisao::Restaurar
                          : cli.Tem(oManter)  ? clsUnificacaoDesfazer::Decisao::Manter
                                              : clsUnificacaoDesfazer::Decisao::Perguntar;
-    const QString cadeia = cli.Conexao();
 
     Connection cn;
     clsADO ado;
-    if (!ado.AbrirConexão(cn, cadeia)) {
-        erros << "Ao abrir a conexão com o banco de dados, ocorreu o seguinte erro:\n"
-              << ado.ErrorNumber() << " - " << ado.ErrorString() << "\n";
-        return SaidaFalha;
-    }
-
     if (desfazer == 0 && lote == 0) {
+        if (!AbrirCadastroDaFerramenta(cn, ado, cli.Conexao(), erros)) {
+            return SaidaFalha;
+        }
         clsUnificacaoHistorico historico(cn, ado);
         QList<UnificacaoComando> comandos;
         if (!historico.Consultar(filtro, comandos)) {
@@ -214,9 +204,8 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         return SaidaFeito;
     }
 
-    const ResultadoLogin acesso = VerificarAdministradorDaFerramenta(cn, ado, login, lerSenha);
-    if (!acesso.Aceito) {
-        erros << acesso.Mensagem << "\n";
+    const auto usuario = EntrarComoAdministrador(cn, ado, cli.Conexao(), login, lerSenha, erros);
+    if (!usuario) {
         return SaidaFalha;
     }
     // The undo records go into the program's own tables, made here as at the program's start.
@@ -226,10 +215,10 @@ int ExecutarFerramentaHistorico(const QStringList& argumentos, QTextStream& said
         return SaidaFalha;
     }
     if (lote != 0) {
-        return DesfazerLote(cn, ado, lote, acesso.ID_Usuario, decisao, saida, erros);
+        return DesfazerLote(cn, ado, lote, *usuario, decisao, saida, erros);
     }
     clsUnificacaoDesfazer desfazedor(cn, ado);
-    if (!desfazedor.Desfazer(desfazer, acesso.ID_Usuario, decisao)) {
+    if (!desfazedor.Desfazer(desfazer, *usuario, decisao)) {
         erros << desfazedor.Mensagem() << "\n";
         MostrarConflitos(desfazedor.Conflitos(), erros);
         if (!desfazedor.Conflitos().isEmpty()) {

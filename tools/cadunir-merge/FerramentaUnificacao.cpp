@@ -93,11 +93,6 @@ int ExecutarFerramentaUnificacao(const QStringList& argumentos, QTextStream& sai
                                  QTextStream& erros, const std::function<QString()>& lerSenha,
                                  const std::function<bool()>& parar) {
     OpcoesFerramenta cli(QStringLiteral("cadunir-merge"), kUso, kDescricao, true);
-    const QCommandLineOption oUsuario(
-        QStringLiteral("user"),
-        QStringLiteral("o administrador; a senha vem de CADUNIR_PASSWORD ou é pedida no "
-                       "terminal"),
-        QStringLiteral("LOGIN"));
     const QCommandLineOption oLimiar(
         QStringLiteral("min-score"),
         QStringLiteral("pontuação mínima entre cada dois cadastros de um grupo (padrão %1)")
@@ -118,13 +113,14 @@ int ExecutarFerramentaUnificacao(const QStringList& argumentos, QTextStream& sai
         QStringLiteral("unifica só estes cadastros na BASE, recusando um grupo com sinal\n"
                        "de pessoas diferentes, decisão ou marca"),
         QStringLiteral("BASE,ID"));
-    for (const auto& o : {oUsuario, oLimiar, oSimular, oRelatorio, oRetomar, oGrupo}) {
+    cli.AdicionarAdministrador(QStringLiteral("o administrador"));
+    for (const auto& o : {oLimiar, oSimular, oRelatorio, oRetomar, oGrupo}) {
         cli.Adicionar(o);
     }
     if (const auto fim = cli.Ler(argumentos, saida, erros)) {
         return *fim;
     }
-    const QString login = cli.Valor(oUsuario);
+    const QString login = cli.Administrador();
     if (login.isEmpty()) {
         return cli.Recusar(QStringLiteral("falta --user"), erros);
     }
@@ -137,12 +133,9 @@ int ExecutarFerramentaUnificacao(const QStringList& argumentos, QTextStream& sai
         }
     }
     qint32 retomar = 0;
-    if (cli.Tem(oRetomar)) {
-        bool ok = false;
-        retomar = cli.Valor(oRetomar).toInt(&ok);
-        if (!ok || retomar <= 0) {
-            return cli.Recusar("número de lote inválido: " + cli.Valor(oRetomar), erros);
-        }
+    if (const auto fim =
+            cli.LerNumero(oRetomar, QStringLiteral("número de lote inválido: "), retomar, erros)) {
+        return *fim;
     }
     QList<qint32> grupo;
     if (cli.Tem(oGrupo)) {
@@ -171,14 +164,8 @@ int ExecutarFerramentaUnificacao(const QStringList& argumentos, QTextStream& sai
 
     Connection cn;
     clsADO ado;
-    if (!ado.AbrirConexão(cn, cli.Conexao())) {
-        erros << "Ao abrir a conexão com o banco de dados, ocorreu o seguinte erro:\n"
-              << ado.ErrorNumber() << " - " << ado.ErrorString() << "\n";
-        return SaidaFalha;
-    }
-    const ResultadoLogin acesso = VerificarAdministradorDaFerramenta(cn, ado, login, lerSenha);
-    if (!acesso.Aceito) {
-        erros << acesso.Mensagem << "\n";
+    const auto usuario = EntrarComoAdministrador(cn, ado, cli.Conexao(), login, lerSenha, erros);
+    if (!usuario) {
         return SaidaFalha;
     }
     // The batch's records go into the program's own tables, made here as at the program's
@@ -188,13 +175,13 @@ int ExecutarFerramentaUnificacao(const QStringList& argumentos, QTextStream& sai
     }
 
     if (!grupo.isEmpty()) {
-        const clsUnificacao::Resultado r = clsUnificacao(cn, ado).Executar(
-            clsUnificacao::Pedido(grupo[0], grupo, acesso.ID_Usuario));
+        const clsUnificacao::Resultado r =
+            clsUnificacao(cn, ado).Executar(clsUnificacao::Pedido(grupo[0], grupo, *usuario));
         (r.unificada ? saida : erros) << r.mensagem << "\n";
         return r.unificada ? SaidaFeito : SaidaFalha;
     }
 
-    clsExecucaoLote execucao(cn, ado, acesso.ID_Usuario);
+    clsExecucaoLote execucao(cn, ado, *usuario);
     if (retomar != 0) {
         if (!execucao.Retomar(retomar)) {
             erros << execucao.Mensagem() << "\n";

@@ -44,7 +44,7 @@ void CadaUnificacaoInteiraOuNada(RegistroGerado& reg,
 
 }  // namespace
 
-TEST(DesfazerLote, VoltaLinhaPorLinhaEOHistoricoMostraOLote) {
+TEST(clsLoteDesfazer, VoltaLinhaPorLinhaEOHistoricoMostraOLote) {
     RegistroGerado reg;
     const QByteArray antes = reg.Produto();
     QVector<clsLoteRegistro::Grupo> plano;
@@ -92,7 +92,7 @@ TEST(DesfazerLote, VoltaLinhaPorLinhaEOHistoricoMostraOLote) {
     EXPECT_TRUE(retomar.Mensagem().contains("foi desfeito"));
 }
 
-TEST(DesfazerLote, UmaUnificacaoQueNaoVoltaFicaListadaEAsOutrasVoltam) {
+TEST(clsLoteDesfazer, UmaUnificacaoQueNaoVoltaFicaListadaEAsOutrasVoltam) {
     RegistroGerado reg;
     const auto plano = RodarLote(reg);
     ASSERT_GT(plano.size(), 2);
@@ -114,10 +114,10 @@ TEST(DesfazerLote, UmaUnificacaoQueNaoVoltaFicaListadaEAsOutrasVoltam) {
 }
 
 // The child's side: undoes batch 1, reporting each merge it undid.
-TEST(DesfazerLote, DISABLED_Filho) {
+TEST(clsLoteDesfazer, DISABLED_Filho) {
     const QString pasta = qEnvironmentVariable("CADUNIR_FILHO");
     if (pasta.isEmpty()) {
-        GTEST_SKIP() << "run by DesfazerLote.MortoAoAcasoTerminaAoRodarDeNovo";
+        GTEST_SKIP() << "run by clsLoteDesfazer.MortoAoAcasoTerminaAoRodarDeNovo";
     }
     Connection cn;
     clsADO ado;
@@ -127,7 +127,7 @@ TEST(DesfazerLote, DISABLED_Filho) {
                                   [](const auto&) { FilhoAvancou(); }));
 }
 
-TEST(DesfazerLote, MortoAoAcasoTerminaAoRodarDeNovo) {
+TEST(clsLoteDesfazer, MortoAoAcasoTerminaAoRodarDeNovo) {
     RegistroGerado reg(2000);
     const QByteArray antes = reg.Produto();
     const auto plano = RodarLote(reg);
@@ -136,8 +136,8 @@ TEST(DesfazerLote, MortoAoAcasoTerminaAoRodarDeNovo) {
     for (int rodada = 0; rodada < 8; ++rodada) {
         SCOPED_TRACE("interrupção " + std::to_string(rodada + 1));
         reg.cn().Close();
-        ASSERT_TRUE(
-            MatarFilhoAoAcaso("DesfazerLote.DISABLED_Filho", reg.Pasta(), acaso.bounded(4), acaso));
+        ASSERT_TRUE(MatarFilhoAoAcaso("clsLoteDesfazer.DISABLED_Filho", reg.Pasta(),
+                                      acaso.bounded(4), acaso));
         ASSERT_TRUE(reg.ado().AbrirConexão(reg.cn(), reg.StringConexao()));
         CadaUnificacaoInteiraOuNada(reg, plano);
     }
@@ -149,7 +149,7 @@ TEST(DesfazerLote, MortoAoAcasoTerminaAoRodarDeNovo) {
 
 // The history window may be closed while its undo runs: the task stops after the merge under
 // way, writes nothing into itself once gone, and the next undo finishes the batch.
-TEST(DesfazerLote, TarefaDestruidaNoMeioParaEntreUnificacoes) {
+TEST(clsLoteDesfazer, TarefaDestruidaNoMeioParaEntreUnificacoes) {
     RegistroGerado reg;
     const QByteArray antes = reg.Produto();
     const auto plano = RodarLote(reg);
@@ -164,7 +164,7 @@ TEST(DesfazerLote, TarefaDestruidaNoMeioParaEntreUnificacoes) {
     EXPECT_EQ(reg.Produto(), antes);
 }
 
-TEST(DesfazerLote, UnificacaoConfirmadaSobreSinaisGuardaSinaisEMotivoForaDoLog) {
+TEST(clsUnificacaoHistorico, UnificacaoConfirmadaSobreSinaisGuardaSinaisEMotivoForaDoLog) {
     RegistroMerge r;
     const qint32 a = r.NovoPaciente("ANA");
     const qint32 b = r.NovoPaciente("ANNA");
