@@ -7,9 +7,11 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include "data/base/Relogio.h"
 #include "history/TarefaDesfazerLote.h"
 #include "history/clsLoteDesfazer.h"
 #include "history/clsUnificacaoHistorico.h"
+#include "merge/clsPacienteUnificar.h"
 #include "review/clsUnificacao.h"
 #include "support/RegistroGerado.h"
 #include "support/RegistroMerge.h"
@@ -98,18 +100,33 @@ TEST(clsLoteDesfazer, UmaUnificacaoQueNaoVoltaFicaListadaEAsOutrasVoltam) {
     ASSERT_GT(plano.size(), 2);
     // Someone typed a new patient under the ID of a record the batch removed: that merge
     // cannot be undone; the others are.
+    // Another came back the same way and was merged again later (by an earlier program):
+    // that later merge must be undone first.
     const qint32 id = plano[1].remocoes[0].id;
+    const qint32 outro = plano[2].remocoes[0].id;
     reg.ado().ExecutarSQL(reg.cn(), "SET IDENTITY_INSERT Paciente ON");
-    reg.ado().ExecutarSQL(reg.cn(), "INSERT INTO Paciente (ID_Paciente, Nome) VALUES (" +
-                                        QString::number(id) + ", 'OUTRO')");
+    for (const qint32 i : {id, outro}) {
+        reg.ado().ExecutarSQL(reg.cn(), "INSERT INTO Paciente (ID_Paciente, Nome) VALUES (" +
+                                            QString::number(i) + ", 'OUTRO')");
+    }
     reg.ado().ExecutarSQL(reg.cn(), "SET IDENTITY_INSERT Paciente OFF");
+    {
+        RelogioFixo depois(QDateTime::currentDateTime().addDays(1));
+        ASSERT_TRUE(
+            clsPacienteUnificar(reg.cn(), reg.ado()).PacienteUnificarCadastros(id, {outro}, 1));
+    }
     clsLoteDesfazer desfazer(reg.cn(), reg.ado());
     ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador()));
-    ASSERT_EQ(desfazer.Recusas().size(), 1);
-    EXPECT_EQ(desfazer.Recusas()[0].novo, plano[1].base);
-    EXPECT_TRUE(desfazer.Recusas()[0].mensagem.contains("já está de novo no cadastro"));
+    ASSERT_EQ(desfazer.Recusas().size(), 2);
+    for (const auto& recusa : desfazer.Recusas()) {
+        EXPECT_TRUE(recusa.novo == plano[1].base
+                        ? recusa.mensagem.contains("já está de novo no cadastro")
+                        : recusa.novo == plano[2].base &&
+                              recusa.mensagem.contains("foi unificado de novo depois do lote"))
+            << recusa.mensagem.toStdString();
+    }
     EXPECT_FALSE(desfazer.Concluido());
-    EXPECT_EQ(desfazer.Situacao().desfeitas, plano.size() - 1);
+    EXPECT_EQ(desfazer.Situacao().desfeitas, plano.size() - 2);
     EXPECT_EQ(reg.Contar("SELECT COUNT(*) FROM Cadunir_Lote WHERE FimDesfeito IS NULL"), 1);
 }
 
