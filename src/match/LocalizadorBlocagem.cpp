@@ -96,7 +96,7 @@ void OrdenarPorChave(std::vector<Entrada>& v) {
         return;
     }
     int bits = 1;
-    while (bits < 24 && (size_t(1) << bits) < v.size()) ++bits;
+    while (bits < 24 && (size_t(4) << bits) < v.size()) ++bits;
     const int deslocamento = 64 - bits;
     std::vector<quint32> inicio((size_t(1) << bits) + 1, 0);
     for (const Entrada& e : v) ++inicio[(e.chave >> deslocamento) + 1];

@@ -396,10 +396,12 @@ double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, 
     const auto& d = Definicoes();
     niveisOutros(a, b, n);
     std::array<double, kCampos> w{};
+    // What PesoCampo gives outside a household, without asking it eleven times a pair.
     const auto pesar = [&](int c) {
         const int l = n[size_t(c)];
-        w[size_t(c)] = m_modelo.PesoCampo(
-            c, n, d[size_t(c)].niveis[l].porFrequencia ? frequencia(c, l, a, indice) : -1, false);
+        w[size_t(c)] = d[size_t(c)].niveis[l].porFrequencia
+                           ? m_modelo.PesoPorFrequencia(c, l, frequencia(c, l, a, indice))
+                           : m_modelo.Peso(c, l);
     };
     double semNomes = m_prior;
     for (int c = 0; c < kCampos; ++c)

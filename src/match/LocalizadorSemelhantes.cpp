@@ -119,13 +119,17 @@ Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar)
     Registro r;
     r.id = id;
     std::string& t = m_normal;
-    std::string inteiro;
+    std::string& inteiro = m_inteiro;
+    inteiro.clear();
     quint32* const nomes[3] = {&r.nome, &r.meio, &r.ultimo};
     for (int k = 0; k < 3; ++k) {
         TextoNormalizado(c[size_t(Nome + k)], t);
         *nomes[k] = m_nomes.id(t, k, contar, true);
-        if (!t.empty())
-            inteiro += (inteiro.empty() ? "" : " ") + t;
+        if (!t.empty()) {
+            if (!inteiro.empty())
+                inteiro += ' ';
+            inteiro += t;
+        }
     }
     // The whole name word by word: its first and last words, when the fields split it
     // otherwise (JOANA CARVALHO typed into Nome; SILVA SANTOS for SANTOS).
@@ -568,8 +572,10 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
                 limiteDe = a;
                 limite = limiteNomes(ra, a);
             }
-            const double p =
-                ModeloPontuacao::Pontuacao(pesoSeAlcanca(ra, a, rb, nv, &cache, limite, minimo));
+            const double w = pesoSeAlcanca(ra, a, rb, nv, &cache, limite, minimo);
+            if (w < minimo - 1e-6)
+                continue;
+            const double p = ModeloPontuacao::Pontuacao(w);
             if (p < m_opcoes.limiar)
                 continue;
             ParCandidato par;

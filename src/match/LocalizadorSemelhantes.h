@@ -280,9 +280,10 @@ class LocalizadorSemelhantes {
     std::array<double, kCampos> m_pesoMaximoNomes{};  // each name field's best fixed weight
     std::vector<Registro> m_registros;
     std::string m_textos;
-    std::string m_normal;  // scratch for normalising
-    Dicionario m_nomes;    // roles: first, middle, last name
-    Dicionario m_lugares;  // roles: street, district, city
+    std::string m_normal;   // scratch for normalising
+    std::string m_inteiro;  // and for the whole name
+    Dicionario m_nomes;     // roles: first, middle, last name
+    Dicionario m_lugares;   // roles: street, district, city
     // How many records hold each record's value (for the exact-agreement weights), and how
     // many hold the field at all.
     std::vector<quint32> m_fData, m_fCic, m_fRg, m_fProntuario, m_fEndereco, m_fCep, m_fTelefone;
