@@ -102,7 +102,7 @@ QByteArray Logs(const Registro& r) {
 
 }  // namespace
 
-TEST(DesfazerUnificacao, ComandoDoProgramaVoltaLinhaALinhaComPlanoEDataExata) {
+TEST(clsUnificacaoDesfazer, ComandoDoProgramaVoltaLinhaALinhaComPlanoEDataExata) {
     Registro r;
     const QByteArray antes = r.Produto();
     ASSERT_TRUE(r.Unificar(10, {10, 11, 12}));
@@ -118,7 +118,7 @@ TEST(DesfazerUnificacao, ComandoDoProgramaVoltaLinhaALinhaComPlanoEDataExata) {
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoDesfeita WHERE ID_Usuario = 2"), 2);
 }
 
-TEST(DesfazerUnificacao, UnificacaoDeProgramaAnteriorVoltaLinhaALinha) {
+TEST(clsUnificacaoDesfazer, UnificacaoDeProgramaAnteriorVoltaLinhaALinha) {
     Registro r;
     // An earlier program's merge cannot give back the plan: the README says so.
     r.Executar(
@@ -134,7 +134,7 @@ TEST(DesfazerUnificacao, UnificacaoDeProgramaAnteriorVoltaLinhaALinha) {
     EXPECT_EQ(r.Produto(), antes);
 }
 
-TEST(DesfazerUnificacao, CadeiaDesfeitaEmQualquerOrdem) {
+TEST(clsUnificacaoDesfazer, CadeiaDesfeitaEmQualquerOrdem) {
     for (bool primeiroA : {true, false}) {
         SCOPED_TRACE(primeiroA ? "A first" : "B first");
         Registro r;
@@ -153,7 +153,7 @@ TEST(DesfazerUnificacao, CadeiaDesfeitaEmQualquerOrdem) {
 
 // A record merged, restored and merged again has two log rows: the undo takes the newest, so
 // the record comes back as it was at the second merge, from the second survivor.
-TEST(DesfazerUnificacao, MesclaDesfeitaERefeitaVoltaDaSegunda) {
+TEST(clsUnificacaoDesfazer, MesclaDesfeitaERefeitaVoltaDaSegunda) {
     for (bool doPrograma : {true, false}) {
         SCOPED_TRACE(doPrograma ? "this program's merges" : "an earlier program's merges");
         Registro r;
@@ -177,7 +177,7 @@ TEST(DesfazerUnificacao, MesclaDesfeitaERefeitaVoltaDaSegunda) {
     }
 }
 
-TEST(DesfazerUnificacao, ExamesNovosDoSobreviventeFicam) {
+TEST(clsUnificacaoDesfazer, ExamesNovosDoSobreviventeFicam) {
     Registro r;
     ASSERT_TRUE(r.Unificar(10, {11}));
     r.NovoExame(10, "E10-NOVO");
@@ -191,7 +191,7 @@ TEST(DesfazerUnificacao, ExamesNovosDoSobreviventeFicam) {
 }
 
 // Exam numbers are not unique: the survivor may hold an exam numbered like one it received.
-TEST(DesfazerUnificacao, NumeroDeExameRepetidoNoSobreviventeNaoMudaDeDono) {
+TEST(clsUnificacaoDesfazer, NumeroDeExameRepetidoNoSobreviventeNaoMudaDeDono) {
     {
         SCOPED_TRACE("this program's merge: the moved rows' IDs were recorded");
         Registro r;
@@ -243,7 +243,7 @@ TEST(DesfazerUnificacao, NumeroDeExameRepetidoNoSobreviventeNaoMudaDeDono) {
     }
 }
 
-TEST(DesfazerUnificacao, RecusasNaoMudamNada) {
+TEST(clsUnificacaoDesfazer, RecusasNaoMudamNada) {
     Registro r;
     ASSERT_TRUE(r.Unificar(10, {11, 12}));
     clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
@@ -289,7 +289,7 @@ TEST(DesfazerUnificacao, RecusasNaoMudamNada) {
     recusada(12, clsUnificacaoDesfazer::Incompleta);
 }
 
-TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
+TEST(clsUnificacaoDesfazer, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
     // Fail each statement of the undo in turn; the file must stay as it was every time, and
     // the message name the step.
     QSet<QString> etapas;
@@ -332,7 +332,7 @@ TEST(DesfazerUnificacao, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
                                      "O desfazer falhou ao registrar o desfazer."}));
 }
 
-TEST(DesfazerUnificacao, DiscoCheioNaoMudaNadaEDizOQueFalhou) {
+TEST(clsUnificacaoDesfazer, DiscoCheioNaoMudaNadaEDizOQueFalhou) {
     Registro r;
     ASSERT_TRUE(r.Unificar(10, {11, 12}));
     const QByteArray tudo = r.Instantaneo();
@@ -363,7 +363,7 @@ TEST(DesfazerUnificacao, DiscoCheioNaoMudaNadaEDizOQueFalhou) {
 
 // On SQL Server the undo locks what a merge would move under it. The embedded register reads
 // SQL Server's statements and drops the hints, so the whole undo runs here as it runs there.
-TEST(DesfazerUnificacao, NoSqlServerTravaOsCadastrosEOsExamesQueDevolve) {
+TEST(clsUnificacaoDesfazer, NoSqlServerTravaOsCadastrosEOsExamesQueDevolve) {
     static const QRegularExpression semTrava(
         R"(FROM (Paciente|Exame|Exame_BK)\b(?! WITH \(UPDLOCK, HOLDLOCK\)))");
     const QString trava = " WITH (UPDLOCK, HOLDLOCK) ";
@@ -406,7 +406,7 @@ TEST(DesfazerUnificacao, NoSqlServerTravaOsCadastrosEOsExamesQueDevolve) {
     EXPECT_TRUE(rec.texts().filter("WITH (").isEmpty());
 }
 
-TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
+TEST(clsUnificacaoDesfazer, ValoresDoSobreviventeVoltamOuPerguntam) {
     // The merge also overwrites the survivor's values, logged in PacienteLogAtualizar.
     auto unificarMudando = [](Registro& r) {
         return r.Unificar(10, {11}, kAdmin, {"RG", "Profissão"});
@@ -466,7 +466,7 @@ TEST(DesfazerUnificacao, ValoresDoSobreviventeVoltamOuPerguntam) {
     }
 }
 
-TEST(HistoricoUnificacao, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
+TEST(clsUnificacaoHistorico, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
     Registro r;
     const RelogioFixo relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
     ASSERT_TRUE(r.Unificar(10, {11, 12}));
@@ -529,7 +529,7 @@ TEST(HistoricoUnificacao, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
     EXPECT_EQ(ids(sobrevivente).size(), 2);
 }
 
-TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
+TEST(clsUnificacaoHistorico, CsvAbreEmPlanilha) {
     UnificacaoComando c;
     c.ID_PacienteNovo = 10;
     c.ID_Usuario = 7;
@@ -579,10 +579,10 @@ TEST(HistoricoUnificacao, CsvAbreEmPlanilha) {
 
 // The child's side of the kill test: undo every merge still in place, one byte per undo on the
 // descriptor the parent gave. Run only by the test below.
-TEST(DesfazerInterrompido, DISABLED_Filho) {
+TEST(clsUnificacaoDesfazer, DISABLED_Filho) {
     const QString arquivo = qEnvironmentVariable("CADUNIR_FILHO");
     if (arquivo.isEmpty()) {
-        GTEST_SKIP() << "run by DesfazerInterrompido.SerieMortaAoAcasoNuncaDeixaMeioDesfeito";
+        GTEST_SKIP() << "run by clsUnificacaoDesfazer.SerieMortaAoAcasoNuncaDeixaMeioDesfeito";
     }
     Connection cn;
     clsADO ado;
@@ -606,7 +606,7 @@ TEST(DesfazerInterrompido, DISABLED_Filho) {
     }
 }
 
-TEST(DesfazerInterrompido, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
+TEST(clsUnificacaoDesfazer, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
     constexpr int kPares = 150;
     constexpr int kInterrupcoes = 16;
     RegistroMerge r;
@@ -641,7 +641,7 @@ TEST(DesfazerInterrompido, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
     for (int rodada = 0; rodada < kInterrupcoes; ++rodada) {
         SCOPED_TRACE("interrupção " + std::to_string(rodada + 1));
         r.cn().Close();
-        ASSERT_TRUE(MatarFilhoAoAcaso("DesfazerInterrompido.DISABLED_Filho", r.Arquivo(),
+        ASSERT_TRUE(MatarFilhoAoAcaso("clsUnificacaoDesfazer.DISABLED_Filho", r.Arquivo(),
                                       acaso.bounded(8), acaso));
         ASSERT_TRUE(r.ado().AbrirConexão(r.cn(), r.StringConexao()));
         restaurados = 0;
@@ -667,7 +667,7 @@ TEST(DesfazerInterrompido, SerieMortaAoAcasoNuncaDeixaMeioDesfeito) {
     EXPECT_GT(restaurados, 0);
 }
 
-TEST(RegistroUnificacao, FalhaDeUmaMetadeDesfazAsDuas) {
+TEST(clsUnificacaoRegistro, FalhaDeUmaMetadeDesfazAsDuas) {
     Registro r;
     const QByteArray tudo = r.Instantaneo();
     {
@@ -694,7 +694,7 @@ TEST(RegistroUnificacao, FalhaDeUmaMetadeDesfazAsDuas) {
 
 // An update of the survivor after the merge rewrites the patient data copied into every exam it
 // holds, the moved ones too; an undo gives those exams their own record's copy back.
-TEST(DesfazerUnificacao, ExamesDevolvidosVoltamComACopiaDosSeusDados) {
+TEST(clsUnificacaoDesfazer, ExamesDevolvidosVoltamComACopiaDosSeusDados) {
     Registro r;
     for (const char* tabela : {"Exame", "Exame_BK"})
         r.Executar(QString("UPDATE %1 SET Paciente = 'P11 D''AVILA', Endereço = 'RUA ONZE', "
