@@ -497,7 +497,16 @@ bool clsUnificacaoDesfazer::PrepararSobrevivente(const QList<Plano>& planos,
             }
             ondeAntes = janela;  // an earlier program's merge: its update, if it made one
         }
-        if (!Ler("SELECT TOP 1 " + colunas.join(", ") +
+        // The values before: this program's own record of them, which two commands on the
+        // survivor within the log's minute cannot confuse; else the PacienteLogAtualizar row.
+        if (p.comando != 0 &&
+            !Ler("SELECT " + colunas.join(", ") +
+                     " FROM Cadunir_UnificacaoAnterior WHERE ID_Unificacao = " + Numero(p.comando),
+                 antes)) {
+            return false;
+        }
+        if (antes.isEmpty() &&
+            !Ler("SELECT TOP 1 " + colunas.join(", ") +
                      " FROM PacienteLogAtualizar WHERE ID_Paciente = " + sobrevivente +
                      " AND ID_Usuario = " + Literal(p.usuario) + ondeAntes + " ORDER BY Data",
                  antes)) {

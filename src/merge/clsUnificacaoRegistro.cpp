@@ -27,9 +27,9 @@ QString SqlExtra() {
         " ) ON [PRIMARY]");
 }
 
-QString SqlSobrevivente() {
+// The patient columns as Paciente types them, for the tables that keep a survivor's values.
+QString ColunasValores() {
     return QStringLiteral(
-        " CREATE TABLE [dbo].[Cadunir_UnificacaoSobrevivente] ("
         " [ID_Paciente] [int] NOT NULL ,"
         " [Nome] [nvarchar] (30) NULL ,"
         " [Nome_Soundex] [nvarchar] (4) NULL ,"
@@ -56,10 +56,25 @@ QString SqlSobrevivente() {
         " [Email] [nvarchar] (70) NULL ,"
         " [Prontuário] [nvarchar] (20) NULL ,"
         " [ID_Paciente_Externo] [nvarchar] (20) NULL ,"
-        " [ID_Convenio_Plano] [int] NULL ,"
-        " [ID_Usuario] [int] NOT NULL ,"
-        " [Data_Atualizar] [smalldatetime] NOT NULL "
-        " ) ON [PRIMARY]");
+        " [ID_Convenio_Plano] [int] NULL ,");
+}
+
+QString SqlSobrevivente() {
+    return " CREATE TABLE [dbo].[Cadunir_UnificacaoSobrevivente] (" + ColunasValores() +
+           " [ID_Usuario] [int] NOT NULL ,"
+           " [Data_Atualizar] [smalldatetime] NOT NULL "
+           " ) ON [PRIMARY]";
+}
+
+// The survivor's values right before its command changed them, by the command's number. The
+// PacienteLogAtualizar row holds them too, but two commands on one survivor within the log's
+// minute leave rows an undo could not tell apart.
+QString SqlAnterior() {
+    return " CREATE TABLE [dbo].[Cadunir_UnificacaoAnterior] (" + ColunasValores() +
+           " [ID_Unificacao] [int] NOT NULL "
+           " ) ON [PRIMARY] "
+           " CREATE INDEX [IX_Cadunir_UnificacaoAnterior_Unificacao] ON "
+           "[dbo].[Cadunir_UnificacaoAnterior]([ID_Unificacao])";
 }
 
 QString SqlExame() {
@@ -227,6 +242,7 @@ bool clsUnificacaoRegistro::CriarTabelas() {
         {QStringLiteral("Cadunir_UnificacaoDesfeita"), SqlDesfeita()},
         {QStringLiteral("Cadunir_UnificacaoExame"), SqlExame()},
         {QStringLiteral("Cadunir_UnificacaoSinal"), SqlSinal()},
+        {QStringLiteral("Cadunir_UnificacaoAnterior"), SqlAnterior()},
     };
     const auto falhar = [&](const QString& nome) {
         m_erro.AtualizarErro(m_ado.ErrorNumber(), m_ado.ErrorString(),
@@ -332,6 +348,18 @@ bool clsUnificacaoRegistro::Preparar(qint32 fID_PacienteBase, const QList<qint32
         }
         m_perdidos << perdido;
     }
+    m_valoresBase.clear();
+    Recordset rs;
+    if (!m_ado.AbrirRecordset(
+            m_cn, rs,
+            "SELECT " + ColunasPacienteLogadas().join(QStringLiteral(", ")) +
+                " FROM Paciente WHERE ID_Paciente = " + QString::number(fID_PacienteBase))) {
+        return Falhar(QStringLiteral("Preparar"));
+    }
+    for (int c = 0; !rs.Eof() && c < ColunasPacienteLogadas().size(); ++c) {
+        m_valoresBase << Literal(rs.Fields(c).Value());
+    }
+    rs.Close();
     m_copiasBase.clear();
     return LerCopias(fID_PacienteBase, m_copiasBase);
 }
@@ -445,6 +473,14 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
     }
     if (!fSobreviventeAtualizado) {
         return true;
+    }
+    if (!m_valoresBase.isEmpty() &&
+        !m_ado.ExecutarSQL(m_cn, "INSERT INTO Cadunir_UnificacaoAnterior (" +
+                                     ColunasPacienteLogadas().join(QStringLiteral(", ")) +
+                                     ", ID_Unificacao) VALUES (" +
+                                     m_valoresBase.join(QStringLiteral(", ")) + ", " +
+                                     comando.chopped(2) + ")")) {
+        return Falhar(QStringLiteral("Registrar"));
     }
     // The base's own exams as they were, under a key of the base merged into itself.
     if (!GravarCopias(comando + base + ", " + chaveComando.mid(comando.size()), m_copiasBase)) {

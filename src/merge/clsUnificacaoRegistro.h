@@ -13,7 +13,7 @@
 // What the log tables cannot hold about a merge, recorded by this program in tables of its own
 // (Cadunir_Unificacao...) in the merge's own transaction: the removed record's plan and exact
 // birth date, its exam rows (by ID_Exame) with their copy of its data, the survivor's values
-// right after the merge, and which merges were undone, by whom and when.
+// right before and right after the merge, and which merges were undone, by whom and when.
 
 // The 27 patient columns the log tables share with Paciente, in the log's order.
 const QStringList& ColunasPacienteLogadas();
@@ -85,4 +85,6 @@ class clsUnificacaoRegistro {
     // The base's own exam rows' copy, which the survivor's update rewrites: an undo that gives
     // the survivor its values back gives these back too.
     QList<QPair<QString, QVariantList>> m_copiasBase;
+    // The base's row before the command, as SQL literals in ColunasPacienteLogadas() order.
+    QStringList m_valoresBase;
 };

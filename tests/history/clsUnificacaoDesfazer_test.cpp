@@ -466,6 +466,23 @@ TEST(clsUnificacaoDesfazer, ValoresDoSobreviventeVoltamOuPerguntam) {
     }
 }
 
+// Two merges into one survivor within one minute (triage at keyboard speed): their
+// PacienteLogAtualizar rows carry the same time, yet each undo gives back its own "before".
+TEST(clsUnificacaoDesfazer, DuasUnificacoesNoMesmoMinutoVoltamCadaUmaASua) {
+    Registro r;
+    const QByteArray antes = r.Produto();
+    RelogioFixo relogio(QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0)));
+    ASSERT_TRUE(r.Unificar(10, {11}, kAdmin, {"RG", "Profissão"}));
+    const QByteArray entre = r.Produto();
+    ASSERT_TRUE(r.Unificar(10, {12}, kAdmin, {"RG"}));
+    ASSERT_EQ(r.Contar("SELECT COUNT(DISTINCT Data) FROM PacienteLogAtualizar"), 1);
+    clsUnificacaoDesfazer desfazer(r.cn(), r.ado());
+    ASSERT_TRUE(desfazer.Desfazer(12, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
+    EXPECT_EQ(r.Produto(), entre);
+    ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
+    EXPECT_EQ(r.Produto(), antes);
+}
+
 TEST(clsUnificacaoHistorico, ComandosAgrupadosFiltradosEDesfeitosAparecem) {
     Registro r;
     const RelogioFixo relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
