@@ -97,15 +97,16 @@ TEST(clsLoteDesfazer, VoltaLinhaPorLinhaEOHistoricoMostraOLote) {
 TEST(clsLoteDesfazer, UmaUnificacaoQueNaoVoltaFicaListadaEAsOutrasVoltam) {
     RegistroGerado reg;
     const auto plano = RodarLote(reg);
-    ASSERT_GT(plano.size(), 2);
+    ASSERT_GT(plano.size(), 3);
     // Someone typed a new patient under the ID of a record the batch removed: that merge
     // cannot be undone; the others are.
-    // Another came back the same way and was merged again later (by an earlier program):
-    // that later merge must be undone first.
+    // Two more came back the same way and were merged again later (by an earlier program),
+    // one of them into its own survivor again: that later merge must be undone first.
     const qint32 id = plano[1].remocoes[0].id;
     const qint32 outro = plano[2].remocoes[0].id;
+    const qint32 terceiro = plano[3].remocoes[0].id;
     reg.ado().ExecutarSQL(reg.cn(), "SET IDENTITY_INSERT Paciente ON");
-    for (const qint32 i : {id, outro}) {
+    for (const qint32 i : {id, outro, terceiro}) {
         reg.ado().ExecutarSQL(reg.cn(), "INSERT INTO Paciente (ID_Paciente, Nome) VALUES (" +
                                             QString::number(i) + ", 'OUTRO')");
     }
@@ -114,19 +115,21 @@ TEST(clsLoteDesfazer, UmaUnificacaoQueNaoVoltaFicaListadaEAsOutrasVoltam) {
         RelogioFixo depois(QDateTime::currentDateTime().addDays(1));
         ASSERT_TRUE(
             clsPacienteUnificar(reg.cn(), reg.ado()).PacienteUnificarCadastros(id, {outro}, 1));
+        ASSERT_TRUE(clsPacienteUnificar(reg.cn(), reg.ado())
+                        .PacienteUnificarCadastros(plano[3].base, {terceiro}, 1));
     }
     clsLoteDesfazer desfazer(reg.cn(), reg.ado());
     ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador()));
-    ASSERT_EQ(desfazer.Recusas().size(), 2);
+    ASSERT_EQ(desfazer.Recusas().size(), 3);
     for (const auto& recusa : desfazer.Recusas()) {
         EXPECT_TRUE(recusa.novo == plano[1].base
                         ? recusa.mensagem.contains("já está de novo no cadastro")
-                        : recusa.novo == plano[2].base &&
+                        : (recusa.novo == plano[2].base || recusa.novo == plano[3].base) &&
                               recusa.mensagem.contains("foi unificado de novo depois do lote"))
             << recusa.mensagem.toStdString();
     }
     EXPECT_FALSE(desfazer.Concluido());
-    EXPECT_EQ(desfazer.Situacao().desfeitas, plano.size() - 2);
+    EXPECT_EQ(desfazer.Situacao().desfeitas, plano.size() - 3);
     EXPECT_EQ(reg.Contar("SELECT COUNT(*) FROM Cadunir_Lote WHERE FimDesfeito IS NULL"), 1);
 }
 
@@ -158,10 +161,13 @@ TEST(clsLoteDesfazer, MortoAoAcasoTerminaAoRodarDeNovo) {
         ASSERT_TRUE(reg.ado().AbrirConexão(reg.cn(), reg.StringConexao()));
         CadaUnificacaoInteiraOuNada(reg, plano);
     }
+    EXPECT_FALSE(clsExecucaoLote(reg.cn(), reg.ado(), reg.Administrador()).Retomar(1));
+    // Another administrator finishes it: what the killed runs undid is still known as undone.
     clsLoteDesfazer desfazer(reg.cn(), reg.ado());
-    ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador())) << desfazer.Mensagem().toStdString();
+    ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador() + 1)) << desfazer.Mensagem().toStdString();
     EXPECT_TRUE(desfazer.Concluido());
     EXPECT_EQ(reg.Produto(), antes);
+    EXPECT_EQ(reg.Contar("SELECT ID_UsuarioDesfez FROM Cadunir_Lote"), 1);  // the first run's
 }
 
 // The history window may be closed while its undo runs: the task stops after the merge under
@@ -170,6 +176,11 @@ TEST(clsLoteDesfazer, TarefaDestruidaNoMeioParaEntreUnificacoes) {
     RegistroGerado reg;
     const QByteArray antes = reg.Produto();
     const auto plano = RodarLote(reg);
+    // As a version that did not number its merges recorded the batch: one merge per survivor.
+    for (const char* tabela : {"Extra", "Sobrevivente", "Exame", "Sinal", "Lote"}) {
+        reg.ado().ExecutarSQL(
+            reg.cn(), QString("UPDATE Cadunir_Unificacao%1 SET ID_Unificacao = NULL").arg(tabela));
+    }
     {
         auto tarefa =
             std::make_unique<TarefaDesfazerLote>(reg.StringConexao(), reg.Administrador());
@@ -178,6 +189,7 @@ TEST(clsLoteDesfazer, TarefaDestruidaNoMeioParaEntreUnificacoes) {
     CadaUnificacaoInteiraOuNada(reg, plano);
     clsLoteDesfazer desfazer(reg.cn(), reg.ado());
     ASSERT_TRUE(desfazer.Desfazer(1, reg.Administrador())) << desfazer.Mensagem().toStdString();
+    EXPECT_EQ(desfazer.Situacao().total, plano.size());
     EXPECT_EQ(reg.Produto(), antes);
 }
 
@@ -200,8 +212,9 @@ TEST(clsUnificacaoHistorico, UnificacaoConfirmadaSobreSinaisGuardaSinaisEMotivoF
     ASSERT_TRUE(clsUnificacao(r.cn(), r.ado()).Executar(pedido).unificada);
 
     EXPECT_EQ(r.Contar("SELECT COUNT(*) FROM Cadunir_UnificacaoSinal WHERE ID_PacienteNovo = " +
-                       QString::number(a) +
-                       " AND ID_Usuario = 7 AND Tipo = " + QString::number(int(sinais[0].tipo))),
+                       QString::number(a) + " AND ID_Usuario = 7 AND Pacientes = '" +
+                       QString::number(a) + ", " + QString::number(b) +
+                       "' AND Tipo = " + QString::number(int(sinais[0].tipo))),
               1);
     clsUnificacaoHistorico historico(r.cn(), r.ado());
     QList<UnificacaoComando> comandos;

@@ -174,6 +174,15 @@ TEST(clsUnificacaoDesfazer, MesclaDesfeitaERefeitaVoltaDaSegunda) {
         ASSERT_TRUE(desfazer.Desfazer(11, kAdmin)) << desfazer.Erro().ErrorString().toStdString();
         EXPECT_EQ(desfazer.ExamesDevolvidos(), 2);
         EXPECT_EQ(r.Produto(), antes);
+
+        // A third time into the first survivor: undone once, it stays undone.
+        RelogioFixo terceira(t0.addDays(2));
+        ASSERT_TRUE(unificar(10));
+        ASSERT_TRUE(desfazer.Desfazer(11, kAdmin));
+        EXPECT_EQ(r.Produto(), antes);
+        r.Executar("DELETE FROM Paciente WHERE ID_Paciente = 11");
+        EXPECT_FALSE(desfazer.Desfazer(11, kAdmin));
+        EXPECT_EQ(desfazer.Erro().ErrorNumber(), clsUnificacaoDesfazer::JaDesfeita);
     }
 }
 
@@ -284,9 +293,26 @@ TEST(clsUnificacaoDesfazer, RecusasNaoMudamNada) {
     recusada(12, clsUnificacaoDesfazer::Inconsistente);
     r.Executar("UPDATE Exame_BK SET ID_Paciente = 10 WHERE Número_Exame = 'E12-1'");
 
+    // An exam taken off the survivor between the undo's read and its move (which the undo's
+    // locks keep other stations from doing) stops it.
+    bool movido = false;
+    const int obs = r.cn().AdicionarObservador([&](const Connection::Evento& e) {
+        if (!movido && e.tipo == Connection::Evento::Execucao &&
+            e.texto.startsWith("UPDATE Exame SET ID_Paciente = 12")) {
+            movido = true;
+            r.Executar("UPDATE Exame SET ID_Paciente = 13 WHERE Número_Exame = 'E12-1'");
+        }
+    });
+    recusada(12, clsUnificacaoDesfazer::Alterada);
+    r.cn().RemoverObservador(obs);
+    ASSERT_TRUE(movido);
+
     // A log row without its survivor cannot say where the exams went.
-    r.Executar("UPDATE PacienteLog SET ID_PacienteNovo = NULL WHERE ID_Paciente = 12");
-    recusada(12, clsUnificacaoDesfazer::Incompleta);
+    for (const char* semSobrevivente : {"0", "NULL"}) {
+        r.Executar(QString("UPDATE PacienteLog SET ID_PacienteNovo = %1 WHERE ID_Paciente = 12")
+                       .arg(semSobrevivente));
+        recusada(12, clsUnificacaoDesfazer::Incompleta);
+    }
 }
 
 TEST(clsUnificacaoDesfazer, FalhaEmQualquerComandoNaoDeixaNadaPelaMetade) {
@@ -353,6 +379,16 @@ TEST(clsUnificacaoDesfazer, DiscoCheioNaoMudaNadaEDizOQueFalhou) {
     EXPECT_EQ(r.ado().ProfundidadeTransação(), 0);
     EXPECT_EQ(r.Instantaneo(), tudo);
 
+    // Inside a caller's transaction the rollback is the caller's to make: no "nothing changed".
+    ASSERT_TRUE(r.ado().TransaçãoIniciar(r.cn()));
+    {
+        const DiscoCheio disco;
+        EXPECT_FALSE(desfazer.Desfazer({11, 12}, kAdmin));
+    }
+    EXPECT_FALSE(desfazer.Mensagem().contains("Nada foi alterado"))
+        << desfazer.Mensagem().toStdString();
+    r.ado().TransaçãoCancelar(r.cn());
+
     // With room again the same undo goes through; a second one is refused with its reason.
     ASSERT_TRUE(desfazer.Desfazer({11, 12}, kAdmin)) << desfazer.Mensagem().toStdString();
     EXPECT_FALSE(desfazer.Desfazer(11, kAdmin));
@@ -415,6 +451,12 @@ TEST(clsUnificacaoDesfazer, ValoresDoSobreviventeVoltamOuPerguntam) {
     // earlier version recorded it, without the command's number.
     for (const bool versaoAnterior : {false, true}) {
         Registro r;
+        {
+            // An earlier change of the survivor by the same administrator, logged as well.
+            RelogioFixo ontem(QDateTime(QDate(2026, 12, 5), QTime(9, 0)));
+            ASSERT_TRUE(clsPacienteUnificar(r.cn(), r.ado())
+                            .PacienteAtualizarCampos(10, kAdmin, {{"Telefone", "1234"}}));
+        }
         const QByteArray antes = r.Produto();
         {
             RelogioAndando relogio(r.cn(), QDateTime(QDate(2026, 12, 6), QTime(9, 59, 59)), 1);

@@ -34,6 +34,9 @@ TEST(Normalizacao, DocumentsKeepDigitsAndTheCicCheckDigitsAreEvidence) {
     EXPECT_EQ(Digitos(QStringLiteral("12.345.678-x"), false), "12345678");
     EXPECT_EQ(Digitos(QStringLiteral("111 444 777 35")), "11144477735");
     EXPECT_EQ(Digitos(QVariant()), QByteArray());
+    // A CIC kept in a numeric column lost its leading zeros.
+    EXPECT_EQ(CicNormalizado(QVariant(123456789)), "00123456789");
+    EXPECT_EQ(CicNormalizado(QVariant(1234567890)), "01234567890");
     EXPECT_TRUE(CicValido("11144477735"));
     // Valid numbers, check digits of 0 among them (a remainder of 0 or 1 gives 0).
     for (const char* valido :

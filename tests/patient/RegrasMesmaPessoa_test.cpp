@@ -22,6 +22,7 @@ TEST(RegrasMesmaPessoa, BirthDatesThatAreOneTypingSlip) {
         {19700315, 19170315, false},  // 70 / 17
         {19460312, 19990312, false},
         {19700312, 19711203, false},  // a swap holds only within one year
+        {19700312, 19701205, false},  // the day is the other's month, not the other way round
         // Two differing digits that are each other's but not neighbours: 21/06 / 26/01.
         {19700621, 19700126, false},
         {19700312, 19700213, false},  // 12/03 / 13/02: the same, across day and month

@@ -404,6 +404,10 @@ TEST(Unificacao, SemRevisaoABaseSugeridaFicaComValoresDeQuemNaoPareceOutraPessoa
     clsVerificacaoSeguranca verificacao(g.r.cn(), g.r.ado());
     ASSERT_TRUE(verificacao.Verificar(g.Comparar({1, 2, 3}), pedido.sinaisConfirmados));
     ASSERT_FALSE(pedido.sinaisConfirmados.isEmpty());
+    // A confirmation stands for the sign it names, not for another of its kind.
+    clsUnificacao::Pedido outroSinal = pedido;
+    outroSinal.sinaisConfirmados[0].texto += " ";
+    EXPECT_TRUE(unificacao.Executar(outroSinal).recusada);
     const clsUnificacao::Resultado r = unificacao.Executar(pedido);
     ASSERT_TRUE(r.unificada) << r.mensagem.toStdString();
     EXPECT_EQ(r.base, 2);

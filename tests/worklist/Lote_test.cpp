@@ -125,11 +125,14 @@ TEST(clsPlanoLote, PlanoSoComGruposDeUmaPessoaENadaGravado) {
 
 TEST(clsPlanoLote, DeixaDeForaOQueAlguemDisseOuApontaParaOCadastro) {
     RegistroGerado reg;
-    const QVector<Grupo> plano = Planejar(reg);
-    ASSERT_GT(plano.size(), 5);
+    clsPlanoLote::Resumo resumoAntes;
+    const QVector<Grupo> plano = Planejar(reg, &resumoAntes);
+    ASSERT_GT(plano.size(), 9);
     // Group 1: a "not the same person" decision; 2: a no-solution mark; 3: another table points
     // at the record to remove; 4: the sex of the record to remove changed; 5: put off in the
-    // worklist.
+    // worklist; 6: open in the worklist; 9: the name of the record to remove one letter off,
+    // and no document to back it. Groups 7 (no middle names) and 8 (no documents, the same
+    // birth date) stay.
     ASSERT_TRUE(clsDecisaoPessoas(reg.cn(), reg.ado())
                     .Registrar({plano[0].base, plano[0].remocoes[0].id}, 4, QString(), 1));
     reg.ado().ExecutarSQL(reg.cn(),
@@ -148,6 +151,22 @@ TEST(clsPlanoLote, DeixaDeForaOQueAlguemDisseOuApontaParaOCadastro) {
                           "ID_Usuario, Data) VALUES ('x', 1, '" +
                               N(plano[4].base) + "," + N(plano[4].remocoes[0].id) +
                               "', 1, getdate())");
+    reg.ado().ExecutarSQL(reg.cn(),
+                          "INSERT INTO Cadunir_ListaTrabalho (Chave, Tipo, Membros, "
+                          "ID_Usuario, Data) VALUES ('y', 3, '" +
+                              N(plano[5].remocoes[0].id) + "', 1, getdate())");
+    const auto ambos = [&](const Grupo& g) {
+        return " WHERE ID_Paciente IN (" + N(g.base) + ", " + N(g.remocoes[0].id) + ")";
+    };
+    reg.ado().ExecutarSQL(reg.cn(),
+                          "UPDATE Paciente SET Nome_Meio = NULL, Nome_Meio_Soundex = "
+                          "NULL" +
+                              ambos(plano[6]));
+    reg.ado().ExecutarSQL(reg.cn(), "UPDATE Paciente SET CIC = NULL, RG = NULL" + ambos(plano[7]));
+    reg.ado().ExecutarSQL(reg.cn(),
+                          "UPDATE Paciente SET CIC = NULL, RG = NULL, Nome = Nome + 'S' WHERE "
+                          "ID_Paciente = " +
+                              N(plano[8].remocoes[0].id));
 
     clsPlanoLote::Resumo resumo;
     const QVector<Grupo> depois = Planejar(reg, &resumo);
@@ -155,15 +174,17 @@ TEST(clsPlanoLote, DeixaDeForaOQueAlguemDisseOuApontaParaOCadastro) {
     for (const Grupo& g : depois) {
         bases.insert(g.base);
     }
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(bases.contains(plano[i].base)) << "grupo " << i + 1;
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(bases.contains(plano[i].base), i == 6 || i == 7) << "grupo " << i + 1;
     }
-    EXPECT_EQ(depois.size(), plano.size() - 5);
+    EXPECT_EQ(depois.size(), plano.size() - 7);
+    EXPECT_EQ(resumo.deixados.value(QStringLiteral("nomes que não se leem iguais")),
+              resumoAntes.deixados.value(QStringLiteral("nomes que não se leem iguais")) + 1);
     EXPECT_EQ(resumo.deixados.value(QStringLiteral("decisão \"não são a mesma pessoa\"")), 1);
     EXPECT_EQ(resumo.deixados.value(QStringLiteral("cadastro marcado sem solução")), 1);
     EXPECT_EQ(resumo.deixados.value(QStringLiteral("outra tabela aponta para um cadastro")), 1);
     EXPECT_EQ(resumo.deixados.value(QStringLiteral("grupo adiado ou aberto na lista de trabalho")),
-              1);
+              2);
 }
 
 TEST(clsExecucaoLote, UnificaExatamenteOPlanoEPulaOQueMudouDepoisDele) {
@@ -215,6 +236,12 @@ TEST(clsExecucaoLote, UnificaExatamenteOPlanoEPulaOQueMudouDepoisDele) {
     ASSERT_EQ(planoGravado.size(), plano.size());
     EXPECT_EQ(planoGravado[3].remocoes[0].assinatura, plano[3].remocoes[0].assinatura);
     EXPECT_EQ(planoGravado[3].situacao, clsLoteRegistro::Unificado);
+
+    // Taken up again: the changed groups are looked at once more, and counted once.
+    clsExecucaoLote outra(reg.cn(), reg.ado(), reg.Administrador());
+    ASSERT_TRUE(outra.Retomar(lote.Lote()));
+    ASSERT_TRUE(outra.Executar());
+    EXPECT_EQ(outra.Situacao().feitos, plano.size());
 }
 
 // The child's side: takes up batch 1 of the register and reports each group it finishes.
