@@ -102,9 +102,6 @@ TEST_F(SemanticaTest, TextsComparesAndConvertsAsSqlServer) {
                      "'20000101')")
                   .size(),
               1);
-    EXPECT_EQ(um("SELECT COUNT(*) FROM Paciente WHERE '19700621' = (SELECT MIN(Data_Nascimento) "
-                 "FROM Paciente)"),
-              "2");
     EXPECT_EQ(falhaConsulta("SELECT Nome FROM Paciente WHERE Data_Nascimento = '19701321'"),
               dados::ErroConversao);
     exec("UPDATE Paciente SET Data_Nascimento = '20010203' WHERE Nome = 'agua'");

@@ -158,10 +158,9 @@ TEST(clsPlanoLote, DeixaDeForaOQueAlguemDisseOuApontaParaOCadastro) {
     const auto ambos = [&](const Grupo& g) {
         return " WHERE ID_Paciente IN (" + N(g.base) + ", " + N(g.remocoes[0].id) + ")";
     };
-    reg.ado().ExecutarSQL(reg.cn(),
-                          "UPDATE Paciente SET Nome_Meio = NULL, Nome_Meio_Soundex = "
-                          "NULL" +
-                              ambos(plano[6]));
+    reg.ado().ExecutarSQL(
+        reg.cn(),
+        "UPDATE Paciente SET Nome_Meio = NULL, Nome_Meio_Soundex = NULL" + ambos(plano[6]));
     reg.ado().ExecutarSQL(reg.cn(), "UPDATE Paciente SET CIC = NULL, RG = NULL" + ambos(plano[7]));
     reg.ado().ExecutarSQL(reg.cn(),
                           "UPDATE Paciente SET CIC = NULL, RG = NULL, Nome = Nome + 'S' WHERE "
