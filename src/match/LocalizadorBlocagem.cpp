@@ -172,24 +172,28 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
                         return;
                 saida[k++] = {c, ordem, i, semData};
             };
+            // In the blocks for the records without a birth date the first order goes on by
+            // another name, not by the date: sorted first among the dates, a record without
+            // one met the earliest-born of its block instead of its own records.
+            const auto depois = [&](quint32 id) {
+                return parteData == 2 ? Prefixo(texto(id), 5, 2) : nasc;
+            };
             if (umSom) {
                 // One name's sound and the other's initial: a slip in the other name.
                 for (const auto& [x, y] :
                      {std::pair{r.nome, r.ultimo}, std::pair{r.ultimo, r.nome}})
                     if (x && y)
                         acrescentar(som(x) ^ quint64(quint8(texto(y)[0])) << 56,
-                                    {Prefixo(texto(y), 7, 27) | nasc,
+                                    {Prefixo(texto(y), 7, 27) | depois(r.meio),
                                      Prefixo(texto(r.meio), 7, 27) | nasc});
             } else {
                 // Both sounds in either order, as typed and as the whole name re-read.
-                const quint32 nomeAlt = r.nomeAlt ? r.nomeAlt : r.nome;
-                const quint32 ultimoAlt = r.ultimoAlt ? r.ultimoAlt : r.ultimo;
                 for (const auto& [x, y] :
-                     {std::pair{r.nome, r.ultimo}, std::pair{nomeAlt, ultimoAlt}})
+                     {std::pair{r.nome, r.ultimo}, std::pair{primeiro, ultimo}})
                     if (x && y)
                         acrescentar(
                             Misturar(std::min(som(x), som(y)) ^ std::max(som(x), som(y)) * 3),
-                            {Prefixo(texto(r.meio), 7, 27) | nasc,
+                            {Prefixo(texto(r.meio), 7, 27) | depois(primeiro),
                              Prefixo(texto(r.nome), 7, 27) | nasc});
             }
             return k;
