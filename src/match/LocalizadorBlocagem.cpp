@@ -121,10 +121,14 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
     const auto texto = [&](quint32 id) -> std::string_view { return m_nomes.entradas[id].texto; };
     const quint64 nasc = quint64(quint32(r.nascimento));
     const bool semData = r.nascimento == 0;
-    // Within a block sharing a document, telephone, chart number or address: by each name,
-    // then by date.
-    const std::array<quint64, 2> porNomes = {Prefixo(texto(r.nome), 7, 27) | nasc,
-                                             Prefixo(texto(r.ultimo), 7, 27) | nasc};
+    // Large blocks are walked by the whole name's first and last word, whichever fields hold
+    // them: a name typed whole into one field, or split otherwise, sorts beside its other
+    // records. Within a block sharing a document, telephone, chart number or address: by each
+    // name, then by date.
+    const quint32 primeiro = r.nomeAlt ? r.nomeAlt : r.nome;
+    const quint32 ultimo = r.ultimoAlt ? r.ultimoAlt : r.ultimo;
+    const std::array<quint64, 2> porNomes = {Prefixo(texto(primeiro), 7, 27) | nasc,
+                                             Prefixo(texto(ultimo), 7, 27) | nasc};
     const auto uma = [&](quint64 valor, const std::array<quint64, 2>& ordem) {
         saida[0] = {Chave(tipo, valor), ordem, i, semData};
         return 1;
@@ -133,7 +137,7 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
         case kNascimento:
             if (semData)
                 return 0;
-            return uma(nasc, {Prefixo(texto(r.nome), 12, 4), Prefixo(texto(r.ultimo), 12, 4)});
+            return uma(nasc, {Prefixo(texto(primeiro), 12, 4), Prefixo(texto(ultimo), 12, 4)});
         case kCic:
             return r.nCic >= 9 ? uma(Hash(r.cic.data(), r.nCic, 2), porNomes) : 0;
         case kRg:  // up to the eighth character: with or without the check digit
@@ -168,24 +172,28 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
                         return;
                 saida[k++] = {c, ordem, i, semData};
             };
+            // In the blocks for the records without a birth date the first order goes on by
+            // another name, not by the date: sorted first among the dates, a record without
+            // one met the earliest-born of its block instead of its own records.
+            const auto depois = [&](quint32 id) {
+                return parteData == 2 ? Prefixo(texto(id), 5, 2) : nasc;
+            };
             if (umSom) {
                 // One name's sound and the other's initial: a slip in the other name.
                 for (const auto& [x, y] :
                      {std::pair{r.nome, r.ultimo}, std::pair{r.ultimo, r.nome}})
                     if (x && y)
                         acrescentar(som(x) ^ quint64(quint8(texto(y)[0])) << 56,
-                                    {Prefixo(texto(y), 7, 27) | nasc,
+                                    {Prefixo(texto(y), 7, 27) | depois(r.meio),
                                      Prefixo(texto(r.meio), 7, 27) | nasc});
             } else {
                 // Both sounds in either order, as typed and as the whole name re-read.
-                const quint32 nomeAlt = r.nomeAlt ? r.nomeAlt : r.nome;
-                const quint32 ultimoAlt = r.ultimoAlt ? r.ultimoAlt : r.ultimo;
                 for (const auto& [x, y] :
-                     {std::pair{r.nome, r.ultimo}, std::pair{nomeAlt, ultimoAlt}})
+                     {std::pair{r.nome, r.ultimo}, std::pair{primeiro, ultimo}})
                     if (x && y)
                         acrescentar(
                             Misturar(std::min(som(x), som(y)) ^ std::max(som(x), som(y)) * 3),
-                            {Prefixo(texto(r.meio), 7, 27) | nasc,
+                            {Prefixo(texto(r.meio), 7, 27) | depois(primeiro),
                              Prefixo(texto(r.nome), 7, 27) | nasc});
             }
             return k;

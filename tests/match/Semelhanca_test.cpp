@@ -383,6 +383,24 @@ TEST(Blocagem, AGiantBlockIsNotComparedAllAgainstAll) {
     EXPECT_GE(c.busca.Pontuar(a, b), 90);
 }
 
+TEST(Blocagem, ALargeBlockIsWalkedByTheWholeNameWhateverFieldHoldsIt) {
+    // Forty people born on one day: more than a block compared in full, so walked by names.
+    Cadastro c(TodosOsPares(), 0);
+    const char* nomes[] = {"ALICE",  "BRUNA",   "CARLA",  "DENISE", "ELAINE",  "FABIANA", "GISELE",
+                           "HELENA", "IRACEMA", "JOANA",  "KARINA", "LARISSA", "MONICA",  "NADIA",
+                           "OLGA",   "PAULA",   "RAQUEL", "SANDRA", "TANIA",   "VERA"};
+    const char* familias[] = {"ALMEIDA", "BARROS", "CUNHA", "DUARTE", "FARIAS", "GOMES",
+                              "LIMA",    "MOURA",  "NUNES", "PINTO",  "REIS",   "TAVARES"};
+    for (int i = 0; i < 40; ++i)
+        c.incluir({nomes[i % 20], {}, familias[(i * 7) % 12], {}, {}, Data(1961, 11, 22), "F"});
+    // The same woman, once with her whole name, two letters slipped, in the family name's
+    // field: no sound of a name meets, only the date, and neither field sorts them together.
+    const quint32 a = c.incluir({"JULIA", {}, "SOARES", {}, {}, Data(1961, 11, 22), "F"});
+    const quint32 b = c.incluir({{}, {}, "IULIA SOAERS", {}, {}, Data(1961, 11, 22), "F"});
+    const std::vector<quint64> candidatos = c.busca.ParesCandidatos();
+    EXPECT_TRUE(std::binary_search(candidatos.begin(), candidatos.end(), quint64(a) << 32 | b));
+}
+
 TEST(Agrupamento, GroupsRestOnTheirStrongestLinksAndFlagWhatTheReviewWould) {
     Cadastro c;
     // A chain A~B~C where A and C are two people.
