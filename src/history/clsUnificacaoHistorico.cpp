@@ -345,6 +345,7 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
             c.ID_PacienteNovo = l.novo;
             c.ID_Usuario = l.usuario;
             c.Data = l.data;
+            c.Numero = l.comando;
             c.SobreviventeExiste = nomesAtuais.contains(l.novo);
             c.NomeSobrevivente = nomesAtuais.value(l.novo);
             c.NomeAdministrador = pessoas.value(l.usuario).first;
@@ -375,6 +376,11 @@ bool clsUnificacaoHistorico::Consultar(const FiltroHistorico& fFiltro,
         comandos[*it].Removidos << r;
     }
 
+    // Newest first; commands logged in the same second (a batch runs many) in the order they
+    // ran, which their numbers keep.
+    std::stable_sort(comandos.begin(), comandos.end(), [](const auto& a, const auto& b) {
+        return a.Data != b.Data ? a.Data > b.Data : a.Numero > b.Numero;
+    });
     for (const UnificacaoComando& c : comandos) {
         if (!fFiltro.Administrador.isEmpty()) {
             bool numero = false;

@@ -40,7 +40,8 @@ struct UnificacaoComando {
     bool SobreviventeExiste = false;
     QString NomeAdministrador;  // from Usuário; empty when the user is unknown
     QList<UnificacaoRemovido> Removidos;
-    qint32 Lote = 0;  // the batch it belongs to; 0 for a merge of its own
+    qint32 Lote = 0;    // the batch it belongs to; 0 for a merge of its own
+    qint32 Numero = 0;  // the command's number; 0 when written before commands had one
     // Signs of different people the administrator confirmed the merge over, and why.
     QStringList Sinais;
     QString MotivoSinais;
