@@ -45,18 +45,6 @@ QString ErroLeitura(const QString& oQue, clsADO& ado) {
         .arg(ado.ErrorString());
 }
 
-// Runs `trabalho(de, ate, thread)` over [0, total) in `threads` threads.
-template <class F>
-void EmParalelo(size_t total, int threads, F trabalho) {
-    const int n = std::max(1, std::min(threads, 16));
-    std::vector<std::thread> outras;
-    for (int t = 1; t < n; ++t)
-        outras.emplace_back(trabalho, total * size_t(t) / size_t(n),
-                            total * size_t(t + 1) / size_t(n), t);
-    trabalho(size_t(0), total / size_t(n), 0);
-    for (auto& t : outras) t.join();
-}
-
 // How many pairs ahead a record is asked for before it is compared.
 constexpr size_t kAdiante = 16;
 

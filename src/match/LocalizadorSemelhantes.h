@@ -264,7 +264,10 @@ class LocalizadorSemelhantes {
     void contarFrequencias();
 
     // Blocking (LocalizadorBlocagem.cpp).
+    // Every pair of the blocks, sorted, without repeats. Empty when `parar` stopped it.
     void gerarPares(busca::ListaPares& pares, const Progresso& progresso);
+    // The sorted pairs one kind of key puts forward.
+    void blocar(int tipo, std::vector<quint64>& novos) const;
     int entradas(int tipo, const Registro& r, quint32 i, EntradaBloco* saida) const;
 
     void aprender(const busca::ListaPares& candidatos, const Progresso& progresso);
