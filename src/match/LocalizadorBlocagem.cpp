@@ -202,18 +202,24 @@ void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
     };
-    // Only the key and the record: the orders are asked for again for the records of large
-    // blocks alone, which halves what two kinds blocked side by side hold at once.
-    struct Chaveado {
-        quint64 chave;
-        quint32 registro;
-    };
-    std::vector<Chaveado> blocos;
-    blocos.reserve(n);
     EntradaBloco e[4];
+    // For the records without a date only the blocks that hold one matter: the others'
+    // entries are never kept.
+    std::vector<quint64> comSemData;
+    if (semData) {
+        for (quint32 i = 0; i < n; ++i)
+            if (m_registros[i].nascimento == 0)
+                for (int k = entradas(tipo, m_registros[i], i, e); k > 0; --k)
+                    comSemData.push_back(e[k - 1].chave);
+        std::sort(comSemData.begin(), comSemData.end());
+    }
+    std::vector<EntradaBloco> blocos;
+    blocos.reserve(semData ? comSemData.size() * 4 : n);
     for (quint32 i = 0; i < n; ++i) {
         const int k = entradas(tipo, m_registros[i], i, e);
-        for (int x = 0; x < k; ++x) blocos.push_back({e[x].chave, i});
+        for (int x = 0; x < k; ++x)
+            if (!semData || std::binary_search(comSemData.begin(), comSemData.end(), e[x].chave))
+                blocos.push_back(e[x]);
     }
     OrdenarPorChave(blocos);
     const auto fim = [&](size_t i) {
@@ -240,12 +246,11 @@ void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const
             return ordem != o.ordem ? ordem < o.ordem : registro < o.registro;
         }
     };
-    std::vector<EntradaBloco> grande;
     std::vector<Vizinho> ordenado;
-    const auto ordenar = [&](size_t o) {
+    const auto ordenar = [&](size_t i, size_t j, size_t o) {
         ordenado.clear();
-        for (const EntradaBloco& x : grande)
-            ordenado.push_back({x.ordem[o], x.registro, x.semData});
+        for (size_t x = i; x < j; ++x)
+            ordenado.push_back({blocos[x].ordem[o], blocos[x].registro, blocos[x].semData});
         std::sort(ordenado.begin(), ordenado.end());
     };
     for (size_t i = 0, j; i < blocos.size(); i = j) {
@@ -255,18 +260,10 @@ void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const
                 for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
             continue;
         }
-        grande.clear();
-        for (size_t x = i; x < j; ++x) {
-            const quint32 r = blocos[x].registro;
-            const int k = entradas(tipo, m_registros[r], r, e);
-            for (int y = 0; y < k; ++y)
-                if (e[y].chave == blocos[x].chave)
-                    grande.push_back(e[y]);
-        }
         if (semData) {
             // Each record without a date against the records that sound like it, nearest
             // by middle name when they are many.
-            ordenar(0);
+            ordenar(i, j, 0);
             for (size_t x = 0; x < ordenado.size(); ++x) {
                 if (!ordenado[x].semData)
                     continue;
@@ -276,7 +273,7 @@ void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const
             }
         } else {
             for (size_t o = 0; o < 2; ++o) {
-                ordenar(o);
+                ordenar(i, j, o);
                 for (size_t x = 0; x < ordenado.size(); ++x)
                     for (size_t y = x + 1; y < ordenado.size() && y <= x + janela; ++y)
                         par(ordenado[x].registro, ordenado[y].registro);
@@ -285,13 +282,14 @@ void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const
     }
     // Let go before the pairs are sorted: at a million records the block entries run to tens
     // of megabytes.
-    std::vector<Chaveado>().swap(blocos);
+    std::vector<EntradaBloco>().swap(blocos);
     OrdenarPares(novos, n);
     novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
 }
 
 void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& progresso) {
     pares.Liberar();
+    DevolverMemoria();
     // The kinds of key are blocked side by side, one a thread, each merging its pairs into
     // the list as soon as they are sorted (the list is the same in whatever order they come).
     std::mutex trava;
@@ -311,6 +309,8 @@ void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& prog
         std::lock_guard<std::mutex> juntando(trava);
         pares.Juntar(novos);
         ++feitos;
+        std::vector<quint64>().swap(novos);
+        DevolverMemoria();
     });
     if (interrompida)
         pares.Liberar();
