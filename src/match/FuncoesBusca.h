@@ -9,6 +9,9 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 #include <new>
 #include <string>
 #include <string_view>
@@ -105,6 +108,22 @@ void OrdenarPorChave(std::vector<Entrada>& v) {
 inline void DevolverMemoria() {
 #ifdef __GLIBC__
     malloc_trim(0);
+#endif
+}
+
+// Asks for the memory of a large table read at random (the records, compared in pairs scattered
+// over the register) to be backed by large pages: with small ones nearly every read of a
+// record missed the address cache as well.
+inline void PaginasGrandes(const void* inicio, size_t bytes) {
+#ifdef __linux__
+    constexpr uintptr_t kGrande = uintptr_t(2) << 20;
+    const uintptr_t de = (reinterpret_cast<uintptr_t>(inicio) + kGrande - 1) & ~(kGrande - 1);
+    const uintptr_t ate = (reinterpret_cast<uintptr_t>(inicio) + bytes) & ~(kGrande - 1);
+    if (ate > de)
+        madvise(reinterpret_cast<void*>(de), ate - de, MADV_HUGEPAGE);
+#else
+    (void)inicio;
+    (void)bytes;
 #endif
 }
 

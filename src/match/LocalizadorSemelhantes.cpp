@@ -279,6 +279,7 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         rs.Close();
     }
     m_registros.reserve(m_registros.size() + size_t(total));
+    PaginasGrandes(m_registros.data(), m_registros.capacity() * sizeof(Registro));
     Trabalho trabalho;
     std::thread normalizador([this, &trabalho] {
         Trabalho::Lote l;
