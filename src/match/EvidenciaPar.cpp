@@ -26,14 +26,12 @@ const std::array<NomesCampo, kCampos>& Nomes() {
     return nomes;
 }
 
-}  // namespace
-
-EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b) {
-    std::array<Veredito, kCampos> vereditos;
+EvidenciaPar Montar(const LocalizadorSemelhantes& busca, quint32 a, quint32 b, double pontuacao,
+                    const std::array<Veredito, kCampos>& vereditos) {
     EvidenciaPar e;
     e.idA = busca.Reg(a).id;
     e.idB = busca.Reg(b).id;
-    e.pontuacao = busca.Pontuar(a, b, &vereditos);
+    e.pontuacao = pontuacao;
     e.prior = busca.PriorLog2();
     e.total = e.prior;
     for (int c = 0; c < kCampos; ++c) {
@@ -51,6 +49,20 @@ EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b
         e.campos << item;
     }
     return e;
+}
+
+}  // namespace
+
+EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b) {
+    std::array<Veredito, kCampos> vereditos;
+    const double pontuacao = busca.Pontuar(a, b, &vereditos);
+    return Montar(busca, a, b, pontuacao, vereditos);
+}
+
+EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, const ParCandidato& par) {
+    std::array<Veredito, kCampos> vereditos;
+    const double pontuacao = busca.Pontuar(par, &vereditos);
+    return Montar(busca, par.a, par.b, pontuacao, vereditos);
 }
 
 bool EvidenciasDosPares(Connection& cn, clsADO& ado, const QList<qint32>& ids,

@@ -37,6 +37,8 @@ struct EvidenciaPar {
 
 // The evidence of two records of a search that has scored (or prepared to score) its register.
 EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b);
+// The same for a pair the search kept, from the levels it found.
+EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, const ParCandidato& par);
 
 // Reads the register as a similarity search does (saved parameters, learned and saved when
 // there are none) without comparing its pairs, and gives the evidence of every pair of `ids`

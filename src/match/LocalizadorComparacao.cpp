@@ -14,10 +14,6 @@ using namespace busca;
 
 namespace {
 
-quint64 ChavePar(quint32 a, quint32 b) {
-    return a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a;
-}
-
 bool Bom(int nivelNome) {
     return nivelNome >= nivel::kNomeIgual && nivelNome <= nivel::kNomeUmErro;
 }
@@ -51,10 +47,10 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
         return 0;
     if (a == b)
         return nivel::kNomeIgual;
-    const quint64 chave = ChavePar(a, b);
-    Cache::Entrada* guardada = cache ? &Cache::Em(cache->nomes, chave) : nullptr;
-    if (guardada && guardada->chave == chave)
-        return guardada->nivel;
+    const quint64 chave = cache ? Cache::Chave(a, b) : 0;
+    quint64* guardada = chave ? &Cache::Em(cache->nomes, chave) : nullptr;
+    if (guardada && (*guardada & ~quint64(0xFF)) == chave)
+        return int(*guardada & 0xFF);
     const std::string& x = m_nomes.entradas[a].texto;
     const std::string& y = m_nomes.entradas[b].texto;
     const size_t menor = std::min(x.size(), y.size());
@@ -87,7 +83,7 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
                                                                         : nivel::kNomeDiferente;
     }
     if (guardada)
-        *guardada = {chave, quint8(nivel)};
+        *guardada = chave | quint8(nivel);
     return nivel;
 }
 
@@ -96,10 +92,10 @@ int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const 
         return 0;
     if (a == b)
         return 1;
-    const quint64 chave = ChavePar(a, b);
-    Cache::Entrada* guardada = cache ? &Cache::Em(cache->meios, chave) : nullptr;
-    if (guardada && guardada->chave == chave)
-        return guardada->nivel;
+    const quint64 chave = cache ? Cache::Chave(a, b) : 0;
+    quint64* guardada = chave ? &Cache::Em(cache->meios, chave) : nullptr;
+    if (guardada && (*guardada & ~quint64(0xFF)) == chave)
+        return int(*guardada & 0xFF);
     const EntradaDicionario& x = m_nomes.entradas[a];
     const EntradaDicionario& y = m_nomes.entradas[b];
     const auto px = Palavras(x.texto, true);
@@ -122,7 +118,7 @@ int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const 
     else if (x.som == y.som || Jw(x.texto, y.texto) >= 0.88)
         nivel = 3;
     if (guardada)
-        *guardada = {chave, quint8(nivel)};
+        *guardada = chave | quint8(nivel);
     return nivel;
 }
 

@@ -692,6 +692,11 @@ double LocalizadorSemelhantes::Pontuar(quint32 a, quint32 b,
     return ModeloPontuacao::Pontuacao(peso(m_registros[a], a, nv, vereditos));
 }
 
+double LocalizadorSemelhantes::Pontuar(const ParCandidato& par,
+                                       std::array<Veredito, kCampos>* vereditos) const {
+    return ModeloPontuacao::Pontuacao(peso(m_registros[par.a], par.a, par.niveis, vereditos));
+}
+
 quint8 LocalizadorSemelhantes::Sinais(quint32 a, quint32 b) const {
     return sinais(m_registros[a], m_registros[b]);
 }
@@ -718,12 +723,16 @@ QVector<GrupoCandidato> LocalizadorSemelhantes::Agrupar(double limiar) const {
         return x->pontuacao != y->pontuacao ? x->pontuacao > y->pontuacao
                                             : std::tie(x->a, x->b) < std::tie(y->a, y->b);
     });
-    std::unordered_map<quint32, quint32> pai;
-    std::unordered_map<quint32, float> ligacao;
+    // By record index: at a million records the hundreds of thousands of linked records made
+    // hash maps cost more than the rest of the grouping.
+    constexpr quint32 kFora = std::numeric_limits<quint32>::max();
+    std::vector<quint32> pai(m_registros.size(), kFora);
+    std::vector<float> ligacao(m_registros.size(), std::numeric_limits<float>::max());
+    std::vector<quint32> membros;
     auto raiz = [&](quint32 x) {
-        auto it = pai.find(x);
-        if (it == pai.end()) {
-            pai.emplace(x, x);
+        if (pai[x] == kFora) {
+            pai[x] = x;
+            membros.push_back(x);
             return x;
         }
         quint32 r = x;
@@ -739,29 +748,20 @@ QVector<GrupoCandidato> LocalizadorSemelhantes::Agrupar(double limiar) const {
         const quint32 ra = raiz(e->a), rb = raiz(e->b);
         if (ra == rb)
             continue;
-        float menor = e->pontuacao;
-        if (auto it = ligacao.find(ra); it != ligacao.end())
-            menor = std::min(menor, it->second);
-        if (auto it = ligacao.find(rb); it != ligacao.end())
-            menor = std::min(menor, it->second);
         pai[rb] = ra;
-        ligacao[ra] = menor;
+        ligacao[ra] = std::min({e->pontuacao, ligacao[ra], ligacao[rb]});
     }
-    std::unordered_map<quint32, int> indice;
+    std::vector<int> indice(m_registros.size(), -1);
     QVector<GrupoCandidato> grupos;
-    std::vector<quint32> membros;
-    membros.reserve(pai.size());
-    for (const auto& [x, p] : pai) membros.push_back(x);
     std::sort(membros.begin(), membros.end());
     for (quint32 x : membros) {
         const quint32 r = raiz(x);
-        auto it = indice.find(r);
-        if (it == indice.end()) {
-            it = indice.emplace(r, int(grupos.size())).first;
+        if (indice[r] < 0) {
+            indice[r] = int(grupos.size());
             grupos.append(GrupoCandidato());
             grupos.back().ligacao = ligacao[r];
         }
-        grupos[it->second].membros.append(x);
+        grupos[indice[r]].membros.append(x);
     }
     // Every two members of a group scored directly: a chain A~B~C holds A and C together
     // even when they disagree, and that must show, as must any sign of two people.

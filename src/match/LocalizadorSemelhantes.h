@@ -164,6 +164,8 @@ class LocalizadorSemelhantes {
 
     // Scores two records directly, with every field's verdict.
     double Pontuar(quint32 a, quint32 b, std::array<Veredito, kCampos>* vereditos = nullptr) const;
+    // The same for a kept pair, from the levels the search found: not compared again.
+    double Pontuar(const ParCandidato& par, std::array<Veredito, kCampos>* vereditos) const;
     // The probability (0..1) that two records are one person: the score, calibrated by the
     // learned prior, for callers that add them up (the expected wrong merges of a batch).
     double Probabilidade(quint32 a, quint32 b) const { return Pontuar(a, b) / 100.0; }
@@ -219,13 +221,19 @@ class LocalizadorSemelhantes {
     // recomputation (a growing hash map here took a sixth of the search).
     struct Cache {
         static constexpr size_t kTamanho = size_t(1) << 18;
-        struct Entrada {
-            quint64 chave = 0;  // 0: empty (a real key holds two name numbers >= 1)
-            quint8 nivel = 0;
-        };
-        std::vector<Entrada> nomes = std::vector<Entrada>(kTamanho);
-        std::vector<Entrada> meios = std::vector<Entrada>(kTamanho);
-        static Entrada& Em(std::vector<Entrada>& tabela, quint64 chave) {
+        // An entry is the pair of name numbers, the lower first, 28 bits each, with the level
+        // in the lowest 8 bits: 0 is empty (a real key holds two name numbers >= 1). Eight
+        // bytes an entry keep the tables at 2 MB, most of them in the processor's cache.
+        static constexpr int kBitsNome = 28;
+        std::vector<quint64> nomes = std::vector<quint64>(kTamanho);
+        std::vector<quint64> meios = std::vector<quint64>(kTamanho);
+        // 0 (not kept) when a number does not fit.
+        static quint64 Chave(quint32 a, quint32 b) {
+            if ((a | b) >> kBitsNome)
+                return 0;
+            return (quint64(std::min(a, b)) << kBitsNome | std::max(a, b)) << 8;
+        }
+        static quint64& Em(std::vector<quint64>& tabela, quint64 chave) {
             return tabela[(chave * 0x9E3779B97F4A7C15ull >> 40) & (kTamanho - 1)];
         }
     };

@@ -68,7 +68,7 @@ QString Explicacao(const LocalizadorSemelhantes& busca) {
 
 // One line of --pairs: the IDs, the score, each field's verdict with its weight, the signs.
 QString LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p) {
-    const EvidenciaPar e = Evidencia(busca, p.a, p.b);
+    const EvidenciaPar e = Evidencia(busca, p);
     QStringList celulas = {QString::number(e.idA), QString::number(e.idB), Num(e.pontuacao)};
     for (const ItemEvidencia& item : e.campos)
         celulas << (item.pesa ? item.veredito +
