@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -55,13 +56,29 @@ void Antecipar(const Registro* r) {
 
 }  // namespace
 
-quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, int papel, bool contar,
-                                               bool fonetica) {
+quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, quint64 hash, int papel,
+                                               bool contar, bool fonetica) {
     if (t.empty())
         return 0;
-    auto it = indice.find(t);
-    quint32 r;
-    if (it == indice.end()) {
+    if (2 * entradas.size() >= indice.size()) {
+        // At most half full, so that a look-up rarely reads more than one slot.
+        std::vector<std::pair<quint64, quint32>> maior(std::max<size_t>(1024, 4 * indice.size()));
+        const size_t mascara = maior.size() - 1;
+        for (const auto& v : indice)
+            if (v.second) {
+                size_t k = v.first & mascara;
+                while (maior[k].second) k = (k + 1) & mascara;
+                maior[k] = v;
+            }
+        indice.swap(maior);
+    }
+    const size_t mascara = indice.size() - 1;
+    size_t k = hash & mascara;
+    for (; indice[k].second; k = (k + 1) & mascara)
+        if (indice[k].first == hash && entradas[indice[k].second].texto == t)
+            break;
+    quint32 r = indice[k].second;
+    if (!r) {
         r = quint32(entradas.size());
         EntradaDicionario e;
         e.texto.assign(t);
@@ -70,10 +87,8 @@ quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, int papel, bo
             e.fonetica.assign(f.constData(), size_t(f.size()));
             e.som = Hash(e.fonetica, 5);
         }
-        indice.emplace(e.texto, r);
+        indice[k] = {hash, r};
         entradas.push_back(std::move(e));
-    } else {
-        r = it->second;
     }
     if (contar) {
         ++entradas[r].contagem[size_t(papel)];
@@ -146,6 +161,7 @@ void LocalizadorSemelhantes::preparar(qint32 id, const Campos& c, Preparado& p) 
     r.numero = e.numero;
     TextoNormalizado(c[Bairro], t[6]);
     TextoNormalizado(c[Cidade], t[7]);
+    for (size_t k = 0; k < p.hashes.size(); ++k) p.hashes[k] = Dicionario::Espalhar(t[k]);
     // The full name as typed, for showing.
     t[8].assign(c[Nome]);
     for (const std::string_view q : {c[Meio], c[Ultimo]})
@@ -158,14 +174,15 @@ Registro LocalizadorSemelhantes::completar(const Preparado& p, bool contar) {
     // which the register first shows it.
     Registro r = p.r;
     const auto& t = p.textos;
-    r.nome = m_nomes.id(t[0], 0, contar, true);
-    r.meio = m_nomes.id(t[1], 1, contar, true);
-    r.ultimo = m_nomes.id(t[2], 2, contar, true);
-    r.nomeAlt = m_nomes.id(t[3], 0, false, true);
-    r.ultimoAlt = m_nomes.id(t[4], 2, false, true);
-    r.rua = m_lugares.id(t[5], 0, contar, false);
-    r.bairro = m_lugares.id(t[6], 1, contar, false);
-    r.cidade = m_lugares.id(t[7], 2, contar, false);
+    const auto& h = p.hashes;
+    r.nome = m_nomes.id(t[0], h[0], 0, contar, true);
+    r.meio = m_nomes.id(t[1], h[1], 1, contar, true);
+    r.ultimo = m_nomes.id(t[2], h[2], 2, contar, true);
+    r.nomeAlt = m_nomes.id(t[3], h[3], 0, false, true);
+    r.ultimoAlt = m_nomes.id(t[4], h[4], 2, false, true);
+    r.rua = m_lugares.id(t[5], h[5], 0, contar, false);
+    r.bairro = m_lugares.id(t[6], h[6], 1, contar, false);
+    r.cidade = m_lugares.id(t[7], h[7], 2, contar, false);
     if (contar) {
         r.textoNome = quint32(m_textos.size());
         m_textos.append(t[8]);
@@ -251,9 +268,10 @@ qint64 LocalizadorSemelhantes::Indice(qint32 id) const {
 }
 
 // Reading runs on several threads: this one takes the rows from the database as they stream
-// past and copies their bytes into batches; the others each take the next batch, normalise its
-// rows, and then, in turn, batch after batch in the order read, number their names and places
-// and add the records. None waits for another but to hand over a batch or for its turn.
+// past and copies their bytes into batches; the others each take the next batch and normalise
+// its rows, and whichever finds nobody else doing it numbers the names and places of every
+// normalised batch whose turn has come, in the order read. Nobody waits for another but to hand
+// over a batch.
 struct LocalizadorSemelhantes::Trabalho {
     struct Lote {
         std::string bytes;
@@ -263,9 +281,11 @@ struct LocalizadorSemelhantes::Trabalho {
     static constexpr size_t kLinhasPorLote = 4096;
     static constexpr size_t kLotesEmEspera = 4;
     std::mutex mutex;
-    std::condition_variable cheio, vazio, vez;
+    std::condition_variable cheio, vazio;
     std::deque<Lote> fila;
-    size_t recebidos = 0, concluidos = 0;
+    std::map<size_t, std::vector<Preparado>> prontos;  // normalised, waiting for their turn
+    size_t recebidos = 0, numerados = 0;
+    bool numerando = false;
     bool fim = false;
 
     void entregar(Lote&& l) {
@@ -274,10 +294,13 @@ struct LocalizadorSemelhantes::Trabalho {
         fila.push_back(std::move(l));
         vazio.notify_one();
     }
-    // The next batch and its number in the order read.
+    // The next batch and its number in the order read; none taken while too many wait for
+    // their turn.
     bool receber(Lote& l, size_t& numero) {
         std::unique_lock<std::mutex> trava(mutex);
-        vazio.wait(trava, [&] { return !fila.empty() || fim; });
+        vazio.wait(trava, [&] {
+            return (!fila.empty() && prontos.size() < kLotesEmEspera) || (fila.empty() && fim);
+        });
         if (fila.empty())
             return false;
         l = std::move(fila.front());
@@ -286,14 +309,26 @@ struct LocalizadorSemelhantes::Trabalho {
         cheio.notify_one();
         return true;
     }
-    void aguardarVez(size_t numero) {
+    // Leaves a normalised batch for its turn; `numerar` is called for each batch in turn by
+    // one thread at a time, outside the lock.
+    template <class F>
+    void concluir(size_t numero, std::vector<Preparado>&& preparados, F numerar) {
         std::unique_lock<std::mutex> trava(mutex);
-        vez.wait(trava, [&] { return concluidos == numero; });
-    }
-    void concluir() {
-        std::lock_guard<std::mutex> trava(mutex);
-        ++concluidos;
-        vez.notify_all();
+        prontos.emplace(numero, std::move(preparados));
+        if (numerando)
+            return;  // the one numbering takes it in its turn
+        numerando = true;
+        for (auto it = prontos.begin(); it != prontos.end() && it->first == numerados;
+             it = prontos.begin()) {
+            const std::vector<Preparado> vez = std::move(it->second);
+            prontos.erase(it);
+            trava.unlock();
+            numerar(vez);
+            trava.lock();
+            ++numerados;
+            vazio.notify_all();
+        }
+        numerando = false;
     }
     void terminar() {
         std::lock_guard<std::mutex> trava(mutex);
@@ -316,11 +351,9 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
     Trabalho trabalho;
     const auto normalizar = [this, &trabalho] {
         Trabalho::Lote l;
-        std::vector<Preparado> preparados;
         size_t numero = 0;
         while (trabalho.receber(l, numero)) {
-            if (preparados.size() < l.ids.size())
-                preparados.resize(l.ids.size());
+            std::vector<Preparado> preparados(l.ids.size());
             for (size_t r = 0; r < l.ids.size(); ++r) {
                 Campos c;
                 for (size_t k = 0; k < c.size(); ++k) {
@@ -329,10 +362,11 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
                 }
                 preparar(l.ids[r], c, preparados[r]);
             }
-            trabalho.aguardarVez(numero);
-            for (size_t r = 0; r < l.ids.size(); ++r)
-                m_registros.push_back(completar(preparados[r], true));
-            trabalho.concluir();
+            trabalho.concluir(numero, std::move(preparados),
+                              [this](const std::vector<Preparado>& vez) {
+                                  for (const Preparado& p : vez)
+                                      m_registros.push_back(completar(p, true));
+                              });
         }
     };
     std::vector<std::thread> normalizadores;

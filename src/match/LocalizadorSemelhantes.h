@@ -208,13 +208,13 @@ class LocalizadorSemelhantes {
     };
     struct Dicionario {
         std::vector<EntradaDicionario> entradas = std::vector<EntradaDicionario>(1);  // 0: none
-        struct HashTexto {
-            using is_transparent = void;
-            size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-        };
-        std::unordered_map<std::string, quint32, HashTexto, std::equal_to<>> indice;
+        // Open addressing by the text's hash, each slot the hash and the entry's number (0:
+        // free): a look-up reads one slot and one entry, where a map of nodes chased pointers
+        // (reading a million records looks values up eight million times, one after another).
+        std::vector<std::pair<quint64, quint32>> indice;
         std::array<quint64, 3> com{};  // records holding a value in each role
-        quint32 id(std::string_view texto, int papel, bool contar, bool fonetica);
+        static quint64 Espalhar(std::string_view texto) { return busca::Hash(texto, 11); }
+        quint32 id(std::string_view texto, quint64 hash, int papel, bool contar, bool fonetica);
     };
     // The levels of pairs of names already compared, per thread. The same common names meet in
     // millions of pairs: direct-mapped, a pair seen again costs one read, and a collision only a
@@ -251,7 +251,8 @@ class LocalizadorSemelhantes {
     struct Preparado {
         Registro r;
         std::array<std::string, 9> textos;
-        std::string inteiro;  // scratch
+        std::array<quint64, 8> hashes;  // of the texts to number
+        std::string inteiro;            // scratch
     };
     static void preparar(qint32 id, const Campos& c, Preparado& p);
     // Numbers the texts (in the dictionaries, counted when `contar`): rows in register order.
