@@ -66,20 +66,30 @@ QString Explicacao(const LocalizadorSemelhantes& busca) {
     return t.trimmed();
 }
 
-// One line of --pairs: the IDs, the score, each field's verdict with its weight, the signs.
-QString LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p) {
+// One line of --pairs in UTF-8: the IDs, the score, each field's verdict with its weight, the
+// signs. Every cell is the program's own text (numbers, verdicts, signs), so none needs
+// neutralising, and hundreds of thousands of lines are written straight as bytes.
+void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteArray& saida) {
     const EvidenciaPar e = Evidencia(busca, p);
-    QStringList celulas = {QString::number(e.idA), QString::number(e.idB), Num(e.pontuacao)};
-    for (const ItemEvidencia& item : e.campos)
-        celulas << (item.pesa ? item.veredito +
-                                    (item.peso >= 0 ? QStringLiteral(" +") : QStringLiteral(" ")) +
-                                    Num(item.peso)
-                              : item.veredito);
+    saida += QByteArray::number(e.idA);
+    saida += '\t';
+    saida += QByteArray::number(e.idB);
+    saida += '\t';
+    saida += QByteArray::number(e.pontuacao, 'f', 1);
+    for (const ItemEvidencia& item : e.campos) {
+        saida += '\t';
+        saida += item.veredito.toUtf8();
+        if (item.pesa) {
+            saida += item.peso >= 0 ? " +" : " ";
+            saida += QByteArray::number(item.peso, 'f', 1);
+        }
+    }
     QStringList sinais = TextosSinais(p.sinais);
     if (p.decidido)
         sinais << QStringLiteral("decididos como pessoas diferentes");
-    celulas << sinais.join(QStringLiteral("; "));
-    return LinhaTSV(celulas) + '\n';
+    saida += '\t';
+    saida += sinais.join(QStringLiteral("; ")).toUtf8();
+    saida += '\n';
 }
 
 bool Gravar(const QString& caminho, const std::vector<QByteArray>& partes, QTextStream& erros) {
@@ -111,7 +121,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         QStringLiteral("pontuação mínima dos pares e grupos (padrão 50; 5 para revisão)"),
         QStringLiteral("N"));
     const QCommandLineOption oThreads(QStringLiteral("threads"),
-                                      QStringLiteral("linhas de execução na comparação (padrão 2)"),
+                                      QStringLiteral("linhas de execução (padrão 2)"),
                                       QStringLiteral("N"));
     const QCommandLineOption oExplicar(
         QStringLiteral("explain"),
@@ -204,11 +214,9 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         std::vector<QByteArray> textos(partes);
         textos[0] = LinhaTSV(cabecalho).toUtf8() + '\n';
         const auto escrever = [&](size_t parte) {
-            QString texto;
             for (size_t i = pares.size() * parte / partes; i < pares.size() * (parte + 1) / partes;
                  ++i)
-                texto += LinhaPar(busca, *pares[i]);
-            textos[parte] += texto.toUtf8();
+                LinhaPar(busca, *pares[i], textos[parte]);
         };
         std::vector<std::thread> outras;
         for (size_t parte = 1; parte < partes; ++parte) outras.emplace_back(escrever, parte);
