@@ -1,6 +1,7 @@
 #include "patient/RegrasMesmaPessoa.h"
 
 #include <array>
+#include <bit>
 
 #include "patient/Normalizacao.h"
 
@@ -8,21 +9,32 @@ namespace semelhanca {
 
 namespace {
 
-// The eight digits of dd/mm/yyyy, as the date is typed.
-std::array<char, 8> Digitada(qint32 d) {
-    const int dia = d % 100, mes = (d / 100) % 100, ano = d / 10000;
-    return {char('0' + dia / 10),      char('0' + dia % 10),        char('0' + mes / 10),
-            char('0' + mes % 10),      char('0' + ano / 1000 % 10), char('0' + ano / 100 % 10),
-            char('0' + ano / 10 % 10), char('0' + ano % 10)};
+// The eight digits of dd/mm/yyyy as the date is typed, one a byte, the first in the lowest: the
+// finder asks this of millions of pairs, and bytes compare all at once.
+quint64 Digitada(qint32 d) {
+    static constexpr std::array<quint16, 100> kPares = [] {
+        std::array<quint16, 100> p{};
+        for (int i = 0; i < 100; ++i) p[size_t(i)] = quint16(('0' + i / 10) | ('0' + i % 10) << 8);
+        return p;
+    }();
+    const quint32 u = quint32(d), ano = u / 10000;
+    return quint64(kPares[u % 100]) | quint64(kPares[u / 100 % 100]) << 16 |
+           quint64(kPares[ano / 100 % 100]) << 32 | quint64(kPares[ano % 100]) << 48;
+}
+
+// One bit (the lowest of its byte) for each digit that differs.
+quint64 Diferentes(qint32 a, qint32 b) {
+    quint64 v = Digitada(a) ^ Digitada(b);
+    v |= v >> 4;
+    v |= v >> 2;
+    v |= v >> 1;
+    return v & 0x0101010101010101ull;
 }
 
 }  // namespace
 
 int DigitosDiferentes(qint32 a, qint32 b) {
-    const std::array<char, 8> x = Digitada(a), y = Digitada(b);
-    int n = 0;
-    for (size_t i = 0; i < 8; ++i) n += x[i] != y[i] ? 1 : 0;
-    return n;
+    return std::popcount(Diferentes(a, b));
 }
 
 bool DatasCompativeis(qint32 a, qint32 b) {
@@ -31,19 +43,16 @@ bool DatasCompativeis(qint32 a, qint32 b) {
     const int dia = a % 100, mes = (a / 100) % 100;
     if (a / 10000 == b / 10000 && dia == (b / 100) % 100 && mes == b % 100)
         return true;
-    const std::array<char, 8> x = Digitada(a), y = Digitada(b);
-    int primeiro = -1, diferentes = 0;
-    for (int i = 0; i < 8; ++i)
-        if (x[size_t(i)] != y[size_t(i)]) {
-            if (primeiro < 0)
-                primeiro = i;
-            ++diferentes;
-        }
-    if (diferentes == 1)
+    const quint64 diferentes = Diferentes(a, b);
+    const int n = std::popcount(diferentes);
+    if (n == 1)
         return true;
     // Two differences only when they are neighbours swapped (12 / 21, 1970 / 1907).
-    const size_t i = size_t(primeiro);
-    return diferentes == 2 && i + 1 < 8 && x[i] == y[i + 1] && x[i + 1] == y[i];
+    const int i = std::countr_zero(diferentes) / 8;
+    const quint64 x = Digitada(a), y = Digitada(b);
+    const auto digito = [](quint64 v, int k) { return (v >> (8 * k)) & 0xFF; };
+    return n == 2 && i + 1 < 8 && digito(x, i) == digito(y, i + 1) &&
+           digito(x, i + 1) == digito(y, i);
 }
 
 bool DatasCompativeis(const QDate& a, const QDate& b) {
