@@ -133,12 +133,16 @@ Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar)
     }
     // The whole name word by word: its first and last words, when the fields split it
     // otherwise (JOANA CARVALHO typed into Nome; SILVA SANTOS for SANTOS).
+    // JÚNIOR, FILHO... end a name without being its family name: two sons named FILHO
+    // would otherwise agree on a family name no one has.
     const Palavras palavras(inteiro, true);
-    if (palavras.size() >= 2) {
+    size_t ultima = palavras.size();
+    while (ultima > 1 && Geracao(palavras[ultima - 1])) --ultima;
+    if (ultima >= 2) {
         if (palavras.front() != m_nomes.entradas[r.nome].texto)
             r.nomeAlt = m_nomes.id(palavras.front(), 0, false, true);
-        if (palavras.back() != m_nomes.entradas[r.ultimo].texto)
-            r.ultimoAlt = m_nomes.id(palavras.back(), 2, false, true);
+        if (palavras[ultima - 1] != m_nomes.entradas[r.ultimo].texto)
+            r.ultimoAlt = m_nomes.id(palavras[ultima - 1], 2, false, true);
     }
     r.nascimento = DataNascimento(c[Nascimento]);
     r.sexo = SexoNormalizado(c[Sexo]);

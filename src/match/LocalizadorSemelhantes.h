@@ -242,6 +242,8 @@ class LocalizadorSemelhantes {
     // Comparison (LocalizadorComparacao.cpp).
     int nivelNome(quint32 a, quint32 b, Cache* cache) const;
     int nivelMeio(quint32 a, quint32 b, Cache* cache) const;
+    // Whether two records' whole names, word by word, can be one name split otherwise.
+    bool umNomeInteiro(const Registro& a, const Registro& b) const;
     void niveisNomes(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,
                      Cache* cache) const;
     void niveis(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,

@@ -206,6 +206,14 @@ bool ModeloPontuacao::Familia(const std::array<quint8, kCampos>& n) {
             n[size_t(Campo::Telefone)] == nivel::kTelefoneIgual);
 }
 
+bool ModeloPontuacao::Gemeos(const std::array<quint8, kCampos>& n) {
+    const int ultimo = n[size_t(Campo::NomeUltimo)];
+    const int nome = n[size_t(Campo::Nome)];
+    return n[size_t(Campo::Nascimento)] == nivel::kDataIgual && nome > nivel::kNomeUmErro &&
+           nome != nivel::kNomeMuitoParecido && ultimo >= nivel::kNomeIgual &&
+           ultimo <= nivel::kNomeParte;
+}
+
 double ModeloPontuacao::PesoPorFrequencia(int campo, int nivel, double frequencia) const {
     const Nivel& n = Definicoes()[size_t(campo)].niveis[nivel];
     const double m = std::max(m_atuais.m[size_t(campo)][nivel], 1e-9);
@@ -242,13 +250,16 @@ double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& 
                     return comoParentes(kMeioFamilia);
                 break;
             case Campo::Nascimento:
-                // Two relatives of different names born on one day are twins.
-                if (l == nivel::kDataIgual && n[size_t(Campo::Nome)] > nivel::kNomeUmErro)
+                if (Gemeos(n))
                     return comoParentes(kDataFamilia);
                 break;
             default:
                 break;
         }
+    } else if (Campo(campo) == Campo::Nascimento && Gemeos(n)) {
+        // Wherever they live: a register without addresses has twins too, and the family
+        // name and the birth date they share are one fact, not two.
+        return PesoPorFrequencia(campo, l, std::max(f, m_atuais.familia[kDataFamilia]));
     }
     if (porFrequencia && frequencia >= 0)
         return PesoPorFrequencia(campo, l, frequencia);

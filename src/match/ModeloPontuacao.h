@@ -71,7 +71,8 @@ int VersaoDefinicoes();
 
 // Levels of the fields that decide the household reading below.
 namespace nivel {
-constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNomeDiferente = 7;
+constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNomeMuitoParecido = 5,
+              kNomeDiferente = 7;
 constexpr int kEnderecoIgual = 1, kEnderecoQuase = 2, kEnderecoRua = 4;
 constexpr int kTelefoneIgual = 1;
 constexpr int kDataIgual = 1;
@@ -104,6 +105,10 @@ class ModeloPontuacao {
     // two, so they add nothing; and when the first names do not agree, equal birth dates are
     // twins as often as one person (the households' own u).
     static bool Familia(const std::array<quint8, kCampos>& n);
+    // Two different first names (not one slip or two apart) with one family name and one
+    // birth date: twins as often as one person, so the date weighs what it does between
+    // relatives.
+    static bool Gemeos(const std::array<quint8, kCampos>& n);
 
     // Weight of a level (u of the level, not of the value), within its bounds.
     double Peso(int campo, int nivel) const { return m_peso[size_t(campo)][size_t(nivel)]; }
