@@ -245,12 +245,16 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
             data = nivel::kDataIgual;
         else if (a.nascimento / 10000 == b.nascimento / 10000 && da == mb && ma == db)
             data = 2;
-        else if (DatasCompativeis(a.nascimento, b.nascimento))
+        else if (da == db && ma == mb && std::abs(a.nascimento / 10000 - b.nascimento / 10000) == 1)
             data = 3;
-        else if (DigitosDiferentes(a.nascimento, b.nascimento) <= 2)
+        else if (DatasCompativeis(a.nascimento, b.nascimento))
             data = 4;
+        else if (DigitosDiferentes(a.nascimento, b.nascimento) <= 2)
+            data = 5;
         else
-            data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5 ? 5 : 6;
+            data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5
+                       ? 6
+                       : nivel::kDataAnosDiferenca;
     }
     n[size_t(Campo::Nascimento)] = quint8(data);
 
@@ -587,7 +591,7 @@ ModeloPontuacao::ContagemFamilia LocalizadorSemelhantes::contarFamilias() const 
                     ++cf.pares;
                     const int nome = nv[size_t(Campo::Nome)];
                     const int data = nv[size_t(Campo::Nascimento)];
-                    if (data == 6) {
+                    if (data == nivel::kDataAnosDiferenca) {
                         ++cf.vistos[kPrenomeFamilia];
                         cf.iguais[kPrenomeFamilia] += nome == nivel::kNomeIgual;
                         if (nv[size_t(Campo::NomeMeio)]) {

@@ -64,6 +64,9 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              {"nulo", 1, 1, false},
              {"igual", 0.90, 0.0001, true, 0},
              {"dia e mês trocados", 0.015, 0.00002, false, 0, 12},
+             // The same day and month a year before or after (1979 / 1980): a year worked out
+             // from the age the patient gave, the commonest slip of the year.
+             {"ano vizinho", 0.01, 0.00006, false, 0, 12},
              // One digit of dd/mm/yyyy wrong or two neighbours swapped (1970 / 1907).
              {"um dígito", 0.04, 0.0004, false, 0},
              {"dois dígitos", 0.02, 0.003, false},

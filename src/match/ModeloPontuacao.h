@@ -75,7 +75,7 @@ constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNo
               kNomeDiferente = 7;
 constexpr int kEnderecoIgual = 1, kEnderecoQuase = 2, kEnderecoRua = 4;
 constexpr int kTelefoneIgual = 1;
-constexpr int kDataIgual = 1;
+constexpr int kDataIgual = 1, kDataAnosDiferenca = 7;
 }  // namespace nivel
 
 // Everything learned or measured on one register.
