@@ -408,17 +408,11 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
                                       const Anotacao& fAnotacao) {
     const QString base = QString::number(m_base);
     const QString usuario = QString::number(fID_Usuario);
-    // The command's number, taken once: its log rows may carry different times (each merge
-    // reads the clock, and the database rounds them to the minute), its own rows never differ.
-    QVariant numero;
-    if (!m_ado.ExecutarSQL(m_cn,
-                           "INSERT INTO Cadunir_Unificacao (ID_PacienteNovo, ID_Usuario, Data) "
-                           "VALUES (" +
-                               base + ", " + usuario + ", " + Literal(Relogio::Agora()) + ")") ||
-        !Ler(QStringLiteral("SELECT @@IDENTITY"), numero)) {
-        return Falhar(QStringLiteral("Registrar"));
-    }
-    const QString comando = QString::number(numero.toInt()) + ", ";
+    // The command's number, taken once and only when it removed a record: its log rows may
+    // carry different times (each merge reads the clock, and the database rounds them to the
+    // minute), its own rows never differ.
+    const QString agora = Literal(Relogio::Agora());
+    QString comando;
     QVariant dataComando;  // the command's newest log time, the key of rows read the old way
     for (const Perdido& p : m_perdidos) {
         // The log row's own time, so that the undo finds these rows by the log row's key.
@@ -430,6 +424,17 @@ bool clsUnificacaoRegistro::Registrar(qint32 fID_Usuario, bool fSobreviventeAtua
         }
         if (data.isNull()) {
             continue;  // the command did not remove this one
+        }
+        if (comando.isEmpty()) {
+            QVariant numero;
+            if (!m_ado.ExecutarSQL(m_cn,
+                                   "INSERT INTO Cadunir_Unificacao (ID_PacienteNovo, ID_Usuario, "
+                                   "Data) VALUES (" +
+                                       base + ", " + usuario + ", " + agora + ")") ||
+                !Ler(QStringLiteral("SELECT @@IDENTITY"), numero)) {
+                return Falhar(QStringLiteral("Registrar"));
+            }
+            comando = QString::number(numero.toInt()) + ", ";
         }
         dataComando = data;
         const QString chave = comando + QString::number(p.id) + ", " + base + ", " + usuario +
