@@ -234,10 +234,14 @@ double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& 
         return 0;
     const bool porFrequencia = d.niveis[l].porFrequencia;
     const double f = porFrequencia && frequencia >= 0 ? frequencia : m_atuais.u[size_t(campo)][l];
+    const auto comoParentes = [&](Parente p) {
+        return PesoPorFrequencia(campo, l, std::max(f, m_atuais.familia[p]));
+    };
+    // Whether or not an address shows the household (a register without addresses has twins
+    // too): the family name and the birth date that twins share are one fact, not two.
+    if (Campo(campo) == Campo::Nascimento && Gemeos(n))
+        return comoParentes(kDataFamilia);
     if (familia) {
-        const auto comoParentes = [&](Parente p) {
-            return PesoPorFrequencia(campo, l, std::max(f, m_atuais.familia[p]));
-        };
         switch (Campo(campo)) {
             case Campo::NomeUltimo:
                 return m_pesoFamilia;
@@ -252,17 +256,9 @@ double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& 
                 if (l == 1)
                     return comoParentes(kMeioFamilia);
                 break;
-            case Campo::Nascimento:
-                if (Gemeos(n))
-                    return comoParentes(kDataFamilia);
-                break;
             default:
                 break;
         }
-    } else if (Campo(campo) == Campo::Nascimento && Gemeos(n)) {
-        // Wherever they live: a register without addresses has twins too, and the family
-        // name and the birth date they share are one fact, not two.
-        return PesoPorFrequencia(campo, l, std::max(f, m_atuais.familia[kDataFamilia]));
     }
     if (porFrequencia && frequencia >= 0)
         return PesoPorFrequencia(campo, l, frequencia);

@@ -102,12 +102,11 @@ class ModeloPontuacao {
     // A pair that agrees on the family name and on the place they live (street, CEP) or the
     // telephone may be one person
     // or two relatives of one household: the address and telephone say nothing between the
-    // two, so they add nothing; and when the first names do not agree, equal birth dates are
-    // twins as often as one person (the households' own u).
+    // two, so they add nothing.
     static bool Familia(const std::array<quint8, kCampos>& n);
     // Two different first names (not one slip or two apart) with one family name and one
     // birth date: twins as often as one person, so the date weighs what it does between
-    // relatives.
+    // relatives (the households' own u), in a household or not.
     static bool Gemeos(const std::array<quint8, kCampos>& n);
 
     // Weight of a level (u of the level, not of the value), within its bounds.
