@@ -4,6 +4,30 @@
 
 namespace semelhanca {
 
+namespace {
+
+// Each field's column, caption and verdicts, made once: --pairs asks for them on every line.
+struct NomesCampo {
+    QString coluna, legenda;
+    QVector<QString> vereditos;
+};
+
+const std::array<NomesCampo, kCampos>& Nomes() {
+    static const std::array<NomesCampo, kCampos> nomes = [] {
+        std::array<NomesCampo, kCampos> n;
+        for (int c = 0; c < kCampos; ++c) {
+            n[size_t(c)].coluna = QString::fromUtf8(Definicoes()[size_t(c)].coluna);
+            n[size_t(c)].legenda = LegendaCampo(n[size_t(c)].coluna);
+            for (int l = 0; l < Definicoes()[size_t(c)].niveis.size(); ++l)
+                n[size_t(c)].vereditos << LocalizadorSemelhantes::Rotulo(c, l);
+        }
+        return n;
+    }();
+    return nomes;
+}
+
+}  // namespace
+
 EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b) {
     std::array<Veredito, kCampos> vereditos;
     EvidenciaPar e;
@@ -15,10 +39,11 @@ EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b
     for (int c = 0; c < kCampos; ++c) {
         const Veredito& v = vereditos[size_t(c)];
         const DefinicaoCampo& d = Definicoes()[size_t(c)];
+        const NomesCampo& nomes = Nomes()[size_t(c)];
         ItemEvidencia item;
-        item.coluna = QString::fromUtf8(d.coluna);
-        item.legenda = LegendaCampo(item.coluna);
-        item.veredito = LocalizadorSemelhantes::Rotulo(c, v.nivel);
+        item.coluna = nomes.coluna;
+        item.legenda = nomes.legenda;
+        item.veredito = nomes.vereditos[v.nivel];
         item.peso = v.peso;
         item.pesa = v.nivel || !d.temNulo;
         item.mostrar = c != int(Campo::OrdemNomes) || v.nivel != 0;

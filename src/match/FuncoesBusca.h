@@ -1,12 +1,21 @@
 #pragma once
 
 #include <QtGlobal>
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 #include <new>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "patient/Normalizacao.h"
@@ -37,6 +46,85 @@ inline quint64 Hash(const char* p, size_t n, quint64 semente) {
 
 inline quint64 Hash(std::string_view s, quint64 semente) {
     return Hash(s.data(), s.size(), semente);
+}
+
+// Runs `trabalho(de, ate, thread)` over [0, total) in `threads` threads, this one among them.
+template <class F>
+void EmParalelo(size_t total, int threads, F trabalho) {
+    const int n = std::max(1, std::min(threads, 16));
+    std::vector<std::thread> outras;
+    for (int t = 1; t < n; ++t)
+        outras.emplace_back(trabalho, total * size_t(t) / size_t(n),
+                            total * size_t(t + 1) / size_t(n), t);
+    trabalho(size_t(0), total / size_t(n), 0);
+    for (auto& t : outras) t.join();
+}
+
+// Runs `tarefa(k, thread)` for every k in [0, tarefas) in `threads` threads, this one among
+// them, each taking the next task left when it is free: for tasks of unequal sizes.
+template <class F>
+void EmFila(int tarefas, int threads, F tarefa) {
+    const int n = std::clamp(std::min(threads, tarefas), 1, 16);
+    std::atomic<int> proxima{0};
+    const auto trabalhar = [&](int t) {
+        for (int k; (k = proxima++) < tarefas;) tarefa(k, t);
+    };
+    std::vector<std::thread> outras;
+    for (int t = 1; t < n; ++t) outras.emplace_back(trabalhar, t);
+    trabalhar(0);
+    for (auto& t : outras) t.join();
+}
+
+// Orders entries (`chave`, `registro`) by key, then record: one counting pass by the key's top bits
+// (the keys must be hashes, spread evenly) puts them in buckets of a few entries, each then sorted
+// on its own. The same order as a comparison sort of the whole, at a fraction of its cost.
+template <class Entrada>
+void OrdenarPorChave(std::vector<Entrada>& v) {
+    const auto menor = [](const Entrada& x, const Entrada& y) {
+        return x.chave != y.chave ? x.chave < y.chave : x.registro < y.registro;
+    };
+    if (v.size() < 4096) {
+        std::sort(v.begin(), v.end(), menor);
+        return;
+    }
+    int bits = 1;
+    while (bits < 24 && (size_t(4) << bits) < v.size()) ++bits;
+    const int deslocamento = 64 - bits;
+    std::vector<quint32> inicio((size_t(1) << bits) + 1, 0);
+    for (const Entrada& e : v) ++inicio[(e.chave >> deslocamento) + 1];
+    for (size_t k = 1; k < inicio.size(); ++k) inicio[k] += inicio[k - 1];
+    std::vector<Entrada> outro(v.size());
+    std::vector<quint32> proximo(inicio.begin(), inicio.end() - 1);
+    for (const Entrada& e : v) outro[proximo[e.chave >> deslocamento]++] = e;
+    for (size_t k = 0; k + 1 < inicio.size(); ++k)
+        if (inicio[k + 1] - inicio[k] > 1)
+            std::sort(outro.begin() + inicio[k], outro.begin() + inicio[k + 1], menor);
+    v.swap(outro);
+}
+
+// Gives the memory freed since back to the system. glibc keeps up to 64 MB free at the top of
+// each thread's heap before it returns any, and the finder's stages free lists of tens of
+// megabytes in two threads, one after another: kept, they would add up to a peak of their own.
+inline void DevolverMemoria() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+// Asks for the memory of a large table read at random (the records, compared in pairs scattered
+// over the register) to be backed by large pages: with small ones nearly every read of a
+// record missed the address cache as well.
+inline void PaginasGrandes(const void* inicio, size_t bytes) {
+#ifdef __linux__
+    constexpr uintptr_t kGrande = uintptr_t(2) << 20;
+    const uintptr_t de = (reinterpret_cast<uintptr_t>(inicio) + kGrande - 1) & ~(kGrande - 1);
+    const uintptr_t ate = (reinterpret_cast<uintptr_t>(inicio) + bytes) & ~(kGrande - 1);
+    if (ate > de)
+        madvise(reinterpret_cast<void*>(de), ate - de, MADV_HUGEPAGE);
+#else
+    (void)inicio;
+    (void)bytes;
+#endif
 }
 
 // Small words that come and go in Brazilian names without changing the person.

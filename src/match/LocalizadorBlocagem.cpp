@@ -9,6 +9,8 @@
 // register, not its square. A record without a birth date meets the records that sound like
 // it whatever their dates.
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 
 #include "match/FuncoesBusca.h"
 #include "match/LocalizadorSemelhantes.h"
@@ -41,6 +43,11 @@ enum TipoChave {
     kUmSomSemData,  // the same for the records without a birth date
 };
 constexpr int kTiposChave = kUmSomSemData;
+// The kinds by the pairs they put forward, most first: two kinds blocked side by side hold
+// the most memory at once while the list of pairs found so far is still short.
+constexpr std::array<int, kTiposChave> kOrdemBlocagem = {
+    kUmSomAno,     kNascimento, kUmSomDiaMes, kEndereco, kSomAno, kSomDiaMes,
+    kUmSomSemData, kTelefone,   kSomSemData,  kCic,      kRg,     kProntuario};
 // A record without a birth date meets this many neighbours on each side in its block.
 constexpr size_t kVizinhosSemData = 15;
 
@@ -81,33 +88,6 @@ void OrdenarPares(std::vector<quint64>& v, quint32 registros) {
             for (quint64 x : v) outro[conta[(x >> deslocamento) & mascara]++] = x;
             v.swap(outro);
         }
-}
-
-// Orders block entries by key, then record: one counting pass by the key's top bits (the
-// keys are hashes, spread evenly) puts them in buckets of a few entries, each then sorted on
-// its own. The same order as a comparison sort of the whole, at a fraction of its cost.
-template <class Entrada>
-void OrdenarPorChave(std::vector<Entrada>& v) {
-    const auto menor = [](const Entrada& x, const Entrada& y) {
-        return x.chave != y.chave ? x.chave < y.chave : x.registro < y.registro;
-    };
-    if (v.size() < 4096) {
-        std::sort(v.begin(), v.end(), menor);
-        return;
-    }
-    int bits = 1;
-    while (bits < 24 && (size_t(4) << bits) < v.size()) ++bits;
-    const int deslocamento = 64 - bits;
-    std::vector<quint32> inicio((size_t(1) << bits) + 1, 0);
-    for (const Entrada& e : v) ++inicio[(e.chave >> deslocamento) + 1];
-    for (size_t k = 1; k < inicio.size(); ++k) inicio[k] += inicio[k - 1];
-    std::vector<Entrada> outro(v.size());
-    std::vector<quint32> proximo(inicio.begin(), inicio.end() - 1);
-    for (const Entrada& e : v) outro[proximo[e.chave >> deslocamento]++] = e;
-    for (size_t k = 0; k + 1 < inicio.size(); ++k)
-        if (inicio[k + 1] - inicio[k] > 1)
-            std::sort(outro.begin() + inicio[k], outro.begin() + inicio[k + 1], menor);
-    v.swap(outro);
 }
 
 quint64 Chave(int tipo, quint64 valor) {
@@ -213,80 +193,127 @@ QVector<quint64> LocalizadorSemelhantes::Chaves(quint32 i) const {
     return r;
 }
 
-void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& progresso) {
+void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const {
     const quint32 n = quint32(m_registros.size());
-    std::vector<EntradaBloco> blocos;
-    std::vector<quint64> novos;
-    std::vector<const EntradaBloco*> ordenado;
     const size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
     const size_t janela = size_t(std::max(1, m_opcoes.janela));
+    const bool semData = tipo == kSomSemData || tipo == kUmSomSemData;
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
     };
-    pares.Liberar();
-    for (int tipo = 1; tipo <= kTiposChave; ++tipo) {
-        if (parado())
-            return;
-        if (progresso)
-            progresso(QStringLiteral("blocando"), tipo - 1, kTiposChave);
-        blocos.clear();
-        EntradaBloco e[4];
-        for (quint32 i = 0; i < n; ++i) {
-            const int k = entradas(tipo, m_registros[i], i, e);
-            blocos.insert(blocos.end(), e, e + k);
-        }
-        OrdenarPorChave(blocos);
-        novos.clear();
-        for (size_t i = 0; i < blocos.size();) {
-            size_t j = i;
-            while (j < blocos.size() && blocos[j].chave == blocos[i].chave) ++j;
-            if (tipo == kSomSemData || tipo == kUmSomSemData) {
-                // Each record without a date against the records that sound like it, nearest
-                // by middle name when they are many.
-                ordenado.clear();
-                for (size_t x = i; x < j; ++x) ordenado.push_back(&blocos[x]);
-                std::sort(ordenado.begin(), ordenado.end(),
-                          [](const EntradaBloco* x, const EntradaBloco* y) {
-                              return x->ordem[0] != y->ordem[0] ? x->ordem[0] < y->ordem[0]
-                                                                : x->registro < y->registro;
-                          });
-                for (size_t x = 0; x < ordenado.size(); ++x) {
-                    if (!ordenado[x]->semData)
-                        continue;
-                    const size_t de = x > kVizinhosSemData ? x - kVizinhosSemData : 0;
-                    const size_t ate = std::min(ordenado.size(), x + kVizinhosSemData + 1);
-                    for (size_t y = de; y < ate; ++y)
-                        par(ordenado[x]->registro, ordenado[y]->registro);
-                }
-            } else if (j - i <= maximo) {
-                for (size_t x = i; x < j; ++x)
-                    for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
-            } else {
-                ordenado.clear();
-                for (size_t x = i; x < j; ++x) ordenado.push_back(&blocos[x]);
-                for (size_t o = 0; o < 2; ++o) {
-                    std::sort(ordenado.begin(), ordenado.end(),
-                              [o](const EntradaBloco* x, const EntradaBloco* y) {
-                                  return x->ordem[o] != y->ordem[o] ? x->ordem[o] < y->ordem[o]
-                                                                    : x->registro < y->registro;
-                              });
-                    for (size_t x = 0; x < ordenado.size(); ++x)
-                        for (size_t y = x + 1; y < ordenado.size() && y <= x + janela; ++y)
-                            par(ordenado[x]->registro, ordenado[y]->registro);
-                }
-            }
-            i = j;
-        }
-        // Each list is let go as soon as it has served: at a million records the block
-        // entries and the new pairs run to tens of megabytes each, and the pairs found so far
-        // to a hundred; kept together they would set the search's peak.
-        std::vector<EntradaBloco>().swap(blocos);
-        OrdenarPares(novos, n);
-        novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
-        pares.Juntar(novos);
-        std::vector<quint64>().swap(novos);
+    EntradaBloco e[4];
+    // For the records without a date only the blocks that hold one matter: the others'
+    // entries are never kept.
+    std::vector<quint64> comSemData;
+    if (semData) {
+        for (quint32 i = 0; i < n; ++i)
+            if (m_registros[i].nascimento == 0)
+                for (int k = entradas(tipo, m_registros[i], i, e); k > 0; --k)
+                    comSemData.push_back(e[k - 1].chave);
+        std::sort(comSemData.begin(), comSemData.end());
     }
+    std::vector<EntradaBloco> blocos;
+    blocos.reserve(semData ? comSemData.size() * 4 : n);
+    for (quint32 i = 0; i < n; ++i) {
+        const int k = entradas(tipo, m_registros[i], i, e);
+        for (int x = 0; x < k; ++x)
+            if (!semData || std::binary_search(comSemData.begin(), comSemData.end(), e[x].chave))
+                blocos.push_back(e[x]);
+    }
+    OrdenarPorChave(blocos);
+    const auto fim = [&](size_t i) {
+        size_t j = i;
+        while (j < blocos.size() && blocos[j].chave == blocos[i].chave) ++j;
+        return j;
+    };
+    // The pairs of the blocks are counted first: a list grown by doubling would hold up to
+    // twice what it needs. (The kinds for the records without a date put forward few.)
+    size_t previstos = 0;
+    for (size_t i = 0, j; i < blocos.size() && !semData; i = j) {
+        j = fim(i);
+        const size_t k = j - i;
+        previstos += k <= maximo ? k * (k - 1) / 2 : 2 * janela * k;
+    }
+    novos.clear();
+    novos.reserve(previstos);
+    // A large block's records by one of its orders, sorted as values.
+    struct Vizinho {
+        quint64 ordem;
+        quint32 registro;
+        bool semData;
+        bool operator<(const Vizinho& o) const {
+            return ordem != o.ordem ? ordem < o.ordem : registro < o.registro;
+        }
+    };
+    std::vector<Vizinho> ordenado;
+    const auto ordenar = [&](size_t i, size_t j, size_t o) {
+        ordenado.clear();
+        for (size_t x = i; x < j; ++x)
+            ordenado.push_back({blocos[x].ordem[o], blocos[x].registro, blocos[x].semData});
+        std::sort(ordenado.begin(), ordenado.end());
+    };
+    for (size_t i = 0, j; i < blocos.size(); i = j) {
+        j = fim(i);
+        if (!semData && j - i <= maximo) {
+            for (size_t x = i; x < j; ++x)
+                for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
+            continue;
+        }
+        if (semData) {
+            // Each record without a date against the records that sound like it, nearest
+            // by middle name when they are many.
+            ordenar(i, j, 0);
+            for (size_t x = 0; x < ordenado.size(); ++x) {
+                if (!ordenado[x].semData)
+                    continue;
+                const size_t de = x > kVizinhosSemData ? x - kVizinhosSemData : 0;
+                const size_t ate = std::min(ordenado.size(), x + kVizinhosSemData + 1);
+                for (size_t y = de; y < ate; ++y) par(ordenado[x].registro, ordenado[y].registro);
+            }
+        } else {
+            for (size_t o = 0; o < 2; ++o) {
+                ordenar(i, j, o);
+                for (size_t x = 0; x < ordenado.size(); ++x)
+                    for (size_t y = x + 1; y < ordenado.size() && y <= x + janela; ++y)
+                        par(ordenado[x].registro, ordenado[y].registro);
+            }
+        }
+    }
+    // Let go before the pairs are sorted: at a million records the block entries run to tens
+    // of megabytes.
+    std::vector<EntradaBloco>().swap(blocos);
+    OrdenarPares(novos, n);
+    novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
+}
+
+void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& progresso) {
+    pares.Liberar();
+    DevolverMemoria();
+    // The kinds of key are blocked side by side, one a thread, each merging its pairs into
+    // the list as soon as they are sorted (the list is the same in whatever order they come).
+    std::mutex trava;
+    std::atomic<bool> interrompida{false};
+    std::atomic<int> feitos{0};
+    EmFila(kTiposChave, m_opcoes.threads, [&](int k, int thread) {
+        const int tipo = kOrdemBlocagem[size_t(k)];
+        if (interrompida || (m_opcoes.parar && m_opcoes.parar())) {
+            interrompida = true;
+            return;
+        }
+        // Only this thread reports: the caller's callback is not asked from two threads.
+        if (thread == 0 && progresso)
+            progresso(QStringLiteral("blocando"), feitos, kTiposChave);
+        std::vector<quint64> novos;
+        blocar(tipo, novos);
+        std::lock_guard<std::mutex> juntando(trava);
+        pares.Juntar(novos);
+        ++feitos;
+        std::vector<quint64>().swap(novos);
+        DevolverMemoria();
+    });
+    if (interrompida)
+        pares.Liberar();
 }
 
 }  // namespace semelhanca

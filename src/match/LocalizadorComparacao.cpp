@@ -476,38 +476,55 @@ quint8 LocalizadorSemelhantes::sinais(const Registro& a, const Registro& b) cons
 
 void LocalizadorSemelhantes::contarFrequencias() {
     const size_t n = m_registros.size();
-    std::vector<std::pair<quint64, quint32>> v;
-    v.reserve(n);
-    auto contar = [&](auto valor, std::vector<quint32>& saida, quint64& com) {
-        v.clear();
-        saida.assign(n, 0);
-        for (quint32 i = 0; i < n; ++i) {
-            const quint64 x = valor(m_registros[i]);
-            if (x)
-                v.emplace_back(x, i);
-        }
-        com = v.size();
-        std::sort(v.begin(), v.end());
-        for (size_t i = 0; i < v.size();) {
-            size_t j = i;
-            while (j < v.size() && v[j].first == v[i].first) ++j;
-            for (size_t k = i; k < j; ++k) saida[v[k].second] = quint32(j - i);
-            i = j;
+    // Each field's value as a number (0: none), and where its counts go.
+    const auto valor = [](int campo, const Registro& r) -> quint64 {
+        switch (campo) {
+            case 0:
+                return quint64(quint32(r.nascimento));
+            case 1:
+                return r.nCic ? Hash(r.cic.data(), r.nCic, 2) | 1 : 0;
+            case 2:
+                return r.nRg ? Hash(r.rg.data(), r.nRg, 3) | 1 : 0;
+            case 3:
+                return r.prontuario;
+            case 4:
+                return r.rua && r.numero ? (quint64(r.rua) << 32 | r.numero) : quint64(0);
+            case 5:
+                return quint64(r.cep);
+            default:
+                return r.telefone;
         }
     };
-    contar([](const Registro& r) { return quint64(quint32(r.nascimento)); }, m_fData, m_comData);
-    contar([](const Registro& r) { return r.nCic ? Hash(r.cic.data(), r.nCic, 2) | 1 : 0; }, m_fCic,
-           m_comCic);
-    contar([](const Registro& r) { return r.nRg ? Hash(r.rg.data(), r.nRg, 3) | 1 : 0; }, m_fRg,
-           m_comRg);
-    contar([](const Registro& r) { return r.prontuario; }, m_fProntuario, m_comProntuario);
-    contar(
-        [](const Registro& r) {
-            return r.rua && r.numero ? (quint64(r.rua) << 32 | r.numero) : quint64(0);
-        },
-        m_fEndereco, m_comEndereco);
-    contar([](const Registro& r) { return quint64(r.cep); }, m_fCep, m_comCep);
-    contar([](const Registro& r) { return r.telefone; }, m_fTelefone, m_comTelefone);
+    const std::array<std::pair<std::vector<quint32>*, quint64*>, 7> destinos = {{
+        {&m_fData, &m_comData},
+        {&m_fCic, &m_comCic},
+        {&m_fRg, &m_comRg},
+        {&m_fProntuario, &m_comProntuario},
+        {&m_fEndereco, &m_comEndereco},
+        {&m_fCep, &m_comCep},
+        {&m_fTelefone, &m_comTelefone},
+    }};
+    struct Valor {
+        quint64 chave;  // the value mixed (one to one), so that values sort into even buckets
+        quint32 registro;
+    };
+    EmFila(int(destinos.size()), m_opcoes.threads, [&](int campo, int) {
+        auto& [saida, com] = destinos[size_t(campo)];
+        std::vector<Valor> v;
+        v.reserve(n);
+        saida->assign(n, 0);
+        for (quint32 i = 0; i < n; ++i)
+            if (const quint64 x = valor(campo, m_registros[i]))
+                v.push_back({Misturar(x), i});
+        *com = v.size();
+        OrdenarPorChave(v);
+        for (size_t i = 0; i < v.size();) {
+            size_t j = i;
+            while (j < v.size() && v[j].chave == v[i].chave) ++j;
+            for (size_t k = i; k < j; ++k) (*saida)[v[k].registro] = quint32(j - i);
+            i = j;
+        }
+    });
 }
 
 void LocalizadorSemelhantes::medirU() {

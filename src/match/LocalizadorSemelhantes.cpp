@@ -45,18 +45,6 @@ QString ErroLeitura(const QString& oQue, clsADO& ado) {
         .arg(ado.ErrorString());
 }
 
-// Runs `trabalho(de, ate, thread)` over [0, total) in `threads` threads.
-template <class F>
-void EmParalelo(size_t total, int threads, F trabalho) {
-    const int n = std::max(1, std::min(threads, 16));
-    std::vector<std::thread> outras;
-    for (int t = 1; t < n; ++t)
-        outras.emplace_back(trabalho, total * size_t(t) / size_t(n),
-                            total * size_t(t + 1) / size_t(n), t);
-    trabalho(size_t(0), total / size_t(n), 0);
-    for (auto& t : outras) t.join();
-}
-
 // How many pairs ahead a record is asked for before it is compared.
 constexpr size_t kAdiante = 16;
 
@@ -100,7 +88,7 @@ LocalizadorSemelhantes::LocalizadorSemelhantes(OpcoesBusca opcoes) : m_opcoes(op
     m_modelo.Definir(p);
 }
 
-Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar) {
+void LocalizadorSemelhantes::preparar(qint32 id, const Campos& c, Preparado& p) {
     enum {
         Nome,
         Meio,
@@ -116,19 +104,18 @@ Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar)
         Bairro,
         Cidade
     };
-    Registro r;
+    Registro& r = p.r;
+    r = Registro();
     r.id = id;
-    std::string& t = m_normal;
-    std::string& inteiro = m_inteiro;
+    auto& t = p.textos;
+    std::string& inteiro = p.inteiro;
     inteiro.clear();
-    quint32* const nomes[3] = {&r.nome, &r.meio, &r.ultimo};
     for (int k = 0; k < 3; ++k) {
-        TextoNormalizado(c[size_t(Nome + k)], t);
-        *nomes[k] = m_nomes.id(t, k, contar, true);
-        if (!t.empty()) {
+        TextoNormalizado(c[size_t(Nome + k)], t[size_t(k)]);
+        if (!t[size_t(k)].empty()) {
             if (!inteiro.empty())
                 inteiro += ' ';
-            inteiro += t;
+            inteiro += t[size_t(k)];
         }
     }
     // The whole name word by word: its first and last words, when the fields split it
@@ -138,42 +125,63 @@ Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar)
     const Palavras palavras(inteiro, true);
     size_t ultima = palavras.size();
     while (ultima > 1 && Geracao(palavras[ultima - 1])) --ultima;
+    t[3].clear();
+    t[4].clear();
     if (ultima >= 2) {
-        if (palavras.front() != m_nomes.entradas[r.nome].texto)
-            r.nomeAlt = m_nomes.id(palavras.front(), 0, false, true);
-        if (palavras[ultima - 1] != m_nomes.entradas[r.ultimo].texto)
-            r.ultimoAlt = m_nomes.id(palavras[ultima - 1], 2, false, true);
+        if (palavras.front() != t[0])
+            t[3] = palavras.front();
+        if (palavras[ultima - 1] != t[2])
+            t[4] = palavras[ultima - 1];
     }
     r.nascimento = DataNascimento(c[Nascimento]);
     r.sexo = SexoNormalizado(c[Sexo]);
     r.nRg = quint8(Digitos(c[Rg], true, r.rg.data(), int(r.rg.size())));
     r.nCic = quint8(CicNormalizado(c[Cic], r.cic.data()));
     r.cicValido = CicValido(QByteArray::fromRawData(r.cic.data(), r.nCic));
-    TextoNormalizado(c[Prontuario], t);
-    r.prontuario = t.empty() ? 0 : Hash(t, 7) | 1;
+    TextoNormalizado(c[Prontuario], t[8]);
+    r.prontuario = t[8].empty() ? 0 : Hash(t[8], 7) | 1;
     char d[32];
     const int nCep = Digitos(c[Cep], false, d, 8);
     r.cep = nCep >= 5 ? QByteArray::fromRawData(d, nCep).toUInt() + 1 : 0;
     const int nTel = Digitos(c[Telefone], false, d, 32);
     r.telefone = nTel >= 8 ? QByteArray::fromRawData(d + nTel - 8, 8).toULongLong() + 1 : 0;
     const EnderecoNormalizado e = Endereco(c[Endereco_]);
-    r.rua =
-        m_lugares.id(std::string_view(e.rua.constData(), size_t(e.rua.size())), 0, contar, false);
+    t[5].assign(e.rua.constData(), size_t(e.rua.size()));
     r.numero = e.numero;
-    TextoNormalizado(c[Bairro], t);
-    r.bairro = m_lugares.id(t, 1, contar, false);
-    TextoNormalizado(c[Cidade], t);
-    r.cidade = m_lugares.id(t, 2, contar, false);
+    TextoNormalizado(c[Bairro], t[6]);
+    TextoNormalizado(c[Cidade], t[7]);
+    // The full name as typed, for showing.
+    t[8].assign(c[Nome]);
+    for (const std::string_view q : {c[Meio], c[Ultimo]})
+        if (!q.empty())
+            (t[8] += ' ') += q;
+}
+
+Registro LocalizadorSemelhantes::completar(const Preparado& p, bool contar) {
+    // In this order, whichever thread prepared the row: a value's number is the order in
+    // which the register first shows it.
+    Registro r = p.r;
+    const auto& t = p.textos;
+    r.nome = m_nomes.id(t[0], 0, contar, true);
+    r.meio = m_nomes.id(t[1], 1, contar, true);
+    r.ultimo = m_nomes.id(t[2], 2, contar, true);
+    r.nomeAlt = m_nomes.id(t[3], 0, false, true);
+    r.ultimoAlt = m_nomes.id(t[4], 2, false, true);
+    r.rua = m_lugares.id(t[5], 0, contar, false);
+    r.bairro = m_lugares.id(t[6], 1, contar, false);
+    r.cidade = m_lugares.id(t[7], 2, contar, false);
     if (contar) {
-        // The full name as typed, for showing.
         r.textoNome = quint32(m_textos.size());
-        m_textos.append(c[Nome]);
-        for (const std::string_view p : {c[Meio], c[Ultimo]})
-            if (!p.empty())
-                (m_textos += ' ') += p;
-        r.tamanhoNome = quint16(std::min<size_t>(m_textos.size() - r.textoNome, 0xFFFF));
+        m_textos.append(t[8]);
+        r.tamanhoNome = quint16(std::min<size_t>(t[8].size(), 0xFFFF));
     }
     return r;
+}
+
+Registro LocalizadorSemelhantes::montar(qint32 id, const Campos& c, bool contar) {
+    Preparado p;
+    preparar(id, c, p);
+    return completar(p, contar);
 }
 
 LocalizadorSemelhantes::Campos LocalizadorSemelhantes::CamposDe(const QVariantList& valores,
@@ -246,9 +254,10 @@ qint64 LocalizadorSemelhantes::Indice(qint32 id) const {
     return it != m_porId.end() && it->first == id ? qint64(it->second) : -1;
 }
 
-// Reading runs on two threads: this one takes the rows from the database as they stream past
-// and copies their bytes into batches; the other normalises the batches into records, in the
-// order read. Neither waits for the other but to hand over a batch.
+// Reading runs on several threads: this one takes the rows from the database as they stream
+// past and copies their bytes into batches; the others each take the next batch, normalise its
+// rows, and then, in turn, batch after batch in the order read, number their names and places
+// and add the records. None waits for another but to hand over a batch or for its turn.
 struct LocalizadorSemelhantes::Trabalho {
     struct Lote {
         std::string bytes;
@@ -258,8 +267,9 @@ struct LocalizadorSemelhantes::Trabalho {
     static constexpr size_t kLinhasPorLote = 4096;
     static constexpr size_t kLotesEmEspera = 4;
     std::mutex mutex;
-    std::condition_variable cheio, vazio;
+    std::condition_variable cheio, vazio, vez;
     std::deque<Lote> fila;
+    size_t recebidos = 0, concluidos = 0;
     bool fim = false;
 
     void entregar(Lote&& l) {
@@ -268,20 +278,31 @@ struct LocalizadorSemelhantes::Trabalho {
         fila.push_back(std::move(l));
         vazio.notify_one();
     }
-    bool receber(Lote& l) {
+    // The next batch and its number in the order read.
+    bool receber(Lote& l, size_t& numero) {
         std::unique_lock<std::mutex> trava(mutex);
         vazio.wait(trava, [&] { return !fila.empty() || fim; });
         if (fila.empty())
             return false;
         l = std::move(fila.front());
         fila.pop_front();
+        numero = recebidos++;
         cheio.notify_one();
         return true;
+    }
+    void aguardarVez(size_t numero) {
+        std::unique_lock<std::mutex> trava(mutex);
+        vez.wait(trava, [&] { return concluidos == numero; });
+    }
+    void concluir() {
+        std::lock_guard<std::mutex> trava(mutex);
+        ++concluidos;
+        vez.notify_all();
     }
     void terminar() {
         std::lock_guard<std::mutex> trava(mutex);
         fim = true;
-        vazio.notify_one();
+        vazio.notify_all();
     }
 };
 
@@ -295,20 +316,32 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         rs.Close();
     }
     m_registros.reserve(m_registros.size() + size_t(total));
+    PaginasGrandes(m_registros.data(), m_registros.capacity() * sizeof(Registro));
     Trabalho trabalho;
-    std::thread normalizador([this, &trabalho] {
+    const auto normalizar = [this, &trabalho] {
         Trabalho::Lote l;
-        while (trabalho.receber(l)) {
+        std::vector<Preparado> preparados;
+        size_t numero = 0;
+        while (trabalho.receber(l, numero)) {
+            if (preparados.size() < l.ids.size())
+                preparados.resize(l.ids.size());
             for (size_t r = 0; r < l.ids.size(); ++r) {
                 Campos c;
                 for (size_t k = 0; k < c.size(); ++k) {
                     const size_t f = (r * c.size() + k) * 2;
                     c[k] = std::string_view(l.bytes.data() + l.campos[f], l.campos[f + 1]);
                 }
-                m_registros.push_back(montar(l.ids[r], c, true));
+                preparar(l.ids[r], c, preparados[r]);
             }
+            trabalho.aguardarVez(numero);
+            for (size_t r = 0; r < l.ids.size(); ++r)
+                m_registros.push_back(completar(preparados[r], true));
+            trabalho.concluir();
         }
-    });
+    };
+    std::vector<std::thread> normalizadores;
+    for (int t = 0; t < std::clamp(m_opcoes.threads, 1, 16); ++t)
+        normalizadores.emplace_back(normalizar);
     Trabalho::Lote lote;
     qint64 lidos = 0, ultimo = std::numeric_limits<qint32>::min();
     bool interrompido = false;
@@ -376,7 +409,7 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
     if (!lote.ids.empty())
         trabalho.entregar(std::move(lote));
     trabalho.terminar();
-    normalizador.join();
+    for (std::thread& t : normalizadores) t.join();
     m_porId.clear();
     if (progresso)
         progresso(QStringLiteral("lendo"), lidos, std::max(total, lidos));

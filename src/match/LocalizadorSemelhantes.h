@@ -236,8 +236,20 @@ class LocalizadorSemelhantes {
     // Prontuário, CEP, Telefone, Endereço, Bairro, Cidade.
     using Campos = std::array<std::string_view, 13>;
     static Campos CamposDe(const QVariantList& valores, std::vector<QByteArray>& textos);
+    // A row reduced to what needs no dictionary, in any thread: the record but for its names'
+    // and places' numbers; the texts to number (Nome, Nome_Meio, Nome_Último, the whole
+    // name's first and last words when the fields hold it otherwise, street, district, city)
+    // and the name as typed.
+    struct Preparado {
+        Registro r;
+        std::array<std::string, 9> textos;
+        std::string inteiro;  // scratch
+    };
+    static void preparar(qint32 id, const Campos& c, Preparado& p);
+    // Numbers the texts (in the dictionaries, counted when `contar`): rows in register order.
+    Registro completar(const Preparado& p, bool contar);
     Registro montar(qint32 id, const Campos& c, bool contar);
-    struct Trabalho;  // what reading normalises in a thread of its own
+    struct Trabalho;  // what reading hands to the threads that normalise
 
     // Comparison (LocalizadorComparacao.cpp).
     int nivelNome(quint32 a, quint32 b, Cache* cache) const;
@@ -266,7 +278,10 @@ class LocalizadorSemelhantes {
     void contarFrequencias();
 
     // Blocking (LocalizadorBlocagem.cpp).
+    // Every pair of the blocks, sorted, without repeats. Empty when `parar` stopped it.
     void gerarPares(busca::ListaPares& pares, const Progresso& progresso);
+    // The sorted pairs one kind of key puts forward.
+    void blocar(int tipo, std::vector<quint64>& novos) const;
     int entradas(int tipo, const Registro& r, quint32 i, EntradaBloco* saida) const;
 
     void aprender(const busca::ListaPares& candidatos, const Progresso& progresso);
@@ -282,10 +297,8 @@ class LocalizadorSemelhantes {
     std::array<double, kCampos> m_pesoMaximoNomes{};  // each name field's best fixed weight
     std::vector<Registro> m_registros;
     std::string m_textos;
-    std::string m_normal;   // scratch for normalising
-    std::string m_inteiro;  // and for the whole name
-    Dicionario m_nomes;     // roles: first, middle, last name
-    Dicionario m_lugares;   // roles: street, district, city
+    Dicionario m_nomes;    // roles: first, middle, last name
+    Dicionario m_lugares;  // roles: street, district, city
     // How many records hold each record's value (for the exact-agreement weights), and how
     // many hold the field at all.
     std::vector<quint32> m_fData, m_fCic, m_fRg, m_fProntuario, m_fEndereco, m_fCep, m_fTelefone;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "GeradorPacientes.h"
 #include "match/LocalizadorSemelhantes.h"
 #include "support/RegistroProduto.h"
 #include "support/SqlRecorder.h"
@@ -62,4 +65,68 @@ TEST(LeituraRegistro, AFailedReadSaysWhy) {
     EXPECT_TRUE(busca.Erro().startsWith("Ao ler os pacientes, ocorreu o seguinte erro:\n\n"))
         << busca.Erro().toStdString();
     EXPECT_TRUE(busca.Erro().contains(QString::number(ado.ErrorNumber())));
+}
+
+TEST(LeituraRegistro, AnyNumberOfThreadsReadsBlocksAndScoresAsOneDoes) {
+    // Rows normalised by several threads are numbered in the order read, and kinds of key
+    // blocked side by side merge into one list: the records, their order, the pairs put
+    // forward and every score are the same whatever the threads and their timing. Enough
+    // rows for several batches of the reading, duplicates and households for the blocks.
+    RegistroProduto reg;
+    registro::GeradorPacientes g(11, 30, 5);
+    const auto texto = [](const QString& s) {
+        return s.isEmpty() ? QStringLiteral("NULL") : "N'" + QString(s).replace('\'', "''") + "'";
+    };
+    ASSERT_TRUE(reg.ado.TransaçãoIniciar(reg.cn));
+    for (int i = 0; i < 9000; ++i) {
+        const registro::PacienteGerado p = g.Proximo();
+        ASSERT_TRUE(reg.exec(
+            "INSERT INTO Paciente (Nome, Nome_Meio, Nome_Último, RG, CIC, Data_Nascimento, Sexo, "
+            "Prontuário, CEP, Telefone, Endereço, Bairro, Cidade) VALUES (" +
+            QStringList{texto(p.nome), texto(p.nomeMeio), texto(p.nomeUltimo), texto(p.rg),
+                        texto(p.cic),
+                        p.nascimento.isValid() ? texto(p.nascimento.toString(Qt::ISODate))
+                                               : QStringLiteral("NULL"),
+                        texto(p.sexo), texto(p.prontuario), texto(p.cep), texto(p.telefone),
+                        texto(p.endereco), texto(p.bairro), texto(p.cidade)}
+                .join(", ") +
+            ")"));
+    }
+    ASSERT_TRUE(reg.ado.TransaçãoFinalizar(reg.cn));
+    using Resultado =
+        std::map<std::pair<qint32, qint32>, std::pair<float, std::array<quint8, kCampos>>>;
+    struct Busca {
+        std::vector<qint32> ids;
+        QStringList nomes;
+        std::vector<quint64> candidatos;
+        Resultado pares;
+    };
+    const auto buscar = [&](int threads) {
+        OpcoesBusca o;
+        o.threads = threads;
+        o.limiar = 5;
+        LocalizadorSemelhantes busca(o);
+        Busca b;
+        EXPECT_TRUE(busca.Ler(reg.cn, reg.ado));
+        for (quint32 i = 0; i < busca.Registros(); ++i) {
+            b.ids.push_back(busca.Reg(i).id);
+            b.nomes << busca.NomeCompleto(i);
+        }
+        b.candidatos = busca.ParesCandidatos();
+        EXPECT_TRUE(busca.Comparar());
+        for (const ParCandidato& p : busca.Pares())
+            b.pares[{busca.Reg(p.a).id, busca.Reg(p.b).id}] = {p.pontuacao, p.niveis};
+        return b;
+    };
+    const Busca um = buscar(1);
+    ASSERT_EQ(um.ids.size(), 9000u);
+    EXPECT_TRUE(std::is_sorted(um.ids.begin(), um.ids.end()));
+    ASSERT_GT(um.pares.size(), 1000u);
+    for (const int threads : {2, 3}) {
+        const Busca b = buscar(threads);
+        EXPECT_EQ(b.ids, um.ids) << threads;
+        EXPECT_EQ(b.nomes, um.nomes) << threads;
+        EXPECT_EQ(b.candidatos, um.candidatos) << threads;
+        EXPECT_EQ(b.pares, um.pares) << threads;
+    }
 }

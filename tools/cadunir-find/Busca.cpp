@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <algorithm>
+#include <thread>
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
@@ -65,9 +66,27 @@ QString Explicacao(const LocalizadorSemelhantes& busca) {
     return t.trimmed();
 }
 
-bool Gravar(const QString& caminho, const QString& texto, QTextStream& erros) {
+// One line of --pairs: the IDs, the score, each field's verdict with its weight, the signs.
+QString LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p) {
+    const EvidenciaPar e = Evidencia(busca, p.a, p.b);
+    QStringList celulas = {QString::number(e.idA), QString::number(e.idB), Num(e.pontuacao)};
+    for (const ItemEvidencia& item : e.campos)
+        celulas << (item.pesa ? item.veredito +
+                                    (item.peso >= 0 ? QStringLiteral(" +") : QStringLiteral(" ")) +
+                                    Num(item.peso)
+                              : item.veredito);
+    QStringList sinais = TextosSinais(p.sinais);
+    if (p.decidido)
+        sinais << QStringLiteral("decididos como pessoas diferentes");
+    celulas << sinais.join(QStringLiteral("; "));
+    return LinhaTSV(celulas) + '\n';
+}
+
+bool Gravar(const QString& caminho, const std::vector<QByteArray>& partes, QTextStream& erros) {
     QSaveFile f(caminho);
-    if (!f.open(QIODevice::WriteOnly) || f.write(texto.toUtf8()) < 0 || !f.commit()) {
+    bool ok = f.open(QIODevice::WriteOnly);
+    for (const QByteArray& p : partes) ok = ok && f.write(p) == p.size();
+    if (!ok || !f.commit()) {
         erros << "cadunir-find: não foi possível gravar " << caminho << ": " << f.errorString()
               << "\n";
         return false;
@@ -156,13 +175,12 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         return SaidaFalha;
     }
     ado.FecharConexão(conexao);
+    QElapsedTimer etapa;
+    etapa.start();
     const QVector<GrupoCandidato> grupos = busca.Agrupar(opcoes.limiar);
-    const TemposBusca& t = busca.Tempos();
-    erros << "\ntempos: leitura " << Num(t.leitura) << " s, medição " << Num(t.medicao)
-          << " s, blocagem " << Num(t.blocagem) << " s, aprendizado " << Num(t.aprendizado)
-          << " s, comparação " << Num(t.comparacao) << " s\n";
+    const double agrupamento = etapa.restart() / 1000.0;
     if (!busca.Aviso().isEmpty())
-        erros << "cadunir-find: " << busca.Aviso() << "\n";
+        erros << "\ncadunir-find: " << busca.Aviso();
 
     if (explicar)
         saida << Explicacao(busca) << "\n";
@@ -180,24 +198,23 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
                                  QStringLiteral("score")};
         for (const auto& d : Definicoes()) cabecalho << QString::fromUtf8(d.coluna);
         cabecalho << QStringLiteral("sinais");
-        QString texto = LinhaTSV(cabecalho) + '\n';
-        for (const ParCandidato* p : pares) {
-            const EvidenciaPar e = Evidencia(busca, p->a, p->b);
-            QStringList celulas = {QString::number(e.idA), QString::number(e.idB),
-                                   Num(e.pontuacao)};
-            for (const ItemEvidencia& item : e.campos)
-                celulas << (item.pesa ? QStringLiteral("%1 %2%3").arg(
-                                            item.veredito,
-                                            item.peso >= 0 ? QStringLiteral("+") : QString(),
-                                            Num(item.peso))
-                                      : item.veredito);
-            QStringList sinais = TextosSinais(p->sinais);
-            if (p->decidido)
-                sinais << QStringLiteral("decididos como pessoas diferentes");
-            celulas << sinais.join(QStringLiteral("; "));
-            texto += LinhaTSV(celulas) + '\n';
-        }
-        if (!Gravar(arquivoPares, texto, erros))
+        // The lines are written in as many parts as the search had threads, each part in
+        // a thread of its own, and joined in order.
+        const size_t partes = size_t(std::clamp(opcoes.threads, 1, 16));
+        std::vector<QByteArray> textos(partes);
+        textos[0] = LinhaTSV(cabecalho).toUtf8() + '\n';
+        const auto escrever = [&](size_t parte) {
+            QString texto;
+            for (size_t i = pares.size() * parte / partes; i < pares.size() * (parte + 1) / partes;
+                 ++i)
+                texto += LinhaPar(busca, *pares[i]);
+            textos[parte] += texto.toUtf8();
+        };
+        std::vector<std::thread> outras;
+        for (size_t parte = 1; parte < partes; ++parte) outras.emplace_back(escrever, parte);
+        escrever(0);
+        for (std::thread& t : outras) t.join();
+        if (!Gravar(arquivoPares, textos, erros))
             return SaidaFalha;
     }
     int conflitos = 0;
@@ -215,9 +232,14 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
                                                                  : QString()}) +
                     '\n';
         }
-        if (!Gravar(arquivoGrupos, texto, erros))
+        if (!Gravar(arquivoGrupos, {texto.toUtf8()}, erros))
             return SaidaFalha;
     }
+    const TemposBusca& t = busca.Tempos();
+    erros << "\ntempos: leitura " << Num(t.leitura) << " s, medição " << Num(t.medicao)
+          << " s, blocagem " << Num(t.blocagem) << " s, aprendizado " << Num(t.aprendizado)
+          << " s, comparação " << Num(t.comparacao) << " s, grupos " << Num(agrupamento)
+          << " s, gravação " << Num(etapa.elapsed() / 1000.0) << " s\n";
     saida << br.toString(busca.Registros()) << " pacientes, "
           << br.toString(busca.ParesComparados()) << " pares comparados, "
           << br.toString(qint64(busca.Pares().size()))
