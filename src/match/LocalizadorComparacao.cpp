@@ -151,6 +151,23 @@ bool LocalizadorSemelhantes::umNomeInteiro(const Registro& a, const Registro& b)
     });
 }
 
+int LocalizadorSemelhantes::sobrenomeNoMeio(const Registro& x, const Registro& y) const {
+    if (!x.ultimo || !y.meio)
+        return 0;
+    const std::string& u = m_nomes.entradas[x.ultimo].texto;
+    const Palavras meioX(m_nomes.entradas[x.meio].texto, true);
+    int melhor = 0;
+    for (const std::string_view w : Palavras(m_nomes.entradas[y.meio].texto, true)) {
+        if (std::find(meioX.begin(), meioX.end(), w) != meioX.end())
+            continue;  // a middle name both share says nothing of a family name
+        if (w == u)
+            return nivel::kNomeIgual;
+        if (u.size() >= 4 && w.size() >= 4 && Distancia(u, w, 1) <= 1)
+            melhor = nivel::kNomeUmErro;
+    }
+    return melhor;
+}
+
 void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
                                          std::array<quint8, kCampos>& n, Cache* cache) const {
     const int iNome = int(Campo::Nome), iUltimo = int(Campo::NomeUltimo);
@@ -220,6 +237,20 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
                 nome = gNome;
                 meio = nivelMeio(a.meio, b.nome, cache);
                 ordem = 2;
+            }
+        }
+        // The family name of one record among the other's middle names, a new one after it.
+        if (ordem == 0 && Bom(nome) && !Bom(ultimo) && ultimo != 0) {
+            const int x = sobrenomeNoMeio(a, b), y = sobrenomeNoMeio(b, a);
+            const int casada =
+                std::min(x ? x : nivel::kNomeDiferente, y ? y : nivel::kNomeDiferente);
+            const int iOrdem = int(Campo::OrdemNomes);
+            if (casada != nivel::kNomeDiferente &&
+                m_modelo.Peso(iUltimo, casada) +
+                        m_modelo.Peso(iOrdem, nivel::kOrdemSobrenomeNoMeio) >
+                    m_modelo.Peso(iUltimo, ultimo) + 0.5) {
+                ultimo = casada;
+                ordem = nivel::kOrdemSobrenomeNoMeio;
             }
         }
     }
@@ -380,11 +411,10 @@ double LocalizadorSemelhantes::peso(const Registro& a, quint32 indice,
                                     const std::array<quint8, kCampos>& n,
                                     std::array<Veredito, kCampos>* vereditos) const {
     const bool familia = ModeloPontuacao::Familia(n);
-    const auto& d = Definicoes();
     double total = m_prior;
     for (int c = 0; c < kCampos; ++c) {
         const int l = n[size_t(c)];
-        const double f = d[size_t(c)].niveis[l].porFrequencia ? frequencia(c, l, a, indice) : -1;
+        const double f = ModeloPontuacao::PorFrequencia(c, n) ? frequencia(c, l, a, indice) : -1;
         const double w = m_modelo.PesoCampo(c, n, f, familia);
         if (vereditos)
             (*vereditos)[size_t(c)] = {l, w};
@@ -405,7 +435,8 @@ void LocalizadorSemelhantes::prepararLimites() {
         for (int l = 0; l < d[size_t(c)].niveis.size(); ++l) {
             n[size_t(c)] = quint8(l);
             maior = std::max(maior, m_modelo.PesoCampo(c, n, -1, true));
-            if (!d[size_t(c)].niveis[l].porFrequencia)
+            // A family name read among the middle names weighs by its level.
+            if (!d[size_t(c)].niveis[l].porFrequencia || c == int(Campo::NomeUltimo))
                 maior = std::max(maior, m_modelo.PesoCampo(c, n, -1, false));
         }
         m_pesoMaximoNomes[size_t(c)] = maior;
@@ -436,13 +467,12 @@ double LocalizadorSemelhantes::limiteNomes(const Registro& a, quint32 indice) co
 double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
                                              std::array<quint8, kCampos>& n, Cache* cache,
                                              double limiteNomes, double minimo) const {
-    const auto& d = Definicoes();
     niveisOutros(a, b, n);
     std::array<double, kCampos> w{};
     // What PesoCampo gives outside a household, without asking it eleven times a pair.
     const auto pesar = [&](int c) {
         const int l = n[size_t(c)];
-        w[size_t(c)] = d[size_t(c)].niveis[l].porFrequencia
+        w[size_t(c)] = ModeloPontuacao::PorFrequencia(c, n)
                            ? m_modelo.PesoPorFrequencia(c, l, frequencia(c, l, a, indice))
                            : m_modelo.Peso(c, l);
     };

@@ -666,9 +666,8 @@ void LocalizadorSemelhantes::avaliarRotulos() {
             double w = modelos[m]->PriorLog2(Registros());
             for (int c = 0; c < kCampos; ++c) {
                 const int l = nv[size_t(c)];
-                const double f = Definicoes()[size_t(c)].niveis[l].porFrequencia
-                                     ? frequencia(c, l, b, indice)
-                                     : -1;
+                const double f =
+                    ModeloPontuacao::PorFrequencia(c, nv) ? frequencia(c, l, b, indice) : -1;
                 w += modelos[m]->PesoCampo(c, nv, f, familia);
             }
             for (int l = 0; l < 2; ++l) acima[m][l] += ModeloPontuacao::Pontuacao(w) >= limiares[l];

@@ -57,6 +57,11 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              {"nome e sobrenome trocados", 0.02, 0.002, false, -inf, 0},
              // A whole name typed into one field, or words moved between the fields.
              {"nomes redistribuídos", 0.01, 0.005, false, -inf, 0},
+             // A family name kept among the middle names and a new one after it, as a woman's
+             // name changes at marriage (ANA SOUZA / ANA SOUZA OLIVEIRA). The family name then
+             // agrees at its level's weight, and the reading costs how rare it is among one
+             // person's records: u is 1, the names' own levels already say how strangers agree.
+             {"sobrenome no nome do meio", 0.01, 1, false, -inf, 0, true, false},
          },
          false},
         {"Data_Nascimento",
@@ -217,6 +222,12 @@ bool ModeloPontuacao::Gemeos(const std::array<quint8, kCampos>& n) {
            ultimo <= nivel::kNomeParte;
 }
 
+bool ModeloPontuacao::PorFrequencia(int campo, const std::array<quint8, kCampos>& n) {
+    return Definicoes()[size_t(campo)].niveis[n[size_t(campo)]].porFrequencia &&
+           !(campo == int(Campo::NomeUltimo) &&
+             n[size_t(Campo::OrdemNomes)] == nivel::kOrdemSobrenomeNoMeio);
+}
+
 double ModeloPontuacao::PesoPorFrequencia(int campo, int nivel, double frequencia) const {
     const Nivel& n = Definicoes()[size_t(campo)].niveis[nivel];
     const double m = std::max(m_atuais.m[size_t(campo)][nivel], 1e-9);
@@ -282,7 +293,8 @@ void ModeloPontuacao::MedirU(const std::array<QVector<qint64>, kCampos>& contage
         if (total < 1000)
             continue;  // too few pairs with the field on both sides: keep the guesses
         for (int n = primeiro; n < niveis.size(); ++n)
-            m_atuais.u[size_t(c)][n] = (double(cont[n]) + 0.5) / double(total + 1);
+            if (niveis[n].medido)
+                m_atuais.u[size_t(c)][n] = (double(cont[n]) + 0.5) / double(total + 1);
     }
     calcularPesos();
 }

@@ -55,6 +55,8 @@ struct Nivel {
     // learning would take for one person's records and so teach itself that years apart
     // or two issued CICs are common among them. Their m stays the rate of error studies give.
     bool aprendido = true;
+    // u is measured on random pairs; otherwise it stays as written.
+    bool medido = true;
 };
 
 struct DefinicaoCampo {
@@ -76,6 +78,7 @@ constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNo
 constexpr int kEnderecoIgual = 1, kEnderecoQuase = 2, kEnderecoRua = 4;
 constexpr int kTelefoneIgual = 1;
 constexpr int kDataIgual = 1, kDataAnosDiferenca = 7;
+constexpr int kOrdemSobrenomeNoMeio = 3;
 }  // namespace nivel
 
 // Everything learned or measured on one register.
@@ -108,6 +111,11 @@ class ModeloPontuacao {
     // birth date: twins as often as one person, so the date weighs what it does between
     // relatives (the households' own u), in a household or not.
     static bool Gemeos(const std::array<quint8, kCampos>& n);
+
+    // Whether the field's level weighs by the value's frequency: an exact agreement, but for a
+    // family name read among the other record's middle names, whose value is in neither
+    // family-name field.
+    static bool PorFrequencia(int campo, const std::array<quint8, kCampos>& n);
 
     // Weight of a level (u of the level, not of the value), within its bounds.
     double Peso(int campo, int nivel) const { return m_peso[size_t(campo)][size_t(nivel)]; }

@@ -266,6 +266,10 @@ TEST(Pontuacao, GivenMiddleAndCompoundNamesAreReadAsOneNameOnlyWhenNoWordDisagre
     // Two sons named after their fathers, of two families, born on one day.
     const quint32 ximenes = em("JOSE", nullptr, "XIMENES FILHO", Data(2018, 3, 7));
     const quint32 morais = em("JOSE", "RODRIGUES", "MORAIS FILHO", Data(2018, 3, 7));
+    // A woman before and after marriage; another of the same given and middle names.
+    const quint32 solteira = em("LUANA", nullptr, "FONSECA", Data(1983, 2, 11));
+    const quint32 casada = em("LUANA", "FONSECA", "TEIXEIRA", Data(1983, 2, 11));
+    const quint32 costa = em("LUANA", "FONSECA", "COSTA", Data(1983, 2, 11));
     c.busca.Comparar();
 
     EXPECT_EQ(c.rotulo(fernanda, pelaMeio, Campo::OrdemNomes),
@@ -281,6 +285,13 @@ TEST(Pontuacao, GivenMiddleAndCompoundNamesAreReadAsOneNameOnlyWhenNoWordDisagre
     EXPECT_LT(c.busca.Pontuar(clara, eduarda, &gemeas), 50);
     c.busca.Pontuar(clara, soMaria, &mesma);
     EXPECT_LT(gemeas[size_t(Campo::Nascimento)].peso, mesma[size_t(Campo::Nascimento)].peso - 3);
+    // Married: her family name kept among the middle names, a new one after it; a middle
+    // name both records share is not a family name moved.
+    EXPECT_EQ(c.rotulo(solteira, casada, Campo::OrdemNomes), "sobrenome no nome do meio");
+    EXPECT_EQ(c.nivel(solteira, casada, Campo::NomeUltimo), nivel::kNomeIgual);
+    EXPECT_GE(c.busca.Pontuar(solteira, casada), 50);
+    EXPECT_EQ(c.nivel(casada, costa, Campo::OrdemNomes), 0);
+    EXPECT_EQ(c.nivel(casada, costa, Campo::NomeUltimo), nivel::kNomeDiferente);
     // FILHO is nobody's family name.
     EXPECT_NE(c.nivel(ximenes, morais, Campo::NomeUltimo), nivel::kNomeIgual);
     EXPECT_LT(c.busca.Pontuar(ximenes, morais), 50);
