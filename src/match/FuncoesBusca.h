@@ -132,6 +132,12 @@ inline bool Particula(std::string_view p) {
     return p == "DE" || p == "DA" || p == "DO" || p == "DAS" || p == "DOS" || p == "E" || p == "D";
 }
 
+// The word that tells a father from his son of the same name.
+inline bool Geracao(std::string_view p) {
+    return p == "JUNIOR" || p == "JR" || p == "FILHO" || p == "NETO" || p == "SOBRINHO" ||
+           p == "SEGUNDO" || p == "II" || p == "III";
+}
+
 // The words of a name, without allocating (names compared by the million): at most twelve,
 // which no name field holds more of.
 class Palavras {

@@ -24,15 +24,16 @@ bool Leitura(int nome, int ultimo) {
     return (Bom(nome) || nome == 0) && (Bom(ultimo) || ultimo == 0) && (nome || ultimo);
 }
 
-// The word that tells a father from his son of the same name.
-bool Geracao(std::string_view p) {
-    return p == "JUNIOR" || p == "JR" || p == "FILHO" || p == "NETO" || p == "SOBRINHO" ||
-           p == "SEGUNDO" || p == "II" || p == "III";
-}
-
 // Eight digits as they were typed, for a one-digit comparison of telephones.
 void Oito(quint64 v, char* s) {
     for (int i = 7; i >= 0; --i, v /= 10) s[i] = char('0' + v % 10);
+}
+
+// One word of a name written two ways: an initial for any word it begins, or one slip in a
+// word long enough to tell.
+bool MesmaPalavra(std::string_view c, std::string_view l) {
+    return c == l || (c.size() == 1 && l[0] == c[0]) || (l.size() == 1 && c[0] == l[0]) ||
+           (c.size() >= 4 && l.size() >= 4 && Distancia(c, l, 1) <= 1);
 }
 
 bool NomeOuOrdem(int campo) {
@@ -107,11 +108,8 @@ int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const 
     const auto& longo = px.size() <= py.size() ? py : px;
     bool contido = !curto.empty();
     for (const std::string_view c : curto) {
-        contido = contido && std::any_of(longo.begin(), longo.end(), [&](std::string_view l) {
-                      return c == l || (c.size() == 1 && l[0] == c[0]) ||
-                             (l.size() == 1 && c[0] == l[0]) ||
-                             (c.size() >= 4 && l.size() >= 4 && Distancia(c, l, 1) <= 1);
-                  });
+        contido = contido && std::any_of(longo.begin(), longo.end(),
+                                         [&](std::string_view l) { return MesmaPalavra(c, l); });
     }
     if (contido)
         nivel = 2;
@@ -122,11 +120,57 @@ int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const 
     return nivel;
 }
 
+bool LocalizadorSemelhantes::umNomeInteiro(const Registro& a, const Registro& b) const {
+    // Re-read word by word, two whole names are one name split otherwise, not two people
+    // who share a first and a last word: two given names of two words each must agree word
+    // for word (MARIA CLARA and MARIA EDUARDA are two sisters, MARIA CLARA and MARIA one
+    // woman), and a generation word on one side only is a father and his son.
+    const auto geracoes = [&](const Registro& r) {
+        int g = 0;
+        for (const quint32 id : {r.nome, r.meio, r.ultimo}) {
+            const Palavras p(m_nomes.entradas[id].texto, true);
+            g += int(std::count_if(p.begin(), p.end(), Geracao));
+        }
+        return g;
+    };
+    if (geracoes(a) != geracoes(b))
+        return false;
+    const Palavras pa(m_nomes.entradas[a.nome].texto, true);
+    const Palavras pb(m_nomes.entradas[b.nome].texto, true);
+    if (pa.size() < 2 || pb.size() < 2)
+        return true;
+    const Palavras& curto = pa.size() <= pb.size() ? pa : pb;
+    const Palavras& longo = pa.size() <= pb.size() ? pb : pa;
+    return std::all_of(curto.begin(), curto.end(), [&](std::string_view c) {
+        return std::any_of(longo.begin(), longo.end(),
+                           [&](std::string_view l) { return MesmaPalavra(c, l); });
+    });
+}
+
+int LocalizadorSemelhantes::sobrenomeNoMeio(const Registro& x, const Registro& y) const {
+    if (!x.ultimo || !y.meio)
+        return 0;
+    const std::string& u = m_nomes.entradas[x.ultimo].texto;
+    const Palavras meioX(m_nomes.entradas[x.meio].texto, true);
+    int melhor = 0;
+    for (const std::string_view w : Palavras(m_nomes.entradas[y.meio].texto, true)) {
+        if (std::find(meioX.begin(), meioX.end(), w) != meioX.end())
+            continue;  // a middle name both share says nothing of a family name
+        if (w == u)
+            return nivel::kNomeIgual;
+        if (u.size() >= 4 && w.size() >= 4 && Distancia(u, w, 1) <= 1)
+            melhor = nivel::kNomeUmErro;
+    }
+    return melhor;
+}
+
 void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
                                          std::array<quint8, kCampos>& n, Cache* cache) const {
     const int iNome = int(Campo::Nome), iUltimo = int(Campo::NomeUltimo);
+    const int iMeio = int(Campo::NomeMeio);
     int nome = nivelNome(a.nome, b.nome, cache);
     int ultimo = nivelNome(a.ultimo, b.ultimo, cache);
+    int meio = nivelMeio(a.meio, b.meio, cache);
     // A first name that is the other record's middle name (the person goes by it).
     if (nome == nivel::kNomeDiferente && (a.meio || b.meio)) {
         const auto emMeio = [&](quint32 nome, quint32 meio) {
@@ -173,17 +217,43 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
             talvez(au, bu)) {
             const int rNome = nivelNome(an, bn, cache);
             const int rUltimo = nivelNome(au, bu, cache);
-            if (Leitura(rNome, rUltimo) && valor(rNome, rUltimo) > melhor) {
+            if (Leitura(rNome, rUltimo) && valor(rNome, rUltimo) > melhor && umNomeInteiro(a, b)) {
                 nome = rNome;
                 ultimo = rUltimo;
                 ordem = 2;
+            }
+        }
+        // The given and middle names typed in each other's field (the person goes by the
+        // middle name): FERNANDA SANTOS ANDRADE / SANTOS FERNANDA ANDRADE.
+        if (ordem == 0 && !Bom(nome) && a.meio && b.meio) {
+            const int gNome = nivelNome(a.nome, b.meio, cache);
+            const int gMeio = nivelNome(a.meio, b.nome, cache);
+            if (Bom(gNome) && Bom(gMeio) &&
+                m_modelo.Peso(iNome, gNome) > m_modelo.Peso(iNome, nome) + 0.5) {
+                nome = gNome;
+                meio = nivelMeio(a.meio, b.nome, cache);
+                ordem = 2;
+            }
+        }
+        // The family name of one record among the other's middle names, a new one after it.
+        if (ordem == 0 && Bom(nome) && !Bom(ultimo) && ultimo != 0) {
+            const int x = sobrenomeNoMeio(a, b), y = sobrenomeNoMeio(b, a);
+            const int casada =
+                std::min(x ? x : nivel::kNomeDiferente, y ? y : nivel::kNomeDiferente);
+            const int iOrdem = int(Campo::OrdemNomes);
+            if (casada != nivel::kNomeDiferente &&
+                m_modelo.Peso(iUltimo, casada) +
+                        m_modelo.Peso(iOrdem, nivel::kOrdemSobrenomeNoMeio) >
+                    m_modelo.Peso(iUltimo, ultimo) + 0.5) {
+                ultimo = casada;
+                ordem = nivel::kOrdemSobrenomeNoMeio;
             }
         }
     }
     n[size_t(iNome)] = quint8(nome);
     n[size_t(iUltimo)] = quint8(ultimo);
     n[size_t(Campo::OrdemNomes)] = quint8(ordem);
-    n[size_t(Campo::NomeMeio)] = quint8(nivelMeio(a.meio, b.meio, cache));
+    n[size_t(iMeio)] = quint8(meio);
 }
 
 void LocalizadorSemelhantes::niveis(const Registro& a, const Registro& b,
@@ -202,12 +272,16 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
             data = nivel::kDataIgual;
         else if (a.nascimento / 10000 == b.nascimento / 10000 && da == mb && ma == db)
             data = 2;
-        else if (DatasCompativeis(a.nascimento, b.nascimento))
+        else if (da == db && ma == mb && std::abs(a.nascimento / 10000 - b.nascimento / 10000) == 1)
             data = 3;
-        else if (DigitosDiferentes(a.nascimento, b.nascimento) <= 2)
+        else if (DatasCompativeis(a.nascimento, b.nascimento))
             data = 4;
+        else if (DigitosDiferentes(a.nascimento, b.nascimento) <= 2)
+            data = 5;
         else
-            data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5 ? 5 : 6;
+            data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5
+                       ? 6
+                       : nivel::kDataAnosDiferenca;
     }
     n[size_t(Campo::Nascimento)] = quint8(data);
 
@@ -333,11 +407,10 @@ double LocalizadorSemelhantes::peso(const Registro& a, quint32 indice,
                                     const std::array<quint8, kCampos>& n,
                                     std::array<Veredito, kCampos>* vereditos) const {
     const bool familia = ModeloPontuacao::Familia(n);
-    const auto& d = Definicoes();
     double total = m_prior;
     for (int c = 0; c < kCampos; ++c) {
         const int l = n[size_t(c)];
-        const double f = d[size_t(c)].niveis[l].porFrequencia ? frequencia(c, l, a, indice) : -1;
+        const double f = ModeloPontuacao::PorFrequencia(c, n) ? frequencia(c, l, a, indice) : -1;
         const double w = m_modelo.PesoCampo(c, n, f, familia);
         if (vereditos)
             (*vereditos)[size_t(c)] = {l, w};
@@ -358,7 +431,8 @@ void LocalizadorSemelhantes::prepararLimites() {
         for (int l = 0; l < d[size_t(c)].niveis.size(); ++l) {
             n[size_t(c)] = quint8(l);
             maior = std::max(maior, m_modelo.PesoCampo(c, n, -1, true));
-            if (!d[size_t(c)].niveis[l].porFrequencia)
+            // A family name read among the middle names weighs by its level.
+            if (!d[size_t(c)].niveis[l].porFrequencia || c == int(Campo::NomeUltimo))
                 maior = std::max(maior, m_modelo.PesoCampo(c, n, -1, false));
         }
         m_pesoMaximoNomes[size_t(c)] = maior;
@@ -389,13 +463,12 @@ double LocalizadorSemelhantes::limiteNomes(const Registro& a, quint32 indice) co
 double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
                                              std::array<quint8, kCampos>& n, Cache* cache,
                                              double limiteNomes, double minimo) const {
-    const auto& d = Definicoes();
     niveisOutros(a, b, n);
     std::array<double, kCampos> w{};
     // What PesoCampo gives outside a household, without asking it eleven times a pair.
     const auto pesar = [&](int c) {
         const int l = n[size_t(c)];
-        w[size_t(c)] = d[size_t(c)].niveis[l].porFrequencia
+        w[size_t(c)] = ModeloPontuacao::PorFrequencia(c, n)
                            ? m_modelo.PesoPorFrequencia(c, l, frequencia(c, l, a, indice))
                            : m_modelo.Peso(c, l);
     };
@@ -408,7 +481,7 @@ double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, 
     if (semNomes + limiteNomes < minimo - 1e-6)
         return -std::numeric_limits<double>::infinity();
     niveisNomes(a, b, n, cache);
-    if (ModeloPontuacao::Familia(n))
+    if (ModeloPontuacao::Familia(n) || ModeloPontuacao::Gemeos(n))
         return peso(a, indice, n, nullptr);
     // Added in the order peso() adds them, so that the score is the same to the last bit.
     double total = m_prior;
@@ -561,7 +634,7 @@ ModeloPontuacao::ContagemFamilia LocalizadorSemelhantes::contarFamilias() const 
                     ++cf.pares;
                     const int nome = nv[size_t(Campo::Nome)];
                     const int data = nv[size_t(Campo::Nascimento)];
-                    if (data == 6) {
+                    if (data == nivel::kDataAnosDiferenca) {
                         ++cf.vistos[kPrenomeFamilia];
                         cf.iguais[kPrenomeFamilia] += nome == nivel::kNomeIgual;
                         if (nv[size_t(Campo::NomeMeio)]) {

@@ -135,14 +135,18 @@ void LocalizadorSemelhantes::preparar(qint32 id, const Campos& c, Preparado& p) 
     }
     // The whole name word by word: its first and last words, when the fields split it
     // otherwise (JOANA CARVALHO typed into Nome; SILVA SANTOS for SANTOS).
+    // JÚNIOR, FILHO... end a name without being its family name: two sons named FILHO
+    // would otherwise agree on a family name no one has.
     const Palavras palavras(inteiro, true);
+    size_t ultima = palavras.size();
+    while (ultima > 1 && Geracao(palavras[ultima - 1])) --ultima;
     t[3].clear();
     t[4].clear();
-    if (palavras.size() >= 2) {
+    if (ultima >= 2) {
         if (palavras.front() != t[0])
             t[3] = palavras.front();
-        if (palavras.back() != t[2])
-            t[4] = palavras.back();
+        if (palavras[ultima - 1] != t[2])
+            t[4] = palavras[ultima - 1];
     }
     r.nascimento = DataNascimento(c[Nascimento]);
     r.sexo = SexoNormalizado(c[Sexo]);
@@ -696,9 +700,8 @@ void LocalizadorSemelhantes::avaliarRotulos() {
             double w = modelos[m]->PriorLog2(Registros());
             for (int c = 0; c < kCampos; ++c) {
                 const int l = nv[size_t(c)];
-                const double f = Definicoes()[size_t(c)].niveis[l].porFrequencia
-                                     ? frequencia(c, l, b, indice)
-                                     : -1;
+                const double f =
+                    ModeloPontuacao::PorFrequencia(c, nv) ? frequencia(c, l, b, indice) : -1;
                 w += modelos[m]->PesoCampo(c, nv, f, familia);
             }
             for (int l = 0; l < 2; ++l) acima[m][l] += ModeloPontuacao::Pontuacao(w) >= limiares[l];

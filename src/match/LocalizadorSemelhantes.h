@@ -263,6 +263,11 @@ class LocalizadorSemelhantes {
     // Comparison (LocalizadorComparacao.cpp).
     int nivelNome(quint32 a, quint32 b, Cache* cache) const;
     int nivelMeio(quint32 a, quint32 b, Cache* cache) const;
+    // Whether two records' whole names, word by word, can be one name split otherwise.
+    bool umNomeInteiro(const Registro& a, const Registro& b) const;
+    // How the family name of `x` agrees with a word that `y` has among its middle names and
+    // `x` has not (a name taken at marriage): a level of Nome_Último, or 0.
+    int sobrenomeNoMeio(const Registro& x, const Registro& y) const;
     void niveisNomes(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,
                      Cache* cache) const;
     void niveis(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n,

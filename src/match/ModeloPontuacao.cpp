@@ -57,6 +57,11 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              {"nome e sobrenome trocados", 0.02, 0.002, false, -inf, 0},
              // A whole name typed into one field, or words moved between the fields.
              {"nomes redistribuídos", 0.01, 0.005, false, -inf, 0},
+             // A family name kept among the middle names and a new one after it, as a woman's
+             // name changes at marriage (ANA SOUZA / ANA SOUZA OLIVEIRA). The family name then
+             // agrees at its level's weight, and the reading costs how rare it is among one
+             // person's records: u is 1, the names' own levels already say how strangers agree.
+             {"sobrenome no nome do meio", 0.01, 1, false, -inf, 0, true, false},
          },
          false},
         {"Data_Nascimento",
@@ -64,6 +69,9 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              {"nulo", 1, 1, false},
              {"igual", 0.90, 0.0001, true, 0},
              {"dia e mês trocados", 0.015, 0.00002, false, 0, 12},
+             // The same day and month a year before or after (1979 / 1980): a year worked out
+             // from the age the patient gave, the commonest slip of the year.
+             {"ano vizinho", 0.01, 0.00006, false, 0, 12},
              // One digit of dd/mm/yyyy wrong or two neighbours swapped (1970 / 1907).
              {"um dígito", 0.04, 0.0004, false, 0},
              {"dois dígitos", 0.02, 0.003, false},
@@ -206,6 +214,20 @@ bool ModeloPontuacao::Familia(const std::array<quint8, kCampos>& n) {
             n[size_t(Campo::Telefone)] == nivel::kTelefoneIgual);
 }
 
+bool ModeloPontuacao::Gemeos(const std::array<quint8, kCampos>& n) {
+    const int ultimo = n[size_t(Campo::NomeUltimo)];
+    const int nome = n[size_t(Campo::Nome)];
+    return n[size_t(Campo::Nascimento)] == nivel::kDataIgual && nome > nivel::kNomeUmErro &&
+           nome != nivel::kNomeMuitoParecido && ultimo >= nivel::kNomeIgual &&
+           ultimo <= nivel::kNomeParte;
+}
+
+bool ModeloPontuacao::PorFrequencia(int campo, const std::array<quint8, kCampos>& n) {
+    return Definicoes()[size_t(campo)].niveis[n[size_t(campo)]].porFrequencia &&
+           !(campo == int(Campo::NomeUltimo) &&
+             n[size_t(Campo::OrdemNomes)] == nivel::kOrdemSobrenomeNoMeio);
+}
+
 double ModeloPontuacao::PesoPorFrequencia(int campo, int nivel, double frequencia) const {
     const Nivel& n = Definicoes()[size_t(campo)].niveis[nivel];
     const double m = std::max(m_atuais.m[size_t(campo)][nivel], 1e-9);
@@ -223,10 +245,14 @@ double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& 
         return 0;
     const bool porFrequencia = d.niveis[l].porFrequencia;
     const double f = porFrequencia && frequencia >= 0 ? frequencia : m_atuais.u[size_t(campo)][l];
+    const auto comoParentes = [&](Parente p) {
+        return PesoPorFrequencia(campo, l, std::max(f, m_atuais.familia[p]));
+    };
+    // Whether or not an address shows the household (a register without addresses has twins
+    // too): the family name and the birth date that twins share are one fact, not two.
+    if (Campo(campo) == Campo::Nascimento && Gemeos(n))
+        return comoParentes(kDataFamilia);
     if (familia) {
-        const auto comoParentes = [&](Parente p) {
-            return PesoPorFrequencia(campo, l, std::max(f, m_atuais.familia[p]));
-        };
         switch (Campo(campo)) {
             case Campo::NomeUltimo:
                 return m_pesoFamilia;
@@ -240,11 +266,6 @@ double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& 
             case Campo::NomeMeio:
                 if (l == 1)
                     return comoParentes(kMeioFamilia);
-                break;
-            case Campo::Nascimento:
-                // Two relatives of different names born on one day are twins.
-                if (l == nivel::kDataIgual && n[size_t(Campo::Nome)] > nivel::kNomeUmErro)
-                    return comoParentes(kDataFamilia);
                 break;
             default:
                 break;
@@ -272,7 +293,8 @@ void ModeloPontuacao::MedirU(const std::array<QVector<qint64>, kCampos>& contage
         if (total < 1000)
             continue;  // too few pairs with the field on both sides: keep the guesses
         for (int n = primeiro; n < niveis.size(); ++n)
-            m_atuais.u[size_t(c)][n] = (double(cont[n]) + 0.5) / double(total + 1);
+            if (niveis[n].medido)
+                m_atuais.u[size_t(c)][n] = (double(cont[n]) + 0.5) / double(total + 1);
     }
     calcularPesos();
 }

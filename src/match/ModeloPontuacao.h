@@ -55,6 +55,8 @@ struct Nivel {
     // learning would take for one person's records and so teach itself that years apart
     // or two issued CICs are common among them. Their m stays the rate of error studies give.
     bool aprendido = true;
+    // u is measured on random pairs; otherwise it stays as written.
+    bool medido = true;
 };
 
 struct DefinicaoCampo {
@@ -71,10 +73,12 @@ int VersaoDefinicoes();
 
 // Levels of the fields that decide the household reading below.
 namespace nivel {
-constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNomeDiferente = 7;
+constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNomeMuitoParecido = 5,
+              kNomeDiferente = 7;
 constexpr int kEnderecoIgual = 1, kEnderecoQuase = 2, kEnderecoRua = 4;
 constexpr int kTelefoneIgual = 1;
-constexpr int kDataIgual = 1;
+constexpr int kDataIgual = 1, kDataAnosDiferenca = 7;
+constexpr int kOrdemSobrenomeNoMeio = 3;
 }  // namespace nivel
 
 // Everything learned or measured on one register.
@@ -101,9 +105,17 @@ class ModeloPontuacao {
     // A pair that agrees on the family name and on the place they live (street, CEP) or the
     // telephone may be one person
     // or two relatives of one household: the address and telephone say nothing between the
-    // two, so they add nothing; and when the first names do not agree, equal birth dates are
-    // twins as often as one person (the households' own u).
+    // two, so they add nothing.
     static bool Familia(const std::array<quint8, kCampos>& n);
+    // Two different first names (not one slip or two apart) with one family name and one
+    // birth date: twins as often as one person, so the date weighs what it does between
+    // relatives (the households' own u), in a household or not.
+    static bool Gemeos(const std::array<quint8, kCampos>& n);
+
+    // Whether the field's level weighs by the value's frequency: an exact agreement, but for a
+    // family name read among the other record's middle names, whose value is in neither
+    // family-name field.
+    static bool PorFrequencia(int campo, const std::array<quint8, kCampos>& n);
 
     // Weight of a level (u of the level, not of the value), within its bounds.
     double Peso(int campo, int nivel) const { return m_peso[size_t(campo)][size_t(nivel)]; }

@@ -88,7 +88,8 @@ TEST(Aprendizado, LearnsThePriorAndMFromARegisterWhoseAnswerIsKnown) {
     }
     // A field the register never fills stays where it started; fixed levels stay fixed.
     EXPECT_EQ(p.m[size_t(Campo::Telefone)], inicial.m[size_t(Campo::Telefone)]);
-    EXPECT_EQ(p.m[size_t(Campo::Nascimento)][6], inicial.m[size_t(Campo::Nascimento)][6]);
+    EXPECT_EQ(p.m[size_t(Campo::Nascimento)][nivel::kDataAnosDiferenca],
+              inicial.m[size_t(Campo::Nascimento)][nivel::kDataAnosDiferenca]);
     // Learned again from the same register, the parameters are the same, to the last bit.
     Gerado b(3000);
     ASSERT_TRUE(b.busca.Comparar());

@@ -130,6 +130,7 @@ TEST(Pontuacao, NearDatesAreForgivenYearsApartAreNot) {
     const quint32 trocada = com(Data(1980, 7, 3));
     const quint32 digito = com(Data(1986, 3, 7));
     const quint32 longe = com(Data(1952, 11, 23));
+    const quint32 anoVizinho = com(Data(1979, 3, 7));  // two digits, one year
     c.busca.Comparar();
     std::array<Veredito, kCampos> v;
     EXPECT_GE(c.busca.Pontuar(a, trocada, &v), 50);
@@ -137,6 +138,9 @@ TEST(Pontuacao, NearDatesAreForgivenYearsApartAreNot) {
     EXPECT_GT(v[size_t(Campo::Nascimento)].peso, 5);
     EXPECT_GE(c.busca.Pontuar(a, digito), 50);
     EXPECT_EQ(c.rotulo(a, digito, Campo::Nascimento), QString::fromUtf8("um dígito"));
+    EXPECT_GE(c.busca.Pontuar(a, anoVizinho, &v), 50);
+    EXPECT_EQ(c.rotulo(a, anoVizinho, Campo::Nascimento), "ano vizinho");
+    EXPECT_GT(v[size_t(Campo::Nascimento)].peso, 5);
     // The same full name with a birth date years apart: a look, never a merge.
     EXPECT_LT(c.busca.Pontuar(a, longe, &v), 50);
     EXPECT_LT(v[size_t(Campo::Nascimento)].peso, -5);
@@ -245,6 +249,52 @@ TEST(Pontuacao, NamesSurviveSlipsTranspositionsAndFieldsReadAcross) {
     EXPECT_GE(c.busca.Pontuar(camila, camioa), 50);
     EXPECT_EQ(c.rotulo(pai, filho, Campo::NomeUltimo), "diferente");
     EXPECT_LT(c.busca.Pontuar(pai, filho), 5);
+}
+
+TEST(Pontuacao, GivenMiddleAndCompoundNamesAreReadAsOneNameOnlyWhenNoWordDisagrees) {
+    Cadastro c(TodosOsPares());
+    const auto em = [&](const char* nome, const char* meio, const char* ultimo, QVariant data) {
+        return c.incluir({nome, meio ? QVariant(meio) : QVariant(), ultimo, {}, {}, data, "F"});
+    };
+    // Known by her middle name: given and middle names in each other's field.
+    const quint32 fernanda = em("FERNANDA", "SANTOS", "ANDRADE", Data(1965, 6, 19));
+    const quint32 pelaMeio = em("SANTOS", "FERNANDA", "ANDRADE", Data(1965, 6, 19));
+    // One woman with and without her second given name; her twin sister of another.
+    const quint32 clara = em("MARIA CLARA", nullptr, "TAVARES", Data(2004, 7, 31));
+    const quint32 soMaria = em("MARIA", nullptr, "TAVARES", Data(2004, 7, 31));
+    const quint32 eduarda = em("MARIA EDUARDA", nullptr, "TAVARES", Data(2004, 7, 31));
+    // Two sons named after their fathers, of two families, born on one day.
+    const quint32 ximenes = em("JOSE", nullptr, "XIMENES FILHO", Data(2018, 3, 7));
+    const quint32 morais = em("JOSE", "RODRIGUES", "MORAIS FILHO", Data(2018, 3, 7));
+    // A woman before and after marriage; another of the same given and middle names.
+    const quint32 solteira = em("LUANA", nullptr, "FONSECA", Data(1983, 2, 11));
+    const quint32 casada = em("LUANA", "FONSECA", "TEIXEIRA", Data(1983, 2, 11));
+    const quint32 costa = em("LUANA", "FONSECA", "COSTA", Data(1983, 2, 11));
+    c.busca.Comparar();
+
+    EXPECT_EQ(c.rotulo(fernanda, pelaMeio, Campo::OrdemNomes),
+              QString::fromUtf8("nomes redistribuídos"));
+    EXPECT_EQ(c.nivel(fernanda, pelaMeio, Campo::Nome), nivel::kNomeIgual);
+    EXPECT_EQ(c.nivel(fernanda, pelaMeio, Campo::NomeMeio), 1);
+    EXPECT_GE(c.busca.Pontuar(fernanda, pelaMeio), 50);
+    EXPECT_EQ(c.nivel(clara, soMaria, Campo::Nome), nivel::kNomeIgual);
+    EXPECT_GE(c.busca.Pontuar(clara, soMaria), 50);
+    // Twins without an address: the shared family name and birth date are one fact.
+    std::array<Veredito, kCampos> gemeas, mesma;
+    EXPECT_NE(c.nivel(clara, eduarda, Campo::Nome), nivel::kNomeIgual);
+    EXPECT_LT(c.busca.Pontuar(clara, eduarda, &gemeas), 50);
+    c.busca.Pontuar(clara, soMaria, &mesma);
+    EXPECT_LT(gemeas[size_t(Campo::Nascimento)].peso, mesma[size_t(Campo::Nascimento)].peso - 3);
+    // Married: her family name kept among the middle names, a new one after it; a middle
+    // name both records share is not a family name moved.
+    EXPECT_EQ(c.rotulo(solteira, casada, Campo::OrdemNomes), "sobrenome no nome do meio");
+    EXPECT_EQ(c.nivel(solteira, casada, Campo::NomeUltimo), nivel::kNomeIgual);
+    EXPECT_GE(c.busca.Pontuar(solteira, casada), 50);
+    EXPECT_EQ(c.nivel(casada, costa, Campo::OrdemNomes), 0);
+    EXPECT_EQ(c.nivel(casada, costa, Campo::NomeUltimo), nivel::kNomeDiferente);
+    // FILHO is nobody's family name.
+    EXPECT_NE(c.nivel(ximenes, morais, Campo::NomeUltimo), nivel::kNomeIgual);
+    EXPECT_LT(c.busca.Pontuar(ximenes, morais), 50);
 }
 
 TEST(Pontuacao, AnAddressSaysWhereItAgreesAndAHouseholdIsNotOnePerson) {
