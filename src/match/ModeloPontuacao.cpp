@@ -222,11 +222,14 @@ bool ModeloPontuacao::Gemeos(const std::array<quint8, kCampos>& n) {
            ultimo <= nivel::kNomeParte;
 }
 
-bool ModeloPontuacao::PorFrequencia(int campo, const std::array<quint8, kCampos>& n) {
-    return Definicoes()[size_t(campo)].niveis[n[size_t(campo)]].porFrequencia &&
-           !(campo == int(Campo::NomeUltimo) &&
-             n[size_t(Campo::OrdemNomes)] == nivel::kOrdemSobrenomeNoMeio);
-}
+const std::array<quint8, kCampos> ModeloPontuacao::kNiveisPorFrequencia = [] {
+    std::array<quint8, kCampos> r{};
+    for (int c = 0; c < kCampos; ++c)
+        for (int l = 0; l < Definicoes()[size_t(c)].niveis.size(); ++l)
+            if (Definicoes()[size_t(c)].niveis[l].porFrequencia)
+                r[size_t(c)] |= quint8(1u << l);
+    return r;
+}();
 
 double ModeloPontuacao::PesoPorFrequencia(int campo, int nivel, double frequencia) const {
     const Nivel& n = Definicoes()[size_t(campo)].niveis[nivel];

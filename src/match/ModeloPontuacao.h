@@ -115,7 +115,13 @@ class ModeloPontuacao {
     // Whether the field's level weighs by the value's frequency: an exact agreement, but for a
     // family name read among the other record's middle names, whose value is in neither
     // family-name field.
-    static bool PorFrequencia(int campo, const std::array<quint8, kCampos>& n);
+    // Asked for every field of every pair compared: a bit per level, read from the
+    // definitions once.
+    static bool PorFrequencia(int campo, const std::array<quint8, kCampos>& n) {
+        return (kNiveisPorFrequencia[size_t(campo)] >> n[size_t(campo)] & 1) &&
+               !(campo == int(Campo::NomeUltimo) &&
+                 n[size_t(Campo::OrdemNomes)] == nivel::kOrdemSobrenomeNoMeio);
+    }
 
     // Weight of a level (u of the level, not of the value), within its bounds.
     double Peso(int campo, int nivel) const { return m_peso[size_t(campo)][size_t(nivel)]; }
@@ -151,6 +157,7 @@ class ModeloPontuacao {
     QString Tabela(qint64 registros) const;
 
   private:
+    static const std::array<quint8, kCampos> kNiveisPorFrequencia;
     void calcularPesos();
 
     Parametros m_iniciais;
