@@ -256,8 +256,18 @@ int main(int argc, char** argv) {
             Verdade verdade;
             verdade.ler(arquivoVerdade);
 
+            // The fastest of three plain reads: the first may find the file cold, and one
+            // disturbed reference skews every ratio of the register.
             double referenciaCpu = 0;
-            const double referencia = LeituraSqlite(banco, referenciaCpu);
+            double referencia = 0;
+            for (int vez = 0; vez < 3; ++vez) {
+                double cpu = 0;
+                const double s = LeituraSqlite(banco, cpu);
+                if (vez == 0 || s < referencia) {
+                    referencia = s;
+                    referenciaCpu = cpu;
+                }
+            }
             const QString pares = QDir(pasta).filePath("pares.tsv");
             const QString saida = QDir(pasta).filePath("saida.txt");
             const QString erros = QDir(pasta).filePath("erros.txt");
