@@ -5,11 +5,11 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <algorithm>
-#include <thread>
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
 #include "match/EvidenciaPar.h"
+#include "match/FuncoesBusca.h"
 #include "patient/RegrasMesmaPessoa.h"
 #include "settings/CelulaPlanilha.h"
 #include "settings/OpcoesFerramenta.h"
@@ -210,18 +210,13 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         cabecalho << QStringLiteral("sinais");
         // The lines are written in as many parts as the search had threads, each part in
         // a thread of its own, and joined in order.
-        const size_t partes = size_t(std::clamp(opcoes.threads, 1, 16));
-        std::vector<QByteArray> textos(partes);
+        std::vector<QByteArray> textos(size_t(std::clamp(opcoes.threads, 1, 16)));
         textos[0] = LinhaTSV(cabecalho).toUtf8() + '\n';
-        const auto escrever = [&](size_t parte) {
-            for (size_t i = pares.size() * parte / partes; i < pares.size() * (parte + 1) / partes;
-                 ++i)
-                LinhaPar(busca, *pares[i], textos[parte]);
-        };
-        std::vector<std::thread> outras;
-        for (size_t parte = 1; parte < partes; ++parte) outras.emplace_back(escrever, parte);
-        escrever(0);
-        for (std::thread& t : outras) t.join();
+        semelhanca::busca::EmParalelo(size_t(pares.size()), int(textos.size()),
+                                      [&](size_t de, size_t ate, int t) {
+                                          for (size_t i = de; i < ate; ++i)
+                                              LinhaPar(busca, *pares[i], textos[size_t(t)]);
+                                      });
         if (!Gravar(arquivoPares, textos, erros))
             return SaidaFalha;
     }
