@@ -238,6 +238,14 @@ class LocalizadorSemelhantes {
         }
     };
     struct EntradaBloco;
+    // What blocking asks of a name for every record and every kind of key, in a dense table
+    // by the name's number: its first twelve characters packed to sort as the text does, its
+    // sound, its initial.
+    struct ResumoNome {
+        quint64 prefixo = 0;
+        quint64 som = 0;
+        char inicial = 0;
+    };
 
     // The fields of one row as UTF-8 text (a NULL is empty), in the order the search reads
     // them after the ID: Nome, Nome_Meio, Nome_Último, RG, CIC, Data_Nascimento, Sexo,
@@ -293,8 +301,11 @@ class LocalizadorSemelhantes {
     // Every pair of the blocks, sorted, without repeats. Empty when `parar` stopped it.
     void gerarPares(busca::ListaPares& pares, const Progresso& progresso);
     // The sorted pairs one kind of key puts forward.
-    void blocar(int tipo, std::vector<quint64>& novos) const;
-    int entradas(int tipo, const Registro& r, quint32 i, EntradaBloco* saida) const;
+    void blocar(int tipo, const std::vector<ResumoNome>& resumos,
+                std::vector<quint64>& novos) const;
+    std::vector<ResumoNome> resumirNomes() const;
+    int entradas(int tipo, const Registro& r, quint32 i, const std::vector<ResumoNome>& resumos,
+                 EntradaBloco* saida) const;
 
     void aprender(const busca::ListaPares& candidatos, const Progresso& progresso);
     void avaliarRotulos();
