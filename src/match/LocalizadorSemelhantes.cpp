@@ -160,9 +160,7 @@ void LocalizadorSemelhantes::preparar(qint32 id, const Campos& c, Preparado& p) 
     r.cep = nCep >= 5 ? QByteArray::fromRawData(d, nCep).toUInt() + 1 : 0;
     const int nTel = Digitos(c[Telefone], false, d, 32);
     r.telefone = nTel >= 8 ? QByteArray::fromRawData(d + nTel - 8, 8).toULongLong() + 1 : 0;
-    const EnderecoNormalizado e = Endereco(c[Endereco_]);
-    t[5].assign(e.rua.constData(), size_t(e.rua.size()));
-    r.numero = e.numero;
+    r.numero = Endereco(c[Endereco_], t[5], inteiro);
     TextoNormalizado(c[Bairro], t[6]);
     TextoNormalizado(c[Cidade], t[7]);
     for (size_t k = 0; k < p.hashes.size(); ++k) p.hashes[k] = Dicionario::Espalhar(t[k]);

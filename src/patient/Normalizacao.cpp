@@ -74,7 +74,11 @@ std::string_view Vista(const QByteArray& b) {
 
 void TextoNormalizado(std::string_view utf8, std::string& saida) {
     const auto& tabela = TabelaBase();
-    saida.clear();
+    // Never longer than the text: each character written takes a byte of it at least, and
+    // each blank one that was left out. Written in place, not appended a character at a time.
+    saida.resize(utf8.size());
+    char* const inicio = saida.data();
+    char* o = inicio;
     bool branco = false;
     for (size_t i = 0; i < utf8.size();) {
         const char32_t u = Proximo(utf8, i);
@@ -82,14 +86,15 @@ void TextoNormalizado(std::string_view utf8, std::string& saida) {
             continue;  // O'CONNOR = OCONNOR, D'ÁVILA = DAVILA
         const char b = u < 0x180 ? tabela[u] : u < 0xFFFF ? Base(QChar(char16_t(u))) : 0;
         if (!b) {
-            branco = !saida.empty();
+            branco = o != inicio;
             continue;
         }
         if (branco)
-            saida += ' ';
+            *o++ = ' ';
         branco = false;
-        saida += b;
+        *o++ = b;
     }
+    saida.resize(size_t(o - inicio));
 }
 
 QByteArray TextoNormalizado(const QString& texto) {
@@ -225,16 +230,14 @@ char SexoNormalizado(const QVariant& valor) {
 
 namespace {
 
-bool Numero(const QByteArray& p) {
-    return !p.isEmpty() &&
+bool Numero(std::string_view p) {
+    return !p.empty() &&
            std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Words that say what kind of street it is, typed in full, abbreviated or left out at will:
 // they tell two addresses apart no better than the blanks between words.
-bool TipoDeRua(const QByteArray& p) {
-    // Views, so that only words of the same length are compared: every word of every
-    // address of the register passes here.
+bool TipoDeRua(std::string_view v) {
     static constexpr std::string_view tipos[] = {
         "RUA",    "R",       "AV",       "AVENIDA", "TRAVESSA", "TV",  "TRAV",    "ALAMEDA",
         "AL",     "ESTRADA", "EST",      "PRACA",   "PC",       "PCA", "RODOVIA", "ROD",
@@ -242,74 +245,101 @@ bool TipoDeRua(const QByteArray& p) {
         "AVENUE", "AVE",     "PLACE",    "PL",      "DRIVE",    "DR",  "COURT",   "CT",
         "LANE",   "LN",      "CRESCENT", "CRES",
     };
-    const std::string_view v(p.constData(), size_t(p.size()));
     return std::find(std::begin(tipos), std::end(tipos), v) != std::end(tipos);
 }
 
 // Where the complement begins: what follows belongs to one flat of the building.
-bool Complemento(const QByteArray& p) {
+bool Complemento(std::string_view v) {
     static constexpr std::string_view palavras[] = {
         "APTO", "AP",     "APT", "APARTAMENTO", "BLOCO", "BL",    "CASA", "CS", "SALA", "LOTE",
         "LT",   "QUADRA", "QD",  "FUNDOS",      "FDS",   "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
     };
-    const std::string_view v(p.constData(), size_t(p.size()));
     return std::find(std::begin(palavras), std::end(palavras), v) != std::end(palavras);
 }
 
-bool ParticulaEndereco(const QByteArray& p) {
+bool ParticulaEndereco(std::string_view p) {
     return p == "DE" || p == "DA" || p == "DO" || p == "DAS" || p == "DOS" || p == "E";
+}
+
+// The words of a normalised text (single blanks between them), up to the first complement
+// word: `fazer(palavra)` for each.
+template <class F>
+void AteComplemento(std::string_view normal, F fazer) {
+    for (size_t i = 0;;) {
+        const size_t j = std::min(normal.find(' ', i), normal.size());
+        const std::string_view p = normal.substr(i, j - i);
+        if (Complemento(p))
+            return;
+        fazer(p);
+        if (j == normal.size())
+            return;
+        i = j + 1;
+    }
+}
+
+quint32 NumeroDe(std::string_view p) {
+    quint32 n = 0;
+    for (const char c : p.substr(0, 9)) n = n * 10 + quint32(c - '0');
+    return n;
 }
 
 }  // namespace
 
-EnderecoNormalizado Endereco(std::string_view texto) {
-    EnderecoNormalizado r;
+quint32 Endereco(std::string_view texto, std::string& rua, std::string& rascunho) {
     // With commas the number is the first one after the street ("RUA 7 DE SETEMBRO, 120");
     // without, the last one before any complement ("R DAS FLORES 120 APTO 31", "12 HIGH ST").
+    quint32 numero = 0;
     const size_t virgula = texto.find(',');
-    std::string normal;
-    TextoNormalizado(texto.substr(0, virgula), normal);
-    const QList<QByteArray> primeira =
-        QByteArray(normal.data(), qsizetype(normal.size())).split(' ');
-    QList<QByteArray> rua;
-    for (const QByteArray& p : primeira) {
-        if (Complemento(p))
-            break;
-        rua << p;
-    }
+    TextoNormalizado(texto.substr(0, virgula), rascunho);
+    const std::string_view primeira(rascunho);
+    // Without commas, the number is taken out of the street when the street has words besides.
+    std::string_view tirado;
     if (virgula != std::string_view::npos) {
+        std::string normal;
         std::string_view resto = texto.substr(virgula + 1);
-        while (!r.numero && !resto.empty()) {
+        while (!numero && !resto.empty()) {
             const size_t proxima = resto.find(',');
             TextoNormalizado(resto.substr(0, proxima), normal);
-            for (const QByteArray& p :
-                 QByteArray(normal.data(), qsizetype(normal.size())).split(' ')) {
-                if (Complemento(p))
-                    break;
-                if (Numero(p)) {
-                    r.numero = p.left(9).toUInt();
-                    break;
+            bool achado = false;
+            AteComplemento(normal, [&](std::string_view p) {
+                if (!achado && Numero(p)) {
+                    numero = NumeroDe(p);
+                    achado = true;
                 }
-            }
+            });
             resto =
                 proxima == std::string_view::npos ? std::string_view() : resto.substr(proxima + 1);
         }
     } else {
-        for (qsizetype i = rua.size() - 1; i >= 0 && rua.size() > 1; --i)
-            if (Numero(rua[i])) {
-                r.numero = rua[i].left(9).toUInt();
-                rua.removeAt(i);
-                break;
-            }
+        int palavras = 0;
+        AteComplemento(primeira, [&](std::string_view p) {
+            ++palavras;
+            if (Numero(p))
+                tirado = p;
+        });
+        if (palavras > 1)
+            numero = NumeroDe(tirado);
+        else
+            tirado = {};
     }
-    for (const QByteArray& p : rua) {
+    rua.clear();
+    AteComplemento(primeira, [&](std::string_view p) {
         // Single letters (the S/N of "sem número", initials) say nothing; single digits do.
-        if ((p.size() < 2 && !Numero(p)) || TipoDeRua(p) || ParticulaEndereco(p))
-            continue;
-        if (!r.rua.isEmpty())
-            r.rua += ' ';
-        r.rua += p;
-    }
+        if (p.data() == tirado.data() || (p.size() < 2 && !Numero(p)) || TipoDeRua(p) ||
+            ParticulaEndereco(p))
+            return;
+        if (!rua.empty())
+            rua += ' ';
+        rua += p;
+    });
+    return numero;
+}
+
+EnderecoNormalizado Endereco(std::string_view texto) {
+    std::string rua, rascunho;
+    EnderecoNormalizado r;
+    r.numero = Endereco(texto, rua, rascunho);
+    r.rua = QByteArray(rua.data(), qsizetype(rua.size()));
     return r;
 }
 
