@@ -36,6 +36,20 @@ bool MesmaPalavra(std::string_view c, std::string_view l) {
            (c.size() >= 4 && l.size() >= 4 && Distancia(c, l, 1) <= 1);
 }
 
+// Whether `palavra` (no particle) is among the words Palavras(texto, true) lists, without
+// listing them: asked of most pairs of strangers.
+bool EntrePalavras(std::string_view texto, std::string_view palavra) {
+    if (std::count(texto.begin(), texto.end(), ' ') >= 12) {  // more than Palavras keeps
+        const Palavras p(texto, true);
+        return std::find(p.begin(), p.end(), palavra) != p.end();
+    }
+    for (size_t i = 0; (i = texto.find(palavra, i)) != std::string_view::npos; ++i)
+        if ((i == 0 || texto[i - 1] == ' ') &&
+            (i + palavra.size() == texto.size() || texto[i + palavra.size()] == ' '))
+            return true;
+    return false;
+}
+
 bool NomeOuOrdem(int campo) {
     return campo == int(Campo::Nome) || campo == int(Campo::NomeMeio) ||
            campo == int(Campo::NomeUltimo) || campo == int(Campo::OrdemNomes);
@@ -174,11 +188,9 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
     // A first name that is the other record's middle name (the person goes by it).
     if (nome == nivel::kNomeDiferente && (a.meio || b.meio)) {
         const auto emMeio = [&](quint32 nome, quint32 meio) {
-            if (!meio)
-                return false;
-            const auto p = Palavras(m_nomes.entradas[nome].texto, true);
-            const auto m = Palavras(m_nomes.entradas[meio].texto, true);
-            return !p.empty() && std::find(m.begin(), m.end(), p.front()) != m.end();
+            const std::string_view primeira = m_nomes.entradas[nome].primeira();
+            return meio && !primeira.empty() &&
+                   EntrePalavras(m_nomes.entradas[meio].texto, primeira);
         };
         if (emMeio(a.nome, b.meio) || emMeio(b.nome, a.meio))
             nome = 4;
@@ -461,16 +473,19 @@ double LocalizadorSemelhantes::limiteNomes(const Registro& a, quint32 indice) co
 }
 
 double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
-                                             std::array<quint8, kCampos>& n, Cache* cache,
+                                             std::array<quint8, kCampos>& n, Cache& cache,
                                              double limiteNomes, double minimo) const {
     niveisOutros(a, b, n);
     std::array<double, kCampos> w{};
     // What PesoCampo gives outside a household, without asking it eleven times a pair.
     const auto pesar = [&](int c) {
         const int l = n[size_t(c)];
-        w[size_t(c)] = ModeloPontuacao::PorFrequencia(c, n)
-                           ? m_modelo.PesoPorFrequencia(c, l, frequencia(c, l, a, indice))
-                           : m_modelo.Peso(c, l);
+        w[size_t(c)] =
+            ModeloPontuacao::PorFrequencia(c, n)
+                ? cache.Peso(
+                      indice, c, l,
+                      [&] { return m_modelo.PesoPorFrequencia(c, l, frequencia(c, l, a, indice)); })
+                : m_modelo.Peso(c, l);
     };
     double semNomes = m_prior;
     for (int c = 0; c < kCampos; ++c)
@@ -480,7 +495,7 @@ double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, 
         }
     if (semNomes + limiteNomes < minimo - 1e-6)
         return -std::numeric_limits<double>::infinity();
-    niveisNomes(a, b, n, cache);
+    niveisNomes(a, b, n, &cache);
     if (ModeloPontuacao::Familia(n) || ModeloPontuacao::Gemeos(n))
         return peso(a, indice, n, nullptr);
     // Added in the order peso() adds them, so that the score is the same to the last bit.

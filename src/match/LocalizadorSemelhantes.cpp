@@ -86,6 +86,11 @@ quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, quint64 hash,
             const QByteArray f = ChaveFonetica(QByteArray(t.data(), qsizetype(t.size())));
             e.fonetica.assign(f.constData(), size_t(f.size()));
             e.som = Hash(e.fonetica, 5);
+            const Palavras palavras(e.texto, true);
+            if (!palavras.empty() && e.texto.size() <= 0xFFFF) {
+                e.inicioPrimeira = quint16(palavras.front().data() - e.texto.data());
+                e.tamanhoPrimeira = quint16(palavras.front().size());
+            }
         }
         indice[k] = {hash, r};
         entradas.push_back(std::move(e));
@@ -641,7 +646,7 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
                 limiteDe = a;
                 limite = limiteNomes(ra, a);
             }
-            const double w = pesoSeAlcanca(ra, a, rb, nv, &cache, limite, minimo);
+            const double w = pesoSeAlcanca(ra, a, rb, nv, cache, limite, minimo);
             if (w < minimo - 1e-6)
                 continue;
             const double p = ModeloPontuacao::Pontuacao(w);

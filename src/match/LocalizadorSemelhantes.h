@@ -7,6 +7,7 @@
 #include <QVector>
 #include <array>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -205,6 +206,11 @@ class LocalizadorSemelhantes {
         std::string fonetica;
         quint64 som = 0;                    // hash of fonetica, compared first
         std::array<quint32, 3> contagem{};  // records holding it in each of three roles
+        // The first word that is no particle (where it starts in texto, its size; 0: none).
+        quint32 inicioPrimeira = 0, tamanhoPrimeira = 0;
+        std::string_view primeira() const {
+            return std::string_view(texto).substr(inicioPrimeira, tamanhoPrimeira);
+        }
     };
     struct Dicionario {
         std::vector<EntradaDicionario> entradas = std::vector<EntradaDicionario>(1);  // 0: none
@@ -227,6 +233,33 @@ class LocalizadorSemelhantes {
         static constexpr int kBitsNome = 28;
         std::vector<quint64> nomes = std::vector<quint64>(kTamanho);
         std::vector<quint64> meios = std::vector<quint64>(kTamanho);
+        // The weights of the levels that weigh by the frequency of the first record's value,
+        // for the first record of the pairs being compared: the pairs come sorted by it, about
+        // twenty in a row, and each weight costs a logarithm.
+        static constexpr int kNiveis = 16;
+        quint32 registroPesos = std::numeric_limits<quint32>::max();
+        quint32 vez = 0;
+        std::array<quint32, kCampos * kNiveis> vezPeso{};
+        std::array<double, kCampos * kNiveis> pesos{};
+        // The weight of level `nivel` of `campo` for the record `registro`: `calcular()` once.
+        template <class F>
+        double Peso(quint32 registro, int campo, int nivel, F calcular) {
+            if (nivel >= kNiveis)
+                return calcular();
+            if (registro != registroPesos) {
+                registroPesos = registro;
+                if (++vez == 0) {
+                    vezPeso.fill(0);
+                    vez = 1;
+                }
+            }
+            const size_t k = size_t(campo * kNiveis + nivel);
+            if (vezPeso[k] != vez) {
+                vezPeso[k] = vez;
+                pesos[k] = calcular();
+            }
+            return pesos[k];
+        }
         // 0 (not kept) when a number does not fit.
         static quint64 Chave(quint32 a, quint32 b) {
             if ((a | b) >> kBitsNome)
@@ -286,7 +319,7 @@ class LocalizadorSemelhantes {
     // The pair's weight, compared field by field; -infinity, without comparing the names
     // (most of a comparison's cost), when even the best names could not lift it to `minimo`.
     double pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
-                         std::array<quint8, kCampos>& n, Cache* cache, double limiteNomes,
+                         std::array<quint8, kCampos>& n, Cache& cache, double limiteNomes,
                          double minimo) const;
     void prepararLimites();
     double frequencia(int campo, int nivel, const Registro& a, quint32 indice) const;
