@@ -439,6 +439,15 @@ namespace {
 
 // Distance 0, 1 or more (2) in one pass, for the limit the matcher asks almost every time:
 // one character typed wrong, missing, added, or two neighbours swapped.
+// Short texts compared byte by byte: most differ within a few bytes, where a call to memcmp
+// cost more than the comparison.
+bool Iguais(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 int DistanciaAteUm(const char* a, int na, const char* b, int nb) {
     if (na > nb) {
         std::swap(a, b);
@@ -450,11 +459,11 @@ int DistanciaAteUm(const char* a, int na, const char* b, int nb) {
         return nb - na;
     const size_t resto = size_t(na - i - 1);
     if (na < nb)  // b has one character more: skip it
-        return std::memcmp(a + i, b + i + 1, resto + 1) == 0 ? 1 : 2;
-    if (std::memcmp(a + i + 1, b + i + 1, resto) == 0)
+        return Iguais(a + i, b + i + 1, resto + 1) ? 1 : 2;
+    if (Iguais(a + i + 1, b + i + 1, resto))
         return 1;
     return resto > 0 && a[i] == b[i + 1] && a[i + 1] == b[i] &&
-                   std::memcmp(a + i + 2, b + i + 2, resto - 1) == 0
+                   Iguais(a + i + 2, b + i + 2, resto - 1)
                ? 1
                : 2;
 }
