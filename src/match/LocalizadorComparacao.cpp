@@ -50,6 +50,56 @@ bool EntrePalavras(std::string_view texto, std::string_view palavra) {
     return false;
 }
 
+// How many characters two names can have in common at most: the characters counted by their
+// lowest five bits (the letters apart, a digit may share a count with a letter: more in common,
+// never less). Neither Jaro's matches nor the characters an edit distance leaves in place can
+// be more.
+int EmComumNoMaximo(std::string_view x, std::string_view y) {
+    std::array<quint8, 32> contagem{};
+    for (const char c : x) ++contagem[size_t(c & 31)];
+    int m = 0;
+    for (const char c : y)
+        if (contagem[size_t(c & 31)]) {
+            --contagem[size_t(c & 31)];
+            ++m;
+        }
+    return m;
+}
+
+// At least Jaro-Winkler of two texts, from the characters they have in common at most: the
+// matches can be no more and the transpositions no fewer than none. 1 for texts longer than
+// Jaro-Winkler reads.
+double JwNoMaximo(std::string_view x, std::string_view y, int emComum) {
+    if (x.size() > 64 || y.size() > 64)
+        return 1.0;
+    const double m = emComum;
+    const double jaro = (m / double(x.size()) + m / double(y.size()) + 1.0) / 3.0;
+    size_t prefixo = 0;
+    while (prefixo < 4 && prefixo < x.size() && prefixo < y.size() && x[prefixo] == y[prefixo])
+        ++prefixo;
+    // A margin for the rounding of the two ways of computing it.
+    return jaro + double(prefixo) * 0.1 * (1.0 - jaro) + 1e-9;
+}
+
+// The level of two different names by their likeness alone: 5 when very alike (Jaro-Winkler
+// 0.92, or at most two slips in names of six letters or more), 6 when alike (0.84), else
+// different. Most names compared are strangers': the bound proves most of them apart without
+// computing Jaro-Winkler or the distance.
+int NivelPorSemelhanca(std::string_view x, std::string_view y) {
+    const size_t menor = std::min(x.size(), y.size()), maior = std::max(x.size(), y.size());
+    const int emComum = EmComumNoMaximo(x, y);
+    if (JwNoMaximo(x, y, emComum) < 0.84) {
+        // An edit leaves in place all the characters of the longer name but the one it changes.
+        const bool duasFaltas =
+            menor >= 6 && size_t(emComum) + 2 >= maior && Distancia(x, y, 2) <= 2;
+        return duasFaltas ? 5 : nivel::kNomeDiferente;
+    }
+    const double jw = Jw(x, y);
+    return jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
+           : jw >= 0.84                                          ? 6
+                                                                 : nivel::kNomeDiferente;
+}
+
 bool NomeOuOrdem(int campo) {
     return campo == int(Campo::Nome) || campo == int(Campo::NomeMeio) ||
            campo == int(Campo::NomeUltimo) || campo == int(Campo::OrdemNomes);
@@ -74,6 +124,12 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
         nivel = nivel::kNomeSom;
     } else if (menor >= 3 && Distancia(x, y, 1) <= 1) {
         nivel = nivel::kNomeUmErro;
+    } else if (m_nomes.entradas[a].umaPalavra() && m_nomes.entradas[b].umaPalavra()) {
+        // One word each (most names): an initial is part of the other, or they are alike.
+        const bool parte = menor == 1 && x[0] == y[0];
+        nivel = parte && Geracao(y) && !Geracao(x) ? nivel::kNomeDiferente
+                : parte                            ? 4
+                                                   : NivelPorSemelhanca(x, y);
     } else {
         // An initial, or every word of the shorter name in the longer one.
         const auto px = Palavras(x, true);
@@ -90,12 +146,7 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
         // SILVA and SILVA JUNIOR are a father and his son.
         const bool geracao = parte && std::any_of(longo.begin(), longo.end(), Geracao) &&
                              !std::any_of(curto.begin(), curto.end(), Geracao);
-        const double jw = Jw(x, y);
-        nivel = geracao                                                 ? nivel::kNomeDiferente
-                : parte                                                 ? 4
-                : jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
-                : jw >= 0.84                                            ? 6
-                                                                        : nivel::kNomeDiferente;
+        nivel = geracao ? nivel::kNomeDiferente : parte ? 4 : NivelPorSemelhanca(x, y);
     }
     if (guardada)
         *guardada = chave | quint8(nivel);
@@ -127,7 +178,9 @@ int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const 
     }
     if (contido)
         nivel = 2;
-    else if (x.som == y.som || Jw(x.texto, y.texto) >= 0.88)
+    else if (x.som == y.som ||
+             (JwNoMaximo(x.texto, y.texto, EmComumNoMaximo(x.texto, y.texto)) >= 0.88 &&
+              Jw(x.texto, y.texto) >= 0.88))
         nivel = 3;
     if (guardada)
         *guardada = chave | quint8(nivel);

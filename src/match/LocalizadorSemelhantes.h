@@ -211,6 +211,8 @@ class LocalizadorSemelhantes {
         std::string_view primeira() const {
             return std::string_view(texto).substr(inicioPrimeira, tamanhoPrimeira);
         }
+        // A single word that is no particle.
+        bool umaPalavra() const { return tamanhoPrimeira && tamanhoPrimeira == texto.size(); }
     };
     struct Dicionario {
         std::vector<EntradaDicionario> entradas = std::vector<EntradaDicionario>(1);  // 0: none
