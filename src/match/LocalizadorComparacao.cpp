@@ -18,10 +18,11 @@ bool Bom(int nivelNome) {
     return nivelNome >= nivel::kNomeIgual && nivelNome <= nivel::kNomeUmErro;
 }
 
-// Another reading of the names holds only when each name it pairs agrees or is missing, and
-// one at least agrees.
+// Another reading of the names holds only when one name it pairs agrees and the other is
+// missing or at least alike (a slip or two in it: CATHERINE GONZALEZ / GONZALZ CATHERINE).
 bool Leitura(int nome, int ultimo) {
-    return (Bom(nome) || nome == 0) && (Bom(ultimo) || ultimo == 0) && (nome || ultimo);
+    return (Bom(nome) && ultimo != nivel::kNomeDiferente) ||
+           (Bom(ultimo) && nome != nivel::kNomeDiferente);
 }
 
 // Eight digits as they were typed, for a one-digit comparison of telephones.
@@ -77,10 +78,14 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
         const bool geracao = parte && std::any_of(longo.begin(), longo.end(), Geracao) &&
                              !std::any_of(curto.begin(), curto.end(), Geracao);
         const double jw = Jw(x, y);
+        // Two slips in a short name, one of them a letter added or dropped (JAMES / JARNS,
+        // JAIRO / JRAO). Two letters replaced in a name of the same length are left out:
+        // they make another name as often as a slip (LUCIA / LIVIA, twin sisters).
+        const bool duasFalhas = menor >= 4 && x.size() != y.size() && Distancia(x, y, 2) <= 2;
         nivel = geracao                                                 ? nivel::kNomeDiferente
                 : parte                                                 ? 4
                 : jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
-                : jw >= 0.84                                            ? 6
+                : jw >= 0.84 || duasFalhas                              ? 6
                                                                         : nivel::kNomeDiferente;
     }
     if (guardada)
