@@ -7,7 +7,8 @@
 // register, every MARIA SILVA born in 1970) are sorted in two orders and each record meets its
 // next neighbours in each, so the pairs per record stay bounded and the cost grows with the
 // register, not its square. A record without a birth date meets the records that sound like
-// it whatever their dates.
+// it whatever their dates; one missing its given or family name meets those that sound like
+// the name it has, born the same year or on the same day and month.
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -24,7 +25,7 @@ struct LocalizadorSemelhantes::EntradaBloco {
     quint64 chave;
     std::array<quint64, 2> ordem;  // the two orders a large block is walked in
     quint32 registro;
-    bool semData;
+    bool falta;  // the record lacks what its kind of key is for (a birth date, a name)
 };
 
 namespace {
@@ -42,14 +43,17 @@ enum TipoChave {
     kUmSomAno,      // one name's sound and the other's initial, with the year of birth
     kUmSomDiaMes,   // the same with the day and month
     kUmSomSemData,  // the same for the records without a birth date
+    kUmNomeAno,     // either name's sound with the year, for the records missing a name
+    kUmNomeDiaMes,  // the same with the day and month
 };
-constexpr int kTiposChave = kUmSomSemData;
+constexpr int kTiposChave = kUmNomeDiaMes;
 // The kinds by the pairs they put forward, most first: two kinds blocked side by side hold
 // the most memory at once while the list of pairs found so far is still short.
 constexpr std::array<int, kTiposChave> kOrdemBlocagem = {
-    kUmSomAno,     kNascimento, kUmSomDiaMes, kEndereco, kSomAno, kSomDiaMes,
-    kUmSomSemData, kTelefone,   kSomSemData,  kCic,      kRg,     kProntuario};
-// A record without a birth date meets this many neighbours on each side in its block.
+    kUmSomAno, kNascimento, kUmSomDiaMes, kEndereco, kSomAno,       kSomDiaMes, kUmSomSemData,
+    kTelefone, kSomSemData, kUmNomeAno,   kCic,      kUmNomeDiaMes, kRg,        kProntuario};
+// A record without a birth date, or missing a name, meets this many neighbours on each side
+// in its block.
 constexpr size_t kVizinhosSemData = 15;
 
 // The first characters of a text packed into the top bits of a number, five bits each, so that
@@ -190,6 +194,23 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             }
             return k;
         }
+        case kUmNomeAno:
+        case kUmNomeDiaMes: {
+            // A record missing its given or family name, with a slip in its birth date, shares
+            // no other key with its records: it meets those that sound like the name it has,
+            // in either field, born the same year or on the same day and month.
+            if (semData)
+                return 0;
+            const quint64 data =
+                tipo == kUmNomeAno ? quint64(r.nascimento / 10000) : quint64(r.nascimento % 10000);
+            const bool falta = !r.nome || !r.ultimo;
+            int k = 0;
+            for (const quint32 x : {r.nome, r.ultimo})
+                if (x && (k == 0 || resumos[x].som != resumos[r.nome].som))
+                    saida[k++] = {
+                        Chave(tipo, resumos[x].som ^ data << 40), {sete(x) | nasc, 0}, i, falta};
+            return k;
+        }
         default:
             return 0;
     }
@@ -211,45 +232,52 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     const quint32 n = quint32(m_registros.size());
     const size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
     const size_t janela = size_t(std::max(1, m_opcoes.janela));
-    const bool semData = tipo == kSomSemData || tipo == kUmSomSemData;
+    // The kinds for the records without a date or a name: only those records meet their
+    // neighbours, and only the blocks that hold one matter.
+    const bool soFaltas =
+        tipo == kSomSemData || tipo == kUmSomSemData || tipo == kUmNomeAno || tipo == kUmNomeDiaMes;
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
     };
     EntradaBloco e[4];
-    // For the records without a date only the blocks that hold one matter: the others'
-    // entries are never kept.
-    // Kept in a table open by the key (never 0), at most a quarter full: every record's keys
-    // are looked up in it, and a look-up that misses reads one slot or two.
-    std::vector<quint64> comSemData;
-    size_t chavesSemData = 0;
-    if (semData) {
+    // Only the blocks that hold such a record matter: the others' entries are never kept. Their
+    // keys are kept in a table open by the key (never 0), at most a quarter full: every
+    // record's keys are looked up in it, and a look-up that misses reads one slot or two.
+    std::vector<quint64> comFaltas;
+    size_t chavesComFaltas = 0;
+    if (soFaltas) {
+        const bool porNome = tipo == kUmNomeAno || tipo == kUmNomeDiaMes;
         std::vector<quint64> chaves;
-        for (quint32 i = 0; i < n; ++i)
-            if (m_registros[i].nascimento == 0)
-                for (int k = entradas(tipo, m_registros[i], i, resumos, e); k > 0; --k)
+        for (quint32 i = 0; i < n; ++i) {
+            const Registro& r = m_registros[i];
+            if (porNome ? r.nome && r.ultimo : r.nascimento != 0)
+                continue;  // lacks nothing: none of its entries would
+            for (int k = entradas(tipo, r, i, resumos, e); k > 0; --k)
+                if (e[k - 1].falta)
                     chaves.push_back(e[k - 1].chave);
-        chavesSemData = chaves.size();
-        comSemData.assign(std::bit_ceil(std::max<size_t>(16, 4 * chaves.size())), 0);
+        }
+        chavesComFaltas = chaves.size();
+        comFaltas.assign(std::bit_ceil(std::max<size_t>(16, 4 * chaves.size())), 0);
         for (const quint64 c : chaves) {
-            size_t k = (c >> 1) & (comSemData.size() - 1);  // the lowest bit is always set
-            while (comSemData[k] && comSemData[k] != c) k = (k + 1) & (comSemData.size() - 1);
-            comSemData[k] = c;
+            size_t k = (c >> 1) & (comFaltas.size() - 1);  // the lowest bit is always set
+            while (comFaltas[k] && comFaltas[k] != c) k = (k + 1) & (comFaltas.size() - 1);
+            comFaltas[k] = c;
         }
     }
-    const auto temSemData = [&](quint64 c) {
-        for (size_t k = (c >> 1) & (comSemData.size() - 1); comSemData[k];
-             k = (k + 1) & (comSemData.size() - 1))
-            if (comSemData[k] == c)
+    const auto comFalta = [&](quint64 c) {
+        for (size_t k = (c >> 1) & (comFaltas.size() - 1); comFaltas[k];
+             k = (k + 1) & (comFaltas.size() - 1))
+            if (comFaltas[k] == c)
                 return true;
         return false;
     };
     std::vector<EntradaBloco> blocos;
-    blocos.reserve(semData ? chavesSemData * 4 : n);
+    blocos.reserve(soFaltas ? chavesComFaltas * 4 : n);
     for (quint32 i = 0; i < n; ++i) {
         const int k = entradas(tipo, m_registros[i], i, resumos, e);
         for (int x = 0; x < k; ++x)
-            if (!semData || temSemData(e[x].chave))
+            if (!soFaltas || comFalta(e[x].chave))
                 blocos.push_back(e[x]);
     }
     OrdenarPorChave(blocos);
@@ -259,9 +287,9 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
         return j;
     };
     // The pairs of the blocks are counted first: a list grown by doubling would hold up to
-    // twice what it needs. (The kinds for the records without a date put forward few.)
+    // twice what it needs. (The kinds for the records without a date or a name put forward few.)
     size_t previstos = 0;
-    for (size_t i = 0, j; i < blocos.size() && !semData; i = j) {
+    for (size_t i = 0, j; i < blocos.size() && !soFaltas; i = j) {
         j = fim(i);
         const size_t k = j - i;
         previstos += k <= maximo ? k * (k - 1) / 2 : 2 * janela * k;
@@ -272,7 +300,7 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     struct Vizinho {
         quint64 ordem;
         quint32 registro;
-        bool semData;
+        bool falta;
         bool operator<(const Vizinho& o) const {
             return ordem != o.ordem ? ordem < o.ordem : registro < o.registro;
         }
@@ -281,22 +309,22 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     const auto ordenar = [&](size_t i, size_t j, size_t o) {
         ordenado.clear();
         for (size_t x = i; x < j; ++x)
-            ordenado.push_back({blocos[x].ordem[o], blocos[x].registro, blocos[x].semData});
+            ordenado.push_back({blocos[x].ordem[o], blocos[x].registro, blocos[x].falta});
         std::sort(ordenado.begin(), ordenado.end());
     };
     for (size_t i = 0, j; i < blocos.size(); i = j) {
         j = fim(i);
-        if (!semData && j - i <= maximo) {
+        if (!soFaltas && j - i <= maximo) {
             for (size_t x = i; x < j; ++x)
                 for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
             continue;
         }
-        if (semData) {
-            // Each record without a date against the records that sound like it, nearest
-            // by middle name when they are many.
+        if (soFaltas) {
+            // Each record without a date (or a name) against the records that sound like
+            // it, nearest by middle name (by name and date) when they are many.
             ordenar(i, j, 0);
             for (size_t x = 0; x < ordenado.size(); ++x) {
-                if (!ordenado[x].semData)
+                if (!ordenado[x].falta)
                     continue;
                 const size_t de = x > kVizinhosSemData ? x - kVizinhosSemData : 0;
                 const size_t ate = std::min(ordenado.size(), x + kVizinhosSemData + 1);

@@ -18,10 +18,11 @@ bool Bom(int nivelNome) {
     return nivelNome >= nivel::kNomeIgual && nivelNome <= nivel::kNomeUmErro;
 }
 
-// Another reading of the names holds only when each name it pairs agrees or is missing, and
-// one at least agrees.
+// Another reading of the names holds only when one name it pairs agrees and the other is
+// missing or at least alike (a slip or two in it: CATHERINE GONZALEZ / GONZALZ CATHERINE).
 bool Leitura(int nome, int ultimo) {
-    return (Bom(nome) || nome == 0) && (Bom(ultimo) || ultimo == 0) && (nome || ultimo);
+    return (Bom(nome) && ultimo != nivel::kNomeDiferente) ||
+           (Bom(ultimo) && nome != nivel::kNomeDiferente);
 }
 
 // Eight digits as they were typed, for a one-digit comparison of telephones.
@@ -82,22 +83,26 @@ double JwNoMaximo(std::string_view x, std::string_view y, int emComum) {
 }
 
 // The level of two different names by their likeness alone: 5 when very alike (Jaro-Winkler
-// 0.92, or at most two slips in names of six letters or more), 6 when alike (0.84), else
-// different. Most names compared are strangers': the bound proves most of them apart without
-// computing Jaro-Winkler or the distance.
+// 0.92, or at most two slips in names of six letters or more), 6 when alike (0.84, or two
+// slips in a short name, one of them a letter added or dropped: JAMES / JARNS, JAIRO / JRAO;
+// two letters replaced in a name of the same length make another name as often as a slip,
+// LUCIA / LIVIA, twin sisters), else different. Most names compared are strangers': a bound
+// proves most of them apart without computing Jaro-Winkler or the distance.
 int NivelPorSemelhanca(std::string_view x, std::string_view y) {
     const size_t menor = std::min(x.size(), y.size()), maior = std::max(x.size(), y.size());
     const int emComum = EmComumNoMaximo(x, y);
+    // An edit leaves in place all the characters of the longer name but the one it changes.
+    const auto duasFalhas = [&] { return size_t(emComum) + 2 >= maior && Distancia(x, y, 2) <= 2; };
     if (JwNoMaximo(x, y, emComum) < 0.84) {
-        // An edit leaves in place all the characters of the longer name but the one it changes.
-        const bool duasFaltas =
-            menor >= 6 && size_t(emComum) + 2 >= maior && Distancia(x, y, 2) <= 2;
-        return duasFaltas ? 5 : nivel::kNomeDiferente;
+        if (menor < 4 || !duasFalhas())
+            return nivel::kNomeDiferente;
+        return menor >= 6 ? 5 : x.size() != y.size() ? 6 : nivel::kNomeDiferente;
     }
     const double jw = Jw(x, y);
     return jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
-           : jw >= 0.84                                          ? 6
-                                                                 : nivel::kNomeDiferente;
+           : jw >= 0.84 || (menor >= 4 && x.size() != y.size() && duasFalhas())
+               ? 6
+               : nivel::kNomeDiferente;
 }
 
 bool NomeOuOrdem(int campo) {

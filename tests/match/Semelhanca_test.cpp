@@ -228,6 +228,13 @@ TEST(Pontuacao, NamesSurviveSlipsTranspositionsAndFieldsReadAcross) {
     // One slip in each name, no key of sound in common, the same birth date.
     const quint32 camila = c.incluir({"CAMILA", {}, "BORGES", {}, {}, Data(1988, 10, 30), "F"});
     const quint32 camioa = c.incluir({"CAMIOA", {}, "BORFES", {}, {}, Data(1988, 10, 30), "F"});
+    // Names swapped with a slip left in one of them; an M read as RN.
+    const quint32 catarina =
+        c.incluir({"CATARINA", {}, "CARVALHO", {}, {}, Data(1942, 10, 19), "F"});
+    const quint32 cavralhu =
+        c.incluir({"CAVRALHU", {}, "CATARINA", {}, {}, Data(1942, 10, 19), "F"});
+    const quint32 jaime = c.incluir({"JAIME", {}, "MESQUITA", {}, {}, Data(1966, 3, 8), "M"});
+    const quint32 jairne = c.incluir({"JAIRNE", {}, "MESQUITA", {}, {}, Data(1966, 3, 8), "M"});
     // Father and son of one name.
     const quint32 pai = c.incluir({"OTAVIO", "RAMOS", "PAIXAO", {}, {}, Data(1950, 1, 2), "M"});
     const quint32 filho =
@@ -247,6 +254,11 @@ TEST(Pontuacao, NamesSurviveSlipsTranspositionsAndFieldsReadAcross) {
     EXPECT_EQ(c.rotulo(camila, camioa, Campo::Nome), "um erro");
     EXPECT_EQ(c.rotulo(camila, camioa, Campo::NomeUltimo), "um erro");
     EXPECT_GE(c.busca.Pontuar(camila, camioa), 50);
+    EXPECT_EQ(c.rotulo(catarina, cavralhu, Campo::OrdemNomes), "nome e sobrenome trocados");
+    EXPECT_EQ(c.nivel(catarina, cavralhu, Campo::Nome), nivel::kNomeIgual);
+    EXPECT_GE(c.busca.Pontuar(catarina, cavralhu), 50);
+    EXPECT_EQ(c.rotulo(jaime, jairne, Campo::Nome), "parecido");
+    EXPECT_GE(c.busca.Pontuar(jaime, jairne), 50);
     EXPECT_EQ(c.rotulo(pai, filho, Campo::NomeUltimo), "diferente");
     EXPECT_LT(c.busca.Pontuar(pai, filho), 5);
 }
@@ -395,12 +407,18 @@ TEST(Blocagem, APairThatSharesASingleKeyIsCompared) {
     // The names in each other's field, one record without a birth date.
     const quint32 j = c.incluir({"IRENE", {}, "BASTOS", {}, {}, Data(1940, 1, 1), "F"});
     const quint32 k = c.incluir({"BASTOS", {}, "IRENE", {}, {}, {}, "F"});
+    // The given name missing from one record, a digit of the day or of the month wrong.
+    const quint32 l = c.incluir({"GERALDO", {}, "FRANCO", {}, {}, Data(1957, 3, 21), "M"});
+    const quint32 m = c.incluir({{}, {}, "FRANCO", {}, {}, Data(1957, 3, 27), "M"});
+    const quint32 o = c.incluir({"FRANCO", {}, {}, {}, {}, Data(1957, 8, 21), "M"});
     c.busca.Comparar();
     EXPECT_TRUE(c.comparado(a, b));
     EXPECT_TRUE(c.comparado(d, e));
     EXPECT_TRUE(c.comparado(f, g));
     EXPECT_TRUE(c.comparado(h, i));
     EXPECT_TRUE(c.comparado(j, k));
+    EXPECT_TRUE(c.comparado(l, m));
+    EXPECT_TRUE(c.comparado(l, o));
     // Scored once however many keys they share.
     std::set<std::pair<quint32, quint32>> vistos;
     for (const ParCandidato& p : c.busca.Pares()) EXPECT_TRUE(vistos.insert({p.a, p.b}).second);
