@@ -51,37 +51,6 @@ bool EntrePalavras(std::string_view texto, std::string_view palavra) {
     return false;
 }
 
-// How many characters two names can have in common at most: the characters counted by their
-// lowest five bits (the letters apart, a digit may share a count with a letter: more in common,
-// never less). Neither Jaro's matches nor the characters an edit distance leaves in place can
-// be more.
-int EmComumNoMaximo(std::string_view x, std::string_view y) {
-    std::array<quint8, 32> contagem{};
-    for (const char c : x) ++contagem[size_t(c & 31)];
-    int m = 0;
-    for (const char c : y)
-        if (contagem[size_t(c & 31)]) {
-            --contagem[size_t(c & 31)];
-            ++m;
-        }
-    return m;
-}
-
-// At least Jaro-Winkler of two texts, from the characters they have in common at most: the
-// matches can be no more and the transpositions no fewer than none. 1 for texts longer than
-// Jaro-Winkler reads.
-double JwNoMaximo(std::string_view x, std::string_view y, int emComum) {
-    if (x.size() > 64 || y.size() > 64)
-        return 1.0;
-    const double m = emComum;
-    const double jaro = (m / double(x.size()) + m / double(y.size()) + 1.0) / 3.0;
-    size_t prefixo = 0;
-    while (prefixo < 4 && prefixo < x.size() && prefixo < y.size() && x[prefixo] == y[prefixo])
-        ++prefixo;
-    // A margin for the rounding of the two ways of computing it.
-    return jaro + double(prefixo) * 0.1 * (1.0 - jaro) + 1e-9;
-}
-
 // The level of two different names by their likeness alone: 5 when very alike (Jaro-Winkler
 // 0.92, or at most two slips in names of six letters or more), 6 when alike (0.84, or two
 // slips in a short name, one of them a letter added or dropped: JAMES / JARNS, JAIRO / JRAO;

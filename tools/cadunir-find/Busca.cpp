@@ -68,24 +68,6 @@ QString Explicacao(const LocalizadorSemelhantes& busca) {
     return t.trimmed();
 }
 
-// A number with one decimal as QByteArray::number(v, 'f', 1) writes it (a tie rounded away
-// from zero, no sign on zero), without its cost: hundreds of thousands of lines hold a dozen
-// each.
-void Decimal(double v, QByteArray& saida) {
-    if (v == 0) {
-        saida += "0.0";
-        return;
-    }
-    // Ties are the values a quarter or three quarters past a whole number: printf would round
-    // them to even.
-    const double resto = std::fabs(v) - std::floor(std::fabs(v));
-    if (resto == 0.25 || resto == 0.75)
-        v += std::copysign(0.05, v);
-    char texto[32];
-    const auto fim = std::to_chars(texto, texto + sizeof texto, v, std::chars_format::fixed, 1);
-    saida.append(texto, fim.ptr - texto);
-}
-
 // One line of --pairs in UTF-8: the IDs, the score, each field's verdict with its weight, the
 // signs. Every cell is the program's own text (numbers, verdicts, signs), so none needs
 // neutralising, and hundreds of thousands of lines are written straight as bytes.
@@ -114,13 +96,13 @@ void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteA
     saida += '\t';
     saida += QByteArray::number(busca.Reg(p.b).id);
     saida += '\t';
-    Decimal(pontuacao, saida);
+    UmaCasa(pontuacao, saida);
     for (int c = 0; c < kCampos; ++c) {
         saida += '\t';
         saida += vereditos[size_t(c)][v[size_t(c)].nivel];
         if (v[size_t(c)].nivel || !Definicoes()[size_t(c)].temNulo) {
             saida += v[size_t(c)].peso >= 0 ? " +" : " ";
-            Decimal(v[size_t(c)].peso, saida);
+            UmaCasa(v[size_t(c)].peso, saida);
         }
     }
     saida += '\t';
@@ -141,6 +123,23 @@ bool Gravar(const QString& caminho, const std::vector<QByteArray>& partes, QText
 }
 
 }  // namespace
+
+// Without QByteArray::number's cost: hundreds of thousands of lines of --pairs hold a dozen
+// numbers each.
+void UmaCasa(double v, QByteArray& saida) {
+    if (v == 0) {
+        saida += "0.0";
+        return;
+    }
+    // Ties are the values a quarter or three quarters past a whole number: printf would round
+    // them to even.
+    const double resto = std::fabs(v) - std::floor(std::fabs(v));
+    if (resto == 0.25 || resto == 0.75)
+        v += std::copysign(0.05, v);
+    char texto[32];
+    const auto fim = std::to_chars(texto, texto + sizeof texto, v, std::chars_format::fixed, 1);
+    saida.append(texto, fim.ptr - texto);
+}
 
 int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream& erros) {
     OpcoesFerramenta cli(QStringLiteral("cadunir-find"), kUso, kDescricao, true);
