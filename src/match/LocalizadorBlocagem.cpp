@@ -96,7 +96,13 @@ void OrdenarPares(std::vector<quint64>& v, quint32 registros) {
 }
 
 quint64 Chave(int tipo, quint64 valor) {
-    return Misturar(Misturar(quint64(tipo)) ^ valor) | 1;
+    // Each kind's seed mixed once, not for every entry of every record.
+    static const auto sementes = [] {
+        std::array<quint64, kTiposChave + 1> s{};
+        for (size_t t = 0; t < s.size(); ++t) s[t] = Misturar(quint64(t));
+        return s;
+    }();
+    return Misturar(sementes[size_t(tipo)] ^ valor) | 1;
 }
 
 }  // namespace

@@ -409,8 +409,13 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         }
         ++lidos;
         if (lote.ids.size() == Trabalho::kLinhasPorLote) {
+            const size_t bytes = lote.bytes.size();
             trabalho.entregar(std::move(lote));
+            // The next batch as large as this one was, so that it does not grow by copying.
             lote = Trabalho::Lote();
+            lote.bytes.reserve(bytes + bytes / 8);
+            lote.campos.reserve(Trabalho::kLinhasPorLote * 26);
+            lote.ids.reserve(Trabalho::kLinhasPorLote);
             if (progresso)
                 progresso(QStringLiteral("lendo"), lidos, std::max(total, lidos));
             if (parado()) {

@@ -475,8 +475,17 @@ int DistanciaEdicao(const char* a, int na, const char* b, int nb, int limite) {
         return limite + 1;
     if (na > 63 || nb > 63)
         return limite + 1;
-    if (limite == 1)
+    if (limite == 1) {
+        // Three places that differ in texts of one length are more than one slip: most
+        // documents compared are strangers', whose first digits tell them apart.
+        if (na == nb) {
+            int diferentes = 0;
+            for (int i = 0; i < na; ++i)
+                if (a[i] != b[i] && ++diferentes > 2)
+                    return 2;
+        }
         return DistanciaAteUm(a, na, b, nb);
+    }
     int linhas[3][64];
     int* anterior2 = linhas[0];
     int* anterior = linhas[1];
