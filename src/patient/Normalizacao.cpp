@@ -79,12 +79,25 @@ void TextoNormalizado(std::string_view utf8, std::string& saida) {
     saida.resize(utf8.size());
     char* const inicio = saida.data();
     char* o = inicio;
+    // The ASCII characters (most of a register's text) by one look-up: 1 for the apostrophes.
+    static const std::array<char, 0x80> ascii = [&] {
+        std::array<char, 0x80> a{};
+        for (size_t c = 0; c < a.size(); ++c) a[c] = c == '\'' || c == '`' ? 1 : tabela[c];
+        return a;
+    }();
     bool branco = false;
     for (size_t i = 0; i < utf8.size();) {
-        const char32_t u = Proximo(utf8, i);
-        if (u == '\'' || u == 0x2019 || u == 0xB4 || u == '`')
-            continue;  // O'CONNOR = OCONNOR, D'ÁVILA = DAVILA
-        const char b = u < 0x180 ? tabela[u] : u < 0xFFFF ? Base(QChar(char16_t(u))) : 0;
+        char b;
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            b = ascii[size_t(utf8[i++])];
+            if (b == 1)
+                continue;  // O'CONNOR = OCONNOR
+        } else {
+            const char32_t u = Proximo(utf8, i);
+            if (u == 0x2019 || u == 0xB4)
+                continue;  // D’ÁVILA = DAVILA
+            b = u < 0x180 ? tabela[u] : u < 0xFFFF ? Base(QChar(char16_t(u))) : 0;
+        }
         if (!b) {
             branco = o != inicio;
             continue;
