@@ -476,25 +476,44 @@ void LocalizadorSemelhantes::prepararLimites() {
         }
         m_pesoMaximoNomes[size_t(c)] = maior;
     }
+    // An exact agreement weighs by the value's frequency in the first record, as peso() does;
+    // between relatives it weighs less, never more. Worked out once for each name, not for
+    // each record (the same names recur by the thousand).
+    for (int c = 0; c < kCampos; ++c) {
+        if (!NomeOuOrdem(c))
+            continue;
+        const bool porNome = c != int(Campo::OrdemNomes);
+        std::vector<double>& limites = m_limitesNomes[size_t(c)];
+        limites.assign(porNome ? m_nomes.entradas.size() : 1, 0);
+        EmParalelo(limites.size(), m_opcoes.threads, [&](size_t de, size_t ate, int) {
+            std::array<quint8, kCampos> nv{};
+            for (size_t id = de; id < ate; ++id) {
+                // A record holding the name in the field: what frequencia() reads of it.
+                Registro r;
+                r.nome = r.meio = r.ultimo = quint32(id);
+                double maior = m_pesoMaximoNomes[size_t(c)];
+                for (int l = 1; l < d[size_t(c)].niveis.size(); ++l)
+                    if (d[size_t(c)].niveis[l].porFrequencia) {
+                        nv[size_t(c)] = quint8(l);
+                        maior = std::max(maior,
+                                         m_modelo.PesoCampo(c, nv, frequencia(c, l, r, 0), false));
+                    }
+                limites[id] = maior;
+            }
+        });
+    }
 }
 
-double LocalizadorSemelhantes::limiteNomes(const Registro& a, quint32 indice) const {
-    // An exact agreement weighs by the value's frequency in the first record, as peso() does;
-    // between relatives it weighs less, never more.
-    const auto& d = Definicoes();
-    std::array<quint8, kCampos> n{};
+double LocalizadorSemelhantes::limiteNomes(const Registro& a) const {
     double total = 0;
     for (int c = 0; c < kCampos; ++c) {
         if (!NomeOuOrdem(c))
             continue;
-        double maior = m_pesoMaximoNomes[size_t(c)];
-        for (int l = 1; l < d[size_t(c)].niveis.size(); ++l)
-            if (d[size_t(c)].niveis[l].porFrequencia) {
-                n[size_t(c)] = quint8(l);
-                maior =
-                    std::max(maior, m_modelo.PesoCampo(c, n, frequencia(c, l, a, indice), false));
-            }
-        total += maior;
+        const quint32 id = c == int(Campo::Nome)         ? (a.nomeAlt ? a.nomeAlt : a.nome)
+                           : c == int(Campo::NomeMeio)   ? a.meio
+                           : c == int(Campo::NomeUltimo) ? (a.ultimoAlt ? a.ultimoAlt : a.ultimo)
+                                                         : 0;
+        total += m_limitesNomes[size_t(c)][id];
     }
     return total;
 }

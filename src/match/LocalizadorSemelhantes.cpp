@@ -649,7 +649,7 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
             const Registro& rb = m_registros[b];
             if (a != limiteDe) {
                 limiteDe = a;
-                limite = limiteNomes(ra, a);
+                limite = limiteNomes(ra);
             }
             const double w = pesoSeAlcanca(ra, a, rb, nv, cache, limite, minimo);
             if (w < minimo - 1e-6)

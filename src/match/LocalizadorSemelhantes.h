@@ -317,7 +317,7 @@ class LocalizadorSemelhantes {
                 Cache* cache) const;
     void niveisOutros(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n) const;
     // The most the names can add to a pair whose first record is `a`, whatever the other's.
-    double limiteNomes(const Registro& a, quint32 indice) const;
+    double limiteNomes(const Registro& a) const;
     // The pair's weight, compared field by field; -infinity, without comparing the names
     // (most of a comparison's cost), when even the best names could not lift it to `minimo`.
     double pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
@@ -353,6 +353,9 @@ class LocalizadorSemelhantes {
     int m_iteracoes = 0;
     double m_prior = 0;
     std::array<double, kCampos> m_pesoMaximoNomes{};  // each name field's best fixed weight
+    // The most each name field can add to a pair whose first record holds a name, by the
+    // name's number (one entry for the order of the names).
+    std::array<std::vector<double>, kCampos> m_limitesNomes;
     std::vector<Registro> m_registros;
     std::string m_textos;
     Dicionario m_nomes;    // roles: first, middle, last name
