@@ -251,7 +251,6 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     // keys are kept in a table open by the key (never 0), at most a quarter full: every
     // record's keys are looked up in it, and a look-up that misses reads one slot or two.
     std::vector<quint64> comFaltas;
-    size_t chavesComFaltas = 0;
     if (soFaltas) {
         const bool porNome = tipo == kUmNomeAno || tipo == kUmNomeDiaMes;
         std::vector<quint64> chaves;
@@ -263,7 +262,6 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
                 if (e[k - 1].falta)
                     chaves.push_back(e[k - 1].chave);
         }
-        chavesComFaltas = chaves.size();
         comFaltas.assign(std::bit_ceil(std::max<size_t>(16, 4 * chaves.size())), 0);
         for (const quint64 c : chaves) {
             size_t k = (c >> 1) & (comFaltas.size() - 1);  // the lowest bit is always set
@@ -279,7 +277,9 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
         return false;
     };
     std::vector<EntradaBloco> blocos;
-    blocos.reserve(soFaltas ? chavesComFaltas * 4 : n);
+    // Room for every entry the kind can give (two a record), so that the list never grows by
+    // copying: only the part written is ever backed by memory.
+    blocos.reserve(2 * size_t(n));
     for (quint32 i = 0; i < n; ++i) {
         const int k = entradas(tipo, m_registros[i], i, resumos, e);
         for (int x = 0; x < k; ++x)
