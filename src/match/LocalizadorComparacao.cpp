@@ -562,6 +562,10 @@ quint8 LocalizadorSemelhantes::sinais(const Registro& a, const Registro& b) cons
 }
 
 void LocalizadorSemelhantes::contarFrequencias() {
+    EmFila(kFrequencias, m_opcoes.threads, [&](int campo, int) { contarFrequencia(campo); });
+}
+
+void LocalizadorSemelhantes::contarFrequencia(int campo) {
     const size_t n = m_registros.size();
     // Each field's value as a number (0: none), and where its counts go.
     const auto valor = [](int campo, const Registro& r) -> quint64 {
@@ -582,7 +586,7 @@ void LocalizadorSemelhantes::contarFrequencias() {
                 return r.telefone;
         }
     };
-    const std::array<std::pair<std::vector<quint32>*, quint64*>, 7> destinos = {{
+    const std::array<std::pair<std::vector<quint32>*, quint64*>, kFrequencias> destinos = {{
         {&m_fData, &m_comData},
         {&m_fCic, &m_comCic},
         {&m_fRg, &m_comRg},
@@ -595,23 +599,21 @@ void LocalizadorSemelhantes::contarFrequencias() {
         quint64 chave;  // the value mixed (one to one), so that values sort into even buckets
         quint32 registro;
     };
-    EmFila(int(destinos.size()), m_opcoes.threads, [&](int campo, int) {
-        auto& [saida, com] = destinos[size_t(campo)];
-        std::vector<Valor> v;
-        v.reserve(n);
-        saida->assign(n, 0);
-        for (quint32 i = 0; i < n; ++i)
-            if (const quint64 x = valor(campo, m_registros[i]))
-                v.push_back({Misturar(x), i});
-        *com = v.size();
-        OrdenarPorChave(v);
-        for (size_t i = 0; i < v.size();) {
-            size_t j = i;
-            while (j < v.size() && v[j].chave == v[i].chave) ++j;
-            for (size_t k = i; k < j; ++k) (*saida)[v[k].registro] = quint32(j - i);
-            i = j;
-        }
-    });
+    auto& [saida, com] = destinos[size_t(campo)];
+    std::vector<Valor> v;
+    v.reserve(n);
+    saida->assign(n, 0);
+    for (quint32 i = 0; i < n; ++i)
+        if (const quint64 x = valor(campo, m_registros[i]))
+            v.push_back({Misturar(x), i});
+    *com = v.size();
+    OrdenarPorChave(v);
+    for (size_t i = 0; i < v.size();) {
+        size_t j = i;
+        while (j < v.size() && v[j].chave == v[i].chave) ++j;
+        for (size_t k = i; k < j; ++k) (*saida)[v[k].registro] = quint32(j - i);
+        i = j;
+    }
 }
 
 void LocalizadorSemelhantes::medirU() {
