@@ -313,14 +313,17 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
             data = 2;
         else if (da == db && ma == mb && std::abs(a.nascimento / 10000 - b.nascimento / 10000) == 1)
             data = 3;
-        else if (DatasCompativeis(a.nascimento, b.nascimento))
-            data = 4;
-        else if (DigitosDiferentes(a.nascimento, b.nascimento) <= 2)
-            data = 5;
-        else
-            data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5
-                       ? 6
-                       : nivel::kDataAnosDiferenca;
+        else {
+            // Other dates are compatible only a digit or two apart: the digits are counted
+            // first, which spares most strangers' dates the rule itself.
+            const int digitos = DigitosDiferentes(a.nascimento, b.nascimento);
+            if (digitos <= 2)
+                data = DatasCompativeis(a.nascimento, b.nascimento) ? 4 : 5;
+            else
+                data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5
+                           ? 6
+                           : nivel::kDataAnosDiferenca;
+        }
     }
     n[size_t(Campo::Nascimento)] = quint8(data);
 
