@@ -25,9 +25,13 @@ bool Leitura(int nome, int ultimo) {
            (Bom(ultimo) && nome != nivel::kNomeDiferente);
 }
 
-// Eight digits as they were typed, for a one-digit comparison of telephones.
-void Oito(quint64 v, char* s) {
-    for (int i = 7; i >= 0; --i, v /= 10) s[i] = char('0' + v % 10);
+// How many of the bytes of two numbers differ (the eight digits of two telephones).
+int BytesDiferentes(quint64 x, quint64 y) {
+    quint64 v = x ^ y;
+    v |= v >> 4;
+    v |= v >> 2;
+    v |= v >> 1;
+    return int(((v & 0x0101010101010101ull) * 0x0101010101010101ull) >> 56);
 }
 
 // One word of a name written two ways: an initial for any word it begins, or one slip in a
@@ -386,10 +390,14 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
         if (a.telefone == b.telefone) {
             telefone = nivel::kTelefoneIgual;
         } else {
+            // One slip changes one digit, or two when it swaps neighbours.
             char ta[8], tb[8];
-            Oito(a.telefone - 1, ta);
-            Oito(b.telefone - 1, tb);
-            telefone = DistanciaEdicao(ta, 8, tb, 8, 1) <= 1 ? 2 : 3;
+            std::memcpy(ta, &a.telefone, 8);
+            std::memcpy(tb, &b.telefone, 8);
+            telefone = BytesDiferentes(a.telefone, b.telefone) <= 2 &&
+                               DistanciaEdicao(ta, 8, tb, 8, 1) <= 1
+                           ? 2
+                           : 3;
         }
     }
     n[size_t(Campo::Telefone)] = quint8(telefone);

@@ -164,7 +164,8 @@ void LocalizadorSemelhantes::preparar(qint32 id, const Campos& c, Preparado& p) 
     const int nCep = Digitos(c[Cep], false, d, 8);
     r.cep = nCep >= 5 ? QByteArray::fromRawData(d, nCep).toUInt() + 1 : 0;
     const int nTel = Digitos(c[Telefone], false, d, 32);
-    r.telefone = nTel >= 8 ? QByteArray::fromRawData(d + nTel - 8, 8).toULongLong() + 1 : 0;
+    if (nTel >= 8)
+        std::memcpy(&r.telefone, d + nTel - 8, 8);
     r.numero = Endereco(c[Endereco_], t[5], inteiro);
     TextoNormalizado(c[Bairro], t[6]);
     TextoNormalizado(c[Cidade], t[7]);

@@ -95,7 +95,7 @@ struct Registro {
     quint64 prontuario = 0;                               // hash of the normalised chart number
     quint32 rua = 0, numero = 0, bairro = 0, cidade = 0;  // places dictionary; house number
     quint32 cep = 0;                                      // eight digits as a number + 1 (0: none)
-    quint64 telefone = 0;                                 // last eight digits + 1
+    quint64 telefone = 0;   // the last eight digits' characters, one a byte (0: none)
     quint32 textoNome = 0;  // the full name as typed, in the text arena
     quint16 tamanhoNome = 0;
 };
