@@ -34,6 +34,19 @@ int BytesDiferentes(quint64 x, quint64 y) {
     return int(((v & 0x0101010101010101ull) * 0x0101010101010101ull) >> 56);
 }
 
+// The same for two documents of a record, whole (their unused bytes are zero in both).
+template <size_t N>
+int BytesDiferentes(const std::array<char, N>& a, const std::array<char, N>& b) {
+    int d = 0;
+    for (size_t i = 0; i < N; i += 8) {
+        quint64 x = 0, y = 0;
+        std::memcpy(&x, a.data() + i, std::min<size_t>(8, N - i));
+        std::memcpy(&y, b.data() + i, std::min<size_t>(8, N - i));
+        d += BytesDiferentes(x, y);
+    }
+    return d;
+}
+
 // One word of a name written two ways: an initial for any word it begins, or one slip in a
 // word long enough to tell.
 bool MesmaPalavra(std::string_view c, std::string_view l) {
@@ -333,11 +346,15 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
 
     n[size_t(Campo::Sexo)] = quint8(!a.sexo || !b.sexo ? 0 : a.sexo == b.sexo ? 1 : 2);
 
+    // Documents of one length are told equal, or more than a slip apart (a slip changes one
+    // character, or two when it swaps neighbours), by their differing bytes.
     int cic = 0;
     if (a.nCic && b.nCic) {
-        if (a.nCic == b.nCic && std::memcmp(a.cic.data(), b.cic.data(), a.nCic) == 0)
+        const int diferentes = a.nCic == b.nCic ? BytesDiferentes(a.cic, b.cic) : -1;
+        if (diferentes == 0)
             cic = a.cicValido ? 1 : 2;
-        else if (DistanciaEdicao(a.cic.data(), a.nCic, b.cic.data(), b.nCic, 1) <= 1)
+        else if (diferentes <= 2 &&
+                 DistanciaEdicao(a.cic.data(), a.nCic, b.cic.data(), b.nCic, 1) <= 1)
             cic = 3;
         else
             cic = a.cicValido && b.cicValido ? 4 : 5;
@@ -346,8 +363,11 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
 
     int rg = 0;
     if (a.nRg && b.nRg) {
-        if (a.nRg == b.nRg && std::memcmp(a.rg.data(), b.rg.data(), a.nRg) == 0) {
+        const int diferentes = a.nRg == b.nRg ? BytesDiferentes(a.rg, b.rg) : -1;
+        if (diferentes == 0) {
             rg = 1;
+        } else if (diferentes > 2) {
+            rg = 3;
         } else {
             const int menor = std::min(a.nRg, b.nRg);
             const bool semDigito = std::abs(int(a.nRg) - int(b.nRg)) == 1 && menor >= 5 &&
