@@ -225,4 +225,37 @@ inline int Distancia(std::string_view a, std::string_view b, int limite) {
     return DistanciaEdicao(a.data(), int(a.size()), b.data(), int(b.size()), limite);
 }
 
+// How many characters two names can have in common at most: the characters counted by their
+// lowest five bits (the letters apart, a digit may share a count with a letter: more in common,
+// never less). Neither Jaro's matches nor the characters an edit distance leaves in place can
+// be more.
+inline int EmComumNoMaximo(std::string_view x, std::string_view y) {
+    if (x.size() > 255)  // a count could overflow
+        return int(std::min(x.size(), y.size()));
+    std::array<quint8, 32> contagem{};
+    for (const char c : x) ++contagem[size_t(c & 31)];
+    int m = 0;
+    for (const char c : y)
+        if (contagem[size_t(c & 31)]) {
+            --contagem[size_t(c & 31)];
+            ++m;
+        }
+    return m;
+}
+
+// No less than Jaro-Winkler of two texts, from the characters they have in common at most
+// (EmComumNoMaximo): the matches can be no more, the transpositions no fewer than none. 1 for
+// empty texts and texts longer than Jaro-Winkler reads.
+inline double JwNoMaximo(std::string_view x, std::string_view y, int emComum) {
+    if (x.empty() || y.empty() || x.size() > 64 || y.size() > 64)
+        return 1.0;
+    const double m = emComum;
+    const double jaro = (m / double(x.size()) + m / double(y.size()) + 1.0) / 3.0;
+    size_t prefixo = 0;
+    while (prefixo < 4 && prefixo < x.size() && prefixo < y.size() && x[prefixo] == y[prefixo])
+        ++prefixo;
+    // A margin for the rounding of the two ways of computing it.
+    return jaro + double(prefixo) * 0.1 * (1.0 - jaro) + 1e-9;
+}
+
 }  // namespace semelhanca::busca

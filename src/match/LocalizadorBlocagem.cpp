@@ -11,6 +11,7 @@
 // the name it has, born the same year or on the same day and month.
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <mutex>
 
 #include "match/FuncoesBusca.h"
@@ -95,14 +96,33 @@ void OrdenarPares(std::vector<quint64>& v, quint32 registros) {
 }
 
 quint64 Chave(int tipo, quint64 valor) {
-    return Misturar(Misturar(quint64(tipo)) ^ valor) | 1;
+    // Each kind's seed mixed once, not for every entry of every record.
+    static const auto sementes = [] {
+        std::array<quint64, kTiposChave + 1> s{};
+        for (size_t t = 0; t < s.size(); ++t) s[t] = Misturar(quint64(t));
+        return s;
+    }();
+    return Misturar(sementes[size_t(tipo)] ^ valor) | 1;
 }
 
 }  // namespace
 
+std::vector<LocalizadorSemelhantes::ResumoNome> LocalizadorSemelhantes::resumirNomes() const {
+    std::vector<ResumoNome> r(m_nomes.entradas.size());
+    for (size_t k = 1; k < r.size(); ++k) {
+        const EntradaDicionario& e = m_nomes.entradas[k];
+        r[k] = {Prefixo(e.texto, 12, 0), e.som, e.texto.empty() ? char(0) : e.texto[0]};
+    }
+    return r;
+}
+
 int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
+                                     const std::vector<ResumoNome>& resumos,
                                      EntradaBloco* saida) const {
-    const auto texto = [&](quint32 id) -> std::string_view { return m_nomes.entradas[id].texto; };
+    // The first 12, 7 or 5 characters of a name, shifted as the orders below want them.
+    const auto doze = [&](quint32 id) { return resumos[id].prefixo << 4; };
+    const auto sete = [&](quint32 id) { return resumos[id].prefixo >> 25 << 27; };
+    const auto cinco = [&](quint32 id) { return resumos[id].prefixo >> 35 << 2; };
     const quint64 nasc = quint64(quint32(r.nascimento));
     const bool semData = r.nascimento == 0;
     // Large blocks are walked by the whole name's first and last word, whichever fields hold
@@ -111,8 +131,9 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
     // name, then by date.
     const quint32 primeiro = r.nomeAlt ? r.nomeAlt : r.nome;
     const quint32 ultimo = r.ultimoAlt ? r.ultimoAlt : r.ultimo;
-    const std::array<quint64, 2> porNomes = {Prefixo(texto(primeiro), 7, 27) | nasc,
-                                             Prefixo(texto(ultimo), 7, 27) | nasc};
+    const auto porNomes = [&] {
+        return std::array<quint64, 2>{sete(primeiro) | nasc, sete(ultimo) | nasc};
+    };
     const auto uma = [&](quint64 valor, const std::array<quint64, 2>& ordem) {
         saida[0] = {Chave(tipo, valor), ordem, i, semData};
         return 1;
@@ -121,18 +142,19 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
         case kNascimento:
             if (semData)
                 return 0;
-            return uma(nasc, {Prefixo(texto(primeiro), 12, 4), Prefixo(texto(ultimo), 12, 4)});
+            return uma(nasc, {doze(primeiro), doze(ultimo)});
         case kCic:
-            return r.nCic >= 9 ? uma(Hash(r.cic.data(), r.nCic, 2), porNomes) : 0;
+            return r.nCic >= 9 ? uma(Hash(r.cic.data(), r.nCic, 2), porNomes()) : 0;
         case kRg:  // up to the eighth character: with or without the check digit
-            return r.nRg >= 5 ? uma(Hash(r.rg.data(), std::min<size_t>(r.nRg, 8), 3), porNomes) : 0;
+            return r.nRg >= 5 ? uma(Hash(r.rg.data(), std::min<size_t>(r.nRg, 8), 3), porNomes())
+                              : 0;
         case kTelefone:
-            return r.telefone ? uma(r.telefone, porNomes) : 0;
+            return r.telefone ? uma(r.telefone, porNomes()) : 0;
         case kProntuario:
-            return r.prontuario ? uma(r.prontuario, porNomes) : 0;
+            return r.prontuario ? uma(r.prontuario, porNomes()) : 0;
         case kEndereco:
             return r.rua && r.numero
-                       ? uma(Misturar(quint64(r.rua) << 32 | r.numero) ^ r.cidade, porNomes)
+                       ? uma(Misturar(quint64(r.rua) << 32 | r.numero) ^ r.cidade, porNomes())
                        : 0;
         case kSomAno:
         case kSomDiaMes:
@@ -147,7 +169,7 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             const quint64 data = parteData == 0   ? quint64(r.nascimento / 10000)
                                  : parteData == 1 ? quint64(r.nascimento % 10000)
                                                   : 0;
-            const auto som = [&](quint32 id) { return m_nomes.entradas[id].som; };
+            const auto som = [&](quint32 id) { return resumos[id].som; };
             int k = 0;
             const auto acrescentar = [&](quint64 valor, const std::array<quint64, 2>& ordem) {
                 const quint64 c = Chave(tipo, valor ^ data);
@@ -159,17 +181,14 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             // In the blocks for the records without a birth date the first order goes on by
             // another name, not by the date: sorted first among the dates, a record without
             // one met the earliest-born of its block instead of its own records.
-            const auto depois = [&](quint32 id) {
-                return parteData == 2 ? Prefixo(texto(id), 5, 2) : nasc;
-            };
+            const auto depois = [&](quint32 id) { return parteData == 2 ? cinco(id) : nasc; };
             if (umSom) {
                 // One name's sound and the other's initial: a slip in the other name.
                 for (const auto& [x, y] :
                      {std::pair{r.nome, r.ultimo}, std::pair{r.ultimo, r.nome}})
                     if (x && y)
-                        acrescentar(som(x) ^ quint64(quint8(texto(y)[0])) << 56,
-                                    {Prefixo(texto(y), 7, 27) | depois(r.meio),
-                                     Prefixo(texto(r.meio), 7, 27) | nasc});
+                        acrescentar(som(x) ^ quint64(quint8(resumos[y].inicial)) << 56,
+                                    {sete(y) | depois(r.meio), sete(r.meio) | nasc});
             } else {
                 // Both sounds in either order, as typed and as the whole name re-read.
                 for (const auto& [x, y] :
@@ -177,8 +196,7 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
                     if (x && y)
                         acrescentar(
                             Misturar(std::min(som(x), som(y)) ^ std::max(som(x), som(y)) * 3),
-                            {Prefixo(texto(r.meio), 7, 27) | depois(primeiro),
-                             Prefixo(texto(r.nome), 7, 27) | nasc});
+                            {sete(r.meio) | depois(primeiro), sete(r.nome) | nasc});
             }
             return k;
         }
@@ -194,11 +212,9 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             const bool falta = !r.nome || !r.ultimo;
             int k = 0;
             for (const quint32 x : {r.nome, r.ultimo})
-                if (x && (k == 0 || m_nomes.entradas[x].som != m_nomes.entradas[r.nome].som))
-                    saida[k++] = {Chave(tipo, m_nomes.entradas[x].som ^ data << 40),
-                                  {Prefixo(texto(x), 7, 27) | nasc, 0},
-                                  i,
-                                  falta};
+                if (x && (k == 0 || resumos[x].som != resumos[r.nome].som))
+                    saida[k++] = {
+                        Chave(tipo, resumos[x].som ^ data << 40), {sete(x) | nasc, 0}, i, falta};
             return k;
         }
         default:
@@ -209,14 +225,16 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
 QVector<quint64> LocalizadorSemelhantes::Chaves(quint32 i) const {
     QVector<quint64> r;
     EntradaBloco e[4];
+    const std::vector<ResumoNome> resumos = resumirNomes();
     for (int t = 1; t <= kTiposChave; ++t) {
-        const int n = entradas(t, m_registros[i], i, e);
+        const int n = entradas(t, m_registros[i], i, resumos, e);
         for (int k = 0; k < n; ++k) r << e[k].chave;
     }
     return r;
 }
 
-void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const {
+void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& resumos,
+                                    std::vector<quint64>& novos) const {
     const quint32 n = quint32(m_registros.size());
     const size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
     const size_t janela = size_t(std::max(1, m_opcoes.janela));
@@ -229,21 +247,43 @@ void LocalizadorSemelhantes::blocar(int tipo, std::vector<quint64>& novos) const
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
     };
     EntradaBloco e[4];
-    // The others' entries are never kept.
+    // Only the blocks that hold such a record matter: the others' entries are never kept. Their
+    // keys are kept in a table open by the key (never 0), at most a quarter full: every
+    // record's keys are looked up in it, and a look-up that misses reads one slot or two.
     std::vector<quint64> comFaltas;
     if (soFaltas) {
-        for (quint32 i = 0; i < n; ++i)
-            for (int k = entradas(tipo, m_registros[i], i, e); k > 0; --k)
+        const bool porNome = tipo == kUmNomeAno || tipo == kUmNomeDiaMes;
+        std::vector<quint64> chaves;
+        for (quint32 i = 0; i < n; ++i) {
+            const Registro& r = m_registros[i];
+            if (porNome ? r.nome && r.ultimo : r.nascimento != 0)
+                continue;  // lacks nothing: none of its entries would
+            for (int k = entradas(tipo, r, i, resumos, e); k > 0; --k)
                 if (e[k - 1].falta)
-                    comFaltas.push_back(e[k - 1].chave);
-        std::sort(comFaltas.begin(), comFaltas.end());
+                    chaves.push_back(e[k - 1].chave);
+        }
+        comFaltas.assign(std::bit_ceil(std::max<size_t>(16, 4 * chaves.size())), 0);
+        for (const quint64 c : chaves) {
+            size_t k = (c >> 1) & (comFaltas.size() - 1);  // the lowest bit is always set
+            while (comFaltas[k] && comFaltas[k] != c) k = (k + 1) & (comFaltas.size() - 1);
+            comFaltas[k] = c;
+        }
     }
+    const auto comFalta = [&](quint64 c) {
+        for (size_t k = (c >> 1) & (comFaltas.size() - 1); comFaltas[k];
+             k = (k + 1) & (comFaltas.size() - 1))
+            if (comFaltas[k] == c)
+                return true;
+        return false;
+    };
     std::vector<EntradaBloco> blocos;
-    blocos.reserve(soFaltas ? comFaltas.size() * 4 : n);
+    // Room for every entry the kind can give (two a record), so that the list never grows by
+    // copying: only the part written is ever backed by memory.
+    blocos.reserve(2 * size_t(n));
     for (quint32 i = 0; i < n; ++i) {
-        const int k = entradas(tipo, m_registros[i], i, e);
+        const int k = entradas(tipo, m_registros[i], i, resumos, e);
         for (int x = 0; x < k; ++x)
-            if (!soFaltas || std::binary_search(comFaltas.begin(), comFaltas.end(), e[x].chave))
+            if (!soFaltas || comFalta(e[x].chave))
                 blocos.push_back(e[x]);
     }
     OrdenarPorChave(blocos);
@@ -320,6 +360,7 @@ void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& prog
     std::mutex trava;
     std::atomic<bool> interrompida{false};
     std::atomic<int> feitos{0};
+    const std::vector<ResumoNome> resumos = resumirNomes();
     EmFila(kTiposChave, m_opcoes.threads, [&](int k, int thread) {
         const int tipo = kOrdemBlocagem[size_t(k)];
         if (interrompida || (m_opcoes.parar && m_opcoes.parar())) {
@@ -330,7 +371,7 @@ void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& prog
         if (thread == 0 && progresso)
             progresso(QStringLiteral("blocando"), feitos, kTiposChave);
         std::vector<quint64> novos;
-        blocar(tipo, novos);
+        blocar(tipo, resumos, novos);
         std::lock_guard<std::mutex> juntando(trava);
         pares.Juntar(novos);
         ++feitos;

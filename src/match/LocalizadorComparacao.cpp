@@ -37,6 +37,43 @@ bool MesmaPalavra(std::string_view c, std::string_view l) {
            (c.size() >= 4 && l.size() >= 4 && Distancia(c, l, 1) <= 1);
 }
 
+// Whether `palavra` (no particle) is among the words Palavras(texto, true) lists, without
+// listing them: asked of most pairs of strangers.
+bool EntrePalavras(std::string_view texto, std::string_view palavra) {
+    if (std::count(texto.begin(), texto.end(), ' ') >= 12) {  // more than Palavras keeps
+        const Palavras p(texto, true);
+        return std::find(p.begin(), p.end(), palavra) != p.end();
+    }
+    for (size_t i = 0; (i = texto.find(palavra, i)) != std::string_view::npos; ++i)
+        if ((i == 0 || texto[i - 1] == ' ') &&
+            (i + palavra.size() == texto.size() || texto[i + palavra.size()] == ' '))
+            return true;
+    return false;
+}
+
+// The level of two different names by their likeness alone: 5 when very alike (Jaro-Winkler
+// 0.92, or at most two slips in names of six letters or more), 6 when alike (0.84, or two
+// slips in a short name, one of them a letter added or dropped: JAMES / JARNS, JAIRO / JRAO;
+// two letters replaced in a name of the same length make another name as often as a slip,
+// LUCIA / LIVIA, twin sisters), else different. Most names compared are strangers': a bound
+// proves most of them apart without computing Jaro-Winkler or the distance.
+int NivelPorSemelhanca(std::string_view x, std::string_view y) {
+    const size_t menor = std::min(x.size(), y.size()), maior = std::max(x.size(), y.size());
+    const int emComum = EmComumNoMaximo(x, y);
+    // An edit leaves in place all the characters of the longer name but the one it changes.
+    const auto duasFalhas = [&] { return size_t(emComum) + 2 >= maior && Distancia(x, y, 2) <= 2; };
+    if (JwNoMaximo(x, y, emComum) < 0.84) {
+        if (menor < 4 || !duasFalhas())
+            return nivel::kNomeDiferente;
+        return menor >= 6 ? 5 : x.size() != y.size() ? 6 : nivel::kNomeDiferente;
+    }
+    const double jw = Jw(x, y);
+    return jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
+           : jw >= 0.84 || (menor >= 4 && x.size() != y.size() && duasFalhas())
+               ? 6
+               : nivel::kNomeDiferente;
+}
+
 bool NomeOuOrdem(int campo) {
     return campo == int(Campo::Nome) || campo == int(Campo::NomeMeio) ||
            campo == int(Campo::NomeUltimo) || campo == int(Campo::OrdemNomes);
@@ -61,6 +98,12 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
         nivel = nivel::kNomeSom;
     } else if (menor >= 3 && Distancia(x, y, 1) <= 1) {
         nivel = nivel::kNomeUmErro;
+    } else if (m_nomes.entradas[a].umaPalavra() && m_nomes.entradas[b].umaPalavra()) {
+        // One word each (most names): an initial is part of the other, or they are alike.
+        const bool parte = menor == 1 && x[0] == y[0];
+        nivel = parte && Geracao(y) && !Geracao(x) ? nivel::kNomeDiferente
+                : parte                            ? 4
+                                                   : NivelPorSemelhanca(x, y);
     } else {
         // An initial, or every word of the shorter name in the longer one.
         const auto px = Palavras(x, true);
@@ -77,16 +120,7 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
         // SILVA and SILVA JUNIOR are a father and his son.
         const bool geracao = parte && std::any_of(longo.begin(), longo.end(), Geracao) &&
                              !std::any_of(curto.begin(), curto.end(), Geracao);
-        const double jw = Jw(x, y);
-        // Two slips in a short name, one of them a letter added or dropped (JAMES / JARNS,
-        // JAIRO / JRAO). Two letters replaced in a name of the same length are left out:
-        // they make another name as often as a slip (LUCIA / LIVIA, twin sisters).
-        const bool duasFalhas = menor >= 4 && x.size() != y.size() && Distancia(x, y, 2) <= 2;
-        nivel = geracao                                                 ? nivel::kNomeDiferente
-                : parte                                                 ? 4
-                : jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
-                : jw >= 0.84 || duasFalhas                              ? 6
-                                                                        : nivel::kNomeDiferente;
+        nivel = geracao ? nivel::kNomeDiferente : parte ? 4 : NivelPorSemelhanca(x, y);
     }
     if (guardada)
         *guardada = chave | quint8(nivel);
@@ -118,7 +152,9 @@ int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const 
     }
     if (contido)
         nivel = 2;
-    else if (x.som == y.som || Jw(x.texto, y.texto) >= 0.88)
+    else if (x.som == y.som ||
+             (JwNoMaximo(x.texto, y.texto, EmComumNoMaximo(x.texto, y.texto)) >= 0.88 &&
+              Jw(x.texto, y.texto) >= 0.88))
         nivel = 3;
     if (guardada)
         *guardada = chave | quint8(nivel);
@@ -179,11 +215,9 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
     // A first name that is the other record's middle name (the person goes by it).
     if (nome == nivel::kNomeDiferente && (a.meio || b.meio)) {
         const auto emMeio = [&](quint32 nome, quint32 meio) {
-            if (!meio)
-                return false;
-            const auto p = Palavras(m_nomes.entradas[nome].texto, true);
-            const auto m = Palavras(m_nomes.entradas[meio].texto, true);
-            return !p.empty() && std::find(m.begin(), m.end(), p.front()) != m.end();
+            const std::string_view primeira = m_nomes.entradas[nome].primeira();
+            return meio && !primeira.empty() &&
+                   EntrePalavras(m_nomes.entradas[meio].texto, primeira);
         };
         if (emMeio(a.nome, b.meio) || emMeio(b.nome, a.meio))
             nome = 4;
@@ -442,40 +476,62 @@ void LocalizadorSemelhantes::prepararLimites() {
         }
         m_pesoMaximoNomes[size_t(c)] = maior;
     }
+    // An exact agreement weighs by the value's frequency in the first record, as peso() does;
+    // between relatives it weighs less, never more. Worked out once for each name, not for
+    // each record (the same names recur by the thousand).
+    for (int c = 0; c < kCampos; ++c) {
+        if (!NomeOuOrdem(c))
+            continue;
+        const bool porNome = c != int(Campo::OrdemNomes);
+        std::vector<double>& limites = m_limitesNomes[size_t(c)];
+        limites.assign(porNome ? m_nomes.entradas.size() : 1, 0);
+        EmParalelo(limites.size(), m_opcoes.threads, [&](size_t de, size_t ate, int) {
+            std::array<quint8, kCampos> nv{};
+            for (size_t id = de; id < ate; ++id) {
+                // A record holding the name in the field: what frequencia() reads of it.
+                Registro r;
+                r.nome = r.meio = r.ultimo = quint32(id);
+                double maior = m_pesoMaximoNomes[size_t(c)];
+                for (int l = 1; l < d[size_t(c)].niveis.size(); ++l)
+                    if (d[size_t(c)].niveis[l].porFrequencia) {
+                        nv[size_t(c)] = quint8(l);
+                        maior = std::max(maior,
+                                         m_modelo.PesoCampo(c, nv, frequencia(c, l, r, 0), false));
+                    }
+                limites[id] = maior;
+            }
+        });
+    }
 }
 
-double LocalizadorSemelhantes::limiteNomes(const Registro& a, quint32 indice) const {
-    // An exact agreement weighs by the value's frequency in the first record, as peso() does;
-    // between relatives it weighs less, never more.
-    const auto& d = Definicoes();
-    std::array<quint8, kCampos> n{};
+double LocalizadorSemelhantes::limiteNomes(const Registro& a) const {
     double total = 0;
     for (int c = 0; c < kCampos; ++c) {
         if (!NomeOuOrdem(c))
             continue;
-        double maior = m_pesoMaximoNomes[size_t(c)];
-        for (int l = 1; l < d[size_t(c)].niveis.size(); ++l)
-            if (d[size_t(c)].niveis[l].porFrequencia) {
-                n[size_t(c)] = quint8(l);
-                maior =
-                    std::max(maior, m_modelo.PesoCampo(c, n, frequencia(c, l, a, indice), false));
-            }
-        total += maior;
+        const quint32 id = c == int(Campo::Nome)         ? (a.nomeAlt ? a.nomeAlt : a.nome)
+                           : c == int(Campo::NomeMeio)   ? a.meio
+                           : c == int(Campo::NomeUltimo) ? (a.ultimoAlt ? a.ultimoAlt : a.ultimo)
+                                                         : 0;
+        total += m_limitesNomes[size_t(c)][id];
     }
     return total;
 }
 
 double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
-                                             std::array<quint8, kCampos>& n, Cache* cache,
+                                             std::array<quint8, kCampos>& n, Cache& cache,
                                              double limiteNomes, double minimo) const {
     niveisOutros(a, b, n);
     std::array<double, kCampos> w{};
     // What PesoCampo gives outside a household, without asking it eleven times a pair.
     const auto pesar = [&](int c) {
         const int l = n[size_t(c)];
-        w[size_t(c)] = ModeloPontuacao::PorFrequencia(c, n)
-                           ? m_modelo.PesoPorFrequencia(c, l, frequencia(c, l, a, indice))
-                           : m_modelo.Peso(c, l);
+        w[size_t(c)] =
+            ModeloPontuacao::PorFrequencia(c, n)
+                ? cache.Peso(
+                      indice, c, l,
+                      [&] { return m_modelo.PesoPorFrequencia(c, l, frequencia(c, l, a, indice)); })
+                : m_modelo.Peso(c, l);
     };
     double semNomes = m_prior;
     for (int c = 0; c < kCampos; ++c)
@@ -485,7 +541,7 @@ double LocalizadorSemelhantes::pesoSeAlcanca(const Registro& a, quint32 indice, 
         }
     if (semNomes + limiteNomes < minimo - 1e-6)
         return -std::numeric_limits<double>::infinity();
-    niveisNomes(a, b, n, cache);
+    niveisNomes(a, b, n, &cache);
     if (ModeloPontuacao::Familia(n) || ModeloPontuacao::Gemeos(n))
         return peso(a, indice, n, nullptr);
     // Added in the order peso() adds them, so that the score is the same to the last bit.

@@ -86,6 +86,11 @@ quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, quint64 hash,
             const QByteArray f = ChaveFonetica(QByteArray(t.data(), qsizetype(t.size())));
             e.fonetica.assign(f.constData(), size_t(f.size()));
             e.som = Hash(e.fonetica, 5);
+            const Palavras palavras(e.texto, true);
+            if (!palavras.empty() && e.texto.size() <= 0xFFFF) {
+                e.inicioPrimeira = quint16(palavras.front().data() - e.texto.data());
+                e.tamanhoPrimeira = quint16(palavras.front().size());
+            }
         }
         indice[k] = {hash, r};
         entradas.push_back(std::move(e));
@@ -160,9 +165,7 @@ void LocalizadorSemelhantes::preparar(qint32 id, const Campos& c, Preparado& p) 
     r.cep = nCep >= 5 ? QByteArray::fromRawData(d, nCep).toUInt() + 1 : 0;
     const int nTel = Digitos(c[Telefone], false, d, 32);
     r.telefone = nTel >= 8 ? QByteArray::fromRawData(d + nTel - 8, 8).toULongLong() + 1 : 0;
-    const EnderecoNormalizado e = Endereco(c[Endereco_]);
-    t[5].assign(e.rua.constData(), size_t(e.rua.size()));
-    r.numero = e.numero;
+    r.numero = Endereco(c[Endereco_], t[5], inteiro);
     TextoNormalizado(c[Bairro], t[6]);
     TextoNormalizado(c[Cidade], t[7]);
     for (size_t k = 0; k < p.hashes.size(); ++k) p.hashes[k] = Dicionario::Espalhar(t[k]);
@@ -406,8 +409,13 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         }
         ++lidos;
         if (lote.ids.size() == Trabalho::kLinhasPorLote) {
+            const size_t bytes = lote.bytes.size();
             trabalho.entregar(std::move(lote));
+            // The next batch as large as this one was, so that it does not grow by copying.
             lote = Trabalho::Lote();
+            lote.bytes.reserve(bytes + bytes / 8);
+            lote.campos.reserve(Trabalho::kLinhasPorLote * 26);
+            lote.ids.reserve(Trabalho::kLinhasPorLote);
             if (progresso)
                 progresso(QStringLiteral("lendo"), lidos, std::max(total, lidos));
             if (parado()) {
@@ -641,9 +649,9 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
             const Registro& rb = m_registros[b];
             if (a != limiteDe) {
                 limiteDe = a;
-                limite = limiteNomes(ra, a);
+                limite = limiteNomes(ra);
             }
-            const double w = pesoSeAlcanca(ra, a, rb, nv, &cache, limite, minimo);
+            const double w = pesoSeAlcanca(ra, a, rb, nv, cache, limite, minimo);
             if (w < minimo - 1e-6)
                 continue;
             const double p = ModeloPontuacao::Pontuacao(w);

@@ -7,6 +7,7 @@
 #include <QVector>
 #include <array>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -205,6 +206,13 @@ class LocalizadorSemelhantes {
         std::string fonetica;
         quint64 som = 0;                    // hash of fonetica, compared first
         std::array<quint32, 3> contagem{};  // records holding it in each of three roles
+        // The first word that is no particle (where it starts in texto, its size; 0: none).
+        quint32 inicioPrimeira = 0, tamanhoPrimeira = 0;
+        std::string_view primeira() const {
+            return std::string_view(texto).substr(inicioPrimeira, tamanhoPrimeira);
+        }
+        // A single word that is no particle.
+        bool umaPalavra() const { return tamanhoPrimeira && tamanhoPrimeira == texto.size(); }
     };
     struct Dicionario {
         std::vector<EntradaDicionario> entradas = std::vector<EntradaDicionario>(1);  // 0: none
@@ -227,6 +235,33 @@ class LocalizadorSemelhantes {
         static constexpr int kBitsNome = 28;
         std::vector<quint64> nomes = std::vector<quint64>(kTamanho);
         std::vector<quint64> meios = std::vector<quint64>(kTamanho);
+        // The weights of the levels that weigh by the frequency of the first record's value,
+        // for the first record of the pairs being compared: the pairs come sorted by it, about
+        // twenty in a row, and each weight costs a logarithm.
+        static constexpr int kNiveis = 16;
+        quint32 registroPesos = std::numeric_limits<quint32>::max();
+        quint32 vez = 0;
+        std::array<quint32, kCampos * kNiveis> vezPeso{};
+        std::array<double, kCampos * kNiveis> pesos{};
+        // The weight of level `nivel` of `campo` for the record `registro`: `calcular()` once.
+        template <class F>
+        double Peso(quint32 registro, int campo, int nivel, F calcular) {
+            if (nivel >= kNiveis)
+                return calcular();
+            if (registro != registroPesos) {
+                registroPesos = registro;
+                if (++vez == 0) {
+                    vezPeso.fill(0);
+                    vez = 1;
+                }
+            }
+            const size_t k = size_t(campo * kNiveis + nivel);
+            if (vezPeso[k] != vez) {
+                vezPeso[k] = vez;
+                pesos[k] = calcular();
+            }
+            return pesos[k];
+        }
         // 0 (not kept) when a number does not fit.
         static quint64 Chave(quint32 a, quint32 b) {
             if ((a | b) >> kBitsNome)
@@ -238,6 +273,14 @@ class LocalizadorSemelhantes {
         }
     };
     struct EntradaBloco;
+    // What blocking asks of a name for every record and every kind of key, in a dense table
+    // by the name's number: its first twelve characters packed to sort as the text does, its
+    // sound, its initial.
+    struct ResumoNome {
+        quint64 prefixo = 0;
+        quint64 som = 0;
+        char inicial = 0;
+    };
 
     // The fields of one row as UTF-8 text (a NULL is empty), in the order the search reads
     // them after the ID: Nome, Nome_Meio, Nome_Último, RG, CIC, Data_Nascimento, Sexo,
@@ -274,11 +317,11 @@ class LocalizadorSemelhantes {
                 Cache* cache) const;
     void niveisOutros(const Registro& a, const Registro& b, std::array<quint8, kCampos>& n) const;
     // The most the names can add to a pair whose first record is `a`, whatever the other's.
-    double limiteNomes(const Registro& a, quint32 indice) const;
+    double limiteNomes(const Registro& a) const;
     // The pair's weight, compared field by field; -infinity, without comparing the names
     // (most of a comparison's cost), when even the best names could not lift it to `minimo`.
     double pesoSeAlcanca(const Registro& a, quint32 indice, const Registro& b,
-                         std::array<quint8, kCampos>& n, Cache* cache, double limiteNomes,
+                         std::array<quint8, kCampos>& n, Cache& cache, double limiteNomes,
                          double minimo) const;
     void prepararLimites();
     double frequencia(int campo, int nivel, const Registro& a, quint32 indice) const;
@@ -293,8 +336,11 @@ class LocalizadorSemelhantes {
     // Every pair of the blocks, sorted, without repeats. Empty when `parar` stopped it.
     void gerarPares(busca::ListaPares& pares, const Progresso& progresso);
     // The sorted pairs one kind of key puts forward.
-    void blocar(int tipo, std::vector<quint64>& novos) const;
-    int entradas(int tipo, const Registro& r, quint32 i, EntradaBloco* saida) const;
+    void blocar(int tipo, const std::vector<ResumoNome>& resumos,
+                std::vector<quint64>& novos) const;
+    std::vector<ResumoNome> resumirNomes() const;
+    int entradas(int tipo, const Registro& r, quint32 i, const std::vector<ResumoNome>& resumos,
+                 EntradaBloco* saida) const;
 
     void aprender(const busca::ListaPares& candidatos, const Progresso& progresso);
     void avaliarRotulos();
@@ -307,6 +353,9 @@ class LocalizadorSemelhantes {
     int m_iteracoes = 0;
     double m_prior = 0;
     std::array<double, kCampos> m_pesoMaximoNomes{};  // each name field's best fixed weight
+    // The most each name field can add to a pair whose first record holds a name, by the
+    // name's number (one entry for the order of the names).
+    std::array<std::vector<double>, kCampos> m_limitesNomes;
     std::vector<Registro> m_registros;
     std::string m_textos;
     Dicionario m_nomes;    // roles: first, middle, last name

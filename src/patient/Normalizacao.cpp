@@ -74,22 +74,40 @@ std::string_view Vista(const QByteArray& b) {
 
 void TextoNormalizado(std::string_view utf8, std::string& saida) {
     const auto& tabela = TabelaBase();
-    saida.clear();
+    // Never longer than the text: each character written takes a byte of it at least, and
+    // each blank one that was left out. Written in place, not appended a character at a time.
+    saida.resize(utf8.size());
+    char* const inicio = saida.data();
+    char* o = inicio;
+    // The ASCII characters (most of a register's text) by one look-up: 1 for the apostrophes.
+    static const std::array<char, 0x80> ascii = [&] {
+        std::array<char, 0x80> a{};
+        for (size_t c = 0; c < a.size(); ++c) a[c] = c == '\'' || c == '`' ? 1 : tabela[c];
+        return a;
+    }();
     bool branco = false;
     for (size_t i = 0; i < utf8.size();) {
-        const char32_t u = Proximo(utf8, i);
-        if (u == '\'' || u == 0x2019 || u == 0xB4 || u == '`')
-            continue;  // O'CONNOR = OCONNOR, D'ÁVILA = DAVILA
-        const char b = u < 0x180 ? tabela[u] : u < 0xFFFF ? Base(QChar(char16_t(u))) : 0;
+        char b;
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            b = ascii[size_t(utf8[i++])];
+            if (b == 1)
+                continue;  // O'CONNOR = OCONNOR
+        } else {
+            const char32_t u = Proximo(utf8, i);
+            if (u == 0x2019 || u == 0xB4)
+                continue;  // D’ÁVILA = DAVILA
+            b = u < 0x180 ? tabela[u] : u < 0xFFFF ? Base(QChar(char16_t(u))) : 0;
+        }
         if (!b) {
-            branco = !saida.empty();
+            branco = o != inicio;
             continue;
         }
         if (branco)
-            saida += ' ';
+            *o++ = ' ';
         branco = false;
-        saida += b;
+        *o++ = b;
     }
+    saida.resize(size_t(o - inicio));
 }
 
 QByteArray TextoNormalizado(const QString& texto) {
@@ -225,16 +243,14 @@ char SexoNormalizado(const QVariant& valor) {
 
 namespace {
 
-bool Numero(const QByteArray& p) {
-    return !p.isEmpty() &&
+bool Numero(std::string_view p) {
+    return !p.empty() &&
            std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Words that say what kind of street it is, typed in full, abbreviated or left out at will:
 // they tell two addresses apart no better than the blanks between words.
-bool TipoDeRua(const QByteArray& p) {
-    // Views, so that only words of the same length are compared: every word of every
-    // address of the register passes here.
+bool TipoDeRua(std::string_view v) {
     static constexpr std::string_view tipos[] = {
         "RUA",    "R",       "AV",       "AVENIDA", "TRAVESSA", "TV",  "TRAV",    "ALAMEDA",
         "AL",     "ESTRADA", "EST",      "PRACA",   "PC",       "PCA", "RODOVIA", "ROD",
@@ -242,74 +258,101 @@ bool TipoDeRua(const QByteArray& p) {
         "AVENUE", "AVE",     "PLACE",    "PL",      "DRIVE",    "DR",  "COURT",   "CT",
         "LANE",   "LN",      "CRESCENT", "CRES",
     };
-    const std::string_view v(p.constData(), size_t(p.size()));
     return std::find(std::begin(tipos), std::end(tipos), v) != std::end(tipos);
 }
 
 // Where the complement begins: what follows belongs to one flat of the building.
-bool Complemento(const QByteArray& p) {
+bool Complemento(std::string_view v) {
     static constexpr std::string_view palavras[] = {
         "APTO", "AP",     "APT", "APARTAMENTO", "BLOCO", "BL",    "CASA", "CS", "SALA", "LOTE",
         "LT",   "QUADRA", "QD",  "FUNDOS",      "FDS",   "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
     };
-    const std::string_view v(p.constData(), size_t(p.size()));
     return std::find(std::begin(palavras), std::end(palavras), v) != std::end(palavras);
 }
 
-bool ParticulaEndereco(const QByteArray& p) {
+bool ParticulaEndereco(std::string_view p) {
     return p == "DE" || p == "DA" || p == "DO" || p == "DAS" || p == "DOS" || p == "E";
+}
+
+// The words of a normalised text (single blanks between them), up to the first complement
+// word: `fazer(palavra)` for each.
+template <class F>
+void AteComplemento(std::string_view normal, F fazer) {
+    for (size_t i = 0;;) {
+        const size_t j = std::min(normal.find(' ', i), normal.size());
+        const std::string_view p = normal.substr(i, j - i);
+        if (Complemento(p))
+            return;
+        fazer(p);
+        if (j == normal.size())
+            return;
+        i = j + 1;
+    }
+}
+
+quint32 NumeroDe(std::string_view p) {
+    quint32 n = 0;
+    for (const char c : p.substr(0, 9)) n = n * 10 + quint32(c - '0');
+    return n;
 }
 
 }  // namespace
 
-EnderecoNormalizado Endereco(std::string_view texto) {
-    EnderecoNormalizado r;
+quint32 Endereco(std::string_view texto, std::string& rua, std::string& rascunho) {
     // With commas the number is the first one after the street ("RUA 7 DE SETEMBRO, 120");
     // without, the last one before any complement ("R DAS FLORES 120 APTO 31", "12 HIGH ST").
+    quint32 numero = 0;
     const size_t virgula = texto.find(',');
-    std::string normal;
-    TextoNormalizado(texto.substr(0, virgula), normal);
-    const QList<QByteArray> primeira =
-        QByteArray(normal.data(), qsizetype(normal.size())).split(' ');
-    QList<QByteArray> rua;
-    for (const QByteArray& p : primeira) {
-        if (Complemento(p))
-            break;
-        rua << p;
-    }
+    TextoNormalizado(texto.substr(0, virgula), rascunho);
+    const std::string_view primeira(rascunho);
+    // Without commas, the number is taken out of the street when the street has words besides.
+    std::string_view tirado;
     if (virgula != std::string_view::npos) {
+        std::string normal;
         std::string_view resto = texto.substr(virgula + 1);
-        while (!r.numero && !resto.empty()) {
+        while (!numero && !resto.empty()) {
             const size_t proxima = resto.find(',');
             TextoNormalizado(resto.substr(0, proxima), normal);
-            for (const QByteArray& p :
-                 QByteArray(normal.data(), qsizetype(normal.size())).split(' ')) {
-                if (Complemento(p))
-                    break;
-                if (Numero(p)) {
-                    r.numero = p.left(9).toUInt();
-                    break;
+            bool achado = false;
+            AteComplemento(normal, [&](std::string_view p) {
+                if (!achado && Numero(p)) {
+                    numero = NumeroDe(p);
+                    achado = true;
                 }
-            }
+            });
             resto =
                 proxima == std::string_view::npos ? std::string_view() : resto.substr(proxima + 1);
         }
     } else {
-        for (qsizetype i = rua.size() - 1; i >= 0 && rua.size() > 1; --i)
-            if (Numero(rua[i])) {
-                r.numero = rua[i].left(9).toUInt();
-                rua.removeAt(i);
-                break;
-            }
+        int palavras = 0;
+        AteComplemento(primeira, [&](std::string_view p) {
+            ++palavras;
+            if (Numero(p))
+                tirado = p;
+        });
+        if (palavras > 1)
+            numero = NumeroDe(tirado);
+        else
+            tirado = {};
     }
-    for (const QByteArray& p : rua) {
+    rua.clear();
+    AteComplemento(primeira, [&](std::string_view p) {
         // Single letters (the S/N of "sem número", initials) say nothing; single digits do.
-        if ((p.size() < 2 && !Numero(p)) || TipoDeRua(p) || ParticulaEndereco(p))
-            continue;
-        if (!r.rua.isEmpty())
-            r.rua += ' ';
-        r.rua += p;
-    }
+        if (p.data() == tirado.data() || (p.size() < 2 && !Numero(p)) || TipoDeRua(p) ||
+            ParticulaEndereco(p))
+            return;
+        if (!rua.empty())
+            rua += ' ';
+        rua += p;
+    });
+    return numero;
+}
+
+EnderecoNormalizado Endereco(std::string_view texto) {
+    std::string rua, rascunho;
+    EnderecoNormalizado r;
+    r.numero = Endereco(texto, rua, rascunho);
+    r.rua = QByteArray(rua.data(), qsizetype(rua.size()));
     return r;
 }
 
@@ -409,6 +452,15 @@ namespace {
 
 // Distance 0, 1 or more (2) in one pass, for the limit the matcher asks almost every time:
 // one character typed wrong, missing, added, or two neighbours swapped.
+// Short texts compared byte by byte: most differ within a few bytes, where a call to memcmp
+// cost more than the comparison.
+bool Iguais(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 int DistanciaAteUm(const char* a, int na, const char* b, int nb) {
     if (na > nb) {
         std::swap(a, b);
@@ -420,11 +472,11 @@ int DistanciaAteUm(const char* a, int na, const char* b, int nb) {
         return nb - na;
     const size_t resto = size_t(na - i - 1);
     if (na < nb)  // b has one character more: skip it
-        return std::memcmp(a + i, b + i + 1, resto + 1) == 0 ? 1 : 2;
-    if (std::memcmp(a + i + 1, b + i + 1, resto) == 0)
+        return Iguais(a + i, b + i + 1, resto + 1) ? 1 : 2;
+    if (Iguais(a + i + 1, b + i + 1, resto))
         return 1;
     return resto > 0 && a[i] == b[i + 1] && a[i + 1] == b[i] &&
-                   std::memcmp(a + i + 2, b + i + 2, resto - 1) == 0
+                   Iguais(a + i + 2, b + i + 2, resto - 1)
                ? 1
                : 2;
 }
@@ -436,8 +488,17 @@ int DistanciaEdicao(const char* a, int na, const char* b, int nb, int limite) {
         return limite + 1;
     if (na > 63 || nb > 63)
         return limite + 1;
-    if (limite == 1)
+    if (limite == 1) {
+        // Three places that differ in texts of one length are more than one slip: most
+        // documents compared are strangers', whose first digits tell them apart.
+        if (na == nb) {
+            int diferentes = 0;
+            for (int i = 0; i < na; ++i)
+                if (a[i] != b[i] && ++diferentes > 2)
+                    return 2;
+        }
         return DistanciaAteUm(a, na, b, nb);
+    }
     int linhas[3][64];
     int* anterior2 = linhas[0];
     int* anterior = linhas[1];

@@ -54,6 +54,9 @@ struct EnderecoNormalizado {
 };
 EnderecoNormalizado Endereco(const QVariant& valor);
 EnderecoNormalizado Endereco(std::string_view utf8);
+// The same into `rua` (returning the number), without allocating when `rua` and `rascunho`
+// have room: what reading a million addresses wants.
+quint32 Endereco(std::string_view utf8, std::string& rua, std::string& rascunho);
 
 // A Portuguese phonetic key of a normalised name: the spellings that sound alike in Brazil
 // (SOUSA/SOUZA, LUIS/LUIZ, THIAGO/TIAGO, PHILIPE/FILIPE, YARA/IARA, WALTER/VALTER, doubled

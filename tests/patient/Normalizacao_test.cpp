@@ -57,6 +57,9 @@ TEST(Normalizacao, AddressesReducedToStreetAndNumber) {
         {"12 HIGH STREET", {"HIGH", 12}},
         {"TRAVESSA DA PAZ S/N", {"PAZ", 0}},
         {"", {"", 0}},
+        {"Rua das Flores, 0, 12", {"FLORES", 12}},  // a number 0 says nothing: the next one
+        {"1 2 3", {"1 2", 3}},                      // the last number; single digits stay
+        {"Apto 12 Rua X", {"", 0}},                 // nothing before the complement
     };
     for (const auto& [texto, esperado] : casos) {
         const EnderecoNormalizado e = Endereco(QString::fromUtf8(texto));

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
+#include <random>
 
 #include "Busca.h"
 #include "Registro.h"
@@ -109,6 +110,21 @@ TEST(CadunirFind, FindsThePlantedDuplicatesOfADemoRegister) {
     EXPECT_TRUE(explicada.saida.contains("parâmetros guardados de uma busca anterior"));
     EXPECT_TRUE(Executar({"--ini", ini, "--explain", "--learn"})
                     .saida.contains("parâmetros aprendidos agora com este cadastro"));
+}
+
+// --pairs writes its numbers without QByteArray::number and must write the same text: ties
+// away from zero, no sign on a zero, a sign on what rounds to it.
+TEST(CadunirFind, OneDecimalNumbersAsQtWritesThem) {
+    std::vector<double> valores = {0.0,  -0.0,  0.25,  -0.25, 2.75,       -2.75, 0.05, -0.04,
+                                   0.15, 99.95, 100.0, -1e-9, 1e6 + 0.25, 17.3,  -5.6, 81.8};
+    std::mt19937_64 sorte(3);
+    for (int i = 0; i < 20000; ++i)
+        valores.push_back(double(qint64(sorte() % 400001) - 200000) / (i % 2 ? 20.0 : 7.0));
+    for (const double v : valores) {
+        QByteArray escrito;
+        UmaCasa(v, escrito);
+        EXPECT_EQ(escrito, QByteArray::number(v, 'f', 1)) << v;
+    }
 }
 
 TEST(CadunirFind, RefusesBadValuesAsUsageAndAnUnreadableRegisterAsFailure) {

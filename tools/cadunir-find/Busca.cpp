@@ -5,11 +5,13 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
-#include "match/EvidenciaPar.h"
 #include "match/FuncoesBusca.h"
+#include "match/LocalizadorSemelhantes.h"
 #include "patient/RegrasMesmaPessoa.h"
 #include "settings/CelulaPlanilha.h"
 #include "settings/OpcoesFerramenta.h"
@@ -70,25 +72,41 @@ QString Explicacao(const LocalizadorSemelhantes& busca) {
 // signs. Every cell is the program's own text (numbers, verdicts, signs), so none needs
 // neutralising, and hundreds of thousands of lines are written straight as bytes.
 void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteArray& saida) {
-    const EvidenciaPar e = Evidencia(busca, p);
-    saida += QByteArray::number(e.idA);
+    // Each level's verdict and each set of signs in UTF-8, made once.
+    static const auto vereditos = [] {
+        std::array<QVector<QByteArray>, kCampos> v;
+        for (int c = 0; c < kCampos; ++c)
+            for (int l = 0; l < Definicoes()[size_t(c)].niveis.size(); ++l)
+                v[size_t(c)] << LocalizadorSemelhantes::Rotulo(c, l).toUtf8();
+        return v;
+    }();
+    static const auto sinais = [] {
+        std::array<QByteArray, 32> s;
+        for (int x = 0; x < 32; ++x) {
+            QStringList t = TextosSinais(quint8(x & 15));
+            if (x & 16)
+                t << QStringLiteral("decididos como pessoas diferentes");
+            s[size_t(x)] = t.join(QStringLiteral("; ")).toUtf8();
+        }
+        return s;
+    }();
+    std::array<Veredito, kCampos> v;
+    const double pontuacao = busca.Pontuar(p, &v);
+    saida += QByteArray::number(busca.Reg(p.a).id);
     saida += '\t';
-    saida += QByteArray::number(e.idB);
+    saida += QByteArray::number(busca.Reg(p.b).id);
     saida += '\t';
-    saida += QByteArray::number(e.pontuacao, 'f', 1);
-    for (const ItemEvidencia& item : e.campos) {
+    UmaCasa(pontuacao, saida);
+    for (int c = 0; c < kCampos; ++c) {
         saida += '\t';
-        saida += item.veredito.toUtf8();
-        if (item.pesa) {
-            saida += item.peso >= 0 ? " +" : " ";
-            saida += QByteArray::number(item.peso, 'f', 1);
+        saida += vereditos[size_t(c)][v[size_t(c)].nivel];
+        if (v[size_t(c)].nivel || !Definicoes()[size_t(c)].temNulo) {
+            saida += v[size_t(c)].peso >= 0 ? " +" : " ";
+            UmaCasa(v[size_t(c)].peso, saida);
         }
     }
-    QStringList sinais = TextosSinais(p.sinais);
-    if (p.decidido)
-        sinais << QStringLiteral("decididos como pessoas diferentes");
     saida += '\t';
-    saida += sinais.join(QStringLiteral("; ")).toUtf8();
+    saida += sinais[(p.sinais & 15) | (p.decidido ? 16 : 0)];
     saida += '\n';
 }
 
@@ -105,6 +123,23 @@ bool Gravar(const QString& caminho, const std::vector<QByteArray>& partes, QText
 }
 
 }  // namespace
+
+// Without QByteArray::number's cost: hundreds of thousands of lines of --pairs hold a dozen
+// numbers each.
+void UmaCasa(double v, QByteArray& saida) {
+    if (v == 0) {
+        saida += "0.0";
+        return;
+    }
+    // Ties are the values a quarter or three quarters past a whole number: printf would round
+    // them to even.
+    const double resto = std::fabs(v) - std::floor(std::fabs(v));
+    if (resto == 0.25 || resto == 0.75)
+        v += std::copysign(0.05, v);
+    char texto[32];
+    const auto fim = std::to_chars(texto, texto + sizeof texto, v, std::chars_format::fixed, 1);
+    saida.append(texto, fim.ptr - texto);
+}
 
 int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream& erros) {
     OpcoesFerramenta cli(QStringLiteral("cadunir-find"), kUso, kDescricao, true);
