@@ -352,7 +352,8 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     novos.erase(std::unique(novos.begin(), novos.end()), novos.end());
 }
 
-void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& progresso) {
+void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& progresso,
+                                        bool contar) {
     pares.Liberar();
     DevolverMemoria();
     // The kinds of key are blocked side by side, one a thread, each merging its pairs into
@@ -361,12 +362,18 @@ void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& prog
     std::atomic<bool> interrompida{false};
     std::atomic<int> feitos{0};
     const std::vector<ResumoNome> resumos = resumirNomes();
-    EmFila(kTiposChave, m_opcoes.threads, [&](int k, int thread) {
-        const int tipo = kOrdemBlocagem[size_t(k)];
+    // The frequencies last: the kinds that put forward the most pairs, and hold the most
+    // memory, are done by then, and a thread left without a kind counts instead of waiting.
+    EmFila(kTiposChave + (contar ? kFrequencias : 0), m_opcoes.threads, [&](int k, int thread) {
         if (interrompida || (m_opcoes.parar && m_opcoes.parar())) {
             interrompida = true;
             return;
         }
+        if (k >= kTiposChave) {
+            contarFrequencia(k - kTiposChave);
+            return;
+        }
+        const int tipo = kOrdemBlocagem[size_t(k)];
         // Only this thread reports: the caller's callback is not asked from two threads.
         if (thread == 0 && progresso)
             progresso(QStringLiteral("blocando"), feitos, kTiposChave);

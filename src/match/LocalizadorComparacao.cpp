@@ -313,14 +313,17 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
             data = 2;
         else if (da == db && ma == mb && std::abs(a.nascimento / 10000 - b.nascimento / 10000) == 1)
             data = 3;
-        else if (DatasCompativeis(a.nascimento, b.nascimento))
-            data = 4;
-        else if (DigitosDiferentes(a.nascimento, b.nascimento) <= 2)
-            data = 5;
-        else
-            data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5
-                       ? 6
-                       : nivel::kDataAnosDiferenca;
+        else {
+            // Other dates are compatible only a digit or two apart: the digits are counted
+            // first, which spares most strangers' dates the rule itself.
+            const int digitos = DigitosDiferentes(a.nascimento, b.nascimento);
+            if (digitos <= 2)
+                data = DatasCompativeis(a.nascimento, b.nascimento) ? 4 : 5;
+            else
+                data = std::abs(a.nascimento / 10000 - b.nascimento / 10000) <= 5
+                           ? 6
+                           : nivel::kDataAnosDiferenca;
+        }
     }
     n[size_t(Campo::Nascimento)] = quint8(data);
 
@@ -562,6 +565,10 @@ quint8 LocalizadorSemelhantes::sinais(const Registro& a, const Registro& b) cons
 }
 
 void LocalizadorSemelhantes::contarFrequencias() {
+    EmFila(kFrequencias, m_opcoes.threads, [&](int campo, int) { contarFrequencia(campo); });
+}
+
+void LocalizadorSemelhantes::contarFrequencia(int campo) {
     const size_t n = m_registros.size();
     // Each field's value as a number (0: none), and where its counts go.
     const auto valor = [](int campo, const Registro& r) -> quint64 {
@@ -582,7 +589,7 @@ void LocalizadorSemelhantes::contarFrequencias() {
                 return r.telefone;
         }
     };
-    const std::array<std::pair<std::vector<quint32>*, quint64*>, 7> destinos = {{
+    const std::array<std::pair<std::vector<quint32>*, quint64*>, kFrequencias> destinos = {{
         {&m_fData, &m_comData},
         {&m_fCic, &m_comCic},
         {&m_fRg, &m_comRg},
@@ -595,23 +602,21 @@ void LocalizadorSemelhantes::contarFrequencias() {
         quint64 chave;  // the value mixed (one to one), so that values sort into even buckets
         quint32 registro;
     };
-    EmFila(int(destinos.size()), m_opcoes.threads, [&](int campo, int) {
-        auto& [saida, com] = destinos[size_t(campo)];
-        std::vector<Valor> v;
-        v.reserve(n);
-        saida->assign(n, 0);
-        for (quint32 i = 0; i < n; ++i)
-            if (const quint64 x = valor(campo, m_registros[i]))
-                v.push_back({Misturar(x), i});
-        *com = v.size();
-        OrdenarPorChave(v);
-        for (size_t i = 0; i < v.size();) {
-            size_t j = i;
-            while (j < v.size() && v[j].chave == v[i].chave) ++j;
-            for (size_t k = i; k < j; ++k) (*saida)[v[k].registro] = quint32(j - i);
-            i = j;
-        }
-    });
+    auto& [saida, com] = destinos[size_t(campo)];
+    std::vector<Valor> v;
+    v.reserve(n);
+    saida->assign(n, 0);
+    for (quint32 i = 0; i < n; ++i)
+        if (const quint64 x = valor(campo, m_registros[i]))
+            v.push_back({Misturar(x), i});
+    *com = v.size();
+    OrdenarPorChave(v);
+    for (size_t i = 0; i < v.size();) {
+        size_t j = i;
+        while (j < v.size() && v[j].chave == v[i].chave) ++j;
+        for (size_t k = i; k < j; ++k) (*saida)[v[k].registro] = quint32(j - i);
+        i = j;
+    }
 }
 
 void LocalizadorSemelhantes::medirU() {

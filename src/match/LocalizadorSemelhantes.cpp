@@ -600,10 +600,9 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
         return true;
     }
     ListaPares candidatos;
-    gerarPares(candidatos, progresso);
-    // Counted only now: blocking sets the search's peak of memory, and the weights are
-    // needed only from here on.
-    contarFrequencias();
+    // The frequencies are counted with the blocking's last tasks: blocking sets the search's
+    // peak of memory early on, and the weights are needed only from here on.
+    gerarPares(candidatos, progresso, true);
     marcar(m_tempos.blocagem);
     if (parado())
         return false;

@@ -330,11 +330,16 @@ class LocalizadorSemelhantes {
     quint8 sinais(const Registro& a, const Registro& b) const;
     void medirU();
     ModeloPontuacao::ContagemFamilia contarFamilias() const;
+    // How many records hold each record's value of each of the kFrequencias fields counted.
+    static constexpr int kFrequencias = 7;
     void contarFrequencias();
+    void contarFrequencia(int campo);
 
     // Blocking (LocalizadorBlocagem.cpp).
     // Every pair of the blocks, sorted, without repeats. Empty when `parar` stopped it.
-    void gerarPares(busca::ListaPares& pares, const Progresso& progresso);
+    // With `contar`, the frequencies are counted too, in the same threads after the last
+    // kind of key is taken up.
+    void gerarPares(busca::ListaPares& pares, const Progresso& progresso, bool contar = false);
     // The sorted pairs one kind of key puts forward.
     void blocar(int tipo, const std::vector<ResumoNome>& resumos,
                 std::vector<quint64>& novos) const;
