@@ -222,17 +222,6 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
     }
 }
 
-QVector<quint64> LocalizadorSemelhantes::Chaves(quint32 i) const {
-    QVector<quint64> r;
-    EntradaBloco e[4];
-    const std::vector<ResumoNome> resumos = resumirNomes();
-    for (int t = 1; t <= kTiposChave; ++t) {
-        const int n = entradas(t, m_registros[i], i, resumos, e);
-        for (int k = 0; k < n; ++k) r << e[k].chave;
-    }
-    return r;
-}
-
 void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& resumos,
                                     std::vector<quint64>& novos) const {
     const quint32 n = quint32(m_registros.size());

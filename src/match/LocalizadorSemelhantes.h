@@ -195,9 +195,6 @@ class LocalizadorSemelhantes {
     QString Erro() const { return m_erro; }
     QString Aviso() const { return m_aviso; }
 
-    // The blocking keys of a record (for tests: two records that share one are compared).
-    QVector<quint64> Chaves(quint32 i) const;
-
     static QString Rotulo(int campo, int nivel);
 
   private:
