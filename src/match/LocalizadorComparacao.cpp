@@ -25,16 +25,8 @@ bool Leitura(int nome, int ultimo) {
            (Bom(ultimo) && nome != nivel::kNomeDiferente);
 }
 
-// How many of the bytes of two numbers differ (the eight digits of two telephones).
-int BytesDiferentes(quint64 x, quint64 y) {
-    quint64 v = x ^ y;
-    v |= v >> 4;
-    v |= v >> 2;
-    v |= v >> 1;
-    return int(((v & 0x0101010101010101ull) * 0x0101010101010101ull) >> 56);
-}
-
-// The same for two documents of a record, whole (their unused bytes are zero in both).
+// How many of the bytes of two documents of a record differ, the whole documents (their
+// unused bytes are zero in both).
 template <size_t N>
 int BytesDiferentes(const std::array<char, N>& a, const std::array<char, N>& b) {
     int d = 0;
@@ -42,7 +34,7 @@ int BytesDiferentes(const std::array<char, N>& a, const std::array<char, N>& b) 
         quint64 x = 0, y = 0;
         std::memcpy(&x, a.data() + i, std::min<size_t>(8, N - i));
         std::memcpy(&y, b.data() + i, std::min<size_t>(8, N - i));
-        d += BytesDiferentes(x, y);
+        d += semelhanca::BytesDiferentes(x, y);
     }
     return d;
 }

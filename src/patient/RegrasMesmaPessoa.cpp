@@ -40,8 +40,12 @@ int Bits(quint64 v) {
 
 }  // namespace
 
+int BytesDiferentes(quint64 x, quint64 y) {
+    return Bits(Diferentes(x, y));
+}
+
 int DigitosDiferentes(qint32 a, qint32 b) {
-    return Bits(Diferentes(Digitada(a), Digitada(b)));
+    return BytesDiferentes(Digitada(a), Digitada(b));
 }
 
 bool DatasCompativeis(qint32 a, qint32 b) {

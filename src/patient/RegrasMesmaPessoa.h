@@ -17,6 +17,9 @@ bool DatasCompativeis(qint32 a, qint32 b);
 bool DatasCompativeis(const QDate& a, const QDate& b);
 // How many of the eight digits of dd/mm/yyyy differ between two dates (yyyymmdd).
 int DigitosDiferentes(qint32 a, qint32 b);
+// How many of the eight bytes of two numbers differ (the digits of two dates, of two
+// telephones, eight characters of two documents).
+int BytesDiferentes(quint64 x, quint64 y);
 
 enum SinalPessoasDiferentes : quint8 {
     SinalCic = 1,         // two different CICs
