@@ -69,18 +69,15 @@ bool EntrePalavras(std::string_view texto, std::string_view palavra) {
 int NivelPorSemelhanca(std::string_view x, std::string_view y) {
     const size_t menor = std::min(x.size(), y.size()), maior = std::max(x.size(), y.size());
     const int emComum = EmComumNoMaximo(x, y);
+    // Below the bound, Jaro-Winkler is below both bands too.
+    const double jw = JwNoMaximo(x, y, emComum) < 0.84 ? 0 : Jw(x, y);
+    if (jw >= 0.92)
+        return 5;
     // An edit leaves in place all the characters of the longer name but the one it changes.
-    const auto duasFalhas = [&] { return size_t(emComum) + 2 >= maior && Distancia(x, y, 2) <= 2; };
-    if (JwNoMaximo(x, y, emComum) < 0.84) {
-        if (menor < 4 || !duasFalhas())
-            return nivel::kNomeDiferente;
-        return menor >= 6 ? 5 : x.size() != y.size() ? 6 : nivel::kNomeDiferente;
-    }
-    const double jw = Jw(x, y);
-    return jw >= 0.92 || (menor >= 6 && Distancia(x, y, 2) <= 2) ? 5
-           : jw >= 0.84 || (menor >= 4 && x.size() != y.size() && duasFalhas())
-               ? 6
-               : nivel::kNomeDiferente;
+    const bool duasFalhas = menor >= 4 && size_t(emComum) + 2 >= maior && Distancia(x, y, 2) <= 2;
+    if (duasFalhas && menor >= 6)
+        return 5;
+    return jw >= 0.84 || (duasFalhas && x.size() != y.size()) ? 6 : nivel::kNomeDiferente;
 }
 
 bool NomeOuOrdem(int campo) {
