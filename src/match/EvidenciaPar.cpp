@@ -36,14 +36,13 @@ EvidenciaPar Montar(const LocalizadorSemelhantes& busca, quint32 a, quint32 b, d
     e.total = e.prior;
     for (int c = 0; c < kCampos; ++c) {
         const Veredito& v = vereditos[size_t(c)];
-        const DefinicaoCampo& d = Definicoes()[size_t(c)];
         const NomesCampo& nomes = Nomes()[size_t(c)];
         ItemEvidencia item;
         item.coluna = nomes.coluna;
         item.legenda = nomes.legenda;
         item.veredito = nomes.vereditos[v.nivel];
         item.peso = v.peso;
-        item.pesa = v.nivel || !d.temNulo;
+        item.pesa = Pesa(c, v.nivel);
         item.mostrar = c != int(Campo::OrdemNomes) || v.nivel != 0;
         e.total += v.peso;
         e.campos << item;
@@ -52,6 +51,10 @@ EvidenciaPar Montar(const LocalizadorSemelhantes& busca, quint32 a, quint32 b, d
 }
 
 }  // namespace
+
+bool Pesa(int campo, int nivel) {
+    return nivel || !Definicoes()[size_t(campo)].temNulo;
+}
 
 EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b) {
     std::array<Veredito, kCampos> vereditos;

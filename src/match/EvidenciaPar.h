@@ -35,6 +35,10 @@ struct EvidenciaPar {
     double pontuacao = 0;  // the score, 0..100
 };
 
+// Whether a field's verdict at `nivel` carries a weight: every level but "nulo" (nothing on a
+// side), so that --pairs and the windows show the same verdicts with weights.
+bool Pesa(int campo, int nivel);
+
 // The evidence of two records of a search that has scored (or prepared to score) its register.
 EvidenciaPar Evidencia(const LocalizadorSemelhantes& busca, quint32 a, quint32 b);
 // The same for a pair the search kept, from the levels it found.

@@ -10,6 +10,7 @@
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
+#include "match/EvidenciaPar.h"
 #include "match/FuncoesBusca.h"
 #include "match/LocalizadorSemelhantes.h"
 #include "patient/RegrasMesmaPessoa.h"
@@ -100,7 +101,7 @@ void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteA
     for (int c = 0; c < kCampos; ++c) {
         saida += '\t';
         saida += vereditos[size_t(c)][v[size_t(c)].nivel];
-        if (v[size_t(c)].nivel || !Definicoes()[size_t(c)].temNulo) {
+        if (Pesa(c, v[size_t(c)].nivel)) {
             saida += v[size_t(c)].peso >= 0 ? " +" : " ";
             UmaCasa(v[size_t(c)].peso, saida);
         }
