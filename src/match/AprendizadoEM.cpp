@@ -88,8 +88,10 @@ ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
             }
         }
         // The prior: the expected pairs of one person over every pair of the register, as the
-        // share of records that have another record of the same person.
-        novo.duplicados = std::clamp(2.0 * esperados / n, 0.001, 0.9);
+        // other records of its person a record has, on average. A register never cleaned can
+        // hold people registered four or five times, well past one other a record; beyond
+        // five the guess has run away from the data.
+        novo.duplicados = std::clamp(2.0 * esperados / n, 0.001, 5.0);
         mudanca = std::max(mudanca, std::abs(novo.duplicados - r.parametros.duplicados));
         r.parametros = novo;
         if (mudanca < kConvergencia) {

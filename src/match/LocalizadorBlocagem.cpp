@@ -105,6 +105,13 @@ quint64 Chave(int tipo, quint64 valor) {
     return Misturar(sementes[size_t(tipo)] ^ valor) | 1;
 }
 
+// A birth date's day and month in the order that makes a date and its day-and-month swap
+// (07/03 typed for 03/07) one key: the smaller first, when both could be a month.
+quint64 DiaMesSemTroca(qint32 nascimento) {
+    const int mes = nascimento / 100 % 100, dia = nascimento % 100;
+    return dia <= 12 && dia < mes ? quint64(dia * 100 + mes) : quint64(nascimento % 10000);
+}
+
 }  // namespace
 
 std::vector<LocalizadorSemelhantes::ResumoNome> LocalizadorSemelhantes::resumirNomes() const {
@@ -142,7 +149,8 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
         case kNascimento:
             if (semData)
                 return 0;
-            return uma(nasc, {doze(primeiro), doze(ultimo)});
+            return uma(quint64(r.nascimento / 10000 * 10000) + DiaMesSemTroca(r.nascimento),
+                       {doze(primeiro), doze(ultimo)});
         case kCic:
             return r.nCic >= 9 ? uma(Hash(r.cic.data(), r.nCic, 2), porNomes()) : 0;
         case kRg:  // up to the eighth character: with or without the check digit
@@ -167,7 +175,7 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             if (parteData != 2 && semData)
                 return 0;
             const quint64 data = parteData == 0   ? quint64(r.nascimento / 10000)
-                                 : parteData == 1 ? quint64(r.nascimento % 10000)
+                                 : parteData == 1 ? DiaMesSemTroca(r.nascimento)
                                                   : 0;
             const auto som = [&](quint32 id) { return resumos[id].som; };
             int k = 0;
@@ -208,7 +216,7 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             if (semData)
                 return 0;
             const quint64 data =
-                tipo == kUmNomeAno ? quint64(r.nascimento / 10000) : quint64(r.nascimento % 10000);
+                tipo == kUmNomeAno ? quint64(r.nascimento / 10000) : DiaMesSemTroca(r.nascimento);
             const bool falta = !r.nome || !r.ultimo;
             int k = 0;
             for (const quint32 x : {r.nome, r.ultimo})

@@ -337,7 +337,7 @@ QString ModeloPontuacao::Tabela(qint64 registros) const {
                       .arg(QString::fromUtf8(parentes[p]), num(m_atuais.familia[size_t(p)]),
                            num(m_iniciais.familia[size_t(p)]),
                            p == kParesFamilia ? QString::number(m_pesoFamilia, 'f', 2) : QString());
-    linhas << QStringLiteral("prior\tcadastros com outro da mesma pessoa\t%1\t%2\t\t\t%3")
+    linhas << QStringLiteral("prior\toutros cadastros da mesma pessoa, por cadastro\t%1\t%2\t\t\t%3")
                   .arg(num(m_atuais.duplicados), num(m_iniciais.duplicados))
                   .arg(QString::number(PriorLog2(registros), 'f', 2));
     return linhas.join('\n');

@@ -84,8 +84,9 @@ constexpr int kOrdemSobrenomeNoMeio = 3;
 // Everything learned or measured on one register.
 struct Parametros {
     std::array<QVector<double>, kCampos> m, u;
-    // Share of records that have another record of the same person; the prior odds of a pair
-    // are this over the register's size.
+    // The other records of the same person a record has, on average (the share of records
+    // that have one, when nobody has more); the prior odds of a pair are this over the
+    // register's size.
     double duplicados = 0.10;
     // Households. Relatives share the family name and the place they live, so that these
     // say about a pair together far less than their weights would add up to. For the pairs of

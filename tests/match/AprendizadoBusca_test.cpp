@@ -13,13 +13,13 @@ using namespace semelhanca;
 
 namespace {
 
-// The demo generator's people, a quarter of them registered twice or three times: the truth
-// (which records are one person) is known, the telephone never filled.
+// The demo generator's people, a quarter of them (or the share asked) registered twice or
+// three times: the truth (which records are one person) is known, the telephone never filled.
 struct Gerado {
     LocalizadorSemelhantes busca;
     std::vector<std::pair<quint32, quint32>> paresVerdadeiros;
-    explicit Gerado(int registros, OpcoesBusca o = {}) : busca(o) {
-        registro::GeradorPacientes g(7, 25, 3);
+    explicit Gerado(int registros, OpcoesBusca o = {}, int duplicadosPorCento = 25) : busca(o) {
+        registro::GeradorPacientes g(7, duplicadosPorCento, 3);
         QHash<qint64, QVector<quint32>> porPessoa;
         for (int i = 0; i < registros; ++i) {
             const registro::PacienteGerado p = g.Proximo();
@@ -96,6 +96,14 @@ TEST(Aprendizado, LearnsThePriorAndMFromARegisterWhoseAnswerIsKnown) {
     EXPECT_EQ(b.busca.Modelo().Atuais().m, p.m);
     EXPECT_EQ(b.busca.Modelo().Atuais().u, p.u);
     EXPECT_EQ(b.busca.Modelo().Atuais().duplicados, p.duplicados);
+
+    // Nine records in ten with another of the same person: about one other a record, and the
+    // prior says so rather than stopping short of it.
+    Gerado muitos(3000, {}, 90);
+    ASSERT_TRUE(muitos.busca.Comparar());
+    const double outros = 2.0 * double(muitos.paresVerdadeiros.size()) / 3000;
+    ASSERT_GT(outros, 0.95);
+    EXPECT_NEAR(muitos.busca.Modelo().Atuais().duplicados, outros, 0.03 * outros);
 }
 
 TEST(Aprendizado, SavedParametersAreReusedUntilAskedOrTheRegisterChanges) {

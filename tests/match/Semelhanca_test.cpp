@@ -456,6 +456,10 @@ TEST(Blocagem, APairThatSharesASingleKeyIsCompared) {
     const quint32 l = c.incluir({"GERALDO", {}, "FRANCO", {}, {}, Data(1957, 3, 21), "M"});
     const quint32 m = c.incluir({{}, {}, "FRANCO", {}, {}, Data(1957, 3, 27), "M"});
     const quint32 o = c.incluir({"FRANCO", {}, {}, {}, {}, Data(1957, 8, 21), "M"});
+    // The day and month of birth typed in each other's place, both names mistyped at their
+    // start.
+    const quint32 q = c.incluir({"JOSUE", {}, "JACOB", {}, {}, Data(1977, 2, 6), "M"});
+    const quint32 s = c.incluir({"HOSUE", {}, "IACOB", {}, {}, Data(1977, 6, 2), "M"});
     c.busca.Comparar();
     EXPECT_TRUE(c.comparado(a, b));
     EXPECT_TRUE(c.comparado(d, e));
@@ -464,6 +468,7 @@ TEST(Blocagem, APairThatSharesASingleKeyIsCompared) {
     EXPECT_TRUE(c.comparado(j, k));
     EXPECT_TRUE(c.comparado(l, m));
     EXPECT_TRUE(c.comparado(l, o));
+    EXPECT_TRUE(c.comparado(q, s));
     // Scored once however many keys they share.
     std::set<std::pair<quint32, quint32>> vistos;
     for (const ParCandidato& p : c.busca.Pares()) EXPECT_TRUE(vistos.insert({p.a, p.b}).second);
