@@ -619,13 +619,17 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
         return true;
 
     prepararLimites();
-    // The threshold as a weight: the score is 100 / (1 + 2^-weight).
-    const double minimo = m_opcoes.limiar <= 0     ? -std::numeric_limits<double>::infinity()
-                          : m_opcoes.limiar >= 100 ? 40.0
-                                                   : -std::log2(100.0 / m_opcoes.limiar - 1.0);
+    // Kept down to the review threshold whatever the threshold asked (the pairs below it only
+    // while they link records, fecharCadeias); as a weight, the score being
+    // 100 / (1 + 2^-weight).
+    const double guardar = std::min(m_opcoes.limiar, m_opcoes.limiarRevisao);
+    const double minimo = guardar <= 0     ? -std::numeric_limits<double>::infinity()
+                          : guardar >= 100 ? 40.0
+                                           : -std::log2(100.0 / guardar - 1.0);
     std::atomic<bool> interrompida{false};
     const int nThreads = std::max(1, std::min(m_opcoes.threads, 16));
     std::vector<std::vector<ParCandidato>> saidas(static_cast<size_t>(nThreads));
+    std::vector<std::vector<quint64>> abaixo(static_cast<size_t>(nThreads));  // links only
     const size_t total = candidatos.size();
     if (progresso)
         progresso(QStringLiteral("comparando"), 0, qint64(total));
@@ -655,8 +659,13 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
             if (w < minimo - 1e-6)
                 continue;
             const double p = ModeloPontuacao::Pontuacao(w);
-            if (p < m_opcoes.limiar)
+            if (p < guardar)
                 continue;
+            if (p < m_opcoes.limiar) {
+                if (!Decidido(a, b))
+                    abaixo[size_t(t)].push_back(candidatos[k]);
+                continue;
+            }
             ParCandidato par;
             par.a = a;
             par.b = b;
@@ -677,6 +686,10 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     for (const auto& s : saidas) guardados += s.size();
     m_pares.reserve(guardados);
     for (auto& s : saidas) m_pares.insert(m_pares.end(), s.begin(), s.end());
+    std::vector<quint64> ligacoes;
+    for (auto& s : abaixo) ligacoes.insert(ligacoes.end(), s.begin(), s.end());
+    abaixo.clear();
+    m_comparados += fecharCadeias(ligacoes);
     if (progresso)
         progresso(QStringLiteral("comparando"), qint64(total), qint64(total));
     avaliarRotulos();
@@ -688,6 +701,77 @@ std::vector<quint64> LocalizadorSemelhantes::ParesCandidatos() {
     ListaPares pares;
     gerarPares(pares, {});
     return std::vector<quint64>(pares.begin(), pares.end());
+}
+
+qint64 LocalizadorSemelhantes::fecharCadeias(const std::vector<quint64>& abaixo) {
+    // A person registered four or five times meets only some of their own records in a large
+    // block walked by neighbours, and a chain A~B~C is what links the rest: each two records
+    // of such a chain are scored directly, as the groups score them, so that the list of pairs
+    // says of A and C what the groups do, found by the blocking or not. Chains of more than
+    // this many records are left to the groups.
+    constexpr size_t kMaximo = 12;
+    const float ligacao = float(m_opcoes.limiarRevisao);
+    constexpr quint32 kFora = std::numeric_limits<quint32>::max();
+    std::vector<quint32> pai(m_registros.size(), kFora);
+    const auto raiz = [&](quint32 x) {
+        if (pai[x] == kFora)
+            pai[x] = x;
+        while (pai[x] != x) x = pai[x] = pai[pai[x]];
+        return x;
+    };
+    const auto ligar = [&](quint32 a, quint32 b) { pai[raiz(b)] = raiz(a); };
+    for (const ParCandidato& p : m_pares)
+        if (p.pontuacao >= ligacao && !p.decidido)
+            ligar(p.a, p.b);
+    for (const quint64 k : abaixo) ligar(quint32(k >> 32), quint32(k));
+    std::vector<std::pair<quint32, quint32>> cadeias;  // (root, record)
+    for (quint32 x = 0; x < quint32(pai.size()); ++x)
+        if (pai[x] != kFora)
+            cadeias.emplace_back(raiz(x), x);
+    std::sort(cadeias.begin(), cadeias.end());
+    std::vector<quint64> chaves(abaixo);  // the pairs scored already, as (a << 32 | b)
+    for (const ParCandidato& p : m_pares) chaves.push_back(quint64(p.a) << 32 | p.b);
+    std::sort(chaves.begin(), chaves.end());
+    std::vector<ParCandidato> novos;
+    qint64 pontuados = 0;
+    std::array<quint8, kCampos> nv{};
+    for (size_t i = 0, j; i < cadeias.size(); i = j) {
+        for (j = i + 1; j < cadeias.size() && cadeias[j].first == cadeias[i].first; ++j) {
+        }
+        if (j - i < 3 || j - i > kMaximo)
+            continue;  // two records: their pair is the link itself
+        for (size_t x = i; x < j; ++x)
+            for (size_t y = x + 1; y < j; ++y) {
+                const quint32 a = cadeias[x].second, b = cadeias[y].second;
+                if (std::binary_search(chaves.begin(), chaves.end(), quint64(a) << 32 | b))
+                    continue;
+                ++pontuados;
+                niveis(m_registros[a], m_registros[b], nv, nullptr);
+                const double p = ModeloPontuacao::Pontuacao(peso(m_registros[a], a, nv, nullptr));
+                if (p < m_opcoes.limiar)
+                    continue;
+                ParCandidato par;
+                par.a = a;
+                par.b = b;
+                par.pontuacao = float(p);
+                par.niveis = nv;
+                par.sinais = sinais(m_registros[a], m_registros[b]);
+                par.decidido = Decidido(a, b);
+                if (!par.decidido || m_opcoes.incluirDecididos)
+                    novos.push_back(par);
+            }
+    }
+    if (!novos.empty()) {
+        const auto ordem = [](const ParCandidato& x, const ParCandidato& y) {
+            return std::tie(x.a, x.b) < std::tie(y.a, y.b);
+        };
+        std::sort(novos.begin(), novos.end(), ordem);
+        const size_t antes = m_pares.size();
+        m_pares.insert(m_pares.end(), novos.begin(), novos.end());
+        std::inplace_merge(m_pares.begin(), m_pares.begin() + std::ptrdiff_t(antes), m_pares.end(),
+                           ordem);
+    }
+    return pontuados;
 }
 
 void LocalizadorSemelhantes::avaliarRotulos() {

@@ -346,6 +346,10 @@ class LocalizadorSemelhantes {
 
     void aprender(const busca::ListaPares& candidatos, const Progresso& progresso);
     void avaliarRotulos();
+    // Scores the pairs of records that the kept pairs, and those below the threshold but not
+    // below the review threshold (`abaixo`, as a << 32 | b), hold together through others,
+    // keeping those at or above the threshold; returns how many it scored.
+    qint64 fecharCadeias(const std::vector<quint64>& abaixo);
     bool parado();
 
     OpcoesBusca m_opcoes;

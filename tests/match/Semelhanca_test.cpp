@@ -501,6 +501,29 @@ TEST(Blocagem, AGiantBlockIsNotComparedAllAgainstAll) {
     EXPECT_GE(c.busca.Pontuar(a, b), 90);
 }
 
+TEST(Blocagem, EveryTwoRecordsOfAChainAreScoredDirectly) {
+    // A person registered five times in blocks walked one neighbour each side: the blocking
+    // links them as a chain, and the list of pairs has every two of them, as the group does.
+    OpcoesBusca o;
+    o.blocoMaximo = 2;
+    o.janela = 1;
+    Cadastro c(o);
+    std::vector<quint32> vezes;
+    for (int i = 0; i < 5; ++i)
+        vezes.push_back(c.incluir({"JOAQUIM", "BATISTA", "SOUSA", {}, {}, Data(1933, 8, 19), "M"}));
+    c.busca.Comparar();
+    for (size_t i = 0; i < vezes.size(); ++i)
+        for (size_t j = i + 1; j < vezes.size(); ++j)
+            EXPECT_TRUE(c.comparado(vezes[i], vezes[j])) << i << " " << j;
+    EXPECT_GT(c.busca.ParesComparados(), qint64(c.busca.ParesCandidatos().size()));
+    const QVector<GrupoCandidato> grupos = c.busca.Agrupar(50);
+    const auto grupo = std::find_if(grupos.begin(), grupos.end(), [&](const GrupoCandidato& g) {
+        return g.membros.contains(vezes[0]);
+    });
+    ASSERT_NE(grupo, grupos.end());
+    EXPECT_EQ(grupo->membros.size(), 5);
+}
+
 TEST(Blocagem, ALargeBlockIsWalkedByTheWholeNameWhateverFieldHoldsIt) {
     // Forty people born on one day: more than a block compared in full, so walked by names.
     Cadastro c(TodosOsPares(), 0);
