@@ -666,15 +666,7 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
                     abaixo[size_t(t)].push_back(candidatos[k]);
                 continue;
             }
-            ParCandidato par;
-            par.a = a;
-            par.b = b;
-            par.pontuacao = float(p);
-            par.niveis = nv;
-            par.sinais = sinais(ra, rb);
-            par.decidido = Decidido(a, b);
-            if (!par.decidido || m_opcoes.incluirDecididos)
-                saida.push_back(par);
+            guardarPar(a, b, p, nv, saida);
         }
     });
     candidatos.Liberar();
@@ -701,6 +693,20 @@ std::vector<quint64> LocalizadorSemelhantes::ParesCandidatos() {
     ListaPares pares;
     gerarPares(pares, {});
     return std::vector<quint64>(pares.begin(), pares.end());
+}
+
+void LocalizadorSemelhantes::guardarPar(quint32 a, quint32 b, double pontuacao,
+                                        const std::array<quint8, kCampos>& niveis,
+                                        std::vector<ParCandidato>& saida) const {
+    ParCandidato par;
+    par.a = a;
+    par.b = b;
+    par.pontuacao = float(pontuacao);
+    par.niveis = niveis;
+    par.sinais = sinais(m_registros[a], m_registros[b]);
+    par.decidido = Decidido(a, b);
+    if (!par.decidido || m_opcoes.incluirDecididos)
+        saida.push_back(par);
 }
 
 qint64 LocalizadorSemelhantes::fecharCadeias(const std::vector<quint64>& abaixo) {
@@ -750,15 +756,7 @@ qint64 LocalizadorSemelhantes::fecharCadeias(const std::vector<quint64>& abaixo)
                 const double p = ModeloPontuacao::Pontuacao(peso(m_registros[a], a, nv, nullptr));
                 if (p < m_opcoes.limiar)
                     continue;
-                ParCandidato par;
-                par.a = a;
-                par.b = b;
-                par.pontuacao = float(p);
-                par.niveis = nv;
-                par.sinais = sinais(m_registros[a], m_registros[b]);
-                par.decidido = Decidido(a, b);
-                if (!par.decidido || m_opcoes.incluirDecididos)
-                    novos.push_back(par);
+                guardarPar(a, b, p, nv, novos);
             }
     }
     if (!novos.empty()) {

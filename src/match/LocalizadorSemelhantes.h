@@ -350,6 +350,11 @@ class LocalizadorSemelhantes {
     // below the review threshold (`abaixo`, as a << 32 | b), hold together through others,
     // keeping those at or above the threshold; returns how many it scored.
     qint64 fecharCadeias(const std::vector<quint64>& abaixo);
+    // A scored pair into `saida`, with its signs; a pair decided "not the same person" only
+    // when asked for.
+    void guardarPar(quint32 a, quint32 b, double pontuacao,
+                    const std::array<quint8, kCampos>& niveis,
+                    std::vector<ParCandidato>& saida) const;
     bool parado();
 
     OpcoesBusca m_opcoes;
