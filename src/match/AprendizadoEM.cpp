@@ -11,6 +11,10 @@ constexpr double kParesDeApoio = 50;  // how much the starting m weighs against 
 constexpr int kMaximoIteracoes = 60;
 constexpr double kConvergencia = 1e-4;   // largest change of any m, and of the prior's share
 constexpr qint64 kMinimoHistorico = 30;  // labelled pairs that start to say something
+// Below this many candidate pairs the register cannot outweigh the starting values: a few
+// dozen pairs, most of them strangers, were read as one person each and taught m nonsense
+// (two birth-date digits apart weighing for one person).
+constexpr qint64 kMinimoPares = 4 * qint64(kParesDeApoio);
 
 }  // namespace
 
@@ -35,6 +39,12 @@ ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
     const Parametros& inicial = modelo.Iniciais();
     ResultadoEM r;
     r.parametros = modelo.Atuais();
+    qint64 pares = 0;
+    for (const auto& p : padroes) pares += p.second;
+    if (pares < kMinimoPares) {
+        r.convergiu = true;  // nothing to learn: the starting values stand
+        return r;
+    }
     const double n = double(std::max<qint64>(registros, 2));
     const bool usarHistorico = qint64(mesmaPessoa.size()) >= kMinimoHistorico;
     ModeloPontuacao atual;

@@ -8,7 +8,9 @@
 // next neighbours in each, so the pairs per record stay bounded and the cost grows with the
 // register, not its square. A record without a birth date meets the records that sound like
 // it whatever their dates; one missing its given or family name meets those that sound like
-// the name it has, born the same year or on the same day and month.
+// the name it has, born the same year or on the same day and month; and where either name is
+// rare, the records that sound like it and share the year, or the day and month, meet whatever
+// the other name says (a slip at its start changes its sound and its initial).
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -45,16 +47,24 @@ enum TipoChave {
     kUmSomSemData,  // the same for the records without a birth date
     kUmNomeAno,     // either name's sound with the year, for the records missing a name
     kUmNomeDiaMes,  // the same with the day and month
+    kNomeAno,       // either name's sound with the year, in the blocks small enough
+    kNomeDiaMes,    // the same with the day and month
 };
-constexpr int kTiposChave = kUmNomeDiaMes;
-// The kinds by the pairs they put forward, most first: two kinds blocked side by side hold
-// the most memory at once while the list of pairs found so far is still short.
+constexpr int kTiposChave = kNomeDiaMes;
+// The kinds by the memory they hold, most first: two kinds blocked side by side hold the most
+// at once while the list of pairs found so far is still short. The two kinds for rare names
+// hold every record's entries and put forward few pairs; the others by the pairs they put
+// forward.
 constexpr std::array<int, kTiposChave> kOrdemBlocagem = {
-    kUmSomAno, kNascimento, kUmSomDiaMes, kEndereco, kSomAno,       kSomDiaMes, kUmSomSemData,
-    kTelefone, kSomSemData, kUmNomeAno,   kCic,      kUmNomeDiaMes, kRg,        kProntuario};
+    kNomeAno,  kNomeDiaMes, kUmSomAno, kNascimento, kUmSomDiaMes, kEndereco, kSomAno, kSomDiaMes,
+    kUmSomSemData, kTelefone, kSomSemData, kUmNomeAno, kCic, kUmNomeDiaMes, kRg, kProntuario};
 // A record without a birth date, or missing a name, meets this many neighbours on each side
 // in its block.
 constexpr size_t kVizinhosSemData = 15;
+// Either name's sound with a part of the birth date meets the records with a slip at the start
+// of the other name and in the date, but its blocks are large wherever the name is common:
+// only those of up to this many records are compared, the rarer names.
+constexpr size_t kBlocoPequeno = 4;
 
 // The first characters of a text packed into the top bits of a number, five bits each, so that
 // numbers sort as the texts do (case and accents are gone already).
@@ -209,14 +219,17 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             return k;
         }
         case kUmNomeAno:
-        case kUmNomeDiaMes: {
+        case kUmNomeDiaMes:
+        case kNomeAno:
+        case kNomeDiaMes: {
             // A record missing its given or family name, with a slip in its birth date, shares
             // no other key with its records: it meets those that sound like the name it has,
             // in either field, born the same year or on the same day and month.
             if (semData)
                 return 0;
-            const quint64 data =
-                tipo == kUmNomeAno ? quint64(r.nascimento / 10000) : DiaMesSemTroca(r.nascimento);
+            const quint64 data = tipo == kUmNomeAno || tipo == kNomeAno
+                                     ? quint64(r.nascimento / 10000)
+                                     : DiaMesSemTroca(r.nascimento);
             const bool falta = !r.nome || !r.ultimo;
             int k = 0;
             for (const quint32 x : {r.nome, r.ultimo})
@@ -239,6 +252,7 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     // neighbours, and only the blocks that hold one matter.
     const bool soFaltas =
         tipo == kSomSemData || tipo == kUmSomSemData || tipo == kUmNomeAno || tipo == kUmNomeDiaMes;
+    const bool soPequenos = tipo == kNomeAno || tipo == kNomeDiaMes;
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
@@ -295,7 +309,8 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     for (size_t i = 0, j; i < blocos.size() && !soFaltas; i = j) {
         j = fim(i);
         const size_t k = j - i;
-        previstos += k <= maximo ? k * (k - 1) / 2 : 2 * janela * k;
+        previstos += soPequenos ? (k <= kBlocoPequeno ? k * (k - 1) / 2 : 0)
+                                : k <= maximo ? k * (k - 1) / 2 : 2 * janela * k;
     }
     novos.clear();
     novos.reserve(previstos);
@@ -317,6 +332,8 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     };
     for (size_t i = 0, j; i < blocos.size(); i = j) {
         j = fim(i);
+        if (soPequenos && j - i > kBlocoPequeno)
+            continue;
         if (!soFaltas && j - i <= maximo) {
             for (size_t x = i; x < j; ++x)
                 for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);

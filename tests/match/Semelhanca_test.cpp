@@ -460,6 +460,10 @@ TEST(Blocagem, APairThatSharesASingleKeyIsCompared) {
     // start.
     const quint32 q = c.incluir({"JOSUE", {}, "JACOB", {}, {}, Data(1977, 2, 6), "M"});
     const quint32 s = c.incluir({"HOSUE", {}, "IACOB", {}, {}, Data(1977, 6, 2), "M"});
+    // A slip at the start of the given name and one in the month: only the family name and
+    // the year are left to meet on.
+    const quint32 t = c.incluir({"GILBERTO", {}, "VASCONCELOS", {}, {}, Data(1961, 5, 14), "M"});
+    const quint32 u = c.incluir({"HILBERTO", {}, "VASCONCELOS", {}, {}, Data(1961, 8, 14), "M"});
     c.busca.Comparar();
     EXPECT_TRUE(c.comparado(a, b));
     EXPECT_TRUE(c.comparado(d, e));
@@ -469,6 +473,7 @@ TEST(Blocagem, APairThatSharesASingleKeyIsCompared) {
     EXPECT_TRUE(c.comparado(l, m));
     EXPECT_TRUE(c.comparado(l, o));
     EXPECT_TRUE(c.comparado(q, s));
+    EXPECT_TRUE(c.comparado(t, u));
     // Scored once however many keys they share.
     std::set<std::pair<quint32, quint32>> vistos;
     for (const ParCandidato& p : c.busca.Pares()) EXPECT_TRUE(vistos.insert({p.a, p.b}).second);
