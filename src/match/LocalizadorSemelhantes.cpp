@@ -669,8 +669,8 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
             guardarPar(a, b, p, nv, saida);
         }
     });
-    candidatos.Liberar();
     if (interrompida) {
+        candidatos.Liberar();
         m_erro = kInterrompida;
         return false;
     }
@@ -681,7 +681,8 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
     std::vector<quint64> ligacoes;
     for (auto& s : abaixo) ligacoes.insert(ligacoes.end(), s.begin(), s.end());
     abaixo.clear();
-    m_comparados += fecharCadeias(ligacoes);
+    m_comparados += fecharCadeias(candidatos, ligacoes);
+    candidatos.Liberar();
     if (progresso)
         progresso(QStringLiteral("comparando"), qint64(total), qint64(total));
     avaliarRotulos();
@@ -709,7 +710,8 @@ void LocalizadorSemelhantes::guardarPar(quint32 a, quint32 b, double pontuacao,
         saida.push_back(par);
 }
 
-qint64 LocalizadorSemelhantes::fecharCadeias(const std::vector<quint64>& abaixo) {
+qint64 LocalizadorSemelhantes::fecharCadeias(const ListaPares& comparados,
+                                             const std::vector<quint64>& abaixo) {
     // A person registered four or five times meets only some of their own records in a large
     // block walked by neighbours, and a chain A~B~C is what links the rest: each two records
     // of such a chain are scored directly, as the groups score them, so that the list of pairs
@@ -735,9 +737,6 @@ qint64 LocalizadorSemelhantes::fecharCadeias(const std::vector<quint64>& abaixo)
         if (pai[x] != kFora)
             cadeias.emplace_back(raiz(x), x);
     std::sort(cadeias.begin(), cadeias.end());
-    std::vector<quint64> chaves(abaixo);  // the pairs scored already, as (a << 32 | b)
-    for (const ParCandidato& p : m_pares) chaves.push_back(quint64(p.a) << 32 | p.b);
-    std::sort(chaves.begin(), chaves.end());
     std::vector<ParCandidato> novos;
     qint64 pontuados = 0;
     std::array<quint8, kCampos> nv{};
@@ -749,7 +748,8 @@ qint64 LocalizadorSemelhantes::fecharCadeias(const std::vector<quint64>& abaixo)
         for (size_t x = i; x < j; ++x)
             for (size_t y = x + 1; y < j; ++y) {
                 const quint32 a = cadeias[x].second, b = cadeias[y].second;
-                if (std::binary_search(chaves.begin(), chaves.end(), quint64(a) << 32 | b))
+                if (std::binary_search(comparados.begin(), comparados.end(),
+                                       quint64(a) << 32 | b))
                     continue;
                 ++pontuados;
                 niveis(m_registros[a], m_registros[b], nv, nullptr);

@@ -348,8 +348,9 @@ class LocalizadorSemelhantes {
     void avaliarRotulos();
     // Scores the pairs of records that the kept pairs, and those below the threshold but not
     // below the review threshold (`abaixo`, as a << 32 | b), hold together through others,
-    // keeping those at or above the threshold; returns how many it scored.
-    qint64 fecharCadeias(const std::vector<quint64>& abaixo);
+    // unless `comparados` holds them already, keeping those at or above the threshold;
+    // returns how many it scored.
+    qint64 fecharCadeias(const busca::ListaPares& comparados, const std::vector<quint64>& abaixo);
     // A scored pair into `saida`, with its signs; a pair decided "not the same person" only
     // when asked for.
     void guardarPar(quint32 a, quint32 b, double pontuacao,
