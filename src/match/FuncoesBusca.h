@@ -12,6 +12,7 @@
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
+#include <limits>
 #include <new>
 #include <string>
 #include <string_view>
@@ -165,6 +166,28 @@ class Palavras {
   private:
     std::array<std::string_view, 12> m_p{};
     int m_n = 0;
+};
+
+// Records joined into sets by the pairs that link them, by record index: at a million records
+// the hundreds of thousands of linked records made hash maps cost more than the rest.
+class Conjuntos {
+  public:
+    explicit Conjuntos(size_t registros) : m_pai(registros, kFora) {}
+    // Whether a pair has touched the record.
+    bool Ligado(quint32 x) const { return m_pai[x] != kFora; }
+    // The record that stands for x's set (x's own set, if no pair has touched it yet).
+    quint32 Raiz(quint32 x) {
+        if (m_pai[x] == kFora)
+            m_pai[x] = x;
+        while (m_pai[x] != x) x = m_pai[x] = m_pai[m_pai[x]];
+        return x;
+    }
+    // Puts the set of `raizB` under `raizA` (both roots).
+    void Unir(quint32 raizA, quint32 raizB) { m_pai[raizB] = raizA; }
+
+  private:
+    static constexpr quint32 kFora = std::numeric_limits<quint32>::max();
+    std::vector<quint32> m_pai;
 };
 
 // Pair keys (the lower record index in the high half), sorted, in one block of memory that

@@ -224,7 +224,8 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
         case kNomeDiaMes: {
             // A record missing its given or family name, with a slip in its birth date, shares
             // no other key with its records: it meets those that sound like the name it has,
-            // in either field, born the same year or on the same day and month.
+            // in either field, born the same year or on the same day and month. The same keys,
+            // for every record, meet the records of a rare name whatever the other name says.
             if (semData)
                 return 0;
             const quint64 data = tipo == kUmNomeAno || tipo == kNomeAno
@@ -253,6 +254,8 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     const bool soFaltas =
         tipo == kSomSemData || tipo == kUmSomSemData || tipo == kUmNomeAno || tipo == kUmNomeDiaMes;
     const bool soPequenos = tipo == kNomeAno || tipo == kNomeDiaMes;
+    // Blocks up to this many records are compared all against all.
+    const size_t completo = soPequenos ? kBlocoPequeno : maximo;
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
@@ -309,8 +312,7 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     for (size_t i = 0, j; i < blocos.size() && !soFaltas; i = j) {
         j = fim(i);
         const size_t k = j - i;
-        previstos += soPequenos ? (k <= kBlocoPequeno ? k * (k - 1) / 2 : 0)
-                                : k <= maximo ? k * (k - 1) / 2 : 2 * janela * k;
+        previstos += k <= completo ? k * (k - 1) / 2 : soPequenos ? 0 : 2 * janela * k;
     }
     novos.clear();
     novos.reserve(previstos);
@@ -332,13 +334,13 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     };
     for (size_t i = 0, j; i < blocos.size(); i = j) {
         j = fim(i);
-        if (soPequenos && j - i > kBlocoPequeno)
-            continue;
-        if (!soFaltas && j - i <= maximo) {
+        if (!soFaltas && j - i <= completo) {
             for (size_t x = i; x < j; ++x)
                 for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
             continue;
         }
+        if (soPequenos)
+            continue;  // a common name: other keys reach its records
         if (soFaltas) {
             // Each record without a date (or a name) against the records that sound like
             // it, nearest by middle name (by name and date) when they are many.

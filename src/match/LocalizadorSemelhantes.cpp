@@ -719,23 +719,20 @@ qint64 LocalizadorSemelhantes::fecharCadeias(const ListaPares& comparados,
     // this many records are left to the groups.
     constexpr size_t kMaximo = 12;
     const float ligacao = float(m_opcoes.limiarRevisao);
-    constexpr quint32 kFora = std::numeric_limits<quint32>::max();
-    std::vector<quint32> pai(m_registros.size(), kFora);
-    const auto raiz = [&](quint32 x) {
-        if (pai[x] == kFora)
-            pai[x] = x;
-        while (pai[x] != x) x = pai[x] = pai[pai[x]];
-        return x;
+    Conjuntos conjuntos(m_registros.size());
+    const auto ligar = [&](quint32 a, quint32 b) {
+        const quint32 ra = conjuntos.Raiz(a), rb = conjuntos.Raiz(b);
+        if (ra != rb)
+            conjuntos.Unir(ra, rb);
     };
-    const auto ligar = [&](quint32 a, quint32 b) { pai[raiz(b)] = raiz(a); };
     for (const ParCandidato& p : m_pares)
         if (p.pontuacao >= ligacao && !p.decidido)
             ligar(p.a, p.b);
     for (const quint64 k : abaixo) ligar(quint32(k >> 32), quint32(k));
     std::vector<std::pair<quint32, quint32>> cadeias;  // (root, record)
-    for (quint32 x = 0; x < quint32(pai.size()); ++x)
-        if (pai[x] != kFora)
-            cadeias.emplace_back(raiz(x), x);
+    for (quint32 x = 0; x < quint32(m_registros.size()); ++x)
+        if (conjuntos.Ligado(x))
+            cadeias.emplace_back(conjuntos.Raiz(x), x);
     std::sort(cadeias.begin(), cadeias.end());
     std::vector<ParCandidato> novos;
     qint64 pontuados = 0;
@@ -850,39 +847,21 @@ QVector<GrupoCandidato> LocalizadorSemelhantes::Agrupar(double limiar) const {
         return x->pontuacao != y->pontuacao ? x->pontuacao > y->pontuacao
                                             : std::tie(x->a, x->b) < std::tie(y->a, y->b);
     });
-    // By record index: at a million records the hundreds of thousands of linked records made
-    // hash maps cost more than the rest of the grouping.
-    constexpr quint32 kFora = std::numeric_limits<quint32>::max();
-    std::vector<quint32> pai(m_registros.size(), kFora);
+    Conjuntos conjuntos(m_registros.size());
     std::vector<float> ligacao(m_registros.size(), std::numeric_limits<float>::max());
-    std::vector<quint32> membros;
-    auto raiz = [&](quint32 x) {
-        if (pai[x] == kFora) {
-            pai[x] = x;
-            membros.push_back(x);
-            return x;
-        }
-        quint32 r = x;
-        while (pai[r] != r) r = pai[r];
-        while (pai[x] != r) {
-            const quint32 p = pai[x];
-            pai[x] = r;
-            x = p;
-        }
-        return r;
-    };
     for (const ParCandidato* e : arestas) {
-        const quint32 ra = raiz(e->a), rb = raiz(e->b);
+        const quint32 ra = conjuntos.Raiz(e->a), rb = conjuntos.Raiz(e->b);
         if (ra == rb)
             continue;
-        pai[rb] = ra;
+        conjuntos.Unir(ra, rb);
         ligacao[ra] = std::min({e->pontuacao, ligacao[ra], ligacao[rb]});
     }
     std::vector<int> indice(m_registros.size(), -1);
     QVector<GrupoCandidato> grupos;
-    std::sort(membros.begin(), membros.end());
-    for (quint32 x : membros) {
-        const quint32 r = raiz(x);
+    for (quint32 x = 0; x < quint32(m_registros.size()); ++x) {
+        if (!conjuntos.Ligado(x))
+            continue;
+        const quint32 r = conjuntos.Raiz(x);
         if (indice[r] < 0) {
             indice[r] = int(grupos.size());
             grupos.append(GrupoCandidato());
