@@ -21,8 +21,8 @@ bool Bom(int nivelNome) {
 // Another reading of the names holds only when one name it pairs agrees and the other is
 // missing or at least alike (a slip or two in it: CATHERINE GONZALEZ / GONZALZ CATHERINE).
 bool Leitura(int nome, int ultimo) {
-    return (Bom(nome) && ultimo != nivel::kNomeDiferente) ||
-           (Bom(ultimo) && nome != nivel::kNomeDiferente);
+    return (Bom(nome) && ultimo < nivel::kNomePoucoParecido) ||
+           (Bom(ultimo) && nome < nivel::kNomePoucoParecido);
 }
 
 // How many of the bytes of two documents of a record differ, the whole documents (their
@@ -62,10 +62,10 @@ bool EntrePalavras(std::string_view texto, std::string_view palavra) {
 
 // The level of two different names by their likeness alone: 5 when very alike (Jaro-Winkler
 // 0.92, or at most two slips in names of six letters or more), 6 when alike (0.84, or two
-// slips in a short name, one of them a letter added or dropped: JAMES / JARNS, JAIRO / JRAO;
-// two letters replaced in a name of the same length make another name as often as a slip,
-// LUCIA / LIVIA, twin sisters), else different. Most names compared are strangers': a bound
-// proves most of them apart without computing Jaro-Winkler or the distance.
+// slips in a short name, one of them a letter added or dropped: JAMES / JARNS, JAIRO / JRAO),
+// 7 when two letters are replaced in a name of four or more (they make another name as often
+// as a slip: LUCIA / LIVIA, twin sisters), else different. Most names compared are
+// strangers': a bound proves most of them apart without computing Jaro-Winkler or the distance.
 int NivelPorSemelhanca(std::string_view x, std::string_view y) {
     const size_t menor = std::min(x.size(), y.size()), maior = std::max(x.size(), y.size());
     const int emComum = EmComumNoMaximo(x, y);
@@ -77,7 +77,9 @@ int NivelPorSemelhanca(std::string_view x, std::string_view y) {
     const bool duasFalhas = menor >= 4 && size_t(emComum) + 2 >= maior && Distancia(x, y, 2) <= 2;
     if (duasFalhas && menor >= 6)
         return 5;
-    return jw >= 0.84 || (duasFalhas && x.size() != y.size()) ? 6 : nivel::kNomeDiferente;
+    if (jw >= 0.84 || (duasFalhas && x.size() != y.size()))
+        return 6;
+    return duasFalhas ? nivel::kNomePoucoParecido : nivel::kNomeDiferente;
 }
 
 bool NomeOuOrdem(int campo) {
@@ -219,7 +221,7 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
     int ultimo = nivelNome(a.ultimo, b.ultimo, cache);
     int meio = nivelMeio(a.meio, b.meio, cache);
     // A first name that is the other record's middle name (the person goes by it).
-    if (nome == nivel::kNomeDiferente && (a.meio || b.meio)) {
+    if (nome >= nivel::kNomePoucoParecido && (a.meio || b.meio)) {
         const auto emMeio = [&](quint32 nome, quint32 meio) {
             const std::string_view primeira = m_nomes.entradas[nome].primeira();
             return meio && !primeira.empty() &&
@@ -725,7 +727,7 @@ ModeloPontuacao::ContagemFamilia LocalizadorSemelhantes::contarFamilias() const 
                             cf.iguais[kMeioFamilia] += nv[size_t(Campo::NomeMeio)] == 1;
                         }
                     }
-                    if (nome == nivel::kNomeDiferente && data) {
+                    if (nome >= nivel::kNomePoucoParecido && data) {
                         ++cf.vistos[kDataFamilia];
                         cf.iguais[kDataFamilia] += data == nivel::kDataIgual;
                     }

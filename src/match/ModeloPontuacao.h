@@ -36,7 +36,7 @@ enum class Campo {
 constexpr int kCampos = 11;
 // What is measured on households, in Parametros::familia.
 enum Parente { kParesFamilia, kPrenomeFamilia, kMeioFamilia, kDataFamilia, kParentes };
-constexpr int kBitsNivel = 3;  // levels of one field in a pattern of levels (at most 8)
+constexpr int kBitsNivel = 4;  // levels of one field in a pattern of levels (at most 16)
 
 // Level 0 of every field but OrdemNomes is "nulo": one side has nothing, which is no evidence
 // either way (NULL and empty alike), so a missing middle name or document costs nothing.
@@ -74,7 +74,7 @@ int VersaoDefinicoes();
 // Levels of the fields that decide the household reading below.
 namespace nivel {
 constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNomeMuitoParecido = 5,
-              kNomeDiferente = 7;
+              kNomePoucoParecido = 7, kNomeDiferente = 8;
 constexpr int kEnderecoIgual = 1, kEnderecoQuase = 2, kEnderecoRua = 4;
 constexpr int kTelefoneIgual = 1;
 constexpr int kDataIgual = 1, kDataAnosDiferenca = 7;
