@@ -19,10 +19,12 @@ bool Bom(int nivelNome) {
 }
 
 // Another reading of the names holds only when one name it pairs agrees and the other is
-// missing or at least alike (a slip or two in it: CATHERINE GONZALEZ / GONZALZ CATHERINE).
+// missing or at least a little alike (a slip or two in it: CATHERINE GONZALEZ / GONZALZ
+// CATHERINE), or when both are alike (two slips left in each).
 bool Leitura(int nome, int ultimo) {
-    return (Bom(nome) && ultimo < nivel::kNomePoucoParecido) ||
-           (Bom(ultimo) && nome < nivel::kNomePoucoParecido);
+    return (Bom(nome) && ultimo != nivel::kNomeDiferente) ||
+           (Bom(ultimo) && nome != nivel::kNomeDiferente) ||
+           (nome && ultimo && std::max(nome, ultimo) < nivel::kNomePoucoParecido);
 }
 
 // How many of the bytes of two documents of a record differ, the whole documents (their
@@ -232,14 +234,14 @@ void LocalizadorSemelhantes::niveisNomes(const Registro& a, const Registro& b,
     }
     int ordem = 0;
     // Another reading can only hold between names that might be one: missing, of one sound,
-    // or of lengths one slip apart.
+    // or of lengths two slips apart.
     const auto talvez = [&](quint32 x, quint32 y) {
         if (!x || !y || x == y)
             return true;
         const EntradaDicionario& ex = m_nomes.entradas[x];
         const EntradaDicionario& ey = m_nomes.entradas[y];
         return ex.som == ey.som ||
-               (ex.texto.size() + 1 >= ey.texto.size() && ey.texto.size() + 1 >= ex.texto.size());
+               (ex.texto.size() + 2 >= ey.texto.size() && ey.texto.size() + 2 >= ex.texto.size());
     };
     if (!(Bom(nome) && Bom(ultimo))) {
         // The better of the other readings, when it is clearly better: the given and family

@@ -236,6 +236,9 @@ TEST(Pontuacao, NamesSurviveSlipsTranspositionsAndFieldsReadAcross) {
         c.incluir({"CAVRALHU", {}, "CATARINA", {}, {}, Data(1942, 10, 19), "F"});
     const quint32 jaime = c.incluir({"JAIME", {}, "MESQUITA", {}, {}, Data(1966, 3, 8), "M"});
     const quint32 jairne = c.incluir({"JAIRNE", {}, "MESQUITA", {}, {}, Data(1966, 3, 8), "M"});
+    // Names swapped, with two slips left in each.
+    const quint32 helena = c.incluir({"HELENA", {}, "FAGUNDES", {}, {}, Data(1977, 3, 12), "F"});
+    const quint32 hlenna = c.incluir({"FAGNUDSE", {}, "HLENNA", {}, {}, Data(1977, 3, 12), "F"});
     // Two keys slipped in a short name (no longer another name), and a digit of the date.
     const quint32 telma = c.incluir({"TELMA", {}, "QUEIROZ", {}, {}, Data(1958, 2, 14), "F"});
     const quint32 tekna = c.incluir({"TEKNA", {}, "QUEIROZ", {}, {}, Data(1958, 2, 17), "F"});
@@ -263,6 +266,8 @@ TEST(Pontuacao, NamesSurviveSlipsTranspositionsAndFieldsReadAcross) {
     EXPECT_GE(c.busca.Pontuar(catarina, cavralhu), 50);
     EXPECT_EQ(c.rotulo(jaime, jairne, Campo::Nome), "parecido");
     EXPECT_GE(c.busca.Pontuar(jaime, jairne), 50);
+    EXPECT_EQ(c.rotulo(helena, hlenna, Campo::OrdemNomes), "nome e sobrenome trocados");
+    EXPECT_GE(c.busca.Pontuar(helena, hlenna), 50);
     EXPECT_EQ(c.rotulo(telma, tekna, Campo::Nome), "pouco parecido");
     EXPECT_GE(c.busca.Pontuar(telma, tekna), 5);  // worth a look, where "diferente" sank it
     EXPECT_EQ(c.rotulo(pai, filho, Campo::NomeUltimo), "diferente");
