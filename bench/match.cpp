@@ -39,7 +39,7 @@ extern char** environ;
 namespace {
 
 constexpr double kPadrao = 50;  // cadunir-find's default --min-score
-constexpr double kRevisao = 5;  // the review threshold the README gives
+constexpr double kRevisao = 3;  // the review threshold the README gives
 
 struct Processo {
     int codigo = -1;

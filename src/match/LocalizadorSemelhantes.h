@@ -28,7 +28,7 @@ namespace semelhanca {
 
 struct OpcoesBusca {
     double limiar = 50;        // pairs kept and joined into groups (0..100)
-    double limiarRevisao = 5;  // below this two members of one group look like two people
+    double limiarRevisao = 3;  // below this two members of one group look like two people
     // Blocks up to this size are compared all against all. Larger ones (every MARIA, every
     // record born on one day of a large register) are sorted in a few orders and each record
     // is compared with its next `janela` neighbours in each, so that the pairs per record stay

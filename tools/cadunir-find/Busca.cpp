@@ -154,7 +154,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         QStringLiteral("ARQUIVO"));
     const QCommandLineOption oLimiar(
         QStringLiteral("min-score"),
-        QStringLiteral("pontuação mínima dos pares e grupos (padrão 50; 5 para revisão)"),
+        QStringLiteral("pontuação mínima dos pares e grupos (padrão 50; 3 para revisão)"),
         QStringLiteral("N"));
     const QCommandLineOption oThreads(QStringLiteral("threads"),
                                       QStringLiteral("linhas de execução (padrão 2)"),
