@@ -31,8 +31,8 @@ struct OpcoesBusca {
     double limiarRevisao = 3;  // below this two members of one group look like two people
     // Blocks up to this size are compared all against all. Larger ones (every MARIA, every
     // record born on one day of a large register) are sorted in a few orders and each record
-    // is compared with its next `janela` neighbours in each, so that the pairs per record stay
-    // bounded however large the register grows.
+    // is compared with its next `janela` neighbours in each (one fewer in a block of one birth
+    // date), so that the pairs per record stay bounded however large the register grows.
     int blocoMaximo = 12;
     int janela = 3;
     // Starting share of records that have another record of the same person (the prior).
