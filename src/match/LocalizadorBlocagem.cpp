@@ -259,15 +259,12 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     const bool soPequenos = tipo == kNomeAno || tipo == kNomeDiaMes;
     // Blocks up to this many records are compared all against all.
     const size_t completo = soPequenos ? kBlocoPequeno : maximo;
-    // Larger blocks are walked by neighbours, but for these kinds: the rare names', both names'
-    // sounds with the year, and one name's sound with the other's initial (a slip in the other
-    // name), whose large blocks are a common name born in one year (or on one day and month):
-    // the neighbours met there are strangers all but a handful (at a million records, 4.8
-    // million pairs of the 17.4 million compared, for 28 of one person scoring 3 or more that
-    // no other key met, and 970 of two people). With the day and month, both names' sounds
-    // still meet a slip in the year of a common name.
-    const bool semVizinhos =
-        soPequenos || tipo == kSomAno || tipo == kUmSomAno || tipo == kUmSomDiaMes;
+    // Larger blocks are walked by neighbours, but for these kinds: the rare names', and one
+    // name's sound with the other's initial (a slip in the other name), whose large blocks are
+    // a common name and initial born in one year: the neighbours met there are strangers all
+    // but a handful (at a million records, 3.8 million pairs of the 17.4 million compared, for
+    // 19 of one person scoring 3 or more that no other key met, and 227 of two people).
+    const bool semVizinhos = soPequenos || tipo == kUmSomAno || tipo == kUmSomDiaMes;
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
