@@ -323,6 +323,20 @@ quint32 Endereco(std::string_view texto, std::string& rua, std::string& rascunho
             resto =
                 proxima == std::string_view::npos ? std::string_view() : resto.substr(proxima + 1);
         }
+        // Nothing after the commas but the flat ("R CASTRO ALVES 311, APTO 5"): a number that
+        // ends the street is its number.
+        if (!numero) {
+            int palavras = 0;
+            std::string_view ultima;
+            AteComplemento(primeira, [&](std::string_view p) {
+                ++palavras;
+                ultima = p;
+            });
+            if (palavras > 1 && Numero(ultima)) {
+                numero = NumeroDe(ultima);
+                tirado = ultima;
+            }
+        }
     } else {
         int palavras = 0;
         AteComplemento(primeira, [&](std::string_view p) {

@@ -60,6 +60,8 @@ TEST(Normalizacao, AddressesReducedToStreetAndNumber) {
         {"Rua das Flores, 0, 12", {"FLORES", 12}},  // a number 0 says nothing: the next one
         {"1 2 3", {"1 2", 3}},                      // the last number; single digits stay
         {"Apto 12 Rua X", {"", 0}},                 // nothing before the complement
+        {"R Castro Alves 311, apto 5", {"CASTRO ALVES", 311}},  // only the flat after the comma
+        {"Rua 7 de Setembro, apto 3", {"7 SETEMBRO", 0}},
     };
     for (const auto& [texto, esperado] : casos) {
         const EnderecoNormalizado e = Endereco(QString::fromUtf8(texto));
