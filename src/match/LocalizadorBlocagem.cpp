@@ -249,8 +249,8 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     const quint32 n = quint32(m_registros.size());
     const size_t maximo = size_t(std::max(2, m_opcoes.blocoMaximo));
     // A block of one birth date is walked one neighbour shorter: its records share the whole
-    // date already, and sorted by either name a third neighbour met one of the same person 7
-    // times in 1.5 million pairs at a million records (and as many of two people at 50).
+    // date already, and sorted by either name a third neighbour met one of the same person
+    // (scoring 3 or more) 7 times in 1.5 million pairs at a million records.
     const size_t janela = size_t(std::max(1, m_opcoes.janela - (tipo == kNascimento ? 1 : 0)));
     // The kinds for the records without a date or a name: only those records meet their
     // neighbours, and only the blocks that hold one matter.

@@ -31,8 +31,8 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
         // Jaro-Winkler bands: two slips, or a slip in a short name.
         {"muito parecido", 0.015, 0.005, false},
         {"parecido", 0.015, 0.03, false},
-        // Two slips that keep the length (LUCIA / LIVIA), or a likeness below the bands: as
-        // often another name as a slip, but far more often a slip than two strangers' names.
+        // Two letters replaced in a name of four or more (LUCIA / LIVIA): as often another
+        // name as a slip, but far more often a slip than two strangers' names.
         {"pouco parecido", 0.005, 0.02, false, -inf, 0},
         {"diferente", 0.01, 0.92, false, -inf, 0},
     };

@@ -108,9 +108,9 @@ class ModeloPontuacao {
     // or two relatives of one household: the address and telephone say nothing between the
     // two, so they add nothing.
     static bool Familia(const std::array<quint8, kCampos>& n);
-    // Two different first names (not one slip or two apart) with one family name and one
-    // birth date: twins as often as one person, so the date weighs what it does between
-    // relatives (the households' own u), in a household or not.
+    // Two different first names (neither one slip apart nor very alike: LUCIA and LIVIA are
+    // two) with one family name and one birth date: twins as often as one person, so the date
+    // weighs what it does between relatives (the households' own u), in a household or not.
     static bool Gemeos(const std::array<quint8, kCampos>& n);
 
     // Whether the field's level weighs by the value's frequency: an exact agreement, but for a
