@@ -305,8 +305,7 @@ quint32 Endereco(std::string_view texto, std::string& rua, std::string& rascunho
     const size_t virgula = texto.find(',');
     TextoNormalizado(texto.substr(0, virgula), rascunho);
     const std::string_view primeira(rascunho);
-    // Without commas, the number is taken out of the street when the street has words besides.
-    std::string_view tirado;
+    std::string_view tirado;  // the number taken out of the street
     if (virgula != std::string_view::npos) {
         std::string normal;
         std::string_view resto = texto.substr(virgula + 1);
@@ -323,31 +322,22 @@ quint32 Endereco(std::string_view texto, std::string& rua, std::string& rascunho
             resto =
                 proxima == std::string_view::npos ? std::string_view() : resto.substr(proxima + 1);
         }
-        // Nothing after the commas but the flat ("R CASTRO ALVES 311, APTO 5"): a number that
-        // ends the street is its number.
-        if (!numero) {
-            int palavras = 0;
-            std::string_view ultima;
-            AteComplemento(primeira, [&](std::string_view p) {
-                ++palavras;
-                ultima = p;
-            });
-            if (palavras > 1 && Numero(ultima)) {
-                numero = NumeroDe(ultima);
-                tirado = ultima;
-            }
-        }
-    } else {
+    }
+    if (!numero) {
+        // From the street itself, when it has words besides: without commas its last number;
+        // with nothing after the commas but the flat ("R CASTRO ALVES 311, APTO 5"), only a
+        // number that ends it.
         int palavras = 0;
+        std::string_view ultima;
         AteComplemento(primeira, [&](std::string_view p) {
             ++palavras;
+            ultima = p;
             if (Numero(p))
                 tirado = p;
         });
-        if (palavras > 1)
-            numero = NumeroDe(tirado);
-        else
+        if (palavras < 2 || (virgula != std::string_view::npos && tirado.data() != ultima.data()))
             tirado = {};
+        numero = NumeroDe(tirado);
     }
     rua.clear();
     AteComplemento(primeira, [&](std::string_view p) {
