@@ -11,6 +11,7 @@ constexpr double kParesDeApoio = 50;  // how much the starting m weighs against 
 constexpr int kMaximoIteracoes = 60;
 constexpr double kConvergencia = 1e-4;   // largest change of any m, and of the prior's share
 constexpr qint64 kMinimoHistorico = 30;  // labelled pairs that start to say something
+constexpr double kPisoNomes = 3;         // a name's learned m is at least its starting m over this
 // Below this many candidate pairs the register cannot outweigh the starting values: a few
 // dozen pairs, most of them strangers, were read as one person each and taught m nonsense
 // (two birth-date digits apart weighing for one person).
@@ -92,10 +93,38 @@ ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
                 const double parte = (contagem[size_t(c)][size_t(l)] +
                                       kParesDeApoio * inicial.m[size_t(c)][l] / inicialLivre) /
                                      (total + kParesDeApoio);
-                const double m = parte * (1.0 - fixo);
-                mudanca = std::max(mudanca, std::abs(m - r.parametros.m[size_t(c)][l]));
-                novo.m[size_t(c)][l] = m;
+                novo.m[size_t(c)][l] = parte * (1.0 - fixo);
             }
+            // A name's levels of disagreement are held to a third of their starting m: learned
+            // freely they ran away to nothing (m of "diferente" 3e-6 at a million records where
+            // the register's own pairs of one person show 0.004), for a pair of one person
+            // with a name typed very wrong scores low, and so teaches that such names are
+            // never one person's. Not for the dates: a father and son of one name and
+            // address are two digits of the year apart.
+            if (c <= int(Campo::NomeUltimo)) {
+                double livre = 0, levantado = 0;
+                for (int l = primeiro; l < niveis.size(); ++l) {
+                    if (!niveis[l].aprendido)
+                        continue;
+                    double& m = novo.m[size_t(c)][l];
+                    const double minimo = inicial.m[size_t(c)][l] / kPisoNomes;
+                    if (m < minimo) {
+                        levantado += minimo - m;
+                        m = minimo;
+                    } else {
+                        livre += m;
+                    }
+                }
+                // What was raised is taken from the others, in proportion.
+                for (int l = primeiro; l < niveis.size() && levantado > 0; ++l)
+                    if (niveis[l].aprendido &&
+                        novo.m[size_t(c)][l] > inicial.m[size_t(c)][l] / kPisoNomes)
+                        novo.m[size_t(c)][l] *= (livre - levantado) / livre;
+            }
+            for (int l = primeiro; l < niveis.size(); ++l)
+                if (niveis[l].aprendido)
+                    mudanca = std::max(
+                        mudanca, std::abs(novo.m[size_t(c)][l] - r.parametros.m[size_t(c)][l]));
         }
         // The prior: the expected pairs of one person over every pair of the register, as the
         // other records of its person a record has, on average. A register never cleaned can

@@ -86,6 +86,17 @@ TEST(Aprendizado, LearnsThePriorAndMFromARegisterWhoseAnswerIsKnown) {
         EXPECT_NEAR(p.m[size_t(campo)][nivel], conhecido, 0.04) << int(campo);
         EXPECT_GT(std::abs(inicial.m[size_t(campo)][nivel] - conhecido), 0.04) << int(campo);
     }
+    // The register shows almost no pair of one person with its names typed far apart, but
+    // a name's disagreements keep a third of their start and the field's levels still add
+    // up to one.
+    for (const Campo campo : {Campo::Nome, Campo::NomeUltimo}) {
+        double soma = 0;
+        for (int l = 1; l < p.m[size_t(campo)].size(); ++l) {
+            EXPECT_GE(p.m[size_t(campo)][l], inicial.m[size_t(campo)][l] / 3 - 1e-12) << l;
+            soma += p.m[size_t(campo)][l];
+        }
+        EXPECT_NEAR(soma, 1.0, 1e-9);
+    }
     // A field the register never fills stays where it started; fixed levels stay fixed.
     EXPECT_EQ(p.m[size_t(Campo::Telefone)], inicial.m[size_t(Campo::Telefone)]);
     EXPECT_EQ(p.m[size_t(Campo::Nascimento)][nivel::kDataAnosDiferenca],

@@ -474,7 +474,17 @@ TEST(Blocagem, APairThatSharesASingleKeyIsCompared) {
     // the year are left to meet on.
     const quint32 t = c.incluir({"GILBERTO", {}, "VASCONCELOS", {}, {}, Data(1961, 5, 14), "M"});
     const quint32 u = c.incluir({"HILBERTO", {}, "VASCONCELOS", {}, {}, Data(1961, 8, 14), "M"});
+    // A slip of the keyboard in each name that changes its sound (CAMILA / VAMILA, BORGES /
+    // BORFES) and a digit of the year: only the names less one letter, with the day and
+    // month, meet.
+    const quint32 v = c.incluir({"CAMILA", {}, "BORGES", {}, {}, Data(1988, 10, 30), "F"});
+    const quint32 w = c.incluir({"VAMILA", {}, "BORFES", {}, {}, Data(1989, 10, 30), "F"});
+    // The same with the names in each other's field and a digit of the day.
+    const quint32 x = c.incluir({"VALDIR", {}, "FONTOURA", {}, {}, Data(1954, 7, 12), "M"});
+    const quint32 y = c.incluir({"FONTOUTA", {}, "VALSIR", {}, {}, Data(1954, 7, 13), "M"});
     c.busca.Comparar();
+    EXPECT_TRUE(c.comparado(v, w));
+    EXPECT_TRUE(c.comparado(x, y));
     EXPECT_TRUE(c.comparado(a, b));
     EXPECT_TRUE(c.comparado(d, e));
     EXPECT_TRUE(c.comparado(f, g));
