@@ -263,13 +263,7 @@ int LocalizadorSemelhantes::variantes(int tipo, const Registro& r,
     const quint64 data =
         tipo == kVarianteAno ? quint64(r.nascimento / 10000) : DiaMesSemTroca(r.nascimento);
     int k = 0;
-    const auto acrescentar = [&](std::string_view v) {
-        const quint64 c = Chave(tipo, Hash(v, data));
-        for (int j = 0; j < k; ++j)
-            if (saida[j] == c)
-                return;
-        saida[k++] = c;
-    };
+    const auto acrescentar = [&](std::string_view v) { saida[k++] = Chave(tipo, Hash(v, data)); };
     char buffer[kLetrasVariantes];
     for (const quint32 x : nomes) {
         if (!x)
@@ -279,12 +273,16 @@ int LocalizadorSemelhantes::variantes(int tipo, const Registro& r,
         if (t.size() < 3 || t.size() > kLetrasVariantes)
             continue;
         for (size_t p = 0; p < t.size(); ++p) {
+            if (p > 0 && t[p] == t[p - 1])
+                continue;  // the same variant as the letter before it (ANNA: ANA twice)
             std::memcpy(buffer, t.data(), p);
             std::memcpy(buffer + p, t.data() + p + 1, t.size() - p - 1);
             acrescentar(std::string_view(buffer, t.size() - 1));
         }
     }
-    return k;
+    // Once each, should the two names share one (ANA, and ANAS less its S).
+    std::sort(saida, saida + k);
+    return int(std::unique(saida, saida + k) - saida);
 }
 
 void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& resumos,
