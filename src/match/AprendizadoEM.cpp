@@ -96,8 +96,8 @@ ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
                 novo.m[size_t(c)][l] = parte * (1.0 - fixo);
             }
             // A name's levels of disagreement are held to a third of their starting m: learned
-            // freely they ran away to nothing (m of "diferente" 3e-6 at a million records where
-            // the register's own pairs of one person show 0.004), for a pair of one person
+            // freely they ran away to nothing (m of "diferente" 3e-6 at a million records whose
+            // known pairs of one person show 0.004), for a pair of one person
             // with a name typed very wrong scores low, and so teaches that such names are
             // never one person's. Not for the dates: a father and son of one name and
             // address are two digits of the year apart.
