@@ -8,11 +8,11 @@
 // next neighbours in each, so the pairs per record stay bounded and the cost grows with the
 // register, not its square. A record without a birth date meets the records that sound like
 // it whatever their dates; one missing its given or family name meets those that sound like
-// the name it has, born the same year or on the same day and month; and where either name is
-// rare, the records that sound like it and share the year, or the day and month, meet whatever
-// the other name says (a slip at its start changes its sound and its initial). Where a name
-// with a part of the date is rare enough for a small block, each of its spellings less one
-// letter is a key too: a slip anywhere in each name and a digit of the date still meet.
+// the name it has, born the same year or on the same day and month; and where a name with the
+// year, or with the day and month, is rare enough for a small block, it and each of its
+// spellings less one letter are keys too, whatever the other name says: a slip anywhere in
+// each name (at its start it changes the name's sound and initial) and a digit of the date
+// still meet.
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -50,33 +50,26 @@ enum TipoChave {
     kUmSomSemData,    // the same for the records without a birth date
     kUmNomeAno,       // either name's sound with the year, for the records missing a name
     kUmNomeDiaMes,    // the same with the day and month
-    kNomeAno,         // either name's sound with the year, in the blocks small enough
-    kNomeDiaMes,      // the same with the day and month
     kVarianteAno,     // a name less any one letter, with the year of birth, in small blocks
     kVarianteDiaMes,  // the same with the day and month
 };
 constexpr int kTiposChave = kVarianteDiaMes;
 // The kinds by the memory they hold, most first: two kinds blocked side by side hold the most
-// at once while the list of pairs found so far is still short. The four kinds for rare names
+// at once while the list of pairs found so far is still short. The two kinds for rare names
 // hold the most entries and put forward few pairs; the others by the pairs they put forward.
 constexpr std::array<int, kTiposChave> kOrdemBlocagem = {
-    kVarianteAno, kVarianteDiaMes, kNomeAno, kNomeDiaMes,   kUmSomAno,     kNascimento,
-    kUmSomDiaMes, kEndereco,       kSomAno,  kSomDiaMes,    kUmSomSemData, kTelefone,
-    kSomSemData,  kUmNomeAno,      kCic,     kUmNomeDiaMes, kRg,           kProntuario};
+    kVarianteAno, kVarianteDiaMes, kUmSomAno,     kNascimento, kUmSomDiaMes, kEndereco,
+    kSomAno,      kSomDiaMes,      kUmSomSemData, kTelefone,   kSomSemData,  kUmNomeAno,
+    kCic,         kUmNomeDiaMes,   kRg,           kProntuario};
 // A record without a birth date, or missing a name, meets this many neighbours on each side
 // in its block.
 constexpr size_t kVizinhosSemData = 15;
-// Either name's sound with a part of the birth date meets the records with a slip at the start
-// of the other name and in the date, but its blocks are large wherever the name is common:
-// only those of up to this many records are compared, the rarer names.
-constexpr size_t kBlocoPequeno = 4;
 // A name's variants less one letter are taken up to this many letters, and compared in blocks
 // of up to this many records: in larger ones (a common name with a year of birth) they met
 // strangers, while the records of one person, with a slip in the name and one in the date,
 // mostly hold a rarer name. (At a million records, 0.17 million more pairs compared.)
 constexpr size_t kLetrasVariantes = 20;
 constexpr size_t kBlocoVariantes = 6;
-constexpr int kMaximoEntradas = 2 * (int(kLetrasVariantes) + 1);
 
 // The first characters of a text packed into the top bits of a number, five bits each, so that
 // numbers sort as the texts do (case and accents are gone already).
@@ -231,18 +224,14 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
             return k;
         }
         case kUmNomeAno:
-        case kUmNomeDiaMes:
-        case kNomeAno:
-        case kNomeDiaMes: {
+        case kUmNomeDiaMes: {
             // A record missing its given or family name, with a slip in its birth date, shares
             // no other key with its records: it meets those that sound like the name it has,
-            // in either field, born the same year or on the same day and month. The same keys,
-            // for every record, meet the records of a rare name whatever the other name says.
+            // in either field, born the same year or on the same day and month.
             if (semData)
                 return 0;
-            const quint64 data = tipo == kUmNomeAno || tipo == kNomeAno
-                                     ? quint64(r.nascimento / 10000)
-                                     : DiaMesSemTroca(r.nascimento);
+            const quint64 data =
+                tipo == kUmNomeAno ? quint64(r.nascimento / 10000) : DiaMesSemTroca(r.nascimento);
             const bool falta = !r.nome || !r.ultimo;
             int k = 0;
             for (const quint32 x : {r.nome, r.ultimo})
@@ -254,35 +243,6 @@ int LocalizadorSemelhantes::entradas(int tipo, const Registro& r, quint32 i,
         default:
             return 0;
     }
-}
-
-int LocalizadorSemelhantes::variantes(int tipo, const Registro& r,
-                                      const std::array<quint32, 2>& nomes, quint64* saida) const {
-    // One slip anywhere in a name (a letter wrong, missing, added, or two swapped) leaves the
-    // two spellings one variant less a letter in common: JOAO, JAOO and JOA all give JOA.
-    const quint64 data =
-        tipo == kVarianteAno ? quint64(r.nascimento / 10000) : DiaMesSemTroca(r.nascimento);
-    int k = 0;
-    const auto acrescentar = [&](std::string_view v) { saida[k++] = Chave(tipo, Hash(v, data)); };
-    char buffer[kLetrasVariantes];
-    for (const quint32 x : nomes) {
-        if (!x)
-            continue;
-        const std::string& t = m_nomes.entradas[x].texto;
-        acrescentar(t);
-        if (t.size() < 3 || t.size() > kLetrasVariantes)
-            continue;
-        for (size_t p = 0; p < t.size(); ++p) {
-            if (p > 0 && t[p] == t[p - 1])
-                continue;  // the same variant as the letter before it (ANNA: ANA twice)
-            std::memcpy(buffer, t.data(), p);
-            std::memcpy(buffer + p, t.data() + p + 1, t.size() - p - 1);
-            acrescentar(std::string_view(buffer, t.size() - 1));
-        }
-    }
-    // Once each, should the two names share one (ANA, and ANAS less its S).
-    std::sort(saida, saida + k);
-    return int(std::unique(saida, saida + k) - saida);
 }
 
 void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& resumos,
@@ -301,15 +261,12 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
         blocarVariantes(tipo, std::min(kBlocoVariantes, maximo), novos);
         return;
     }
-    const bool soPequenos = tipo == kNomeAno || tipo == kNomeDiaMes;
-    // Blocks up to this many records are compared all against all.
-    const size_t completo = soPequenos ? kBlocoPequeno : maximo;
-    // Larger blocks are walked by neighbours, but for these kinds: the rare names', and one
-    // name's sound with the other's initial (a slip in the other name), whose large blocks are
-    // a common name and initial born in one year: the neighbours met there are strangers all
-    // but a handful (at a million records, 3.8 million pairs of the 17.4 million compared, for
-    // 19 of one person scoring 3 or more that no other key met, and 227 of two people).
-    const bool semVizinhos = soPequenos || tipo == kUmSomAno || tipo == kUmSomDiaMes;
+    // Larger blocks are walked by neighbours, but for the kinds of one name's sound with the
+    // other's initial (a slip in the other name), whose large blocks are a common name and
+    // initial born in one year: the neighbours met there are strangers all but a handful (at a
+    // million records, 3.8 million pairs of the 17.4 million compared, for 19 of one person
+    // scoring 3 or more that no other key met, and 227 of two people).
+    const bool semVizinhos = tipo == kUmSomAno || tipo == kUmSomDiaMes;
     const auto par = [&](quint32 a, quint32 b) {
         if (a != b)
             novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
@@ -366,7 +323,7 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     for (size_t i = 0, j; i < blocos.size() && !soFaltas; i = j) {
         j = fim(i);
         const size_t k = j - i;
-        previstos += k <= completo ? k * (k - 1) / 2 : semVizinhos ? 0 : 2 * janela * k;
+        previstos += k <= maximo ? k * (k - 1) / 2 : semVizinhos ? 0 : 2 * janela * k;
     }
     novos.clear();
     novos.reserve(previstos);
@@ -388,7 +345,7 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
     };
     for (size_t i = 0, j; i < blocos.size(); i = j) {
         j = fim(i);
-        if (!soFaltas && j - i <= completo) {
+        if (!soFaltas && j - i <= maximo) {
             for (size_t x = i; x < j; ++x)
                 for (size_t y = x + 1; y < j; ++y) par(blocos[x].registro, blocos[y].registro);
             continue;
@@ -424,6 +381,33 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
 
 void LocalizadorSemelhantes::blocarVariantes(int tipo, size_t maximo,
                                              std::vector<quint64>& novos) const {
+    // One slip anywhere in a name (a letter wrong, missing, added, or two swapped) leaves the
+    // two spellings one variant less a letter in common: JOAO, JAOO and JOA all give JOA. Each
+    // name's variants are hashed once, not once for every record that holds it; a record's
+    // keys are its names' hashes mixed with its part of the date.
+    const auto& dicionario = m_nomes.entradas;
+    std::vector<quint32> quantos(dicionario.size(), 0), inicio(dicionario.size() + 1, 0);
+    std::vector<quint64> hashes;
+    char buffer[kLetrasVariantes];
+    for (size_t x = 1; x < dicionario.size(); ++x) {
+        inicio[x] = quint32(hashes.size());
+        const EntradaDicionario& e = dicionario[x];
+        quantos[x] = e.contagem[0] + e.contagem[2];
+        if (!quantos[x])
+            continue;  // never a given or family name
+        const std::string& t = e.texto;
+        hashes.push_back(Hash(t, 0));
+        if (t.size() < 3 || t.size() > kLetrasVariantes)
+            continue;
+        for (size_t p = 0; p < t.size(); ++p) {
+            if (p > 0 && t[p] == t[p - 1])
+                continue;  // the same variant as the letter before it (ANNA: ANA twice)
+            std::memcpy(buffer, t.data(), p);
+            std::memcpy(buffer + p, t.data() + p + 1, t.size() - p - 1);
+            hashes.push_back(Hash(std::string_view(buffer, t.size() - 1), 0));
+        }
+    }
+    inicio.back() = quint32(hashes.size());
     // A name's variants are only worth their entries where its block can be small: where the
     // records expected to hold the name with this part of the date (from how many hold the
     // name, and how many this part of the date) are few. At a million records only the rarer
@@ -440,52 +424,55 @@ void LocalizadorSemelhantes::blocarVariantes(int tipo, size_t maximo,
             ++porData[parteData(r)];
             ++comData;
         }
-    const quint32 n = quint32(m_registros.size());
     const auto nomes = [&](const Registro& r) {
         std::array<quint32, 2> v{};
         if (r.nascimento <= 0)
             return v;
         const double parte = porData[parteData(r)] / comData;
         int q = 0;
-        for (const quint32 x : {r.nome, r.ultimo}) {
-            const auto& c = m_nomes.entradas[x].contagem;
-            if (x && double(c[0] + c[2]) * parte <= double(maximo))
+        for (const quint32 x : {r.nome, r.ultimo})
+            if (x && (q == 0 || x != v[0]) && double(quantos[x]) * parte <= double(maximo))
                 v[size_t(q++)] = x;
-        }
         return v;
     };
     // Keys and records only: these blocks are never walked, so they need no orders. The list
-    // is taken once at the most the names can give (a name and each of its variants).
+    // is taken once at its size.
     struct Entrada {
         quint64 chave;
         quint32 registro;
     };
     size_t total = 0;
     for (const Registro& r : m_registros)
-        for (const quint32 x : nomes(r))
-            if (x) {
-                const size_t letras = m_nomes.entradas[x].texto.size();
-                total += letras >= 3 && letras <= kLetrasVariantes ? letras + 1 : 1;
-            }
+        for (const quint32 x : nomes(r)) total += inicio[x + 1] - inicio[x];
     std::vector<Entrada> blocos;
     blocos.reserve(total);
-    quint64 chaves[kMaximoEntradas];
+    const quint32 n = quint32(m_registros.size());
     for (quint32 i = 0; i < n; ++i) {
-        const int k = variantes(tipo, m_registros[i], nomes(m_registros[i]), chaves);
-        for (int x = 0; x < k; ++x) blocos.push_back({chaves[x], i});
+        const Registro& r = m_registros[i];
+        const std::array<quint32, 2> v = nomes(r);
+        if (!v[0])
+            continue;
+        const quint64 data = Misturar(quint64(parteData(r)) + 1);
+        for (const quint32 x : v)
+            for (quint32 h = inicio[x]; x && h < inicio[x + 1]; ++h)
+                blocos.push_back({Chave(tipo, hashes[h] ^ data), i});
     }
+    std::vector<quint64>().swap(hashes);
     OrdenarPorChave(blocos);
     novos.clear();
+    std::vector<quint32> bloco;
     for (size_t i = 0, j; i < blocos.size(); i = j) {
-        j = i;
-        while (j < blocos.size() && blocos[j].chave == blocos[i].chave) ++j;
-        if (j - i > maximo)
+        // The block's records once each: the two names of a record may share a variant (ANA,
+        // and ANAS less its S), and a record's entries sort side by side.
+        bloco.clear();
+        for (j = i; j < blocos.size() && blocos[j].chave == blocos[i].chave; ++j)
+            if (bloco.empty() || bloco.back() != blocos[j].registro)
+                bloco.push_back(blocos[j].registro);
+        if (bloco.size() > maximo)
             continue;
-        for (size_t x = i; x < j; ++x)
-            for (size_t y = x + 1; y < j; ++y) {
-                const quint32 a = blocos[x].registro, b = blocos[y].registro;
-                novos.push_back(a < b ? (quint64(a) << 32) | b : (quint64(b) << 32) | a);
-            }
+        for (size_t x = 0; x < bloco.size(); ++x)
+            for (size_t y = x + 1; y < bloco.size(); ++y)
+                novos.push_back(quint64(bloco[x]) << 32 | bloco[y]);
     }
     std::vector<Entrada>().swap(blocos);
     OrdenarPares(novos, n);

@@ -343,9 +343,6 @@ class LocalizadorSemelhantes {
     std::vector<ResumoNome> resumirNomes() const;
     int entradas(int tipo, const Registro& r, quint32 i, const std::vector<ResumoNome>& resumos,
                  EntradaBloco* saida) const;
-    // The keys of a name less one letter, for the names given, with a part of the birth date.
-    int variantes(int tipo, const Registro& r, const std::array<quint32, 2>& nomes,
-                  quint64* saida) const;
     void blocarVariantes(int tipo, size_t maximo, std::vector<quint64>& novos) const;
 
     void aprender(const busca::ListaPares& candidatos, const Progresso& progresso);
