@@ -67,7 +67,7 @@ constexpr size_t kVizinhosSemData = 15;
 // A name's variants less one letter are taken up to this many letters, and compared in blocks
 // of up to this many records: in larger ones (a common name with a year of birth) they met
 // strangers, while the records of one person, with a slip in the name and one in the date,
-// mostly hold a rarer name. (At a million records, 0.17 million more pairs compared.)
+// mostly hold a rarer name. (At a million records, 0.15 million more pairs compared.)
 constexpr size_t kLetrasVariantes = 20;
 constexpr size_t kBlocoVariantes = 6;
 
