@@ -386,6 +386,7 @@ void LocalizadorSemelhantes::blocarVariantes(int tipo, size_t maximo,
     // name's variants are hashed once, not once for every record that holds it; a record's
     // keys are its names' hashes mixed with its part of the date.
     const auto& dicionario = m_nomes.entradas;
+    // A name's hashes are hashes[inicio[x] .. inicio[x + 1]); none for 0, no name.
     std::vector<quint32> quantos(dicionario.size(), 0), inicio(dicionario.size() + 1, 0);
     std::vector<quint64> hashes;
     char buffer[kLetrasVariantes];
@@ -454,7 +455,7 @@ void LocalizadorSemelhantes::blocarVariantes(int tipo, size_t maximo,
             continue;
         const quint64 data = Misturar(quint64(parteData(r)) + 1);
         for (const quint32 x : v)
-            for (quint32 h = inicio[x]; x && h < inicio[x + 1]; ++h)
+            for (quint32 h = inicio[x]; h < inicio[x + 1]; ++h)
                 blocos.push_back({Chave(tipo, hashes[h] ^ data), i});
     }
     std::vector<quint64>().swap(hashes);
