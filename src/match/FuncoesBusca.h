@@ -139,6 +139,21 @@ inline bool Geracao(std::string_view p) {
            p == "SEGUNDO" || p == "II" || p == "III";
 }
 
+// A digit in a name is always a slip: a key of the row above the letters, or a letter misread
+// from a form (5 for S, 0 for O, 1 for L or I). The name with each digit read as the letter it
+// looks like; `outra` reads 1, 6 and 9 as their second look-alike.
+inline bool TemDigito(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+inline std::string DigitosComoLetras(std::string_view s, bool outra = false) {
+    static constexpr char kLetras[2][11] = {"OLZEASGTBG", "OIZEASBTBQ"};
+    std::string r(s);
+    for (char& c : r)
+        if (c >= '0' && c <= '9')
+            c = kLetras[outra ? 1 : 0][c - '0'];
+    return r;
+}
+
 // The words of a name, without allocating (names compared by the million): at most twelve,
 // which no name field holds more of.
 class Palavras {

@@ -133,7 +133,10 @@ std::vector<LocalizadorSemelhantes::ResumoNome> LocalizadorSemelhantes::resumirN
     std::vector<ResumoNome> r(m_nomes.entradas.size());
     for (size_t k = 1; k < r.size(); ++k) {
         const EntradaDicionario& e = m_nomes.entradas[k];
-        r[k] = {Prefixo(e.texto, 12, 0), e.som, e.texto.empty() ? char(0) : e.texto[0]};
+        // A name with a digit typed in it sorts and starts as its letters would.
+        const std::string letras = e.digito ? DigitosComoLetras(e.texto) : std::string();
+        const std::string_view t = e.digito ? std::string_view(letras) : e.texto;
+        r[k] = {Prefixo(t, 12, 0), e.som, t.empty() ? char(0) : t[0]};
     }
     return r;
 }

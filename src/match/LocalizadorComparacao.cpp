@@ -84,6 +84,22 @@ int NivelPorSemelhanca(std::string_view x, std::string_view y) {
     return duasFalhas ? nivel::kNomePoucoParecido : nivel::kNomeDiferente;
 }
 
+// Two names, one of them with a digit typed in it, read with the digits as the letters they
+// look like (either reading of those that look like two): the same name so read, or one slip
+// from it, is one slip; anything alike at all is "very alike", since a name with a digit is
+// nobody's real name and cannot be a twin's other name (JA5M / JAMES, 6ROWN / BROWN).
+int NivelComDigitos(std::string_view x, std::string_view y) {
+    int melhor = nivel::kNomeDiferente;
+    for (const bool outra : {false, true}) {
+        const std::string lx = DigitosComoLetras(x, outra), ly = DigitosComoLetras(y, outra);
+        const int n = std::min(lx.size(), ly.size()) >= 3 && Distancia(lx, ly, 1) <= 1
+                          ? nivel::kNomeUmErro
+                          : NivelPorSemelhanca(lx, ly);
+        melhor = std::min(melhor, n);
+    }
+    return melhor < nivel::kNomeDiferente ? std::min(melhor, nivel::kNomeMuitoParecido) : melhor;
+}
+
 bool NomeOuOrdem(int campo) {
     return campo == int(Campo::Nome) || campo == int(Campo::NomeMeio) ||
            campo == int(Campo::NomeUltimo) || campo == int(Campo::OrdemNomes);
@@ -132,6 +148,8 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
                              !std::any_of(curto.begin(), curto.end(), Geracao);
         nivel = geracao ? nivel::kNomeDiferente : parte ? 4 : NivelPorSemelhanca(x, y);
     }
+    if (nivel > nivel::kNomeUmErro && (m_nomes.entradas[a].digito || m_nomes.entradas[b].digito))
+        nivel = std::min(nivel, NivelComDigitos(x, y));
     if (guardada)
         *guardada = chave | quint8(nivel);
     return nivel;

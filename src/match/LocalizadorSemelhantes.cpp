@@ -83,7 +83,10 @@ quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, quint64 hash,
         EntradaDicionario e;
         e.texto.assign(t);
         if (fonetica) {
-            const QByteArray f = ChaveFonetica(QByteArray(t.data(), qsizetype(t.size())));
+            e.digito = TemDigito(t);
+            const std::string letras = e.digito ? DigitosComoLetras(t) : std::string();
+            const std::string_view som = e.digito ? std::string_view(letras) : t;
+            const QByteArray f = ChaveFonetica(QByteArray(som.data(), qsizetype(som.size())));
             e.fonetica.assign(f.constData(), size_t(f.size()));
             e.som = Hash(e.fonetica, 5);
             const Palavras palavras(e.texto, true);

@@ -203,6 +203,7 @@ class LocalizadorSemelhantes {
         std::string fonetica;
         quint64 som = 0;                    // hash of fonetica, compared first
         std::array<quint32, 3> contagem{};  // records holding it in each of three roles
+        bool digito = false;                // a digit typed in it (its sound is of the letters)
         // The first word that is no particle (where it starts in texto, its size; 0: none).
         quint32 inicioPrimeira = 0, tamanhoPrimeira = 0;
         std::string_view primeira() const {

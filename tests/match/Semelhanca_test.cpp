@@ -242,6 +242,12 @@ TEST(Pontuacao, NamesSurviveSlipsTranspositionsAndFieldsReadAcross) {
     // Two keys slipped in a short name (no longer another name), and a digit of the date.
     const quint32 telma = c.incluir({"TELMA", {}, "QUEIROZ", {}, {}, Data(1958, 2, 14), "F"});
     const quint32 tekna = c.incluir({"TEKNA", {}, "QUEIROZ", {}, {}, Data(1958, 2, 17), "F"});
+    // Names misread from a form, digits for letters, with a slip besides: one slip each, not
+    // a twin's other name (the family name and the birth date agree).
+    const quint32 glaucio = c.incluir({"GLAUCIO", {}, "PEREIRA", {}, {}, Data(1971, 9, 23), "M"});
+    const quint32 gl4uc0 = c.incluir({"GL4UC0", {}, "PEREIRA", {}, {}, Data(1971, 9, 23), "M"});
+    const quint32 fabio = c.incluir({"FABIO", {}, "LINHARES", {}, {}, Data(1985, 1, 30), "M"});
+    const quint32 fa6i = c.incluir({"FA6I", {}, "LINHARES", {}, {}, Data(1985, 1, 30), "M"});
     // Father and son of one name.
     const quint32 pai = c.incluir({"OTAVIO", "RAMOS", "PAIXAO", {}, {}, Data(1950, 1, 2), "M"});
     const quint32 filho =
@@ -270,6 +276,10 @@ TEST(Pontuacao, NamesSurviveSlipsTranspositionsAndFieldsReadAcross) {
     EXPECT_GE(c.busca.Pontuar(helena, hlenna), 50);
     EXPECT_EQ(c.rotulo(telma, tekna, Campo::Nome), "pouco parecido");
     EXPECT_GE(c.busca.Pontuar(telma, tekna), 5);  // worth a look, where "diferente" sank it
+    EXPECT_EQ(c.rotulo(glaucio, gl4uc0, Campo::Nome), "um erro");
+    EXPECT_GE(c.busca.Pontuar(glaucio, gl4uc0), 50);
+    EXPECT_EQ(c.rotulo(fabio, fa6i, Campo::Nome), "um erro");  // 6 read as B, not as G
+    EXPECT_GE(c.busca.Pontuar(fabio, fa6i), 50);
     EXPECT_EQ(c.rotulo(pai, filho, Campo::NomeUltimo), "diferente");
     EXPECT_LT(c.busca.Pontuar(pai, filho), 5);
 }
