@@ -25,6 +25,24 @@ Padrao Codificar(const std::array<quint8, kCampos>& niveis) {
     return p;
 }
 
+namespace {
+constexpr int kBitsNiveis = kCampos * kBitsNivel;
+constexpr Padrao kNiveis = (Padrao(1) << kBitsNiveis) - 1;
+constexpr qint64 kLimiteQuartos = (qint64(1) << (63 - kBitsNiveis)) - 1;
+}  // namespace
+
+// Two's complement above the levels: a pattern without a weight of its values (a pair from
+// the register's history) adds nothing.
+Padrao ComFrequencia(Padrao p, double peso) {
+    const qint64 quartos =
+        std::clamp(qint64(std::llround(peso * 4)), -kLimiteQuartos, kLimiteQuartos);
+    return (p & kNiveis) | (Padrao(quartos) << kBitsNiveis);
+}
+
+double PesoDaFrequencia(Padrao p) {
+    return double(qint64(p) >> kBitsNiveis) / 4.0;
+}
+
 std::array<quint8, kCampos> Decodificar(Padrao p) {
     std::array<quint8, kCampos> n{};
     for (int c = 0; c < kCampos; ++c, p >>= kBitsNivel)
@@ -35,7 +53,10 @@ std::array<quint8, kCampos> Decodificar(Padrao p) {
 ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
                        std::vector<std::pair<Padrao, qint64>> padroes,
                        const std::vector<Padrao>& mesmaPessoa, qint64 registros) {
-    std::sort(padroes.begin(), padroes.end());
+    // Each pattern of levels together, so that its weight is worked out once a round.
+    std::sort(padroes.begin(), padroes.end(), [](const auto& x, const auto& y) {
+        return std::pair(x.first & kNiveis, x.first) < std::pair(y.first & kNiveis, y.first);
+    });
     const auto& d = Definicoes();
     const Parametros& inicial = modelo.Iniciais();
     ResultadoEM r;
@@ -60,14 +81,21 @@ ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
             for (int c = 0; c < kCampos; ++c) contagem[size_t(c)][niveis[size_t(c)]] += peso;
         };
         // Expectation: how likely each pattern is one person under the current parameters.
+        Padrao anterior = ~Padrao(0);
+        std::array<quint8, kCampos> nv{};
+        double pesoNiveis = 0;
         for (const auto& [padrao, quantos] : padroes) {
-            const std::array<quint8, kCampos> niveis = Decodificar(padrao);
-            const bool familia = ModeloPontuacao::Familia(niveis);
-            double w = prior;
-            for (int c = 0; c < kCampos; ++c) w += atual.PesoCampo(c, niveis, -1, familia);
+            if ((padrao & kNiveis) != anterior) {
+                anterior = padrao & kNiveis;
+                nv = Decodificar(padrao);
+                const bool familia = ModeloPontuacao::Familia(nv);
+                pesoNiveis = prior;
+                for (int c = 0; c < kCampos; ++c) pesoNiveis += atual.PesoCampo(c, nv, -1, familia);
+            }
+            const double w = pesoNiveis + PesoDaFrequencia(padrao);
             const double p = 1.0 / (1.0 + std::exp2(-w));
             esperados += p * double(quantos);
-            somar(niveis, p * double(quantos));
+            somar(nv, p * double(quantos));
         }
         if (usarHistorico)
             for (Padrao padrao : mesmaPessoa) somar(Decodificar(padrao), 1.0);

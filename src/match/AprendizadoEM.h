@@ -12,13 +12,21 @@
 // hold almost every pair of one person's records, and u is measured apart on random pairs, so
 // each round asks of every pair how likely it is one person under the current m (the
 // expectation), then takes as the new m the share of those likely pairs that fall into each
-// level (the maximisation), until nothing moves. Pairs are counted by their pattern of levels:
-// a million candidate pairs fall into a few thousand patterns, and a round costs that.
+// level (the maximisation), until nothing moves. Pairs are counted by their pattern of levels
+// and by what their values' frequencies add to it (a rare name agreeing says more than MARIA,
+// and where the names are all there is, that is most of what tells one person from two):
+// millions of candidate pairs fall into some tens of thousands of these, and a round costs that.
 namespace semelhanca {
 
-using Padrao = quint64;  // kBitsNivel bits per field, Campo order
+// kBitsNivel bits per field, Campo order; above them, in quarter bits, the weight the pair's
+// values add to the pattern's own (ComFrequencia).
+using Padrao = quint64;
 Padrao Codificar(const std::array<quint8, kCampos>& niveis);
 std::array<quint8, kCampos> Decodificar(Padrao p);
+// The pattern with the weight its values' frequencies add to it, and that weight back. The
+// weight depends on u and the values alone, never on m: learning leaves it as it is.
+Padrao ComFrequencia(Padrao p, double peso);
+double PesoDaFrequencia(Padrao p);
 
 struct ResultadoEM {
     Parametros parametros;

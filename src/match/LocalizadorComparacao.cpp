@@ -48,6 +48,23 @@ bool MesmaPalavra(std::string_view c, std::string_view l) {
            (c.size() >= 4 && l.size() >= 4 && Distancia(c, l, 1) <= 1);
 }
 
+// Whether every word of `curto` is a word of `longo` written the same way, each of `longo`'s
+// words standing for one word only: MARIA MARCIA is not in MARIA ANTONIA, though MARCIA is one
+// slip from MARIA. The words written alike are paired first, so that a slip never takes the
+// word another one needs.
+bool CadaPalavraEm(const Palavras& curto, const Palavras& longo) {
+    std::array<bool, 12> usada{}, feita{};
+    for (size_t i = 0; i < curto.size(); ++i)
+        for (size_t j = 0; j < longo.size() && !feita[i]; ++j)
+            if (!usada[j] && curto[i] == longo[j])
+                usada[j] = feita[i] = true;
+    for (size_t i = 0; i < curto.size(); ++i)
+        for (size_t j = 0; j < longo.size() && !feita[i]; ++j)
+            if (!usada[j] && MesmaPalavra(curto[i], longo[j]))
+                usada[j] = feita[i] = true;
+    return std::all_of(feita.begin(), feita.begin() + long(curto.size()), [](bool f) { return f; });
+}
+
 // Whether `palavra` (no particle) is among the words Palavras(texto, true) lists, without
 // listing them: asked of most pairs of strangers.
 bool EntrePalavras(std::string_view texto, std::string_view palavra) {
@@ -208,12 +225,7 @@ bool LocalizadorSemelhantes::umNomeInteiro(const Registro& a, const Registro& b)
     const Palavras pb(m_nomes.entradas[b.nome].texto, true);
     if (pa.size() < 2 || pb.size() < 2)
         return true;
-    const Palavras& curto = pa.size() <= pb.size() ? pa : pb;
-    const Palavras& longo = pa.size() <= pb.size() ? pb : pa;
-    return std::all_of(curto.begin(), curto.end(), [&](std::string_view c) {
-        return std::any_of(longo.begin(), longo.end(),
-                           [&](std::string_view l) { return MesmaPalavra(c, l); });
-    });
+    return pa.size() <= pb.size() ? CadaPalavraEm(pa, pb) : CadaPalavraEm(pb, pa);
 }
 
 int LocalizadorSemelhantes::sobrenomeNoMeio(const Registro& x, const Registro& y) const {
@@ -679,6 +691,9 @@ void LocalizadorSemelhantes::medirU() {
         for (int c = 0; c < kCampos; ++c) ++contagens[size_t(c)][nv[size_t(c)]];
     }
     m_modelo.MedirU(contagens);
+    const auto outraLeitura = std::count_if(m_registros.begin(), m_registros.end(),
+                                            [](const Registro& r) { return r.nomeAlt || r.ultimoAlt; });
+    m_modelo.MedirOutrasLeituras(double(outraLeitura) / double(n));
     m_modelo.MedirFamilia(contarFamilias());
 }
 

@@ -556,9 +556,18 @@ void LocalizadorSemelhantes::aprender(const ListaPares& candidatos, const Progre
         for (size_t k = de; k < ate; ++k) {
             if (k + kAdiante < ate)
                 Antecipar(&m_registros[quint32(candidatos[k + kAdiante])]);
-            niveis(m_registros[quint32(candidatos[k] >> 32)], m_registros[quint32(candidatos[k])],
-                   nv, &cache);
-            ++contagem[Codificar(nv)];
+            const quint32 a = quint32(candidatos[k] >> 32);
+            const Registro& ra = m_registros[a];
+            niveis(ra, m_registros[quint32(candidatos[k])], nv, &cache);
+            // What the values' frequencies add to the levels' weights, as peso() weighs them.
+            const bool familia = ModeloPontuacao::Familia(nv);
+            double frequencias = 0;
+            for (int c = 0; c < kCampos; ++c)
+                if (ModeloPontuacao::PorFrequencia(c, nv))
+                    frequencias +=
+                        m_modelo.PesoCampo(c, nv, frequencia(c, nv[size_t(c)], ra, a), familia) -
+                        m_modelo.PesoCampo(c, nv, -1, familia);
+            ++contagem[ComFrequencia(Codificar(nv), frequencias)];
         }
     });
     for (size_t t = 1; t < contagens.size(); ++t)

@@ -58,8 +58,11 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
          {
              {"como digitados", 0.97, 0.99, false, 0, 0},
              {"nome e sobrenome trocados", 0.02, 0.002, false, -inf, 0},
-             // A whole name typed into one field, or words moved between the fields.
-             {"nomes redistribuídos", 0.01, 0.005, false, -inf, 0},
+             // A whole name typed into one field, or words moved between the fields. Its u is
+             // not how often random pairs are read so, which the names' levels already say, but
+             // how often two strangers whose names agree once re-read are written differently:
+             // as often as one of them has a compound or misplaced name (MedirOutrasLeituras).
+             {"nomes redistribuídos", 0.01, 0.005, false, -inf, 0, true, false},
              // A family name kept among the middle names and a new one after it, as a woman's
              // name changes at marriage (ANA SOUZA / ANA SOUZA OLIVEIRA). The family name then
              // agrees at its level's weight, and the reading costs how rare it is among one
@@ -148,7 +151,10 @@ int VersaoDefinicoes() {
         QByteArray texto;
         for (const DefinicaoCampo& c : Definicoes()) {
             texto += c.coluna;
-            for (const Nivel& n : c.niveis) texto += QByteArray("|") + n.rotulo;
+            // How a level is learned and measured is part of what its parameters mean.
+            for (const Nivel& n : c.niveis)
+                texto += QByteArray("|") + n.rotulo + (n.aprendido ? "" : "*") +
+                         (n.medido ? "" : "~");
             texto += '\n';
         }
         const QByteArray h = QCryptographicHash::hash(texto, QCryptographicHash::Sha1);
@@ -302,6 +308,14 @@ void ModeloPontuacao::MedirU(const std::array<QVector<qint64>, kCampos>& contage
             if (niveis[n].medido)
                 m_atuais.u[size_t(c)][n] = (double(cont[n]) + 0.5) / double(total + 1);
     }
+    calcularPesos();
+}
+
+void ModeloPontuacao::MedirOutrasLeituras(double parte) {
+    const int ordem = int(Campo::OrdemNomes);
+    const double p = std::clamp(parte, 0.0, 1.0);
+    m_atuais.u[size_t(ordem)][nivel::kOrdemRedistribuidos] =
+        std::max(1.0 - (1.0 - p) * (1.0 - p), m_iniciais.u[size_t(ordem)][nivel::kOrdemRedistribuidos]);
     calcularPesos();
 }
 

@@ -78,7 +78,7 @@ constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNo
 constexpr int kEnderecoIgual = 1, kEnderecoQuase = 2, kEnderecoRua = 4;
 constexpr int kTelefoneIgual = 1;
 constexpr int kDataIgual = 1, kDataAnosDiferenca = 7;
-constexpr int kOrdemSobrenomeNoMeio = 3;
+constexpr int kOrdemRedistribuidos = 2, kOrdemSobrenomeNoMeio = 3;
 }  // namespace nivel
 
 // Everything learned or measured on one register.
@@ -152,6 +152,10 @@ class ModeloPontuacao {
         std::array<double, kParentes> iguais{}, vistos{};
     };
     void MedirFamilia(const ContagemFamilia& c);
+    // The share of records whose name fields read otherwise (a whole name in one field, a
+    // compound given or family name): two strangers whose names agree only once re-read are
+    // written differently when either of them is one of these.
+    void MedirOutrasLeituras(double parte);
 
     // The table of every level: learned (or measured) and starting m and u, and the weight,
     // for --explain and the README.

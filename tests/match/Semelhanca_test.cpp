@@ -292,10 +292,13 @@ TEST(Pontuacao, GivenMiddleAndCompoundNamesAreReadAsOneNameOnlyWhenNoWordDisagre
     // Known by her middle name: given and middle names in each other's field.
     const quint32 fernanda = em("FERNANDA", "SANTOS", "ANDRADE", Data(1965, 6, 19));
     const quint32 pelaMeio = em("SANTOS", "FERNANDA", "ANDRADE", Data(1965, 6, 19));
+    // A sister whose second name is one slip from the first word they share.
+    const quint32 marcia = em("MARIA MARCIA", nullptr, "TAVARES", Data(2004, 7, 31));
     // One woman with and without her second given name; her twin sister of another.
     const quint32 clara = em("MARIA CLARA", nullptr, "TAVARES", Data(2004, 7, 31));
     const quint32 soMaria = em("MARIA", nullptr, "TAVARES", Data(2004, 7, 31));
     const quint32 eduarda = em("MARIA EDUARDA", nullptr, "TAVARES", Data(2004, 7, 31));
+
     // Two sons named after their fathers, of two families, born on one day.
     const quint32 ximenes = em("JOSE", nullptr, "XIMENES FILHO", Data(2018, 3, 7));
     const quint32 morais = em("JOSE", "RODRIGUES", "MORAIS FILHO", Data(2018, 3, 7));
@@ -318,6 +321,8 @@ TEST(Pontuacao, GivenMiddleAndCompoundNamesAreReadAsOneNameOnlyWhenNoWordDisagre
     EXPECT_LT(c.busca.Pontuar(clara, eduarda, &gemeas), 50);
     c.busca.Pontuar(clara, soMaria, &mesma);
     EXPECT_LT(gemeas[size_t(Campo::Nascimento)].peso, mesma[size_t(Campo::Nascimento)].peso - 3);
+    EXPECT_NE(c.nivel(marcia, clara, Campo::OrdemNomes), nivel::kOrdemRedistribuidos);
+    EXPECT_LT(c.busca.Pontuar(marcia, clara), 50);
     // Married: her family name kept among the middle names, a new one after it; a middle
     // name both records share is not a family name moved.
     EXPECT_EQ(c.rotulo(solteira, casada, Campo::OrdemNomes), "sobrenome no nome do meio");
