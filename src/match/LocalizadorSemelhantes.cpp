@@ -54,6 +54,47 @@ void Antecipar(const Registro* r) {
     for (size_t i = 0; i < sizeof(Registro); i += 64) __builtin_prefetch(p + i);
 }
 
+// Pairs counted by pattern, by open addressing: hundreds of thousands of patterns once the
+// values' frequencies are in them, and a map of nodes chased two pointers for each of millions
+// of pairs (most of the learning's time).
+class ContagemPadroes {
+  public:
+    void Somar(Padrao p) {
+        if (2 * (m_usados + 1) > m_vagas.size())
+            crescer();
+        const size_t mascara = m_vagas.size() - 1;
+        size_t k = Misturar(p) & mascara;
+        while (m_vagas[k].second && m_vagas[k].first != p) k = (k + 1) & mascara;
+        if (!m_vagas[k].second) {
+            m_vagas[k].first = p;
+            ++m_usados;
+        }
+        ++m_vagas[k].second;
+    }
+    void Juntar(std::vector<std::pair<Padrao, qint64>>& saida) const {
+        for (const auto& v : m_vagas)
+            if (v.second)
+                saida.push_back(v);
+    }
+
+  private:
+    void crescer() {
+        std::vector<std::pair<Padrao, qint64>> antigas(std::max<size_t>(4096, 2 * m_vagas.size()));
+        antigas.swap(m_vagas);
+        m_usados = 0;
+        const size_t mascara = m_vagas.size() - 1;
+        for (const auto& v : antigas)
+            if (v.second) {
+                size_t k = Misturar(v.first) & mascara;
+                while (m_vagas[k].second) k = (k + 1) & mascara;
+                m_vagas[k] = v;
+                ++m_usados;
+            }
+    }
+    std::vector<std::pair<Padrao, qint64>> m_vagas;  // count 0: free
+    size_t m_usados = 0;
+};
+
 }  // namespace
 
 quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, quint64 hash, int papel,
@@ -548,7 +589,7 @@ void LocalizadorSemelhantes::aprender(const ListaPares& candidatos, const Progre
     if (progresso)
         progresso(QStringLiteral("aprendendo"), 0, 1);
     const int nThreads = std::max(1, std::min(m_opcoes.threads, 16));
-    std::vector<std::unordered_map<Padrao, qint64>> contagens{size_t(nThreads)};
+    std::vector<ContagemPadroes> contagens{size_t(nThreads)};
     EmParalelo(candidatos.size(), nThreads, [&](size_t de, size_t ate, int t) {
         Cache cache;
         std::array<quint8, kCampos> nv{};
@@ -567,12 +608,21 @@ void LocalizadorSemelhantes::aprender(const ListaPares& candidatos, const Progre
                     frequencias +=
                         m_modelo.PesoCampo(c, nv, frequencia(c, nv[size_t(c)], ra, a), familia) -
                         m_modelo.PesoCampo(c, nv, -1, familia);
-            ++contagem[ComFrequencia(Codificar(nv), frequencias)];
+            contagem.Somar(ComFrequencia(Codificar(nv), frequencias));
         }
     });
-    for (size_t t = 1; t < contagens.size(); ++t)
-        for (const auto& [p, q] : contagens[t]) contagens[0][p] += q;
-    std::vector<std::pair<Padrao, qint64>> padroes(contagens[0].begin(), contagens[0].end());
+    // One count a pattern, in order, whatever the threads: the same register learns the same.
+    std::vector<std::pair<Padrao, qint64>> padroes;
+    for (const ContagemPadroes& c : contagens) c.Juntar(padroes);
+    std::sort(padroes.begin(), padroes.end());
+    size_t unicos = 0;
+    for (size_t i = 0; i < padroes.size(); ++i) {
+        if (unicos && padroes[unicos - 1].first == padroes[i].first)
+            padroes[unicos - 1].second += padroes[i].second;
+        else
+            padroes[unicos++] = padroes[i];
+    }
+    padroes.resize(unicos);
     std::vector<Padrao> historico;
     std::array<quint8, kCampos> nv{};
     for (size_t h = 0; h < m_historico.size(); ++h) {
