@@ -42,7 +42,7 @@ namespace {
 
 constexpr double kPadrao = 50;  // cadunir-find's default --min-score
 constexpr double kRevisao = 3;  // the review threshold the README gives
-constexpr int kRodadas = 3;      // timed rounds of a plain read and a search on each register
+constexpr int kRodadas = 3;     // timed rounds of a plain read and a search on each register
 
 struct Processo {
     int codigo = -1;
@@ -322,8 +322,8 @@ int main(int argc, char** argv) {
             std::printf(
                 "  reusing its parameters (fastest of %d): wall %.2f s (median %.2f s), cpu "
                 "%.2f s (%.2f s per million records, %.2fx the first size), peak %.0f MB; %s\n",
-                kRodadas, p.segundos, mediana, p.cpu, porMilhao,
-                porMilhao / porRegistro100k[tipo], p.picoMb, qPrintable(tempos));
+                kRodadas, p.segundos, mediana, p.cpu, porMilhao, porMilhao / porRegistro100k[tipo],
+                p.picoMb, qPrintable(tempos));
             std::printf("  learning them: wall %.2f s, cpu %.2f s, peak %.0f MB; %s\n",
                         aprendendo.segundos, aprendendo.cpu, aprendendo.picoMb,
                         qPrintable(temposAprendendo));

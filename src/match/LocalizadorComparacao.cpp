@@ -691,8 +691,9 @@ void LocalizadorSemelhantes::medirU() {
         for (int c = 0; c < kCampos; ++c) ++contagens[size_t(c)][nv[size_t(c)]];
     }
     m_modelo.MedirU(contagens);
-    const auto outraLeitura = std::count_if(m_registros.begin(), m_registros.end(),
-                                            [](const Registro& r) { return r.nomeAlt || r.ultimoAlt; });
+    const auto outraLeitura =
+        std::count_if(m_registros.begin(), m_registros.end(),
+                      [](const Registro& r) { return r.nomeAlt || r.ultimoAlt; });
     m_modelo.MedirOutrasLeituras(double(outraLeitura) / double(n));
     m_modelo.MedirFamilia(contarFamilias());
 }

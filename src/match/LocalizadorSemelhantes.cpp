@@ -807,8 +807,7 @@ qint64 LocalizadorSemelhantes::fecharCadeias(const ListaPares& comparados,
         for (size_t x = i; x < j; ++x)
             for (size_t y = x + 1; y < j; ++y) {
                 const quint32 a = cadeias[x].second, b = cadeias[y].second;
-                if (std::binary_search(comparados.begin(), comparados.end(),
-                                       quint64(a) << 32 | b))
+                if (std::binary_search(comparados.begin(), comparados.end(), quint64(a) << 32 | b))
                     continue;
                 ++pontuados;
                 niveis(m_registros[a], m_registros[b], nv, nullptr);

@@ -153,8 +153,8 @@ int VersaoDefinicoes() {
             texto += c.coluna;
             // How a level is learned and measured is part of what its parameters mean.
             for (const Nivel& n : c.niveis)
-                texto += QByteArray("|") + n.rotulo + (n.aprendido ? "" : "*") +
-                         (n.medido ? "" : "~");
+                texto +=
+                    QByteArray("|") + n.rotulo + (n.aprendido ? "" : "*") + (n.medido ? "" : "~");
             texto += '\n';
         }
         const QByteArray h = QCryptographicHash::hash(texto, QCryptographicHash::Sha1);
@@ -314,8 +314,8 @@ void ModeloPontuacao::MedirU(const std::array<QVector<qint64>, kCampos>& contage
 void ModeloPontuacao::MedirOutrasLeituras(double parte) {
     const int ordem = int(Campo::OrdemNomes);
     const double p = std::clamp(parte, 0.0, 1.0);
-    m_atuais.u[size_t(ordem)][nivel::kOrdemRedistribuidos] =
-        std::max(1.0 - (1.0 - p) * (1.0 - p), m_iniciais.u[size_t(ordem)][nivel::kOrdemRedistribuidos]);
+    m_atuais.u[size_t(ordem)][nivel::kOrdemRedistribuidos] = std::max(
+        1.0 - (1.0 - p) * (1.0 - p), m_iniciais.u[size_t(ordem)][nivel::kOrdemRedistribuidos]);
     calcularPesos();
 }
 
@@ -354,7 +354,8 @@ QString ModeloPontuacao::Tabela(qint64 registros) const {
                       .arg(QString::fromUtf8(parentes[p]), num(m_atuais.familia[size_t(p)]),
                            num(m_iniciais.familia[size_t(p)]),
                            p == kParesFamilia ? QString::number(m_pesoFamilia, 'f', 2) : QString());
-    linhas << QStringLiteral("prior\toutros cadastros da mesma pessoa, por cadastro\t%1\t%2\t\t\t%3")
+    linhas << QStringLiteral(
+                  "prior\toutros cadastros da mesma pessoa, por cadastro\t%1\t%2\t\t\t%3")
                   .arg(num(m_atuais.duplicados), num(m_iniciais.duplicados))
                   .arg(QString::number(PriorLog2(registros), 'f', 2));
     return linhas.join('\n');
