@@ -384,19 +384,21 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
     }
     n[size_t(Campo::CIC)] = quint8(cic);
 
+    // 1 equal, 2 one slip (or the check digit on one side only), 3 two slips, 4 different.
     int rg = 0;
     if (a.nRg && b.nRg) {
         const int diferentes = a.nRg == b.nRg ? BytesDiferentes(a.rg, b.rg) : -1;
+        const int menor = std::min(a.nRg, b.nRg);
         if (diferentes == 0) {
             rg = 1;
-        } else if (diferentes > 2) {
-            rg = 3;
+        } else if (diferentes > 4 || std::abs(int(a.nRg) - int(b.nRg)) > 2) {
+            rg = 4;  // more than two slips, whatever they were
         } else {
-            const int menor = std::min(a.nRg, b.nRg);
             const bool semDigito = std::abs(int(a.nRg) - int(b.nRg)) == 1 && menor >= 5 &&
                                    std::memcmp(a.rg.data(), b.rg.data(), size_t(menor)) == 0;
-            rg = semDigito || DistanciaEdicao(a.rg.data(), a.nRg, b.rg.data(), b.nRg, 1) <= 1 ? 2
-                                                                                              : 3;
+            const int d =
+                semDigito ? 1 : DistanciaEdicao(a.rg.data(), a.nRg, b.rg.data(), b.nRg, 2);
+            rg = d <= 1 ? 2 : d <= 2 && menor >= 6 ? 3 : 4;
         }
     }
     n[size_t(Campo::RG)] = quint8(rg);

@@ -108,6 +108,10 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              {"igual", 0.86, 0.00001, true, 0},
              // One digit, two neighbours swapped, or the check digit typed on one record only.
              {"quase igual", 0.08, 0.0002, false, 0, 10},
+             // Two such slips in a number of six digits or more (a digit dropped and another
+             // wrong): one person's RG typed twice carelessly far more often than two people's
+             // numbers, which share nothing.
+             {"dois dígitos", 0.02, 0.00005, false, 0, 8},
              // RGs are issued per state, so one person may hold two: weaker than the CIC.
              {"diferente", 0.06, 0.99, false, -inf, 0},
          }},

@@ -172,6 +172,10 @@ TEST(Pontuacao, ConflictingStrongIdentifiersPullTheScoreDownHard) {
     const quint32 g = c.incluir(rgDigito);
     rgDigito.rg = "12.345.679-9";
     const quint32 h = c.incluir(rgDigito);
+    rgDigito.rg = "12.445.678-8";  // two digits wrong
+    const quint32 dois = c.incluir(rgDigito);
+    rgDigito.rg = "98.765.432-1";
+    const quint32 outroRg = c.incluir(rgDigito);
     c.busca.Comparar();
     std::array<Veredito, kCampos> v;
     const double sSem = c.busca.Pontuar(a, b);
@@ -187,6 +191,10 @@ TEST(Pontuacao, ConflictingStrongIdentifiersPullTheScoreDownHard) {
     EXPECT_GT(c.busca.Pontuar(a, f), sSem);
     EXPECT_EQ(c.rotulo(g, h, Campo::RG), QStringLiteral("quase igual"));
     EXPECT_GT(c.busca.Pontuar(g, h), c.busca.Pontuar(b, g));
+    EXPECT_EQ(c.rotulo(g, dois, Campo::RG), QString::fromUtf8("dois dígitos"));
+    EXPECT_GT(c.busca.Pontuar(g, dois), c.busca.Pontuar(b, g));
+    EXPECT_EQ(c.rotulo(g, outroRg, Campo::RG), QStringLiteral("diferente"));
+    EXPECT_LT(c.busca.Pontuar(g, outroRg), c.busca.Pontuar(b, g));
 }
 
 TEST(Pontuacao, CommonNamesSayLessThanRareOnes) {
