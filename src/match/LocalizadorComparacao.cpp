@@ -41,6 +41,20 @@ int BytesDiferentes(const std::array<char, N>& a, const std::array<char, N>& b) 
     return d;
 }
 
+// How many of the eight bytes of `a` equal no byte of `b` within two places. Two slips leave
+// all the other bytes in place or at most two places away (one for each digit dropped or
+// added), so more than two such bytes rule them out: most strangers' telephones are ruled out
+// by this alone, without working out the distance.
+int SemParPerto(quint64 a, quint64 b) {
+    const auto zeros = [](quint64 x) {  // the top bit of each byte of x that is zero
+        constexpr quint64 m = 0x7F7F7F7F7F7F7F7Full;
+        return ~(((x & m) + m) | x | m);
+    };
+    const quint64 iguais = zeros(a ^ b) | zeros(a ^ (b << 8)) | zeros(a ^ (b >> 8)) |
+                           zeros(a ^ (b << 16)) | zeros(a ^ (b >> 16));
+    return 8 - int(((iguais >> 7) * 0x0101010101010101ull) >> 56);
+}
+
 // One word of a name written two ways: an initial for any word it begins, or one slip in a
 // word long enough to tell.
 bool MesmaPalavra(std::string_view c, std::string_view l) {
@@ -439,10 +453,13 @@ void LocalizadorSemelhantes::niveisOutros(const Registro& a, const Registro& b,
             char ta[8], tb[8];
             std::memcpy(ta, &a.telefone, 8);
             std::memcpy(tb, &b.telefone, 8);
-            telefone = BytesDiferentes(a.telefone, b.telefone) <= 2 &&
-                               DistanciaEdicao(ta, 8, tb, 8, 1) <= 1
-                           ? 2
-                           : 3;
+            telefone =
+                BytesDiferentes(a.telefone, b.telefone) <= 2 &&
+                        DistanciaEdicao(ta, 8, tb, 8, 1) <= 1
+                    ? 2
+                : SemParPerto(a.telefone, b.telefone) <= 2 && DistanciaEdicao(ta, 8, tb, 8, 2) <= 2
+                    ? 3
+                    : 4;
         }
     }
     n[size_t(Campo::Telefone)] = quint8(telefone);

@@ -113,7 +113,7 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              // numbers, which share nothing.
              {"dois dígitos", 0.02, 0.00005, false, 0, 8},
              // RGs are issued per state, so one person may hold two: weaker than the CIC.
-             {"diferente", 0.06, 0.99, false, -inf, 0},
+             {"diferente", 0.04, 0.99, false, -inf, 0},
          }},
         {"Prontuário",
          {
@@ -144,7 +144,9 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
              {"nulo", 1, 1, false},
              {"igual", 0.55, 0.0001, true, 0, 8},
              {"um dígito", 0.03, 0.0005, false, 0, 6},
-             {"diferente", 0.42, 0.9995, false, -inf, 0},
+             // Two slips, or a digit dropped or added (the last eight digits then shift by one).
+             {"dois dígitos", 0.02, 0.0005, false, 0, 5},
+             {"diferente", 0.40, 0.9995, false, -inf, 0},
          }},
     }};
     return d;

@@ -176,6 +176,14 @@ TEST(Pontuacao, ConflictingStrongIdentifiersPullTheScoreDownHard) {
     const quint32 dois = c.incluir(rgDigito);
     rgDigito.rg = "98.765.432-1";
     const quint32 outroRg = c.incluir(rgDigito);
+    // A telephone with a digit dropped: its last eight digits shift by one.
+    Pessoa fone = semCic;
+    fone.telefone = "(84) 3421-7766";
+    const quint32 fone1 = c.incluir(fone);
+    fone.telefone = "(84) 341-7766";
+    const quint32 fone2 = c.incluir(fone);
+    fone.telefone = "(84) 9876-1234";
+    const quint32 fone3 = c.incluir(fone);
     c.busca.Comparar();
     std::array<Veredito, kCampos> v;
     const double sSem = c.busca.Pontuar(a, b);
@@ -195,6 +203,9 @@ TEST(Pontuacao, ConflictingStrongIdentifiersPullTheScoreDownHard) {
     EXPECT_GT(c.busca.Pontuar(g, dois), c.busca.Pontuar(b, g));
     EXPECT_EQ(c.rotulo(g, outroRg, Campo::RG), QStringLiteral("diferente"));
     EXPECT_LT(c.busca.Pontuar(g, outroRg), c.busca.Pontuar(b, g));
+    EXPECT_EQ(c.rotulo(fone1, fone2, Campo::Telefone), QString::fromUtf8("dois dígitos"));
+    EXPECT_GT(c.busca.Pontuar(fone1, fone2), c.busca.Pontuar(b, fone1));
+    EXPECT_EQ(c.rotulo(fone1, fone3, Campo::Telefone), QStringLiteral("diferente"));
 }
 
 TEST(Pontuacao, CommonNamesSayLessThanRareOnes) {
