@@ -167,23 +167,20 @@ TEST(Pontuacao, ConflictingStrongIdentifiersPullTheScoreDownHard) {
     Pessoa cicTrocado = base;
     cicTrocado.cic = "111.444.777-53";  // two neighbours swapped: its check digits are wrong
     const quint32 f = c.incluir(cicTrocado);
-    Pessoa rgDigito = semCic;
-    rgDigito.rg = "12.345.678-9";
-    const quint32 g = c.incluir(rgDigito);
-    rgDigito.rg = "12.345.679-9";
-    const quint32 h = c.incluir(rgDigito);
-    rgDigito.rg = "12.445.678-8";  // two digits wrong
-    const quint32 dois = c.incluir(rgDigito);
-    rgDigito.rg = "98.765.432-1";
-    const quint32 outroRg = c.incluir(rgDigito);
+    // The same woman without a CIC, with an RG or a telephone.
+    const auto com = [&](QVariant Pessoa::*campo, const char* valor) {
+        Pessoa p = semCic;
+        p.*campo = valor;
+        return c.incluir(p);
+    };
+    const quint32 g = com(&Pessoa::rg, "12.345.678-9");
+    const quint32 h = com(&Pessoa::rg, "12.345.679-9");
+    const quint32 dois = com(&Pessoa::rg, "12.445.678-8");  // two digits wrong
+    const quint32 outroRg = com(&Pessoa::rg, "98.765.432-1");
     // A telephone with a digit dropped: its last eight digits shift by one.
-    Pessoa fone = semCic;
-    fone.telefone = "(84) 3421-7766";
-    const quint32 fone1 = c.incluir(fone);
-    fone.telefone = "(84) 341-7766";
-    const quint32 fone2 = c.incluir(fone);
-    fone.telefone = "(84) 9876-1234";
-    const quint32 fone3 = c.incluir(fone);
+    const quint32 fone1 = com(&Pessoa::telefone, "(84) 3421-7766");
+    const quint32 fone2 = com(&Pessoa::telefone, "(84) 341-7766");
+    const quint32 fone3 = com(&Pessoa::telefone, "(84) 9876-1234");
     c.busca.Comparar();
     std::array<Veredito, kCampos> v;
     const double sSem = c.busca.Pontuar(a, b);
