@@ -1,16 +1,16 @@
 // Duplicate finding on registers of two generators that know nothing of each other: the demo
 // generator (tools/cadunir-register) and the corrupted registers (tools/cadunir-corrupt, errors
-// at the rates studies of real registers report), the latter also with names and birth dates
-// only. For each: pair precision, recall and F1 against the generator's truth (Verdade.tsv) at
-// the default and at the review threshold, the pairs compared, the blocking's reach (the share
-// of true pairs it puts forward at all), wall time and peak memory of cadunir-find when it
-// learns its parameters and when it reuses them (the fastest of three runs, and their median),
-// and where the time went. The reference is the fastest of three plain SQLite reads of the
-// same columns, each just before a search, on the same file.
+// at the rates studies of real registers report), each also with names and birth dates only. For
+// each: pair precision, recall and F1 against the generator's truth (Verdade.tsv) at the default
+// and at the review threshold, the pairs compared, the blocking's reach (the share of true pairs it
+// puts forward at all), wall time and peak memory of cadunir-find when it learns its parameters and
+// when it reuses them (the fastest of three runs, and their median), and where the time went. The
+// reference is the fastest of three plain SQLite reads of the same columns, each just before a
+// search, on the same file.
 //
 //   bench_match [patients ...]      (default 100000)
 //   CADUNIR_BENCH_DIR=/tmp/x        keeps the registers there and reuses them on later runs
-//   CADUNIR_BENCH_REGISTERS=corrupt,demo,names   which registers (default all three)
+//   CADUNIR_BENCH_REGISTERS=corrupt,names,demo,demo-names   which registers (default all four)
 
 #include <spawn.h>
 #include <sqlite3.h>
@@ -198,14 +198,28 @@ Medida Medir(const QString& pares, const Verdade& v, double limiar) {
 
 bool Gerar(const QString& tipo, qint64 n, const QString& pasta) {
     QString erro;
-    if (tipo == "demo") {
+    if (tipo == "demo" || tipo == "demo-names") {
         registro::OpcoesRegistro o;
         o.pacientes = n;
         o.pasta = pasta;
         o.substituir = true;
         registro::ResumoRegistro resumo;
-        if (registro::CriarRegistro(o, resumo, erro))
-            return true;
+        if (registro::CriarRegistro(o, resumo, erro)) {
+            if (tipo == "demo")
+                return true;
+            // The names and the birth date kept, as cadunir-corrupt's --names-only keeps them.
+            clsADO ado;
+            Connection cn;
+            if (ado.AbrirConexão(cn,
+                                 registro::StringDeConexao(QDir(pasta).filePath("Registro.db"))) &&
+                ado.ExecutarSQL(
+                    cn,
+                    QStringLiteral("UPDATE Paciente SET RG = NULL, CIC = NULL, Sexo = NULL, "
+                                   "Prontuário = NULL, CEP = NULL, Telefone = NULL, "
+                                   "Endereço = NULL, Bairro = NULL, Cidade = NULL, Estado = NULL")))
+                return true;
+            erro = ado.ErrorString();
+        }
     } else {
         corrupcao::Opcoes o;
         o.registros = n;
@@ -235,17 +249,20 @@ int main(int argc, char** argv) {
                              ? qEnvironmentVariable("CADUNIR_BENCH_DIR")
                              : temporaria.path();
     const QStringList registros =
-        qEnvironmentVariable("CADUNIR_BENCH_REGISTERS", QStringLiteral("corrupt,names,demo"))
+        qEnvironmentVariable("CADUNIR_BENCH_REGISTERS",
+                             QStringLiteral("corrupt,names,demo,demo-names"))
             .split(',', Qt::SkipEmptyParts);
     QMap<QString, double> porRegistro100k;  // seconds per million records, for the ratio
 
     for (qint64 n : tamanhos) {
         for (const QString& tipo : registros) {
-            const QString pasta = QDir(base).filePath(
-                tipo == "demo" ? QStringLiteral("registro-%1").arg(n)
-                               : QStringLiteral("%1-%2")
-                                     .arg(tipo == "names" ? "corrupt-nomes" : "corrupt")
-                                     .arg(n));
+            const QString pasta =
+                QDir(base).filePath(QStringLiteral("%1-%2")
+                                        .arg(tipo == "demo"         ? "registro"
+                                             : tipo == "demo-names" ? "registro-nomes"
+                                             : tipo == "names"      ? "corrupt-nomes"
+                                                                    : "corrupt")
+                                        .arg(n));
             const QString banco = QDir(pasta).filePath("Registro.db");
             const QString arquivoVerdade = QDir(pasta).filePath("Verdade.tsv");
             if (!QFile::exists(banco) || !QFile::exists(arquivoVerdade)) {
