@@ -53,10 +53,20 @@ std::array<quint8, kCampos> Decodificar(Padrao p) {
 ResultadoEM AprenderEM(const ModeloPontuacao& modelo,
                        std::vector<std::pair<Padrao, qint64>> padroes,
                        const std::vector<Padrao>& mesmaPessoa, qint64 registros) {
-    // Each pattern of levels together, so that its weight is worked out once a round.
+    // Each pattern of levels together, so that its weight is worked out once a round, and
+    // each pattern once, its counts added: the same patterns learn the same whatever order
+    // (and however many threads) they were counted in.
     std::sort(padroes.begin(), padroes.end(), [](const auto& x, const auto& y) {
         return std::pair(x.first & kNiveis, x.first) < std::pair(y.first & kNiveis, y.first);
     });
+    size_t unicos = 0;
+    for (const auto& [padrao, quantos] : padroes) {
+        if (unicos && padroes[unicos - 1].first == padrao)
+            padroes[unicos - 1].second += quantos;
+        else
+            padroes[unicos++] = {padrao, quantos};
+    }
+    padroes.resize(unicos);
     const auto& d = Definicoes();
     const Parametros& inicial = modelo.Iniciais();
     ResultadoEM r;

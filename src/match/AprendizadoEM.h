@@ -34,7 +34,8 @@ struct ResultadoEM {
     bool convergiu = false;
 };
 
-// `padroes`: each pattern of the candidate pairs with how many pairs show it, in any order.
+// `padroes`: each pattern of the candidate pairs with how many pairs show it, in any order
+// (a pattern given more than once counts as their sum).
 // `mesmaPessoa`: patterns of pairs the register's history says are one person; they count as
 // certain pairs when there are enough of them to say something. `registros`: the register's
 // size, which turns the learned share of pairs into the prior.

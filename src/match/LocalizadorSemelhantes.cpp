@@ -611,18 +611,9 @@ void LocalizadorSemelhantes::aprender(const ListaPares& candidatos, const Progre
             contagem.Somar(ComFrequencia(Codificar(nv), frequencias));
         }
     });
-    // One count a pattern, in order, whatever the threads: the same register learns the same.
+    // Each thread's counts as they are: the learning adds up a pattern counted twice.
     std::vector<std::pair<Padrao, qint64>> padroes;
     for (const ContagemPadroes& c : contagens) c.Juntar(padroes);
-    std::sort(padroes.begin(), padroes.end());
-    size_t unicos = 0;
-    for (size_t i = 0; i < padroes.size(); ++i) {
-        if (unicos && padroes[unicos - 1].first == padroes[i].first)
-            padroes[unicos - 1].second += padroes[i].second;
-        else
-            padroes[unicos++] = padroes[i];
-    }
-    padroes.resize(unicos);
     std::vector<Padrao> historico;
     std::array<quint8, kCampos> nv{};
     for (size_t h = 0; h < m_historico.size(); ++h) {
