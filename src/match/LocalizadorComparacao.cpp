@@ -188,9 +188,9 @@ int LocalizadorSemelhantes::nivelNome(quint32 a, quint32 b, Cache* cache) const 
 
 int LocalizadorSemelhantes::nivelMeio(quint32 a, quint32 b, Cache* cache) const {
     if (a == 0 || b == 0)
-        return 0;
+        return a == b ? nivel::kMeioNuloNosDois : nivel::kMeioNulo;
     if (a == b)
-        return 1;
+        return nivel::kMeioIgual;
     const quint64 chave = cache ? Cache::Chave(a, b) : 0;
     quint64* guardada = chave ? &Cache::Em(cache->meios, chave) : nullptr;
     if (guardada && (*guardada & ~quint64(0xFF)) == chave)
@@ -777,9 +777,10 @@ ModeloPontuacao::ContagemFamilia LocalizadorSemelhantes::contarFamilias() const 
                     if (data == nivel::kDataAnosDiferenca) {
                         ++cf.vistos[kPrenomeFamilia];
                         cf.iguais[kPrenomeFamilia] += nome == nivel::kNomeIgual;
-                        if (nv[size_t(Campo::NomeMeio)]) {
+                        const int meio = nv[size_t(Campo::NomeMeio)];
+                        if (meio >= nivel::kMeioIgual && meio <= nivel::kMeioDiferente) {
                             ++cf.vistos[kMeioFamilia];
-                            cf.iguais[kMeioFamilia] += nv[size_t(Campo::NomeMeio)] == 1;
+                            cf.iguais[kMeioFamilia] += meio == nivel::kMeioIgual;
                         }
                     }
                     if (nome >= nivel::kNomePoucoParecido && data) {

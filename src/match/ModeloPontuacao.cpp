@@ -38,18 +38,28 @@ const std::array<DefinicaoCampo, kCampos>& Definicoes() {
     };
     static const std::array<DefinicaoCampo, kCampos> d = {{
         {"Nome", nome},
+        // Whether a person has a middle name is the person's, not the clerk's: one person's
+        // records lack it on both sides far more often than two strangers', and on one side
+        // only far less often. So the middle name's absence is evidence like its value, and
+        // m and u here are of every pair, not of the pairs where both records have one.
         {"Nome_Meio",
          {
-             {"nulo", 1, 1, false},
-             {"igual", 0.75, 0.02, true, 0},
+             // One record has a middle name, the other none: dropped by a clerk, or two
+             // people. Never evidence for a pair.
+             {"nulo", 0.10, 0.45, false, -inf, 0},
+             {"igual", 0.45, 0.01, true, 0},
              // Abbreviated or partly dropped (A / APARECIDA, DE SOUZA / SOUZA, DE FATIMA /
              // DAS GRACAS DE FATIMA): the commonest way middle names differ.
-             {"abreviado ou parte", 0.15, 0.02, false, 0},
-             {"parecido", 0.05, 0.01, false},
+             {"abreviado ou parte", 0.09, 0.01, false, 0},
+             {"parecido", 0.03, 0.005, false},
              // Middle names change with marriage, so a different one is weaker evidence than
              // a different first or last name.
-             {"diferente", 0.05, 0.95, false, -inf, 0},
-         }},
+             {"diferente", 0.03, 0.325, false, -inf, 0},
+             // Neither has one. Never against a pair, and held to what an absence can say
+             // where hardly anyone lacks one.
+             {"nulo nos dois", 0.30, 0.2, false, 0, 3},
+         },
+         false},
         {"Nome_Último", nome},
         // Which reading of the names the levels above are of. Taking the better reading is
         // not evidence by itself: it never adds to a pair, and costs what the register says
@@ -206,6 +216,13 @@ void ModeloPontuacao::calcularPesos() {
             const double u = std::max(m_atuais.u[size_t(c)][n], 1e-9);
             m_peso[size_t(c)][n] = nulo ? 0.0 : Limitar(niveis[n], std::log2(m / u));
         }
+        // How often two strangers both have the field: all of them, unless its absence is a
+        // level (the first, one side, and the last, neither side).
+        m_presenca[size_t(c)] = 1;
+        if (Ausencia(c)) {
+            const auto& u = m_atuais.u[size_t(c)];
+            m_presenca[size_t(c)] = std::clamp(1.0 - u.front() - u.back(), 1e-6, 1.0);
+        }
     }
     // P(household | one person): the family name agrees and so does the place or telephone.
     const auto soma = [&](Campo c, int de, int ate) {
@@ -250,8 +267,9 @@ double ModeloPontuacao::PesoPorFrequencia(int campo, int nivel, double frequenci
     const Nivel& n = Definicoes()[size_t(campo)].niveis[nivel];
     const double m = std::max(m_atuais.m[size_t(campo)][nivel], 1e-9);
     // Never more than the rarest value can say (one in ten million): a value seen once says
-    // as much as one seen a few times in a register of that size.
-    const double u = std::clamp(frequencia, 1e-7, 1.0);
+    // as much as one seen a few times in a register of that size. The frequency is among the
+    // records that have the field; where its absence is a level, u is of every pair.
+    const double u = std::clamp(frequencia * m_presenca[size_t(campo)], 1e-7, 1.0);
     return Limitar(n, std::log2(m / u));
 }
 
@@ -270,6 +288,10 @@ double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& 
     // too): the family name and the birth date that twins share are one fact, not two.
     if (Campo(campo) == Campo::Nascimento && Gemeos(n))
         return comoParentes(kDataFamilia);
+    // Brothers and sisters are named alike, with a middle name or without: between relatives
+    // neither having one says nothing.
+    if (Campo(campo) == Campo::NomeMeio && l == nivel::kMeioNuloNosDois && (familia || Gemeos(n)))
+        return 0;
     if (familia) {
         switch (Campo(campo)) {
             case Campo::NomeUltimo:
@@ -282,7 +304,7 @@ double ModeloPontuacao::PesoCampo(int campo, const std::array<quint8, kCampos>& 
                     return comoParentes(kPrenomeFamilia);
                 break;
             case Campo::NomeMeio:
-                if (l == 1)
+                if (l == nivel::kMeioIgual)
                     return comoParentes(kMeioFamilia);
                 break;
             default:

@@ -38,8 +38,9 @@ constexpr int kCampos = 11;
 enum Parente { kParesFamilia, kPrenomeFamilia, kMeioFamilia, kDataFamilia, kParentes };
 constexpr int kBitsNivel = 4;  // levels of one field in a pattern of levels (at most 16)
 
-// Level 0 of every field but OrdemNomes is "nulo": one side has nothing, which is no evidence
-// either way (NULL and empty alike), so a missing middle name or document costs nothing.
+// Level 0 of every field but OrdemNomes is "nulo": one side has nothing (NULL and empty alike).
+// For most fields that is no evidence either way, so a missing document costs nothing; a
+// middle name's absence says something of the person, and is a level like the others.
 struct Nivel {
     const char* rotulo;  // the verdict shown to the reviewer
     double m;            // starting value
@@ -78,6 +79,7 @@ constexpr int kNomeIgual = 1, kNomeSom = 2, kNomeUmErro = 3, kNomeParte = 4, kNo
 constexpr int kEnderecoIgual = 1, kEnderecoQuase = 2, kEnderecoRua = 4;
 constexpr int kTelefoneIgual = 1;
 constexpr int kDataIgual = 1, kDataAnosDiferenca = 7;
+constexpr int kMeioNulo = 0, kMeioIgual = 1, kMeioDiferente = 4, kMeioNuloNosDois = 5;
 constexpr int kOrdemRedistribuidos = 2, kOrdemSobrenomeNoMeio = 3;
 }  // namespace nivel
 
@@ -126,6 +128,9 @@ class ModeloPontuacao {
 
     // Weight of a level (u of the level, not of the value), within its bounds.
     double Peso(int campo, int nivel) const { return m_peso[size_t(campo)][size_t(nivel)]; }
+    // Whether the field's absence is evidence: level 0 one side without it, the last level
+    // neither side (the middle name).
+    static bool Ausencia(int campo) { return campo == int(Campo::NomeMeio); }
     // Weight of an exact agreement on a value held by `frequencia` of the records that have
     // the field (0..1).
     double PesoPorFrequencia(int campo, int nivel, double frequencia) const;
@@ -168,6 +173,7 @@ class ModeloPontuacao {
     Parametros m_iniciais;
     Parametros m_atuais;
     std::array<QVector<double>, kCampos> m_peso;
+    std::array<double, kCampos> m_presenca{};  // P(both have the field | two strangers)
     double m_pesoFamilia = 0;  // what a household says, in place of name, address, telephone
 };
 

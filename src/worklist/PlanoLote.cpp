@@ -37,7 +37,7 @@ const QString kAusente = QStringLiteral("cadastro que não existe mais");
 enum class Leitura { Igual, Quase, Diferente };
 Leitura LeituraNome(int campo, int nivel, bool obrigatorio) {
     const QByteArray rotulo(semelhanca::Definicoes()[size_t(campo)].niveis[nivel].rotulo);
-    if (rotulo == "nulo") {
+    if (rotulo == "nulo" || rotulo == "nulo nos dois") {
         return obrigatorio ? Leitura::Diferente : Leitura::Igual;
     }
     if (rotulo == "igual" || rotulo == "mesmo som") {

@@ -20,8 +20,9 @@ struct Gerado {
     LocalizadorSemelhantes busca;
     std::vector<std::pair<quint32, quint32>> paresVerdadeiros;
     // `compostos`: one person in this many goes by two given names, in every record.
+    // `semMeio`: nobody's middle name is registered.
     explicit Gerado(int registros, OpcoesBusca o = {}, int duplicadosPorCento = 25,
-                    int compostos = 0)
+                    int compostos = 0, bool semMeio = false)
         : busca(o) {
         registro::GeradorPacientes g(7, duplicadosPorCento, 3);
         QHash<qint64, QVector<quint32>> porPessoa;
@@ -30,9 +31,9 @@ struct Gerado {
             registro::PacienteGerado p = g.Proximo();
             if (compostos && p.pessoa % compostos == 0)
                 p.nome += ' ' + segundos[int(p.pessoa / compostos % segundos.size())];
-            busca.Adicionar(i + 1, p.nome, p.nomeMeio, p.nomeUltimo, p.rg, p.cic,
-                            p.nascimento.isValid() ? QVariant(p.nascimento) : QVariant(), p.sexo,
-                            p.prontuario, p.cep, {}, p.endereco, p.bairro, p.cidade);
+            busca.Adicionar(i + 1, p.nome, semMeio ? QString() : p.nomeMeio, p.nomeUltimo, p.rg,
+                            p.cic, p.nascimento.isValid() ? QVariant(p.nascimento) : QVariant(),
+                            p.sexo, p.prontuario, p.cep, {}, p.endereco, p.bairro, p.cidade);
             porPessoa[p.pessoa] << quint32(i);
         }
         for (const auto& registrosDaPessoa : porPessoa)
@@ -40,14 +41,14 @@ struct Gerado {
                 for (int y = x + 1; y < registrosDaPessoa.size(); ++y)
                     paresVerdadeiros.emplace_back(registrosDaPessoa[x], registrosDaPessoa[y]);
     }
-    // The share of one person's pairs that fall into a level, among those with the field:
-    // what m is, counted where the answer is known.
+    // The share of one person's pairs that fall into a level, among those with the field
+    // (among all, where its absence is a level): what m is, counted where the answer is known.
     double m(Campo campo, int nivel) {
         double no = 0, com = 0;
         std::array<Veredito, kCampos> v;
         for (const auto& [a, b] : paresVerdadeiros) {
             busca.Pontuar(a, b, &v);
-            com += v[size_t(campo)].nivel != 0;
+            com += v[size_t(campo)].nivel != 0 || ModeloPontuacao::Ausencia(int(campo));
             no += v[size_t(campo)].nivel == nivel;
         }
         return no / com;
@@ -86,9 +87,9 @@ TEST(Aprendizado, LearnsThePriorAndMFromARegisterWhoseAnswerIsKnown) {
     const double verdade = 2.0 * double(a.paresVerdadeiros.size()) / 3000;
     EXPECT_NEAR(p.duplicados, verdade, 0.15 * verdade);
     // m as the known pairs show it, not as it started.
-    for (const auto& [campo, nivel] : {std::pair{Campo::Nome, nivel::kNomeIgual},
-                                       std::pair{Campo::Nascimento, nivel::kDataIgual},
-                                       std::pair{Campo::NomeMeio, 1}, std::pair{Campo::RG, 1}}) {
+    for (const auto& [campo, nivel] :
+         {std::pair{Campo::Nome, nivel::kNomeIgual},
+          std::pair{Campo::Nascimento, nivel::kDataIgual}, std::pair{Campo::RG, 1}}) {
         const double conhecido = a.m(campo, nivel);
         EXPECT_NEAR(p.m[size_t(campo)][nivel], conhecido, 0.04) << int(campo);
         EXPECT_GT(std::abs(inicial.m[size_t(campo)][nivel] - conhecido), 0.04) << int(campo);
@@ -151,6 +152,29 @@ TEST(Aprendizado, RareAndCommonNamesOfOnePatternAreToldApart) {
     EXPECT_EQ(PesoDaFrequencia(mesmoDia), 0);
     EXPECT_EQ(PesoDaFrequencia(ComFrequencia(mesmoDia, -2.25)), -2.25);
     EXPECT_EQ(Decodificar(ComFrequencia(digito, -7.5)), n);
+}
+
+TEST(Aprendizado, AMiddleNamesAbsenceIsLearnedAndSaysNothingWhereNobodyHasOne) {
+    // Whether one person's records both lack a middle name, or only one does, is learned as
+    // the known pairs show it; neither having one never counts against a pair, one having
+    // one never for it.
+    Gerado a(3000);
+    ASSERT_TRUE(a.busca.Comparar());
+    const ModeloPontuacao& modelo = a.busca.Modelo();
+    const int meio = int(Campo::NomeMeio);
+    for (const int nivel : {nivel::kMeioNulo, nivel::kMeioNuloNosDois})
+        EXPECT_NEAR(modelo.Atuais().m[size_t(meio)][nivel], a.m(Campo::NomeMeio, nivel), 0.04);
+    EXPECT_LE(modelo.Peso(meio, nivel::kMeioNulo), 0);
+    EXPECT_GE(modelo.Peso(meio, nivel::kMeioNuloNosDois), 0);
+    // A register that never fills the field: every pair lacks it on both sides, which then
+    // weighs nothing, and the scores are those of the same register read without the field.
+    Gerado sem(3000, {}, 25, 0, true);
+    ASSERT_TRUE(sem.busca.Comparar());
+    EXPECT_NEAR(sem.busca.Modelo().Peso(meio, nivel::kMeioNuloNosDois), 0, 0.05);
+    std::array<Veredito, kCampos> v;
+    const auto [x, y] = sem.paresVerdadeiros.front();
+    sem.busca.Pontuar(x, y, &v);
+    EXPECT_EQ(v[size_t(meio)].nivel, nivel::kMeioNuloNosDois);
 }
 
 TEST(Aprendizado, AGivenNameOfOneWordAgainstTwoCostsWhatTheRegistersCompoundNamesSay) {

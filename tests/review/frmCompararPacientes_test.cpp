@@ -147,8 +147,11 @@ TEST_F(Comparar, GraficoDaEvidenciaMostraOsCamposComSeusSinaisParAPar) {
     EXPECT_EQ(linhas.first().sinal, -1);
     EXPECT_EQ(linha(f, "CIC: igual e válido +").sinal, 1);
     EXPECT_EQ(linha(f, "Data Nascimento: igual +").sinal, 1);
-    EXPECT_EQ(linha(f, "Nome do meio: nulo").sinal, 0);
-    EXPECT_FALSE(linha(f, "Nome do meio: nulo").texto.contains('+'));
+    // No telephone on either side says nothing; no middle name on either side says a little
+    // (whether one has a middle name is the person's, not the clerk's).
+    EXPECT_EQ(linha(f, "Telefone: nulo").sinal, 0);
+    EXPECT_FALSE(linha(f, "Telefone: nulo").texto.contains('+'));
+    EXPECT_EQ(linha(f, "Nome do meio: nulo nos dois +").sinal, 1);
     for (int i = 2; i + 1 < linhas.size(); ++i) {
         EXPECT_DOUBLE_EQ(linhas[i].inicio, linhas[i - 1].fim) << linhas[i].texto.toStdString();
     }
