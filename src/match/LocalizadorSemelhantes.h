@@ -64,6 +64,9 @@ struct ParCandidato {
     std::array<quint8, kCampos> niveis{};
     quint8 sinais = 0;      // signs of different people (patient/RegrasMesmaPessoa.h)
     bool decidido = false;  // decided "not the same person" (kept only when asked for)
+    // Kept for a third record both are linked to (its ID_Paciente; 0 for none): `pontuacao`
+    // is then the two links' together, and `niveis` still the pair's own.
+    qint32 via = 0;
 };
 
 struct GrupoCandidato {
@@ -353,6 +356,9 @@ class LocalizadorSemelhantes {
     // unless `comparados` holds them already, keeping those at or above the threshold;
     // returns how many it scored.
     qint64 fecharCadeias(const busca::ListaPares& comparados, const std::vector<quint64>& abaixo);
+    // Keeps the pairs below the threshold whose two records are both linked above it to a
+    // third, unless the pair's own fields say two people; returns how many it scored.
+    qint64 manterPelasLigacoes();
     // A scored pair into `saida`, with its signs; a pair decided "not the same person" only
     // when asked for.
     void guardarPar(quint32 a, quint32 b, double pontuacao,

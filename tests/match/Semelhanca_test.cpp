@@ -675,6 +675,52 @@ TEST(Agrupamento, GroupsRestOnTheirStrongestLinksAndFlagWhatTheReviewWould) {
     EXPECT_EQ(conflitos[0].tipo, clsVerificacaoSeguranca::Conflito::Nascimento);
 }
 
+TEST(Agrupamento, APairLinkedThroughAThirdRecordIsKeptUnlessItsOwnFieldsSayTwoPeople) {
+    Cadastro c;
+    // One woman three times: B has both documents, A the RG and the birth date, C the CIC.
+    const QVariant rg = "23.456.789-0", cic = "529.982.247-25";
+    const quint32 b = c.incluir({"MARIA", "APARECIDA", "SANTOS", rg, cic, {}, "F"});
+    const quint32 a =
+        c.incluir({"MARIA", "APARECIDA", "SANTOS", rg, {}, Data(1970, 3, 15), "F"});
+    const quint32 d = c.incluir({"MARIA", {}, "SANTOS", {}, cic, {}, "F"});
+    // Another with B's CIC, born on a day no slip of A's explains.
+    const quint32 e = c.incluir({"MARIA", {}, "SANTOS", {}, cic, Data(1958, 11, 2), "F"});
+    c.busca.Comparar();
+    const double ab = c.busca.Pontuar(a, b), bd = c.busca.Pontuar(b, d), ad = c.busca.Pontuar(a, d);
+    ASSERT_GE(ab * bd / 100, 50);
+    ASSERT_LT(ad, 50);
+    ASSERT_GE(ad, 3);
+    ASSERT_GE(c.busca.Pontuar(b, e), 50);
+    const auto par = [&](quint32 x, quint32 y) -> const ParCandidato* {
+        for (const ParCandidato& p : c.busca.Pares())
+            if (p.a == std::min(x, y) && p.b == std::max(x, y))
+                return &p;
+        return nullptr;
+    };
+    // A and C: kept with what the two links say together, their verdicts their own.
+    const ParCandidato* p = par(a, d);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->via, c.busca.Reg(b).id);
+    EXPECT_FLOAT_EQ(p->pontuacao, float(ab) * float(bd) / 100.0f);
+    std::array<Veredito, kCampos> v;
+    EXPECT_DOUBLE_EQ(c.busca.Pontuar(*p, &v), ad);
+    // A pair kept on its own fields is not linked through another.
+    ASSERT_NE(par(a, b), nullptr);
+    EXPECT_EQ(par(a, b)->via, 0);
+    // A and the other: the birth dates say two people, whatever links them.
+    EXPECT_EQ(par(a, e), nullptr);
+    // The pairs stay in order; the group is the one the links make, its weakest pair its own.
+    const auto& pares = c.busca.Pares();
+    for (size_t i = 1; i < pares.size(); ++i)
+        EXPECT_LT(std::pair(pares[i - 1].a, pares[i - 1].b), std::pair(pares[i].a, pares[i].b));
+    for (const GrupoCandidato& g : c.busca.Agrupar(50))
+        if (g.membros.contains(a)) {
+            EXPECT_EQ(g.membros, (QVector<quint32>{b, a, d, e}));
+            EXPECT_TRUE(g.conflito);
+            EXPECT_LT(g.menorPar, 3);
+        }
+}
+
 // The window stops a long search: asked between steps and while scoring, `parar` ends it
 // with nothing half-kept and a reason.
 TEST(Agrupamento, AStoppedSearchKeepsNoPairsAndSaysSo) {

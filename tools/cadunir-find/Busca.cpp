@@ -97,7 +97,7 @@ void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteA
     saida += '\t';
     saida += QByteArray::number(busca.Reg(p.b).id);
     saida += '\t';
-    UmaCasa(pontuacao, saida);
+    UmaCasa(p.via ? double(p.pontuacao) : pontuacao, saida);
     for (int c = 0; c < kCampos; ++c) {
         saida += '\t';
         saida += vereditos[size_t(c)][v[size_t(c)].nivel];
@@ -108,6 +108,9 @@ void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteA
     }
     saida += '\t';
     saida += sinais[(p.sinais & 15) | (p.decidido ? 16 : 0)];
+    saida += '\t';
+    if (p.via)
+        saida += QByteArray::number(p.via);
     saida += '\n';
 }
 
@@ -243,7 +246,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         QStringList cabecalho = {QStringLiteral("ID_A"), QStringLiteral("ID_B"),
                                  QStringLiteral("score")};
         for (const auto& d : Definicoes()) cabecalho << QString::fromUtf8(d.coluna);
-        cabecalho << QStringLiteral("sinais");
+        cabecalho << QStringLiteral("sinais") << QStringLiteral("via");
         // The lines are written in as many parts as the search had threads, each part in
         // a thread of its own, and joined in order.
         std::vector<QByteArray> textos(size_t(std::clamp(opcoes.threads, 1, 16)));
