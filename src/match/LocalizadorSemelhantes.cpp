@@ -872,6 +872,11 @@ qint64 LocalizadorSemelhantes::manterPelasLigacoes() {
     const auto ordem = [](const ParCandidato& x, const ParCandidato& y) {
         return std::tie(x.a, x.b) < std::tie(y.a, y.b);
     };
+    // By a tenth of a point at least (what the list shows of a score), and not against the
+    // pair's own fields.
+    const auto melhora = [&](float ligacoes, double propria) {
+        return ligacoes > propria + 0.1 && propria >= m_opcoes.limiarRevisao;
+    };
     std::vector<ParCandidato> novos;
     qint64 pontuados = 0;
     std::array<quint8, kCampos> nv{};
@@ -884,9 +889,9 @@ qint64 LocalizadorSemelhantes::manterPelasLigacoes() {
         chave.b = c.b;
         const auto guardado = std::lower_bound(m_pares.begin(), m_pares.end(), chave, ordem);
         if (guardado != m_pares.end() && guardado->a == c.a && guardado->b == c.b) {
-            if (guardado->pontuacao < c.pontuacao && !guardado->decidido && !guardado->sinais &&
-                guardado->pontuacao >= m_opcoes.limiarRevisao) {
-                guardado->pontuacao = c.pontuacao;
+            if (melhora(c.pontuacao, guardado->pontuacao) && !guardado->decidido &&
+                !guardado->sinais) {
+                guardado->pelasLigacoes = c.pontuacao;
                 guardado->via = m_registros[c.via].id;
             }
             continue;
@@ -895,10 +900,11 @@ qint64 LocalizadorSemelhantes::manterPelasLigacoes() {
         if (Decidido(c.a, c.b) || sinais(m_registros[c.a], m_registros[c.b]))
             continue;
         niveis(m_registros[c.a], m_registros[c.b], nv, nullptr);
-        if (ModeloPontuacao::Pontuacao(peso(m_registros[c.a], c.a, nv, nullptr)) <
-            m_opcoes.limiarRevisao)
+        const double propria = ModeloPontuacao::Pontuacao(peso(m_registros[c.a], c.a, nv, nullptr));
+        if (!melhora(c.pontuacao, propria))
             continue;
-        guardarPar(c.a, c.b, c.pontuacao, nv, novos);
+        guardarPar(c.a, c.b, propria, nv, novos);
+        novos.back().pelasLigacoes = c.pontuacao;
         novos.back().via = m_registros[c.via].id;
     }
     if (!novos.empty()) {
@@ -979,9 +985,8 @@ QString LocalizadorSemelhantes::Rotulo(int campo, int nivel) {
 
 QVector<GrupoCandidato> LocalizadorSemelhantes::Agrupar(double limiar) const {
     std::vector<const ParCandidato*> arestas;
-    // A pair kept through a third record adds nothing to the group that record already holds.
     for (const ParCandidato& p : m_pares)
-        if (p.pontuacao >= limiar && !p.decidido && !p.via)
+        if (p.pontuacao >= limiar && !p.decidido)
             arestas.push_back(&p);
     // Strongest links first (Kruskal): the last link that joins two parts of a group is the
     // weakest one the group rests on.

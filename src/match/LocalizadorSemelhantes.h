@@ -60,13 +60,16 @@ struct Veredito {
 
 struct ParCandidato {
     quint32 a = 0, b = 0;  // record indices, a < b
-    float pontuacao = 0;
+    float pontuacao = 0;   // on the pair's own fields
     std::array<quint8, kCampos> niveis{};
     quint8 sinais = 0;      // signs of different people (patient/RegrasMesmaPessoa.h)
     bool decidido = false;  // decided "not the same person" (kept only when asked for)
-    // Kept for a third record both are linked to (its ID_Paciente; 0 for none): `pontuacao`
-    // is then the two links' together, and `niveis` still the pair's own.
+    // Through a third record both are linked to (its ID_Paciente in `via`; 0 for none): the
+    // two links' score together, where it says more than the pair's own.
+    float pelasLigacoes = 0;
     qint32 via = 0;
+    // The score the list of pairs shows: the better of the two.
+    float Listada() const { return std::max(pontuacao, pelasLigacoes); }
 };
 
 struct GrupoCandidato {

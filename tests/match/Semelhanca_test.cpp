@@ -413,7 +413,7 @@ TEST(Pontuacao, AThresholdLeavesOutOnlyThePairsBelowItWithTheSameScores) {
         c.busca.Comparar();
         Resultado r;
         for (const ParCandidato& p : c.busca.Pares())
-            r[{c.busca.Reg(p.a).id, c.busca.Reg(p.b).id}] = {p.pontuacao, p.niveis};
+            r[{c.busca.Reg(p.a).id, c.busca.Reg(p.b).id}] = {p.Listada(), p.niveis};
         return r;
     };
     const Resultado todos = buscar(0);
@@ -680,8 +680,7 @@ TEST(Agrupamento, APairLinkedThroughAThirdRecordIsKeptUnlessItsOwnFieldsSayTwoPe
     // One woman three times: B has both documents, A the RG and the birth date, C the CIC.
     const QVariant rg = "23.456.789-0", cic = "529.982.247-25";
     const quint32 b = c.incluir({"MARIA", "APARECIDA", "SANTOS", rg, cic, {}, "F"});
-    const quint32 a =
-        c.incluir({"MARIA", "APARECIDA", "SANTOS", rg, {}, Data(1970, 3, 15), "F"});
+    const quint32 a = c.incluir({"MARIA", "APARECIDA", "SANTOS", rg, {}, Data(1970, 3, 15), "F"});
     const quint32 d = c.incluir({"MARIA", {}, "SANTOS", {}, cic, {}, "F"});
     // Another with B's CIC, born on a day no slip of A's explains.
     const quint32 e = c.incluir({"MARIA", {}, "SANTOS", {}, cic, Data(1958, 11, 2), "F"});
@@ -697,11 +696,13 @@ TEST(Agrupamento, APairLinkedThroughAThirdRecordIsKeptUnlessItsOwnFieldsSayTwoPe
                 return &p;
         return nullptr;
     };
-    // A and C: kept with what the two links say together, their verdicts their own.
+    // A and C: listed with what the two links say together, their own score and verdicts kept.
     const ParCandidato* p = par(a, d);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->via, c.busca.Reg(b).id);
-    EXPECT_FLOAT_EQ(p->pontuacao, float(ab) * float(bd) / 100.0f);
+    EXPECT_FLOAT_EQ(p->pelasLigacoes, float(ab) * float(bd) / 100.0f);
+    EXPECT_EQ(p->Listada(), p->pelasLigacoes);
+    EXPECT_FLOAT_EQ(p->pontuacao, float(ad));
     std::array<Veredito, kCampos> v;
     EXPECT_DOUBLE_EQ(c.busca.Pontuar(*p, &v), ad);
     // A pair kept on its own fields is not linked through another.

@@ -97,7 +97,7 @@ void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteA
     saida += '\t';
     saida += QByteArray::number(busca.Reg(p.b).id);
     saida += '\t';
-    UmaCasa(p.via ? double(p.pontuacao) : pontuacao, saida);
+    UmaCasa(p.via ? double(p.pelasLigacoes) : pontuacao, saida);
     for (int c = 0; c < kCampos; ++c) {
         saida += '\t';
         saida += vereditos[size_t(c)][v[size_t(c)].nivel];
@@ -238,8 +238,8 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         std::vector<const ParCandidato*> pares;
         for (const ParCandidato& p : busca.Pares()) pares.push_back(&p);
         std::sort(pares.begin(), pares.end(), [&](const ParCandidato* x, const ParCandidato* y) {
-            if (x->pontuacao != y->pontuacao)
-                return x->pontuacao > y->pontuacao;
+            if (x->Listada() != y->Listada())
+                return x->Listada() > y->Listada();
             return std::pair(busca.Reg(x->a).id, busca.Reg(x->b).id) <
                    std::pair(busca.Reg(y->a).id, busca.Reg(y->b).id);
         });
