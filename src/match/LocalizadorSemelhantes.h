@@ -359,8 +359,9 @@ class LocalizadorSemelhantes {
     // unless `comparados` holds them already, keeping those at or above the threshold;
     // returns how many it scored.
     qint64 fecharCadeias(const busca::ListaPares& comparados, const std::vector<quint64>& abaixo);
-    // Keeps the pairs below the threshold whose two records are both linked above it to a
-    // third, unless the pair's own fields say two people; returns how many it scored.
+    // Gives the pairs whose two records are both linked to a third what the two links say
+    // together, where that says more than their own fields (keeping those it lifts to the
+    // threshold), unless their own fields say two people; returns how many it scored.
     qint64 manterPelasLigacoes();
     // A scored pair into `saida`, with its signs; a pair decided "not the same person" only
     // when asked for.
