@@ -681,15 +681,22 @@ bool LocalizadorSemelhantes::Comparar(const Progresso& progresso) {
                                            : -std::log2(100.0 / guardar - 1.0);
     std::atomic<bool> interrompida{false};
     const int nThreads = std::max(1, std::min(m_opcoes.threads, 16));
-    std::vector<std::vector<ParCandidato>> saidas(static_cast<size_t>(nThreads));
-    std::vector<std::vector<quint64>> abaixo(static_cast<size_t>(nThreads));  // links only
     const size_t total = candidatos.size();
+    // In parts each thread takes in turn, not in halves: some records' pairs cost more than
+    // others', and the thread done first waited for the other a tenth of the time. A part's
+    // pairs are kept apart so that they join in the candidates' order.
+    constexpr size_t kParte = size_t(1) << 16;
+    const int partes = int((total + kParte - 1) / kParte);
+    std::vector<std::vector<ParCandidato>> saidas(static_cast<size_t>(partes));
+    std::vector<std::vector<quint64>> abaixo(static_cast<size_t>(nThreads));  // links only
+    std::vector<Cache> caches(static_cast<size_t>(nThreads));
     if (progresso)
         progresso(QStringLiteral("comparando"), 0, qint64(total));
-    EmParalelo(total, nThreads, [&](size_t de, size_t ate, int t) {
-        Cache cache;
+    EmFila(partes, nThreads, [&](int parte, int t) {
+        const size_t de = size_t(parte) * kParte, ate = std::min(total, de + kParte);
+        Cache& cache = caches[size_t(t)];
         std::array<quint8, kCampos> nv{};
-        auto& saida = saidas[size_t(t)];
+        auto& saida = saidas[size_t(parte)];
         quint32 limiteDe = std::numeric_limits<quint32>::max();
         double limite = 0;
         for (size_t k = de; k < ate; ++k) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <future>
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
@@ -226,8 +227,17 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
     ado.FecharConexão(conexao);
     QElapsedTimer etapa;
     etapa.start();
-    const QVector<GrupoCandidato> grupos = busca.Agrupar(opcoes.limiar);
-    const double agrupamento = etapa.restart() / 1000.0;
+    // The groups are formed while the pairs are written: both only read the search (and the
+    // future waits for the groups whichever way this function ends).
+    double agrupamento = 0;
+    std::future<QVector<GrupoCandidato>> agrupando =
+        std::async(std::launch::async, [&busca, &agrupamento, limiar = opcoes.limiar] {
+            QElapsedTimer relogioGrupos;
+            relogioGrupos.start();
+            QVector<GrupoCandidato> g = busca.Agrupar(limiar);
+            agrupamento = relogioGrupos.elapsed() / 1000.0;
+            return g;
+        });
     if (!busca.Aviso().isEmpty())
         erros << "\ncadunir-find: " << busca.Aviso();
 
@@ -259,6 +269,7 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         if (!Gravar(arquivoPares, textos, erros))
             return SaidaFalha;
     }
+    const QVector<GrupoCandidato> grupos = agrupando.get();
     int conflitos = 0;
     for (const GrupoCandidato& g : grupos) conflitos += g.conflito ? 1 : 0;
     if (!arquivoGrupos.isEmpty()) {
