@@ -95,6 +95,22 @@ class ContagemPadroes {
     size_t m_usados = 0;
 };
 
+// The order of the kept pairs: by their two records.
+bool PorRegistros(const ParCandidato& x, const ParCandidato& y) {
+    return std::tie(x.a, x.b) < std::tie(y.a, y.b);
+}
+
+// Pairs scored after the comparing joined to the kept ones, which stay in order.
+void JuntarEmOrdem(std::vector<ParCandidato>& pares, std::vector<ParCandidato>& novos) {
+    if (novos.empty())
+        return;
+    std::sort(novos.begin(), novos.end(), PorRegistros);
+    const size_t antes = pares.size();
+    pares.insert(pares.end(), novos.begin(), novos.end());
+    std::inplace_merge(pares.begin(), pares.begin() + std::ptrdiff_t(antes), pares.end(),
+                       PorRegistros);
+}
+
 }  // namespace
 
 quint32 LocalizadorSemelhantes::Dicionario::id(std::string_view t, quint64 hash, int papel,
@@ -816,16 +832,7 @@ qint64 LocalizadorSemelhantes::fecharCadeias(const ListaPares& comparados,
                 guardarPar(a, b, p, nv, novos);
             }
     }
-    if (!novos.empty()) {
-        const auto ordem = [](const ParCandidato& x, const ParCandidato& y) {
-            return std::tie(x.a, x.b) < std::tie(y.a, y.b);
-        };
-        std::sort(novos.begin(), novos.end(), ordem);
-        const size_t antes = m_pares.size();
-        m_pares.insert(m_pares.end(), novos.begin(), novos.end());
-        std::inplace_merge(m_pares.begin(), m_pares.begin() + std::ptrdiff_t(antes), m_pares.end(),
-                           ordem);
-    }
+    JuntarEmOrdem(m_pares, novos);
     return pontuados;
 }
 
@@ -876,9 +883,6 @@ qint64 LocalizadorSemelhantes::manterPelasLigacoes() {
     std::sort(candidatos.begin(), candidatos.end(), [](const PelaLigacao& x, const PelaLigacao& y) {
         return std::tie(x.a, x.b, y.pontuacao, x.via) < std::tie(y.a, y.b, x.pontuacao, y.via);
     });
-    const auto ordem = [](const ParCandidato& x, const ParCandidato& y) {
-        return std::tie(x.a, x.b) < std::tie(y.a, y.b);
-    };
     // By a tenth of a point at least (what the list shows of a score), and not against the
     // pair's own fields.
     const auto melhora = [&](float ligacoes, double propria) {
@@ -894,7 +898,7 @@ qint64 LocalizadorSemelhantes::manterPelasLigacoes() {
         ParCandidato chave;
         chave.a = c.a;
         chave.b = c.b;
-        const auto guardado = std::lower_bound(m_pares.begin(), m_pares.end(), chave, ordem);
+        const auto guardado = std::lower_bound(m_pares.begin(), m_pares.end(), chave, PorRegistros);
         if (guardado != m_pares.end() && guardado->a == c.a && guardado->b == c.b) {
             if (melhora(c.pontuacao, guardado->pontuacao) && !guardado->decidido &&
                 !guardado->sinais) {
@@ -914,12 +918,7 @@ qint64 LocalizadorSemelhantes::manterPelasLigacoes() {
         novos.back().pelasLigacoes = c.pontuacao;
         novos.back().via = m_registros[c.via].id;
     }
-    if (!novos.empty()) {
-        const size_t antes = m_pares.size();
-        m_pares.insert(m_pares.end(), novos.begin(), novos.end());
-        std::inplace_merge(m_pares.begin(), m_pares.begin() + std::ptrdiff_t(antes), m_pares.end(),
-                           ordem);
-    }
+    JuntarEmOrdem(m_pares, novos);
     return pontuados;
 }
 
