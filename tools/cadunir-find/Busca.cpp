@@ -289,10 +289,10 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
             return SaidaFalha;
     }
     const TemposBusca& t = busca.Tempos();
-    erros << "\ntempos: leitura " << Num(t.leitura) << " s, medição " << Num(t.medicao)
-          << " s, blocagem " << Num(t.blocagem) << " s, aprendizado " << Num(t.aprendizado)
-          << " s, comparação " << Num(t.comparacao) << " s, grupos " << Num(agrupamento)
-          << " s, gravação " << Num(etapa.elapsed() / 1000.0) << " s\n";
+    erros << "\ntempos: leitura " << Num(t.leitura, 2) << " s, medição " << Num(t.medicao, 2)
+          << " s, blocagem " << Num(t.blocagem, 2) << " s, aprendizado " << Num(t.aprendizado, 2)
+          << " s, comparação " << Num(t.comparacao, 2) << " s, grupos " << Num(agrupamento, 2)
+          << " s, gravação " << Num(etapa.elapsed() / 1000.0, 2) << " s\n";
     saida << br.toString(busca.Registros()) << " pacientes, "
           << br.toString(busca.ParesComparados()) << " pares comparados, "
           << br.toString(qint64(busca.Pares().size()))
