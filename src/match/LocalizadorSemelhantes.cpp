@@ -50,8 +50,11 @@ QString ErroLeitura(const QString& oQue, clsADO& ado) {
 constexpr size_t kAdiante = 16;
 
 void Antecipar(const Registro* r) {
-    const char* p = reinterpret_cast<const char*>(r);
-    for (size_t i = 0; i < sizeof(Registro); i += 64) __builtin_prefetch(p + i);
+    // Every cache line the record touches: a record is not aligned to them, and stepping from
+    // its start missed the last (the address and telephone, waited for at every pair).
+    const quintptr inicio = reinterpret_cast<quintptr>(r);
+    for (quintptr linha = inicio & ~quintptr(63); linha < inicio + sizeof(Registro); linha += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(linha));
 }
 
 // Pairs counted by pattern, by open addressing: hundreds of thousands of patterns once the
