@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "patient/Normalizacao.h"
@@ -213,6 +214,13 @@ class ListaPares {
     ListaPares() = default;
     ListaPares(const ListaPares&) = delete;
     ListaPares& operator=(const ListaPares&) = delete;
+    ListaPares(ListaPares&& o) noexcept
+        : m_p(std::exchange(o.m_p, nullptr)), m_n(std::exchange(o.m_n, 0)) {}
+    ListaPares& operator=(ListaPares&& o) noexcept {
+        std::swap(m_p, o.m_p);
+        std::swap(m_n, o.m_n);
+        return *this;
+    }
     ~ListaPares() { std::free(m_p); }
 
     size_t size() const { return m_n; }
@@ -225,9 +233,10 @@ class ListaPares {
         m_n = 0;
     }
     // Adds the keys of `novos` (sorted, without repeats) that are not in the list yet.
-    void Juntar(const std::vector<quint64>& novos) {
+    void Juntar(const std::vector<quint64>& novos) { Juntar(novos.data(), novos.size()); }
+    void Juntar(const quint64* novos, size_t quantos) {
         size_t faltam = 0;
-        for (size_t i = 0, j = 0; j < novos.size(); ++j) {
+        for (size_t i = 0, j = 0; j < quantos; ++j) {
             while (i < m_n && m_p[i] < novos[j]) ++i;
             faltam += i == m_n || m_p[i] != novos[j];
         }
@@ -238,7 +247,7 @@ class ListaPares {
             throw std::bad_alloc();
         m_p = p;
         // From the end backwards, so that nothing is overwritten before it has moved.
-        size_t i = m_n, j = novos.size(), w = m_n + faltam;
+        size_t i = m_n, j = quantos, w = m_n + faltam;
         while (j > 0) {
             if (i > 0 && m_p[i - 1] > novos[j - 1])
                 m_p[--w] = m_p[--i];
@@ -253,6 +262,41 @@ class ListaPares {
   private:
     quint64* m_p = nullptr;
     size_t m_n = 0;
+};
+
+// Sorted lists of pair keys joined into one, each list with another of like size: joined one by
+// one into a list that keeps growing, the whole list was rewritten for every list, and at three
+// million records it holds tens of millions of keys when the last kinds of key add a few
+// hundred thousand each. Like with like, every key is rewritten a few times at most.
+class PilhaPares {
+  public:
+    void Juntar(const std::vector<quint64>& novos) {
+        ListaPares lista;
+        lista.Juntar(novos);
+        m_listas.push_back(std::move(lista));
+        while (m_listas.size() >= 2 &&
+               2 * m_listas.back().size() >= m_listas[m_listas.size() - 2].size())
+            juntarUltimas();
+    }
+    // Every list joined, into `lista`; the stack is left empty.
+    void Terminar(ListaPares& lista) {
+        while (m_listas.size() >= 2) juntarUltimas();
+        lista = m_listas.empty() ? ListaPares() : std::move(m_listas.back());
+        m_listas.clear();
+    }
+
+  private:
+    // The shorter of the last two into the longer, which grows in place.
+    void juntarUltimas() {
+        ListaPares& a = m_listas[m_listas.size() - 2];
+        ListaPares& b = m_listas.back();
+        if (a.size() < b.size())
+            std::swap(a, b);
+        a.Juntar(b.begin(), b.size());
+        m_listas.pop_back();
+    }
+
+    std::vector<ListaPares> m_listas;
 };
 
 inline double Jw(std::string_view a, std::string_view b) {

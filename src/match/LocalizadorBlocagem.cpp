@@ -487,9 +487,11 @@ void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& prog
                                         bool contar) {
     pares.Liberar();
     DevolverMemoria();
-    // The kinds of key are blocked side by side, one a thread, each merging its pairs into
-    // the list as soon as they are sorted (the list is the same in whatever order they come).
+    // The kinds of key are blocked side by side, one a thread, each joining its pairs to the
+    // others' as soon as they are sorted (the list is the same in whatever order they come),
+    // and the thread done with the last kind joins them all while the other counts frequencies.
     std::mutex trava;
+    PilhaPares pilha;
     std::atomic<bool> interrompida{false};
     std::atomic<int> feitos{0};
     const std::vector<ResumoNome> resumos = resumirNomes();
@@ -511,9 +513,10 @@ void LocalizadorSemelhantes::gerarPares(ListaPares& pares, const Progresso& prog
         std::vector<quint64> novos;
         blocar(tipo, resumos, novos);
         std::lock_guard<std::mutex> juntando(trava);
-        pares.Juntar(novos);
-        ++feitos;
+        pilha.Juntar(novos);
         std::vector<quint64>().swap(novos);
+        if (++feitos == kTiposChave)
+            pilha.Terminar(pares);
         DevolverMemoria();
     });
     if (interrompida)

@@ -434,6 +434,40 @@ TEST(Blocagem, PairListsMergeSortedWithoutRepeats) {
     l.Juntar({1, 3, 8, 9, 12});  // before, between, after and already there
     l.Juntar({3, 7});            // nothing new
     EXPECT_EQ(std::vector<quint64>(l.begin(), l.end()), (std::vector<quint64>{1, 3, 7, 8, 9, 12}));
+
+    // Lists of every shape against the union of sets: a few keys into a long list, as many as
+    // it holds, all at either end, all repeats; one by one into a list, and as a stack that
+    // joins like sizes with like, in whatever order it is given them.
+    std::mt19937_64 sorte(11);
+    busca::ListaPares grande;
+    busca::PilhaPares pilha;
+    std::set<quint64> esperado;
+    for (const auto& [quantos, ate] : std::vector<std::pair<size_t, quint64>>{{5000, 100000},
+                                                                              {20, 100000},
+                                                                              {5000, 100000},
+                                                                              {300, 1000},
+                                                                              {50, 200000},
+                                                                              {1, 0},
+                                                                              {9000, 300000}}) {
+        std::set<quint64> novos;
+        while (novos.size() < quantos) novos.insert(sorte() % (ate + 1));
+        const std::vector<quint64> lista(novos.begin(), novos.end());
+        grande.Juntar(lista);
+        pilha.Juntar(lista);
+        esperado.insert(novos.begin(), novos.end());
+        ASSERT_EQ(std::vector<quint64>(grande.begin(), grande.end()),
+                  std::vector<quint64>(esperado.begin(), esperado.end()))
+            << quantos << " up to " << ate;
+    }
+    grande.Juntar(std::vector<quint64>(esperado.begin(), esperado.end()));
+    EXPECT_EQ(grande.size(), esperado.size());
+    busca::ListaPares juntas;
+    pilha.Terminar(juntas);
+    EXPECT_EQ(std::vector<quint64>(juntas.begin(), juntas.end()),
+              std::vector<quint64>(esperado.begin(), esperado.end()));
+    busca::PilhaPares vazia;
+    vazia.Terminar(juntas);
+    EXPECT_EQ(juntas.size(), 0u);
 }
 
 // The bounds that spare most strangers' names Jaro-Winkler and the two-slip distance must
