@@ -314,7 +314,12 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
             if (!soFaltas || comFalta(e[x].chave))
                 blocos.push_back(e[x]);
     }
-    OrdenarPorChave(blocos);
+    // A block's entries by its first order already: a large block is walked in it.
+    OrdenarPorChave(blocos, [](const EntradaBloco& x, const EntradaBloco& y) {
+        return x.chave != y.chave         ? x.chave < y.chave
+               : x.ordem[0] != y.ordem[0] ? x.ordem[0] < y.ordem[0]
+                                          : x.registro < y.registro;
+    });
     const auto fim = [&](size_t i) {
         size_t j = i;
         while (j < blocos.size() && blocos[j].chave == blocos[i].chave) ++j;
@@ -344,7 +349,8 @@ void LocalizadorSemelhantes::blocar(int tipo, const std::vector<ResumoNome>& res
         ordenado.clear();
         for (size_t x = i; x < j; ++x)
             ordenado.push_back({blocos[x].ordem[o], blocos[x].registro, blocos[x].falta});
-        std::sort(ordenado.begin(), ordenado.end());
+        if (o > 0)
+            std::sort(ordenado.begin(), ordenado.end());
     };
     for (size_t i = 0, j; i < blocos.size(); i = j) {
         j = fim(i);

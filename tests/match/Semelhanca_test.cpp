@@ -470,6 +470,36 @@ TEST(Blocagem, PairListsMergeSortedWithoutRepeats) {
     EXPECT_EQ(juntas.size(), 0u);
 }
 
+// The sort of block entries by their hashed keys against a comparison sort, at sizes that take
+// each of its ways (below and above its buckets, one level or two), with keys shared by
+// several records, as the blocks' are.
+TEST(Blocagem, EntriesSortByKeyThenRecordAsAComparisonSortWould) {
+    struct Entrada {
+        quint64 chave;
+        quint32 registro;
+    };
+    const auto menor = [](const Entrada& x, const Entrada& y) {
+        return x.chave != y.chave ? x.chave < y.chave : x.registro < y.registro;
+    };
+    std::mt19937_64 sorte(5);
+    for (const size_t n : {100, 5000, 70000, 400000}) {
+        std::vector<quint64> chaves(n / 3 + 1);
+        for (quint64& c : chaves) c = sorte() | 1;
+        chaves.front() = ~quint64(0);  // the largest key there is
+        std::vector<Entrada> v(n);
+        for (size_t i = 0; i < n; ++i)
+            v[i] = {chaves[sorte() % chaves.size()], quint32(sorte() % (2 * n))};
+        std::vector<Entrada> esperado = v;
+        std::sort(esperado.begin(), esperado.end(), menor);
+        busca::OrdenarPorChave(v);
+        ASSERT_TRUE(std::equal(v.begin(), v.end(), esperado.begin(), esperado.end(),
+                               [](const Entrada& x, const Entrada& y) {
+                                   return x.chave == y.chave && x.registro == y.registro;
+                               }))
+            << n;
+    }
+}
+
 // The bounds that spare most strangers' names Jaro-Winkler and the two-slip distance must
 // never fall below what they bound: a pair would lose its level without a sign.
 TEST(Semelhanca, BoundsOnNameLikenessNeverFallBelowTheMeasures) {
