@@ -255,9 +255,8 @@ Registro LocalizadorSemelhantes::completar(const Preparado& p, bool contar) {
     r.bairro = m_lugares.id(t[6], h[6], 1, contar, false);
     r.cidade = m_lugares.id(t[7], h[7], 2, contar, false);
     if (contar) {
-        r.textoNome = quint32(m_textos.size());
         m_textos.append(t[8]);
-        r.tamanhoNome = quint16(std::min<size_t>(t[8].size(), 0xFFFF));
+        m_fimTexto.push_back(quint32(m_textos.size()));
     }
     return r;
 }
@@ -322,8 +321,8 @@ void LocalizadorSemelhantes::DefinirParametros(const Parametros& p) {
 }
 
 QString LocalizadorSemelhantes::NomeCompleto(quint32 i) const {
-    const Registro& r = m_registros[i];
-    return QString::fromUtf8(m_textos.data() + r.textoNome, r.tamanhoNome);
+    const quint32 inicio = i > 0 ? m_fimTexto[i - 1] : 0;
+    return QString::fromUtf8(m_textos.data() + inicio, qsizetype(m_fimTexto[i] - inicio));
 }
 
 qint64 LocalizadorSemelhantes::Indice(qint32 id) const {
@@ -418,6 +417,7 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         rs.Close();
     }
     m_registros.reserve(m_registros.size() + size_t(total));
+    m_fimTexto.reserve(m_registros.capacity());
     PaginasGrandes(m_registros.data(), m_registros.capacity() * sizeof(Registro));
     Trabalho trabalho;
     const auto normalizar = [this, &trabalho] {

@@ -85,8 +85,10 @@ struct GrupoCandidato {
 };
 
 // What one record of Paciente is reduced to. Names and places are numbers in dictionaries of
-// distinct values, documents are their digits, the date is yyyymmdd.
-struct Registro {
+// distinct values, documents are their digits, the date is yyyymmdd. Two cache lines exactly
+// (96 bytes, on a 32-byte boundary): every pair compared reads its second record from anywhere
+// in the register, and at millions of records that read is most of a comparison's time.
+struct alignas(32) Registro {
     qint32 id = 0;
     quint32 nome = 0, meio = 0, ultimo = 0;  // 0 = nothing
     // The whole name re-read as its first and last word when the fields hold it otherwise (a
@@ -98,13 +100,12 @@ struct Registro {
     bool cicValido = false;
     std::array<char, 16> rg{};
     std::array<char, 11> cic{};
+    quint32 cep = 0;                                      // eight digits as a number + 1 (0: none)
     quint64 prontuario = 0;                               // hash of the normalised chart number
     quint32 rua = 0, numero = 0, bairro = 0, cidade = 0;  // places dictionary; house number
-    quint32 cep = 0;                                      // eight digits as a number + 1 (0: none)
-    quint64 telefone = 0;   // the last eight digits' characters, one a byte (0: none)
-    quint32 textoNome = 0;  // the full name as typed, in the text arena
-    quint16 tamanhoNome = 0;
+    quint64 telefone = 0;  // the last eight digits' characters, one a byte (0: none)
 };
+static_assert(sizeof(Registro) == 96);
 
 // The register's own history, used to check the model: pairs it says are one person (a
 // removed record logged in PacienteLog against the record it was merged into) and pairs the
@@ -381,9 +382,10 @@ class LocalizadorSemelhantes {
     // name's number (one entry for the order of the names).
     std::array<std::vector<double>, kCampos> m_limitesNomes;
     std::vector<Registro> m_registros;
-    std::string m_textos;
-    Dicionario m_nomes;    // roles: first, middle, last name
-    Dicionario m_lugares;  // roles: street, district, city
+    std::string m_textos;             // the full names as typed, one after another
+    std::vector<quint32> m_fimTexto;  // where each record's full name ends in m_textos
+    Dicionario m_nomes;               // roles: first, middle, last name
+    Dicionario m_lugares;             // roles: street, district, city
     // How many records hold each record's value (for the exact-agreement weights), and how
     // many hold the field at all.
     std::vector<quint32> m_fData, m_fCic, m_fRg, m_fProntuario, m_fEndereco, m_fCep, m_fTelefone;
