@@ -86,30 +86,6 @@ quint64 Prefixo(std::string_view s, int caracteres, int deslocamento) {
     return r << deslocamento;
 }
 
-// Sorts pair keys by radix, eleven bits of a record index a pass (the lower one in the high
-// half): at a million records one kind of key puts forward millions of pairs, which a
-// comparison sort took a tenth of the search to order.
-void OrdenarPares(std::vector<quint64>& v, quint32 registros) {
-    if (v.size() < 4096) {
-        std::sort(v.begin(), v.end());
-        return;
-    }
-    int bits = 1;
-    while (bits < 32 && (quint64(1) << bits) < registros) ++bits;
-    std::vector<quint64> outro(v.size());
-    constexpr int kDigito = 11;
-    for (int metade : {0, 32})
-        for (int d = 0; d < bits; d += kDigito) {
-            const int deslocamento = metade + d;
-            const quint64 mascara = (quint64(1) << std::min(kDigito, bits - d)) - 1;
-            std::array<size_t, (1 << kDigito) + 1> conta{};
-            for (quint64 x : v) ++conta[((x >> deslocamento) & mascara) + 1];
-            for (size_t k = 1; k < conta.size(); ++k) conta[k] += conta[k - 1];
-            for (quint64 x : v) outro[conta[(x >> deslocamento) & mascara]++] = x;
-            v.swap(outro);
-        }
-}
-
 quint64 Chave(int tipo, quint64 valor) {
     // Each kind's seed mixed once, not for every entry of every record.
     static const auto sementes = [] {

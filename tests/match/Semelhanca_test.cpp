@@ -500,6 +500,25 @@ TEST(Blocagem, EntriesSortByKeyThenRecordAsAComparisonSortWould) {
     }
 }
 
+// Pair keys sorted by radix against a comparison sort: registers whose record numbers take
+// fewer bits than a pass, one pass and more, with a few pairs and with many of one record.
+TEST(Blocagem, PairKeysSortAsNumbers) {
+    std::mt19937_64 sorte(3);
+    for (const auto& [pares, registros] : std::vector<std::pair<size_t, quint32>>{
+             {300, 1000}, {5000, 1500}, {60000, 100000}, {300000, 3000000}, {200000, 4000}}) {
+        std::vector<quint64> v(pares);
+        for (quint64& x : v) {
+            const quint32 a = quint32(sorte() % registros), b = quint32(sorte() % registros);
+            x = quint64(std::min(a, b)) << 32 | std::max(a, b);
+        }
+        for (size_t i = 0; i < pares / 10; ++i) v[i] = v[sorte() % pares];  // repeats
+        std::vector<quint64> esperado = v;
+        std::sort(esperado.begin(), esperado.end());
+        busca::OrdenarPares(v, registros);
+        ASSERT_EQ(v, esperado) << pares << " pairs of " << registros;
+    }
+}
+
 // The bounds that spare most strangers' names Jaro-Winkler and the two-slip distance must
 // never fall below what they bound: a pair would lose its level without a sign.
 TEST(Semelhanca, BoundsOnNameLikenessNeverFallBelowTheMeasures) {
