@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <future>
+#include <numeric>
 
 #include "data/ado/clsADO.h"
 #include "data/base/ErroNumerado.h"
@@ -70,49 +72,96 @@ QString Explicacao(const LocalizadorSemelhantes& busca) {
     return t.trimmed();
 }
 
+// What one line of --pairs says. Worked out in the order the search keeps its pairs (by
+// their first record, whose values' frequencies the weights read) and written in the order of
+// the list: worked out in the list's order, each line read two records and their frequencies
+// from anywhere in the register, and at a million records writing took longer than grouping.
+struct LinhaCalculada {
+    qint32 idA = 0, idB = 0, via = 0;
+    float listada = 0;
+    double pontuacao = 0;  // as printed: the links' when the pair is listed through a third
+    quint8 sinais = 0;     // the signs, and 16 when decided "not the same person"
+    std::array<Veredito, kCampos> v;
+};
+
+void Calcular(const LocalizadorSemelhantes& busca, const ParCandidato& p, LinhaCalculada& l) {
+    const double pontuacao = busca.Pontuar(p, &l.v);
+    l.idA = busca.Reg(p.a).id;
+    l.idB = busca.Reg(p.b).id;
+    l.via = p.via;
+    l.listada = p.Listada();
+    l.pontuacao = p.via ? double(p.pelasLigacoes) : pontuacao;
+    l.sinais = quint8((p.sinais & 15) | (p.decidido ? 16 : 0));
+}
+
 // One line of --pairs in UTF-8: the IDs, the score, each field's verdict with its weight, the
 // signs. Every cell is the program's own text (numbers, verdicts, signs), so none needs
 // neutralising, and hundreds of thousands of lines are written straight as bytes.
-void LinhaPar(const LocalizadorSemelhantes& busca, const ParCandidato& p, QByteArray& saida) {
-    // Each level's verdict and each set of signs in UTF-8, made once.
-    static const auto vereditos = [] {
-        std::array<QVector<QByteArray>, kCampos> v;
-        for (int c = 0; c < kCampos; ++c)
-            for (int l = 0; l < Definicoes()[size_t(c)].niveis.size(); ++l)
-                v[size_t(c)] << LocalizadorSemelhantes::Rotulo(c, l).toUtf8();
-        return v;
-    }();
-    static const auto sinais = [] {
-        std::array<QByteArray, 32> s;
-        for (int x = 0; x < 32; ++x) {
-            QStringList t = TextosSinais(quint8(x & 15));
-            if (x & 16)
-                t << QStringLiteral("decididos como pessoas diferentes");
-            s[size_t(x)] = t.join(QStringLiteral("; ")).toUtf8();
+void LinhaPar(const LinhaCalculada& l, QByteArray& saida) {
+    // Each level's verdict and each set of signs in UTF-8, made once, and the longest line
+    // they can make.
+    struct Textos {
+        std::array<QVector<QByteArray>, kCampos> vereditos;
+        std::array<QByteArray, 32> sinais;
+        qsizetype maximo = 0;
+    };
+    static const Textos textos = [] {
+        Textos t;
+        constexpr qsizetype kNumero = 24;  // an ID or a weight, with its blank and sign
+        t.maximo = 4 * kNumero;
+        for (int c = 0; c < kCampos; ++c) {
+            qsizetype maior = 0;
+            for (int n = 0; n < Definicoes()[size_t(c)].niveis.size(); ++n) {
+                t.vereditos[size_t(c)] << LocalizadorSemelhantes::Rotulo(c, n).toUtf8();
+                maior = std::max(maior, t.vereditos[size_t(c)].back().size());
+            }
+            t.maximo += 1 + maior + kNumero;
         }
-        return s;
+        qsizetype maior = 0;
+        for (int x = 0; x < 32; ++x) {
+            QStringList s = TextosSinais(quint8(x & 15));
+            if (x & 16)
+                s << QStringLiteral("decididos como pessoas diferentes");
+            t.sinais[size_t(x)] = s.join(QStringLiteral("; ")).toUtf8();
+            maior = std::max(maior, t.sinais[size_t(x)].size());
+        }
+        t.maximo += maior + 4;
+        return t;
     }();
-    std::array<Veredito, kCampos> v;
-    const double pontuacao = busca.Pontuar(p, &v);
-    saida += QByteArray::number(busca.Reg(p.a).id);
-    saida += '\t';
-    saida += QByteArray::number(busca.Reg(p.b).id);
-    saida += '\t';
-    UmaCasa(p.via ? double(p.pelasLigacoes) : pontuacao, saida);
+    // Written straight into the text's room for the longest line, then cut to its length: a
+    // line is some thirty pieces, and appended one by one they took most of the writing.
+    const qsizetype antes = saida.size();
+    saida.resize(antes + textos.maximo);
+    char* const inicio = saida.data() + antes;
+    char* o = inicio;
+    const auto bytes = [&o](const QByteArray& t) {
+        std::memcpy(o, t.constData(), size_t(t.size()));
+        o += t.size();
+    };
+    const auto inteiro = [&o](qint32 n) { o = std::to_chars(o, o + 12, n).ptr; };
+    inteiro(l.idA);
+    *o++ = '\t';
+    inteiro(l.idB);
+    *o++ = '\t';
+    o = UmaCasa(l.pontuacao, o);
     for (int c = 0; c < kCampos; ++c) {
-        saida += '\t';
-        saida += vereditos[size_t(c)][v[size_t(c)].nivel];
-        if (Pesa(c, v[size_t(c)].nivel)) {
-            saida += v[size_t(c)].peso >= 0 ? " +" : " ";
-            UmaCasa(v[size_t(c)].peso, saida);
+        const Veredito& v = l.v[size_t(c)];
+        *o++ = '\t';
+        bytes(textos.vereditos[size_t(c)][v.nivel]);
+        if (Pesa(c, v.nivel)) {
+            *o++ = ' ';
+            if (v.peso >= 0)
+                *o++ = '+';
+            o = UmaCasa(v.peso, o);
         }
     }
-    saida += '\t';
-    saida += sinais[(p.sinais & 15) | (p.decidido ? 16 : 0)];
-    saida += '\t';
-    if (p.via)
-        saida += QByteArray::number(p.via);
-    saida += '\n';
+    *o++ = '\t';
+    bytes(textos.sinais[l.sinais]);
+    *o++ = '\t';
+    if (l.via)
+        inteiro(l.via);
+    *o++ = '\n';
+    saida.resize(antes + (o - inicio));
 }
 
 bool Gravar(const QString& caminho, const std::vector<QByteArray>& partes, QTextStream& erros) {
@@ -131,19 +180,22 @@ bool Gravar(const QString& caminho, const std::vector<QByteArray>& partes, QText
 
 // Without QByteArray::number's cost: hundreds of thousands of lines of --pairs hold a dozen
 // numbers each.
-void UmaCasa(double v, QByteArray& saida) {
+char* UmaCasa(double v, char* o) {
     if (v == 0) {
-        saida += "0.0";
-        return;
+        std::memcpy(o, "0.0", 3);
+        return o + 3;
     }
     // Ties are the values a quarter or three quarters past a whole number: printf would round
     // them to even.
     const double resto = std::fabs(v) - std::floor(std::fabs(v));
     if (resto == 0.25 || resto == 0.75)
         v += std::copysign(0.05, v);
-    char texto[32];
-    const auto fim = std::to_chars(texto, texto + sizeof texto, v, std::chars_format::fixed, 1);
-    saida.append(texto, fim.ptr - texto);
+    return std::to_chars(o, o + 24, v, std::chars_format::fixed, 1).ptr;
+}
+
+void UmaCasa(double v, QByteArray& saida) {
+    char texto[24];
+    saida.append(texto, UmaCasa(v, texto) - texto);
 }
 
 int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream& erros) {
@@ -245,13 +297,19 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         saida << Explicacao(busca) << "\n";
 
     if (!arquivoPares.isEmpty()) {
-        std::vector<const ParCandidato*> pares;
-        for (const ParCandidato& p : busca.Pares()) pares.push_back(&p);
-        std::sort(pares.begin(), pares.end(), [&](const ParCandidato* x, const ParCandidato* y) {
-            if (x->Listada() != y->Listada())
-                return x->Listada() > y->Listada();
-            return std::pair(busca.Reg(x->a).id, busca.Reg(x->b).id) <
-                   std::pair(busca.Reg(y->a).id, busca.Reg(y->b).id);
+        const std::vector<ParCandidato>& todos = busca.Pares();
+        const int partes = std::clamp(opcoes.threads, 1, 16);
+        std::vector<LinhaCalculada> linhas(todos.size());
+        semelhanca::busca::EmParalelo(todos.size(), partes, [&](size_t de, size_t ate, int) {
+            for (size_t i = de; i < ate; ++i) Calcular(busca, todos[i], linhas[i]);
+        });
+        std::vector<quint32> ordem(linhas.size());
+        std::iota(ordem.begin(), ordem.end(), 0);
+        std::sort(ordem.begin(), ordem.end(), [&](quint32 x, quint32 y) {
+            const LinhaCalculada &a = linhas[x], &b = linhas[y];
+            if (a.listada != b.listada)
+                return a.listada > b.listada;
+            return std::pair(a.idA, a.idB) < std::pair(b.idA, b.idB);
         });
         QStringList cabecalho = {QStringLiteral("ID_A"), QStringLiteral("ID_B"),
                                  QStringLiteral("score")};
@@ -259,13 +317,11 @@ int ExecutarBusca(const QStringList& argumentos, QTextStream& saida, QTextStream
         cabecalho << QStringLiteral("sinais") << QStringLiteral("via");
         // The lines are written in as many parts as the search had threads, each part in
         // a thread of its own, and joined in order.
-        std::vector<QByteArray> textos(size_t(std::clamp(opcoes.threads, 1, 16)));
+        std::vector<QByteArray> textos(static_cast<size_t>(partes));
         textos[0] = LinhaTSV(cabecalho).toUtf8() + '\n';
-        semelhanca::busca::EmParalelo(size_t(pares.size()), int(textos.size()),
-                                      [&](size_t de, size_t ate, int t) {
-                                          for (size_t i = de; i < ate; ++i)
-                                              LinhaPar(busca, *pares[i], textos[size_t(t)]);
-                                      });
+        semelhanca::busca::EmParalelo(ordem.size(), partes, [&](size_t de, size_t ate, int t) {
+            for (size_t i = de; i < ate; ++i) LinhaPar(linhas[ordem[i]], textos[size_t(t)]);
+        });
         if (!Gravar(arquivoPares, textos, erros))
             return SaidaFalha;
     }
