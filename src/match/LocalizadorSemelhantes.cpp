@@ -354,6 +354,9 @@ struct LocalizadorSemelhantes::Trabalho {
     std::condition_variable cheio, vazio;
     std::deque<Lote> fila;
     std::map<size_t, std::vector<Preparado>> prontos;  // normalised, waiting for their turn
+    // Batches numbered already, taken again: their texts keep their room, and a row's texts
+    // were otherwise a few allocations and frees each.
+    std::vector<std::vector<Preparado>> livres;
     size_t recebidos = 0, numerados = 0;
     bool numerando = false;
     bool fim = false;
@@ -366,6 +369,14 @@ struct LocalizadorSemelhantes::Trabalho {
     }
     // The next batch and its number in the order read; none taken while too many wait for
     // their turn.
+    std::vector<Preparado> livre() {
+        std::lock_guard<std::mutex> trava(mutex);
+        if (livres.empty())
+            return {};
+        std::vector<Preparado> v = std::move(livres.back());
+        livres.pop_back();
+        return v;
+    }
     bool receber(Lote& l, size_t& numero) {
         std::unique_lock<std::mutex> trava(mutex);
         vazio.wait(trava, [&] {
@@ -390,11 +401,12 @@ struct LocalizadorSemelhantes::Trabalho {
         numerando = true;
         for (auto it = prontos.begin(); it != prontos.end() && it->first == numerados;
              it = prontos.begin()) {
-            const std::vector<Preparado> vez = std::move(it->second);
+            std::vector<Preparado> vez = std::move(it->second);
             prontos.erase(it);
             trava.unlock();
             numerar(vez);
             trava.lock();
+            livres.push_back(std::move(vez));
             ++numerados;
             vazio.notify_all();
         }
@@ -424,7 +436,8 @@ bool LocalizadorSemelhantes::Ler(Connection& cn, clsADO& ado, const Progresso& p
         Trabalho::Lote l;
         size_t numero = 0;
         while (trabalho.receber(l, numero)) {
-            std::vector<Preparado> preparados(l.ids.size());
+            std::vector<Preparado> preparados = trabalho.livre();
+            preparados.resize(l.ids.size());
             for (size_t r = 0; r < l.ids.size(); ++r) {
                 Campos c;
                 for (size_t k = 0; k < c.size(); ++k) {
