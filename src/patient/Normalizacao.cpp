@@ -248,6 +248,34 @@ bool Numero(std::string_view p) {
            std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A word of up to eight characters as one number, its first character lowest: the address's
+// words are looked up in the lists below by comparing numbers, not texts (every word of every
+// address is looked up three or four times).
+constexpr quint64 Empacotada(std::string_view p) {
+    quint64 x = 0;
+    for (size_t i = 0; i < p.size() && i < 8; ++i) x |= quint64(quint8(p[i])) << (8 * i);
+    return x;
+}
+
+template <size_t N>
+constexpr std::array<quint64, N> Empacotadas(const std::string_view (&palavras)[N]) {
+    std::array<quint64, N> r{};
+    for (size_t i = 0; i < N; ++i) {
+        if (palavras[i].empty() || palavras[i].size() > 8)
+            throw "a word of the list does not fit a number";  // at compile time
+        r[i] = Empacotada(palavras[i]);
+    }
+    return r;
+}
+
+template <size_t N>
+bool NaLista(std::string_view v, const std::array<quint64, N>& lista) {
+    if (v.empty() || v.size() > 8)
+        return false;
+    const quint64 x = Empacotada(v);
+    return std::find(lista.begin(), lista.end(), x) != lista.end();
+}
+
 // Words that say what kind of street it is, typed in full, abbreviated or left out at will:
 // they tell two addresses apart no better than the blanks between words.
 bool TipoDeRua(std::string_view v) {
@@ -258,16 +286,18 @@ bool TipoDeRua(std::string_view v) {
         "AVENUE", "AVE",     "PLACE",    "PL",      "DRIVE",    "DR",  "COURT",   "CT",
         "LANE",   "LN",      "CRESCENT", "CRES",
     };
-    return std::find(std::begin(tipos), std::end(tipos), v) != std::end(tipos);
+    static constexpr auto lista = Empacotadas(tipos);
+    return NaLista(v, lista);
 }
 
 // Where the complement begins: what follows belongs to one flat of the building.
 bool Complemento(std::string_view v) {
     static constexpr std::string_view palavras[] = {
-        "APTO", "AP",     "APT", "APARTAMENTO", "BLOCO", "BL",    "CASA", "CS", "SALA", "LOTE",
-        "LT",   "QUADRA", "QD",  "FUNDOS",      "FDS",   "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
+        "APTO",   "AP", "APT",    "BLOCO", "BL",    "CASA", "CS", "SALA", "LOTE", "LT",
+        "QUADRA", "QD", "FUNDOS", "FDS",   "ANDAR", "CONJ", "CJ", "UNIT", "FLAT",
     };
-    return std::find(std::begin(palavras), std::end(palavras), v) != std::end(palavras);
+    static constexpr auto lista = Empacotadas(palavras);
+    return v == "APARTAMENTO" || NaLista(v, lista);
 }
 
 bool ParticulaEndereco(std::string_view p) {

@@ -62,6 +62,9 @@ TEST(Normalizacao, AddressesReducedToStreetAndNumber) {
         {"Apto 12 Rua X", {"", 0}},                 // nothing before the complement
         {"R Castro Alves 311, apto 5", {"CASTRO ALVES", 311}},  // only the flat after the comma
         {"Rua 7 de Setembro, apto 3", {"7 SETEMBRO", 0}},
+        // A word longer than any listed, and one that starts as a listed word does.
+        {"Rua Crescente 10, apartamento 4", {"CRESCENTE", 10}},
+        {"Travessas 3 apartamento 4", {"TRAVESSAS", 3}},
     };
     for (const auto& [texto, esperado] : casos) {
         const EnderecoNormalizado e = Endereco(QString::fromUtf8(texto));
