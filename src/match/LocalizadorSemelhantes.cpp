@@ -367,8 +367,7 @@ struct LocalizadorSemelhantes::Trabalho {
         fila.push_back(std::move(l));
         vazio.notify_one();
     }
-    // The next batch and its number in the order read; none taken while too many wait for
-    // their turn.
+    // A batch numbered already, for the next one to be normalised into (empty if none).
     std::vector<Preparado> livre() {
         std::lock_guard<std::mutex> trava(mutex);
         if (livres.empty())
@@ -377,6 +376,8 @@ struct LocalizadorSemelhantes::Trabalho {
         livres.pop_back();
         return v;
     }
+    // The next batch and its number in the order read; none taken while too many wait for
+    // their turn.
     bool receber(Lote& l, size_t& numero) {
         std::unique_lock<std::mutex> trava(mutex);
         vazio.wait(trava, [&] {

@@ -107,8 +107,8 @@ void LinhaPar(const LinhaCalculada& l, QByteArray& saida) {
     };
     static const Textos textos = [] {
         Textos t;
-        constexpr qsizetype kNumero = 24;  // an ID or a weight, with its blank and sign
-        t.maximo = 4 * kNumero;
+        constexpr qsizetype kNumero = 26;  // an ID, or a number with its blank and sign
+        t.maximo = 4 * kNumero + 8;        // the IDs, the score and `via`, the separators
         for (int c = 0; c < kCampos; ++c) {
             qsizetype maior = 0;
             for (int n = 0; n < Definicoes()[size_t(c)].niveis.size(); ++n) {
@@ -125,7 +125,7 @@ void LinhaPar(const LinhaCalculada& l, QByteArray& saida) {
             t.sinais[size_t(x)] = s.join(QStringLiteral("; ")).toUtf8();
             maior = std::max(maior, t.sinais[size_t(x)].size());
         }
-        t.maximo += maior + 4;
+        t.maximo += maior;
         return t;
     }();
     // Written straight into the text's room for the longest line, then cut to its length: a
