@@ -77,6 +77,20 @@ void EmFila(int tarefas, int threads, F tarefa) {
     for (auto& t : outras) t.join();
 }
 
+// The first pass of the sorts below: `v` counted into `baldes` buckets by `balde(x)` and copied
+// bucket by bucket into `outro` (as large as `v`). Where each bucket starts in `outro`, and the
+// end after the last.
+template <class T, class F>
+std::vector<quint32> EmBaldes(const std::vector<T>& v, std::vector<T>& outro, size_t baldes,
+                              F balde) {
+    std::vector<quint32> inicio(baldes + 1, 0);
+    for (const T& x : v) ++inicio[balde(x) + 1];
+    for (size_t k = 1; k < inicio.size(); ++k) inicio[k] += inicio[k - 1];
+    std::vector<quint32> proximo(inicio.begin(), inicio.end() - 1);
+    for (const T& x : v) outro[proximo[balde(x)]++] = x;
+    return inicio;
+}
+
 // Orders entries by key (`chave`: a hash, spread evenly), then as `menor` says: a counting pass
 // by the key's top bits into a few thousand buckets, then each bucket (small enough for the
 // processor's cache) by the next bits into buckets of a few entries, each sorted on its own. The
@@ -92,15 +106,10 @@ void OrdenarPorChave(std::vector<Entrada>& v, Menor menor) {
     int bits = 1;
     while (bits < 24 && (size_t(4) << bits) < v.size()) ++bits;
     const int primeiros = std::min(bits, 11), segundos = bits - primeiros;
-    const auto balde = [](const Entrada& e) { return size_t(e.chave >> (64 - 11)); };
-    std::vector<quint32> inicio((size_t(1) << primeiros) + 1, 0);
-    for (const Entrada& e : v) ++inicio[(balde(e) >> (11 - primeiros)) + 1];
-    for (size_t k = 1; k < inicio.size(); ++k) inicio[k] += inicio[k - 1];
     std::vector<Entrada> outro(v.size());
-    {
-        std::vector<quint32> proximo(inicio.begin(), inicio.end() - 1);
-        for (const Entrada& e : v) outro[proximo[balde(e) >> (11 - primeiros)]++] = e;
-    }
+    const std::vector<quint32> inicio =
+        EmBaldes(v, outro, size_t(1) << primeiros,
+                 [primeiros](const Entrada& e) { return size_t(e.chave >> (64 - primeiros)); });
     // Each bucket back into its place in v, by the next bits.
     const quint64 mascara = (quint64(1) << segundos) - 1;
     const auto sub = [&](const Entrada& e) { return size_t((e.chave >> (64 - bits)) & mascara); };
@@ -140,14 +149,10 @@ inline void OrdenarPares(std::vector<quint64>& v, quint32 registros) {
     int bits = 1;
     while (bits < 32 && (quint64(1) << bits) < registros) ++bits;
     const int resto = bits - std::min(bits, kDigito);  // the lower record's bits left after
-    std::vector<quint32> inicio((size_t(1) << std::min(bits, kDigito)) + 1, 0);
-    for (const quint64 x : v) ++inicio[(x >> (32 + resto)) + 1];
-    for (size_t k = 1; k < inicio.size(); ++k) inicio[k] += inicio[k - 1];
     std::vector<quint64> outro(v.size());
-    {
-        std::vector<quint32> proximo(inicio.begin(), inicio.end() - 1);
-        for (const quint64 x : v) outro[proximo[x >> (32 + resto)]++] = x;
-    }
+    const std::vector<quint32> inicio =
+        EmBaldes(v, outro, size_t(1) << std::min(bits, kDigito),
+                 [resto](quint64 x) { return size_t(x >> (32 + resto)); });
     std::vector<quint64> auxiliar;
     std::array<quint32, (1 << kDigito) + 1> conta;
     for (size_t k = 0; k + 1 < inicio.size(); ++k) {
